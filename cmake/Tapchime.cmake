@@ -1,0 +1,49 @@
+# Shared build settings: warnings, sanitizers and the helpers that turn a source folder into a target.
+
+add_library(tapchime_options INTERFACE)
+target_compile_options(tapchime_options INTERFACE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual)
+if(TAPCHIME_WERROR)
+    target_compile_options(tapchime_options INTERFACE -Werror)
+endif()
+if(TAPCHIME_SANITIZE)
+    target_compile_options(tapchime_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                      -fno-sanitize-recover=undefined)
+    target_link_options(tapchime_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# tapchime_library(<target> <folder> [RECURSE] [DEPS <targets...>])
+# Every .cpp in the folder (and below it with RECURSE) becomes one static library. A folder without sources
+# yet gives an interface library so that the targets that link it still build.
+function(tapchime_library target folder)
+    cmake_parse_arguments(ARG "RECURSE" "" "DEPS" ${ARGN})
+    if(ARG_RECURSE)
+        file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    else()
+        file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    endif()
+    if(sources)
+        add_library(${target} STATIC ${sources})
+        target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/generated)
+        target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE tapchime_options)
+    else()
+        add_library(${target} INTERFACE)
+        target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/generated)
+        target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+    endif()
+endfunction()
+
+# tapchime_test(<area> <folder> DEPS <targets...>)
+# Every .cpp in the folder becomes one GoogleTest executable test_<area>; each test case is its own CTest
+# test named "<area>.<Suite>.<Case>" and labelled <area>, so the cases run in parallel.
+function(tapchime_test area folder)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(test_${area} ${sources})
+    target_link_libraries(test_${area} PRIVATE ${ARG_DEPS} tapchime_test_support GTest::gtest GTest::gmock
+                                               GTest::gtest_main tapchime_options)
+    gtest_discover_tests(test_${area} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 30
+                         PROPERTIES LABELS ${area} TIMEOUT 300)
+endfunction()
