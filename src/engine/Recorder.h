@@ -79,6 +79,7 @@ private:
     double elapsed_ = 0;
     std::vector<float> levels_;
     std::unique_ptr<RecordingTake> recorder_;
+    std::filesystem::path takeFile_;
     std::unique_ptr<Scheduler::Timer> meterTimer_;
     // Counts takes (and permission requests); a late answer or finish for an older number is ignored.
     uint64_t generation_ = 0;
