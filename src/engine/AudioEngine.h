@@ -121,6 +121,7 @@ private:
     void retire(AudioBufferPtr buffer, uint64_t serial);
     void releaseRetired();
     void resetMixer();
+    void restartLocked();
     void controlLoop();
 
     AudioOutput &output_;

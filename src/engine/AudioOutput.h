@@ -30,6 +30,7 @@ public:
     enum class Change {
         deviceRemoved,  // the device the stream plays on went away
         defaultChanged, // the system default output changed
+        moved,          // the server moved the stream to another device
         streamLost,     // the stream or the connection to the sound server failed; isRunning() is false
     };
     using ChangeHandler = std::function<void(Change)>;
