@@ -5,8 +5,12 @@
 #include "app/PlaybackRules.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/StatsStore.h"
+#include "engine/KeyboardMonitor.h"
+#include "engine/SystemWatchers.h"
+#include "engine/linux/SystemLog.h"
 
 #include <chrono>
+#include <thread>
 
 namespace tc {
 
@@ -17,7 +21,14 @@ constexpr std::chrono::seconds kQuitWriteTimeout{5};
 
 } // namespace
 
-AppModel::AppModel(Services services, QObject *parent) : QObject(parent), services_(services) {
+AppModel::AppModel(Services services, QObject *parent)
+    : AppModelSignals(parent), services_(std::move(services)), self_(std::make_shared<AppModel *>(this)) {
+    if (!services_.runInBackground) {
+        services_.runInBackground = [](std::function<void()> task) { std::thread(std::move(task)).detach(); };
+    }
+    if (!services_.log) {
+        services_.log = systemLog;
+    }
     data_ = services_.documents->load().data;
     restorePressCount();
     lastSilence_ = silence();

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "app/AppModelSignals.h"
 #include "app/AppTypes.h"
 #include "app/Clock.h"
 #include "app/PlaybackRules.h"
 #include "app/Silence.h"
+#include "engine/Hotkey.h"
 #include "model/AppData.h"
 
-#include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,10 +20,16 @@
 
 namespace tc {
 
+class AudioControl;
 class DocumentStore;
+class KeyboardMonitor;
 class LoginItem;
 class NoticePresenter;
+class OutputVolume;
+class SoundCatalog;
+class SoundRouter;
 class StatsStore;
+class SystemWatchers;
 
 // The one application model: owns the document and the view state every screen observes and edits, derives
 // the sound router's configuration, works out why key presses are silent, counts the day's presses, keeps
@@ -36,11 +44,10 @@ class StatsStore;
 //
 // Thread: the main thread only. Collaborators report from their threads through TimerFactory::post. The
 // services must outlive the model. There is one model for the life of the process.
-class AppModel final : public QObject {
-    Q_OBJECT
-
+class AppModel final : public AppModelSignals {
 public:
-    // What the model works with. Every pointer is required.
+    // What the model works with. Every pointer is required; the model owns the monitor and the watchers
+    // (whose scheduler must be `timers`), and the rest must outlive it.
     struct Services {
         Clock *clock = nullptr;
         TimerFactory *timers = nullptr;
@@ -48,13 +55,25 @@ public:
         DocumentStore *documents = nullptr;
         NoticePresenter *notices = nullptr;
         LoginItem *loginItem = nullptr;
+        AudioControl *audio = nullptr;
+        SoundRouter *router = nullptr;
+        SoundCatalog *library = nullptr;
+        OutputVolume *output = nullptr;
+        std::unique_ptr<KeyboardMonitor> monitor;
+        std::unique_ptr<SystemWatchers> watchers;
+        // Runs the start-up preload off the main thread (default: a detached thread).
+        std::function<void(std::function<void()>)> runInBackground;
+        // One line to the system log (default: systemLog).
+        std::function<void(const std::string &)> log;
     };
 
-    static constexpr double kSaveDelay = 0.4;           // seconds from the last edit to the write
-    static constexpr std::uint16_t kCapsLock = 57;      // reported as a key down on every change
-    static constexpr double kCapsLockHighlight = 0.15;  // seconds
-    static constexpr int kSilentPressesForNotice = 12;  // key downs while inaudible …
-    static constexpr double kSilentPressWindow = 6.0;   // … within this many seconds …
+    static constexpr double kSaveDelay = 0.4;            // seconds from the last edit to the write
+    static constexpr double kPermissionRetry = 1.5;      // seconds between tries to start the keyboard monitor
+    static constexpr double kOutputSampling = 2.0;       // seconds between looks at the system output
+    static constexpr std::uint16_t kCapsLock = 57;       // reported as a key down on every change
+    static constexpr double kCapsLockHighlight = 0.15;   // seconds
+    static constexpr int kSilentPressesForNotice = 12;   // key downs while inaudible …
+    static constexpr double kSilentPressWindow = 6.0;    // … within this many seconds …
     static constexpr double kSilenceNoticeSpacing = 600; // … show the notice, at most once per this many seconds
     static constexpr int kPressCountStoreEvery = 10;
     static constexpr std::size_t kSwitchLogLength = 8;
@@ -106,6 +125,16 @@ public:
     bool soundsReady() const { return soundsReady_; }
     std::int64_t soundsVersion() const { return soundsVersion_; }
 
+    // --- Start-up and runtime -----------------------------------------------------------------------------
+
+    // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up.
+    // Runs once; later calls do nothing.
+    void start();
+    // Starts the keyboard monitor when it is not running; while it cannot start, retries every 1.5 s.
+    void startMonitorIfPossible();
+    // The keyboard-access help in place of a settings pane: asks the shell to show it.
+    void openInputMonitoringSettings();
+
     // --- Document persistence ------------------------------------------------------------------------------
 
     // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
@@ -136,6 +165,20 @@ public:
 
     // --- Edits of sounds and keys --------------------------------------------------------------------------
 
+    // Every built-in sound (with its duration once loaded), then the user's sounds.
+    std::vector<SoundItem> allSounds() const;
+    // "none" gives the item "Silent"; else the user sound, else the built-in with that id; else nothing.
+    std::optional<SoundItem> sound(const std::string &id) const;
+    // Plays one key-down take of the sound at max(master volume, 0.4), rate 1, centred. Nothing when the
+    // sound is not loaded.
+    void preview(const std::string &soundID);
+    // Imports an audio file as a user sound. Throws the library's error (what() is for the user).
+    SoundItem importSound(const std::filesystem::path &path);
+    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound.
+    SoundItem addRecording(const std::filesystem::path &path);
+    void renameSound(const std::string &id, const std::string &name);
+    void deleteUserSound(const SoundItem &item);
+
     // The key labels of the active profile that play `soundID`; ["Base sound"] when it is the base sound.
     std::vector<std::string> keysUsing(const std::string &soundID) const;
     void assign(const std::string &soundID, const KeySet &codes);
@@ -158,6 +201,15 @@ public:
     void removeRule(const std::string &bundleID);
     void completeOnboarding();
 
+    // Audio settings: stored, saved, pushed, then applied to the running engine under its lock.
+    void setMaxVoices(int count);
+    void setLowLatency(bool on);
+    void setOutputDevice(std::optional<std::string> uid);
+    // Registers or unregisters the login item (the XDG autostart entry); not stored in the document. A
+    // failure is logged. Observers of soundsVersion are told afterwards, so the settings screen reads the
+    // status again.
+    void setLaunchAtLogin(bool on);
+
     // The settings screen's two-way binding of one plain settings field: reading returns the field, writing
     // stores it, then saves and pushes. No validation.
     template <typename T> T setting(T AppSettings::*field) const { return data_.settings.*field; }
@@ -170,37 +222,30 @@ public:
     // Builds and installs a fresh runtime configuration.
     void pushRuntime();
 
-signals:
-    void dataChanged();
-    void sectionChanged();
-    void selectedKeysChanged();
-    void toolChanged();
-    void brushSoundIDChanged();
-    void soundPickerChanged();
-    void pickerStartsOnRecordChanged();
-    void showOnboardingChanged();
-    void pressedKeysChanged();
-    void lastPlayedSoundIDChanged();
-    void lastPlayedKeyChanged();
-    void pressesTodayChanged();
-    void permissionGrantedChanged();
-    void tapRunningChanged();
-    void currentAppBundleIDChanged();
-    void currentAppNameChanged();
-    void micInUseChanged();
-    void secureInputChanged();
-    void macOutputSilentChanged();
-    void switchLogChanged();
-    void soundsReadyChanged();
-    void soundsVersionChanged();
-    void silenceChanged();
-
 private:
     // Calls change(data_), signals, then saves and pushes: the tail of every document edit.
     void commitEdit(const std::function<void(AppData &)> &change);
     // The active profile for key edits: the one named by activeProfileID, or null.
     Profile *activeProfileForEdit(AppData &data) const;
     std::string uniqueProfileName(const std::string &name) const;
+
+    // Reports from the router, on the main thread.
+    void keyActivity(std::uint16_t code, bool isDown);
+    void played(std::uint16_t code, const std::string &soundID);
+    void handle(Hotkey hotkey);
+    void noteKeyWhileSilent();
+    // Reports from the watchers and the output sampling.
+    void frontmostChanged(const std::string &bundleID, const std::string &name);
+    void setMicInUse(bool inUse);
+    void setSecureInput(bool on);
+    void minuteTick();
+    void checkMacOutput();
+    void setPermissionGranted(bool granted);
+    void setTapRunning(bool running);
+    // Starts a new day's count when the stored day is not today.
+    void rollOverPressDay();
+    // Runs `task` on the main thread unless the model is gone by then.
+    void postToModel(std::function<void(AppModel &)> task);
 
     LiveState liveState() const;
     void restorePressCount();
@@ -241,6 +286,18 @@ private:
     std::vector<SwitchLogEntry> switchLog_;
     bool soundsReady_ = false;
     std::int64_t soundsVersion_ = 0;
+
+    bool started_ = false;
+    // The effective profile last recorded for the switch log: outer absent = nothing recorded yet, inner
+    // absent = the application was silenced by an app rule.
+    std::optional<std::optional<Uuid>> lastEffectiveProfileID_;
+    std::vector<QDateTime> silentPresses_; // key downs while inaudible, within the window
+    std::optional<QDateTime> lastSilenceNotice_;
+    std::unique_ptr<TimerFactory::Timer> permissionTimer_;
+    std::unique_ptr<TimerFactory::Timer> outputTimer_;
+    std::unique_ptr<TimerFactory::Timer> capsLockTimer_;
+    // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
+    std::shared_ptr<AppModel *> self_;
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     std::optional<AppData> pendingSave_;             // its snapshot

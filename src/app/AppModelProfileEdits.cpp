@@ -129,9 +129,8 @@ Uuid AppModel::addTrigger(Trigger::Kind kind, const std::string &soundID) {
 }
 
 void AppModel::deleteTrigger(const Uuid &id) {
-    commitEdit([&](AppData &data) {
-        std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.id == id; });
-    });
+    commitEdit(
+        [&](AppData &data) { std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.id == id; }); });
 }
 
 void AppModel::setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID) {

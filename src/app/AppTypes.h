@@ -20,9 +20,8 @@ using KeySet = std::set<std::uint16_t>;
 // The main window's screens, in rail order.
 enum class AppSection { keyboard, sounds, triggers, apps, settings };
 
-inline constexpr std::array<AppSection, 5> allAppSections = {AppSection::keyboard, AppSection::sounds,
-                                                             AppSection::triggers, AppSection::apps,
-                                                             AppSection::settings};
+inline constexpr std::array<AppSection, 5> allAppSections = {
+    AppSection::keyboard, AppSection::sounds, AppSection::triggers, AppSection::apps, AppSection::settings};
 
 // The raw value ("keyboard", ...) and back; any other text (case matters) gives nullopt.
 std::string toString(AppSection section);

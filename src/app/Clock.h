@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Scheduler.h"
+
 #include <QDateTime>
 
 #include <functional>
@@ -17,27 +19,19 @@ public:
     virtual QDateTime now() const = 0;
 };
 
-// Timers and the hop to the main thread, as the application model uses them. The program runs them on the
-// Qt event loop; tests run them from a fake they advance, so every delay (the 0.4 s save debounce, the
-// 1.5 s permission retry, the 2.0 s output sampling, the 0.15 s Caps Lock highlight) is deterministic.
-// Thread: timers are made, fire and are destroyed on the main thread; post() may be called from any thread.
-class TimerFactory {
+// Timers and the hop to the main thread, as the application model and the system watchers use them. The
+// program runs them on the Qt event loop; tests run them from a fake they advance, so every delay (the 0.4 s
+// save debounce, the 1.5 s permission retry, the 2.0 s output sampling, the 0.15 s Caps Lock highlight, the
+// watchers' poll and 30 s tick) is deterministic.
+//
+// From Scheduler: post() queues a task to the main thread from any thread, in the order posted; repeat()
+// runs a task every interval until its handle is destroyed.
+// Thread: timers are made, fire and are destroyed on the main thread. Destroying a handle cancels the timer;
+// a task that has begun runs to its end; a handle may be destroyed from inside its own task.
+class TimerFactory : public Scheduler {
 public:
-    // A pending timer. Destroying the handle cancels it; a task that has begun runs to its end. A handle may
-    // be destroyed from inside its own task.
-    class Timer {
-    public:
-        virtual ~Timer() = default;
-    };
-
-    virtual ~TimerFactory() = default;
-
     // Runs `task` once, `seconds` from now, unless the handle is destroyed first.
     virtual std::unique_ptr<Timer> singleShot(double seconds, std::function<void()> task) = 0;
-    // Runs `task` every `seconds` (the first call one interval from now) until the handle is destroyed.
-    virtual std::unique_ptr<Timer> repeat(double seconds, std::function<void()> task) = 0;
-    // Queues `task` to run on the main thread after the caller returns, in the order posted.
-    virtual void post(std::function<void()> task) = 0;
 };
 
 } // namespace tc
