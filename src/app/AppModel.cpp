@@ -34,7 +34,11 @@ AppModel::AppModel(Services services, QObject *parent)
     lastSilence_ = silence();
 }
 
-AppModel::~AppModel() = default;
+AppModel::~AppModel() {
+    // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
+    services_.monitor.reset();
+    services_.watchers.reset();
+}
 
 AppData AppModel::makeDefaultData() {
     return tc::makeDefaultData();

@@ -244,8 +244,9 @@ private:
     void setTapRunning(bool running);
     // Starts a new day's count when the stored day is not today.
     void rollOverPressDay();
-    // Runs `task` on the main thread unless the model is gone by then.
-    void postToModel(std::function<void(AppModel &)> task);
+    // A function, callable from any thread, that runs a task on the model on the main thread unless the
+    // model is gone by then.
+    std::function<void(std::function<void(AppModel &)>)> mainThreadPoster() const;
 
     LiveState liveState() const;
     void restorePressCount();

@@ -13,13 +13,15 @@
 
 namespace tc {
 
-void AppModel::postToModel(std::function<void(AppModel &)> task) {
-    std::weak_ptr<AppModel *> weak = self_;
-    services_.timers->post([weak, task = std::move(task)] {
-        if (auto self = weak.lock()) {
-            task(**self);
-        }
-    });
+std::function<void(std::function<void(AppModel &)>)> AppModel::mainThreadPoster() const {
+    // Holds the model weakly: a report still on its way when the model is gone is dropped.
+    return [weak = std::weak_ptr<AppModel *>(self_), timers = services_.timers](std::function<void(AppModel &)> task) {
+        timers->post([weak, task = std::move(task)] {
+            if (auto self = weak.lock()) {
+                task(**self);
+            }
+        });
+    };
 }
 
 void AppModel::start() {
@@ -65,13 +67,14 @@ void AppModel::start() {
 
     // The router reports on the keyboard thread; each report hops to the main thread, in order.
     auto &router = *services_.router;
-    router.onKey = [this](std::uint16_t code, bool isDown) {
-        postToModel([code, isDown](AppModel &model) { model.keyActivity(code, isDown); });
+    const auto post = mainThreadPoster();
+    router.onKey = [post](std::uint16_t code, bool isDown) {
+        post([code, isDown](AppModel &model) { model.keyActivity(code, isDown); });
     };
-    router.onPlayed = [this](std::uint16_t code, const std::string &soundID) {
-        postToModel([code, soundID](AppModel &model) { model.played(code, soundID); });
+    router.onPlayed = [post](std::uint16_t code, const std::string &soundID) {
+        post([code, soundID](AppModel &model) { model.played(code, soundID); });
     };
-    router.onHotkey = [this](Hotkey hotkey) { postToModel([hotkey](AppModel &model) { model.handle(hotkey); }); };
+    router.onHotkey = [post](Hotkey hotkey) { post([hotkey](AppModel &model) { model.handle(hotkey); }); };
     services_.monitor->setHandler([&router](const KeyEvent &event) { router.handle(event); });
 
     auto &watchers = *services_.watchers;
