@@ -26,9 +26,10 @@ TEST(KeyHandlerSlot, DropsEventsWithoutAHandler) {
     EXPECT_EQ(calls, 1);
 }
 
-// The owner swaps handlers while a key thread dispatches without pause. Each handler owns a counter that is
-// destroyed right after set() returns: a late call of an old handler would touch freed memory (which the
-// sanitizer builds catch) or count after its replacement was installed.
+// The owner swaps handlers while a key thread dispatches without pause. Each handler takes a little while
+// and then looks whether it has been retired, and it reads memory that is freed right after set() returns:
+// a call still running after set() returned would count as late (and the sanitizer builds would see the
+// freed memory).
 TEST(KeyHandlerSlot, AReplacedHandlerIsNeverCalledAfterSetReturns) {
     KeyHandlerSlot slot;
     std::atomic<bool> done{false};
@@ -42,18 +43,21 @@ TEST(KeyHandlerSlot, AReplacedHandlerIsNeverCalledAfterSetReturns) {
     });
 
     std::atomic<int> lateCalls{0};
-    for (int round = 0; round < 300; ++round) {
-        auto counter = std::make_shared<std::atomic<int>>(0);
+    for (int round = 0; round < 200; ++round) {
         auto retired = std::make_shared<std::atomic<bool>>(false);
-        auto owned = std::make_unique<int>(round); // freed after the handler is replaced
-        int *value = owned.get();
-        slot.set([counter, retired, value, &lateCalls](const KeyEvent &) {
+        auto owned = std::make_unique<int>(round);
+        const int *value = owned.get();
+        slot.set([retired, value, &lateCalls](const KeyEvent &) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
+            volatile int sink = 0;
+            while (std::chrono::steady_clock::now() < until) {
+                sink = sink + *value;
+            }
             if (*retired) {
                 ++lateCalls;
             }
-            counter->fetch_add(*value); // reads memory that is freed once the handler is replaced
         });
-        const long target = dispatched + 20;
+        const long target = dispatched + 3;
         while (dispatched < target) {
             std::this_thread::yield();
         }

@@ -179,25 +179,6 @@ TEST(KeyTranslation, KeysWithoutAVirtualCodeAreUnknown) {
     }
 }
 
-TEST(KeyTranslation, ModifierKeysHaveTheirDeviceBitAndFlag) {
-    struct Case {
-        std::uint16_t code;
-        std::uint64_t deviceBit;
-        std::uint64_t flag;
-    };
-    const Case cases[] = {
-        {56, 0x2, 0x20000},       {60, 0x4, 0x20000},  {59, 0x1, 0x40000},  {62, 0x2000, 0x40000},
-        {58, 0x20, 0x80000},      {61, 0x40, 0x80000}, {55, 0x8, 0x100000}, {54, 0x10, 0x100000},
-        {63, 0x800000, 0x800000}, {57, 0, 0},          {0, 0, 0},           {49, 0, 0},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.code);
-        EXPECT_EQ(KeyTranslation::deviceModifierMask(c.code), c.deviceBit);
-        EXPECT_EQ(KeyTranslation::modifierFlag(c.code), c.flag);
-        EXPECT_EQ(KeyTranslation::isModifierKey(c.code), c.code == 57 || c.deviceBit != 0);
-    }
-}
-
 TEST(KeyTranslation, TextIsCutToFourUtf16UnitsBetweenCodePoints) {
     struct Case {
         std::string text;

@@ -130,7 +130,7 @@ bool EvdevKeyboardMonitor::start() {
     }
 
     std::unique_ptr<XkbKeyText> text =
-        XkbKeyText::fromNames(options_.layout.value_or(XkbKeyText::systemDefaultNames()));
+        XkbKeyText::fromNames(options_.layout ? *options_.layout : XkbKeyText::systemDefaultNames());
     if (!text) {
         text = XkbKeyText::fromNames({}); // an unknown configured layout: fall back to the library's default
     }

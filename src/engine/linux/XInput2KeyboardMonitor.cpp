@@ -112,7 +112,7 @@ void XInput2KeyboardMonitor::reloadKeymap() {
         return;
     }
     // Keeps the old layout when the server does not answer; events then still carry some text.
-    if (std::unique_ptr<XkbKeyText> text = XkbKeyText::fromX11(XGetXCBConnection(display_.get()))) {
+    if (std::unique_ptr<XkbKeyText> text = XkbKeyText::fromX11(XGetXCBConnection(display_.get()), stream_.text())) {
         stream_.setText(std::move(text));
     }
 }

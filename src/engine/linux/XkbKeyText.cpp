@@ -53,7 +53,7 @@ std::unique_ptr<XkbKeyText> XkbKeyText::fromNames(const Names &names) {
     return std::unique_ptr<XkbKeyText>(new XkbKeyText(context, keymap, state));
 }
 
-std::unique_ptr<XkbKeyText> XkbKeyText::fromX11(xcb_connection_t *connection) {
+std::unique_ptr<XkbKeyText> XkbKeyText::fromX11(xcb_connection_t *connection, const XkbKeyText *previous) {
     const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
     if (device < 0) {
         return nullptr;
@@ -63,19 +63,27 @@ std::unique_ptr<XkbKeyText> XkbKeyText::fromX11(xcb_connection_t *connection) {
         return nullptr;
     }
     xkb_keymap *keymap = xkb_x11_keymap_new_from_device(context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
-    xkb_state *server = keymap ? xkb_x11_state_new_from_device(keymap, connection, device) : nullptr;
-    xkb_state *state = server ? xkb_state_new(keymap) : nullptr;
+    xkb_state *state = keymap ? xkb_state_new(keymap) : nullptr;
     if (!state) {
-        xkb_state_unref(server);
         xkb_keymap_unref(keymap);
         xkb_context_unref(context);
         return nullptr;
     }
-    // Only the server's locks (Caps Lock, the layout group) are taken over. Held modifiers come from the key
-    // events that follow: a modifier set here without its key would never be released by a key up.
-    xkb_state_update_mask(state, 0, 0, xkb_state_serialize_mods(server, XKB_STATE_MODS_LOCKED), 0, 0,
-                          xkb_state_serialize_layout(server, XKB_STATE_LAYOUT_LOCKED));
-    xkb_state_unref(server);
+    // Only locks (Caps Lock, Num Lock, the layout group) are taken over; held modifiers come from the key
+    // events that follow, since a modifier set here without its key would never be released by a key up.
+    // A new keymap keeps the locks of the state it replaces: the server's state is already ahead of the
+    // events still waiting to be read, and a Caps Lock press among them would be counted twice.
+    xkb_mod_mask_t lockedMods = 0;
+    xkb_layout_index_t lockedGroup = 0;
+    if (previous) {
+        lockedMods = xkb_state_serialize_mods(previous->state_, XKB_STATE_MODS_LOCKED);
+        lockedGroup = xkb_state_serialize_layout(previous->state_, XKB_STATE_LAYOUT_LOCKED);
+    } else if (xkb_state *server = xkb_x11_state_new_from_device(keymap, connection, device)) {
+        lockedMods = xkb_state_serialize_mods(server, XKB_STATE_MODS_LOCKED);
+        lockedGroup = xkb_state_serialize_layout(server, XKB_STATE_LAYOUT_LOCKED);
+        xkb_state_unref(server);
+    }
+    xkb_state_update_mask(state, 0, 0, lockedMods, 0, 0, lockedGroup);
     return std::unique_ptr<XkbKeyText>(new XkbKeyText(context, keymap, state));
 }
 

@@ -34,10 +34,11 @@ public:
 
     // A keymap compiled from names; nullptr when xkbcommon cannot compile it (names it does not know).
     static std::unique_ptr<XkbKeyText> fromNames(const Names &names);
-    // The keymap of an X server's core keyboard with the server's current locks (Caps Lock, layout group);
-    // the connection must have the XKB extension set up (xkb_x11_setup_xkb_extension). nullptr when the
-    // server does not answer.
-    static std::unique_ptr<XkbKeyText> fromX11(xcb_connection_t *connection);
+    // The keymap of an X server's core keyboard; the connection must have the XKB extension set up
+    // (xkb_x11_setup_xkb_extension). The locks (Caps Lock, layout group) come from the previous text when
+    // one is given (a keymap change while running), else from the server. nullptr when the server does not
+    // answer.
+    static std::unique_ptr<XkbKeyText> fromX11(xcb_connection_t *connection, const XkbKeyText *previous = nullptr);
 
     // The system's default layout for a reader of keyboard devices: empty names (defaults) when any
     // XKB_DEFAULT_* variable is set, otherwise the console's keyboard configuration from
