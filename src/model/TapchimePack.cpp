@@ -27,13 +27,13 @@ json toJson(const TapchimePack::PackSound &sound) {
     return json{{"item", toJson(sound.item)}, {"data", base64::encode(sound.data)}};
 }
 
-TapchimePack::PackSound readSound(const json &value, const JsonPath &path) {
+TapchimePack::PackSound readSound(const json &value, const JsonPath &path, std::size_t maxBytes) {
     rd::object(value, path);
     TapchimePack::PackSound sound;
     sound.item = fromJson<SoundItem>(rd::requiredMember(value, "item", path), path.member("item"));
     const JsonPath dataPath = path.member("data");
     const std::string text = rd::string(rd::requiredMember(value, "data", path), dataPath);
-    if (base64::decodedSize(text) > TapchimePack::kMaxSoundBytes) {
+    if (base64::decodedSize(text) > maxBytes) {
         rd::fail(dataPath, "the sound is larger than a packed sound may be");
     }
     auto bytes = base64::decode(text);
@@ -128,7 +128,9 @@ json toJson(const TapchimePack &pack) {
     return json{{"version", pack.version}, {"profile", toJson(pack.profile)}, {"sounds", std::move(sounds)}};
 }
 
-template <> TapchimePack fromJson<TapchimePack>(const json &value, const JsonPath &path) {
+namespace {
+
+TapchimePack readPack(const json &value, const JsonPath &path, std::size_t maxSoundBytes) {
     rd::object(value, path);
     TapchimePack pack;
     pack.version = rd::integer<std::int64_t>(rd::requiredMember(value, "version", path), path.member("version"));
@@ -137,9 +139,15 @@ template <> TapchimePack fromJson<TapchimePack>(const json &value, const JsonPat
     const json &sounds = rd::array(rd::requiredMember(value, "sounds", path), soundsPath);
     pack.sounds.reserve(sounds.size());
     for (std::size_t i = 0; i < sounds.size(); ++i) {
-        pack.sounds.push_back(readSound(sounds[i], soundsPath.index(i)));
+        pack.sounds.push_back(readSound(sounds[i], soundsPath.index(i), maxSoundBytes));
     }
     return pack;
+}
+
+} // namespace
+
+template <> TapchimePack fromJson<TapchimePack>(const json &value, const JsonPath &path) {
+    return readPack(value, path, TapchimePack::kMaxSoundBytes);
 }
 
 std::string encodePack(const TapchimePack &pack) {
@@ -157,14 +165,14 @@ std::string encodePack(const TapchimePack &pack) {
     return text;
 }
 
-TapchimePack decodePack(std::string_view text) {
+TapchimePack decodePack(std::string_view text, std::size_t maxSoundBytes) {
     json document;
     try {
         document = json::parse(text);
     } catch (const json::exception &error) {
         throw DecodeError({}, std::string("not a valid JSON document: ") + error.what());
     }
-    return fromJson<TapchimePack>(document);
+    return readPack(document, {}, maxSoundBytes);
 }
 
 } // namespace tc

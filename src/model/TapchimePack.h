@@ -43,8 +43,9 @@ template <> TapchimePack fromJson<TapchimePack>(const nlohmann::json &json, cons
 // The file's text: pretty-printed, members sorted by name, every "/" written as "\/". Throws EncodeError
 // for a non-finite number.
 std::string encodePack(const TapchimePack &pack);
-// Reads a pack from its file's text in any layout and member order; throws DecodeError.
-TapchimePack decodePack(std::string_view text);
+// Reads a pack from its file's text in any layout and member order; throws DecodeError, also when a
+// sound's data would decode to more than `maxSoundBytes`.
+TapchimePack decodePack(std::string_view text, std::size_t maxSoundBytes = TapchimePack::kMaxSoundBytes);
 
 // Standard base64 ("A–Z a–z 0–9 + /", "=" padding), no line breaks.
 namespace base64 {
