@@ -67,3 +67,24 @@ TEST(SoundLibraryPreload, LoadsTheRecordingsOfAResourcesFolder) {
 
 } // namespace
 } // namespace tc
+
+namespace tc {
+namespace {
+
+// The recordings the program ships: every one decodes, so every built-in plays.
+TEST(SoundLibraryPreload, EveryShippedRecordingLoads) {
+    test::TempDir dir;
+    const fs::path resources = fs::path(TAPCHIME_SOURCE_DIR) / "resources" / "sounds";
+    SoundLibrary library(std::make_shared<FfmpegDecoder>(), dir.path() / "Sounds", resources);
+    library.preloadBuiltins();
+    for (const auto &item : SoundLibrary::builtinItems()) {
+        const auto sound = library.loaded(item.id);
+        ASSERT_NE(sound, nullptr) << item.id;
+        EXPECT_EQ(sound->item().name, item.name);
+        EXPECT_GT(sound->item().duration, 0.05) << item.id;
+        EXPECT_LE(sound->item().duration, 10.0) << item.id;
+    }
+}
+
+} // namespace
+} // namespace tc
