@@ -178,6 +178,12 @@ public:
     SoundItem addRecording(const std::filesystem::path &path);
     void renameSound(const std::string &id, const std::string &name);
     void deleteUserSound(const SoundItem &item);
+    // Adds a share pack's sounds and profile and makes the profile active. Throws with the one message for
+    // an unreadable pack; the document is untouched then.
+    void importPack(const std::filesystem::path &path);
+    // Writes the active profile with the user sounds it uses as a share pack. False when it failed (such a
+    // failure is not shown).
+    bool exportPack(const std::filesystem::path &path) const;
 
     // The key labels of the active profile that play `soundID`; ["Base sound"] when it is the base sound.
     std::vector<std::string> keysUsing(const std::string &soundID) const;

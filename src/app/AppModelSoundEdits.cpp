@@ -7,6 +7,7 @@
 #include "engine/LoadedSound.h"
 
 #include <algorithm>
+#include <set>
 #include <system_error>
 
 namespace tc {
@@ -113,6 +114,30 @@ void AppModel::deleteUserSound(const SoundItem &item) {
     });
     ++soundsVersion_;
     emit soundsVersionChanged();
+}
+
+void AppModel::importPack(const std::filesystem::path &path) {
+    std::set<std::string> names;
+    for (const auto &profile : data_.profiles) {
+        names.insert(profile.name);
+    }
+    auto imported = services_.library->importPack(path, names);
+    commitEdit([&](AppData &data) {
+        data.userSounds.insert(data.userSounds.end(), imported.sounds.begin(), imported.sounds.end());
+        data.activeProfileID = imported.profile.id;
+        data.profiles.push_back(std::move(imported.profile));
+    });
+    ++soundsVersion_;
+    emit soundsVersionChanged();
+}
+
+bool AppModel::exportPack(const std::filesystem::path &path) const {
+    try {
+        services_.library->exportPack(data_.activeProfile(), data_.userSounds, path);
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
 }
 
 } // namespace tc

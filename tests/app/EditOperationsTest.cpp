@@ -328,6 +328,35 @@ TEST(SoundEdits, DeletingAUserSoundRemovesItsKeysAndTriggersButNotABaseSound) {
     expectSavedAndPushed(harness, model);
 }
 
+TEST(SoundEdits, ImportingAPackAddsItsSoundsAndMakesItsProfileActive) {
+    Harness harness;
+    auto &model = harness.make();
+    model.importPack("/tmp/friends.tapchime");
+    model.importPack("/tmp/friends.tapchime");
+    EXPECT_EQ(model.data().activeProfile().name, "Shared 2");
+    EXPECT_EQ(model.data().profiles.size(), 6u);
+    EXPECT_EQ(model.data().userSounds.size(), 2u);
+    EXPECT_EQ(model.soundsVersion(), 2);
+    EXPECT_EQ(harness.router.config()->profile->name, "Shared 2");
+    expectSavedAndPushed(harness, model);
+
+    const auto before = model.data();
+    try {
+        model.importPack("/tmp/bad.tapchime");
+        FAIL() << "no error";
+    } catch (const std::exception &error) {
+        EXPECT_STREQ(error.what(), "This .tapchime file couldn't be read.");
+    }
+    EXPECT_EQ(model.data(), before);
+    EXPECT_EQ(model.soundsVersion(), 2);
+
+    EXPECT_TRUE(model.exportPack("/tmp/out.tapchime"));
+    ASSERT_EQ(harness.library.exports.size(), 1u);
+    EXPECT_EQ(harness.library.exports[0].first, model.data().activeProfile());
+    EXPECT_EQ(harness.library.exports[0].second, model.data().userSounds);
+    EXPECT_FALSE(model.exportPack("/tmp/bad.tapchime"));
+}
+
 TEST(SettingEdits, ABoundSettingSavesAndPushes) {
     Harness harness;
     auto &model = harness.make();

@@ -13,6 +13,7 @@
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -166,6 +167,30 @@ public:
         lookup.remove(item.id);
     }
     std::filesystem::path soundsFolder() const override { return folder; }
+    // A pack named "bad…" is unreadable; any other gives the profile "Shared" (made unique) with one sound.
+    ImportedPack importPack(const std::filesystem::path &path, const std::set<std::string> &existingNames) override {
+        if (path.stem().string().starts_with("bad")) {
+            throw std::runtime_error("This .tapchime file couldn't be read.");
+        }
+        ImportedPack pack;
+        pack.sounds.push_back({"user." + Uuid::random().toString(), "Packed", SoundCategory::mine, "packed.m4a", 1.0});
+        lookup.addSound(pack.sounds[0].id, SoundCategory::mine);
+        pack.profile.id = Uuid::random();
+        pack.profile.name = "Shared";
+        for (int n = 2; existingNames.contains(pack.profile.name); ++n) {
+            pack.profile.name = "Shared " + std::to_string(n);
+        }
+        pack.profile.baseSoundID = "none";
+        pack.profile.keys["49"] = KeyAssignment{.soundID = pack.sounds[0].id};
+        return pack;
+    }
+    void exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
+                    const std::filesystem::path &path) override {
+        if (path.stem().string().starts_with("bad")) {
+            throw std::runtime_error("cannot write");
+        }
+        exports.push_back({profile, userSounds});
+    }
 
     FakeSoundLookup lookup;
     std::filesystem::path folder = "/nonexistent/Sounds";
@@ -173,6 +198,7 @@ public:
     std::vector<std::string> userLoads;
     std::vector<SoundItem> imports;
     std::vector<std::string> deletes;
+    std::vector<std::pair<Profile, std::vector<SoundItem>>> exports;
 
 private:
     std::vector<SoundItem> builtins_;
