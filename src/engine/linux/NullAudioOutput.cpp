@@ -26,7 +26,6 @@ bool NullAudioOutput::start(const std::string &deviceUID, int bufferFrames, Audi
     stop();
     deviceUID_ = deviceUID;
     bufferFrames_.store(clampFrames(bufferFrames));
-    rendered_.store(0);
     stop_ = false;
     running_.store(true, std::memory_order_release);
     thread_ = std::thread([this, &renderer] { run(renderer); });

@@ -29,7 +29,7 @@ public:
     void setBufferFrames(int bufferFrames) override;
     void setChangeHandler(ChangeHandler) override {}
 
-    // Frames rendered since the last start (from any thread).
+    // Frames rendered since the output was made (from any thread).
     uint64_t renderedFrames() const { return rendered_.load(std::memory_order_acquire); }
 
 private:

@@ -60,8 +60,7 @@ bool PulseAudioOutput::openStream(std::string &error) {
     pa_stream_set_moved_callback(stream_, &PulseAudioOutput::onMoved, this);
 
     const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
-                                                      PA_STREAM_AUTO_TIMING_UPDATE);
+    const auto flags = PA_STREAM_ADJUST_LATENCY;
     const char *device = deviceUID_.empty() ? nullptr : deviceUID_.c_str();
     bool ready = pa_stream_connect_playback(stream_, device, &attributes, flags, nullptr, nullptr) == 0;
     while (ready && pa_stream_get_state(stream_) != PA_STREAM_READY) {
@@ -152,12 +151,19 @@ std::optional<uint64_t> PulseAudioOutput::latencyMicroseconds() {
         return std::nullopt;
     }
     PulseConnection::Lock lock(*connection_);
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (!stream_ || pa_stream_get_latency(stream_, &latency, &negative) < 0) {
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
         return std::nullopt;
     }
-    return negative ? 0 : latency;
+    auto onUpdated = [](pa_stream *, int, void *connection) { static_cast<PulseConnection *>(connection)->signal(); };
+    if (!connection_->wait(pa_stream_update_timing_info(stream_, onUpdated, connection_.get()))) {
+        return std::nullopt;
+    }
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
+    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt) {
+        return std::nullopt;
+    }
+    const int64_t queued = std::max<int64_t>(0, timing->write_index - timing->read_index);
+    return timing->sink_usec + pa_bytes_to_usec(static_cast<uint64_t>(queued), pa_stream_get_sample_spec(stream_));
 }
 
 void PulseAudioOutput::onStreamState(pa_stream *stream, void *self) {

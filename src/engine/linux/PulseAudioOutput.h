@@ -36,8 +36,8 @@ public:
     std::optional<std::string> currentSink();
     // The target buffer the server granted the stream, in frames; absent while stopped.
     std::optional<uint32_t> grantedBufferFrames();
-    // The stream's current latency (time until a frame written now is heard), in microseconds; absent while
-    // stopped or before the server has reported timing.
+    // The stream's latency now (how long a frame written now waits before the sink plays it), in
+    // microseconds, from a fresh timing report of the server; absent while stopped. Waits for the server.
     std::optional<uint64_t> latencyMicroseconds();
 
 private:
