@@ -84,7 +84,7 @@ void AppModel::handle(Hotkey hotkey) {
     switch (hotkey) {
     case Hotkey::toggleSounds: {
         commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
-        services_.notices->show(data_.settings.enabled ? Notice::soundsOn() : Notice::soundsOff());
+        services_.notices->showSounds(data_.settings.enabled);
         break;
     }
     case Hotkey::nextProfile: {
@@ -125,7 +125,7 @@ void AppModel::noteKeyWhileSilent() {
     }
     lastSilenceNotice_ = now;
     silentPresses_.clear();
-    services_.notices->show(Notice::silent(*current));
+    services_.notices->showSilence(*current);
 }
 
 } // namespace tc

@@ -111,13 +111,13 @@ TEST(Hotkeys, ControlOptionKTogglesSoundsWithANotice) {
     EXPECT_FALSE(model.data().settings.enabled);
     EXPECT_FALSE(harness.router.config()->enabled);
     ASSERT_EQ(harness.notices.shown.size(), 1u);
-    EXPECT_EQ(harness.notices.shown[0], Notice::soundsOff());
+    EXPECT_EQ(harness.notices.shown[0].kind, FakeNoticePresenter::Shown::Kind::soundsOff);
     EXPECT_EQ(model.pressesToday(), 0); // hotkeys play nothing
 
     harness.press(kK, kControlOption); // works while sounds are off
     EXPECT_TRUE(model.data().settings.enabled);
     ASSERT_EQ(harness.notices.shown.size(), 2u);
-    EXPECT_EQ(harness.notices.shown[1], Notice::soundsOn());
+    EXPECT_EQ(harness.notices.shown[1].kind, FakeNoticePresenter::Shown::Kind::soundsOn);
 
     harness.time.advance(AppModel::kSaveDelay);
     model.flushPendingSave();
@@ -178,8 +178,8 @@ TEST(SilentTypingNotice, TwelveKeyDownsWithinSixSecondsWhileInaudible) {
         EXPECT_TRUE(harness.notices.shown.empty());
         typeKeys(harness, 1, 0.3);
         ASSERT_EQ(harness.notices.shown.size(), 1u);
-        EXPECT_EQ(harness.notices.shown[0].kind, Notice::Kind::silent);
-        EXPECT_EQ(harness.notices.shown[0].silence.kind, c.kind);
+        EXPECT_EQ(harness.notices.shown[0].kind, FakeNoticePresenter::Shown::Kind::silent);
+        EXPECT_EQ(harness.notices.shown[0].silence->kind, c.kind);
 
         typeKeys(harness, 24, 0.3); // within 600 s: no second notice
         EXPECT_EQ(harness.notices.shown.size(), 1u);

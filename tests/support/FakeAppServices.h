@@ -43,8 +43,17 @@ public:
 
 class FakeNoticePresenter final : public NoticePresenter {
 public:
-    void show(const Notice &notice) override { shown.push_back(notice); }
-    std::vector<Notice> shown;
+    // One notice shown: sounds on or off, or a silence.
+    struct Shown {
+        enum class Kind { soundsOn, soundsOff, silent };
+        Kind kind = Kind::soundsOn;
+        std::optional<Silence> silence;
+        friend bool operator==(const Shown &, const Shown &) = default;
+    };
+
+    void showSounds(bool on) override { shown.push_back({on ? Shown::Kind::soundsOn : Shown::Kind::soundsOff, {}}); }
+    void showSilence(const Silence &silence) override { shown.push_back({Shown::Kind::silent, silence}); }
+    std::vector<Shown> shown;
 };
 
 class FakeLoginItem final : public LoginItem {
