@@ -24,7 +24,8 @@ constexpr std::chrono::seconds kQuitWriteTimeout{5};
 AppModel::AppModel(Services services, QObject *parent)
     : AppModelSignals(parent), services_(std::move(services)), self_(std::make_shared<AppModel *>(this)) {
     if (!services_.runInBackground) {
-        services_.runInBackground = [](std::function<void()> task) { std::thread(std::move(task)).detach(); };
+        // Joined when the model goes, so the preload never outlives the library it fills.
+        services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };
     }
     if (!services_.log) {
         services_.log = systemLog;
@@ -38,6 +39,9 @@ AppModel::~AppModel() {
     // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
     services_.monitor.reset();
     services_.watchers.reset();
+    for (auto &thread : background_) {
+        thread.join();
+    }
 }
 
 AppData AppModel::makeDefaultData() {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tc {
@@ -61,7 +62,7 @@ public:
         OutputVolume *output = nullptr;
         std::unique_ptr<KeyboardMonitor> monitor;
         std::unique_ptr<SystemWatchers> watchers;
-        // Runs the start-up preload off the main thread (default: a detached thread).
+        // Runs the start-up preload off the main thread (default: a thread of the model's own).
         std::function<void(std::function<void()>)> runInBackground;
         // One line to the system log (default: systemLog).
         std::function<void(const std::string &)> log;
@@ -305,6 +306,7 @@ private:
     std::unique_ptr<TimerFactory::Timer> capsLockTimer_;
     // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
     std::shared_ptr<AppModel *> self_;
+    std::vector<std::thread> background_; // the preload, joined by the destructor
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     std::optional<AppData> pendingSave_;             // its snapshot
