@@ -37,7 +37,8 @@ public:
     static constexpr std::size_t kMaxFrames = 480000;
 
     // `soundsFolder` holds the user's sound files and is created now (errors ignored); `builtinFolder`
-    // holds the built-in recordings ("rec_meow.m4a", ...). The decoder is shared with nobody else's state.
+    // holds the built-in recordings ("rec_meow.m4a", ...). The decoder may be called from several threads
+    // at once during the preload.
     SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::filesystem::path soundsFolder,
                  std::filesystem::path builtinFolder);
 
