@@ -104,7 +104,11 @@ using namespace tc;
 using namespace tc::test;
 
 TEST(AudioThreadAllocations, CountingSeesAnAllocation) {
-    const Counted counted = count([] { delete new int(1); });
+    const Counted counted = count([] {
+        int *value = new int(1);
+        asm volatile("" : : "g"(value) : "memory"); // keeps the compiler from eliding the pair
+        delete value;
+    });
     EXPECT_EQ(counted.allocations, 1);
     EXPECT_EQ(counted.frees, 1);
 }

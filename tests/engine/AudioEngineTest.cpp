@@ -44,9 +44,9 @@ protected:
         devices.add({"tc_alt", "Second Output"});
     }
 
-    void make(std::chrono::milliseconds retryInterval = std::chrono::hours(1), AudioOutput *fallback = nullptr) {
+    void make(std::chrono::milliseconds retryInterval = std::chrono::hours(1), AudioOutput *fallbackOutput = nullptr) {
         AudioEngine::Options options;
-        options.fallback = fallback;
+        options.fallback = fallbackOutput;
         options.clock = [this] { return now.load(); };
         options.log = [this](const std::string &line) {
             std::lock_guard guard(logMutex);
