@@ -11,6 +11,7 @@
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
+#include "engine/linux/AtspiSecureInput.h"
 #include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/LinuxKeyboardMonitor.h"
 #include "engine/linux/NullAudioOutput.h"
@@ -89,10 +90,8 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.library = &p.catalog;
     services.output = &p.outputVolume;
     services.monitor = std::make_unique<LinuxKeyboardMonitor>();
-    // Password fields are not watched yet: secure input reads as off.
-    services.watchers =
-        std::make_unique<SystemWatchers>(p.timers, frontmostSource(), std::make_unique<PulseMicrophoneActivity>(),
-                                         std::make_unique<NullSecureInputSource>());
+    services.watchers = std::make_unique<SystemWatchers>(
+        p.timers, frontmostSource(), std::make_unique<PulseMicrophoneActivity>(), std::make_unique<AtspiSecureInput>());
     services.log = systemLog;
     p.model = std::make_unique<AppModel>(std::move(services));
 }
