@@ -2,19 +2,23 @@
 // the quit hooks and the assembly of the whole model on the real collaborators.
 
 #include "AppModelHarness.h"
+#include "TestApplication.h"
 
 #include "app/AppAssembly.h"
 #include "app/AtomicFile.h"
+#include "app/KeyboardAccessHelp.h"
 #include "app/LoginItem.h"
 #include "app/QtTime.h"
 #include "app/QuitHooks.h"
 #include "app/StatsStore.h"
 #include "model/Json.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,12 +30,8 @@
 namespace tc::test {
 namespace {
 
-QCoreApplication &application() {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
+QApplication &application() {
+    return testApplication();
 }
 
 // Runs the event loop until `done` holds, at most a generous while.
@@ -155,6 +155,19 @@ TEST(QuitHooks, SigtermQuitsCleanlyAndWritesThePendingSave) {
     EXPECT_EQ(app.exec(), 0);
     EXPECT_EQ(harness.writeCount(), 1u);
     EXPECT_EQ(decodeAppData(harness.readDocument().toStdString()).profiles[0].name, "Saved at quit");
+}
+
+TEST(KeyboardAccessHelp, OnWaylandOffersTheGroupCommandToCopy) {
+    application();
+    KeyboardAccessHelp wayland(KeyboardAccessHelp::Session::wayland);
+    ASSERT_NE(wayland.copyButton(), nullptr);
+    wayland.copyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "sudo usermod -aG input $USER");
+    EXPECT_EQ(wayland.copyButton()->text(), "Copied");
+
+    KeyboardAccessHelp x11(KeyboardAccessHelp::Session::x11);
+    EXPECT_EQ(x11.copyButton(), nullptr);
+    EXPECT_TRUE(x11.explanation().contains("Nothing to do"));
 }
 
 TEST(AppAssembly, BuildsAndStartsTheModelOnTheRealPartsWithoutADisplayOrSoundServer) {
