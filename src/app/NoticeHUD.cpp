@@ -159,7 +159,8 @@ void NoticeHUD::show(const Notice &notice) {
     view_ = makeView_ ? makeView_(notice, actions) : new QWidget;
     panel_->layout()->addWidget(view_);
     panel_->layout()->activate();
-    const QSize size = view_->sizeHint().expandedTo(QSize(1, 1));
+    const QSize size =
+        view_->sizeHint().expandedTo(view_->minimumSizeHint()).expandedTo(view_->minimumSize()).expandedTo(QSize(1, 1));
     panel_->resize(size);
 
     target_ = frameFor(screens.available[static_cast<size_t>(screen)], size);

@@ -21,8 +21,8 @@ qreal mix(qreal up, qreal down, qreal press) {
 
 } // namespace
 
-KeyCap::Geometry KeyCap::geometry(qreal width, qreal height, qreal corner, qreal press) {
-    Geometry g;
+KeyCap::Metrics KeyCap::metrics(qreal width, qreal height, qreal corner, qreal press) {
+    Metrics g;
     g.skirt = std::max<qreal>(height * 0.15, 3);
     g.sideInset = width < 40 ? 3 : 4;
     g.topInset = mix(2, g.skirt * 0.5, press);
@@ -41,7 +41,7 @@ KeyCap::Geometry KeyCap::geometry(qreal width, qreal height, qreal corner, qreal
 
 void KeyCap::paint(QPainter &painter, const QRectF &cap, const CapPalette &palette, qreal corner, qreal press,
                    bool selected, const Legend &legend) {
-    const Geometry g = geometry(cap.width(), cap.height(), corner, press);
+    const Metrics g = metrics(cap.width(), cap.height(), corner, press);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(cap.topLeft());

@@ -28,7 +28,7 @@ public:
 
     // The derived lengths of a cap of width × height points with body corner `corner`, at a press amount
     // between 0 (up) and 1 (down); values in between are the spring's way down or up.
-    struct Geometry {
+    struct Metrics {
         qreal skirt = 0;       // visible depth below the face: max(height × 0.15, 3)
         qreal sideInset = 0;   // 3 below 40 points of width, else 4
         qreal topInset = 0;    // 2 up, skirt × 0.5 down
@@ -41,7 +41,7 @@ public:
         QRectF ring;           // the selection ring's rectangle: 4 points beyond the unmoved cap
         qreal ringCorner = 0;  // corner + 3
     };
-    static Geometry geometry(qreal width, qreal height, qreal corner, qreal press);
+    static Metrics metrics(qreal width, qreal height, qreal corner, qreal press);
 
     // Paints a cap whose unmoved frame is `cap`.
     static void paint(QPainter &painter, const QRectF &cap, const CapPalette &palette, qreal corner, qreal press,

@@ -17,7 +17,7 @@ namespace {
 const Shadow capShadow{Theme::withOpacity(Qt::black, 0.18), 1.5, QPointF(0, 1.5)};
 
 void paintFace(QPainter &painter, const QRectF &frame, qreal size, const MiniCap::Content &content) {
-    const MiniCap::Geometry g = MiniCap::geometry(size);
+    const MiniCap::Metrics g = MiniCap::metrics(size);
     const QPainterPath shape = continuousRoundedRect(frame, g.corner);
     QLinearGradient fill(frame.topLeft(), frame.bottomLeft());
     fill.setColorAt(0, content.palette.top.first);
@@ -44,7 +44,7 @@ void paintFace(QPainter &painter, const QRectF &frame, qreal size, const MiniCap
 
 } // namespace
 
-MiniCap::Geometry MiniCap::geometry(qreal size) {
+MiniCap::Metrics MiniCap::metrics(qreal size) {
     return {QSizeF(size, size * 0.94), size * 0.24, size * 0.42, size * 0.36, size * 0.05};
 }
 
@@ -68,10 +68,10 @@ MiniCap::Content MiniCap::forCategory(SoundCategory category) {
 }
 
 void MiniCap::paint(QPainter &painter, QPointF origin, qreal size, const Content &content) {
-    const QRectF frame(origin, geometry(size).frame);
+    const QRectF frame(origin, metrics(size).frame);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    paintShadow(painter, frame, geometry(size).corner, capShadow);
+    paintShadow(painter, frame, metrics(size).corner, capShadow);
     paintFace(painter, frame, size, content);
     painter.restore();
 }
@@ -81,8 +81,8 @@ MiniCap::MiniCap(Content content, qreal size, QWidget *parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(sizeHint());
     // The shadow falls outside the badge's frame, as it does not take layout space.
-    auto *effect = new ShadowEffect({capShadow}, geometry(size_).corner, this);
-    effect->setShapeInsets(QMarginsF(0, 0, 0, sizeHint().height() - geometry(size_).frame.height()));
+    auto *effect = new ShadowEffect({capShadow}, metrics(size_).corner, this);
+    effect->setShapeInsets(QMarginsF(0, 0, 0, sizeHint().height() - metrics(size_).frame.height()));
     setGraphicsEffect(effect);
 }
 
@@ -92,14 +92,14 @@ void MiniCap::setContent(Content content) {
 }
 
 QSize MiniCap::sizeHint() const {
-    const QSizeF frame = geometry(size_).frame;
+    const QSizeF frame = metrics(size_).frame;
     return {static_cast<int>(std::ceil(frame.width())), static_cast<int>(std::ceil(frame.height()))};
 }
 
 void MiniCap::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintFace(painter, QRectF(QPointF(0, 0), geometry(size_).frame), size_, content_);
+    paintFace(painter, QRectF(QPointF(0, 0), metrics(size_).frame), size_, content_);
 }
 
 MiniCap *cap(const SoundItem &sound, QWidget *parent) {

@@ -24,14 +24,14 @@ public:
         std::optional<QString> text;
     };
 
-    struct Geometry {
+    struct Metrics {
         QSizeF frame;         // size × size·0.94
         qreal corner = 0;     // size × 0.24
         qreal symbolSize = 0; // size × 0.42 (bold)
         qreal textSize = 0;   // size × 0.36 (bold)
         qreal legendLift = 0; // the legend sits size × 0.05 above the centre
     };
-    static Geometry geometry(qreal size);
+    static Metrics metrics(qreal size);
 
     // The badge of a sound of this category: mechanical white "K", memes yellow "burst.fill", animals blue
     // "pawprint.fill", retro red "gamecontroller.fill", everyday green "bell.fill", mine black "waveform".

@@ -57,7 +57,7 @@ QAccessibleInterface *accessibleFactory(const QString &className, QObject *objec
 
 } // namespace
 
-PillToggle::Geometry PillToggle::geometry(qreal position) {
+PillToggle::Metrics PillToggle::metrics(qreal position) {
     const QRectF track(0, 0, trackWidth, trackHeight);
     const qreal inset = (trackHeight - knobDiameter) / 2;
     const qreal travel = trackWidth - knobDiameter - 2 * inset;
@@ -115,13 +115,13 @@ void PillToggle::nextCheckState() {
 }
 
 bool PillToggle::hitButton(const QPoint &pos) const {
-    return capsule(geometry(0).track).contains(pos);
+    return capsule(metrics(0).track).contains(pos);
 }
 
 void PillToggle::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const Geometry g = geometry(knob_->value());
+    const Metrics g = metrics(knob_->value());
     // The track's colour changes with the knob's travel.
     const qreal on = std::clamp<qreal>(knob_->value(), 0, 1);
     const QColor off = Theme::border;

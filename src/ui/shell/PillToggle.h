@@ -25,13 +25,13 @@ public:
     static constexpr qreal trackHeight = 22;
     static constexpr qreal knobDiameter = 18;
 
-    struct Geometry {
+    struct Metrics {
         QRectF track;
         QRectF knob;
     };
     // The track and the knob with the knob `position` of the way from the leading (0, off) to the trailing
     // (1, on) end.
-    static Geometry geometry(qreal position);
+    static Metrics metrics(qreal position);
 
     PillToggle(Binding binding, const QString &label, QWidget *parent = nullptr);
     ~PillToggle() override;
