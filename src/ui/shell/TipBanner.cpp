@@ -13,8 +13,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPropertyAnimation>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 #include <cmath>
 
 namespace tc {
@@ -81,7 +81,7 @@ QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidg
 TipBanner::TipBanner(const QString &id, const QString &symbol, const QString &title, const QString &text,
                      Binding binding, QWidget *parent)
     : QWidget(parent), id_(id), binding_(std::move(binding)), opacity_(new QGraphicsOpacityEffect(this)),
-      fade_(new QPropertyAnimation(opacity_, "opacity", this)) {
+      fade_(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(14, 12, 14, 12);
@@ -111,7 +111,10 @@ TipBanner::TipBanner(const QString &id, const QString &symbol, const QString &ti
     QEasingCurve easeOut(QEasingCurve::BezierSpline);
     easeOut.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
     fade_->setEasingCurve(easeOut);
-    connect(fade_, &QPropertyAnimation::finished, this, [this] {
+    connect(fade_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { setPresence(value.toReal()); });
+    connect(fade_, &QVariantAnimation::finished, this, [this] {
+        setPresence(wanted_ ? 1.0 : 0.0);
         if (!wanted_) {
             hide();
         }
@@ -130,17 +133,30 @@ void TipBanner::refresh() {
 void TipBanner::fadeTo(bool visible) {
     wanted_ = visible;
     fade_->stop();
-    if (visible) {
-        show();
-    }
     if (!motion::enabled()) {
-        opacity_->setOpacity(visible ? 1.0 : 0.0);
+        setPresence(visible ? 1.0 : 0.0);
         setVisible(visible);
         return;
     }
-    fade_->setStartValue(opacity_->opacity());
+    const qreal from = isHidden() ? 0.0 : opacity_->opacity();
+    if (visible) {
+        setPresence(from);
+        show();
+    }
+    fade_->setStartValue(from);
     fade_->setEndValue(visible ? 1.0 : 0.0);
     fade_->start();
+}
+
+void TipBanner::setPresence(qreal presence) {
+    opacity_->setOpacity(presence);
+    // Sliding towards the top edge: the banner gives up its height as it fades, so what follows moves up.
+    if (presence >= 1.0) {
+        setMaximumHeight(QWIDGETSIZE_MAX);
+    } else {
+        const int full = heightForWidth(width()) > 0 ? heightForWidth(width()) : sizeHint().height();
+        setMaximumHeight(static_cast<int>(full * presence));
+    }
 }
 
 void TipBanner::finishAnimation() {

@@ -6,14 +6,14 @@
 
 class QAbstractButton;
 class QGraphicsOpacityEffect;
-class QPropertyAnimation;
+class QVariantAnimation;
 
 namespace tc {
 
 // The dismissible hint at the top of a screen. It shows while its id is missing from the document's
 // `tipsSeen` and takes no space once it is there; "Got it" records the id (the owner appends it, saves and
-// pushes the runtime configuration) and the banner fades away, as does every banner with the same id once
-// refreshed.
+// pushes the runtime configuration) and the banner fades away while it slides up out of its place, as does
+// every banner with the same id once refreshed.
 class TipBanner : public QWidget {
     Q_OBJECT
 public:
@@ -39,12 +39,13 @@ protected:
 
 private:
     void fadeTo(bool visible);
+    void setPresence(qreal presence);
 
     QString id_;
     Binding binding_;
     QAbstractButton *gotIt_;
     QGraphicsOpacityEffect *opacity_;
-    QPropertyAnimation *fade_;
+    QVariantAnimation *fade_; // presence 0 (gone) to 1 (in place)
     bool wanted_ = true;
 };
 
