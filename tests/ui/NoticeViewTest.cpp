@@ -6,6 +6,7 @@
 #include "ui/shell/MascotLogo.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -58,6 +59,11 @@ TEST(NoticeView, TheButtonFixesAndAClickElsewhereDismisses) {
     EXPECT_EQ(calls.dismissed, 0);
     QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(60, view.height() / 2));
     EXPECT_EQ(calls.dismissed, 1);
+    auto *title = view.findChild<QLabel *>();
+    ASSERT_NE(title, nullptr);
+    QTest::mouseClick(title, Qt::LeftButton, {}, title->rect().center()); // on the text, too
+    EXPECT_EQ(calls.dismissed, 2);
+    EXPECT_EQ(calls.fixed, 1);
 }
 
 TEST(NoticeView, TheCapsuleSits18PointsInsideSoItsShadowStaysOnThePanel) {

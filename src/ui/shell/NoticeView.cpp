@@ -89,8 +89,13 @@ void NoticeView::paintEvent(QPaintEvent *) {
     painter.strokePath(strokeBorderPath(pill, corner, 1), QPen(Theme::withOpacity(Qt::black, 0.06), 1));
 }
 
+void NoticeView::mousePressEvent(QMouseEvent *event) {
+    // Taking the press makes the release come here too, wherever on the notice it was pressed.
+    event->accept();
+}
+
 void NoticeView::mouseReleaseEvent(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton && actions_.dismiss) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && actions_.dismiss) {
         actions_.dismiss();
     }
 }
