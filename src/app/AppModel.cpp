@@ -42,6 +42,8 @@ AppModel::~AppModel() {
     for (auto &thread : background_) {
         thread.join();
     }
+    // The last edits are never lost, whichever way the program ends.
+    flushPendingSave();
 }
 
 AppData AppModel::makeDefaultData() {

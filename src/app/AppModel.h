@@ -226,6 +226,15 @@ public:
         pushRuntime();
     }
 
+    // The same as a value a control can hold: reads and writes one settings field through the model.
+    template <typename T> struct SettingBinding {
+        AppModel *model;
+        T AppSettings::*field;
+        T get() const { return model->setting(field); }
+        void set(T value) const { model->setSetting(field, std::move(value)); }
+    };
+    template <typename T> SettingBinding<T> binding(T AppSettings::*field) { return {this, field}; }
+
     // Builds and installs a fresh runtime configuration.
     void pushRuntime();
 

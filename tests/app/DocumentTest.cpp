@@ -185,6 +185,15 @@ TEST(DocumentSave, QuittingWritesThePendingSaveAtOnce) {
     EXPECT_EQ(harness.writeCount(), 1u);
 }
 
+TEST(DocumentSave, AModelThatGoesAwayWritesItsPendingSave) {
+    Harness harness;
+    auto &model = harness.make();
+    model.renameProfile(model.data().profiles[0].id, "Last words");
+    harness.model.reset();
+    ASSERT_EQ(harness.writeCount(), 1u);
+    EXPECT_EQ(decodeAppData(harness.readDocument().toStdString()).profiles[0].name, "Last words");
+}
+
 TEST(DocumentSave, TheFileIsReplacedAtomicallyAndReadsBackAsTheDocument) {
     Harness harness;
     auto &model = harness.make();

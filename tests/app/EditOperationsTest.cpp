@@ -363,7 +363,9 @@ TEST(SettingEdits, ABoundSettingSavesAndPushes) {
     model.setSetting(&AppSettings::masterVolume, 0.3);
     EXPECT_EQ(model.setting(&AppSettings::masterVolume), 0.3);
     EXPECT_FLOAT_EQ(harness.router.config()->masterVolume, 0.3f);
-    model.setSetting(&AppSettings::stereoSpread, false);
+    const auto spread = model.binding(&AppSettings::stereoSpread);
+    spread.set(false);
+    EXPECT_FALSE(spread.get());
     EXPECT_FALSE(harness.router.config()->stereoSpread);
     expectSavedAndPushed(harness, model);
 }
