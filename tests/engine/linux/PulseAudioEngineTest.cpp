@@ -281,3 +281,18 @@ TEST(PulseAudioWithoutServer, NullOutputTakesOverAndTheFailureIsLoggedOnce) {
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(logs[0].rfind("Tapchime: audio engine failed to start: ", 0), 0u) << logs[0];
 }
+
+TEST_F(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
+    const std::string module = loadSecondSink();
+    make();
+    startUp();
+    ASSERT_TRUE(output.isRunning());
+    EXPECT_EQ(output.currentSink(), "tc_out");
+    pulse.pactl("set-default-sink tc_alt");
+    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; }));
+    MonitorCapture alt("tc_alt.monitor");
+    engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
+    const std::vector<float> heard = hear(alt);
+    ASSERT_TRUE(findSound(heard, 0.05f).found);
+    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, 0.005 * kRate);
+}
