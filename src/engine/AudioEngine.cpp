@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <pthread.h>
 #include <utility>
 
 namespace tc {
@@ -50,7 +51,10 @@ AudioEngine::AudioEngine(AudioOutput &output, AudioDevices &devices, Options opt
         restartRequested_ = true;
         wake_.notify_one();
     });
-    control_ = std::thread([this] { controlLoop(); });
+    control_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "Tapchime.audio");
+        controlLoop();
+    });
 }
 
 AudioEngine::~AudioEngine() {
@@ -133,7 +137,7 @@ void AudioEngine::resetMixer() {
 }
 
 void AudioEngine::rebuildVoices(int count) {
-    const auto size = static_cast<size_t>(std::clamp(count, kMinVoices, kMaxVoices));
+    const auto size = static_cast<size_t>(voiceCountFor(count));
     if (isRunning()) {
         Mixer::Command stopAll;
         stopAll.kind = Mixer::Command::Kind::stopAll;

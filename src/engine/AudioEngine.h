@@ -25,7 +25,8 @@ namespace tc {
 // The engine lock (lock()) guards everything here. The owner holds it for each of its sequences:
 //   start-up:        setLowLatency, setOutputDeviceUID, rebuildVoices(settings' count), applyOutputDevice,
 //                    startEngine;
-//   voice count:     when the count differs from voiceCount(): stopEngine, rebuildVoices, startEngine;
+//   voice count:     when voiceCountFor(count) differs from voiceCount(): stopEngine, rebuildVoices,
+//                    startEngine;
 //   latency:         setLowLatency, applyBufferSize;
 //   output device:   setOutputDeviceUID (absent for the system default), stopEngine, applyOutputDevice,
 //                    startEngine.
@@ -68,8 +69,10 @@ public:
     AudioEngine &operator=(const AudioEngine &) = delete;
 
     // Plays one buffer on one voice: volume 0–1, rate 0.5–2.0, pan −1–1 (clamped; NaN counts as silence,
-    // rate 1 and the centre). Takes the lock; never waits for audio, never allocates, never starts the
-    // output itself. Does nothing while there are no voices or the buffer is empty.
+    // rate 1 and the centre). Pan keeps the near channel at full volume and fades the far one linearly
+    // (see Mixer): at 0 both channels play at full volume, at −1 only the left. Takes the lock; never waits
+    // for audio, never allocates, never starts the output itself. Does nothing while there are no voices or
+    // the buffer is empty.
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override;
 
     // The engine lock. Everything below except restartAfterConfigurationChange() needs it held.
@@ -81,8 +84,13 @@ public:
     const std::optional<std::string> &outputDeviceUID() const { return outputDeviceUID_; }
     void setOutputDeviceUID(std::optional<std::string> uid) { outputDeviceUID_ = std::move(uid); }
 
-    // Silences every voice and builds a new pool of `count` voices, at least 2 and at most 64.
+    // Silences every voice and builds a new pool of voiceCountFor(count) voices.
     void rebuildVoices(int count);
+    // The pool size a requested voice count builds: at least 2 and at most 64 (a hand-edited document may
+    // ask for millions). Owners compare this, not the document's value, with voiceCount().
+    static int voiceCountFor(int count) {
+        return count < kMinVoices ? kMinVoices : count > kMaxVoices ? kMaxVoices : count;
+    }
     // Chooses the device to play on: the chosen UID while such a device exists, else the system default.
     // A running output on another device is stopped (startEngine() opens it on the new one).
     void applyOutputDevice();

@@ -107,6 +107,7 @@ TEST_F(AudioEngineTest, VoiceCountIsKeptBetweenTwoAndSixtyFour) {
         std::lock_guard guard(engine->lock());
         engine->rebuildVoices(count);
         EXPECT_EQ(engine->voiceCount(), built) << "count " << count;
+        EXPECT_EQ(AudioEngine::voiceCountFor(count), static_cast<int>(built)) << "count " << count;
     }
 }
 

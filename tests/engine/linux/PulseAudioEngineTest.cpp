@@ -51,6 +51,11 @@ std::vector<float> hear(MonitorCapture &capture) {
     return heard;
 }
 
+// The tolerance of a heard length: on a heavily loaded machine (sanitizer builds, tests in parallel) a 2.7 ms
+// stream runs dry now and then and a few milliseconds go missing; a wrong rate, a cut or a doubled sound is
+// far outside it.
+constexpr double kLengthTolerance = 0.1;
+
 // How much of a sine tone of `amplitude` was heard, in frames: the frames above a tenth of the amplitude,
 // divided by the share of a sine period that lies above it. Unlike the span from first to last frame this does
 // not grow when a loaded machine makes the stream run dry for a moment in the middle of the sound.
@@ -141,8 +146,9 @@ TEST_F(PulseAudioEngineTest, PlayedBufferIsHeardOnTheSinkMonitorWithItsLengthAnd
         const std::vector<float> heard = hear(capture);
         const SoundSpan span = findSound(heard, 0.05f);
         ASSERT_TRUE(span.found) << "nothing heard at rate " << c.rate;
-        EXPECT_NEAR(heardToneFrames(heard, 0.5f), c.seconds * kRate, 0.005 * kRate) << "rate " << c.rate;
-        EXPECT_GE(static_cast<double>(span.length()), (c.seconds - 0.005) * kRate) << "rate " << c.rate;
+        EXPECT_NEAR(heardToneFrames(heard, 0.5f), c.seconds * kRate, kLengthTolerance * c.seconds * kRate)
+            << "rate " << c.rate;
+        EXPECT_GE(static_cast<double>(span.length()), (1 - kLengthTolerance) * c.seconds * kRate) << "rate " << c.rate;
         EXPECT_NEAR(channelPeak(heard, 0), c.left, 0.02f) << "pan " << c.pan;
         EXPECT_NEAR(channelPeak(heard, 1), c.right, 0.02f) << "pan " << c.pan;
     }
@@ -223,7 +229,7 @@ TEST_F(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
     engine->play(tone, 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(out);
     ASSERT_TRUE(findSound(heard, 0.05f).found) << "the sound continues on the default sink";
-    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, 0.005 * kRate);
+    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
     EXPECT_TRUE(logs().empty());
 }
 
@@ -280,4 +286,19 @@ TEST(PulseAudioWithoutServer, NullOutputTakesOverAndTheFailureIsLoggedOnce) {
     std::lock_guard guard(logMutex);
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(logs[0].rfind("Tapchime: audio engine failed to start: ", 0), 0u) << logs[0];
+}
+
+TEST_F(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
+    const std::string module = loadSecondSink();
+    make();
+    startUp();
+    ASSERT_TRUE(output.isRunning());
+    EXPECT_EQ(output.currentSink(), "tc_out");
+    pulse.pactl("set-default-sink tc_alt");
+    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; }));
+    MonitorCapture alt("tc_alt.monitor");
+    engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
+    const std::vector<float> heard = hear(alt);
+    ASSERT_TRUE(findSound(heard, 0.05f).found);
+    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
 }
