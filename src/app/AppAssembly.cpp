@@ -8,6 +8,7 @@
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
 #include "engine/AudioEngine.h"
+#include "engine/LatencyTrace.h"
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
@@ -54,6 +55,8 @@ std::unique_ptr<FrontmostAppSource> frontmostSource() {
 
 // Members in construction order; they are destroyed in reverse, the model first.
 struct AppAssembly::Parts {
+    // Off unless $TAPCHIME_LATENCY_TRACE names a file; made first so that it outlives everything it hears.
+    std::unique_ptr<LatencyTrace> trace = LatencyTrace::fromEnvironment();
     SystemClock clock;
     QtTimerFactory timers;
     SettingsStatsStore stats;
@@ -78,6 +81,13 @@ struct AppAssembly::Parts {
 
 AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     auto &p = *parts_;
+    if (p.trace) {
+        p.trace->mark("assembly");
+        p.output.setLatencyTrace(p.trace.get());
+        std::lock_guard guard(p.engine.lock());
+        p.engine.setLatencyTrace(p.trace.get());
+        p.router.setLatencyTrace(p.trace.get());
+    }
     AppModel::Services services;
     services.clock = &p.clock;
     services.timers = &p.timers;
@@ -94,6 +104,10 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
         p.timers, frontmostSource(), std::make_unique<PulseMicrophoneActivity>(), std::make_unique<AtspiSecureInput>());
     services.log = systemLog;
     p.model = std::make_unique<AppModel>(std::move(services));
+    if (p.trace) {
+        QObject::connect(p.model.get(), &AppModel::soundsReadyChanged, p.model.get(),
+                         [trace = p.trace.get()] { trace->mark("soundsReady"); });
+    }
 }
 
 AppAssembly::~AppAssembly() = default;

@@ -1,5 +1,7 @@
 #include "engine/AudioEngine.h"
 
+#include "engine/LatencyTrace.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -103,6 +105,14 @@ void AudioEngine::play(const AudioBufferPtr &buffer, float volume, float rate, f
     voice.busyUntil = now + static_cast<uint64_t>(std::llround(buffer->seconds() / rate * 1e9));
     // The mixer voice may read the old buffer until it applies this command.
     retire(std::exchange(voice.buffer, buffer), serial);
+    if (trace_) {
+        trace_->posted(serial);
+    }
+}
+
+void AudioEngine::setLatencyTrace(LatencyTrace *trace) {
+    trace_ = trace;
+    mixer_.setTrace(trace);
 }
 
 size_t AudioEngine::chooseVoice(uint64_t now) const {

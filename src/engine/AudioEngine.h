@@ -18,6 +18,8 @@
 
 namespace tc {
 
+class LatencyTrace;
+
 // The program's one sound output: a pool of mixer voices on one output stream, made once by the composition
 // root. Every key sound and every preview goes through play(). A new sound takes the first free voice or,
 // when all are busy, replaces the voice whose sound ends first.
@@ -74,6 +76,10 @@ public:
     // for audio, never allocates, never starts the output itself. Does nothing while there are no voices or
     // the buffer is empty.
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override;
+
+    // Where play() and the mixer report each sound's timing for diagnosis (null, the default: nowhere). Call
+    // before startEngine(), with the lock held; the trace must outlive the engine.
+    void setLatencyTrace(LatencyTrace *trace);
 
     // The engine lock. Everything below except restartAfterConfigurationChange() needs it held.
     std::mutex &lock() { return lock_; }
@@ -146,6 +152,7 @@ private:
     std::vector<Voice> voices_;
     std::vector<Retired> retired_; // in serial order; capacity reserved so that play() never grows it
     Mixer mixer_;
+    LatencyTrace *trace_ = nullptr;
     bool wantRunning_ = false; // startEngine() was called and stopEngine() was not
     bool fallbackActive_ = false;
     bool failing_ = false;     // the last start failed and was logged

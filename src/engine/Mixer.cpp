@@ -1,5 +1,7 @@
 #include "engine/Mixer.h"
 
+#include "engine/LatencyTrace.h"
+
 #include <algorithm>
 
 namespace tc {
@@ -39,6 +41,9 @@ void Mixer::applyCommands() noexcept {
     if (last != 0) {
         // Published only after the voices stopped reading the buffers these commands replaced.
         consumed_.store(last, std::memory_order_release);
+        if (trace_) {
+            trace_->applied(last);
+        }
     }
 }
 

@@ -11,6 +11,8 @@
 
 namespace tc {
 
+class LatencyTrace;
+
 // Left and right gain of a voice.
 struct StereoGains {
     float left = 0.0f;
@@ -58,6 +60,10 @@ public:
     // the audio thread had applied everything queued and then a stopAll.
     void reset();
 
+    // Control side, only while no output renders: where applied play commands are reported for diagnosis
+    // (null: nowhere, the default). The trace must outlive the mixer's rendering.
+    void setTrace(LatencyTrace *trace) { trace_ = trace; }
+
     // Audio thread: applyCommands, clearStage, mixVoicesStage, finishStage.
     void render(float *left, float *right, size_t frames) noexcept override;
 
@@ -92,6 +98,7 @@ private:
     SpscQueue<Command, kQueueCapacity> commands_;
     uint64_t posted_ = 0; // control side
     std::atomic<uint64_t> consumed_{0};
+    LatencyTrace *trace_ = nullptr;
 };
 
 } // namespace tc

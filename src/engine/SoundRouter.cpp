@@ -1,5 +1,6 @@
 #include "engine/SoundRouter.h"
 
+#include "engine/LatencyTrace.h"
 #include "engine/LoadedSound.h"
 #include "engine/SoundLookup.h"
 #include "engine/SoundPlayer.h"
@@ -152,6 +153,9 @@ std::shared_ptr<const SoundRouter::Snapshot> SoundRouter::snapshot() const {
 }
 
 void SoundRouter::handle(const KeyEvent &event) {
+    if (trace_) {
+        trace_->keyReceived();
+    }
     if (onKey) {
         onKey(event.code, event.isDown);
     }

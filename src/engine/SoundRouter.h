@@ -18,6 +18,7 @@
 
 namespace tc {
 
+class LatencyTrace;
 class SoundLookup;
 class SoundPlayer;
 struct KeyAssignment;
@@ -62,6 +63,10 @@ public:
     // The keyboard monitor's handler. Keyboard thread.
     void handle(const KeyEvent &event);
 
+    // Where the arrival of each event is noted for diagnosis (null, the default: nowhere). Set before the
+    // keyboard delivers events; the trace must outlive the router.
+    void setLatencyTrace(LatencyTrace *trace) { trace_ = trace; }
+
     // Installs a new configuration, replacing the current one whole. Main thread; the per-key tables the
     // keyboard thread reads are derived here, outside the lock.
     void setConfig(RuntimeConfig config);
@@ -88,6 +93,8 @@ private:
 
     mutable std::mutex lock_;                  // guards snapshot_ only
     std::shared_ptr<const Snapshot> snapshot_; // never null
+
+    LatencyTrace *trace_ = nullptr;
 
     // Keyboard thread only.
     TypedWord word_;

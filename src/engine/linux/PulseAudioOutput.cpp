@@ -1,6 +1,7 @@
 #include "engine/linux/PulseAudioOutput.h"
 
 #include "engine/AudioBuffer.h"
+#include "engine/LatencyTrace.h"
 
 #include <algorithm>
 
@@ -60,7 +61,10 @@ bool PulseAudioOutput::openStream(std::string &error) {
     pa_stream_set_moved_callback(stream_, &PulseAudioOutput::onMoved, this);
 
     const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
-    const auto flags = PA_STREAM_ADJUST_LATENCY;
+    auto flags = PA_STREAM_ADJUST_LATENCY;
+    if (trace_) {
+        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    }
     const char *device = deviceUID_.empty() ? nullptr : deviceUID_.c_str();
     bool ready = pa_stream_connect_playback(stream_, device, &attributes, flags, nullptr, nullptr) == 0;
     while (ready && pa_stream_get_state(stream_) != PA_STREAM_READY) {
@@ -195,8 +199,13 @@ void PulseAudioOutput::write(size_t bytes) {
         }
         auto *out = static_cast<float *>(data);
         const size_t frames = size / kFrameBytes;
+        const int64_t queued = trace_ ? queuedMicroseconds() : -1;
         for (size_t done = 0; done < frames;) {
             const size_t chunk = std::min(kChunkFrames, frames - done);
+            if (trace_) {
+                const auto ahead = static_cast<int64_t>(done * 1'000'000 / AudioBuffer::kSampleRate);
+                trace_->beginRender(queued < 0 ? -1 : queued + ahead);
+            }
             renderer_->render(left_.data(), right_.data(), chunk);
             for (size_t i = 0; i < chunk; ++i) {
                 out[2 * (done + i)] = left_[i];
@@ -209,6 +218,15 @@ void PulseAudioOutput::write(size_t bytes) {
         }
         bytes -= size;
     }
+}
+
+int64_t PulseAudioOutput::queuedMicroseconds() const {
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_, &latency, &negative) < 0) {
+        return -1;
+    }
+    return negative ? 0 : static_cast<int64_t>(latency); // behind the server: it plays at once
 }
 
 void PulseAudioOutput::onMoved(pa_stream *stream, void *self) {

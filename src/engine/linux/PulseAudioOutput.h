@@ -12,6 +12,8 @@
 
 namespace tc {
 
+class LatencyTrace;
+
 // The sound output on PulseAudio (or PipeWire's PulseAudio service): one playback stream, 48 kHz stereo
 // float, on a sink chosen by name or the server's default sink, asking the server for a buffer of the
 // requested frames (PA_STREAM_ADJUST_LATENCY). The stream stays open and plays silence while nothing sounds,
@@ -31,6 +33,11 @@ public:
     std::string deviceUID() const override { return deviceUID_; }
     void setBufferFrames(int bufferFrames) override;
     void setChangeHandler(ChangeHandler handler) override { handler_ = std::move(handler); }
+
+    // Where each render reports how long its first frame will wait before it is played, for diagnosis (null,
+    // the default: nowhere). With a trace the stream keeps its timing information current, which costs the
+    // audio thread a little; set it before start(). The trace must outlive the output.
+    void setLatencyTrace(LatencyTrace *trace) { trace_ = trace; }
 
     // The name of the sink the stream plays on now; absent while stopped.
     std::optional<std::string> currentSink();
@@ -54,6 +61,8 @@ private:
     void lost();
     void report(Change change);
     static pa_buffer_attr bufferAttributes(int bufferFrames);
+    // Loop thread: how long a frame written now would wait before it is played, in microseconds; -1 unknown.
+    int64_t queuedMicroseconds() const;
 
     std::unique_ptr<PulseConnection> connection_;
     pa_stream *stream_ = nullptr;
@@ -61,6 +70,7 @@ private:
     std::string deviceUID_;
     int bufferFrames_ = 0;
     ChangeHandler handler_;
+    LatencyTrace *trace_ = nullptr;
     std::atomic<bool> running_{false};
     uint32_t sinkIndex_ = PA_INVALID_INDEX; // loop thread
     std::vector<float> left_;               // render scratch, loop thread

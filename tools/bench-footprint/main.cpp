@@ -1,0 +1,189 @@
+// bench-footprint: what the running program costs the machine, measured on the real program from outside.
+//
+//   bench-footprint [--program PATH] [--cores N] [--runs N] [--idle-seconds S] [--threads]
+//
+// Needs DISPLAY (an X server) and PULSE_SERVER (a PulseAudio server with the null sink tc_out); the program is
+// started with a test document in a temporary home, exactly as the latency probe starts it
+// (tools/perf-report starts the rig and runs this).
+//
+// start-up   --runs starts (default 5) pinned to the first --cores cores (default 2), traced: from the fork
+//            to the first window of the program being mapped on the display, and to the "soundsReady" mark
+//            (every built-in sound decoded or synthesized and cached).
+// memory     VmRSS once every sound is loaded and the main window was closed again (as a user leaves it),
+//            untraced, on every core.
+// idle CPU   user + system time of every thread over --idle-seconds (default 10) with the stream open and no
+//            key pressed, from /proc/PID/stat (10 ms ticks) and from the process CPU clock (ns); with
+//            low-latency mode on and off. --threads lists each thread's share and wake-ups.
+
+#include "Harness.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace tc;
+
+namespace {
+
+struct Options {
+    std::string program = "build/default/src/tapchime";
+    int cores = 2;
+    int runs = 5;
+    double idleSeconds = 10;
+    bool threads = false;
+};
+
+[[noreturn]] void usage() {
+    std::cerr << "usage: bench-footprint [--program PATH] [--cores N] [--runs N] [--idle-seconds S] [--threads]\n";
+    std::exit(2);
+}
+
+Options parse(int argc, char **argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                usage();
+            }
+            return argv[++i];
+        };
+        if (arg == "--program") {
+            options.program = value();
+        } else if (arg == "--cores") {
+            options.cores = std::stoi(value());
+        } else if (arg == "--runs") {
+            options.runs = std::max(1, std::stoi(value()));
+        } else if (arg == "--idle-seconds") {
+            options.idleSeconds = std::stod(value());
+        } else if (arg == "--threads") {
+            options.threads = true;
+        } else {
+            usage();
+        }
+    }
+    return options;
+}
+
+struct Figure {
+    std::string name;
+    double value;
+    std::string unit;
+};
+
+double ms(uint64_t from, uint64_t to) {
+    return static_cast<double>(to - from) / 1e6;
+}
+
+// Start-ups: spawn to first window, spawn to sounds ready.
+void startUp(const Options &options, std::vector<Figure> &figures, double &slowestReadyMs) {
+    std::vector<double> window, ready;
+    for (int run = 0; run < options.runs; ++run) {
+        harness::AppProcess::Options appOptions;
+        appOptions.program = options.program;
+        appOptions.cores = options.cores;
+        harness::AppProcess app(appOptions);
+        harness::WindowWatch windows;
+        const auto mapped = windows.waitForMappedWindow(app.pid(), 20000);
+        const auto soundsReady = app.waitForMark("soundsReady", 20000);
+        if (!mapped || !soundsReady) {
+            throw std::runtime_error("the program showed no window or did not report its sounds ready");
+        }
+        window.push_back(ms(app.startedAt(), *mapped));
+        ready.push_back(ms(app.startedAt(), *soundsReady));
+        app.stop();
+    }
+    std::sort(window.begin(), window.end());
+    std::sort(ready.begin(), ready.end());
+    slowestReadyMs = ready.back();
+    std::printf("start-up on %d cores, %d runs (from the fork):\n", options.cores, options.runs);
+    std::printf("  first window mapped   median %7.1f ms  min %7.1f  max %7.1f\n", harness::percentile(window, 50),
+                window.front(), window.back());
+    std::printf("  sounds ready          median %7.1f ms  min %7.1f  max %7.1f\n", harness::percentile(ready, 50),
+                ready.front(), ready.back());
+    const std::string cores = " (" + std::to_string(options.cores) + " cores)";
+    figures.push_back({"start to first window" + cores + ", median", harness::percentile(window, 50), "ms"});
+    figures.push_back({"start to all sounds ready" + cores + ", median", harness::percentile(ready, 50), "ms"});
+    figures.push_back({"start to all sounds ready" + cores + ", max", ready.back(), "ms"});
+}
+
+// A steady-state run: memory with the window closed, then the CPU used over the idle interval.
+void steadyState(const Options &options, bool lowLatency, double readyMs, std::vector<Figure> &figures) {
+    harness::AppProcess::Options appOptions;
+    appOptions.program = options.program;
+    appOptions.trace = false; // exactly what a user runs
+    appOptions.document.lowLatency = lowLatency;
+    harness::AppProcess app(appOptions);
+    harness::WindowWatch windows;
+    if (!windows.waitForMappedWindow(app.pid(), 20000)) {
+        throw std::runtime_error("the program showed no window");
+    }
+    // Far longer than the slowest start-up took to load every sound.
+    harness::sleepMs(std::max(2000.0, 3 * readyMs));
+    windows.closeWindows(app.pid(), 5000);
+    harness::sleepMs(2000);
+    const std::string mode = lowLatency ? "low latency on" : "low latency off";
+
+    const harness::ProcessFigures before = harness::readProcess(app.pid());
+    const uint64_t from = harness::monotonicNs();
+    harness::sleepMs(options.idleSeconds * 1000);
+    const harness::ProcessFigures after = harness::readProcess(app.pid());
+    const double seconds = static_cast<double>(harness::monotonicNs() - from) / 1e9;
+    if (!app.running()) {
+        throw std::runtime_error("the program ended during the idle measurement");
+    }
+
+    const double tickPercent =
+        100.0 * static_cast<double>(after.ticks - before.ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+    const double clockPercent = 100.0 * static_cast<double>(after.cpuNs - before.cpuNs) / 1e9 / seconds;
+    const double wakeups = static_cast<double>(after.switches - before.switches) / seconds;
+    std::printf("steady state, %s:\n", mode.c_str());
+    std::printf("  resident memory       %7.1f MiB (anonymous %.1f, files %.1f), %d threads\n",
+                static_cast<double>(before.rssKiB) / 1024.0, static_cast<double>(before.rssAnonKiB) / 1024.0,
+                static_cast<double>(before.rssFileKiB) / 1024.0, before.threads);
+    std::printf("  idle CPU over %.1f s   %7.3f %% of one core (process CPU clock); %.2f %% from /proc/PID/stat ticks; "
+                "%.0f wake-ups/s\n",
+                seconds, clockPercent, tickPercent, wakeups);
+    if (options.threads) {
+        std::map<int, harness::ThreadFigures> start;
+        for (const auto &thread : before.perThread) {
+            start[thread.tid] = thread;
+        }
+        for (const auto &thread : after.perThread) {
+            const auto &first = start[thread.tid];
+            std::printf("    %-18s %7.3f %%  %7.1f wake-ups/s\n", thread.name.c_str(),
+                        100.0 * static_cast<double>(thread.cpuNs - first.cpuNs) / 1e9 / seconds,
+                        static_cast<double>(thread.switches - first.switches) / seconds);
+        }
+    }
+    figures.push_back({"resident memory, sounds loaded, window closed (" + mode + ")",
+                       static_cast<double>(before.rssKiB) / 1024.0, "MiB"});
+    figures.push_back({"idle CPU with the stream open (" + mode + ")", clockPercent, "% of a core"});
+    figures.push_back({"idle wake-ups (" + mode + ")", wakeups, "per s"});
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const Options options = parse(argc, argv);
+    try {
+        std::vector<Figure> figures;
+        double readyMs = 0;
+        startUp(options, figures, readyMs);
+        steadyState(options, true, readyMs, figures);
+        steadyState(options, false, readyMs, figures);
+        std::printf("\n");
+        for (const Figure &figure : figures) {
+            std::printf("figure\t%s\t%.3f\t%s\n", figure.name.c_str(), figure.value, figure.unit.c_str());
+        }
+    } catch (const std::exception &error) {
+        std::cerr << "bench-footprint: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

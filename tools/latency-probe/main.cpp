@@ -1,0 +1,334 @@
+// latency-probe: how long after a key press its sound comes out of the real program, measured from outside on
+// the headless rig. See kHelp for the method and its error; tools/latency-probe/run starts the rig and runs it.
+
+#include "Analysis.h"
+#include "Harness.h"
+#include "Keys.h"
+#include "Pulse.h"
+
+#include "engine/LoadedSound.h"
+#include "engine/SoundLibrary.h"
+#include "engine/SoundRouter.h"
+#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/SoundFolders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace tc;
+using namespace tc::probe;
+
+namespace {
+
+const char *kHelp =
+    R"(latency-probe: key-to-sound latency of the real program, measured from outside on the headless rig.
+
+usage: latency-probe [--program PATH] [--mode floor|on|off ...] [--keys N] [--sound ID] [--settle S]
+                     [--seed N] [--cores N] [--threshold LEVEL] [--quiet]
+
+Needs DISPLAY (an X server with XTest) and PULSE_SERVER (a PulseAudio server with the null sink tc_out).
+tools/latency-probe/run starts a private Xvfb and PulseAudio and runs every mode.
+
+modes (default: floor on off)
+  floor   the rig alone: the probe writes a 1 ms click straight into tc_out through its own playback stream
+          with a 2 ms buffer, at the moments it would press keys. Nothing of the program is in the path.
+  on/off  the real program (--program, default build/default/src/tapchime) with low-latency mode on or off:
+          started with a test document in a temporary home (every key plays --sound, default synth.blip, as
+          the profile's base sound at master volume 1, stereo spread off, onboarding done), its main window
+          closed once the sounds are loaded, then left --settle seconds (default 3) for its stream to run.
+
+method
+  presses  --keys letter keys (default 320) pressed with XTest at gaps drawn evenly from 80 to 350 ms, and a
+           pause of 3 to 8 s after every 40th (the keys after a pause are reported apart). The press time is
+           CLOCK_MONOTONIC taken just before the request leaves for the X server.
+  capture  a record stream on tc_out.monitor (64-frame fragments) keeps the level of every frame. Every
+           50 ms the probe asks the server for the stream's timing report: the frame at
+           write_index + source latency - sink latency is being played at the moment the server answered
+           (the answer's arrival minus the transport time). Each report so estimates the monotonic time of
+           frame 0; their median maps every captured frame to the clock. The null sink is timed by the same
+           monotonic clock, so there is no drift to correct.
+  onset    the first frame after the press whose louder channel is above --threshold (default 0.01), minus
+           the time the sound itself takes to pass that level (from the program's own buffers of the sound;
+           about 0.06 ms for synth.blip). No such frame before the next press (at most 250 ms) is a missed key.
+
+error
+  The mapping's error is the spread (p5 to p95) of the reports' estimates, printed with each run; on the rig it
+  is a few tenths of a millisecond, set by the sink's render blocks. Add the frame grid (21 us), the program's
+  pitch variation (+-3 %, moving the sound's own offset by under 3 us) and the press time being taken a few
+  microseconds before the X server has the request. The floor goes through the same mapping, so a program
+  figure minus the floor is free of any constant error in it.
+
+breakdown (from the program's own trace, TAPCHIME_LATENCY_TRACE, which the probe turns on)
+  delivery   press -> the event reaches the router on the keyboard thread (X server, XInput 2 monitor)
+  routing    event -> AudioEngine::play() returned (router, sound lookup, voice hand-over)
+  to render  play() returned -> the render that applied the voice started on the audio thread
+  queued     how long that render's first frame waits in the stream before it is played, as the stream
+             reports it (pa_stream_get_latency, interpolated)
+  predicted  press -> rendered + queued; residual = measured onset - predicted (mapping and sink blocks)
+)";
+
+struct Options {
+    std::string program = "build/default/src/tapchime";
+    std::vector<std::string> modes;
+    int keys = 320;
+    std::string sound = "synth.blip";
+    double settleSeconds = 3;
+    uint64_t seed = 1;
+    int cores = 0;
+    float threshold = 0.01f;
+    bool quiet = false;
+};
+
+[[noreturn]] void usage(const std::string &problem) {
+    std::cerr << "latency-probe: " << problem << "\n(see latency-probe --help)\n";
+    std::exit(2);
+}
+
+Options parse(int argc, char **argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                usage(arg + " needs a value");
+            }
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kHelp;
+            std::exit(0);
+        } else if (arg == "--program") {
+            options.program = value();
+        } else if (arg == "--mode") {
+            const std::string mode = value();
+            if (mode != "floor" && mode != "on" && mode != "off") {
+                usage("unknown mode " + mode);
+            }
+            options.modes.push_back(mode);
+        } else if (arg == "--keys") {
+            options.keys = std::max(2, std::stoi(value()));
+        } else if (arg == "--sound") {
+            options.sound = value();
+        } else if (arg == "--settle") {
+            options.settleSeconds = std::stod(value());
+        } else if (arg == "--seed") {
+            options.seed = std::stoull(value());
+        } else if (arg == "--cores") {
+            options.cores = std::stoi(value());
+        } else if (arg == "--threshold") {
+            options.threshold = std::stof(value());
+        } else if (arg == "--quiet") {
+            options.quiet = true;
+        } else {
+            usage("unknown option " + arg);
+        }
+    }
+    if (options.modes.empty()) {
+        options.modes = {"floor", "on", "off"};
+    }
+    return options;
+}
+
+constexpr double kMinGapMs = 80;
+constexpr double kMaxGapMs = 350;
+constexpr int kPauseEvery = 40;
+const std::vector<double> kPausesMs = {5000, 3000, 6000, 5000, 4000, 8000, 5000};
+constexpr double kAfterPauseMs = 3000; // a press after at least this much silence counts as "after a pause"
+constexpr int kFragmentFrames = 64;
+constexpr int kFloorBufferFrames = 96; // 2 ms
+
+// How long the program's sound takes to pass the threshold by itself: the median over its key-down takes,
+// as the program's own library makes them, at the gain a key without a sound of its own plays at.
+double soundOffsetMs(const std::string &soundID, float threshold) {
+    harness::TempFolder folder("latency-probe-sounds");
+    SoundLibrary library(std::make_shared<FfmpegDecoder>(), folder.path(), SoundFolders::builtinSounds());
+    library.preloadBuiltins();
+    const LoadedSoundPtr sound = library.loaded(soundID);
+    if (!sound) {
+        throw std::runtime_error("no built-in sound " + soundID);
+    }
+    const float gain = SoundRouter::kBaseGain;
+    std::vector<double> offsets;
+    const auto takes = sound->takes().find(SoundSynth::Role::down);
+    for (const AudioBufferPtr &take : takes->second) {
+        for (size_t i = 0; i < take->frames(); ++i) {
+            if (std::max(std::fabs(take->left[i]), std::fabs(take->right[i])) * gain > threshold) {
+                offsets.push_back(static_cast<double>(i) * 1e3 / kRate);
+                break;
+            }
+        }
+    }
+    std::sort(offsets.begin(), offsets.end());
+    return harness::percentile(offsets, 50);
+}
+
+struct Figure {
+    std::string name;
+    double value;
+    std::string unit;
+};
+
+struct RunResult {
+    std::vector<uint64_t> pressedAt;
+    std::vector<float> levels;
+    MonitorRecorder::Mapping mapping;
+    harness::TraceLog trace;
+    std::string note;
+};
+
+void printSummary(const char *label, const Summary &s) {
+    std::printf("  %-34s n=%-4zu median %6.2f  p95 %6.2f  p99 %6.2f  max %7.2f  min %6.2f ms\n", label, s.count,
+                s.median, s.p95, s.p99, s.max, s.min);
+}
+
+void report(const std::string &mode, const Options &options, const std::vector<Press> &presses, const RunResult &run,
+            double offsetMs, std::vector<Figure> &figures) {
+    OnsetOptions onsetOptions;
+    onsetOptions.threshold = options.threshold;
+    onsetOptions.soundOffsetMs = offsetMs;
+    const std::vector<Onset> onsets = findOnsets(run.levels, run.mapping, run.pressedAt, onsetOptions);
+
+    std::vector<double> all, afterPause, others;
+    size_t missed = 0, unmeasurable = 0;
+    for (size_t i = 0; i < onsets.size(); ++i) {
+        if (onsets[i].unmeasurable) {
+            ++unmeasurable;
+            continue;
+        }
+        if (!onsets[i].heard) {
+            ++missed;
+            continue;
+        }
+        all.push_back(onsets[i].latencyMs);
+        (presses[i].pauseBeforeMs >= kAfterPauseMs ? afterPause : others).push_back(onsets[i].latencyMs);
+    }
+    const Summary total = summarize(all);
+    const std::string title = mode == "floor" ? "rig floor (2 ms click stream)"
+                                              : std::string("program, low latency ") + (mode == "on" ? "on" : "off");
+    std::printf("\n== %s%s\n", title.c_str(), run.note.c_str());
+    std::printf("  presses %zu, heard %zu, missed %zu, overlapped %zu; clock mapping from %zu reports, "
+                "error %.3f ms (p5-p95), drift over the run %.3f ms\n",
+                run.pressedAt.size(), all.size(), missed, unmeasurable, run.mapping.reports, run.mapping.spreadNs / 1e6,
+                run.mapping.driftNs / 1e6);
+    printSummary("key to sound", total);
+    printSummary("  after a pause of 3 s or more", summarize(afterPause));
+    printSummary("  all other presses", summarize(others));
+    if (!options.quiet && !afterPause.empty()) {
+        std::printf("  after each pause:");
+        for (double value : afterPause) {
+            std::printf(" %.2f", value);
+        }
+        std::printf(" ms\n");
+    }
+
+    const std::string key = mode == "floor" ? "rig floor" : "key-to-sound, low latency " + mode;
+    figures.push_back({key + ": median", total.median, "ms"});
+    figures.push_back({key + ": p95", total.p95, "ms"});
+    figures.push_back({key + ": p99", total.p99, "ms"});
+    figures.push_back({key + ": max", total.max, "ms"});
+    figures.push_back({key + ": missed", static_cast<double>(missed + unmeasurable), "keys"});
+    if (mode != "floor") {
+        figures.push_back({key + ": worst after a pause", summarize(afterPause).max, "ms"});
+    }
+
+    if (mode == "floor") {
+        return;
+    }
+    const Breakdown parts = breakDown(run.trace.keys, run.pressedAt, onsets);
+    std::printf("  breakdown from the program's trace (%zu presses matched, %zu not):\n", parts.delivery.size(),
+                parts.unmatched);
+    printSummary("  delivery (press -> router)", summarize(parts.delivery));
+    printSummary("  routing (router -> play returned)", summarize(parts.routing));
+    printSummary("  to render (play -> first frame)", summarize(parts.toRender));
+    printSummary("  queued (stream latency reported)", summarize(parts.queued));
+    printSummary("  predicted (press -> heard)", summarize(parts.predicted));
+    printSummary("  residual (measured - predicted)", summarize(parts.residual));
+    figures.push_back({key + ": press to play() returned, median",
+                       summarize(parts.delivery).median + summarize(parts.routing).median, "ms"});
+    figures.push_back({key + ": play() to first frame rendered, median", summarize(parts.toRender).median, "ms"});
+    figures.push_back({key + ": stream latency reported, median", summarize(parts.queued).median, "ms"});
+}
+
+RunResult runFloor(const Options &options, const std::vector<Press> &presses) {
+    RunResult run;
+    MonitorRecorder recorder("tc_out.monitor", kFragmentFrames);
+    ClickPlayer player(kFloorBufferFrames);
+    harness::sleepMs(options.settleSeconds * 1000);
+    std::ostringstream note;
+    note << " (granted buffer " << player.grantedFrames() << " frames)";
+    run.note = note.str();
+    run.pressedAt = runSchedule(presses, harness::monotonicNs() + 100'000'000ull, [&](size_t) { player.click(); });
+    harness::sleepMs(500);
+    run.levels = recorder.finish();
+    run.mapping = recorder.mapping();
+    return run;
+}
+
+RunResult runProgram(const Options &options, const std::vector<Press> &presses, bool lowLatency) {
+    RunResult run;
+    MonitorRecorder recorder("tc_out.monitor", kFragmentFrames);
+    harness::AppProcess::Options appOptions;
+    appOptions.program = options.program;
+    appOptions.document.soundID = options.sound;
+    appOptions.document.lowLatency = lowLatency;
+    appOptions.cores = options.cores;
+    harness::AppProcess app(appOptions);
+    const auto ready = app.waitForMark("soundsReady", 30000);
+    if (!ready) {
+        throw std::runtime_error("the program did not report its sounds ready within 30 s");
+    }
+    {
+        // The window opens at launch where there is no tray; a user types elsewhere with it closed.
+        harness::WindowWatch windows;
+        if (windows.waitForMappedWindow(app.pid(), 3000)) {
+            windows.closeWindows(app.pid(), 3000);
+        }
+    }
+    harness::sleepMs(options.settleSeconds * 1000);
+    std::ostringstream note;
+    note << " (sounds ready " << (static_cast<double>(*ready - app.startedAt()) / 1e6) << " ms after start)";
+    run.note = note.str();
+
+    KeyInjector keys;
+    run.pressedAt = keys.play(presses, harness::monotonicNs() + 100'000'000ull, 30);
+    harness::sleepMs(500);
+    app.stop();
+    run.levels = recorder.finish();
+    run.mapping = recorder.mapping();
+    run.trace = harness::readTrace(app.tracePath());
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const Options options = parse(argc, argv);
+    try {
+        const std::vector<Press> presses =
+            makeSchedule(options.keys, kMinGapMs, kMaxGapMs, kPauseEvery, kPausesMs, options.seed);
+        std::vector<Figure> figures;
+        for (const std::string &mode : options.modes) {
+            if (mode == "floor") {
+                report(mode, options, presses, runFloor(options, presses), 0.0, figures);
+            } else {
+                const double offset = soundOffsetMs(options.sound, options.threshold);
+                report(mode, options, presses, runProgram(options, presses, mode == "on"), offset, figures);
+            }
+            std::fflush(stdout);
+        }
+        std::printf("\n");
+        for (const Figure &figure : figures) {
+            std::printf("figure\t%s\t%.3f\t%s\n", figure.name.c_str(), figure.value, figure.unit.c_str());
+        }
+    } catch (const std::exception &error) {
+        std::cerr << "latency-probe: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
