@@ -96,6 +96,9 @@ void AudioEngine::play(const AudioBufferPtr &buffer, float volume, float rate, f
     command.buffer = buffer.get();
     command.rate = rate;
     command.gains = Mixer::panGains(volume, pan);
+    if (trace_) {
+        trace_->beginPost(mixer_.nextSerial()); // before the audio thread can see the command
+    }
     const uint64_t serial = mixer_.post(command);
     if (serial == 0) {
         return; // queue full: nothing renders, so the sound would not be heard anyway
@@ -105,6 +108,12 @@ void AudioEngine::play(const AudioBufferPtr &buffer, float volume, float rate, f
     voice.busyUntil = now + static_cast<uint64_t>(std::llround(buffer->seconds() / rate * 1e9));
     // The mixer voice may read the old buffer until it applies this command.
     retire(std::exchange(voice.buffer, buffer), serial);
+    // An output with a long queue places the sound into it at once rather than at its end.
+    if (fallbackActive_) {
+        fallback_->soundQueued();
+    } else {
+        output_.soundQueued();
+    }
     if (trace_) {
         trace_->posted(serial);
     }

@@ -6,13 +6,29 @@
 
 namespace tc {
 
-// Fills output frames. Implemented by the mixer; called by an AudioOutput on its audio thread.
+// Fills output frames. Implemented by the mixer; called by an AudioOutput on its audio thread. Every call
+// writes 48 kHz audio into two channel arrays (non-interleaved, both `frames` long) and must not allocate,
+// free, lock, log or do I/O.
+//
+// An output either calls render() for each stretch of its stream, which starts every new sound at the start
+// of that stretch, or keeps a queue longer than its latency and places each new sound close to what is
+// being played itself: it renders with renderPlaying(), and when hasNewSounds() it starts them with
+// renderNewSounds() on the frames already queued where they should begin.
 class AudioRenderer {
 public:
     virtual ~AudioRenderer() = default;
-    // Writes `frames` frames of 48 kHz audio into the two channel arrays (non-interleaved, both `frames`
-    // long), replacing what they held. Audio thread: must not allocate, free, lock, log or do I/O.
+    // Starts the sounds handed over since the last call, then writes `frames` frames, replacing what the
+    // channels held.
     virtual void render(float *left, float *right, size_t frames) noexcept = 0;
+    // Like render(), but sounds handed over and not yet started keep waiting for renderNewSounds().
+    virtual void renderPlaying(float *left, float *right, size_t frames) noexcept = 0;
+    // Whether sounds were handed over that have not started yet.
+    virtual bool hasNewSounds() const noexcept = 0;
+    // Starts the sounds handed over since the last call and adds their first `frames` frames to the channels,
+    // which hold the frames already queued at the place where the sounds begin; then limits the sum like
+    // render() does. Sounds that were playing before are not advanced (their frames are in the channels
+    // already); the new ones continue after these frames in the next renderPlaying().
+    virtual void renderNewSounds(float *left, float *right, size_t frames) noexcept = 0;
 };
 
 // The sound output backend: one playback stream in the shared format (48 kHz, 2 channels, 32-bit float)
@@ -54,6 +70,12 @@ public:
 
     // Sets the handler for configuration changes; call before start(). See the thread contract above.
     virtual void setChangeHandler(ChangeHandler handler) = 0;
+
+    // Called by the engine with its lock held (on the keyboard or the main thread) right after it handed a
+    // new sound to the renderer. An output that places new sounds into its queue itself wakes its audio
+    // thread for it; this must return at once (no lock the audio thread holds, no allocation). An output
+    // that renders every stretch with render() needs nothing here.
+    virtual void soundQueued() noexcept {}
 };
 
 } // namespace tc

@@ -59,15 +59,18 @@ void LatencyTrace::keyReceived() noexcept {
     tlsReceived = now();
 }
 
-void LatencyTrace::posted(uint64_t serial) noexcept {
-    const uint64_t returned = now();
+void LatencyTrace::beginPost(uint64_t serial) noexcept {
     Slot &slot = slots_[serial % kSlots];
     slot.done.store(0, std::memory_order_relaxed);
     slot.received.store(tlsReceived, std::memory_order_relaxed);
-    slot.returned.store(returned, std::memory_order_relaxed);
+    slot.returned.store(0, std::memory_order_relaxed);
     slot.rendered.store(0, std::memory_order_relaxed);
     slot.latency.store(-1, std::memory_order_relaxed);
     slot.serial.store(serial, std::memory_order_release);
+}
+
+void LatencyTrace::posted(uint64_t serial) noexcept {
+    slots_[serial % kSlots].returned.store(now(), std::memory_order_release);
     lastPosted_.store(serial, std::memory_order_release);
     wakeups_.fetch_add(1, std::memory_order_release);
     wakeups_.notify_one();
@@ -120,7 +123,10 @@ bool LatencyTrace::drain(bool force) {
             continue; // a command without a record, or a record already overwritten by a newer one
         }
         const uint64_t received = slot.received.load(std::memory_order_relaxed);
-        const uint64_t returned = slot.returned.load(std::memory_order_relaxed);
+        const uint64_t returned = slot.returned.load(std::memory_order_acquire);
+        if (returned == 0) {
+            continue; // a command whose post failed; its serial went to the next one
+        }
         uint64_t rendered = 0;
         int64_t latency = -1;
         if (slot.done.load(std::memory_order_acquire) == next_) {

@@ -45,7 +45,9 @@ public:
 
     // Keyboard thread (or any thread that then plays): an event arrived. Kept per thread for posted().
     void keyReceived() noexcept;
-    // Audio engine, under its lock: the play command `serial` was handed to the mixer and play() returns now.
+    // Audio engine, under its lock: the play command `serial` is about to be handed to the mixer (before the
+    // audio thread can see it), then was handed over and play() returns now.
+    void beginPost(uint64_t serial) noexcept;
     void posted(uint64_t serial) noexcept;
     // Audio thread, before each render: the frames about to be rendered will wait this long in the stream
     // before they are played (microseconds; negative when unknown).
@@ -61,9 +63,9 @@ public:
 
 private:
     struct Slot {
-        std::atomic<uint64_t> serial{0}; // published last by posted()
+        std::atomic<uint64_t> serial{0}; // published by beginPost()
         std::atomic<uint64_t> received{0};
-        std::atomic<uint64_t> returned{0};
+        std::atomic<uint64_t> returned{0}; // published by posted(); 0 before
         std::atomic<uint64_t> rendered{0};
         std::atomic<int64_t> latency{-1};
         std::atomic<uint64_t> done{0}; // == serial once rendered; published last by applied()

@@ -21,6 +21,7 @@ void Mixer::reset() {
     while (commands_.pop(ignored)) {
     }
     voices_.fill(Voice{});
+    started_ = 0;
     consumed_.store(posted_, std::memory_order_release);
 }
 
@@ -31,7 +32,20 @@ void Mixer::render(float *left, float *right, size_t frames) noexcept {
     finishStage(left, right, frames);
 }
 
+void Mixer::renderPlaying(float *left, float *right, size_t frames) noexcept {
+    clearStage(left, right, frames);
+    mixVoicesStage(left, right, frames);
+    finishStage(left, right, frames);
+}
+
+void Mixer::renderNewSounds(float *left, float *right, size_t frames) noexcept {
+    applyCommands();
+    mixVoices(left, right, frames, started_);
+    finishStage(left, right, frames);
+}
+
 void Mixer::applyCommands() noexcept {
+    started_ = 0;
     Command command;
     uint64_t last = 0;
     while (commands_.pop(command)) {
@@ -57,10 +71,14 @@ void Mixer::apply(const Command &command) noexcept {
             voice.position = 0.0;
             voice.rate = command.rate;
             voice.gains = command.gains;
+            if (voice.buffer) {
+                started_ |= uint64_t{1} << command.voice;
+            }
         }
         break;
     case Command::Kind::stopAll:
         voices_.fill(Voice{});
+        started_ = 0;
         break;
     }
 }
@@ -71,8 +89,13 @@ void Mixer::clearStage(float *left, float *right, size_t frames) noexcept {
 }
 
 void Mixer::mixVoicesStage(float *left, float *right, size_t frames) noexcept {
-    for (Voice &voice : voices_) {
-        if (!voice.buffer) {
+    mixVoices(left, right, frames, ~uint64_t{0});
+}
+
+void Mixer::mixVoices(float *left, float *right, size_t frames, uint64_t voices) noexcept {
+    for (size_t number = 0; number < kMaxVoices; ++number) {
+        Voice &voice = voices_[number];
+        if (!voice.buffer || (voices & (uint64_t{1} << number)) == 0) {
             continue;
         }
         const float *sourceLeft = voice.buffer->left.data();

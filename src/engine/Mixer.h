@@ -34,8 +34,9 @@ struct StereoGains {
 // reset()).
 class Mixer final : public AudioRenderer {
 public:
-    static constexpr size_t kMaxVoices = 64;
+    static constexpr size_t kMaxVoices = 64; // one bit each in a 64-bit mask
     static constexpr size_t kQueueCapacity = 256;
+    static_assert(kMaxVoices <= 64);
 
     // A plain record passed from the control side to the audio thread.
     struct Command {
@@ -54,6 +55,8 @@ public:
     // Control side, one producer at a time. Queues the command for the audio thread and returns its serial
     // (counting from 1), or 0 when the queue is full and the command was dropped.
     uint64_t post(Command command);
+    // Control side: the serial the next successful post() will return.
+    uint64_t nextSerial() const { return posted_ + 1; }
     // Control side: the serial of the last command the audio thread has applied.
     uint64_t consumedSerial() const { return consumed_.load(std::memory_order_acquire); }
     // Control side, only while no output renders: drops queued commands and silences every voice, as if
@@ -66,6 +69,13 @@ public:
 
     // Audio thread: applyCommands, clearStage, mixVoicesStage, finishStage.
     void render(float *left, float *right, size_t frames) noexcept override;
+    // Audio thread: clearStage, mixVoicesStage, finishStage; queued commands wait.
+    void renderPlaying(float *left, float *right, size_t frames) noexcept override;
+    // Audio thread: whether commands wait to be applied.
+    bool hasNewSounds() const noexcept override { return commands_.size() != 0; }
+    // Audio thread: applyCommands, then mixes only the voices those commands started into the channels (over
+    // what they hold) and advances only them; finishStage.
+    void renderNewSounds(float *left, float *right, size_t frames) noexcept override;
 
     // The named stages of render(), callable offline.
     // Applies every queued command to the voices.
@@ -93,8 +103,11 @@ private:
     };
 
     void apply(const Command &command) noexcept;
+    // Adds the voices whose bit is set in `voices` (bit i: voice i) and advances them.
+    void mixVoices(float *left, float *right, size_t frames, uint64_t voices) noexcept;
 
     std::array<Voice, kMaxVoices> voices_{}; // audio thread only
+    uint64_t started_ = 0;                   // audio thread: voices started by the commands applied last
     SpscQueue<Command, kQueueCapacity> commands_;
     uint64_t posted_ = 0; // control side
     std::atomic<uint64_t> consumed_{0};

@@ -364,3 +364,22 @@ TEST_F(AudioEngineTest, RebuildingWhileRunningSilencesEveryVoice) {
     }
     EXPECT_EQ(peak(renderLeft(100)), 0.0f);
 }
+
+TEST_F(AudioEngineTest, EverySoundHandedOverWakesTheOutputThatRendersIt) {
+    make(std::chrono::hours(1), &fallback);
+    engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f); // no voices yet
+    EXPECT_EQ(output.soundsQueued(), 0);
+    startUp(2);
+    engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
+    engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
+    engine->play(AudioBufferPtr(), 1.0f, 1.0f, 0.0f); // nothing to play
+    EXPECT_EQ(output.soundsQueued(), 2);
+
+    // While the output cannot start, the fallback renders and is the one woken.
+    output.failStarts("no server");
+    output.report(AudioOutput::Change::streamLost);
+    ASSERT_TRUE(eventually([&] { return fallback.isRunning(); }));
+    engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ(fallback.soundsQueued(), 1);
+    EXPECT_EQ(output.soundsQueued(), 2);
+}

@@ -173,3 +173,62 @@ TEST(Mixer, AFullQueueRefusesCommandsInsteadOfOverwriting) {
     EXPECT_EQ(mixer.consumedSerial(), Mixer::kQueueCapacity);
     EXPECT_NE(mixer.post(playCommand(0, buffer)), 0u);
 }
+
+TEST(Mixer, NewSoundsWaitThroughRenderPlayingAndStartOnlyInRenderNewSounds) {
+    auto playing = constantBuffer(1000, 0.25f, 0.25f);
+    auto fresh = constantBuffer(1000, 0.5f, -0.5f);
+    Mixer mixer;
+    mixer.post(playCommand(0, playing));
+    render(mixer, 10); // voice 0 plays from here on
+
+    mixer.post(playCommand(1, fresh));
+    EXPECT_TRUE(mixer.hasNewSounds());
+    Rendered queued{std::vector<float>(20), std::vector<float>(20)};
+    mixer.renderPlaying(queued.left.data(), queued.right.data(), 20);
+    EXPECT_EQ(peak(queued.left), 0.25f) << "only the sound that was playing";
+    EXPECT_TRUE(mixer.hasNewSounds());
+    EXPECT_EQ(mixer.consumedSerial(), 1u);
+
+    // The new sound goes over the last 8 of the queued frames; the playing one is not rendered twice.
+    std::vector<float> left(queued.left.end() - 8, queued.left.end());
+    std::vector<float> right(queued.right.end() - 8, queued.right.end());
+    mixer.renderNewSounds(left.data(), right.data(), 8);
+    EXPECT_FALSE(mixer.hasNewSounds());
+    EXPECT_EQ(mixer.consumedSerial(), 2u);
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_FLOAT_EQ(left[i], 0.75f) << i;
+        EXPECT_FLOAT_EQ(right[i], -0.25f) << i;
+    }
+
+    // Both go on from where they were: voice 0 after its 30 frames, voice 1 after its first 8.
+    Rendered next{std::vector<float>(1000), std::vector<float>(1000)};
+    mixer.renderPlaying(next.left.data(), next.right.data(), 1000);
+    EXPECT_FLOAT_EQ(next.left[0], 0.75f);
+    EXPECT_FLOAT_EQ(next.left[969], 0.75f);
+    EXPECT_FLOAT_EQ(next.left[970], 0.5f) << "voice 0 ended after 1000 frames";
+    EXPECT_EQ(soundEnd(next.left), 992u) << "voice 1 ended after 1000 frames";
+}
+
+TEST(Mixer, RenderNewSoundsClampsTheSumAndAStopClearsWhatWasStarted) {
+    struct Case {
+        bool stopAfter;
+        float queued;
+        float expected;
+    };
+    const Case cases[] = {{false, 0.0f, 0.5f}, {false, 0.75f, 1.0f}, {false, -0.25f, 0.25f}, {true, 0.3f, 0.3f}};
+    for (const Case &c : cases) {
+        Mixer mixer;
+        auto sound = constantBuffer(100, 0.5f, 0.5f);
+        mixer.post(playCommand(3, sound));
+        if (c.stopAfter) {
+            Mixer::Command stop;
+            stop.kind = Mixer::Command::Kind::stopAll;
+            mixer.post(stop);
+        }
+        std::vector<float> left(4, c.queued);
+        std::vector<float> right(4, c.queued);
+        mixer.renderNewSounds(left.data(), right.data(), 4);
+        EXPECT_FLOAT_EQ(left[0], c.expected) << "queued " << c.queued << " stop " << c.stopAfter;
+        EXPECT_EQ(mixer.isVoicePlaying(3), !c.stopAfter);
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "engine/AudioOutput.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -25,6 +26,7 @@ public:
     std::string deviceUID() const override;
     void setBufferFrames(int bufferFrames) override;
     void setChangeHandler(ChangeHandler handler) override;
+    void soundQueued() noexcept override { soundsQueued_.fetch_add(1); }
 
     // Makes the following starts fail with `error` (empty: succeed again).
     void failStarts(const std::string &error);
@@ -37,6 +39,8 @@ public:
     int stops() const;
     std::vector<int> bufferFrameRequests() const;
     int bufferFrames() const;
+    // How often the engine reported a new sound.
+    int soundsQueued() const { return soundsQueued_.load(); }
 
 private:
     mutable std::mutex mutex_;
@@ -49,6 +53,7 @@ private:
     std::vector<StartCall> starts_;
     int stops_ = 0;
     std::vector<int> bufferFrameRequests_;
+    std::atomic<int> soundsQueued_{0};
 };
 
 } // namespace tc::test

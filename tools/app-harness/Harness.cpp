@@ -327,7 +327,17 @@ ProcessFigures readProcess(pid_t pid) {
 
 // ---- windows -------------------------------------------------------------------------------------------
 
+namespace {
+
+// Windows come and go while they are looked at: a window gone between listing and reading is no error.
+int ignoreXErrors(Display *, XErrorEvent *) {
+    return 0;
+}
+
+} // namespace
+
 WindowWatch::WindowWatch() {
+    XSetErrorHandler(ignoreXErrors);
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         throw std::runtime_error("cannot open the X display (is DISPLAY set?)");

@@ -30,7 +30,7 @@ const char *kHelp =
     R"(latency-probe: key-to-sound latency of the real program, measured from outside on the headless rig.
 
 usage: latency-probe [--program PATH] [--mode floor|on|off ...] [--keys N] [--sound ID] [--settle S]
-                     [--seed N] [--cores N] [--threshold LEVEL] [--quiet]
+                     [--seed N] [--cores N] [--threshold LEVEL] [--quiet] [--list]
 
 Needs DISPLAY (an X server with XTest) and PULSE_SERVER (a PulseAudio server with the null sink tc_out).
 tools/latency-probe/run starts a private Xvfb and PulseAudio and runs every mode.
@@ -83,6 +83,7 @@ struct Options {
     int cores = 0;
     float threshold = 0.01f;
     bool quiet = false;
+    bool list = false;
 };
 
 [[noreturn]] void usage(const std::string &problem) {
@@ -125,6 +126,8 @@ Options parse(int argc, char **argv) {
             options.threshold = std::stof(value());
         } else if (arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--list") {
+            options.list = true;
         } else {
             usage("unknown option " + arg);
         }
@@ -237,6 +240,17 @@ void report(const std::string &mode, const Options &options, const std::vector<P
         figures.push_back({key + ": worst after a pause", summarize(afterPause).max, "ms"});
     }
 
+    if (options.list) {
+        std::printf("  press  at s     pause ms  heard  latency ms\n");
+        for (size_t i = 0; i < onsets.size(); ++i) {
+            std::printf("  %5zu %8.3f %9.0f  %5s  %9.2f\n", i,
+                        static_cast<double>(run.pressedAt[i] - run.pressedAt[0]) / 1e9, presses[i].pauseBeforeMs,
+                        onsets[i].heard          ? "yes"
+                        : onsets[i].unmeasurable ? "overlap"
+                                                 : "no",
+                        onsets[i].latencyMs);
+        }
+    }
     if (mode == "floor") {
         return;
     }

@@ -3,14 +3,22 @@
 #include "engine/AudioBuffer.h"
 #include "engine/LatencyTrace.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace tc {
 
-PulseAudioOutput::PulseAudioOutput() : left_(kChunkFrames), right_(kChunkFrames) {}
+PulseAudioOutput::PulseAudioOutput()
+    : wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), interleaved_(2 * OutputQueue::kHistoryFrames) {}
 
 PulseAudioOutput::~PulseAudioOutput() {
     stop();
+    if (wakeFd_ >= 0) {
+        close(wakeFd_);
+    }
 }
 
 pa_buffer_attr PulseAudioOutput::bufferAttributes(int bufferFrames) {
@@ -29,6 +37,7 @@ bool PulseAudioOutput::start(const std::string &deviceUID, int bufferFrames, Aud
     renderer_ = &renderer;
     deviceUID_ = deviceUID;
     bufferFrames_ = bufferFrames;
+    queue_ = std::make_unique<OutputQueue>(renderer);
 
     connection_ = std::make_unique<PulseConnection>("Tapchime");
     connection_->setFailureHandler([this] { lost(); });
@@ -61,10 +70,7 @@ bool PulseAudioOutput::openStream(std::string &error) {
     pa_stream_set_moved_callback(stream_, &PulseAudioOutput::onMoved, this);
 
     const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
-    auto flags = PA_STREAM_ADJUST_LATENCY;
-    if (trace_) {
-        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
-    }
+    const auto flags = PA_STREAM_ADJUST_LATENCY;
     const char *device = deviceUID_.empty() ? nullptr : deviceUID_.c_str();
     bool ready = pa_stream_connect_playback(stream_, device, &attributes, flags, nullptr, nullptr) == 0;
     while (ready && pa_stream_get_state(stream_) != PA_STREAM_READY) {
@@ -79,12 +85,33 @@ bool PulseAudioOutput::openStream(std::string &error) {
         return false;
     }
     sinkIndex_ = pa_stream_get_device_index(stream_);
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(connection_->loop());
+    if (wakeFd_ >= 0) {
+        wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, &PulseAudioOutput::onWake, this);
+        wakeArmed_ = wakeEvent_ != nullptr;
+    }
+    // The first timing report; later ones come with the top-ups.
+    if (pa_operation *operation = pa_stream_update_timing_info(stream_, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    topUpTimer_ = pa_context_rttime_new(connection_->context(), pa_rtclock_now() + kTopUpIntervalUs,
+                                        &PulseAudioOutput::onTopUpTimer, this);
     connection_->subscribe(static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
                            [this](pa_subscription_event_type_t type, uint32_t index) { onEvent(type, index); });
     return true;
 }
 
 void PulseAudioOutput::closeStream() {
+    wakeArmed_ = false;
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(connection_->loop());
+    if (wakeEvent_) {
+        api->io_free(wakeEvent_);
+        wakeEvent_ = nullptr;
+    }
+    if (topUpTimer_) {
+        api->time_free(topUpTimer_);
+        topUpTimer_ = nullptr;
+    }
     if (!stream_) {
         return;
     }
@@ -179,54 +206,122 @@ void PulseAudioOutput::onStreamState(pa_stream *stream, void *self) {
 }
 
 void PulseAudioOutput::onWrite(pa_stream *, size_t bytes, void *self) {
-    static_cast<PulseAudioOutput *>(self)->write(bytes);
+    static_cast<PulseAudioOutput *>(self)->topUp(bytes);
 }
 
-void PulseAudioOutput::write(size_t bytes) {
-    // Write exactly what the server asks for: it keeps the queue at the requested buffer size, so a new
-    // sound never waits behind a long stretch of already queued silence.
-    while (bytes >= kFrameBytes) {
+void PulseAudioOutput::onWake(pa_mainloop_api *, pa_io_event *, int fd, pa_io_event_flags_t, void *self) {
+    uint64_t count = 0;
+    while (read(fd, &count, sizeof(count)) > 0) {
+    }
+    auto *output = static_cast<PulseAudioOutput *>(self);
+    output->topUp(0);
+}
+
+void PulseAudioOutput::onTopUpTimer(pa_mainloop_api *, pa_time_event *event, const struct timeval *, void *self) {
+    auto *output = static_cast<PulseAudioOutput *>(self);
+    output->topUp(0);
+    // A fresh timing report now and then: where the sink reads is extrapolated from the last one.
+    if (++output->ticks_ % kTimingEveryTicks == 0 && output->stream_) {
+        if (pa_operation *operation = pa_stream_update_timing_info(output->stream_, nullptr, nullptr)) {
+            pa_operation_unref(operation);
+        }
+    }
+    pa_context_rttime_restart(output->connection_->context(), event, pa_rtclock_now() + kTopUpIntervalUs);
+}
+
+void PulseAudioOutput::soundQueued() noexcept {
+    if (wakeArmed_) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof(one)); // never blocks: EFD_NONBLOCK
+    }
+}
+
+void PulseAudioOutput::topUp(size_t bytes) {
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+        return;
+    }
+    placeNewSounds();
+    size_t frames = bytes / kFrameBytes;
+    if (const auto read = serverReadFrame()) {
+        const uint64_t queued = queue_->written() - *read;
+        if (queued < kAheadFrames) {
+            frames = std::max(frames, static_cast<size_t>(kAheadFrames - queued));
+        }
+    }
+    while (frames > 0) {
+        const size_t chunk = std::min(frames, kChunkFrames);
+        queue_->append(interleaved_.data(), chunk);
+        writeFrames(interleaved_.data(), chunk, 0);
+        frames -= chunk;
+    }
+}
+
+void PulseAudioOutput::placeNewSounds() {
+    if (!renderer_->hasNewSounds()) {
+        return;
+    }
+    // Where the sounds go: as early as the server still holds the queued data itself, that is after what its
+    // sink has taken. The sink takes data in blocks of about its latency, so the estimate of where it is may
+    // lag by one block; the margin covers the way to the server.
+    size_t back = 0;
+    int64_t waitUs = -1;
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
+    if (const auto read = serverReadFrame(); read && timing) {
+        const uint64_t queued = queue_->written() - *read;
+        const auto keep = (timing->configured_sink_usec + kSafetyMarginUs) * AudioBuffer::kSampleRate / 1'000'000;
+        back = queued > keep ? static_cast<size_t>(queued - keep) : 0;
+        const uint64_t ahead = queued - back; // frames between the sink's read position and the new sound
+        waitUs = static_cast<int64_t>(ahead * 1'000'000 / AudioBuffer::kSampleRate + timing->sink_usec);
+    }
+    if (trace_) {
+        trace_->beginRender(waitUs);
+    }
+    const size_t frames = queue_->placeNewSounds(back, interleaved_.data());
+    if (frames > 0) {
+        writeFrames(interleaved_.data(), frames, -static_cast<int64_t>(frames * kFrameBytes));
+        intoQueue_.fetch_add(1, std::memory_order_relaxed);
+    } else {
+        atEnd_.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+std::optional<uint64_t> PulseAudioOutput::serverReadFrame() const {
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
+    if (!timing || timing->read_index_corrupt || timing->read_index < 0) {
+        return std::nullopt;
+    }
+    auto read = static_cast<uint64_t>(timing->read_index) / kFrameBytes;
+    if (timing->playing) {
+        // The sink goes on taking data at the stream's rate since the server answered.
+        read += pa_timeval_age(&timing->timestamp) * AudioBuffer::kSampleRate / 1'000'000;
+    }
+    return std::min(read, queue_->written());
+}
+
+void PulseAudioOutput::writeFrames(const float *frames, size_t count, int64_t seekBytes) {
+    size_t done = 0;
+    while (done < count) {
         void *data = nullptr;
-        size_t size = bytes;
+        size_t size = (count - done) * kFrameBytes;
         if (pa_stream_begin_write(stream_, &data, &size) < 0 || !data) {
             return;
         }
-        size = std::min(size, bytes);
+        size = std::min(size, (count - done) * kFrameBytes);
         size -= size % kFrameBytes;
         if (size == 0) {
             pa_stream_cancel_write(stream_);
             return;
         }
-        auto *out = static_cast<float *>(data);
-        const size_t frames = size / kFrameBytes;
-        const int64_t queued = trace_ ? queuedMicroseconds() : -1;
-        for (size_t done = 0; done < frames;) {
-            const size_t chunk = std::min(kChunkFrames, frames - done);
-            if (trace_) {
-                const auto ahead = static_cast<int64_t>(done * 1'000'000 / AudioBuffer::kSampleRate);
-                trace_->beginRender(queued < 0 ? -1 : queued + ahead);
-            }
-            renderer_->render(left_.data(), right_.data(), chunk);
-            for (size_t i = 0; i < chunk; ++i) {
-                out[2 * (done + i)] = left_[i];
-                out[2 * (done + i) + 1] = right_[i];
-            }
-            done += chunk;
-        }
-        if (pa_stream_write(stream_, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+        std::memcpy(data, frames + 2 * done, size);
+        if (pa_stream_write(stream_, data, size, nullptr, done == 0 ? seekBytes : 0, PA_SEEK_RELATIVE) < 0) {
             return;
         }
-        bytes -= size;
+        done += size / kFrameBytes;
     }
 }
 
-int64_t PulseAudioOutput::queuedMicroseconds() const {
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (pa_stream_get_latency(stream_, &latency, &negative) < 0) {
-        return -1;
-    }
-    return negative ? 0 : static_cast<int64_t>(latency); // behind the server: it plays at once
+PulseAudioOutput::Placements PulseAudioOutput::placements() const {
+    return {intoQueue_.load(std::memory_order_relaxed), atEnd_.load(std::memory_order_relaxed)};
 }
 
 void PulseAudioOutput::onMoved(pa_stream *stream, void *self) {

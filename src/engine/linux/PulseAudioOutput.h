@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AudioOutput.h"
+#include "engine/OutputQueue.h"
 #include "engine/linux/PulseConnection.h"
 
 #include <atomic>
@@ -16,9 +17,16 @@ class LatencyTrace;
 
 // The sound output on PulseAudio (or PipeWire's PulseAudio service): one playback stream, 48 kHz stereo
 // float, on a sink chosen by name or the server's default sink, asking the server for a buffer of the
-// requested frames (PA_STREAM_ADJUST_LATENCY). The stream stays open and plays silence while nothing sounds,
-// so the first key after a pause is not late; it writes only what the server asks for, so no more than
-// about the requested latency is ever queued ahead of a new sound.
+// requested frames (PA_STREAM_ADJUST_LATENCY), which sets how far ahead of the speaker the server itself
+// takes data. The stream stays open and plays silence while nothing sounds, so the first key after a pause
+// is not late.
+//
+// It keeps about 40 ms written ahead, topped up every 20 ms, so that it wakes rarely while idle. A new
+// sound does not wait behind that queue: the engine wakes the audio thread (soundQueued()), which mixes the
+// sound into the frames already queued from just after what the server has taken for its sink (the sink's
+// latency plus a safety margin) and writes them again over the same place with a negative seek. The server
+// replaces data it still holds; what it already passed to the sink is not touched, so no sink rewind is
+// needed. Where the stream cannot yet tell its timing, the sound starts at the end of the queue.
 //
 // Threads: see AudioOutput. The renderer and the change handler run on the connection's loop thread.
 // Sink removal, a new default sink, a moved stream and a lost stream or server are reported.
@@ -33,6 +41,7 @@ public:
     std::string deviceUID() const override { return deviceUID_; }
     void setBufferFrames(int bufferFrames) override;
     void setChangeHandler(ChangeHandler handler) override { handler_ = std::move(handler); }
+    void soundQueued() noexcept override;
 
     // Where each render reports how long its first frame will wait before it is played, for diagnosis (null,
     // the default: nowhere). With a trace the stream keeps its timing information current, which costs the
@@ -46,6 +55,17 @@ public:
     // The stream's latency now (how long a frame written now waits before the sink plays it), in
     // microseconds, from a fresh timing report of the server; absent while stopped. Waits for the server.
     std::optional<uint64_t> latencyMicroseconds();
+    // How many new sounds were mixed into the queue and how many had to start at its end, since made.
+    struct Placements {
+        uint64_t intoQueue = 0;
+        uint64_t atEnd = 0;
+    };
+    Placements placements() const;
+
+    static constexpr uint32_t kAheadFrames = 1920;        // 40 ms written ahead of the speaker
+    static constexpr pa_usec_t kTopUpIntervalUs = 20'000; // how often the queue is topped up
+    static constexpr pa_usec_t kSafetyMarginUs = 500;     // new sounds start this far after the sink's part
+    static constexpr unsigned kTimingEveryTicks = 5;      // a timing report every 100 ms
 
 private:
     static constexpr size_t kChunkFrames = 1024;
@@ -54,15 +74,23 @@ private:
     static void onStreamState(pa_stream *stream, void *self);
     static void onWrite(pa_stream *stream, size_t bytes, void *self);
     static void onMoved(pa_stream *stream, void *self);
+    static void onWake(pa_mainloop_api *api, pa_io_event *event, int fd, pa_io_event_flags_t flags, void *self);
+    static void onTopUpTimer(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv, void *self);
     bool openStream(std::string &error);
     void closeStream();
-    void write(size_t bytes);
+    // Loop thread: mixes waiting sounds into the queue, then writes until `bytes` more are written and the
+    // queue holds kAheadFrames.
+    void topUp(size_t bytes);
+    void placeNewSounds();
+    // Loop thread: writes interleaved frames; the first chunk at `seekBytes` from the write position.
+    void writeFrames(const float *frames, size_t count, int64_t seekBytes);
+    // Loop thread: the frame up to which the server's sink has taken the stream's data, extrapolated from the
+    // last timing report; absent before the first one.
+    std::optional<uint64_t> serverReadFrame() const;
     void onEvent(pa_subscription_event_type_t type, uint32_t index);
     void lost();
     void report(Change change);
     static pa_buffer_attr bufferAttributes(int bufferFrames);
-    // Loop thread: how long a frame written now would wait before it is played, in microseconds; -1 unknown.
-    int64_t queuedMicroseconds() const;
 
     std::unique_ptr<PulseConnection> connection_;
     pa_stream *stream_ = nullptr;
@@ -73,8 +101,18 @@ private:
     LatencyTrace *trace_ = nullptr;
     std::atomic<bool> running_{false};
     uint32_t sinkIndex_ = PA_INVALID_INDEX; // loop thread
-    std::vector<float> left_;               // render scratch, loop thread
-    std::vector<float> right_;
+
+    // Waking the loop thread for new sounds: an eventfd the engine writes to, watched by the loop.
+    int wakeFd_ = -1;
+    bool wakeArmed_ = false; // a stream watches wakeFd_; changed with the engine lock held, like soundQueued()
+    pa_io_event *wakeEvent_ = nullptr;
+    pa_time_event *topUpTimer_ = nullptr;
+    unsigned ticks_ = 0; // loop thread
+
+    std::unique_ptr<OutputQueue> queue_; // loop thread while a stream runs
+    std::vector<float> interleaved_;     // loop thread: frames on their way to the stream
+    std::atomic<uint64_t> intoQueue_{0};
+    std::atomic<uint64_t> atEnd_{0};
 };
 
 } // namespace tc

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 using namespace tc;
@@ -301,4 +302,43 @@ TEST_F(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
     const std::vector<float> heard = hear(alt);
     ASSERT_TRUE(findSound(heard, 0.05f).found);
     EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
+}
+
+// The stream keeps a short queue written ahead, also while a fresh stream waits for a sink that idled far ahead,
+// and a new sound is mixed into that queue rather than put behind it, heard whole.
+TEST_F(PulseAudioEngineTest, NewSoundsGoIntoAShortQueueAndAreHeardWhole) {
+    auto bufferLatencies = [&] {
+        std::vector<long> latencies;
+        std::istringstream listing(pulse.pactl("list sink-inputs"));
+        for (std::string line; std::getline(listing, line);) {
+            if (const auto at = line.find("Buffer Latency:"); at != std::string::npos) {
+                latencies.push_back(std::stol(line.substr(at + 15)));
+            }
+        }
+        return latencies;
+    };
+    make();
+    startUp();
+    ASSERT_TRUE(output.isRunning());
+    long longest = 0;
+    const auto until = std::chrono::steady_clock::now() + 2500ms;
+    while (std::chrono::steady_clock::now() < until) {
+        for (long latency : bufferLatencies()) {
+            longest = std::max(longest, latency);
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    // About 40 ms is kept ahead; what was written while the sink did not take data stays within the target.
+    EXPECT_GT(longest, 0);
+    EXPECT_LT(longest, 200'000) << "microseconds queued in the server";
+
+    MonitorCapture capture("tc_out.monitor");
+    const auto before = output.placements();
+    engine->play(toneBuffer(0.3, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
+    const std::vector<float> heard = hear(capture);
+    ASSERT_TRUE(findSound(heard, 0.05f).found);
+    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.3 * kRate, kLengthTolerance * 0.3 * kRate);
+    const auto after = output.placements();
+    EXPECT_EQ(after.intoQueue + after.atEnd, before.intoQueue + before.atEnd + 1);
+    EXPECT_EQ(after.intoQueue, before.intoQueue + 1) << "placed into the queued frames";
 }
