@@ -108,14 +108,14 @@ void AudioEngine::play(const AudioBufferPtr &buffer, float volume, float rate, f
     voice.busyUntil = now + static_cast<uint64_t>(std::llround(buffer->seconds() / rate * 1e9));
     // The mixer voice may read the old buffer until it applies this command.
     retire(std::exchange(voice.buffer, buffer), serial);
+    if (trace_) {
+        trace_->posted(serial);
+    }
     // An output with a long queue places the sound into it at once rather than at its end.
     if (fallbackActive_) {
         fallback_->soundQueued();
     } else {
         output_.soundQueued();
-    }
-    if (trace_) {
-        trace_->posted(serial);
     }
 }
 

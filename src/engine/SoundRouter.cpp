@@ -152,13 +152,36 @@ std::shared_ptr<const SoundRouter::Snapshot> SoundRouter::snapshot() const {
     return snapshot_;
 }
 
+// Sends the report of the key state when routing ends, unless it went out earlier. It is held back until the
+// sound is on its way because it wakes the main thread, which on a busy machine costs the keyboard thread tens
+// of microseconds that the sound should not wait for.
+class SoundRouter::KeyReport {
+public:
+    KeyReport(SoundRouter &router, const KeyEvent &event) : router_(router) {
+        router_.pendingKey_ = PendingKey{event.code, event.isDown, true};
+    }
+    ~KeyReport() { router_.sendKeyReport(); }
+    KeyReport(const KeyReport &) = delete;
+    KeyReport &operator=(const KeyReport &) = delete;
+
+private:
+    SoundRouter &router_;
+};
+
+void SoundRouter::sendKeyReport() {
+    if (pendingKey_.pending) {
+        pendingKey_.pending = false;
+        if (onKey) {
+            onKey(pendingKey_.code, pendingKey_.isDown);
+        }
+    }
+}
+
 void SoundRouter::handle(const KeyEvent &event) {
     if (trace_) {
         trace_->keyReceived();
     }
-    if (onKey) {
-        onKey(event.code, event.isDown);
-    }
+    KeyReport keyReport(*this, event);
     // Repeats never play and never touch the typed word.
     if (event.isRepeat) {
         return;
@@ -167,6 +190,7 @@ void SoundRouter::handle(const KeyEvent &event) {
     // Hotkeys come before the configuration, so they work while sounds are off or muted; they never play.
     if (event.isDown && (event.flags & Modifiers::shortcutMask) == (Modifiers::control | Modifiers::option)) {
         if (event.code == Code::k || event.code == Code::p) {
+            sendKeyReport();
             if (onHotkey) {
                 onHotkey(event.code == Code::k ? Hotkey::toggleSounds : Hotkey::nextProfile);
             }
@@ -311,6 +335,7 @@ float SoundRouter::rateFor(const KeyAssignment &assignment) {
 }
 
 void SoundRouter::reportPlayed(std::uint16_t code, const std::string &soundID) {
+    sendKeyReport();
     if (onPlayed) {
         onPlayed(code, soundID);
     }

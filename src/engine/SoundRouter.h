@@ -52,7 +52,8 @@ public:
     SoundRouter(const SoundRouter &) = delete;
     SoundRouter &operator=(const SoundRouter &) = delete;
 
-    // Every event, repeats included, with the key code as reported.
+    // Every event, repeats included, with the key code as reported; before onPlayed and onHotkey for the same
+    // event, but after the event's sound was handed to the player.
     KeyCallback onKey;
     // After a key down that reached the sound stage: the reported key code and the sound id chosen, also when
     // that id plays nothing.
@@ -75,6 +76,7 @@ public:
 
 private:
     struct Snapshot;
+    class KeyReport;
 
     std::shared_ptr<const Snapshot> snapshot() const;
     void keyDown(std::uint16_t code, std::uint16_t originalCode, const Snapshot &snapshot, float pan);
@@ -86,6 +88,8 @@ private:
     void playUpTake(const std::string &soundID, float volume, float pan);
     float rateFor(const KeyAssignment &assignment);
     void reportPlayed(std::uint16_t code, const std::string &soundID);
+    // Reports the key state of the event being routed, once.
+    void sendKeyReport();
 
     const SoundLookup &library_;
     SoundPlayer &player_;
@@ -97,6 +101,12 @@ private:
     LatencyTrace *trace_ = nullptr;
 
     // Keyboard thread only.
+    struct PendingKey {
+        std::uint16_t code = 0;
+        bool isDown = false;
+        bool pending = false;
+    };
+    PendingKey pendingKey_; // the key state of the event being routed, until reported
     TypedWord word_;
     FastRandom random_;
 };

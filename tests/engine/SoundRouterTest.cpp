@@ -730,5 +730,40 @@ TEST_F(SoundRouterTest, ConfigurationsReplacedWhileKeysAreRoutedStayWhole) {
     }
 }
 
+TEST_F(SoundRouterTest, TheKeyStateIsReportedOnceAfterTheSoundIsOnItsWayAndBeforeTheOtherReports) {
+    // The report of the key state wakes the main thread; the sound must not wait for that.
+    struct LoggingPlayer : SoundPlayer {
+        std::vector<std::string> *log;
+        void play(const AudioBufferPtr &, float, float, float) override { log->push_back("play"); }
+    };
+    std::vector<std::string> log;
+    LoggingPlayer logging;
+    logging.log = &log;
+    SoundRouter logged(library, logging);
+    logged.onKey = [&](std::uint16_t, bool isDown) { log.push_back(isDown ? "key down" : "key up"); };
+    logged.onPlayed = [&](std::uint16_t, const std::string &) { log.push_back("played"); };
+    logged.onHotkey = [&](Hotkey) { log.push_back("hotkey"); };
+
+    struct Case {
+        const char *name;
+        bool configured;
+        KeyEvent event;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"key down", true, {kJ, true, false, 0, "j"}, {"play", "key down", "played"}},
+        {"key up with an up take", true, {kJ, false, false, 0, ""}, {"play", "key up"}},
+        {"repeat", true, {kJ, true, true, 0, "j"}, {"key down"}},
+        {"hotkey", true, {kK, true, false, kControl | kOption, ""}, {"key down", "hotkey"}},
+        {"before any configuration", false, {kJ, true, false, 0, "j"}, {"key down"}},
+    };
+    for (const Case &c : cases) {
+        logged.setConfig(c.configured ? playing() : RuntimeConfig{});
+        log.clear();
+        logged.handle(c.event);
+        EXPECT_EQ(log, c.expected) << c.name;
+    }
+}
+
 } // namespace
 } // namespace tc

@@ -22,11 +22,14 @@ PulseAudioOutput::~PulseAudioOutput() {
 }
 
 pa_buffer_attr PulseAudioOutput::bufferAttributes(int bufferFrames) {
+    // With PA_STREAM_ADJUST_LATENCY the server gives its sink about half of what lies beyond two requests, and
+    // keeps the rest in the stream's queue. The requests come every kRefillFrames consumed: the only wake-ups
+    // while nothing sounds.
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
-    attributes.tlength = static_cast<uint32_t>(std::max(bufferFrames, 1)) * kFrameBytes;
+    attributes.tlength = (static_cast<uint32_t>(std::max(bufferFrames, 1)) + 2 * kRefillFrames) * kFrameBytes;
     attributes.prebuf = static_cast<uint32_t>(-1);
-    attributes.minreq = static_cast<uint32_t>(-1);
+    attributes.minreq = kRefillFrames * kFrameBytes;
     attributes.fragsize = static_cast<uint32_t>(-1);
     return attributes;
 }
@@ -90,12 +93,10 @@ bool PulseAudioOutput::openStream(std::string &error) {
         wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, &PulseAudioOutput::onWake, this);
         wakeArmed_ = wakeEvent_ != nullptr;
     }
-    // The first timing report; later ones come with the top-ups.
+    // The first timing report; later ones come with the refills.
     if (pa_operation *operation = pa_stream_update_timing_info(stream_, nullptr, nullptr)) {
         pa_operation_unref(operation);
     }
-    topUpTimer_ = pa_context_rttime_new(connection_->context(), pa_rtclock_now() + kTopUpIntervalUs,
-                                        &PulseAudioOutput::onTopUpTimer, this);
     connection_->subscribe(static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
                            [this](pa_subscription_event_type_t type, uint32_t index) { onEvent(type, index); });
     return true;
@@ -107,10 +108,6 @@ void PulseAudioOutput::closeStream() {
     if (wakeEvent_) {
         api->io_free(wakeEvent_);
         wakeEvent_ = nullptr;
-    }
-    if (topUpTimer_) {
-        api->time_free(topUpTimer_);
-        topUpTimer_ = nullptr;
     }
     if (!stream_) {
         return;
@@ -174,7 +171,11 @@ std::optional<uint32_t> PulseAudioOutput::grantedBufferFrames() {
         return std::nullopt;
     }
     const pa_buffer_attr *attributes = pa_stream_get_buffer_attr(stream_);
-    return attributes ? std::optional<uint32_t>(attributes->tlength / kFrameBytes) : std::nullopt;
+    if (!attributes) {
+        return std::nullopt;
+    }
+    const uint32_t refills = 2 * attributes->minreq;
+    return (attributes->tlength > refills ? attributes->tlength - refills : 0) / kFrameBytes;
 }
 
 std::optional<uint64_t> PulseAudioOutput::latencyMicroseconds() {
@@ -205,8 +206,15 @@ void PulseAudioOutput::onStreamState(pa_stream *stream, void *self) {
     output->connection_->signal();
 }
 
-void PulseAudioOutput::onWrite(pa_stream *, size_t bytes, void *self) {
-    static_cast<PulseAudioOutput *>(self)->topUp(bytes);
+void PulseAudioOutput::onWrite(pa_stream *stream, size_t bytes, void *self) {
+    auto *output = static_cast<PulseAudioOutput *>(self);
+    output->refill(bytes);
+    // A fresh timing report now and then: where the sink plays is extrapolated from the last one.
+    if (++output->refills_ % kTimingEveryRefills == 0) {
+        if (pa_operation *operation = pa_stream_update_timing_info(stream, nullptr, nullptr)) {
+            pa_operation_unref(operation);
+        }
+    }
 }
 
 void PulseAudioOutput::onWake(pa_mainloop_api *, pa_io_event *, int fd, pa_io_event_flags_t, void *self) {
@@ -214,19 +222,9 @@ void PulseAudioOutput::onWake(pa_mainloop_api *, pa_io_event *, int fd, pa_io_ev
     while (read(fd, &count, sizeof(count)) > 0) {
     }
     auto *output = static_cast<PulseAudioOutput *>(self);
-    output->topUp(0);
-}
-
-void PulseAudioOutput::onTopUpTimer(pa_mainloop_api *, pa_time_event *event, const struct timeval *, void *self) {
-    auto *output = static_cast<PulseAudioOutput *>(self);
-    output->topUp(0);
-    // A fresh timing report now and then: where the sink reads is extrapolated from the last one.
-    if (++output->ticks_ % kTimingEveryTicks == 0 && output->stream_) {
-        if (pa_operation *operation = pa_stream_update_timing_info(output->stream_, nullptr, nullptr)) {
-            pa_operation_unref(operation);
-        }
+    if (output->stream_ && pa_stream_get_state(output->stream_) == PA_STREAM_READY) {
+        output->placeNewSounds();
     }
-    pa_context_rttime_restart(output->connection_->context(), event, pa_rtclock_now() + kTopUpIntervalUs);
 }
 
 void PulseAudioOutput::soundQueued() noexcept {
@@ -236,19 +234,9 @@ void PulseAudioOutput::soundQueued() noexcept {
     }
 }
 
-void PulseAudioOutput::topUp(size_t bytes) {
-    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
-        return;
-    }
+void PulseAudioOutput::refill(size_t bytes) {
     placeNewSounds();
-    size_t frames = bytes / kFrameBytes;
-    if (const auto read = serverReadFrame()) {
-        const uint64_t queued = queue_->written() - *read;
-        if (queued < kAheadFrames) {
-            frames = std::max(frames, static_cast<size_t>(kAheadFrames - queued));
-        }
-    }
-    while (frames > 0) {
+    for (size_t frames = bytes / kFrameBytes; frames > 0;) {
         const size_t chunk = std::min(frames, kChunkFrames);
         queue_->append(interleaved_.data(), chunk);
         writeFrames(interleaved_.data(), chunk, 0);
@@ -260,18 +248,18 @@ void PulseAudioOutput::placeNewSounds() {
     if (!renderer_->hasNewSounds()) {
         return;
     }
-    // Where the sounds go: as early as the server still holds the queued data itself, that is after what its
-    // sink has taken. The sink takes data in blocks of about its latency, so the estimate of where it is may
-    // lag by one block; the margin covers the way to the server.
+    // Where the sounds go: as early as the server still holds the queued data itself. Its sink takes data in
+    // blocks of up to its latency ahead of what it plays, so that is the sink's latency after the frame being
+    // played, and a margin for the way to the server.
     size_t back = 0;
     int64_t waitUs = -1;
     const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
-    if (const auto read = serverReadFrame(); read && timing) {
-        const uint64_t queued = queue_->written() - *read;
-        const auto keep = (timing->configured_sink_usec + kSafetyMarginUs) * AudioBuffer::kSampleRate / 1'000'000;
-        back = queued > keep ? static_cast<size_t>(queued - keep) : 0;
-        const uint64_t ahead = queued - back; // frames between the sink's read position and the new sound
-        waitUs = static_cast<int64_t>(ahead * 1'000'000 / AudioBuffer::kSampleRate + timing->sink_usec);
+    if (const auto played = serverPlayFrame(); played && timing) {
+        const uint64_t written = queue_->written();
+        const uint64_t keep = (timing->configured_sink_usec + kSafetyMarginUs) * AudioBuffer::kSampleRate / 1'000'000;
+        const uint64_t start = std::min(written, *played + keep);
+        back = static_cast<size_t>(written - start);
+        waitUs = static_cast<int64_t>((start - std::min(start, *played)) * 1'000'000 / AudioBuffer::kSampleRate);
     }
     if (trace_) {
         trace_->beginRender(waitUs);
@@ -285,17 +273,19 @@ void PulseAudioOutput::placeNewSounds() {
     }
 }
 
-std::optional<uint64_t> PulseAudioOutput::serverReadFrame() const {
+std::optional<uint64_t> PulseAudioOutput::serverPlayFrame() const {
     const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
     if (!timing || timing->read_index_corrupt || timing->read_index < 0) {
         return std::nullopt;
     }
-    auto read = static_cast<uint64_t>(timing->read_index) / kFrameBytes;
-    if (timing->playing) {
-        // The sink goes on taking data at the stream's rate since the server answered.
-        read += pa_timeval_age(&timing->timestamp) * AudioBuffer::kSampleRate / 1'000'000;
+    const auto read = static_cast<uint64_t>(timing->read_index) / kFrameBytes;
+    if (!timing->playing) {
+        return read; // nothing of the stream plays yet: it starts where the sink will first read
     }
-    return std::min(read, queue_->written());
+    // When the server answered, its sink played sink_usec before what it had read; it has gone on since.
+    const uint64_t ahead = timing->sink_usec * AudioBuffer::kSampleRate / 1'000'000;
+    const uint64_t since = pa_timeval_age(&timing->timestamp) * AudioBuffer::kSampleRate / 1'000'000;
+    return (read > ahead ? read - ahead : 0) + since;
 }
 
 void PulseAudioOutput::writeFrames(const float *frames, size_t count, int64_t seekBytes) {

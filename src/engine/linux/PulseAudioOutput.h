@@ -16,17 +16,18 @@ namespace tc {
 class LatencyTrace;
 
 // The sound output on PulseAudio (or PipeWire's PulseAudio service): one playback stream, 48 kHz stereo
-// float, on a sink chosen by name or the server's default sink, asking the server for a buffer of the
-// requested frames (PA_STREAM_ADJUST_LATENCY), which sets how far ahead of the speaker the server itself
-// takes data. The stream stays open and plays silence while nothing sounds, so the first key after a pause
-// is not late.
+// float, on a sink chosen by name or the server's default sink. The stream stays open and plays silence while
+// nothing sounds, so the first key after a pause is not late.
 //
-// It keeps about 40 ms written ahead, topped up every 20 ms, so that it wakes rarely while idle. A new
-// sound does not wait behind that queue: the engine wakes the audio thread (soundQueued()), which mixes the
-// sound into the frames already queued from just after what the server has taken for its sink (the sink's
-// latency plus a safety margin) and writes them again over the same place with a negative seek. The server
-// replaces data it still holds; what it already passed to the sink is not touched, so no sink rewind is
-// needed. Where the stream cannot yet tell its timing, the sound starts at the end of the queue.
+// The stream asks the server (PA_STREAM_ADJUST_LATENCY) for the requested buffer of frames plus two refill
+// periods of 20 ms: the server gives its sink about half the requested buffer and asks for data once per
+// refill period, which is all the stream wakes for while idle. A new sound does not wait behind the ~40 ms
+// queued: the engine wakes the audio thread (soundQueued()), which mixes the sound into the frames already
+// queued from just after what the server's sink may have taken (the frame being played, plus the sink's
+// latency and a safety margin, from the last timing report) and writes them again over the same place with a
+// negative seek. The server replaces data it still holds, so no sink rewind is needed, and a server that
+// cannot rewind (PipeWire) loses nothing. Before the first timing report a sound starts at the end of the
+// queue.
 //
 // Threads: see AudioOutput. The renderer and the change handler run on the connection's loop thread.
 // Sink removal, a new default sink, a moved stream and a lost stream or server are reported.
@@ -50,7 +51,8 @@ public:
 
     // The name of the sink the stream plays on now; absent while stopped.
     std::optional<std::string> currentSink();
-    // The target buffer the server granted the stream, in frames; absent while stopped.
+    // The buffer the server granted the stream for its latency mode, in frames: its target length beyond the
+    // two refill periods; absent while stopped.
     std::optional<uint32_t> grantedBufferFrames();
     // The stream's latency now (how long a frame written now waits before the sink plays it), in
     // microseconds, from a fresh timing report of the server; absent while stopped. Waits for the server.
@@ -62,10 +64,9 @@ public:
     };
     Placements placements() const;
 
-    static constexpr uint32_t kAheadFrames = 1920;        // 40 ms written ahead of the speaker
-    static constexpr pa_usec_t kTopUpIntervalUs = 20'000; // how often the queue is topped up
-    static constexpr pa_usec_t kSafetyMarginUs = 500;     // new sounds start this far after the sink's part
-    static constexpr unsigned kTimingEveryTicks = 5;      // a timing report every 100 ms
+    static constexpr uint32_t kRefillFrames = 960;     // the server asks for data every 20 ms consumed
+    static constexpr pa_usec_t kSafetyMarginUs = 500;  // new sounds start this far after the sink's part
+    static constexpr unsigned kTimingEveryRefills = 5; // a timing report every 100 ms
 
 private:
     static constexpr size_t kChunkFrames = 1024;
@@ -75,18 +76,16 @@ private:
     static void onWrite(pa_stream *stream, size_t bytes, void *self);
     static void onMoved(pa_stream *stream, void *self);
     static void onWake(pa_mainloop_api *api, pa_io_event *event, int fd, pa_io_event_flags_t flags, void *self);
-    static void onTopUpTimer(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv, void *self);
     bool openStream(std::string &error);
     void closeStream();
-    // Loop thread: mixes waiting sounds into the queue, then writes until `bytes` more are written and the
-    // queue holds kAheadFrames.
-    void topUp(size_t bytes);
+    // Loop thread: mixes waiting sounds into the queue, then appends `bytes`.
+    void refill(size_t bytes);
     void placeNewSounds();
     // Loop thread: writes interleaved frames; the first chunk at `seekBytes` from the write position.
     void writeFrames(const float *frames, size_t count, int64_t seekBytes);
-    // Loop thread: the frame up to which the server's sink has taken the stream's data, extrapolated from the
-    // last timing report; absent before the first one.
-    std::optional<uint64_t> serverReadFrame() const;
+    // Loop thread: the stream's frame being played now, extrapolated from the last timing report (while the
+    // stream does not play yet: the frame it will start with); absent before the first report.
+    std::optional<uint64_t> serverPlayFrame() const;
     void onEvent(pa_subscription_event_type_t type, uint32_t index);
     void lost();
     void report(Change change);
@@ -106,8 +105,7 @@ private:
     int wakeFd_ = -1;
     bool wakeArmed_ = false; // a stream watches wakeFd_; changed with the engine lock held, like soundQueued()
     pa_io_event *wakeEvent_ = nullptr;
-    pa_time_event *topUpTimer_ = nullptr;
-    unsigned ticks_ = 0; // loop thread
+    unsigned refills_ = 0; // loop thread
 
     std::unique_ptr<OutputQueue> queue_; // loop thread while a stream runs
     std::vector<float> interleaved_;     // loop thread: frames on their way to the stream
