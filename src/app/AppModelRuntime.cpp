@@ -11,6 +11,8 @@
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
 
+#include <malloc.h>
+
 namespace tc {
 
 std::function<void(std::function<void(AppModel &)>)> AppModel::mainThreadPoster() const {
@@ -51,6 +53,9 @@ void AppModel::start() {
             for (const auto &item : userSounds) {
                 library->loadUserSound(item); // a sound that fails to load is left out
             }
+            // Decoding on several threads leaves their freed scratch memory in per-thread heaps; hand it back to
+            // the system now that the one burst of start-up work is over (several megabytes of resident memory).
+            malloc_trim(0);
             timers->post([weak] {
                 if (auto self = weak.lock()) {
                     auto &model = **self;

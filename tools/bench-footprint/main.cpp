@@ -1,6 +1,6 @@
 // bench-footprint: what the running program costs the machine, measured on the real program from outside.
 //
-//   bench-footprint [--program PATH] [--cores N] [--runs N] [--idle-seconds S] [--threads]
+//   bench-footprint [--program PATH] [--cores N] [--runs N] [--idle-seconds S] [--threads] [--memory-map]
 //
 // Needs DISPLAY (an X server) and PULSE_SERVER (a PulseAudio server with the null sink tc_out); the program is
 // started with a test document in a temporary home, exactly as the latency probe starts it
@@ -13,15 +13,19 @@
 //            untraced, on every core.
 // idle CPU   user + system time of every thread over --idle-seconds (default 10) with the stream open and no
 //            key pressed, from /proc/PID/stat (10 ms ticks) and from the process CPU clock (ns); with
-//            low-latency mode on and off. --threads lists each thread's share and wake-ups.
+//            low-latency mode on and off. --threads lists each thread's share and wake-ups; --memory-map the
+//            largest resident parts of the memory map (from /proc/PID/smaps, by file or kind).
 
 #include "Harness.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -36,10 +40,12 @@ struct Options {
     int runs = 5;
     double idleSeconds = 10;
     bool threads = false;
+    bool memoryMap = false;
 };
 
 [[noreturn]] void usage() {
-    std::cerr << "usage: bench-footprint [--program PATH] [--cores N] [--runs N] [--idle-seconds S] [--threads]\n";
+    std::cerr << "usage: bench-footprint [--program PATH] [--cores N] [--runs N] [--idle-seconds S] [--threads] "
+                 "[--memory-map]\n";
     std::exit(2);
 }
 
@@ -63,6 +69,8 @@ Options parse(int argc, char **argv) {
             options.idleSeconds = std::stod(value());
         } else if (arg == "--threads") {
             options.threads = true;
+        } else if (arg == "--memory-map") {
+            options.memoryMap = true;
         } else {
             usage();
         }
@@ -112,6 +120,40 @@ void startUp(const Options &options, std::vector<Figure> &figures, double &slowe
     figures.push_back({"start to all sounds ready" + cores + ", max", ready.back(), "ms"});
 }
 
+// The largest resident parts of a process's memory map, summed by file (or by kind for anonymous memory).
+void printMemoryMap(pid_t pid) {
+    std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+    std::map<std::string, uint64_t> resident;
+    std::string name;
+    for (std::string line; std::getline(smaps, line);) {
+        if (line.empty()) {
+            continue;
+        }
+        if (std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') < 16 && line.find(':') > 16) {
+            // "start-end perms offset dev inode [path]"
+            std::istringstream fields(line);
+            std::string range, perms, offset, device, inode;
+            fields >> range >> perms >> offset >> device >> inode;
+            name.clear();
+            std::getline(fields >> std::ws, name);
+            if (name.empty()) {
+                name = "[anonymous]";
+            }
+        } else if (line.rfind("Rss:", 0) == 0) {
+            resident[name] += std::stoull(line.substr(4));
+        }
+    }
+    std::vector<std::pair<uint64_t, std::string>> sorted;
+    for (const auto &[file, kib] : resident) {
+        sorted.emplace_back(kib, file);
+    }
+    std::sort(sorted.rbegin(), sorted.rend());
+    std::printf("  largest resident parts:\n");
+    for (size_t i = 0; i < std::min<size_t>(sorted.size(), 25); ++i) {
+        std::printf("    %8.1f MiB  %s\n", static_cast<double>(sorted[i].first) / 1024.0, sorted[i].second.c_str());
+    }
+}
+
 // A steady-state run: memory with the window closed, then the CPU used over the idle interval.
 void steadyState(const Options &options, bool lowLatency, double readyMs, std::vector<Figure> &figures) {
     harness::AppProcess::Options appOptions;
@@ -129,6 +171,9 @@ void steadyState(const Options &options, bool lowLatency, double readyMs, std::v
     harness::sleepMs(2000);
     const std::string mode = lowLatency ? "low latency on" : "low latency off";
 
+    if (options.memoryMap && lowLatency) {
+        printMemoryMap(app.pid());
+    }
     const harness::ProcessFigures before = harness::readProcess(app.pid());
     const uint64_t from = harness::monotonicNs();
     harness::sleepMs(options.idleSeconds * 1000);

@@ -236,11 +236,25 @@ void PulseAudioOutput::soundQueued() noexcept {
 
 void PulseAudioOutput::refill(size_t bytes) {
     placeNewSounds();
+    // Rendered straight into the stream's memory, one block per request where it fits: every block the server
+    // receives costs a message back when it is done with it, so fewer blocks mean fewer wake-ups.
     for (size_t frames = bytes / kFrameBytes; frames > 0;) {
-        const size_t chunk = std::min(frames, kChunkFrames);
-        queue_->append(interleaved_.data(), chunk);
-        writeFrames(interleaved_.data(), chunk, 0);
-        frames -= chunk;
+        void *data = nullptr;
+        size_t size = frames * kFrameBytes;
+        if (pa_stream_begin_write(stream_, &data, &size) < 0 || !data) {
+            return;
+        }
+        size = std::min({size, frames * kFrameBytes, OutputQueue::kHistoryFrames * kFrameBytes});
+        size -= size % kFrameBytes;
+        if (size == 0) {
+            pa_stream_cancel_write(stream_);
+            return;
+        }
+        queue_->append(static_cast<float *>(data), size / kFrameBytes);
+        if (pa_stream_write(stream_, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+            return;
+        }
+        frames -= size / kFrameBytes;
     }
 }
 

@@ -20,8 +20,8 @@ class LatencyTrace;
 // nothing sounds, so the first key after a pause is not late.
 //
 // The stream asks the server (PA_STREAM_ADJUST_LATENCY) for the requested buffer of frames plus two refill
-// periods of 20 ms: the server gives its sink about half the requested buffer and asks for data once per
-// refill period, which is all the stream wakes for while idle. A new sound does not wait behind the ~40 ms
+// periods of 30 ms: the server gives its sink about half the requested buffer and asks for data once per
+// refill period, which is nearly all the stream wakes for while idle. A new sound does not wait behind the ~60 ms
 // queued: the engine wakes the audio thread (soundQueued()), which mixes the sound into the frames already
 // queued from just after what the server's sink may have taken (the frame being played, plus the sink's
 // latency and a safety margin, from the last timing report) and writes them again over the same place with a
@@ -64,12 +64,11 @@ public:
     };
     Placements placements() const;
 
-    static constexpr uint32_t kRefillFrames = 960;     // the server asks for data every 20 ms consumed
+    static constexpr uint32_t kRefillFrames = 1440;    // the server asks for data every 30 ms consumed
     static constexpr pa_usec_t kSafetyMarginUs = 500;  // new sounds start this far after the sink's part
-    static constexpr unsigned kTimingEveryRefills = 5; // a timing report every 100 ms
+    static constexpr unsigned kTimingEveryRefills = 4; // a timing report every 120 ms
 
 private:
-    static constexpr size_t kChunkFrames = 1024;
     static constexpr size_t kFrameBytes = 2 * sizeof(float);
 
     static void onStreamState(pa_stream *stream, void *self);
