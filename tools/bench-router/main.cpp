@@ -1,6 +1,13 @@
 // Measures what the keyboard thread spends per key event in the sound router, the play included, and
 // counts the heap allocations it makes. Run: build/default/tools/bench-router/bench-router
+//
+// Players: EngineLikePlayer does what the engine's play() does, NullPlayer nothing, and RealEngine is the
+// program's own AudioEngine on an output that wakes its audio thread through an eventfd for every sound, as
+// the PulseAudio output does, with that thread applying the sounds the way the output places them.
 
+#include "engine/AudioDevices.h"
+#include "engine/AudioEngine.h"
+#include "engine/AudioOutput.h"
 #include "engine/LoadedSound.h"
 #include "engine/SoundLookup.h"
 #include "engine/SoundPlayer.h"
@@ -8,13 +15,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -84,6 +97,85 @@ private:
     std::array<std::uint64_t, 32> busyUntil_{};
     std::array<Command, 64> ring_{};
     std::size_t head_ = 0;
+};
+
+// An output like the PulseAudio one as far as the keyboard thread can tell: soundQueued() writes to an eventfd
+// that its own thread polls; that thread then starts the new sounds as the output does.
+class EventfdOutput final : public AudioOutput {
+public:
+    EventfdOutput() : wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~EventfdOutput() override {
+        stop();
+        close(wake_);
+    }
+    bool start(const std::string &, int, AudioRenderer &renderer, std::string &) override {
+        stop();
+        quit_ = false;
+        thread_ = std::thread([this, &renderer] {
+            std::vector<float> left(4096), right(4096);
+            pollfd fd{wake_, POLLIN, 0};
+            while (!quit_.load()) {
+                if (poll(&fd, 1, 50) > 0) {
+                    uint64_t count = 0;
+                    while (read(wake_, &count, sizeof(count)) > 0) {
+                    }
+                    renderer.renderNewSounds(left.data(), right.data(), 64);
+                }
+            }
+        });
+        running_ = true;
+        return true;
+    }
+    void stop() override {
+        quit_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        running_ = false;
+    }
+    bool isRunning() const override { return running_; }
+    std::string deviceUID() const override { return {}; }
+    void setBufferFrames(int) override {}
+    void setChangeHandler(ChangeHandler) override {}
+    void soundQueued() noexcept override {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(wake_, &one, sizeof(one));
+    }
+
+private:
+    int wake_;
+    std::atomic<bool> quit_{false};
+    bool running_ = false;
+    std::thread thread_;
+};
+
+class NoDevices : public AudioDevices {
+public:
+    std::vector<uint32_t> allDeviceIDs() override { return {}; }
+    std::optional<uint32_t> deviceID(const std::string &) override { return std::nullopt; }
+    std::vector<AudioDevice> outputDevices() override { return {}; }
+    std::optional<AudioDevice> defaultOutput() override { return std::nullopt; }
+    int addChangeHandler(ChangeHandler) override { return 0; }
+    void removeChangeHandler(int) override {}
+};
+
+// The program's audio engine with 12 voices (the default) on the output above.
+class RealEngine : public SoundPlayer {
+public:
+    RealEngine() : engine_(output_, devices_) {
+        std::lock_guard guard(engine_.lock());
+        engine_.rebuildVoices(12);
+        engine_.applyOutputDevice();
+        engine_.startEngine();
+    }
+    void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override {
+        engine_.play(buffer, volume, rate, pan);
+    }
+
+private:
+    EventfdOutput output_;
+    NoDevices devices_;
+    AudioEngine engine_;
 };
 
 class NullPlayer : public SoundPlayer {
@@ -223,6 +315,9 @@ BENCHMARK_TEMPLATE(BM_WordEndingWithTrigger, EngineLikePlayer);
 BENCHMARK_TEMPLATE(BM_RandomInCategory, EngineLikePlayer);
 BENCHMARK_TEMPLATE(BM_ShortcutTrigger, EngineLikePlayer);
 BENCHMARK_TEMPLATE(BM_KeyUpOfBaseSound, EngineLikePlayer);
+BENCHMARK_TEMPLATE(BM_AssignedLetter, RealEngine);
+BENCHMARK_TEMPLATE(BM_BaseSoundKey, RealEngine);
+BENCHMARK_TEMPLATE(BM_WordEndingWithTrigger, RealEngine);
 BENCHMARK_TEMPLATE(BM_AssignedLetter, NullPlayer);
 BENCHMARK_TEMPLATE(BM_BaseSoundKey, NullPlayer);
 BENCHMARK_TEMPLATE(BM_LetterWithWordTriggers, NullPlayer);

@@ -265,6 +265,10 @@ void report(const std::string &mode, const Options &options, const std::vector<P
     printSummary("  residual (measured - predicted)", summarize(parts.residual));
     figures.push_back({key + ": press to play() returned, median",
                        summarize(parts.delivery).median + summarize(parts.routing).median, "ms"});
+    figures.push_back(
+        {key + ": router + play() on the keyboard thread, median", summarize(parts.routing).median * 1e3, "us"});
+    figures.push_back(
+        {key + ": router + play() on the keyboard thread, p99", summarize(parts.routing).p99 * 1e3, "us"});
     figures.push_back({key + ": play() to first frame rendered, median", summarize(parts.toRender).median, "ms"});
     figures.push_back({key + ": stream latency reported, median", summarize(parts.queued).median, "ms"});
 }
