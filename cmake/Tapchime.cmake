@@ -5,10 +5,15 @@ target_compile_options(tapchime_options INTERFACE -Wall -Wextra -Wshadow -Wnon-v
 if(TAPCHIME_WERROR)
     target_compile_options(tapchime_options INTERFACE -Werror)
 endif()
-if(TAPCHIME_SANITIZE)
+if(TAPCHIME_SANITIZE STREQUAL "address")
     target_compile_options(tapchime_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                       -fno-sanitize-recover=undefined)
     target_link_options(tapchime_options INTERFACE -fsanitize=address,undefined)
+elseif(TAPCHIME_SANITIZE STREQUAL "thread")
+    target_compile_options(tapchime_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(tapchime_options INTERFACE -fsanitize=thread)
+elseif(TAPCHIME_SANITIZE)
+    message(FATAL_ERROR "TAPCHIME_SANITIZE must be empty, \"address\" or \"thread\"")
 endif()
 
 # tapchime_library(<target> <folder> [RECURSE] [DEPS <targets...>])

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/AudioBuffer.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace tc {
+
+// An audio file could not be made into a sound. what() is the sentence shown to the user.
+class AudioDecodeError : public std::runtime_error {
+public:
+    enum class Kind {
+        unreadable, // not an audio format the program can read
+        empty,      // nothing audible in it
+        tooLarge,   // larger than an imported sound may be
+    };
+
+    explicit AudioDecodeError(Kind kind) : std::runtime_error(message(kind)), kind_(kind) {}
+
+    Kind kind() const { return kind_; }
+
+    static std::string message(Kind kind) {
+        switch (kind) {
+        case Kind::unreadable:
+            break;
+        case Kind::empty:
+            return "This file is silent.";
+        case Kind::tooLarge:
+            return "This file is too large to use as a sound.";
+        }
+        return "This file isn't an audio format Tapchime can read.";
+    }
+
+private:
+    Kind kind_;
+};
+
+// Reads the start of an audio file into the shared format. The one place where audio files are opened;
+// the sound library trims and normalizes what it returns.
+// Thread: any; implementations keep no state between calls, so calls may run in parallel.
+class AudioDecoder {
+public:
+    // The most a sound may take from the start of a file, in seconds of the file's own timeline.
+    static constexpr int kMaxReadSeconds = 12;
+
+    virtual ~AudioDecoder() = default;
+
+    // At most the first 12 s of the file's first audio stream, converted to 48 kHz stereo float (a mono
+    // file gives the same samples in both channels). Throws AudioDecodeError: `unreadable` when the file
+    // cannot be opened or holds no audio stream the decoder knows, `empty` when it decodes to no frames.
+    virtual AudioBuffer read(const std::filesystem::path &path) const = 0;
+};
+
+// Used where no decoder is available: every file is unreadable.
+class NullAudioDecoder final : public AudioDecoder {
+public:
+    AudioBuffer read(const std::filesystem::path &) const override {
+        throw AudioDecodeError(AudioDecodeError::Kind::unreadable);
+    }
+};
+
+} // namespace tc

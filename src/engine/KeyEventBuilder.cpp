@@ -1,0 +1,61 @@
+#include "engine/KeyEventBuilder.h"
+
+#include "engine/KeyTranslation.h"
+
+namespace tc {
+
+namespace {
+
+// The modifier keys with a device bit; each implies its flag (left and right share one).
+constexpr std::uint16_t modifierCodes[] = {56, 60, 59, 62, 58, 61, 55, 54, 63};
+
+} // namespace
+
+std::uint64_t KeyEventBuilder::flags() const {
+    std::uint64_t result = heldDeviceBits_;
+    for (std::uint16_t code : modifierCodes) {
+        if (heldDeviceBits_ & KeyTranslation::deviceModifierMask(code)) {
+            result |= KeyTranslation::modifierFlag(code);
+        }
+    }
+    if (capsLock_) {
+        result |= KeyTranslation::capsLockFlag;
+    }
+    return result;
+}
+
+std::optional<KeyEvent> KeyEventBuilder::feed(std::uint16_t linuxCode, std::int32_t value) {
+    if (linuxCode >= keyCount || value < 0 || value > 2) {
+        return std::nullopt;
+    }
+    const bool isUp = value == 0;
+    const bool isRepeat = value == 2 || (value == 1 && down_[linuxCode]);
+    down_[linuxCode] = !isUp;
+
+    const std::optional<std::uint16_t> code = KeyTranslation::virtualKeyCode(linuxCode);
+    if (!code) {
+        return std::nullopt;
+    }
+    if (*code == KeyTranslation::capsLockCode) {
+        // Every press toggles the lock and is reported as a key down; the release and repeats are not.
+        if (isUp || isRepeat) {
+            return std::nullopt;
+        }
+        capsLock_ = !capsLock_;
+        return KeyEvent{*code, true, false, flags(), {}};
+    }
+    if (const std::uint64_t deviceBit = KeyTranslation::deviceModifierMask(*code)) {
+        if (isRepeat) {
+            return std::nullopt;
+        }
+        if (isUp) {
+            heldDeviceBits_ &= ~deviceBit;
+        } else {
+            heldDeviceBits_ |= deviceBit;
+        }
+        return KeyEvent{*code, !isUp, false, flags(), {}};
+    }
+    return KeyEvent{*code, !isUp, isRepeat, flags(), {}};
+}
+
+} // namespace tc

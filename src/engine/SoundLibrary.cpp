@@ -1,0 +1,436 @@
+#include "engine/SoundLibrary.h"
+
+#include "engine/RecordedSounds.h"
+#include "engine/SoundSynth.h"
+#include "model/Uuid.h"
+
+#include <utf8proc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <system_error>
+#include <thread>
+
+namespace tc {
+
+namespace {
+
+using SoundSynth::Role;
+using Kind = AudioDecodeError::Kind;
+
+constexpr int kPeakBins = 64;
+
+// Takes rendered per role for a switch recipe.
+int switchTakes(std::string_view id, Role role) {
+    switch (role) {
+    case Role::down:
+        return 5;
+    case Role::enter:
+        return id == "synth.typewriter" ? 1 : 3;
+    default:
+        return 3;
+    }
+}
+
+std::string lowerCased(const std::string &text) {
+    std::string result;
+    result.reserve(text.size());
+    const auto *bytes = reinterpret_cast<const utf8proc_uint8_t *>(text.data());
+    utf8proc_ssize_t offset = 0;
+    const auto size = static_cast<utf8proc_ssize_t>(text.size());
+    while (offset < size) {
+        utf8proc_int32_t codepoint = 0;
+        const utf8proc_ssize_t length = utf8proc_iterate(bytes + offset, size - offset, &codepoint);
+        if (length <= 0) {
+            result.push_back(text[static_cast<std::size_t>(offset)]); // not UTF-8: keep the byte
+            ++offset;
+            continue;
+        }
+        utf8proc_uint8_t encoded[4];
+        const utf8proc_ssize_t written = utf8proc_encode_char(utf8proc_tolower(codepoint), encoded);
+        result.append(reinterpret_cast<const char *>(encoded), static_cast<std::size_t>(written));
+        offset += length;
+    }
+    return result;
+}
+
+// A name that stays inside the folder it is joined to.
+bool isPlainFileName(const std::string &name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+LoadedSoundPtr makeLoaded(SoundItem item, AudioBuffer buffer) {
+    auto shared = std::make_shared<const AudioBuffer>(std::move(buffer));
+    item.duration = shared->seconds();
+    std::vector<float> waveform = SoundLibrary::peaks(*shared, kPeakBins);
+    LoadedSound::Takes takes;
+    takes[Role::down] = {std::move(shared)};
+    return std::make_shared<const LoadedSound>(std::move(item), std::move(takes), std::move(waveform));
+}
+
+} // namespace
+
+SoundLibrary::SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::filesystem::path soundsFolder,
+                           std::filesystem::path builtinFolder)
+    : decoder_(std::move(decoder)), soundsFolder_(std::move(soundsFolder)), builtinFolder_(std::move(builtinFolder)) {
+    std::error_code ignored;
+    std::filesystem::create_directories(soundsFolder_, ignored);
+}
+
+const std::vector<SoundItem> &SoundLibrary::builtinItems() {
+    static const std::vector<SoundItem> items = [] {
+        std::vector<SoundItem> list;
+        list.reserve(SoundSynth::recipes.size() + RecordedSounds::all.size());
+        for (const auto &recipe : SoundSynth::recipes) {
+            list.push_back(SoundItem{std::string(recipe.id), std::string(recipe.name), recipe.category, {}, 0.0});
+        }
+        for (const auto &recording : RecordedSounds::all) {
+            list.push_back(
+                SoundItem{std::string(recording.id), std::string(recording.name), recording.category, {}, 0.0});
+        }
+        return list;
+    }();
+    return items;
+}
+
+// ---- the cache -------------------------------------------------------------------------------------
+
+LoadedSoundPtr SoundLibrary::loaded(const std::string &id) const {
+    std::lock_guard guard(lock_);
+    const auto it = cache_.find(id);
+    return it == cache_.end() ? nullptr : it->second;
+}
+
+bool SoundLibrary::isCached(const std::string &id) const {
+    std::lock_guard guard(lock_);
+    return cache_.count(id) != 0;
+}
+
+void SoundLibrary::store(LoadedSoundPtr sound) {
+    std::string id = sound->item().id;
+    LoadedSoundPtr replaced;
+    {
+        std::lock_guard guard(lock_);
+        auto &slot = cache_[std::move(id)];
+        replaced = std::move(slot);
+        slot = std::move(sound);
+    }
+    // `replaced` is released here, outside the lock.
+}
+
+// ---- built-ins -------------------------------------------------------------------------------------
+
+void SoundLibrary::preloadBuiltins(unsigned threads) {
+    const std::size_t recordings = RecordedSounds::all.size();
+    const std::size_t jobs = recordings + SoundSynth::recipes.size();
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t job = next++; job < jobs; job = next++) {
+            // A sound that cannot be made is left out; the others still load.
+            try {
+                if (job < recordings) {
+                    preloadRecording(job);
+                } else {
+                    preloadRecipe(job - recordings);
+                }
+            } catch (const std::exception &) {
+            }
+        }
+    };
+
+    if (threads == 0) {
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    }
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < std::min<std::size_t>(threads, jobs); ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            break; // fewer threads only make it slower
+        }
+    }
+    work();
+    for (auto &helper : helpers) {
+        helper.join();
+    }
+}
+
+void SoundLibrary::preloadRecording(std::size_t row) {
+    const auto &recording = RecordedSounds::all[row];
+    const std::string id(recording.id);
+    if (isCached(id)) {
+        return;
+    }
+    const std::filesystem::path file = builtinFolder_ / (std::string(recording.file) + ".m4a");
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return;
+    }
+    AudioBuffer buffer;
+    try {
+        buffer = decode(file);
+    } catch (const AudioDecodeError &) {
+        return;
+    }
+    matchLoudness(buffer, 0.2f, 0.1f);
+    store(makeLoaded(SoundItem{id, std::string(recording.name), recording.category, {}, 0.0}, std::move(buffer)));
+}
+
+void SoundLibrary::preloadRecipe(std::size_t row) {
+    const auto &recipe = SoundSynth::recipes[row];
+    const std::string id(recipe.id);
+    if (isCached(id)) {
+        return;
+    }
+    LoadedSound::Takes takes;
+    if (recipe.isSwitch) {
+        for (Role role : SoundSynth::allRoles) {
+            std::vector<AudioBufferPtr> list;
+            const int count = switchTakes(recipe.id, role);
+            for (int variant = 0; variant < count; ++variant) {
+                if (auto buffer = makeBuffer(SoundSynth::render(recipe.id, role, variant))) {
+                    list.push_back(std::move(buffer));
+                }
+            }
+            takes[role] = std::move(list);
+        }
+    } else {
+        std::vector<AudioBufferPtr> list;
+        if (auto buffer = makeBuffer(SoundSynth::render(recipe.id, Role::down, 0))) {
+            list.push_back(std::move(buffer));
+        }
+        takes[Role::down] = std::move(list);
+    }
+    const auto down = takes.find(Role::down);
+    if (down == takes.end() || down->second.empty()) {
+        return;
+    }
+    const AudioBuffer &first = *down->second.front();
+    SoundItem item{id, std::string(recipe.name), recipe.category, {}, first.seconds()};
+    std::vector<float> waveform = peaks(first, kPeakBins);
+    store(std::make_shared<const LoadedSound>(std::move(item), std::move(takes), std::move(waveform)));
+}
+
+// ---- user sounds -----------------------------------------------------------------------------------
+
+std::optional<std::filesystem::path> SoundLibrary::userFile(const SoundItem &item) const {
+    // The file name comes from the document, which may have been edited by hand: never let it point
+    // outside the sounds folder.
+    if (!item.fileName || !isPlainFileName(*item.fileName)) {
+        return std::nullopt;
+    }
+    return soundsFolder_ / *item.fileName;
+}
+
+LoadedSoundPtr SoundLibrary::loadUserSound(const SoundItem &item) {
+    const auto file = userFile(item);
+    if (!file) {
+        return nullptr;
+    }
+    LoadedSoundPtr sound;
+    try {
+        sound = makeLoaded(item, decode(*file));
+    } catch (const AudioDecodeError &) {
+        return nullptr;
+    }
+    store(sound);
+    return sound;
+}
+
+SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std::optional<std::string> &name) {
+    AudioBuffer buffer = decode(path);
+
+    const std::string id = "user." + Uuid::random().toString();
+    std::string extension = path.extension().string();
+    extension = extension.size() > 1 ? lowerCased(extension.substr(1)) : "m4a";
+    const std::string fileName = id + "." + extension;
+
+    // Copy under a temporary name first, so the sounds folder never holds half a file under a sound's name.
+    std::filesystem::create_directories(soundsFolder_);
+    const std::filesystem::path target = soundsFolder_ / fileName;
+    const std::filesystem::path partial = soundsFolder_ / ("." + fileName + ".part");
+    try {
+        std::filesystem::copy_file(path, partial, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::rename(partial, target);
+    } catch (const std::filesystem::filesystem_error &) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        throw;
+    }
+
+    SoundItem item{id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0};
+    LoadedSoundPtr sound = makeLoaded(item, std::move(buffer));
+    item = sound->item();
+    store(std::move(sound));
+    return item;
+}
+
+void SoundLibrary::deleteFile(const SoundItem &item) {
+    if (!item.fileName) {
+        return;
+    }
+    if (const auto file = userFile(item)) {
+        std::error_code ignored;
+        std::filesystem::remove(*file, ignored);
+    }
+    LoadedSoundPtr removed;
+    {
+        std::lock_guard guard(lock_);
+        const auto it = cache_.find(item.id);
+        if (it != cache_.end()) {
+            removed = std::move(it->second);
+            cache_.erase(it);
+        }
+    }
+}
+
+// ---- decoding and analysis -------------------------------------------------------------------------
+
+AudioBuffer SoundLibrary::decode(const std::filesystem::path &path) const {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        throw AudioDecodeError(Kind::unreadable);
+    }
+    if (size > kMaxFileBytes) {
+        throw AudioDecodeError(Kind::tooLarge);
+    }
+    return trimAndNormalize(decoder_->read(path));
+}
+
+AudioBuffer SoundLibrary::trimAndNormalize(const AudioBuffer &buffer) {
+    if (buffer.right.size() != buffer.left.size()) {
+        throw AudioDecodeError(Kind::unreadable);
+    }
+    const std::size_t frames = buffer.frames();
+    if (frames == 0) {
+        throw AudioDecodeError(Kind::empty);
+    }
+    // A sample that is not a number counts as silence.
+    auto sample = [](float s) { return std::isfinite(s) ? s : 0.0f; };
+    auto loudness = [&](std::size_t i) {
+        return std::max(std::fabs(sample(buffer.left[i])), std::fabs(sample(buffer.right[i])));
+    };
+
+    float peak = 0.0f;
+    for (std::size_t i = 0; i < frames; ++i) {
+        peak = std::max(peak, loudness(i));
+    }
+    if (peak <= 0.001f) {
+        throw AudioDecodeError(Kind::empty);
+    }
+
+    const float threshold = 0.02f * peak;
+    std::size_t start = 0;
+    while (loudness(start) < threshold) {
+        ++start; // the peak frame itself is loud, so this stops
+    }
+    std::size_t end = start;
+    for (std::size_t i = frames - 1; i > start; --i) {
+        if (loudness(i) >= threshold) {
+            end = i;
+            break;
+        }
+    }
+
+    const std::size_t from = start > 192 ? start - 192 : 0;
+    const std::size_t to = std::min(end + 960, frames - 1);
+    const std::size_t n = std::min(to - from + 1, kMaxFrames);
+
+    AudioBuffer out;
+    out.left.resize(n);
+    out.right.resize(n);
+    const double gain = 0.9 / peak;
+    const std::size_t fadeOut = std::min<std::size_t>(n / 4, 384);
+    for (std::size_t i = 0; i < n; ++i) {
+        double scale = gain;
+        if (i < 48) {
+            scale = scale * static_cast<double>(i) / 48.0;
+        }
+        if (i >= n - fadeOut) {
+            scale = scale * static_cast<double>(n - i) / static_cast<double>(fadeOut);
+        }
+        out.left[i] = static_cast<float>(scale * sample(buffer.left[from + i]));
+        out.right[i] = static_cast<float>(scale * sample(buffer.right[from + i]));
+    }
+    return out;
+}
+
+void SoundLibrary::matchLoudness(AudioBuffer &buffer, float targetRMS, float floorRMS) {
+    const std::size_t frames = buffer.frames();
+    if (frames == 0) {
+        return;
+    }
+    double sumSquares = 0.0;
+    for (float s : buffer.left) {
+        sumSquares += static_cast<double>(s) * s;
+    }
+    const double rms = std::sqrt(sumSquares / static_cast<double>(frames));
+    if (!(rms > 0.0)) {
+        return;
+    }
+    double gain = 1.0;
+    if (rms > targetRMS) {
+        gain = targetRMS / rms;
+    } else {
+        const double raise = floorRMS / rms;
+        if (raise < 1.0) {
+            return;
+        }
+        gain = std::min(raise, 2.0);
+    }
+    if (gain == 1.0) {
+        return;
+    }
+    auto apply = [gain](std::vector<float> &channel) {
+        for (float &s : channel) {
+            // Raising may push peaks over the top: clip softly, never beyond 0.95.
+            s = gain > 1.0 ? static_cast<float>(0.95 * std::tanh(gain * s / 0.95)) : static_cast<float>(s * gain);
+        }
+    };
+    apply(buffer.left);
+    apply(buffer.right);
+}
+
+std::vector<float> SoundLibrary::peaks(const AudioBuffer &buffer, int bins) {
+    const std::size_t frames = buffer.frames();
+    if (frames == 0 || bins <= 0) {
+        return {};
+    }
+    const std::size_t count = static_cast<std::size_t>(bins);
+    const std::size_t size = std::max<std::size_t>(frames / count, 1);
+    std::vector<float> result(count, 0.0f);
+    for (std::size_t b = 0; b < count; ++b) {
+        const std::size_t begin = b * size;
+        if (begin >= frames) {
+            break;
+        }
+        const std::size_t stop = std::min((b + 1) * size, frames);
+        float largest = 0.0f;
+        for (std::size_t i = begin; i < stop; ++i) {
+            largest = std::max(largest, std::fabs(buffer.left[i]));
+        }
+        result[b] = largest;
+    }
+    const float m = *std::max_element(result.begin(), result.end());
+    if (m > 0.0f) {
+        for (float &value : result) {
+            value /= m;
+        }
+    }
+    return result;
+}
+
+AudioBufferPtr SoundLibrary::makeBuffer(const std::vector<float> &samples) {
+    if (samples.empty()) {
+        return nullptr;
+    }
+    auto buffer = std::make_shared<AudioBuffer>();
+    buffer->left = samples;
+    buffer->right = samples;
+    return buffer;
+}
+
+} // namespace tc

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "engine/AudioBuffer.h"
+#include "engine/AudioDecoder.h"
+#include "engine/LoadedSound.h"
+#include "engine/SoundLookup.h"
+#include "model/SoundItem.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tc {
+
+// Every sound the program can play, ready to play: built-in recordings decoded and brought to a common
+// loudness, synthesized sounds rendered (switches as several takes per key role), user sounds decoded from
+// the sounds folder. One cache keyed by sound id; the key path only looks sounds up. Also imports audio
+// files as user sounds and deletes them.
+//
+// One instance for the life of the process, made by the composition root and passed to its users.
+// Threads: `loaded` on any thread (the key thread for every key); `preloadBuiltins` on a background
+// thread; the rest on the main thread. A mutex guards the cache only: decoding, rendering and analysis run
+// outside it, and a LoadedSound never changes once stored.
+class SoundLibrary final : public SoundLookup {
+public:
+    using DecodeError = AudioDecodeError;
+
+    // The largest audio file the program reads: imports, user sounds and sounds inside share packs.
+    // Far above any 12-second clip, and it bounds what one file can make the program copy or pack.
+    static constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
+    // The longest sound kept after trimming: 10 s.
+    static constexpr std::size_t kMaxFrames = 480000;
+
+    // `soundsFolder` holds the user's sound files and is created now (errors ignored); `builtinFolder`
+    // holds the built-in recordings ("rec_meow.m4a", ...). The decoder may be called from several threads
+    // at once during the preload.
+    SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::filesystem::path soundsFolder,
+                 std::filesystem::path builtinFolder);
+
+    // The built-in sounds in listing order: the 20 synthesized recipes, then the 43 recordings; no file
+    // names, duration 0.
+    static const std::vector<SoundItem> &builtinItems();
+
+    // Caches every built-in not cached yet. Slow (decodes and renders everything), so run it off the
+    // main thread; it spreads the work over `threads` threads (0: one per core).
+    void preloadBuiltins(unsigned threads = 0);
+
+    // Decodes a user sound's file from the sounds folder and caches it (replacing an entry of the same
+    // id). Null when the item has no usable file name or decoding fails.
+    LoadedSoundPtr loadUserSound(const SoundItem &item);
+
+    LoadedSoundPtr loaded(const std::string &id) const override;
+
+    // Imports an audio file as a new user sound: decodes it (a failure is thrown as DecodeError and
+    // nothing is copied), copies the file itself to the sounds folder as "user.<UUID>.<extension>", caches
+    // it and returns its item (category mine; named `name`, else the file's name without extension).
+    // A copy failure is thrown as std::filesystem::filesystem_error.
+    SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name);
+
+    // Removes a user sound's file and its cache entry; an item without a file name is left alone.
+    void deleteFile(const SoundItem &item);
+
+    const std::filesystem::path &soundsFolder() const { return soundsFolder_; }
+    const std::filesystem::path &builtinFolder() const { return builtinFolder_; }
+
+    // The one way audio files enter the program: at most 12 s read, converted, trimmed, capped at 10 s
+    // and peak-normalized. Throws DecodeError (also `tooLarge` for a file over kMaxFileBytes).
+    AudioBuffer decode(const std::filesystem::path &path) const;
+
+    // Cuts the silence before and after the sound (keeping 4 ms before and 20 ms after it), caps it at
+    // 10 s, scales the peak to 0.9 and fades 1 ms in and up to 8 ms out. Throws DecodeError `empty`
+    // when the peak is at most 0.001.
+    static AudioBuffer trimAndNormalize(const AudioBuffer &buffer);
+
+    // Brings channel 0's RMS down to `targetRMS`, or up towards `floorRMS` (at most doubled, with a soft
+    // clip that never exceeds 0.95). Changes the buffer in place.
+    static void matchLoudness(AudioBuffer &buffer, float targetRMS, float floorRMS);
+
+    // The waveform of channel 0: the largest magnitude in each of `bins` equal slices, scaled so the
+    // largest is 1 (all zeros for silence). Empty for an empty buffer.
+    static std::vector<float> peaks(const AudioBuffer &buffer, int bins);
+
+    // Mono samples as a buffer with the same samples in both channels; null for no samples.
+    static AudioBufferPtr makeBuffer(const std::vector<float> &samples);
+
+private:
+    void store(LoadedSoundPtr sound);
+    bool isCached(const std::string &id) const;
+    void preloadRecording(std::size_t row);
+    void preloadRecipe(std::size_t row);
+    // The path of a user sound file, or nullopt for a name that is not a plain file name.
+    std::optional<std::filesystem::path> userFile(const SoundItem &item) const;
+
+    std::shared_ptr<const AudioDecoder> decoder_;
+    std::filesystem::path soundsFolder_;
+    std::filesystem::path builtinFolder_;
+
+    mutable std::mutex lock_; // guards cache_ only
+    std::unordered_map<std::string, LoadedSoundPtr> cache_;
+};
+
+} // namespace tc

@@ -1,0 +1,315 @@
+#include "engine/SoundRouter.h"
+
+#include "engine/LoadedSound.h"
+#include "engine/SoundLookup.h"
+#include "engine/SoundPlayer.h"
+#include "model/KeyLayout.h"
+#include "model/Modifiers.h"
+
+#include <algorithm>
+#include <optional>
+#include <random>
+
+namespace tc {
+
+namespace {
+
+using SoundSynth::Role;
+
+namespace Code {
+constexpr std::uint16_t p = 35;
+constexpr std::uint16_t returnKey = 36;
+constexpr std::uint16_t k = 40;
+constexpr std::uint16_t tab = 48;
+constexpr std::uint16_t space = 49;
+constexpr std::uint16_t deleteKey = 51;
+constexpr std::uint16_t leftShift = 56;
+constexpr std::uint16_t capsLock = 57;
+constexpr std::uint16_t control = 59;
+constexpr std::uint16_t rightShift = 60;
+constexpr std::uint16_t rightControl = 62;
+constexpr std::uint16_t keypadEnter = 76;
+constexpr std::uint16_t downArrow = 125;
+constexpr std::uint16_t upDown = 126;
+} // namespace Code
+
+// How far left or right the outermost keys sit; 1 would put them on one speaker only.
+constexpr float kPanWidth = 0.7f;
+
+// Keys that share one assignment with another key: right Control plays left Control's, keypad Enter plays
+// Return's, and the down arrow plays the stacked up/down key's.
+constexpr std::uint16_t folded(std::uint16_t code) {
+    switch (code) {
+    case Code::rightControl:
+        return Code::control;
+    case Code::keypadEnter:
+        return Code::returnKey;
+    case Code::downArrow:
+        return Code::upDown;
+    default:
+        return code;
+    }
+}
+
+constexpr Role roleFor(std::uint16_t foldedCode) {
+    switch (foldedCode) {
+    case Code::returnKey:
+    case Code::keypadEnter:
+        return Role::enter;
+    case Code::space:
+        return Role::space;
+    case Code::tab:
+    case Code::deleteKey:
+    case Code::leftShift:
+    case Code::capsLock:
+    case Code::rightShift:
+        return Role::wide;
+    default:
+        return Role::down;
+    }
+}
+
+// The key code a profile's key text names: only the plain decimal form ("49", not "049" or "+49") counts,
+// the same text the profile's own lookup builds from a code.
+std::optional<std::uint16_t> codeOfKeyText(const std::string &text) {
+    if (text.empty() || text.size() > 5 || (text.size() > 1 && text[0] == '0')) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    if (value > UINT16_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+std::uint64_t randomSeed() {
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32u) ^ device();
+}
+
+} // namespace
+
+// A configuration together with the tables derived from it for the keyboard thread. Made once on the main
+// thread and never changed, so it is shared between threads without further locking.
+struct SoundRouter::Snapshot {
+    explicit Snapshot(RuntimeConfig value) : config(std::move(value)) {
+        if (!config.profile) {
+            return;
+        }
+        for (const auto &[text, assignment] : config.profile->keys) {
+            if (const auto code = codeOfKeyText(text)) {
+                keys.emplace_back(*code, &assignment);
+            }
+        }
+        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    }
+    Snapshot(const Snapshot &) = delete;
+    Snapshot &operator=(const Snapshot &) = delete;
+
+    // The profile's own assignment for a (folded) key code, or null. Looks up by number, so a key press
+    // builds no text.
+    const KeyAssignment *assignment(std::uint16_t code) const {
+        const auto it = std::lower_bound(keys.begin(), keys.end(), code,
+                                         [](const auto &entry, std::uint16_t wanted) { return entry.first < wanted; });
+        return it != keys.end() && it->first == code ? it->second : nullptr;
+    }
+
+    RuntimeConfig config;
+    // The profile's assignments sorted by key code; they point into config.profile.
+    std::vector<std::pair<std::uint16_t, const KeyAssignment *>> keys;
+};
+
+SoundRouter::SoundRouter(const SoundLookup &library, SoundPlayer &player)
+    : library_(library), player_(player), panPositions_(KeyLayout::panPosition()),
+      snapshot_(std::make_shared<const Snapshot>(RuntimeConfig{})), random_(randomSeed()) {}
+
+SoundRouter::~SoundRouter() = default;
+
+void SoundRouter::setConfig(RuntimeConfig config) {
+    std::shared_ptr<const Snapshot> replacement = std::make_shared<const Snapshot>(std::move(config));
+    {
+        std::lock_guard guard(lock_);
+        snapshot_.swap(replacement);
+    }
+    // The previous snapshot is released here, outside the lock (or later by the keyboard thread when it
+    // still routes an event with it).
+}
+
+std::shared_ptr<const RuntimeConfig> SoundRouter::config() const {
+    auto current = snapshot();
+    return {current, &current->config};
+}
+
+std::shared_ptr<const SoundRouter::Snapshot> SoundRouter::snapshot() const {
+    std::lock_guard guard(lock_);
+    return snapshot_;
+}
+
+void SoundRouter::handle(const KeyEvent &event) {
+    if (onKey) {
+        onKey(event.code, event.isDown);
+    }
+    // Repeats never play and never touch the typed word.
+    if (event.isRepeat) {
+        return;
+    }
+
+    // Hotkeys come before the configuration, so they work while sounds are off or muted; they never play.
+    if (event.isDown && (event.flags & Modifiers::shortcutMask) == (Modifiers::control | Modifiers::option)) {
+        if (event.code == Code::k || event.code == Code::p) {
+            if (onHotkey) {
+                onHotkey(event.code == Code::k ? Hotkey::toggleSounds : Hotkey::nextProfile);
+            }
+            return;
+        }
+    }
+
+    const std::shared_ptr<const Snapshot> current = snapshot();
+    const RuntimeConfig &config = current->config;
+    if (!config.enabled || config.muted || !config.profile) {
+        word_.clear();
+        return;
+    }
+
+    // The folded code chooses the assignment and the role; the reported code places the key, matches
+    // shortcuts and is what the callbacks report.
+    const std::uint16_t code = folded(event.code);
+    float pan = 0.0f;
+    if (config.stereoSpread) {
+        if (const auto position = panPositions_.find(event.code); position != panPositions_.end()) {
+            pan = (2.0f * position->second - 1.0f) * kPanWidth;
+        }
+    }
+
+    if (!event.isDown) {
+        keyUp(code, *current, pan);
+        return;
+    }
+
+    const bool commandLike = (event.flags & Modifiers::shortcutRequiredMask) != 0;
+    if (commandLike) {
+        word_.clear();
+        const std::uint64_t modifiers = event.flags & Modifiers::shortcutMask;
+        for (const auto &trigger : config.shortcutTriggers) {
+            if (trigger.code == event.code && trigger.modifiers == modifiers) {
+                playTrigger(event.code, trigger.soundID, config, pan);
+                return;
+            }
+        }
+    }
+
+    if (!config.wordTriggers.empty()) {
+        if (event.code == Code::deleteKey) {
+            word_.removeLast();
+        } else if (!commandLike && word_.appendIfWordCharacter(event.characters)) {
+            // Still typing the word.
+        } else if (!event.characters.empty() || event.code == Code::returnKey) {
+            // The word ends here. An empty word is never looked up: it would match a trigger saved with an
+            // empty word on every second key that is not a letter.
+            const std::string *soundID = nullptr;
+            if (!word_.empty()) {
+                if (const auto found = config.wordTriggers.find(word_.text()); found != config.wordTriggers.end()) {
+                    soundID = &found->second;
+                }
+            }
+            word_.clear();
+            if (soundID) {
+                playTrigger(event.code, *soundID, config, pan);
+                return;
+            }
+        }
+        // Keys without text (modifiers, arrows, dead keys) leave the word as it is.
+    }
+
+    keyDown(code, event.code, *current, pan);
+}
+
+void SoundRouter::keyDown(std::uint16_t code, std::uint16_t originalCode, const Snapshot &snapshot, float pan) {
+    const RuntimeConfig &config = snapshot.config;
+    const Profile &profile = *config.profile;
+    const float master = config.masterVolume;
+
+    const KeyAssignment *assignment = snapshot.assignment(code);
+    if (!assignment) {
+        play(profile.baseSoundID, roleFor(code), master * kBaseGain, 1.0f + random_.uniform(-kBasePitch, kBasePitch),
+             pan);
+        reportPlayed(originalCode, profile.baseSoundID);
+        return;
+    }
+
+    const std::string *soundID = &assignment->soundID;
+    if (assignment->randomInCategory) {
+        // The pools leave the mechanical category out, so mechanical keys keep their own sound.
+        if (const auto category = config.categoryOf.find(*soundID); category != config.categoryOf.end()) {
+            const auto pool = config.categoryPools.find(category->second);
+            if (pool != config.categoryPools.end() && !pool->second.empty()) {
+                soundID = &pool->second[random_.below(pool->second.size())];
+            }
+        }
+    }
+    play(*soundID, Role::down, master * static_cast<float>(assignment->volume), rateFor(*assignment), pan);
+    if (assignment->layerBase) {
+        play(profile.baseSoundID, roleFor(code), master * kLayeredBaseGain,
+             1.0f + random_.uniform(-kBasePitch, kBasePitch), pan);
+    }
+    reportPlayed(originalCode, *soundID);
+}
+
+void SoundRouter::keyUp(std::uint16_t code, const Snapshot &snapshot, float pan) {
+    const RuntimeConfig &config = snapshot.config;
+    const float master = config.masterVolume;
+    const KeyAssignment *assignment = snapshot.assignment(code);
+    if (!assignment) {
+        playUpTake(config.profile->baseSoundID, master * kBaseGain, pan);
+    } else if (assignment->playOnKeyUp) {
+        play(assignment->soundID, Role::down, master * static_cast<float>(assignment->volume) * kKeyUpGain,
+             rateFor(*assignment), pan);
+    } else if (assignment->layerBase) {
+        playUpTake(config.profile->baseSoundID, master * kLayeredBaseGain, pan);
+    }
+}
+
+void SoundRouter::playTrigger(std::uint16_t originalCode, const std::string &soundID, const RuntimeConfig &config,
+                              float pan) {
+    play(soundID, Role::down, config.masterVolume, 1.0f + random_.uniform(-kTriggerPitch, kTriggerPitch), pan);
+    reportPlayed(originalCode, soundID);
+}
+
+void SoundRouter::play(const std::string &soundID, Role role, float volume, float rate, float pan) {
+    const LoadedSoundPtr sound = library_.loaded(soundID);
+    if (!sound) {
+        return;
+    }
+    if (const AudioBufferPtr buffer = sound->buffer(role)) {
+        player_.play(buffer, volume, rate, pan);
+    }
+}
+
+void SoundRouter::playUpTake(const std::string &soundID, float volume, float pan) {
+    const LoadedSoundPtr sound = library_.loaded(soundID);
+    if (!sound || !sound->takes().contains(Role::up)) {
+        return;
+    }
+    if (const AudioBufferPtr buffer = sound->buffer(Role::up)) {
+        player_.play(buffer, volume, 1.0f + random_.uniform(-kBasePitch, kBasePitch), pan);
+    }
+}
+
+float SoundRouter::rateFor(const KeyAssignment &assignment) {
+    const auto variation = static_cast<float>(assignment.pitchVariation);
+    return variation > 0.0f ? 1.0f + random_.uniform(-variation, variation) : 1.0f;
+}
+
+void SoundRouter::reportPlayed(std::uint16_t code, const std::string &soundID) {
+    if (onPlayed) {
+        onPlayed(code, soundID);
+    }
+}
+
+} // namespace tc

@@ -1,0 +1,99 @@
+#include "engine/TypedWord.h"
+
+#include <utf8proc.h>
+
+#include <algorithm>
+
+namespace tc {
+
+namespace {
+
+// Room for the whole word without reallocating: a key produces at most four UTF-16 units, which is at most
+// twelve bytes of UTF-8 however they are lower-cased; the margin keeps the one overlong character
+// appended before the front is trimmed.
+constexpr std::size_t kReservedBytes = (TypedWord::kMaxCharacters + 1) * 16;
+
+bool isLetterOrNumber(utf8proc_int32_t codePoint) {
+    switch (utf8proc_category(codePoint)) {
+    case UTF8PROC_CATEGORY_LU:
+    case UTF8PROC_CATEGORY_LL:
+    case UTF8PROC_CATEGORY_LT:
+    case UTF8PROC_CATEGORY_LM:
+    case UTF8PROC_CATEGORY_LO:
+    case UTF8PROC_CATEGORY_ND:
+    case UTF8PROC_CATEGORY_NL:
+    case UTF8PROC_CATEGORY_NO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Decodes one code point at `offset`; returns its byte length, or a value below 1 at the end or on a
+// malformed sequence.
+utf8proc_ssize_t decode(std::string_view text, std::size_t offset, utf8proc_int32_t &codePoint) {
+    if (offset >= text.size()) {
+        return 0;
+    }
+    return utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t *>(text.data() + offset),
+                            static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
+}
+
+} // namespace
+
+TypedWord::TypedWord() : lengths_{} {
+    text_.reserve(kReservedBytes);
+}
+
+bool TypedWord::appendIfWordCharacter(std::string_view characters) {
+    utf8proc_int32_t codePoint = 0;
+    utf8proc_ssize_t length = decode(characters, 0, codePoint);
+    if (length < 1 || !isLetterOrNumber(codePoint)) {
+        return false;
+    }
+
+    const std::size_t before = text_.size();
+    utf8proc_int32_t graphemeState = 0;
+    std::size_t offset = 0;
+    while (true) {
+        utf8proc_uint8_t encoded[4];
+        const utf8proc_ssize_t written = utf8proc_encode_char(utf8proc_tolower(codePoint), encoded);
+        text_.append(reinterpret_cast<const char *>(encoded), static_cast<std::size_t>(written));
+        offset += static_cast<std::size_t>(length);
+
+        utf8proc_int32_t nextCodePoint = 0;
+        length = decode(characters, offset, nextCodePoint);
+        if (length < 1 || utf8proc_grapheme_break_stateful(codePoint, nextCodePoint, &graphemeState)) {
+            break;
+        }
+        codePoint = nextCodePoint;
+    }
+    const std::size_t added = text_.size() - before;
+    if (added > UINT16_MAX) { // only a hostile caller gets here; keep the length table truthful
+        text_.resize(before);
+        return false;
+    }
+
+    lengths_[count_++] = static_cast<std::uint16_t>(added);
+    if (count_ > kMaxCharacters) {
+        text_.erase(0, lengths_[0]);
+        std::copy(lengths_.begin() + 1, lengths_.begin() + static_cast<std::ptrdiff_t>(count_), lengths_.begin());
+        --count_;
+    }
+    return true;
+}
+
+void TypedWord::removeLast() {
+    if (count_ == 0) {
+        return;
+    }
+    --count_;
+    text_.resize(text_.size() - lengths_[count_]);
+}
+
+void TypedWord::clear() {
+    text_.clear();
+    count_ = 0;
+}
+
+} // namespace tc

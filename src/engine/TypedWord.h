@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tc {
+
+// The word the user is typing, kept by the sound router to match word triggers: letters and numbers
+// lower-cased, at most the last 32 characters (a character is a whole grapheme, so "e" with a combining
+// accent counts once and is deleted at once).
+//
+// Thread: the keyboard thread only. Its storage is reserved up front, so ordinary typing never allocates.
+class TypedWord {
+public:
+    static constexpr std::size_t kMaxCharacters = 32;
+
+    TypedWord();
+
+    // When the first grapheme of `characters` (UTF-8) is a letter or a number by its Unicode category, appends
+    // it lower-cased, drops characters from the front beyond kMaxCharacters and returns true. Otherwise leaves
+    // the word as it is and returns false (also for empty or malformed text).
+    bool appendIfWordCharacter(std::string_view characters);
+
+    // Removes the last character when there is one.
+    void removeLast();
+
+    void clear();
+
+    bool empty() const { return count_ == 0; }
+    std::size_t count() const { return count_; } // in characters
+    const std::string &text() const { return text_; }
+
+private:
+    std::string text_;                                      // UTF-8
+    std::array<std::uint16_t, kMaxCharacters + 1> lengths_; // bytes of each character in text_, in order
+    std::size_t count_ = 0;
+};
+
+} // namespace tc

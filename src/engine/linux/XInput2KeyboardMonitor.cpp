@@ -1,0 +1,164 @@
+#include "engine/linux/XInput2KeyboardMonitor.h"
+
+#include "engine/linux/ThreadName.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib-xcb.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+#include <xkbcommon/xkbcommon-x11.h>
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace tc {
+
+namespace {
+
+constexpr int xKeycodeOffset = 8; // X11 key codes are Linux key codes plus 8
+
+} // namespace
+
+void XInput2KeyboardMonitor::DisplayCloser::operator()(_XDisplay *display) const {
+    XCloseDisplay(display);
+}
+
+XInput2KeyboardMonitor::XInput2KeyboardMonitor(std::string displayName) : displayName_(std::move(displayName)) {}
+
+XInput2KeyboardMonitor::~XInput2KeyboardMonitor() {
+    stop();
+}
+
+void XInput2KeyboardMonitor::setHandler(Handler handler) {
+    slot_.set(std::move(handler));
+}
+
+bool XInput2KeyboardMonitor::start() {
+    if (running_) {
+        return true;
+    }
+    std::unique_ptr<_XDisplay, DisplayCloser> display(
+        XOpenDisplay(displayName_.empty() ? nullptr : displayName_.c_str()));
+    if (!display) {
+        return false;
+    }
+    Display *d = display.get();
+    int opcode = 0, firstEvent = 0, firstError = 0;
+    if (!XQueryExtension(d, "XInputExtension", &opcode, &firstEvent, &firstError)) {
+        return false;
+    }
+    // The version a client announces decides how the server treats it: raw events during another client's
+    // grab are delivered only to clients of 2.1 or later.
+    int major = 2, minor = 2;
+    if (XIQueryVersion(d, &major, &minor) != Success || major < 2 || (major == 2 && minor < 1)) {
+        return false;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawKeyRelease);
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    if (XISelectEvents(d, DefaultRootWindow(d), &mask, 1) != Success) {
+        return false;
+    }
+
+    // Keymap changes, and layout switches made by the desktop rather than by a key.
+    int xkbOpcode = 0, xkbEvent = 0, xkbError = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
+    xkbEventBase_ = -1;
+    if (XkbQueryExtension(d, &xkbOpcode, &xkbEvent, &xkbError, &xkbMajor, &xkbMinor)) {
+        xkbEventBase_ = xkbEvent;
+        const unsigned long keymapEvents = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
+        XkbSelectEvents(d, XkbUseCoreKbd, keymapEvents, keymapEvents);
+        XkbSelectEventDetails(d, XkbUseCoreKbd, XkbStateNotify, XkbGroupLockMask, XkbGroupLockMask);
+    }
+    xinputOpcode_ = opcode;
+    xkbReady_ =
+        xkb_x11_setup_xkb_extension(XGetXCBConnection(d), XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr);
+    display_ = std::move(display);
+    reloadKeymap();
+    XSync(d, False);
+
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0) {
+        display_.reset();
+        return false;
+    }
+    stopping_ = false;
+    thread_ = std::thread([this] { run(); });
+    running_ = true;
+    return true;
+}
+
+void XInput2KeyboardMonitor::stop() {
+    if (thread_.joinable()) {
+        stopping_ = true;
+        const std::uint64_t one = 1;
+        [[maybe_unused]] auto written = write(wakeFd_, &one, sizeof one);
+        thread_.join();
+    }
+    if (wakeFd_ >= 0) {
+        close(wakeFd_);
+        wakeFd_ = -1;
+    }
+    stream_.setText(nullptr);
+    display_.reset();
+    running_ = false;
+}
+
+void XInput2KeyboardMonitor::reloadKeymap() {
+    if (!xkbReady_) {
+        return;
+    }
+    // Keeps the old layout when the server does not answer; events then still carry some text.
+    if (std::unique_ptr<XkbKeyText> text = XkbKeyText::fromX11(XGetXCBConnection(display_.get()), stream_.text())) {
+        stream_.setText(std::move(text));
+    }
+}
+
+void XInput2KeyboardMonitor::run() {
+    nameCurrentThread(keyboardThreadName);
+    Display *d = display_.get();
+    pollfd fds[] = {{wakeFd_, POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
+    while (!stopping_) {
+        // XPending reads whatever the socket holds; events may also already wait in Xlib's queue.
+        while (XPending(d) > 0 && !stopping_) {
+            XEvent event;
+            XNextEvent(d, &event);
+            handle(event);
+        }
+        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+            return;
+        }
+    }
+}
+
+void XInput2KeyboardMonitor::handle(XEvent &event) {
+    Display *d = display_.get();
+    XGenericEventCookie *cookie = &event.xcookie;
+    if (cookie->type == GenericEvent && cookie->extension == xinputOpcode_) {
+        if (!XGetEventData(d, cookie)) {
+            return;
+        }
+        if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
+            const auto *raw = static_cast<const XIRawEvent *>(cookie->data);
+            const int code = raw->detail - xKeycodeOffset;
+            if (code >= 0 && code < static_cast<int>(KeyEventBuilder::keyCount)) {
+                // A press of a key that is already down is a repeat; KeyStream tells them apart.
+                const int value = cookie->evtype == XI_RawKeyRelease ? 0 : (raw->flags & XIKeyRepeat) ? 2 : 1;
+                stream_.key(static_cast<std::uint16_t>(code), value);
+            }
+        }
+        XFreeEventData(d, cookie);
+    } else if (xkbEventBase_ >= 0 && event.type == xkbEventBase_) {
+        const auto &xkb = reinterpret_cast<const XkbEvent &>(event);
+        if (xkb.any.xkb_type == XkbNewKeyboardNotify || xkb.any.xkb_type == XkbMapNotify) {
+            reloadKeymap();
+        } else if (xkb.any.xkb_type == XkbStateNotify && stream_.text()) {
+            stream_.text()->setLockedGroup(static_cast<std::uint32_t>(xkb.state.locked_group));
+        }
+    }
+}
+
+} // namespace tc

@@ -1,0 +1,473 @@
+#include "engine/SoundLibrary.h"
+#include "engine/RecordedSounds.h"
+#include "engine/SoundSynth.h"
+#include "model/Uuid.h"
+#include "support/FakeAudioDecoder.h"
+#include "support/Rig.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <thread>
+
+namespace tc {
+namespace {
+
+using SoundSynth::Role;
+using test::FakeAudioDecoder;
+namespace fs = std::filesystem;
+
+AudioBuffer stereo(std::vector<float> left, std::vector<float> right = {}) {
+    AudioBuffer buffer;
+    buffer.right = right.empty() ? left : std::move(right);
+    buffer.left = std::move(left);
+    return buffer;
+}
+
+// Silence, then `loud` frames alternating ±amplitude, then silence.
+AudioBuffer burst(std::size_t lead, std::size_t loud, std::size_t tail, float amplitude) {
+    std::vector<float> samples(lead, 0.0f);
+    for (std::size_t i = 0; i < loud; ++i) {
+        samples.push_back(i % 2 == 0 ? amplitude : -amplitude);
+    }
+    samples.resize(samples.size() + tail, 0.0f);
+    return stereo(std::move(samples));
+}
+
+std::string decodeMessage(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const AudioDecodeError &error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+const std::string kUnreadable = "This file isn't an audio format Tapchime can read.";
+const std::string kSilent = "This file is silent.";
+
+class SoundLibraryTest : public ::testing::Test {
+protected:
+    fs::path sounds() const { return dir_.path() / "data" / "Tapchime" / "Sounds"; }
+    fs::path builtin() const { return dir_.path() / "resources"; }
+
+    test::TempDir dir_;
+    std::shared_ptr<FakeAudioDecoder> decoder_ = std::make_shared<FakeAudioDecoder>();
+    SoundLibrary library_{decoder_, sounds(), builtin()};
+};
+
+// ---- trimming and normalizing ------------------------------------------------------------------------
+
+TEST(SoundLibraryTrim, KeepsFourMillisecondsBeforeAndTwentyAfter) {
+    struct Case {
+        std::size_t lead;
+        std::size_t expectedFrom; // first input frame kept
+    };
+    for (const Case c : {Case{100, 0}, Case{5000, 4808}, Case{192, 0}, Case{193, 1}}) {
+        SCOPED_TRACE(c.lead);
+        const AudioBuffer in = burst(c.lead, 1000, 3000, 0.5f);
+        const AudioBuffer out = SoundLibrary::trimAndNormalize(in);
+        // The loud part ends at lead + 999; 960 frames after it are kept.
+        EXPECT_EQ(out.frames(), c.lead + 999 + 960 - c.expectedFrom + 1);
+        // The first loud frame sits where it was, relative to the first kept frame.
+        const std::size_t firstLoud = c.lead - c.expectedFrom;
+        if (firstLoud > 0) {
+            EXPECT_EQ(out.left[firstLoud - 1], 0.0f);
+        }
+        if (firstLoud >= 48) {
+            EXPECT_FLOAT_EQ(out.left[firstLoud], 0.9f); // peak 0.5 scaled to 0.9
+        }
+    }
+}
+
+TEST(SoundLibraryTrim, EndStopsAtTheLastFrameAndLengthIsCappedAtTenSeconds) {
+    // Loud to the very end: nothing after it to keep.
+    const AudioBuffer out = SoundLibrary::trimAndNormalize(burst(0, 2000, 0, 0.25f));
+    EXPECT_EQ(out.frames(), 2000u);
+    // Twelve seconds of sound come out as ten.
+    const AudioBuffer capped = SoundLibrary::trimAndNormalize(burst(500, 12 * 48000, 0, 0.25f));
+    EXPECT_EQ(capped.frames(), 480000u);
+    EXPECT_EQ(capped.left[191], 0.0f); // the 192 frames of lead-in kept: 308 to 499 of the input
+    EXPECT_NE(capped.left[192], 0.0f);
+}
+
+TEST(SoundLibraryTrim, ScalesPeakToPointNineAndFades) {
+    AudioBuffer in = burst(0, 4000, 0, 0.1f);
+    in.left[2000] = 0.4f;   // the peak, in channel 0
+    in.right[1000] = -0.2f; // channel 1 keeps its own samples
+    in.right[1] = 0.3f;     // within the fade-in
+    const AudioBuffer out = SoundLibrary::trimAndNormalize(in);
+    ASSERT_EQ(out.frames(), 4000u);
+    EXPECT_FLOAT_EQ(out.left[2000], 0.9f);
+    EXPECT_FLOAT_EQ(out.right[1000], -0.45f);
+    EXPECT_FLOAT_EQ(out.right[1], 0.3f * 2.25f / 48.0f);
+    EXPECT_EQ(out.left[0], 0.0f);
+    // Fade-out over min(n / 4, 384) = 384 frames: frame n - 384 is at full gain × 384/384, the last at 1/384.
+    EXPECT_FLOAT_EQ(out.left[4000 - 384], 0.1f * 2.25f);
+    EXPECT_FLOAT_EQ(std::fabs(out.left[3999]), 0.1f * 2.25f / 384.0f);
+    // A short sound fades out over a quarter of its length.
+    const AudioBuffer tiny = SoundLibrary::trimAndNormalize(stereo({0.5f, 0.5f, 0.5f, 0.5f}));
+    ASSERT_EQ(tiny.frames(), 4u);
+    EXPECT_EQ(tiny.left[0], 0.0f); // fade-in
+    EXPECT_FLOAT_EQ(tiny.left[3], 0.9f * 3.0f / 48.0f * 1.0f);
+}
+
+TEST(SoundLibraryTrim, SilenceAndBrokenBuffersFail) {
+    EXPECT_EQ(decodeMessage([] { SoundLibrary::trimAndNormalize(burst(100, 0, 100, 0.0f)); }), kSilent);
+    EXPECT_EQ(decodeMessage([] { SoundLibrary::trimAndNormalize(burst(10, 10, 10, 0.001f)); }), kSilent);
+    EXPECT_EQ(decodeMessage([] { SoundLibrary::trimAndNormalize(AudioBuffer{}); }), kSilent);
+    EXPECT_NE(decodeMessage([] { SoundLibrary::trimAndNormalize(burst(10, 10, 10, 0.0011f)); }), kSilent);
+    EXPECT_EQ(decodeMessage([] { SoundLibrary::trimAndNormalize(stereo({0.5f, 0.5f}, {0.5f})); }), kUnreadable);
+    // Not-a-number samples count as silence instead of poisoning the peak.
+    AudioBuffer odd = burst(10, 10, 10, 0.5f);
+    odd.left[0] = std::nanf("");
+    const AudioBuffer out = SoundLibrary::trimAndNormalize(odd);
+    for (float s : out.left) {
+        ASSERT_TRUE(std::isfinite(s));
+    }
+}
+
+// ---- loudness, peaks, buffers ------------------------------------------------------------------------
+
+TEST(SoundLibraryLoudness, MatchesTowardsTargetAndFloor) {
+    struct Case {
+        float amplitude; // a square wave: its RMS
+        float expected;  // what a sample of +amplitude becomes
+    };
+    const Case cases[] = {
+        {0.05f, static_cast<float>(0.95 * std::tanh(2.0 * 0.05 / 0.95))},  // raised by 2 (the cap), soft-clipped
+        {0.08f, static_cast<float>(0.95 * std::tanh(1.25 * 0.08 / 0.95))}, // raised to 0.1
+        {0.12f, 0.12f},                                                    // 0.1 / 0.12 < 1: unchanged
+        {0.2f, 0.2f},                                                      // at the target: unchanged
+        {0.4f, 0.2f},                                                      // halved
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.amplitude);
+        AudioBuffer buffer = burst(0, 1000, 0, c.amplitude);
+        SoundLibrary::matchLoudness(buffer, 0.2f, 0.1f);
+        EXPECT_NEAR(buffer.left[0], c.expected, 1e-6);
+        EXPECT_NEAR(buffer.right[1], -c.expected, 1e-6);
+    }
+    // Soft clipping never passes 0.95.
+    AudioBuffer spiky = burst(0, 1000, 0, 0.05f);
+    spiky.left[3] = 1.0f;
+    SoundLibrary::matchLoudness(spiky, 0.2f, 0.1f);
+    EXPECT_LE(spiky.left[3], 0.95f);
+    // Silence and empty buffers are left alone.
+    AudioBuffer silent = burst(10, 0, 0, 0.0f);
+    SoundLibrary::matchLoudness(silent, 0.2f, 0.1f);
+    EXPECT_EQ(silent.left, std::vector<float>(10, 0.0f));
+    AudioBuffer empty;
+    SoundLibrary::matchLoudness(empty, 0.2f, 0.1f);
+    EXPECT_EQ(empty.frames(), 0u);
+}
+
+TEST(SoundLibraryPeaks, BinsByNumber) {
+    // Ten frames in 64 bins: one frame per bin, then zeros.
+    std::vector<float> ten = {0.1f, -0.2f, 0.3f, -0.4f, 0.5f, 0.4f, 0.3f, 0.2f, 0.1f, 0.05f};
+    const auto peaks = SoundLibrary::peaks(stereo(ten), 64);
+    ASSERT_EQ(peaks.size(), 64u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_FLOAT_EQ(peaks[i], std::fabs(ten[i]) / 0.5f);
+    }
+    for (std::size_t i = 10; i < 64; ++i) {
+        EXPECT_EQ(peaks[i], 0.0f);
+    }
+    // 130 frames: bins of 2 frames, the last two frames in no bin.
+    std::vector<float> ramp(130);
+    for (std::size_t i = 0; i < ramp.size(); ++i) {
+        ramp[i] = static_cast<float>(i) / 200.0f;
+    }
+    ramp[129] = 1.0f; // beyond the last bin: not counted
+    const auto binned = SoundLibrary::peaks(stereo(ramp), 64);
+    EXPECT_FLOAT_EQ(binned[63], 1.0f);
+    EXPECT_FLOAT_EQ(binned[0], 1.0f / 127.0f);
+    // Channel 1 is not looked at; silence gives zeros; nothing gives nothing.
+    EXPECT_EQ(SoundLibrary::peaks(stereo({0, 0, 0}, {1, 1, 1}), 4), std::vector<float>(4, 0.0f));
+    EXPECT_TRUE(SoundLibrary::peaks(AudioBuffer{}, 64).empty());
+}
+
+TEST(SoundLibraryBuffers, MakeBufferCopiesMonoToBothChannels) {
+    EXPECT_EQ(SoundLibrary::makeBuffer({}), nullptr);
+    const auto buffer = SoundLibrary::makeBuffer({0.25f, -0.5f});
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->left, (std::vector<float>{0.25f, -0.5f}));
+    EXPECT_EQ(buffer->right, buffer->left);
+}
+
+// ---- the built-in list -------------------------------------------------------------------------------
+
+TEST(SoundLibraryBuiltins, ListsRecipesThenRecordings) {
+    const auto &items = SoundLibrary::builtinItems();
+    ASSERT_EQ(items.size(), 63u);
+    std::set<std::string> ids;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto &item = items[i];
+        ids.insert(item.id);
+        EXPECT_FALSE(item.fileName.has_value());
+        EXPECT_EQ(item.duration, 0.0);
+        if (i < 20) {
+            EXPECT_EQ(item.id, SoundSynth::recipes[i].id);
+        } else {
+            EXPECT_EQ(item.id, RecordedSounds::all[i - 20].id);
+            EXPECT_EQ(item.name, RecordedSounds::all[i - 20].name);
+        }
+    }
+    EXPECT_EQ(ids.size(), 63u) << "every built-in id is unique, recordings never share a recipe's id";
+    EXPECT_EQ(items[20].id, "synth.meow");
+    EXPECT_EQ(items[20].category, SoundCategory::animals);
+    EXPECT_EQ(items.back().id, "rec.gong");
+    for (std::size_t i = 0; i < RecordedSounds::all.size(); ++i) {
+        const auto &row = RecordedSounds::all[i];
+        EXPECT_EQ(row.id.substr(0, i < 6 ? 6 : 4), i < 6 ? "synth." : "rec.");
+        EXPECT_EQ(row.file.substr(0, 4), "rec_");
+    }
+}
+
+TEST_F(SoundLibraryTest, PreloadCachesRecipesAndTheRecordingsThatDecode) {
+    test::writeText(builtin() / "rec_meow.m4a", FakeAudioDecoder::tone(24000, 0.05f, 1000));
+    test::writeText(builtin() / "rec_gong.m4a", FakeAudioDecoder::tone(48000, 0.9f));
+    test::writeText(builtin() / "rec_bark.m4a", "not audio");
+    test::writeText(builtin() / "rec_moo.wav", FakeAudioDecoder::tone(480, 0.5f)); // wrong extension
+
+    library_.preloadBuiltins(3);
+
+    for (const auto &recipe : SoundSynth::recipes) {
+        const auto sound = library_.loaded(std::string(recipe.id));
+        ASSERT_NE(sound, nullptr) << recipe.id;
+        EXPECT_EQ(sound->peaks().size(), 64u);
+        const auto &takes = sound->takes();
+        const auto &first = *takes.at(Role::down).front();
+        EXPECT_DOUBLE_EQ(sound->item().duration, first.frames() / 48000.0);
+        EXPECT_EQ(sound->item().name, recipe.name);
+        EXPECT_EQ(first.left, SoundSynth::render(recipe.id, Role::down, 0));
+        if (recipe.isSwitch) {
+            EXPECT_EQ(takes.at(Role::down).size(), 5u);
+            EXPECT_EQ(takes.at(Role::up).size(), 3u);
+            EXPECT_EQ(takes.at(Role::space).size(), 3u);
+            EXPECT_EQ(takes.at(Role::wide).size(), 3u);
+            EXPECT_EQ(takes.at(Role::enter).size(), recipe.id == "synth.typewriter" ? 1u : 3u);
+            EXPECT_EQ(takes.at(Role::up)[2]->left, SoundSynth::render(recipe.id, Role::up, 2));
+        } else {
+            EXPECT_EQ(takes.size(), 1u);
+            EXPECT_EQ(takes.at(Role::down).size(), 1u);
+        }
+    }
+
+    const auto meow = library_.loaded("synth.meow");
+    ASSERT_NE(meow, nullptr);
+    EXPECT_EQ(meow->item().name, "Cat meow");
+    EXPECT_FALSE(meow->item().fileName.has_value());
+    const auto &meowTake = *meow->takes().at(Role::down).front();
+    EXPECT_DOUBLE_EQ(meow->item().duration, meowTake.frames() / 48000.0);
+    // Trimmed (192 frames of the 1000 silent ones kept), normalized, then brought down to RMS 0.2.
+    EXPECT_EQ(meowTake.frames(), 192u + 24000u);
+    auto rms = [](const std::vector<float> &samples) {
+        double sum = 0;
+        for (float s : samples) {
+            sum += static_cast<double>(s) * s;
+        }
+        return std::sqrt(sum / static_cast<double>(samples.size()));
+    };
+    EXPECT_NEAR(rms(meowTake.left), 0.2, 1e-5);
+    const auto gong = library_.loaded("rec.gong");
+    ASSERT_NE(gong, nullptr);
+    EXPECT_NEAR(rms(gong->takes().at(Role::down).front()->right), 0.2, 1e-5);
+
+    EXPECT_EQ(library_.loaded("rec.bark"), nullptr); // undecodable: left out
+    EXPECT_EQ(library_.loaded("rec.moo"), nullptr);  // only ".m4a" is looked for
+    EXPECT_EQ(library_.loaded("rec.owl"), nullptr);  // missing
+    EXPECT_EQ(decoder_->reads("rec_moo.wav"), 0);
+
+    // A second preload keeps what is cached and decodes nothing again.
+    library_.preloadBuiltins();
+    EXPECT_EQ(library_.loaded("synth.meow"), meow);
+    EXPECT_EQ(decoder_->reads("rec_meow.m4a"), 1);
+}
+
+TEST_F(SoundLibraryTest, PreloadGivesTheSameSoundsOnOneThreadAsOnMany) {
+    SoundLibrary single(decoder_, sounds(), builtin());
+    single.preloadBuiltins(1);
+    library_.preloadBuiltins(8);
+    for (const auto &item : SoundLibrary::builtinItems()) {
+        const auto a = single.loaded(item.id);
+        const auto b = library_.loaded(item.id);
+        ASSERT_EQ(a == nullptr, b == nullptr) << item.id;
+        if (a) {
+            EXPECT_EQ(a->item(), b->item());
+            EXPECT_EQ(a->peaks(), b->peaks());
+            EXPECT_EQ(a->takes().at(Role::down).back()->left, b->takes().at(Role::down).back()->left);
+        }
+    }
+}
+
+TEST_F(SoundLibraryTest, LookupsDuringPreloadSeeWholeSoundsOrNothing) {
+    std::atomic<bool> done{false};
+    std::thread preload([&] {
+        library_.preloadBuiltins(2);
+        done = true;
+    });
+    int found = 0;
+    while (!done) {
+        for (const auto &recipe : SoundSynth::recipes) {
+            if (const auto sound = library_.loaded(std::string(recipe.id))) {
+                ASSERT_NE(sound->buffer(Role::enter), nullptr);
+                ++found;
+            }
+        }
+    }
+    preload.join();
+    EXPECT_NE(library_.loaded("synth.explosion"), nullptr);
+    (void)found;
+}
+
+// ---- user sounds -------------------------------------------------------------------------------------
+
+TEST_F(SoundLibraryTest, MakesTheSoundsFolder) {
+    EXPECT_TRUE(fs::is_directory(sounds()));
+    EXPECT_EQ(library_.soundsFolder(), sounds());
+    EXPECT_EQ(library_.builtinFolder(), builtin());
+}
+
+TEST_F(SoundLibraryTest, ImportCopiesTheFileUnderANewIdAndCachesIt) {
+    const fs::path source = dir_.path() / "in" / "Clap.WAV";
+    const std::string content = FakeAudioDecoder::tone(4800, 0.5f, 300);
+    test::writeText(source, content);
+
+    const SoundItem item = library_.importFile(source, std::nullopt);
+
+    EXPECT_EQ(item.name, "Clap");
+    EXPECT_EQ(item.category, SoundCategory::mine);
+    ASSERT_EQ(item.id.size(), 5u + 36u);
+    EXPECT_EQ(item.id.substr(0, 5), "user.");
+    EXPECT_TRUE(Uuid::parse(item.id.substr(5)).has_value());
+    EXPECT_EQ(item.id, "user." + Uuid::parse(item.id.substr(5))->toString()) << "upper-case UUID";
+    ASSERT_TRUE(item.fileName.has_value());
+    EXPECT_EQ(*item.fileName, item.id + ".wav");
+    EXPECT_EQ(test::readText(sounds() / *item.fileName), content) << "the original file, not the decoded audio";
+    EXPECT_DOUBLE_EQ(item.duration, (192 + 4800) / 48000.0);
+    EXPECT_TRUE(fs::exists(source));
+
+    const auto sound = library_.loaded(item.id);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->item(), item);
+    EXPECT_EQ(sound->peaks().size(), 64u);
+
+    // The only file in the folder: no temporary copy is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(sounds()), fs::directory_iterator()), 1);
+}
+
+TEST_F(SoundLibraryTest, ImportNamesAndExtensions) {
+    struct Case {
+        const char *file;
+        std::optional<std::string> name;
+        std::string expectedName;
+        std::string expectedExtension;
+    };
+    const Case cases[] = {
+        {"clap", std::nullopt, "clap", "m4a"},
+        {"Take 1.MP3", std::nullopt, "Take 1", "mp3"},
+        {"recording.m4a", std::string("Hello"), "Hello", "m4a"},
+        {"a.b.FLAC", std::nullopt, "a.b", "flac"},
+        {"Ünïcode.ÄIFF", std::nullopt, "Ünïcode", "äiff"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path source = dir_.path() / "in" / c.file;
+        test::writeText(source, FakeAudioDecoder::tone(100, 0.5f));
+        const SoundItem item = library_.importFile(source, c.name);
+        EXPECT_EQ(item.name, c.expectedName);
+        EXPECT_EQ(*item.fileName, item.id + "." + c.expectedExtension);
+        EXPECT_TRUE(fs::exists(sounds() / *item.fileName));
+    }
+}
+
+TEST_F(SoundLibraryTest, FailedImportsCopyNothing) {
+    const fs::path text = dir_.path() / "in" / "notes.wav";
+    test::writeText(text, "hello");
+    EXPECT_EQ(decodeMessage([&] { library_.importFile(text, std::nullopt); }), kUnreadable);
+    const fs::path silent = dir_.path() / "in" / "quiet.wav";
+    test::writeText(silent, "silence 48000");
+    EXPECT_EQ(decodeMessage([&] { library_.importFile(silent, std::nullopt); }), kSilent);
+    EXPECT_EQ(decodeMessage([&] { library_.importFile(dir_.path() / "missing.wav", std::nullopt); }), kUnreadable);
+
+    // A huge file is refused before anything reads it.
+    const fs::path huge = dir_.path() / "in" / "huge.wav";
+    test::writeText(huge, FakeAudioDecoder::tone(100, 0.5f));
+    fs::resize_file(huge, SoundLibrary::kMaxFileBytes + 1);
+    EXPECT_EQ(decodeMessage([&] { library_.importFile(huge, std::nullopt); }),
+              AudioDecodeError::message(AudioDecodeError::Kind::tooLarge));
+    EXPECT_EQ(decoder_->reads("huge.wav"), 0);
+
+    EXPECT_TRUE(fs::is_empty(sounds()));
+}
+
+TEST_F(SoundLibraryTest, LoadUserSoundDecodesFromTheSoundsFolder) {
+    test::writeText(sounds() / "user.A.m4a", FakeAudioDecoder::tone(960, 0.3f));
+    SoundItem item{"user.A", "Mine", SoundCategory::mine, std::string("user.A.m4a"), 99.0};
+
+    const auto sound = library_.loadUserSound(item);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_DOUBLE_EQ(sound->item().duration, 960 / 48000.0);
+    EXPECT_EQ(sound->item().name, "Mine");
+    EXPECT_EQ(library_.loaded("user.A"), sound);
+
+    // Loading again replaces the entry.
+    test::writeText(sounds() / "user.A.m4a", FakeAudioDecoder::tone(1920, 0.3f));
+    const auto again = library_.loadUserSound(item);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(library_.loaded("user.A"), again);
+    EXPECT_DOUBLE_EQ(again->item().duration, 1920 / 48000.0);
+
+    // No file name, an undecodable file, a missing file: nothing, and the cache is left as it was.
+    SoundItem noFile = item;
+    noFile.fileName.reset();
+    EXPECT_EQ(library_.loadUserSound(noFile), nullptr);
+    test::writeText(sounds() / "user.B.m4a", "garbage");
+    EXPECT_EQ(library_.loadUserSound(SoundItem{"user.B", "B", SoundCategory::mine, std::string("user.B.m4a"), 0}),
+              nullptr);
+    EXPECT_EQ(library_.loadUserSound(SoundItem{"user.C", "C", SoundCategory::mine, std::string("nope.m4a"), 0}),
+              nullptr);
+    EXPECT_EQ(library_.loaded("user.B"), nullptr);
+    EXPECT_EQ(library_.loaded("user.A"), again);
+}
+
+TEST_F(SoundLibraryTest, FileNamesFromTheDocumentNeverLeaveTheSoundsFolder) {
+    // A document edited by hand could name any file; the library only opens or deletes plain names.
+    const fs::path outside = dir_.path() / "data" / "Tapchime" / "precious.m4a";
+    test::writeText(outside, FakeAudioDecoder::tone(960, 0.3f));
+    for (const char *name : {"../precious.m4a", "/etc/passwd", "..", ".", ""}) {
+        SCOPED_TRACE(name);
+        const SoundItem item{"user.X", "X", SoundCategory::mine, std::string(name), 0};
+        EXPECT_EQ(library_.loadUserSound(item), nullptr);
+        library_.deleteFile(item);
+        EXPECT_TRUE(fs::exists(outside));
+    }
+    EXPECT_EQ(decoder_->reads("precious.m4a"), 0);
+}
+
+TEST_F(SoundLibraryTest, DeleteRemovesFileAndCacheEntry) {
+    const fs::path source = dir_.path() / "in" / "clap.wav";
+    test::writeText(source, FakeAudioDecoder::tone(480, 0.5f));
+    const SoundItem item = library_.importFile(source, std::nullopt);
+    ASSERT_NE(library_.loaded(item.id), nullptr);
+    const auto held = library_.loaded(item.id); // a player may still hold it
+
+    library_.deleteFile(item);
+    EXPECT_EQ(library_.loaded(item.id), nullptr);
+    EXPECT_FALSE(fs::exists(sounds() / *item.fileName));
+    EXPECT_NE(held->buffer(Role::down), nullptr);
+
+    // Deleting again, or a file that is already gone, is harmless.
+    library_.deleteFile(item);
+
+    // An item without a file name is not touched at all, cache entry included.
+    library_.preloadBuiltins();
+    SoundItem builtin = SoundLibrary::builtinItems().front();
+    library_.deleteFile(builtin);
+    EXPECT_NE(library_.loaded(builtin.id), nullptr);
+}
+
+} // namespace
+} // namespace tc

@@ -1,0 +1,89 @@
+#include "engine/TypedWord.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tc {
+namespace {
+
+TEST(TypedWord, AppendsOnlyLettersAndNumbersLowerCased) {
+    struct Case {
+        const char *characters;
+        bool appended;
+        const char *word; // after appending to an empty word
+    };
+    const Case cases[] = {
+        {"a", true, "a"},
+        {"Q", true, "q"},
+        {"\xC3\x89", true, "\xC3\xA9"},         // É → é
+        {"\xCE\xA3", true, "\xCF\x83"},         // Σ → σ
+        {"\xC8\xBA", true, "\xE2\xB1\xA5"},     // Ⱥ → ⱥ, which is one byte longer
+        {"\xE6\x97\xA5", true, "\xE6\x97\xA5"}, // 日, a letter without case
+        {"7", true, "7"},
+        {"\xD9\xA3", true, "\xD9\xA3"},         // Arabic-Indic three (Nd)
+        {"\xE2\x85\xAB", true, "\xE2\x85\xBB"}, // Roman numeral twelve (Nl) lower-cased
+        {"\xC2\xBD", true, "\xC2\xBD"},         // ½ (No)
+        {"e\xCC\x81", true, "e\xCC\x81"},       // e + combining acute: one grapheme, kept whole
+        {"ab", true, "a"},                      // only the first character counts
+        {"", false, ""},
+        {" ", false, ""},
+        {".", false, ""},
+        {"\r", false, ""},
+        {"\x7F", false, ""},
+        {"\xCC\x81", false, ""},         // a lone combining mark is no letter
+        {"\xF0\x9F\x99\x82", false, ""}, // 🙂
+        {"\xFF"
+         "a",
+         false, ""},         // malformed UTF-8
+        {"\xC3", false, ""}, // truncated sequence
+    };
+    for (const auto &c : cases) {
+        TypedWord word;
+        EXPECT_EQ(word.appendIfWordCharacter(c.characters), c.appended) << c.characters;
+        EXPECT_EQ(word.text(), c.word) << c.characters;
+        EXPECT_EQ(word.count(), c.appended ? 1u : 0u) << c.characters;
+    }
+}
+
+TEST(TypedWord, KeepsTheLastThirtyTwoCharacters) {
+    TypedWord word;
+    const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHI"; // 35
+    for (char c : letters) {
+        word.appendIfWordCharacter(std::string(1, c));
+    }
+    EXPECT_EQ(word.count(), 32u);
+    EXPECT_EQ(word.text(), "defghijklmnopqrstuvwxyzabcdefghi");
+
+    // Multi-byte characters leave the front whole, never half a sequence.
+    TypedWord accented;
+    for (int i = 0; i < 33; ++i) {
+        accented.appendIfWordCharacter(i == 0 ? "x" : "\xC3\x89");
+    }
+    EXPECT_EQ(accented.count(), 32u);
+    std::string expected;
+    for (int i = 0; i < 32; ++i) {
+        expected += "\xC3\xA9";
+    }
+    EXPECT_EQ(accented.text(), expected);
+}
+
+TEST(TypedWord, RemoveLastTakesAWholeGraphemeAndStopsWhenEmpty) {
+    TypedWord word;
+    word.appendIfWordCharacter("a");
+    word.appendIfWordCharacter("e\xCC\x81");
+    word.removeLast();
+    EXPECT_EQ(word.text(), "a");
+    word.removeLast();
+    word.removeLast();
+    EXPECT_TRUE(word.empty());
+    EXPECT_EQ(word.text(), "");
+    word.appendIfWordCharacter("b");
+    EXPECT_EQ(word.text(), "b");
+    word.clear();
+    EXPECT_TRUE(word.empty());
+    EXPECT_EQ(word.text(), "");
+}
+
+} // namespace
+} // namespace tc

@@ -1,0 +1,188 @@
+#include "engine/linux/FfmpegDecoder.h"
+#include "engine/SoundLibrary.h"
+#include "support/Rig.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace tc {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = AudioDecodeError::Kind;
+
+// Makes an audio file with the ffmpeg command-line tool from a lavfi source.
+void makeAudio(const fs::path &file, const std::string &source, const std::string &options = "") {
+    test::runCommand("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i \"" + source + "\" " + options +
+                     " '" + file.string() + "' 2>&1");
+}
+
+std::string sine(int frequency, int rate, double seconds) {
+    return "sine=frequency=" + std::to_string(frequency) + ":sample_rate=" + std::to_string(rate) +
+           ":duration=" + std::to_string(seconds);
+}
+
+std::string failure(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const AudioDecodeError &error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+float peakOf(const AudioBuffer &buffer) {
+    float peak = 0.0f;
+    for (std::size_t i = 0; i < buffer.frames(); ++i) {
+        peak = std::max({peak, std::fabs(buffer.left[i]), std::fabs(buffer.right[i])});
+    }
+    return peak;
+}
+
+// Upward zero crossings of channel 0 within [from, to) frames.
+int cycles(const AudioBuffer &buffer, std::size_t from, std::size_t to) {
+    int count = 0;
+    for (std::size_t i = from + 1; i < to; ++i) {
+        count += buffer.left[i - 1] < 0.0f && buffer.left[i] >= 0.0f ? 1 : 0;
+    }
+    return count;
+}
+
+class FfmpegDecoderTest : public ::testing::Test {
+protected:
+    fs::path file(const std::string &name) const { return dir_.path() / name; }
+    AudioBuffer decode(const fs::path &path) const { return library_.decode(path); }
+
+    test::TempDir dir_;
+    std::shared_ptr<FfmpegDecoder> decoder_ = std::make_shared<FfmpegDecoder>();
+    SoundLibrary library_{decoder_, dir_.path() / "Sounds", dir_.path() / "resources"};
+};
+
+TEST_F(FfmpegDecoderTest, DecodesCommonFormatsToTheSharedFormat) {
+    struct Case {
+        const char *name;
+        const char *options;
+        int rate;
+    };
+    const Case cases[] = {
+        {"tone.wav", "-ac 2", 44100},
+        {"tone.flac", "-ac 2", 44100},
+        {"tone.mp3", "-ac 2 -c:a libmp3lame -b:a 128k", 44100},
+        {"tone.m4a", "-ac 2 -c:a aac -b:a 128k", 44100},
+        {"tone.aiff", "-ac 2", 22050},
+        {"mono.wav", "-ac 1", 48000},
+        {"high.flac", "-ac 2", 96000},
+        {"six.wav", "-ac 6", 48000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        makeAudio(file(c.name), sine(440, c.rate, 1.0), c.options);
+        const AudioBuffer buffer = decode(file(c.name));
+        ASSERT_EQ(buffer.left.size(), buffer.right.size());
+        // One second of tone (the encoders' padding is trimmed as silence), plus at most the kept margins.
+        EXPECT_GT(buffer.seconds(), 0.97);
+        EXPECT_LT(buffer.seconds(), 1.0 + (192 + 960 + 100) / 48000.0);
+        // Peak 0.9, unless a lossy codec's loudest overshoot sits in the faded first millisecond.
+        EXPECT_LE(peakOf(buffer), 0.9f + 1e-6f);
+        EXPECT_NEAR(peakOf(buffer), 0.9f, 5e-3);
+        // 440 Hz at 48 kHz, whatever the file's rate.
+        EXPECT_NEAR(cycles(buffer, 12000, 36000), 220, 2);
+        if (std::string(c.name) == "mono.wav") {
+            EXPECT_EQ(buffer.left, buffer.right);
+        }
+    }
+}
+
+TEST_F(FfmpegDecoderTest, ReadsAtMostTwelveSecondsAndKeepsAtMostTen) {
+    makeAudio(file("long.m4a"), sine(300, 44100, 30.0), "-ac 2 -c:a aac");
+    const AudioBuffer raw = decoder_->read(file("long.m4a"));
+    EXPECT_GE(raw.frames(), 12u * 48000u - 64u);
+    EXPECT_LE(raw.frames(), 12u * 48000u + 2048u);
+    EXPECT_EQ(decode(file("long.m4a")).frames(), 480000u);
+
+    makeAudio(file("long.wav"), sine(300, 48000, 30.0));
+    const AudioBuffer exact = decoder_->read(file("long.wav"));
+    EXPECT_EQ(exact.frames(), 12u * 48000u);
+}
+
+TEST_F(FfmpegDecoderTest, TrimsFromTheFirstLoudFrame) {
+    struct Case {
+        int lead;
+        std::size_t from; // first frame kept
+    };
+    for (const Case c : {Case{100, 0}, Case{5000, 4808}}) {
+        SCOPED_TRACE(c.lead);
+        // A ±0.5 square wave from frame `lead` on, half a second in all, at the shared rate.
+        const std::string expr = "if(gte(n," + std::to_string(c.lead) + "),0.5*(1-2*mod(n,2)),0)";
+        makeAudio(file("step.wav"), "aevalsrc=exprs='" + expr + "':s=48000:d=0.5", "-c:a pcm_s16le");
+        const AudioBuffer buffer = decode(file("step.wav"));
+        EXPECT_EQ(buffer.frames(), 24000u - c.from); // loud to the end: nothing after it to keep
+        const std::size_t firstLoud = static_cast<std::size_t>(c.lead) - c.from;
+        EXPECT_EQ(buffer.left[firstLoud - 1], 0.0f);
+        EXPECT_FLOAT_EQ(std::fabs(buffer.left[firstLoud]), 0.9f);
+    }
+}
+
+TEST_F(FfmpegDecoderTest, SilentAndUnreadableFilesFailWithTheirMessages) {
+    makeAudio(file("silence.wav"), "anullsrc=r=44100:cl=stereo", "-t 1");
+    EXPECT_EQ(failure([&] { decode(file("silence.wav")); }), "This file is silent.");
+
+    makeAudio(file("whisper.wav"), "aevalsrc=exprs='0.0005*sin(2*PI*440*t)':s=48000:d=0.5", "-c:a pcm_f32le");
+    EXPECT_EQ(failure([&] { decode(file("whisper.wav")); }), "This file is silent.");
+
+    const std::string unreadable = "This file isn't an audio format Tapchime can read.";
+    std::ofstream(file("notes.wav")) << "Dear diary, today I pressed many keys.\n";
+    EXPECT_EQ(failure([&] { decode(file("notes.wav")); }), unreadable);
+    std::ofstream(file("empty.mp3")).flush();
+    EXPECT_EQ(failure([&] { decode(file("empty.mp3")); }), unreadable);
+    EXPECT_EQ(failure([&] { decode(file("missing.wav")); }), unreadable);
+    EXPECT_EQ(failure([&] { decode(dir_.path()); }), unreadable);
+    // A picture has streams, but no audio.
+    makeAudio(file("picture.png"), "color=c=red:s=16x16", "-frames:v 1");
+    EXPECT_EQ(failure([&] { decode(file("picture.png")); }), unreadable);
+}
+
+TEST_F(FfmpegDecoderTest, OpensOnlyTheFileItself) {
+    // A name that looks like a protocol is still a file name.
+    makeAudio(file("a:b.wav"), sine(440, 48000, 0.2));
+    EXPECT_GT(decode(file("a:b.wav")).frames(), 0u);
+
+    // A playlist could make the decoder read other files (or the network): playlists are not opened.
+    // (FFmpeg itself would follow both of these.)
+    const std::string unreadable = "This file isn't an audio format Tapchime can read.";
+    makeAudio(file("inner.wav"), sine(440, 48000, 0.2));
+    makeAudio(file("segment.aac"), sine(440, 48000, 0.2), "-c:a aac -f adts");
+    std::ofstream(file("list.m3u8")) << "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:0.2,\nsegment.aac\n#EXT-X-ENDLIST\n";
+    EXPECT_EQ(failure([&] { decode(file("list.m3u8")); }), unreadable);
+    std::ofstream(file("list.ffconcat")) << "ffconcat version 1.0\nfile 'inner.wav'\n";
+    EXPECT_EQ(failure([&] { decode(file("list.ffconcat")); }), unreadable);
+}
+
+TEST_F(FfmpegDecoderTest, RefusesHugeFilesBeforeReadingThem) {
+    makeAudio(file("huge.wav"), sine(440, 48000, 0.2));
+    fs::resize_file(file("huge.wav"), SoundLibrary::kMaxFileBytes + 1);
+    EXPECT_EQ(failure([&] { decode(file("huge.wav")); }), AudioDecodeError::message(Kind::tooLarge));
+}
+
+TEST_F(FfmpegDecoderTest, DecodesInParallel) {
+    makeAudio(file("tone.m4a"), sine(440, 44100, 0.5), "-c:a aac");
+    const AudioBuffer expected = decode(file("tone.m4a"));
+    std::vector<std::thread> threads;
+    std::atomic<int> same{0};
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&] {
+            for (int k = 0; k < 5; ++k) {
+                same += decode(file("tone.m4a")).left == expected.left ? 1 : 0;
+            }
+        });
+    }
+    for (auto &thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(same, 20);
+}
+
+} // namespace
+} // namespace tc

@@ -1,0 +1,119 @@
+// The choice of keyboard backend at start().
+
+#include "engine/linux/LinuxKeyboardMonitor.h"
+#include "support/KeyEventRecorder.h"
+#include "support/Rig.h"
+
+// GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <cstdlib>
+#include <linux/input-event-codes.h>
+#include <optional>
+
+using namespace tc;
+using namespace tc::test;
+
+namespace {
+
+// Sets or clears an environment variable for the length of a test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : name_(name) {
+        if (const char *old = std::getenv(name)) {
+            old_ = old;
+        }
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char *name_;
+    std::optional<std::string> old_;
+};
+
+LinuxKeyboardMonitor::Options withoutDevices(const TempDir &folder) {
+    LinuxKeyboardMonitor::Options options;
+    options.deviceFolder = folder.path().string();
+    return options;
+}
+
+} // namespace
+
+TEST(LinuxKeyboardMonitor, RecognisesAWaylandSession) {
+    struct Case {
+        const char *waylandDisplay;
+        const char *sessionType;
+        bool wayland;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, false},    {nullptr, "x11", false},    {"", "tty", false},
+        {"wayland-0", nullptr, true}, {nullptr, "wayland", true}, {"wayland-1", "x11", true},
+    };
+    for (const auto &c : cases) {
+        ScopedEnv display("WAYLAND_DISPLAY", c.waylandDisplay);
+        ScopedEnv session("XDG_SESSION_TYPE", c.sessionType);
+        EXPECT_EQ(LinuxKeyboardMonitor::isWaylandSession(), c.wayland)
+            << (c.waylandDisplay ? c.waylandDisplay : "-") << " " << (c.sessionType ? c.sessionType : "-");
+    }
+}
+
+TEST(LinuxKeyboardMonitor, UsesXInput2OnAnX11SessionWithoutKeyboardDevices) {
+    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv sessionType("XDG_SESSION_TYPE", "x11");
+    RigX rig;
+    TempDir folder;
+    KeyEventRecorder recorder;
+    LinuxKeyboardMonitor monitor(withoutDevices(folder));
+    monitor.setHandler(recorder.handler());
+    ASSERT_TRUE(monitor.start());
+    EXPECT_TRUE(monitor.isRunning());
+    EXPECT_EQ(monitor.backend(), LinuxKeyboardMonitor::Backend::xinput2);
+
+    Display *injector = XOpenDisplay(rig.display().c_str());
+    ASSERT_NE(injector, nullptr);
+    XTestFakeKeyEvent(injector, KEY_W + 8, True, CurrentTime);
+    XSync(injector, False);
+    EXPECT_EQ(recorder.waitFor(1).at(0), (KeyEvent{13, true, false, 0, "w"}));
+
+    // A handler set after start() reaches the running backend.
+    KeyEventRecorder later;
+    monitor.setHandler(later.handler());
+    XTestFakeKeyEvent(injector, KEY_W + 8, False, CurrentTime);
+    XSync(injector, False);
+    EXPECT_EQ(later.waitFor(1).at(0), (KeyEvent{13, false, false, 0, "w"}));
+    EXPECT_EQ(recorder.events().size(), 1u);
+    XCloseDisplay(injector);
+}
+
+TEST(LinuxKeyboardMonitor, CannotHearTheKeyboardWithoutDevicesOrDisplay) {
+    ScopedEnv display("DISPLAY", nullptr);
+    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", nullptr);
+    TempDir folder;
+    LinuxKeyboardMonitor monitor(withoutDevices(folder));
+    EXPECT_FALSE(monitor.start());
+    EXPECT_FALSE(monitor.start()); // retrying changes nothing while nothing changed
+    EXPECT_FALSE(monitor.isRunning());
+    EXPECT_EQ(monitor.backend(), LinuxKeyboardMonitor::Backend::none);
+}
+
+TEST(LinuxKeyboardMonitor, AWaylandSessionWithoutKeyboardAccessIsNotHeardThroughXWayland) {
+    RigX rig; // stands for XWayland: reachable, but it would only hear X clients
+    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", "wayland-0");
+    TempDir folder;
+    LinuxKeyboardMonitor monitor(withoutDevices(folder));
+    EXPECT_FALSE(monitor.start());
+    EXPECT_EQ(monitor.backend(), LinuxKeyboardMonitor::Backend::none);
+}

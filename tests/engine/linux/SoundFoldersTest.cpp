@@ -1,0 +1,84 @@
+#include "engine/linux/SoundFolders.h"
+#include "support/Rig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+namespace tc {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for the life of the object and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : name_(name) {
+        if (const char *old = std::getenv(name)) {
+            old_ = old;
+        }
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char *name_;
+    std::optional<std::string> old_;
+};
+
+TEST(SoundFolders, UserSoundsFollowXdgDataHome) {
+    ScopedEnv home("HOME", "/home/someone");
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "/data/here");
+        EXPECT_EQ(SoundFolders::userSounds(), fs::path("/data/here/Tapchime/Sounds"));
+    }
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+        EXPECT_EQ(SoundFolders::userSounds(), fs::path("/home/someone/.local/share/Tapchime/Sounds"));
+    }
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "relative/path"); // not absolute: ignored
+        EXPECT_EQ(SoundFolders::userSounds(), fs::path("/home/someone/.local/share/Tapchime/Sounds"));
+    }
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "");
+        EXPECT_EQ(SoundFolders::userSounds(), fs::path("/home/someone/.local/share/Tapchime/Sounds"));
+    }
+}
+
+TEST(SoundFolders, BuiltinSoundsAreFoundBesideTheProgramThenInstalledThenInTheSourceTree) {
+    test::TempDir dir;
+    const fs::path prefix = dir.path() / "usr";
+    const fs::path program = prefix / "bin";
+    const fs::path source = dir.path() / "src";
+    fs::create_directories(program);
+
+    // None exists: the first candidate (everything is then simply missing).
+    EXPECT_EQ(SoundFolders::builtinSounds(program, source), program / "resources" / "sounds");
+
+    fs::create_directories(source / "resources" / "sounds");
+    EXPECT_EQ(SoundFolders::builtinSounds(program, source), source / "resources" / "sounds");
+
+    fs::create_directories(prefix / "share" / "tapchime" / "sounds");
+    EXPECT_EQ(SoundFolders::builtinSounds(program, source), prefix / "share" / "tapchime" / "sounds");
+
+    fs::create_directories(program / "resources" / "sounds");
+    EXPECT_EQ(SoundFolders::builtinSounds(program, source), program / "resources" / "sounds");
+
+    // The program's own search ends in this source tree at the latest.
+    EXPECT_TRUE(fs::path(SoundFolders::builtinSounds()).is_absolute());
+}
+
+} // namespace
+} // namespace tc
