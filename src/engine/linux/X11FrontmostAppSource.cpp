@@ -1,11 +1,11 @@
 #include "engine/linux/X11FrontmostAppSource.h"
+#include "engine/linux/ThreadName.h"
 
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
-#include <pthread.h>
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
@@ -138,7 +138,7 @@ struct X11FrontmostAppSource::Impl {
     }
 
     void run() {
-        pthread_setname_np(pthread_self(), "Tapchime.app");
+        nameCurrentThread("Tapchime.app");
         auto *conn = connection.get();
         reportActiveWindow();
         std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(conn), POLLIN, 0}, pollfd{wake.get(), POLLIN, 0}};
