@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -59,12 +60,13 @@ struct X11FrontmostAppSource::Impl {
     Connection connection;
     xcb_window_t root = 0;
     xcb_atom_t activeWindow = 0, wmPid = 0, gtkApplicationId = 0, kdeDesktopFile = 0;
-    DesktopEntries entries;
+    std::optional<DesktopEntries> entries; // read on the source's thread when not given
     Handler handler;
     Fd wake{eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
     std::thread thread;
 
-    Impl(Connection c, xcb_window_t r, DesktopEntries e) : connection(std::move(c)), root(r), entries(std::move(e)) {
+    Impl(Connection c, xcb_window_t r, std::optional<DesktopEntries> e)
+        : connection(std::move(c)), root(r), entries(std::move(e)) {
         auto *conn = connection.get();
         activeWindow = internAtom(conn, "_NET_ACTIVE_WINDOW");
         wmPid = internAtom(conn, "_NET_WM_PID");
@@ -131,8 +133,8 @@ struct X11FrontmostAppSource::Impl {
         if (pid && static_cast<pid_t>(*pid) == getpid()) {
             return; // a window of this program
         }
-        entries.refreshIfChanged(); // a few stat() calls; picks up applications installed since
-        if (auto app = entries.resolve(hints)) {
+        entries->refreshIfChanged(); // a few stat() calls; picks up applications installed since
+        if (auto app = entries->resolve(hints)) {
             handler(*app);
         }
     }
@@ -140,6 +142,9 @@ struct X11FrontmostAppSource::Impl {
     void run() {
         nameCurrentThread("Tapchime.app");
         auto *conn = connection.get();
+        if (!entries) {
+            entries.emplace(); // reading every applications folder takes milliseconds: not on the caller's thread
+        }
         reportActiveWindow();
         std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(conn), POLLIN, 0}, pollfd{wake.get(), POLLIN, 0}};
         for (;;) {
@@ -170,10 +175,15 @@ std::unique_ptr<X11FrontmostAppSource> X11FrontmostAppSource::open(const std::st
     if (!dpy || !*dpy) {
         return nullptr; // no X server named: nothing to connect to, and no entries worth reading
     }
-    return open(display, DesktopEntries());
+    return openWith(display, std::nullopt);
 }
 
 std::unique_ptr<X11FrontmostAppSource> X11FrontmostAppSource::open(const std::string &display, DesktopEntries entries) {
+    return openWith(display, std::move(entries));
+}
+
+std::unique_ptr<X11FrontmostAppSource> X11FrontmostAppSource::openWith(const std::string &display,
+                                                                       std::optional<DesktopEntries> entries) {
     int screenNumber = 0;
     Connection connection(xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber));
     if (!connection || xcb_connection_has_error(connection.get())) {
