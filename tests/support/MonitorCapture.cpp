@@ -59,6 +59,11 @@ std::vector<float> MonitorCapture::stop() {
     return samples_;
 }
 
+std::vector<float> MonitorCapture::recorded() const {
+    std::lock_guard lock(mutex_);
+    return samples_;
+}
+
 size_t MonitorCapture::frames() const {
     std::lock_guard lock(mutex_);
     return samples_.size() / 2;

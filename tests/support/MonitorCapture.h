@@ -25,6 +25,8 @@ public:
     std::vector<float> stop();
     // Frames recorded so far.
     size_t frames() const;
+    // A copy of everything recorded so far, interleaved left/right; recording goes on.
+    std::vector<float> recorded() const;
 
 private:
     void run();

@@ -1,0 +1,170 @@
+#include "engine/Recorder.h"
+
+#include "model/Uuid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+Recorder::Recorder(Scheduler &scheduler, RecordingBackend &backend)
+    : scheduler_(scheduler), backend_(backend), self_(std::make_shared<Recorder *>(this)) {}
+
+Recorder::~Recorder() {
+    // The take goes first: once it is destroyed no finish report of it can be posted.
+    recorder_.reset();
+    meterTimer_.reset();
+}
+
+std::filesystem::path Recorder::makeTakePath() {
+    std::error_code error;
+    auto folder = std::filesystem::temp_directory_path(error);
+    if (error) {
+        folder = "/tmp";
+    }
+    return folder / ("Tapchime-" + Uuid::random().toString() + ".m4a");
+}
+
+float Recorder::levelFor(float decibels) {
+    if (std::isnan(decibels)) {
+        return 0;
+    }
+    return std::clamp((decibels + 50.0f) / 50.0f, 0.0f, 1.0f);
+}
+
+void Recorder::start() {
+    // One take at a time: a second start while asking or recording would orphan the first take and its timer.
+    if (state_.kind == State::Kind::needsPermission || state_.kind == State::Kind::recording) {
+        return;
+    }
+    switch (backend_.authorization()) {
+    case RecordingBackend::Authorization::notDetermined: {
+        const uint64_t request = ++generation_;
+        setState(State::of(State::Kind::needsPermission));
+        std::weak_ptr<Recorder *> weak = self_;
+        Scheduler *scheduler = &scheduler_;
+        backend_.requestAccess([weak, scheduler, request](bool granted) {
+            scheduler->post([weak, request, granted] {
+                auto self = weak.lock();
+                // An answer for a request that reset() or a later start() replaced changes nothing.
+                if (!self || (*self)->generation_ != request || (*self)->state_.kind != State::Kind::needsPermission) {
+                    return;
+                }
+                if (granted) {
+                    (*self)->begin();
+                } else {
+                    (*self)->setState(State::of(State::Kind::denied));
+                }
+            });
+        });
+        return;
+    }
+    case RecordingBackend::Authorization::authorized:
+        begin();
+        return;
+    case RecordingBackend::Authorization::denied:
+        setState(State::of(State::Kind::denied));
+        return;
+    }
+}
+
+void Recorder::begin() {
+    const uint64_t take = ++generation_;
+    stopMeter();
+    recorder_.reset();
+
+    const auto file = makeTakePath();
+    std::unique_ptr<RecordingTake> recorder;
+    try {
+        recorder = backend_.createTake(file);
+    } catch (const std::exception &error) {
+        setState(State::failed(error.what()));
+        return;
+    }
+
+    std::weak_ptr<Recorder *> weak = self_;
+    Scheduler *scheduler = &scheduler_;
+    const auto started = recorder->record(kMaxSeconds, [weak, scheduler, take](bool successfully) {
+        scheduler->post([weak, take, successfully] {
+            if (auto self = weak.lock()) {
+                (*self)->finish(take, successfully);
+            }
+        });
+    });
+    if (started == RecordingTake::StartResult::refused) {
+        setState(State::of(State::Kind::denied));
+        return;
+    }
+    if (started != RecordingTake::StartResult::started) {
+        setState(State::failed(kUnavailableMessage));
+        return;
+    }
+
+    recorder_ = std::move(recorder);
+    takeFile_ = file;
+    levels_.clear();
+    elapsed_ = 0;
+    state_ = State::of(State::Kind::recording);
+    meterTimer_ = scheduler_.repeat(kMeterInterval, [weak] {
+        if (auto self = weak.lock()) {
+            (*self)->tick();
+        }
+    });
+    changed();
+}
+
+void Recorder::tick() {
+    if (!recorder_ || !recorder_->isRecording()) {
+        return;
+    }
+    levels_.push_back(levelFor(recorder_->averagePowerDb()));
+    if (levels_.size() > kMaxLevels) {
+        levels_.erase(levels_.begin());
+    }
+    elapsed_ = recorder_->currentTime();
+    changed();
+}
+
+void Recorder::finish(uint64_t take, bool successfully) {
+    // The end of a take that reset() or a newer start() replaced must not touch the newer one.
+    if (take != generation_ || state_.kind != State::Kind::recording) {
+        return;
+    }
+    stopMeter();
+    recorder_.reset();
+    setState(successfully ? State::finished(takeFile_) : State::failed(kStoppedMessage));
+}
+
+void Recorder::stop() {
+    if (recorder_ && state_.kind == State::Kind::recording) {
+        recorder_->stop();
+    }
+}
+
+void Recorder::reset() {
+    ++generation_;
+    // Destroying the take stops it; a take ended this way is never reported.
+    recorder_.reset();
+    stopMeter();
+    state_ = State::of(State::Kind::idle);
+    levels_.clear();
+    elapsed_ = 0;
+    changed();
+}
+
+void Recorder::stopMeter() {
+    meterTimer_.reset();
+}
+
+void Recorder::setState(State state) {
+    state_ = std::move(state);
+    changed();
+}
+
+void Recorder::changed() {
+    if (onChange) {
+        onChange();
+    }
+}
+
+} // namespace tc

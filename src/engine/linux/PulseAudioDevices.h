@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/AudioDevices.h"
+#include "engine/linux/PulseConnection.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace tc {
+
+// The output devices of the PulseAudio server: its sinks. A device's UID is the sink name, its name the
+// sink description, its id the sink index; the default output is the server's default sink. Sinks are the
+// only devices listed, so monitors and sources (microphones) never appear.
+//
+// Threads: see AudioDevices. Queries share one connection, made on first use and made again after the
+// server went away; the change handlers run on its loop thread. While a handler is registered the
+// connection is kept open, so hot-plugged sinks and a new default are reported as they happen.
+class PulseAudioDevices final : public AudioDevices {
+public:
+    PulseAudioDevices() = default;
+    ~PulseAudioDevices() override;
+
+    std::vector<uint32_t> allDeviceIDs() override;
+    std::optional<uint32_t> deviceID(const std::string &uid) override;
+    std::vector<AudioDevice> outputDevices() override;
+    std::optional<AudioDevice> defaultOutput() override;
+
+    int addChangeHandler(ChangeHandler handler) override;
+    void removeChangeHandler(int token) override;
+
+private:
+    struct Sink {
+        uint32_t index = 0;
+        std::string name;
+        std::string description;
+        uint8_t channels = 0;
+    };
+
+    // With query_ held: a ready connection, or null when the server cannot be reached.
+    PulseConnection *connection();
+    std::vector<Sink> sinks();
+    void notify();
+
+    std::mutex query_; // one query at a time; guards connection_
+    std::unique_ptr<PulseConnection> connection_;
+
+    std::mutex handlersMutex_; // held while handlers run
+    std::map<int, ChangeHandler> handlers_;
+    int nextToken_ = 1;
+};
+
+} // namespace tc

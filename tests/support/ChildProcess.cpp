@@ -1,0 +1,46 @@
+#include "support/ChildProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace tc::test {
+
+ChildProcess::ChildProcess(const std::vector<std::string> &arguments) {
+    std::vector<char *> argv;
+    for (const auto &argument : arguments) {
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    const int error = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        pid_ = -1;
+        throw std::runtime_error("cannot start " + arguments.front());
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    stop();
+}
+
+void ChildProcess::stop() {
+    if (pid_ <= 0) {
+        return;
+    }
+    kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+} // namespace tc::test

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace tc::test {
+
+// A program the test runs in the background (a parecord standing for an application that records, say).
+// It inherits the test's environment (DISPLAY, PULSE_SERVER of the rig); its output goes to /dev/null.
+// Destroying it, or stop(), kills it by its process id and reaps it.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string> &arguments);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+
+    pid_t pid() const { return pid_; }
+    void stop();
+
+private:
+    pid_t pid_ = -1;
+};
+
+} // namespace tc::test
