@@ -1,9 +1,14 @@
 // Composition root: makes the application's single objects and hands them to each other.
 
+#include "app/AppAssembly.h"
 #include "app/AppMenus.h"
+#include "app/AppModel.h"
 #include "app/BuildInfo.h"
+#include "app/KeyboardAccessHelp.h"
 #include "app/NoticeHUD.h"
+#include "app/NoticeHUDPresenter.h"
 #include "app/QtTimers.h"
+#include "app/QuitHooks.h"
 #include "app/SingleInstance.h"
 #include "app/TrayIcon.h"
 #include "app/Updater.h"
@@ -38,16 +43,31 @@ int main(int argc, char *argv[]) {
                         QString::fromUtf8(tc::buildinfo::buildNumber));
     tc::QtTimers timers;
 
+    // The one application model on the real engine, router, library, keyboard monitor and watchers.
+    tc::AppAssembly assembly;
+    auto &model = assembly.model();
+
     tc::MainWindow window;
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
-    tc::NoticeHUD notices(timers, tc::NoticeView::factory(), [](const tc::Silence &) {});
 
     const auto bringForward = [&window] {
         window.show();
         window.raise();
         window.activateWindow();
     };
+    // A remedy the program cannot apply itself (an app rule) opens the App rules section.
+    tc::NoticeHUD notices(timers, tc::NoticeView::factory(), [&model, bringForward](const tc::Silence &) {
+        if (!model.fixSilence()) {
+            bringForward();
+        }
+    });
+    tc::NoticeHUDPresenter presenter(notices);
+    assembly.setNotices(&presenter);
+    QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
+                     [&window] { tc::KeyboardAccessHelp::present(&window); });
+    // Quit, the session's end and SIGTERM all write the pending save first.
+    tc::installQuitHooks(model);
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
     QObject::connect(&tray, &tc::TrayIcon::clicked, &window, bringForward);
 
@@ -57,5 +77,6 @@ int main(int argc, char *argv[]) {
         // Without a tray the window is the only way in.
         window.show();
     }
+    model.start();
     return QApplication::exec();
 }
