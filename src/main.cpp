@@ -7,8 +7,8 @@
 #include "app/KeyboardAccessHelp.h"
 #include "app/NoticeHUD.h"
 #include "app/NoticeHUDPresenter.h"
-#include "app/QtTimers.h"
 #include "app/QuitHooks.h"
+#include "app/ShellBindings.h"
 #include "app/SingleInstance.h"
 #include "app/TrayIcon.h"
 #include "app/Updater.h"
@@ -34,13 +34,13 @@ int main(int argc, char *argv[]) {
         return 0;
     }
 
-    // The tray icon is drawn in the desktop's own text colour, read before the light appearance replaces it.
-    const QColor trayInk = QApplication::palette().color(QPalette::WindowText);
+    // The desktop's own text colour, read before the light appearance replaces it, may colour the tray icon.
+    const QColor trayInk = tc::TrayIcon::inkFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+                                                QApplication::palette().color(QPalette::WindowText));
     tc::Theme::applyAppearance(app);
 
     tc::Updater updater(tc::Updater::buildFeed(), QString::fromUtf8(tc::buildinfo::shortVersion),
                         QString::fromUtf8(tc::buildinfo::buildNumber));
-    tc::QtTimers timers;
 
     // The one application model on the real engine, router, library, keyboard monitor and watchers.
     tc::AppAssembly assembly;
@@ -55,12 +55,8 @@ int main(int argc, char *argv[]) {
         window.raise();
         window.activateWindow();
     };
-    // A remedy the program cannot apply itself (an app rule) opens the App rules section.
-    tc::NoticeHUD notices(timers, tc::NoticeView::factory(), [&model, bringForward](const tc::Silence &) {
-        if (!model.fixSilence()) {
-            bringForward();
-        }
-    });
+    // A notice's remedy fixes the silence it was shown for; an app rule's opens the App rules section.
+    tc::NoticeHUD notices(assembly.timers(), tc::NoticeView::factory(), tc::noticeFix(model, bringForward));
     tc::NoticeHUDPresenter presenter(notices);
     assembly.setNotices(&presenter);
     QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
@@ -69,6 +65,8 @@ int main(int argc, char *argv[]) {
     tc::installQuitHooks(model);
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
     QObject::connect(&tray, &tc::TrayIcon::clicked, &window, bringForward);
+    tc::bindTray(model, tray);
+    tc::bindMenus(model, menus);
 
     if (tc::TrayIcon::isAvailable()) {
         tray.show();

@@ -1,40 +1,11 @@
 #include "engine/Recorder.h"
 
+#include "model/Uuid.h"
+
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdio>
-#include <random>
 
 namespace tc {
-
-namespace {
-
-// A random (version 4) UUID in upper case, the form the program uses for new names.
-std::string newUuidString() {
-    std::random_device device;
-    std::array<uint8_t, 16> bytes{};
-    for (size_t i = 0; i < bytes.size(); i += 4) {
-        const uint32_t word = device();
-        for (size_t j = 0; j < 4; ++j) {
-            bytes[i + j] = static_cast<uint8_t>(word >> (8 * j));
-        }
-    }
-    bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0F) | 0x40);
-    bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
-    std::string text;
-    char hex[3];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) {
-            text += '-';
-        }
-        std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-        text += hex;
-    }
-    return text;
-}
-
-} // namespace
 
 Recorder::Recorder(Scheduler &scheduler, RecordingBackend &backend)
     : scheduler_(scheduler), backend_(backend), self_(std::make_shared<Recorder *>(this)) {}
@@ -51,7 +22,7 @@ std::filesystem::path Recorder::makeTakePath() {
     if (error) {
         folder = "/tmp";
     }
-    return folder / ("Tapchime-" + newUuidString() + ".m4a");
+    return folder / ("Tapchime-" + Uuid::random().toString() + ".m4a");
 }
 
 float Recorder::levelFor(float decibels) {

@@ -1,4 +1,5 @@
 #include "engine/linux/AtspiSecureInput.h"
+#include "engine/linux/ThreadName.h"
 
 #include <atspi/atspi-constants.h>
 #include <dbus/dbus.h>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <optional>
 #include <poll.h>
-#include <pthread.h>
 #include <string>
 #include <sys/eventfd.h>
 #include <thread>
@@ -138,7 +138,7 @@ struct AtspiSecureInput::Impl {
     }
 
     void run() {
-        pthread_setname_np(pthread_self(), "Tapchime.sec");
+        nameCurrentThread("Tapchime.sec");
         auto nextCheck = Clock::now();
         for (;;) {
             const auto now = Clock::now();

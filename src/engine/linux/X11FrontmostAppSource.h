@@ -4,6 +4,7 @@
 #include "engine/linux/DesktopEntries.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tc {
@@ -14,8 +15,9 @@ namespace tc {
 class X11FrontmostAppSource final : public FrontmostAppSource {
 public:
     // Connects to `display` (empty: $DISPLAY). Returns nothing when no X server answers (a native Wayland
-    // session, no display at all).
+    // session, no display at all). The installed applications are read on the source's thread.
     static std::unique_ptr<X11FrontmostAppSource> open(const std::string &display = {});
+    // The same, naming windows from the given entries.
     static std::unique_ptr<X11FrontmostAppSource> open(const std::string &display, DesktopEntries entries);
 
     ~X11FrontmostAppSource() override;
@@ -23,6 +25,8 @@ public:
 
 private:
     struct Impl;
+    static std::unique_ptr<X11FrontmostAppSource> openWith(const std::string &display,
+                                                           std::optional<DesktopEntries> entries);
     explicit X11FrontmostAppSource(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

@@ -2,8 +2,7 @@
 // applications played by the test: a focused password field and an active screen saver turn it on.
 
 #include "engine/linux/AtspiSecureInput.h"
-#include "support/ChildProcess.h"
-#include "support/Rig.h"
+#include "support/PrivateBus.h"
 #include "support/Wait.h"
 
 #include <atomic>
@@ -25,41 +24,6 @@ namespace {
 constexpr dbus_uint32_t kRolePasswordText = 40; // ATSPI_ROLE_PASSWORD_TEXT
 constexpr dbus_uint32_t kRoleText = 61;         // ATSPI_ROLE_TEXT
 constexpr dbus_uint32_t kStateFocused = 12;     // ATSPI_STATE_FOCUSED
-
-// Sets an environment variable for the lifetime of the object, then restores it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, std::optional<std::string> value) : name_(name) {
-        if (const char *old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? (void)setenv(name, value->c_str(), 1) : (void)unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? (void)setenv(name_, old_->c_str(), 1) : (void)unsetenv(name_); }
-
-private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
-
-// A private bus daemon (session configuration, so services such as the accessibility bus launcher are
-// started on demand, each with a runtime folder of its own).
-class PrivateBus {
-public:
-    PrivateBus() {
-        address_ = "unix:path=" + (dir_.path() / "bus").string();
-        ScopedEnv runtime("XDG_RUNTIME_DIR", dir_.path().string());
-        daemon_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--address=" + address_});
-        waitUntil([&] { return std::filesystem::exists(dir_.path() / "bus"); });
-    }
-    const std::string &address() const { return address_; }
-
-private:
-    TempDir dir_;
-    std::string address_;
-    std::unique_ptr<ChildProcess> daemon_;
-};
 
 // A client of a bus that owns a name, answers method calls on its own thread and emits signals.
 class BusPeer {
@@ -261,7 +225,9 @@ TEST(AtspiSecureInput, AFocusedPasswordFieldIsSecureInputUntilTheFocusMovesOn) {
     FakeRegistry registry(accessibilityBus.address());
     AtspiSecureInput secure;
     ASSERT_TRUE(waitUntil([&] { return secure.listening(); }));
-    EXPECT_EQ(registry.registrations, 3) << "focus, window activation and deactivation";
+    // The registry counts on its own thread: wait for it rather than read it at once.
+    EXPECT_TRUE(waitUntil([&] { return registry.registrations == 3; })) << "focus, window activation and deactivation";
+    EXPECT_EQ(registry.registrations, 3);
 
     auto app = std::make_unique<FakeAccessibleApp>(accessibilityBus.address());
     app->focus("/app/password");

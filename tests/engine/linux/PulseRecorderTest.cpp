@@ -2,6 +2,7 @@
 // signal, and the messages for a missing or vanishing server.
 
 #include "engine/Recorder.h"
+#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/PulseRecordingBackend.h"
 #include "support/FakeScheduler.h"
 #include "support/Rig.h"
@@ -121,8 +122,9 @@ TEST(PulseRecorder, ATakeLeftToRunStopsAtThreeSecondsAsAacMonoAt48kHz) {
     EXPECT_EQ(facts.codec, "aac");
     EXPECT_EQ(facts.sampleRate, 48000);
     EXPECT_EQ(facts.channels, 1);
-    // 3.0 s, give or take the encoder's frame of 1024 samples.
+    // 3.0 s, give or take the encoder's frame of 1024 samples, also as the sound library reads it.
     EXPECT_NEAR(static_cast<double>(facts.decodedFrames), 3.0 * 48000, 1100.0);
+    EXPECT_NEAR(FfmpegDecoder().read(file).seconds(), 3.0, 0.025);
     // tc_mic is a null source: silence, and a meter at zero.
     EXPECT_LT(facts.peak, 0.001f);
     EXPECT_FALSE(s.recorder.levels().empty());

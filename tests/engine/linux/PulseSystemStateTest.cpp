@@ -148,3 +148,31 @@ TEST(PulseOutputVolume, FollowsTheDefaultSink) {
     pulse.pactl("set-default-sink tc_out");
     EXPECT_TRUE(waitUntil([&] { return !output.isSilent(); }));
 }
+
+TEST(PulseMicrophoneActivity, AServerThatAppearsLaterIsFollowed) {
+    // The watchers start before the sound server does, as at login.
+    TempDir dir;
+    setenv("PULSE_SERVER", ("unix:" + (dir.path() / "native").string()).c_str(), 1);
+    PulseMicrophoneActivity mic;
+    PulseOutputVolume output;
+    EXPECT_FALSE(mic.connected());
+
+    struct LateServer {
+        const TempDir &dir;
+        ~LateServer() {
+            try {
+                runCommand(rigScript("pulse-stop") + " '" + dir.path().string() + "'");
+            } catch (...) {
+            }
+            unsetenv("PULSE_SERVER");
+        }
+    } server{dir};
+    runCommand(rigScript("pulse-start") + " '" + dir.path().string() + "' >/dev/null");
+    EXPECT_TRUE(waitUntil([&] { return mic.connected() && output.connected(); }));
+    {
+        ChildProcess recorder({"parecord", "-d", "tc_mic", "/dev/null"});
+        EXPECT_TRUE(waitUntil([&] { return mic.microphoneInUse(); }));
+    }
+    runCommand("pactl set-sink-mute tc_out 1");
+    EXPECT_TRUE(waitUntil([&] { return output.isSilent(); }));
+}
