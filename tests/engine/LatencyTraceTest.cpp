@@ -2,8 +2,8 @@
 
 #include "engine/LatencyTrace.h"
 #include "support/Rig.h"
+#include "support/ScopedEnv.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
@@ -115,13 +115,12 @@ TEST(LatencyTrace, PlaysFromAThreadWithoutKeyEventsAndRendersWithoutALatencyRepo
 
 TEST(LatencyTrace, IsMadeOnlyWhenTheEnvironmentNamesAWritableFile) {
     TempDir dir;
-    unsetenv(LatencyTrace::kEnvironmentVariable);
-    EXPECT_EQ(LatencyTrace::fromEnvironment(), nullptr);
-    setenv(LatencyTrace::kEnvironmentVariable, "", 1);
-    EXPECT_EQ(LatencyTrace::fromEnvironment(), nullptr);
-    setenv(LatencyTrace::kEnvironmentVariable, (dir.path() / "missing" / "trace.log").c_str(), 1);
-    EXPECT_EQ(LatencyTrace::fromEnvironment(), nullptr);
-    setenv(LatencyTrace::kEnvironmentVariable, (dir.path() / "trace.log").c_str(), 1);
-    EXPECT_NE(LatencyTrace::fromEnvironment(), nullptr);
-    unsetenv(LatencyTrace::kEnvironmentVariable);
+    const std::string missing = (dir.path() / "missing" / "trace.log").string();
+    const std::string writable = (dir.path() / "trace.log").string();
+    const std::pair<const char *, bool> cases[] = {
+        {nullptr, false}, {"", false}, {missing.c_str(), false}, {writable.c_str(), true}};
+    for (const auto &[value, made] : cases) {
+        ScopedEnv env(LatencyTrace::kEnvironmentVariable, value);
+        EXPECT_EQ(LatencyTrace::fromEnvironment() != nullptr, made) << (value ? value : "(unset)");
+    }
 }
