@@ -87,19 +87,21 @@ TEST(OutputQueue, PlacedSoundIsMixedIntoWhatWasQueuedAndTheQueueRemembersTheSum)
     OutputQueue queue(mixer);
     std::vector<float> out(2 * OutputQueue::kHistoryFrames);
     Stream stream;
-    mixer.post(play(0, constantBuffer(4000, 0.25f, 0.25f)));
+    const auto quiet = constantBuffer(4000, 0.25f, 0.25f);
+    const auto loud = constantBuffer(4000, 0.5f, 0.5f); // the mixer reads buffers its caller keeps alive
+    mixer.post(play(0, quiet));
     mixer.renderNewSounds(out.data(), out.data() + 1, 0); // starts at the very beginning
     queue.append(out.data(), 1000);
     stream.append(out, 1000);
 
-    mixer.post(play(1, constantBuffer(4000, 0.5f, 0.5f)));
+    mixer.post(play(1, loud));
     stream.overwrite(out, queue.placeNewSounds(600, out.data()));
     EXPECT_FLOAT_EQ(stream.left[399], 0.25f);
     EXPECT_FLOAT_EQ(stream.left[400], 0.75f);
     EXPECT_FLOAT_EQ(stream.left[999], 0.75f);
 
     // A third sound over part of the same place adds to the sum already there, then the limit applies.
-    mixer.post(play(2, constantBuffer(4000, 0.5f, 0.5f)));
+    mixer.post(play(2, loud));
     stream.overwrite(out, queue.placeNewSounds(100, out.data()));
     EXPECT_FLOAT_EQ(stream.left[899], 0.75f);
     EXPECT_FLOAT_EQ(stream.left[900], 1.0f);
@@ -112,11 +114,12 @@ TEST(OutputQueue, ResetForgetsTheQueue) {
     Mixer mixer;
     OutputQueue queue(mixer);
     std::vector<float> out(2 * OutputQueue::kHistoryFrames);
-    mixer.post(play(0, constantBuffer(4000, 0.5f, 0.5f)));
+    const auto sound = constantBuffer(4000, 0.5f, 0.5f);
+    mixer.post(play(0, sound));
     queue.placeNewSounds(0, out.data());
     queue.append(out.data(), 500);
     queue.reset();
     EXPECT_EQ(queue.written(), 0u);
-    mixer.post(play(1, constantBuffer(10, 0.5f, 0.5f)));
+    mixer.post(play(1, sound));
     EXPECT_EQ(queue.placeNewSounds(100, out.data()), 0u) << "nothing queued to start in";
 }
