@@ -1,15 +1,81 @@
 // Composition root: makes the application's single objects and hands them to each other.
 
+#include "app/AppAssembly.h"
+#include "app/AppMenus.h"
+#include "app/AppModel.h"
+#include "app/BuildInfo.h"
+#include "app/KeyboardAccessHelp.h"
+#include "app/NoticeHUD.h"
+#include "app/NoticeHUDPresenter.h"
+#include "app/QtTimers.h"
+#include "app/QuitHooks.h"
+#include "app/SingleInstance.h"
+#include "app/TrayIcon.h"
+#include "app/Updater.h"
 #include "ui/shell/MainWindow.h"
+#include "ui/shell/NoticeView.h"
+#include "ui/shell/Theme.h"
 
 #include <QApplication>
+#include <QMenuBar>
+#include <QPalette>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tapchime");
     QApplication::setOrganizationName("Tapchime");
+    QApplication::setDesktopFileName("tapchime");
+    // The program lives in the tray: closing its last window leaves it running.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // A second launch hands over to the running copy and quits before anything else starts.
+    tc::SingleInstance instance;
+    if (!instance.claim()) {
+        return 0;
+    }
+
+    // The tray icon is drawn in the desktop's own text colour, read before the light appearance replaces it.
+    const QColor trayInk = QApplication::palette().color(QPalette::WindowText);
+    tc::Theme::applyAppearance(app);
+
+    tc::Updater updater(tc::Updater::buildFeed(), QString::fromUtf8(tc::buildinfo::shortVersion),
+                        QString::fromUtf8(tc::buildinfo::buildNumber));
+    tc::QtTimers timers;
+
+    // The one application model on the real engine, router, library, keyboard monitor and watchers.
+    tc::AppAssembly assembly;
+    auto &model = assembly.model();
 
     tc::MainWindow window;
-    window.show();
+    tc::AppMenus menus(window.menuBar(), updater);
+    tc::TrayIcon tray(trayInk);
+
+    const auto bringForward = [&window] {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    };
+    // A remedy the program cannot apply itself (an app rule) opens the App rules section.
+    tc::NoticeHUD notices(timers, tc::NoticeView::factory(), [&model, bringForward](const tc::Silence &) {
+        if (!model.fixSilence()) {
+            bringForward();
+        }
+    });
+    tc::NoticeHUDPresenter presenter(notices);
+    assembly.setNotices(&presenter);
+    QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
+                     [&window] { tc::KeyboardAccessHelp::present(&window); });
+    // Quit, the session's end and SIGTERM all write the pending save first.
+    tc::installQuitHooks(model);
+    QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
+    QObject::connect(&tray, &tc::TrayIcon::clicked, &window, bringForward);
+
+    if (tc::TrayIcon::isAvailable()) {
+        tray.show();
+    } else {
+        // Without a tray the window is the only way in.
+        window.show();
+    }
+    model.start();
     return QApplication::exec();
 }

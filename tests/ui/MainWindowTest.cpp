@@ -1,25 +1,12 @@
 // The main window opens with its title and size limits.
 
 #include "ui/shell/MainWindow.h"
+#include "support/QtTestApp.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
-namespace {
-
-QApplication &application() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char *argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
-} // namespace
-
 TEST(MainWindow, OpensTitledTapchimeAtItsDefaultSizeAndKeepsItsMinimum) {
-    application();
+    tc::test::qtApp();
     tc::MainWindow window;
     window.show();
     EXPECT_EQ(window.windowTitle(), "Tapchime");

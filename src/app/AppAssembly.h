@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/NoticePresenter.h"
+
+#include <memory>
+
+namespace tc {
+
+class AppModel;
+class AudioEngine;
+class SoundLibrary;
+class SoundRouter;
+class TimerFactory;
+
+// Builds the program's one application model on the real collaborators: the document in
+// $XDG_DATA_HOME/Tapchime, the press count in the Qt settings, the XDG autostart entry, the audio engine on
+// PulseAudio (a null output when no server answers), the sound library with the FFmpeg decoder, the sound
+// router, the keyboard monitor (evdev or XInput 2), the watchers (X11 active window, PulseAudio microphone,
+// secure input) and the output-volume watcher, all on Qt timers.
+//
+// Made once by main() on the main thread, after the QApplication, and kept until the program ends. The
+// notice panel is made by the shell afterwards (it needs the model) and handed over with setNotices();
+// notices asked for before that are dropped.
+class AppAssembly {
+public:
+    AppAssembly();
+    ~AppAssembly();
+    AppAssembly(const AppAssembly &) = delete;
+    AppAssembly &operator=(const AppAssembly &) = delete;
+
+    AppModel &model();
+    AudioEngine &engine();
+    SoundLibrary &library();
+    SoundRouter &router();
+    TimerFactory &timers();
+
+    // Where the model's notices go from now on (the notice panel); the presenter must outlive the assembly.
+    void setNotices(NoticePresenter *presenter);
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+} // namespace tc

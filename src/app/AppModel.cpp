@@ -1,0 +1,199 @@
+#include "app/AppModel.h"
+
+#include "app/DefaultDocument.h"
+#include "app/DocumentStore.h"
+#include "app/PlaybackRules.h"
+#include "app/SilenceDiagnosis.h"
+#include "app/StatsStore.h"
+#include "engine/KeyboardMonitor.h"
+#include "engine/SystemWatchers.h"
+#include "engine/linux/SystemLog.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tc {
+
+namespace {
+
+// How long quitting waits for the writer to finish; a save is a few kilobytes.
+constexpr std::chrono::seconds kQuitWriteTimeout{5};
+
+} // namespace
+
+AppModel::AppModel(Services services, QObject *parent)
+    : AppModelSignals(parent), services_(std::move(services)), self_(std::make_shared<AppModel *>(this)) {
+    if (!services_.runInBackground) {
+        // Joined when the model goes, so the preload never outlives the library it fills.
+        services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };
+    }
+    if (!services_.log) {
+        services_.log = systemLog;
+    }
+    data_ = services_.documents->load().data;
+    restorePressCount();
+    lastSilence_ = silence();
+}
+
+AppModel::~AppModel() {
+    // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
+    services_.monitor.reset();
+    services_.watchers.reset();
+    for (auto &thread : background_) {
+        thread.join();
+    }
+    // The last edits are never lost, whichever way the program ends.
+    flushPendingSave();
+}
+
+AppData AppModel::makeDefaultData() {
+    return tc::makeDefaultData();
+}
+
+// --- Observed fields ---------------------------------------------------------------------------------------
+
+void AppModel::setData(AppData data) {
+    data_ = std::move(data);
+    emit dataChanged();
+    refreshSilence();
+}
+
+void AppModel::editData(const std::function<void(AppData &)> &change) {
+    change(data_);
+    emit dataChanged();
+    refreshSilence();
+}
+
+void AppModel::setSection(AppSection section) {
+    if (assignField(section_, section)) {
+        emit sectionChanged();
+    }
+}
+
+void AppModel::setSelectedKeys(KeySet keys) {
+    if (assignField(selectedKeys_, std::move(keys))) {
+        emit selectedKeysChanged();
+    }
+}
+
+void AppModel::setTool(EditTool tool) {
+    if (assignField(tool_, tool)) {
+        emit toolChanged();
+    }
+}
+
+void AppModel::setBrushSoundID(std::string id) {
+    if (assignField(brushSoundID_, std::move(id))) {
+        emit brushSoundIDChanged();
+    }
+}
+
+void AppModel::setSoundPicker(std::optional<SoundPickerTarget> target) {
+    if (assignField(soundPicker_, std::move(target))) {
+        emit soundPickerChanged();
+    }
+}
+
+void AppModel::setPickerStartsOnRecord(bool on) {
+    if (assignField(pickerStartsOnRecord_, on)) {
+        emit pickerStartsOnRecordChanged();
+    }
+}
+
+void AppModel::setShowOnboarding(bool show) {
+    if (assignField(showOnboarding_, show)) {
+        emit showOnboardingChanged();
+    }
+}
+
+// --- Document persistence ----------------------------------------------------------------------------------
+
+void AppModel::scheduleSave() {
+    // The snapshot is taken now; a later call replaces both the snapshot and the timer.
+    pendingSave_ = data_;
+    saveTimer_ = services_.timers->singleShot(kSaveDelay, [this] {
+        saveTimer_.reset();
+        if (pendingSave_) {
+            services_.documents->save(std::move(*pendingSave_));
+            pendingSave_.reset();
+        }
+    });
+}
+
+void AppModel::flushPendingSave() {
+    saveTimer_.reset();
+    if (pendingSave_) {
+        services_.documents->save(std::move(*pendingSave_));
+        pendingSave_.reset();
+    }
+    services_.documents->waitForWrites(kQuitWriteTimeout);
+}
+
+void AppModel::prepareToQuit() {
+    flushPendingSave();
+    services_.stats->sync();
+}
+
+void AppModel::exportBackup(const QString &path) const {
+    DocumentStore::exportBackup(data_, path);
+}
+
+void AppModel::restorePressCount() {
+    const auto storedDay = services_.stats->day();
+    if (storedDay && *storedDay == today()) {
+        pressesToday_ = services_.stats->count().value_or(0);
+    }
+}
+
+QString AppModel::today() const {
+    return services_.clock->now().date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+int AppModel::minuteOfDay() const {
+    const auto time = services_.clock->now().time();
+    return time.hour() * 60 + time.minute();
+}
+
+// --- Derived values ----------------------------------------------------------------------------------------
+
+LiveState AppModel::liveState() const {
+    LiveState live;
+    live.permissionGranted = permissionGranted_;
+    live.macOutputSilent = macOutputSilent_;
+    live.currentAppBundleID = currentAppBundleID_;
+    live.currentAppName = currentAppName_;
+    live.micInUse = micInUse_;
+    live.secureInput = secureInput_;
+    live.minuteOfDay = minuteOfDay();
+    return live;
+}
+
+const Profile &AppModel::effectiveProfile() const {
+    return tc::effectiveProfile(data_, currentAppBundleID_);
+}
+
+bool AppModel::effectiveProfileIsMutedByApp() const {
+    return isMutedByApp(data_, currentAppBundleID_);
+}
+
+bool AppModel::isInQuietHours() const {
+    return tc::isInQuietHours(data_.settings, minuteOfDay());
+}
+
+std::optional<QString> AppModel::muteReason() const {
+    return tc::muteReason(data_, liveState());
+}
+
+std::optional<Silence> AppModel::silence() const {
+    return diagnoseSilence(data_, liveState());
+}
+
+void AppModel::refreshSilence() {
+    auto now = silence();
+    if (now != lastSilence_) {
+        lastSilence_ = std::move(now);
+        emit silenceChanged();
+    }
+}
+
+} // namespace tc

@@ -1,0 +1,325 @@
+#pragma once
+
+#include "app/AppModelSignals.h"
+#include "app/AppTypes.h"
+#include "app/Clock.h"
+#include "app/PlaybackRules.h"
+#include "app/Silence.h"
+#include "engine/Hotkey.h"
+#include "model/AppData.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tc {
+
+class AudioControl;
+class DocumentStore;
+class KeyboardMonitor;
+class LoginItem;
+class NoticePresenter;
+class OutputVolume;
+class SoundCatalog;
+class SoundRouter;
+class StatsStore;
+class SystemWatchers;
+
+// The one application model: owns the document and the view state every screen observes and edits, derives
+// the sound router's configuration, works out why key presses are silent, counts the day's presses, keeps
+// the switch log and offers every edit operation.
+//
+// Observation: each observed field has its own change signal, so a view updates in place. A setter compares
+// first and signals only on a real change; every change of `data` signals dataChanged(). `silence` is
+// derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
+//
+// Writers of the document: a view that changes `data` in place (editData) follows with scheduleSave() and
+// then pushRuntime(); the model's own operations do both themselves.
+//
+// Thread: the main thread only. Collaborators report from their threads through TimerFactory::post. The
+// services must outlive the model. There is one model for the life of the process.
+class AppModel final : public AppModelSignals {
+public:
+    // What the model works with. Every pointer is required; the model owns the monitor and the watchers
+    // (whose scheduler must be `timers`), and the rest must outlive it.
+    struct Services {
+        Clock *clock = nullptr;
+        TimerFactory *timers = nullptr;
+        StatsStore *stats = nullptr;
+        DocumentStore *documents = nullptr;
+        NoticePresenter *notices = nullptr;
+        LoginItem *loginItem = nullptr;
+        AudioControl *audio = nullptr;
+        SoundRouter *router = nullptr;
+        SoundCatalog *library = nullptr;
+        OutputVolume *output = nullptr;
+        std::unique_ptr<KeyboardMonitor> monitor;
+        std::unique_ptr<SystemWatchers> watchers;
+        // Runs the start-up preload off the main thread (default: a thread of the model's own).
+        std::function<void(std::function<void()>)> runInBackground;
+        // One line to the system log (default: systemLog).
+        std::function<void(const std::string &)> log;
+    };
+
+    static constexpr double kSaveDelay = 0.4;            // seconds from the last edit to the write
+    static constexpr double kPermissionRetry = 1.5;      // seconds between tries to start the keyboard monitor
+    static constexpr double kOutputSampling = 2.0;       // seconds between looks at the system output
+    static constexpr std::uint16_t kCapsLock = 57;       // reported as a key down on every change
+    static constexpr double kCapsLockHighlight = 0.15;   // seconds
+    static constexpr int kSilentPressesForNotice = 12;   // key downs while inaudible …
+    static constexpr double kSilentPressWindow = 6.0;    // … within this many seconds …
+    static constexpr double kSilenceNoticeSpacing = 600; // … show the notice, at most once per this many seconds
+    static constexpr int kPressCountStoreEvery = 10;
+    static constexpr std::size_t kSwitchLogLength = 8;
+    static constexpr int kMinutesPerDay = 24 * 60;
+
+    // Loads the document (with its upgrade) and restores the day's press count; starts nothing.
+    explicit AppModel(Services services, QObject *parent = nullptr);
+    ~AppModel() override;
+
+    // The default document of a first launch.
+    static AppData makeDefaultData();
+
+    // --- Observed fields -----------------------------------------------------------------------------------
+
+    const AppData &data() const { return data_; }
+    // Replaces the document; always signals. Saves and pushes nothing.
+    void setData(AppData data);
+    // Changes the document in place, then signals. Saves and pushes nothing.
+    void editData(const std::function<void(AppData &)> &change);
+
+    AppSection section() const { return section_; }
+    void setSection(AppSection section);
+    const KeySet &selectedKeys() const { return selectedKeys_; }
+    void setSelectedKeys(KeySet keys);
+    EditTool tool() const { return tool_; }
+    void setTool(EditTool tool);
+    const std::string &brushSoundID() const { return brushSoundID_; }
+    void setBrushSoundID(std::string id);
+    const std::optional<SoundPickerTarget> &soundPicker() const { return soundPicker_; }
+    void setSoundPicker(std::optional<SoundPickerTarget> target);
+    bool pickerStartsOnRecord() const { return pickerStartsOnRecord_; }
+    void setPickerStartsOnRecord(bool on);
+    bool showOnboarding() const { return showOnboarding_; }
+    void setShowOnboarding(bool show);
+
+    // Written only by the model itself.
+    const KeySet &pressedKeys() const { return pressedKeys_; }
+    const std::optional<std::string> &lastPlayedSoundID() const { return lastPlayedSoundID_; }
+    std::optional<std::uint16_t> lastPlayedKey() const { return lastPlayedKey_; }
+    std::int64_t pressesToday() const { return pressesToday_; }
+    bool permissionGranted() const { return permissionGranted_; }
+    bool tapRunning() const { return tapRunning_; }
+    const std::string &currentAppBundleID() const { return currentAppBundleID_; }
+    const std::string &currentAppName() const { return currentAppName_; }
+    bool micInUse() const { return micInUse_; }
+    bool secureInput() const { return secureInput_; }
+    bool macOutputSilent() const { return macOutputSilent_; }
+    const std::vector<SwitchLogEntry> &switchLog() const { return switchLog_; }
+    bool soundsReady() const { return soundsReady_; }
+    std::int64_t soundsVersion() const { return soundsVersion_; }
+
+    // --- Start-up and runtime -----------------------------------------------------------------------------
+
+    // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up.
+    // Runs once; later calls do nothing.
+    void start();
+    // Starts the keyboard monitor when it is not running; while it cannot start, retries every 1.5 s.
+    void startMonitorIfPossible();
+    // The keyboard-access help in place of a settings pane: asks the shell to show it.
+    void openInputMonitoringSettings();
+
+    // --- Document persistence ------------------------------------------------------------------------------
+
+    // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
+    void scheduleSave();
+    // Writes a pending save now and waits (bounded) until every save is on disk. The shell calls it on Quit,
+    // the panel's power button, SIGTERM and the end of the session, through prepareToQuit().
+    void flushPendingSave();
+    // Everything that must reach the disk before the process ends: the pending save and the press count.
+    void prepareToQuit();
+    // The document as pretty-printed JSON with sorted keys, written atomically. Throws BackupError.
+    void exportBackup(const QString &path) const;
+
+    // --- Derived values ------------------------------------------------------------------------------------
+
+    // The profile that plays now: that of the first app rule for the frontmost application when its profile
+    // exists, else the active profile.
+    const Profile &effectiveProfile() const;
+    // The first app rule for the frontmost application silences it.
+    bool effectiveProfileIsMutedByApp() const;
+    bool isInQuietHours() const;
+    // Why the router is muted now (app rule, microphone, password field, quiet hours), or nothing.
+    std::optional<QString> muteReason() const;
+    // Why key presses are silent now, or nothing.
+    std::optional<Silence> silence() const;
+    // Removes the silence's cause where the program can. False only when the caller must show the App rules
+    // section (the model already switched to it).
+    bool fixSilence();
+
+    // --- Edits of sounds and keys --------------------------------------------------------------------------
+
+    // Every built-in sound (with its duration once loaded), then the user's sounds.
+    std::vector<SoundItem> allSounds() const;
+    // "none" gives the item "Silent"; else the user sound, else the built-in with that id; else nothing.
+    std::optional<SoundItem> sound(const std::string &id) const;
+    // Plays one key-down take of the sound at max(master volume, 0.4), rate 1, centred. Nothing when the
+    // sound is not loaded.
+    void preview(const std::string &soundID);
+    // Imports an audio file as a user sound. Throws the library's error (what() is for the user).
+    SoundItem importSound(const std::filesystem::path &path);
+    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound.
+    SoundItem addRecording(const std::filesystem::path &path);
+    void renameSound(const std::string &id, const std::string &name);
+    void deleteUserSound(const SoundItem &item);
+    // Adds a share pack's sounds and profile and makes the profile active. Throws with the one message for
+    // an unreadable pack; the document is untouched then.
+    void importPack(const std::filesystem::path &path);
+    // Writes the active profile with the user sounds it uses as a share pack. False when it failed (such a
+    // failure is not shown).
+    bool exportPack(const std::filesystem::path &path) const;
+
+    // The key labels of the active profile that play `soundID`; ["Base sound"] when it is the base sound.
+    std::vector<std::string> keysUsing(const std::string &soundID) const;
+    void assign(const std::string &soundID, const KeySet &codes);
+    void resetKeys(const KeySet &codes);
+    void editAssignments(const KeySet &codes, const std::function<void(KeyAssignment &)> &change);
+    void setBaseSound(const std::string &soundID);
+    void advanceCoach(int step);
+
+    // --- Edits of profiles, triggers, rules and settings ---------------------------------------------------
+
+    void setActiveProfile(const Uuid &id);
+    void addProfile(const std::string &name);
+    void duplicateProfile(const Uuid &id);
+    void renameProfile(const Uuid &id, const std::string &name);
+    void setProfileColor(const Uuid &id, ProfileColor color);
+    void deleteProfile(const Uuid &id);
+    Uuid addTrigger(Trigger::Kind kind, const std::string &soundID);
+    void deleteTrigger(const Uuid &id);
+    void setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID);
+    void removeRule(const std::string &bundleID);
+    void completeOnboarding();
+
+    // Audio settings: stored, saved, pushed, then applied to the running engine under its lock.
+    void setMaxVoices(int count);
+    void setLowLatency(bool on);
+    void setOutputDevice(std::optional<std::string> uid);
+    // Registers or unregisters the login item (the XDG autostart entry); not stored in the document. A
+    // failure is logged. Observers of soundsVersion are told afterwards, so the settings screen reads the
+    // status again.
+    void setLaunchAtLogin(bool on);
+
+    // The settings screen's two-way binding of one plain settings field: reading returns the field, writing
+    // stores it, then saves and pushes. No validation.
+    template <typename T> T setting(T AppSettings::*field) const { return data_.settings.*field; }
+    template <typename T> void setSetting(T AppSettings::*field, T value) {
+        editData([&](AppData &data) { data.settings.*field = std::move(value); });
+        scheduleSave();
+        pushRuntime();
+    }
+
+    // The same as a value a control can hold: reads and writes one settings field through the model.
+    template <typename T> struct SettingBinding {
+        AppModel *model;
+        T AppSettings::*field;
+        T get() const { return model->setting(field); }
+        void set(T value) const { model->setSetting(field, std::move(value)); }
+    };
+    template <typename T> SettingBinding<T> binding(T AppSettings::*field) { return {this, field}; }
+
+    // Builds and installs a fresh runtime configuration.
+    void pushRuntime();
+
+private:
+    // Calls change(data_), signals, then saves and pushes: the tail of every document edit.
+    void commitEdit(const std::function<void(AppData &)> &change);
+    // The active profile for key edits: the one named by activeProfileID, or null.
+    Profile *activeProfileForEdit(AppData &data) const;
+    std::string uniqueProfileName(const std::string &name) const;
+
+    // Reports from the router, on the main thread.
+    void keyActivity(std::uint16_t code, bool isDown);
+    void played(std::uint16_t code, const std::string &soundID);
+    void handle(Hotkey hotkey);
+    void noteKeyWhileSilent();
+    // Reports from the watchers and the output sampling.
+    void frontmostChanged(const std::string &bundleID, const std::string &name);
+    void setMicInUse(bool inUse);
+    void setSecureInput(bool on);
+    void minuteTick();
+    void checkMacOutput();
+    void setPermissionGranted(bool granted);
+    void setTapRunning(bool running);
+    // Starts a new day's count when the stored day is not today.
+    void rollOverPressDay();
+    // A function, callable from any thread, that runs a task on the model on the main thread unless the
+    // model is gone by then.
+    std::function<void(std::function<void(AppModel &)>)> mainThreadPoster() const;
+
+    LiveState liveState() const;
+    void restorePressCount();
+    QString today() const;
+    // Recomputes `silence` and signals when it differs from the last value.
+    void refreshSilence();
+    int minuteOfDay() const;
+
+    template <typename T> bool assignField(T &field, T value) {
+        if (field == value) {
+            return false;
+        }
+        field = std::move(value);
+        return true;
+    }
+
+    Services services_;
+
+    AppData data_;
+    AppSection section_ = AppSection::keyboard;
+    KeySet selectedKeys_ = {49};
+    EditTool tool_ = EditTool::select;
+    std::string brushSoundID_ = "synth.meow";
+    std::optional<SoundPickerTarget> soundPicker_;
+    bool pickerStartsOnRecord_ = false;
+    bool showOnboarding_ = false;
+    KeySet pressedKeys_;
+    std::optional<std::string> lastPlayedSoundID_;
+    std::optional<std::uint16_t> lastPlayedKey_;
+    std::int64_t pressesToday_ = 0;
+    bool permissionGranted_ = false;
+    bool tapRunning_ = false;
+    std::string currentAppBundleID_;
+    std::string currentAppName_;
+    bool micInUse_ = false;
+    bool secureInput_ = false;
+    bool macOutputSilent_ = false;
+    std::vector<SwitchLogEntry> switchLog_;
+    bool soundsReady_ = false;
+    std::int64_t soundsVersion_ = 0;
+
+    bool started_ = false;
+    // The effective profile last recorded for the switch log: outer absent = nothing recorded yet, inner
+    // absent = the application was silenced by an app rule.
+    std::optional<std::optional<Uuid>> lastEffectiveProfileID_;
+    std::vector<QDateTime> silentPresses_; // key downs while inaudible, within the window
+    std::optional<QDateTime> lastSilenceNotice_;
+    std::unique_ptr<TimerFactory::Timer> permissionTimer_;
+    std::unique_ptr<TimerFactory::Timer> outputTimer_;
+    std::unique_ptr<TimerFactory::Timer> capsLockTimer_;
+    // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
+    std::shared_ptr<AppModel *> self_;
+    std::vector<std::thread> background_; // the preload, joined by the destructor
+
+    std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
+    std::optional<AppData> pendingSave_;             // its snapshot
+    std::optional<Silence> lastSilence_;             // the value silenceChanged() last reported
+};
+
+} // namespace tc

@@ -1,0 +1,131 @@
+// Key activity from the router: held keys, the day's presses, the hotkeys and the silent-typing notice.
+
+#include "app/AppModel.h"
+
+#include "app/NoticePresenter.h"
+#include "app/StatsStore.h"
+
+#include <algorithm>
+
+namespace tc {
+
+namespace {
+
+// One cap stands for both keys of a pair: right Control lights left Control, keypad Enter lights Return,
+// and the down arrow lights the stacked up/down key.
+std::uint16_t foldedForDisplay(std::uint16_t code) {
+    switch (code) {
+    case 62:
+        return 59;
+    case 76:
+        return 36;
+    case 125:
+        return 126;
+    default:
+        return code;
+    }
+}
+
+} // namespace
+
+void AppModel::keyActivity(std::uint16_t code, bool isDown) {
+    const auto folded = foldedForDisplay(code);
+    if (isDown) {
+        noteKeyWhileSilent();
+        if (!pressedKeys_.contains(folded)) {
+            pressedKeys_.insert(folded);
+            emit pressedKeysChanged();
+        }
+        if (code == kCapsLock) {
+            // Caps Lock reports a key down for every change and never a key up: its highlight is a flash.
+            capsLockTimer_ = services_.timers->singleShot(kCapsLockHighlight, [this] {
+                capsLockTimer_.reset();
+                if (pressedKeys_.erase(kCapsLock) > 0) {
+                    emit pressedKeysChanged();
+                }
+            });
+        }
+    } else if (pressedKeys_.erase(folded) > 0) {
+        emit pressedKeysChanged();
+    }
+}
+
+void AppModel::played(std::uint16_t code, const std::string &soundID) {
+    if (assignField(lastPlayedKey_, std::optional<std::uint16_t>(code))) {
+        emit lastPlayedKeyChanged();
+    }
+    if (assignField(lastPlayedSoundID_, std::optional<std::string>(soundID))) {
+        emit lastPlayedSoundIDChanged();
+    }
+    rollOverPressDay();
+    ++pressesToday_;
+    emit pressesTodayChanged();
+    if (pressesToday_ % kPressCountStoreEvery == 0) {
+        services_.stats->setCount(pressesToday_);
+    }
+}
+
+void AppModel::rollOverPressDay() {
+    const auto day = today();
+    if (services_.stats->day() == day) {
+        return;
+    }
+    services_.stats->setDay(day);
+    // The count is stored with the day: otherwise a restart before the tenth press of the new day would
+    // restore yesterday's count as today's.
+    services_.stats->setCount(0);
+    if (pressesToday_ != 0) {
+        pressesToday_ = 0;
+        emit pressesTodayChanged();
+    }
+}
+
+void AppModel::handle(Hotkey hotkey) {
+    switch (hotkey) {
+    case Hotkey::toggleSounds: {
+        commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
+        services_.notices->showSounds(data_.settings.enabled);
+        break;
+    }
+    case Hotkey::nextProfile: {
+        const auto &profiles = data_.profiles;
+        const auto current = std::find_if(profiles.begin(), profiles.end(),
+                                          [&](const Profile &profile) { return profile.id == data_.activeProfileID; });
+        if (current == profiles.end()) {
+            return;
+        }
+        const auto next = static_cast<std::size_t>(current - profiles.begin() + 1) % profiles.size();
+        setActiveProfile(profiles[next].id);
+        break;
+    }
+    }
+}
+
+void AppModel::noteKeyWhileSilent() {
+    const auto current = silence();
+    const bool inaudible = current && (current->kind == Silence::Kind::off || current->kind == Silence::Kind::volume ||
+                                       current->kind == Silence::Kind::macMuted);
+    if (!inaudible) {
+        silentPresses_.clear();
+        if (!current) {
+            lastSilenceNotice_.reset(); // the next time the user becomes inaudible, tell them at once
+        }
+        return;
+    }
+    const auto now = services_.clock->now();
+    const auto windowMs = static_cast<qint64>(kSilentPressWindow * 1000);
+    std::erase_if(silentPresses_, [&](const QDateTime &press) { return press.msecsTo(now) >= windowMs; });
+    silentPresses_.push_back(now);
+    if (silentPresses_.size() < static_cast<std::size_t>(kSilentPressesForNotice)) {
+        return;
+    }
+    const auto spacingMs = static_cast<qint64>(kSilenceNoticeSpacing * 1000);
+    if (lastSilenceNotice_ && lastSilenceNotice_->msecsTo(now) < spacingMs) {
+        return; // the window keeps sliding
+    }
+    lastSilenceNotice_ = now;
+    silentPresses_.clear();
+    services_.notices->showSilence(*current);
+}
+
+} // namespace tc

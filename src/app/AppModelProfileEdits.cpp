@@ -1,0 +1,159 @@
+// The edit operations on profiles, triggers, app rules and onboarding.
+
+#include "app/AppModel.h"
+
+#include <algorithm>
+
+namespace tc {
+
+namespace {
+
+// Spaces and tabs at both ends go; other white space is part of the name.
+std::string trimmedName(const std::string &name) {
+    const auto first = name.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = name.find_last_not_of(" \t");
+    return name.substr(first, last - first + 1);
+}
+
+Profile *profileWithID(AppData &data, const Uuid &id) {
+    for (auto &profile : data.profiles) {
+        if (profile.id == id) {
+            return &profile;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::string AppModel::uniqueProfileName(const std::string &name) const {
+    const auto taken = [&](const std::string &candidate) {
+        return std::any_of(data_.profiles.begin(), data_.profiles.end(),
+                           [&](const Profile &profile) { return profile.name == candidate; });
+    };
+    if (!taken(name)) {
+        return name;
+    }
+    for (std::size_t number = 2;; ++number) {
+        auto candidate = name + " " + std::to_string(number);
+        if (!taken(candidate)) {
+            return candidate;
+        }
+    }
+}
+
+void AppModel::setActiveProfile(const Uuid &id) {
+    commitEdit([&](AppData &data) {
+        // Every key edit works on the active profile: an id that names none would make them vanish while the
+        // editor shows the first profile, so the first profile becomes active instead.
+        data.activeProfileID = profileWithID(data, id) != nullptr ? id : data.profiles.front().id;
+    });
+}
+
+void AppModel::addProfile(const std::string &name) {
+    Profile profile;
+    profile.id = Uuid::random();
+    profile.name = uniqueProfileName(name);
+    profile.color = ProfileColor::white;
+    profile.baseSoundID = "synth.brown";
+    commitEdit([&](AppData &data) {
+        data.activeProfileID = profile.id;
+        data.profiles.push_back(std::move(profile));
+    });
+}
+
+void AppModel::duplicateProfile(const Uuid &id) {
+    const auto original = std::find_if(data_.profiles.begin(), data_.profiles.end(),
+                                       [&](const Profile &profile) { return profile.id == id; });
+    if (original == data_.profiles.end()) {
+        return;
+    }
+    Profile copy = *original;
+    copy.id = Uuid::random();
+    copy.name = uniqueProfileName(original->name + " copy");
+    commitEdit([&](AppData &data) {
+        data.activeProfileID = copy.id;
+        data.profiles.push_back(std::move(copy));
+    });
+}
+
+void AppModel::renameProfile(const Uuid &id, const std::string &name) {
+    auto trimmed = trimmedName(name);
+    if (trimmed.empty()) {
+        return;
+    }
+    commitEdit([&](AppData &data) {
+        if (auto *profile = profileWithID(data, id)) {
+            profile->name = std::move(trimmed);
+        }
+    });
+}
+
+void AppModel::setProfileColor(const Uuid &id, ProfileColor color) {
+    commitEdit([&](AppData &data) {
+        if (auto *profile = profileWithID(data, id)) {
+            profile->color = color;
+        }
+    });
+}
+
+void AppModel::deleteProfile(const Uuid &id) {
+    if (data_.profiles.size() < 2) {
+        return; // the last profile stays
+    }
+    commitEdit([&](AppData &data) {
+        std::erase_if(data.profiles, [&](const Profile &profile) { return profile.id == id; });
+        if (data.activeProfileID == id) {
+            data.activeProfileID = data.profiles.front().id;
+        }
+        for (auto &rule : data.appRules) {
+            if (rule.profileID == id) {
+                rule.profileID = data.activeProfileID;
+            }
+        }
+    });
+}
+
+Uuid AppModel::addTrigger(Trigger::Kind kind, const std::string &soundID) {
+    Trigger trigger;
+    trigger.id = Uuid::random();
+    trigger.kind = std::move(kind);
+    trigger.soundID = soundID;
+    trigger.enabled = true;
+    const auto id = trigger.id;
+    commitEdit([&](AppData &data) { data.triggers.push_back(std::move(trigger)); });
+    return id;
+}
+
+void AppModel::deleteTrigger(const Uuid &id) {
+    commitEdit(
+        [&](AppData &data) { std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.id == id; }); });
+}
+
+void AppModel::setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID) {
+    commitEdit([&](AppData &data) {
+        for (auto &rule : data.appRules) {
+            if (rule.bundleID == bundleID) {
+                rule.profileID = profileID;
+                return;
+            }
+        }
+        data.appRules.push_back(AppRule{bundleID, name, profileID});
+    });
+}
+
+void AppModel::removeRule(const std::string &bundleID) {
+    commitEdit([&](AppData &data) {
+        std::erase_if(data.appRules, [&](const AppRule &rule) { return rule.bundleID == bundleID; });
+    });
+}
+
+void AppModel::completeOnboarding() {
+    commitEdit([](AppData &data) { data.settings.hasCompletedOnboarding = true; });
+    setShowOnboarding(false);
+}
+
+} // namespace tc

@@ -1,0 +1,241 @@
+// Start-up, the runtime configuration, the watchers' reports, the switch log and the silence remedy.
+
+#include "app/AppModel.h"
+
+#include "app/AudioControl.h"
+#include "app/RuntimeBuilder.h"
+#include "app/SilenceDiagnosis.h"
+#include "app/SoundCatalog.h"
+#include "engine/KeyboardMonitor.h"
+#include "engine/OutputVolume.h"
+#include "engine/SoundRouter.h"
+#include "engine/SystemWatchers.h"
+
+namespace tc {
+
+std::function<void(std::function<void(AppModel &)>)> AppModel::mainThreadPoster() const {
+    // Holds the model weakly: a report still on its way when the model is gone is dropped.
+    return [weak = std::weak_ptr<AppModel *>(self_), timers = services_.timers](std::function<void(AppModel &)> task) {
+        timers->post([weak, task = std::move(task)] {
+            if (auto self = weak.lock()) {
+                task(**self);
+            }
+        });
+    };
+}
+
+void AppModel::start() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    const auto &settings = data_.settings;
+
+    {
+        auto &audio = *services_.audio;
+        std::lock_guard guard(audio.lock());
+        audio.setLowLatency(settings.lowLatency);
+        audio.setOutputDeviceUID(settings.outputDeviceUID);
+        audio.rebuildVoices(settings.maxVoices);
+        audio.applyOutputDevice();
+        audio.startEngine();
+    }
+
+    // Preload off the main thread; the library guards its cache. The user sounds are those of now.
+    {
+        auto *library = services_.library;
+        std::weak_ptr<AppModel *> weak = self_;
+        auto *timers = services_.timers;
+        services_.runInBackground([library, timers, weak, userSounds = data_.userSounds] {
+            library->preloadBuiltins();
+            for (const auto &item : userSounds) {
+                library->loadUserSound(item); // a sound that fails to load is left out
+            }
+            timers->post([weak] {
+                if (auto self = weak.lock()) {
+                    auto &model = **self;
+                    if (!model.soundsReady_) {
+                        model.soundsReady_ = true;
+                        emit model.soundsReadyChanged();
+                    }
+                    ++model.soundsVersion_;
+                    emit model.soundsVersionChanged();
+                }
+            });
+        });
+    }
+
+    // The router reports on the keyboard thread; each report hops to the main thread, in order.
+    auto &router = *services_.router;
+    const auto post = mainThreadPoster();
+    router.onKey = [post](std::uint16_t code, bool isDown) {
+        post([code, isDown](AppModel &model) { model.keyActivity(code, isDown); });
+    };
+    router.onPlayed = [post](std::uint16_t code, const std::string &soundID) {
+        post([code, soundID](AppModel &model) { model.played(code, soundID); });
+    };
+    router.onHotkey = [post](Hotkey hotkey) { post([hotkey](AppModel &model) { model.handle(hotkey); }); };
+    services_.monitor->setHandler([&router](const KeyEvent &event) { router.handle(event); });
+
+    auto &watchers = *services_.watchers;
+    watchers.onFrontmostApp = [this](const std::string &bundleID, const std::string &name) {
+        frontmostChanged(bundleID, name);
+    };
+    watchers.onMicChange = [this](bool inUse) {
+        setMicInUse(inUse);
+        pushRuntime();
+    };
+    watchers.onSecureInputChange = [this](bool on) {
+        setSecureInput(on);
+        pushRuntime();
+    };
+    watchers.onMinuteTick = [this] { minuteTick(); };
+    watchers.start();
+
+    startMonitorIfPossible();
+    pushRuntime();
+    checkMacOutput();
+    outputTimer_ = services_.timers->repeat(kOutputSampling, [this] { checkMacOutput(); });
+
+    if (!data_.settings.hasCompletedOnboarding) {
+        setShowOnboarding(true);
+    }
+}
+
+void AppModel::startMonitorIfPossible() {
+    auto &monitor = *services_.monitor;
+    if (!monitor.isRunning()) {
+        setTapRunning(monitor.start());
+    }
+    const bool running = monitor.isRunning();
+    setPermissionGranted(running);
+    if (!running) {
+        if (!permissionTimer_) {
+            permissionTimer_ = services_.timers->repeat(kPermissionRetry, [this] { startMonitorIfPossible(); });
+        }
+    } else {
+        permissionTimer_.reset();
+    }
+}
+
+void AppModel::openInputMonitoringSettings() {
+    emit keyboardAccessHelpRequested();
+}
+
+void AppModel::pushRuntime() {
+    services_.router->setConfig(buildRuntimeConfig(data_, liveState(), allSounds()));
+}
+
+void AppModel::checkMacOutput() {
+    if (assignField(macOutputSilent_, services_.output->isSilent())) {
+        emit macOutputSilentChanged();
+        refreshSilence();
+    }
+}
+
+void AppModel::setPermissionGranted(bool granted) {
+    if (assignField(permissionGranted_, granted)) {
+        emit permissionGrantedChanged();
+        refreshSilence();
+    }
+}
+
+void AppModel::setTapRunning(bool running) {
+    if (assignField(tapRunning_, running)) {
+        emit tapRunningChanged();
+    }
+}
+
+void AppModel::setMicInUse(bool inUse) {
+    if (assignField(micInUse_, inUse)) {
+        emit micInUseChanged();
+        refreshSilence();
+    }
+}
+
+void AppModel::setSecureInput(bool on) {
+    if (assignField(secureInput_, on)) {
+        emit secureInputChanged();
+        refreshSilence();
+    }
+}
+
+void AppModel::minuteTick() {
+    pushRuntime();
+    // Quiet hours begin and end on the clock alone: without this, status surfaces would keep the old state.
+    refreshSilence();
+    rollOverPressDay();
+}
+
+void AppModel::frontmostChanged(const std::string &bundleID, const std::string &name) {
+    if (assignField(currentAppBundleID_, bundleID)) {
+        emit currentAppBundleIDChanged();
+    }
+    if (assignField(currentAppName_, name)) {
+        emit currentAppNameChanged();
+    }
+    refreshSilence();
+    pushRuntime();
+
+    std::optional<Uuid> effective;
+    if (!effectiveProfileIsMutedByApp()) {
+        effective = effectiveProfile().id;
+    }
+    if (lastEffectiveProfileID_ && *lastEffectiveProfileID_ == effective) {
+        return;
+    }
+    if (!lastEffectiveProfileID_) {
+        lastEffectiveProfileID_ = effective; // the first application after start is not a switch
+        return;
+    }
+    std::string profileName = "Muted";
+    if (effective) {
+        for (const auto &profile : data_.profiles) {
+            if (profile.id == *effective) {
+                profileName = profile.name;
+                break;
+            }
+        }
+    }
+    switchLog_.insert(switchLog_.begin(), SwitchLogEntry{Uuid::random(), services_.clock->now(), name, profileName});
+    if (switchLog_.size() > kSwitchLogLength) {
+        switchLog_.resize(kSwitchLogLength);
+    }
+    emit switchLogChanged();
+    lastEffectiveProfileID_ = effective;
+}
+
+bool AppModel::fixSilence() {
+    const auto current = silence();
+    if (!current) {
+        return true;
+    }
+    switch (current->kind) {
+    case Silence::Kind::permission:
+        // Linux has no permission prompt: show how to get keyboard access, and look again now.
+        openInputMonitoringSettings();
+        startMonitorIfPossible();
+        return true;
+    case Silence::Kind::off:
+        commitEdit([](AppData &data) { data.settings.enabled = true; });
+        return true;
+    case Silence::Kind::volume:
+        commitEdit([](AppData &data) { data.settings.masterVolume = kRestoredMasterVolume; });
+        return true;
+    case Silence::Kind::macMuted:
+    case Silence::Kind::password:
+        return true;
+    case Silence::Kind::app:
+        setSection(AppSection::apps);
+        return false;
+    case Silence::Kind::mic:
+        commitEdit([](AppData &data) { data.settings.muteWhenMicInUse = false; });
+        return true;
+    case Silence::Kind::quiet:
+        commitEdit([](AppData &data) { data.settings.quietHoursEnabled = false; });
+        return true;
+    }
+    return true;
+}
+
+} // namespace tc

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+
+namespace tc {
+
+// The change signals of the application model, one per observed field, so a view updates in place. Kept in a
+// header of their own that includes nothing but Qt, so the meta-object compiler never reads the document
+// headers.
+class AppModelSignals : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+signals:
+    void dataChanged();
+    void sectionChanged();
+    void selectedKeysChanged();
+    void toolChanged();
+    void brushSoundIDChanged();
+    void soundPickerChanged();
+    void pickerStartsOnRecordChanged();
+    void showOnboardingChanged();
+    void pressedKeysChanged();
+    void lastPlayedSoundIDChanged();
+    void lastPlayedKeyChanged();
+    void pressesTodayChanged();
+    void permissionGrantedChanged();
+    void tapRunningChanged();
+    void currentAppBundleIDChanged();
+    void currentAppNameChanged();
+    void micInUseChanged();
+    void secureInputChanged();
+    void macOutputSilentChanged();
+    void switchLogChanged();
+    void soundsReadyChanged();
+    void soundsVersionChanged();
+    void silenceChanged();
+    // The user asked how to give the program keyboard access; the shell shows the keyboard-access help.
+    void keyboardAccessHelpRequested();
+};
+
+} // namespace tc

@@ -1,0 +1,143 @@
+// The sound catalogue as the views see it and the edit operations on the user's own sounds.
+
+#include "app/AppModel.h"
+
+#include "app/AudioControl.h"
+#include "app/SoundCatalog.h"
+#include "engine/LoadedSound.h"
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
+namespace tc {
+
+namespace {
+
+constexpr float kMinPreviewVolume = 0.4f; // previews stay audible at a low master volume
+
+std::string trimmedName(const std::string &name) {
+    const auto first = name.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = name.find_last_not_of(" \t");
+    return name.substr(first, last - first + 1);
+}
+
+} // namespace
+
+std::vector<SoundItem> AppModel::allSounds() const {
+    const auto &library = *services_.library;
+    std::vector<SoundItem> items;
+    items.reserve(library.builtinItems().size() + data_.userSounds.size());
+    for (auto item : library.builtinItems()) {
+        const auto loaded = library.loaded(item.id);
+        item.duration = loaded ? loaded->item().duration : 0.0;
+        items.push_back(std::move(item));
+    }
+    items.insert(items.end(), data_.userSounds.begin(), data_.userSounds.end());
+    return items;
+}
+
+std::optional<SoundItem> AppModel::sound(const std::string &id) const {
+    if (id == "none") {
+        return SoundItem{"none", "Silent", SoundCategory::mechanical, std::nullopt, 0.0};
+    }
+    for (const auto &item : data_.userSounds) {
+        if (item.id == id) {
+            return item;
+        }
+    }
+    for (auto &item : allSounds()) {
+        if (item.id == id) {
+            return std::move(item);
+        }
+    }
+    return std::nullopt;
+}
+
+void AppModel::preview(const std::string &soundID) {
+    const auto loaded = services_.library->loaded(soundID);
+    if (!loaded) {
+        return;
+    }
+    if (auto buffer = loaded->buffer(SoundSynth::Role::down)) {
+        const auto volume = std::max(static_cast<float>(data_.settings.masterVolume), kMinPreviewVolume);
+        services_.audio->play(buffer, volume, 1.0f, 0.0f);
+    }
+}
+
+SoundItem AppModel::importSound(const std::filesystem::path &path) {
+    auto item = services_.library->importFile(path, std::nullopt);
+    commitEdit([&](AppData &data) { data.userSounds.push_back(item); });
+    ++soundsVersion_;
+    emit soundsVersionChanged();
+    return item;
+}
+
+SoundItem AppModel::addRecording(const std::filesystem::path &path) {
+    const auto recordings = std::count_if(data_.userSounds.begin(), data_.userSounds.end(),
+                                          [](const SoundItem &item) { return item.name.starts_with("Recording"); });
+    auto item = services_.library->importFile(path, "Recording " + std::to_string(recordings + 1));
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    commitEdit([&](AppData &data) { data.userSounds.push_back(item); });
+    ++soundsVersion_;
+    emit soundsVersionChanged();
+    return item;
+}
+
+void AppModel::renameSound(const std::string &id, const std::string &name) {
+    auto trimmed = trimmedName(name);
+    if (trimmed.empty()) {
+        return;
+    }
+    commitEdit([&](AppData &data) {
+        for (auto &item : data.userSounds) {
+            if (item.id == id) {
+                item.name = std::move(trimmed);
+                return;
+            }
+        }
+    });
+}
+
+void AppModel::deleteUserSound(const SoundItem &item) {
+    services_.library->deleteFile(item);
+    commitEdit([&](AppData &data) {
+        std::erase_if(data.userSounds, [&](const SoundItem &sound) { return sound.id == item.id; });
+        for (auto &profile : data.profiles) {
+            std::erase_if(profile.keys, [&](const auto &entry) { return entry.second.soundID == item.id; });
+        }
+        std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.soundID == item.id; });
+    });
+    ++soundsVersion_;
+    emit soundsVersionChanged();
+}
+
+void AppModel::importPack(const std::filesystem::path &path) {
+    std::set<std::string> names;
+    for (const auto &profile : data_.profiles) {
+        names.insert(profile.name);
+    }
+    auto imported = services_.library->importPack(path, names);
+    commitEdit([&](AppData &data) {
+        data.userSounds.insert(data.userSounds.end(), imported.sounds.begin(), imported.sounds.end());
+        data.activeProfileID = imported.profile.id;
+        data.profiles.push_back(std::move(imported.profile));
+    });
+    ++soundsVersion_;
+    emit soundsVersionChanged();
+}
+
+bool AppModel::exportPack(const std::filesystem::path &path) const {
+    try {
+        services_.library->exportPack(data_.activeProfile(), data_.userSounds, path);
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+} // namespace tc

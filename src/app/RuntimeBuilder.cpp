@@ -1,0 +1,54 @@
+#include "app/RuntimeBuilder.h"
+
+#include <QString>
+
+#include <algorithm>
+
+namespace tc {
+
+namespace {
+
+bool appliesTo(const Trigger &trigger, const std::string &bundleID) {
+    return trigger.appBundleIDs.empty() ||
+           std::find(trigger.appBundleIDs.begin(), trigger.appBundleIDs.end(), bundleID) != trigger.appBundleIDs.end();
+}
+
+std::string lowerCased(const std::string &word) {
+    return QString::fromStdString(word).toLower().toStdString();
+}
+
+} // namespace
+
+RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, const std::vector<SoundItem> &allSounds) {
+    const auto &settings = data.settings;
+    RuntimeConfig config;
+    config.enabled = settings.enabled;
+    config.muted = muteReason(data, live).has_value();
+    config.masterVolume = static_cast<float>(settings.masterVolume);
+    config.stereoSpread = settings.stereoSpread;
+    if (!isMutedByApp(data, live.currentAppBundleID)) {
+        config.profile = effectiveProfile(data, live.currentAppBundleID);
+    }
+
+    for (const auto &trigger : data.triggers) {
+        if (!trigger.enabled || !appliesTo(trigger, live.currentAppBundleID)) {
+            continue;
+        }
+        if (const auto *shortcut = trigger.kind.asShortcut()) {
+            config.shortcutTriggers.push_back({shortcut->keyCode, shortcut->modifiers, trigger.soundID});
+        } else if (const auto *word = trigger.kind.asWord()) {
+            config.wordTriggers[lowerCased(word->word)] = trigger.soundID;
+        }
+    }
+
+    for (const auto &item : allSounds) {
+        if (item.category == SoundCategory::mechanical) {
+            continue;
+        }
+        config.categoryPools[item.category].push_back(item.id);
+        config.categoryOf[item.id] = item.category;
+    }
+    return config;
+}
+
+} // namespace tc

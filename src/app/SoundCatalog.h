@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/SoundLookup.h"
+#include "model/Profile.h"
+#include "model/SoundItem.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tc {
+
+class PackIO;
+class SoundLibrary;
+
+// What the application model does with the sound library: list the built-in sounds, fill the cache at
+// start-up, import and delete user sounds, read and write share packs, and look sounds up. The program
+// passes the real library (SoundLibraryCatalog); tests pass a fake.
+//
+// Thread: preloadBuiltins() and loadUserSound() run on a background thread; loaded() on any thread; the
+// rest on the main thread. Implementations guard their cache themselves.
+class SoundCatalog : public SoundLookup {
+public:
+    // The built-in sounds in listing order (synthesized first, then the recordings), duration 0.
+    virtual const std::vector<SoundItem> &builtinItems() const = 0;
+    // Caches every built-in sound not cached yet.
+    virtual void preloadBuiltins() = 0;
+    // Decodes a user sound's file and caches it; null when it has no file or does not decode.
+    virtual LoadedSoundPtr loadUserSound(const SoundItem &item) = 0;
+    // Imports an audio file as a new user sound (copied into the sounds folder, cached) named `name`, else
+    // after the file. Throws an exception whose what() is the message for the user; nothing is kept then.
+    virtual SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name) = 0;
+    // Removes a user sound's file and its cache entry.
+    virtual void deleteFile(const SoundItem &item) = 0;
+    virtual std::filesystem::path soundsFolder() const = 0;
+
+    // A share pack's profile (new id, name unique among `existingNames`) and its sounds, already installed
+    // as user sounds. Throws an exception whose what() is the one message shown for an unreadable pack.
+    struct ImportedPack {
+        Profile profile;
+        std::vector<SoundItem> sounds;
+    };
+    virtual ImportedPack importPack(const std::filesystem::path &path, const std::set<std::string> &existingNames) = 0;
+    // Writes the profile with the user sounds it uses as a share pack. Throws on failure.
+    virtual void exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
+                            const std::filesystem::path &path) = 0;
+};
+
+// The program's sound library and share-pack reader/writer behind SoundCatalog. The library must outlive it.
+class SoundLibraryCatalog final : public SoundCatalog {
+public:
+    explicit SoundLibraryCatalog(SoundLibrary &library);
+    ~SoundLibraryCatalog() override;
+
+    LoadedSoundPtr loaded(const std::string &id) const override;
+    const std::vector<SoundItem> &builtinItems() const override;
+    void preloadBuiltins() override;
+    LoadedSoundPtr loadUserSound(const SoundItem &item) override;
+    SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name) override;
+    void deleteFile(const SoundItem &item) override;
+    std::filesystem::path soundsFolder() const override;
+    ImportedPack importPack(const std::filesystem::path &path, const std::set<std::string> &existingNames) override;
+    void exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
+                    const std::filesystem::path &path) override;
+
+private:
+    SoundLibrary &library_;
+    std::unique_ptr<PackIO> packs_;
+};
+
+} // namespace tc

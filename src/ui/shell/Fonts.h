@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QFont>
+#include <QStringList>
+
+namespace tc {
+
+// The program's faces, loaded by the program itself from the Debian font packages: Inter for text
+// (fonts-inter), JetBrains Mono where a monospaced face is asked for (fonts-jetbrains-mono) and the Material
+// icon font for symbols (fonts-material-design-icons-iconfont). One logical pixel per point: every size here
+// is a pixel size; fractional sizes are rounded to whole pixels.
+//
+// Main thread only.
+class Fonts {
+public:
+    static constexpr const char *textFamily = "Inter";
+    static constexpr const char *monoFamily = "JetBrains Mono";
+    static constexpr const char *symbolFamily = "Material Icons";
+
+    // Registers the font files with Qt; later calls do nothing. Returns whether all three families are
+    // available (a missing package leaves Qt's fallback faces).
+    static bool load();
+
+    // The folders searched for the font files, in order.
+    static QStringList searchFolders();
+
+    static QFont system(qreal pixelSize, QFont::Weight weight = QFont::Normal);
+    static QFont mono(qreal pixelSize, QFont::Weight weight = QFont::Normal);
+    static QFont symbol(qreal pixelSize, QFont::Weight weight = QFont::Normal);
+};
+
+} // namespace tc

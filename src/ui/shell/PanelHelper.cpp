@@ -1,0 +1,88 @@
+#include "ui/shell/PanelHelper.h"
+
+#include "ui/shell/AppChooserDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace tc {
+
+QIcon PanelHelper::iconFromDesktopIcon(const QString &icon) {
+    if (icon.isEmpty()) {
+        return {};
+    }
+    if (QDir::isAbsolutePath(icon)) {
+        return QFileInfo(icon).isFile() ? QIcon(icon) : QIcon();
+    }
+    return QIcon::fromTheme(icon);
+}
+
+QIcon PanelHelper::icon(const QString &bundleID, const std::vector<InstalledApp> &installed) {
+    const auto it = std::find_if(installed.begin(), installed.end(),
+                                 [&](const InstalledApp &app) { return app.bundleID == bundleID; });
+    return it == installed.end() ? QIcon() : iconFromDesktopIcon(it->icon);
+}
+
+std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &ownID) {
+    std::vector<RunningApp> apps;
+    for (const RunningApp &app : running) {
+        if (app.bundleID.isEmpty() || app.bundleID == ownID) {
+            continue;
+        }
+        RunningApp entry = app;
+        if (entry.name.isEmpty()) {
+            entry.name = entry.bundleID;
+        }
+        apps.push_back(std::move(entry));
+    }
+    std::stable_sort(apps.begin(), apps.end(), [](const RunningApp &a, const RunningApp &b) {
+        return QString::localeAwareCompare(a.name.toCaseFolded(), b.name.toCaseFolded()) < 0;
+    });
+    return apps;
+}
+
+std::optional<ChosenApp> PanelHelper::chooseApp(const std::vector<InstalledApp> &installed, QWidget *parent) {
+    AppChooserDialog dialog(installed, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.chosen();
+}
+
+QString PanelHelper::packFileName(const QString &profileName) {
+    QString name = profileName.trimmed();
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    name.remove(QChar(0));
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+        name = QStringLiteral("Pack");
+    }
+    return name + QStringLiteral(".tapchime");
+}
+
+void PanelHelper::exportPack(const QString &profileName, const std::function<void(const QString &path)> &write,
+                             QWidget *parent) {
+    QFileDialog dialog(parent, QStringLiteral("Share Pack"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Tapchime pack (*.tapchime)"));
+    dialog.setDefaultSuffix(QStringLiteral("tapchime"));
+    dialog.setDirectory(QDir::homePath());
+    dialog.selectFile(packFileName(profileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    QString path = dialog.selectedFiles().constFirst();
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!path.endsWith(QLatin1String(".tapchime"))) {
+        path += QStringLiteral(".tapchime");
+    }
+    if (write) {
+        write(path);
+    }
+}
+
+} // namespace tc

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace tc {
+
+// An application as the screens list it: its desktop-entry id (the program's "bundle id"), its name and
+// its icon.
+struct RunningApp {
+    QString bundleID;
+    QString name;
+    QIcon icon;
+};
+
+// An application the user picked: id and name.
+struct ChosenApp {
+    QString bundleID;
+    QString name;
+
+    friend bool operator==(const ChosenApp &, const ChosenApp &) = default;
+};
+
+// An installed application as the desktop-entry resolver reports it.
+struct InstalledApp {
+    QString bundleID; // desktop-entry id
+    QString name;     // the entry's Name
+    QString icon;     // the entry's Icon: a theme icon name or an absolute path; may be empty
+};
+
+// Small shared pieces around file panels and application lists. The application lists come from the one
+// desktop-entry resolver, which the caller passes in as plain lists. Main thread only; the panels are modal.
+class PanelHelper {
+public:
+    // The icon of a desktop entry's Icon value: an absolute path is loaded from the file, anything else is
+    // looked up in the icon theme. A null icon when there is none (callers draw a placeholder).
+    static QIcon iconFromDesktopIcon(const QString &icon);
+    // The icon of the application with this id among `installed`; a null icon when none has it.
+    static QIcon icon(const QString &bundleID, const std::vector<InstalledApp> &installed);
+
+    // The running applications a rule or trigger can name: `running` in the system's order, without this
+    // program (`ownID`) and without entries that have no id; a missing name falls back to the id; sorted by
+    // name ignoring case, equal names keeping their order.
+    static std::vector<RunningApp> runningApps(const std::vector<RunningApp> &running, const QString &ownID);
+
+    // A modal chooser over the installed applications; the chosen one, or nothing when the user cancels.
+    static std::optional<ChosenApp> chooseApp(const std::vector<InstalledApp> &installed, QWidget *parent = nullptr);
+
+    // The proposed file name of a share pack: the profile's name followed by ".tapchime" (a slash in the name
+    // would name a folder, so it becomes a dash; an empty name gives "Pack.tapchime").
+    static QString packFileName(const QString &profileName);
+
+    // A modal save panel for a share pack named after the active profile; on OK calls `write` with the chosen
+    // path (which ends in ".tapchime"). Failures of `write` are the caller's to drop; nothing is shown.
+    static void exportPack(const QString &profileName, const std::function<void(const QString &path)> &write,
+                           QWidget *parent = nullptr);
+};
+
+} // namespace tc

@@ -1,0 +1,143 @@
+#pragma once
+
+// Builds an application model on fakes: a temporary data folder, a clock the test moves, a keyboard monitor
+// the test presses keys on, system sources the test sets, and the real router and watchers.
+
+#include "app/AppModel.h"
+#include "app/AtomicFile.h"
+#include "app/DocumentStore.h"
+#include "engine/SoundRouter.h"
+#include "engine/SystemWatchers.h"
+#include "support/FakeAppServices.h"
+#include "support/FakeKeyboardMonitor.h"
+#include "support/FakeSystemSources.h"
+#include "support/FakeTime.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tc::test {
+
+struct Harness {
+    // Documents written through the store, in the order they reached the disk.
+    struct Writes {
+        std::mutex mutex;
+        std::vector<std::string> documents;
+        // Called before each write with its index; a test may block here to make one write slow.
+        std::function<void(std::size_t index)> beforeWrite;
+    };
+
+    Harness() : frontmost(std::make_shared<FakeFrontmostAppSource::State>()) {}
+    ~Harness() { model.reset(); }
+
+    QString folder() const { return dir.path(); }
+    QString documentPath() const { return dir.path() + "/data.json"; }
+
+    void writeDocument(const QByteArray &text) const {
+        QFile file(documentPath());
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+    }
+    QByteArray readDocument() const {
+        QFile file(documentPath());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+    std::size_t writeCount() {
+        std::lock_guard guard(writes->mutex);
+        return writes->documents.size();
+    }
+
+    // Makes the model: loads the document in the folder and restores the press count.
+    AppModel &make() {
+        auto shared = writes;
+        documents = std::make_unique<DocumentStore>(folder(), [shared](const QString &path, const QByteArray &bytes) {
+            std::size_t index = 0;
+            {
+                std::lock_guard guard(shared->mutex);
+                index = shared->documents.size();
+            }
+            if (shared->beforeWrite) {
+                shared->beforeWrite(index);
+            }
+            auto error = writeFileAtomically(path, bytes);
+            std::lock_guard guard(shared->mutex);
+            shared->documents.push_back(bytes.toStdString());
+            return error;
+        });
+        auto keyboard = std::make_unique<FakeKeyboardMonitor>();
+        keyboard->startSucceeds = monitorStarts;
+        monitor = keyboard.get();
+        AppModel::Services services;
+        services.clock = &time;
+        services.timers = &time;
+        services.stats = &stats;
+        services.documents = documents.get();
+        services.notices = &notices;
+        services.loginItem = &login;
+        services.audio = &audio;
+        services.router = &router;
+        services.library = &library;
+        services.output = &output;
+        services.monitor = std::move(keyboard);
+        services.watchers = std::make_unique<SystemWatchers>(time, std::make_unique<FakeFrontmostAppSource>(frontmost),
+                                                             std::make_unique<FakeMicrophoneActivitySource>(mic),
+                                                             std::make_unique<FakeSecureInputSource>(secure));
+        services.runInBackground = [](std::function<void()> task) { task(); };
+        services.log = [this](const std::string &line) { logLines.push_back(line); };
+        model = std::make_unique<AppModel>(std::move(services));
+        return *model;
+    }
+
+    // Makes and starts the model, with the clock moved past the start-up's posted work.
+    AppModel &started() {
+        make();
+        model->start();
+        time.runPosted();
+        return *model;
+    }
+
+    // The frontmost application changes (reported from the source's thread, delivered on the next turn).
+    void activate(const std::string &bundleID, const std::string &name) {
+        FakeFrontmostAppSource::activate(*frontmost, AppIdentity{bundleID, name});
+        time.runPosted();
+    }
+
+    // The router's reports of one key down and up arrive on the main thread.
+    void press(std::uint16_t code, std::uint64_t flags = 0, const std::string &characters = {}) {
+        monitor->press(code, flags, characters);
+        time.runPosted();
+    }
+
+    QTemporaryDir dir;
+    FakeTime time;
+    FakeStatsStore stats;
+    FakeNoticePresenter notices;
+    FakeLoginItem login;
+    FakeAudioControl audio;
+    FakeSoundCatalog library;
+    FakeOutputVolume output;
+    SoundRouter router{library, audio};
+    std::shared_ptr<FakeFrontmostAppSource::State> frontmost;
+    std::shared_ptr<std::atomic<bool>> mic = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<std::atomic<bool>> secure = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<Writes> writes = std::make_shared<Writes>();
+    bool monitorStarts = true;
+    std::vector<std::string> logLines;
+
+    std::unique_ptr<DocumentStore> documents;
+    FakeKeyboardMonitor *monitor = nullptr; // owned by the model
+    std::unique_ptr<AppModel> model;
+};
+
+} // namespace tc::test

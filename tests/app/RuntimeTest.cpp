@@ -1,0 +1,208 @@
+// The runtime configuration, the profile that plays, smart mute, quiet hours and the switch log.
+
+#include "AppModelHarness.h"
+
+#include "app/PlaybackRules.h"
+#include "app/RuntimeBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+const Profile &profileNamed(const AppModel &model, const std::string &name) {
+    for (const auto &profile : model.data().profiles) {
+        if (profile.name == name) {
+            return profile;
+        }
+    }
+    throw std::runtime_error("no profile " + name);
+}
+
+TEST(RuntimeConfig, BuiltFromTheDefaultDocument) {
+    Harness harness;
+    auto &model = harness.started();
+    const auto config = harness.router.config();
+    EXPECT_TRUE(config->enabled);
+    EXPECT_FALSE(config->muted);
+    EXPECT_FLOAT_EQ(config->masterVolume, 0.8f);
+    EXPECT_TRUE(config->stereoSpread);
+    ASSERT_TRUE(config->profile);
+    EXPECT_EQ(config->profile->name, "Meme mode");
+    EXPECT_EQ(*config->profile, model.data().activeProfile());
+    using Shortcut = RuntimeConfig::ShortcutTrigger;
+    EXPECT_EQ(config->shortcutTriggers,
+              (std::vector<Shortcut>{{1, 0x100000, "synth.tada"}, {12, 0x100000, "synth.sadtrombone"}}));
+    EXPECT_EQ(config->wordTriggers, (std::unordered_map<std::string, std::string>{
+                                        {"lol", "synth.boing"}, {"gg", "synth.powerup"}, {"wow", "synth.airhorn"}}));
+    // Pools in library order, without the mechanical sounds.
+    EXPECT_FALSE(config->categoryPools.contains(SoundCategory::mechanical));
+    EXPECT_EQ(config->categoryPools.at(SoundCategory::animals), (std::vector<std::string>{"synth.meow", "rec.bark"}));
+    EXPECT_EQ(config->categoryPools.at(SoundCategory::everyday), std::vector<std::string>{"rec.bell"});
+    EXPECT_FALSE(config->categoryOf.contains("synth.cream"));
+    EXPECT_EQ(config->categoryOf.at("synth.coin"), SoundCategory::retro);
+}
+
+TEST(RuntimeConfig, TriggersAreFilteredByStateAndApplicationAndLaterWordsWin) {
+    auto data = AppModel::makeDefaultData();
+    data.triggers.clear();
+    const auto add = [&](Trigger::Kind kind, std::string sound, std::vector<std::string> apps, bool enabled) {
+        data.triggers.push_back(Trigger{Uuid::random(), std::move(kind), std::move(sound), std::move(apps), enabled});
+    };
+    add(Trigger::Kind::word("Yay"), "first", {}, true);
+    add(Trigger::Kind::word("yay"), "second", {}, true);
+    add(Trigger::Kind::word("off"), "disabled", {}, false);
+    add(Trigger::Kind::word("here"), "terminal only", {"org.gnome.Terminal"}, true);
+    add(Trigger::Kind::word("there"), "firefox only", {"firefox"}, true);
+    add(Trigger::Kind::shortcut(1, 0x40000), "terminal shortcut", {"firefox", "org.gnome.Terminal"}, true);
+
+    LiveState live;
+    live.currentAppBundleID = "org.gnome.Terminal";
+    const auto config = buildRuntimeConfig(data, live, {});
+    EXPECT_EQ(config.wordTriggers,
+              (std::unordered_map<std::string, std::string>{{"yay", "second"}, {"here", "terminal only"}}));
+    ASSERT_EQ(config.shortcutTriggers.size(), 1u);
+    EXPECT_EQ(config.shortcutTriggers[0].soundID, "terminal shortcut");
+}
+
+TEST(EffectiveProfile, FirstRuleWinsAndADeletedProfileFallsBackToTheActiveOne) {
+    Harness harness;
+    auto &model = harness.started();
+    const auto arcade = profileNamed(model, "Arcade").id;
+    const auto animals = profileNamed(model, "Animals").id;
+    model.setRule("firefox", "Firefox", arcade);
+    model.editData([&](AppData &data) { data.appRules.push_back(AppRule{"firefox", "Firefox", animals}); });
+    model.editData([&](AppData &data) { data.appRules.push_back(AppRule{"gimp", "GIMP", Uuid::random()}); });
+    model.pushRuntime();
+
+    harness.activate("firefox", "Firefox");
+    EXPECT_EQ(model.effectiveProfile().name, "Arcade");
+    EXPECT_EQ(harness.router.config()->profile->name, "Arcade");
+
+    harness.activate("gimp", "GIMP"); // its rule names no existing profile
+    EXPECT_EQ(model.effectiveProfile().name, "Meme mode");
+    EXPECT_FALSE(model.effectiveProfileIsMutedByApp());
+    EXPECT_FALSE(harness.router.config()->muted);
+}
+
+TEST(SmartMute, ASilencedApplicationPlaysNoProfile) {
+    Harness harness;
+    auto &model = harness.started();
+    harness.activate("Zoom", "Zoom");
+    EXPECT_EQ(model.currentAppName(), "Zoom");
+    EXPECT_TRUE(model.effectiveProfileIsMutedByApp());
+    EXPECT_EQ(model.muteReason(), QString("Muted in Zoom"));
+    const auto config = harness.router.config();
+    EXPECT_FALSE(config->profile);
+    EXPECT_TRUE(config->muted);
+}
+
+TEST(SmartMute, MicrophoneAndPasswordFieldsMuteWhileTheirSettingsAreOn) {
+    Harness harness;
+    auto &model = harness.started();
+    *harness.mic = true;
+    harness.time.advance(1.0); // the watchers poll every second
+    EXPECT_TRUE(model.micInUse());
+    EXPECT_EQ(model.muteReason(), QString("Muted while the mic is on"));
+    EXPECT_TRUE(harness.router.config()->muted);
+
+    model.setSetting(&AppSettings::muteWhenMicInUse, false);
+    EXPECT_FALSE(model.muteReason());
+    EXPECT_FALSE(harness.router.config()->muted);
+
+    *harness.secure = true;
+    harness.time.advance(1.0);
+    EXPECT_EQ(model.muteReason(), QString("Silent in password fields"));
+    EXPECT_TRUE(harness.router.config()->muted);
+    *harness.secure = false;
+    harness.time.advance(1.0);
+    EXPECT_FALSE(harness.router.config()->muted);
+}
+
+TEST(QuietHours, StartIsQuietEndIsNot) {
+    struct Case {
+        int start, end, minute;
+        bool quiet;
+    };
+    const Case cases[] = {
+        {1380, 480, 23 * 60, true},
+        {1380, 480, 3 * 60, true},
+        {1380, 480, 7 * 60 + 59, true},
+        {1380, 480, 8 * 60, false},
+        {1380, 480, 22 * 60 + 59, false},
+        {480, 1020, 8 * 60, true},
+        {480, 1020, 17 * 60, false},
+        {600, 600, 600, false},
+        {600, 600, 0, false},
+        // Hand-edited minutes outside a day count modulo a day.
+        {1380 + 1440, -960, 23 * 60, true},
+        {-60, 480, 23 * 60 + 30, true},
+        {-60, 480, 22 * 60, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << "-" << c.end << " at " << c.minute);
+        AppSettings settings;
+        settings.quietHoursEnabled = true;
+        settings.quietStartMinutes = c.start;
+        settings.quietEndMinutes = c.end;
+        EXPECT_EQ(isInQuietHours(settings, c.minute), c.quiet);
+        settings.quietHoursEnabled = false;
+        EXPECT_FALSE(isInQuietHours(settings, c.minute));
+    }
+}
+
+TEST(QuietHours, TheTickMutesAndUnmutesAtTheBoundaries) {
+    Harness harness;
+    auto &model = harness.started();
+    model.setSetting(&AppSettings::quietHoursEnabled, true); // 23:00 to 08:00
+    harness.time.advanceTo(QTime(22, 59, 45));
+    EXPECT_FALSE(harness.router.config()->muted);
+    harness.time.advance(30); // past 23:00, with one 30 s tick on the way
+    EXPECT_TRUE(model.isInQuietHours());
+    EXPECT_TRUE(harness.router.config()->muted);
+    EXPECT_EQ(model.silence()->kind, Silence::Kind::quiet);
+    harness.time.advanceTo(QTime(8, 0, 30));
+    EXPECT_FALSE(harness.router.config()->muted);
+    EXPECT_FALSE(model.silence());
+}
+
+TEST(SwitchLog, RecordsChangesOfWhatPlaysNewestFirst) {
+    Harness harness;
+    auto &model = harness.started();
+    const auto arcade = profileNamed(model, "Arcade").id;
+    model.setRule("firefox", "Firefox", arcade);
+
+    harness.activate("org.gnome.Terminal", "Terminal"); // first report: recorded, not logged
+    EXPECT_TRUE(model.switchLog().empty());
+    harness.activate("gedit", "Text Editor"); // same effective profile
+    EXPECT_TRUE(model.switchLog().empty());
+    harness.activate("firefox", "Firefox");
+    ASSERT_EQ(model.switchLog().size(), 1u);
+    EXPECT_EQ(model.switchLog()[0].appName, "Firefox");
+    EXPECT_EQ(model.switchLog()[0].profileName, "Arcade");
+    EXPECT_EQ(model.switchLog()[0].date, harness.time.now());
+    harness.activate("Zoom", "Zoom");
+    EXPECT_EQ(model.switchLog()[0].profileName, "Muted");
+    harness.activate("org.gnome.Calls", "Calls"); // silenced as well: no change
+    EXPECT_EQ(model.switchLog().size(), 2u);
+    harness.activate("gedit", "Text Editor");
+    EXPECT_EQ(model.switchLog()[0].profileName, "Meme mode");
+    EXPECT_NE(model.switchLog()[0].id, model.switchLog()[1].id);
+
+    for (int i = 0; i < 6; ++i) {
+        harness.activate(i % 2 ? "gedit" : "firefox", i % 2 ? "Text Editor" : "Firefox");
+    }
+    ASSERT_EQ(model.switchLog().size(), 8u); // nine switches, the oldest dropped
+    EXPECT_EQ(model.switchLog().back().appName, "Zoom");
+}
+
+TEST(SwitchLog, TheProgramsOwnWindowsAreNotASwitch) {
+    Harness harness;
+    auto &model = harness.started();
+    harness.activate("firefox", "Firefox");
+    harness.activate(SystemWatchers::kOwnAppId, "Tapchime");
+    EXPECT_EQ(model.currentAppBundleID(), "firefox");
+}
+
+} // namespace
+} // namespace tc::test

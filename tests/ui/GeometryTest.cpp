@@ -1,0 +1,198 @@
+// The pure geometry of the painted views: what they draw where, without painting.
+
+#include "ui/shell/DottedBackground.h"
+#include "ui/shell/KeyCap.h"
+#include "ui/shell/MascotLogo.h"
+#include "ui/shell/MiniCap.h"
+#include "ui/shell/PillToggle.h"
+#include "ui/shell/PlayButton.h"
+#include "ui/shell/Shapes.h"
+#include "ui/shell/Waveform.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using tc::KeyCap;
+
+TEST(KeyCap, InsetsFollowWidthHeightAndPress) {
+    struct Case {
+        qreal width, height, press;
+        qreal skirt, side, top, bottom, drop;
+    };
+    const Case cases[] = {
+        {39, 39, 0, 5.85, 3, 2, 5.85, 0}, {40, 40, 0, 6, 4, 2, 6, 0}, {40, 10, 0, 3, 4, 2, 3, 0},
+        {40, 10, 1, 3, 4, 1.5, 1.8, 1.5}, {60, 60, 0, 9, 4, 2, 9, 0}, {60, 60, 1, 9, 4, 4.5, 5.4, 1.5},
+    };
+    for (const Case &c : cases) {
+        const KeyCap::Metrics g = KeyCap::metrics(c.width, c.height, 8, c.press);
+        EXPECT_DOUBLE_EQ(g.skirt, c.skirt);
+        EXPECT_DOUBLE_EQ(g.sideInset, c.side);
+        EXPECT_DOUBLE_EQ(g.topInset, c.top);
+        EXPECT_DOUBLE_EQ(g.bottomInset, c.bottom);
+        EXPECT_DOUBLE_EQ(g.drop, c.drop);
+        EXPECT_EQ(g.face, QRectF(c.side, c.top, c.width - 2 * c.side, c.height - c.top - c.bottom));
+    }
+}
+
+TEST(KeyCap, ThePressedCapSinksWhileTheRingStaysAndTheShadowTightens) {
+    const KeyCap::Metrics up = KeyCap::metrics(60, 60, 8, 0);
+    const KeyCap::Metrics down = KeyCap::metrics(60, 60, 8, 1);
+    EXPECT_EQ(up.ring, QRectF(-4, -4, 68, 68));
+    EXPECT_EQ(down.ring, up.ring);
+    EXPECT_DOUBLE_EQ(up.ringCorner, 11);
+    EXPECT_DOUBLE_EQ(up.faceCorner, 6);
+    EXPECT_NEAR(up.shadow.color.alphaF(), 0.22, 0.005);
+    EXPECT_DOUBLE_EQ(up.shadow.radius, 2.5);
+    EXPECT_EQ(up.shadow.offset, QPointF(0, 2));
+    EXPECT_NEAR(down.shadow.color.alphaF(), 0.12, 0.005);
+    EXPECT_DOUBLE_EQ(down.shadow.radius, 1);
+    EXPECT_EQ(down.shadow.offset, QPointF(0, 0.5));
+}
+
+TEST(MiniCap, IsAFlattenedSquareWithLegendSizesFromItsWidth) {
+    const tc::MiniCap::Metrics g = tc::MiniCap::metrics(30);
+    EXPECT_DOUBLE_EQ(g.frame.width(), 30);
+    EXPECT_NEAR(g.frame.height(), 28.2, 1e-9);
+    EXPECT_NEAR(g.corner, 7.2, 1e-9);
+    EXPECT_NEAR(g.symbolSize, 12.6, 1e-9);
+    EXPECT_NEAR(g.textSize, 10.8, 1e-9);
+    EXPECT_NEAR(g.legendLift, 1.5, 1e-9);
+}
+
+TEST(MiniCap, SoundBadgesFollowTheCategory) {
+    struct Case {
+        tc::SoundCategory category;
+        const tc::CapPalette *palette;
+        std::optional<std::string> symbol;
+        std::optional<QString> text;
+    };
+    const Case cases[] = {
+        {tc::SoundCategory::mechanical, &tc::CapPalette::white, std::nullopt, QStringLiteral("K")},
+        {tc::SoundCategory::memes, &tc::CapPalette::yellow, "burst.fill", std::nullopt},
+        {tc::SoundCategory::animals, &tc::CapPalette::blue, "pawprint.fill", std::nullopt},
+        {tc::SoundCategory::retro, &tc::CapPalette::red, "gamecontroller.fill", std::nullopt},
+        {tc::SoundCategory::everyday, &tc::CapPalette::green, "bell.fill", std::nullopt},
+        {tc::SoundCategory::mine, &tc::CapPalette::black, "waveform", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        const tc::MiniCap::Content content = tc::MiniCap::forCategory(c.category);
+        EXPECT_EQ(content.palette, *c.palette);
+        EXPECT_EQ(content.symbol, c.symbol);
+        EXPECT_EQ(content.text, c.text);
+    }
+}
+
+TEST(DottedBackground, CountsTheDotsThatFitFromHalfASpacingIn) {
+    struct Case {
+        QSizeF size;
+        qreal spacing;
+        int columns, rows;
+    };
+    const Case cases[] = {
+        {{400, 300}, 20, 20, 15}, {{400, 10}, 20, 20, 0}, {{10, 300}, 20, 0, 15},
+        {{10.5, 10.5}, 20, 1, 1}, {{0, 0}, 20, 0, 0},     {{401, 301}, 20, 20, 15},
+        {{411, 311}, 20, 21, 16}, {{5, 5}, 0, 5, 5}, // a spacing below 1 counts as 1
+    };
+    for (const Case &c : cases) {
+        const tc::DottedBackground::Grid grid = tc::DottedBackground::grid(c.size, c.spacing);
+        EXPECT_EQ(grid.columns, c.columns) << c.size.width();
+        EXPECT_EQ(grid.rows, c.rows) << c.size.height();
+    }
+}
+
+TEST(DottedBackground, DotsAre1_5PointsAcrossAndDoNotMoveWhenTheRegionGrows) {
+    const QPainterPath small = tc::DottedBackground::dots(QSizeF(40, 40), 20);
+    const QPainterPath large = tc::DottedBackground::dots(QSizeF(400, 300), 20);
+    EXPECT_EQ(small.boundingRect(), QRectF(9.25, 9.25, 21.5, 21.5));
+    EXPECT_TRUE(large.contains(QPointF(10, 10)));
+    EXPECT_TRUE(large.contains(QPointF(390, 290)));
+    EXPECT_FALSE(large.contains(QPointF(20, 20)));
+    EXPECT_TRUE(tc::DottedBackground::dots(QSizeF(400, 9), 20).isEmpty());
+}
+
+TEST(Waveform, FitsBarsAtAPitchOfBarWidthPlusTwo) {
+    const std::pair<qreal, int> cases[] = {{100, 20}, {4, 1}, {0, 1}, {99.9, 19}, {-5, 1}};
+    for (const auto &[width, bars] : cases) {
+        EXPECT_EQ(tc::Waveform::barCount(width, 3), bars) << width;
+    }
+}
+
+TEST(Waveform, ResamplesByTheNearestPeak) {
+    std::vector<float> sixtyFour(64);
+    for (size_t i = 0; i < sixtyFour.size(); ++i) {
+        sixtyFour[i] = static_cast<float>(i);
+    }
+    struct Case {
+        std::vector<float> peaks;
+        int n;
+        std::vector<float> expected;
+    };
+    const Case cases[] = {
+        {sixtyFour, 4, {0, 21, 42, 63}},
+        {{0, 1, 2}, 5, {0, 1, 1, 2, 2}},
+        {{0.3f, 0.7f}, 2, {0.3f, 0.7f}},
+        {{0.4f}, 5, {0.4f, 0.4f, 0.4f, 0.4f, 0.4f}},
+        {{0.1f, 0.9f, 0.5f}, 1, {0.1f}},
+        {{}, 3, {0.05f, 0.05f, 0.05f}},
+        {{}, 0, {}},
+        {{0.5f}, 0, {}},
+        {{0.5f}, -2, {}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(tc::Waveform::resample(c.peaks, c.n), c.expected);
+    }
+}
+
+TEST(Waveform, BarsGrowFromTheMiddleAndAreNeverShorterThanThreePoints) {
+    const std::vector<QRectF> silent = tc::Waveform::bars(std::vector<float>(10, 0.0f), QSizeF(100, 56), 3);
+    ASSERT_EQ(silent.size(), 20u);
+    for (const QRectF &bar : silent) {
+        EXPECT_DOUBLE_EQ(bar.height(), 3);
+        EXPECT_DOUBLE_EQ(bar.center().y(), 28);
+    }
+    EXPECT_EQ(silent[1], QRectF(5, 26.5, 3, 3));
+
+    const std::vector<QRectF> half = tc::Waveform::bars({0.5f}, QSizeF(10, 56), 3);
+    ASSERT_EQ(half.size(), 2u);
+    EXPECT_EQ(half[0], QRectF(0, 14, 3, 28));
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<QRectF> odd = tc::Waveform::bars({nan, 2.0f}, QSizeF(10, 20), 3);
+    EXPECT_DOUBLE_EQ(odd[0].height(), 3);  // an unreadable peak draws the minimum
+    EXPECT_DOUBLE_EQ(odd[1].height(), 40); // values above 1 are not clipped
+}
+
+TEST(PillToggle, TheKnobSitsTwoPointsInsideTheTrack) {
+    const tc::PillToggle::Metrics off = tc::PillToggle::metrics(0);
+    const tc::PillToggle::Metrics on = tc::PillToggle::metrics(1);
+    EXPECT_EQ(off.track, QRectF(0, 0, 38, 22));
+    EXPECT_EQ(off.knob, QRectF(2, 2, 18, 18));
+    EXPECT_EQ(on.knob, QRectF(18, 2, 18, 18));
+}
+
+TEST(PlayButton, TheSymbolIsAThirdOfTheButton) {
+    EXPECT_DOUBLE_EQ(tc::PlayButton::symbolSize(40), 12.8);
+    EXPECT_DOUBLE_EQ(tc::PlayButton::symbolSize(24), 7.68);
+}
+
+TEST(MascotLogo, TwoUprightEyesCentredOnTheMark) {
+    const auto eyes = tc::MascotLogo::eyes(100);
+    EXPECT_EQ(eyes[0], QRectF(29, 33.5, 15, 33));
+    EXPECT_EQ(eyes[1], QRectF(56, 33.5, 15, 33));
+}
+
+TEST(Shapes, ContinuousCornersStayInsideTheRectangleAndEaseIntoTheEdges) {
+    const QRectF rect(10, 20, 100, 60);
+    const QPainterPath path = tc::continuousRoundedRect(rect, 10);
+    EXPECT_EQ(path.boundingRect(), rect);
+    EXPECT_TRUE(path.contains(rect.center()));
+    EXPECT_FALSE(path.contains(QPointF(11, 21)));  // the corner is cut away
+    EXPECT_TRUE(path.contains(QPointF(60, 20.5))); // the edge is straight in the middle
+    // A capsule keeps round ends.
+    const QPainterPath pill = tc::capsule(QRectF(0, 0, 80, 20));
+    EXPECT_EQ(pill.boundingRect(), QRectF(0, 0, 80, 20));
+    EXPECT_TRUE(pill.contains(QPointF(10, 10)));
+    EXPECT_FALSE(pill.contains(QPointF(1, 1)));
+    EXPECT_TRUE(tc::continuousRoundedRect(QRectF(0, 0, 0, 10), 4).isEmpty());
+}

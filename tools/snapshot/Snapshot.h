@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace tc::snapshot {
+
+// One picture: a view made fresh, shown on a backdrop with room around it for its shadows.
+struct Snapshot {
+    QString name;                    // the PNG's file name without ".png"
+    std::function<QWidget *()> make; // the view (the host takes ownership)
+    QColor backdrop;                 // invalid: the dotted backdrop
+    QSize size;                      // the view's size; empty: its size hint
+    int margin = 40;                 // backdrop around the view
+};
+
+// Each area adds its views here; main renders them all.
+std::vector<Snapshot> shellSnapshots();
+
+} // namespace tc::snapshot

@@ -1,0 +1,103 @@
+// Renders every shared view offscreen and writes one PNG each into the folder named on the command line:
+//   QT_QPA_PLATFORM=offscreen tapchime_snapshot out/
+// Deterministic: the fonts are loaded from the font packages, motion is off (every animation is at its end)
+// and the pictures are drawn at twice the logical size.
+
+#include "Snapshot.h"
+
+#include "app/Motion.h"
+#include "ui/shell/DottedBackground.h"
+#include "ui/shell/Fonts.h"
+#include "ui/shell/Theme.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLayout>
+#include <QPainter>
+#include <cstdio>
+
+namespace {
+
+constexpr qreal scale = 2.0;
+
+// A backdrop with the view centred on it.
+class Host : public QWidget {
+public:
+    explicit Host(QColor backdrop) : backdrop_(backdrop) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        if (backdrop_.isValid()) {
+            painter.fillRect(rect(), backdrop_);
+        } else {
+            tc::DottedBackground::paint(painter, QRectF(rect()), 20);
+        }
+    }
+
+private:
+    QColor backdrop_;
+};
+
+bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
+    Host host(shot.backdrop);
+    QWidget *view = shot.make();
+    view->setParent(&host);
+    view->ensurePolished();
+    if (view->layout()) {
+        view->layout()->activate();
+    }
+    QSize size = shot.size.isEmpty() ? view->sizeHint() : shot.size;
+    size = size.expandedTo(view->minimumSize()).boundedTo(view->maximumSize());
+    if (view->hasHeightForWidth() && shot.size.isEmpty()) {
+        size.setHeight(view->heightForWidth(size.width()));
+    }
+    view->setGeometry(shot.margin, shot.margin, size.width(), size.height());
+    host.resize(size.width() + 2 * shot.margin, size.height() + 2 * shot.margin);
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    host.show();
+    QCoreApplication::processEvents();
+
+    QImage image((QSizeF(host.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    host.render(&image);
+    const QString path = folder.filePath(shot.name + QStringLiteral(".png"));
+    if (!image.save(path)) {
+        std::fprintf(stderr, "snapshot: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tapchime_snapshot <folder>\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(folder.absolutePath())) {
+        std::fprintf(stderr, "snapshot: cannot make %s\n", argv[1]);
+        return 1;
+    }
+    if (!tc::Fonts::load()) {
+        std::fprintf(stderr, "snapshot: fonts missing (Inter, JetBrains Mono, Material Icons); run scripts/setup\n");
+        return 1;
+    }
+    tc::Theme::applyAppearance(app);
+    tc::motion::setEnabled(false);
+
+    bool ok = true;
+    for (const tc::snapshot::Snapshot &shot : tc::snapshot::shellSnapshots()) {
+        ok = render(shot, folder) && ok;
+    }
+    return ok ? 0 : 1;
+}
