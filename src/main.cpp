@@ -34,8 +34,9 @@ int main(int argc, char *argv[]) {
         return 0;
     }
 
-    // The tray icon is drawn in the desktop's own text colour, read before the light appearance replaces it.
-    const QColor trayInk = QApplication::palette().color(QPalette::WindowText);
+    // The desktop's own text colour, read before the light appearance replaces it, may colour the tray icon.
+    const QColor trayInk = tc::TrayIcon::inkFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+                                                QApplication::palette().color(QPalette::WindowText));
     tc::Theme::applyAppearance(app);
 
     tc::Updater updater(tc::Updater::buildFeed(), QString::fromUtf8(tc::buildinfo::shortVersion),

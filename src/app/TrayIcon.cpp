@@ -20,6 +20,16 @@ bool TrayIcon::isAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+QColor TrayIcon::inkFor(const QString &currentDesktop, const QColor &desktopText) {
+    for (const QString &desktop : currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (desktop.compare(QLatin1String("KDE"), Qt::CaseInsensitive) == 0 ||
+            desktop.compare(QLatin1String("MATE"), Qt::CaseInsensitive) == 0) {
+            return desktopText;
+        }
+    }
+    return Qt::white;
+}
+
 void TrayIcon::setSilence(const std::optional<Silence> &silence) {
     const MenuBarIcon::State next = MenuBarIcon::state(silence);
     if (next == state_) {

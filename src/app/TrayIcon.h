@@ -24,6 +24,12 @@ public:
     // Whether the desktop shows tray icons at all; without a tray the main window opens at launch.
     static bool isAvailable();
 
+    // The colour to draw the icon in, where the panel's own colour cannot be asked: the desktop's text colour
+    // (`desktopText`, read before the program forces its light palette) on desktops whose panel follows the
+    // colour scheme (KDE, MATE), white on the others, whose panels are dark by default (GNOME, Xfce,
+    // Cinnamon, LXQt, …). `currentDesktop` is $XDG_CURRENT_DESKTOP, a colon-separated list.
+    static QColor inkFor(const QString &currentDesktop, const QColor &desktopText);
+
     // Redraws the icon when the silence changes its state.
     void setSilence(const std::optional<Silence> &silence);
     MenuBarIcon::State state() const { return state_; }

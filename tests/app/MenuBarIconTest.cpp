@@ -1,6 +1,7 @@
 // The tray icon: which drawing each silence gets, and that the drawings differ where they should.
 
 #include "app/MenuBarIcon.h"
+#include "app/TrayIcon.h"
 #include "support/QtTestApp.h"
 
 #include <QImage>
@@ -65,5 +66,18 @@ TEST(MenuBarIcon, TheIconKeepsItsShapeAtTheSizesTraysAskFor) {
         // 20 × 16 fitted into the square: full width, centred vertically.
         EXPECT_EQ(qAlpha(image.pixel(side / 2, 0)), 0) << side;
         EXPECT_GT(qAlpha(image.pixel(side / 2, side / 2 - side / 4)), 0) << side;
+    }
+}
+
+TEST(TrayIcon, DrawsWhiteOnDarkPanelsAndInTheDesktopsTextColourWhereThePanelFollowsTheScheme) {
+    const QColor text(30, 30, 30);
+    const std::pair<const char *, QColor> cases[] = {
+        {"GNOME", Qt::white}, {"ubuntu:GNOME", Qt::white},
+        {"XFCE", Qt::white},  {"", Qt::white},
+        {"KDE", text},        {"kde", text},
+        {"MATE", text},       {"X-Cinnamon", Qt::white},
+    };
+    for (const auto &[desktop, ink] : cases) {
+        EXPECT_EQ(tc::TrayIcon::inkFor(QString::fromLatin1(desktop), text), ink) << desktop;
     }
 }

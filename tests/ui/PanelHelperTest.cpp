@@ -2,8 +2,11 @@
 
 #include "ui/shell/PanelHelper.h"
 #include "ShellTestApp.h"
+#include "engine/linux/DesktopEntries.h"
 #include "ui/shell/AppChooserDialog.h"
 
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -73,4 +76,32 @@ TEST(AppChooserDialog, GivesTheChosenApplicationsIdAndName) {
     cancelled.list()->setCurrentRow(0);
     cancelled.reject();
     EXPECT_FALSE(cancelled.chosen());
+}
+
+TEST(PanelHelper, InstalledApplicationsAndIconsComeThroughTheDesktopEntries) {
+    tc::test::shellApp();
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("tool.png"));
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(png));
+    QDir(dir.path()).mkpath(QStringLiteral("applications"));
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QFile file(dir.filePath(QStringLiteral("applications/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(QStringLiteral("org.example.Tool.desktop"),
+          "[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\nIcon=" + png.toUtf8() + "\n");
+    write(QStringLiteral("hidden.desktop"), "[Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true\n");
+    write(QStringLiteral("alpha.desktop"), "[Desktop Entry]\nType=Application\nName=Alpha\nExec=alpha\n");
+    const tc::DesktopEntries entries({dir.filePath(QStringLiteral("applications")).toStdString()}, {});
+
+    const std::vector<tc::InstalledApp> installed = PanelHelper::installedApps(entries);
+    ASSERT_EQ(installed.size(), 2u);
+    EXPECT_EQ(installed[0].bundleID, QStringLiteral("alpha"));
+    EXPECT_EQ(installed[1].bundleID, QStringLiteral("org.example.Tool"));
+    EXPECT_EQ(installed[1].name, QStringLiteral("Tool"));
+    EXPECT_FALSE(PanelHelper::icon(QStringLiteral("org.example.Tool"), entries).isNull());
+    EXPECT_TRUE(PanelHelper::icon(QStringLiteral("gone"), entries).isNull());
 }

@@ -1,5 +1,7 @@
 #include "ui/shell/PanelHelper.h"
 
+#include "engine/linux/DesktopEntries.h"
+#include "engine/linux/X11RunningApps.h"
 #include "ui/shell/AppChooserDialog.h"
 
 #include <QDir>
@@ -25,10 +27,37 @@ QIcon PanelHelper::icon(const QString &bundleID, const std::vector<InstalledApp>
     return it == installed.end() ? QIcon() : iconFromDesktopIcon(it->icon);
 }
 
-std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &ownID) {
+std::vector<InstalledApp> PanelHelper::installedApps(const DesktopEntries &entries) {
+    std::vector<InstalledApp> apps;
+    for (const DesktopEntry &entry : entries.installed()) {
+        apps.push_back(
+            {QString::fromStdString(entry.id), QString::fromStdString(entry.name), QString::fromStdString(entry.icon)});
+    }
+    return apps;
+}
+
+QIcon PanelHelper::icon(const QString &bundleID, const DesktopEntries &entries) {
+    const DesktopEntry *entry = entries.find(bundleID.toStdString());
+    return entry ? iconFromDesktopIcon(QString::fromStdString(entry->icon)) : QIcon();
+}
+
+std::vector<RunningApp> PanelHelper::runningApps(const DesktopEntries &entries) {
+    std::vector<RunningApp> running;
+    for (const AppIdentity &app : X11RunningApps::list(entries)) {
+        const QString id = QString::fromStdString(app.bundleId);
+        running.push_back({id, QString::fromStdString(app.name), icon(id, entries)});
+    }
+    return runningApps(running, QString::fromLatin1(ownID));
+}
+
+std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopEntries &entries, QWidget *parent) {
+    return chooseApp(installedApps(entries), parent);
+}
+
+std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &selfID) {
     std::vector<RunningApp> apps;
     for (const RunningApp &app : running) {
-        if (app.bundleID.isEmpty() || app.bundleID == ownID) {
+        if (app.bundleID.isEmpty() || app.bundleID == selfID) {
             continue;
         }
         RunningApp entry = app;

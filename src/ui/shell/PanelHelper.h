@@ -10,6 +10,8 @@ class QWidget;
 
 namespace tc {
 
+class DesktopEntries;
+
 // An application as the screens list it: its desktop-entry id (the program's "bundle id"), its name and
 // its icon.
 struct RunningApp {
@@ -33,10 +35,24 @@ struct InstalledApp {
     QString icon;     // the entry's Icon: a theme icon name or an absolute path; may be empty
 };
 
-// Small shared pieces around file panels and application lists. The application lists come from the one
-// desktop-entry resolver, which the caller passes in as plain lists. Main thread only; the panels are modal.
+// Small shared pieces around file panels and application lists. Applications are named and drawn through the
+// one desktop-entry resolver (DesktopEntries), which the caller owns and passes in; the overloads that take
+// plain lists are the same rules without it. Main thread only; the panels are modal.
 class PanelHelper {
 public:
+    // The desktop id this program's own windows resolve to; never listed among the running applications.
+    static constexpr const char *ownID = "tapchime";
+
+    // The installed applications (no NoDisplay entries), sorted by name as the resolver gives them.
+    static std::vector<InstalledApp> installedApps(const DesktopEntries &entries);
+    // The icon of the application with this id, or a null icon when no installed entry has it.
+    static QIcon icon(const QString &bundleID, const DesktopEntries &entries);
+    // The applications with windows open on the X11 session (see X11RunningApps), this program left out,
+    // with their icons, sorted by name ignoring case. Empty where the session cannot be asked (Wayland).
+    static std::vector<RunningApp> runningApps(const DesktopEntries &entries);
+    // The chooser over the installed applications.
+    static std::optional<ChosenApp> chooseApp(const DesktopEntries &entries, QWidget *parent = nullptr);
+
     // The icon of a desktop entry's Icon value: an absolute path is loaded from the file, anything else is
     // looked up in the icon theme. A null icon when there is none (callers draw a placeholder).
     static QIcon iconFromDesktopIcon(const QString &icon);
@@ -44,9 +60,9 @@ public:
     static QIcon icon(const QString &bundleID, const std::vector<InstalledApp> &installed);
 
     // The running applications a rule or trigger can name: `running` in the system's order, without this
-    // program (`ownID`) and without entries that have no id; a missing name falls back to the id; sorted by
+    // program (`selfID`) and without entries that have no id; a missing name falls back to the id; sorted by
     // name ignoring case, equal names keeping their order.
-    static std::vector<RunningApp> runningApps(const std::vector<RunningApp> &running, const QString &ownID);
+    static std::vector<RunningApp> runningApps(const std::vector<RunningApp> &running, const QString &selfID);
 
     // A modal chooser over the installed applications; the chosen one, or nothing when the user cancels.
     static std::optional<ChosenApp> chooseApp(const std::vector<InstalledApp> &installed, QWidget *parent = nullptr);

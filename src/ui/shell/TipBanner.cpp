@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
+#include <algorithm>
 #include <cmath>
 
 namespace tc {
@@ -80,8 +81,7 @@ QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidg
 
 TipBanner::TipBanner(const QString &id, const QString &symbol, const QString &title, const QString &text,
                      Binding binding, QWidget *parent)
-    : QWidget(parent), id_(id), binding_(std::move(binding)), opacity_(new QGraphicsOpacityEffect(this)),
-      fade_(new QVariantAnimation(this)) {
+    : QWidget(parent), id_(id), binding_(std::move(binding)), fade_(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(14, 12, 14, 12);
@@ -105,8 +105,6 @@ TipBanner::TipBanner(const QString &id, const QString &symbol, const QString &ti
         refresh();
     });
 
-    opacity_->setOpacity(1.0);
-    setGraphicsEffect(opacity_);
     fade_->setDuration(200);
     QEasingCurve easeOut(QEasingCurve::BezierSpline);
     easeOut.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
@@ -138,7 +136,7 @@ void TipBanner::fadeTo(bool visible) {
         setVisible(visible);
         return;
     }
-    const qreal from = isHidden() ? 0.0 : opacity_->opacity();
+    const qreal from = isHidden() ? 0.0 : presence_;
     if (visible) {
         setPresence(from);
         show();
@@ -149,7 +147,18 @@ void TipBanner::fadeTo(bool visible) {
 }
 
 void TipBanner::setPresence(qreal presence) {
-    opacity_->setOpacity(presence);
+    presence_ = presence;
+    // The opacity effect lives only while the banner is see-through; at rest the banner paints plainly.
+    if (presence >= 1.0) {
+        setGraphicsEffect(nullptr);
+    } else {
+        auto *effect = qobject_cast<QGraphicsOpacityEffect *>(graphicsEffect());
+        if (!effect) {
+            effect = new QGraphicsOpacityEffect(this);
+            setGraphicsEffect(effect);
+        }
+        effect->setOpacity(std::max<qreal>(0, presence));
+    }
     // Sliding towards the top edge: the banner gives up its height as it fades, so what follows moves up.
     if (presence >= 1.0) {
         setMaximumHeight(QWIDGETSIZE_MAX);

@@ -5,7 +5,6 @@
 #include <functional>
 
 class QAbstractButton;
-class QGraphicsOpacityEffect;
 class QVariantAnimation;
 
 namespace tc {
@@ -44,8 +43,8 @@ private:
     QString id_;
     Binding binding_;
     QAbstractButton *gotIt_;
-    QGraphicsOpacityEffect *opacity_;
     QVariantAnimation *fade_; // presence 0 (gone) to 1 (in place)
+    qreal presence_ = 1.0;
     bool wanted_ = true;
 };
 

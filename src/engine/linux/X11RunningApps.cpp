@@ -1,0 +1,166 @@
+#include "engine/linux/X11RunningApps.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+// XCB, as in X11FrontmostAppSource: a window that vanishes while it is read is a per-request error here, not a
+// call of Xlib's process-wide error handler.
+
+namespace tc {
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void *p) const { std::free(p); }
+};
+template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
+
+struct ConnectionDeleter {
+    void operator()(xcb_connection_t *c) const { xcb_disconnect(c); }
+};
+using Connection = std::unique_ptr<xcb_connection_t, ConnectionDeleter>;
+
+constexpr uint32_t kMaxPropertyWords = 1024; // texts: 4 KiB, far more than any id or class name
+constexpr uint32_t kMaxClientWords = 4096;   // windows in the client list
+
+xcb_atom_t internAtom(xcb_connection_t *c, const char *name) {
+    auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name);
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+class Reader {
+public:
+    explicit Reader(xcb_connection_t *c) : c_(c) {}
+
+    xcb_get_property_cookie_t ask(xcb_window_t window, xcb_atom_t property, uint32_t words = kMaxPropertyWords) {
+        return xcb_get_property(c_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, words);
+    }
+
+    // 32-bit values of the property (window ids, atoms, cardinals); empty when the window or property is gone.
+    std::vector<uint32_t> words(xcb_get_property_cookie_t cookie) {
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c_, cookie, nullptr));
+        if (!reply || reply->format != 32) {
+            return {};
+        }
+        const auto *values = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+        const auto count = static_cast<size_t>(xcb_get_property_value_length(reply.get())) / 4;
+        return std::vector<uint32_t>(values, values + count);
+    }
+
+    std::string text(xcb_get_property_cookie_t cookie) {
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c_, cookie, nullptr));
+        if (!reply || reply->format != 8) {
+            return {};
+        }
+        const auto *bytes = static_cast<const char *>(xcb_get_property_value(reply.get()));
+        return std::string(bytes, static_cast<size_t>(xcb_get_property_value_length(reply.get())));
+    }
+
+private:
+    xcb_connection_t *c_;
+};
+
+std::string untilNul(const std::string &text, size_t from = 0) {
+    if (from >= text.size()) {
+        return {};
+    }
+    const auto end = text.find('\0', from);
+    return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+bool contains(const std::vector<uint32_t> &values, xcb_atom_t atom) {
+    return atom != XCB_ATOM_NONE && std::find(values.begin(), values.end(), atom) != values.end();
+}
+
+} // namespace
+
+std::vector<AppIdentity> X11RunningApps::list(const DesktopEntries &entries, const std::string &display) {
+    const char *name = display.empty() ? std::getenv("DISPLAY") : display.c_str();
+    if (!name || !*name) {
+        return {};
+    }
+    int screenNumber = 0;
+    Connection connection(xcb_connect(name, &screenNumber));
+    if (!connection || xcb_connection_has_error(connection.get())) {
+        return {};
+    }
+    xcb_connection_t *c = connection.get();
+    auto screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (screens.rem <= 0 || !screens.data) {
+        return {};
+    }
+    const xcb_window_t root = screens.data->root;
+    const xcb_atom_t clientList = internAtom(c, "_NET_CLIENT_LIST");
+    const xcb_atom_t windowType = internAtom(c, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t typeNormal = internAtom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
+    const xcb_atom_t typeDialog = internAtom(c, "_NET_WM_WINDOW_TYPE_DIALOG");
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbar = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t wmPid = internAtom(c, "_NET_WM_PID");
+    const xcb_atom_t gtkApplicationId = internAtom(c, "_GTK_APPLICATION_ID");
+    const xcb_atom_t kdeDesktopFile = internAtom(c, "_KDE_NET_WM_DESKTOP_FILE");
+    if (clientList == XCB_ATOM_NONE) {
+        return {};
+    }
+
+    Reader reader(c);
+    const std::vector<uint32_t> windows = reader.words(reader.ask(root, clientList, kMaxClientWords));
+
+    // Ask for every window's properties first, then read the answers: one round trip for the whole list.
+    struct Pending {
+        xcb_get_property_cookie_t type, state, pid, gtk, kde, wmClass;
+    };
+    std::vector<Pending> pending;
+    pending.reserve(windows.size());
+    for (uint32_t window : windows) {
+        pending.push_back({reader.ask(window, windowType), reader.ask(window, state), reader.ask(window, wmPid),
+                           reader.ask(window, gtkApplicationId), reader.ask(window, kdeDesktopFile),
+                           reader.ask(window, XCB_ATOM_WM_CLASS)});
+    }
+
+    std::vector<AppIdentity> apps;
+    for (Pending &p : pending) {
+        const std::vector<uint32_t> types = reader.words(p.type);
+        const std::vector<uint32_t> states = reader.words(p.state);
+        const std::vector<uint32_t> pid = reader.words(p.pid);
+        WindowHints hints;
+        hints.gtkApplicationId = untilNul(reader.text(p.gtk));
+        hints.kdeDesktopFile = untilNul(reader.text(p.kde));
+        const std::string wmClass = reader.text(p.wmClass); // "instance\0class\0"
+        hints.wmInstance = untilNul(wmClass);
+        hints.wmClass = untilNul(wmClass, hints.wmInstance.size() + 1);
+
+        // Docks, desktops, menus, tool palettes and windows kept off the task bar are not applications the
+        // user switches to. A window without a type counts as normal.
+        if (!types.empty() && !contains(types, typeNormal) && !contains(types, typeDialog)) {
+            continue;
+        }
+        if (contains(states, skipTaskbar)) {
+            continue;
+        }
+        if (!pid.empty() && static_cast<pid_t>(pid.front()) == getpid()) {
+            continue;
+        }
+        const std::optional<AppIdentity> app = entries.resolve(hints);
+        if (!app || app->bundleId.empty()) {
+            continue;
+        }
+        const bool seen =
+            std::any_of(apps.begin(), apps.end(), [&](const AppIdentity &a) { return a.bundleId == app->bundleId; });
+        if (!seen) {
+            apps.push_back(*app);
+        }
+    }
+    return apps;
+}
+
+} // namespace tc
