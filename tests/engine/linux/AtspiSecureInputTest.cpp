@@ -225,7 +225,9 @@ TEST(AtspiSecureInput, AFocusedPasswordFieldIsSecureInputUntilTheFocusMovesOn) {
     FakeRegistry registry(accessibilityBus.address());
     AtspiSecureInput secure;
     ASSERT_TRUE(waitUntil([&] { return secure.listening(); }));
-    EXPECT_EQ(registry.registrations, 3) << "focus, window activation and deactivation";
+    // The registry counts on its own thread: wait for it rather than read it at once.
+    EXPECT_TRUE(waitUntil([&] { return registry.registrations == 3; })) << "focus, window activation and deactivation";
+    EXPECT_EQ(registry.registrations, 3);
 
     auto app = std::make_unique<FakeAccessibleApp>(accessibilityBus.address());
     app->focus("/app/password");
