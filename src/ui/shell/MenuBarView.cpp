@@ -75,12 +75,12 @@ MenuBarView::MenuBarView(AppModel &model, Actions actions, QWidget *parent)
     status_ = new QVBoxLayout;
     status_->setContentsMargins(0, 0, 0, 0);
     column->addLayout(status_);
+    // Made before the blocks below it, so they are drawn over the dial's shadow.
+    dial_ = makeDial();
+    status_->addWidget(dial_);
     column->addWidget(makeProfileCard());
     column->addWidget(makeBanner());
     column->addWidget(makeBottomRow());
-
-    dial_ = makeDial();
-    status_->addWidget(dial_);
 
     connect(&model_, &AppModelSignals::dataChanged, this, [this] {
         refreshPill();
@@ -236,10 +236,12 @@ QWidget *MenuBarView::makeBanner() {
     row->addWidget(new SymbolBadge("mic.slash", 28, 12, Theme::orangeText, Theme::orangeSoft, banner));
     auto *texts = new QVBoxLayout;
     texts->setSpacing(1);
+    texts->addStretch(1);
     texts->addWidget(
         textLabel(QStringLiteral("Auto-mute in calls"), Fonts::system(13, QFont::DemiBold), Theme::ink, banner));
     bannerDetail_ = textLabel(QString(), Fonts::system(12), Theme::ink3, banner);
     texts->addWidget(bannerDetail_);
+    texts->addStretch(1);
     row->addLayout(texts);
     row->addStretch(1);
     return banner;
