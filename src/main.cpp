@@ -7,8 +7,8 @@
 #include "app/KeyboardAccessHelp.h"
 #include "app/NoticeHUD.h"
 #include "app/NoticeHUDPresenter.h"
-#include "app/QtTimers.h"
 #include "app/QuitHooks.h"
+#include "app/ShellBindings.h"
 #include "app/SingleInstance.h"
 #include "app/TrayIcon.h"
 #include "app/Updater.h"
@@ -42,7 +42,6 @@ int main(int argc, char *argv[]) {
 
     tc::Updater updater(tc::Updater::buildFeed(), QString::fromUtf8(tc::buildinfo::shortVersion),
                         QString::fromUtf8(tc::buildinfo::buildNumber));
-    tc::QtTimers timers;
 
     // The one application model on the real engine, router, library, keyboard monitor and watchers.
     tc::AppAssembly assembly;
@@ -57,12 +56,8 @@ int main(int argc, char *argv[]) {
         window.raise();
         window.activateWindow();
     };
-    // A remedy the program cannot apply itself (an app rule) opens the App rules section.
-    tc::NoticeHUD notices(timers, tc::NoticeView::factory(), [&model, bringForward](const tc::Silence &) {
-        if (!model.fixSilence()) {
-            bringForward();
-        }
-    });
+    // A notice's remedy fixes the silence it was shown for; an app rule's opens the App rules section.
+    tc::NoticeHUD notices(assembly.timers(), tc::NoticeView::factory(), tc::noticeFix(model, bringForward));
     tc::NoticeHUDPresenter presenter(notices);
     assembly.setNotices(&presenter);
     QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
@@ -70,6 +65,8 @@ int main(int argc, char *argv[]) {
     // Quit, the session's end and SIGTERM all write the pending save first.
     tc::installQuitHooks(model);
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
+    tc::bindTray(model, tray);
+    tc::bindMenus(model, menus);
     // The tray panel opens beside the tray icon when it is clicked; its power button quits (the panel writes
     // what is pending first).
     tc::MenuBarPopup panel(model, {bringForward, {}});

@@ -163,6 +163,9 @@ public:
     // Removes the silence's cause where the program can. False only when the caller must show the App rules
     // section (the model already switched to it).
     bool fixSilence();
+    // The remedy of one kind of silence, whatever the current silence is: a notice's button fixes the silence
+    // it was shown for, even when another cause has come first since.
+    bool fixSilence(Silence::Kind kind);
 
     // --- Edits of sounds and keys --------------------------------------------------------------------------
 

@@ -2,21 +2,13 @@
 
 #include "app/AppModel.h"
 
+#include "model/Names.h"
+
 #include <algorithm>
 
 namespace tc {
 
 namespace {
-
-// Spaces and tabs at both ends go; other white space is part of the name.
-std::string trimmedName(const std::string &name) {
-    const auto first = name.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = name.find_last_not_of(" \t");
-    return name.substr(first, last - first + 1);
-}
 
 Profile *profileWithID(AppData &data, const Uuid &id) {
     for (auto &profile : data.profiles) {
@@ -30,19 +22,10 @@ Profile *profileWithID(AppData &data, const Uuid &id) {
 } // namespace
 
 std::string AppModel::uniqueProfileName(const std::string &name) const {
-    const auto taken = [&](const std::string &candidate) {
+    return uniqueName(name, [&](const std::string &candidate) {
         return std::any_of(data_.profiles.begin(), data_.profiles.end(),
                            [&](const Profile &profile) { return profile.name == candidate; });
-    };
-    if (!taken(name)) {
-        return name;
-    }
-    for (std::size_t number = 2;; ++number) {
-        auto candidate = name + " " + std::to_string(number);
-        if (!taken(candidate)) {
-            return candidate;
-        }
-    }
+    });
 }
 
 void AppModel::setActiveProfile(const Uuid &id) {

@@ -207,10 +207,11 @@ void AppModel::frontmostChanged(const std::string &bundleID, const std::string &
 
 bool AppModel::fixSilence() {
     const auto current = silence();
-    if (!current) {
-        return true;
-    }
-    switch (current->kind) {
+    return !current || fixSilence(current->kind);
+}
+
+bool AppModel::fixSilence(Silence::Kind kind) {
+    switch (kind) {
     case Silence::Kind::permission:
         // Linux has no permission prompt: show how to get keyboard access, and look again now.
         openInputMonitoringSettings();

@@ -5,6 +5,7 @@
 #include "app/AudioControl.h"
 #include "app/SoundCatalog.h"
 #include "engine/LoadedSound.h"
+#include "model/Names.h"
 
 #include <algorithm>
 #include <set>
@@ -15,15 +16,6 @@ namespace tc {
 namespace {
 
 constexpr float kMinPreviewVolume = 0.4f; // previews stay audible at a low master volume
-
-std::string trimmedName(const std::string &name) {
-    const auto first = name.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = name.find_last_not_of(" \t");
-    return name.substr(first, last - first + 1);
-}
 
 } // namespace
 

@@ -1,8 +1,11 @@
 #include "app/AtomicFile.h"
 
+#include "engine/AtomicFile.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <filesystem>
 
 namespace tc {
 
@@ -11,19 +14,11 @@ std::optional<QString> writeFileAtomically(const QString &path, const QByteArray
     if (!QDir().mkpath(info.absolutePath())) {
         return QStringLiteral("The folder %1 couldn't be created.").arg(info.absolutePath());
     }
-    QSaveFile file(path);
-    // The temporary file must be renamed over the target, never written in place.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const auto error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit()) {
-        return file.errorString();
+    try {
+        writeFileAtomically(std::filesystem::path(path.toStdString()),
+                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    } catch (const std::filesystem::filesystem_error &error) {
+        return QString::fromLocal8Bit(error.what());
     }
     return std::nullopt;
 }

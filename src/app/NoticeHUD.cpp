@@ -7,9 +7,14 @@
 #include <QGuiApplication>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
+#include <QRegion>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
 
 namespace tc {
 
@@ -26,11 +31,32 @@ int milliseconds(double seconds) {
     return static_cast<int>(seconds * 1000.0 + 0.5);
 }
 
+// The view's mostly opaque pixels, in its own coordinates: its shape without the soft shadow around it.
+QRegion opaqueShape(QWidget &view) {
+    const QImage image = view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const qreal scale = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1.0;
+    QRegion region;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        int run = -1;
+        for (int x = 0; x <= image.width(); ++x) {
+            const bool solid = x < image.width() && qAlpha(line[x]) >= 160;
+            if (solid && run < 0) {
+                run = x;
+            } else if (!solid && run >= 0) {
+                region += QRectF(run / scale, y / scale, (x - run) / scale, 1 / scale).toAlignedRect();
+                run = -1;
+            }
+        }
+    }
+    return region;
+}
+
 } // namespace
 
-NoticeHUD::NoticeHUD(Timers &timers, ViewFactory makeView, FixHandler fix, QObject *parent)
+NoticeHUD::NoticeHUD(TimerFactory &timers, ViewFactory makeView, FixHandler fix, QObject *parent)
     : QObject(parent), timers_(timers), makeView_(std::move(makeView)), fix_(std::move(fix)),
-      probe_(&NoticeHUD::currentScreens) {}
+      probe_(&NoticeHUD::currentScreens), compositing_(&NoticeHUD::desktopComposites) {}
 
 NoticeHUD::~NoticeHUD() {
     stopAnimation();
@@ -48,6 +74,36 @@ bool NoticeHUD::isShowing() const {
 
 void NoticeHUD::setScreenProbe(ScreenProbe probe) {
     probe_ = std::move(probe);
+}
+
+void NoticeHUD::setCompositingProbe(std::function<bool()> probe) {
+    compositing_ = std::move(probe);
+}
+
+bool NoticeHUD::desktopComposites() {
+    auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    auto *x11 = application ? application->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return true; // Wayland compositors always composite; offscreen renders keep their alpha
+    }
+    // On X11 a compositing manager owns the selection _NET_WM_CM_S<screen>.
+    xcb_connection_t *connection = x11->connection();
+    const char *name = "_NET_WM_CM_S0";
+    const auto cookie = xcb_intern_atom(connection, 1, static_cast<uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(connection, cookie, nullptr);
+    if (atom == nullptr) {
+        return false;
+    }
+    const xcb_atom_t selection = atom->atom;
+    std::free(atom);
+    if (selection == XCB_ATOM_NONE) {
+        return false;
+    }
+    xcb_get_selection_owner_reply_t *owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    return owned;
 }
 
 NoticeHUD::Screens NoticeHUD::currentScreens() {
@@ -163,6 +219,12 @@ void NoticeHUD::show(const Notice &notice) {
         view_->sizeHint().expandedTo(view_->minimumSizeHint()).expandedTo(view_->minimumSize()).expandedTo(QSize(1, 1));
     panel_->resize(size);
 
+    if (compositing_ && !compositing_()) {
+        panel_->setMask(opaqueShape(*view_));
+    } else {
+        panel_->clearMask();
+    }
+
     target_ = frameFor(screens.available[static_cast<size_t>(screen)], size);
     const QRect start = target_.translated(0, -slideDistance);
     panel_->setGeometry(start);
@@ -190,7 +252,7 @@ void NoticeHUD::show(const Notice &notice) {
         panel_->setWindowOpacity(1.0);
     }
 
-    hideWork_ = timers_.after(noticeSeconds(notice), [self] {
+    hideWork_ = timers_.singleShot(noticeSeconds(notice), [self] {
         if (self) {
             self->hide();
         }
@@ -217,7 +279,7 @@ void NoticeHUD::hide() {
         panel_->setWindowOpacity(0.0);
     }
     QPointer<NoticeHUD> self(this);
-    fadeEnd_ = timers_.after(fadeOutSeconds, [self, fade] {
+    fadeEnd_ = timers_.singleShot(fadeOutSeconds, [self, fade] {
         // Only the end of the latest fade orders the panel out: a notice shown during the fade stays.
         if (self && self->generation_ == fade && self->panel_) {
             self->fadingOut_ = false;

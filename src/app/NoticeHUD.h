@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/Clock.h"
 #include "app/Notice.h"
 #include "app/Silence.h"
-#include "app/Timers.h"
 
 #include <QObject>
 #include <QPoint>
@@ -24,7 +24,7 @@ namespace tc {
 // notice replaces the one on screen at once.
 //
 // Exists once for the life of the process (made by main). The panel window is made on the first notice and
-// reused. Main thread only; timings go through `Timers`, so tests drive them with a fake clock.
+// reused. Main thread only; timings go through the model's TimerFactory, so tests drive them with a fake clock.
 class NoticeHUD : public QObject {
     Q_OBJECT
 public:
@@ -53,7 +53,7 @@ public:
     static constexpr int slideDistance = 12; // the notice drops this far while it fades in
     static constexpr int topMargin = 12;     // gap between the visible area's top and the notice
 
-    NoticeHUD(Timers &timers, ViewFactory makeView, FixHandler fix, QObject *parent = nullptr);
+    NoticeHUD(TimerFactory &timers, ViewFactory makeView, FixHandler fix, QObject *parent = nullptr);
     ~NoticeHUD() override;
 
     // Shows the notice, replacing any notice on screen, and restarts the automatic hide. With no screen at all
@@ -74,6 +74,10 @@ public:
     void finishAnimations();
 
     void setScreenProbe(ScreenProbe probe);
+    // Whether the desktop draws translucent windows (a compositing manager runs). Without one the panel is cut
+    // to the notice's opaque shape, so its clear margin does not show as a black frame. A seam for tests.
+    void setCompositingProbe(std::function<bool()> probe);
+    static bool desktopComposites();
     static Screens currentScreens();
     // The first screen whose frame holds the pointer, else the main screen, else the first; -1 without screens.
     static int screenIndex(const Screens &screens);
@@ -85,15 +89,16 @@ private:
     void ensurePanel();
     void stopAnimation();
 
-    Timers &timers_;
+    TimerFactory &timers_;
     ViewFactory makeView_;
     FixHandler fix_;
     ScreenProbe probe_;
+    std::function<bool()> compositing_;
     std::unique_ptr<QWidget> panel_;
     QPointer<QWidget> view_;
     QPointer<QAbstractAnimation> animation_;
-    std::unique_ptr<Timers::Pending> hideWork_;
-    std::unique_ptr<Timers::Pending> fadeEnd_;
+    std::unique_ptr<Scheduler::Timer> hideWork_;
+    std::unique_ptr<Scheduler::Timer> fadeEnd_;
     std::optional<Notice> notice_;
     QRect target_;
     bool fadingOut_ = false;

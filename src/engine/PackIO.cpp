@@ -2,6 +2,7 @@
 
 #include "engine/AtomicFile.h"
 #include "model/Json.h"
+#include "model/Names.h"
 #include "model/TapchimePack.h"
 #include "model/Uuid.h"
 
@@ -85,15 +86,7 @@ std::string PackIO::safeExtension(const std::optional<std::string> &fileName) {
 }
 
 std::string PackIO::uniqueName(const std::string &name, const std::set<std::string> &existing) {
-    if (existing.count(name) == 0) {
-        return name;
-    }
-    for (std::size_t number = 2;; ++number) {
-        std::string candidate = name + " " + std::to_string(number);
-        if (existing.count(candidate) == 0) {
-            return candidate;
-        }
-    }
+    return tc::uniqueName(name, [&](const std::string &candidate) { return existing.count(candidate) != 0; });
 }
 
 void PackIO::exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,

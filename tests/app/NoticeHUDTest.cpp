@@ -1,7 +1,7 @@
 // The notice panel: its timings on a fake clock, placement, replacement and the faults it guards against.
 
 #include "app/NoticeHUD.h"
-#include "support/FakeTimers.h"
+#include "support/FakeTime.h"
 #include "support/QtTestApp.h"
 
 #include <QWidget>
@@ -51,7 +51,7 @@ Silence micOn() {
 }
 
 struct Fixture {
-    tc::test::FakeTimers timers;
+    tc::test::FakeTime timers;
     Views views;
     std::vector<Silence> fixed;
     NoticeHUD hud{timers, views.factory(), [this](const Silence &s) { fixed.push_back(s); }};
@@ -118,7 +118,7 @@ TEST(NoticeHUD, WithNoScreenNothingIsShown) {
     EXPECT_FALSE(f.hud.isShowing());
     EXPECT_EQ(f.hud.panel(), nullptr);
     EXPECT_TRUE(f.views.notices.empty());
-    EXPECT_EQ(f.timers.pending(), 0u);
+    EXPECT_EQ(f.timers.activeTimers(), 0u);
     f.hud.hide(); // harmless
 }
 
@@ -152,7 +152,7 @@ TEST(NoticeHUD, DismissHidesAndCancelsTheAutomaticHide) {
     EXPECT_FALSE(f.hud.isShowing());
     f.timers.advance(NoticeHUD::fadeOutSeconds);
     EXPECT_FALSE(f.hud.panel()->isVisible());
-    EXPECT_EQ(f.timers.pending(), 0u);
+    EXPECT_EQ(f.timers.activeTimers(), 0u);
     EXPECT_TRUE(f.fixed.empty());
 }
 

@@ -2,7 +2,6 @@
 // the quit hooks and the assembly of the whole model on the real collaborators.
 
 #include "AppModelHarness.h"
-#include "TestApplication.h"
 
 #include "app/AppAssembly.h"
 #include "app/AtomicFile.h"
@@ -12,6 +11,7 @@
 #include "app/QuitHooks.h"
 #include "app/StatsStore.h"
 #include "model/Json.h"
+#include "support/QtTestApp.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -31,7 +31,7 @@ namespace tc::test {
 namespace {
 
 QApplication &application() {
-    return testApplication();
+    return qtApp();
 }
 
 // Runs the event loop until `done` holds, at most a generous while.

@@ -2,25 +2,13 @@
 
 #include "support/ChildProcess.h"
 #include "support/Rig.h"
+#include "support/ScopedEnv.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace tc::test {
-
-// Sets an environment variable (or removes it, for nothing) for the lifetime of the object, then restores it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, std::optional<std::string> value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
 
 // A private D-Bus daemon with the session configuration, so services such as the accessibility bus launcher
 // start on demand, each with this bus's own runtime folder. Stopped by process id on destruction; the

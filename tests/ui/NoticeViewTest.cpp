@@ -2,7 +2,7 @@
 
 #include "ui/shell/NoticeView.h"
 #include "ShellTestApp.h"
-#include "app/QtTimers.h"
+#include "app/QtTime.h"
 #include "ui/shell/MascotLogo.h"
 
 #include <QAbstractButton>
@@ -77,7 +77,7 @@ TEST(NoticeView, TheCapsuleSits18PointsInsideSoItsShadowStaysOnThePanel) {
 
 TEST(NoticeView, MakesThePanelsViewsInTheRunningProgram) {
     tc::test::shellApp();
-    tc::QtTimers timers;
+    tc::QtTimerFactory timers;
     std::optional<Silence> fixed;
     tc::NoticeHUD hud(timers, tc::NoticeView::factory(), [&](const Silence &s) { fixed = s; });
     hud.show(Notice::silent(volumeZero()));
@@ -88,4 +88,23 @@ TEST(NoticeView, MakesThePanelsViewsInTheRunningProgram) {
     view->fixButton()->click();
     EXPECT_EQ(fixed, volumeZero());
     EXPECT_FALSE(hud.isShowing());
+}
+
+TEST(NoticeView, WithoutACompositorThePanelIsCutToTheCapsule) {
+    tc::test::shellApp();
+    tc::QtTimerFactory timers;
+    tc::NoticeHUD hud(timers, tc::NoticeView::factory(), {});
+    hud.setCompositingProbe([] { return false; });
+    hud.show(Notice::soundsOn());
+    const QRegion mask = hud.panel()->mask();
+    ASSERT_FALSE(mask.isEmpty());
+    const QRect panel = hud.panel()->rect();
+    EXPECT_FALSE(mask.contains(QPoint(2, 2))); // the clear margin
+    EXPECT_FALSE(mask.contains(QPoint(tc::NoticeView::outerInset + 1, tc::NoticeView::outerInset + 1))); // round end
+    EXPECT_TRUE(mask.contains(panel.center()));                                  // the capsule itself
+    EXPECT_FALSE(mask.contains(QPoint(panel.center().x(), panel.bottom() - 4))); // the shadow below
+
+    hud.setCompositingProbe([] { return true; });
+    hud.show(Notice::soundsOff());
+    EXPECT_TRUE(hud.panel()->mask().isEmpty()); // a compositor draws the shadow and the clear margin
 }

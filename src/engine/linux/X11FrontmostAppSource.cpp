@@ -1,5 +1,7 @@
 #include "engine/linux/X11FrontmostAppSource.h"
+
 #include "engine/linux/ThreadName.h"
+#include "engine/linux/XcbProperties.h"
 
 #include <array>
 #include <atomic>
@@ -19,15 +21,8 @@ namespace tc {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-struct ConnectionDeleter {
-    void operator()(xcb_connection_t *c) const { xcb_disconnect(c); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, ConnectionDeleter>;
+using xcb::internAtom;
+using xcb::untilNul;
 
 // A file descriptor closed on destruction.
 class Fd {
@@ -46,18 +41,11 @@ private:
     int fd_;
 };
 
-constexpr uint32_t kMaxPropertyWords = 1024; // 4 KiB: far more than any id or class name
-
-xcb_atom_t internAtom(xcb_connection_t *c, const char *name) {
-    auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
 } // namespace
 
 struct X11FrontmostAppSource::Impl {
-    Connection connection;
+    xcb::Connection connection;
+    xcb::PropertyReader properties{nullptr};
     xcb_window_t root = 0;
     xcb_atom_t activeWindow = 0, wmPid = 0, gtkApplicationId = 0, kdeDesktopFile = 0;
     std::optional<DesktopEntries> entries; // read on the source's thread when not given
@@ -65,8 +53,8 @@ struct X11FrontmostAppSource::Impl {
     Fd wake{eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
     std::thread thread;
 
-    Impl(Connection c, xcb_window_t r, std::optional<DesktopEntries> e)
-        : connection(std::move(c)), root(r), entries(std::move(e)) {
+    Impl(xcb::Connection c, xcb_window_t r, std::optional<DesktopEntries> e)
+        : connection(std::move(c)), properties(connection.get()), root(r), entries(std::move(e)) {
         auto *conn = connection.get();
         activeWindow = internAtom(conn, "_NET_ACTIVE_WINDOW");
         wmPid = internAtom(conn, "_NET_WM_PID");
@@ -82,52 +70,21 @@ struct X11FrontmostAppSource::Impl {
         }
     }
 
-    xcb_get_property_cookie_t ask(xcb_window_t window, xcb_atom_t property) {
-        return xcb_get_property(connection.get(), 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, kMaxPropertyWords);
-    }
-
-    // The property's bytes; empty when the window or the property is gone. Any type is accepted: window
-    // managers and toolkits differ in the types they set.
-    std::string text(xcb_get_property_cookie_t cookie) {
-        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection.get(), cookie, nullptr));
-        if (!reply || reply->format != 8) {
-            return {};
-        }
-        const auto *bytes = static_cast<const char *>(xcb_get_property_value(reply.get()));
-        return std::string(bytes, static_cast<size_t>(xcb_get_property_value_length(reply.get())));
-    }
-
-    std::optional<uint32_t> cardinal(xcb_get_property_cookie_t cookie) {
-        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection.get(), cookie, nullptr));
-        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) {
-            return std::nullopt;
-        }
-        return *static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
-    }
-
-    static std::string untilNul(const std::string &text, size_t from = 0) {
-        if (from >= text.size()) {
-            return {};
-        }
-        auto end = text.find('\0', from);
-        return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
-    }
-
     void reportActiveWindow() {
-        auto window = cardinal(ask(root, activeWindow));
+        auto window = properties.cardinal(properties.ask(root, activeWindow));
         if (!window || *window == XCB_WINDOW_NONE) {
             return;
         }
         // One round trip for all of the window's properties.
-        auto pidCookie = ask(*window, wmPid);
-        auto gtkCookie = ask(*window, gtkApplicationId);
-        auto kdeCookie = ask(*window, kdeDesktopFile);
-        auto classCookie = ask(*window, XCB_ATOM_WM_CLASS);
-        auto pid = cardinal(pidCookie);
+        auto pidCookie = properties.ask(*window, wmPid);
+        auto gtkCookie = properties.ask(*window, gtkApplicationId);
+        auto kdeCookie = properties.ask(*window, kdeDesktopFile);
+        auto classCookie = properties.ask(*window, XCB_ATOM_WM_CLASS);
+        auto pid = properties.cardinal(pidCookie);
         WindowHints hints;
-        hints.gtkApplicationId = untilNul(text(gtkCookie));
-        hints.kdeDesktopFile = untilNul(text(kdeCookie));
-        const auto wmClass = text(classCookie); // "instance\0class\0"
+        hints.gtkApplicationId = untilNul(properties.text(gtkCookie));
+        hints.kdeDesktopFile = untilNul(properties.text(kdeCookie));
+        const auto wmClass = properties.text(classCookie); // "instance\0class\0"
         hints.wmInstance = untilNul(wmClass);
         hints.wmClass = untilNul(wmClass, hints.wmInstance.size() + 1);
         if (pid && static_cast<pid_t>(*pid) == getpid()) {
@@ -149,7 +106,7 @@ struct X11FrontmostAppSource::Impl {
         std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(conn), POLLIN, 0}, pollfd{wake.get(), POLLIN, 0}};
         for (;;) {
             while (auto *event = xcb_poll_for_event(conn)) {
-                XcbReply<xcb_generic_event_t> owned(event);
+                xcb::Reply<xcb_generic_event_t> owned(event);
                 if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
                     auto *notify = reinterpret_cast<xcb_property_notify_event_t *>(event);
                     if (notify->window == root && notify->atom == activeWindow) {
@@ -185,7 +142,7 @@ std::unique_ptr<X11FrontmostAppSource> X11FrontmostAppSource::open(const std::st
 std::unique_ptr<X11FrontmostAppSource> X11FrontmostAppSource::openWith(const std::string &display,
                                                                        std::optional<DesktopEntries> entries) {
     int screenNumber = 0;
-    Connection connection(xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber));
+    xcb::Connection connection(xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber));
     if (!connection || xcb_connection_has_error(connection.get())) {
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "engine/linux/X11RunningApps.h"
 
+#include "engine/linux/XcbProperties.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -8,71 +10,14 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-// XCB, as in X11FrontmostAppSource: a window that vanishes while it is read is a per-request error here, not a
-// call of Xlib's process-wide error handler.
-
 namespace tc {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
+using xcb::internAtom;
+using xcb::untilNul;
 
-struct ConnectionDeleter {
-    void operator()(xcb_connection_t *c) const { xcb_disconnect(c); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, ConnectionDeleter>;
-
-constexpr uint32_t kMaxPropertyWords = 1024; // texts: 4 KiB, far more than any id or class name
-constexpr uint32_t kMaxClientWords = 4096;   // windows in the client list
-
-xcb_atom_t internAtom(xcb_connection_t *c, const char *name) {
-    auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
-class Reader {
-public:
-    explicit Reader(xcb_connection_t *c) : c_(c) {}
-
-    xcb_get_property_cookie_t ask(xcb_window_t window, xcb_atom_t property, uint32_t words = kMaxPropertyWords) {
-        return xcb_get_property(c_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, words);
-    }
-
-    // 32-bit values of the property (window ids, atoms, cardinals); empty when the window or property is gone.
-    std::vector<uint32_t> words(xcb_get_property_cookie_t cookie) {
-        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c_, cookie, nullptr));
-        if (!reply || reply->format != 32) {
-            return {};
-        }
-        const auto *values = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
-        const auto count = static_cast<size_t>(xcb_get_property_value_length(reply.get())) / 4;
-        return std::vector<uint32_t>(values, values + count);
-    }
-
-    std::string text(xcb_get_property_cookie_t cookie) {
-        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c_, cookie, nullptr));
-        if (!reply || reply->format != 8) {
-            return {};
-        }
-        const auto *bytes = static_cast<const char *>(xcb_get_property_value(reply.get()));
-        return std::string(bytes, static_cast<size_t>(xcb_get_property_value_length(reply.get())));
-    }
-
-private:
-    xcb_connection_t *c_;
-};
-
-std::string untilNul(const std::string &text, size_t from = 0) {
-    if (from >= text.size()) {
-        return {};
-    }
-    const auto end = text.find('\0', from);
-    return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
-}
+constexpr uint32_t kMaxClientWords = 4096; // windows in the client list
 
 bool contains(const std::vector<uint32_t> &values, xcb_atom_t atom) {
     return atom != XCB_ATOM_NONE && std::find(values.begin(), values.end(), atom) != values.end();
@@ -86,7 +31,7 @@ std::vector<AppIdentity> X11RunningApps::list(const DesktopEntries &entries, con
         return {};
     }
     int screenNumber = 0;
-    Connection connection(xcb_connect(name, &screenNumber));
+    xcb::Connection connection(xcb_connect(name, &screenNumber));
     if (!connection || xcb_connection_has_error(connection.get())) {
         return {};
     }
@@ -112,7 +57,7 @@ std::vector<AppIdentity> X11RunningApps::list(const DesktopEntries &entries, con
         return {};
     }
 
-    Reader reader(c);
+    xcb::PropertyReader reader(c);
     const std::vector<uint32_t> windows = reader.words(reader.ask(root, clientList, kMaxClientWords));
 
     // Ask for every window's properties first, then read the answers: one round trip for the whole list.

@@ -1,5 +1,6 @@
 #include "ui/shell/PanelHelper.h"
 
+#include "app/AppModel.h"
 #include "engine/linux/DesktopEntries.h"
 #include "engine/linux/X11RunningApps.h"
 #include "ui/shell/AppChooserDialog.h"
@@ -117,6 +118,17 @@ void PanelHelper::exportPack(const QString &profileName, const std::function<voi
     if (write) {
         write(path);
     }
+}
+
+void PanelHelper::exportPack(AppModel &model, QWidget *parent) {
+    const QString name = QString::fromStdString(model.data().activeProfile().name);
+    exportPack(
+        name,
+        [&model](const QString &path) {
+            // The document is read again at the moment of writing; a failed export is not reported.
+            model.exportPack(std::filesystem::path(path.toStdString()));
+        },
+        parent);
 }
 
 } // namespace tc

@@ -10,6 +10,7 @@ class QWidget;
 
 namespace tc {
 
+class AppModel;
 class DesktopEntries;
 
 // An application as the screens list it: its desktop-entry id (the program's "bundle id"), its name and
@@ -76,6 +77,8 @@ public:
     // path (which ends in ".tapchime"). Failures of `write` are the caller's to drop; nothing is shown.
     static void exportPack(const QString &profileName, const std::function<void(const QString &path)> &write,
                            QWidget *parent = nullptr);
+    // The same for the model's active profile, written with the user sounds it uses; failures are dropped.
+    static void exportPack(AppModel &model, QWidget *parent = nullptr);
 };
 
 } // namespace tc

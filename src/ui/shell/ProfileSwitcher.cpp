@@ -4,7 +4,7 @@
 #include "ui/shell/CapPalette.h"
 #include "ui/shell/Fonts.h"
 #include "ui/shell/LabelPillButton.h"
-#include "ui/shell/PackExport.h"
+#include "ui/shell/PanelHelper.h"
 #include "ui/shell/Shadow.h"
 #include "ui/shell/Shapes.h"
 #include "ui/shell/Symbols.h"
@@ -154,7 +154,7 @@ void ProfileChip::paintEvent(QPaintEvent *) {
 }
 
 ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)
-    : QWidget(parent), model_(model), shareAction_([](AppModel &m, QWidget *w) { exportActivePack(m, w); }) {
+    : QWidget(parent), model_(model), shareAction_([](AppModel &m, QWidget *w) { PanelHelper::exportPack(m, w); }) {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);

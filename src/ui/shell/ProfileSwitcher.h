@@ -55,7 +55,7 @@ private:
 // Main thread only; the model must outlive it.
 class ProfileSwitcher : public QWidget {
 public:
-    // What "Share pack" does with the model; the program's default opens the save panel (exportActivePack).
+    // What "Share pack" does with the model; the program's default opens the save panel (PanelHelper::exportPack).
     using ShareAction = std::function<void(AppModel &model, QWidget *parent)>;
 
     explicit ProfileSwitcher(AppModel &model, QWidget *parent = nullptr);

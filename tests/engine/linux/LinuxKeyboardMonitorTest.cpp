@@ -3,6 +3,7 @@
 #include "engine/linux/LinuxKeyboardMonitor.h"
 #include "support/KeyEventRecorder.h"
 #include "support/Rig.h"
+#include "support/ScopedEnv.h"
 
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
@@ -17,32 +18,6 @@ using namespace tc;
 using namespace tc::test;
 
 namespace {
-
-// Sets or clears an environment variable for the length of a test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const char *value) : name_(name) {
-        if (const char *old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
 
 LinuxKeyboardMonitor::Options withoutDevices(const TempDir &folder) {
     LinuxKeyboardMonitor::Options options;
@@ -71,7 +46,7 @@ TEST(LinuxKeyboardMonitor, RecognisesAWaylandSession) {
 }
 
 TEST(LinuxKeyboardMonitor, UsesXInput2OnAnX11SessionWithoutKeyboardDevices) {
-    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", std::nullopt);
     ScopedEnv sessionType("XDG_SESSION_TYPE", "x11");
     RigX rig;
     TempDir folder;
@@ -99,8 +74,8 @@ TEST(LinuxKeyboardMonitor, UsesXInput2OnAnX11SessionWithoutKeyboardDevices) {
 }
 
 TEST(LinuxKeyboardMonitor, CannotHearTheKeyboardWithoutDevicesOrDisplay) {
-    ScopedEnv display("DISPLAY", nullptr);
-    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv display("DISPLAY", std::nullopt);
+    ScopedEnv waylandDisplay("WAYLAND_DISPLAY", std::nullopt);
     TempDir folder;
     LinuxKeyboardMonitor monitor(withoutDevices(folder));
     EXPECT_FALSE(monitor.start());

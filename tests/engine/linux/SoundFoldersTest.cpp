@@ -1,5 +1,6 @@
 #include "engine/linux/SoundFolders.h"
 #include "support/Rig.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -7,35 +8,11 @@
 #include <optional>
 
 namespace tc {
+using namespace tc::test;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for the life of the object and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const char *value) : name_(name) {
-        if (const char *old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
 
 TEST(SoundFolders, UserSoundsFollowXdgDataHome) {
     ScopedEnv home("HOME", "/home/someone");
@@ -44,7 +21,7 @@ TEST(SoundFolders, UserSoundsFollowXdgDataHome) {
         EXPECT_EQ(SoundFolders::userSounds(), fs::path("/data/here/Tapchime/Sounds"));
     }
     {
-        ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+        ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
         EXPECT_EQ(SoundFolders::userSounds(), fs::path("/home/someone/.local/share/Tapchime/Sounds"));
     }
     {
