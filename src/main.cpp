@@ -51,11 +51,7 @@ int main(int argc, char *argv[]) {
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
 
-    const auto bringForward = [&window] {
-        window.show();
-        window.raise();
-        window.activateWindow();
-    };
+    const auto bringForward = [&window] { window.bringForward(); };
     // A notice's remedy fixes the silence it was shown for; an app rule's opens the App rules section.
     tc::NoticeHUD notices(assembly.timers(), tc::NoticeView::factory(), tc::noticeFix(model, bringForward));
     tc::NoticeHUDPresenter presenter(notices);
