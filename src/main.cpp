@@ -13,6 +13,7 @@
 #include "app/TrayIcon.h"
 #include "app/Updater.h"
 #include "ui/shell/MainWindow.h"
+#include "ui/shell/MenuBarPopup.h"
 #include "ui/shell/NoticeView.h"
 #include "ui/shell/Theme.h"
 
@@ -46,15 +47,11 @@ int main(int argc, char *argv[]) {
     tc::AppAssembly assembly;
     auto &model = assembly.model();
 
-    tc::MainWindow window;
+    tc::MainWindow window(model);
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
 
-    const auto bringForward = [&window] {
-        window.show();
-        window.raise();
-        window.activateWindow();
-    };
+    const auto bringForward = [&window] { window.bringForward(); };
     // A notice's remedy fixes the silence it was shown for; an app rule's opens the App rules section.
     tc::NoticeHUD notices(assembly.timers(), tc::NoticeView::factory(), tc::noticeFix(model, bringForward));
     tc::NoticeHUDPresenter presenter(notices);
@@ -64,9 +61,12 @@ int main(int argc, char *argv[]) {
     // Quit, the session's end and SIGTERM all write the pending save first.
     tc::installQuitHooks(model);
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
-    QObject::connect(&tray, &tc::TrayIcon::clicked, &window, bringForward);
     tc::bindTray(model, tray);
     tc::bindMenus(model, menus);
+    // The tray panel opens beside the tray icon when it is clicked; its power button quits (the panel writes
+    // what is pending first).
+    tc::MenuBarPopup panel(model, {bringForward, {}});
+    QObject::connect(&tray, &tc::TrayIcon::clicked, &panel, [&panel](QRect geometry) { panel.toggleAt(geometry); });
 
     if (tc::TrayIcon::isAvailable()) {
         tray.show();

@@ -16,10 +16,11 @@ using tc::RunningApp;
 
 TEST(PanelHelper, PackFilesAreNamedAfterTheProfile) {
     const std::pair<const char *, const char *> cases[] = {
-        {"Work", "Work.tapchime"},       {"Meme mode", "Meme mode.tapchime"},
-        {"A/B", "A-B.tapchime"},         {"", "Pack.tapchime"},
-        {"  ", "Pack.tapchime"},         {"..", "Pack.tapchime"},
-        {"../../x", "..-..-x.tapchime"},
+        {"Work", "Work.tapchime"},     {"Meme mode", "Meme mode.tapchime"},
+        {"A/B", "A-B.tapchime"},       {"", "Pack.tapchime"},
+        {"  ", "Pack.tapchime"},       {"..", "Pack.tapchime"},
+        {"../../x", "-..-x.tapchime"}, {".hidden", "hidden.tapchime"},
+        {". . .", "Pack.tapchime"},    {"v1.0", "v1.0.tapchime"},
     };
     for (const auto &[name, file] : cases) {
         EXPECT_EQ(PanelHelper::packFileName(QString::fromUtf8(name)), QString::fromUtf8(file)) << name;

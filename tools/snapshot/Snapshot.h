@@ -21,5 +21,7 @@ struct Snapshot {
 
 // Each area adds its views here; main renders them all.
 std::vector<Snapshot> shellSnapshots();
+// The main window on each section and the tray panel in its states.
+std::vector<Snapshot> windowSnapshots();
 
 } // namespace tc::snapshot

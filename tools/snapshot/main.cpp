@@ -96,8 +96,10 @@ int main(int argc, char *argv[]) {
     tc::motion::setEnabled(false);
 
     bool ok = true;
-    for (const tc::snapshot::Snapshot &shot : tc::snapshot::shellSnapshots()) {
-        ok = render(shot, folder) && ok;
+    for (const auto &list : {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots()}) {
+        for (const tc::snapshot::Snapshot &shot : list) {
+            ok = render(shot, folder) && ok;
+        }
     }
     return ok ? 0 : 1;
 }

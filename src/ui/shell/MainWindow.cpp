@@ -1,12 +1,234 @@
 #include "ui/shell/MainWindow.h"
 
+#include "app/AppModel.h"
+#include "ui/shell/DottedBackground.h"
+#include "ui/shell/Header.h"
+#include "ui/shell/Pages.h"
+#include "ui/shell/Rail.h"
+#include "ui/shell/Shapes.h"
+#include "ui/shell/Theme.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
 namespace tc {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
+namespace {
+
+constexpr qreal columnCorner = 18;
+constexpr qreal cardCorner = 16;
+
+// The window's background: Theme.rail everywhere, and the page column in Theme.panel with its left-hand
+// corners rounded and a one-point hairline along its left edge.
+class WindowBody : public QWidget {
+public:
+    explicit WindowBody(QWidget *parent) : QWidget(parent) {}
+    QWidget *column = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Theme::rail);
+        if (!column) {
+            return;
+        }
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF area(column->geometry());
+        // Only the left corners are round: round all four of a wider shape and cut it at the right edge.
+        painter.setClipRect(area.adjusted(-1, 0, 0, 0));
+        const QPainterPath shape = continuousRoundedRect(area.adjusted(0, 0, 2 * columnCorner, 0), columnCorner);
+        painter.fillPath(shape.translated(-1, 0), Theme::withOpacity(Qt::black, 0.06));
+        painter.fillPath(shape, Theme::panel);
+    }
+};
+
+// Paints the page column's colour outside the card's rounded corners, over the page, so the card looks
+// clipped to its rounded shape.
+class CardCorners : public QWidget {
+public:
+    explicit CardCorners(QWidget *parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath outside;
+        outside.addRect(QRectF(rect()));
+        outside = outside.subtracted(continuousRoundedRect(QRectF(rect()), cardCorner));
+        painter.fillPath(outside, Theme::panel);
+    }
+};
+
+// The card: the dotted backdrop, the page over it, and the corners over both.
+class PageCard : public QWidget {
+public:
+    explicit PageCard(QWidget *parent)
+        : QWidget(parent), backdrop_(new DottedBackground(20, this)), corners_(new CardCorners(this)) {
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+    void setPage(QWidget *page) {
+        page_ = page;
+        page->setParent(this);
+        page->setGeometry(rect());
+        page->show();
+        corners_->raise();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override {
+        backdrop_->setGeometry(rect());
+        if (page_) {
+            page_->setGeometry(rect());
+        }
+        corners_->setGeometry(rect());
+        corners_->raise();
+    }
+
+private:
+    DottedBackground *backdrop_;
+    CardCorners *corners_;
+    QWidget *page_ = nullptr;
+};
+
+} // namespace
+
+MainWindow::MainWindow(AppModel &model, QWidget *parent) : QMainWindow(parent), model_(model) {
     setObjectName("main");
     setWindowTitle("Tapchime");
     setMinimumSize(1180, 780);
     resize(1400, 880);
+
+    auto *body = new WindowBody(this);
+    QPalette palette = body->palette();
+    palette.setColor(QPalette::WindowText, Theme::ink);
+    body->setPalette(palette);
+    auto *row = new QHBoxLayout(body);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    rail_ = new Rail(model_, body);
+    row->addWidget(rail_);
+
+    auto *column = new QWidget(body);
+    auto *stack = new QVBoxLayout(column);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    header_ = new Header(model_, column);
+    stack->addWidget(header_);
+    auto *cardArea = new QVBoxLayout;
+    cardArea->setContentsMargins(12, 0, 12, 12);
+    card_ = new PageCard(column);
+    cardArea->addWidget(card_);
+    stack->addLayout(cardArea);
+    row->addWidget(column, 1);
+    body->column = column;
+    setCentralWidget(body);
+
+    settings_ = new QAction(QStringLiteral("Settings"), this);
+    settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    // The tray panel's "⌃," hint promises this shortcut wherever the program has focus.
+    settings_->setShortcutContext(Qt::ApplicationShortcut);
+    connect(settings_, &QAction::triggered, this, [this] {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            popup->close();
+        }
+        openSection(AppSection::settings);
+    });
+    addAction(settings_);
+
+    connect(&model_, &AppModelSignals::sectionChanged, this, [this] { showPage(); });
+    connect(&model_, &AppModelSignals::soundPickerChanged, this, [this] { syncSoundPicker(); });
+    connect(&model_, &AppModelSignals::showOnboardingChanged, this, [this] { syncOnboarding(); });
+    showPage();
+    syncSoundPicker();
+    syncOnboarding();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::bringForward() {
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void MainWindow::openSection(AppSection section) {
+    if (model_.section() != section) {
+        model_.setSection(section);
+    }
+    bringForward();
+}
+
+void MainWindow::showPage() {
+    if (page_) {
+        // Later, not now: the page itself may have asked for the new section.
+        page_->hide();
+        page_->deleteLater();
+    }
+    page_ = makePage(model_.section(), model_);
+    static_cast<PageCard *>(card_)->setPage(page_);
+}
+
+void MainWindow::syncSoundPicker() {
+    const auto &target = model_.soundPicker();
+    const QString id = target ? QString::fromStdString(target->id()) : QString();
+    if (picker_ && id == pickerID_) {
+        return;
+    }
+    if (picker_) {
+        // Closed because the model's field changed: nothing to reset.
+        QDialog *old = picker_;
+        picker_ = nullptr;
+        old->close();
+    }
+    if (!target) {
+        return;
+    }
+    QDialog *sheet = makeSoundPickerSheet(*target, model_, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &QDialog::finished, this, [this, sheet] {
+        if (picker_ == sheet) {
+            picker_ = nullptr;
+            model_.setSoundPicker(std::nullopt);
+        }
+    });
+    picker_ = sheet;
+    pickerID_ = id;
+    sheet->open();
+}
+
+void MainWindow::syncOnboarding() {
+    const bool wanted = model_.showOnboarding();
+    if (wanted == (onboarding_ != nullptr)) {
+        return;
+    }
+    if (!wanted) {
+        QDialog *old = onboarding_;
+        onboarding_ = nullptr;
+        old->close();
+        return;
+    }
+    QDialog *sheet = makeOnboardingSheet(model_, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &QDialog::finished, this, [this, sheet] {
+        if (onboarding_ == sheet) {
+            onboarding_ = nullptr;
+            model_.setShowOnboarding(false);
+        }
+    });
+    onboarding_ = sheet;
+    sheet->open();
 }
 
 } // namespace tc

@@ -2,13 +2,58 @@
 
 #include <QMainWindow>
 
+class QAction;
+class QDialog;
+
 namespace tc {
 
-// The program's main window (scene identifier "main").
+class AppModel;
+class Header;
+class Rail;
+enum class AppSection;
+
+// The program's main window (identifier "main"): the section rail on the left and, beside it, the page
+// column with the header over a card that shows the current section's page on the dotted backdrop. The page
+// follows the model's section (a new page each time a section is entered); the sound picker and onboarding
+// sheets follow the model's soundPicker and showOnboarding, and closing a sheet resets that field. Ctrl+,
+// opens the Settings section from anywhere in the program.
+//
+// Main thread only. The model must outlive the window.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(AppModel &model, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the window (restored when minimised) in front and asks for activation.
+    void bringForward();
+    // Switches to `section` (when it is another one) and brings the window forward.
+    void openSection(AppSection section);
+
+    Rail *rail() const { return rail_; }
+    Header *header() const { return header_; }
+    // The page shown now.
+    QWidget *page() const { return page_; }
+    // The open sheets, or null.
+    QDialog *soundPickerSheet() const { return picker_; }
+    QDialog *onboardingSheet() const { return onboarding_; }
+    // Ctrl+, : the Settings section.
+    QAction *settingsAction() const { return settings_; }
+
+private:
+    void showPage();
+    void syncSoundPicker();
+    void syncOnboarding();
+
+    AppModel &model_;
+    Rail *rail_;
+    Header *header_;
+    QWidget *card_;
+    QWidget *page_ = nullptr;
+    QDialog *picker_ = nullptr;
+    QString pickerID_;
+    QDialog *onboarding_ = nullptr;
+    QAction *settings_;
 };
 
 } // namespace tc

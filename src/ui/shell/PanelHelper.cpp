@@ -82,10 +82,15 @@ std::optional<ChosenApp> PanelHelper::chooseApp(const std::vector<InstalledApp> 
 }
 
 QString PanelHelper::packFileName(const QString &profileName) {
-    QString name = profileName.trimmed();
+    QString name = profileName;
     name.replace(QLatin1Char('/'), QLatin1Char('-'));
     name.remove(QChar(0));
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+    // A leading point would hide the file (and "." or ".." name no file at all): such points go.
+    name = name.trimmed();
+    while (name.startsWith(QLatin1Char('.'))) {
+        name = name.mid(1).trimmed();
+    }
+    if (name.isEmpty()) {
         name = QStringLiteral("Pack");
     }
     return name + QStringLiteral(".tapchime");

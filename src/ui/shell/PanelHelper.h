@@ -69,7 +69,8 @@ public:
     static std::optional<ChosenApp> chooseApp(const std::vector<InstalledApp> &installed, QWidget *parent = nullptr);
 
     // The proposed file name of a share pack: the profile's name followed by ".tapchime" (a slash in the name
-    // would name a folder, so it becomes a dash; an empty name gives "Pack.tapchime").
+    // would name a folder, so it becomes a dash; leading points would hide the file, so they go; a name left
+    // empty gives "Pack.tapchime").
     static QString packFileName(const QString &profileName);
 
     // A modal save panel for a share pack named after the active profile; on OK calls `write` with the chosen

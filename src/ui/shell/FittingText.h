@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+namespace tc {
+
+// One line of text that shrinks to fit its width, down to `minimumScale` of its font size, and is cut with an
+// ellipsis below that. Its height is that of the full-size font, so the line never changes the layout.
+class FittingText : public QWidget {
+public:
+    FittingText(const QString &text, const QFont &font, const QColor &color, qreal minimumScale,
+                Qt::Alignment alignment = Qt::AlignLeft, QWidget *parent = nullptr);
+
+    // How a text is drawn in `width` points: the pixel size of the font and the text as drawn (elided when even
+    // the smallest size does not fit).
+    struct Fit {
+        qreal pixelSize = 0;
+        QString text;
+        bool elided = false;
+    };
+    static Fit fit(const QString &text, const QFont &font, qreal width, qreal minimumScale);
+
+    void setText(const QString &text);
+    void setColor(const QColor &color);
+    const QString &text() const { return text_; }
+    // The fit at the widget's current width.
+    Fit currentFit() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString text_;
+    QFont font_;
+    QColor color_;
+    qreal minimumScale_;
+    Qt::Alignment alignment_;
+};
+
+} // namespace tc

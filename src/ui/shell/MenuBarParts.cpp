@@ -1,0 +1,244 @@
+#include "ui/shell/MenuBarParts.h"
+
+#include "ui/shell/CapPalette.h"
+#include "ui/shell/CountText.h"
+#include "ui/shell/Fonts.h"
+#include "ui/shell/MiniCap.h"
+#include "ui/shell/Shadow.h"
+#include "ui/shell/Shapes.h"
+#include "ui/shell/Symbols.h"
+#include "ui/shell/Theme.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+QFont pillFont() {
+    return Fonts::system(12, QFont::DemiBold);
+}
+
+QString keyCount(const Profile &profile) {
+    return countText(static_cast<std::int64_t>(profile.keys.size()), QStringLiteral("key"), QStringLiteral("keys"));
+}
+
+} // namespace
+
+// --- OnOffPill ----------------------------------------------------------------------------------------------
+
+OnOffPill::OnOffPill(bool on, QWidget *parent) : QAbstractButton(parent), on_(!on) {
+    setToolTip(QStringLiteral("⌃⌥K"));
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setOn(on);
+}
+
+void OnOffPill::setOn(bool on) {
+    if (on == on_) {
+        return;
+    }
+    on_ = on;
+    setText(on ? QStringLiteral("On") : QStringLiteral("Off"));
+    setAccessibleName(QStringLiteral("Sounds ") + text());
+    updateGeometry();
+    update();
+}
+
+QSize OnOffPill::sizeHint() const {
+    const qreal width = 14 + 7 + 8 + std::ceil(QFontMetricsF(pillFont()).horizontalAdvance(text())) + 14;
+    return QSize(static_cast<int>(std::ceil(width)), 32);
+}
+
+void OnOffPill::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF pill(rect());
+    painter.fillPath(capsule(pill), on_ ? Theme::ink : QColor(Qt::white));
+    const QRectF dot(14, (pill.height() - 7) / 2, 7, 7);
+    if (on_) {
+        paintShadow(painter, dot, 3.5, {Theme::orange, 4, QPointF(0, 0)});
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(on_ ? Theme::orange : offDot);
+    painter.drawEllipse(dot);
+    painter.setFont(pillFont());
+    painter.setPen(on_ ? QColor(Qt::white) : Theme::ink2);
+    painter.drawText(QRectF(dot.right() + 8, 0, pill.width() - dot.right() - 8, pill.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+// --- ProfileCell --------------------------------------------------------------------------------------------
+
+ProfileCell::ProfileCell(const Profile &profile, bool active, QWidget *parent)
+    : QAbstractButton(parent), id_(profile.id), name_(QString::fromStdString(profile.name)), keys_(keyCount(profile)),
+      color_(profile.color), active_(active) {
+    setAccessibleName(name_);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedHeight(fixedHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void ProfileCell::setProfile(const Profile &profile, bool active) {
+    const QString name = QString::fromStdString(profile.name);
+    const QString keys = keyCount(profile);
+    if (name == name_ && keys == keys_ && profile.color == color_ && active == active_) {
+        return;
+    }
+    name_ = name;
+    keys_ = keys;
+    color_ = profile.color;
+    active_ = active;
+    setAccessibleName(name_);
+    update();
+}
+
+QSize ProfileCell::sizeHint() const {
+    return {150, fixedHeight};
+}
+
+void ProfileCell::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF cell(rect());
+    painter.fillPath(continuousRoundedRect(cell, 12), active_ ? QColor(Qt::white) : Theme::panel);
+    if (active_) {
+        painter.strokePath(strokeBorderPath(cell, 12, 2), QPen(Theme::ink, 2));
+    }
+
+    constexpr qreal capSize = 26;
+    const MiniCap::Metrics cap = MiniCap::metrics(capSize);
+    MiniCap::paint(painter, QPointF(10, (cell.height() - cap.frame.height()) / 2), capSize,
+                   {CapPalette::forProfileColor(color_), std::nullopt, std::nullopt});
+
+    const qreal x = 10 + capSize + 10;
+    const qreal textWidth = std::max<qreal>(0, cell.width() - x - 10);
+    const QFont nameFont = Fonts::system(13, QFont::DemiBold);
+    const QFont keysFont = Fonts::mono(9, QFont::Medium);
+    const QFontMetricsF nameMetrics(nameFont);
+    const QFontMetricsF keysMetrics(keysFont);
+    const qreal total = nameMetrics.height() + 1 + keysMetrics.height();
+    const qreal top = (cell.height() - total) / 2;
+    painter.setFont(nameFont);
+    painter.setPen(Theme::ink);
+    painter.drawText(QRectF(x, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     nameMetrics.elidedText(name_, Qt::ElideRight, textWidth));
+    painter.setFont(keysFont);
+    painter.setPen(Theme::ink3);
+    painter.drawText(QRectF(x, top + nameMetrics.height() + 1, textWidth, keysMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, keys_);
+}
+
+// --- VolumeSlider -------------------------------------------------------------------------------------------
+
+VolumeSlider::VolumeSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
+    setRange(0, steps);
+    setSingleStep(10);
+    setPageStep(100);
+    setTracking(true);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(QStringLiteral("Volume"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+int VolumeSlider::valueAt(qreal x, qreal width) {
+    const qreal travel = width - knobSize;
+    if (travel <= 0) {
+        return 0;
+    }
+    const qreal fraction = std::clamp((x - knobSize / 2) / travel, 0.0, 1.0);
+    return static_cast<int>(std::lround(fraction * steps));
+}
+
+QRectF VolumeSlider::knobRect(int value, QSizeF size) {
+    const qreal travel = std::max<qreal>(0, size.width() - knobSize);
+    const qreal fraction = std::clamp(static_cast<qreal>(value) / steps, 0.0, 1.0);
+    return {travel * fraction, (size.height() - knobSize) / 2, knobSize, knobSize};
+}
+
+QSize VolumeSlider::sizeHint() const {
+    return {200, 20};
+}
+
+QSize VolumeSlider::minimumSizeHint() const {
+    return {static_cast<int>(knobSize) * 2, 20};
+}
+
+void VolumeSlider::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QSizeF size(this->size());
+    const QRectF knob = knobRect(sliderPosition(), size);
+    const QRectF track(knobSize / 2 - 2, size.height() / 2 - 2, size.width() - knobSize + 4, 4);
+    painter.fillPath(capsule(track), Theme::border);
+    const QRectF filled(track.left(), track.top(), knob.center().x() - track.left(), track.height());
+    if (filled.width() > 0) {
+        painter.fillPath(capsule(filled), Theme::ink);
+    }
+    paintShadow(painter, knob, knobSize / 2, {Theme::withOpacity(Qt::black, 0.25), 2, QPointF(0, 0.5)});
+    painter.setPen(QPen(Theme::withOpacity(Qt::black, 0.12), 0.5));
+    painter.setBrush(isSliderDown() ? Theme::soft : QColor(Qt::white));
+    painter.drawEllipse(knob.adjusted(0.25, 0.25, -0.25, -0.25));
+}
+
+void VolumeSlider::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    setSliderDown(true);
+    setSliderPosition(valueAt(event->position().x(), width()));
+    event->accept();
+}
+
+void VolumeSlider::mouseMoveEvent(QMouseEvent *event) {
+    if (!isSliderDown()) {
+        event->ignore();
+        return;
+    }
+    setSliderPosition(valueAt(event->position().x(), width()));
+    event->accept();
+}
+
+void VolumeSlider::mouseReleaseEvent(QMouseEvent *event) {
+    if (!isSliderDown() || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    setSliderPosition(valueAt(event->position().x(), width()));
+    setSliderDown(false);
+    event->accept();
+}
+
+// --- QuitButton ---------------------------------------------------------------------------------------------
+
+QuitButton::QuitButton(QWidget *parent) : QAbstractButton(parent) {
+    setFixedSize(40, 40);
+    setToolTip(QStringLiteral("Quit Tapchime"));
+    setAccessibleName(QStringLiteral("Quit Tapchime"));
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void QuitButton::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF circle(rect());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Theme::withOpacity(Qt::white, isDown() ? 0.7 : 1.0));
+    painter.drawEllipse(circle);
+    painter.strokePath(strokeBorderPath(circle, circle.width() / 2, 1), QPen(ring, 1));
+    Symbols::paint(painter, circle, "power", 14, QFont::DemiBold, Theme::ink);
+}
+
+bool QuitButton::hitButton(const QPoint &pos) const {
+    return QLineF(QRectF(rect()).center(), pos).length() <= width() / 2.0;
+}
+
+} // namespace tc

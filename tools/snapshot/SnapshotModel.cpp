@@ -1,0 +1,234 @@
+#include "SnapshotModel.h"
+
+#include "app/AudioControl.h"
+#include "app/DocumentStore.h"
+#include "app/LoginItem.h"
+#include "app/NoticePresenter.h"
+#include "app/QtTime.h"
+#include "app/SoundCatalog.h"
+#include "app/StatsStore.h"
+#include "engine/KeyHandlerSlot.h"
+#include "engine/KeyboardMonitor.h"
+#include "engine/LoadedSound.h"
+#include "engine/OutputVolume.h"
+#include "engine/SoundLibrary.h"
+#include "engine/SoundRouter.h"
+#include "engine/SystemWatchers.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace tc::snapshot {
+
+namespace {
+
+class MemoryStats final : public StatsStore {
+public:
+    std::optional<QString> day() const override { return day_; }
+    std::optional<std::int64_t> count() const override { return count_; }
+    void setDay(const QString &day) override { day_ = day; }
+    void setCount(std::int64_t count) override { count_ = count; }
+    void sync() override {}
+
+    std::optional<QString> day_;
+    std::optional<std::int64_t> count_;
+};
+
+class NoNotices final : public NoticePresenter {
+public:
+    void showSounds(bool) override {}
+    void showSilence(const Silence &) override {}
+};
+
+class NoLoginItem final : public LoginItem {
+public:
+    std::optional<QString> setEnabled(bool) override { return std::nullopt; }
+    bool isEnabled() const override { return false; }
+};
+
+class SilentAudio final : public AudioControl {
+public:
+    void play(const AudioBufferPtr &, float, float, float) override {}
+    std::mutex &lock() override { return lock_; }
+    void setLowLatency(bool) override {}
+    void setOutputDeviceUID(std::optional<std::string>) override {}
+    void rebuildVoices(int) override {}
+    void applyOutputDevice() override {}
+    void startEngine() override {}
+    void stopEngine() override {}
+    void applyBufferSize() override {}
+    std::size_t voiceCount() const override { return 0; }
+
+private:
+    std::mutex lock_;
+};
+
+// The built-in catalogue with a short silent take for every built-in sound, so the router plays (and
+// reports) any of them.
+class BuiltinCatalog final : public SoundCatalog {
+public:
+    BuiltinCatalog() {
+        auto buffer = std::make_shared<AudioBuffer>();
+        buffer->left.assign(480, 0.0f);
+        buffer->right.assign(480, 0.0f);
+        for (const SoundItem &item : SoundLibrary::builtinItems()) {
+            LoadedSound::Takes takes;
+            takes[SoundSynth::Role::down].push_back(buffer);
+            sounds_[item.id] =
+                std::make_shared<const LoadedSound>(item, std::move(takes), std::vector<float>(64, 0.3f));
+        }
+    }
+    LoadedSoundPtr loaded(const std::string &id) const override {
+        const auto it = sounds_.find(id);
+        return it == sounds_.end() ? nullptr : it->second;
+    }
+    const std::vector<SoundItem> &builtinItems() const override { return SoundLibrary::builtinItems(); }
+    void preloadBuiltins() override {}
+    LoadedSoundPtr loadUserSound(const SoundItem &) override { return nullptr; }
+    SoundItem importFile(const std::filesystem::path &, const std::optional<std::string> &) override {
+        throw std::runtime_error("Importing is not part of the pictures.");
+    }
+    void deleteFile(const SoundItem &) override {}
+    std::filesystem::path soundsFolder() const override { return {}; }
+    ImportedPack importPack(const std::filesystem::path &, const std::set<std::string> &) override {
+        throw std::runtime_error("This .tapchime file couldn't be read.");
+    }
+    void exportPack(const Profile &, const std::vector<SoundItem> &, const std::filesystem::path &) override {
+        throw std::runtime_error("Exporting is not part of the pictures.");
+    }
+
+private:
+    std::map<std::string, LoadedSoundPtr> sounds_;
+};
+
+class FixedOutput final : public OutputVolume {
+public:
+    explicit FixedOutput(bool silent) : silent_(silent) {}
+    bool isSilent() const override { return silent_; }
+
+private:
+    bool silent_;
+};
+
+class ScriptedKeyboard final : public KeyboardMonitor {
+public:
+    explicit ScriptedKeyboard(bool starts) : starts_(starts) {}
+    void setHandler(Handler handler) override { slot_.set(std::move(handler)); }
+    bool start() override {
+        running_ = running_ || starts_;
+        return running_;
+    }
+    bool isRunning() const override { return running_; }
+    void send(const KeyEvent &event) { slot_.dispatch(event); }
+
+private:
+    KeyHandlerSlot slot_;
+    bool starts_;
+    bool running_ = false;
+};
+
+// Reports one application in front, from a thread of its own as a real source does.
+class FixedFrontmost final : public FrontmostAppSource {
+public:
+    explicit FixedFrontmost(AppIdentity app) : app_(std::move(app)) {}
+    void start(Handler handler) override {
+        if (!app_.bundleId.empty()) {
+            std::thread([&] { handler(app_); }).join();
+        }
+    }
+
+private:
+    AppIdentity app_;
+};
+
+} // namespace
+
+struct SnapshotModel::Parts {
+    QTemporaryDir folder;
+    SystemClock clock;
+    QtTimerFactory timers;
+    MemoryStats stats;
+    std::unique_ptr<DocumentStore> documents;
+    NoNotices notices;
+    NoLoginItem login;
+    SilentAudio audio;
+    BuiltinCatalog library;
+    std::unique_ptr<FixedOutput> output;
+    std::unique_ptr<SoundRouter> router;
+    ScriptedKeyboard *keyboard = nullptr;
+    std::unique_ptr<AppModel> model;
+};
+
+SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()) {
+    Parts &p = *parts_;
+    p.documents = std::make_unique<DocumentStore>(p.folder.path());
+    p.output = std::make_unique<FixedOutput>(options.outputSilent);
+    p.router = std::make_unique<SoundRouter>(p.library, p.audio);
+    p.stats.day_ = p.clock.now().date().toString(QStringLiteral("yyyy-MM-dd"));
+    p.stats.count_ = options.pressesToday;
+
+    auto keyboard = std::make_unique<ScriptedKeyboard>(options.keyboardAccess);
+    p.keyboard = keyboard.get();
+    AppModel::Services services;
+    services.clock = &p.clock;
+    services.timers = &p.timers;
+    services.stats = &p.stats;
+    services.documents = p.documents.get();
+    services.notices = &p.notices;
+    services.loginItem = &p.login;
+    services.audio = &p.audio;
+    services.router = p.router.get();
+    services.library = &p.library;
+    services.output = p.output.get();
+    services.monitor = std::move(keyboard);
+    services.watchers = std::make_unique<SystemWatchers>(p.timers, std::make_unique<FixedFrontmost>(options.frontmost),
+                                                         std::make_unique<NullMicrophoneActivitySource>(),
+                                                         std::make_unique<NullSecureInputSource>());
+    services.runInBackground = [](std::function<void()> task) { task(); };
+    services.log = [](const std::string &) {};
+    p.model = std::make_unique<AppModel>(std::move(services));
+    p.model->start();
+    settle();
+}
+
+SnapshotModel::~SnapshotModel() {
+    Parts &p = *parts_;
+    p.model.reset();
+    p.documents->waitForWrites(std::chrono::seconds(5));
+}
+
+AppModel &SnapshotModel::model() {
+    return *parts_->model;
+}
+
+void SnapshotModel::press(std::uint16_t code, const std::string &characters) {
+    parts_->keyboard->send(KeyEvent{code, true, false, 0, characters});
+    parts_->keyboard->send(KeyEvent{code, false, false, 0, characters});
+    settle();
+}
+
+void SnapshotModel::settle() {
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+    }
+}
+
+ModelHost::ModelHost(std::unique_ptr<SnapshotModel> model, const std::function<QWidget *(SnapshotModel &)> &makeView)
+    : model_(std::move(model)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(makeView(*model_));
+}
+
+ModelHost::~ModelHost() {
+    // The views read the model until they are gone.
+    qDeleteAll(findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly));
+}
+
+} // namespace tc::snapshot

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/AppModel.h"
+#include "engine/FrontmostAppSource.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tc::snapshot {
+
+// An application model for pictures: the default document in a temporary folder, the real router and
+// watchers on Qt timers, and stand-ins for the rest (no sound is heard, nothing is written outside the
+// folder). The keyboard can be pressed, the system output muted and an application put in front.
+class SnapshotModel {
+public:
+    struct Options {
+        bool keyboardAccess = true;       // the keyboard monitor starts
+        bool outputSilent = false;        // the system output is muted
+        AppIdentity frontmost;            // the application in front (empty: none reported)
+        std::int64_t pressesToday = 1234; // the count restored for today
+    };
+
+    explicit SnapshotModel(Options options);
+    ~SnapshotModel();
+
+    AppModel &model();
+    // One key down and up, delivered and played.
+    void press(std::uint16_t code, const std::string &characters);
+    // Runs what the model and its watchers posted to the main thread.
+    static void settle();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+// A widget that owns a model and shows one view of it; the view goes before the model does.
+class ModelHost : public QWidget {
+public:
+    ModelHost(std::unique_ptr<SnapshotModel> model, const std::function<QWidget *(SnapshotModel &)> &makeView);
+    ~ModelHost() override;
+
+private:
+    std::unique_ptr<SnapshotModel> model_;
+};
+
+} // namespace tc::snapshot

@@ -1,0 +1,86 @@
+// The main window on each section and the tray panel in each of its states, on a model built for pictures.
+
+#include "Snapshot.h"
+#include "SnapshotModel.h"
+
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/MenuBarView.h"
+#include "ui/shell/Pages.h"
+
+#include <QColor>
+
+namespace tc::snapshot {
+
+namespace {
+
+// The colour behind the panel, standing for whatever desktop it opens over.
+const QColor desktop(90, 96, 110);
+
+Snapshot mainWindow(const QString &name, AppSection section, SnapshotModel::Options options = {}) {
+    return {name,
+            [section, options] {
+                auto model = std::make_unique<SnapshotModel>(options);
+                model->model().setSection(section);
+                return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MainWindow(m.model()); });
+            },
+            QColor(Qt::white), QSize(1400, 880), 0};
+}
+
+Snapshot panel(const QString &name, SnapshotModel::Options options,
+               const std::function<void(SnapshotModel &)> &prepare = {}) {
+    return {name,
+            [options, prepare] {
+                auto model = std::make_unique<SnapshotModel>(options);
+                if (prepare) {
+                    prepare(*model);
+                }
+                return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MenuBarView(m.model(), {}); });
+            },
+            desktop, QSize(), 24};
+}
+
+SnapshotModel::Options noAccess() {
+    SnapshotModel::Options options;
+    options.keyboardAccess = false;
+    return options;
+}
+
+SnapshotModel::Options inZoom() {
+    SnapshotModel::Options options;
+    options.frontmost = {"Zoom", "Zoom"}; // silenced by a default app rule
+    return options;
+}
+
+SnapshotModel::Options outputMuted() {
+    SnapshotModel::Options options;
+    options.outputSilent = true;
+    return options;
+}
+
+} // namespace
+
+std::vector<Snapshot> windowSnapshots() {
+    std::vector<Snapshot> shots;
+    shots.push_back(mainWindow("main-keys", AppSection::keyboard));
+    shots.push_back(mainWindow("main-sounds", AppSection::sounds));
+    shots.push_back(mainWindow("main-triggers", AppSection::triggers));
+    shots.push_back(mainWindow("main-apps", AppSection::apps));
+    shots.push_back(mainWindow("main-settings", AppSection::settings));
+    shots.push_back(mainWindow("main-keys-no-access", AppSection::keyboard, noAccess()));
+    shots.push_back(mainWindow("main-apps-muted-in-zoom", AppSection::apps, inZoom()));
+
+    shots.push_back({"sheet-sound-picker", [] { return new SheetPlaceholder(QStringLiteral("Sound picker")); },
+                     QColor(Qt::white), QSize(560, 360), 24});
+
+    shots.push_back(panel("panel-playing", {}, [](SnapshotModel &m) { m.press(49, " "); }));
+    shots.push_back(panel("panel-fresh", {}));
+    shots.push_back(panel("panel-off", {}, [](SnapshotModel &m) {
+        m.model().editData([](AppData &data) { data.settings.enabled = false; });
+    }));
+    shots.push_back(panel("panel-muted-by-app", inZoom()));
+    shots.push_back(panel("panel-silent-output", outputMuted()));
+    shots.push_back(panel("panel-no-access", noAccess()));
+    return shots;
+}
+
+} // namespace tc::snapshot
