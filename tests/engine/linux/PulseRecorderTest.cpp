@@ -5,7 +5,9 @@
 #include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/PulseRecordingBackend.h"
 #include "support/FakeScheduler.h"
+#include "support/MonitorCapture.h"
 #include "support/Rig.h"
+#include "support/Wait.h"
 
 #include <atomic>
 #include <cmath>
@@ -158,8 +160,11 @@ TEST(PulseRecorder, StoppedEarlyTheTakeHoldsWhatWasRecordedAndTheMeterFollowsThe
     });
 
     Session s;
-    // Let the null sink start running before the take.
-    std::this_thread::sleep_for(1500ms);
+    // The take starts once the tone is really heard: a fresh stream on an idle null sink takes a while to run.
+    {
+        MonitorCapture heard;
+        ASSERT_TRUE(waitUntil([&] { return findSound(heard.recorded(), 0.1f).found; }, 20s));
+    }
     s.recorder.start();
     ASSERT_EQ(s.recorder.state().kind, Kind::recording) << s.recorder.state().message;
     ASSERT_TRUE(s.scheduler.runUntil([&] { return s.recorder.elapsed() >= 1.0; }, 10s));
