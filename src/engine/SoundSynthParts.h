@@ -30,11 +30,11 @@ struct SwitchSpec {
     float cutoff;
 };
 
-// The spec of one of the six switch ids, or nullopt.
+// The parameters of one of the six switch ids, or nullopt.
 std::optional<SwitchSpec> switchSpec(std::string_view id);
 
 // One press of a switch for a key role (5280 samples, 7680 for space), before finalize.
-std::vector<float> mechanical(SwitchSpec spec, Role role, RNG &rng);
+std::vector<float> mechanical(SwitchSpec params, Role role, RNG &rng);
 // The typewriter's carriage return with its bell (52800 samples), before finalize.
 std::vector<float> typewriterReturn(RNG &rng);
 

@@ -44,36 +44,36 @@ std::optional<SwitchSpec> switchSpec(std::string_view id) {
     return std::nullopt;
 }
 
-std::vector<float> mechanical(SwitchSpec spec, Role role, RNG &rng) {
+std::vector<float> mechanical(SwitchSpec params, Role role, RNG &rng) {
     // Per-press variation, in this draw order.
-    spec.bodyFreq *= vary(rng);
-    spec.bodyDecay *= vary(rng);
-    spec.noiseFreq *= vary(rng);
-    spec.noiseLevel *= vary(rng);
+    params.bodyFreq *= vary(rng);
+    params.bodyDecay *= vary(rng);
+    params.noiseFreq *= vary(rng);
+    params.noiseLevel *= vary(rng);
 
     float rattle = 0.0f;
     switch (role) {
     case Role::down:
         break;
     case Role::up:
-        spec.bodyLevel *= 0.35f;
-        spec.bodyFreq *= 1.3f;
-        spec.bodyDecay *= 0.6f;
-        spec.noiseLevel *= 0.55f;
-        spec.bodyStart = 0.001f;
-        spec.click = false;
-        spec.noRing = true;
+        params.bodyLevel *= 0.35f;
+        params.bodyFreq *= 1.3f;
+        params.bodyDecay *= 0.6f;
+        params.noiseLevel *= 0.55f;
+        params.bodyStart = 0.001f;
+        params.click = false;
+        params.noRing = true;
         break;
     case Role::space:
-        spec.bodyFreq *= 0.6f;
-        spec.bodyDecay *= 1.7f;
-        spec.bodyLevel *= 1.15f;
+        params.bodyFreq *= 0.6f;
+        params.bodyDecay *= 1.7f;
+        params.bodyLevel *= 1.15f;
         rattle = 0.5f;
         break;
     case Role::wide:
     case Role::enter:
-        spec.bodyFreq *= 0.8f;
-        spec.bodyDecay *= 1.3f;
+        params.bodyFreq *= 0.8f;
+        params.bodyDecay *= 1.3f;
         rattle = 0.3f;
         break;
     }
@@ -83,15 +83,15 @@ std::vector<float> mechanical(SwitchSpec spec, Role role, RNG &rng) {
 
     // Contact noise, the first 20 ms.
     {
-        Biquad band(Biquad::Kind::bandPass, spec.noiseFreq, std::max(spec.noiseQ, 0.1f));
+        Biquad band(Biquad::Kind::bandPass, params.noiseFreq, std::max(params.noiseQ, 0.1f));
         for (int i = 0; i < std::min(n, 960); ++i) {
             const double t = static_cast<double>(i) / kRate;
-            buffer[i] += band.process(rng.noise()) * std::exp(-t / spec.noiseDecay) * spec.noiseLevel * 2.5;
+            buffer[i] += band.process(rng.noise()) * std::exp(-t / params.noiseDecay) * params.noiseLevel * 2.5;
         }
     }
 
     // Click: two short bright bursts, 9 ms apart.
-    if (spec.click && role != Role::up) {
+    if (params.click && role != Role::up) {
         for (int start : {0, 432}) { // 0 and 9 ms
             const double centre = 5200.0 * vary(rng);
             Biquad band(Biquad::Kind::bandPass, centre, 6.0);
@@ -103,17 +103,17 @@ std::vector<float> mechanical(SwitchSpec spec, Role role, RNG &rng) {
     }
 
     // Body: a pitched thump whose pitch falls quickly to bodyFreq, with a little noise at its start.
-    const int s = static_cast<int>(spec.bodyStart * 48000.0f);
+    const int s = static_cast<int>(params.bodyStart * 48000.0f);
     {
         Biquad low(Biquad::Kind::lowPass, 1400.0, 0.7);
         double phase = 0.0;
         for (int i = s; i < n; ++i) {
             const double t = static_cast<double>(i - s) / kRate;
-            const double tone = std::exp(-t / spec.bodyDecay) * std::min(t / 0.0006, 1.0) *
+            const double tone = std::exp(-t / params.bodyDecay) * std::min(t / 0.0006, 1.0) *
                                 (std::sin(phase) + 0.32 * std::sin(2.31 * phase));
             const double noise = low.process(rng.noise()) * std::exp(-t / 0.003) * 0.8;
-            buffer[i] += spec.bodyLevel * (tone + noise);
-            phase += kTwoPi * spec.bodyFreq * (1.0 + 0.35 * std::exp(-t / 0.004)) / kRate;
+            buffer[i] += params.bodyLevel * (tone + noise);
+            phase += kTwoPi * params.bodyFreq * (1.0 + 0.35 * std::exp(-t / 0.004)) / kRate;
         }
     }
 
@@ -127,16 +127,16 @@ std::vector<float> mechanical(SwitchSpec spec, Role role, RNG &rng) {
     }
 
     // Ring of a metal part (the typewriter's type bar).
-    if (!spec.noRing && role != Role::up && s < n) {
+    if (!params.noRing && role != Role::up && s < n) {
         for (int i = s; i < n; ++i) {
             const double t = static_cast<double>(i - s) / kRate;
-            buffer[i] += spec.ringLevel * std::exp(-t / spec.ringDecay) *
-                         (std::sin(kTwoPi * spec.ringFreq * t) + 0.6 * std::sin(kTwoPi * 1.47 * spec.ringFreq * t));
+            buffer[i] += params.ringLevel * std::exp(-t / params.ringDecay) *
+                         (std::sin(kTwoPi * params.ringFreq * t) + 0.6 * std::sin(kTwoPi * 1.47 * params.ringFreq * t));
         }
     }
 
     // Output filters.
-    Biquad low(Biquad::Kind::lowPass, spec.cutoff, 0.7);
+    Biquad low(Biquad::Kind::lowPass, params.cutoff, 0.7);
     Biquad high(Biquad::Kind::highPass, 60.0, 0.7);
     std::vector<float> out(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {

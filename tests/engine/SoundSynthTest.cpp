@@ -173,13 +173,13 @@ TEST(SoundSynth, TypewriterEnterIsTheCarriageReturnOthersTheSwitchModel) {
 
 TEST(SoundSynth, ClickBurstsDrawTheirCentresAndSamples) {
     using namespace SoundSynth::detail;
-    // The blue switch clicks: 2 × (1 centre + 480 samples) more draws than the same spec without a click.
-    auto spec = *switchSpec("synth.blue");
+    // The blue switch clicks: 2 × (1 centre + 480 samples) more draws than the same switch without a click.
+    auto params = *switchSpec("synth.blue");
     SoundSynth::RNG withClick{99};
-    mechanical(spec, Role::down, withClick);
-    spec.click = false;
+    mechanical(params, Role::down, withClick);
+    params.click = false;
     SoundSynth::RNG withoutClick{99};
-    mechanical(spec, Role::down, withoutClick);
+    mechanical(params, Role::down, withoutClick);
     for (int i = 0; i < 2 * 481; ++i) {
         withoutClick.next();
     }

@@ -34,13 +34,13 @@ TEST(PulseRig, ToneWrittenToTheNullSinkIsHeardOnItsMonitorWithItsLength) {
     RigPulse pulse;
     MonitorCapture capture;
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = kRate;
-    spec.channels = 2;
+    pa_sample_spec sampleSpec{};
+    sampleSpec.format = PA_SAMPLE_FLOAT32LE;
+    sampleSpec.rate = kRate;
+    sampleSpec.channels = 2;
     int error = 0;
-    pa_simple *out =
-        pa_simple_new(nullptr, "tapchime-tests", PA_STREAM_PLAYBACK, "tc_out", "tone", &spec, nullptr, nullptr, &error);
+    pa_simple *out = pa_simple_new(nullptr, "tapchime-tests", PA_STREAM_PLAYBACK, "tc_out", "tone", &sampleSpec,
+                                   nullptr, nullptr, &error);
     ASSERT_NE(out, nullptr) << pa_strerror(error);
 
     // Silence first: a fresh stream on an idle null sink takes a moment to start running.

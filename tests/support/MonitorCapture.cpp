@@ -9,16 +9,16 @@
 namespace tc::test {
 
 MonitorCapture::MonitorCapture(const std::string &source) : source_(source) {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = kRate;
-    spec.channels = 2;
+    pa_sample_spec sampleSpec{};
+    sampleSpec.format = PA_SAMPLE_FLOAT32LE;
+    sampleSpec.rate = kRate;
+    sampleSpec.channels = 2;
     // Small fragments so the capture keeps up closely with what is played.
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.fragsize = 256 * 2 * sizeof(float);
     int error = 0;
-    auto *stream = pa_simple_new(nullptr, "tapchime-tests", PA_STREAM_RECORD, source_.c_str(), "capture", &spec,
+    auto *stream = pa_simple_new(nullptr, "tapchime-tests", PA_STREAM_RECORD, source_.c_str(), "capture", &sampleSpec,
                                  nullptr, &attr, &error);
     if (!stream) {
         throw std::runtime_error(std::string("cannot record ") + source_ + ": " + pa_strerror(error));

@@ -14,11 +14,11 @@ constexpr size_t kFrameBytes = 2 * sizeof(float);
 constexpr pa_usec_t kTimingIntervalUs = 50'000;
 
 pa_sample_spec floatStereo() {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = kRate;
-    spec.channels = 2;
-    return spec;
+    pa_sample_spec sampleSpec{};
+    sampleSpec.format = PA_SAMPLE_FLOAT32LE;
+    sampleSpec.rate = kRate;
+    sampleSpec.channels = 2;
+    return sampleSpec;
 }
 
 } // namespace
@@ -70,8 +70,8 @@ void PulseLoop::waitReady(pa_stream *stream) {
 MonitorRecorder::MonitorRecorder(const std::string &source, int fragmentFrames) : loop_("latency-probe capture") {
     levels_.reserve(static_cast<size_t>(kRate) * 300);
     loop_.lock();
-    const pa_sample_spec spec = floatStereo();
-    stream_ = pa_stream_new(loop_.context(), "probe capture", &spec, nullptr);
+    const pa_sample_spec sampleSpec = floatStereo();
+    stream_ = pa_stream_new(loop_.context(), "probe capture", &sampleSpec, nullptr);
     pa_stream_set_state_callback(
         stream_,
         [](pa_stream *, void *loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0); },
@@ -235,8 +235,8 @@ double MonitorRecorder::Mapping::frameAt(double ns) const {
 
 ClickPlayer::ClickPlayer(int bufferFrames) : loop_("latency-probe click"), scratch_(kRate * 2) {
     loop_.lock();
-    const pa_sample_spec spec = floatStereo();
-    stream_ = pa_stream_new(loop_.context(), "probe click", &spec, nullptr);
+    const pa_sample_spec sampleSpec = floatStereo();
+    stream_ = pa_stream_new(loop_.context(), "probe click", &sampleSpec, nullptr);
     pa_stream_set_state_callback(
         stream_,
         [](pa_stream *, void *loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0); },

@@ -54,15 +54,15 @@ bool PulseAudioOutput::start(const std::string &deviceUID, int bufferFrames, Aud
 
 bool PulseAudioOutput::openStream(std::string &error) {
     PulseConnection::Lock lock(*connection_);
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = AudioBuffer::kSampleRate;
-    spec.channels = AudioBuffer::kChannels;
+    pa_sample_spec sampleSpec{};
+    sampleSpec.format = PA_SAMPLE_FLOAT32LE;
+    sampleSpec.rate = AudioBuffer::kSampleRate;
+    sampleSpec.channels = AudioBuffer::kChannels;
     pa_channel_map map{};
     pa_channel_map_init_stereo(&map);
     pa_proplist *properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");
-    stream_ = pa_stream_new_with_proplist(connection_->context(), "Key sounds", &spec, &map, properties);
+    stream_ = pa_stream_new_with_proplist(connection_->context(), "Key sounds", &sampleSpec, &map, properties);
     pa_proplist_free(properties);
     if (!stream_) {
         error = connection_->lastError();

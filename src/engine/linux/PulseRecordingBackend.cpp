@@ -146,8 +146,8 @@ private:
             pa_threaded_mainloop_wait(loop_);
         }
 
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
-        stream_ = pa_stream_new(context_, "Microphone take", &spec, nullptr);
+        const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+        stream_ = pa_stream_new(context_, "Microphone take", &sampleSpec, nullptr);
         if (!stream_) {
             return failure(pa_context_errno(context_));
         }
@@ -155,7 +155,7 @@ private:
         pa_stream_set_read_callback(stream_, &PulseRecordingTake::onRead, this);
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<uint32_t>(-1);
-        attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10 * 1000, &spec)); // 10 ms pieces
+        attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10 * 1000, &sampleSpec)); // 10 ms pieces
         if (pa_stream_connect_record(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0) {
             return failure(pa_context_errno(context_));
         }

@@ -143,10 +143,10 @@ TEST(PulseRecorder, StoppedEarlyTheTakeHoldsWhatWasRecordedAndTheMeterFollowsThe
     pulse.pactl("set-default-source tc_out.monitor");
     std::atomic<bool> playing = true;
     std::thread player([&] {
-        pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 48000, 2};
+        pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32LE, 48000, 2};
         int error = 0;
         pa_simple *out =
-            pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, "tc_out", "tone", &spec, nullptr, nullptr, &error);
+            pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, "tc_out", "tone", &sampleSpec, nullptr, nullptr, &error);
         ASSERT_NE(out, nullptr);
         std::vector<float> block(4800 * 2);
         size_t at = 0;

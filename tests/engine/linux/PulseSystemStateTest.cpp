@@ -29,8 +29,8 @@ public:
                PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
             pa_threaded_mainloop_wait(loop_);
         }
-        pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 25, 1};
-        stream_ = pa_stream_new(context_, "peak", &spec, nullptr);
+        pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32LE, 25, 1};
+        stream_ = pa_stream_new(context_, "peak", &sampleSpec, nullptr);
         pa_stream_set_read_callback(
             stream_,
             [](pa_stream *s, size_t, void *) {
