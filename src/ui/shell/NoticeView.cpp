@@ -1,5 +1,7 @@
 #include "ui/shell/NoticeView.h"
 
+#include "ui/shell/SymbolBadge.h"
+
 #include "ui/shell/Fonts.h"
 #include "ui/shell/MascotLogo.h"
 #include "ui/shell/PillButton.h"
@@ -14,20 +16,6 @@
 #include <QVBoxLayout>
 
 namespace tc {
-
-namespace {
-
-QLabel *textLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent) {
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
-} // namespace
 
 NoticeView::NoticeView(const Notice &notice, NoticeHUD::Actions actions, QWidget *parent)
     : QWidget(parent), actions_(std::move(actions)) {
