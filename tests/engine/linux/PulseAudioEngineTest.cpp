@@ -3,6 +3,8 @@
 // keeps running without a server.
 
 #include "engine/AudioEngine.h"
+#include "engine/SoundLibrary.h"
+#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
 #include "engine/linux/PulseAudioOutput.h"
@@ -154,6 +156,37 @@ TEST_F(PulseAudioEngineTest, PlayedBufferIsHeardOnTheSinkMonitorWithItsLengthAnd
         EXPECT_NEAR(channelPeak(heard, 1), c.right, 0.02f) << "pan " << c.pan;
     }
     EXPECT_TRUE(logs().empty());
+}
+
+TEST_F(PulseAudioEngineTest, BuiltInRecordingIsHeardWholeAtItsOwnLevel) {
+    // The shipped cowbell, decoded by FFmpeg and loudness-matched by the library, as a key would play it.
+    TempDir userSounds;
+    SoundLibrary library(std::make_shared<FfmpegDecoder>(), userSounds.path(),
+                         std::filesystem::path(TAPCHIME_SOURCE_DIR) / "resources" / "sounds");
+    library.preloadBuiltins();
+    const LoadedSoundPtr cowbell = library.loaded("rec.cowbell");
+    ASSERT_NE(cowbell, nullptr);
+    const AudioBufferPtr take = cowbell->buffer(SoundSynth::Role::down);
+    ASSERT_NE(take, nullptr);
+    std::vector<float> played(take->frames() * 2);
+    for (size_t i = 0; i < take->frames(); ++i) {
+        played[2 * i] = take->left[i];
+        played[2 * i + 1] = take->right[i];
+    }
+    const SoundSpan expected = findSound(played, 0.05f);
+    ASSERT_TRUE(expected.found);
+
+    make();
+    startUp();
+    MonitorCapture capture("tc_out.monitor");
+    engine->play(take, 1.0f, 1.0f, 0.0f);
+    const std::vector<float> heard = hear(capture);
+    const SoundSpan span = findSound(heard, 0.05f);
+    ASSERT_TRUE(span.found) << "nothing heard";
+    EXPECT_NEAR(static_cast<double>(span.length()), static_cast<double>(expected.length()),
+                kLengthTolerance * static_cast<double>(expected.length()));
+    EXPECT_NEAR(channelPeak(heard, 0), channelPeak(played, 0), 0.02f);
+    EXPECT_NEAR(channelPeak(heard, 1), channelPeak(played, 1), 0.02f);
 }
 
 TEST_F(PulseAudioEngineTest, LatencyModeAsksTheServerForItsBufferSize) {
