@@ -99,10 +99,15 @@ public:
         const size_t count = meterFrames_;
         sumOfSquares_ = 0;
         meterFrames_ = 0;
-        if (count == 0 || sum <= 0) {
-            return kSilenceDb;
+        // No new audio since the last reading (the server sends it in pieces, late on a busy machine): the level
+        // of the latest audio still stands, so the meter does not drop to silence between pieces.
+        if (count == 0) {
+            return lastDb_;
         }
-        return std::max(kSilenceDb, static_cast<float>(10.0 * std::log10(sum / static_cast<double>(count))));
+        lastDb_ = sum <= 0
+                      ? kSilenceDb
+                      : std::max(kSilenceDb, static_cast<float>(10.0 * std::log10(sum / static_cast<double>(count))));
+        return lastDb_;
     }
 
     double currentTime() const override { return static_cast<double>(frames_) / kRate; }
@@ -265,6 +270,7 @@ private:
     std::mutex meterLock_;
     double sumOfSquares_ = 0;
     size_t meterFrames_ = 0;
+    float lastDb_ = kSilenceDb; // the level of the latest audio, under meterLock_
 };
 
 } // namespace
