@@ -22,6 +22,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,5 +140,15 @@ struct Harness {
     FakeKeyboardMonitor *monitor = nullptr; // owned by the model
     std::unique_ptr<AppModel> model;
 };
+
+// The model's profile with that name; throws when there is none.
+inline const Profile &profileNamed(const AppModel &model, const std::string &name) {
+    for (const auto &profile : model.data().profiles) {
+        if (profile.name == name) {
+            return profile;
+        }
+    }
+    throw std::runtime_error("no profile " + name);
+}
 
 } // namespace tc::test

@@ -12,15 +12,6 @@
 namespace tc::test {
 namespace {
 
-const Profile &profileNamed(const AppModel &model, const std::string &name) {
-    for (const auto &profile : model.data().profiles) {
-        if (profile.name == name) {
-            return profile;
-        }
-    }
-    throw std::runtime_error("no profile " + name);
-}
-
 std::vector<std::string> profileNames(const AppModel &model) {
     std::vector<std::string> names;
     for (const auto &profile : model.data().profiles) {

@@ -10,15 +10,6 @@
 namespace tc::test {
 namespace {
 
-const Profile &profileNamed(const AppModel &model, const std::string &name) {
-    for (const auto &profile : model.data().profiles) {
-        if (profile.name == name) {
-            return profile;
-        }
-    }
-    throw std::runtime_error("no profile " + name);
-}
-
 TEST(RuntimeConfig, BuiltFromTheDefaultDocument) {
     Harness harness;
     auto &model = harness.started();

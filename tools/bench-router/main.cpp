@@ -12,6 +12,7 @@
 #include "engine/SoundLookup.h"
 #include "engine/SoundPlayer.h"
 #include "engine/SoundRouter.h"
+#include "engine/linux/NullAudioDevices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -149,16 +150,6 @@ private:
     std::thread thread_;
 };
 
-class NoDevices : public AudioDevices {
-public:
-    std::vector<uint32_t> allDeviceIDs() override { return {}; }
-    std::optional<uint32_t> deviceID(const std::string &) override { return std::nullopt; }
-    std::vector<AudioDevice> outputDevices() override { return {}; }
-    std::optional<AudioDevice> defaultOutput() override { return std::nullopt; }
-    int addChangeHandler(ChangeHandler) override { return 0; }
-    void removeChangeHandler(int) override {}
-};
-
 // The program's audio engine with 12 voices (the default) on the output above.
 class RealEngine : public SoundPlayer {
 public:
@@ -174,7 +165,7 @@ public:
 
 private:
     EventfdOutput output_;
-    NoDevices devices_;
+    NullAudioDevices devices_;
     AudioEngine engine_;
 };
 
