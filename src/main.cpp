@@ -1,21 +1,21 @@
 // Composition root: makes the application's single objects and hands them to each other.
 
-#include "app/AppAssembly.h"
-#include "app/AppMenus.h"
 #include "app/AppModel.h"
 #include "app/BuildInfo.h"
-#include "app/KeyboardAccessHelp.h"
-#include "app/NoticeHUD.h"
-#include "app/NoticeHUDPresenter.h"
-#include "app/QuitHooks.h"
-#include "app/ShellBindings.h"
-#include "app/SingleInstance.h"
-#include "app/TrayIcon.h"
-#include "app/Updater.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/AppMenus.h"
+#include "app/shell/KeyboardAccessHelp.h"
+#include "app/shell/NoticeHUD.h"
+#include "app/shell/NoticeHUDPresenter.h"
+#include "app/shell/QuitHooks.h"
+#include "app/shell/ShellBindings.h"
+#include "app/shell/SingleInstance.h"
+#include "app/shell/TrayIcon.h"
+#include "app/shell/Updater.h"
+#include "ui/kit/Theme.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/MenuBarPopup.h"
 #include "ui/shell/NoticeView.h"
-#include "ui/shell/Theme.h"
 
 #include <QApplication>
 #include <QMenuBar>

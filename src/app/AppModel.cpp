@@ -7,9 +7,9 @@
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/SystemWatchers.h"
-#include "engine/linux/SystemLog.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace tc {
@@ -28,7 +28,7 @@ AppModel::AppModel(Services services, QObject *parent)
         services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };
     }
     if (!services_.log) {
-        services_.log = systemLog;
+        services_.log = [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     }
     data_ = services_.documents->load().data;
     restorePressCount();

@@ -64,7 +64,7 @@ public:
         std::unique_ptr<SystemWatchers> watchers;
         // Runs the start-up preload off the main thread (default: a thread of the model's own).
         std::function<void(std::function<void()>)> runInBackground;
-        // One line to the system log (default: systemLog).
+        // One line to the system log (default: standard error; the program passes the system log).
         std::function<void(const std::string &)> log;
     };
 

@@ -3,13 +3,13 @@
 
 #include "AppModelHarness.h"
 
-#include "app/AppAssembly.h"
 #include "app/AtomicFile.h"
-#include "app/KeyboardAccessHelp.h"
 #include "app/LoginItem.h"
 #include "app/QtTime.h"
-#include "app/QuitHooks.h"
 #include "app/StatsStore.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/KeyboardAccessHelp.h"
+#include "app/shell/QuitHooks.h"
 #include "model/Json.h"
 #include "support/QtTestApp.h"
 

@@ -1,7 +1,7 @@
 // Theme colours and cap palettes.
 
-#include "ui/shell/CapPalette.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/CapPalette.h"
+#include "ui/kit/Theme.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 
 #include "ShellTestApp.h"
 #include "app/Motion.h"
-#include "ui/shell/KeyCap.h"
-#include "ui/shell/MiniCap.h"
-#include "ui/shell/SectionTitle.h"
+#include "ui/kit/KeyCap.h"
+#include "ui/kit/MiniCap.h"
+#include "ui/kit/SectionTitle.h"
+#include "ui/kit/TipBanner.h"
 #include "ui/shell/SettingsView.h"
-#include "ui/shell/TipBanner.h"
 
 #include <QAbstractButton>
 #include <QFontMetricsF>

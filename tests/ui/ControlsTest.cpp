@@ -2,9 +2,9 @@
 
 #include "ShellTestApp.h"
 #include "app/Motion.h"
-#include "ui/shell/PillButton.h"
-#include "ui/shell/PillToggle.h"
-#include "ui/shell/PlayButton.h"
+#include "ui/kit/PillButton.h"
+#include "ui/kit/PillToggle.h"
+#include "ui/kit/PlayButton.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>

@@ -1,13 +1,13 @@
 // The pure geometry of the painted views: what they draw where, without painting.
 
-#include "ui/shell/DottedBackground.h"
-#include "ui/shell/KeyCap.h"
-#include "ui/shell/MascotLogo.h"
-#include "ui/shell/MiniCap.h"
-#include "ui/shell/PillToggle.h"
-#include "ui/shell/PlayButton.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Waveform.h"
+#include "ui/kit/DottedBackground.h"
+#include "ui/kit/KeyCap.h"
+#include "ui/kit/MascotLogo.h"
+#include "ui/kit/MiniCap.h"
+#include "ui/kit/PillToggle.h"
+#include "ui/kit/PlayButton.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Waveform.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -3,12 +3,12 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ModelStates.h"
+#include "ui/kit/StatusPill.h"
+#include "ui/kit/Theme.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Rail.h"
-#include "ui/shell/StatusPill.h"
-#include "ui/shell/Theme.h"
 
 #include <QAction>
 #include <QDialog>

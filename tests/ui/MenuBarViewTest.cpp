@@ -4,11 +4,11 @@
 #include "ui/shell/MenuBarView.h"
 
 #include "ModelStates.h"
-#include "ui/shell/FittingText.h"
+#include "ui/kit/FittingText.h"
+#include "ui/kit/OrangeDial.h"
 #include "ui/shell/MenuBarParts.h"
 #include "ui/shell/MenuBarPopup.h"
 #include "ui/shell/SilenceCard.h"
-#include "ui/triggers/OrangeDial.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -4,8 +4,8 @@
 #include "ShellTestApp.h"
 #include "app/AppModelHarness.h"
 #include "app/Motion.h"
-#include "ui/shell/ModelBindings.h"
-#include "ui/shell/PlayButton.h"
+#include "ui/kit/ModelBindings.h"
+#include "ui/kit/PlayButton.h"
 
 #include <QAbstractButton>
 #include <QTest>

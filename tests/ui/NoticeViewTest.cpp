@@ -3,7 +3,7 @@
 #include "ui/shell/NoticeView.h"
 #include "ShellTestApp.h"
 #include "app/QtTime.h"
-#include "ui/shell/MascotLogo.h"
+#include "ui/kit/MascotLogo.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // Application lists, the app chooser and the pack file name.
 
-#include "ui/shell/PanelHelper.h"
+#include "ui/kit/PanelHelper.h"
 #include "ShellTestApp.h"
 #include "engine/linux/DesktopEntries.h"
-#include "ui/shell/AppChooserDialog.h"
+#include "ui/kit/AppChooserDialog.h"
 
 #include <QDir>
 #include <QFile>

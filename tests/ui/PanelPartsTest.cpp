@@ -2,12 +2,12 @@
 // geometry, the volume slider's geometry and the silence card's size.
 
 #include "ShellTestApp.h"
-#include "ui/shell/CountText.h"
-#include "ui/shell/FittingText.h"
-#include "ui/shell/Fonts.h"
+#include "ui/kit/CountText.h"
+#include "ui/kit/FittingText.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/OrangeDial.h"
 #include "ui/shell/MenuBarParts.h"
 #include "ui/shell/SilenceCard.h"
-#include "ui/triggers/OrangeDial.h"
 
 #include <QFontMetricsF>
 #include <gtest/gtest.h>

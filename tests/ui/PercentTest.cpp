@@ -1,6 +1,6 @@
 // Percentages shown from document fractions.
 
-#include "ui/shell/Percent.h"
+#include "ui/kit/Percent.h"
 
 #include <gtest/gtest.h>
 #include <limits>

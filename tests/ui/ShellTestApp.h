@@ -1,7 +1,7 @@
 #pragma once
 
 #include "support/QtTestApp.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/Theme.h"
 
 namespace tc::test {
 

@@ -1,9 +1,9 @@
 // The header's status pill: what it says for each silence, and what a click does.
 
-#include "ui/shell/StatusPill.h"
+#include "ui/kit/StatusPill.h"
 
 #include "ModelStates.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/Theme.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

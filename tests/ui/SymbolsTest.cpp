@@ -1,9 +1,9 @@
 // The one table from symbol names to icon glyphs.
 
-#include "ui/shell/Symbols.h"
+#include "ui/kit/Symbols.h"
 #include "ShellTestApp.h"
-#include "ui/shell/Fonts.h"
-#include "ui/shell/MiniCap.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/MiniCap.h"
 
 #include <QFontMetrics>
 #include <QRawFont>

@@ -6,9 +6,9 @@
 #include "Snapshot.h"
 
 #include "app/Motion.h"
-#include "ui/shell/DottedBackground.h"
-#include "ui/shell/Fonts.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/DottedBackground.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/Theme.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "ui/shell/Header.h"
 
 #include "app/AppModel.h"
-#include "ui/shell/Fonts.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/StatusPill.h"
+#include "ui/kit/SymbolBadge.h"
+#include "ui/kit/Theme.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Sections.h"
-#include "ui/shell/StatusPill.h"
-#include "ui/shell/SymbolBadge.h"
-#include "ui/shell/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

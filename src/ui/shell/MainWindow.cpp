@@ -1,12 +1,12 @@
 #include "ui/shell/MainWindow.h"
 
 #include "app/AppModel.h"
-#include "ui/shell/DottedBackground.h"
+#include "ui/kit/DottedBackground.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Theme.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"
 #include "ui/shell/Rail.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Theme.h"
 
 #include <QAction>
 #include <QApplication>

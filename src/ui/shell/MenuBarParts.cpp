@@ -1,13 +1,13 @@
 #include "ui/shell/MenuBarParts.h"
 
-#include "ui/shell/CapPalette.h"
-#include "ui/shell/CountText.h"
-#include "ui/shell/Fonts.h"
-#include "ui/shell/MiniCap.h"
-#include "ui/shell/Shadow.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Symbols.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/CapPalette.h"
+#include "ui/kit/CountText.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/MiniCap.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "ui/shell/MenuBarPopup.h"
 
-#include "ui/shell/Theme.h"
+#include "ui/kit/Theme.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -2,18 +2,18 @@
 
 #include "app/AppModel.h"
 #include "model/KeyLayout.h"
-#include "ui/shell/CountText.h"
-#include "ui/shell/FittingText.h"
-#include "ui/shell/Fonts.h"
-#include "ui/shell/LabelPillButton.h"
-#include "ui/shell/MascotLogo.h"
+#include "ui/kit/CountText.h"
+#include "ui/kit/FittingText.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/LabelPillButton.h"
+#include "ui/kit/MascotLogo.h"
+#include "ui/kit/OrangeDial.h"
+#include "ui/kit/Percent.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
+#include "ui/kit/Theme.h"
 #include "ui/shell/MenuBarParts.h"
-#include "ui/shell/Percent.h"
-#include "ui/shell/Shapes.h"
 #include "ui/shell/SilenceCard.h"
-#include "ui/shell/SymbolBadge.h"
-#include "ui/shell/Theme.h"
-#include "ui/triggers/OrangeDial.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

@@ -1,13 +1,13 @@
 #include "ui/shell/NoticeView.h"
 
-#include "ui/shell/SymbolBadge.h"
+#include "ui/kit/SymbolBadge.h"
 
-#include "ui/shell/Fonts.h"
-#include "ui/shell/MascotLogo.h"
-#include "ui/shell/PillButton.h"
-#include "ui/shell/Shadow.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/MascotLogo.h"
+#include "ui/kit/PillButton.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Notice.h"
-#include "app/NoticeHUD.h"
+#include "app/shell/NoticeHUD.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "ui/shell/Pages.h"
 
-#include "ui/shell/DottedBackground.h"
-#include "ui/shell/PillButton.h"
-#include "ui/shell/SectionTitle.h"
+#include "ui/kit/DottedBackground.h"
+#include "ui/kit/PillButton.h"
+#include "ui/kit/SectionTitle.h"
 #include "ui/shell/Sections.h"
 
 #include <QAbstractButton>

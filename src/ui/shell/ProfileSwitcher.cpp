@@ -1,14 +1,14 @@
 #include "ui/shell/ProfileSwitcher.h"
 
 #include "app/AppModel.h"
-#include "ui/shell/CapPalette.h"
-#include "ui/shell/Fonts.h"
-#include "ui/shell/LabelPillButton.h"
-#include "ui/shell/PanelHelper.h"
-#include "ui/shell/Shadow.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Symbols.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/CapPalette.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/LabelPillButton.h"
+#include "ui/kit/PanelHelper.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
 
 #include <QDialog>
 #include <QFontMetricsF>

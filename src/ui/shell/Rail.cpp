@@ -1,12 +1,12 @@
 #include "ui/shell/Rail.h"
 
 #include "app/AppModel.h"
-#include "ui/shell/MascotLogo.h"
+#include "ui/kit/MascotLogo.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
 #include "ui/shell/Sections.h"
-#include "ui/shell/Shadow.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Symbols.h"
-#include "ui/shell/Theme.h"
 
 #include <QPainter>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #include "ui/shell/SettingsView.h"
 
-#include "ui/shell/Fonts.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/Theme.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,11 +1,11 @@
 #include "ui/shell/SilenceCard.h"
 
-#include "ui/shell/FittingText.h"
-#include "ui/shell/Fonts.h"
-#include "ui/shell/PillButton.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/SymbolBadge.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/FittingText.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/PillButton.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
+#include "ui/kit/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

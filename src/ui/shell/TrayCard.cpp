@@ -1,8 +1,8 @@
 #include "ui/shell/TrayCard.h"
 
-#include "ui/shell/Shadow.h"
-#include "ui/shell/Shapes.h"
-#include "ui/shell/Theme.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Theme.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

@@ -1,0 +1,139 @@
+#include "app/shell/AppAssembly.h"
+
+#include "app/AppModel.h"
+#include "app/AudioControl.h"
+#include "app/DocumentStore.h"
+#include "app/LoginItem.h"
+#include "app/QtTime.h"
+#include "app/SoundCatalog.h"
+#include "app/StatsStore.h"
+#include "engine/AudioEngine.h"
+#include "engine/LatencyTrace.h"
+#include "engine/SoundLibrary.h"
+#include "engine/SoundRouter.h"
+#include "engine/SystemWatchers.h"
+#include "engine/linux/AtspiSecureInput.h"
+#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/LinuxKeyboardMonitor.h"
+#include "engine/linux/NullAudioOutput.h"
+#include "engine/linux/PulseAudioDevices.h"
+#include "engine/linux/PulseAudioOutput.h"
+#include "engine/linux/PulseMicrophoneActivity.h"
+#include "engine/linux/PulseOutputVolume.h"
+#include "engine/linux/SoundFolders.h"
+#include "engine/linux/SystemLog.h"
+#include "engine/linux/X11FrontmostAppSource.h"
+
+namespace tc {
+
+namespace {
+
+// Hands notices to the notice panel once the shell has made it.
+class LateNoticePresenter final : public NoticePresenter {
+public:
+    void showSounds(bool on) override {
+        if (target) {
+            target->showSounds(on);
+        }
+    }
+    void showSilence(const Silence &silence) override {
+        if (target) {
+            target->showSilence(silence);
+        }
+    }
+    NoticePresenter *target = nullptr;
+};
+
+std::unique_ptr<FrontmostAppSource> frontmostSource() {
+    if (auto x11 = X11FrontmostAppSource::open()) {
+        return x11;
+    }
+    return std::make_unique<NullFrontmostAppSource>(); // no X display: app rules cannot apply
+}
+
+} // namespace
+
+// Members in construction order; they are destroyed in reverse, the model first.
+struct AppAssembly::Parts {
+    // Off unless $TAPCHIME_LATENCY_TRACE names a file; made first so that it outlives everything it hears.
+    std::unique_ptr<LatencyTrace> trace = LatencyTrace::fromEnvironment();
+    SystemClock clock;
+    QtTimerFactory timers;
+    SettingsStatsStore stats;
+    DocumentStore documents{DocumentStore::defaultFolder()};
+    XdgAutostartLoginItem loginItem;
+    LateNoticePresenter notices;
+
+    PulseAudioOutput output;
+    NullAudioOutput fallback;
+    PulseAudioDevices devices;
+    AudioEngine engine{output, devices,
+                       AudioEngine::Options{&fallback, {}, systemLog, std::chrono::milliseconds(1000)}};
+    AudioEngineControl audio{engine};
+
+    SoundLibrary library{std::make_shared<FfmpegDecoder>(), SoundFolders::userSounds(), SoundFolders::builtinSounds()};
+    SoundLibraryCatalog catalog{library};
+    SoundRouter router{library, engine};
+    PulseOutputVolume outputVolume;
+
+    std::unique_ptr<AppModel> model;
+};
+
+AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
+    auto &p = *parts_;
+    if (p.trace) {
+        p.trace->mark("assembly");
+        p.output.setLatencyTrace(p.trace.get());
+        std::lock_guard guard(p.engine.lock());
+        p.engine.setLatencyTrace(p.trace.get());
+        p.router.setLatencyTrace(p.trace.get());
+    }
+    AppModel::Services services;
+    services.clock = &p.clock;
+    services.timers = &p.timers;
+    services.stats = &p.stats;
+    services.documents = &p.documents;
+    services.notices = &p.notices;
+    services.loginItem = &p.loginItem;
+    services.audio = &p.audio;
+    services.router = &p.router;
+    services.library = &p.catalog;
+    services.output = &p.outputVolume;
+    services.monitor = std::make_unique<LinuxKeyboardMonitor>();
+    services.watchers = std::make_unique<SystemWatchers>(
+        p.timers, frontmostSource(), std::make_unique<PulseMicrophoneActivity>(), std::make_unique<AtspiSecureInput>());
+    services.log = systemLog;
+    p.model = std::make_unique<AppModel>(std::move(services));
+    if (p.trace) {
+        QObject::connect(p.model.get(), &AppModel::soundsReadyChanged, p.model.get(),
+                         [trace = p.trace.get()] { trace->mark("soundsReady"); });
+    }
+}
+
+AppAssembly::~AppAssembly() = default;
+
+AppModel &AppAssembly::model() {
+    return *parts_->model;
+}
+
+AudioEngine &AppAssembly::engine() {
+    return parts_->engine;
+}
+
+SoundLibrary &AppAssembly::library() {
+    return parts_->library;
+}
+
+SoundRouter &AppAssembly::router() {
+    return parts_->router;
+}
+
+TimerFactory &AppAssembly::timers() {
+    return parts_->timers;
+}
+
+void AppAssembly::setNotices(NoticePresenter *presenter) {
+    parts_->notices.target = presenter;
+}
+
+} // namespace tc

@@ -1,0 +1,30 @@
+#include "app/shell/ShellBindings.h"
+
+#include "app/AppModel.h"
+#include "app/shell/AppMenus.h"
+#include "app/shell/TrayIcon.h"
+
+namespace tc {
+
+void bindTray(AppModel &model, TrayIcon &tray) {
+    tray.setSilence(model.silence());
+    QObject::connect(&model, &AppModel::silenceChanged, &tray, [&model, &tray] { tray.setSilence(model.silence()); });
+}
+
+void bindMenus(AppModel &model, AppMenus &menus) {
+    menus.setSoundsEnabled(model.data().settings.enabled);
+    QObject::connect(&model, &AppModel::dataChanged, &menus,
+                     [&model, &menus] { menus.setSoundsEnabled(model.data().settings.enabled); });
+    QObject::connect(&menus, &AppMenus::toggleSoundsRequested, &model,
+                     [&model] { model.setSetting(&AppSettings::enabled, !model.data().settings.enabled); });
+}
+
+NoticeHUD::FixHandler noticeFix(AppModel &model, std::function<void()> showAppRules) {
+    return [&model, showAppRules = std::move(showAppRules)](const Silence &shown) {
+        if (!model.fixSilence(shown.kind) && showAppRules) {
+            showAppRules();
+        }
+    };
+}
+
+} // namespace tc

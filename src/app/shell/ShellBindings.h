@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/shell/NoticeHUD.h"
+
+#include <functional>
+
+namespace tc {
+
+class AppMenus;
+class AppModel;
+class TrayIcon;
+
+// Ties the shell's pieces to the application model. Main thread; the pieces must outlive the model's
+// signals (they are made once in main and kept to the end).
+
+// The tray icon follows the model's silence.
+void bindTray(AppModel &model, TrayIcon &tray);
+
+// The "Sounds" item is titled by settings.enabled and flips it: saved and pushed, without a notice (only the
+// hotkey shows one).
+void bindMenus(AppModel &model, AppMenus &menus);
+
+// The notice panel's remedy: fixes the silence the notice was shown for; when that remedy is the App rules
+// section (the model has switched to it), `showAppRules` brings the main window forward.
+NoticeHUD::FixHandler noticeFix(AppModel &model, std::function<void()> showAppRules);
+
+} // namespace tc

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/Silence.h"
+#include "app/shell/MenuBarIcon.h"
+
+#include <QColor>
+#include <QObject>
+#include <QRect>
+#include <optional>
+
+class QSystemTrayIcon;
+
+namespace tc {
+
+// The program's tray icon: shows MenuBarIcon for the current silence and reports clicks, which open the
+// menu-bar panel beside it. Main thread only.
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    // `ink` is the colour the icon is drawn in (see MenuBarIcon).
+    explicit TrayIcon(QColor ink, QObject *parent = nullptr);
+    ~TrayIcon() override;
+
+    // Whether the desktop shows tray icons at all; without a tray the main window opens at launch.
+    static bool isAvailable();
+
+    // The colour to draw the icon in, where the panel's own colour cannot be asked: the desktop's text colour
+    // (`desktopText`, read before the program forces its light palette) on desktops whose panel follows the
+    // colour scheme (KDE, MATE), white on the others, whose panels are dark by default (GNOME, Xfce,
+    // Cinnamon, LXQt, …). `currentDesktop` is $XDG_CURRENT_DESKTOP, a colon-separated list.
+    static QColor inkFor(const QString &currentDesktop, const QColor &desktopText);
+
+    // Redraws the icon when the silence changes its state.
+    void setSilence(const std::optional<Silence> &silence);
+    MenuBarIcon::State state() const { return state_; }
+
+    void show();
+
+signals:
+    // The icon was clicked (or activated from the keyboard); `geometry` is where the icon is on screen, empty
+    // when the tray does not say.
+    void clicked(QRect geometry);
+
+private:
+    QSystemTrayIcon *tray_;
+    QColor ink_;
+    MenuBarIcon::State state_ = MenuBarIcon::State::playing;
+};
+
+} // namespace tc

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/AppModel.h"
+#include "ui/kit/PillToggle.h"
+#include "ui/kit/TipBanner.h"
+
+#include <functional>
+#include <string>
+
+namespace tc {
+
+// The shared views on the application model, for the screens that use them. Main thread.
+
+// A pill toggle's binding to one boolean settings field (read, and written with save and push).
+PillToggle::Binding toggleBinding(AppModel::SettingBinding<bool> setting);
+
+// A play button's action: the standard preview of the sound through the model.
+std::function<void()> previewAction(AppModel &model, std::string soundID);
+
+// The tip banner with the given id on the document's seen tips: "Got it" appends the id (no check for an
+// existing entry), then saves and pushes; the banner follows every change of the document.
+TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, const QString &title,
+                     const QString &text, QWidget *parent = nullptr);
+
+} // namespace tc

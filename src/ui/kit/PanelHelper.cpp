@@ -1,0 +1,134 @@
+#include "ui/kit/PanelHelper.h"
+
+#include "app/AppModel.h"
+#include "engine/linux/DesktopEntries.h"
+#include "engine/linux/X11RunningApps.h"
+#include "ui/kit/AppChooserDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace tc {
+
+QIcon PanelHelper::iconFromDesktopIcon(const QString &icon) {
+    if (icon.isEmpty()) {
+        return {};
+    }
+    if (QDir::isAbsolutePath(icon)) {
+        return QFileInfo(icon).isFile() ? QIcon(icon) : QIcon();
+    }
+    return QIcon::fromTheme(icon);
+}
+
+QIcon PanelHelper::icon(const QString &bundleID, const std::vector<InstalledApp> &installed) {
+    const auto it = std::find_if(installed.begin(), installed.end(),
+                                 [&](const InstalledApp &app) { return app.bundleID == bundleID; });
+    return it == installed.end() ? QIcon() : iconFromDesktopIcon(it->icon);
+}
+
+std::vector<InstalledApp> PanelHelper::installedApps(const DesktopEntries &entries) {
+    std::vector<InstalledApp> apps;
+    for (const DesktopEntry &entry : entries.installed()) {
+        apps.push_back(
+            {QString::fromStdString(entry.id), QString::fromStdString(entry.name), QString::fromStdString(entry.icon)});
+    }
+    return apps;
+}
+
+QIcon PanelHelper::icon(const QString &bundleID, const DesktopEntries &entries) {
+    const DesktopEntry *entry = entries.find(bundleID.toStdString());
+    return entry ? iconFromDesktopIcon(QString::fromStdString(entry->icon)) : QIcon();
+}
+
+std::vector<RunningApp> PanelHelper::runningApps(const DesktopEntries &entries) {
+    std::vector<RunningApp> running;
+    for (const AppIdentity &app : X11RunningApps::list(entries)) {
+        const QString id = QString::fromStdString(app.bundleId);
+        running.push_back({id, QString::fromStdString(app.name), icon(id, entries)});
+    }
+    return runningApps(running, QString::fromLatin1(ownID));
+}
+
+std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopEntries &entries, QWidget *parent) {
+    return chooseApp(installedApps(entries), parent);
+}
+
+std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &selfID) {
+    std::vector<RunningApp> apps;
+    for (const RunningApp &app : running) {
+        if (app.bundleID.isEmpty() || app.bundleID == selfID) {
+            continue;
+        }
+        RunningApp entry = app;
+        if (entry.name.isEmpty()) {
+            entry.name = entry.bundleID;
+        }
+        apps.push_back(std::move(entry));
+    }
+    std::stable_sort(apps.begin(), apps.end(), [](const RunningApp &a, const RunningApp &b) {
+        return QString::localeAwareCompare(a.name.toCaseFolded(), b.name.toCaseFolded()) < 0;
+    });
+    return apps;
+}
+
+std::optional<ChosenApp> PanelHelper::chooseApp(const std::vector<InstalledApp> &installed, QWidget *parent) {
+    AppChooserDialog dialog(installed, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.chosen();
+}
+
+QString PanelHelper::packFileName(const QString &profileName) {
+    QString name = profileName;
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    name.remove(QChar(0));
+    // A leading point would hide the file (and "." or ".." name no file at all): such points go.
+    name = name.trimmed();
+    while (name.startsWith(QLatin1Char('.'))) {
+        name = name.mid(1).trimmed();
+    }
+    if (name.isEmpty()) {
+        name = QStringLiteral("Pack");
+    }
+    return name + QStringLiteral(".tapchime");
+}
+
+void PanelHelper::exportPack(const QString &profileName, const std::function<void(const QString &path)> &write,
+                             QWidget *parent) {
+    QFileDialog dialog(parent, QStringLiteral("Share Pack"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Tapchime pack (*.tapchime)"));
+    dialog.setDefaultSuffix(QStringLiteral("tapchime"));
+    dialog.setDirectory(QDir::homePath());
+    dialog.selectFile(packFileName(profileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    QString path = dialog.selectedFiles().constFirst();
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!path.endsWith(QLatin1String(".tapchime"))) {
+        path += QStringLiteral(".tapchime");
+    }
+    if (write) {
+        write(path);
+    }
+}
+
+void PanelHelper::exportPack(AppModel &model, QWidget *parent) {
+    const QString name = QString::fromStdString(model.data().activeProfile().name);
+    exportPack(
+        name,
+        [&model](const QString &path) {
+            // The document is read again at the moment of writing; a failed export is not reported.
+            model.exportPack(std::filesystem::path(path.toStdString()));
+        },
+        parent);
+}
+
+} // namespace tc

@@ -1,0 +1,79 @@
+// The shell's pieces on the application model: tray icon, "Sounds" item and the notice's remedy.
+
+#include "app/AppModelHarness.h"
+
+#include "app/shell/AppMenus.h"
+#include "app/shell/ShellBindings.h"
+#include "app/shell/TrayIcon.h"
+#include "app/shell/Updater.h"
+#include "support/QtTestApp.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+TEST(ShellBindings, TheSoundsItemFlipsTheSettingSilentlyAndTheTrayClosesItsEyes) {
+    qtApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    QMenuBar bar;
+    Updater updater(QString(), QStringLiteral("1.0.0"), QStringLiteral("1"));
+    AppMenus menus(&bar, updater);
+    TrayIcon tray(Qt::white);
+    bindTray(model, tray);
+    bindMenus(model, menus);
+    ASSERT_FALSE(model.silence());
+    EXPECT_EQ(tray.state(), MenuBarIcon::State::playing);
+    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds Off  (⌃⌥K)"));
+
+    const std::size_t writes = harness.writeCount();
+    menus.soundsAction()->trigger();
+    EXPECT_FALSE(model.data().settings.enabled);
+    EXPECT_FALSE(harness.router.config()->enabled); // pushed at once
+    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (⌃⌥K)"));
+    EXPECT_EQ(tray.state(), MenuBarIcon::State::off);
+    EXPECT_TRUE(harness.notices.shown.empty()); // unlike the hotkey, no notice
+    harness.time.advance(AppModel::kSaveDelay);
+    harness.documents->waitForWrites(std::chrono::seconds(5));
+    EXPECT_EQ(harness.writeCount(), writes + 1); // saved after the debounce
+
+    menus.soundsAction()->trigger();
+    EXPECT_TRUE(model.data().settings.enabled);
+    EXPECT_EQ(tray.state(), MenuBarIcon::State::playing);
+
+    model.setSetting(&AppSettings::masterVolume, 0.0);
+    EXPECT_EQ(tray.state(), MenuBarIcon::State::silenced);
+}
+
+TEST(ShellBindings, TheNoticesRemedyFixesTheSilenceItWasShownFor) {
+    qtApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    int appRulesShown = 0;
+    const NoticeHUD::FixHandler fix = noticeFix(model, [&] { ++appRulesShown; });
+
+    // A notice about the volume; before the click, sounds were also switched off (a cause that comes first).
+    model.setSetting(&AppSettings::masterVolume, 0.0);
+    const Silence shown = *model.silence();
+    ASSERT_EQ(shown.kind, Silence::Kind::volume);
+    model.setSetting(&AppSettings::enabled, false);
+    ASSERT_EQ(model.silence()->kind, Silence::Kind::off);
+
+    fix(shown);
+    EXPECT_DOUBLE_EQ(model.data().settings.masterVolume, 0.8); // "Set to 80%" did what it said
+    EXPECT_FALSE(model.data().settings.enabled);               // and nothing else
+    EXPECT_EQ(appRulesShown, 0);
+
+    harness.activate("Zoom", "Zoom");
+    model.setSetting(&AppSettings::enabled, true);
+    ASSERT_EQ(model.silence()->kind, Silence::Kind::app);
+    fix(*model.silence());
+    EXPECT_EQ(model.section(), AppSection::apps);
+    EXPECT_EQ(appRulesShown, 1);
+}
+
+} // namespace
+} // namespace tc::test
