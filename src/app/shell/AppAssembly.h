@@ -15,9 +15,9 @@ class TimerFactory;
 // Builds the program's one application model on the real collaborators: the document in
 // $XDG_DATA_HOME/Tapchime, the press count in the Qt settings, the XDG autostart entry, the audio engine on
 // PulseAudio (a null output when no server answers), the sound library with the FFmpeg decoder, the sound
-// router, the keyboard monitor (evdev or XInput 2), the watchers (X11 active window, PulseAudio microphone,
-// secure input) and the output-volume watcher, all on Qt timers. When $TAPCHIME_LATENCY_TRACE names a file,
-// the key path's timing and the moments "assembly" and "soundsReady" are traced there (see LatencyTrace).
+// router, and the platform backends SystemSources picks for the session (the keyboard monitor, the watchers'
+// sources and the output-volume watcher), all on Qt timers. When $TAPCHIME_LATENCY_TRACE names a file, the
+// key path's timing and the moments "assembly" and "soundsReady" are traced there (see LatencyTrace).
 //
 // Made once by main() on the main thread, after the QApplication, and kept until the program ends. The
 // notice panel is made by the shell afterwards (it needs the model) and handed over with setNotices();
