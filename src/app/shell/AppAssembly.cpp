@@ -64,6 +64,7 @@ struct AppAssembly::Parts {
     SoundLibraryCatalog catalog{library};
     SoundRouter router{library, engine};
     std::unique_ptr<OutputVolume> outputVolume = SystemSources::outputVolume();
+    std::unique_ptr<RunningAppsSource> runningApps = SystemSources::runningApps();
 
     std::unique_ptr<AppModel> model;
 };
@@ -119,6 +120,10 @@ SoundRouter &AppAssembly::router() {
 
 TimerFactory &AppAssembly::timers() {
     return parts_->timers;
+}
+
+RunningAppsSource &AppAssembly::runningApps() {
+    return *parts_->runningApps;
 }
 
 void AppAssembly::setNotices(NoticePresenter *presenter) {

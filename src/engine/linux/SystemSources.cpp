@@ -8,6 +8,7 @@
 #include "engine/linux/PulseRecordingBackend.h"
 #include "engine/linux/WaylandSession.h"
 #include "engine/linux/X11FrontmostAppSource.h"
+#include "engine/linux/X11RunningApps.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +34,14 @@ std::unique_ptr<FrontmostAppSource> SystemSources::frontmostApp() {
         }
     }
     return std::make_unique<NullFrontmostAppSource>();
+}
+
+std::unique_ptr<RunningAppsSource> SystemSources::runningApps() {
+    const char *display = std::getenv("DISPLAY");
+    if (display && *display && !isWaylandSession()) {
+        return std::make_unique<X11RunningApps>();
+    }
+    return std::make_unique<NullRunningAppsSource>();
 }
 
 std::unique_ptr<MicrophoneActivitySource> SystemSources::microphoneActivity() {

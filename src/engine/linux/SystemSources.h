@@ -5,6 +5,7 @@
 #include "engine/MicrophoneActivitySource.h"
 #include "engine/OutputVolume.h"
 #include "engine/RecordingBackend.h"
+#include "engine/RunningAppsSource.h"
 #include "engine/SecureInputSource.h"
 #include "engine/linux/LinuxKeyboardMonitor.h"
 
@@ -14,7 +15,8 @@
 namespace tc {
 
 // The one place that picks the platform backends for this session, for the composition root: the keyboard
-// monitor, the system watchers' sources, the output-volume query and the recorder. Each falls back to its
+// monitor, the system watchers' sources, the running-applications list, the output-volume query and the
+// recorder. Each falls back to its
 // null implementation where the session has no such facility. Call on the main thread.
 struct SystemSources {
     // LinuxKeyboardMonitor, which tries evdev and then XInput 2 at every start() until one runs; the null
@@ -25,6 +27,9 @@ struct SystemSources {
     // X11's active window on an X11 session; unknown (the null source) on a Wayland session, also when
     // Xwayland answers on $DISPLAY (its active window names only X clients), and where no X server answers.
     static std::unique_ptr<FrontmostAppSource> frontmostApp();
+    // The applications with windows open, from the X server on an X11 session; the null list on a Wayland
+    // session (Xwayland lists only X clients) and without $DISPLAY.
+    static std::unique_ptr<RunningAppsSource> runningApps();
     // The PulseAudio watchers follow a server that goes and comes by themselves; one that cannot be made at
     // all (no main loop or context) leaves its null source.
     static std::unique_ptr<MicrophoneActivitySource> microphoneActivity();

@@ -4,6 +4,7 @@
 #include "engine/NullKeyboardMonitor.h"
 #include "engine/SystemWatchers.h"
 #include "engine/linux/X11FrontmostAppSource.h"
+#include "engine/linux/X11RunningApps.h"
 #include "support/Rig.h"
 #include "support/ScopedEnv.h"
 
@@ -14,7 +15,7 @@
 using namespace tc;
 using namespace tc::test;
 
-TEST(SystemSources, FrontmostApplicationIsKnownOnlyOnX11Sessions) {
+TEST(SystemSources, ApplicationsAreKnownOnlyOnX11Sessions) {
     RigX x; // on a Wayland session it stands for Xwayland, which answers but names only X clients
     struct Case {
         const char *waylandDisplay, *sessionType;
@@ -31,11 +32,15 @@ TEST(SystemSources, FrontmostApplicationIsKnownOnlyOnX11Sessions) {
         EXPECT_EQ(dynamic_cast<X11FrontmostAppSource *>(source.get()) != nullptr, c.known)
             << (c.waylandDisplay ? c.waylandDisplay : "-") << " " << (c.sessionType ? c.sessionType : "-");
         EXPECT_EQ(dynamic_cast<NullFrontmostAppSource *>(source.get()) != nullptr, !c.known);
+        auto running = SystemSources::runningApps();
+        EXPECT_EQ(dynamic_cast<X11RunningApps *>(running.get()) != nullptr, c.known);
+        EXPECT_EQ(dynamic_cast<NullRunningAppsSource *>(running.get()) != nullptr, !c.known);
     }
     ScopedEnv waylandDisplay("WAYLAND_DISPLAY", nullptr);
     ScopedEnv sessionType("XDG_SESSION_TYPE", nullptr);
     ScopedEnv display("DISPLAY", nullptr);
     EXPECT_NE(dynamic_cast<NullFrontmostAppSource *>(SystemSources::frontmostApp().get()), nullptr);
+    EXPECT_NE(dynamic_cast<NullRunningAppsSource *>(SystemSources::runningApps().get()), nullptr);
 }
 
 TEST(SystemSources, TheKeyboardIsNotListenedForWhereNoBackendCouldEverStart) {
