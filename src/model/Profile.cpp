@@ -13,7 +13,7 @@ std::string toString(ProfileColor color) {
 }
 
 std::optional<ProfileColor> profileColorFromString(std::string_view text) {
-    for (auto color : allProfileColors) {
+    for (auto color : kAllProfileColors) {
         if (kColorNames[static_cast<std::size_t>(color)] == text) {
             return color;
         }
