@@ -132,7 +132,7 @@ void XInput2KeyboardMonitor::handle(XEvent &event) {
         if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
             const auto *raw = static_cast<const XIRawEvent *>(cookie->data);
             const int code = raw->detail - kXKeycodeOffset;
-            if (code >= 0 && code < static_cast<int>(KeyEventBuilder::keyCount)) {
+            if (code >= 0 && code < static_cast<int>(KeyEventBuilder::kKeyCount)) {
                 // A press of a key that is already down is a repeat; KeyStream tells them apart.
                 const int value = cookie->evtype == XI_RawKeyRelease ? 0 : (raw->flags & XIKeyRepeat) ? 2 : 1;
                 stream_.key(static_cast<std::uint16_t>(code), value);
