@@ -7,6 +7,7 @@
 #include "app/Silence.h"
 #include "engine/Hotkey.h"
 #include "model/AppData.h"
+#include "model/KeyCodes.h"
 
 #include <QString>
 
@@ -71,7 +72,6 @@ public:
     static constexpr double kSaveDelay = 0.4;            // seconds from the last edit to the write
     static constexpr double kPermissionRetry = 1.5;      // seconds between tries to start the keyboard monitor
     static constexpr double kOutputSampling = 2.0;       // seconds between looks at the system output
-    static constexpr std::uint16_t kCapsLock = 57;       // reported as a key down on every change
     static constexpr double kCapsLockHighlight = 0.15;   // seconds
     static constexpr int kSilentPressesForNotice = 12;   // key downs while inaudible …
     static constexpr double kSilentPressWindow = 6.0;    // … within this many seconds …
@@ -286,7 +286,7 @@ private:
 
     AppData data_;
     AppSection section_ = AppSection::keyboard;
-    KeySet selectedKeys_ = {49};
+    KeySet selectedKeys_ = {KeyCodes::kSpace};
     EditTool tool_ = EditTool::select;
     std::string brushSoundID_ = "synth.meow";
     std::optional<SoundPickerTarget> soundPicker_;

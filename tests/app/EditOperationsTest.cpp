@@ -214,7 +214,8 @@ TEST(KeyEdits, KeysUsingListsLabelsInCodeOrder) {
     model.setActiveProfile(model.data().profiles[0].id); // base "synth.cream"
     model.assign("synth.meow", {49, 12, 200, 125});
     model.editData([](AppData &data) {
-        data.profiles[0].keys["x"] = KeyAssignment{.soundID = "synth.meow"}; // not a key code: left out
+        data.profiles[0].keys["x"] = KeyAssignment{.soundID = "synth.meow"};   // not a key code: left out
+        data.profiles[0].keys["012"] = KeyAssignment{.soundID = "synth.meow"}; // never played: left out too
     });
     EXPECT_EQ(model.keysUsing("synth.meow"), (std::vector<std::string>{"Q", "SPACE", "↓", "KEY 200"}));
     model.assign("synth.cream", {49});

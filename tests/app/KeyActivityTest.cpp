@@ -9,7 +9,7 @@
 namespace tc::test {
 namespace {
 
-constexpr std::uint64_t kControlOption = Modifiers::control | Modifiers::option;
+constexpr std::uint64_t kControlOption = Modifiers::kControl | Modifiers::kOption;
 constexpr std::uint16_t kK = 40;
 constexpr std::uint16_t kP = 35;
 
