@@ -40,8 +40,11 @@ class SystemWatchers;
 // first and signals only on a real change; every change of `data` signals dataChanged(). `silence` is
 // derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
 //
-// Writers of the document: a view that changes `data` in place (editData) follows with scheduleSave() and
-// then pushRuntime(); the model's own operations do both themselves.
+// Writers of the document: there is one way to change `data`, commitEdit(change). It applies the change,
+// signals dataChanged() (and silenceChanged() when the silence moved), schedules the debounced save and then
+// pushes a fresh runtime configuration to the router, always in that order: save, then push. Views and the
+// model's own operations all go through it, so no writer can forget the save or the push. Views call the named
+// operations below where one exists (they carry the document's rules) and commitEdit for plain changes.
 //
 // Thread: the main thread only. Collaborators report from their threads through TimerFactory::post. The
 // services must outlive the model. There is one model for the life of the process.
@@ -90,10 +93,9 @@ public:
     // --- Observed fields -----------------------------------------------------------------------------------
 
     const AppData &data() const { return data_; }
-    // Replaces the document; always signals. Saves and pushes nothing.
-    void setData(AppData data);
-    // Changes the document in place, then signals. Saves and pushes nothing.
-    void editData(const std::function<void(AppData &)> &change);
+    // The one edit path of the document: calls change(data) in place, signals dataChanged() (always, also when
+    // nothing differs) and silenceChanged() when the silence moved, then scheduleSave(), then pushRuntime().
+    void commitEdit(const std::function<void(AppData &)> &change);
 
     AppSection section() const { return section_; }
     void setSection(AppSection section);
@@ -138,8 +140,6 @@ public:
 
     // --- Document persistence ------------------------------------------------------------------------------
 
-    // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
-    void scheduleSave();
     // Writes a pending save now and waits (bounded) until every save is on disk. The shell calls it on Quit,
     // the panel's power button, SIGTERM and the end of the session, through prepareToQuit().
     void flushPendingSave();
@@ -221,12 +221,10 @@ public:
     void setLaunchAtLogin(bool on);
 
     // The settings screen's two-way binding of one plain settings field: reading returns the field, writing
-    // stores it, then saves and pushes. No validation.
+    // stores it through commitEdit (so it saves and pushes). No validation.
     template <typename T> T setting(T AppSettings::*field) const { return data_.settings.*field; }
     template <typename T> void setSetting(T AppSettings::*field, T value) {
-        editData([&](AppData &data) { data.settings.*field = std::move(value); });
-        scheduleSave();
-        pushRuntime();
+        commitEdit([&](AppData &data) { data.settings.*field = std::move(value); });
     }
 
     // The same as a value a control can hold: reads and writes one settings field through the model.
@@ -238,12 +236,12 @@ public:
     };
     template <typename T> SettingBinding<T> binding(T AppSettings::*field) { return {this, field}; }
 
-    // Builds and installs a fresh runtime configuration.
-    void pushRuntime();
-
 private:
-    // Calls change(data_), signals, then saves and pushes: the tail of every document edit.
-    void commitEdit(const std::function<void(AppData &)> &change);
+    // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
+    void scheduleSave();
+    // Builds and installs a fresh runtime configuration: after every edit, and on every change of the live
+    // state the configuration depends on (frontmost application, microphone, password field, clock tick).
+    void pushRuntime();
     // The active profile for key edits: the one named by activeProfileID, or null.
     Profile *activeProfileForEdit(AppData &data) const;
     std::string uniqueProfileName(const std::string &name) const;
