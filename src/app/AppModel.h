@@ -25,7 +25,6 @@ class AudioControl;
 class DocumentStore;
 class KeyboardMonitor;
 class LoginItem;
-class NoticePresenter;
 class OutputVolume;
 class SoundCatalog;
 class SoundRouter;
@@ -46,6 +45,9 @@ class SystemWatchers;
 // model's own operations all go through it, so no writer can forget the save or the push. Views call the named
 // operations below where one exists (they carry the document's rules) and commitEdit for plain changes.
 //
+// Notices: the on/off hotkey and typing while inaudible ask for a notice with noticeRequested(); the shell
+// shows it on the notice panel. Nothing is shown while nobody listens.
+//
 // Thread: the main thread only. Collaborators report from their threads through TimerFactory::post. The
 // services must outlive the model. There is one model for the life of the process.
 class AppModel final : public AppModelSignals {
@@ -57,7 +59,6 @@ public:
         TimerFactory *timers = nullptr;
         StatsStore *stats = nullptr;
         DocumentStore *documents = nullptr;
-        NoticePresenter *notices = nullptr;
         LoginItem *loginItem = nullptr;
         AudioControl *audio = nullptr;
         SoundRouter *router = nullptr;

@@ -105,7 +105,7 @@ TEST(MenuBarView, TheOnOffPillFlipsSoundsWithoutANotice) {
     EXPECT_FALSE(harness.router.config()->enabled);
     EXPECT_EQ(pill->text(), QString("Off"));
     EXPECT_NE(view.silenceCard(), nullptr);
-    EXPECT_TRUE(harness.notices.shown.empty());
+    EXPECT_TRUE(harness.notices.empty());
     letSaveRun(harness);
     EXPECT_EQ(harness.writeCount(), writes + 1);
     pill->click();

@@ -28,22 +28,6 @@ namespace tc {
 
 namespace {
 
-// Hands notices to the notice panel once the shell has made it.
-class LateNoticePresenter final : public NoticePresenter {
-public:
-    void showSounds(bool on) override {
-        if (target) {
-            target->showSounds(on);
-        }
-    }
-    void showSilence(const Silence &silence) override {
-        if (target) {
-            target->showSilence(silence);
-        }
-    }
-    NoticePresenter *target = nullptr;
-};
-
 std::unique_ptr<FrontmostAppSource> frontmostSource() {
     if (auto x11 = X11FrontmostAppSource::open()) {
         return x11;
@@ -62,7 +46,6 @@ struct AppAssembly::Parts {
     SettingsStatsStore stats;
     DocumentStore documents{DocumentStore::defaultFolder()};
     XdgAutostartLoginItem loginItem;
-    LateNoticePresenter notices;
 
     PulseAudioOutput output;
     NullAudioOutput fallback;
@@ -93,7 +76,6 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.timers = &p.timers;
     services.stats = &p.stats;
     services.documents = &p.documents;
-    services.notices = &p.notices;
     services.loginItem = &p.loginItem;
     services.audio = &p.audio;
     services.router = &p.router;
@@ -130,10 +112,6 @@ SoundRouter &AppAssembly::router() {
 
 TimerFactory &AppAssembly::timers() {
     return parts_->timers;
-}
-
-void AppAssembly::setNotices(NoticePresenter *presenter) {
-    parts_->notices.target = presenter;
 }
 
 } // namespace tc

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/NoticePresenter.h"
-
 #include <memory>
 
 namespace tc {
@@ -20,8 +18,7 @@ class TimerFactory;
 // the key path's timing and the moments "assembly" and "soundsReady" are traced there (see LatencyTrace).
 //
 // Made once by main() on the main thread, after the QApplication, and kept until the program ends. The
-// notice panel is made by the shell afterwards (it needs the model) and handed over with setNotices();
-// notices asked for before that are dropped.
+// model's notices (AppModel::noticeRequested) reach the notice panel once main() has connected it.
 class AppAssembly {
 public:
     AppAssembly();
@@ -34,9 +31,6 @@ public:
     SoundLibrary &library();
     SoundRouter &router();
     TimerFactory &timers();
-
-    // Where the model's notices go from now on (the notice panel); the presenter must outlive the assembly.
-    void setNotices(NoticePresenter *presenter);
 
 private:
     struct Parts;
