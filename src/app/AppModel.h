@@ -1,5 +1,27 @@
 #pragma once
 
+// Glossary. Some names in the model, the shell and the views keep their macOS wording; on Linux they mean:
+// - `bundleID` (`bundleId`, `appBundleIDs`, `currentAppBundleID`): an application's desktop-entry id, the
+//   .desktop file name without its extension ("org.gnome.Terminal", "firefox").
+// - "menu bar": the system tray. `MenuBarIcon` draws the tray icon, `MenuBarPopup` is the panel that opens
+//   from it and `MenuBarView` (with `MenuBarParts`) is that panel's content. The window's own menus are
+//   `AppMenus`.
+// - "Input Monitoring" (`openInputMonitoringSettings`), `permissionGranted`: keyboard access, that is, the
+//   keyboard monitor could start (it can read the keyboard devices or listen on the X display). There is no
+//   settings pane to open: the keyboard-access help is shown instead.
+// - "tap" (`tapRunning`): the keyboard monitor.
+// - `macMuted`, `macOutputSilent`, `checkMacOutput`: the computer's sound output (the default PulseAudio
+//   output) is muted or nearly silent.
+// - `secureInput`: a password field has the keyboard focus, or the screen is locked (seen over AT-SPI and
+//   the screen saver's D-Bus service).
+// - Option and Command (`Modifiers::option`, `Modifiers::command`, the symbols ⌥ and ⌘ in texts): Alt and
+//   Super; "⌃⌥K" is Ctrl+Alt+K.
+// - Key codes (Space 49, Q 12, Caps Lock 57): macOS virtual key codes, which the document stores;
+//   KeyTranslation maps the kernel's evdev codes to them.
+// - Login item, "launch at login" (`LoginItem`): the XDG autostart entry.
+// - `NoticeHUD`: the notice panel, a small floating capsule at the top of the screen.
+// - Appcast (`Appcast`, `Updater`): the update feed, an RSS feed with Sparkle's version fields.
+
 #include "app/AppModelSignals.h"
 #include "app/AppTypes.h"
 #include "app/Clock.h"
