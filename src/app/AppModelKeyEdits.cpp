@@ -32,12 +32,6 @@ Profile *AppModel::activeProfileForEdit(AppData &data) const {
     return nullptr;
 }
 
-void AppModel::commitEdit(const std::function<void(AppData &)> &change) {
-    editData(change);
-    scheduleSave();
-    pushRuntime();
-}
-
 std::vector<std::string> AppModel::keysUsing(const std::string &soundID) const {
     const auto &profile = data_.activeProfile();
     if (profile.baseSoundID == soundID) {

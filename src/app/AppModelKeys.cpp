@@ -2,7 +2,7 @@
 
 #include "app/AppModel.h"
 
-#include "app/NoticePresenter.h"
+#include "app/Notice.h"
 #include "app/StatsStore.h"
 #include "model/KeyCodes.h"
 
@@ -67,7 +67,7 @@ void AppModel::handle(Hotkey hotkey) {
     switch (hotkey) {
     case Hotkey::toggleSounds: {
         commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
-        services_.notices->showSounds(data_.settings.enabled);
+        emit noticeRequested(data_.settings.enabled ? Notice::soundsOn() : Notice::soundsOff());
         break;
     }
     case Hotkey::nextProfile: {
@@ -108,7 +108,7 @@ void AppModel::noteKeyWhileSilent() {
     }
     lastSilenceNotice_ = now;
     silentPresses_.clear();
-    services_.notices->showSilence(*current);
+    emit noticeRequested(Notice::silent(*current));
 }
 
 } // namespace tc

@@ -22,26 +22,6 @@
 
 namespace tc {
 
-namespace {
-
-// Hands notices to the notice panel once the shell has made it.
-class LateNoticePresenter final : public NoticePresenter {
-public:
-    void showSounds(bool on) override {
-        if (target) {
-            target->showSounds(on);
-        }
-    }
-    void showSilence(const Silence &silence) override {
-        if (target) {
-            target->showSilence(silence);
-        }
-    }
-    NoticePresenter *target = nullptr;
-};
-
-} // namespace
-
 // Members in construction order; they are destroyed in reverse, the model first.
 struct AppAssembly::Parts {
     // Off unless $TAPCHIME_LATENCY_TRACE names a file; made first so that it outlives everything it hears.
@@ -51,7 +31,6 @@ struct AppAssembly::Parts {
     SettingsStatsStore stats;
     DocumentStore documents{DocumentStore::defaultFolder()};
     XdgAutostartLoginItem loginItem;
-    LateNoticePresenter notices;
 
     PulseAudioOutput output;
     NullAudioOutput fallback;
@@ -83,7 +62,6 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.timers = &p.timers;
     services.stats = &p.stats;
     services.documents = &p.documents;
-    services.notices = &p.notices;
     services.loginItem = &p.loginItem;
     services.audio = &p.audio;
     services.router = &p.router;
@@ -124,10 +102,6 @@ TimerFactory &AppAssembly::timers() {
 
 RunningAppsSource &AppAssembly::runningApps() {
     return *parts_->runningApps;
-}
-
-void AppAssembly::setNotices(NoticePresenter *presenter) {
-    parts_->notices.target = presenter;
 }
 
 } // namespace tc

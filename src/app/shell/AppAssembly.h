@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/NoticePresenter.h"
-
 #include <memory>
 
 namespace tc {
@@ -22,8 +20,7 @@ class TimerFactory;
 // traced there (see LatencyTrace).
 //
 // Made once by main() on the main thread, after the QApplication, and kept until the program ends. The
-// notice panel is made by the shell afterwards (it needs the model) and handed over with setNotices();
-// notices asked for before that are dropped.
+// model's notices (AppModel::noticeRequested) reach the notice panel once main() has connected it.
 class AppAssembly {
 public:
     AppAssembly();
@@ -38,9 +35,6 @@ public:
     TimerFactory &timers();
     // The applications with windows open, for the screens' application lists (see PanelHelper::runningApps).
     RunningAppsSource &runningApps();
-
-    // Where the model's notices go from now on (the notice panel); the presenter must outlive the assembly.
-    void setNotices(NoticePresenter *presenter);
 
 private:
     struct Parts;
