@@ -80,19 +80,19 @@ SoundLibrary::SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::fil
 }
 
 const std::vector<SoundItem> &SoundLibrary::builtinItems() {
-    static const std::vector<SoundItem> items = [] {
+    static const std::vector<SoundItem> kItems = [] {
         std::vector<SoundItem> list;
-        list.reserve(SoundSynth::recipes.size() + RecordedSounds::all.size());
+        list.reserve(SoundSynth::recipes.size() + RecordedSounds::kAll.size());
         for (const auto &recipe : SoundSynth::recipes) {
             list.push_back(SoundItem{std::string(recipe.id), std::string(recipe.name), recipe.category, {}, 0.0});
         }
-        for (const auto &recording : RecordedSounds::all) {
+        for (const auto &recording : RecordedSounds::kAll) {
             list.push_back(
                 SoundItem{std::string(recording.id), std::string(recording.name), recording.category, {}, 0.0});
         }
         return list;
     }();
-    return items;
+    return kItems;
 }
 
 // ---- the cache -------------------------------------------------------------------------------------
@@ -123,7 +123,7 @@ void SoundLibrary::store(LoadedSoundPtr sound) {
 // ---- built-ins -------------------------------------------------------------------------------------
 
 void SoundLibrary::preloadBuiltins(unsigned threads) {
-    const std::size_t recordings = RecordedSounds::all.size();
+    const std::size_t recordings = RecordedSounds::kAll.size();
     const std::size_t jobs = recordings + SoundSynth::recipes.size();
     std::atomic<std::size_t> next{0};
     auto work = [&] {
@@ -158,7 +158,7 @@ void SoundLibrary::preloadBuiltins(unsigned threads) {
 }
 
 void SoundLibrary::preloadRecording(std::size_t row) {
-    const auto &recording = RecordedSounds::all[row];
+    const auto &recording = RecordedSounds::kAll[row];
     const std::string id(recording.id);
     if (isCached(id)) {
         return;
@@ -186,7 +186,7 @@ void SoundLibrary::preloadRecipe(std::size_t row) {
     }
     LoadedSound::Takes takes;
     if (recipe.isSwitch) {
-        for (Role role : SoundSynth::allRoles) {
+        for (Role role : SoundSynth::kAllRoles) {
             std::vector<AudioBufferPtr> list;
             const int count = switchTakes(recipe.id, role);
             for (int variant = 0; variant < count; ++variant) {

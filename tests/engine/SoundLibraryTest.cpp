@@ -210,16 +210,16 @@ TEST(SoundLibraryBuiltins, ListsRecipesThenRecordings) {
         if (i < 20) {
             EXPECT_EQ(item.id, SoundSynth::recipes[i].id);
         } else {
-            EXPECT_EQ(item.id, RecordedSounds::all[i - 20].id);
-            EXPECT_EQ(item.name, RecordedSounds::all[i - 20].name);
+            EXPECT_EQ(item.id, RecordedSounds::kAll[i - 20].id);
+            EXPECT_EQ(item.name, RecordedSounds::kAll[i - 20].name);
         }
     }
     EXPECT_EQ(ids.size(), 63u) << "every built-in id is unique, recordings never share a recipe's id";
     EXPECT_EQ(items[20].id, "synth.meow");
     EXPECT_EQ(items[20].category, SoundCategory::animals);
     EXPECT_EQ(items.back().id, "rec.gong");
-    for (std::size_t i = 0; i < RecordedSounds::all.size(); ++i) {
-        const auto &row = RecordedSounds::all[i];
+    for (std::size_t i = 0; i < RecordedSounds::kAll.size(); ++i) {
+        const auto &row = RecordedSounds::kAll[i];
         EXPECT_EQ(row.id.substr(0, i < 6 ? 6 : 4), i < 6 ? "synth." : "rec.");
         EXPECT_EQ(row.file.substr(0, 4), "rec_");
     }
