@@ -1,5 +1,7 @@
 #include "engine/linux/PulseAudioDevices.h"
 
+#include <exception>
+
 namespace tc {
 
 namespace {
@@ -12,38 +14,46 @@ thread_local bool inChangeHandler = false;
 
 PulseAudioDevices::~PulseAudioDevices() {
     std::lock_guard guard(query_);
-    connection_.reset();
+    release();
 }
 
-PulseConnection *PulseAudioDevices::connection() {
-    if (connection_) {
-        PulseConnection::Lock lock(*connection_);
-        if (connection_->isReady()) {
-            return connection_.get();
+void PulseAudioDevices::release() {
+    context_.reset();
+    loop_.reset();
+}
+
+PulseContext *PulseAudioDevices::connection() {
+    if (context_) {
+        PulseLoop::Lock lock(*loop_);
+        if (context_->isReady()) {
+            return context_.get();
         }
     }
-    connection_.reset();
-    auto connection = std::make_unique<PulseConnection>("Tapchime devices");
-    connection->setFailureHandler([this] { notify(); });
-    std::string error;
-    if (!connection->connect(error)) {
-        return nullptr;
+    release();
+    try {
+        const auto deadline = PulseContext::deadlineIn(timeout_);
+        loop_ = std::make_unique<PulseLoop>("Tapchime.dev");
+        PulseLoop::Lock lock(*loop_);
+        context_ = std::make_unique<PulseContext>(*loop_, "Tapchime devices");
+        context_->setLostHandler([this] { notify(); });
+        std::string error;
+        if (context_->connect(deadline, error)) {
+            context_->subscribe(
+                static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
+                [this](pa_subscription_event_type_t type, uint32_t) {
+                    const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+                    const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+                    // A sink's volume or state changes all the time; only its coming and going matters here.
+                    if (facility == PA_SUBSCRIPTION_EVENT_SERVER || kind != PA_SUBSCRIPTION_EVENT_CHANGE) {
+                        notify();
+                    }
+                });
+            return context_.get();
+        }
+    } catch (const std::exception &) {
     }
-    connection_ = std::move(connection);
-    {
-        PulseConnection::Lock lock(*connection_);
-        connection_->subscribe(
-            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
-            [this](pa_subscription_event_type_t type, uint32_t) {
-                const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-                const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
-                // A sink's volume or state changes all the time; only its coming and going matters here.
-                if (facility == PA_SUBSCRIPTION_EVENT_SERVER || kind != PA_SUBSCRIPTION_EVENT_CHANGE) {
-                    notify();
-                }
-            });
-    }
-    return connection_.get();
+    release();
+    return nullptr;
 }
 
 std::vector<PulseAudioDevices::Sink> PulseAudioDevices::sinks() {
@@ -51,29 +61,23 @@ std::vector<PulseAudioDevices::Sink> PulseAudioDevices::sinks() {
         return {};
     }
     std::lock_guard guard(query_);
-    PulseConnection *pulse = connection();
+    PulseContext *pulse = connection();
     if (!pulse) {
         return {};
     }
-    struct Query {
-        PulseConnection *pulse;
-        std::vector<Sink> sinks;
-    } query{pulse, {}};
-    PulseConnection::Lock lock(*pulse);
+    std::vector<Sink> sinks;
+    PulseLoop::Lock lock(*loop_);
     auto onSink = [](pa_context *, const pa_sink_info *info, int last, void *data) {
-        auto *q = static_cast<Query *>(data);
         if (last == 0 && info) {
-            q->sinks.push_back({info->index, info->name ? info->name : "", info->description ? info->description : "",
-                                info->channel_map.channels});
-        }
-        if (last != 0) {
-            q->pulse->signal();
+            static_cast<std::vector<Sink> *>(data)->push_back({info->index, info->name ? info->name : "",
+                                                               info->description ? info->description : "",
+                                                               info->channel_map.channels});
         }
     };
-    if (!pulse->wait(pa_context_get_sink_info_list(pulse->context(), onSink, &query))) {
+    if (!pulse->wait(pa_context_get_sink_info_list(pulse->get(), onSink, &sinks), PulseContext::deadlineIn(timeout_))) {
         return {};
     }
-    return std::move(query.sinks);
+    return sinks;
 }
 
 std::vector<uint32_t> PulseAudioDevices::allDeviceIDs() {
@@ -110,26 +114,21 @@ std::optional<AudioDevice> PulseAudioDevices::defaultOutput() {
     std::string name;
     {
         std::lock_guard guard(query_);
-        PulseConnection *pulse = connection();
+        PulseContext *pulse = connection();
         if (!pulse) {
             return std::nullopt;
         }
-        struct Query {
-            PulseConnection *pulse;
-            std::string name;
-        } query{pulse, {}};
-        PulseConnection::Lock lock(*pulse);
+        PulseLoop::Lock lock(*loop_);
         auto onServer = [](pa_context *, const pa_server_info *info, void *data) {
-            auto *q = static_cast<Query *>(data);
             if (info && info->default_sink_name) {
-                q->name = info->default_sink_name;
+                *static_cast<std::string *>(data) = info->default_sink_name;
             }
-            q->pulse->signal();
         };
-        if (!pulse->wait(pa_context_get_server_info(pulse->context(), onServer, &query)) || query.name.empty()) {
+        if (!pulse->wait(pa_context_get_server_info(pulse->get(), onServer, &name),
+                         PulseContext::deadlineIn(timeout_)) ||
+            name.empty()) {
             return std::nullopt;
         }
-        name = std::move(query.name);
     }
     for (const AudioDevice &device : outputDevices()) {
         if (device.uid == name) {

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "engine/AudioDevices.h"
-#include "engine/linux/PulseConnection.h"
+#include "engine/linux/PulseContext.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,10 +16,11 @@ namespace tc {
 //
 // Threads: see AudioDevices. Queries share one connection, made on first use and made again after the
 // server went away; the change handlers run on its loop thread. While a handler is registered the
-// connection is kept open, so hot-plugged sinks and a new default are reported as they happen.
+// connection is kept open, so hot-plugged sinks and a new default are reported as they happen. A server that
+// does not answer within `timeout` gives the answers for no server.
 class PulseAudioDevices final : public AudioDevices {
 public:
-    PulseAudioDevices() = default;
+    explicit PulseAudioDevices(std::chrono::milliseconds timeout = PulseContext::kTimeout) : timeout_(timeout) {}
     ~PulseAudioDevices() override;
 
     std::vector<uint32_t> allDeviceIDs() override;
@@ -37,13 +39,17 @@ private:
         uint8_t channels = 0;
     };
 
-    // With query_ held: a ready connection, or null when the server cannot be reached.
-    PulseConnection *connection();
+    // With query_ held: a ready context, or null when the server cannot be reached.
+    PulseContext *connection();
+    // With query_ held: ends the connection; no handler runs once it returned.
+    void release();
     std::vector<Sink> sinks();
     void notify();
 
-    std::mutex query_; // one query at a time; guards connection_
-    std::unique_ptr<PulseConnection> connection_;
+    const std::chrono::milliseconds timeout_;
+    std::mutex query_; // one query at a time; guards loop_ and context_
+    std::unique_ptr<PulseLoop> loop_;
+    std::unique_ptr<PulseContext> context_;
 
     std::mutex handlersMutex_; // held while handlers run
     std::map<int, ChangeHandler> handlers_;

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 namespace tc {
 
-PulseAudioOutput::PulseAudioOutput()
-    : wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), interleaved_(2 * OutputQueue::kHistoryFrames) {}
+PulseAudioOutput::PulseAudioOutput(std::chrono::milliseconds timeout)
+    : timeout_(timeout), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      interleaved_(2 * OutputQueue::kHistoryFrames) {}
 
 PulseAudioOutput::~PulseAudioOutput() {
     stop();
@@ -42,93 +44,82 @@ bool PulseAudioOutput::start(const std::string &deviceUID, int bufferFrames, Aud
     bufferFrames_ = bufferFrames;
     queue_ = std::make_unique<OutputQueue>(renderer);
 
-    connection_ = std::make_unique<PulseConnection>("Tapchime");
-    connection_->setFailureHandler([this] { lost(); });
-    if (!connection_->connect(error) || !openStream(error)) {
-        connection_.reset(); // stops the loop thread: nothing renders after this
+    bool started = false;
+    try {
+        const auto deadline = PulseContext::deadlineIn(timeout_);
+        loop_ = std::make_unique<PulseLoop>("Tapchime.out");
+        PulseLoop::Lock lock(*loop_);
+        context_ = std::make_unique<PulseContext>(*loop_, "Tapchime");
+        context_->setLostHandler([this] { lost(); });
+        started = context_->connect(deadline, error) && openStream(deadline, error);
+    } catch (const std::exception &e) {
+        error = e.what();
+    }
+    if (!started) {
+        release(); // stops the loop thread: nothing renders after this
         return false;
     }
     running_.store(true, std::memory_order_release);
     return true;
 }
 
-bool PulseAudioOutput::openStream(std::string &error) {
-    PulseConnection::Lock lock(*connection_);
+bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &error) {
     pa_sample_spec sampleSpec{};
     sampleSpec.format = PA_SAMPLE_FLOAT32LE;
     sampleSpec.rate = AudioBuffer::kSampleRate;
     sampleSpec.channels = AudioBuffer::kChannels;
     pa_channel_map map{};
     pa_channel_map_init_stereo(&map);
-    pa_proplist *properties = pa_proplist_new();
-    pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");
-    stream_ = pa_stream_new_with_proplist(connection_->context(), "Key sounds", &sampleSpec, &map, properties);
-    pa_proplist_free(properties);
-    if (!stream_) {
-        error = connection_->lastError();
-        return false;
-    }
-    pa_stream_set_state_callback(stream_, &PulseAudioOutput::onStreamState, this);
-    pa_stream_set_write_callback(stream_, &PulseAudioOutput::onWrite, this);
-    pa_stream_set_moved_callback(stream_, &PulseAudioOutput::onMoved, this);
+    std::unique_ptr<pa_proplist, decltype(&pa_proplist_free)> properties(pa_proplist_new(), &pa_proplist_free);
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "event");
+    stream_ = std::make_unique<PulseStream>(*context_, "Key sounds", sampleSpec, &map, properties.get());
+    stream_->setLostHandler([this] { lost(); });
+    pa_stream *stream = stream_->get();
+    pa_stream_set_write_callback(stream, &PulseAudioOutput::onWrite, this);
+    pa_stream_set_moved_callback(stream, &PulseAudioOutput::onMoved, this);
 
     const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
-    const auto flags = PA_STREAM_ADJUST_LATENCY;
     const char *device = deviceUID_.empty() ? nullptr : deviceUID_.c_str();
-    bool ready = pa_stream_connect_playback(stream_, device, &attributes, flags, nullptr, nullptr) == 0;
-    while (ready && pa_stream_get_state(stream_) != PA_STREAM_READY) {
-        ready = PA_STREAM_IS_GOOD(pa_stream_get_state(stream_));
-        if (ready) {
-            connection_->wait();
-        }
-    }
-    if (!ready) {
-        error = connection_->lastError();
-        closeStream();
+    if (!stream_->connectPlayback(device, attributes, PA_STREAM_ADJUST_LATENCY, deadline, error)) {
         return false;
     }
-    sinkIndex_ = pa_stream_get_device_index(stream_);
-    pa_mainloop_api *api = pa_threaded_mainloop_get_api(connection_->loop());
+    sinkIndex_ = pa_stream_get_device_index(stream);
+    pa_mainloop_api *api = loop_->api();
     if (wakeFd_ >= 0) {
         wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, &PulseAudioOutput::onWake, this);
         wakeArmed_ = wakeEvent_ != nullptr;
     }
     // The first timing report; later ones come with the refills.
-    if (pa_operation *operation = pa_stream_update_timing_info(stream_, nullptr, nullptr)) {
+    if (pa_operation *operation = pa_stream_update_timing_info(stream, nullptr, nullptr)) {
         pa_operation_unref(operation);
     }
-    connection_->subscribe(static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
-                           [this](pa_subscription_event_type_t type, uint32_t index) { onEvent(type, index); });
+    context_->subscribe(static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
+                        [this](pa_subscription_event_type_t type, uint32_t index) { onEvent(type, index); });
     return true;
 }
 
-void PulseAudioOutput::closeStream() {
-    wakeArmed_ = false;
-    pa_mainloop_api *api = pa_threaded_mainloop_get_api(connection_->loop());
-    if (wakeEvent_) {
-        api->io_free(wakeEvent_);
-        wakeEvent_ = nullptr;
-    }
-    if (!stream_) {
-        return;
-    }
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_set_moved_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
-}
-
-void PulseAudioOutput::stop() {
-    if (!connection_) {
+void PulseAudioOutput::release() {
+    if (!loop_) {
         return;
     }
     {
-        PulseConnection::Lock lock(*connection_);
-        closeStream();
+        PulseLoop::Lock lock(*loop_);
+        wakeArmed_ = false;
+        if (wakeEvent_) {
+            loop_->api()->io_free(wakeEvent_);
+            wakeEvent_ = nullptr;
+        }
+        stream_.reset();
+        context_.reset();
     }
-    connection_.reset();
+    loop_.reset();
+}
+
+void PulseAudioOutput::stop() {
+    if (!loop_) {
+        return;
+    }
+    release();
     running_.store(false, std::memory_order_release);
     sinkIndex_ = PA_INVALID_INDEX;
 }
@@ -138,39 +129,39 @@ void PulseAudioOutput::setBufferFrames(int bufferFrames) {
         return;
     }
     bufferFrames_ = bufferFrames;
-    if (!connection_) {
+    if (!loop_) {
         return;
     }
-    PulseConnection::Lock lock(*connection_);
-    if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+    PulseLoop::Lock lock(*loop_);
+    if (stream_ && stream_->isReady()) {
         const pa_buffer_attr attributes = bufferAttributes(bufferFrames);
-        if (pa_operation *operation = pa_stream_set_buffer_attr(stream_, &attributes, nullptr, nullptr)) {
+        if (pa_operation *operation = pa_stream_set_buffer_attr(stream_->get(), &attributes, nullptr, nullptr)) {
             pa_operation_unref(operation); // the answer is not awaited; a refusal keeps the old buffer
         }
     }
 }
 
 std::optional<std::string> PulseAudioOutput::currentSink() {
-    if (!connection_) {
+    if (!loop_) {
         return std::nullopt;
     }
-    PulseConnection::Lock lock(*connection_);
-    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+    PulseLoop::Lock lock(*loop_);
+    if (!stream_ || !stream_->isReady()) {
         return std::nullopt;
     }
-    const char *name = pa_stream_get_device_name(stream_);
+    const char *name = pa_stream_get_device_name(stream_->get());
     return name ? std::optional<std::string>(name) : std::nullopt;
 }
 
 std::optional<uint32_t> PulseAudioOutput::grantedBufferFrames() {
-    if (!connection_) {
+    if (!loop_) {
         return std::nullopt;
     }
-    PulseConnection::Lock lock(*connection_);
-    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+    PulseLoop::Lock lock(*loop_);
+    if (!stream_ || !stream_->isReady()) {
         return std::nullopt;
     }
-    const pa_buffer_attr *attributes = pa_stream_get_buffer_attr(stream_);
+    const pa_buffer_attr *attributes = pa_stream_get_buffer_attr(stream_->get());
     if (!attributes) {
         return std::nullopt;
     }
@@ -179,31 +170,23 @@ std::optional<uint32_t> PulseAudioOutput::grantedBufferFrames() {
 }
 
 std::optional<uint64_t> PulseAudioOutput::latencyMicroseconds() {
-    if (!connection_) {
+    if (!loop_) {
         return std::nullopt;
     }
-    PulseConnection::Lock lock(*connection_);
-    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+    PulseLoop::Lock lock(*loop_);
+    if (!stream_ || !stream_->isReady()) {
         return std::nullopt;
     }
-    auto onUpdated = [](pa_stream *, int, void *connection) { static_cast<PulseConnection *>(connection)->signal(); };
-    if (!connection_->wait(pa_stream_update_timing_info(stream_, onUpdated, connection_.get()))) {
+    pa_stream *stream = stream_->get();
+    if (!context_->wait(pa_stream_update_timing_info(stream, nullptr, nullptr), PulseContext::deadlineIn(timeout_))) {
         return std::nullopt;
     }
-    const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream);
     if (!timing || timing->write_index_corrupt || timing->read_index_corrupt) {
         return std::nullopt;
     }
     const int64_t queued = std::max<int64_t>(0, timing->write_index - timing->read_index);
-    return timing->sink_usec + pa_bytes_to_usec(static_cast<uint64_t>(queued), pa_stream_get_sample_spec(stream_));
-}
-
-void PulseAudioOutput::onStreamState(pa_stream *stream, void *self) {
-    auto *output = static_cast<PulseAudioOutput *>(self);
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
-        output->lost();
-    }
-    output->connection_->signal();
+    return timing->sink_usec + pa_bytes_to_usec(static_cast<uint64_t>(queued), pa_stream_get_sample_spec(stream));
 }
 
 void PulseAudioOutput::onWrite(pa_stream *stream, size_t bytes, void *self) {
@@ -222,7 +205,7 @@ void PulseAudioOutput::onWake(pa_mainloop_api *, pa_io_event *, int fd, pa_io_ev
     while (read(fd, &count, sizeof(count)) > 0) {
     }
     auto *output = static_cast<PulseAudioOutput *>(self);
-    if (output->stream_ && pa_stream_get_state(output->stream_) == PA_STREAM_READY) {
+    if (output->stream_ && output->stream_->isReady()) {
         output->placeNewSounds();
     }
 }
@@ -235,23 +218,24 @@ void PulseAudioOutput::soundQueued() noexcept {
 }
 
 void PulseAudioOutput::refill(size_t bytes) {
+    pa_stream *stream = stream_->get();
     placeNewSounds();
     // Rendered straight into the stream's memory, one block per request where it fits: every block the server
     // receives costs a message back when it is done with it, so fewer blocks mean fewer wake-ups.
     for (size_t frames = bytes / kFrameBytes; frames > 0;) {
         void *data = nullptr;
         size_t size = frames * kFrameBytes;
-        if (pa_stream_begin_write(stream_, &data, &size) < 0 || !data) {
+        if (pa_stream_begin_write(stream, &data, &size) < 0 || !data) {
             return;
         }
         size = std::min({size, frames * kFrameBytes, OutputQueue::kHistoryFrames * kFrameBytes});
         size -= size % kFrameBytes;
         if (size == 0) {
-            pa_stream_cancel_write(stream_);
+            pa_stream_cancel_write(stream);
             return;
         }
         queue_->append(static_cast<float *>(data), size / kFrameBytes);
-        if (pa_stream_write(stream_, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+        if (pa_stream_write(stream, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
             return;
         }
         frames -= size / kFrameBytes;
@@ -262,12 +246,13 @@ void PulseAudioOutput::placeNewSounds() {
     if (!renderer_->hasNewSounds()) {
         return;
     }
+    pa_stream *stream = stream_->get();
     // Where the sounds go: as early as the server still holds the queued data itself. Its sink takes data in
     // blocks of up to its latency ahead of what it plays, so that is the sink's latency after the frame being
     // played, and a margin for the way to the server.
     size_t back = 0;
     int64_t waitUs = -1;
-    const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream);
     if (const auto played = serverPlayFrame(); played && timing) {
         const uint64_t written = queue_->written();
         const uint64_t keep = (timing->configured_sink_usec + kSafetyMarginUs) * AudioBuffer::kSampleRate / 1'000'000;
@@ -288,7 +273,7 @@ void PulseAudioOutput::placeNewSounds() {
 }
 
 std::optional<uint64_t> PulseAudioOutput::serverPlayFrame() const {
-    const pa_timing_info *timing = pa_stream_get_timing_info(stream_);
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream_->get());
     if (!timing || timing->read_index_corrupt || timing->read_index < 0) {
         return std::nullopt;
     }
@@ -303,21 +288,22 @@ std::optional<uint64_t> PulseAudioOutput::serverPlayFrame() const {
 }
 
 void PulseAudioOutput::writeFrames(const float *frames, size_t count, int64_t seekBytes) {
+    pa_stream *stream = stream_->get();
     size_t done = 0;
     while (done < count) {
         void *data = nullptr;
         size_t size = (count - done) * kFrameBytes;
-        if (pa_stream_begin_write(stream_, &data, &size) < 0 || !data) {
+        if (pa_stream_begin_write(stream, &data, &size) < 0 || !data) {
             return;
         }
         size = std::min(size, (count - done) * kFrameBytes);
         size -= size % kFrameBytes;
         if (size == 0) {
-            pa_stream_cancel_write(stream_);
+            pa_stream_cancel_write(stream);
             return;
         }
         std::memcpy(data, frames + 2 * done, size);
-        if (pa_stream_write(stream_, data, size, nullptr, done == 0 ? seekBytes : 0, PA_SEEK_RELATIVE) < 0) {
+        if (pa_stream_write(stream, data, size, nullptr, done == 0 ? seekBytes : 0, PA_SEEK_RELATIVE) < 0) {
             return;
         }
         done += size / kFrameBytes;

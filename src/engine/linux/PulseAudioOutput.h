@@ -2,9 +2,10 @@
 
 #include "engine/AudioOutput.h"
 #include "engine/OutputQueue.h"
-#include "engine/linux/PulseConnection.h"
+#include "engine/linux/PulseStream.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,11 +30,14 @@ class LatencyTrace;
 // cannot rewind (PipeWire) loses nothing. Before the first timing report a sound starts at the end of the
 // queue.
 //
+// start() gives up on a server that does not answer within `timeout` (connecting and opening the stream
+// together), and so does latencyMicroseconds().
+//
 // Threads: see AudioOutput. The renderer and the change handler run on the connection's loop thread.
 // Sink removal, a new default sink, a moved stream and a lost stream or server are reported.
 class PulseAudioOutput final : public AudioOutput {
 public:
-    PulseAudioOutput();
+    explicit PulseAudioOutput(std::chrono::milliseconds timeout = PulseContext::kTimeout);
     ~PulseAudioOutput() override;
 
     bool start(const std::string &deviceUID, int bufferFrames, AudioRenderer &renderer, std::string &error) override;
@@ -71,12 +75,12 @@ public:
 private:
     static constexpr size_t kFrameBytes = 2 * sizeof(float);
 
-    static void onStreamState(pa_stream *stream, void *self);
     static void onWrite(pa_stream *stream, size_t bytes, void *self);
     static void onMoved(pa_stream *stream, void *self);
     static void onWake(pa_mainloop_api *api, pa_io_event *event, int fd, pa_io_event_flags_t flags, void *self);
-    bool openStream(std::string &error);
-    void closeStream();
+    bool openStream(PulseContext::Deadline deadline, std::string &error);
+    // Ends the stream and the connection; no callback runs once it returned.
+    void release();
     // Loop thread: mixes waiting sounds into the queue, then appends `bytes`.
     void refill(size_t bytes);
     void placeNewSounds();
@@ -90,8 +94,10 @@ private:
     void report(Change change);
     static pa_buffer_attr bufferAttributes(int bufferFrames);
 
-    std::unique_ptr<PulseConnection> connection_;
-    pa_stream *stream_ = nullptr;
+    const std::chrono::milliseconds timeout_;
+    std::unique_ptr<PulseLoop> loop_; // then the context, then the stream, all while running
+    std::unique_ptr<PulseContext> context_;
+    std::unique_ptr<PulseStream> stream_;
     AudioRenderer *renderer_ = nullptr;
     std::string deviceUID_;
     int bufferFrames_ = 0;

@@ -1,5 +1,4 @@
 #include "engine/linux/PulseMicrophoneActivity.h"
-#include "engine/linux/PulseWatchConnection.h"
 
 #include <atomic>
 #include <cstring>
@@ -96,7 +95,7 @@ struct PulseMicrophoneActivity::Impl {
     }
 };
 
-PulseMicrophoneActivity::PulseMicrophoneActivity() : impl_(std::make_unique<Impl>()) {
+PulseMicrophoneActivity::PulseMicrophoneActivity(PulseWatchOptions options) : impl_(std::make_unique<Impl>()) {
     auto *impl = impl_.get();
     impl_->connection = std::make_unique<PulseWatchConnection>(
         "Tapchime microphone watch",
@@ -105,7 +104,8 @@ PulseMicrophoneActivity::PulseMicrophoneActivity() : impl_(std::make_unique<Impl
                                         [impl](pa_context *context, pa_subscription_event_type_t type, uint32_t index) {
                                             impl->event(context, type, index);
                                         },
-                                        [impl] { impl->lost(); }});
+                                        [impl] { impl->lost(); }},
+        std::move(options));
 }
 
 PulseMicrophoneActivity::~PulseMicrophoneActivity() {

@@ -1,5 +1,4 @@
 #include "engine/linux/PulseOutputVolume.h"
-#include "engine/linux/PulseWatchConnection.h"
 
 #include <atomic>
 #include <string>
@@ -32,7 +31,7 @@ struct PulseOutputVolume::Impl {
     void refresh(pa_context *context) { releaseOperation(pa_context_get_server_info(context, &Impl::onServer, this)); }
 };
 
-PulseOutputVolume::PulseOutputVolume() : impl_(std::make_unique<Impl>()) {
+PulseOutputVolume::PulseOutputVolume(PulseWatchOptions options) : impl_(std::make_unique<Impl>()) {
     auto *impl = impl_.get();
     impl_->connection = std::make_unique<PulseWatchConnection>(
         "Tapchime output watch",
@@ -40,7 +39,8 @@ PulseOutputVolume::PulseOutputVolume() : impl_(std::make_unique<Impl>()) {
         PulseWatchConnection::Callbacks{
             [impl](pa_context *context) { impl->refresh(context); },
             [impl](pa_context *context, pa_subscription_event_type_t, uint32_t) { impl->refresh(context); },
-            [impl] { impl->silent = false; }});
+            [impl] { impl->silent = false; }},
+        std::move(options));
 }
 
 PulseOutputVolume::~PulseOutputVolume() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/OutputVolume.h"
+#include "engine/linux/PulseWatchConnection.h"
 
 #include <memory>
 
@@ -8,10 +9,11 @@ namespace tc {
 
 // The default output's mute and volume, from the PulseAudio server: kept current from the server's sink and
 // server events on its own connection and thread, so isSilent() reads a cached answer. Follows changes of the
-// default sink and the server going away and coming back.
+// default sink and the server going away and coming back. While the server cannot be reached the output is not
+// silent (logged once).
 class PulseOutputVolume final : public OutputVolume {
 public:
-    PulseOutputVolume();
+    explicit PulseOutputVolume(PulseWatchOptions options = {});
     ~PulseOutputVolume() override;
     bool isSilent() const override;
 

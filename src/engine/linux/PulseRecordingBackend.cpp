@@ -1,12 +1,12 @@
 #include "engine/linux/PulseRecordingBackend.h"
 #include "engine/linux/AacFileWriter.h"
-
-#include <pulse/pulseaudio.h>
+#include "engine/linux/PulseStream.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
@@ -17,30 +17,26 @@ namespace tc {
 namespace {
 
 constexpr int kRate = 48000;
-constexpr pa_usec_t kOpenTimeout = 2 * 1000 * 1000; // connecting and opening the stream, at most 2 s
 constexpr float kSilenceDb = -160;
 
 // One take: its own server connection and loop thread. Samples are kept in memory (3 s of mono float is
 // 576 KB, reserved before recording starts) and encoded when the take ends, on the loop thread.
 class PulseRecordingTake final : public RecordingTake {
 public:
-    explicit PulseRecordingTake(std::filesystem::path file) : file_(std::move(file)) {}
+    PulseRecordingTake(std::filesystem::path file, std::chrono::milliseconds openTimeout)
+        : file_(std::move(file)), openTimeout_(openTimeout) {}
 
     ~PulseRecordingTake() override {
         if (!loop_) {
             return;
         }
-        pa_threaded_mainloop_lock(loop_);
-        finished_ = true; // a take ended by its owner is not reported, and not written
-        closeStream();
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
+        {
+            PulseLoop::Lock lock(*loop_);
+            finished_ = true; // a take ended by its owner is not reported, and not written
+            stream_.reset();
+            context_.reset();
         }
-        pa_threaded_mainloop_unlock(loop_);
-        pa_threaded_mainloop_stop(loop_);
-        pa_threaded_mainloop_free(loop_);
+        loop_.reset(); // stops the loop thread before the take's state goes
     }
 
     StartResult record(double maxSeconds, std::function<void(bool)> onFinish) override {
@@ -51,24 +47,18 @@ public:
         samples_.assign(maxFrames_, 0.0f);
         onFinish_ = std::move(onFinish);
 
-        loop_ = pa_threaded_mainloop_new();
-        if (!loop_) {
+        try {
+            loop_ = std::make_unique<PulseLoop>("Tapchime.rec");
+        } catch (const std::exception &) {
             return StartResult::unavailable;
         }
-        pa_threaded_mainloop_set_name(loop_, "Tapchime.rec");
-        if (pa_threaded_mainloop_start(loop_) < 0) {
-            pa_threaded_mainloop_free(loop_);
-            loop_ = nullptr;
-            return StartResult::unavailable;
-        }
-        pa_threaded_mainloop_lock(loop_);
+        PulseLoop::Lock lock(*loop_);
         const auto result = open();
         if (result == StartResult::started) {
             recording_ = true;
         } else {
             finished_ = true;
         }
-        pa_threaded_mainloop_unlock(loop_);
         return result;
     }
 
@@ -77,9 +67,9 @@ public:
             return;
         }
         // The take ends on the loop thread, like one that reached its limit; the file is encoded there.
-        pa_threaded_mainloop_lock(loop_);
+        PulseLoop::Lock lock(*loop_);
         if (!finished_) {
-            auto *api = pa_threaded_mainloop_get_api(loop_);
+            auto *api = loop_->api();
             api->defer_new(
                 api,
                 [](pa_mainloop_api *a, pa_defer_event *event, void *self) {
@@ -88,7 +78,6 @@ public:
                 },
                 this);
         }
-        pa_threaded_mainloop_unlock(loop_);
     }
 
     bool isRecording() const override { return recording_; }
@@ -113,86 +102,41 @@ public:
     double currentTime() const override { return static_cast<double>(frames_) / kRate; }
 
 private:
-    // With the loop locked: connects and opens the record stream, waiting at most kOpenTimeout.
+    // With the loop locked: connects and opens the record stream, waiting at most openTimeout_ for both.
     StartResult open() {
-        auto *api = pa_threaded_mainloop_get_api(loop_);
-        timeval deadline{};
-        pa_gettimeofday(&deadline);
-        pa_timeval_add(&deadline, kOpenTimeout);
-        auto *timeout = api->time_new(
-            api, &deadline,
-            [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
-                auto *take = static_cast<PulseRecordingTake *>(self);
-                take->timedOut_ = true;
-                pa_threaded_mainloop_signal(take->loop_, 0);
-            },
-            this);
-        const auto result = connectAndOpen();
-        api->time_free(timeout);
-        return result;
-    }
-
-    StartResult connectAndOpen() {
-        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tapchime recorder");
-        if (!context_) {
-            return StartResult::unavailable;
-        }
-        pa_context_set_state_callback(context_, &PulseRecordingTake::onContextState, this);
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-            return failure(pa_context_errno(context_));
-        }
-        while (pa_context_get_state(context_) != PA_CONTEXT_READY) {
-            if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
-                return failure(pa_context_errno(context_));
+        const auto deadline = PulseContext::deadlineIn(openTimeout_);
+        std::string error;
+        try {
+            context_ = std::make_unique<PulseContext>(*loop_, "Tapchime recorder");
+            // Only a take that started ends when its server or source goes away; one that is opening fails.
+            context_->setLostHandler([this] { finishIfRecording(); });
+            if (!context_->connect(deadline, error)) {
+                return failure();
             }
-            if (timedOut_) {
-                return StartResult::unavailable;
+            const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+            stream_ = std::make_unique<PulseStream>(*context_, "Microphone take", sampleSpec, nullptr);
+            stream_->setLostHandler([this] { finishIfRecording(); });
+            pa_stream_set_read_callback(stream_->get(), &PulseRecordingTake::onRead, this);
+            pa_buffer_attr attributes{};
+            attributes.maxlength = static_cast<uint32_t>(-1);
+            attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10 * 1000, &sampleSpec)); // 10 ms pieces
+            if (!stream_->connectRecord(nullptr, attributes, PA_STREAM_ADJUST_LATENCY, deadline, error)) {
+                return failure();
             }
-            pa_threaded_mainloop_wait(loop_);
-        }
-
-        const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32LE, kRate, 1};
-        stream_ = pa_stream_new(context_, "Microphone take", &sampleSpec, nullptr);
-        if (!stream_) {
-            return failure(pa_context_errno(context_));
-        }
-        pa_stream_set_state_callback(stream_, &PulseRecordingTake::onStreamState, this);
-        pa_stream_set_read_callback(stream_, &PulseRecordingTake::onRead, this);
-        pa_buffer_attr attributes{};
-        attributes.maxlength = static_cast<uint32_t>(-1);
-        attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10 * 1000, &sampleSpec)); // 10 ms pieces
-        if (pa_stream_connect_record(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0) {
-            return failure(pa_context_errno(context_));
-        }
-        while (pa_stream_get_state(stream_) != PA_STREAM_READY) {
-            if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) {
-                return failure(pa_context_errno(context_));
-            }
-            if (timedOut_) {
-                return StartResult::unavailable;
-            }
-            pa_threaded_mainloop_wait(loop_);
+        } catch (const std::exception &) {
+            return failure();
         }
         return StartResult::started;
     }
 
-    static StartResult failure(int error) {
-        return error == PA_ERR_ACCESS ? StartResult::refused : StartResult::unavailable;
+    // The server's answer to a take that did not start: it refuses access, or there is nothing to record from.
+    StartResult failure() const {
+        return context_ && context_->errorCode() == PA_ERR_ACCESS ? StartResult::refused : StartResult::unavailable;
     }
 
-    static void onContextState(pa_context *context, void *self) {
-        auto *take = static_cast<PulseRecordingTake *>(self);
-        pa_threaded_mainloop_signal(take->loop_, 0);
-        if (take->recording_ && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
-            take->finish(false); // the server went away mid-take
-        }
-    }
-
-    static void onStreamState(pa_stream *stream, void *self) {
-        auto *take = static_cast<PulseRecordingTake *>(self);
-        pa_threaded_mainloop_signal(take->loop_, 0);
-        if (take->recording_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
-            take->finish(false); // the source went away mid-take
+    void finishIfRecording() {
+        if (recording_) {
+            finish(false);
         }
     }
 
@@ -230,17 +174,6 @@ private:
         meterFrames_ += count;
     }
 
-    void closeStream() {
-        if (!stream_) {
-            return;
-        }
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
-        pa_stream_set_read_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
-    }
-
     // On the loop thread, loop locked: ends the take once, writes the file and reports.
     void finish(bool successfully) {
         if (finished_) {
@@ -248,7 +181,9 @@ private:
         }
         finished_ = true;
         recording_ = false;
-        closeStream();
+        if (stream_) {
+            stream_->disconnect(); // this may run inside the stream's own callbacks: it is released with the take
+        }
         if (successfully) {
             std::string error;
             successfully = AacFileWriter::write(samples_.data(), frames_, kRate, file_, error);
@@ -257,16 +192,16 @@ private:
     }
 
     std::filesystem::path file_;
-    pa_threaded_mainloop *loop_ = nullptr;
-    pa_context *context_ = nullptr;
-    pa_stream *stream_ = nullptr;
+    const std::chrono::milliseconds openTimeout_;
+    std::unique_ptr<PulseLoop> loop_; // then the context, then the stream, while recording
+    std::unique_ptr<PulseContext> context_;
+    std::unique_ptr<PulseStream> stream_;
     std::function<void(bool)> onFinish_;
     std::vector<float> samples_;
     size_t maxFrames_ = 0;
     std::atomic<size_t> frames_ = 0;
     std::atomic<bool> recording_ = false;
     bool finished_ = false; // loop locked
-    bool timedOut_ = false; // loop locked
     std::mutex meterLock_;
     double sumOfSquares_ = 0;
     size_t meterFrames_ = 0;
@@ -285,7 +220,7 @@ std::unique_ptr<RecordingTake> PulseRecordingBackend::createTake(const std::file
     }
     ::close(fd);
     ::unlink(probe.c_str());
-    return std::make_unique<PulseRecordingTake>(file);
+    return std::make_unique<PulseRecordingTake>(file, openTimeout_);
 }
 
 } // namespace tc

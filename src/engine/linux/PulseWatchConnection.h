@@ -1,16 +1,30 @@
 #pragma once
 
+#include "engine/linux/PulseContext.h"
+#include "engine/linux/PulseLoop.h"
+#include "engine/linux/SystemLog.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tc {
 
+// How a PulseWatchConnection reaches the server, and where it says that it cannot.
+struct PulseWatchOptions {
+    std::chrono::milliseconds connectTimeout = PulseContext::kTimeout; // a server that does not answer
+    std::chrono::milliseconds reconnectDelay{1000};                    // after a failed or lost connection
+    std::function<void(const std::string &line)> log = systemLog;      // called on the loop thread
+};
+
 // A connection to the PulseAudio server for watching its state: its own threaded main loop, a subscription
-// to the events of `mask`, and a new connection one second after the server went away (or was not there).
-// Never spawns a server.
+// to the events of `mask`, and a new connection a while after the server went away, was not there or did not
+// answer. Never spawns a server and never waits for it. While the server cannot be reached the watcher keeps
+// its null answer, and says so in the log once per absence, not at every try.
 //
 // Thread: made and destroyed on any one thread. The callbacks run on the loop thread with the loop locked;
 // they may start server queries on the context they are given. No callback runs once the destructor returned.
@@ -22,7 +36,8 @@ public:
         std::function<void()> lost; // the server went away; forget what it said
     };
 
-    PulseWatchConnection(std::string clientName, pa_subscription_mask_t mask, Callbacks callbacks);
+    PulseWatchConnection(std::string clientName, pa_subscription_mask_t mask, Callbacks callbacks,
+                         PulseWatchOptions options = {});
     ~PulseWatchConnection();
     PulseWatchConnection(const PulseWatchConnection &) = delete;
     PulseWatchConnection &operator=(const PulseWatchConnection &) = delete;
@@ -30,19 +45,23 @@ public:
     bool connected() const { return connected_; }
 
 private:
+    // Loop locked:
     void connect();
-    void dropContext();
+    void onReady();
+    void onLost();
+    void onUnreachable(const std::string &error);
     void scheduleReconnect();
-    static void onState(pa_context *context, void *self);
-    static void onSubscription(pa_context *context, pa_subscription_event_type_t type, uint32_t index, void *self);
     static void onReconnect(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *self);
 
-    std::string clientName_;
-    pa_subscription_mask_t mask_;
-    Callbacks callbacks_;
-    pa_threaded_mainloop *loop_ = nullptr;
-    pa_context *context_ = nullptr;
+    const std::string clientName_;
+    const pa_subscription_mask_t mask_;
+    const Callbacks callbacks_;
+    const PulseWatchOptions options_;
+    PulseLoop loop_;
+    // Loop locked:
+    std::unique_ptr<PulseContext> context_; // the current try; a failed one is dropped by the reconnect
     pa_time_event *reconnect_ = nullptr;
+    bool logged_ = false; // the server's absence was logged since it last answered
     std::atomic<bool> connected_ = false;
 };
 
