@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 int main(int argc, char *argv[]) {
