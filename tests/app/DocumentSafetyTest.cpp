@@ -7,6 +7,7 @@
 #include "app/DefaultDocument.h"
 #include "engine/AtomicFile.h"
 #include "model/Json.h"
+#include "model/KeyCodes.h"
 #include "model/Modifiers.h"
 
 #include <QDir>
@@ -23,8 +24,7 @@
 namespace tc::test {
 namespace {
 
-constexpr std::uint64_t kControlOption = Modifiers::control | Modifiers::option;
-constexpr std::uint16_t kP = 35;
+constexpr std::uint64_t kControlOption = Modifiers::kControl | Modifiers::kOption;
 
 QByteArray readFile(const QString &path) {
     QFile file(path);
@@ -96,7 +96,7 @@ TEST(BrokenDocument, IsKeptUnchangedBesideTheDefaultDocumentAndNoSaveReplacesIt)
         EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
 
         // The next-profile hotkey saves the default document; the kept file is left as it was.
-        harness.press(kP, kControlOption);
+        harness.press(KeyCodes::kP, kControlOption);
         harness.time.advance(1);
         ASSERT_TRUE(harness.documents->waitForWrites(std::chrono::seconds(30)));
         EXPECT_EQ(decodeAppData(harness.readDocument().toStdString()), model.data());
