@@ -30,7 +30,8 @@ AppModel::AppModel(Services services, QObject *parent)
     if (!services_.log) {
         services_.log = [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     }
-    data_ = services_.documents->load().data;
+    services_.documents->setLog(services_.log);
+    data_ = services_.documents->load(services_.clock->now()).data;
     restorePressCount();
     lastSilence_ = silence();
 }
@@ -131,7 +132,12 @@ void AppModel::prepareToQuit() {
 }
 
 void AppModel::exportBackup(const QString &path) const {
-    DocumentStore::exportBackup(data_, path);
+    try {
+        DocumentStore::exportBackup(data_, path);
+    } catch (const BackupError &error) {
+        services_.log(std::string("Tapchime: backup export failed: ") + error.what());
+        throw;
+    }
 }
 
 void AppModel::restorePressCount() {

@@ -40,6 +40,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace tc {
@@ -91,7 +92,8 @@ public:
         std::unique_ptr<SystemWatchers> watchers;
         // Runs the start-up preload off the main thread (default: a thread of the model's own).
         std::function<void(std::function<void()>)> runInBackground;
-        // One line to the system log (default: standard error; the program passes the system log).
+        // One line to the system log (default: standard error; the program passes the system log). Called on
+        // the main thread and, for a failed save, on the document writer's thread.
         std::function<void(const std::string &)> log;
     };
 
@@ -168,7 +170,8 @@ public:
     void flushPendingSave();
     // Everything that must reach the disk before the process ends: the pending save and the press count.
     void prepareToQuit();
-    // The document as pretty-printed JSON with sorted keys, written atomically. Throws BackupError.
+    // The document as pretty-printed JSON with sorted keys, written atomically into an existing folder.
+    // Throws BackupError, after logging it.
     void exportBackup(const QString &path) const;
 
     // --- Derived values ------------------------------------------------------------------------------------
@@ -246,7 +249,7 @@ public:
     // The settings screen's two-way binding of one plain settings field: reading returns the field, writing
     // stores it through commitEdit (so it saves and pushes). No validation.
     template <typename T> T setting(T AppSettings::*field) const { return data_.settings.*field; }
-    template <typename T> void setSetting(T AppSettings::*field, T value) {
+    template <typename T> void setSetting(T AppSettings::*field, std::type_identity_t<T> value) {
         commitEdit([&](AppData &data) { data.settings.*field = std::move(value); });
     }
 

@@ -6,6 +6,7 @@
 #include "app/RuntimeBuilder.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/SoundCatalog.h"
+#include "engine/AudioEngine.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/OutputVolume.h"
 #include "engine/SoundRouter.h"
@@ -38,7 +39,8 @@ void AppModel::start() {
         std::lock_guard guard(audio.lock());
         audio.setLowLatency(settings.lowLatency);
         audio.setOutputDeviceUID(settings.outputDeviceUID);
-        audio.rebuildVoices(settings.maxVoices);
+        // The stored count may be anything a hand-edited document holds; the engine's range applies.
+        audio.rebuildVoices(AudioEngine::voiceCountFor(settings.maxVoices));
         audio.applyOutputDevice();
         audio.startEngine();
     }

@@ -5,6 +5,7 @@
 #include "app/AudioControl.h"
 #include "app/SoundCatalog.h"
 #include "engine/LoadedSound.h"
+#include "model/Levels.h"
 #include "model/Names.h"
 
 #include <algorithm>
@@ -55,7 +56,8 @@ void AppModel::preview(const std::string &soundID) {
         return;
     }
     if (auto buffer = loaded->buffer(SoundSynth::Role::down)) {
-        const auto volume = std::max(static_cast<float>(data_.settings.masterVolume), kMinPreviewVolume);
+        const auto volume =
+            std::max(static_cast<float>(playableVolume(data_.settings.masterVolume)), kMinPreviewVolume);
         services_.audio->play(buffer, volume, 1.0f, 0.0f);
     }
 }

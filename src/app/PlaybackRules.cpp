@@ -33,8 +33,9 @@ const Profile &effectiveProfile(const AppData &data, const std::string &bundleID
     return data.activeProfile();
 }
 
-int minutesWithinDay(int minutes) {
-    return ((minutes % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
+int minutesWithinDay(std::int64_t minutes) {
+    // The remainder lies within one day either side of zero, so neither step can overflow.
+    return static_cast<int>(((minutes % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay);
 }
 
 bool isInQuietHours(const AppSettings &settings, int minuteOfDay) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,7 +23,7 @@ bool isMutedByApp(const AppData &data, const std::string &bundleID);
 const Profile &effectiveProfile(const AppData &data, const std::string &bundleID);
 
 // A minute count brought into one day, 0 to 1439: a hand-edited document may hold any integer.
-int minutesWithinDay(int minutes);
+int minutesWithinDay(std::int64_t minutes);
 
 // Quiet hours hold at `minuteOfDay` (0 to 1439). The start minute is quiet, the end minute is not; a span
 // whose end comes before its start crosses midnight; equal start and end is never quiet.

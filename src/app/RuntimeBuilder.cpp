@@ -1,5 +1,7 @@
 #include "app/RuntimeBuilder.h"
 
+#include "model/Levels.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -24,10 +26,17 @@ RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, con
     RuntimeConfig config;
     config.enabled = settings.enabled;
     config.muted = muteReason(data, live).has_value();
-    config.masterVolume = static_cast<float>(settings.masterVolume);
+    // The router plays what it is given: a hand-edited volume or pitch variation is brought into range here,
+    // once per snapshot, instead of on every key press.
+    config.masterVolume = static_cast<float>(playableVolume(settings.masterVolume));
     config.stereoSpread = settings.stereoSpread;
     if (!isMutedByApp(data, live.currentAppBundleID)) {
         config.profile = effectiveProfile(data, live.currentAppBundleID);
+        for (auto &entry : config.profile->keys) {
+            auto &assignment = entry.second;
+            assignment.volume = playableVolume(assignment.volume);
+            assignment.pitchVariation = playablePitchVariation(assignment.pitchVariation);
+        }
     }
 
     for (const auto &trigger : data.triggers) {

@@ -1,14 +1,11 @@
 #include "app/SaveWriter.h"
 
-#include "app/AtomicFile.h"
 #include "model/Json.h"
 
 namespace tc {
 
-SaveWriter::SaveWriter(QString path) : SaveWriter(std::move(path), writeFileAtomically) {}
-
-SaveWriter::SaveWriter(QString path, WriteFunction write)
-    : path_(std::move(path)), write_(std::move(write)), thread_([this] { run(); }) {}
+SaveWriter::SaveWriter(QString path, qint64 maxBytes, WriteFunction write)
+    : path_(std::move(path)), maxBytes_(maxBytes), write_(std::move(write)), thread_([this] { run(); }) {}
 
 SaveWriter::~SaveWriter() {
     {
@@ -17,6 +14,11 @@ SaveWriter::~SaveWriter() {
     }
     wake_.notify_all();
     thread_.join();
+}
+
+void SaveWriter::setLog(Log log) {
+    std::lock_guard guard(mutex_);
+    log_ = std::move(log);
 }
 
 void SaveWriter::enqueue(AppData snapshot) {
@@ -32,9 +34,47 @@ bool SaveWriter::waitUntilIdle(std::chrono::milliseconds timeout) {
     return idle_.wait_for(lock, timeout, [this] { return queue_.empty() && !busy_; });
 }
 
+std::optional<QString> SaveWriter::writeNow(const AppData &snapshot) {
+    Log log;
+    {
+        std::lock_guard guard(mutex_);
+        log = log_;
+    }
+    const auto failure = encodeAndWrite(snapshot);
+    finished(failure, log);
+    return failure;
+}
+
 std::uint64_t SaveWriter::writesDone() const {
     std::lock_guard guard(mutex_);
     return writesDone_;
+}
+
+std::optional<QString> SaveWriter::encodeAndWrite(const AppData &snapshot) const {
+    QByteArray bytes;
+    try {
+        bytes = QByteArray::fromStdString(encodeAppData(snapshot, false));
+    } catch (const std::exception &error) {
+        return QString::fromStdString(error.what());
+    }
+    // The loader refuses a larger file, so writing one would turn the next start into a default document.
+    if (bytes.size() > maxBytes_) {
+        return QStringLiteral("the document would take %1 bytes, more than the %2 a document may hold")
+            .arg(bytes.size())
+            .arg(maxBytes_);
+    }
+    return write_(path_, bytes);
+}
+
+void SaveWriter::finished(const std::optional<QString> &failure, const Log &log) {
+    if (failure) {
+        if (log) {
+            log("Tapchime: saving the document failed: " + failure->toStdString());
+        }
+        return;
+    }
+    std::lock_guard guard(mutex_);
+    ++writesDone_;
 }
 
 void SaveWriter::run() {
@@ -47,21 +87,13 @@ void SaveWriter::run() {
         auto snapshot = std::move(queue_.front());
         queue_.pop_front();
         busy_ = true;
+        const Log log = log_;
         lock.unlock();
 
-        bool written = false;
-        try {
-            const auto text = encodeAppData(snapshot, false);
-            written = !write_(path_, QByteArray::fromStdString(text)).has_value();
-        } catch (const std::exception &) {
-            // A document that cannot be encoded is not written; the file keeps the previous state.
-        }
+        finished(encodeAndWrite(snapshot), log);
 
         lock.lock();
         busy_ = false;
-        if (written) {
-            ++writesDone_;
-        }
         if (queue_.empty()) {
             idle_.notify_all();
         }

@@ -1,5 +1,7 @@
 #include "app/SilenceDiagnosis.h"
 
+#include "model/Levels.h"
+
 namespace tc {
 
 namespace {
@@ -20,7 +22,7 @@ std::optional<Silence> diagnoseSilence(const AppData &data, const LiveState &liv
     if (!settings.enabled) {
         return make(Kind::off, "Sounds are off", "Press ⌃⌥K or turn them on here.", QStringLiteral("Turn on"));
     }
-    if (settings.masterVolume < kAudibleMasterVolume) {
+    if (playableVolume(settings.masterVolume) < kAudibleMasterVolume) { // NaN plays as silence too
         return make(Kind::volume, "Volume is at 0", "Tapchime's own volume is all the way down.",
                     QStringLiteral("Set to 80%"));
     }

@@ -94,8 +94,8 @@ public:
     void rebuildVoices(int count);
     // The pool size a requested voice count builds: at least 2 and at most 64 (a hand-edited document may
     // ask for millions). Owners compare this, not the document's value, with voiceCount().
-    static int voiceCountFor(int count) {
-        return count < kMinVoices ? kMinVoices : count > kMaxVoices ? kMaxVoices : count;
+    static int voiceCountFor(std::int64_t count) {
+        return count < kMinVoices ? kMinVoices : count > kMaxVoices ? kMaxVoices : static_cast<int>(count);
     }
     // Chooses the device to play on: the chosen UID while such a device exists, else the system default.
     // A running output on another device is stopped (startEngine() opens it on the new one).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -36,53 +37,155 @@ AppData decode(const json &document) {
     return decodeAppData(document.dump());
 }
 
-// Every field of every record set away from its default.
+// Every field of every record set away from its default, each named, so a field added to a record has to be
+// added here (EveryRecordFieldIsSetAwayFromItsDefault stops compiling until it is).
 AppData fullDocument() {
-    AppData data;
-    Profile profile;
-    profile.id = Uuid::random();
-    profile.name = "Späße ✓";
-    profile.color = ProfileColor::green;
-    profile.baseSoundID = "synth.blue";
-    profile.keys["49"] = KeyAssignment{"rec.wow", 0.25, 0.125, true, true, true};
-    profile.keys["not a code"] = KeyAssignment{"synth.pop", 0.0, 0.0, false, true, false};
-    Profile second = profile;
-    second.id = Uuid::random();
-    second.color = ProfileColor::black;
-    second.keys.clear();
-    data.profiles = {profile, second};
-    data.activeProfileID = second.id;
-    data.triggers = {Trigger{Uuid::random(),
-                             Trigger::Kind::shortcut(65535, std::numeric_limits<std::uint64_t>::max()),
-                             "rec.aww",
-                             {"firefox", "org.gnome.Terminal"},
-                             false},
-                     Trigger{Uuid::random(), Trigger::Kind::word("gg"), "synth.tada", {}, true}};
-    data.appRules = {AppRule{"Zoom", "Zoom Meetings", profile.id}, AppRule{"org.gnome.Calls", "Calls", std::nullopt}};
-    data.userSounds = {SoundItem{"user.A", "Clap", SoundCategory::everyday, "clap.m4a", 1.75}};
-    data.settings = AppSettings{false,
-                                0.3,
-                                false,
-                                7,
-                                false,
-                                false,
-                                true,
-                                61,
-                                62,
-                                "alsa_output.usb",
-                                true,
-                                4,
-                                true,
-                                false,
-                                {"mixed-packs-1.0.3"},
-                                {"apps", "sounds"}};
-    return data;
+    const Uuid first = Uuid::random();
+    const Uuid second = Uuid::random();
+    const Profile profile{
+        .id = first,
+        .name = "Späße ✓",
+        .color = ProfileColor::green,
+        .baseSoundID = "synth.blue",
+        .keys = {{"49", KeyAssignment{.soundID = "rec.wow",
+                                      .volume = 0.25,
+                                      .pitchVariation = 0.125,
+                                      .randomInCategory = true,
+                                      .layerBase = true,
+                                      .playOnKeyUp = true}},
+                 {"not a code", KeyAssignment{.soundID = "synth.pop",
+                                              .volume = 0.0,
+                                              .pitchVariation = 0.0,
+                                              .randomInCategory = false,
+                                              .layerBase = true,
+                                              .playOnKeyUp = false}}},
+    };
+    const Profile other{.id = second,
+                        .name = profile.name,
+                        .color = ProfileColor::black,
+                        .baseSoundID = profile.baseSoundID,
+                        .keys = {}};
+    return AppData{
+        .profiles = {profile, other},
+        .activeProfileID = second,
+        .triggers = {Trigger{.id = Uuid::random(),
+                             .kind = Trigger::Kind::shortcut(65535, std::numeric_limits<std::uint64_t>::max()),
+                             .soundID = "rec.aww",
+                             .appBundleIDs = {"firefox", "org.gnome.Terminal"},
+                             .enabled = false},
+                     Trigger{.id = Uuid::random(),
+                             .kind = Trigger::Kind::word("gg"),
+                             .soundID = "synth.tada",
+                             .appBundleIDs = {},
+                             .enabled = true}},
+        .appRules = {AppRule{.bundleID = "Zoom", .appName = "Zoom Meetings", .profileID = first},
+                     AppRule{.bundleID = "org.gnome.Calls", .appName = "Calls", .profileID = std::nullopt}},
+        .userSounds = {SoundItem{.id = "user.A",
+                                 .name = "Clap",
+                                 .category = SoundCategory::everyday,
+                                 .fileName = "clap.m4a",
+                                 .duration = 1.75}},
+        .settings = AppSettings{.enabled = false,
+                                .masterVolume = 0.3,
+                                .lowLatency = false,
+                                .maxVoices = 5'000'000'000, // beyond 32 bits: kept as it was stored
+                                .muteWhenMicInUse = false,
+                                .muteInSecureInput = false,
+                                .quietHoursEnabled = true,
+                                .quietStartMinutes = std::numeric_limits<std::int64_t>::min(),
+                                .quietEndMinutes = 62,
+                                .outputDeviceUID = "alsa_output.usb",
+                                .hasCompletedOnboarding = true,
+                                .coachStep = std::numeric_limits<std::int64_t>::max(),
+                                .coachDismissed = true,
+                                .stereoSpread = false,
+                                .seededPacks = {"mixed-packs-1.0.3"},
+                                .tipsSeen = {"apps", "sounds"}},
+    };
+}
+
+TEST(Json, EveryRecordFieldIsSetAwayFromItsDefault) {
+    // Each binding names every field of its record: a record that gains one no longer compiles here, which
+    // leads to fullDocument() (the compiler does not warn about a designated initializer that leaves out a
+    // field with a default).
+    const AppData data = fullDocument();
+    const AppData none;
+    const auto &[profiles, activeProfileID, triggers, appRules, userSounds, settings] = data;
+    EXPECT_NE(profiles, none.profiles);
+    EXPECT_NE(activeProfileID, none.activeProfileID);
+    EXPECT_NE(triggers, none.triggers);
+    EXPECT_NE(appRules, none.appRules);
+    EXPECT_NE(userSounds, none.userSounds);
+
+    const Profile blankProfile;
+    const auto &[id, name, color, baseSoundID, keys] = profiles[0];
+    EXPECT_NE(id, blankProfile.id);
+    EXPECT_NE(name, blankProfile.name);
+    EXPECT_NE(color, blankProfile.color);
+    EXPECT_NE(baseSoundID, blankProfile.baseSoundID);
+    EXPECT_NE(keys, blankProfile.keys);
+
+    const KeyAssignment blankKey;
+    const auto &[soundID, volume, pitchVariation, randomInCategory, layerBase, playOnKeyUp] = keys.at("49");
+    EXPECT_NE(soundID, blankKey.soundID);
+    EXPECT_NE(volume, blankKey.volume);
+    EXPECT_NE(pitchVariation, blankKey.pitchVariation);
+    EXPECT_NE(randomInCategory, blankKey.randomInCategory);
+    EXPECT_NE(layerBase, blankKey.layerBase);
+    EXPECT_NE(playOnKeyUp, blankKey.playOnKeyUp);
+
+    const Trigger blankTrigger;
+    const auto &[triggerID, kind, triggerSound, appBundleIDs, enabled] = triggers[0];
+    EXPECT_NE(triggerID, blankTrigger.id);
+    EXPECT_NE(kind, blankTrigger.kind);
+    EXPECT_NE(triggerSound, blankTrigger.soundID);
+    EXPECT_NE(appBundleIDs, blankTrigger.appBundleIDs);
+    EXPECT_NE(enabled, blankTrigger.enabled);
+
+    const AppRule blankRule;
+    const auto &[bundleID, appName, profileID] = appRules[0];
+    EXPECT_NE(bundleID, blankRule.bundleID);
+    EXPECT_NE(appName, blankRule.appName);
+    EXPECT_NE(profileID, blankRule.profileID);
+
+    const SoundItem blankItem;
+    const auto &[itemID, itemName, category, fileName, duration] = userSounds[0];
+    EXPECT_NE(itemID, blankItem.id);
+    EXPECT_NE(itemName, blankItem.name);
+    EXPECT_NE(category, blankItem.category);
+    EXPECT_NE(fileName, blankItem.fileName);
+    EXPECT_NE(duration, blankItem.duration);
+
+    const AppSettings defaults;
+    const auto &[settingsEnabled, masterVolume, lowLatency, maxVoices, muteWhenMicInUse, muteInSecureInput,
+                 quietHoursEnabled, quietStartMinutes, quietEndMinutes, outputDeviceUID, hasCompletedOnboarding,
+                 coachStep, coachDismissed, stereoSpread, seededPacks, tipsSeen] = settings;
+    EXPECT_NE(settingsEnabled, defaults.enabled);
+    EXPECT_NE(masterVolume, defaults.masterVolume);
+    EXPECT_NE(lowLatency, defaults.lowLatency);
+    EXPECT_NE(maxVoices, defaults.maxVoices);
+    EXPECT_NE(muteWhenMicInUse, defaults.muteWhenMicInUse);
+    EXPECT_NE(muteInSecureInput, defaults.muteInSecureInput);
+    EXPECT_NE(quietHoursEnabled, defaults.quietHoursEnabled);
+    EXPECT_NE(quietStartMinutes, defaults.quietStartMinutes);
+    EXPECT_NE(quietEndMinutes, defaults.quietEndMinutes);
+    EXPECT_NE(outputDeviceUID, defaults.outputDeviceUID);
+    EXPECT_NE(hasCompletedOnboarding, defaults.hasCompletedOnboarding);
+    EXPECT_NE(coachStep, defaults.coachStep);
+    EXPECT_NE(coachDismissed, defaults.coachDismissed);
+    EXPECT_NE(stereoSpread, defaults.stereoSpread);
+    EXPECT_NE(seededPacks, defaults.seededPacks);
+    EXPECT_NE(tipsSeen, defaults.tipsSeen);
 }
 
 TEST(Json, EveryFieldSurvivesARoundTrip) {
     const AppData data = fullDocument();
     EXPECT_EQ(decodeAppData(encodeAppData(data, false)), data);
     EXPECT_EQ(decodeAppData(encodeAppData(data, true)), data);
+    // Integers wider than 32 bits are written as the integers they are.
+    const json written = json::parse(encodeAppData(data, false));
+    EXPECT_EQ(written["settings"]["maxVoices"], 5'000'000'000);
+    EXPECT_EQ(written["settings"]["coachStep"], std::numeric_limits<std::int64_t>::max());
 }
 
 TEST(Json, WritesTheDocumentedShapes) {
@@ -184,6 +287,20 @@ TEST(Json, AcceptsTheLenientButValidForms) {
          [](const AppData &d) { EXPECT_EQ(d.profiles[0].keys.count("049"), 1u); }},
         {"active id naming no profile", "/activeProfileID", "00000000-0000-0000-0000-000000000000",
          [](const AppData &d) { EXPECT_EQ(d.activeProfile().name, "Default"); }},
+        // Int fields are 64-bit: the values are kept as stored, and each use brings them into its range.
+        {"voice count beyond 32 bits", "/settings/maxVoices", 5'000'000'000LL,
+         [](const AppData &d) {
+             EXPECT_EQ(d.settings.maxVoices, 5'000'000'000LL);
+             EXPECT_EQ(d.profiles[0].name, "Default"); // and the rest of the document with it
+         }},
+        {"voice count as a float", "/settings/maxVoices", 5e9,
+         [](const AppData &d) { EXPECT_EQ(d.settings.maxVoices, 5'000'000'000LL); }},
+        {"smallest quiet minute", "/settings/quietStartMinutes", std::numeric_limits<std::int64_t>::min(),
+         [](const AppData &d) { EXPECT_EQ(d.settings.quietStartMinutes, std::numeric_limits<std::int64_t>::min()); }},
+        {"largest coach step", "/settings/coachStep", std::numeric_limits<std::int64_t>::max(),
+         [](const AppData &d) { EXPECT_EQ(d.settings.coachStep, std::numeric_limits<std::int64_t>::max()); }},
+        {"master volume beyond one", "/settings/masterVolume", 7.5,
+         [](const AppData &d) { EXPECT_EQ(d.settings.masterVolume, 7.5); }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -216,7 +333,8 @@ TEST(Json, RejectsAWholeDocumentForAnyBadMember) {
         {"/triggers/0/enabled", "true", "triggers[0].enabled"},
         {"/triggers/0/id", "not-a-uuid", "triggers[0].id"},
         {"/settings/maxVoices", "12", "settings.maxVoices"},
-        {"/settings/maxVoices", 3000000000LL, "settings.maxVoices"},
+        {"/settings/maxVoices", 9223372036854775808ULL, "settings.maxVoices"}, // one past the largest Int
+        {"/settings/quietEndMinutes", 1e19, "settings.quietEndMinutes"},
         {"/settings/coachStep", 1.5, "settings.coachStep"},
         {"/settings/enabled", 1, "settings.enabled"},
         {"/settings/masterVolume", "loud", "settings.masterVolume"},
