@@ -44,12 +44,15 @@ class AudioDecoder {
 public:
     // The most a sound may take from the start of a file, in seconds of the file's own timeline.
     static constexpr int kMaxReadSeconds = 12;
+    // The lowest sample rate of a sound; a file below it is unreadable.
+    static constexpr int kMinSampleRate = 8000;
 
     virtual ~AudioDecoder() = default;
 
     // At most the first 12 s of the file's first audio stream, converted to 48 kHz stereo float (a mono
     // file gives the same samples in both channels). Throws AudioDecodeError: `unreadable` when the file
-    // cannot be opened or holds no audio stream the decoder knows, `empty` when it decodes to no frames.
+    // cannot be opened, holds no audio stream the decoder knows or its rate is below kMinSampleRate, `empty` when it
+    // decodes to no frames.
     virtual AudioBuffer read(const std::filesystem::path &path) const = 0;
 };
 
