@@ -15,6 +15,7 @@ public:
         unreadable, // not an audio format the program can read
         empty,      // nothing audible in it
         tooLarge,   // larger than an imported sound may be
+        noRoom,     // the user's sounds already hold as much audio as the program keeps
     };
 
     explicit AudioDecodeError(Kind kind) : std::runtime_error(message(kind)), kind_(kind) {}
@@ -29,6 +30,8 @@ public:
             return "This file is silent.";
         case Kind::tooLarge:
             return "This file is too large to use as a sound.";
+        case Kind::noRoom:
+            return "There's no room for more sounds. Delete some of your own sounds first.";
         }
         return "This file isn't an audio format Tapchime can read.";
     }
