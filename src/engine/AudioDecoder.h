@@ -54,8 +54,8 @@ public:
 
     // At most the first 12 s of the file's first audio stream, converted to 48 kHz stereo float (a mono
     // file gives the same samples in both channels). Throws AudioDecodeError: `unreadable` when the file
-    // cannot be opened, holds no audio stream the decoder knows or its rate is below kMinSampleRate, `empty` when it
-    // decodes to no frames.
+    // cannot be opened, holds no audio stream the decoder knows or is below kMinSampleRate, `empty` when
+    // it decodes to no frames.
     virtual AudioBuffer read(const std::filesystem::path &path) const = 0;
 };
 

@@ -24,8 +24,8 @@ namespace tc {
 //
 // One instance for the life of the process, made by the composition root and passed to its users.
 // Threads: `loaded` on any thread (the key thread for every key); `preloadBuiltins` on a background
-// thread; the rest on the main thread. A mutex guards the cache (and the count of its user sounds' audio) only:
-// decoding, rendering and analysis run outside it, and a LoadedSound never changes once stored.
+// thread; the rest on the main thread. A mutex guards the cache and the count of its user sounds' audio
+// only: decoding, rendering and analysis run outside it, and a LoadedSound never changes once stored.
 class SoundLibrary final : public SoundLookup {
 public:
     using DecodeError = AudioDecodeError;
