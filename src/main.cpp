@@ -6,7 +6,6 @@
 #include "app/shell/AppMenus.h"
 #include "app/shell/KeyboardAccessHelp.h"
 #include "app/shell/NoticeHUD.h"
-#include "app/shell/NoticeHUDPresenter.h"
 #include "app/shell/QuitHooks.h"
 #include "app/shell/ShellBindings.h"
 #include "app/shell/SingleInstance.h"
@@ -54,8 +53,7 @@ int main(int argc, char *argv[]) {
     const auto bringForward = [&window] { window.bringForward(); };
     // A notice's remedy fixes the silence it was shown for; an app rule's opens the App rules section.
     tc::NoticeHUD notices(assembly.timers(), tc::NoticeView::factory(), tc::noticeFix(model, bringForward));
-    tc::NoticeHUDPresenter presenter(notices);
-    assembly.setNotices(&presenter);
+    QObject::connect(&model, &tc::AppModel::noticeRequested, &notices, &tc::NoticeHUD::show);
     QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
                      [&window] { tc::KeyboardAccessHelp::present(&window); });
     // Quit, the session's end and SIGTERM all write the pending save first.

@@ -52,16 +52,12 @@ AppData AppModel::makeDefaultData() {
 
 // --- Observed fields ---------------------------------------------------------------------------------------
 
-void AppModel::setData(AppData data) {
-    data_ = std::move(data);
-    emit dataChanged();
-    refreshSilence();
-}
-
-void AppModel::editData(const std::function<void(AppData &)> &change) {
+void AppModel::commitEdit(const std::function<void(AppData &)> &change) {
     change(data_);
     emit dataChanged();
     refreshSilence();
+    scheduleSave();
+    pushRuntime();
 }
 
 void AppModel::setSection(AppSection section) {

@@ -1,5 +1,27 @@
 #pragma once
 
+// Glossary. Some names in the model, the shell and the views keep their macOS wording; on Linux they mean:
+// - `bundleID` (`bundleId`, `appBundleIDs`, `currentAppBundleID`): an application's desktop-entry id, the
+//   .desktop file name without its extension ("org.gnome.Terminal", "firefox").
+// - "menu bar": the system tray. `MenuBarIcon` draws the tray icon, `MenuBarPopup` is the panel that opens
+//   from it and `MenuBarView` (with `MenuBarParts`) is that panel's content. The window's own menus are
+//   `AppMenus`.
+// - "Input Monitoring" (`openInputMonitoringSettings`), `permissionGranted`: keyboard access, that is, the
+//   keyboard monitor could start (it can read the keyboard devices or listen on the X display). There is no
+//   settings pane to open: the keyboard-access help is shown instead.
+// - "tap" (`tapRunning`): the keyboard monitor.
+// - `macMuted`, `macOutputSilent`, `checkMacOutput`: the computer's sound output (the default PulseAudio
+//   output) is muted or nearly silent.
+// - `secureInput`: a password field has the keyboard focus, or the screen is locked (seen over AT-SPI and
+//   the screen saver's D-Bus service).
+// - Option and Command (`Modifiers::option`, `Modifiers::command`, the symbols ⌥ and ⌘ in texts): Alt and
+//   Super; "⌃⌥K" is Ctrl+Alt+K.
+// - Key codes (Space 49, Q 12, Caps Lock 57): macOS virtual key codes, which the document stores;
+//   KeyTranslation maps the kernel's evdev codes to them.
+// - Login item, "launch at login" (`LoginItem`): the XDG autostart entry.
+// - `NoticeHUD`: the notice panel, a small floating capsule at the top of the screen.
+// - Appcast (`Appcast`, `Updater`): the update feed, an RSS feed with Sparkle's version fields.
+
 #include "app/AppModelSignals.h"
 #include "app/AppTypes.h"
 #include "app/Clock.h"
@@ -7,6 +29,7 @@
 #include "app/Silence.h"
 #include "engine/Hotkey.h"
 #include "model/AppData.h"
+#include "model/KeyCodes.h"
 
 #include <QString>
 
@@ -25,7 +48,6 @@ class AudioControl;
 class DocumentStore;
 class KeyboardMonitor;
 class LoginItem;
-class NoticePresenter;
 class OutputVolume;
 class SoundCatalog;
 class SoundRouter;
@@ -40,8 +62,14 @@ class SystemWatchers;
 // first and signals only on a real change; every change of `data` signals dataChanged(). `silence` is
 // derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
 //
-// Writers of the document: a view that changes `data` in place (editData) follows with scheduleSave() and
-// then pushRuntime(); the model's own operations do both themselves.
+// Writers of the document: there is one way to change `data`, commitEdit(change). It applies the change,
+// signals dataChanged() (and silenceChanged() when the silence moved), schedules the debounced save and then
+// pushes a fresh runtime configuration to the router, always in that order: save, then push. Views and the
+// model's own operations all go through it, so no writer can forget the save or the push. Views call the named
+// operations below where one exists (they carry the document's rules) and commitEdit for plain changes.
+//
+// Notices: the on/off hotkey and typing while inaudible ask for a notice with noticeRequested(); the shell
+// shows it on the notice panel. Nothing is shown while nobody listens.
 //
 // Thread: the main thread only. Collaborators report from their threads through TimerFactory::post. The
 // services must outlive the model. There is one model for the life of the process.
@@ -54,7 +82,6 @@ public:
         TimerFactory *timers = nullptr;
         StatsStore *stats = nullptr;
         DocumentStore *documents = nullptr;
-        NoticePresenter *notices = nullptr;
         LoginItem *loginItem = nullptr;
         AudioControl *audio = nullptr;
         SoundRouter *router = nullptr;
@@ -71,7 +98,6 @@ public:
     static constexpr double kSaveDelay = 0.4;            // seconds from the last edit to the write
     static constexpr double kPermissionRetry = 1.5;      // seconds between tries to start the keyboard monitor
     static constexpr double kOutputSampling = 2.0;       // seconds between looks at the system output
-    static constexpr std::uint16_t kCapsLock = 57;       // reported as a key down on every change
     static constexpr double kCapsLockHighlight = 0.15;   // seconds
     static constexpr int kSilentPressesForNotice = 12;   // key downs while inaudible …
     static constexpr double kSilentPressWindow = 6.0;    // … within this many seconds …
@@ -90,10 +116,9 @@ public:
     // --- Observed fields -----------------------------------------------------------------------------------
 
     const AppData &data() const { return data_; }
-    // Replaces the document; always signals. Saves and pushes nothing.
-    void setData(AppData data);
-    // Changes the document in place, then signals. Saves and pushes nothing.
-    void editData(const std::function<void(AppData &)> &change);
+    // The one edit path of the document: calls change(data) in place, signals dataChanged() (always, also when
+    // nothing differs) and silenceChanged() when the silence moved, then scheduleSave(), then pushRuntime().
+    void commitEdit(const std::function<void(AppData &)> &change);
 
     AppSection section() const { return section_; }
     void setSection(AppSection section);
@@ -138,8 +163,6 @@ public:
 
     // --- Document persistence ------------------------------------------------------------------------------
 
-    // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
-    void scheduleSave();
     // Writes a pending save now and waits (bounded) until every save is on disk. The shell calls it on Quit,
     // the panel's power button, SIGTERM and the end of the session, through prepareToQuit().
     void flushPendingSave();
@@ -221,12 +244,10 @@ public:
     void setLaunchAtLogin(bool on);
 
     // The settings screen's two-way binding of one plain settings field: reading returns the field, writing
-    // stores it, then saves and pushes. No validation.
+    // stores it through commitEdit (so it saves and pushes). No validation.
     template <typename T> T setting(T AppSettings::*field) const { return data_.settings.*field; }
     template <typename T> void setSetting(T AppSettings::*field, T value) {
-        editData([&](AppData &data) { data.settings.*field = std::move(value); });
-        scheduleSave();
-        pushRuntime();
+        commitEdit([&](AppData &data) { data.settings.*field = std::move(value); });
     }
 
     // The same as a value a control can hold: reads and writes one settings field through the model.
@@ -238,12 +259,12 @@ public:
     };
     template <typename T> SettingBinding<T> binding(T AppSettings::*field) { return {this, field}; }
 
-    // Builds and installs a fresh runtime configuration.
-    void pushRuntime();
-
 private:
-    // Calls change(data_), signals, then saves and pushes: the tail of every document edit.
-    void commitEdit(const std::function<void(AppData &)> &change);
+    // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
+    void scheduleSave();
+    // Builds and installs a fresh runtime configuration: after every edit, and on every change of the live
+    // state the configuration depends on (frontmost application, microphone, password field, clock tick).
+    void pushRuntime();
     // The active profile for key edits: the one named by activeProfileID, or null.
     Profile *activeProfileForEdit(AppData &data) const;
     std::string uniqueProfileName(const std::string &name) const;
@@ -286,7 +307,7 @@ private:
 
     AppData data_;
     AppSection section_ = AppSection::keyboard;
-    KeySet selectedKeys_ = {49};
+    KeySet selectedKeys_ = {KeyCodes::kSpace};
     EditTool tool_ = EditTool::select;
     std::string brushSoundID_ = "synth.meow";
     std::optional<SoundPickerTarget> soundPicker_;

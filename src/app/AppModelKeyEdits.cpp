@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 
+#include "model/KeyCodes.h"
 #include "model/KeyLayout.h"
 
 #include <QString>
@@ -11,19 +12,6 @@
 namespace tc {
 
 namespace {
-
-// The key code a profile's key text names: decimal digits only, within 16 bits.
-std::optional<std::uint16_t> codeOfKeyText(const std::string &text) {
-    if (text.empty() || text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
-    }
-    const auto value = std::stoul(text);
-    if (value > 0xFFFF) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
-}
 
 KeyAssignment newAssignment(const std::string &soundID) {
     KeyAssignment assignment;
@@ -44,12 +32,6 @@ Profile *AppModel::activeProfileForEdit(AppData &data) const {
     return nullptr;
 }
 
-void AppModel::commitEdit(const std::function<void(AppData &)> &change) {
-    editData(change);
-    scheduleSave();
-    pushRuntime();
-}
-
 std::vector<std::string> AppModel::keysUsing(const std::string &soundID) const {
     const auto &profile = data_.activeProfile();
     if (profile.baseSoundID == soundID) {
@@ -60,7 +42,7 @@ std::vector<std::string> AppModel::keysUsing(const std::string &soundID) const {
         if (assignment.soundID != soundID) {
             continue;
         }
-        if (const auto code = codeOfKeyText(text)) {
+        if (const auto code = KeyCodes::fromText(text)) {
             codes.push_back(*code);
         }
     }
@@ -83,7 +65,7 @@ void AppModel::assign(const std::string &soundID, const KeySet &codes) {
             return;
         }
         for (auto code : codes) {
-            const auto key = std::to_string(code);
+            const auto key = KeyCodes::text(code);
             if (auto found = profile->keys.find(key); found != profile->keys.end()) {
                 found->second.soundID = soundID;
             } else {
@@ -98,7 +80,7 @@ void AppModel::resetKeys(const KeySet &codes) {
     commitEdit([&](AppData &data) {
         if (auto *profile = activeProfileForEdit(data)) {
             for (auto code : codes) {
-                profile->keys.erase(std::to_string(code));
+                profile->keys.erase(KeyCodes::text(code));
             }
         }
     });
@@ -108,7 +90,7 @@ void AppModel::editAssignments(const KeySet &codes, const std::function<void(Key
     commitEdit([&](AppData &data) {
         if (auto *profile = activeProfileForEdit(data)) {
             for (auto code : codes) {
-                if (auto found = profile->keys.find(std::to_string(code)); found != profile->keys.end()) {
+                if (auto found = profile->keys.find(KeyCodes::text(code)); found != profile->keys.end()) {
                     change(found->second);
                 }
             }

@@ -2,45 +2,28 @@
 
 #include "app/AppModel.h"
 
-#include "app/NoticePresenter.h"
+#include "app/Notice.h"
 #include "app/StatsStore.h"
+#include "model/KeyCodes.h"
 
 #include <algorithm>
 
 namespace tc {
 
-namespace {
-
-// One cap stands for both keys of a pair: right Control lights left Control, keypad Enter lights Return,
-// and the down arrow lights the stacked up/down key.
-std::uint16_t foldedForDisplay(std::uint16_t code) {
-    switch (code) {
-    case 62:
-        return 59;
-    case 76:
-        return 36;
-    case 125:
-        return 126;
-    default:
-        return code;
-    }
-}
-
-} // namespace
-
 void AppModel::keyActivity(std::uint16_t code, bool isDown) {
-    const auto folded = foldedForDisplay(code);
+    // One cap stands for both keys of a pair (right Control lights left Control).
+    const auto folded = KeyCodes::folded(code);
     if (isDown) {
         noteKeyWhileSilent();
         if (!pressedKeys_.contains(folded)) {
             pressedKeys_.insert(folded);
             emit pressedKeysChanged();
         }
-        if (code == kCapsLock) {
+        if (code == KeyCodes::kCaps) {
             // Caps Lock reports a key down for every change and never a key up: its highlight is a flash.
             capsLockTimer_ = services_.timers->singleShot(kCapsLockHighlight, [this] {
                 capsLockTimer_.reset();
-                if (pressedKeys_.erase(kCapsLock) > 0) {
+                if (pressedKeys_.erase(KeyCodes::kCaps) > 0) {
                     emit pressedKeysChanged();
                 }
             });
@@ -84,7 +67,7 @@ void AppModel::handle(Hotkey hotkey) {
     switch (hotkey) {
     case Hotkey::toggleSounds: {
         commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
-        services_.notices->showSounds(data_.settings.enabled);
+        emit noticeRequested(data_.settings.enabled ? Notice::soundsOn() : Notice::soundsOff());
         break;
     }
     case Hotkey::nextProfile: {
@@ -125,7 +108,7 @@ void AppModel::noteKeyWhileSilent() {
     }
     lastSilenceNotice_ = now;
     silentPresses_.clear();
-    services_.notices->showSilence(*current);
+    emit noticeRequested(Notice::silent(*current));
 }
 
 } // namespace tc

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/Notice.h"
+
 #include <QObject>
 
 namespace tc {
 
-// The change signals of the application model, one per observed field, so a view updates in place. Kept in a
-// header of their own that includes nothing but Qt, so the meta-object compiler never reads the document
-// headers.
+// The change signals of the application model, one per observed field, so a view updates in place, and its
+// requests to the shell. Kept in a header of their own that includes nothing but Qt and the notice record, so
+// the meta-object compiler never reads the document headers.
 class AppModelSignals : public QObject {
     Q_OBJECT
 
@@ -39,6 +41,9 @@ signals:
     void silenceChanged();
     // The user asked how to give the program keyboard access; the shell shows the keyboard-access help.
     void keyboardAccessHelpRequested();
+    // Show this notice wherever the user is typing: the on/off hotkey has just turned sounds on or off, or the
+    // user keeps typing but cannot hear the keys. The shell connects it to the notice panel.
+    void noticeRequested(const tc::Notice &notice);
 };
 
 } // namespace tc

@@ -52,10 +52,10 @@ public:
 
     virtual ~AudioDecoder() = default;
 
-    // At most the first 12 s of the file's first audio stream, converted to 48 kHz stereo float (a mono
-    // file gives the same samples in both channels). Throws AudioDecodeError: `unreadable` when the file
-    // cannot be opened, holds no audio stream the decoder knows or is below kMinSampleRate, `empty` when
-    // it decodes to no frames.
+    // At most the first 12 s of the file's first audio stream, converted to 48 kHz float: a mono buffer for
+    // a mono file, stereo for anything else (more channels mixed down to two). Throws AudioDecodeError:
+    // `unreadable` when the file cannot be opened, holds no audio stream the decoder knows or is below
+    // kMinSampleRate, `empty` when it decodes to no frames.
     virtual AudioBuffer read(const std::filesystem::path &path) const = 0;
 };
 

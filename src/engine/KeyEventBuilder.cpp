@@ -1,31 +1,35 @@
 #include "engine/KeyEventBuilder.h"
 
 #include "engine/KeyTranslation.h"
+#include "model/KeyCodes.h"
+#include "model/Modifiers.h"
 
 namespace tc {
 
 namespace {
 
 // The modifier keys with a device bit; each implies its flag (left and right share one).
-constexpr std::uint16_t modifierCodes[] = {56, 60, 59, 62, 58, 61, 55, 54, 63};
+constexpr std::uint16_t kModifierCodes[] = {KeyCodes::kShiftL, KeyCodes::kShiftR, KeyCodes::kCtrl,
+                                            KeyCodes::kCtrlR,  KeyCodes::kOptL,   KeyCodes::kOptR,
+                                            KeyCodes::kCmdL,   KeyCodes::kCmdR,   KeyCodes::kFn};
 
 } // namespace
 
 std::uint64_t KeyEventBuilder::flags() const {
     std::uint64_t result = heldDeviceBits_;
-    for (std::uint16_t code : modifierCodes) {
+    for (std::uint16_t code : kModifierCodes) {
         if (heldDeviceBits_ & KeyTranslation::deviceModifierMask(code)) {
             result |= KeyTranslation::modifierFlag(code);
         }
     }
     if (capsLock_) {
-        result |= KeyTranslation::capsLockFlag;
+        result |= Modifiers::kCapsLock;
     }
     return result;
 }
 
 std::optional<KeyEvent> KeyEventBuilder::feed(std::uint16_t linuxCode, std::int32_t value) {
-    if (linuxCode >= keyCount || value < 0 || value > 2) {
+    if (linuxCode >= kKeyCount || value < 0 || value > 2) {
         return std::nullopt;
     }
     const bool isUp = value == 0;
@@ -36,7 +40,7 @@ std::optional<KeyEvent> KeyEventBuilder::feed(std::uint16_t linuxCode, std::int3
     if (!code) {
         return std::nullopt;
     }
-    if (*code == KeyTranslation::capsLockCode) {
+    if (*code == KeyCodes::kCaps) {
         // Every press toggles the lock and is reported as a key down; the release and repeats are not.
         if (isUp || isRepeat) {
             return std::nullopt;

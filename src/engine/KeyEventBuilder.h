@@ -26,11 +26,11 @@ namespace tc {
 class KeyEventBuilder {
 public:
     // Linux key codes run from 0 to KEY_MAX (0x2ff); records with larger codes are ignored.
-    static constexpr std::size_t keyCount = 0x300;
+    static constexpr std::size_t kKeyCount = 0x300;
 
     std::optional<KeyEvent> feed(std::uint16_t linuxCode, std::int32_t value);
 
-    bool isDown(std::uint16_t linuxCode) const { return linuxCode < keyCount && down_[linuxCode]; }
+    bool isDown(std::uint16_t linuxCode) const { return linuxCode < kKeyCount && down_[linuxCode]; }
 
     // The flags of the next event, from the held modifier keys and Caps Lock.
     std::uint64_t flags() const;
@@ -40,7 +40,7 @@ public:
     void setCapsLockOn(bool on) { capsLock_ = on; }
 
 private:
-    std::bitset<keyCount> down_;
+    std::bitset<kKeyCount> down_;
     std::uint64_t heldDeviceBits_ = 0; // the device bits of the held modifier keys
     bool capsLock_ = false;
 };

@@ -1,5 +1,6 @@
 #include "engine/KeyTranslation.h"
 
+#include "model/KeyCodes.h"
 #include "model/Modifiers.h"
 
 #include <array>
@@ -13,7 +14,7 @@ namespace {
 // Keys of PC keyboards that have no key of their own in the virtual scheme take the code of the key at
 // their place on a full-size keyboard: Print Screen, Scroll Lock and Pause are F13, F14 and F15, Insert is
 // Help, Num Lock is the keypad's Clear key and the Menu key is the contextual-menu key.
-constexpr std::pair<std::uint16_t, std::uint16_t> codeTable[] = {
+constexpr std::pair<std::uint16_t, std::uint16_t> kCodeTable[] = {
     {1, 53},    // ESC
     {2, 18},    // 1
     {3, 19},    // 2
@@ -136,21 +137,21 @@ constexpr std::pair<std::uint16_t, std::uint16_t> codeTable[] = {
     {464, 63},  // FN
 };
 
-constexpr std::uint16_t noCode = 0xFFFF;
-constexpr std::size_t tableSize = 512;
+constexpr std::uint16_t kNoCode = 0xFFFF;
+constexpr std::size_t kTableSize = 512;
 
-constexpr std::array<std::uint16_t, tableSize> buildLookup() {
-    std::array<std::uint16_t, tableSize> lookup{};
-    for (auto &entry : lookup) {
-        entry = noCode;
+constexpr std::array<std::uint16_t, kTableSize> buildLookup() {
+    std::array<std::uint16_t, kTableSize> table{};
+    for (auto &entry : table) {
+        entry = kNoCode;
     }
-    for (auto [linuxCode, virtualCode] : codeTable) {
-        lookup[linuxCode] = virtualCode;
+    for (auto [linuxCode, virtualCode] : kCodeTable) {
+        table[linuxCode] = virtualCode;
     }
-    return lookup;
+    return table;
 }
 
-constexpr std::array<std::uint16_t, tableSize> lookup = buildLookup();
+constexpr std::array<std::uint16_t, kTableSize> kLookup = buildLookup();
 
 struct ModifierKey {
     std::uint16_t code;
@@ -159,20 +160,16 @@ struct ModifierKey {
 };
 
 // The modifier keys with their device-dependent bit and their device-independent flag.
-constexpr ModifierKey modifierKeys[] = {
-    {56, 0x2, Modifiers::shift},      // left Shift
-    {60, 0x4, Modifiers::shift},      // right Shift
-    {59, 0x1, Modifiers::control},    // left Control
-    {62, 0x2000, Modifiers::control}, // right Control
-    {58, 0x20, Modifiers::option},    // left Option
-    {61, 0x40, Modifiers::option},    // right Option
-    {55, 0x8, Modifiers::command},    // left Command
-    {54, 0x10, Modifiers::command},   // right Command
-    {63, 0x800000, 0x800000},         // fn
+constexpr ModifierKey kModifierKeys[] = {
+    {KeyCodes::kShiftL, 0x2, Modifiers::kShift}, {KeyCodes::kShiftR, 0x4, Modifiers::kShift},
+    {KeyCodes::kCtrl, 0x1, Modifiers::kControl}, {KeyCodes::kCtrlR, 0x2000, Modifiers::kControl},
+    {KeyCodes::kOptL, 0x20, Modifiers::kOption}, {KeyCodes::kOptR, 0x40, Modifiers::kOption},
+    {KeyCodes::kCmdL, 0x8, Modifiers::kCommand}, {KeyCodes::kCmdR, 0x10, Modifiers::kCommand},
+    {KeyCodes::kFn, 0x800000, 0x800000},
 };
 
 const ModifierKey *findModifier(std::uint16_t virtualCode) {
-    for (const auto &key : modifierKeys) {
+    for (const auto &key : kModifierKeys) {
         if (key.code == virtualCode) {
             return &key;
         }
@@ -183,10 +180,10 @@ const ModifierKey *findModifier(std::uint16_t virtualCode) {
 } // namespace
 
 std::optional<std::uint16_t> virtualKeyCode(std::uint16_t linuxCode) {
-    if (linuxCode >= tableSize || lookup[linuxCode] == noCode) {
+    if (linuxCode >= kTableSize || kLookup[linuxCode] == kNoCode) {
         return std::nullopt;
     }
-    return lookup[linuxCode];
+    return kLookup[linuxCode];
 }
 
 std::uint64_t deviceModifierMask(std::uint16_t virtualCode) {
@@ -200,7 +197,7 @@ std::uint64_t modifierFlag(std::uint16_t virtualCode) {
 }
 
 bool isModifierKey(std::uint16_t virtualCode) {
-    return virtualCode == capsLockCode || findModifier(virtualCode) != nullptr;
+    return virtualCode == KeyCodes::kCaps || findModifier(virtualCode) != nullptr;
 }
 
 std::string_view truncateToUtf16Units(std::string_view utf8, std::size_t maxUnits) {

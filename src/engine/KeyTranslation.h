@@ -24,10 +24,6 @@ std::uint64_t deviceModifierMask(std::uint16_t virtualCode);
 // option 0x80000, command 0x100000, fn 0x800000; 0 for every other key, Caps Lock included.
 std::uint64_t modifierFlag(std::uint16_t virtualCode);
 
-// The flag set while Caps Lock is on.
-inline constexpr std::uint64_t capsLockFlag = 0x10000;
-inline constexpr std::uint16_t capsLockCode = 57;
-
 // True for the keys that report modifier changes instead of typing: the Shift, Control, Option and
 // Command keys on both sides, fn and Caps Lock. Their events carry no characters and never repeat.
 bool isModifierKey(std::uint16_t virtualCode);

@@ -66,8 +66,13 @@ void Mixer::apply(const Command &command) noexcept {
     case Command::Kind::play:
         if (command.voice < kMaxVoices) {
             Voice &voice = voices_[command.voice];
-            const bool audible = command.buffer && !command.buffer->left.empty() && !command.buffer->right.empty();
-            voice.buffer = audible ? command.buffer : nullptr;
+            const AudioBuffer *buffer = command.buffer;
+            // A stereo buffer whose channels differ in length plays as long as the shorter one.
+            const size_t length = !buffer            ? 0
+                                  : buffer->isMono() ? buffer->left.size()
+                                                     : std::min(buffer->left.size(), buffer->right.size());
+            voice.buffer = length != 0 ? buffer : nullptr;
+            voice.length = length;
             voice.position = 0.0;
             voice.rate = command.rate;
             voice.gains = command.gains;
@@ -98,36 +103,47 @@ void Mixer::mixVoices(float *left, float *right, size_t frames, uint64_t voices)
         if (!voice.buffer || (voices & (uint64_t{1} << number)) == 0) {
             continue;
         }
-        const float *sourceLeft = voice.buffer->left.data();
-        const float *sourceRight = voice.buffer->right.data();
-        const size_t length = std::min(voice.buffer->left.size(), voice.buffer->right.size());
-        const double last = static_cast<double>(length - 1);
-        const float gainLeft = voice.gains.left;
-        const float gainRight = voice.gains.right;
-        double position = voice.position;
-        size_t frame = 0;
-
-        // While a next frame exists, interpolate between the two frames around the position.
-        for (; frame < frames && position < last; ++frame, position += voice.rate) {
-            const auto index = static_cast<size_t>(position);
-            const auto fraction = static_cast<float>(position - static_cast<double>(index));
-            const float l = sourceLeft[index] + fraction * (sourceLeft[index + 1] - sourceLeft[index]);
-            const float r = sourceRight[index] + fraction * (sourceRight[index + 1] - sourceRight[index]);
-            left[frame] += l * gainLeft;
-            right[frame] += r * gainRight;
-        }
-        // Within the last frame the sound fades towards silence after the buffer's end.
-        for (; frame < frames && position < static_cast<double>(length); ++frame, position += voice.rate) {
-            const auto fraction = static_cast<float>(position - last);
-            left[frame] += sourceLeft[length - 1] * (1.0f - fraction) * gainLeft;
-            right[frame] += sourceRight[length - 1] * (1.0f - fraction) * gainRight;
-        }
-        if (position >= static_cast<double>(length)) {
+        // One choice per voice and period, none per frame.
+        const double position = voice.buffer->isMono() ? addVoice<true>(voice, left, right, frames)
+                                                       : addVoice<false>(voice, left, right, frames);
+        if (position >= static_cast<double>(voice.length)) {
             voice.buffer = nullptr;
         } else {
             voice.position = position;
         }
     }
+}
+
+template <bool Mono> double Mixer::addVoice(const Voice &voice, float *left, float *right, size_t frames) noexcept {
+    const float *sourceLeft = voice.buffer->left.data();
+    // A mono buffer has no right channel: its one channel is read once and goes to both sides.
+    const float *sourceRight = Mono ? sourceLeft : voice.buffer->right.data();
+    const size_t length = voice.length;
+    const double last = static_cast<double>(length - 1);
+    const float gainLeft = voice.gains.left;
+    const float gainRight = voice.gains.right;
+    double position = voice.position;
+    size_t frame = 0;
+
+    // While a next frame exists, interpolate between the two frames around the position.
+    for (; frame < frames && position < last; ++frame, position += voice.rate) {
+        const auto index = static_cast<size_t>(position);
+        const auto fraction = static_cast<float>(position - static_cast<double>(index));
+        const float l = sourceLeft[index] + fraction * (sourceLeft[index + 1] - sourceLeft[index]);
+        float r = l;
+        if constexpr (!Mono) {
+            r = sourceRight[index] + fraction * (sourceRight[index + 1] - sourceRight[index]);
+        }
+        left[frame] += l * gainLeft;
+        right[frame] += r * gainRight;
+    }
+    // Within the last frame the sound fades towards silence after the buffer's end.
+    for (; frame < frames && position < static_cast<double>(length); ++frame, position += voice.rate) {
+        const float fade = 1.0f - static_cast<float>(position - last);
+        left[frame] += sourceLeft[length - 1] * fade * gainLeft;
+        right[frame] += sourceRight[length - 1] * fade * gainRight;
+    }
+    return position;
 }
 
 void Mixer::finishStage(float *left, float *right, size_t frames) noexcept {

@@ -21,7 +21,9 @@ struct StereoGains {
 
 // The program's own mixer: a fixed pool of voices, each reading one immutable buffer at a fractional
 // position stepped by its rate (so pitch and speed change together; linear interpolation between frames),
-// scaled by its left and right gains and summed into the output.
+// scaled by its left and right gains and summed into the output. A stereo buffer's left channel goes to the
+// left side and its right one to the right; a mono buffer's one channel goes to both, so a mono sound and
+// the same sound stored twice as stereo render alike.
 //
 // Pan law (balance, linear): left gain = volume × min(1, 1 − pan), right gain = volume × min(1, 1 + pan).
 // At pan 0 both channels play at full volume; at −1 only the left one, at +1 only the right one; in between
@@ -97,6 +99,7 @@ public:
 private:
     struct Voice {
         const AudioBuffer *buffer = nullptr; // null: silent
+        size_t length = 0;                   // frames the voice reads from the buffer
         double position = 0.0;               // in frames of the buffer
         double rate = 1.0;                   // buffer frames per output frame
         StereoGains gains;
@@ -105,6 +108,9 @@ private:
     void apply(const Command &command) noexcept;
     // Adds the voices whose bit is set in `voices` (bit i: voice i) and advances them.
     void mixVoices(float *left, float *right, size_t frames, uint64_t voices) noexcept;
+    // Adds one voice (a mono or a stereo buffer) into the channels from its position on; returns the
+    // position after the frames it added.
+    template <bool Mono> static double addVoice(const Voice &voice, float *left, float *right, size_t frames) noexcept;
 
     std::array<Voice, kMaxVoices> voices_{}; // audio thread only
     uint64_t started_ = 0;                   // audio thread: voices started by the commands applied last

@@ -18,7 +18,7 @@ struct Recording {
     std::string_view file; // resource name without the ".m4a" extension
 };
 
-inline constexpr std::array<Recording, 43> all = {{
+inline constexpr std::array<Recording, 43> kAll = {{
     {"synth.meow", "Cat meow", SoundCategory::animals, "rec_meow"},
     {"synth.mew", "Kitten mew", SoundCategory::animals, "rec_kitten"},
     {"synth.purr", "Purr and meow", SoundCategory::animals, "rec_purr"},

@@ -22,7 +22,7 @@ struct RuntimeConfig {
     // A keyboard shortcut that plays a sound instead of the key's own.
     struct ShortcutTrigger {
         std::uint16_t code = 0;      // the key code as the keyboard reports it (not folded)
-        std::uint64_t modifiers = 0; // only the bits of Modifiers::shortcutMask (0x1E0000)
+        std::uint64_t modifiers = 0; // only the bits of Modifiers::kShortcutMask (0x1E0000)
         std::string soundID;
 
         friend bool operator==(const ShortcutTrigger &, const ShortcutTrigger &) = default;

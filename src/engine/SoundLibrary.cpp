@@ -98,19 +98,19 @@ SoundLibrary::SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::fil
 }
 
 const std::vector<SoundItem> &SoundLibrary::builtinItems() {
-    static const std::vector<SoundItem> items = [] {
+    static const std::vector<SoundItem> kItems = [] {
         std::vector<SoundItem> list;
-        list.reserve(SoundSynth::recipes.size() + RecordedSounds::all.size());
+        list.reserve(SoundSynth::recipes.size() + RecordedSounds::kAll.size());
         for (const auto &recipe : SoundSynth::recipes) {
             list.push_back(SoundItem{std::string(recipe.id), std::string(recipe.name), recipe.category, {}, 0.0});
         }
-        for (const auto &recording : RecordedSounds::all) {
+        for (const auto &recording : RecordedSounds::kAll) {
             list.push_back(
                 SoundItem{std::string(recording.id), std::string(recording.name), recording.category, {}, 0.0});
         }
         return list;
     }();
-    return items;
+    return kItems;
 }
 
 // ---- the cache -------------------------------------------------------------------------------------
@@ -174,7 +174,7 @@ std::size_t SoundLibrary::userSoundBytes() const {
 // ---- built-ins -------------------------------------------------------------------------------------
 
 void SoundLibrary::preloadBuiltins(unsigned threads) {
-    const std::size_t recordings = RecordedSounds::all.size();
+    const std::size_t recordings = RecordedSounds::kAll.size();
     const std::size_t jobs = recordings + SoundSynth::recipes.size();
     std::atomic<std::size_t> next{0};
     auto work = [&] {
@@ -209,7 +209,7 @@ void SoundLibrary::preloadBuiltins(unsigned threads) {
 }
 
 void SoundLibrary::preloadRecording(std::size_t row) {
-    const auto &recording = RecordedSounds::all[row];
+    const auto &recording = RecordedSounds::kAll[row];
     const std::string id(recording.id);
     if (isCached(id)) {
         return;
@@ -237,7 +237,7 @@ void SoundLibrary::preloadRecipe(std::size_t row) {
     }
     LoadedSound::Takes takes;
     if (recipe.isSwitch) {
-        for (Role role : SoundSynth::allRoles) {
+        for (Role role : SoundSynth::kAllRoles) {
             std::vector<AudioBufferPtr> list;
             const int count = switchTakes(recipe.id, role);
             for (int variant = 0; variant < count; ++variant) {
@@ -370,18 +370,19 @@ AudioBuffer SoundLibrary::decode(const std::filesystem::path &path) const {
 }
 
 AudioBuffer SoundLibrary::trimAndNormalize(const AudioBuffer &buffer) {
-    if (buffer.right.size() != buffer.left.size()) {
+    if (!buffer.isMono() && buffer.right.size() != buffer.left.size()) {
         throw AudioDecodeError(Kind::unreadable);
     }
     const std::size_t frames = buffer.frames();
     if (frames == 0) {
         throw AudioDecodeError(Kind::empty);
     }
+    // For a mono buffer both are its one channel.
+    const std::vector<float> &first = buffer.channel(0);
+    const std::vector<float> &second = buffer.channel(1);
     // A sample that is not a number counts as silence.
     auto sample = [](float s) { return std::isfinite(s) ? s : 0.0f; };
-    auto loudness = [&](std::size_t i) {
-        return std::max(std::fabs(sample(buffer.left[i])), std::fabs(sample(buffer.right[i])));
-    };
+    auto loudness = [&](std::size_t i) { return std::max(std::fabs(sample(first[i])), std::fabs(sample(second[i]))); };
 
     float peak = 0.0f;
     for (std::size_t i = 0; i < frames; ++i) {
@@ -408,23 +409,29 @@ AudioBuffer SoundLibrary::trimAndNormalize(const AudioBuffer &buffer) {
     const std::size_t to = std::min(end + 960, frames - 1);
     const std::size_t n = std::min(to - from + 1, kMaxFrames);
 
-    AudioBuffer out;
-    out.left.resize(n);
-    out.right.resize(n);
+    // Two channels that hold the same samples (a mono recording saved as stereo) are kept once.
+    bool same = true;
+    for (std::size_t i = from; i < from + n && same; ++i) {
+        same = sample(first[i]) == sample(second[i]);
+    }
+
     const double gain = 0.9 / peak;
     const std::size_t fadeOut = std::min<std::size_t>(n / 4, 384);
-    for (std::size_t i = 0; i < n; ++i) {
-        double scale = gain;
-        if (i < 48) {
-            scale = scale * static_cast<double>(i) / 48.0;
+    auto fill = [&](const std::vector<float> &input) {
+        std::vector<float> output(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            double scale = gain;
+            if (i < 48) {
+                scale = scale * static_cast<double>(i) / 48.0;
+            }
+            if (i >= n - fadeOut) {
+                scale = scale * static_cast<double>(n - i) / static_cast<double>(fadeOut);
+            }
+            output[i] = static_cast<float>(scale * sample(input[from + i]));
         }
-        if (i >= n - fadeOut) {
-            scale = scale * static_cast<double>(n - i) / static_cast<double>(fadeOut);
-        }
-        out.left[i] = static_cast<float>(scale * sample(buffer.left[from + i]));
-        out.right[i] = static_cast<float>(scale * sample(buffer.right[from + i]));
-    }
-    return out;
+        return output;
+    };
+    return same ? AudioBuffer::mono(fill(first)) : AudioBuffer::stereo(fill(first), fill(second));
 }
 
 void SoundLibrary::matchLoudness(AudioBuffer &buffer, float targetRMS, float floorRMS) {
@@ -460,7 +467,7 @@ void SoundLibrary::matchLoudness(AudioBuffer &buffer, float targetRMS, float flo
         }
     };
     apply(buffer.left);
-    apply(buffer.right);
+    apply(buffer.right); // nothing for a mono buffer
 }
 
 std::vector<float> SoundLibrary::peaks(const AudioBuffer &buffer, int bins) {
@@ -496,10 +503,7 @@ AudioBufferPtr SoundLibrary::makeBuffer(const std::vector<float> &samples) {
     if (samples.empty()) {
         return nullptr;
     }
-    auto buffer = std::make_shared<AudioBuffer>();
-    buffer->left = samples;
-    buffer->right = samples;
-    return buffer;
+    return std::make_shared<const AudioBuffer>(AudioBuffer::mono(samples));
 }
 
 } // namespace tc

@@ -35,8 +35,8 @@ public:
     static constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
     // The longest sound kept after trimming: 10 s.
     static constexpr std::size_t kMaxFrames = 480000;
-    // The most decoded audio the cache keeps for user sounds, in bytes of samples: about 70 sounds of the
-    // longest kind. What a file costs is its decoded length, not its size, so that is what is counted.
+    // The most decoded audio the cache keeps for user sounds, in bytes of samples: about 70 stereo sounds of
+    // the longest kind (140 mono). What a file costs is its decoded length, not its size, so that is counted.
     static constexpr std::size_t kMaxUserSoundBytes = 256u * 1024u * 1024u;
 
     // `soundsFolder` holds the user's sound files and is created now (errors ignored); `builtinFolder`
@@ -84,19 +84,21 @@ public:
     AudioBuffer decode(const std::filesystem::path &path) const;
 
     // Cuts the silence before and after the sound (keeping 4 ms before and 20 ms after it), caps it at
-    // 10 s, scales the peak to 0.9 and fades 1 ms in and up to 8 ms out. Throws DecodeError `empty`
-    // when the peak is at most 0.001.
+    // 10 s, scales the peak to 0.9 and fades 1 ms in and up to 8 ms out. A mono buffer stays mono, and so
+    // does a stereo one whose channels hold the same samples; any other stereo buffer stays stereo.
+    // Throws DecodeError `empty` when the peak is at most 0.001, `unreadable` for channels of unequal length.
     static AudioBuffer trimAndNormalize(const AudioBuffer &buffer);
 
     // Brings channel 0's RMS down to `targetRMS`, or up towards `floorRMS` (at most doubled, with a soft
-    // clip that never exceeds 0.95). Changes the buffer in place.
+    // clip that never exceeds 0.95), with the same gain on both channels of a stereo buffer. Changes the
+    // buffer in place.
     static void matchLoudness(AudioBuffer &buffer, float targetRMS, float floorRMS);
 
     // The waveform of channel 0: the largest magnitude in each of `bins` equal slices, scaled so the
     // largest is 1 (all zeros for silence). Empty for an empty buffer.
     static std::vector<float> peaks(const AudioBuffer &buffer, int bins);
 
-    // Mono samples as a buffer with the same samples in both channels; null for no samples.
+    // Mono samples as a mono buffer; null for no samples.
     static AudioBufferPtr makeBuffer(const std::vector<float> &samples);
 
 private:

@@ -4,6 +4,7 @@
 #include "engine/LoadedSound.h"
 #include "engine/SoundLookup.h"
 #include "engine/SoundPlayer.h"
+#include "model/KeyCodes.h"
 #include "model/KeyLayout.h"
 #include "model/Modifiers.h"
 
@@ -17,76 +18,25 @@ namespace {
 
 using SoundSynth::Role;
 
-namespace Code {
-constexpr std::uint16_t p = 35;
-constexpr std::uint16_t returnKey = 36;
-constexpr std::uint16_t k = 40;
-constexpr std::uint16_t tab = 48;
-constexpr std::uint16_t space = 49;
-constexpr std::uint16_t deleteKey = 51;
-constexpr std::uint16_t leftShift = 56;
-constexpr std::uint16_t capsLock = 57;
-constexpr std::uint16_t control = 59;
-constexpr std::uint16_t rightShift = 60;
-constexpr std::uint16_t rightControl = 62;
-constexpr std::uint16_t keypadEnter = 76;
-constexpr std::uint16_t downArrow = 125;
-constexpr std::uint16_t upDown = 126;
-} // namespace Code
-
 // How far left or right the outermost keys sit; 1 would put them on one speaker only.
 constexpr float kPanWidth = 0.7f;
 
-// Keys that share one assignment with another key: right Control plays left Control's, keypad Enter plays
-// Return's, and the down arrow plays the stacked up/down key's.
-constexpr std::uint16_t folded(std::uint16_t code) {
-    switch (code) {
-    case Code::rightControl:
-        return Code::control;
-    case Code::keypadEnter:
-        return Code::returnKey;
-    case Code::downArrow:
-        return Code::upDown;
-    default:
-        return code;
-    }
-}
-
+// The take a key without its own assignment plays, by its folded code (keypad Enter plays Return's).
 constexpr Role roleFor(std::uint16_t foldedCode) {
     switch (foldedCode) {
-    case Code::returnKey:
-    case Code::keypadEnter:
+    case KeyCodes::kReturn:
         return Role::enter;
-    case Code::space:
+    case KeyCodes::kSpace:
         return Role::space;
-    case Code::tab:
-    case Code::deleteKey:
-    case Code::leftShift:
-    case Code::capsLock:
-    case Code::rightShift:
+    case KeyCodes::kTab:
+    case KeyCodes::kDelete:
+    case KeyCodes::kShiftL:
+    case KeyCodes::kCaps:
+    case KeyCodes::kShiftR:
         return Role::wide;
     default:
         return Role::down;
     }
-}
-
-// The key code a profile's key text names: only the plain decimal form ("49", not "049" or "+49") counts,
-// the same text the profile's own lookup builds from a code.
-std::optional<std::uint16_t> codeOfKeyText(const std::string &text) {
-    if (text.empty() || text.size() > 5 || (text.size() > 1 && text[0] == '0')) {
-        return std::nullopt;
-    }
-    std::uint32_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    if (value > UINT16_MAX) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
 }
 
 std::uint64_t randomSeed() {
@@ -104,7 +54,7 @@ struct SoundRouter::Snapshot {
             return;
         }
         for (const auto &[text, assignment] : config.profile->keys) {
-            if (const auto code = codeOfKeyText(text)) {
+            if (const auto code = KeyCodes::fromText(text)) {
                 keys.emplace_back(*code, &assignment);
             }
         }
@@ -188,11 +138,11 @@ void SoundRouter::handle(const KeyEvent &event) {
     }
 
     // Hotkeys come before the configuration, so they work while sounds are off or muted; they never play.
-    if (event.isDown && (event.flags & Modifiers::shortcutMask) == (Modifiers::control | Modifiers::option)) {
-        if (event.code == Code::k || event.code == Code::p) {
+    if (event.isDown && (event.flags & Modifiers::kShortcutMask) == (Modifiers::kControl | Modifiers::kOption)) {
+        if (event.code == KeyCodes::kK || event.code == KeyCodes::kP) {
             sendKeyReport();
             if (onHotkey) {
-                onHotkey(event.code == Code::k ? Hotkey::toggleSounds : Hotkey::nextProfile);
+                onHotkey(event.code == KeyCodes::kK ? Hotkey::toggleSounds : Hotkey::nextProfile);
             }
             return;
         }
@@ -207,7 +157,7 @@ void SoundRouter::handle(const KeyEvent &event) {
 
     // The folded code chooses the assignment and the role; the reported code places the key, matches
     // shortcuts and is what the callbacks report.
-    const std::uint16_t code = folded(event.code);
+    const std::uint16_t code = KeyCodes::folded(event.code);
     float pan = 0.0f;
     if (config.stereoSpread) {
         if (const auto position = panPositions_.find(event.code); position != panPositions_.end()) {
@@ -220,10 +170,10 @@ void SoundRouter::handle(const KeyEvent &event) {
         return;
     }
 
-    const bool commandLike = (event.flags & Modifiers::shortcutRequiredMask) != 0;
+    const bool commandLike = (event.flags & Modifiers::kShortcutRequiredMask) != 0;
     if (commandLike) {
         word_.clear();
-        const std::uint64_t modifiers = event.flags & Modifiers::shortcutMask;
+        const std::uint64_t modifiers = event.flags & Modifiers::kShortcutMask;
         for (const auto &trigger : config.shortcutTriggers) {
             if (trigger.code == event.code && trigger.modifiers == modifiers) {
                 playTrigger(event.code, trigger.soundID, config, pan);
@@ -233,11 +183,11 @@ void SoundRouter::handle(const KeyEvent &event) {
     }
 
     if (!config.wordTriggers.empty()) {
-        if (event.code == Code::deleteKey) {
+        if (event.code == KeyCodes::kDelete) {
             word_.removeLast();
         } else if (!commandLike && word_.appendIfWordCharacter(event.characters)) {
             // Still typing the word.
-        } else if (!event.characters.empty() || event.code == Code::returnKey) {
+        } else if (!event.characters.empty() || event.code == KeyCodes::kReturn) {
             // The word ends here. An empty word is never looked up: it would match a trigger saved with an
             // empty word on every second key that is not a letter.
             const std::string *soundID = nullptr;

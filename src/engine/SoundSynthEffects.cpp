@@ -48,12 +48,12 @@ double fall(double t, double length, double release) {
 } // namespace
 
 std::vector<float> boom(RNG &rng) {
-    constexpr int n = 60000;
-    std::vector<float> out(n);
+    constexpr int kFrames = 60000;
+    std::vector<float> out(kFrames);
     Biquad rumble(Biquad::Kind::lowPass, 260.0, 0.8);
     Biquad crack(Biquad::Kind::highPass, 2000.0, 0.7);
     double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
         const double tone = std::exp(-2.0 * t) * std::sin(phase);
         const double low = rumble.process(rng.noise()) * std::exp(-t / 0.32) * 1.6;
@@ -65,22 +65,22 @@ std::vector<float> boom(RNG &rng) {
 }
 
 std::vector<float> airhorn() {
-    constexpr int n = 48960;
+    constexpr int kFrames = 48960;
     struct Honk {
         int start;
         int end; // exclusive
     };
     // [0, 0.14) s, [0.18, 0.32) s, [0.36, 0.96) s
-    constexpr std::array<Honk, 3> honks = {{{0, 6720}, {8640, 15360}, {17280, 46080}}};
-    constexpr std::array<double, 4> freqs = {466.0, 468.796, 463.204, 233.0};
+    constexpr std::array<Honk, 3> kHonks = {{{0, 6720}, {8640, 15360}, {17280, 46080}}};
+    constexpr std::array<double, 4> kFreqs = {466.0, 468.796, 463.204, 233.0};
 
-    std::vector<float> out(n);
+    std::vector<float> out(kFrames);
     Biquad band(Biquad::Kind::bandPass, 1500.0, 0.9);
     std::array<double, 4> p{};
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
         double envelope = 0.0;
-        for (const Honk &honk : honks) {
+        for (const Honk &honk : kHonks) {
             if (i >= honk.start && i < honk.end) {
                 const double tau = seconds(i - honk.start);
                 envelope = rise(tau, 0.012) * fall(tau, seconds(honk.end - honk.start), 0.03);
@@ -90,15 +90,15 @@ std::vector<float> airhorn() {
         out[i] = static_cast<float>(envelope * std::tanh(1.6 * band.process(x)));
         const double flutter = 1.0 + 0.004 * std::sin(kTwoPi * 5.5 * t);
         for (std::size_t k = 0; k < p.size(); ++k) {
-            p[k] += flutter * freqs[k] / kRate;
+            p[k] += flutter * kFreqs[k] / kRate;
         }
     }
     return out;
 }
 
 std::vector<float> rimshot(RNG &rng) {
-    constexpr int n = 60000;
-    std::vector<double> buffer(n, 0.0);
+    constexpr int kFrames = 60000;
+    std::vector<double> buffer(kFrames, 0.0);
 
     // Rim: a snare-like crack with a 190 Hz body.
     Biquad rim(Biquad::Kind::bandPass, 2000.0, 0.8);
@@ -119,7 +119,7 @@ std::vector<float> rimshot(RNG &rng) {
     // Cymbal, from 0.38 s: one noise through two filters.
     Biquad hiss(Biquad::Kind::highPass, 6500.0, 0.7);
     Biquad shimmer(Biquad::Kind::bandPass, 9000.0, 3.0);
-    for (int i = 18240; i < n; ++i) {
+    for (int i = 18240; i < kFrames; ++i) {
         const double t = seconds(i - 18240);
         const double noise = rng.noise();
         buffer[i] += (hiss.process(noise) * 1.2 + shimmer.process(noise) * 0.8) * std::exp(-t / 0.4);
@@ -134,14 +134,14 @@ std::vector<float> sadTrombone() {
         double duration; // seconds
         int samples;
     };
-    constexpr std::array<Note, 4> notes = {
+    constexpr std::array<Note, 4> kNotes = {
         {{293.66, 0.34, 16320}, {277.18, 0.34, 16320}, {261.63, 0.34, 16320}, {246.94, 1.0, 48000}}};
     std::vector<float> out;
     out.reserve(96960);
     Biquad low; // its state runs on from note to note
-    for (std::size_t noteIndex = 0; noteIndex < notes.size(); ++noteIndex) {
-        const Note &note = notes[noteIndex];
-        const bool last = noteIndex + 1 == notes.size();
+    for (std::size_t noteIndex = 0; noteIndex < kNotes.size(); ++noteIndex) {
+        const Note &note = kNotes[noteIndex];
+        const bool last = noteIndex + 1 == kNotes.size();
         double p = 0.0;
         for (int j = 0; j < note.samples; ++j) {
             const double t = seconds(j);
@@ -166,14 +166,14 @@ std::vector<float> sadTrombone() {
 }
 
 std::vector<float> tada() {
-    constexpr int n = 48000;
-    constexpr int pickupEnd = 4800; // 0.1 s
-    constexpr std::array<double, 4> chord = {523.25, 659.25, 783.99, 1046.5};
-    std::vector<float> out(n);
+    constexpr int kFrames = 48000;
+    constexpr int kPickupEnd = 4800; // 0.1 s
+    constexpr std::array<double, 4> kChord = {523.25, 659.25, 783.99, 1046.5};
+    std::vector<float> out(kFrames);
     Biquad low(Biquad::Kind::lowPass, 2200.0, 0.9); // one state for the pickup and the chord
 
     double pickup = 0.0;
-    for (int i = 0; i < pickupEnd; ++i) {
+    for (int i = 0; i < kPickupEnd; ++i) {
         const double t = seconds(i);
         const double x = saw(pickup) * rise(t, 0.01) * fall(t, 0.1, 0.02);
         out[i] = static_cast<float>(std::tanh(1.4 * low.process(x)));
@@ -181,8 +181,8 @@ std::vector<float> tada() {
     }
 
     std::array<double, 4> p{};
-    for (int i = pickupEnd; i < n; ++i) {
-        const int j = i - pickupEnd;
+    for (int i = kPickupEnd; i < kFrames; ++i) {
+        const int j = i - kPickupEnd;
         const double tau = seconds(j);
         if (j % 64 == 0) {
             low.set(Biquad::Kind::lowPass, 900.0 + 2800.0 * rise(tau, 0.05) * std::exp(-tau / 0.7), 0.9);
@@ -194,17 +194,17 @@ std::vector<float> tada() {
         const double x = 0.5 * sum * rise(tau, 0.01) * std::exp(-tau / 0.45);
         out[i] = static_cast<float>(std::tanh(1.4 * low.process(x)));
         for (std::size_t k = 0; k < p.size(); ++k) {
-            p[k] += chord[k] / kRate;
+            p[k] += kChord[k] / kRate;
         }
     }
     return out;
 }
 
 std::vector<float> whoosh(RNG &rng) {
-    constexpr int n = 24000;
-    std::vector<float> out(n);
+    constexpr int kFrames = 24000;
+    std::vector<float> out(kFrames);
     Biquad band;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double x = std::numbers::pi * seconds(i) / 0.5;
         const double sine = std::max(std::sin(x), 0.0);
         if (i % 32 == 0) {
@@ -216,10 +216,10 @@ std::vector<float> whoosh(RNG &rng) {
 }
 
 std::vector<float> boing() {
-    constexpr int n = 28800;
-    std::vector<float> out(n);
+    constexpr int kFrames = 28800;
+    std::vector<float> out(kFrames);
     double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
         out[i] =
             static_cast<float>(rise(t, 0.004) * (std::sin(phase) + 0.3 * std::sin(2.0 * phase)) * std::exp(-t / 0.32));
@@ -230,10 +230,10 @@ std::vector<float> boing() {
 }
 
 std::vector<float> pop(RNG &rng) {
-    constexpr int n = 4800;
-    std::vector<float> out(n);
+    constexpr int kFrames = 4800;
+    std::vector<float> out(kFrames);
     double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
         out[i] = static_cast<float>(std::sin(phase) * std::exp(-t / 0.022) + rng.noise() * std::exp(-t / 0.0015) * 0.4);
         phase += kTwoPi * (380.0 + 970.0 * rise(t, 0.018)) / kRate;
@@ -242,13 +242,13 @@ std::vector<float> pop(RNG &rng) {
 }
 
 std::vector<float> coin() {
-    constexpr int n = 20160;
-    constexpr int secondNote = 3600; // 75 ms
-    std::vector<float> out(n);
+    constexpr int kFrames = 20160;
+    constexpr int kSecondNote = 3600; // 75 ms
+    std::vector<float> out(kFrames);
     double p = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
-        const bool first = i < secondNote;
+        const bool first = i < kSecondNote;
         const double amplitude = first ? 1.0 : std::exp(-(t - 0.075) / 0.13);
         out[i] = static_cast<float>(square(p) * amplitude * 0.45);
         p += (first ? 988.0 : 1319.0) / kRate;
@@ -257,11 +257,11 @@ std::vector<float> coin() {
 }
 
 std::vector<float> jump() {
-    constexpr int n = 9600;
-    std::vector<float> out(n);
+    constexpr int kFrames = 9600;
+    std::vector<float> out(kFrames);
     double p = 0.0;
-    for (int i = 0; i < n; ++i) {
-        const double u = static_cast<double>(i) / n;
+    for (int i = 0; i < kFrames; ++i) {
+        const double u = static_cast<double>(i) / kFrames;
         const double pulse = frac(p) < 0.25 ? 1.0 : -1.0;
         out[i] = static_cast<float>(pulse * (1.0 - u) * 0.45);
         p += 280.0 * std::pow(3.0, u) / kRate;
@@ -270,10 +270,10 @@ std::vector<float> jump() {
 }
 
 std::vector<float> laser() {
-    constexpr int n = 14400;
-    std::vector<float> out(n);
+    constexpr int kFrames = 14400;
+    std::vector<float> out(kFrames);
     double p = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
         const double duty = 0.5 - 0.35 * rise(t, 0.3);
         const double pulse = (frac(p) < duty ? 1.0 : -1.0) * std::exp(-t / 0.12);
@@ -284,16 +284,16 @@ std::vector<float> laser() {
 }
 
 std::vector<float> powerUp() {
-    constexpr int n = 28800;
-    constexpr int step = 1920; // 40 ms
-    constexpr std::array<double, 4> chord = {523.25, 659.25, 783.99, 1046.5};
-    std::vector<float> out(n);
+    constexpr int kFrames = 28800;
+    constexpr int kStep = 1920; // 40 ms
+    constexpr std::array<double, 4> kChord = {523.25, 659.25, 783.99, 1046.5};
+    std::vector<float> out(kFrames);
     double p = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
-        const int k = i / step;
+        const int k = i / kStep;
         // Each round of four steps two semitones higher.
-        const double note = chord[k % 4] * std::pow(2.0, 2.0 * (k / 4) / 12.0);
+        const double note = kChord[k % 4] * std::pow(2.0, 2.0 * (k / 4) / 12.0);
         out[i] = static_cast<float>(square(p) * (1.0 - t / 0.6) * 0.4);
         p += note / kRate;
     }
@@ -301,10 +301,10 @@ std::vector<float> powerUp() {
 }
 
 std::vector<float> blip() {
-    constexpr int n = 2880;
-    std::vector<float> out(n);
+    constexpr int kFrames = 2880;
+    std::vector<float> out(kFrames);
     double p = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         out[i] = static_cast<float>(square(p) * std::exp(-seconds(i) / 0.025) * 0.4);
         p += 1480.0 / kRate;
     }
@@ -312,11 +312,11 @@ std::vector<float> blip() {
 }
 
 std::vector<float> explosion(RNG &rng) {
-    constexpr int n = 36000;
-    std::vector<float> out(n);
+    constexpr int kFrames = 36000;
+    std::vector<float> out(kFrames);
     double clock = 0.0;
     double level = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < kFrames; ++i) {
         const double t = seconds(i);
         // A sample-and-hold noise whose step rate falls from 4 kHz to 600 Hz.
         clock += (4000.0 - 3400.0 * rise(t, 0.75)) / kRate;

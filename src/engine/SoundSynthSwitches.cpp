@@ -146,8 +146,8 @@ std::vector<float> mechanical(SwitchSpec params, Role role, RNG &rng) {
 }
 
 std::vector<float> typewriterReturn(RNG &rng) {
-    constexpr int n = 52800;
-    std::vector<float> out(n, 0.0f);
+    constexpr int kFrames = 52800;
+    std::vector<float> out(kFrames, 0.0f);
 
     // Ratchet of the carriage, 0.35 s, gated 38 times a second.
     Biquad band(Biquad::Kind::bandPass, 2400.0, 1.5);
@@ -158,7 +158,7 @@ std::vector<float> typewriterReturn(RNG &rng) {
     }
 
     // The bell at the end of the line, from 50 ms on.
-    for (int i = 2400; i < n; ++i) {
+    for (int i = 2400; i < kFrames; ++i) {
         const double t = static_cast<double>(i - 2400) / kRate;
         const double bell = std::sin(13150.706 * t) * std::exp(-t / 0.55) +
                             0.45 * std::sin(36295.95 * t) * std::exp(-4.0 * t) +

@@ -1,15 +1,14 @@
 #include "model/KeyLayout.h"
 
+#include "model/KeyCodes.h"
+
 namespace tc {
 
 namespace {
 
 using Kind = KeyDef::Kind;
 
-constexpr std::uint16_t kDownArrow = 125;
-constexpr std::uint16_t kUpDown = 126;
-constexpr std::uint16_t kRightControl = 62;
-constexpr std::uint16_t kControl = 59;
+using namespace KeyCodes;
 
 KeyDef key(std::string id, std::optional<std::uint16_t> code, std::string label, double width, Kind kind,
            bool isShort = false) {
@@ -25,7 +24,7 @@ std::vector<std::vector<KeyDef>> makeRows() {
     std::vector<std::vector<KeyDef>> rows(6);
 
     auto &function = rows[0];
-    function.push_back(key("esc", 53, "esc", 1.5, Kind::function, true));
+    function.push_back(key("esc", kEsc, "esc", 1.5, Kind::function, true));
     const std::uint16_t functionCodes[] = {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
     for (int i = 0; i < 12; ++i) {
         const std::string name = "F" + std::to_string(i + 1);
@@ -40,10 +39,10 @@ std::vector<std::vector<KeyDef>> makeRows() {
     for (const auto &[text, code] : digitKeys) {
         digits.push_back(character(text, code));
     }
-    digits.push_back(key("delete", 51, "delete", 2.0, Kind::wide));
+    digits.push_back(key("delete", kDelete, "delete", 2.0, Kind::wide));
 
     auto &top = rows[2];
-    top.push_back(key("tab", 48, "tab", 1.5, Kind::wide));
+    top.push_back(key("tab", kTab, "tab", 1.5, Kind::wide));
     const std::pair<const char *, std::uint16_t> topKeys[] = {{"Q", 12}, {"W", 13}, {"E", 14}, {"R", 15},
                                                               {"T", 17}, {"Y", 16}, {"U", 32}, {"I", 34},
                                                               {"O", 31}, {"P", 35}, {"[", 33}, {"]", 30}};
@@ -53,30 +52,30 @@ std::vector<std::vector<KeyDef>> makeRows() {
     top.push_back(character("\\", 42, 1.5));
 
     auto &home = rows[3];
-    home.push_back(key("caps", 57, "caps lock", 1.75, Kind::modifier));
+    home.push_back(key("caps", kCaps, "caps lock", 1.75, Kind::modifier));
     const std::pair<const char *, std::uint16_t> homeKeys[] = {{"A", 0},  {"S", 1},  {"D", 2},  {"F", 3},
                                                                {"G", 5},  {"H", 4},  {"J", 38}, {"K", 40},
                                                                {"L", 37}, {";", 41}, {"'", 39}};
     for (const auto &[text, code] : homeKeys) {
         home.push_back(character(text, code));
     }
-    home.push_back(key("return", 36, "return", 2.25, Kind::wide));
+    home.push_back(key("return", kReturn, "return", 2.25, Kind::wide));
 
     auto &bottom = rows[4];
-    bottom.push_back(key("shiftL", 56, "shift", 2.25, Kind::modifier));
+    bottom.push_back(key("shiftL", kShiftL, "shift", 2.25, Kind::modifier));
     const std::pair<const char *, std::uint16_t> bottomKeys[] = {{"Z", 6},  {"X", 7},  {"C", 8},  {"V", 9},  {"B", 11},
                                                                  {"N", 45}, {"M", 46}, {",", 43}, {".", 47}, {"/", 44}};
     for (const auto &[text, code] : bottomKeys) {
         bottom.push_back(character(text, code));
     }
-    bottom.push_back(key("shiftR", 60, "shift", 2.75, Kind::modifier));
+    bottom.push_back(key("shiftR", kShiftR, "shift", 2.75, Kind::modifier));
 
     rows[5] = {
-        key("fn", 63, "fn", 1.0, Kind::modifier),       key("ctrl", kControl, "control", 1.0, Kind::modifier),
-        key("optL", 58, "option", 1.0, Kind::modifier), key("cmdL", 55, "command", 1.25, Kind::modifier),
-        key("space", 49, "", 5.5, Kind::space),         key("cmdR", 54, "command", 1.25, Kind::modifier),
-        key("optR", 61, "option", 1.0, Kind::modifier), key("left", 123, "←", 1.0, Kind::arrow),
-        key("updown", kUpDown, "↑↓", 1.0, Kind::arrow), key("right", 124, "→", 1.0, Kind::arrow),
+        key("fn", kFn, "fn", 1.0, Kind::modifier),         key("ctrl", kCtrl, "control", 1.0, Kind::modifier),
+        key("optL", kOptL, "option", 1.0, Kind::modifier), key("cmdL", kCmdL, "command", 1.25, Kind::modifier),
+        key("space", kSpace, "", 5.5, Kind::space),        key("cmdR", kCmdR, "command", 1.25, Kind::modifier),
+        key("optR", kOptR, "option", 1.0, Kind::modifier), key("left", kLeft, "←", 1.0, Kind::arrow),
+        key("updown", kUpDown, "↑↓", 1.0, Kind::arrow),    key("right", kRight, "→", 1.0, Kind::arrow),
     };
     return rows;
 }
@@ -129,23 +128,23 @@ std::string KeyDef::displayName() const {
 }
 
 const std::vector<std::vector<KeyDef>> &KeyLayout::rows() {
-    static const std::vector<std::vector<KeyDef>> table = makeRows();
-    return table;
+    static const std::vector<std::vector<KeyDef>> kTable = makeRows();
+    return kTable;
 }
 
 const std::vector<KeyDef> &KeyLayout::allKeys() {
-    static const std::vector<KeyDef> table = [] {
+    static const std::vector<KeyDef> kTable = [] {
         std::vector<KeyDef> keys;
         for (const auto &row : rows()) {
             keys.insert(keys.end(), row.begin(), row.end());
         }
         return keys;
     }();
-    return table;
+    return kTable;
 }
 
 const std::unordered_map<std::uint16_t, KeyDef> &KeyLayout::byCode() {
-    static const std::unordered_map<std::uint16_t, KeyDef> table = [] {
+    static const std::unordered_map<std::uint16_t, KeyDef> kTable = [] {
         std::unordered_map<std::uint16_t, KeyDef> map;
         for (const auto &keyDef : allKeys()) {
             if (keyDef.code) {
@@ -153,7 +152,7 @@ const std::unordered_map<std::uint16_t, KeyDef> &KeyLayout::byCode() {
             }
         }
         // The down arrow lights and plays the shared up/down key; right Control counts as Control.
-        for (const auto &[alias, target] : {std::pair{kDownArrow, kUpDown}, std::pair{kRightControl, kControl}}) {
+        for (const auto &[alias, target] : {std::pair{kDown, kUpDown}, std::pair{kCtrlR, kCtrl}}) {
             if (const auto it = map.find(target); it != map.end()) {
                 map.insert_or_assign(alias, KeyDef(it->second));
             } else {
@@ -162,11 +161,11 @@ const std::unordered_map<std::uint16_t, KeyDef> &KeyLayout::byCode() {
         }
         return map;
     }();
-    return table;
+    return kTable;
 }
 
 const std::unordered_map<std::uint16_t, float> &KeyLayout::panPosition() {
-    static const std::unordered_map<std::uint16_t, float> table = [] {
+    static const std::unordered_map<std::uint16_t, float> kTable = [] {
         std::unordered_map<std::uint16_t, float> map;
         for (const auto &row : rows()) {
             double rowWidth = 0.0;
@@ -183,11 +182,11 @@ const std::unordered_map<std::uint16_t, float> &KeyLayout::panPosition() {
         }
         // Only the down arrow shares a position; right Control and keypad Enter stay at the centre.
         if (const auto it = map.find(kUpDown); it != map.end()) {
-            map[kDownArrow] = it->second;
+            map[kDown] = it->second;
         }
         return map;
     }();
-    return table;
+    return kTable;
 }
 
 std::string KeyLayout::label(std::uint16_t code) {
@@ -196,7 +195,7 @@ std::string KeyLayout::label(std::uint16_t code) {
     if (it == table.end()) {
         return "key " + std::to_string(code);
     }
-    if (code == kDownArrow) {
+    if (code == kDown) {
         return "↓";
     }
     if (code == kUpDown) {

@@ -1,5 +1,7 @@
 #include "model/Profile.h"
 
+#include "model/KeyCodes.h"
+
 namespace tc {
 
 namespace {
@@ -13,7 +15,7 @@ std::string toString(ProfileColor color) {
 }
 
 std::optional<ProfileColor> profileColorFromString(std::string_view text) {
-    for (auto color : allProfileColors) {
+    for (auto color : kAllProfileColors) {
         if (kColorNames[static_cast<std::size_t>(color)] == text) {
             return color;
         }
@@ -22,7 +24,7 @@ std::optional<ProfileColor> profileColorFromString(std::string_view text) {
 }
 
 std::optional<KeyAssignment> Profile::assignment(std::uint16_t code) const {
-    const auto it = keys.find(std::to_string(code));
+    const auto it = keys.find(KeyCodes::text(code));
     if (it == keys.end()) {
         return std::nullopt;
     }

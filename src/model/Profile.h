@@ -16,9 +16,9 @@ namespace tc {
 enum class ProfileColor { white, yellow, blue, red, black, green };
 
 // Every colour in listing order.
-inline constexpr std::array<ProfileColor, 6> allProfileColors = {ProfileColor::white, ProfileColor::yellow,
-                                                                 ProfileColor::blue,  ProfileColor::red,
-                                                                 ProfileColor::black, ProfileColor::green};
+inline constexpr std::array<ProfileColor, 6> kAllProfileColors = {ProfileColor::white, ProfileColor::yellow,
+                                                                  ProfileColor::blue,  ProfileColor::red,
+                                                                  ProfileColor::black, ProfileColor::green};
 
 // The stored raw value ("white", ...) and back; an unknown text gives nullopt.
 std::string toString(ProfileColor color);

@@ -1,5 +1,6 @@
 #include "model/ShortcutFormatter.h"
 
+#include "model/KeyCodes.h"
 #include "model/KeyLayout.h"
 #include "model/Modifiers.h"
 
@@ -11,7 +12,7 @@ namespace tc::ShortcutFormatter {
 std::vector<std::string> symbols(std::uint64_t modifiers) {
     // The conventional reading order of shortcut glyphs, not the order of the bits.
     static constexpr std::pair<std::uint64_t, std::string_view> kGlyphs[] = {
-        {Modifiers::control, "⌃"}, {Modifiers::option, "⌥"}, {Modifiers::shift, "⇧"}, {Modifiers::command, "⌘"}};
+        {Modifiers::kControl, "⌃"}, {Modifiers::kOption, "⌥"}, {Modifiers::kShift, "⇧"}, {Modifiers::kCommand, "⌘"}};
     std::vector<std::string> result;
     for (const auto &[bit, glyph] : kGlyphs) {
         if ((modifiers & bit) != 0) {
@@ -23,23 +24,23 @@ std::vector<std::string> symbols(std::uint64_t modifiers) {
 
 std::string keyLabel(std::uint16_t code) {
     switch (code) {
-    case 36:
+    case KeyCodes::kReturn:
         return "↩";
-    case 48:
+    case KeyCodes::kTab:
         return "⇥";
-    case 49:
+    case KeyCodes::kSpace:
         return "Space";
-    case 51:
+    case KeyCodes::kDelete:
         return "⌫";
-    case 53:
+    case KeyCodes::kEsc:
         return "esc";
-    case 123:
+    case KeyCodes::kLeft:
         return "←";
-    case 124:
+    case KeyCodes::kRight:
         return "→";
-    case 125:
+    case KeyCodes::kDown:
         return "↓";
-    case 126:
+    case KeyCodes::kUpDown:
         return "↑";
     default:
         return KeyLayout::label(code);

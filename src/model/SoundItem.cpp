@@ -14,7 +14,7 @@ std::string toString(SoundCategory category) {
 }
 
 std::optional<SoundCategory> soundCategoryFromString(std::string_view text) {
-    for (auto category : allSoundCategories) {
+    for (auto category : kAllSoundCategories) {
         if (kCategoryNames[static_cast<std::size_t>(category)] == text) {
             return category;
         }

@@ -11,9 +11,9 @@ namespace tc {
 enum class SoundCategory { mechanical, memes, animals, retro, everyday, mine };
 
 // Every category in listing order.
-inline constexpr std::array<SoundCategory, 6> allSoundCategories = {SoundCategory::mechanical, SoundCategory::memes,
-                                                                    SoundCategory::animals,    SoundCategory::retro,
-                                                                    SoundCategory::everyday,   SoundCategory::mine};
+inline constexpr std::array<SoundCategory, 6> kAllSoundCategories = {SoundCategory::mechanical, SoundCategory::memes,
+                                                                     SoundCategory::animals,    SoundCategory::retro,
+                                                                     SoundCategory::everyday,   SoundCategory::mine};
 
 // The stored raw value ("mechanical", ...) and back; an unknown text gives nullopt.
 std::string toString(SoundCategory category);

@@ -1,5 +1,6 @@
 #include "model/StarterPacks.h"
 
+#include "model/KeyCodes.h"
 #include "model/KeyLayout.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@ bool isAsciiLetter(char c) {
 
 // The letter keys in layout order (Q W E ... M): the character keys whose label begins with a letter.
 const std::vector<std::uint16_t> &letterCodes() {
-    static const std::vector<std::uint16_t> codes = [] {
+    static const std::vector<std::uint16_t> kCodes = [] {
         std::vector<std::uint16_t> result;
         for (const auto &keyDef : KeyLayout::allKeys()) {
             if (keyDef.kind == KeyDef::Kind::character && keyDef.code && !keyDef.label.empty() &&
@@ -29,14 +30,14 @@ const std::vector<std::uint16_t> &letterCodes() {
         }
         return result;
     }();
-    return codes;
+    return kCodes;
 }
 
 // The key maps the built-in packs of these names had in earlier releases. A profile that still has
 // exactly one of them was never edited and may be refreshed or retired by the upgrade.
 const std::map<std::string, LegacyKeyMap> &legacyKeys() {
-    static const std::map<std::string, LegacyKeyMap> table = [] {
-        const auto text = [](std::uint16_t code) { return std::to_string(code); };
+    static const std::map<std::string, LegacyKeyMap> kTable = [] {
+        using KeyCodes::text;
         std::map<std::string, LegacyKeyMap> packs;
 
         LegacyKeyMap cat;
@@ -44,20 +45,20 @@ const std::map<std::string, LegacyKeyMap> &legacyKeys() {
         for (auto code : letterCodes()) {
             cat[text(code)] = vowels.contains(code) ? "synth.meow" : "synth.mew";
         }
-        cat["49"] = "synth.purr";
-        cat["36"] = "synth.meow";
-        cat["51"] = "synth.mew";
+        cat[text(KeyCodes::kSpace)] = "synth.purr";
+        cat[text(KeyCodes::kReturn)] = "synth.meow";
+        cat[text(KeyCodes::kDelete)] = "synth.mew";
         packs.emplace("Cat cafe", std::move(cat));
 
         LegacyKeyMap arcade;
         for (auto code : letterCodes()) {
             arcade[text(code)] = "synth.blip";
         }
-        arcade["49"] = "synth.jump";
-        arcade["36"] = "synth.coin";
-        arcade["51"] = "synth.laser";
-        arcade["53"] = "synth.explosion";
-        arcade["48"] = "synth.powerup";
+        arcade[text(KeyCodes::kSpace)] = "synth.jump";
+        arcade[text(KeyCodes::kReturn)] = "synth.coin";
+        arcade[text(KeyCodes::kDelete)] = "synth.laser";
+        arcade[text(KeyCodes::kEsc)] = "synth.explosion";
+        arcade[text(KeyCodes::kTab)] = "synth.powerup";
         packs.emplace("Arcade", std::move(arcade));
 
         LegacyKeyMap barnyard;
@@ -67,23 +68,23 @@ const std::map<std::string, LegacyKeyMap> &legacyKeys() {
         for (std::size_t i = 0; i < letters.size(); ++i) {
             barnyard[text(letters[i])] = kCycle[i % kCycle.size()];
         }
-        barnyard["36"] = "rec.rooster";
-        barnyard["49"] = "rec.chicken";
-        barnyard["51"] = "rec.moo";
-        barnyard["48"] = "rec.horse";
-        barnyard["53"] = "rec.owl";
+        barnyard[text(KeyCodes::kReturn)] = "rec.rooster";
+        barnyard[text(KeyCodes::kSpace)] = "rec.chicken";
+        barnyard[text(KeyCodes::kDelete)] = "rec.moo";
+        barnyard[text(KeyCodes::kTab)] = "rec.horse";
+        barnyard[text(KeyCodes::kEsc)] = "rec.owl";
         packs.emplace("Barnyard", std::move(barnyard));
 
-        packs.emplace("Meme mode", LegacyKeyMap{{"49", "synth.boom"},
-                                                {"36", "synth.tada"},
-                                                {"51", "synth.boing"},
-                                                {"57", "synth.rimshot"},
-                                                {"48", "synth.whoosh"},
-                                                {"55", "synth.coin"},
-                                                {"54", "synth.coin"},
-                                                {"56", "synth.jump"},
-                                                {"60", "synth.jump"},
-                                                {"53", "synth.sadtrombone"},
+        packs.emplace("Meme mode", LegacyKeyMap{{text(KeyCodes::kSpace), "synth.boom"},
+                                                {text(KeyCodes::kReturn), "synth.tada"},
+                                                {text(KeyCodes::kDelete), "synth.boing"},
+                                                {text(KeyCodes::kCaps), "synth.rimshot"},
+                                                {text(KeyCodes::kTab), "synth.whoosh"},
+                                                {text(KeyCodes::kCmdL), "synth.coin"},
+                                                {text(KeyCodes::kCmdR), "synth.coin"},
+                                                {text(KeyCodes::kShiftL), "synth.jump"},
+                                                {text(KeyCodes::kShiftR), "synth.jump"},
+                                                {text(KeyCodes::kEsc), "synth.sadtrombone"},
                                                 {"96", "synth.rimshot"},
                                                 {"97", "synth.whoosh"},
                                                 {"98", "synth.airhorn"},
@@ -92,7 +93,7 @@ const std::map<std::string, LegacyKeyMap> &legacyKeys() {
                                                 {"12", "synth.quack"}});
         return packs;
     }();
-    return table;
+    return kTable;
 }
 
 // True when the profile's name (exactly, case included) is an old built-in pack and its keys still play
@@ -145,7 +146,7 @@ std::map<std::string, KeyAssignment> keys(Table table, double variation) {
         assignment.soundID = std::string(entry.soundID);
         assignment.volume = 1.0;
         assignment.pitchVariation = variation;
-        result.insert_or_assign(std::to_string(entry.code), std::move(assignment));
+        result.insert_or_assign(KeyCodes::text(entry.code), std::move(assignment));
     }
     return result;
 }

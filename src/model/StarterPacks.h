@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AppData.h"
+#include "model/KeyCodes.h"
 
 #include <array>
 #include <cstdint>
@@ -24,22 +25,37 @@ struct Entry {
 using Table = std::span<const Entry>;
 
 inline constexpr std::array<Entry, 20> kMemeTable = {{
-    {49, "synth.boom"},        {36, "rec.applause"}, {51, "rec.slidedown"}, {48, "synth.whoosh"},
-    {53, "synth.sadtrombone"}, {57, "rec.badumtss"}, {56, "rec.boing"},     {60, "rec.honk"},
-    {55, "synth.coin"},        {54, "rec.kaching"},  {12, "synth.quack"},   {13, "rec.wow"},
-    {3, "rec.fart"},           {11, "rec.whoopee"},  {40, "rec.kiss"},      {35, "synth.pop"},
-    {96, "synth.rimshot"},     {97, "rec.aww"},      {98, "synth.airhorn"}, {100, "synth.tada"},
+    {KeyCodes::kSpace, "synth.boom"},
+    {KeyCodes::kReturn, "rec.applause"},
+    {KeyCodes::kDelete, "rec.slidedown"},
+    {KeyCodes::kTab, "synth.whoosh"},
+    {KeyCodes::kEsc, "synth.sadtrombone"},
+    {KeyCodes::kCaps, "rec.badumtss"},
+    {KeyCodes::kShiftL, "rec.boing"},
+    {KeyCodes::kShiftR, "rec.honk"},
+    {KeyCodes::kCmdL, "synth.coin"},
+    {KeyCodes::kCmdR, "rec.kaching"},
+    {12, "synth.quack"},
+    {13, "rec.wow"},
+    {3, "rec.fart"},
+    {11, "rec.whoopee"},
+    {40, "rec.kiss"},
+    {35, "synth.pop"},
+    {96, "synth.rimshot"},
+    {97, "rec.aww"},
+    {98, "synth.airhorn"},
+    {100, "synth.tada"},
 }};
 
 inline constexpr std::array<Entry, 18> kAnimalsTable = {{
-    {49, "synth.mew"},
-    {36, "rec.rooster"},
-    {51, "rec.bark"},
-    {48, "rec.horse"},
-    {53, "rec.owl"},
-    {57, "rec.pig"},
-    {56, "rec.sheep"},
-    {60, "rec.goat"},
+    {KeyCodes::kSpace, "synth.mew"},
+    {KeyCodes::kReturn, "rec.rooster"},
+    {KeyCodes::kDelete, "rec.bark"},
+    {KeyCodes::kTab, "rec.horse"},
+    {KeyCodes::kEsc, "rec.owl"},
+    {KeyCodes::kCaps, "rec.pig"},
+    {KeyCodes::kShiftL, "rec.sheep"},
+    {KeyCodes::kShiftR, "rec.goat"},
     {12, "synth.quack"},
     {13, "synth.woof"},
     {46, "synth.meow"},
@@ -53,12 +69,12 @@ inline constexpr std::array<Entry, 18> kAnimalsTable = {{
 }};
 
 inline constexpr std::array<Entry, 6> kArcadeTable = {{
-    {49, "synth.jump"},
-    {36, "synth.coin"},
-    {51, "synth.laser"},
-    {48, "synth.powerup"},
-    {53, "synth.explosion"},
-    {56, "synth.blip"},
+    {KeyCodes::kSpace, "synth.jump"},
+    {KeyCodes::kReturn, "synth.coin"},
+    {KeyCodes::kDelete, "synth.laser"},
+    {KeyCodes::kTab, "synth.powerup"},
+    {KeyCodes::kEsc, "synth.explosion"},
+    {KeyCodes::kShiftL, "synth.blip"},
 }};
 
 inline constexpr double kMemeVariation = 0.06;

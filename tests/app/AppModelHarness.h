@@ -1,7 +1,8 @@
 #pragma once
 
 // Builds an application model on fakes: a temporary data folder, a clock the test moves, a keyboard monitor
-// the test presses keys on, system sources the test sets, and the real router and watchers.
+// the test presses keys on, system sources the test sets, and the real router and watchers. The notices the
+// model asks for are recorded.
 
 #include "app/AppModel.h"
 #include "app/AtomicFile.h"
@@ -84,7 +85,6 @@ struct Harness {
         services.timers = &time;
         services.stats = &stats;
         services.documents = documents.get();
-        services.notices = &notices;
         services.loginItem = &login;
         services.audio = &audio;
         services.router = &router;
@@ -97,6 +97,8 @@ struct Harness {
         services.runInBackground = [](std::function<void()> task) { task(); };
         services.log = [this](const std::string &line) { logLines.push_back(line); };
         model = std::make_unique<AppModel>(std::move(services));
+        QObject::connect(model.get(), &AppModel::noticeRequested, model.get(),
+                         [this](const Notice &notice) { notices.push_back(notice); });
         return *model;
     }
 
@@ -123,7 +125,7 @@ struct Harness {
     QTemporaryDir dir;
     FakeTime time;
     FakeStatsStore stats;
-    FakeNoticePresenter notices;
+    std::vector<Notice> notices; // every noticeRequested(), in order
     FakeLoginItem login;
     FakeAudioControl audio;
     FakeSoundCatalog library;

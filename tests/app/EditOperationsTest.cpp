@@ -142,7 +142,7 @@ TEST(TriggerAndRuleEdits, AddDeleteSetAndRemove) {
     EXPECT_EQ(model.data().appRules[0], (AppRule{"Zoom", "Zoom", arcade})); // only the profile changes
     model.setRule("firefox", "Firefox", std::nullopt);
     EXPECT_EQ(model.data().appRules.back(), (AppRule{"firefox", "Firefox", std::nullopt}));
-    model.editData([](AppData &data) { data.appRules.push_back(AppRule{"firefox", "Again", std::nullopt}); });
+    model.commitEdit([](AppData &data) { data.appRules.push_back(AppRule{"firefox", "Again", std::nullopt}); });
     model.removeRule("firefox");
     EXPECT_EQ(model.data().appRules.size(), 2u);
     model.removeRule("Firefox"); // exact comparison: nothing matches
@@ -213,8 +213,9 @@ TEST(KeyEdits, KeysUsingListsLabelsInCodeOrder) {
     auto &model = harness.make();
     model.setActiveProfile(model.data().profiles[0].id); // base "synth.cream"
     model.assign("synth.meow", {49, 12, 200, 125});
-    model.editData([](AppData &data) {
-        data.profiles[0].keys["x"] = KeyAssignment{.soundID = "synth.meow"}; // not a key code: left out
+    model.commitEdit([](AppData &data) {
+        data.profiles[0].keys["x"] = KeyAssignment{.soundID = "synth.meow"};   // not a key code: left out
+        data.profiles[0].keys["012"] = KeyAssignment{.soundID = "synth.meow"}; // never played: left out too
     });
     EXPECT_EQ(model.keysUsing("synth.meow"), (std::vector<std::string>{"Q", "SPACE", "↓", "KEY 200"}));
     model.assign("synth.cream", {49});
@@ -283,7 +284,7 @@ TEST(SoundEdits, RecordingsAreNumberedByTheSoundsNamedRecording) {
 TEST(SoundEdits, RenameTrimsAndOnlyTouchesUserSounds) {
     Harness harness;
     auto &model = harness.make();
-    model.editData([](AppData &data) {
+    model.commitEdit([](AppData &data) {
         data.userSounds.push_back({"user.1", "Old", SoundCategory::mine, "user.1.wav", 1.0});
     });
     model.renameSound("user.1", "  New name\t");
@@ -298,7 +299,7 @@ TEST(SoundEdits, DeletingAUserSoundRemovesItsKeysAndTriggersButNotABaseSound) {
     Harness harness;
     auto &model = harness.make();
     const SoundItem mine{"user.1", "Mine", SoundCategory::mine, "user.1.wav", 1.0};
-    model.editData([&](AppData &data) {
+    model.commitEdit([&](AppData &data) {
         data.userSounds.push_back(mine);
         data.profiles[0].keys["12"] = KeyAssignment{.soundID = "user.1"};
         data.profiles[2].keys["49"] = KeyAssignment{.soundID = "user.1"};

@@ -9,7 +9,7 @@
 namespace tc::test {
 namespace {
 
-constexpr std::uint64_t kControlOption = Modifiers::control | Modifiers::option;
+constexpr std::uint64_t kControlOption = Modifiers::kControl | Modifiers::kOption;
 constexpr std::uint16_t kK = 40;
 constexpr std::uint16_t kP = 35;
 
@@ -110,14 +110,14 @@ TEST(Hotkeys, ControlOptionKTogglesSoundsWithANotice) {
     harness.press(kK, kControlOption);
     EXPECT_FALSE(model.data().settings.enabled);
     EXPECT_FALSE(harness.router.config()->enabled);
-    ASSERT_EQ(harness.notices.shown.size(), 1u);
-    EXPECT_EQ(harness.notices.shown[0].kind, FakeNoticePresenter::Shown::Kind::soundsOff);
+    ASSERT_EQ(harness.notices.size(), 1u);
+    EXPECT_EQ(harness.notices[0].kind, Notice::Kind::soundsOff);
     EXPECT_EQ(model.pressesToday(), 0); // hotkeys play nothing
 
     harness.press(kK, kControlOption); // works while sounds are off
     EXPECT_TRUE(model.data().settings.enabled);
-    ASSERT_EQ(harness.notices.shown.size(), 2u);
-    EXPECT_EQ(harness.notices.shown[1].kind, FakeNoticePresenter::Shown::Kind::soundsOn);
+    ASSERT_EQ(harness.notices.size(), 2u);
+    EXPECT_EQ(harness.notices[1].kind, Notice::Kind::soundsOn);
 
     harness.time.advance(AppModel::kSaveDelay);
     model.flushPendingSave();
@@ -135,7 +135,7 @@ TEST(Hotkeys, ControlOptionPCyclesProfilesWithoutANotice) {
     harness.press(kP, kControlOption);
     EXPECT_EQ(model.data().activeProfileID, profiles[0].id); // wraps
     EXPECT_EQ(harness.router.config()->profile->id, profiles[0].id);
-    EXPECT_TRUE(harness.notices.shown.empty());
+    EXPECT_TRUE(harness.notices.empty());
 
     while (model.data().profiles.size() > 1) {
         model.deleteProfile(model.data().profiles.back().id);
@@ -175,17 +175,17 @@ TEST(SilentTypingNotice, TwelveKeyDownsWithinSixSecondsWhileInaudible) {
         auto &model = harness.started();
         c.silence(harness, model);
         typeKeys(harness, 11, 0.3);
-        EXPECT_TRUE(harness.notices.shown.empty());
+        EXPECT_TRUE(harness.notices.empty());
         typeKeys(harness, 1, 0.3);
-        ASSERT_EQ(harness.notices.shown.size(), 1u);
-        EXPECT_EQ(harness.notices.shown[0].kind, FakeNoticePresenter::Shown::Kind::silent);
-        EXPECT_EQ(harness.notices.shown[0].silence->kind, c.kind);
+        ASSERT_EQ(harness.notices.size(), 1u);
+        EXPECT_EQ(harness.notices[0].kind, Notice::Kind::silent);
+        EXPECT_EQ(harness.notices[0].silence->kind, c.kind);
 
         typeKeys(harness, 24, 0.3); // within 600 s: no second notice
-        EXPECT_EQ(harness.notices.shown.size(), 1u);
+        EXPECT_EQ(harness.notices.size(), 1u);
         harness.time.advance(600);
         typeKeys(harness, 12, 0.3);
-        EXPECT_EQ(harness.notices.shown.size(), 2u);
+        EXPECT_EQ(harness.notices.size(), 2u);
     }
 }
 
@@ -195,14 +195,14 @@ TEST(SilentTypingNotice, SlowTypingOrOtherSilencesShowNothing) {
         auto &model = harness.started();
         model.setSetting(&AppSettings::enabled, false);
         typeKeys(harness, 12, 10.0 / 11); // twelve key downs over 10 s
-        EXPECT_TRUE(harness.notices.shown.empty());
+        EXPECT_TRUE(harness.notices.empty());
     }
     {
         Harness harness;
         harness.started();
         harness.activate("Zoom", "Zoom"); // silenced by an app rule: the user knows why
         typeKeys(harness, 20, 0.1);
-        EXPECT_TRUE(harness.notices.shown.empty());
+        EXPECT_TRUE(harness.notices.empty());
     }
 }
 
@@ -214,7 +214,7 @@ TEST(SilentTypingNotice, KeyRepeatsCountAsKeyDowns) {
         harness.monitor->down(12, 0, "q", i > 0);
         harness.time.advance(0.05);
     }
-    EXPECT_EQ(harness.notices.shown.size(), 1u);
+    EXPECT_EQ(harness.notices.size(), 1u);
 }
 
 TEST(SilentTypingNotice, BecomingAudibleAllowsTheNextNoticeAtOnce) {
@@ -222,12 +222,12 @@ TEST(SilentTypingNotice, BecomingAudibleAllowsTheNextNoticeAtOnce) {
     auto &model = harness.started();
     model.setSetting(&AppSettings::enabled, false);
     typeKeys(harness, 12, 0.1);
-    ASSERT_EQ(harness.notices.shown.size(), 1u);
+    ASSERT_EQ(harness.notices.size(), 1u);
     model.setSetting(&AppSettings::enabled, true);
     typeKeys(harness, 1, 0.1); // audible: the spacing is forgotten
     model.setSetting(&AppSettings::enabled, false);
     typeKeys(harness, 12, 0.1);
-    EXPECT_EQ(harness.notices.shown.size(), 2u);
+    EXPECT_EQ(harness.notices.size(), 2u);
 }
 
 } // namespace

@@ -62,9 +62,10 @@ TEST(EffectiveProfile, FirstRuleWinsAndADeletedProfileFallsBackToTheActiveOne) {
     const auto arcade = profileNamed(model, "Arcade").id;
     const auto animals = profileNamed(model, "Animals").id;
     model.setRule("firefox", "Firefox", arcade);
-    model.editData([&](AppData &data) { data.appRules.push_back(AppRule{"firefox", "Firefox", animals}); });
-    model.editData([&](AppData &data) { data.appRules.push_back(AppRule{"gimp", "GIMP", Uuid::random()}); });
-    model.pushRuntime();
+    model.commitEdit([&](AppData &data) {
+        data.appRules.push_back(AppRule{"firefox", "Firefox", animals}); // a second rule for Firefox
+        data.appRules.push_back(AppRule{"gimp", "GIMP", Uuid::random()});
+    });
 
     harness.activate("firefox", "Firefox");
     EXPECT_EQ(model.effectiveProfile().name, "Arcade");

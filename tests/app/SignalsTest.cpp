@@ -2,6 +2,8 @@
 
 #include "AppModelHarness.h"
 
+#include "model/Json.h"
+
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -48,17 +50,31 @@ TEST(Signals, SettersSignalOnlyRealChanges) {
     EXPECT_EQ(data.count(), 0);
 }
 
-TEST(Signals, EveryChangeOfTheDocumentSignalsEvenWithoutADifference) {
+TEST(Signals, EveryEditOfTheDocumentSignalsSavesAndPushesEvenWithoutADifference) {
     Harness harness;
-    auto &model = harness.make();
+    auto &model = harness.started();
     QSignalSpy data(&model, &AppModel::dataChanged);
-    model.setData(model.data());
-    model.editData([](AppData &) {});
-    EXPECT_EQ(data.count(), 2);
-    // Writing the document saves and pushes nothing by itself.
-    harness.time.advance(1);
+    QSignalSpy silence(&model, &AppModel::silenceChanged);
+    const auto before = harness.router.config();
+
+    model.commitEdit([](AppData &) {});
+    EXPECT_EQ(data.count(), 1);
+    EXPECT_EQ(silence.count(), 0);
+    EXPECT_NE(harness.router.config(), before); // a fresh configuration at once
+    EXPECT_EQ(harness.writeCount(), 0u);        // the save waits for the debounce
+    harness.time.advance(AppModel::kSaveDelay);
     harness.documents->waitForWrites(std::chrono::seconds(5));
-    EXPECT_EQ(harness.writeCount(), 0u);
+    EXPECT_EQ(harness.writeCount(), 1u);
+
+    model.commitEdit([](AppData &document) { document.settings.enabled = false; });
+    EXPECT_EQ(data.count(), 2);
+    EXPECT_EQ(silence.count(), 1);
+    EXPECT_EQ(model.silence()->kind, Silence::Kind::off);
+    EXPECT_FALSE(harness.router.config()->enabled);
+    harness.time.advance(AppModel::kSaveDelay);
+    harness.documents->waitForWrites(std::chrono::seconds(5));
+    EXPECT_EQ(harness.writeCount(), 2u);
+    EXPECT_FALSE(decodeAppData(harness.readDocument().toStdString()).settings.enabled);
 
     model.renameProfile(model.data().profiles[0].id, "Renamed"); // one operation, one change
     EXPECT_EQ(data.count(), 3);

@@ -6,6 +6,7 @@
 #include "support/FakeAudioDevices.h"
 #include "support/FakeAudioOutput.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -129,9 +130,14 @@ TEST(AudioThreadAllocations, PlayAndRenderNeitherAllocateNorFreeAndBuffersAreRel
         engine.startEngine();
     }
 
+    // Mono and stereo sounds take turns, so both kinds of voice are started, mixed, replaced and ended.
     std::vector<AudioBufferPtr> buffers;
     for (int i = 0; i < 128; ++i) {
-        buffers.push_back(toneBuffer(0.5, 200.0 + i, 0.01f));
+        AudioBufferPtr tone = toneBuffer(0.5, 200.0 + i, 0.01f);
+        if (i % 2 == 1) {
+            tone = std::make_shared<const AudioBuffer>(AudioBuffer::mono(tone->left));
+        }
+        buffers.push_back(std::move(tone));
     }
     std::vector<float> left(512);
     std::vector<float> right(512);
@@ -145,6 +151,7 @@ TEST(AudioThreadAllocations, PlayAndRenderNeitherAllocateNorFreeAndBuffersAreRel
     });
     EXPECT_EQ(firstPlays.allocations, 0);
     std::weak_ptr<const AudioBuffer> firstBuffer = buffers[0];
+    std::weak_ptr<const AudioBuffer> firstMonoBuffer = buffers[1];
     for (int i = 0; i < 64; ++i) {
         buffers[i].reset();
     }
@@ -161,17 +168,23 @@ TEST(AudioThreadAllocations, PlayAndRenderNeitherAllocateNorFreeAndBuffersAreRel
     EXPECT_EQ(replacements.allocations, 0);
     EXPECT_EQ(replacements.frees, 0) << "the mixer may still read the replaced buffers";
     EXPECT_FALSE(firstBuffer.expired());
+    EXPECT_FALSE(firstMonoBuffer.expired());
 
+    // Long enough for every voice to reach its end (half a second at rate 1.1).
+    float heard = 0.0f;
     const Counted render = count([&] {
-        for (int period = 0; period < 16; ++period) {
+        for (int period = 0; period < 64; ++period) {
             output.render(left.size(), left, right);
+            heard = std::max({heard, peak(left), peak(right)});
         }
     });
     EXPECT_EQ(render.allocations, 0);
     EXPECT_EQ(render.frees, 0);
-    EXPECT_GT(peak(left), 0.0f);
+    EXPECT_GT(heard, 0.0f);
+    EXPECT_EQ(peak(left), 0.0f) << "every voice has ended";
 
     // The next call on the control side releases what the mixer has let go of.
     engine.play(buffers[64], 0.5f, 1.0f, 0.0f);
     EXPECT_TRUE(firstBuffer.expired());
+    EXPECT_TRUE(firstMonoBuffer.expired());
 }

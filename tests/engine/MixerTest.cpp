@@ -26,6 +26,25 @@ Mixer::Command playCommand(uint32_t voice, const AudioBufferPtr &buffer, float r
     return command;
 }
 
+Mixer::Command pannedCommand(uint32_t voice, const AudioBufferPtr &buffer, float rate, float volume, float pan) {
+    Mixer::Command command = playCommand(voice, buffer, rate);
+    command.gains = Mixer::panGains(volume, pan);
+    return command;
+}
+
+// A wobbling ramp, different on every frame, that stays well inside ±1.
+std::vector<float> wobble(size_t frames, float scale) {
+    std::vector<float> samples(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        samples[i] = scale * static_cast<float>(std::sin(0.05 * static_cast<double>(i)) * 0.5 + 0.001 * i);
+    }
+    return samples;
+}
+
+AudioBufferPtr shared(AudioBuffer buffer) {
+    return std::make_shared<const AudioBuffer>(std::move(buffer));
+}
+
 struct Rendered {
     std::vector<float> left;
     std::vector<float> right;
@@ -230,5 +249,106 @@ TEST(Mixer, RenderNewSoundsClampsTheSumAndAStopClearsWhatWasStarted) {
         mixer.renderNewSounds(left.data(), right.data(), 4);
         EXPECT_FLOAT_EQ(left[0], c.expected) << "queued " << c.queued << " stop " << c.stopAfter;
         EXPECT_EQ(mixer.isVoicePlaying(3), !c.stopAfter);
+    }
+}
+
+TEST(Mixer, MonoBufferIsPannedByThePanLawAndRendersLikeTheSameSoundStoredAsStereo) {
+    struct Case {
+        float pan;
+        float rate;
+    };
+    const Case cases[] = {{-1.0f, 1.0f},  {-0.35f, 1.0f}, {0.0f, 1.0f},  {0.6f, 1.0f},  {1.0f, 1.0f},
+                          {-1.0f, 0.73f}, {0.0f, 0.73f},  {1.0f, 0.73f}, {0.25f, 1.31f}};
+    const std::vector<float> samples = wobble(300, 0.8f);
+    const AudioBufferPtr mono = shared(AudioBuffer::mono(samples));
+    const AudioBufferPtr twice = shared(AudioBuffer::stereo(samples, samples));
+    ASSERT_EQ(mono->channels(), 1);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "pan " << c.pan << " rate " << c.rate);
+        const StereoGains gains = Mixer::panGains(0.9f, c.pan);
+        Mixer monoMixer;
+        monoMixer.post(pannedCommand(0, mono, c.rate, 0.9f, c.pan));
+        const Rendered fromMono = render(monoMixer, 512); // past the end: the last frame's fade and silence
+        Mixer stereoMixer;
+        stereoMixer.post(pannedCommand(0, twice, c.rate, 0.9f, c.pan));
+        const Rendered fromStereo = render(stereoMixer, 512);
+
+        EXPECT_EQ(fromMono.left, fromStereo.left);
+        EXPECT_EQ(fromMono.right, fromStereo.right);
+        EXPECT_FALSE(monoMixer.isVoicePlaying(0));
+        if (c.rate == 1.0f) {
+            // Frame for frame: each side is the sample times that side's gain, exactly.
+            for (size_t k = 0; k < samples.size(); ++k) {
+                ASSERT_EQ(fromMono.left[k], samples[k] * gains.left) << "frame " << k;
+                ASSERT_EQ(fromMono.right[k], samples[k] * gains.right) << "frame " << k;
+            }
+            EXPECT_EQ(soundEnd(fromMono.left), c.pan == 1.0f ? 0u : samples.size());
+            EXPECT_EQ(soundEnd(fromMono.right), c.pan == -1.0f ? 0u : samples.size());
+        }
+    }
+}
+
+TEST(Mixer, StereoBufferKeepsEachChannelOnItsOwnSide) {
+    const std::vector<float> leftSamples = wobble(200, 0.7f);
+    const std::vector<float> rightSamples = wobble(200, -0.4f);
+    const AudioBufferPtr buffer = shared(AudioBuffer::stereo(leftSamples, rightSamples));
+    for (float pan : {-1.0f, -0.5f, 0.0f, 0.5f, 1.0f}) {
+        SCOPED_TRACE(pan);
+        const StereoGains gains = Mixer::panGains(1.0f, pan);
+        Mixer mixer;
+        mixer.post(pannedCommand(0, buffer, 1.0f, 1.0f, pan));
+        const Rendered out = render(mixer, 256);
+        for (size_t k = 0; k < leftSamples.size(); ++k) {
+            ASSERT_EQ(out.left[k], leftSamples[k] * gains.left) << "frame " << k;
+            ASSERT_EQ(out.right[k], rightSamples[k] * gains.right) << "frame " << k;
+        }
+        EXPECT_EQ(soundEnd(out.left, 0.0f), pan == 1.0f ? 0u : leftSamples.size());
+    }
+}
+
+TEST(Mixer, MonoAndStereoVoicesSumAndEndOnTheirOwn) {
+    const AudioBufferPtr mono = shared(AudioBuffer::mono(std::vector<float>(100, 0.25f)));
+    const AudioBufferPtr stereo =
+        shared(AudioBuffer::stereo(std::vector<float>(60, 0.5f), std::vector<float>(60, -0.5f)));
+    Mixer mixer;
+    mixer.post(pannedCommand(0, mono, 1.0f, 1.0f, -0.5f)); // gains 1 and 0.5
+    mixer.post(playCommand(1, stereo));
+    Rendered all;
+    for (size_t frames : {7u, 64u, 129u}) { // uneven periods
+        const Rendered piece = render(mixer, frames);
+        all.left.insert(all.left.end(), piece.left.begin(), piece.left.end());
+        all.right.insert(all.right.end(), piece.right.begin(), piece.right.end());
+    }
+    EXPECT_FLOAT_EQ(all.left[0], 0.75f);
+    EXPECT_FLOAT_EQ(all.right[0], -0.375f);
+    EXPECT_FLOAT_EQ(all.left[58], 0.75f);
+    EXPECT_FLOAT_EQ(all.left[60], 0.25f) << "the stereo voice ended";
+    EXPECT_FLOAT_EQ(all.right[60], 0.125f);
+    EXPECT_EQ(soundEnd(all.left), 100u);
+    EXPECT_EQ(soundEnd(all.right), 100u);
+}
+
+TEST(Mixer, BuffersWithoutSamplesOrWithUnevenChannelsPlaySafely) {
+    struct Case {
+        const char *name;
+        AudioBuffer buffer;
+        size_t heard; // frames that sound
+    };
+    const Case cases[] = {
+        {"empty", AudioBuffer{}, 0},
+        {"right channel only", AudioBuffer::stereo({}, std::vector<float>(50, 0.5f)), 0},
+        {"right shorter", AudioBuffer::stereo(std::vector<float>(50, 0.5f), std::vector<float>(30, 0.5f)), 30},
+        {"left shorter", AudioBuffer::stereo(std::vector<float>(20, 0.5f), std::vector<float>(50, 0.5f)), 20},
+        {"one frame", AudioBuffer::mono({0.5f}), 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const AudioBufferPtr buffer = shared(c.buffer);
+        Mixer mixer;
+        mixer.post(playCommand(0, buffer));
+        const Rendered out = render(mixer, 64);
+        EXPECT_EQ(soundEnd(out.left), c.heard);
+        EXPECT_EQ(soundEnd(out.right), c.heard);
+        EXPECT_FALSE(mixer.isVoicePlaying(0));
     }
 }

@@ -343,7 +343,7 @@ TEST_F(PackIOTest, AHugePackInstallsAtMostOneSoundPerKey) {
 
 TEST_F(PackIOTest, APackTheLibraryHasNoRoomForLeavesNothingBehind) {
     // Room for two and a half sounds of 4800 frames, and one is there already.
-    constexpr std::size_t kSoundBytes = 4800 * 2 * sizeof(float);
+    constexpr std::size_t kSoundBytes = 4800 * sizeof(float); // one channel: the fake decodes to mono
     SoundLibrary library(decoder_, dir_.path() / "bounded", dir_.path() / "resources",
                          2 * kSoundBytes + kSoundBytes / 2);
     test::writeText(dir_.path() / "in" / "mine.wav", FakeAudioDecoder::tone(4800, 0.5f));

@@ -113,6 +113,47 @@ TEST(SoundLibraryTrim, ScalesPeakToPointNineAndFades) {
     EXPECT_FLOAT_EQ(tiny.left[3], 0.9f * 3.0f / 48.0f * 1.0f);
 }
 
+TEST(SoundLibraryTrim, KeepsOneChannelForMonoAndForStereoWhoseChannelsMatch) {
+    const std::vector<float> samples = burst(5000, 1000, 3000, 0.5f).left;
+    std::vector<float> quieter = samples;
+    for (float &s : quieter) {
+        s *= 0.5f;
+    }
+    std::vector<float> differsInTheCut = samples;
+    differsInTheCut[10] = 0.005f; // below the trim's threshold, in the silence it cuts
+    std::vector<float> differsInTheKept = samples;
+    differsInTheKept[5500] = 0.0f;
+    struct Case {
+        const char *name;
+        AudioBuffer in;
+        int channels;
+    };
+    const Case cases[] = {
+        {"mono", AudioBuffer::mono(samples), 1},
+        {"stereo, the same twice", AudioBuffer::stereo(samples, samples), 1},
+        {"stereo, different only where it is cut", AudioBuffer::stereo(samples, differsInTheCut), 1},
+        {"stereo, one frame different", AudioBuffer::stereo(samples, differsInTheKept), 2},
+        {"stereo, right quieter", AudioBuffer::stereo(samples, quieter), 2},
+    };
+    const AudioBuffer reference = SoundLibrary::trimAndNormalize(AudioBuffer::mono(samples));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const AudioBuffer out = SoundLibrary::trimAndNormalize(c.in);
+        EXPECT_EQ(out.channels(), c.channels);
+        EXPECT_EQ(out.left, reference.left); // the loudest channel sets the gain: the left one in every case
+        if (c.channels == 1) {
+            EXPECT_TRUE(out.right.empty());
+            EXPECT_EQ(out.right.capacity(), 0u) << "a mono sound is stored once";
+        } else {
+            ASSERT_EQ(out.right.size(), out.left.size());
+        }
+    }
+    const AudioBuffer quiet = SoundLibrary::trimAndNormalize(AudioBuffer::stereo(samples, quieter));
+    for (std::size_t i = 0; i < quiet.frames(); ++i) {
+        ASSERT_FLOAT_EQ(quiet.right[i], 0.5f * quiet.left[i]) << i;
+    }
+}
+
 TEST(SoundLibraryTrim, SilenceAndBrokenBuffersFail) {
     EXPECT_EQ(decodeMessage([] { SoundLibrary::trimAndNormalize(burst(100, 0, 100, 0.0f)); }), kSilent);
     EXPECT_EQ(decodeMessage([] { SoundLibrary::trimAndNormalize(burst(10, 10, 10, 0.001f)); }), kSilent);
@@ -148,6 +189,10 @@ TEST(SoundLibraryLoudness, MatchesTowardsTargetAndFloor) {
         SoundLibrary::matchLoudness(buffer, 0.2f, 0.1f);
         EXPECT_NEAR(buffer.left[0], c.expected, 1e-6);
         EXPECT_NEAR(buffer.right[1], -c.expected, 1e-6);
+        AudioBuffer mono = AudioBuffer::mono(burst(0, 1000, 0, c.amplitude).left);
+        SoundLibrary::matchLoudness(mono, 0.2f, 0.1f);
+        EXPECT_EQ(mono.left, buffer.left);
+        EXPECT_TRUE(mono.isMono());
     }
     // Soft clipping never passes 0.95.
     AudioBuffer spiky = burst(0, 1000, 0, 0.05f);
@@ -188,12 +233,14 @@ TEST(SoundLibraryPeaks, BinsByNumber) {
     EXPECT_TRUE(SoundLibrary::peaks(AudioBuffer{}, 64).empty());
 }
 
-TEST(SoundLibraryBuffers, MakeBufferCopiesMonoToBothChannels) {
+TEST(SoundLibraryBuffers, MakeBufferKeepsMonoSamplesAsOneChannel) {
     EXPECT_EQ(SoundLibrary::makeBuffer({}), nullptr);
     const auto buffer = SoundLibrary::makeBuffer({0.25f, -0.5f});
     ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->channels(), 1);
     EXPECT_EQ(buffer->left, (std::vector<float>{0.25f, -0.5f}));
-    EXPECT_EQ(buffer->right, buffer->left);
+    EXPECT_TRUE(buffer->right.empty());
+    EXPECT_EQ(buffer->channel(1), buffer->left);
 }
 
 // ---- the built-in list -------------------------------------------------------------------------------
@@ -210,16 +257,16 @@ TEST(SoundLibraryBuiltins, ListsRecipesThenRecordings) {
         if (i < 20) {
             EXPECT_EQ(item.id, SoundSynth::recipes[i].id);
         } else {
-            EXPECT_EQ(item.id, RecordedSounds::all[i - 20].id);
-            EXPECT_EQ(item.name, RecordedSounds::all[i - 20].name);
+            EXPECT_EQ(item.id, RecordedSounds::kAll[i - 20].id);
+            EXPECT_EQ(item.name, RecordedSounds::kAll[i - 20].name);
         }
     }
     EXPECT_EQ(ids.size(), 63u) << "every built-in id is unique, recordings never share a recipe's id";
     EXPECT_EQ(items[20].id, "synth.meow");
     EXPECT_EQ(items[20].category, SoundCategory::animals);
     EXPECT_EQ(items.back().id, "rec.gong");
-    for (std::size_t i = 0; i < RecordedSounds::all.size(); ++i) {
-        const auto &row = RecordedSounds::all[i];
+    for (std::size_t i = 0; i < RecordedSounds::kAll.size(); ++i) {
+        const auto &row = RecordedSounds::kAll[i];
         EXPECT_EQ(row.id.substr(0, i < 6 ? 6 : 4), i < 6 ? "synth." : "rec.");
         EXPECT_EQ(row.file.substr(0, 4), "rec_");
     }
@@ -242,6 +289,11 @@ TEST_F(SoundLibraryTest, PreloadCachesRecipesAndTheRecordingsThatDecode) {
         EXPECT_DOUBLE_EQ(sound->item().duration, first.frames() / 48000.0);
         EXPECT_EQ(sound->item().name, recipe.name);
         EXPECT_EQ(first.left, SoundSynth::render(recipe.id, Role::down, 0));
+        for (const auto &[role, list] : takes) {
+            for (const auto &take : list) {
+                EXPECT_TRUE(take->isMono()) << "synthesized sounds are stored once";
+            }
+        }
         if (recipe.isSwitch) {
             EXPECT_EQ(takes.at(Role::down).size(), 5u);
             EXPECT_EQ(takes.at(Role::up).size(), 3u);
@@ -273,7 +325,11 @@ TEST_F(SoundLibraryTest, PreloadCachesRecipesAndTheRecordingsThatDecode) {
     EXPECT_NEAR(rms(meowTake.left), 0.2, 1e-5);
     const auto gong = library_.loaded("rec.gong");
     ASSERT_NE(gong, nullptr);
-    EXPECT_NEAR(rms(gong->takes().at(Role::down).front()->right), 0.2, 1e-5);
+    const auto &gongTake = *gong->takes().at(Role::down).front();
+    EXPECT_NEAR(rms(gongTake.left), 0.2, 1e-5);
+    // The decoder gave the same samples twice: kept once.
+    EXPECT_TRUE(gongTake.isMono());
+    EXPECT_TRUE(meowTake.isMono());
 
     EXPECT_EQ(library_.loaded("rec.bark"), nullptr); // undecodable: left out
     EXPECT_EQ(library_.loaded("rec.moo"), nullptr);  // only ".m4a" is looked for
@@ -434,8 +490,8 @@ TEST_F(SoundLibraryTest, LoadUserSoundDecodesFromTheSoundsFolder) {
 }
 
 TEST_F(SoundLibraryTest, UserSoundsAreBoundedByTheirDecodedAudio) {
-    // Room for two sounds of 4800 frames (two channels of 32-bit samples each), not for a third.
-    constexpr std::size_t kSoundBytes = 4800 * 2 * sizeof(float);
+    // Room for two sounds of 4800 frames of 32-bit samples, not for a third.
+    constexpr std::size_t kSoundBytes = 4800 * sizeof(float); // one channel: the fake decodes to mono
     SoundLibrary library(decoder_, dir_.path() / "bounded", builtin(), 2 * kSoundBytes + kSoundBytes / 2);
     const std::string noRoom = AudioDecodeError::message(AudioDecodeError::Kind::noRoom);
     auto source = [&](const std::string &name) {

@@ -24,11 +24,11 @@ namespace {
 using Role = SoundSynth::Role;
 using Played = std::pair<std::uint16_t, std::string>;
 
-constexpr std::uint64_t kShift = Modifiers::shift;
-constexpr std::uint64_t kControl = Modifiers::control;
-constexpr std::uint64_t kOption = Modifiers::option;
-constexpr std::uint64_t kCommand = Modifiers::command;
-constexpr std::uint64_t kCapsLock = Modifiers::capsLock;
+constexpr std::uint64_t kShift = Modifiers::kShift;
+constexpr std::uint64_t kControl = Modifiers::kControl;
+constexpr std::uint64_t kOption = Modifiers::kOption;
+constexpr std::uint64_t kCommand = Modifiers::kCommand;
+constexpr std::uint64_t kCapsLock = Modifiers::kCapsLock;
 
 constexpr std::uint16_t kA = 0, kB = 11, kK = 40, kP = 35, kJ = 38;
 constexpr std::uint16_t kReturn = 36, kSpace = 49, kDelete = 51, kPeriod = 47, kLeftArrow = 123;

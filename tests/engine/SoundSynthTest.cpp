@@ -89,7 +89,7 @@ TEST(SoundSynth, EveryTakeHasItsLengthPeakAndSilentEnds) {
         {"synth.coin", 20160}, {"synth.jump", 9600},      {"synth.laser", 14400},   {"synth.powerup", 28800},
         {"synth.blip", 2880},  {"synth.explosion", 36000}};
     for (const auto &recipe : SoundSynth::recipes) {
-        for (Role role : SoundSynth::allRoles) {
+        for (Role role : SoundSynth::kAllRoles) {
             SCOPED_TRACE(std::string(recipe.id) + " role " + std::to_string(static_cast<int>(role)));
             const auto samples = SoundSynth::render(recipe.id, role, 2);
             ASSERT_FALSE(samples.empty());

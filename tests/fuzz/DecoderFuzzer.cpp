@@ -24,11 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } catch (const AudioDecodeError &) {
         return 0;
     }
-    if (buffer.frames() == 0 || buffer.frames() > SoundLibrary::kMaxFrames || buffer.right.size() != buffer.frames()) {
+    if (buffer.frames() == 0 || buffer.frames() > SoundLibrary::kMaxFrames ||
+        (!buffer.isMono() && buffer.right.size() != buffer.frames())) {
         fuzz::fail("a decoded sound has a length out of bounds");
     }
-    for (std::size_t i = 0; i < buffer.frames(); ++i) {
-        for (float sample : {buffer.left[i], buffer.right[i]}) {
+    for (int channel = 0; channel < buffer.channels(); ++channel) {
+        for (float sample : buffer.channel(channel)) {
             if (!std::isfinite(sample) || std::fabs(sample) > 0.9f + 1e-4f) {
                 fuzz::fail("a decoded sound has a sample out of bounds");
             }

@@ -42,16 +42,16 @@ TEST(Profile, AssignmentLooksUpTheExactDecimalTextOfTheCode) {
 
 TEST(RawValues, CategoriesAndColoursRoundTripInListingOrder) {
     const char *categories[] = {"mechanical", "memes", "animals", "retro", "everyday", "mine"};
-    ASSERT_EQ(std::size(categories), allSoundCategories.size());
-    for (std::size_t i = 0; i < allSoundCategories.size(); ++i) {
-        EXPECT_EQ(toString(allSoundCategories[i]), categories[i]);
-        EXPECT_EQ(soundCategoryFromString(categories[i]), allSoundCategories[i]);
+    ASSERT_EQ(std::size(categories), kAllSoundCategories.size());
+    for (std::size_t i = 0; i < kAllSoundCategories.size(); ++i) {
+        EXPECT_EQ(toString(kAllSoundCategories[i]), categories[i]);
+        EXPECT_EQ(soundCategoryFromString(categories[i]), kAllSoundCategories[i]);
     }
     const char *colors[] = {"white", "yellow", "blue", "red", "black", "green"};
-    ASSERT_EQ(std::size(colors), allProfileColors.size());
-    for (std::size_t i = 0; i < allProfileColors.size(); ++i) {
-        EXPECT_EQ(toString(allProfileColors[i]), colors[i]);
-        EXPECT_EQ(profileColorFromString(colors[i]), allProfileColors[i]);
+    ASSERT_EQ(std::size(colors), kAllProfileColors.size());
+    for (std::size_t i = 0; i < kAllProfileColors.size(); ++i) {
+        EXPECT_EQ(toString(kAllProfileColors[i]), colors[i]);
+        EXPECT_EQ(profileColorFromString(colors[i]), kAllProfileColors[i]);
     }
     for (const char *unknown : {"", "Memes", "noises", "mine "}) {
         EXPECT_FALSE(soundCategoryFromString(unknown)) << unknown;

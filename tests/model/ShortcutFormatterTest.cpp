@@ -11,12 +11,12 @@ using Glyphs = std::vector<std::string>;
 TEST(ShortcutFormatter, SymbolsFollowControlOptionShiftCommandOrder) {
     using namespace Modifiers;
     const std::pair<std::uint64_t, Glyphs> cases[] = {
-        {shortcutMask, {"⌃", "⌥", "⇧", "⌘"}},
+        {kShortcutMask, {"⌃", "⌥", "⇧", "⌘"}},
         {~std::uint64_t{0}, {"⌃", "⌥", "⇧", "⌘"}},
-        {shift | command, {"⇧", "⌘"}},
-        {command | option, {"⌥", "⌘"}},
-        {control | capsLock, {"⌃"}},
-        {capsLock, {}},
+        {kShift | kCommand, {"⇧", "⌘"}},
+        {kCommand | kOption, {"⌥", "⌘"}},
+        {kControl | kCapsLock, {"⌃"}},
+        {kCapsLock, {}},
         {0, {}},
     };
     for (const auto &[flags, expected] : cases) {

@@ -5,7 +5,6 @@
 
 #include "app/AudioControl.h"
 #include "app/LoginItem.h"
-#include "app/NoticePresenter.h"
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
 #include "engine/LoadedSound.h"
@@ -39,21 +38,6 @@ public:
     int dayWrites = 0;
     int countWrites = 0;
     int syncs = 0;
-};
-
-class FakeNoticePresenter final : public NoticePresenter {
-public:
-    // One notice shown: sounds on or off, or a silence.
-    struct Shown {
-        enum class Kind { soundsOn, soundsOff, silent };
-        Kind kind = Kind::soundsOn;
-        std::optional<Silence> silence;
-        friend bool operator==(const Shown &, const Shown &) = default;
-    };
-
-    void showSounds(bool on) override { shown.push_back({on ? Shown::Kind::soundsOn : Shown::Kind::soundsOff, {}}); }
-    void showSilence(const Silence &silence) override { shown.push_back({Shown::Kind::silent, silence}); }
-    std::vector<Shown> shown;
 };
 
 class FakeLoginItem final : public LoginItem {

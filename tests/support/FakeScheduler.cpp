@@ -1,12 +1,22 @@
 #include "support/FakeScheduler.h"
 
+#include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace tc::test {
 
+namespace {
+
+std::int64_t toMicroseconds(double seconds) {
+    return std::llround(seconds * 1e6);
+}
+
+} // namespace
+
 class FakeScheduler::Handle final : public Scheduler::Timer {
 public:
-    Handle(std::weak_ptr<std::map<uint64_t, Entry>> timers, uint64_t id) : timers_(std::move(timers)), id_(id) {}
+    Handle(std::weak_ptr<Timers> timers, std::uint64_t id) : timers_(std::move(timers)), id_(id) {}
     ~Handle() override {
         if (auto timers = timers_.lock()) {
             timers->erase(id_);
@@ -14,11 +24,11 @@ public:
     }
 
 private:
-    std::weak_ptr<std::map<uint64_t, Entry>> timers_;
-    uint64_t id_;
+    std::weak_ptr<Timers> timers_;
+    std::uint64_t id_;
 };
 
-FakeScheduler::FakeScheduler() : timers_(std::make_shared<std::map<uint64_t, Entry>>()) {}
+FakeScheduler::FakeScheduler() : timers_(std::make_shared<Timers>()) {}
 
 FakeScheduler::~FakeScheduler() = default;
 
@@ -28,9 +38,19 @@ void FakeScheduler::post(std::function<void()> task) {
 }
 
 std::unique_ptr<Scheduler::Timer> FakeScheduler::repeat(double seconds, std::function<void()> task) {
-    const uint64_t id = nextId_++;
+    return add(seconds, true, std::move(task));
+}
+
+std::unique_ptr<Scheduler::Timer> FakeScheduler::singleShot(double seconds, std::function<void()> task) {
+    return add(seconds, false, std::move(task));
+}
+
+std::unique_ptr<Scheduler::Timer> FakeScheduler::add(double seconds, bool repeating, std::function<void()> task) {
+    const std::uint64_t id = nextId_++;
     ++timersMade_;
-    (*timers_)[id] = Entry{seconds, now_ + seconds, std::make_shared<std::function<void()>>(std::move(task))};
+    const std::int64_t interval = toMicroseconds(seconds);
+    (*timers_)[id] =
+        Entry{elapsedUs_ + interval, interval, repeating, std::make_shared<std::function<void()>>(std::move(task))};
     return std::make_unique<Handle>(timers_, id);
 }
 
@@ -50,26 +70,30 @@ void FakeScheduler::runPosted() {
 }
 
 void FakeScheduler::advance(double seconds) {
-    const double end = now_ + seconds;
+    const std::int64_t end = elapsedUs_ + toMicroseconds(seconds);
     runPosted();
     for (;;) {
-        // The earliest due timer within the step; ties go to the older timer.
+        // The earliest due timer within the step; ties go to the older timer (the map is ordered by age).
         auto next = timers_->end();
         for (auto it = timers_->begin(); it != timers_->end(); ++it) {
-            if (it->second.due <= end + 1e-9 && (next == timers_->end() || it->second.due < next->second.due)) {
+            if (it->second.due <= end && (next == timers_->end() || it->second.due < next->second.due)) {
                 next = it;
             }
         }
         if (next == timers_->end()) {
             break;
         }
-        now_ = std::max(now_, next->second.due);
-        next->second.due += next->second.interval;
+        elapsedUs_ = std::max(elapsedUs_, next->second.due);
         auto task = next->second.task; // the task may destroy its own handle
+        if (next->second.repeating) {
+            next->second.due += std::max<std::int64_t>(next->second.intervalUs, 1);
+        } else {
+            timers_->erase(next);
+        }
         (*task)();
         runPosted();
     }
-    now_ = end;
+    elapsedUs_ = std::max(elapsedUs_, end);
 }
 
 bool FakeScheduler::runUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout,
@@ -88,10 +112,6 @@ bool FakeScheduler::runUntil(const std::function<bool()> &done, std::chrono::mil
         }
         std::this_thread::sleep_for(step);
     }
-}
-
-size_t FakeScheduler::activeTimers() const {
-    return timers_->size();
 }
 
 } // namespace tc::test

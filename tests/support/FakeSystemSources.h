@@ -3,12 +3,14 @@
 #include "engine/FrontmostAppSource.h"
 #include "engine/MicrophoneActivitySource.h"
 #include "engine/OutputVolume.h"
+#include "engine/RunningAppsSource.h"
 #include "engine/SecureInputSource.h"
 
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tc::test {
 
@@ -69,6 +71,18 @@ public:
     std::atomic<bool> muted = false;
     std::atomic<double> loudest = 1.0;
     bool isSilent() const override { return silentFor(muted, loudest); }
+};
+
+// Lists what the test put in `apps`, counting the calls.
+class FakeRunningAppsSource final : public RunningAppsSource {
+public:
+    std::vector<AppIdentity> list() override {
+        ++calls;
+        return apps;
+    }
+
+    std::vector<AppIdentity> apps;
+    int calls = 0;
 };
 
 } // namespace tc::test

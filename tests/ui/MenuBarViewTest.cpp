@@ -105,7 +105,7 @@ TEST(MenuBarView, TheOnOffPillFlipsSoundsWithoutANotice) {
     EXPECT_FALSE(harness.router.config()->enabled);
     EXPECT_EQ(pill->text(), QString("Off"));
     EXPECT_NE(view.silenceCard(), nullptr);
-    EXPECT_TRUE(harness.notices.shown.empty());
+    EXPECT_TRUE(harness.notices.empty());
     letSaveRun(harness);
     EXPECT_EQ(harness.writeCount(), writes + 1);
     pill->click();
@@ -146,7 +146,7 @@ TEST(MenuBarView, CountsAreWrittenWithTheLocalesGroupingAndTheSingularForOne) {
     shellApp();
     Harness harness;
     AppModel &model = harness.started();
-    model.editData([](AppData &data) {
+    model.commitEdit([](AppData &data) {
         Profile base = data.profiles.front();
         data.profiles.clear();
         for (int keys : {0, 1, 2}) {
@@ -196,7 +196,7 @@ TEST(MenuBarView, VolumeShowsWholePercentsAndWritesThroughTheModel) {
     const std::pair<double, const char *> cases[] = {
         {0.8, "80%"}, {0.456, "45%"}, {0.999, "99%"}, {1.0, "100%"}, {0.0, "0%"}};
     for (const auto &[volume, text] : cases) {
-        model.editData([v = volume](AppData &data) { data.settings.masterVolume = v; });
+        model.setSetting(&AppSettings::masterVolume, volume);
         EXPECT_EQ(view.volumeText(), QString(text));
     }
     EXPECT_EQ(view.silenceCard()->silence().kind, Silence::Kind::volume); // 0 %
@@ -235,7 +235,7 @@ TEST(MenuBarView, TheVolumeSliderKeepsItsDragWhileTheDocumentChanges) {
     EXPECT_TRUE(slider->isSliderDown());
     EXPECT_EQ(slider->value(), dragged);
     EXPECT_EQ(view.volumeText(), QString("%1%").arg(dragged / 10));
-    model.editData([](AppData &data) { data.settings.masterVolume = 0.9; });
+    model.setSetting(&AppSettings::masterVolume, 0.9);
     EXPECT_TRUE(slider->isSliderDown());
     EXPECT_EQ(slider->value(), dragged); // the knob stays under the pointer
     EXPECT_EQ(view.volumeText(), QString("90%"));

@@ -35,10 +35,10 @@ inline AppModel &startSilent(Harness &harness, Silence::Kind kind) {
     case Silence::Kind::permission:
         break;
     case Silence::Kind::off:
-        model.editData([](AppData &data) { data.settings.enabled = false; });
+        model.setSetting(&AppSettings::enabled, false);
         break;
     case Silence::Kind::volume:
-        model.editData([](AppData &data) { data.settings.masterVolume = 0; });
+        model.setSetting(&AppSettings::masterVolume, 0.0);
         break;
     case Silence::Kind::macMuted:
         harness.output.muted = true;
@@ -56,7 +56,7 @@ inline AppModel &startSilent(Harness &harness, Silence::Kind kind) {
         harness.time.advance(SystemWatchers::kPollInterval);
         break;
     case Silence::Kind::quiet:
-        model.editData([](AppData &data) {
+        model.commitEdit([](AppData &data) {
             data.settings.quietHoursEnabled = true;
             data.settings.quietStartMinutes = 0;
             data.settings.quietEndMinutes = 1439;

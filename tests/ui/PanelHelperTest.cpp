@@ -3,6 +3,7 @@
 #include "ui/kit/PanelHelper.h"
 #include "ShellTestApp.h"
 #include "engine/linux/DesktopEntries.h"
+#include "support/FakeSystemSources.h"
 #include "ui/kit/AppChooserDialog.h"
 
 #include <QDir>
@@ -105,4 +106,15 @@ TEST(PanelHelper, InstalledApplicationsAndIconsComeThroughTheDesktopEntries) {
     EXPECT_EQ(installed[1].name, QStringLiteral("Tool"));
     EXPECT_FALSE(PanelHelper::icon(QStringLiteral("org.example.Tool"), entries).isNull());
     EXPECT_TRUE(PanelHelper::icon(QStringLiteral("gone"), entries).isNull());
+
+    // The running applications come from the source the caller hands in, with the entries' icons.
+    tc::test::FakeRunningAppsSource source;
+    source.apps = {{"org.example.Tool", "Tool"}, {"tapchime", "Tapchime"}, {"XTerm", "XTerm"}};
+    const std::vector<RunningApp> running = PanelHelper::runningApps(source, entries);
+    EXPECT_EQ(source.calls, 1);
+    ASSERT_EQ(running.size(), 2u);
+    EXPECT_EQ(running[0].bundleID, QStringLiteral("org.example.Tool"));
+    EXPECT_FALSE(running[0].icon.isNull());
+    EXPECT_EQ(running[1].bundleID, QStringLiteral("XTerm"));
+    EXPECT_TRUE(running[1].icon.isNull()); // no desktop entry: the screens draw a placeholder
 }

@@ -44,7 +44,7 @@ std::vector<QString> titles(QMenu *menu) {
 
 // A document with exactly these profiles, the first active.
 void useProfiles(AppModel &model, const std::vector<std::string> &names) {
-    model.editData([&](AppData &data) {
+    model.commitEdit([&](AppData &data) {
         Profile first = data.profiles.front();
         data.profiles.clear();
         for (const std::string &name : names) {

@@ -32,7 +32,7 @@ TEST(Symbols, EveryGlyphExistsInTheLoadedIconFont) {
 }
 
 TEST(Symbols, TheSymbolsOfTheSoundBadgesAreInTheTable) {
-    for (tc::SoundCategory category : tc::allSoundCategories) {
+    for (tc::SoundCategory category : tc::kAllSoundCategories) {
         const tc::MiniCap::Content content = tc::MiniCap::forCategory(category);
         if (content.symbol) {
             EXPECT_TRUE(tc::Symbols::codePoint(*content.symbol)) << *content.symbol;

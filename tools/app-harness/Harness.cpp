@@ -349,36 +349,45 @@ WindowWatch::~WindowWatch() {
     XCloseDisplay(static_cast<Display *>(display_));
 }
 
-std::vector<unsigned long> WindowWatch::mappedWindows(pid_t pid) {
+std::vector<unsigned long> WindowWatch::mappedWindows(pid_t pid, bool wholeTree) {
     auto *display = static_cast<Display *>(display_);
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
     std::vector<unsigned long> found;
-    Window root = 0, parent = 0;
-    Window *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-        return found;
-    }
-    for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable) {
+    std::vector<Window> pending{DefaultRootWindow(display)};
+    while (!pending.empty()) {
+        const Window window = pending.back();
+        pending.pop_back();
+        Window root = 0, parent = 0;
+        Window *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, window, &root, &parent, &children, &count)) {
             continue;
         }
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char *value = nullptr;
-        if (XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
-                               &value) == Success &&
-            value) {
-            if (items == 1 && format == 32 && static_cast<pid_t>(*reinterpret_cast<unsigned long *>(value)) == pid) {
-                found.push_back(children[i]);
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable) {
+                continue;
             }
-            XFree(value);
+            Atom type = 0;
+            int format = 0;
+            unsigned long items = 0, after = 0;
+            unsigned char *value = nullptr;
+            if (XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                                   &after, &value) == Success &&
+                value) {
+                if (items == 1 && format == 32 &&
+                    static_cast<pid_t>(*reinterpret_cast<unsigned long *>(value)) == pid) {
+                    found.push_back(children[i]);
+                }
+                XFree(value);
+            }
+            if (wholeTree) {
+                pending.push_back(children[i]);
+            }
         }
-    }
-    if (children) {
-        XFree(children);
+        if (children) {
+            XFree(children);
+        }
     }
     return found;
 }
@@ -386,7 +395,7 @@ std::vector<unsigned long> WindowWatch::mappedWindows(pid_t pid) {
 std::optional<uint64_t> WindowWatch::waitForMappedWindow(pid_t pid, int timeoutMs) {
     const uint64_t deadline = monotonicNs() + static_cast<uint64_t>(timeoutMs) * 1'000'000ull;
     while (monotonicNs() < deadline) {
-        if (!mappedWindows(pid).empty()) {
+        if (!mappedWindows(pid, true).empty()) {
             return monotonicNs();
         }
         sleepMs(2);

@@ -113,7 +113,9 @@ struct ProcessFigures {
 };
 ProcessFigures readProcess(pid_t pid);
 
-// Top-level windows of one process on the X display of $DISPLAY (found by _NET_WM_PID).
+// Windows of one process on the X display of $DISPLAY (found by _NET_WM_PID). On a display with a tray the
+// program starts in the tray without a window of its own: its first window is then the tray icon, embedded in
+// the tray's window, so the search covers the whole window tree, not only the top level.
 class WindowWatch {
 public:
     WindowWatch();
@@ -121,14 +123,16 @@ public:
     WindowWatch(const WindowWatch &) = delete;
     WindowWatch &operator=(const WindowWatch &) = delete;
 
-    // Waits until a window of `pid` is mapped; the monotonic time it was seen, or absent after `timeoutMs`.
+    // Waits until a window of `pid` (a top-level window or the tray icon) is viewable; the monotonic time it
+    // was seen, or absent after `timeoutMs`.
     std::optional<uint64_t> waitForMappedWindow(pid_t pid, int timeoutMs);
-    // Asks every mapped window of `pid` to close (WM_DELETE_WINDOW, as a window manager's close button does)
-    // and waits until none is mapped. False when one stays.
+    // Asks every mapped top-level window of `pid` to close (WM_DELETE_WINDOW, as a window manager's close
+    // button does) and waits until none is mapped; the tray icon stays. False when one stays.
     bool closeWindows(pid_t pid, int timeoutMs);
 
 private:
-    std::vector<unsigned long> mappedWindows(pid_t pid);
+    // The viewable windows of `pid`: only the root's children, or the whole tree.
+    std::vector<unsigned long> mappedWindows(pid_t pid, bool wholeTree = false);
     void *display_ = nullptr;
 };
 

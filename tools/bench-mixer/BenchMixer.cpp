@@ -2,6 +2,7 @@
 // number of voices, every voice at its own rate so that each one interpolates. "core%" is the share of one
 // core the mixer needs to keep up in real time (1 means 1 %, that is 26.7 µs per period); "ns/voice" the
 // cost of one voice for one period. (Google Benchmark prints an "s" after inverted rates: ignore it.)
+// renderPeriod plays stereo sounds, renderPeriodMono mono ones (every built-in sound is mono).
 
 #include "engine/AudioBuffer.h"
 #include "engine/Mixer.h"
@@ -16,24 +17,28 @@ namespace {
 constexpr size_t kPeriodFrames = 128;
 constexpr double kPeriodSeconds = static_cast<double>(kPeriodFrames) / tc::AudioBuffer::kSampleRate;
 
-tc::AudioBufferPtr tone(double seconds, double frequency) {
+tc::AudioBufferPtr tone(double seconds, double frequency, bool mono) {
     auto buffer = std::make_shared<tc::AudioBuffer>();
     const auto frames = static_cast<size_t>(seconds * tc::AudioBuffer::kSampleRate);
     buffer->left.resize(frames);
-    buffer->right.resize(frames);
+    if (!mono) {
+        buffer->right.resize(frames);
+    }
     for (size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / tc::AudioBuffer::kSampleRate;
         buffer->left[i] = static_cast<float>(0.05 * std::sin(2 * M_PI * frequency * t));
-        buffer->right[i] = static_cast<float>(0.05 * std::sin(2 * M_PI * frequency * 1.01 * t));
+        if (!mono) {
+            buffer->right[i] = static_cast<float>(0.05 * std::sin(2 * M_PI * frequency * 1.01 * t));
+        }
     }
     return buffer;
 }
 
-void renderPeriod(benchmark::State &state) {
+void render(benchmark::State &state, bool mono) {
     const auto voices = static_cast<uint32_t>(state.range(0));
     std::vector<tc::AudioBufferPtr> buffers;
     for (uint32_t v = 0; v < voices; ++v) {
-        buffers.push_back(tone(0.5, 220.0 + 10.0 * v));
+        buffers.push_back(tone(0.5, 220.0 + 10.0 * v, mono));
     }
     auto command = [&](uint32_t v) {
         tc::Mixer::Command play;
@@ -68,8 +73,17 @@ void renderPeriod(benchmark::State &state) {
                                                                              benchmark::Counter::kInvert);
 }
 
+void renderPeriod(benchmark::State &state) {
+    render(state, false);
+}
+
+void renderPeriodMono(benchmark::State &state) {
+    render(state, true);
+}
+
 } // namespace
 
 BENCHMARK(renderPeriod)->Arg(1)->Arg(8)->Arg(32)->Arg(64);
+BENCHMARK(renderPeriodMono)->Arg(1)->Arg(8)->Arg(32)->Arg(64);
 
 BENCHMARK_MAIN();

@@ -96,7 +96,7 @@ struct TempFolder {
 // 43 clips shaped like the real ones: short, mono or stereo, tonal or noisy, 44.1 kHz AAC.
 void makeStandIns(const fs::path &folder) {
     int index = 0;
-    for (const auto &row : RecordedSounds::all) {
+    for (const auto &row : RecordedSounds::kAll) {
         const double seconds = 0.4 + (index * 37 % 22) / 10.0; // 0.4 to 2.5 s
         const int frequency = 200 + index * 53;
         const std::string source =
@@ -139,7 +139,7 @@ CacheSize measure(const SoundLibrary &library) {
             }
         }
     }
-    for (const auto &row : RecordedSounds::all) {
+    for (const auto &row : RecordedSounds::kAll) {
         size.recordings += library.loaded(std::string(row.id)) ? 1 : 0;
     }
     return size;
@@ -177,11 +177,11 @@ int main(int argc, char **argv) {
         makeStandIns(options.resources);
     }
     int present = 0;
-    for (const auto &row : RecordedSounds::all) {
+    for (const auto &row : RecordedSounds::kAll) {
         present += fs::exists(options.resources / (std::string(row.file) + ".m4a")) ? 1 : 0;
     }
     std::printf("resources: %s (%d of %zu recordings present%s)\n", options.resources.c_str(), present,
-                RecordedSounds::all.size(), options.standIns ? ", stand-ins" : "");
+                RecordedSounds::kAll.size(), options.standIns ? ", stand-ins" : "");
     std::printf("cores: %u, runs per row: %d\n\n", cores, options.runs);
     std::printf("%8s %10s %10s %10s %8s %11s %8s %10s\n", "threads", "min ms", "median ms", "max ms", "sounds",
                 "recordings", "buffers", "cache MiB");

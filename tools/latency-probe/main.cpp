@@ -167,7 +167,7 @@ double soundOffsetMs(const std::string &soundID, float threshold) {
     const auto takes = sound->takes().find(SoundSynth::Role::down);
     for (const AudioBufferPtr &take : takes->second) {
         for (size_t i = 0; i < take->frames(); ++i) {
-            if (std::max(std::fabs(take->left[i]), std::fabs(take->right[i])) * gain > threshold) {
+            if (std::max(std::fabs(take->channel(0)[i]), std::fabs(take->channel(1)[i])) * gain > threshold) {
                 offsets.push_back(static_cast<double>(i) * 1e3 / kRate);
                 break;
             }

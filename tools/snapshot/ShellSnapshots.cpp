@@ -204,7 +204,7 @@ QWidget *keyCaps() {
 QWidget *miniCaps() {
     QWidget *stack = column(24);
     QWidget *sounds = row(20);
-    for (SoundCategory category : allSoundCategories) {
+    for (SoundCategory category : kAllSoundCategories) {
         SoundItem item;
         item.category = category;
         sounds->layout()->addWidget(labelled(cap(item), QString::fromStdString(toString(category))));
@@ -285,7 +285,7 @@ QWidget *trayCard() {
     header->layout()->addWidget(new Chip(QStringLiteral("Memes"), CapPalette::yellow));
     QWidget *content = row(12);
     content->layout()->setContentsMargins(16, 16, 16, 16);
-    for (SoundCategory category : allSoundCategories) {
+    for (SoundCategory category : kAllSoundCategories) {
         SoundItem item;
         item.category = category;
         content->layout()->addWidget(cap(item));

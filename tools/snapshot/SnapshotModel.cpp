@@ -3,7 +3,6 @@
 #include "app/AudioControl.h"
 #include "app/DocumentStore.h"
 #include "app/LoginItem.h"
-#include "app/NoticePresenter.h"
 #include "app/QtTime.h"
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
@@ -37,12 +36,6 @@ public:
 
     std::optional<QString> day_;
     std::optional<std::int64_t> count_;
-};
-
-class NoNotices final : public NoticePresenter {
-public:
-    void showSounds(bool) override {}
-    void showSilence(const Silence &) override {}
 };
 
 class NoLoginItem final : public LoginItem {
@@ -154,7 +147,6 @@ struct SnapshotModel::Parts {
     QtTimerFactory timers;
     MemoryStats stats;
     std::unique_ptr<DocumentStore> documents;
-    NoNotices notices;
     NoLoginItem login;
     SilentAudio audio;
     BuiltinCatalog library;
@@ -179,7 +171,6 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     services.timers = &p.timers;
     services.stats = &p.stats;
     services.documents = p.documents.get();
-    services.notices = &p.notices;
     services.loginItem = &p.login;
     services.audio = &p.audio;
     services.router = p.router.get();

@@ -74,9 +74,8 @@ std::vector<Snapshot> windowSnapshots() {
 
     shots.push_back(panel("panel-playing", {}, [](SnapshotModel &m) { m.press(49, " "); }));
     shots.push_back(panel("panel-fresh", {}));
-    shots.push_back(panel("panel-off", {}, [](SnapshotModel &m) {
-        m.model().editData([](AppData &data) { data.settings.enabled = false; });
-    }));
+    shots.push_back(
+        panel("panel-off", {}, [](SnapshotModel &m) { m.model().setSetting(&AppSettings::enabled, false); }));
     shots.push_back(panel("panel-muted-by-app", inZoom()));
     shots.push_back(panel("panel-silent-output", outputMuted()));
     shots.push_back(panel("panel-no-access", noAccess()));

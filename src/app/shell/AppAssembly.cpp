@@ -12,46 +12,15 @@
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
-#include "engine/linux/AtspiSecureInput.h"
 #include "engine/linux/FfmpegDecoder.h"
-#include "engine/linux/LinuxKeyboardMonitor.h"
 #include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
 #include "engine/linux/PulseAudioOutput.h"
-#include "engine/linux/PulseMicrophoneActivity.h"
-#include "engine/linux/PulseOutputVolume.h"
 #include "engine/linux/SoundFolders.h"
 #include "engine/linux/SystemLog.h"
-#include "engine/linux/X11FrontmostAppSource.h"
+#include "engine/linux/SystemSources.h"
 
 namespace tc {
-
-namespace {
-
-// Hands notices to the notice panel once the shell has made it.
-class LateNoticePresenter final : public NoticePresenter {
-public:
-    void showSounds(bool on) override {
-        if (target) {
-            target->showSounds(on);
-        }
-    }
-    void showSilence(const Silence &silence) override {
-        if (target) {
-            target->showSilence(silence);
-        }
-    }
-    NoticePresenter *target = nullptr;
-};
-
-std::unique_ptr<FrontmostAppSource> frontmostSource() {
-    if (auto x11 = X11FrontmostAppSource::open()) {
-        return x11;
-    }
-    return std::make_unique<NullFrontmostAppSource>(); // no X display: app rules cannot apply
-}
-
-} // namespace
 
 // Members in construction order; they are destroyed in reverse, the model first.
 struct AppAssembly::Parts {
@@ -62,7 +31,6 @@ struct AppAssembly::Parts {
     SettingsStatsStore stats;
     DocumentStore documents{DocumentStore::defaultFolder()};
     XdgAutostartLoginItem loginItem;
-    LateNoticePresenter notices;
 
     PulseAudioOutput output;
     NullAudioOutput fallback;
@@ -74,7 +42,8 @@ struct AppAssembly::Parts {
     SoundLibrary library{std::make_shared<FfmpegDecoder>(), SoundFolders::userSounds(), SoundFolders::builtinSounds()};
     SoundLibraryCatalog catalog{library};
     SoundRouter router{library, engine};
-    PulseOutputVolume outputVolume;
+    std::unique_ptr<OutputVolume> outputVolume = SystemSources::outputVolume();
+    std::unique_ptr<RunningAppsSource> runningApps = SystemSources::runningApps();
 
     std::unique_ptr<AppModel> model;
 };
@@ -93,15 +62,14 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.timers = &p.timers;
     services.stats = &p.stats;
     services.documents = &p.documents;
-    services.notices = &p.notices;
     services.loginItem = &p.loginItem;
     services.audio = &p.audio;
     services.router = &p.router;
     services.library = &p.catalog;
-    services.output = &p.outputVolume;
-    services.monitor = std::make_unique<LinuxKeyboardMonitor>();
+    services.output = p.outputVolume.get();
+    services.monitor = SystemSources::keyboardMonitor();
     services.watchers = std::make_unique<SystemWatchers>(
-        p.timers, frontmostSource(), std::make_unique<PulseMicrophoneActivity>(), std::make_unique<AtspiSecureInput>());
+        p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());
     services.log = systemLog;
     p.model = std::make_unique<AppModel>(std::move(services));
     if (p.trace) {
@@ -132,8 +100,8 @@ TimerFactory &AppAssembly::timers() {
     return parts_->timers;
 }
 
-void AppAssembly::setNotices(NoticePresenter *presenter) {
-    parts_->notices.target = presenter;
+RunningAppsSource &AppAssembly::runningApps() {
+    return *parts_->runningApps;
 }
 
 } // namespace tc

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "app/NoticePresenter.h"
-
 #include <memory>
 
 namespace tc {
 
 class AppModel;
 class AudioEngine;
+class RunningAppsSource;
 class SoundLibrary;
 class SoundRouter;
 class TimerFactory;
@@ -15,13 +14,13 @@ class TimerFactory;
 // Builds the program's one application model on the real collaborators: the document in
 // $XDG_DATA_HOME/Tapchime, the press count in the Qt settings, the XDG autostart entry, the audio engine on
 // PulseAudio (a null output when no server answers), the sound library with the FFmpeg decoder, the sound
-// router, the keyboard monitor (evdev or XInput 2), the watchers (X11 active window, PulseAudio microphone,
-// secure input) and the output-volume watcher, all on Qt timers. When $TAPCHIME_LATENCY_TRACE names a file,
-// the key path's timing and the moments "assembly" and "soundsReady" are traced there (see LatencyTrace).
+// router, and the platform backends SystemSources picks for the session (the keyboard monitor, the watchers'
+// sources, the output-volume watcher and the running-applications list), all on Qt timers. When
+// $TAPCHIME_LATENCY_TRACE names a file, the key path's timing and the moments "assembly" and "soundsReady" are
+// traced there (see LatencyTrace).
 //
 // Made once by main() on the main thread, after the QApplication, and kept until the program ends. The
-// notice panel is made by the shell afterwards (it needs the model) and handed over with setNotices();
-// notices asked for before that are dropped.
+// model's notices (AppModel::noticeRequested) reach the notice panel once main() has connected it.
 class AppAssembly {
 public:
     AppAssembly();
@@ -34,9 +33,8 @@ public:
     SoundLibrary &library();
     SoundRouter &router();
     TimerFactory &timers();
-
-    // Where the model's notices go from now on (the notice panel); the presenter must outlive the assembly.
-    void setNotices(NoticePresenter *presenter);
+    // The applications with windows open, for the screens' application lists (see PanelHelper::runningApps).
+    RunningAppsSource &runningApps();
 
 private:
     struct Parts;

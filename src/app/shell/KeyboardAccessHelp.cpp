@@ -1,6 +1,6 @@
 #include "app/shell/KeyboardAccessHelp.h"
 
-#include "engine/linux/LinuxKeyboardMonitor.h"
+#include "engine/linux/WaylandSession.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -51,7 +51,7 @@ KeyboardAccessHelp::KeyboardAccessHelp(Session session, QWidget *parent) : QDial
 }
 
 KeyboardAccessHelp::Session KeyboardAccessHelp::currentSession() {
-    return LinuxKeyboardMonitor::isWaylandSession() ? Session::wayland : Session::x11;
+    return isWaylandSession() ? Session::wayland : Session::x11;
 }
 
 void KeyboardAccessHelp::present(QWidget *parent) {

@@ -308,8 +308,8 @@ struct AtspiSecureInput::Impl {
             dbus_message_iter_get_basic(&words, &state[i]);
             dbus_message_iter_next(&words);
         }
-        constexpr unsigned bit = ATSPI_STATE_FOCUSED;
-        return (state[bit / 32] >> (bit % 32)) & 1u;
+        constexpr unsigned kFocusedBit = ATSPI_STATE_FOCUSED;
+        return (state[kFocusedBit / 32] >> (kFocusedBit % 32)) & 1u;
     }
 
     // A field that went away (its application quit) or lost the focus without telling ends secure input.
@@ -328,16 +328,16 @@ struct AtspiSecureInput::Impl {
         struct Interface {
             const char *name, *path;
         };
-        static constexpr std::array<Interface, 2> interfaces{
+        static constexpr std::array<Interface, 2> kInterfaces{
             Interface{"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"},
             Interface{"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"}};
         for (int attempt = 0; attempt < 2; ++attempt) {
-            if (screenSaver >= static_cast<int>(interfaces.size())) {
+            if (screenSaver >= static_cast<int>(kInterfaces.size())) {
                 screenSaver = 0; // none answered last time: ask again from the start
                 locked = false;
                 return;
             }
-            const auto &screen = interfaces[static_cast<size_t>(screenSaver)];
+            const auto &screen = kInterfaces[static_cast<size_t>(screenSaver)];
             Error error;
             // Never start a screen saver just to ask it.
             auto reply = call(session.get(), screen.name, screen.path, screen.name, "GetActive", kCallTimeoutMs,

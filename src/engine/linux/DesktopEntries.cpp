@@ -64,9 +64,9 @@ std::string idFromFileName(std::string name) {
     if (auto slash = name.rfind('/'); slash != std::string::npos) {
         name.erase(0, slash + 1);
     }
-    constexpr std::string_view suffix = ".desktop";
-    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        name.erase(name.size() - suffix.size());
+    constexpr std::string_view kSuffix = ".desktop";
+    if (name.size() > kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0) {
+        name.erase(name.size() - kSuffix.size());
     }
     return name;
 }

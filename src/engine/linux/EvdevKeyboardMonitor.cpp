@@ -12,7 +12,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -21,7 +20,7 @@ namespace tc {
 
 namespace {
 
-constexpr std::size_t recordsPerRead = 64;
+constexpr std::size_t kRecordsPerRead = 64;
 
 bool isEventDeviceName(const std::string &name) {
     return name.rfind("event", 0) == 0;
@@ -44,7 +43,7 @@ struct EvdevKeyboardMonitor::Device {
     int fd = -1;
     std::string name; // file name in the device folder; empty for an adopted descriptor
     // Bytes of records not yet complete (a pipe may hand over part of a record).
-    std::array<unsigned char, sizeof(input_event) * recordsPerRead> buffer{};
+    std::array<unsigned char, sizeof(input_event) * kRecordsPerRead> buffer{};
     std::size_t buffered = 0;
     std::bitset<KEY_CNT> down; // keys this device holds down
     bool dropping = false;     // the kernel dropped records: skip to the next report, then resynchronise
@@ -77,10 +76,10 @@ bool EvdevKeyboardMonitor::isKeyboardDevice(int fd) {
     if (ioctl(fd, EVIOCGBIT(EV_KEY, keys.size()), keys.data()) < 0) {
         return false;
     }
-    constexpr unsigned letters[] = {KEY_A, KEY_B, KEY_C, KEY_D, KEY_E, KEY_F, KEY_G, KEY_H, KEY_I,
-                                    KEY_J, KEY_K, KEY_L, KEY_M, KEY_N, KEY_O, KEY_P, KEY_Q, KEY_R,
-                                    KEY_S, KEY_T, KEY_U, KEY_V, KEY_W, KEY_X, KEY_Y, KEY_Z};
-    return std::all_of(std::begin(letters), std::end(letters),
+    constexpr unsigned kLetters[] = {KEY_A, KEY_B, KEY_C, KEY_D, KEY_E, KEY_F, KEY_G, KEY_H, KEY_I,
+                                     KEY_J, KEY_K, KEY_L, KEY_M, KEY_N, KEY_O, KEY_P, KEY_Q, KEY_R,
+                                     KEY_S, KEY_T, KEY_U, KEY_V, KEY_W, KEY_X, KEY_Y, KEY_Z};
+    return std::all_of(std::begin(kLetters), std::end(kLetters),
                        [&](unsigned code) { return testBit<KEY_CNT>(keys, code); });
 }
 
@@ -111,8 +110,7 @@ bool EvdevKeyboardMonitor::start() {
     if (running_) {
         return true;
     }
-    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0) {
+    if (thread_.wakeFd() < 0) {
         return false;
     }
     // Without inotify the monitor still hears the keyboards present now, only not ones plugged in later.
@@ -125,7 +123,6 @@ bool EvdevKeyboardMonitor::start() {
     takeAdopted();
     if (devices_.empty()) {
         closeFd(inotifyFd_);
-        closeFd(wakeFd_);
         return false;
     }
 
@@ -136,22 +133,15 @@ bool EvdevKeyboardMonitor::start() {
     }
     stream_.setText(std::move(text));
 
-    stopping_ = false;
-    thread_ = std::thread([this] { run(); });
+    thread_.start(kKeyboardThreadName, [this] { run(); });
     running_ = true;
     return true;
 }
 
 void EvdevKeyboardMonitor::stop() {
-    if (thread_.joinable()) {
-        stopping_ = true;
-        const std::uint64_t one = 1;
-        [[maybe_unused]] auto written = write(wakeFd_, &one, sizeof one);
-        thread_.join();
-    }
+    thread_.stop();
     devices_.clear();
     closeFd(inotifyFd_);
-    closeFd(wakeFd_);
     running_ = false;
 }
 
@@ -159,10 +149,7 @@ void EvdevKeyboardMonitor::adoptDevice(int fd) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     std::lock_guard lock(adoptMutex_);
     adopted_.push_back(fd);
-    if (wakeFd_ >= 0) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] auto written = write(wakeFd_, &one, sizeof one);
-    }
+    thread_.wake();
 }
 
 void EvdevKeyboardMonitor::takeAdopted() {
@@ -228,11 +215,10 @@ void EvdevKeyboardMonitor::removeDevice(std::size_t index) {
 }
 
 void EvdevKeyboardMonitor::run() {
-    nameCurrentThread(keyboardThreadName);
     std::vector<pollfd> fds;
-    while (!stopping_) {
+    while (!thread_.stopRequested()) {
         if (devicesChanged_) {
-            fds.assign({{wakeFd_, POLLIN, 0}, {inotifyFd_, POLLIN, 0}});
+            fds.assign({{thread_.wakeFd(), POLLIN, 0}, {inotifyFd_, POLLIN, 0}});
             for (const auto &device : devices_) {
                 fds.push_back({device->fd, POLLIN, 0});
             }
@@ -245,9 +231,7 @@ void EvdevKeyboardMonitor::run() {
             return;
         }
         if (fds[0].revents & POLLIN) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] auto got = read(wakeFd_, &count, sizeof count);
-            if (stopping_) {
+            if (thread_.takeWake()) {
                 return;
             }
             takeAdopted();

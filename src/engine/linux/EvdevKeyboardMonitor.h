@@ -3,15 +3,14 @@
 #include "engine/KeyHandlerSlot.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/linux/KeyStream.h"
+#include "engine/linux/WakeableThread.h"
 #include "engine/linux/XkbKeyText.h"
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tc {
@@ -77,13 +76,11 @@ private:
     // Monitor thread's own state (handed over before the thread starts, taken back after it ends).
     std::vector<std::unique_ptr<Device>> devices_;
     bool devicesChanged_ = true;
-    int wakeFd_ = -1;    // eventfd: stop, or adopted descriptors waiting
     int inotifyFd_ = -1; // watches the device folder; -1 without hot-plug
 
     std::mutex adoptMutex_;
-    std::vector<int> adopted_;
-    std::atomic<bool> stopping_{false};
-    std::thread thread_;
+    std::vector<int> adopted_; // woken for: adopted descriptors waiting
+    WakeableThread thread_;
 };
 
 } // namespace tc

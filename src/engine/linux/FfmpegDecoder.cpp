@@ -129,8 +129,8 @@ FormatHandle openFile(const std::filesystem::path &path) {
     return FormatHandle(raw);
 }
 
-// Converts decoded frames to 48 kHz float planar, mono to mono and everything else to stereo, and
-// collects the result. Made on the first frame, whose format the whole read keeps.
+// Converts decoded frames to 48 kHz float planar, mono to mono (one channel in the buffer) and everything
+// else to stereo, and collects the result. Made on the first frame, whose format the whole read keeps.
 class Converter {
 public:
     Converter(const AVFrame &frame, AudioBuffer &out) : out_(out) {
@@ -174,6 +174,7 @@ public:
         return frame.sample_rate == rate_ && frame.format == format_ && frame.ch_layout.nb_channels == channels_;
     }
     int rate() const { return rate_; }
+    bool mono() const { return mono_; }
 
     // Converts the first `count` samples of the frame; null input flushes the resampler.
     void convert(const AVFrame *frame, int count) {
@@ -186,19 +187,19 @@ public:
         }
         const std::size_t start = out_.left.size();
         out_.left.resize(start + static_cast<std::size_t>(capacity));
-        out_.right.resize(start + static_cast<std::size_t>(capacity));
+        if (!mono_) {
+            out_.right.resize(start + static_cast<std::size_t>(capacity));
+        }
         std::array<uint8_t *, 2> planes = {reinterpret_cast<uint8_t *>(out_.left.data() + start),
-                                           reinterpret_cast<uint8_t *>(out_.right.data() + start)};
+                                           mono_ ? nullptr : reinterpret_cast<uint8_t *>(out_.right.data() + start)};
         const uint8_t **input = frame != nullptr ? const_cast<const uint8_t **>(frame->extended_data) : nullptr;
         const int made = swr_convert(resampler_.get(), planes.data(), capacity, input, frame != nullptr ? count : 0);
         if (made < 0) {
             throw AudioDecodeError(Kind::unreadable);
         }
         out_.left.resize(start + static_cast<std::size_t>(made));
-        out_.right.resize(start + static_cast<std::size_t>(made));
-        if (mono_) {
-            std::copy(out_.left.begin() + static_cast<std::ptrdiff_t>(start), out_.left.end(),
-                      out_.right.begin() + static_cast<std::ptrdiff_t>(start));
+        if (!mono_) {
+            out_.right.resize(start + static_cast<std::size_t>(made));
         }
     }
 
@@ -273,7 +274,9 @@ AudioBuffer FfmpegDecoder::read(const std::filesystem::path &path) const {
                 converter = std::make_unique<Converter>(*frame, out);
                 inputLeft = static_cast<std::int64_t>(kMaxReadSeconds) * frame->sample_rate;
                 out.left.reserve(static_cast<std::size_t>(kMaxReadSeconds) * kOutRate + 1024);
-                out.right.reserve(out.left.capacity());
+                if (!converter->mono()) {
+                    out.right.reserve(out.left.capacity());
+                }
             } else if (!converter->accepts(*frame)) {
                 return false; // the format changes mid-stream: the start is enough for a key sound
             }

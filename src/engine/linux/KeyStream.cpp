@@ -2,6 +2,8 @@
 
 #include "engine/KeyTranslation.h"
 
+#include <linux/input-event-codes.h>
+
 namespace tc {
 
 void KeyStream::setText(std::unique_ptr<XkbKeyText> text) {
@@ -12,9 +14,8 @@ void KeyStream::setText(std::unique_ptr<XkbKeyText> text) {
     builder_.setCapsLockOn(text_->capsLockOn());
     // A new layout while keys are held (a keymap change on the fly): hold them in the new state too. Lock
     // keys are left out, a second press would undo the lock the new state already has.
-    constexpr std::uint16_t capsLockKey = 58, numLockKey = 69;
-    for (std::uint16_t code = 0; code < KeyEventBuilder::keyCount; ++code) {
-        if (builder_.isDown(code) && code != capsLockKey && code != numLockKey) {
+    for (std::uint16_t code = 0; code < KeyEventBuilder::kKeyCount; ++code) {
+        if (builder_.isDown(code) && code != KEY_CAPSLOCK && code != KEY_NUMLOCK) {
             text_->update(code, true);
         }
     }

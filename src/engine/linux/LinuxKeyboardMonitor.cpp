@@ -1,10 +1,8 @@
 #include "engine/linux/LinuxKeyboardMonitor.h"
 
 #include "engine/linux/EvdevKeyboardMonitor.h"
+#include "engine/linux/WaylandSession.h"
 #include "engine/linux/XInput2KeyboardMonitor.h"
-
-#include <cstdlib>
-#include <string_view>
 
 namespace tc {
 
@@ -19,12 +17,6 @@ void LinuxKeyboardMonitor::setHandler(Handler handler) {
     if (backend_) {
         backend_->setHandler(std::move(handler));
     }
-}
-
-bool LinuxKeyboardMonitor::isWaylandSession() {
-    const char *waylandDisplay = std::getenv("WAYLAND_DISPLAY");
-    const char *sessionType = std::getenv("XDG_SESSION_TYPE");
-    return (waylandDisplay && *waylandDisplay) || (sessionType && std::string_view(sessionType) == "wayland");
 }
 
 bool LinuxKeyboardMonitor::start() {

@@ -37,9 +37,6 @@ public:
     // The backend start() chose; none until it succeeds.
     Backend backend() const { return kind_; }
 
-    // True on a Wayland session (WAYLAND_DISPLAY set, or XDG_SESSION_TYPE "wayland").
-    static bool isWaylandSession();
-
 private:
     Options options_;
     Handler handler_;

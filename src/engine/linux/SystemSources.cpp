@@ -1,21 +1,30 @@
 #include "engine/linux/SystemSources.h"
+
+#include "engine/NullKeyboardMonitor.h"
 #include "engine/SystemWatchers.h"
 #include "engine/linux/AtspiSecureInput.h"
 #include "engine/linux/PulseMicrophoneActivity.h"
 #include "engine/linux/PulseOutputVolume.h"
 #include "engine/linux/PulseRecordingBackend.h"
+#include "engine/linux/WaylandSession.h"
 #include "engine/linux/X11FrontmostAppSource.h"
+#include "engine/linux/X11RunningApps.h"
 
 #include <cstdlib>
-#include <cstring>
-#include <exception>
+#include <filesystem>
+#include <system_error>
 
 namespace tc {
 
-bool SystemSources::isWaylandSession() {
-    const char *wayland = std::getenv("WAYLAND_DISPLAY");
-    const char *type = std::getenv("XDG_SESSION_TYPE");
-    return (wayland && *wayland) || (type && std::strcmp(type, "wayland") == 0);
+std::unique_ptr<KeyboardMonitor> SystemSources::keyboardMonitor(LinuxKeyboardMonitor::Options options) {
+    std::error_code error;
+    const bool deviceFolder = std::filesystem::is_directory(options.deviceFolder, error);
+    const char *display = options.displayName.empty() ? std::getenv("DISPLAY") : options.displayName.c_str();
+    const bool x11 = display && *display && !isWaylandSession();
+    if (!deviceFolder && !x11) {
+        return std::make_unique<NullKeyboardMonitor>();
+    }
+    return std::make_unique<LinuxKeyboardMonitor>(std::move(options));
 }
 
 std::unique_ptr<FrontmostAppSource> SystemSources::frontmostApp() {
@@ -27,26 +36,25 @@ std::unique_ptr<FrontmostAppSource> SystemSources::frontmostApp() {
     return std::make_unique<NullFrontmostAppSource>();
 }
 
-// The PulseAudio watchers follow a missing server by themselves; only a failure to make their main loop
-// (out of resources) leaves the null implementation.
-std::unique_ptr<MicrophoneActivitySource> SystemSources::microphoneActivity() {
-    try {
-        return std::make_unique<PulseMicrophoneActivity>();
-    } catch (const std::exception &) {
-        return std::make_unique<NullMicrophoneActivitySource>();
+std::unique_ptr<RunningAppsSource> SystemSources::runningApps() {
+    const char *display = std::getenv("DISPLAY");
+    if (display && *display && !isWaylandSession()) {
+        return std::make_unique<X11RunningApps>();
     }
+    return std::make_unique<NullRunningAppsSource>();
 }
 
-std::unique_ptr<SecureInputSource> SystemSources::secureInput() {
-    return std::make_unique<AtspiSecureInput>();
+std::unique_ptr<MicrophoneActivitySource> SystemSources::microphoneActivity() {
+    return orNull<MicrophoneActivitySource, NullMicrophoneActivitySource>(
+        [] { return std::make_unique<PulseMicrophoneActivity>(); });
 }
 
 std::unique_ptr<OutputVolume> SystemSources::outputVolume() {
-    try {
-        return std::make_unique<PulseOutputVolume>();
-    } catch (const std::exception &) {
-        return std::make_unique<NullOutputVolume>();
-    }
+    return orNull<OutputVolume, NullOutputVolume>([] { return std::make_unique<PulseOutputVolume>(); });
+}
+
+std::unique_ptr<SecureInputSource> SystemSources::secureInput() {
+    return orNull<SecureInputSource, NullSecureInputSource>([] { return std::make_unique<AtspiSecureInput>(); });
 }
 
 std::unique_ptr<RecordingBackend> SystemSources::recordingBackend() {

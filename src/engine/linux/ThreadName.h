@@ -5,7 +5,7 @@
 namespace tc {
 
 // The name of the keyboard monitor's thread, as tools such as top and gdb show it (at most 15 characters).
-inline constexpr char keyboardThreadName[] = "Tapchime.kbd";
+inline constexpr char kKeyboardThreadName[] = "Tapchime.kbd";
 
 // Names the calling thread; Linux cuts names after 15 characters.
 inline void nameCurrentThread(const char *name) {

@@ -25,8 +25,13 @@ bool contains(const std::vector<uint32_t> &values, xcb_atom_t atom) {
 
 } // namespace
 
-std::vector<AppIdentity> X11RunningApps::list(const DesktopEntries &entries, const std::string &display) {
-    const char *name = display.empty() ? std::getenv("DISPLAY") : display.c_str();
+X11RunningApps::X11RunningApps(std::string display) : display_(std::move(display)) {}
+
+X11RunningApps::X11RunningApps(std::string display, DesktopEntries entries)
+    : display_(std::move(display)), entries_(std::move(entries)) {}
+
+std::vector<AppIdentity> X11RunningApps::list() {
+    const char *name = display_.empty() ? std::getenv("DISPLAY") : display_.c_str();
     if (!name || !*name) {
         return {};
     }
@@ -72,6 +77,12 @@ std::vector<AppIdentity> X11RunningApps::list(const DesktopEntries &entries, con
                            reader.ask(window, XCB_ATOM_WM_CLASS)});
     }
 
+    if (entries_) {
+        entries_->refreshIfChanged(); // a few stat() calls; picks up applications installed since
+    } else {
+        entries_.emplace();
+    }
+    const DesktopEntries &entries = *entries_;
     std::vector<AppIdentity> apps;
     for (Pending &p : pending) {
         const std::vector<uint32_t> types = reader.words(p.type);

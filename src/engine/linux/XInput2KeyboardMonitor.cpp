@@ -10,14 +10,12 @@
 
 #include <cerrno>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace tc {
 
 namespace {
 
-constexpr int xKeycodeOffset = 8; // X11 key codes are Linux key codes plus 8
+constexpr int kXKeycodeOffset = 8; // X11 key codes are Linux key codes plus 8
 
 } // namespace
 
@@ -38,6 +36,9 @@ void XInput2KeyboardMonitor::setHandler(Handler handler) {
 bool XInput2KeyboardMonitor::start() {
     if (running_) {
         return true;
+    }
+    if (thread_.wakeFd() < 0) {
+        return false;
     }
     std::unique_ptr<_XDisplay, DisplayCloser> display(
         XOpenDisplay(displayName_.empty() ? nullptr : displayName_.c_str()));
@@ -80,28 +81,13 @@ bool XInput2KeyboardMonitor::start() {
     reloadKeymap();
     XSync(d, False);
 
-    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0) {
-        display_.reset();
-        return false;
-    }
-    stopping_ = false;
-    thread_ = std::thread([this] { run(); });
+    thread_.start(kKeyboardThreadName, [this] { run(); });
     running_ = true;
     return true;
 }
 
 void XInput2KeyboardMonitor::stop() {
-    if (thread_.joinable()) {
-        stopping_ = true;
-        const std::uint64_t one = 1;
-        [[maybe_unused]] auto written = write(wakeFd_, &one, sizeof one);
-        thread_.join();
-    }
-    if (wakeFd_ >= 0) {
-        close(wakeFd_);
-        wakeFd_ = -1;
-    }
+    thread_.stop();
     stream_.setText(nullptr);
     display_.reset();
     running_ = false;
@@ -118,17 +104,19 @@ void XInput2KeyboardMonitor::reloadKeymap() {
 }
 
 void XInput2KeyboardMonitor::run() {
-    nameCurrentThread(keyboardThreadName);
     Display *d = display_.get();
-    pollfd fds[] = {{wakeFd_, POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
-    while (!stopping_) {
+    pollfd fds[] = {{thread_.wakeFd(), POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
+    while (!thread_.stopRequested()) {
         // XPending reads whatever the socket holds; events may also already wait in Xlib's queue.
-        while (XPending(d) > 0 && !stopping_) {
+        while (XPending(d) > 0 && !thread_.stopRequested()) {
             XEvent event;
             XNextEvent(d, &event);
             handle(event);
         }
         if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+            return;
+        }
+        if ((fds[0].revents & POLLIN) && thread_.takeWake()) {
             return;
         }
     }
@@ -143,8 +131,8 @@ void XInput2KeyboardMonitor::handle(XEvent &event) {
         }
         if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
             const auto *raw = static_cast<const XIRawEvent *>(cookie->data);
-            const int code = raw->detail - xKeycodeOffset;
-            if (code >= 0 && code < static_cast<int>(KeyEventBuilder::keyCount)) {
+            const int code = raw->detail - kXKeycodeOffset;
+            if (code >= 0 && code < static_cast<int>(KeyEventBuilder::kKeyCount)) {
                 // A press of a key that is already down is a repeat; KeyStream tells them apart.
                 const int value = cookie->evtype == XI_RawKeyRelease ? 0 : (raw->flags & XIKeyRepeat) ? 2 : 1;
                 stream_.key(static_cast<std::uint16_t>(code), value);

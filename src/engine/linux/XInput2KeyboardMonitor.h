@@ -3,11 +3,10 @@
 #include "engine/KeyHandlerSlot.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/linux/KeyStream.h"
+#include "engine/linux/WakeableThread.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
 struct _XDisplay;
 union _XEvent;
@@ -55,9 +54,7 @@ private:
     int xinputOpcode_ = -1;
     bool xkbReady_ = false; // xkbcommon can read the server's keymap; without it events carry no text
     int xkbEventBase_ = -1; // -1 without the XKB extension: the text then stays as first loaded
-    int wakeFd_ = -1;
-    std::atomic<bool> stopping_{false};
-    std::thread thread_;
+    WakeableThread thread_;
 };
 
 } // namespace tc

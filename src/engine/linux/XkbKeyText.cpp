@@ -13,8 +13,8 @@ namespace tc {
 
 namespace {
 
-constexpr xkb_keycode_t xkbOffset = 8; // xkb (and X11) key codes are Linux key codes plus 8
-constexpr std::size_t maxTextUnits = 4;
+constexpr xkb_keycode_t kXkbOffset = 8; // xkb (and X11) key codes are Linux key codes plus 8
+constexpr std::size_t kMaxTextUnits = 4;
 
 std::string_view trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
@@ -134,16 +134,16 @@ XkbKeyText::Names XkbKeyText::parseKeyboardDefaults(std::string_view text) {
 
 std::string XkbKeyText::characters(std::uint16_t linuxCode) const {
     char buffer[64];
-    const int length = xkb_state_key_get_utf8(state_, linuxCode + xkbOffset, buffer, sizeof buffer);
+    const int length = xkb_state_key_get_utf8(state_, linuxCode + kXkbOffset, buffer, sizeof buffer);
     if (length <= 0) {
         return {};
     }
     const std::size_t written = std::min<std::size_t>(static_cast<std::size_t>(length), sizeof buffer - 1);
-    return std::string(KeyTranslation::truncateToUtf16Units(std::string_view(buffer, written), maxTextUnits));
+    return std::string(KeyTranslation::truncateToUtf16Units(std::string_view(buffer, written), kMaxTextUnits));
 }
 
 void XkbKeyText::update(std::uint16_t linuxCode, bool down) {
-    xkb_state_update_key(state_, linuxCode + xkbOffset, down ? XKB_KEY_DOWN : XKB_KEY_UP);
+    xkb_state_update_key(state_, linuxCode + kXkbOffset, down ? XKB_KEY_DOWN : XKB_KEY_UP);
 }
 
 void XkbKeyText::setLockedGroup(std::uint32_t group) {

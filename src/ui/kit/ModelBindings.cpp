@@ -19,10 +19,8 @@ TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, 
                                    return std::find(seen.begin(), seen.end(), tip.toStdString()) != seen.end();
                                },
                                [&model](const QString &tip) {
-                                   model.editData(
+                                   model.commitEdit(
                                        [&](AppData &data) { data.settings.tipsSeen.push_back(tip.toStdString()); });
-                                   model.scheduleSave();
-                                   model.pushRuntime();
                                }};
     auto *banner = new TipBanner(id, symbol, title, text, std::move(binding), parent);
     QObject::connect(&model, &AppModel::dataChanged, banner, &TipBanner::refresh);

@@ -1,8 +1,9 @@
 #include "ui/kit/PanelHelper.h"
 
 #include "app/AppModel.h"
+#include "engine/RunningAppsSource.h"
+#include "engine/SystemWatchers.h"
 #include "engine/linux/DesktopEntries.h"
-#include "engine/linux/X11RunningApps.h"
 #include "ui/kit/AppChooserDialog.h"
 
 #include <QDir>
@@ -42,13 +43,13 @@ QIcon PanelHelper::icon(const QString &bundleID, const DesktopEntries &entries) 
     return entry ? iconFromDesktopIcon(QString::fromStdString(entry->icon)) : QIcon();
 }
 
-std::vector<RunningApp> PanelHelper::runningApps(const DesktopEntries &entries) {
+std::vector<RunningApp> PanelHelper::runningApps(RunningAppsSource &source, const DesktopEntries &entries) {
     std::vector<RunningApp> running;
-    for (const AppIdentity &app : X11RunningApps::list(entries)) {
+    for (const AppIdentity &app : source.list()) {
         const QString id = QString::fromStdString(app.bundleId);
         running.push_back({id, QString::fromStdString(app.name), icon(id, entries)});
     }
-    return runningApps(running, QString::fromLatin1(ownID));
+    return runningApps(running, QString::fromLatin1(SystemWatchers::kOwnAppId));
 }
 
 std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopEntries &entries, QWidget *parent) {

@@ -12,6 +12,7 @@ namespace tc {
 
 class AppModel;
 class DesktopEntries;
+class RunningAppsSource;
 
 // An application as the screens list it: its desktop-entry id (the program's "bundle id"), its name and
 // its icon.
@@ -41,16 +42,13 @@ struct InstalledApp {
 // plain lists are the same rules without it. Main thread only; the panels are modal.
 class PanelHelper {
 public:
-    // The desktop id this program's own windows resolve to; never listed among the running applications.
-    static constexpr const char *ownID = "tapchime";
-
     // The installed applications (no NoDisplay entries), sorted by name as the resolver gives them.
     static std::vector<InstalledApp> installedApps(const DesktopEntries &entries);
     // The icon of the application with this id, or a null icon when no installed entry has it.
     static QIcon icon(const QString &bundleID, const DesktopEntries &entries);
-    // The applications with windows open on the X11 session (see X11RunningApps), this program left out,
-    // with their icons, sorted by name ignoring case. Empty where the session cannot be asked (Wayland).
-    static std::vector<RunningApp> runningApps(const DesktopEntries &entries);
+    // The applications with windows open as `source` lists them (the composition root picks it), this program
+    // left out, with their icons, sorted by name ignoring case. Empty where the session cannot be asked.
+    static std::vector<RunningApp> runningApps(RunningAppsSource &source, const DesktopEntries &entries);
     // The chooser over the installed applications.
     static std::optional<ChosenApp> chooseApp(const DesktopEntries &entries, QWidget *parent = nullptr);
 

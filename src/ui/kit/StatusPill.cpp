@@ -68,9 +68,7 @@ void StatusPill::refresh() {
 void StatusPill::act() {
     switch (face_.action) {
     case Action::turnOff:
-        model_.editData([](AppData &document) { document.settings.enabled = false; });
-        model_.scheduleSave();
-        model_.pushRuntime();
+        model_.setSetting(&AppSettings::enabled, false);
         break;
     case Action::fix:
         // For an app rule the model itself moves the window to the App rules section.

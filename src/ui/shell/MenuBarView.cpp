@@ -273,9 +273,7 @@ QWidget *MenuBarView::makeBottomRow() {
 
 void MenuBarView::toggleSounds() {
     // No notice: the panel shows the new state itself.
-    model_.editData([](AppData &document) { document.settings.enabled = !document.settings.enabled; });
-    model_.scheduleSave();
-    model_.pushRuntime();
+    model_.commitEdit([](AppData &document) { document.settings.enabled = !document.settings.enabled; });
 }
 
 void MenuBarView::fix() {

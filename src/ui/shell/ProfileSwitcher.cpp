@@ -255,7 +255,7 @@ QMenu *ProfileSwitcher::makeProfileMenu(const Uuid &profileID, QWidget *parent) 
     auto *menu = new QMenu(parent);
     menu->addAction(QStringLiteral("Rename…"), this, [this, profileID] { startRename(profileID); });
     QMenu *colors = menu->addMenu(QStringLiteral("Color"));
-    for (ProfileColor color : allProfileColors) {
+    for (ProfileColor color : kAllProfileColors) {
         colors->addAction(colorTitle(color), this,
                           [this, profileID, color] { model_.setProfileColor(profileID, color); });
     }

@@ -35,7 +35,7 @@ TEST(ShellBindings, TheSoundsItemFlipsTheSettingSilentlyAndTheTrayClosesItsEyes)
     EXPECT_FALSE(harness.router.config()->enabled); // pushed at once
     EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (⌃⌥K)"));
     EXPECT_EQ(tray.state(), MenuBarIcon::State::off);
-    EXPECT_TRUE(harness.notices.shown.empty()); // unlike the hotkey, no notice
+    EXPECT_TRUE(harness.notices.empty()); // unlike the hotkey, no notice
     harness.time.advance(AppModel::kSaveDelay);
     harness.documents->waitForWrites(std::chrono::seconds(5));
     EXPECT_EQ(harness.writeCount(), writes + 1); // saved after the debounce

@@ -41,9 +41,18 @@ std::string failure(const std::function<void()> &action) {
 float peakOf(const AudioBuffer &buffer) {
     float peak = 0.0f;
     for (std::size_t i = 0; i < buffer.frames(); ++i) {
-        peak = std::max({peak, std::fabs(buffer.left[i]), std::fabs(buffer.right[i])});
+        peak = std::max({peak, std::fabs(buffer.channel(0)[i]), std::fabs(buffer.channel(1)[i])});
     }
     return peak;
+}
+
+// The RMS of a channel within [from, to) frames.
+double rms(const std::vector<float> &channel, std::size_t from, std::size_t to) {
+    double sum = 0.0;
+    for (std::size_t i = from; i < to; ++i) {
+        sum += static_cast<double>(channel[i]) * channel[i];
+    }
+    return std::sqrt(sum / static_cast<double>(to - from));
 }
 
 // Upward zero crossings of channel 0 within [from, to) frames.
@@ -158,7 +167,7 @@ TEST_F(FfmpegDecoderTest, DecodesCommonFormatsToTheSharedFormat) {
         SCOPED_TRACE(c.name);
         makeAudio(file(c.name), sine(440, c.rate, 1.0), c.options);
         const AudioBuffer buffer = decode(file(c.name));
-        ASSERT_EQ(buffer.left.size(), buffer.right.size());
+        ASSERT_EQ(buffer.channel(1).size(), buffer.frames());
         // One second of tone (the encoders' padding is trimmed as silence), plus at most the kept margins.
         EXPECT_GT(buffer.seconds(), 0.97);
         EXPECT_LT(buffer.seconds(), 1.0 + (192 + 960 + 100) / 48000.0);
@@ -167,8 +176,47 @@ TEST_F(FfmpegDecoderTest, DecodesCommonFormatsToTheSharedFormat) {
         EXPECT_NEAR(peakOf(buffer), 0.9f, 5e-3);
         // 440 Hz at 48 kHz, whatever the file's rate.
         EXPECT_NEAR(cycles(buffer, 12000, 36000), 220, 2);
-        if (std::string(c.name) == "mono.wav") {
-            EXPECT_EQ(buffer.left, buffer.right);
+    }
+}
+
+TEST_F(FfmpegDecoderTest, StoresAMonoFileOnceAndATrueStereoFileAsTwoChannels) {
+    const std::string twoTones = "aevalsrc=exprs='0.5*sin(2*PI*440*t)|0.3*sin(2*PI*660*t)':s=44100:d=0.5";
+    struct Case {
+        const char *name;
+        std::string source;
+        const char *options;
+        int decoded; // channels the decoder gives
+        int stored;  // channels of the sound the library keeps
+    };
+    const Case cases[] = {
+        {"mono.wav", sine(440, 48000, 0.5), "-ac 1", 1, 1},
+        {"mono.m4a", sine(440, 44100, 0.5), "-ac 1 -c:a aac", 1, 1},
+        {"twice.wav", sine(440, 44100, 0.5), "-ac 2", 2, 1},
+        {"twice.flac", sine(440, 44100, 0.5), "-ac 2", 2, 1},
+        {"stereo.wav", twoTones, "", 2, 2},
+        {"stereo.m4a", twoTones, "-c:a aac", 2, 2},
+        {"surround.wav", twoTones, "-af 'pan=5.1|FL=c0|FR=c1|BL=c0|BR=c1'", 2, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        makeAudio(file(c.name), c.source, c.options);
+        const AudioBuffer raw = decoder_->read(file(c.name));
+        EXPECT_EQ(raw.channels(), c.decoded);
+        if (c.decoded == 1) {
+            EXPECT_EQ(raw.right.capacity(), 0u);
+        } else {
+            EXPECT_EQ(raw.right.size(), raw.left.size());
+        }
+
+        const SoundItem item = library_.importFile(file(c.name), std::nullopt);
+        const LoadedSoundPtr sound = library_.loaded(item.id);
+        ASSERT_NE(sound, nullptr);
+        const AudioBuffer &take = *sound->takes().at(SoundSynth::Role::down).front();
+        EXPECT_EQ(take.channels(), c.stored);
+        EXPECT_NEAR(peakOf(take), 0.9f, 5e-3);
+        if (c.stored == 2) {
+            // The quieter right channel keeps its own level: 0.3 against the left's 0.5.
+            EXPECT_NEAR(rms(take.right, 4800, 19200) / rms(take.left, 4800, 19200), 0.6, 0.02);
         }
     }
 }

@@ -170,8 +170,8 @@ TEST_F(PulseAudioEngineTest, BuiltInRecordingIsHeardWholeAtItsOwnLevel) {
     ASSERT_NE(take, nullptr);
     std::vector<float> played(take->frames() * 2);
     for (size_t i = 0; i < take->frames(); ++i) {
-        played[2 * i] = take->left[i];
-        played[2 * i + 1] = take->right[i];
+        played[2 * i] = take->channel(0)[i];
+        played[2 * i + 1] = take->channel(1)[i];
     }
     const SoundSpan expected = findSound(played, 0.05f);
     ASSERT_TRUE(expected.found);

@@ -46,6 +46,7 @@ TEST(SoundLibraryPreload, LoadsTheRecordingsOfAResourcesFolder) {
     const auto &meowTake = *meow->takes().at(Role::down).front();
     EXPECT_NEAR(meow->item().duration, 0.6, 0.05);
     EXPECT_NEAR(rms(meowTake.left), 0.2, 1e-3); // a sine at peak 0.9 has RMS 0.64: lowered to 0.2
+    EXPECT_TRUE(meowTake.isMono()) << "a mono recording is stored once";
     EXPECT_EQ(meow->peaks().size(), 64u);
 
     const auto drop = library.loaded("rec.drop");

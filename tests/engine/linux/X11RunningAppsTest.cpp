@@ -63,7 +63,7 @@ TEST(X11RunningApps, ListsEachApplicationWithWindowsOnceByDesktopEntry) {
     fs::create_directories(applications);
     std::ofstream(applications / "org.example.Tool.desktop")
         << "[Desktop Entry]\nType=Application\nName=Example Tool\nExec=tool\n";
-    const DesktopEntries entries({applications}, {});
+    X11RunningApps running(x.display(), DesktopEntries({applications}, {}));
 
     Display *client = XOpenDisplay(x.display().c_str());
     ASSERT_NE(client, nullptr);
@@ -79,7 +79,7 @@ TEST(X11RunningApps, ListsEachApplicationWithWindowsOnceByDesktopEntry) {
     std::vector<AppIdentity> apps;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        apps = X11RunningApps::list(entries, x.display());
+        apps = running.list();
         if (!apps.empty() && apps.back().bundleId == "XTerm") {
             break;
         }
@@ -93,6 +93,6 @@ TEST(X11RunningApps, ListsEachApplicationWithWindowsOnceByDesktopEntry) {
 
 TEST(X11RunningApps, WithoutAnXServerTheListIsEmpty) {
     TempDir data;
-    const DesktopEntries entries({data.path()}, {});
-    EXPECT_TRUE(X11RunningApps::list(entries, ":9999").empty());
+    X11RunningApps running(":9999", DesktopEntries({data.path()}, {}));
+    EXPECT_TRUE(running.list().empty());
 }
