@@ -15,6 +15,13 @@ elseif(TAPCHIME_SANITIZE STREQUAL "thread")
 elseif(TAPCHIME_SANITIZE)
     message(FATAL_ERROR "TAPCHIME_SANITIZE must be empty, \"address\" or \"thread\"")
 endif()
+if(TAPCHIME_BUILD_FUZZERS)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "The fuzzers need Clang's libFuzzer: configure with the preset \"fuzz\"")
+    endif()
+    # Every library reports its coverage to libFuzzer; the fuzz targets link libFuzzer itself.
+    target_compile_options(tapchime_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # tapchime_library(<target> <folder> [RECURSE] [DEPS <targets...>])
 # Every .cpp in the folder (and below it with RECURSE) becomes one static library. A folder without sources

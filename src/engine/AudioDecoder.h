@@ -15,6 +15,7 @@ public:
         unreadable, // not an audio format the program can read
         empty,      // nothing audible in it
         tooLarge,   // larger than an imported sound may be
+        noRoom,     // the user's sounds already hold as much audio as the program keeps
     };
 
     explicit AudioDecodeError(Kind kind) : std::runtime_error(message(kind)), kind_(kind) {}
@@ -29,6 +30,8 @@ public:
             return "This file is silent.";
         case Kind::tooLarge:
             return "This file is too large to use as a sound.";
+        case Kind::noRoom:
+            return "There's no room for more sounds. Delete some of your own sounds first.";
         }
         return "This file isn't an audio format Tapchime can read.";
     }
@@ -44,12 +47,15 @@ class AudioDecoder {
 public:
     // The most a sound may take from the start of a file, in seconds of the file's own timeline.
     static constexpr int kMaxReadSeconds = 12;
+    // The lowest sample rate of a sound; a file below it is unreadable.
+    static constexpr int kMinSampleRate = 8000;
 
     virtual ~AudioDecoder() = default;
 
     // At most the first 12 s of the file's first audio stream, converted to 48 kHz float: a mono buffer for
-    // a mono file, stereo for anything else (more channels mixed down to two). Throws AudioDecodeError: `unreadable`
-    // when the file cannot be opened or holds no audio stream the decoder knows, `empty` when it decodes to no frames.
+    // a mono file, stereo for anything else (more channels mixed down to two). Throws AudioDecodeError:
+    // `unreadable` when the file cannot be opened, holds no audio stream the decoder knows or is below
+    // kMinSampleRate, `empty` when it decodes to no frames.
     virtual AudioBuffer read(const std::filesystem::path &path) const = 0;
 };
 

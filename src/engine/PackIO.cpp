@@ -2,13 +2,17 @@
 
 #include "engine/AtomicFile.h"
 #include "model/Json.h"
+#include "model/KeyLayout.h"
 #include "model/Names.h"
 #include "model/TapchimePack.h"
 #include "model/Uuid.h"
 
+#include <algorithm>
+#include <array>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <string_view>
 #include <system_error>
 
 namespace tc {
@@ -54,8 +58,26 @@ std::optional<std::string> readFile(const std::filesystem::path &path, std::uint
     return bytes;
 }
 
-bool isLetterOrDigit(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+// The extensions a packed sound's file may keep: the audio containers people share sounds in.
+constexpr std::array<std::string_view, 17> kAudioExtensions = {
+    "aac", "aif", "aifc", "aiff", "caf", "flac", "m4a",  "mka", "mp3",
+    "mp4", "oga", "ogg",  "opus", "wav", "wave", "webm", "wma",
+};
+
+std::string asciiLowerCased(std::string text) {
+    for (char &c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+// Removes the files and cache entries of the sounds an import installed before it failed.
+void removeInstalled(SoundLibrary &library, const std::vector<SoundItem> &installed) {
+    for (const SoundItem &item : installed) {
+        library.deleteFile(item);
+    }
 }
 
 } // namespace
@@ -74,15 +96,20 @@ std::string PackIO::safeExtension(const std::optional<std::string> &fileName) {
         return fallback;
     }
     const std::string extension = last.substr(point + 1);
-    if (extension.empty() || extension.size() > 10) {
-        return fallback;
-    }
-    for (char c : extension) {
-        if (!isLetterOrDigit(c)) {
-            return fallback;
+    const std::string lower = asciiLowerCased(extension);
+    const bool known = std::find(kAudioExtensions.begin(), kAudioExtensions.end(), lower) != kAudioExtensions.end();
+    return known ? extension : fallback;
+}
+
+std::set<std::string> PackIO::usedSoundIDs(const Profile &profile) {
+    std::set<std::string> used{profile.baseSoundID};
+    // Only the keys the keyboard has: a profile cannot make a pack carry more sounds than there are keys.
+    for (const auto &[code, key] : KeyLayout::byCode()) {
+        if (const auto it = profile.keys.find(std::to_string(code)); it != profile.keys.end()) {
+            used.insert(it->second.soundID);
         }
     }
-    return extension;
+    return used;
 }
 
 std::string PackIO::uniqueName(const std::string &name, const std::set<std::string> &existing) {
@@ -91,10 +118,7 @@ std::string PackIO::uniqueName(const std::string &name, const std::set<std::stri
 
 void PackIO::exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
                         const std::filesystem::path &to) const {
-    std::set<std::string> used{profile.baseSoundID};
-    for (const auto &[code, assignment] : profile.keys) {
-        used.insert(assignment.soundID);
-    }
+    const std::set<std::string> used = usedSoundIDs(profile);
 
     TapchimePack pack;
     pack.version = 1;
@@ -137,29 +161,66 @@ PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
         throw PackError(from.string() + ": " + error.what());
     }
 
+    // The sounds to install: of those the profile uses, the last one packed under each id (a later one
+    // under the same id would replace the earlier one's place in the profile). Nothing else is written.
+    const std::set<std::string> used = usedSoundIDs(pack.profile);
+    std::map<std::string, std::size_t> lastOfID;
+    for (std::size_t i = 0; i < pack.sounds.size(); ++i) {
+        if (used.count(pack.sounds[i].item.id) != 0) {
+            lastOfID[pack.sounds[i].item.id] = i;
+        }
+    }
+    std::vector<const TapchimePack::PackSound *> wanted;
+    for (std::size_t i = 0; i < pack.sounds.size(); ++i) {
+        const auto it = lastOfID.find(pack.sounds[i].item.id);
+        if (it != lastOfID.end() && it->second == i) {
+            wanted.push_back(&pack.sounds[i]);
+        }
+    }
+
+    // The profile and names join the document, whose size is bounded: so are they.
+    std::size_t textBytes = dumpJson(toJson(pack.profile), false).size();
+    for (const auto *sound : wanted) {
+        textBytes += sound->item.name.size();
+    }
+    if (textBytes > kMaxProfileBytes) {
+        throw PackError(from.string() + ": the profile and its sound names are larger than " +
+                        std::to_string(kMaxProfileBytes) + " bytes");
+    }
+
     std::map<std::string, std::string> newIDs; // old sound id to new
     Imported result;
-    for (const auto &sound : pack.sounds) {
+    for (const auto *sound : wanted) {
         const std::string id = "user." + Uuid::random().toString();
-        const std::string fileName = id + "." + safeExtension(sound.item.fileName);
+        const std::string fileName = id + "." + safeExtension(sound->item.fileName);
         const std::filesystem::path file = library_.soundsFolder() / fileName;
+        SoundItem item{id, sound->item.name, SoundCategory::mine, fileName, sound->item.duration};
         {
             // A new name nobody else uses: a plain write is enough.
             std::error_code ignored;
             std::filesystem::create_directories(library_.soundsFolder(), ignored);
             std::ofstream out(file, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char *>(sound.data.data()),
-                      static_cast<std::streamsize>(sound.data.size()));
+            out.write(reinterpret_cast<const char *>(sound->data.data()),
+                      static_cast<std::streamsize>(sound->data.size()));
             out.close();
             if (!out) {
+                std::filesystem::remove(file, ignored);
+                removeInstalled(library_, result.sounds);
                 throw PackError(file.string() + ": cannot write the sound file");
             }
         }
-        SoundItem item{id, sound.item.name, SoundCategory::mine, fileName, sound.item.duration};
-        newIDs[sound.item.id] = id;
-        result.sounds.push_back(item);
-        // A sound whose audio cannot be decoded still arrives; it simply plays nothing.
-        library_.loadUserSound(item);
+        try {
+            library_.addUserSound(item);
+        } catch (const AudioDecodeError &error) {
+            if (error.kind() == AudioDecodeError::Kind::noRoom) {
+                result.sounds.push_back(item);
+                removeInstalled(library_, result.sounds);
+                throw PackError(from.string() + ": no room in the sound library for \"" + item.name + "\"");
+            }
+            // A sound whose audio cannot be decoded still arrives; it simply plays nothing.
+        }
+        newIDs[sound->item.id] = id;
+        result.sounds.push_back(std::move(item));
     }
 
     auto remap = [&](std::string &soundID) {

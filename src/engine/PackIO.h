@@ -35,12 +35,15 @@ class PackIO {
 public:
     // The largest pack file read. Above the size of a pack of a few of the largest sounds.
     static constexpr std::uintmax_t kMaxPackBytes = 256u * 1024u * 1024u;
+    // The most text a pack may add to the document: its profile as JSON and the names of its sounds. Far
+    // above any profile of the keyboard's keys.
+    static constexpr std::size_t kMaxProfileBytes = 1024u * 1024u;
 
     explicit PackIO(SoundLibrary &library) : library_(library) {}
 
-    // Writes the profile with the sounds of `userSounds` it uses (base sound and key sounds, not sounds
-    // reached through random-within-category) to `to`, atomically. A used sound whose file cannot be read
-    // is left out with a log line. Throws EncodeError or std::filesystem::filesystem_error.
+    // Writes the profile with the sounds of `userSounds` it uses (usedSoundIDs) to `to`, atomically. A
+    // used sound whose file cannot be read is left out with a log line. Throws EncodeError or
+    // std::filesystem::filesystem_error.
     void exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
                     const std::filesystem::path &to) const;
 
@@ -49,16 +52,23 @@ public:
         std::vector<SoundItem> sounds; // the new user sounds, in pack order
     };
 
-    // Installs the pack's sounds as new user sounds (new ids, new files in the sounds folder, loaded into
-    // the library) and returns the profile to append, named uniquely among `existingNames`. The document
-    // is not touched. Throws PackError for any failure: nothing is written when the file is unreadable,
-    // too large or not a valid pack; a failed sound write stops at once, leaving the sounds written
-    // before it in the folder and the library.
+    // Installs the pack's sounds that its profile uses (usedSoundIDs; the last one packed under an id) as
+    // new user sounds (new ids, new files in the sounds folder, loaded into the library) and returns the
+    // profile to append, named uniquely among `existingNames`. Other packed sounds are ignored, so a pack
+    // installs at most one sound per key of the keyboard and one base sound. The document is not touched.
+    // Throws PackError for any failure: nothing is written when the file is unreadable, too large or not a
+    // valid pack; when a sound file cannot be written, or the library has no room for a sound's audio,
+    // the files and cache entries this import made are removed again.
     Imported importPack(const std::filesystem::path &from, const std::set<std::string> &existingNames) const;
 
+    // The sounds a profile plays: its base sound and the sound of every key of the keyboard (KeyLayout)
+    // that has an assignment. Sounds reached through random-within-category are not included, nor those
+    // of assignments under texts that name no key of the keyboard.
+    static std::set<std::string> usedSoundIDs(const Profile &profile);
+
     // The extension a packed sound's file gets: that of the last path component of its packed file name
-    // when it is 1 to 10 ASCII letters and digits (case kept), else "m4a". Nothing from outside reaches a
-    // path but this.
+    // when it names a common audio container (m4a, mp3, wav, flac, ogg, ...; compared ignoring case, kept
+    // as written), else "m4a". Nothing from outside reaches a path but this.
     static std::string safeExtension(const std::optional<std::string> &fileName);
 
     // `name` when `existing` lacks it, else the first of "name 2", "name 3", ... that it lacks.

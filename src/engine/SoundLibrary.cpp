@@ -11,6 +11,7 @@
 #include <cmath>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace tc {
 
@@ -61,6 +62,22 @@ bool isPlainFileName(const std::string &name) {
            name.find('\0') == std::string::npos;
 }
 
+// What a sound's samples take in memory.
+std::size_t decodedBytes(const LoadedSound &sound) {
+    std::size_t bytes = 0;
+    for (const auto &[role, buffers] : sound.takes()) {
+        for (const auto &buffer : buffers) {
+            bytes += (buffer->left.size() + buffer->right.size()) * sizeof(float);
+        }
+    }
+    return bytes;
+}
+
+// User sounds are the ones with a file; only they count against the bound.
+std::size_t userBytes(const LoadedSoundPtr &sound) {
+    return sound && sound->item().fileName ? decodedBytes(*sound) : 0;
+}
+
 LoadedSoundPtr makeLoaded(SoundItem item, AudioBuffer buffer) {
     auto shared = std::make_shared<const AudioBuffer>(std::move(buffer));
     item.duration = shared->seconds();
@@ -73,8 +90,9 @@ LoadedSoundPtr makeLoaded(SoundItem item, AudioBuffer buffer) {
 } // namespace
 
 SoundLibrary::SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::filesystem::path soundsFolder,
-                           std::filesystem::path builtinFolder)
-    : decoder_(std::move(decoder)), soundsFolder_(std::move(soundsFolder)), builtinFolder_(std::move(builtinFolder)) {
+                           std::filesystem::path builtinFolder, std::size_t userSoundBytes)
+    : decoder_(std::move(decoder)), soundsFolder_(std::move(soundsFolder)), builtinFolder_(std::move(builtinFolder)),
+      userSoundLimit_(userSoundBytes) {
     std::error_code ignored;
     std::filesystem::create_directories(soundsFolder_, ignored);
 }
@@ -110,14 +128,47 @@ bool SoundLibrary::isCached(const std::string &id) const {
 
 void SoundLibrary::store(LoadedSoundPtr sound) {
     std::string id = sound->item().id;
+    const std::size_t bytes = userBytes(sound);
     LoadedSoundPtr replaced;
     {
         std::lock_guard guard(lock_);
         auto &slot = cache_[std::move(id)];
+        userSoundBytes_ = userSoundBytes_ - userBytes(slot) + bytes;
         replaced = std::move(slot);
         slot = std::move(sound);
     }
     // `replaced` is released here, outside the lock.
+}
+
+bool SoundLibrary::storeUserSound(LoadedSoundPtr sound) {
+    const std::size_t bytes = userBytes(sound);
+    LoadedSoundPtr replaced;
+    {
+        std::lock_guard guard(lock_);
+        const auto it = cache_.find(sound->item().id);
+        const std::size_t others = userSoundBytes_ - (it == cache_.end() ? 0 : userBytes(it->second));
+        if (others > userSoundLimit_ || bytes > userSoundLimit_ - others) {
+            return false;
+        }
+        userSoundBytes_ = others + bytes;
+        if (it == cache_.end()) {
+            cache_.emplace(sound->item().id, std::move(sound));
+        } else {
+            replaced = std::exchange(it->second, std::move(sound));
+        }
+    }
+    // `replaced` is released here, outside the lock.
+    return true;
+}
+
+bool SoundLibrary::hasRoomFor(std::size_t bytes) const {
+    std::lock_guard guard(lock_);
+    return userSoundBytes_ < userSoundLimit_ && bytes <= userSoundLimit_ - userSoundBytes_;
+}
+
+std::size_t SoundLibrary::userSoundBytes() const {
+    std::lock_guard guard(lock_);
+    return userSoundBytes_;
 }
 
 // ---- built-ins -------------------------------------------------------------------------------------
@@ -225,17 +276,26 @@ std::optional<std::filesystem::path> SoundLibrary::userFile(const SoundItem &ite
 }
 
 LoadedSoundPtr SoundLibrary::loadUserSound(const SoundItem &item) {
-    const auto file = userFile(item);
-    if (!file) {
-        return nullptr;
-    }
-    LoadedSoundPtr sound;
     try {
-        sound = makeLoaded(item, decode(*file));
+        return addUserSound(item);
     } catch (const AudioDecodeError &) {
         return nullptr;
     }
-    store(sound);
+}
+
+LoadedSoundPtr SoundLibrary::addUserSound(const SoundItem &item) {
+    const auto file = userFile(item);
+    if (!file) {
+        throw AudioDecodeError(Kind::unreadable);
+    }
+    // Once the bound is reached, the rest of a long list of sounds is not even decoded.
+    if (!hasRoomFor(1)) {
+        throw AudioDecodeError(Kind::noRoom);
+    }
+    LoadedSoundPtr sound = makeLoaded(item, decode(*file));
+    if (!storeUserSound(sound)) {
+        throw AudioDecodeError(Kind::noRoom);
+    }
     return sound;
 }
 
@@ -246,6 +306,11 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
     std::string extension = path.extension().string();
     extension = extension.size() > 1 ? lowerCased(extension.substr(1)) : "m4a";
     const std::string fileName = id + "." + extension;
+    LoadedSoundPtr sound = makeLoaded(
+        SoundItem{id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0}, std::move(buffer));
+    if (!hasRoomFor(userBytes(sound))) {
+        throw AudioDecodeError(Kind::noRoom); // before anything is copied
+    }
 
     // Copy under a temporary name first, so the sounds folder never holds half a file under a sound's name.
     std::filesystem::create_directories(soundsFolder_);
@@ -260,10 +325,13 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
         throw;
     }
 
-    SoundItem item{id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0};
-    LoadedSoundPtr sound = makeLoaded(item, std::move(buffer));
-    item = sound->item();
-    store(std::move(sound));
+    SoundItem item = sound->item();
+    if (!storeUserSound(std::move(sound))) {
+        // The start-up loading, on its own thread, took the room in the meantime.
+        std::error_code ignored;
+        std::filesystem::remove(target, ignored);
+        throw AudioDecodeError(Kind::noRoom);
+    }
     return item;
 }
 
@@ -280,6 +348,7 @@ void SoundLibrary::deleteFile(const SoundItem &item) {
         std::lock_guard guard(lock_);
         const auto it = cache_.find(item.id);
         if (it != cache_.end()) {
+            userSoundBytes_ -= userBytes(it->second);
             removed = std::move(it->second);
             cache_.erase(it);
         }

@@ -24,8 +24,8 @@ namespace tc {
 //
 // One instance for the life of the process, made by the composition root and passed to its users.
 // Threads: `loaded` on any thread (the key thread for every key); `preloadBuiltins` on a background
-// thread; the rest on the main thread. A mutex guards the cache only: decoding, rendering and analysis run
-// outside it, and a LoadedSound never changes once stored.
+// thread; the rest on the main thread. A mutex guards the cache and the count of its user sounds' audio
+// only: decoding, rendering and analysis run outside it, and a LoadedSound never changes once stored.
 class SoundLibrary final : public SoundLookup {
 public:
     using DecodeError = AudioDecodeError;
@@ -35,12 +35,15 @@ public:
     static constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
     // The longest sound kept after trimming: 10 s.
     static constexpr std::size_t kMaxFrames = 480000;
+    // The most decoded audio the cache keeps for user sounds, in bytes of samples: about 70 stereo sounds of
+    // the longest kind (140 mono). What a file costs is its decoded length, not its size, so that is counted.
+    static constexpr std::size_t kMaxUserSoundBytes = 256u * 1024u * 1024u;
 
     // `soundsFolder` holds the user's sound files and is created now (errors ignored); `builtinFolder`
     // holds the built-in recordings ("rec_meow.m4a", ...). The decoder may be called from several threads
-    // at once during the preload.
+    // at once during the preload. `userSoundBytes` bounds the user sounds' decoded audio (tests pass less).
     SoundLibrary(std::shared_ptr<const AudioDecoder> decoder, std::filesystem::path soundsFolder,
-                 std::filesystem::path builtinFolder);
+                 std::filesystem::path builtinFolder, std::size_t userSoundBytes = kMaxUserSoundBytes);
 
     // The built-in sounds in listing order: the 20 synthesized recipes, then the 43 recordings; no file
     // names, duration 0.
@@ -51,19 +54,27 @@ public:
     void preloadBuiltins(unsigned threads = 0);
 
     // Decodes a user sound's file from the sounds folder and caches it (replacing an entry of the same
-    // id). Null when the item has no usable file name or decoding fails.
+    // id). Null when the item has no usable file name, decoding fails or the user sounds are at their bound
+    // (then the file is not even decoded).
     LoadedSoundPtr loadUserSound(const SoundItem &item);
+    // The same, but says why nothing was cached: throws DecodeError, `noRoom` when the sound would take the
+    // user sounds' decoded audio past its bound, `unreadable` for an item without a usable file name.
+    LoadedSoundPtr addUserSound(const SoundItem &item);
 
     LoadedSoundPtr loaded(const std::string &id) const override;
 
     // Imports an audio file as a new user sound: decodes it (a failure is thrown as DecodeError and
     // nothing is copied), copies the file itself to the sounds folder as "user.<UUID>.<extension>", caches
     // it and returns its item (category mine; named `name`, else the file's name without extension).
+    // A sound that would take the user sounds past their bound is refused with DecodeError `noRoom`.
     // A copy failure is thrown as std::filesystem::filesystem_error.
     SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name);
 
     // Removes a user sound's file and its cache entry; an item without a file name is left alone.
     void deleteFile(const SoundItem &item);
+
+    // The decoded audio of the user sounds in the cache, in bytes of samples.
+    std::size_t userSoundBytes() const;
 
     const std::filesystem::path &soundsFolder() const { return soundsFolder_; }
     const std::filesystem::path &builtinFolder() const { return builtinFolder_; }
@@ -92,6 +103,10 @@ public:
 
 private:
     void store(LoadedSoundPtr sound);
+    // Stores a user sound unless it would take the user sounds past their bound; false then.
+    bool storeUserSound(LoadedSoundPtr sound);
+    // Whether `bytes` more of user sounds fit.
+    bool hasRoomFor(std::size_t bytes) const;
     bool isCached(const std::string &id) const;
     void preloadRecording(std::size_t row);
     void preloadRecipe(std::size_t row);
@@ -102,8 +117,11 @@ private:
     std::filesystem::path soundsFolder_;
     std::filesystem::path builtinFolder_;
 
-    mutable std::mutex lock_; // guards cache_ only
+    std::size_t userSoundLimit_;
+
+    mutable std::mutex lock_; // guards cache_ and userSoundBytes_
     std::unordered_map<std::string, LoadedSoundPtr> cache_;
+    std::size_t userSoundBytes_ = 0; // of the entries with a file name
 };
 
 } // namespace tc

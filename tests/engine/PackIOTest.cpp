@@ -1,4 +1,5 @@
 #include "engine/PackIO.h"
+#include "model/KeyLayout.h"
 #include "model/TapchimePack.h"
 #include "support/FakeAudioDecoder.h"
 #include "support/Rig.h"
@@ -6,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <map>
 
 namespace tc {
 namespace {
@@ -17,6 +21,49 @@ const std::string kClapID = "user.11111111-2222-4333-8444-555555555555";
 const std::string kSnapID = "user.21111111-2222-4333-8444-555555555555";
 const std::string kUnusedID = "user.31111111-2222-4333-8444-555555555555";
 const std::string kMissingID = "user.41111111-2222-4333-8444-555555555555";
+
+// The codes of the keyboard's keys, in layout order.
+std::vector<std::uint16_t> keyboardCodes() {
+    std::vector<std::uint16_t> codes;
+    for (const KeyDef &key : KeyLayout::allKeys()) {
+        if (key.code) {
+            codes.push_back(*key.code);
+        }
+    }
+    return codes;
+}
+
+// A packed sound's JSON: the catalogue entry under `id` and `data` as its bytes.
+nlohmann::json packedSound(const std::string &id, const std::optional<std::string> &fileName, const std::string &data) {
+    nlohmann::json item = {{"id", id}, {"name", "x"}, {"category", "mine"}, {"duration", 0.1}};
+    if (fileName) {
+        item["fileName"] = *fileName;
+    }
+    return {{"item", item}, {"data", base64::encode(std::vector<std::uint8_t>(data.begin(), data.end()))}};
+}
+
+// A pack's JSON with a profile whose base sound is `base` and whose keys are `keys` (key text to sound id).
+nlohmann::json packDocument(const std::string &base, const std::map<std::string, std::string> &keys,
+                            const nlohmann::json &sounds) {
+    nlohmann::json keyMap = nlohmann::json::object();
+    for (const auto &[key, soundID] : keys) {
+        keyMap[key] = {{"soundID", soundID}};
+    }
+    return {{"version", 1},
+            {"profile",
+             {{"id", Uuid::random().toString()},
+              {"name", "Evil"},
+              {"color", "red"},
+              {"baseSoundID", base},
+              {"keys", keyMap}}},
+            {"sounds", sounds}};
+}
+
+std::string userID(std::size_t n) {
+    char text[64];
+    std::snprintf(text, sizeof text, "user.%08zX-2222-4333-8444-555555555555", n);
+    return text;
+}
 
 class PackIOTest : public ::testing::Test {
 protected:
@@ -188,24 +235,18 @@ TEST_F(PackIOTest, PackedFileNamesCannotReachOutsideTheSoundsFolder) {
         std::string extension;
     };
     const Case cases[] = {
-        {std::nullopt, "m4a"},
-        {"clap.WAV", "WAV"},
-        {"clap", "m4a"},
-        {"../../x", "m4a"},
-        {"../../x.sh/", "m4a"},
-        {"a/b.WAV", "WAV"},
-        {"/etc/passwd", "m4a"},
-        {"x.abcdefghij", "abcdefghij"},
-        {"x.abcdefghijk", "m4a"},
-        {"x." + std::string(5000, 'a'), "m4a"},
-        {"x.w@v", "m4a"},
-        {"x.wav ", "m4a"},
-        {"x.", "m4a"},
-        {".wav", "m4a"},
-        {"x.m4a/..", "m4a"},
-        {"..\\..\\x.mp3", "mp3"},
-        {"x.mp3\n", "m4a"},
-        {std::string("x.w\0v", 5), "m4a"},
+        {std::nullopt, "m4a"},   {"clap.WAV", "WAV"},
+        {"clap.Opus", "Opus"},   {"x.flac", "flac"},
+        {"x.caf", "caf"},        {"x.aif", "aif"},
+        {"clap", "m4a"},         {"../../x", "m4a"},
+        {"../../x.sh/", "m4a"},  {"a/b.WAV", "WAV"},
+        {"/etc/passwd", "m4a"},  {"x.sh", "m4a"},
+        {"x.EXE", "m4a"},        {"x.desktop", "m4a"},
+        {"x.abcdefghij", "m4a"}, {"x." + std::string(5000, 'a'), "m4a"},
+        {"x.w@v", "m4a"},        {"x.wav ", "m4a"},
+        {"x.", "m4a"},           {".wav", "m4a"},
+        {"x.m4a/..", "m4a"},     {"..\\..\\x.mp3", "mp3"},
+        {"x.mp3\n", "m4a"},      {std::string("x.w\0v", 5), "m4a"},
         {"x.wäv", "m4a"},
     };
     for (const Case &c : cases) {
@@ -213,24 +254,15 @@ TEST_F(PackIOTest, PackedFileNamesCannotReachOutsideTheSoundsFolder) {
         EXPECT_EQ(PackIO::safeExtension(c.fileName), c.extension);
     }
 
-    // End to end: a hostile pack writes only inside the sounds folder.
+    // End to end: a hostile pack writes only inside the sounds folder. Each sound plays on a key of its own.
+    const auto codes = keyboardCodes();
     nlohmann::json sounds = nlohmann::json::array();
-    for (const Case &c : cases) {
-        nlohmann::json item = {{"id", kClapID}, {"name", "x"}, {"category", "mine"}, {"duration", 0.1}};
-        if (c.fileName) {
-            item["fileName"] = *c.fileName;
-        }
-        sounds.push_back({{"item", item}, {"data", base64::encode({'h', 'i'})}});
+    std::map<std::string, std::string> keys;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        sounds.push_back(packedSound(userID(i), cases[i].fileName, "hi"));
+        keys[std::to_string(codes[i])] = userID(i);
     }
-    const nlohmann::json document = {{"version", 1},
-                                     {"profile",
-                                      {{"id", Uuid::random().toString()},
-                                       {"name", "Evil"},
-                                       {"color", "red"},
-                                       {"baseSoundID", kClapID},
-                                       {"keys", nlohmann::json::object()}}},
-                                     {"sounds", sounds}};
-    const fs::path pack = writePack(document);
+    const fs::path pack = writePack(packDocument("none", keys, sounds));
     const auto before = std::distance(fs::recursive_directory_iterator(dir_.path()), {});
     const auto imported = io_.importPack(pack, {});
     ASSERT_EQ(imported.sounds.size(), std::size(cases));
@@ -242,8 +274,105 @@ TEST_F(PackIOTest, PackedFileNamesCannotReachOutsideTheSoundsFolder) {
     // Exactly one new file per sound, all of them in the sounds folder.
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir_.path()), {}),
               before + static_cast<std::ptrdiff_t>(std::size(cases)));
-    // The same old id packed many times: the last mapping wins.
-    EXPECT_EQ(imported.profile.baseSoundID, imported.sounds.back().id);
+}
+
+TEST_F(PackIOTest, ImportInstallsOnlyTheSoundsTheProfilePlays) {
+    const std::string tone = FakeAudioDecoder::tone(480, 0.5f);
+    nlohmann::json sounds = nlohmann::json::array({
+        packedSound(userID(1), "first.wav", "tone 100 0.5"), // replaced by the later sound under the same id
+        packedSound(userID(2), "unused.wav", tone),          // no key plays it
+        packedSound(userID(1), "second.wav", tone),
+        packedSound(userID(3), "base.wav", tone),
+        packedSound(userID(4), "odd.wav", tone), // only under key texts the keyboard does not have
+        packedSound(userID(5), "space.wav", tone),
+    });
+    const std::map<std::string, std::string> keys = {
+        {"0", userID(1)}, {"49", userID(5)}, {"1", userID(1)}, {"200", userID(4)}, {"049", userID(4)}, {"a", userID(4)},
+    };
+    const auto filesBefore = std::distance(fs::directory_iterator(library_.soundsFolder()), {});
+    const auto imported = io_.importPack(writePack(packDocument(userID(3), keys, sounds)), {});
+
+    // In pack order: the last sound under the first id, the base sound, the Space sound.
+    ASSERT_EQ(imported.sounds.size(), 3u);
+    EXPECT_EQ(imported.sounds[0].fileName, imported.sounds[0].id + ".wav");
+    EXPECT_EQ(test::readText(library_.soundsFolder() / *imported.sounds[0].fileName), tone);
+    EXPECT_EQ(std::distance(fs::directory_iterator(library_.soundsFolder()), {}), filesBefore + 3);
+    const Profile &profile = imported.profile;
+    EXPECT_EQ(profile.keys.at("0").soundID, imported.sounds[0].id);
+    EXPECT_EQ(profile.keys.at("1").soundID, imported.sounds[0].id);
+    EXPECT_EQ(profile.baseSoundID, imported.sounds[1].id);
+    EXPECT_EQ(profile.keys.at("49").soundID, imported.sounds[2].id);
+    // Key texts the keyboard has no key for keep their assignments, with the old id (they never play).
+    EXPECT_EQ(profile.keys.at("200").soundID, userID(4));
+    EXPECT_EQ(profile.keys.at("049").soundID, userID(4));
+    EXPECT_EQ(profile.keys.at("a").soundID, userID(4));
+
+    // The exporter packs by the same rule.
+    EXPECT_EQ(PackIO::usedSoundIDs(profile_), (std::set<std::string>{kClapID, kSnapID, kMissingID, "synth.boom"}));
+}
+
+TEST_F(PackIOTest, AHugePackInstallsAtMostOneSoundPerKey) {
+    // Every key of the keyboard plays a sound of its own, and hundreds more sounds come along.
+    const auto codes = keyboardCodes();
+    nlohmann::json sounds = nlohmann::json::array();
+    std::map<std::string, std::string> keys;
+    for (std::size_t i = 0; i < 1000; ++i) {
+        sounds.push_back(packedSound(userID(i), "s.wav", "tone 48 0.5"));
+        if (i < codes.size()) {
+            keys[std::to_string(codes[i])] = userID(i);
+        }
+    }
+    const auto imported = io_.importPack(writePack(packDocument(userID(999), keys, sounds)), {});
+    EXPECT_EQ(imported.sounds.size(), codes.size() + 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(library_.soundsFolder()), {}),
+              static_cast<std::ptrdiff_t>(3 + codes.size() + 1)); // the fixture's three files and these
+
+    // A profile that would swell the document is refused before anything is written.
+    std::map<std::string, std::string> many;
+    for (std::size_t i = 0; i < 2000; ++i) {
+        many[std::to_string(100000 + i)] = userID(i) + std::string(600, 'x');
+    }
+    const auto filesBefore = std::distance(fs::directory_iterator(library_.soundsFolder()), {});
+    EXPECT_NE(packFailure(writePack(packDocument("none", many, nlohmann::json::array()))).find("larger than"),
+              std::string::npos);
+    nlohmann::json longName = packDocument("none", {}, nlohmann::json::array());
+    longName["profile"]["name"] = std::string(PackIO::kMaxProfileBytes, 'a');
+    EXPECT_NE(packFailure(writePack(longName)).find("larger than"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(library_.soundsFolder()), {}), filesBefore);
+}
+
+TEST_F(PackIOTest, APackTheLibraryHasNoRoomForLeavesNothingBehind) {
+    // Room for two and a half sounds of 4800 frames, and one is there already.
+    constexpr std::size_t kSoundBytes = 4800 * sizeof(float); // one channel: the fake decodes to mono
+    SoundLibrary library(decoder_, dir_.path() / "bounded", dir_.path() / "resources",
+                         2 * kSoundBytes + kSoundBytes / 2);
+    test::writeText(dir_.path() / "in" / "mine.wav", FakeAudioDecoder::tone(4800, 0.5f));
+    library.importFile(dir_.path() / "in" / "mine.wav", std::nullopt);
+    PackIO io(library);
+
+    const std::string tone = FakeAudioDecoder::tone(4800, 0.5f);
+    const nlohmann::json sounds = nlohmann::json::array({
+        packedSound(userID(1), "a.wav", tone),
+        packedSound(userID(2), "broken.wav", "not audio"), // arrives, costs nothing
+        packedSound(userID(3), "c.wav", tone),
+    });
+    const fs::path pack = writePack(packDocument(userID(1), {{"0", userID(2)}, {"1", userID(3)}}, sounds));
+    try {
+        io.importPack(pack, {});
+        ADD_FAILURE() << "the import succeeded";
+    } catch (const PackError &error) {
+        EXPECT_STREQ(error.what(), PackError::kMessage);
+        EXPECT_NE(error.detail().find("no room"), std::string::npos) << error.detail();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(library.soundsFolder()), {}), 1) << "only the sound already there";
+    EXPECT_EQ(library.userSoundBytes(), kSoundBytes);
+
+    // Without the third sound it fits.
+    const auto imported = io.importPack(writePack(packDocument(userID(1), {{"0", userID(2)}}, sounds)), {});
+    ASSERT_EQ(imported.sounds.size(), 2u);
+    EXPECT_NE(library.loaded(imported.sounds[0].id), nullptr);
+    EXPECT_EQ(library.loaded(imported.sounds[1].id), nullptr);
+    EXPECT_EQ(library.userSoundBytes(), 2 * kSoundBytes);
 }
 
 TEST_F(PackIOTest, VersionIsRequiredButAnyIntegerWill) {

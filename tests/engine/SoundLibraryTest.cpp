@@ -489,6 +489,49 @@ TEST_F(SoundLibraryTest, LoadUserSoundDecodesFromTheSoundsFolder) {
     EXPECT_EQ(library_.loaded("user.A"), again);
 }
 
+TEST_F(SoundLibraryTest, UserSoundsAreBoundedByTheirDecodedAudio) {
+    // Room for two sounds of 4800 frames of 32-bit samples, not for a third.
+    constexpr std::size_t kSoundBytes = 4800 * sizeof(float); // one channel: the fake decodes to mono
+    SoundLibrary library(decoder_, dir_.path() / "bounded", builtin(), 2 * kSoundBytes + kSoundBytes / 2);
+    const std::string noRoom = AudioDecodeError::message(AudioDecodeError::Kind::noRoom);
+    auto source = [&](const std::string &name) {
+        test::writeText(dir_.path() / "in" / name, FakeAudioDecoder::tone(4800, 0.5f));
+        return dir_.path() / "in" / name;
+    };
+    auto filesKept = [&] { return std::distance(fs::directory_iterator(library.soundsFolder()), {}); };
+
+    const SoundItem first = library.importFile(source("a.wav"), std::nullopt);
+    const SoundItem second = library.importFile(source("b.wav"), std::nullopt);
+    EXPECT_EQ(library.userSoundBytes(), 2 * kSoundBytes);
+    // Reloading a cached sound replaces it; it is not counted twice.
+    ASSERT_NE(library.loadUserSound(second), nullptr);
+    EXPECT_EQ(library.userSoundBytes(), 2 * kSoundBytes);
+
+    // A third import is refused with the library's message and copies nothing.
+    EXPECT_EQ(decodeMessage([&] { library.importFile(source("c.wav"), std::nullopt); }), noRoom);
+    EXPECT_EQ(filesKept(), 2);
+    // A sound the start-up loading reaches once the bound is met is left out.
+    test::writeText(library.soundsFolder() / "user.D.wav", FakeAudioDecoder::tone(4800, 0.5f));
+    const SoundItem third{"user.D", "D", SoundCategory::mine, std::string("user.D.wav"), 0};
+    EXPECT_EQ(library.loadUserSound(third), nullptr);
+    EXPECT_EQ(library.loaded("user.D"), nullptr);
+    EXPECT_EQ(decodeMessage([&] { library.addUserSound(third); }), noRoom);
+    EXPECT_EQ(library.userSoundBytes(), 2 * kSoundBytes);
+
+    // Deleting a sound makes room again; a smaller sound fits in what is left.
+    library.deleteFile(first);
+    EXPECT_EQ(library.userSoundBytes(), kSoundBytes);
+    ASSERT_NE(library.loadUserSound(third), nullptr);
+    test::writeText(dir_.path() / "in" / "short.wav", FakeAudioDecoder::tone(2400, 0.5f));
+    EXPECT_NO_THROW(library.importFile(dir_.path() / "in" / "short.wav", std::nullopt));
+    EXPECT_EQ(library.userSoundBytes(), 2 * kSoundBytes + kSoundBytes / 2);
+    // Full to the byte: not even decoded now.
+    const int readsBefore = decoder_->reads("user.D.wav");
+    EXPECT_EQ(library.loadUserSound(third), nullptr);
+    EXPECT_EQ(decoder_->reads("user.D.wav"), readsBefore);
+    EXPECT_EQ(library.loaded("user.D")->item().id, "user.D") << "a refused reload keeps the cached sound";
+}
+
 TEST_F(SoundLibraryTest, FileNamesFromTheDocumentNeverLeaveTheSoundsFolder) {
     // A document edited by hand could name any file; the library only opens or deletes plain names.
     const fs::path outside = dir_.path() / "data" / "Tapchime" / "precious.m4a";

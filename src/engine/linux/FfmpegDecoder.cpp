@@ -14,6 +14,7 @@ extern "C" {
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace tc {
 
@@ -69,11 +70,51 @@ constexpr const char *kFormats = "wav,w64,aiff,flac,mp3,mov,mp4,m4a,3gp,3g2,mj2,
 constexpr int kOutRate = AudioBuffer::kSampleRate;
 constexpr int kMaxChannels = 64;
 constexpr int kMaxRate = 768000;
+// Below this a file is not a sound: a tiny file at a few hertz would stretch to the whole 12 s read at
+// 48 kHz, costing far more than its size suggests.
+constexpr int kMinRate = AudioDecoder::kMinSampleRate;
+
+// How far the probe for the streams' parameters may read: the first bytes and seconds of a sound show them,
+// and a file from outside cannot make the probe buffer more than this.
+constexpr const char *kProbeBytes = "2097152";
+constexpr const char *kProbeMicroseconds = "3000000";
+
+// Every audio decoder FFmpeg has, by name and comma-separated. The probe may open only these, so no video or
+// picture decoder ever runs on a file from outside, whatever its streams claim to be (a cover picture or a
+// video frame can claim a size that takes gigabytes to decode).
+const std::string &audioDecoderNames() {
+    static const std::string names = [] {
+        std::string list;
+        void *state = nullptr;
+        while (const AVCodec *codec = av_codec_iterate(&state)) {
+            if (av_codec_is_decoder(codec) && codec->type == AVMEDIA_TYPE_AUDIO) {
+                list += list.empty() ? "" : ",";
+                list += codec->name;
+            }
+        }
+        return list;
+    }();
+    return names;
+}
+
+// Streams that are not wanted are never demuxed: their packets are dropped by the demuxer unread.
+void discardAllBut(AVFormatContext &format, int keep, bool keepAudio) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        AVStream &stream = *format.streams[i];
+        const bool audio = stream.codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
+        if (static_cast<int>(i) != keep && !(keepAudio && audio)) {
+            stream.discard = AVDISCARD_ALL;
+        }
+    }
+}
 
 FormatHandle openFile(const std::filesystem::path &path) {
     AVDictionary *rawOptions = nullptr;
     av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
     av_dict_set(&rawOptions, "format_whitelist", kFormats, 0);
+    av_dict_set(&rawOptions, "codec_whitelist", audioDecoderNames().c_str(), 0);
+    av_dict_set(&rawOptions, "probesize", kProbeBytes, 0);
+    av_dict_set(&rawOptions, "analyzeduration", kProbeMicroseconds, 0);
     std::unique_ptr<AVDictionary, DictionaryFreer> options(rawOptions);
 
     AVFormatContext *raw = nullptr;
@@ -181,12 +222,20 @@ FfmpegDecoder::FfmpegDecoder() {
 
 AudioBuffer FfmpegDecoder::read(const std::filesystem::path &path) const {
     FormatHandle format = openFile(path);
+    // Only audio is probed and read: every other stream is dropped before the probe looks at packets.
+    discardAllBut(*format, -1, true);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) {
         throw AudioDecodeError(Kind::unreadable);
     }
     const AVCodec *codec = nullptr;
     const int stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (stream < 0 || codec == nullptr) {
+    if (stream < 0 || codec == nullptr || codec->type != AVMEDIA_TYPE_AUDIO) {
+        throw AudioDecodeError(Kind::unreadable);
+    }
+    // The probe may have found more streams; from here on only the chosen one is read.
+    discardAllBut(*format, stream, false);
+    const int declaredRate = format->streams[stream]->codecpar->sample_rate;
+    if (declaredRate > 0 && declaredRate < kMinRate) {
         throw AudioDecodeError(Kind::unreadable);
     }
     CodecHandle decoder(avcodec_alloc_context3(codec));
@@ -218,7 +267,7 @@ AudioBuffer FfmpegDecoder::read(const std::filesystem::path &path) const {
             }
             if (!converter) {
                 const int channels = frame->ch_layout.nb_channels;
-                if (channels < 1 || channels > kMaxChannels || frame->sample_rate < 1 ||
+                if (channels < 1 || channels > kMaxChannels || frame->sample_rate < kMinRate ||
                     frame->sample_rate > kMaxRate) {
                     throw AudioDecodeError(Kind::unreadable);
                 }

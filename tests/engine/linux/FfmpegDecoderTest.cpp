@@ -1,10 +1,15 @@
 #include "engine/linux/FfmpegDecoder.h"
 #include "engine/SoundLibrary.h"
+#include "support/FakeAudioDecoder.h"
 #include "support/Rig.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 
 namespace tc {
@@ -57,6 +62,79 @@ int cycles(const AudioBuffer &buffer, std::size_t from, std::size_t to) {
         count += buffer.left[i - 1] < 0.0f && buffer.left[i] >= 0.0f ? 1 : 0;
     }
     return count;
+}
+
+// The peak resident memory of this process (VmHWM), in kB; -1 when it cannot be read.
+long peakResidentKB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// Runs `work` in a child process and gives how far it raised the child's peak resident memory, in kB, and
+// what `work` returned. The child starts its peak afresh, so nothing the test did before counts.
+std::pair<long, long> peakGrowthKB(const std::function<long()> &work) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+        return {-1, -1};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the present resident size
+        long result[2] = {-1, -1};
+        const long before = peakResidentKB();
+        try {
+            result[1] = work();
+        } catch (...) {
+        }
+        result[0] = before < 0 ? -1 : peakResidentKB() - before;
+        const ssize_t written = write(channel[1], result, sizeof result);
+        _exit(written == sizeof result ? 0 : 1);
+    }
+    close(channel[1]);
+    long result[2] = {-1, -1};
+    const ssize_t got = child > 0 ? read(channel[0], result, sizeof result) : 0;
+    close(channel[0]);
+    if (child > 0) {
+        waitpid(child, nullptr, 0);
+    }
+    return got == sizeof result ? std::make_pair(result[0], result[1]) : std::make_pair(-1L, -1L);
+}
+
+std::uint32_t crc32(const std::uint8_t *bytes, std::size_t size) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// Rewrites the header of the PNG picture inside a file so that the picture claims to be width x height
+// pixels, its checksum made to match. The rest of the picture stays as it was (16 x 16 pixels of data).
+void claimPictureSize(const fs::path &file, std::uint32_t width, std::uint32_t height) {
+    std::string bytes = test::readText(file);
+    const std::size_t header = bytes.find("IHDR");
+    ASSERT_NE(header, std::string::npos);
+    ASSERT_LE(header + 21, bytes.size());
+    auto *data = reinterpret_cast<std::uint8_t *>(bytes.data()) + header;
+    for (int i = 0; i < 4; ++i) {
+        data[4 + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+        data[8 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+    }
+    const std::uint32_t crc = crc32(data, 17);
+    for (int i = 0; i < 4; ++i) {
+        data[17 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    }
+    test::writeText(file, bytes);
 }
 
 class FfmpegDecoderTest : public ::testing::Test {
@@ -212,6 +290,52 @@ TEST_F(FfmpegDecoderTest, RefusesHugeFilesBeforeReadingThem) {
     makeAudio(file("huge.wav"), sine(440, 48000, 0.2));
     fs::resize_file(file("huge.wav"), SoundLibrary::kMaxFileBytes + 1);
     EXPECT_EQ(failure([&] { decode(file("huge.wav")); }), AudioDecodeError::message(Kind::tooLarge));
+}
+
+TEST_F(FfmpegDecoderTest, DecodesOnlyAudioHoweverLargeTheOtherStreamsClaimToBe) {
+    // Each file carries a 16 x 16 picture beside half a second of audio; then the picture is made to claim
+    // 16000 x 16000 pixels, which would take 750 MB or more to decode.
+    makeAudio(file("picture.png"), "color=c=red:s=16x16", "-frames:v 1");
+    struct Case {
+        const char *name;
+        const char *options;
+    };
+    const Case cases[] = {
+        {"video.mkv", "-c:a pcm_s16le"},                              // a video stream
+        {"cover.flac", "-c:a flac -disposition:v attached_pic"},      // a cover picture
+        {"cover.mp3", "-c:a libmp3lame -disposition:v attached_pic"}, // in the ID3 tag
+        {"cover.m4a", "-c:a aac -disposition:v attached_pic"},        // in the metadata
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        makeAudio(file(c.name), sine(440, 44100, 0.5),
+                  "-i '" + file("picture.png").string() + "' -map 0 -map 1 -c:v png " + c.options);
+        claimPictureSize(file(c.name), 16000, 16000);
+        ASSERT_LT(fs::file_size(file(c.name)), 64u * 1024u);
+        const auto [growthKB, frames] = peakGrowthKB([&] { return static_cast<long>(decode(file(c.name)).frames()); });
+        EXPECT_GT(frames, 23000) << "the audio still decodes";
+        EXPECT_GE(growthKB, 0);
+        EXPECT_LT(growthKB, 100 * 1024) << "peak memory grew by " << growthKB << " kB";
+    }
+}
+
+TEST_F(FfmpegDecoderTest, RatesBelowEightKilohertzAreNotSounds) {
+    // A file of a few bytes at 8 Hz would otherwise stretch to 12 s at 48 kHz.
+    struct Case {
+        int rate;
+        bool sound;
+    };
+    for (const Case c : {Case{8, false}, Case{4000, false}, Case{7999, false}, Case{8000, true}}) {
+        SCOPED_TRACE(c.rate);
+        const std::string expr = "0.5*(1-2*mod(n,2))";
+        makeAudio(file("low.wav"), "aevalsrc=exprs='" + expr + "':s=" + std::to_string(c.rate) + ":d=1",
+                  "-c:a pcm_s16le");
+        if (c.sound) {
+            EXPECT_NEAR(decode(file("low.wav")).seconds(), 1.0, 0.05);
+        } else {
+            EXPECT_EQ(failure([&] { decode(file("low.wav")); }), AudioDecodeError::message(Kind::unreadable));
+        }
+    }
 }
 
 TEST_F(FfmpegDecoderTest, DecodesInParallel) {
