@@ -249,7 +249,10 @@ TEST_F(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
 
     pulse.pactl("unload-module " + module);
     ASSERT_TRUE(eventually([&] { return !chosenUID().has_value(); })) << "the missing sink is forgotten";
-    ASSERT_TRUE(eventually([&] { return output.isRunning() && output.currentSink() == "tc_out"; }));
+    // The output is asked about its sink only once the control thread has reopened it.
+    engine->waitUntilSettled();
+    ASSERT_TRUE(output.isRunning());
+    EXPECT_EQ(output.currentSink(), "tc_out");
 
     MonitorCapture out("tc_out.monitor");
     engine->play(tone, 1.0f, 1.0f, 0.0f);
