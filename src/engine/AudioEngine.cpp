@@ -246,7 +246,7 @@ void AudioEngine::carryOut(const Wishes &wishes, bool asked, bool configurationC
     const auto interval =
         static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(retryInterval_).count());
     const bool stopped = !output_.isRunning();
-    const bool retry = stopped && steadyNanoseconds() - lastAttempt_ >= interval;
+    const bool retry = stopped && lastAttempt_ != 0 && steadyNanoseconds() - lastAttempt_ >= interval;
     if (configurationChanged || retry) {
         // A retry goes the same way as a configuration change, so that a chosen device that vanished while the
         // server was away is forgotten once the server answers again.

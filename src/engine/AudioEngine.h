@@ -201,7 +201,7 @@ private:
     bool lowLatency_ = true;
     uint64_t deviceRequests_ = 0;
     bool failing_ = false;     // the last start failed and was logged
-    uint64_t lastAttempt_ = 0; // steady-clock time of the last start attempt, ns
+    uint64_t lastAttempt_ = 0; // steady-clock time of the last start attempt, ns; 0 before the first
 
     std::atomic<bool> reachable_{true};
 

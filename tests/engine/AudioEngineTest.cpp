@@ -465,3 +465,16 @@ TEST_F(AudioEngineTest, TheFallbackRendersUntilTheOutputHasConnectedAndHandsOver
     EXPECT_TRUE(engine->isOutputReachable());
     EXPECT_EQ(soundEnd(renderLeft(48000)), 47800u) << "the sound goes on after the 200 frames already rendered";
 }
+
+TEST_F(AudioEngineTest, AnEngineDestroyedWhileItConnectsStopsTheOutputOnceTheConnectEnds) {
+    output.holdStarts();
+    make();
+    engine->setVoiceCount(2);
+    engine->start();
+    output.waitForHeldStart();
+    std::thread closing([&] { engine.reset(); });
+    output.releaseStarts();
+    closing.join();
+    EXPECT_EQ(output.starts().size(), 1u);
+    EXPECT_FALSE(output.isRunning());
+}
