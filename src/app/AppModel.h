@@ -11,7 +11,7 @@
 //   settings pane to open: the keyboard-access help is shown instead.
 // - "tap" (`tapRunning`): the keyboard monitor.
 // - `macMuted`, `macOutputSilent`, `checkMacOutput`: the computer's sound output (the default PulseAudio
-//   output) is muted or nearly silent.
+//   output) is muted or nearly silent, or the audio engine cannot reach it (no sound server answers).
 // - `secureInput`: a password field has the keyboard focus, or the screen is locked (seen over AT-SPI and
 //   the screen saver's D-Bus service).
 // - Option and Command (`Modifiers::option`, `Modifiers::command`, the symbols ⌥ and ⌘ in texts): Alt and
