@@ -41,7 +41,8 @@ class LatencyTrace;
 //
 // When the output cannot start, one line "Tapchime: audio engine failed to start: <description>" goes to
 // the log (once per run of failures), isOutputReachable() turns false and the fallback output, when given
-// (a null output), takes over so that voices keep their timing; the output is tried again in the background.
+// (a null output), takes over so that voices keep their timing; the output is tried again in the background,
+// and the fallback goes on rendering until a start succeeds.
 class AudioEngine final : public SoundPlayer {
 public:
     static constexpr int kMinVoices = 2;
