@@ -94,8 +94,8 @@ protected:
 
 TEST_F(AudioEngineTest, VoiceCountIsKeptBetweenTwoAndSixtyFour) {
     make();
-    const std::pair<int, size_t> cases[] = {{0, 2},   {1, 2},   {2, 2},          {16, 16},
-                                            {64, 64}, {65, 64}, {1'000'000, 64}, {-3, 2}};
+    const std::pair<std::int64_t, size_t> cases[] = {{0, 2},   {1, 2},  {2, 2},          {16, 16},           {64, 64},
+                                                     {65, 64}, {-3, 2}, {1'000'000, 64}, {5'000'000'000, 64}};
     for (auto [count, built] : cases) {
         engine->setVoiceCount(count);
         engine->waitUntilSettled();
