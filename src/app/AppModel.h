@@ -11,7 +11,7 @@
 //   settings pane to open: the keyboard-access help is shown instead.
 // - "tap" (`tapRunning`): the keyboard monitor.
 // - `macMuted`, `macOutputSilent`, `checkMacOutput`: the computer's sound output (the default PulseAudio
-//   output) is muted or nearly silent.
+//   output) is muted or nearly silent, or the audio engine cannot reach it (no sound server answers).
 // - `secureInput`: a password field has the keyboard focus, or the screen is locked (seen over AT-SPI and
 //   the screen saver's D-Bus service).
 // - Option and Command (`Modifiers::option`, `Modifiers::command`, the symbols ⌥ and ⌘ in texts): Alt and
@@ -99,7 +99,7 @@ public:
 
     static constexpr double kSaveDelay = 0.4;            // seconds from the last edit to the write
     static constexpr double kPermissionRetry = 1.5;      // seconds between tries to start the keyboard monitor
-    static constexpr double kOutputSampling = 2.0;       // seconds between looks at the system output
+    static constexpr double kOutputSampling = 2.0;       // seconds between looks at the output and its reach
     static constexpr double kCapsLockHighlight = 0.15;   // seconds
     static constexpr int kSilentPressesForNotice = 12;   // key downs while inaudible …
     static constexpr double kSilentPressWindow = 6.0;    // … within this many seconds …
@@ -237,7 +237,7 @@ public:
     void removeRule(const std::string &bundleID);
     void completeOnboarding();
 
-    // Audio settings: stored, saved, pushed, then applied to the running engine under its lock.
+    // Audio settings: stored, saved, pushed, then handed to the engine, which applies them on its own thread.
     void setMaxVoices(int count);
     void setLowLatency(bool on);
     void setOutputDevice(std::optional<std::string> uid);

@@ -6,7 +6,6 @@
 #include "app/RuntimeBuilder.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/SoundCatalog.h"
-#include "engine/AudioEngine.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/OutputVolume.h"
 #include "engine/SoundRouter.h"
@@ -34,16 +33,12 @@ void AppModel::start() {
     started_ = true;
     const auto &settings = data_.settings;
 
-    {
-        auto &audio = *services_.audio;
-        std::lock_guard guard(audio.lock());
-        audio.setLowLatency(settings.lowLatency);
-        audio.setOutputDeviceUID(settings.outputDeviceUID);
-        // The stored count may be anything a hand-edited document holds; the engine's range applies.
-        audio.rebuildVoices(AudioEngine::voiceCountFor(settings.maxVoices));
-        audio.applyOutputDevice();
-        audio.startEngine();
-    }
+    // The engine connects to the sound server on its own thread; until then key presses wait in its mixer.
+    auto &audio = *services_.audio;
+    audio.setLowLatency(settings.lowLatency);
+    audio.setOutputDevice(settings.outputDeviceUID);
+    audio.setVoiceCount(settings.maxVoices); // whatever a hand-edited document holds: the engine's range applies
+    audio.start();
 
     // Preload off the main thread; the library guards its cache. The user sounds are those of now.
     {
@@ -134,7 +129,10 @@ void AppModel::pushRuntime() {
 }
 
 void AppModel::checkMacOutput() {
-    if (assignField(macOutputSilent_, services_.output->isSilent())) {
+    // An output the engine cannot reach (no sound server answers) is as silent as a muted one; both answers are
+    // cached, so this never waits.
+    const bool silent = services_.output->isSilent() || !services_.audio->isOutputReachable();
+    if (assignField(macOutputSilent_, silent)) {
         emit macOutputSilentChanged();
         refreshSilence();
     }

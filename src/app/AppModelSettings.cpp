@@ -7,33 +7,22 @@
 
 namespace tc {
 
+// Each audio setting is saved and pushed, then handed to the engine as a request: the engine compares it with
+// what it runs and reconfigures itself on its own thread, so the window never waits for the sound server.
+
 void AppModel::setMaxVoices(int count) {
     commitEdit([count](AppData &data) { data.settings.maxVoices = count; });
-    auto &audio = *services_.audio;
-    std::lock_guard guard(audio.lock());
-    if (static_cast<std::size_t>(count) != audio.voiceCount()) {
-        audio.stopEngine();
-        audio.rebuildVoices(count);
-        audio.startEngine();
-    }
+    services_.audio->setVoiceCount(count);
 }
 
 void AppModel::setLowLatency(bool on) {
     commitEdit([on](AppData &data) { data.settings.lowLatency = on; });
-    auto &audio = *services_.audio;
-    std::lock_guard guard(audio.lock());
-    audio.setLowLatency(on);
-    audio.applyBufferSize();
+    services_.audio->setLowLatency(on);
 }
 
 void AppModel::setOutputDevice(std::optional<std::string> uid) {
     commitEdit([&uid](AppData &data) { data.settings.outputDeviceUID = uid; });
-    auto &audio = *services_.audio;
-    std::lock_guard guard(audio.lock());
-    audio.setOutputDeviceUID(std::move(uid));
-    audio.stopEngine();
-    audio.applyOutputDevice();
-    audio.startEngine();
+    services_.audio->setOutputDevice(std::move(uid));
 }
 
 void AppModel::setLaunchAtLogin(bool on) {

@@ -8,40 +8,24 @@ void AudioEngineControl::play(const AudioBufferPtr &buffer, float volume, float 
     engine_.play(buffer, volume, rate, pan);
 }
 
-std::mutex &AudioEngineControl::lock() {
-    return engine_.lock();
+void AudioEngineControl::setVoiceCount(std::int64_t count) {
+    engine_.setVoiceCount(count);
 }
 
 void AudioEngineControl::setLowLatency(bool lowLatency) {
     engine_.setLowLatency(lowLatency);
 }
 
-void AudioEngineControl::setOutputDeviceUID(std::optional<std::string> uid) {
-    engine_.setOutputDeviceUID(std::move(uid));
+void AudioEngineControl::setOutputDevice(std::optional<std::string> uid) {
+    engine_.setOutputDevice(std::move(uid));
 }
 
-void AudioEngineControl::rebuildVoices(int count) {
-    engine_.rebuildVoices(count);
+void AudioEngineControl::start() {
+    engine_.start();
 }
 
-void AudioEngineControl::applyOutputDevice() {
-    engine_.applyOutputDevice();
-}
-
-void AudioEngineControl::startEngine() {
-    engine_.startEngine();
-}
-
-void AudioEngineControl::stopEngine() {
-    engine_.stopEngine();
-}
-
-void AudioEngineControl::applyBufferSize() {
-    engine_.applyBufferSize();
-}
-
-std::size_t AudioEngineControl::voiceCount() const {
-    return engine_.voiceCount();
+bool AudioEngineControl::isOutputReachable() const {
+    return engine_.isOutputReachable();
 }
 
 } // namespace tc

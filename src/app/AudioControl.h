@@ -2,8 +2,7 @@
 
 #include "engine/SoundPlayer.h"
 
-#include <cstddef>
-#include <mutex>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,22 +10,23 @@ namespace tc {
 
 class AudioEngine;
 
-// What the application model does with the audio engine: configure it under its lock at start-up and when
-// an audio setting changes, and play previews. The program passes the real engine through
-// AudioEngineControl; tests pass a fake that records the calls.
+// What the application model asks of the audio engine: previews, the audio settings and the start. Each
+// request returns at once; the engine carries it out on its own thread, so no sound server is ever waited
+// for. The program passes the real engine through AudioEngineControl; tests pass a fake that records the calls.
 //
-// Thread: the main thread. Everything but play() must be called with lock() held; play() takes it itself.
+// Thread: the main thread (play() also on the key thread, through the router).
 class AudioControl : public SoundPlayer {
 public:
-    virtual std::mutex &lock() = 0;
+    // A pool of this many voices, kept between 2 and 64 (the document's count may be anything); asking for the
+    // size the pool has changes nothing.
+    virtual void setVoiceCount(std::int64_t count) = 0;
     virtual void setLowLatency(bool lowLatency) = 0;
-    virtual void setOutputDeviceUID(std::optional<std::string> uid) = 0; // absent: the system default
-    virtual void rebuildVoices(int count) = 0;
-    virtual void applyOutputDevice() = 0;
-    virtual void startEngine() = 0;
-    virtual void stopEngine() = 0;
-    virtual void applyBufferSize() = 0;
-    virtual std::size_t voiceCount() const = 0;
+    virtual void setOutputDevice(std::optional<std::string> uid) = 0; // absent: the system default
+    // Starts the output; it keeps running (and is restarted when lost) from then on.
+    virtual void start() = 0;
+    // False while the engine cannot reach its output (no sound server answers): key presses are not heard.
+    // Never waits.
+    virtual bool isOutputReachable() const = 0;
 };
 
 // The program's audio engine behind AudioControl. The engine must outlive it.
@@ -35,15 +35,11 @@ public:
     explicit AudioEngineControl(AudioEngine &engine) : engine_(engine) {}
 
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override;
-    std::mutex &lock() override;
+    void setVoiceCount(std::int64_t count) override;
     void setLowLatency(bool lowLatency) override;
-    void setOutputDeviceUID(std::optional<std::string> uid) override;
-    void rebuildVoices(int count) override;
-    void applyOutputDevice() override;
-    void startEngine() override;
-    void stopEngine() override;
-    void applyBufferSize() override;
-    std::size_t voiceCount() const override;
+    void setOutputDevice(std::optional<std::string> uid) override;
+    void start() override;
+    bool isOutputReachable() const override;
 
 private:
     AudioEngine &engine_;

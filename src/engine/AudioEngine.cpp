@@ -49,8 +49,9 @@ AudioEngine::AudioEngine(AudioOutput &output, AudioDevices &devices, Options opt
     retired_.reserve(kRetiredCapacity);
     output_.setChangeHandler([this](AudioOutput::Change) {
         // On the output's thread: only hand the work to the control thread.
-        std::lock_guard wake(wakeMutex_);
-        restartRequested_ = true;
+        std::lock_guard wake(wishMutex_);
+        configurationChanged_ = true;
+        ++requests_;
         wake_.notify_one();
     });
     control_ = std::thread([this] {
@@ -61,26 +62,33 @@ AudioEngine::AudioEngine(AudioOutput &output, AudioDevices &devices, Options opt
 
 AudioEngine::~AudioEngine() {
     {
-        std::lock_guard wake(wakeMutex_);
+        std::lock_guard wake(wishMutex_);
         quit_ = true;
     }
     wake_.notify_one();
+    settled_.notify_all();
     control_.join();
-    {
-        std::lock_guard guard(lock_);
-        stopEngine();
+    // The control thread is gone: this thread may start and stop outputs now.
+    setRendering(nullptr);
+    output_.stop();
+    if (fallback_) {
+        fallback_->stop();
     }
     // The output is stopped, so its thread no longer calls the handler.
     output_.setChangeHandler({});
 }
 
+// --- Playing ------------------------------------------------------------------------------------------------
+
 void AudioEngine::play(const AudioBufferPtr &buffer, float volume, float rate, float pan) {
-    std::lock_guard guard(lock_);
+    std::unique_lock guard(lock_, std::try_to_lock);
+    if (!guard.owns_lock()) {
+        return; // the control thread swaps the output or rebuilds the voices right now (or another play runs)
+    }
     if (voices_.empty() || !buffer || buffer->frames() == 0) {
         return;
     }
-    releaseRetired();
-    if (retired_.size() == retired_.capacity()) {
+    if (retired_.size() >= retired_.capacity()) {
         return; // the audio thread has stopped taking commands; see kRetiredCapacity
     }
 
@@ -111,15 +119,17 @@ void AudioEngine::play(const AudioBufferPtr &buffer, float volume, float rate, f
     if (trace_) {
         trace_->posted(serial);
     }
-    // An output with a long queue places the sound into it at once rather than at its end.
-    if (fallbackActive_) {
-        fallback_->soundQueued();
-    } else {
-        output_.soundQueued();
+    // An output with a long queue places the sound into it at once rather than at its end. While an output is
+    // being opened none is woken: the sound waits in the mixer until the output renders.
+    if (rendering_) {
+        rendering_->soundQueued();
     }
+    // Only now that the sound is on its way: release what the mixer has let go of.
+    releaseRetired();
 }
 
 void AudioEngine::setLatencyTrace(LatencyTrace *trace) {
+    std::lock_guard guard(lock_);
     trace_ = trace;
     mixer_.setTrace(trace);
 }
@@ -155,9 +165,120 @@ void AudioEngine::resetMixer() {
     retired_.clear();
 }
 
-void AudioEngine::rebuildVoices(int count) {
-    const auto size = static_cast<size_t>(voiceCountFor(count));
-    if (isRunning()) {
+// --- Requests -----------------------------------------------------------------------------------------------
+
+void AudioEngine::request(const std::function<void(Wishes &)> &change) {
+    std::lock_guard wake(wishMutex_);
+    change(wishes_);
+    ++requests_;
+    wake_.notify_one();
+}
+
+void AudioEngine::setVoiceCount(std::int64_t count) {
+    request([size = voiceCountFor(count)](Wishes &wishes) { wishes.voices = size; });
+}
+
+void AudioEngine::setLowLatency(bool lowLatency) {
+    request([lowLatency](Wishes &wishes) { wishes.lowLatency = lowLatency; });
+}
+
+void AudioEngine::setOutputDevice(std::optional<std::string> uid) {
+    request([&uid](Wishes &wishes) {
+        wishes.outputDeviceUID = std::move(uid);
+        ++wishes.deviceRequests;
+    });
+}
+
+void AudioEngine::start() {
+    request([](Wishes &wishes) { wishes.running = true; });
+}
+
+void AudioEngine::waitUntilSettled() {
+    std::unique_lock wake(wishMutex_);
+    const uint64_t target = requests_;
+    settled_.wait(wake, [&] { return quit_ || handled_ >= target; });
+}
+
+// --- The control thread -------------------------------------------------------------------------------------
+
+void AudioEngine::controlLoop() {
+    std::unique_lock wake(wishMutex_);
+    for (;;) {
+        wake_.wait_for(wake, retryInterval_, [this] { return quit_ || requests_ != handled_; });
+        if (quit_) {
+            break;
+        }
+        const uint64_t target = requests_;
+        const bool asked = target != handled_;
+        const bool configurationChanged = std::exchange(configurationChanged_, false);
+        const Wishes wishes = wishes_;
+        wake.unlock();
+        carryOut(wishes, asked, configurationChanged);
+        wake.lock();
+        handled_ = target;
+        settled_.notify_all();
+    }
+}
+
+void AudioEngine::carryOut(const Wishes &wishes, bool asked, bool configurationChanged) {
+    releaseRetiredOutsideTheLock();
+    size_t poolSize = 0;
+    {
+        std::lock_guard guard(lock_);
+        poolSize = voices_.size();
+    }
+    if (wishes.voices != 0 && static_cast<size_t>(wishes.voices) != poolSize) {
+        rebuildVoices(wishes.voices);
+    }
+    if (wishes.lowLatency != lowLatency_) {
+        lowLatency_ = wishes.lowLatency;
+        applyBufferSize();
+    }
+    const bool deviceChanged = wishes.deviceRequests != deviceRequests_;
+    if (deviceChanged) {
+        deviceRequests_ = wishes.deviceRequests;
+        std::lock_guard guard(lock_);
+        outputDeviceUID_ = wishes.outputDeviceUID;
+    }
+    if (!wishes.running) {
+        return;
+    }
+    const auto interval =
+        static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(retryInterval_).count());
+    const bool stopped = !output_.isRunning();
+    const bool retry = stopped && lastAttempt_ != 0 && steadyNanoseconds() - lastAttempt_ >= interval;
+    if (configurationChanged || retry) {
+        // A retry goes the same way as a configuration change, so that a chosen device that vanished while the
+        // server was away is forgotten once the server answers again.
+        forgetVanishedDevice();
+    }
+    // Any request tries a stopped output at once; a running one is left alone unless where it plays may change.
+    if (deviceChanged || configurationChanged || retry || (asked && stopped)) {
+        applyOutputDevice();
+        if (!output_.isRunning()) {
+            startOutput();
+        }
+    }
+}
+
+void AudioEngine::releaseRetiredOutsideTheLock() {
+    // The last references go on this thread, but only after the lock is released: freeing a large buffer may
+    // take a while, and a key press must not find the lock taken meanwhile.
+    std::vector<AudioBufferPtr> released;
+    released.reserve(kRetiredCapacity);
+    std::lock_guard guard(lock_);
+    const uint64_t consumed = mixer_.consumedSerial();
+    for (Retired &retired : retired_) {
+        if (retired.serial <= consumed) {
+            released.push_back(std::move(retired.buffer));
+        }
+    }
+    std::erase_if(retired_, [consumed](const Retired &retired) { return retired.serial <= consumed; });
+}
+
+void AudioEngine::rebuildVoices(int size) {
+    std::lock_guard guard(lock_);
+    if (rendering_) {
         Mixer::Command stopAll;
         stopAll.kind = Mixer::Command::Kind::stopAll;
         const uint64_t serial = mixer_.post(stopAll);
@@ -165,114 +286,164 @@ void AudioEngine::rebuildVoices(int count) {
             retire(std::move(voice.buffer), serial == 0 ? kUntilReset : serial);
         }
     } else {
-        resetMixer();
+        resetMixer(); // nothing renders, so this thread may act for the audio thread
     }
-    voices_.assign(size, Voice{});
-}
-
-void AudioEngine::applyOutputDevice() {
-    std::string device;
-    if (outputDeviceUID_ && devices_.deviceID(*outputDeviceUID_)) {
-        device = *outputDeviceUID_;
-    }
-    chosenDevice_ = device;
-    if (output_.isRunning() && output_.deviceUID() != chosenDevice_) {
-        output_.stop();
-    }
-}
-
-void AudioEngine::startEngine() {
-    wantRunning_ = true;
-    if (output_.isRunning()) {
-        return;
-    }
-    lastAttempt_ = steadyNanoseconds();
-
-    // The mixer has one consumer at a time: stop whatever renders (a lost stream, the fallback) first.
-    const bool fallbackRendering = fallbackActive_ && fallback_->isRunning();
-    output_.stop();
-    if (fallback_) {
-        fallback_->stop();
-    }
-    fallbackActive_ = false;
-    if (!fallbackRendering) {
-        resetMixer(); // drop sounds queued while nothing rendered, rather than play them late
-    }
-
-    std::string error;
-    if (output_.start(chosenDevice_, bufferFrames(), mixer_, error)) {
-        failing_ = false;
-        applyBufferSize();
-        return;
-    }
-    if (!failing_) {
-        failing_ = true;
-        log_("Tapchime: audio engine failed to start: " + error);
-    }
-    if (fallback_) {
-        std::string fallbackError;
-        fallbackActive_ = fallback_->start(std::string(), bufferFrames(), mixer_, fallbackError);
-    }
-}
-
-void AudioEngine::stopEngine() {
-    wantRunning_ = false;
-    output_.stop();
-    if (fallback_) {
-        fallback_->stop();
-    }
-    fallbackActive_ = false;
-    resetMixer();
+    voices_.assign(static_cast<size_t>(size), Voice{});
 }
 
 void AudioEngine::applyBufferSize() {
     output_.setBufferFrames(bufferFrames());
-    if (fallbackActive_) {
+    AudioOutput *rendering = nullptr;
+    {
+        std::lock_guard guard(lock_);
+        rendering = rendering_;
+    }
+    if (fallback_ && rendering == fallback_) {
         fallback_->setBufferFrames(bufferFrames());
     }
 }
 
-void AudioEngine::restartAfterConfigurationChange() {
-    std::lock_guard guard(lock_);
-    restartLocked();
-}
-
-void AudioEngine::restartLocked() {
-    // A server that cannot be reached lists no devices at all: that is no reason to forget the choice.
-    if (outputDeviceUID_ && !devices_.deviceID(*outputDeviceUID_) && !devices_.allDeviceIDs().empty()) {
+void AudioEngine::forgetVanishedDevice() {
+    std::optional<std::string> uid;
+    {
+        std::lock_guard guard(lock_);
+        uid = outputDeviceUID_;
+    }
+    // A server that cannot be reached lists no devices at all: that is no reason to forget the choice. The
+    // owner's setting is not changed.
+    if (uid && !devices_.deviceID(*uid) && !devices_.allDeviceIDs().empty()) {
+        std::lock_guard guard(lock_);
         outputDeviceUID_.reset();
     }
-    applyOutputDevice();
-    startEngine();
 }
 
-bool AudioEngine::isRunning() const {
-    return output_.isRunning() || (fallbackActive_ && fallback_->isRunning());
+void AudioEngine::applyOutputDevice() {
+    std::optional<std::string> uid;
+    {
+        std::lock_guard guard(lock_);
+        uid = outputDeviceUID_;
+    }
+    std::string device;
+    if (uid && devices_.deviceID(*uid)) {
+        device = *uid;
+    }
+    {
+        std::lock_guard guard(lock_);
+        chosenDevice_ = device;
+    }
+    if (output_.isRunning() && output_.deviceUID() != device) {
+        setRendering(nullptr);
+        output_.stop(); // startOutput() opens it on the new device
+    }
 }
 
-void AudioEngine::controlLoop() {
-    std::unique_lock wake(wakeMutex_);
-    while (!quit_) {
-        wake_.wait_for(wake, retryInterval_, [this] { return quit_ || restartRequested_; });
-        if (quit_) {
-            break;
+void AudioEngine::setRendering(AudioOutput *output) {
+    std::lock_guard guard(lock_);
+    rendering_ = output;
+}
+
+void AudioEngine::startOutput() {
+    lastAttempt_ = steadyNanoseconds();
+    std::string device;
+    AudioOutput *rendering = nullptr;
+    {
+        std::lock_guard guard(lock_);
+        device = chosenDevice_;
+        rendering = rendering_;
+    }
+    const bool fallbackRendering = fallback_ && rendering == fallback_ && fallback_->isRunning();
+
+    if (fallbackRendering) {
+        gate_.setOpen(false); // the fallback goes on rendering the mixer until the output runs
+    } else {
+        // Whatever renders (a lost stream, a fallback that failed) stops first. Sounds queued while nothing
+        // rendered are dropped rather than played late; those played from here on wait for the output.
+        setRendering(nullptr);
+        output_.stop();
+        if (fallback_) {
+            fallback_->stop();
         }
-        const bool restart = std::exchange(restartRequested_, false);
-        wake.unlock();
         {
             std::lock_guard guard(lock_);
-            releaseRetired();
-            const auto interval =
-                static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(retryInterval_).count());
-            const bool retry = wantRunning_ && !output_.isRunning() && steadyNanoseconds() - lastAttempt_ >= interval;
-            if (restart || retry) {
-                // A retry goes the same way as a configuration change, so that a chosen device that vanished
-                // while the server was away is forgotten once the server answers again.
-                restartLocked();
-            }
+            resetMixer();
         }
-        wake.lock();
+        gate_.setOpen(true);
     }
+
+    // The connect: no lock is held, so key presses go on meanwhile.
+    std::string error;
+    if (output_.start(device, bufferFrames(), gate_, error)) {
+        if (fallbackRendering) {
+            setRendering(nullptr);
+            fallback_->stop();
+            gate_.setOpen(true); // the voices go on where the fallback left them
+        }
+        setRendering(&output_);
+        failing_ = false;
+        reachable_.store(true, std::memory_order_relaxed);
+        applyBufferSize();
+        return;
+    }
+    reachable_.store(false, std::memory_order_relaxed);
+    if (!failing_) {
+        failing_ = true;
+        log_("Tapchime: audio engine failed to start: " + error);
+    }
+    if (fallback_ && !fallbackRendering) {
+        std::string fallbackError;
+        if (fallback_->start(std::string(), bufferFrames(), mixer_, fallbackError)) {
+            setRendering(fallback_);
+        }
+    }
+}
+
+void AudioEngine::OutputGate::render(float *left, float *right, size_t frames) noexcept {
+    if (isOpen()) {
+        mixer_.render(left, right, frames);
+    } else {
+        Mixer::clearStage(left, right, frames);
+    }
+}
+
+void AudioEngine::OutputGate::renderPlaying(float *left, float *right, size_t frames) noexcept {
+    if (isOpen()) {
+        mixer_.renderPlaying(left, right, frames);
+    } else {
+        Mixer::clearStage(left, right, frames);
+    }
+}
+
+void AudioEngine::OutputGate::renderNewSounds(float *left, float *right, size_t frames) noexcept {
+    if (isOpen()) {
+        mixer_.renderNewSounds(left, right, frames);
+    }
+}
+
+// --- Queries ------------------------------------------------------------------------------------------------
+
+bool AudioEngine::isRunning() const {
+    std::lock_guard guard(lock_);
+    return output_.isRunning() || (fallback_ && rendering_ == fallback_ && fallback_->isRunning());
+}
+
+std::optional<std::string> AudioEngine::outputDeviceUID() const {
+    std::lock_guard guard(lock_);
+    return outputDeviceUID_;
+}
+
+std::string AudioEngine::chosenDevice() const {
+    std::lock_guard guard(lock_);
+    return chosenDevice_;
+}
+
+size_t AudioEngine::voiceCount() const {
+    std::lock_guard guard(lock_);
+    return voices_.size();
+}
+
+uint64_t AudioEngine::busyUntil(size_t voice) const {
+    std::lock_guard guard(lock_);
+    return voices_.at(voice).busyUntil;
 }
 
 } // namespace tc

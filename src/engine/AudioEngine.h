@@ -6,6 +6,7 @@
 #include "engine/Mixer.h"
 #include "engine/SoundPlayer.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -24,24 +25,24 @@ class LatencyTrace;
 // root. Every key sound and every preview goes through play(). A new sound takes the first free voice or,
 // when all are busy, replaces the voice whose sound ends first.
 //
-// The engine lock (lock()) guards everything here. The owner holds it for each of its sequences:
-//   start-up:        setLowLatency, setOutputDeviceUID, rebuildVoices(settings' count), applyOutputDevice,
-//                    startEngine;
-//   voice count:     when voiceCountFor(count) differs from voiceCount(): stopEngine, rebuildVoices,
-//                    startEngine;
-//   latency:         setLowLatency, applyBufferSize;
-//   output device:   setOutputDeviceUID (absent for the system default), stopEngine, applyOutputDevice,
-//                    startEngine.
-// play() and restartAfterConfigurationChange() take the lock themselves.
+// The owner states what it wants (setVoiceCount, setLowLatency, setOutputDevice, start); each request
+// records the wish and returns at once. The engine's control thread ("Tapchime.audio") carries the wishes
+// out: it rebuilds the voice pool when its size changes, asks the output for another buffer size, stops the
+// stream and opens it again on another device, and starts the output. Only that thread (and the destructor,
+// after it has ended) starts or stops an output, so a sound server that is slow to answer holds up nobody
+// else. The same thread restarts the output after a configuration change the output reports, and retries a
+// failed start about once per retry interval.
 //
-// Threads: play() is called on the key thread and the main thread; the reconfiguration calls on the main
-// thread. The engine owns one control thread ("Tapchime.audio") that restarts the engine after a
-// configuration change reported by the output and retries a failed start at most once per retry interval,
-// so no key press ever waits for a sound server. The mixer renders on the output's audio thread.
+// Threads: play() on the key thread and the main thread; the requests and isOutputReachable() on any
+// thread (the program: the main thread). The mixer renders on the output's audio thread. The engine lock
+// guards the voices, the mixer's sending side and which output renders; it is held only for moments (by
+// play(), and by the control thread while it swaps the rendering output or rebuilds the voices), never
+// across I/O. play() does not wait for it: a sound that arrives in such a moment is dropped.
 //
 // When the output cannot start, one line "Tapchime: audio engine failed to start: <description>" goes to
-// the log (once per run of failures) and the fallback output, when given (a null output), takes over so
-// that voices keep their timing; the output is tried again in the background.
+// the log (once per run of failures), isOutputReachable() turns false and the fallback output, when given
+// (a null output), takes over so that voices keep their timing; the output is tried again in the background,
+// and the fallback goes on rendering until a start succeeds.
 class AudioEngine final : public SoundPlayer {
 public:
     static constexpr int kMinVoices = 2;
@@ -63,62 +64,65 @@ public:
         std::chrono::milliseconds retryInterval{1000}; // between background start attempts
     };
 
-    // `output`, `devices` and the fallback must outlive the engine.
+    // `output`, `devices` and the fallback must outlive the engine. Made with no voices, low latency, the
+    // system default output, and stopped.
     AudioEngine(AudioOutput &output, AudioDevices &devices);
     AudioEngine(AudioOutput &output, AudioDevices &devices, Options options);
+    // Ends the control thread (after the start attempt it may be in) and stops the outputs.
     ~AudioEngine() override;
     AudioEngine(const AudioEngine &) = delete;
     AudioEngine &operator=(const AudioEngine &) = delete;
 
     // Plays one buffer on one voice: volume 0–1, rate 0.5–2.0, pan −1–1 (clamped; NaN counts as silence,
     // rate 1 and the centre). Pan keeps the near channel at full volume and fades the far one linearly
-    // (see Mixer): at 0 both channels play at full volume, at −1 only the left. Takes the lock; never waits
-    // for audio, never allocates, never starts the output itself. Does nothing while there are no voices or
-    // the buffer is empty.
+    // (see Mixer): at 0 both channels play at full volume, at −1 only the left. Never waits (see the class
+    // comment), never allocates, never starts the output itself. Does nothing while there are no voices or
+    // the buffer is empty. A sound played while the output is being opened plays once it runs.
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override;
 
+    // Requests; each returns at once and the control thread carries it out.
+    // A pool of voiceCountFor(count) voices. Only a new size rebuilds the pool, which silences every voice.
+    void setVoiceCount(std::int64_t count);
+    // Asks the output for 128 frames in low-latency mode (the default), 512 otherwise.
+    void setLowLatency(bool lowLatency);
+    // Plays on the device with this UID while it exists, else on the system default output (absent: always
+    // the default). The stream is opened again only when that changes where it plays.
+    void setOutputDevice(std::optional<std::string> uid);
+    // Starts the output and keeps it running until the engine is destroyed.
+    void start();
+
     // Where play() and the mixer report each sound's timing for diagnosis (null, the default: nowhere). Call
-    // before startEngine(), with the lock held; the trace must outlive the engine.
+    // before start(); the trace must outlive the engine.
     void setLatencyTrace(LatencyTrace *trace);
 
-    // The engine lock. Everything below except restartAfterConfigurationChange() needs it held.
-    std::mutex &lock() { return lock_; }
+    // False while the engine cannot reach its output: the last start failed (only the fallback renders, or
+    // nothing does) and no start has succeeded since. True before the first attempt. Any thread, never waits.
+    bool isOutputReachable() const { return reachable_.load(std::memory_order_relaxed); }
 
-    bool lowLatency() const { return lowLatency_; } // true when made
-    void setLowLatency(bool lowLatency) { lowLatency_ = lowLatency; }
-    // The chosen output device's UID; absent means the system default output (absent when made).
-    const std::optional<std::string> &outputDeviceUID() const { return outputDeviceUID_; }
-    void setOutputDeviceUID(std::optional<std::string> uid) { outputDeviceUID_ = std::move(uid); }
-
-    // Silences every voice and builds a new pool of voiceCountFor(count) voices.
-    void rebuildVoices(int count);
     // The pool size a requested voice count builds: at least 2 and at most 64 (a hand-edited document may
-    // ask for millions). Owners compare this, not the document's value, with voiceCount().
+    // ask for billions).
     static int voiceCountFor(std::int64_t count) {
         return count < kMinVoices ? kMinVoices : count > kMaxVoices ? kMaxVoices : static_cast<int>(count);
     }
-    // Chooses the device to play on: the chosen UID while such a device exists, else the system default.
-    // A running output on another device is stopped (startEngine() opens it on the new one).
-    void applyOutputDevice();
-    // Starts the output on the chosen device unless it runs already; see the class comment for failures.
-    void startEngine();
-    // Stops the output (and the fallback); queued sounds are dropped.
-    void stopEngine();
-    // Asks the output for 128 frames in low-latency mode, 512 otherwise.
-    void applyBufferSize();
-    // Takes the lock. Forgets a chosen UID whose device is gone (the document's setting is not changed),
-    // then applyOutputDevice() and startEngine().
-    void restartAfterConfigurationChange();
 
+    // For tests and tools: blocks until the control thread has carried out every request made, and every
+    // configuration change reported, before the call (a start included, however long its connect takes).
+    // The program's own threads never wait for the engine.
+    void waitUntilSettled();
+
+    // For tests and diagnostics; any thread (they take the engine lock for a moment).
     // Whether sound is being rendered: by the output, or by the fallback while the output cannot start.
     bool isRunning() const;
     // Whether the output itself runs (not the fallback).
     bool isOutputRunning() const { return output_.isRunning(); }
-    // The device UID applyOutputDevice() chose (empty: the system default).
-    const std::string &chosenDevice() const { return chosenDevice_; }
+    // The chosen output device's UID as the engine holds it: a chosen device that went away while the
+    // server listed others is forgotten here (absent: the system default).
+    std::optional<std::string> outputDeviceUID() const;
+    // The device UID the output was last opened for (empty: the system default).
+    std::string chosenDevice() const;
     // The voice pool, in index order: its size and when each voice's sound ends (monotonic ns; 0 when new).
-    size_t voiceCount() const { return voices_.size(); }
-    uint64_t busyUntil(size_t voice) const { return voices_.at(voice).busyUntil; }
+    size_t voiceCount() const;
+    uint64_t busyUntil(size_t voice) const;
 
 private:
     struct Voice {
@@ -129,14 +133,52 @@ private:
         AudioBufferPtr buffer;
         uint64_t serial = 0; // released once the mixer has applied this command
     };
+    // What the output renders: the mixer, or silence while it is shut. The output starts on it shut while the
+    // fallback still renders the mixer (the mixer has one consumer at a time), so the fallback keeps time for
+    // as long as the connect takes, and only a successful start ends it. Opened and shut by the control
+    // thread, read on the output's audio thread.
+    class OutputGate final : public AudioRenderer {
+    public:
+        explicit OutputGate(Mixer &mixer) : mixer_(mixer) {}
+        void setOpen(bool open) { open_.store(open, std::memory_order_release); }
+        void render(float *left, float *right, size_t frames) noexcept override;
+        void renderPlaying(float *left, float *right, size_t frames) noexcept override;
+        bool hasNewSounds() const noexcept override { return isOpen() && mixer_.hasNewSounds(); }
+        void renderNewSounds(float *left, float *right, size_t frames) noexcept override;
+
+    private:
+        bool isOpen() const noexcept { return open_.load(std::memory_order_acquire); }
+        Mixer &mixer_;
+        std::atomic<bool> open_{false};
+    };
+
+    // What the owner asked for, as the requests left it.
+    struct Wishes {
+        int voices = 0; // the pool size; 0 before the first setVoiceCount()
+        bool lowLatency = true;
+        std::optional<std::string> outputDeviceUID;
+        uint64_t deviceRequests = 0; // setOutputDevice() calls so far
+        bool running = false;
+    };
 
     int bufferFrames() const { return lowLatency_ ? kLowLatencyFrames : kNormalFrames; }
+    // Engine lock held.
     size_t chooseVoice(uint64_t now) const;
     void retire(AudioBufferPtr buffer, uint64_t serial);
     void releaseRetired();
     void resetMixer();
-    void restartLocked();
+    // Control thread.
+    void request(const std::function<void(Wishes &)> &change);
     void controlLoop();
+    void carryOut(const Wishes &wishes, bool asked, bool configurationChanged);
+    void releaseRetiredOutsideTheLock();
+    void rebuildVoices(int size);
+    void applyBufferSize();
+    void forgetVanishedDevice();
+    void applyOutputDevice();
+    void startOutput();
+    // Makes `output` the one play() wakes (null: none). Cleared before that output is stopped.
+    void setRendering(AudioOutput *output);
 
     AudioOutput &output_;
     AudioDevices &devices_;
@@ -145,23 +187,33 @@ private:
     Log log_;
     std::chrono::milliseconds retryInterval_;
 
-    std::mutex lock_;
-    bool lowLatency_ = true;
-    std::optional<std::string> outputDeviceUID_;
-    std::string chosenDevice_;
+    // Guarded by the engine lock.
+    mutable std::mutex lock_;
     std::vector<Voice> voices_;
     std::vector<Retired> retired_; // in serial order; capacity reserved so that play() never grows it
     Mixer mixer_;
+    OutputGate gate_{mixer_}; // what output_ renders; the fallback renders the mixer itself
     LatencyTrace *trace_ = nullptr;
-    bool wantRunning_ = false; // startEngine() was called and stopEngine() was not
-    bool fallbackActive_ = false;
-    bool failing_ = false;     // the last start failed and was logged
-    uint64_t lastAttempt_ = 0; // clock time of the last start attempt
+    AudioOutput *rendering_ = nullptr;           // the output or the fallback once started; null otherwise
+    std::optional<std::string> outputDeviceUID_; // written by the control thread only
+    std::string chosenDevice_;                   // written by the control thread only
 
-    // The control thread and what wakes it.
-    std::mutex wakeMutex_;
+    // The control thread's own.
+    bool lowLatency_ = true;
+    uint64_t deviceRequests_ = 0;
+    bool failing_ = false;     // the last start failed and was logged
+    uint64_t lastAttempt_ = 0; // steady-clock time of the last start attempt, ns; 0 before the first
+
+    std::atomic<bool> reachable_{true};
+
+    // The wishes, and what wakes the control thread and those waiting for it.
+    mutable std::mutex wishMutex_;
     std::condition_variable wake_;
-    bool restartRequested_ = false;
+    std::condition_variable settled_;
+    Wishes wishes_;
+    uint64_t requests_ = 0; // requests and reported changes so far
+    uint64_t handled_ = 0;  // those the control thread has carried out
+    bool configurationChanged_ = false;
     bool quit_ = false;
     std::thread control_;
 };

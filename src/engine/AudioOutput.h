@@ -34,8 +34,9 @@ public:
 // The sound output backend: one playback stream in the shared format (48 kHz, 2 channels, 32-bit float)
 // that pulls its frames from an AudioRenderer.
 //
-// Threads: start(), stop(), setBufferFrames() and the queries are called by the engine with its lock held
-// (one caller at a time, never on the audio thread). Between a successful start() and the return of stop()
+// Threads: start(), stop(), setBufferFrames() and deviceUID() are called by the engine's control thread (one
+// caller at a time, never on the audio thread, and with no engine lock held: a start may wait for the sound
+// server); isRunning() may be called from any thread. Between a successful start() and the return of stop()
 // the output calls the renderer on its own audio thread, and on no other thread; after stop() returns it
 // will not call the renderer again, so the caller may then touch the renderer's state itself.
 // Changes of the audio configuration are reported to the change handler on the output's own thread (which
@@ -72,9 +73,10 @@ public:
     virtual void setChangeHandler(ChangeHandler handler) = 0;
 
     // Called by the engine with its lock held (on the keyboard or the main thread) right after it handed a
-    // new sound to the renderer. An output that places new sounds into its queue itself wakes its audio
-    // thread for it; this must return at once (no lock the audio thread holds, no allocation). An output
-    // that renders every stretch with render() needs nothing here.
+    // new sound to the renderer, only between the return of a successful start() and the next stop(), never
+    // while either runs. An output that places new sounds into its queue itself wakes its audio thread for
+    // it; this must return at once (no lock the audio thread holds, no allocation). An output that renders
+    // every stretch with render() needs nothing here.
     virtual void soundQueued() noexcept {}
 };
 

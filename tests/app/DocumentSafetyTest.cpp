@@ -16,6 +16,7 @@
 
 #include <sys/fsuid.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -259,7 +260,9 @@ TEST(DocumentLoad, IntegersBeyond32BitsLoadWithTheRestAndAreBroughtIntoRangeWher
     EXPECT_TRUE(keptFiles(harness.folder()).isEmpty());
     EXPECT_EQ(model.data().activeProfile().name, "Mine");
     EXPECT_EQ(model.data().settings.maxVoices, 5'000'000'000);
-    EXPECT_EQ(harness.audio.voiceCount(), 64u); // the engine's largest pool
+    // Handed over whole; the engine builds its largest pool for it (see AudioEngineTest).
+    const auto &calls = harness.audio.calls;
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "setVoiceCount(5000000000)"), calls.end());
     EXPECT_TRUE(model.isInQuietHours());
     EXPECT_EQ(model.silence()->detail, "Sounds come back at 13:00.");
     EXPECT_EQ(harness.router.config()->masterVolume, 1.0f);

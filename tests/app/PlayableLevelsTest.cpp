@@ -48,12 +48,9 @@ float loudest(const AppData &data, std::uint16_t code) {
     FakeAudioDevices devices;
     devices.add({"tc_out", "Null Output"});
     AudioEngine engine(output, devices, AudioEngine::Options{nullptr, {}, [](const std::string &) {}, {}});
-    {
-        std::lock_guard guard(engine.lock());
-        engine.rebuildVoices(12);
-        engine.applyOutputDevice();
-        engine.startEngine();
-    }
+    engine.setVoiceCount(12);
+    engine.start();
+    engine.waitUntilSettled();
     FakeSoundLookup lookup;
     LoadedSound::Takes takes;
     takes[SoundSynth::Role::down].push_back(constantBuffer(kSoundFrames, kLevel, kLevel));

@@ -155,6 +155,39 @@ TEST(FixSilence, PermissionShowsTheKeyboardAccessHelpAndTriesAgain) {
     EXPECT_FALSE(model.silence());
 }
 
+TEST(Silence, AnOutputTheEngineCannotReachIsSilentUntilTheEngineReachesItAgain) {
+    // No sound server answers: the status surfaces say so instead of "On", and clear on their own once the
+    // engine's retry succeeds. Looked at with the system output, every 2 s.
+    Harness harness;
+    harness.audio.reachable = false;
+    auto &model = harness.started();
+    ASSERT_TRUE(model.silence()); // looked at during start-up
+    EXPECT_EQ(model.silence()->kind, Silence::Kind::macMuted);
+    EXPECT_EQ(model.silence()->title, QString("Your computer is muted"));
+    EXPECT_FALSE(model.silence()->fix);
+
+    QSignalSpy silence(&model, &AppModel::silenceChanged);
+    QSignalSpy output(&model, &AppModel::macOutputSilentChanged);
+    harness.audio.reachable = true;
+    harness.time.advance(AppModel::kOutputSampling - 0.1);
+    EXPECT_TRUE(model.silence());
+    harness.time.advance(0.1);
+    EXPECT_FALSE(model.silence());
+    EXPECT_EQ(silence.count(), 1);
+    EXPECT_EQ(output.count(), 1);
+
+    harness.audio.reachable = false; // the server went away again
+    harness.time.advance(AppModel::kOutputSampling);
+    EXPECT_EQ(model.silence()->kind, Silence::Kind::macMuted);
+    harness.output.muted = true; // muted as well: still the one silence
+    harness.time.advance(AppModel::kOutputSampling);
+    harness.audio.reachable = true;
+    harness.time.advance(AppModel::kOutputSampling);
+    EXPECT_EQ(model.silence()->kind, Silence::Kind::macMuted);
+    EXPECT_EQ(silence.count(), 2);
+    EXPECT_FALSE(harness.router.config()->muted) << "the router is not told: it plays on once the output is back";
+}
+
 TEST(Silence, ChangesAreSignalledAlsoWhenOnlyTheClockMoves) {
     Harness harness;
     auto &model = harness.started();

@@ -1,4 +1,4 @@
-// Start-up: the engine sequence, the preload, the monitor with its retry, the watchers and output sampling.
+// Start-up: the engine requests, the preload, the monitor with its retry, the watchers and output sampling.
 
 #include "AppModelHarness.h"
 
@@ -10,7 +10,7 @@
 namespace tc::test {
 namespace {
 
-TEST(Start, ConfiguresTheEngineUnderItsLockFromTheSettings) {
+TEST(Start, AsksTheEngineForTheSettingsThenToStart) {
     Harness harness;
     auto data = AppModel::makeDefaultData();
     data.settings.lowLatency = false;
@@ -18,9 +18,8 @@ TEST(Start, ConfiguresTheEngineUnderItsLockFromTheSettings) {
     data.settings.maxVoices = 20;
     harness.writeDocument(QByteArray::fromStdString(encodeAppData(data, false)));
     harness.started();
-    EXPECT_EQ(harness.audio.calls,
-              (std::vector<std::string>{"setLowLatency(false)", "setOutputDeviceUID(alsa_output.usb)",
-                                        "rebuildVoices(20)", "applyOutputDevice", "startEngine"}));
+    EXPECT_EQ(harness.audio.calls, (std::vector<std::string>{"setLowLatency(false)", "setOutputDevice(alsa_output.usb)",
+                                                             "setVoiceCount(20)", "start"}));
 }
 
 TEST(Start, RunsOnce) {
@@ -28,7 +27,7 @@ TEST(Start, RunsOnce) {
     auto &model = harness.started();
     const auto timers = harness.time.timersMade();
     model.start();
-    EXPECT_EQ(harness.audio.calls.size(), 5u);
+    EXPECT_EQ(harness.audio.calls.size(), 4u);
     EXPECT_EQ(harness.library.preloads, 1);
     EXPECT_EQ(harness.monitor->startCalls, 1);
     EXPECT_EQ(harness.time.timersMade(), timers);

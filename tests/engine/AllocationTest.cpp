@@ -123,12 +123,9 @@ TEST(AudioThreadAllocations, PlayAndRenderNeitherAllocateNorFreeAndBuffersAreRel
     options.clock = [&now] { return now; };
     options.retryInterval = std::chrono::hours(1);
     AudioEngine engine(output, devices, options);
-    {
-        std::lock_guard guard(engine.lock());
-        engine.rebuildVoices(64);
-        engine.applyOutputDevice();
-        engine.startEngine();
-    }
+    engine.setVoiceCount(64);
+    engine.start();
+    engine.waitUntilSettled();
 
     // Mono and stereo sounds take turns, so both kinds of voice are started, mixed, replaced and ended.
     std::vector<AudioBufferPtr> buffers;

@@ -1,5 +1,6 @@
-// The audio engine's voice pool, clamps and reconfiguration sequences, against a fake output and device
-// list, rendered offline and checked by number.
+// The audio engine's voice pool, clamps and requests, against a fake output and device list, rendered offline
+// and checked by number. The requests are carried out on the engine's control thread; a test waits for that
+// with waitUntilSettled() before it looks.
 
 #include "engine/AudioEngine.h"
 #include "support/AudioSignals.h"
@@ -56,14 +57,13 @@ protected:
         engine = std::make_unique<AudioEngine>(output, devices, options);
     }
 
-    // The owner's start-up sequence.
+    // The owner's start-up requests, carried out.
     void startUp(int voices, std::optional<std::string> uid = std::nullopt, bool lowLatency = true) {
-        std::lock_guard guard(engine->lock());
         engine->setLowLatency(lowLatency);
-        engine->setOutputDeviceUID(std::move(uid));
-        engine->rebuildVoices(voices);
-        engine->applyOutputDevice();
-        engine->startEngine();
+        engine->setOutputDevice(std::move(uid));
+        engine->setVoiceCount(voices);
+        engine->start();
+        engine->waitUntilSettled();
     }
 
     std::vector<float> renderLeft(size_t frames, FakeAudioOutput *from = nullptr) {
@@ -78,15 +78,8 @@ protected:
         return logLines;
     }
 
-    std::optional<std::string> chosenUID() {
-        std::lock_guard guard(engine->lock());
-        return engine->outputDeviceUID();
-    }
-
-    uint64_t busyUntil(size_t voice) {
-        std::lock_guard guard(engine->lock());
-        return engine->busyUntil(voice);
-    }
+    std::optional<std::string> chosenUID() { return engine->outputDeviceUID(); }
+    uint64_t busyUntil(size_t voice) { return engine->busyUntil(voice); }
 
     FakeAudioOutput output;
     FakeAudioOutput fallback;
@@ -101,11 +94,11 @@ protected:
 
 TEST_F(AudioEngineTest, VoiceCountIsKeptBetweenTwoAndSixtyFour) {
     make();
-    const std::pair<int, size_t> cases[] = {{0, 2},   {1, 2},   {2, 2},          {16, 16},
-                                            {64, 64}, {65, 64}, {1'000'000, 64}, {-3, 2}};
+    const std::pair<std::int64_t, size_t> cases[] = {{0, 2},   {1, 2},  {2, 2},          {16, 16},           {64, 64},
+                                                     {65, 64}, {-3, 2}, {1'000'000, 64}, {5'000'000'000, 64}};
     for (auto [count, built] : cases) {
-        std::lock_guard guard(engine->lock());
-        engine->rebuildVoices(count);
+        engine->setVoiceCount(count);
+        engine->waitUntilSettled();
         EXPECT_EQ(engine->voiceCount(), built) << "count " << count;
         EXPECT_EQ(AudioEngine::voiceCountFor(count), static_cast<int>(built)) << "count " << count;
     }
@@ -113,10 +106,9 @@ TEST_F(AudioEngineTest, VoiceCountIsKeptBetweenTwoAndSixtyFour) {
 
 TEST_F(AudioEngineTest, PlayWithoutVoicesDoesNothing) {
     make();
-    {
-        std::lock_guard guard(engine->lock());
-        engine->startEngine();
-    }
+    engine->start();
+    engine->waitUntilSettled();
+    ASSERT_TRUE(output.isRunning());
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
     EXPECT_EQ(peak(renderLeft(200)), 0.0f);
 }
@@ -231,28 +223,35 @@ TEST_F(AudioEngineTest, LatencyModeChangeAsksTheRunningOutputForTheNewBufferSize
     make();
     startUp(4);
     for (bool lowLatency : {false, true, false}) {
-        std::lock_guard guard(engine->lock());
         engine->setLowLatency(lowLatency);
-        engine->applyBufferSize();
+        engine->waitUntilSettled();
         EXPECT_EQ(output.bufferFrames(), lowLatency ? 128 : 512);
     }
     EXPECT_EQ(output.starts().size(), 1u) << "the stream stays open";
 }
 
-TEST_F(AudioEngineTest, OutputDeviceSequenceReopensTheStreamOnTheNewDevice) {
+TEST_F(AudioEngineTest, OutputDeviceChangeReopensTheStreamOnlyWhereItPlaysElsewhere) {
+    struct Step {
+        std::optional<std::string> uid;
+        std::string device; // where the stream plays afterwards
+        size_t starts;      // streams opened so far
+    };
+    const Step steps[] = {{"tc_alt", "tc_alt", 2},
+                          {"tc_alt", "tc_alt", 2},
+                          {std::nullopt, "", 3},
+                          {"unplugged", "", 3},
+                          {"tc_out", "tc_out", 4}};
     make();
     startUp(4);
-    {
-        std::lock_guard guard(engine->lock());
-        engine->setOutputDeviceUID("tc_alt");
-        engine->stopEngine();
-        engine->applyOutputDevice();
-        engine->startEngine();
+    for (const Step &step : steps) {
+        engine->setOutputDevice(step.uid);
+        engine->waitUntilSettled();
+        EXPECT_EQ(output.deviceUID(), step.device) << step.uid.value_or("default");
+        EXPECT_EQ(output.starts().size(), step.starts) << step.uid.value_or("default");
+        EXPECT_EQ(chosenUID(), step.uid);
+        engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
+        EXPECT_EQ(soundEnd(renderLeft(200)), 100u) << step.uid.value_or("default");
     }
-    ASSERT_EQ(output.starts().size(), 2u);
-    EXPECT_EQ(output.starts().back().deviceUID, "tc_alt");
-    engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
-    EXPECT_EQ(soundEnd(renderLeft(200)), 100u);
 }
 
 TEST_F(AudioEngineTest, RemovedChosenDeviceIsForgottenAndSoundFollowsTheDefault) {
@@ -262,8 +261,10 @@ TEST_F(AudioEngineTest, RemovedChosenDeviceIsForgottenAndSoundFollowsTheDefault)
 
     devices.remove("tc_alt");
     output.report(AudioOutput::Change::deviceRemoved); // handled on the engine's control thread
-    ASSERT_TRUE(eventually([&] { return !chosenUID().has_value(); }));
-    ASSERT_TRUE(eventually([&] { return output.isRunning() && output.deviceUID().empty(); }));
+    engine->waitUntilSettled();
+    EXPECT_FALSE(chosenUID().has_value());
+    ASSERT_TRUE(output.isRunning());
+    EXPECT_EQ(output.deviceUID(), "");
 
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
     EXPECT_EQ(soundEnd(renderLeft(200)), 100u);
@@ -272,12 +273,14 @@ TEST_F(AudioEngineTest, RemovedChosenDeviceIsForgottenAndSoundFollowsTheDefault)
 TEST_F(AudioEngineTest, ConfigurationChangeKeepsAChoiceThatStillExistsOrWhileTheServerIsAway) {
     make();
     startUp(4, "tc_alt");
-    engine->restartAfterConfigurationChange(); // tc_alt is still there
+    output.report(AudioOutput::Change::defaultChanged); // tc_alt is still there
+    engine->waitUntilSettled();
     EXPECT_EQ(chosenUID(), "tc_alt");
     EXPECT_EQ(output.starts().size(), 1u) << "nothing to restart";
 
     devices.setReachable(false);
-    engine->restartAfterConfigurationChange();
+    output.report(AudioOutput::Change::streamLost);
+    engine->waitUntilSettled();
     EXPECT_EQ(chosenUID(), "tc_alt");
 }
 
@@ -285,7 +288,9 @@ TEST_F(AudioEngineTest, LostStreamIsStartedAgainOnTheControlThread) {
     make();
     startUp(4);
     output.report(AudioOutput::Change::streamLost);
-    ASSERT_TRUE(eventually([&] { return output.starts().size() == 2 && output.isRunning(); }));
+    engine->waitUntilSettled();
+    ASSERT_EQ(output.starts().size(), 2u);
+    EXPECT_TRUE(output.isRunning());
     EXPECT_NE(output.starts().back().thread, std::this_thread::get_id());
     EXPECT_TRUE(logs().empty());
 }
@@ -298,11 +303,9 @@ TEST_F(AudioEngineTest, FailedStartLogsOnceRetriesOffTheKeyPathAndTheFallbackKee
 
     EXPECT_EQ(logs(), std::vector<std::string>{"Tapchime: audio engine failed to start: Connection refused"});
     EXPECT_TRUE(fallback.isRunning());
-    {
-        std::lock_guard guard(engine->lock());
-        EXPECT_TRUE(engine->isRunning());
-        EXPECT_FALSE(engine->isOutputRunning());
-    }
+    EXPECT_TRUE(engine->isRunning());
+    EXPECT_FALSE(engine->isOutputRunning());
+    EXPECT_FALSE(engine->isOutputReachable()) << "only the null output renders: nothing is heard";
 
     // Key presses meanwhile play on the fallback and never try to start the output themselves.
     for (int i = 0; i < 50; ++i) {
@@ -318,7 +321,9 @@ TEST_F(AudioEngineTest, FailedStartLogsOnceRetriesOffTheKeyPathAndTheFallbackKee
 
     // The server comes back: the output takes over from the fallback.
     output.failStarts("");
-    ASSERT_TRUE(eventually([&] { return output.isRunning() && !fallback.isRunning(); }));
+    ASSERT_TRUE(eventually([&] { return engine->isOutputReachable(); }));
+    EXPECT_TRUE(output.isRunning());
+    EXPECT_FALSE(fallback.isRunning());
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
     EXPECT_EQ(soundEnd(renderLeft(200)), 100u);
 
@@ -327,21 +332,20 @@ TEST_F(AudioEngineTest, FailedStartLogsOnceRetriesOffTheKeyPathAndTheFallbackKee
     output.report(AudioOutput::Change::streamLost);
     ASSERT_TRUE(eventually([&] { return logs().size() == 2; }));
     EXPECT_EQ(logs().back(), "Tapchime: audio engine failed to start: Connection terminated");
-    EXPECT_TRUE(eventually([&] { return fallback.isRunning(); }));
+    engine->waitUntilSettled();
+    EXPECT_TRUE(fallback.isRunning());
+    EXPECT_FALSE(engine->isOutputReachable());
 }
 
-TEST_F(AudioEngineTest, SoundsPlayedWhileStoppedAreDroppedNotPlayedLate) {
-    make();
+TEST_F(AudioEngineTest, SoundsPlayedWhileNothingRendersAreDroppedNotPlayedLate) {
+    output.failStarts("no server");
+    make(); // no fallback: nothing renders while the output cannot start
     startUp(4);
-    {
-        std::lock_guard guard(engine->lock());
-        engine->stopEngine();
-    }
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
-    {
-        std::lock_guard guard(engine->lock());
-        engine->startEngine();
-    }
+    output.failStarts("");
+    output.report(AudioOutput::Change::defaultChanged); // the server is back
+    engine->waitUntilSettled();
+    ASSERT_TRUE(output.isRunning());
     EXPECT_EQ(peak(renderLeft(200)), 0.0f);
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
     EXPECT_EQ(soundEnd(renderLeft(200)), 100u);
@@ -354,15 +358,29 @@ TEST_F(AudioEngineTest, RebuildingWhileRunningSilencesEveryVoice) {
         engine->play(constantBuffer(48000, 0.1f, 0.1f), 1.0f, 1.0f, 0.0f);
     }
     EXPECT_FLOAT_EQ(renderLeft(10)[9], 0.4f);
-    {
-        std::lock_guard guard(engine->lock());
-        engine->rebuildVoices(8);
-        EXPECT_EQ(engine->voiceCount(), 8u);
-        for (size_t i = 0; i < 8; ++i) {
-            EXPECT_EQ(engine->busyUntil(i), 0u);
-        }
+    engine->setVoiceCount(8);
+    engine->waitUntilSettled();
+    EXPECT_EQ(engine->voiceCount(), 8u);
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(engine->busyUntil(i), 0u);
     }
     EXPECT_EQ(peak(renderLeft(100)), 0.0f);
+    EXPECT_EQ(output.starts().size(), 1u) << "the stream stays open";
+}
+
+TEST_F(AudioEngineTest, AskingForThePoolSizeTheEngineHasKeepsItsSoundsPlaying) {
+    // A count of 1, 0 or −3 builds the 2 voices there are already: nothing to rebuild, nothing cut off.
+    make();
+    startUp(2);
+    engine->play(constantBuffer(48000, 0.1f, 0.1f), 1.0f, 1.0f, 0.0f);
+    engine->play(constantBuffer(48000, 0.1f, 0.1f), 1.0f, 1.0f, 0.0f);
+    EXPECT_FLOAT_EQ(renderLeft(10)[9], 0.2f);
+    for (int count : {1, 0, -3, 2}) {
+        engine->setVoiceCount(count);
+    }
+    engine->waitUntilSettled();
+    EXPECT_FLOAT_EQ(renderLeft(10)[9], 0.2f);
+    EXPECT_NE(busyUntil(0), 0u);
 }
 
 TEST_F(AudioEngineTest, EverySoundHandedOverWakesTheOutputThatRendersIt) {
@@ -378,8 +396,85 @@ TEST_F(AudioEngineTest, EverySoundHandedOverWakesTheOutputThatRendersIt) {
     // While the output cannot start, the fallback renders and is the one woken.
     output.failStarts("no server");
     output.report(AudioOutput::Change::streamLost);
-    ASSERT_TRUE(eventually([&] { return fallback.isRunning(); }));
+    engine->waitUntilSettled();
+    ASSERT_TRUE(fallback.isRunning());
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
     EXPECT_EQ(fallback.soundsQueued(), 1);
     EXPECT_EQ(output.soundsQueued(), 2);
+}
+
+TEST_F(AudioEngineTest, NeitherKeysNorSettingsWaitForAnOutputThatIsStillConnecting) {
+    // The output's start (the connect to the sound server) is held until the calls below have returned; a
+    // play() or a request that waited for it would never return and the test would hang.
+    struct Case {
+        const char *name;
+        std::function<void(AudioEngine &)> change;
+        std::function<bool()> applied; // once the connect has completed
+        bool soundSurvives;            // a new pool or another device silences what was queued
+    };
+    const Case cases[] = {
+        {"latency", [](AudioEngine &target) { target.setLowLatency(false); },
+         [this] { return output.bufferFrames() == 512; }, true},
+        {"voices", [](AudioEngine &target) { target.setVoiceCount(8); }, [this] { return engine->voiceCount() == 8; },
+         false},
+        {"device", [](AudioEngine &target) { target.setOutputDevice("tc_alt"); },
+         [this] { return output.deviceUID() == "tc_alt"; }, false},
+    };
+    for (const Case &c : cases) {
+        output.holdStarts();
+        make();
+        engine->setVoiceCount(4);
+        engine->start();
+        output.waitForHeldStart();
+
+        std::thread key([&] { engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f); });
+        key.join();
+        c.change(*engine);
+        EXPECT_TRUE(engine->isOutputReachable()) << c.name << ": a connect in progress is no failure";
+
+        output.releaseStarts();
+        engine->waitUntilSettled();
+        ASSERT_TRUE(output.isRunning()) << c.name;
+        EXPECT_TRUE(c.applied()) << c.name;
+        EXPECT_EQ(soundEnd(renderLeft(200)), c.soundSurvives ? 100u : 0u) << c.name;
+        engine.reset();
+    }
+}
+
+TEST_F(AudioEngineTest, TheFallbackRendersUntilTheOutputHasConnectedAndHandsOverTheVoicesWhereTheyAre) {
+    output.failStarts("no server");
+    make(std::chrono::hours(1), &fallback);
+    startUp(2);
+    ASSERT_TRUE(fallback.isRunning());
+    engine->play(constantBuffer(48000, 0.1f, 0.1f), 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ(soundEnd(renderLeft(100, &fallback)), 100u);
+
+    // The server answers again, slowly: the fallback goes on meanwhile.
+    output.failStarts("");
+    output.holdStarts();
+    output.report(AudioOutput::Change::defaultChanged);
+    output.waitForHeldStart();
+    EXPECT_TRUE(fallback.isRunning());
+    EXPECT_TRUE(engine->isRunning());
+    EXPECT_EQ(soundEnd(renderLeft(100, &fallback)), 100u);
+
+    output.releaseStarts();
+    engine->waitUntilSettled();
+    EXPECT_FALSE(fallback.isRunning());
+    ASSERT_TRUE(output.isRunning());
+    EXPECT_TRUE(engine->isOutputReachable());
+    EXPECT_EQ(soundEnd(renderLeft(48000)), 47800u) << "the sound goes on after the 200 frames already rendered";
+}
+
+TEST_F(AudioEngineTest, AnEngineDestroyedWhileItConnectsStopsTheOutputOnceTheConnectEnds) {
+    output.holdStarts();
+    make();
+    engine->setVoiceCount(2);
+    engine->start();
+    output.waitForHeldStart();
+    std::thread closing([&] { engine.reset(); });
+    output.releaseStarts();
+    closing.join();
+    EXPECT_EQ(output.starts().size(), 1u);
+    EXPECT_FALSE(output.isRunning());
 }

@@ -10,6 +10,7 @@
 #include "engine/LoadedSound.h"
 #include "support/FakeSoundLookup.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <set>
@@ -57,8 +58,8 @@ public:
     std::vector<bool> calls;
 };
 
-// Records every engine call in order, with whether the engine lock was held ("rebuildVoices(12)" or
-// "rebuildVoices(12) unlocked").
+// Records every request to the engine in order ("setVoiceCount(12)"), and reports the output as reachable
+// while `reachable` is true.
 class FakeAudioControl final : public AudioControl {
 public:
     struct Play {
@@ -71,41 +72,19 @@ public:
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override {
         plays.push_back({buffer, volume, rate, pan});
     }
-    std::mutex &lock() override { return lock_; }
+    void setVoiceCount(std::int64_t count) override { calls.push_back("setVoiceCount(" + std::to_string(count) + ")"); }
     void setLowLatency(bool on) override {
-        lowLatency = on;
-        record("setLowLatency(" + std::string(on ? "true" : "false") + ")");
+        calls.push_back("setLowLatency(" + std::string(on ? "true" : "false") + ")");
     }
-    void setOutputDeviceUID(std::optional<std::string> uid) override {
-        record("setOutputDeviceUID(" + uid.value_or("default") + ")");
-        outputDeviceUID = std::move(uid);
+    void setOutputDevice(std::optional<std::string> uid) override {
+        calls.push_back("setOutputDevice(" + uid.value_or("default") + ")");
     }
-    void rebuildVoices(int count) override {
-        voices = static_cast<std::size_t>(std::max(2, count));
-        record("rebuildVoices(" + std::to_string(count) + ")");
-    }
-    void applyOutputDevice() override { record("applyOutputDevice"); }
-    void startEngine() override { record("startEngine"); }
-    void stopEngine() override { record("stopEngine"); }
-    void applyBufferSize() override { record("applyBufferSize"); }
-    std::size_t voiceCount() const override { return voices; }
+    void start() override { calls.push_back("start"); }
+    bool isOutputReachable() const override { return reachable; }
 
     std::vector<std::string> calls;
     std::vector<Play> plays;
-    bool lowLatency = true;
-    std::optional<std::string> outputDeviceUID;
-    std::size_t voices = 0;
-
-private:
-    void record(std::string call) {
-        // The fake's lock is held by the caller exactly when try_lock fails.
-        if (lock_.try_lock()) {
-            lock_.unlock();
-            call += " unlocked";
-        }
-        calls.push_back(std::move(call));
-    }
-    std::mutex lock_;
+    std::atomic<bool> reachable = true;
 };
 
 // A sound library over a fixed list of built-ins. preloadBuiltins() caches them all; importFile() makes a user

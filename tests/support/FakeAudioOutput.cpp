@@ -4,10 +4,14 @@ namespace tc::test {
 
 bool FakeAudioOutput::start(const std::string &deviceUID, int bufferFrames, AudioRenderer &renderer,
                             std::string &error) {
-    std::lock_guard guard(mutex_);
+    std::unique_lock guard(mutex_);
     starts_.push_back({deviceUID, bufferFrames, std::this_thread::get_id()});
     running_ = false;
     renderer_ = nullptr;
+    ++heldStarts_;
+    held_.notify_all();
+    held_.wait(guard, [this] { return !holding_; });
+    --heldStarts_;
     if (!failure_.empty()) {
         error = failure_;
         return false;
@@ -52,6 +56,22 @@ void FakeAudioOutput::setChangeHandler(ChangeHandler handler) {
 void FakeAudioOutput::failStarts(const std::string &error) {
     std::lock_guard guard(mutex_);
     failure_ = error;
+}
+
+void FakeAudioOutput::holdStarts() {
+    std::lock_guard guard(mutex_);
+    holding_ = true;
+}
+
+void FakeAudioOutput::releaseStarts() {
+    std::lock_guard guard(mutex_);
+    holding_ = false;
+    held_.notify_all();
+}
+
+void FakeAudioOutput::waitForHeldStart() {
+    std::unique_lock guard(mutex_);
+    held_.wait(guard, [this] { return holding_ && heldStarts_ > 0; });
 }
 
 void FakeAudioOutput::render(size_t frames, std::vector<float> &left, std::vector<float> &right) {

@@ -3,13 +3,15 @@
 #include "engine/AudioOutput.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-// An AudioOutput for tests: records every call, fails starts on request, renders offline on the test's
-// thread (standing in for the audio thread) and lets a test report configuration changes.
+// An AudioOutput for tests: records every call, fails starts on request, holds starts (a connect the server
+// does not answer yet) until released, renders offline on the test's thread (standing in for the audio
+// thread) and lets a test report configuration changes.
 namespace tc::test {
 
 class FakeAudioOutput final : public AudioOutput {
@@ -30,6 +32,11 @@ public:
 
     // Makes the following starts fail with `error` (empty: succeed again).
     void failStarts(const std::string &error);
+    // Makes the following starts wait, before they succeed or fail, until releaseStarts().
+    void holdStarts();
+    void releaseStarts();
+    // Waits until a start is being held.
+    void waitForHeldStart();
     // Renders `frames` frames on the calling thread; silence while not running.
     void render(size_t frames, std::vector<float> &left, std::vector<float> &right);
     // Reports a change as the output's thread would. streamLost also stops the stream first.
@@ -44,6 +51,9 @@ public:
 
 private:
     mutable std::mutex mutex_;
+    std::condition_variable held_;
+    bool holding_ = false;
+    int heldStarts_ = 0; // starts waiting now
     std::string failure_;
     AudioRenderer *renderer_ = nullptr;
     bool running_ = false;

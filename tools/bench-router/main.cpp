@@ -154,10 +154,9 @@ private:
 class RealEngine : public SoundPlayer {
 public:
     RealEngine() : engine_(output_, devices_) {
-        std::lock_guard guard(engine_.lock());
-        engine_.rebuildVoices(12);
-        engine_.applyOutputDevice();
-        engine_.startEngine();
+        engine_.setVoiceCount(12);
+        engine_.start();
+        engine_.waitUntilSettled(); // measure the running engine, not its start
     }
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override {
         engine_.play(buffer, volume, rate, pan);

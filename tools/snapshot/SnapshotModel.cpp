@@ -18,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <map>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -47,18 +46,11 @@ public:
 class SilentAudio final : public AudioControl {
 public:
     void play(const AudioBufferPtr &, float, float, float) override {}
-    std::mutex &lock() override { return lock_; }
+    void setVoiceCount(std::int64_t) override {}
     void setLowLatency(bool) override {}
-    void setOutputDeviceUID(std::optional<std::string>) override {}
-    void rebuildVoices(int) override {}
-    void applyOutputDevice() override {}
-    void startEngine() override {}
-    void stopEngine() override {}
-    void applyBufferSize() override {}
-    std::size_t voiceCount() const override { return 0; }
-
-private:
-    std::mutex lock_;
+    void setOutputDevice(std::optional<std::string>) override {}
+    void start() override {}
+    bool isOutputReachable() const override { return true; }
 };
 
 // The built-in catalogue with a short silent take for every built-in sound, so the router plays (and

@@ -52,8 +52,7 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     auto &p = *parts_;
     if (p.trace) {
         p.trace->mark("assembly");
-        p.output.setLatencyTrace(p.trace.get());
-        std::lock_guard guard(p.engine.lock());
+        p.output.setLatencyTrace(p.trace.get()); // before the model starts the engine
         p.engine.setLatencyTrace(p.trace.get());
         p.router.setLatencyTrace(p.trace.get());
     }

@@ -91,18 +91,14 @@ protected:
     }
 
     void startUp(std::optional<std::string> uid = std::nullopt, bool lowLatency = true) {
-        std::lock_guard guard(engine->lock());
         engine->setLowLatency(lowLatency);
-        engine->setOutputDeviceUID(std::move(uid));
-        engine->rebuildVoices(8);
-        engine->applyOutputDevice();
-        engine->startEngine();
+        engine->setOutputDevice(std::move(uid));
+        engine->setVoiceCount(8);
+        engine->start();
+        engine->waitUntilSettled();
     }
 
-    std::optional<std::string> chosenUID() {
-        std::lock_guard guard(engine->lock());
-        return engine->outputDeviceUID();
-    }
+    std::optional<std::string> chosenUID() { return engine->outputDeviceUID(); }
 
     std::vector<std::string> logs() {
         std::lock_guard guard(logMutex);
@@ -198,11 +194,7 @@ TEST_F(PulseAudioEngineTest, LatencyModeAsksTheServerForItsBufferSize) {
     const uint32_t lowLatency = *output.grantedBufferFrames();
     EXPECT_GT(lowLatency, 0u);
     EXPECT_LE(lowLatency, 128u);
-    {
-        std::lock_guard guard(engine->lock());
-        engine->setLowLatency(false);
-        engine->applyBufferSize();
-    }
+    engine->setLowLatency(false);
     EXPECT_TRUE(eventually([&] { return output.grantedBufferFrames().value_or(0) > lowLatency; }))
         << "granted " << output.grantedBufferFrames().value_or(0) << " after " << lowLatency;
     EXPECT_LE(output.grantedBufferFrames().value_or(0), 512u);
@@ -257,7 +249,10 @@ TEST_F(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
 
     pulse.pactl("unload-module " + module);
     ASSERT_TRUE(eventually([&] { return !chosenUID().has_value(); })) << "the missing sink is forgotten";
-    ASSERT_TRUE(eventually([&] { return output.isRunning() && output.currentSink() == "tc_out"; }));
+    // The output is asked about its sink only once the control thread has reopened it.
+    engine->waitUntilSettled();
+    ASSERT_TRUE(output.isRunning());
+    EXPECT_EQ(output.currentSink(), "tc_out");
 
     MonitorCapture out("tc_out.monitor");
     engine->play(tone, 1.0f, 1.0f, 0.0f);
@@ -279,9 +274,9 @@ TEST_F(PulseAudioEngineTest, ServerGoingAwayHandsOverToTheNullOutputAndLogsOnce)
     ASSERT_EQ(lines.size(), 1u) << "retried every 50 ms, logged once";
     EXPECT_EQ(lines[0].rfind("Tapchime: audio engine failed to start: ", 0), 0u) << lines[0];
     EXPECT_GT(lines[0].size(), std::string("Tapchime: audio engine failed to start: ").size());
-    std::lock_guard guard(engine->lock());
     EXPECT_TRUE(engine->isRunning());
     EXPECT_FALSE(engine->isOutputRunning());
+    EXPECT_FALSE(engine->isOutputReachable()) << "the null output renders, and nobody hears it";
 }
 
 // Without any sound server the null output plays, the device list is empty and the failure is logged once.
@@ -304,13 +299,11 @@ TEST(PulseAudioWithoutServer, NullOutputTakesOverAndTheFailureIsLoggedOnce) {
     };
     {
         AudioEngine engine(output, devices, options);
-        {
-            std::lock_guard guard(engine.lock());
-            engine.rebuildVoices(4);
-            engine.applyOutputDevice();
-            engine.startEngine();
-            EXPECT_TRUE(engine.isRunning());
-        }
+        engine.setVoiceCount(4);
+        engine.start();
+        engine.waitUntilSettled();
+        EXPECT_TRUE(engine.isRunning());
+        EXPECT_FALSE(engine.isOutputReachable());
         engine.play(toneBuffer(0.1, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
         EXPECT_TRUE(eventually([&] { return fallback.renderedFrames() > kRate / 2; }));
         EXPECT_TRUE(devices.outputDevices().empty());

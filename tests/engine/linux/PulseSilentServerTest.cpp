@@ -1,14 +1,17 @@
 // A sound server that takes the connection and then never answers: every connect gives up at its deadline with
-// a readable reason, nothing hangs, and the watchers keep their null answer, saying so in the log once while
-// they try again.
+// a readable reason, nothing hangs, the watchers keep their null answer, saying so in the log once while
+// they try again, and the audio engine plays on the null output and says its output cannot be reached.
 
+#include "engine/AudioEngine.h"
 #include "engine/Mixer.h"
+#include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
 #include "engine/linux/PulseAudioOutput.h"
 #include "engine/linux/PulseContext.h"
 #include "engine/linux/PulseMicrophoneActivity.h"
 #include "engine/linux/PulseOutputVolume.h"
 #include "engine/linux/PulseRecordingBackend.h"
+#include "support/AudioSignals.h"
 #include "support/Rig.h"
 #include "support/ScopedEnv.h"
 #include "support/Wait.h"
@@ -211,4 +214,30 @@ TEST(PulseSilentServer, WatchersKeepTheirNullAnswerAndLogOnceWhileTheyTryAgain) 
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0], std::string(c.name) + ": cannot reach the sound server (" + kNoAnswer + "); trying again");
     }
+}
+
+TEST(PulseSilentServer, TheEngineGoesOnWithoutWaitingAndSaysItsOutputCannotBeReached) {
+    // The engine's own thread waits for each connect until its deadline; key presses and settings do not.
+    SilentServer server(true);
+    PulseAudioOutput output(kDeadline);
+    NullAudioOutput fallback;
+    PulseAudioDevices devices(kDeadline);
+    LogLines log;
+    {
+        AudioEngine engine(output, devices, AudioEngine::Options{&fallback, {}, log.sink(), 50ms});
+        engine.setVoiceCount(4);
+        engine.setOutputDevice("tc_elsewhere");
+        engine.start();
+        ASSERT_TRUE(waitUntil([&] { return server.accepted() >= 1; })) << "the engine connects";
+        engine.play(toneBuffer(0.1, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
+        engine.setLowLatency(false);
+
+        ASSERT_TRUE(waitUntil([&] { return !engine.isOutputReachable(); }));
+        EXPECT_TRUE(waitUntil([&] { return fallback.renderedFrames() > AudioBuffer::kSampleRate / 4; }));
+        EXPECT_TRUE(engine.isRunning()) << "the null output renders while the engine tries again";
+        ASSERT_TRUE(waitUntil([&] { return server.accepted() >= 3; })) << "tried again";
+        EXPECT_FALSE(engine.isOutputReachable());
+        EXPECT_EQ(engine.outputDeviceUID(), "tc_elsewhere") << "a server that lists nothing forgets no choice";
+    }
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Tapchime: audio engine failed to start: " + kNoAnswer});
 }
