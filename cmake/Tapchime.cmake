@@ -47,11 +47,13 @@ function(tapchime_library target folder)
     endif()
 endfunction()
 
-# tapchime_test(<area> <folder> DEPS <targets...>)
+# tapchime_test(<area> <folder> [SERIAL <gtest filter>] DEPS <targets...>)
 # Every .cpp in the folder becomes one GoogleTest executable test_<area>; each test case is its own CTest
-# test named "<area>.<Suite>.<Case>" and labelled <area>, so the cases run in parallel.
+# test named "<area>.<Suite>.<Case>" and labelled <area>, so the cases run in parallel. The cases that SERIAL
+# names run alone: they judge sound heard on the rig in real time, which a machine loaded with the other
+# tests (several times over under the sanitizers) cannot promise.
 function(tapchime_test area folder)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "SERIAL" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     if(NOT sources)
         return()
@@ -59,6 +61,13 @@ function(tapchime_test area folder)
     add_executable(test_${area} ${sources})
     target_link_libraries(test_${area} PRIVATE ${ARG_DEPS} tapchime_test_support GTest::gtest GTest::gmock
                                                GTest::gtest_main tapchime_options)
-    gtest_discover_tests(test_${area} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 30
-                         PROPERTIES LABELS ${area} TIMEOUT 300)
+    if(ARG_SERIAL)
+        gtest_discover_tests(test_${area} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 30 TEST_FILTER "-${ARG_SERIAL}"
+                             PROPERTIES LABELS ${area} TIMEOUT 300)
+        gtest_discover_tests(test_${area} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 30 TEST_FILTER "${ARG_SERIAL}"
+                             PROPERTIES LABELS ${area} TIMEOUT 300 RUN_SERIAL TRUE)
+    else()
+        gtest_discover_tests(test_${area} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 30
+                             PROPERTIES LABELS ${area} TIMEOUT 300)
+    endif()
 endfunction()
