@@ -83,18 +83,6 @@ AppModel &AppAssembly::model() {
     return *parts_->model;
 }
 
-AudioEngine &AppAssembly::engine() {
-    return parts_->engine;
-}
-
-SoundLibrary &AppAssembly::library() {
-    return parts_->library;
-}
-
-SoundRouter &AppAssembly::router() {
-    return parts_->router;
-}
-
 TimerFactory &AppAssembly::timers() {
     return parts_->timers;
 }

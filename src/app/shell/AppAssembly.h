@@ -5,10 +5,7 @@
 namespace tc {
 
 class AppModel;
-class AudioEngine;
 class RunningAppsSource;
-class SoundLibrary;
-class SoundRouter;
 class TimerFactory;
 
 // Builds the program's one application model on the real collaborators: the document in
@@ -29,9 +26,6 @@ public:
     AppAssembly &operator=(const AppAssembly &) = delete;
 
     AppModel &model();
-    AudioEngine &engine();
-    SoundLibrary &library();
-    SoundRouter &router();
     TimerFactory &timers();
     // The applications with windows open, for the screens' application lists (see PanelHelper::runningApps).
     RunningAppsSource &runningApps();

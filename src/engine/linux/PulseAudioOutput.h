@@ -108,7 +108,8 @@ private:
 
     // Waking the loop thread for new sounds: an eventfd the engine writes to, watched by the loop.
     int wakeFd_ = -1;
-    bool wakeArmed_ = false; // a stream watches wakeFd_; changed with the engine lock held, like soundQueued()
+    // A stream watches wakeFd_; changed by start() and stop(), which never overlap soundQueued().
+    bool wakeArmed_ = false;
     pa_io_event *wakeEvent_ = nullptr;
     unsigned refills_ = 0; // loop thread
 
