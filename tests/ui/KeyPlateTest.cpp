@@ -171,6 +171,19 @@ TEST_F(PlateTest, ASweepOverTheTouchIdKeyOrTheCaseDoesNothing) {
     EXPECT_EQ(plays(), 0u);
 }
 
+TEST_F(PlateTest, WithTheSelectOrTestToolADragDoesNothing) {
+    for (EditTool tool : {EditTool::select, EditTool::test}) {
+        model().setTool(tool);
+        const auto before = model().data();
+        const auto selection = model().selectedKeys();
+        drag({at("Q"), at("W"), at("E")});
+        EXPECT_FALSE(plate->hasPendingClick());
+        EXPECT_EQ(model().data(), before);
+        EXPECT_EQ(model().selectedKeys(), selection);
+        EXPECT_EQ(plays(), 0u);
+    }
+}
+
 TEST_F(PlateTest, SelectClicksReplaceOrToggleTheSelectionAndRaiseTheCoach) {
     settledClick(at("Q"));
     EXPECT_EQ(model().selectedKeys(), (KeySet{kQ}));

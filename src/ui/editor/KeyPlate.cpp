@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tc {
 
@@ -210,13 +211,7 @@ void KeyPlate::mousePressEvent(QMouseEvent *event) {
         return;
     }
     const PlacedKey *key = keyAt(event->position());
-    if (key == nullptr || !key->code) {
-        return;
-    }
-    // Waits out the double-click interval, so a double click never also runs the click.
-    clickCode_ = *key->code;
-    clickModifiers_ = event->modifiers();
-    click_.start(QApplication::doubleClickInterval());
+    pressedCode_ = key != nullptr ? key->code : std::nullopt;
 }
 
 void KeyPlate::mouseMoveEvent(QMouseEvent *event) {
@@ -226,9 +221,19 @@ void KeyPlate::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void KeyPlate::mouseReleaseEvent(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton) {
-        sweeping_ = false;
-        painted_.clear();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    sweeping_ = false;
+    painted_.clear();
+    // A click is a press and a release on the same key. It waits out the double-click interval, so a double
+    // click never also runs it.
+    const PlacedKey *key = keyAt(event->position());
+    const auto pressed = std::exchange(pressedCode_, std::nullopt);
+    if (key != nullptr && key->code && key->code == pressed) {
+        clickCode_ = *key->code;
+        clickModifiers_ = event->modifiers();
+        click_.start(QApplication::doubleClickInterval());
     }
 }
 
@@ -237,6 +242,7 @@ void KeyPlate::mouseDoubleClickEvent(QMouseEvent *event) {
         return;
     }
     click_.stop();
+    pressedCode_.reset(); // the release that follows is no click
     const PlacedKey *key = keyAt(event->position());
     if (key == nullptr || !key->code) {
         return;

@@ -92,7 +92,8 @@ private:
     AppModel &model_;
     KeyboardGeometry layout_;
     bool sweeping_ = false;
-    KeySet painted_; // the keys the current sweep has handled
+    KeySet painted_;                           // the keys the current sweep has handled
+    std::optional<std::uint16_t> pressedCode_; // the key a click with the select or test tool began on
     QTimer click_;
     std::uint16_t clickCode_ = 0;
     Qt::KeyboardModifiers clickModifiers_;
