@@ -6,6 +6,7 @@
 #include "app/Motion.h"
 #include "ui/editor/KeyFace.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -313,6 +314,16 @@ TEST_F(PlateTest, KeysAreNamedAfterTheirSound) {
         return QString();
     };
     EXPECT_EQ(nameOf("A"), "A key: Meow");
+    // Screen readers see one button per placed key with that name.
+    QAccessibleInterface *group = QAccessible::queryAccessibleInterface(plate.get());
+    ASSERT_NE(group, nullptr);
+    ASSERT_EQ(group->childCount(), 78);
+    QAccessibleInterface *a = group->childAt(plate->mapToGlobal(at("A")).x(), plate->mapToGlobal(at("A")).y());
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(QAccessible::Name), "A key: Meow");
+    EXPECT_EQ(a->role(), QAccessible::Button);
+    EXPECT_EQ(group->child(group->indexOfChild(a)), a);
+    EXPECT_EQ(a->parent(), group);
     EXPECT_EQ(nameOf("X"), "X key: Missing sound");
     EXPECT_EQ(nameOf("Q"), "Q key: Cream");
     EXPECT_EQ(nameOf("caps"), "Caps Lock key: Cream");

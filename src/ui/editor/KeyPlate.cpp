@@ -3,10 +3,12 @@
 #include "app/AppModel.h"
 #include "app/Motion.h"
 #include "ui/editor/KeyFace.h"
+#include "ui/editor/KeyPlateAccessible.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/SpringAnimator.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -48,6 +50,11 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
                                                            }
                                                        },
                                                        this)) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(keyPlateAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_TranslucentBackground);
     setAcceptDrops(true);
     click_.setSingleShot(true);
