@@ -15,6 +15,11 @@ namespace {
 
 // Keys of every category, one of the user's own sounds and one whose sound is gone.
 void mixedProfile(AppModel &model) {
+    for (const Profile &profile : model.data().profiles) {
+        if (profile.name == "Default") {
+            model.setActiveProfile(profile.id); // a profile without keys of its own
+        }
+    }
     model.commitEdit([](AppData &data) {
         data.userSounds.push_back({"user.6C0FFEE0-0000-4000-8000-000000000001", "My whistle", SoundCategory::mine,
                                    std::string("whistle.m4a"), 1.2});
