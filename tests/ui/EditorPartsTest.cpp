@@ -92,7 +92,7 @@ TEST(CaseHeader, TheAmberLightShowsHeldKeysOnlyWhileTheyAreHeard) {
 }
 
 struct ToolbarTest : ::testing::Test {
-    ToolbarTest() : model(harness.started()), bar(model, EditToolbar::standardTools()) { shellApp(); }
+    ToolbarTest() : model(harness.started()), bar(model, EditToolbar::standardTools()) {}
     int checkedCount() const {
         int count = 0;
         for (EditTool tool : allEditTools) {
@@ -100,6 +100,7 @@ struct ToolbarTest : ::testing::Test {
         }
         return count;
     }
+    QApplication &app = shellApp(); // before any widget
     Harness harness;
     AppModel &model;
     EditToolbar bar;

@@ -131,6 +131,9 @@ void KeyPlate::syncPressed() {
                                   std::inserter(changed, changed.end()));
     shownPressed_ = now;
     for (std::uint16_t code : changed) {
+        if (layout_.keysWithCode(code).empty()) {
+            continue; // a key the drawn keyboard does not show
+        }
         auto found = press_.find(code);
         if (found == press_.end()) {
             auto *spring = new SpringAnimator(
