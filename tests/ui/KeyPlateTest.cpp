@@ -154,6 +154,19 @@ TEST_F(PlateTest, AResetSweepRemovesOwnSoundsSilently) {
     EXPECT_EQ(plays(), 0u);
 }
 
+TEST_F(PlateTest, ASweepEndsWhenTheToolChanges) {
+    model().assign("synth.coin", {kW, kE});
+    model().setTool(EditTool::reset);
+    send(QEvent::MouseButtonPress, at("Q"), Qt::LeftButton, Qt::LeftButton);
+    model().setTool(EditTool::select);
+    send(QEvent::MouseMove, at("W"), Qt::NoButton, Qt::LeftButton);
+    model().setTool(EditTool::reset);
+    send(QEvent::MouseMove, at("E"), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at("E"), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(soundOf(kW), "synth.coin");
+    EXPECT_EQ(soundOf(kE), "synth.coin");
+}
+
 TEST_F(PlateTest, ASweepOverBothArrowHalvesHandlesTheStackedKeyOnce) {
     model().setTool(EditTool::paint);
     QSignalSpy edits(&model(), &AppModel::dataChanged);

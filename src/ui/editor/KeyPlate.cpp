@@ -63,7 +63,12 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     connect(&model_, &AppModel::selectedKeysChanged, this, &KeyPlate::syncSelected);
     connect(&model_, &AppModel::dataChanged, this, qOverload<>(&QWidget::update));
     connect(&model_, &AppModel::soundsVersionChanged, this, qOverload<>(&QWidget::update));
-    connect(&model_, &AppModel::toolChanged, this, [this] { click_.stop(); });
+    connect(&model_, &AppModel::toolChanged, this, [this] {
+        // A click or a sweep begun with another tool ends here.
+        click_.stop();
+        sweeping_ = false;
+        painted_.clear();
+    });
     shownPressed_ = model_.pressedKeys();
     shownSelected_ = model_.selectedKeys();
     setUnit(20);
@@ -202,7 +207,7 @@ void KeyPlate::sweep(QPointF widgetPoint) {
         const std::string brush = model_.brushSoundID();
         model_.assign(brush, {code});
         previewAction(model_, brush)();
-    } else {
+    } else if (model_.tool() == EditTool::reset) {
         model_.resetKeys({code});
     }
 }
