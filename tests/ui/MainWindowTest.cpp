@@ -66,9 +66,11 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
     for (const auto &[section, title] : titles) {
         model.setSection(section);
         flushDeletes();
-        auto *page = dynamic_cast<SectionPlaceholder *>(window.page());
-        ASSERT_NE(page, nullptr);
-        EXPECT_EQ(page->section(), section);
+        ASSERT_NE(window.page(), nullptr);
+        // A section whose screen has landed shows it; the others show their placeholder.
+        if (auto *page = dynamic_cast<SectionPlaceholder *>(window.page())) {
+            EXPECT_EQ(page->section(), section);
+        }
         EXPECT_NE(window.page(), previous);
         EXPECT_EQ(window.header()->title(), QString(title));
         EXPECT_EQ(window.header()->titleLine(), QString("Tapchime ") + title);

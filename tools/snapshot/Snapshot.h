@@ -23,5 +23,7 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The Triggers section.
+std::vector<Snapshot> triggerSnapshots();
 
 } // namespace tc::snapshot
