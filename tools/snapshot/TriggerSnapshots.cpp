@@ -77,7 +77,7 @@ void clear(AppModel &model) {
 
 std::vector<Snapshot> triggerSnapshots() {
     const QSize large(1400, 880);
-    const QSize small(1366, 740); // a 1366 × 768 screen less its panel
+    const QSize small(1366, 780); // the window's least height, on a 1366 × 768 screen
     std::vector<Snapshot> shots;
     shots.push_back(window("triggers-empty", large, clear));
     shots.push_back(window("triggers-graph", large, mix));

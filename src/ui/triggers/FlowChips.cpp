@@ -20,6 +20,7 @@ namespace {
 constexpr qreal kChipHeight = 30;
 constexpr qreal kChipMargin = 12;
 constexpr qreal kChipSpacing = 6;
+constexpr qreal kMaxTitleWidth = 96;
 const QColor kDashGrey(207, 207, 202);
 
 QFont chipFont() {
@@ -34,7 +35,11 @@ QString addTitle() {
 
 AppChip::AppChip(const QString &title, bool removable, QWidget *parent) : QWidget(parent), title_(title) {
     setAttribute(Qt::WA_TranslucentBackground);
-    const qreal text = std::ceil(QFontMetricsF(chipFont()).horizontalAdvance(title));
+    setToolTip(title);
+    // Long names are cut so that "+ App" stays in reach on the row, which never wraps.
+    const QFontMetricsF metrics(chipFont());
+    shown_ = metrics.elidedText(title, Qt::ElideRight, kMaxTitleWidth);
+    const qreal text = std::ceil(metrics.horizontalAdvance(shown_));
     qreal width = text + 2 * kChipMargin;
     if (removable) {
         const int side = 14;
@@ -59,7 +64,7 @@ void AppChip::paintEvent(QPaintEvent *) {
     painter.fillPath(capsule(QRectF(rect())), Theme::ink);
     painter.setFont(chipFont());
     painter.setPen(Qt::white);
-    painter.drawText(QRectF(kChipMargin, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter, title_);
+    painter.drawText(QRectF(kChipMargin, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter, shown_);
 }
 
 FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)

@@ -60,6 +60,7 @@ protected:
 
 private:
     QString title_;
+    QString shown_; // the title as drawn, cut to fit
     QAbstractButton *remove_ = nullptr;
 };
 

@@ -97,6 +97,7 @@ TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     column_->setContentsMargins(0, 0, 0, kCorner / 2);
     column_->setSpacing(0);
     scroll_->setWidget(content_);
+    content_->setAutoFillBackground(false); // the card shows through
     layout->addWidget(scroll_);
     connect(&model_, &AppModel::dataChanged, this, &TriggerList::rebuild);
     rebuild();

@@ -105,6 +105,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     graphColumn->addWidget(graphView_, 0, Qt::AlignLeft | Qt::AlignTop);
     graphColumn->addStretch(1);
     graphScroll_->setWidget(graphHolder);
+    graphHolder->setAutoFillBackground(false); // the dotted backdrop shows through
     graphScroll_->setWidgetResizable(true);
     content_->addWidget(graphScroll_);
 
