@@ -72,7 +72,11 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
                                              "Add your own with Shortcut or Word below."),
                               this));
 
-    content_ = new QStackedLayout;
+    auto *stackHolder = new QWidget(this);
+    stackHolder->setAttribute(Qt::WA_TranslucentBackground);
+    content_ = new QStackedLayout(stackHolder);
+    content_->setContentsMargins(0, 0, 0, 0);
+    stackHolder_ = stackHolder;
     auto *emptyHolder = new QWidget(this);
     emptyHolder->setAttribute(Qt::WA_TranslucentBackground);
     auto *emptyColumn = new QVBoxLayout(emptyHolder);
@@ -87,9 +91,9 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     emptyText->setWordWrap(true);
     emptyColumn->addWidget(emptyTitle);
     emptyColumn->addWidget(emptyText);
-    emptyColumn->addStretch(1);
+    // The empty state takes the room it needs, and the add bar follows right below it.
     empty_ = emptyHolder;
-    content_->addWidget(empty_);
+    left->addWidget(empty_);
 
     graphView_ = new TriggerGraph(model_, TriggerGraph::Geometry{});
     graphScroll_ = new QScrollArea(this);
@@ -111,7 +115,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
 
     listView_ = new TriggerList(model_, apps, this);
     content_->addWidget(listView_);
-    left->addLayout(content_, 1);
+    left->addWidget(stackHolder_, 1);
 
     auto *bar = new AddBar(this);
     applyCardShadow(bar, 16);
@@ -139,6 +143,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     connect(addShortcut_, &QAbstractButton::clicked, this, [this] { add(TriggerEdits::defaultShortcut()); });
     connect(addWord_, &QAbstractButton::clicked, this, [this] { add(TriggerEdits::defaultWord()); });
     left->addWidget(bar, 0, Qt::AlignLeft);
+    left->addStretch(0);
 
     editor_ = new TriggerEditor(model_, std::move(apps), this);
     page->addWidget(editor_, 0, Qt::AlignTop);
@@ -182,7 +187,7 @@ void TriggersView::setShowsGraph(bool graph) {
 }
 
 QWidget *TriggersView::currentContent() const {
-    return content_->currentWidget();
+    return empty_->isVisibleTo(this) ? empty_ : content_->currentWidget();
 }
 
 void TriggersView::add(const Trigger::Kind &kind) {
@@ -193,13 +198,9 @@ void TriggersView::refresh() {
     const auto &triggers = model_.data().triggers;
     title_->setDetail(countDetail(triggers.size()));
     toggle_->setSelected(graph_ ? 0 : 1);
-    if (triggers.empty()) {
-        content_->setCurrentWidget(empty_);
-    } else if (graph_) {
-        content_->setCurrentWidget(graphScroll_);
-    } else {
-        content_->setCurrentWidget(listView_);
-    }
+    empty_->setVisible(triggers.empty());
+    stackHolder_->setVisible(!triggers.empty());
+    content_->setCurrentWidget(graph_ ? static_cast<QWidget *>(graphScroll_) : listView_);
     graphView_->setSelectedID(selectedID_);
     listView_->setSelectedID(selectedID_);
     editor_->setTriggerID(currentID());

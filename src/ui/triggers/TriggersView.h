@@ -58,6 +58,7 @@ private:
 
     SectionTitle *title_;
     SegmentedSwitch *toggle_;
+    QWidget *stackHolder_;
     QStackedLayout *content_;
     QWidget *empty_;
     QScrollArea *graphScroll_;
