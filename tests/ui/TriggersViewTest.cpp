@@ -10,6 +10,7 @@
 #include "ui/triggers/SegmentedSwitch.h"
 #include "ui/triggers/TriggerEditor.h"
 #include "ui/triggers/TriggerGraph.h"
+#include "ui/triggers/TriggerLabel.h"
 #include "ui/triggers/TriggerList.h"
 
 #include <QAction>
@@ -317,6 +318,34 @@ TEST(PanelHelperRunning, ListsEachApplicationOnceWithoutThisProgram) {
     ASSERT_EQ(apps.size(), 2u);
     EXPECT_EQ(apps[0].name, QStringLiteral("alpha"));
     EXPECT_EQ(apps[1].name, QStringLiteral("Beta"));
+}
+
+} // namespace
+} // namespace tc::test
+
+namespace tc::test {
+namespace {
+
+TEST(TriggerLabel, CapsShowTheModifierGlyphsInOrderThenTheKeyWithWidthsByCharacters) {
+    shellApp();
+    using Size = TriggerLabel::Size;
+    EXPECT_EQ(TriggerLabel::capTexts({3, 0x120000}), (std::vector<QString>{"⇧", "⌘", "F"}));
+    EXPECT_EQ(TriggerLabel::capTexts({49, 0x1E0000 | 0x10000}), (std::vector<QString>{"⌃", "⌥", "⇧", "⌘", "Space"}));
+    EXPECT_EQ(TriggerLabel::capTexts({53, 0}), (std::vector<QString>{"esc"}));
+    const struct {
+        const char *text;
+        qreal small;
+        qreal big;
+    } widths[] = {{"⌘", 30, 52}, {"F", 30, 52}, {"esc", 40, 66}, {"Space", 56, 94}, {"F12", 40, 66}};
+    for (const auto &row : widths) {
+        EXPECT_EQ(TriggerLabel::capWidth(QString::fromUtf8(row.text), Size::small), row.small) << row.text;
+        EXPECT_EQ(TriggerLabel::capWidth(QString::fromUtf8(row.text), Size::big), row.big) << row.text;
+    }
+    const auto caps = TriggerLabel::capRects({49, 0x100000}, Size::small);
+    ASSERT_EQ(caps.size(), 2u);
+    EXPECT_EQ(caps[1], QRectF(34, 0, 56, 30)); // 30 + 4 apart
+    EXPECT_EQ(TriggerLabel::wordText({"lol"}), QStringLiteral("“lol”"));
+    EXPECT_EQ(TriggerLabel::labelSize(Trigger::Kind::word("lol"), Size::small).height(), 30);
 }
 
 } // namespace
