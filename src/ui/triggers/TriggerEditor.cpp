@@ -296,7 +296,6 @@ QWidget *TriggerEditor::makePanel() {
     barRow->addWidget(switch_);
     column->addWidget(bar);
     panel->bottomBar = bar;
-    switchHolder_ = bar;
     return panel;
 }
 

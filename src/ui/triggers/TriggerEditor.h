@@ -92,7 +92,6 @@ private:
     QAbstractButton *delete_;
     QLabel *onText_;
     PillToggle *switch_ = nullptr;
-    QWidget *switchHolder_;
     QMenu *soundMenu_;
 };
 
