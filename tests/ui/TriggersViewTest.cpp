@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -346,6 +347,41 @@ TEST(TriggerLabel, CapsShowTheModifierGlyphsInOrderThenTheKeyWithWidthsByCharact
     EXPECT_EQ(caps[1], QRectF(34, 0, 56, 30)); // 30 + 4 apart
     EXPECT_EQ(TriggerLabel::wordText({"lol"}), QStringLiteral("“lol”"));
     EXPECT_EQ(TriggerLabel::labelSize(Trigger::Kind::word("lol"), Size::small).height(), 30);
+}
+
+} // namespace
+} // namespace tc::test
+
+namespace tc::test {
+namespace {
+
+TEST(TriggersView, AClickOnAGraphNodeOrAListRowSelectsItsTrigger) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    TriggersView view(model, {});
+    view.resize(1300, 900);
+    view.show();
+    const auto &triggers = model.data().triggers;
+    ASSERT_EQ(view.selectedID(), triggers.front().id); // the first trigger on first appearance
+
+    QWidget *node = view.graph()->triggerNode(triggers[3].id);
+    ASSERT_NE(node, nullptr);
+    QTest::mouseClick(node, Qt::LeftButton, {}, QPoint(40, 10));
+    EXPECT_EQ(view.selectedID(), triggers[3].id);
+    EXPECT_EQ(view.editor()->triggerID(), triggers[3].id);
+
+    view.setShowsGraph(false);
+    const auto rows = view.list()->rows();
+    ASSERT_EQ(rows.size(), triggers.size());
+    QTest::mouseClick(rows[1].widget, Qt::LeftButton, {}, QPoint(300, 10));
+    EXPECT_EQ(view.selectedID(), rows[1].id);
+    EXPECT_EQ(view.editor()->triggerID(), rows[1].id);
+
+    // Only the sounds that triggers play have nodes.
+    view.setShowsGraph(true);
+    EXPECT_NE(view.graph()->soundNode(triggers[0].soundID), nullptr);
+    EXPECT_EQ(view.graph()->soundNode("no.such.sound"), nullptr);
 }
 
 } // namespace
