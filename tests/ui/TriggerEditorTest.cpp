@@ -8,6 +8,7 @@
 #include "model/Modifiers.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/triggers/SegmentedSwitch.h"
+#include "ui/triggers/TriggerLabel.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -85,6 +86,14 @@ TEST(TriggerEditor, ARecordedShortcutIsSavedAndPlaysAndRecordingEnds) {
     EXPECT_TRUE(f.routerHasShortcut(3, 0x120000)); // pushed
     EXPECT_FALSE(f.routerHasShortcut(before.kind.asShortcut()->keyCode, before.kind.asShortcut()->modifiers));
     EXPECT_EQ(f.saved().front().kind, Trigger::Kind::shortcut(3, 0x120000)); // saved
+    EXPECT_EQ(f.editor->captureLabel()->sizeHint().height(), 54);            // the big caps
+
+    // Every modifier with Space is too wide for big caps in the area: drawn small.
+    f.editor->captureArea()->click();
+    QTest::keyClick(&f.window, Qt::Key_Space,
+                    Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier);
+    EXPECT_EQ(f.shown().kind, Trigger::Kind::shortcut(49, 0x1E0000));
+    EXPECT_EQ(f.editor->captureLabel()->sizeHint().height(), 34);
 }
 
 TEST(TriggerEditor, WhileRecordingEveryKeyIsSwallowedAndOnlyAChordWithControlOptionOrCommandCounts) {

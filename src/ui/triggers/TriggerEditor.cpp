@@ -335,6 +335,9 @@ void TriggerEditor::refresh() {
     captureLabel_->setVisible(!recording);
     if (shortcut) {
         captureLabel_->setKind(trigger->kind);
+        // A chord of every modifier with a long key name is wider than the area: it is drawn small then.
+        const bool fits = TriggerLabel::labelSize(trigger->kind, TriggerLabel::Size::big).width() <= width - 56;
+        captureLabel_->setSize(fits ? TriggerLabel::Size::big : TriggerLabel::Size::small);
     }
     capture_->update();
     if (!shortcut) {

@@ -47,6 +47,7 @@ public:
 
     SegmentedSwitch *kindSwitch() const { return kind_; }
     QAbstractButton *captureArea() const { return capture_; }
+    TriggerLabel *captureLabel() const { return captureLabel_; }
     QLineEdit *wordField() const { return word_; }
     QAbstractButton *soundButton() const { return soundButton_; }
     QAbstractButton *playButton() const { return play_; }

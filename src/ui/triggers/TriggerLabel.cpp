@@ -121,6 +121,15 @@ void TriggerLabel::setKind(Trigger::Kind kind) {
     update();
 }
 
+void TriggerLabel::setSize(Size size) {
+    if (size == size_) {
+        return;
+    }
+    size_ = size;
+    updateGeometry();
+    update();
+}
+
 QSize TriggerLabel::sizeHint() const {
     // Room for the caps' shadows below them.
     const QSizeF size = labelSize(kind_, size_);

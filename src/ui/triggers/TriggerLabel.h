@@ -48,6 +48,7 @@ public:
     TriggerLabel(Trigger::Kind kind, Size size, QWidget *parent = nullptr);
 
     void setKind(Trigger::Kind kind);
+    void setSize(Size size);
     const Trigger::Kind &kind() const { return kind_; }
 
     QSize sizeHint() const override;
