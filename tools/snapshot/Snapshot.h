@@ -25,5 +25,7 @@ std::vector<Snapshot> shellSnapshots();
 std::vector<Snapshot> windowSnapshots();
 // The keyboard editor in its tools and states.
 std::vector<Snapshot> editorSnapshots();
+// The Triggers section.
+std::vector<Snapshot> triggerSnapshots();
 
 } // namespace tc::snapshot
