@@ -1,9 +1,12 @@
 #include "ui/shell/Pages.h"
 
+#include "app/AppModel.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/shell/Sections.h"
+#include "ui/sounds/PickerRecordPane.h"
+#include "ui/sounds/SoundPickerSheet.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -17,8 +20,8 @@ QWidget *makePage(AppSection section, AppModel &, QWidget *parent) {
     return new SectionPlaceholder(section, parent);
 }
 
-QDialog *makeSoundPickerSheet(const SoundPickerTarget &, AppModel &, QWidget *parent) {
-    return new SheetPlaceholder(QStringLiteral("Sound picker"), parent);
+QDialog *makeSoundPickerSheet(const SoundPickerTarget &target, AppModel &model, QWidget *parent) {
+    return new SoundPickerSheet(target, model, model.makeRecorder(), PickerRecordPane::systemSoundSettings(), parent);
 }
 
 QDialog *makeOnboardingSheet(AppModel &, QWidget *parent) {
