@@ -23,5 +23,7 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The sound picker sheet on each tab in its states.
+std::vector<Snapshot> pickerSnapshots();
 
 } // namespace tc::snapshot

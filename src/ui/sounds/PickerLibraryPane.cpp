@@ -141,6 +141,7 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
         gridLayout_->setColumnStretch(c, 1);
     }
     scroll_->setWidget(grid_);
+    grid_->setAutoFillBackground(false); // setWidget() turned it on
     pages->addWidget(scroll_);
 
     empty_ = new QWidget(stack);

@@ -15,7 +15,6 @@
 #include "ui/sounds/PickerRecordPane.h"
 #include "ui/sounds/PickerTabBar.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,6 +53,20 @@ protected:
         QPainterPath circle;
         circle.addEllipse(QRectF(rect()));
         return circle.contains(pos);
+    }
+};
+
+// "Use this sound", drawn at 40 % while there is nothing to use.
+class UseButton : public PillButton {
+public:
+    explicit UseButton(QWidget *parent)
+        : PillButton(QStringLiteral("Use this sound"), BlackPillButtonStyle{42}, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setOpacity(isEnabled() ? 1.0 : 0.4);
+        paint(painter, QRectF(rect()), kind(), text(), isDown());
     }
 };
 
@@ -225,8 +238,10 @@ QWidget *SoundPickerSheet::makeFooter() {
     texts->setSpacing(2);
     choiceName_ = textLabel(QString(), Fonts::system(13, QFont::Bold), Theme::ink, choice_);
     choiceDetail_ = textLabel(QString(), Fonts::system(12), Theme::ink3, choice_);
+    texts->addStretch(1);
     texts->addWidget(choiceName_);
     texts->addWidget(choiceDetail_);
+    texts->addStretch(1);
     choiceRow->addLayout(texts);
     row->addWidget(choice_);
 
@@ -237,8 +252,7 @@ QWidget *SoundPickerSheet::makeFooter() {
     cancel_ = new PillButton(QStringLiteral("Cancel"), OutlinePillButtonStyle{42}, footer);
     connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);
     row->addWidget(cancel_);
-    use_ = new PillButton(QStringLiteral("Use this sound"), BlackPillButtonStyle{42}, footer);
-    use_->setGraphicsEffect(new QGraphicsOpacityEffect(use_));
+    use_ = new UseButton(footer);
     connect(use_, &QAbstractButton::clicked, this, &SoundPickerSheet::apply);
     row->addWidget(use_);
     return footer;
@@ -274,7 +288,6 @@ void SoundPickerSheet::updateFooter() {
     message_->setPalette(palette);
 
     use_->setEnabled(sound.has_value());
-    static_cast<QGraphicsOpacityEffect *>(use_->graphicsEffect())->setOpacity(sound ? 1.0 : 0.4);
 }
 
 QString SoundPickerSheet::footerName() const {
