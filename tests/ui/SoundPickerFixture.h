@@ -12,6 +12,11 @@
 
 namespace tc::test {
 
+// Lets layouts that a change asked for take effect, as the event loop would before the next click.
+inline void relayout() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
 struct PickerFixture {
     PickerFixture() { shellApp(); }
     ~PickerFixture() {
@@ -27,6 +32,7 @@ struct PickerFixture {
     SoundPickerSheet &open(const SoundPickerTarget &target) {
         sheet = std::make_unique<SoundPickerSheet>(
             target, *harness.model, std::make_unique<Recorder>(harness.time, microphone), [this] { ++settingsOpened; });
+        sheet->show(); // laid out, so that clicks land where they would on screen
         return *sheet;
     }
 
