@@ -3,7 +3,7 @@
 
 #include "SoundPickerFixture.h"
 #include "model/KeyCodes.h"
-#include "ui/shell/Pages.h"
+#include "ui/shell/MainWindow.h"
 #include "ui/sounds/PickerImportPane.h"
 #include "ui/sounds/PickerLibraryPane.h"
 #include "ui/sounds/PickerRecordPane.h"
@@ -292,14 +292,25 @@ TEST(SoundPickerSheet, TheTabSwitcherShowsEachPane) {
     EXPECT_EQ(soundPickerTabFromString("import"), std::nullopt);
 }
 
-TEST(SoundPickerSheet, TheMainWindowOpensTheSheetForTheModelsTarget) {
+TEST(SoundPickerSheet, TheMainWindowShowsThePickerForTheModelsTargetAndUsingASoundClosesIt) {
     PickerFixture f;
     AppModel &model = f.start();
     model.setPickerStartsOnRecord(true);
-    QDialog *made = makeSoundPickerSheet(SoundPickerTarget::keys({kA}), model);
-    auto *sheet = dynamic_cast<SoundPickerSheet *>(made);
+    MainWindow window(model);
+    model.setSoundPicker(SoundPickerTarget::brush());
+    auto *sheet = dynamic_cast<SoundPickerSheet *>(window.soundPickerSheet());
     ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(sheet->target(), SoundPickerTarget::keys({kA}));
+    EXPECT_EQ(sheet->target(), SoundPickerTarget::brush());
     EXPECT_EQ(sheet->state().tab(), SoundPickerTab::record);
-    delete made;
+
+    // The window's picker records through the model's microphone, here none at all.
+    QTest::mouseClick(sheet->recordPane()->recordButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet->recordPane()->status(), "The microphone isn't available right now.");
+
+    sheet->state().setChosen("synth.coin");
+    QTest::mouseClick(sheet->useButton(), Qt::LeftButton);
+    EXPECT_EQ(window.soundPickerSheet(), nullptr);
+    EXPECT_FALSE(model.soundPicker());
+    EXPECT_EQ(model.brushSoundID(), "synth.coin");
+    flushDeletes();
 }
