@@ -6,6 +6,7 @@
 
 #include "engine/Recorder.h"
 #include "engine/RecordingBackend.h"
+#include "ui/shell/MainWindow.h"
 #include "ui/sounds/PickerImportPane.h"
 #include "ui/sounds/SoundPickerSheet.h"
 
@@ -138,6 +139,31 @@ void onTab(SoundPickerSheet &sheet, SoundPickerTab tab) {
     sheet.state().setTab(tab);
 }
 
+// The main window at a size with the picker over it, centred on the window as a window-modal dialog opens.
+Snapshot overWindow(const QString &name, QSize size) {
+    return {name,
+            [size] {
+                auto model = std::make_unique<SnapshotModel>(SnapshotModel::Options{});
+                return new ModelHost(std::move(model), [size](SnapshotModel &m) {
+                    auto *screen = new QWidget;
+                    auto *window = new MainWindow(m.model(), screen);
+                    window->setWindowFlags(Qt::Widget);
+                    window->setGeometry(QRect(QPoint(0, 0), size));
+                    auto *mic = new ScriptedMicrophone;
+                    auto *sheet = new SoundPickerSheet(
+                        SoundPickerTarget::keys({0}), m.model(), std::make_unique<Recorder>(*mic, *mic), [] {}, screen);
+                    mic->setParent(sheet);
+                    sheet->setWindowFlags(Qt::Widget);
+                    sheet->setGeometry(QRect(QPoint((size.width() - SoundPickerSheet::kWidth) / 2,
+                                                    (size.height() - SoundPickerSheet::kHeight) / 2),
+                                             QSize(SoundPickerSheet::kWidth, SoundPickerSheet::kHeight)));
+                    SnapshotModel::settle();
+                    return screen;
+                });
+            },
+            QColor(Qt::white), size, 0};
+}
+
 } // namespace
 
 std::vector<Snapshot> pickerSnapshots() {
@@ -210,6 +236,8 @@ std::vector<Snapshot> pickerSnapshots() {
     shots.push_back(picker("picker-library-after-import", trigger, [](SoundPickerSheet &sheet, ScriptedMicrophone &) {
         sheet.importPane()->importFile("/tmp/Door knock.wav");
     }));
+    shots.push_back(overWindow("picker-over-window", QSize(1400, 880)));
+    shots.push_back(overWindow("picker-over-window-1366x768", QSize(1366, 768)));
     return shots;
 }
 
