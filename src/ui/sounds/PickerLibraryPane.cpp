@@ -76,8 +76,15 @@ private:
     const std::array<int, 6> &counts_;
 };
 
-// The scroll area's content shows the dotted backdrop behind it.
+// The scroll area's content shows the dotted backdrop behind it, and its bar is a slim rounded thumb without
+// arrows, as the desktop's overlay scroll bars look.
 void makeTransparent(QScrollArea *scroll) {
+    scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: rgba(17, 17, 17, 0.28); border-radius: 3px; min-height: 32px;"
+        " margin: 1px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
