@@ -50,6 +50,8 @@ class DocumentStore;
 class KeyboardMonitor;
 class LoginItem;
 class OutputVolume;
+class Recorder;
+class RecordingBackend;
 class SoundCatalog;
 class SoundRouter;
 class StatsStore;
@@ -88,6 +90,8 @@ public:
         SoundRouter *router = nullptr;
         SoundCatalog *library = nullptr;
         OutputVolume *output = nullptr;
+        // The microphone for the sound picker's recorders; optional (without one no take ever starts).
+        RecordingBackend *recording = nullptr;
         std::unique_ptr<KeyboardMonitor> monitor;
         std::unique_ptr<SystemWatchers> watchers;
         // Runs the start-up preload off the main thread (default: a thread of the model's own).
@@ -204,8 +208,12 @@ public:
     void preview(const std::string &soundID);
     // Imports an audio file as a user sound. Throws the library's error (what() is for the user).
     SoundItem importSound(const std::filesystem::path &path);
-    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound.
+    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound; the file
+    // stays where it is then.
     SoundItem addRecording(const std::filesystem::path &path);
+    // A new microphone recorder on the model's timers and the program's microphone, for one sound picker.
+    // It must not outlive the model.
+    std::unique_ptr<Recorder> makeRecorder();
     void renameSound(const std::string &id, const std::string &name);
     void deleteUserSound(const SoundItem &item);
     // Adds a share pack's sounds and profile and makes the profile active. Throws with the one message for
@@ -343,6 +351,8 @@ private:
     // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
     std::shared_ptr<AppModel *> self_;
     std::vector<std::thread> background_; // the preload, joined by the destructor
+
+    std::unique_ptr<RecordingBackend> noMicrophone_; // stands in when no recording backend was given
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     std::optional<AppData> pendingSave_;             // its snapshot

@@ -88,7 +88,7 @@ struct Harness {
         services.loginItem = &login;
         services.audio = &audio;
         services.router = &router;
-        services.library = &library;
+        services.library = catalog ? catalog : &library;
         services.output = &output;
         services.monitor = std::move(keyboard);
         services.watchers = std::make_unique<SystemWatchers>(time, std::make_unique<FakeFrontmostAppSource>(frontmost),
@@ -129,6 +129,7 @@ struct Harness {
     FakeLoginItem login;
     FakeAudioControl audio;
     FakeSoundCatalog library;
+    SoundCatalog *catalog = nullptr; // when set, the model's sound library in place of `library`
     FakeOutputVolume output;
     SoundRouter router{library, audio};
     std::shared_ptr<FakeFrontmostAppSource::State> frontmost;

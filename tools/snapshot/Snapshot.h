@@ -27,5 +27,7 @@ std::vector<Snapshot> windowSnapshots();
 std::vector<Snapshot> editorSnapshots();
 // The Triggers section.
 std::vector<Snapshot> triggerSnapshots();
+// The sound picker sheet on each tab in its states.
+std::vector<Snapshot> pickerSnapshots();
 
 } // namespace tc::snapshot

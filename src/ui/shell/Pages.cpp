@@ -1,11 +1,14 @@
 #include "ui/shell/Pages.h"
 
+#include "app/AppModel.h"
 #include "engine/linux/DesktopEntries.h"
 #include "ui/editor/KeysPage.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/shell/Sections.h"
+#include "ui/sounds/PickerRecordPane.h"
+#include "ui/sounds/SoundPickerSheet.h"
 #include "ui/triggers/TriggersView.h"
 
 #include <QAbstractButton>
@@ -53,8 +56,8 @@ QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const Pa
     return new SectionPlaceholder(section, parent);
 }
 
-QDialog *makeSoundPickerSheet(const SoundPickerTarget &, AppModel &, QWidget *parent) {
-    return new SheetPlaceholder(QStringLiteral("Sound picker"), parent);
+QDialog *makeSoundPickerSheet(const SoundPickerTarget &target, AppModel &model, QWidget *parent) {
+    return new SoundPickerSheet(target, model, model.makeRecorder(), PickerRecordPane::systemSoundSettings(), parent);
 }
 
 QDialog *makeOnboardingSheet(AppModel &, QWidget *parent) {
