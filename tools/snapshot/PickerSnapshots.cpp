@@ -146,7 +146,7 @@ Snapshot overWindow(const QString &name, QSize size) {
                 auto model = std::make_unique<SnapshotModel>(SnapshotModel::Options{});
                 return new ModelHost(std::move(model), [size](SnapshotModel &m) {
                     auto *screen = new QWidget;
-                    auto *window = new MainWindow(m.model(), screen);
+                    auto *window = new MainWindow(m.model(), {}, screen);
                     window->setWindowFlags(Qt::Widget);
                     window->setGeometry(QRect(QPoint(0, 0), size));
                     auto *mic = new ScriptedMicrophone;
