@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/shell/ScreenServices.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -22,7 +24,8 @@ enum class AppSection;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(AppModel &model, QWidget *parent = nullptr);
+    // `services` are what the screens need of the desktop besides the model; they must outlive the window.
+    explicit MainWindow(AppModel &model, ScreenServices services = {}, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window (restored when minimised) in front and asks for activation.
@@ -46,6 +49,7 @@ private:
     void syncOnboarding();
 
     AppModel &model_;
+    ScreenServices services_;
     Rail *rail_;
     Header *header_;
     QWidget *card_;

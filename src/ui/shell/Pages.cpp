@@ -3,6 +3,7 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/rules/AppRulesView.h"
 #include "ui/shell/Sections.h"
 
 #include <QAbstractButton>
@@ -12,7 +13,10 @@
 
 namespace tc {
 
-QWidget *makePage(AppSection section, AppModel &, QWidget *parent) {
+QWidget *makePage(AppSection section, AppModel &model, const ScreenServices &services, QWidget *parent) {
+    if (section == AppSection::apps) {
+        return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.desktopEntries), parent);
+    }
     // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
     return new SectionPlaceholder(section, parent);
 }
