@@ -23,5 +23,7 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The App rules section and its cards.
+std::vector<Snapshot> appRulesSnapshots();
 
 } // namespace tc::snapshot

@@ -33,6 +33,7 @@ CheckRow::CheckRow(const QString &title, const QString &note, AppModel::SettingB
     setAccessibleName(title);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setMinimumHeight(54);
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(10 + 22 + 12, 0, 10, 0);
@@ -106,12 +107,9 @@ int SmartMuteCard::pickerIndex(std::int64_t minutes) {
     return within % pickerStep == 0 ? within / pickerStep : -1;
 }
 
-SmartMuteCard::SmartMuteCard(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-
-    auto *header = textLabel(QStringLiteral("Smart mute"), Fonts::system(15, QFont::Bold), Theme::ink);
+SmartMuteCard::SmartMuteCard(AppModel &model, QWidget *parent) : TrayCard(nullptr, nullptr, parent), model_(model) {
+    headerLayout()->addWidget(textLabel(QStringLiteral("Smart mute"), Fonts::system(15, QFont::Bold), Theme::ink));
+    headerLayout()->addStretch(1);
     auto *content = new QWidget;
     auto *column = new QVBoxLayout(content);
     column->setContentsMargins(6, 6, 6, 6);
@@ -139,9 +137,7 @@ SmartMuteCard::SmartMuteCard(AppModel &model, QWidget *parent) : QWidget(parent)
     times->addStretch(1);
     column->addWidget(timeRow_);
 
-    auto *tray = new TrayCard(header, content, this);
-    tray->headerLayout()->addStretch(1);
-    outer->addWidget(tray);
+    contentLayout()->addWidget(content);
 
     connect(&model_, &AppModelSignals::dataChanged, this, &SmartMuteCard::refresh);
     refresh();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppModel.h"
+#include "ui/shell/TrayCard.h"
 
 #include <QAbstractButton>
 #include <QString>
@@ -40,7 +41,7 @@ private:
 // to the document through the model (saved, then pushed to the router).
 //
 // Main thread only. The model must outlive the card.
-class SmartMuteCard : public QWidget {
+class SmartMuteCard : public TrayCard {
 public:
     // "23:00 – 08:00": the two times of the quiet-hours row; a stored minute count outside one day is shown
     // as the time of day it stands for (the router counts it the same way).

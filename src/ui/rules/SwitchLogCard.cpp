@@ -8,6 +8,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace tc {
@@ -55,15 +56,17 @@ QString SwitchLogCard::countText(std::size_t count) {
 }
 
 QString SwitchLogCard::timeText(const QDateTime &date, const QLocale &locale) {
-    return locale.toString(date.toLocalTime().time(), QLocale::ShortFormat);
+    // The locale's own short time, less any seconds it writes (the C locale's is "HH:mm:ss").
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
+    return locale.toString(date.toLocalTime().time(), format.trimmed());
 }
 
-SwitchLogCard::SwitchLogCard(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-
-    auto *title = textLabel(QStringLiteral("Today"), Fonts::system(15, QFont::Bold), Theme::ink);
+SwitchLogCard::SwitchLogCard(AppModel &model, QWidget *parent) : TrayCard(nullptr, nullptr, parent), model_(model) {
+    headerLayout()->addWidget(textLabel(QStringLiteral("Today"), Fonts::system(15, QFont::Bold), Theme::ink));
+    headerLayout()->addStretch(1);
+    count_ = textLabel(QString(), Fonts::mono(11, QFont::Medium), Theme::ink2);
+    headerLayout()->addWidget(count_);
     auto *content = new QWidget;
     list_ = new QVBoxLayout(content);
     list_->setContentsMargins(0, 4, 0, 4);
@@ -74,11 +77,7 @@ SwitchLogCard::SwitchLogCard(AppModel &model, QWidget *parent) : QWidget(parent)
     empty_->setContentsMargins(16, 16, 16, 16);
     list_->addWidget(empty_);
 
-    auto *tray = new TrayCard(title, content, this);
-    tray->headerLayout()->addStretch(1);
-    count_ = textLabel(QString(), Fonts::mono(11, QFont::Medium), Theme::ink2, tray);
-    tray->headerLayout()->addWidget(count_);
-    outer->addWidget(tray);
+    contentLayout()->addWidget(content);
 
     connect(&model_, &AppModelSignals::switchLogChanged, this, &SwitchLogCard::refresh);
     refresh();

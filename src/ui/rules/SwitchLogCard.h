@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppTypes.h"
+#include "ui/shell/TrayCard.h"
 
 #include <QLocale>
 #include <QString>
@@ -19,7 +20,7 @@ class AppModel;
 // today's switches; the newest four are listed. Read only; it follows the model's log.
 //
 // Main thread only. The model must outlive the card.
-class SwitchLogCard : public QWidget {
+class SwitchLogCard : public TrayCard {
 public:
     static constexpr std::size_t shownRows = 4;
     static constexpr int rowHeight = 40;
