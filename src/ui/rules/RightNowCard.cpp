@@ -40,7 +40,7 @@ QString RightNowCard::subtitle(const std::optional<Silence> &silence) {
     return silence ? silence->title : QStringLiteral("Playing your sounds");
 }
 
-RightNowCard::RightNowCard(AppModel &model, QWidget *parent) : OrangeDial(height, nullptr, parent), model_(model) {
+RightNowCard::RightNowCard(AppModel &model, QWidget *parent) : OrangeDial(dialHeight, nullptr, parent), model_(model) {
     auto *content = new QWidget(this);
     auto *column = new QVBoxLayout(content);
     column->setContentsMargins(0, 0, 0, 0);

@@ -24,7 +24,7 @@ class SymbolBadge;
 // Main thread only. The model must outlive the card.
 class RightNowCard : public OrangeDial {
 public:
-    static constexpr qreal height = 230;
+    static constexpr qreal dialHeight = 230;
 
     // The three lines for a state.
     static QString appLine(const std::string &appName);
