@@ -5,6 +5,7 @@
 #include "ModelStates.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
+#include "ui/rules/AppRulesView.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"
@@ -66,9 +67,13 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
     for (const auto &[section, title] : titles) {
         model.setSection(section);
         flushDeletes();
-        auto *page = dynamic_cast<SectionPlaceholder *>(window.page());
-        ASSERT_NE(page, nullptr);
-        EXPECT_EQ(page->section(), section);
+        if (section == AppSection::apps) {
+            EXPECT_NE(dynamic_cast<AppRulesView *>(window.page()), nullptr);
+        } else {
+            auto *page = dynamic_cast<SectionPlaceholder *>(window.page());
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(page->section(), section);
+        }
         EXPECT_NE(window.page(), previous);
         EXPECT_EQ(window.header()->title(), QString(title));
         EXPECT_EQ(window.header()->titleLine(), QString("Tapchime ") + title);
