@@ -38,9 +38,9 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
 
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setAutoFillBackground(false);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     scroll_->viewport()->setAutoFillBackground(false);
     gridHost_ = new QWidget;
     gridHost_->setAutoFillBackground(false);

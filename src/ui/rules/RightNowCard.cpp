@@ -59,7 +59,7 @@ RightNowCard::RightNowCard(AppModel &model, QWidget *parent) : OrangeDial(dialHe
     app_ = textLabel(QString(), tracked(Fonts::mono(11, QFont::Medium), 1), Theme::ink, content);
     app_->setAlignment(Qt::AlignHCenter);
     lines->addWidget(app_);
-    headline_ = new FittingText(QString(), tracked(Fonts::system(42, QFont::Black), -1.6), Theme::ink, 0.5,
+    headline_ = new FittingText(QString(), tracked(Fonts::system(42, QFont::ExtraBold), -1.6), Theme::ink, 0.5,
                                 Qt::AlignHCenter, content);
     lines->addWidget(headline_);
     subtitle_ = textLabel(QString(), Fonts::mono(11, QFont::Medium), Theme::ink, content);

@@ -178,7 +178,7 @@ void RuleIcon::paintEvent(QPaintEvent *) {
         painter.setPen(QPen(frameGrey, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(strokeBorderPath(frame, 12, 1.5));
-        painter.setFont(Fonts::system(20, QFont::Black));
+        painter.setFont(Fonts::system(20, QFont::ExtraBold));
         painter.setPen(Theme::ink2);
         painter.drawText(frame, Qt::AlignCenter, QString(QChar(0x2217)));
         break;

@@ -83,7 +83,7 @@ void CheckRow::paintEvent(QPaintEvent *) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Theme::ink);
         painter.drawEllipse(mark);
-        Symbols::paint(painter, mark, "checkmark", 10, QFont::Black, Qt::white);
+        Symbols::paint(painter, mark, "checkmark", 10, QFont::ExtraBold, Qt::white);
     } else {
         painter.setPen(QPen(ringGrey, 1.5));
         painter.setBrush(Qt::NoBrush);

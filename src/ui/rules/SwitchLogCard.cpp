@@ -71,10 +71,13 @@ SwitchLogCard::SwitchLogCard(AppModel &model, QWidget *parent) : TrayCard(nullpt
     list_ = new QVBoxLayout(content);
     list_->setContentsMargins(0, 4, 0, 4);
     list_->setSpacing(0);
-    empty_ = textLabel(QStringLiteral("Switch apps and Tapchime follows along. Changes show up here."),
-                       Fonts::system(12), Theme::ink3, content);
-    empty_->setWordWrap(true);
-    empty_->setContentsMargins(16, 16, 16, 16);
+    empty_ = new QWidget(content);
+    auto *emptyBox = new QVBoxLayout(empty_);
+    emptyBox->setContentsMargins(16, 16, 16, 16);
+    auto *emptyText = textLabel(QStringLiteral("Switch apps and Tapchime follows along. Changes show up here."),
+                                Fonts::system(12), Theme::ink3, empty_);
+    emptyText->setWordWrap(true);
+    emptyBox->addWidget(emptyText);
     list_->addWidget(empty_);
 
     contentLayout()->addWidget(content);

@@ -48,7 +48,7 @@ private:
     AppModel &model_;
     QLabel *count_;
     QVBoxLayout *list_;
-    QLabel *empty_;
+    QWidget *empty_;
     std::vector<QWidget *> rows_;
 };
 
