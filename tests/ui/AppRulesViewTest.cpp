@@ -4,7 +4,9 @@
 #include "ui/rules/AppRulesView.h"
 
 #include "ModelStates.h"
+#include "engine/linux/DesktopEntries.h"
 #include "model/Json.h"
+#include "support/FakeSystemSources.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Theme.h"
 #include "ui/rules/AddAppCard.h"
@@ -13,11 +15,17 @@
 #include "ui/rules/RuleGridLayout.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
 
 namespace tc::test {
@@ -174,6 +182,9 @@ TEST(RuleCard, MenuChoicesReachTheModelAndAreSavedAndPushed) {
 TEST(RuleCard, TheActiveCardIsMarkedAndCanStillBeRemoved) {
     Screen s;
     AppRulesView &view = s.make();
+    s.model().addRule("", "Nameless"); // a hand-edited document; no application is known yet
+    EXPECT_FALSE(view.cardFor("")->isActive());
+    s.model().removeRule("");
     s.model().addRule("firefox", "Firefox");
     s.harness.activate("firefox", "Firefox");
     RuleCard *firefox = view.cardFor("firefox");
@@ -277,6 +288,40 @@ TEST(AddAppCard, ChoosingAnAppAddsAMutedRuleAndLeavesAnExistingRuleAsItIs) {
     view.addAppCard()->chooseApp();
     EXPECT_EQ(model.data().appRules.back(), (AppRule{"org.gnome.Maps", "Maps", std::nullopt}));
     EXPECT_EQ(data.count(), 1);
+}
+
+TEST(AppDirectory, TheDesktopsListsAndIconsComeThroughTheOneResolver) {
+    shellApp();
+    // Without a session or installed applications the screen still works, with empty lists.
+    const AppDirectory none = AppDirectory::desktop(nullptr, nullptr);
+    EXPECT_TRUE(none.runningApps().empty());
+    EXPECT_TRUE(none.icon(QStringLiteral("firefox")).isNull());
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("applications"));
+    DesktopEntries entries({dir.filePath(QStringLiteral("applications")).toStdString()}, {});
+    FakeRunningAppsSource source;
+    source.apps = {{"zed", "zed"}, {"tapchime", "Tapchime"}, {"org.example.Tool", "Tool"}};
+    const AppDirectory desktop = AppDirectory::desktop(&source, &entries);
+    const auto running = desktop.runningApps();
+    ASSERT_EQ(running.size(), 2u); // the program itself left out, sorted by name ignoring case
+    EXPECT_EQ(running[0].name, "Tool");
+    EXPECT_EQ(running[1].name, "zed");
+
+    // An application installed after the screen opened has its icon at the next look.
+    const QString png = dir.filePath(QStringLiteral("tool.png"));
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(png));
+    QFile file(dir.filePath(QStringLiteral("applications/org.example.Tool.desktop")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\nIcon=" + png.toUtf8() + "\n");
+    file.close();
+    // The folder's time says it changed, even where the file system's clock is coarser than this test.
+    const std::filesystem::path folder = dir.filePath(QStringLiteral("applications")).toStdString();
+    std::filesystem::last_write_time(folder, std::filesystem::last_write_time(folder) + std::chrono::seconds(2));
+    EXPECT_FALSE(desktop.runningApps()[0].icon.isNull());
+    EXPECT_FALSE(desktop.icon(QStringLiteral("org.example.Tool")).isNull());
 }
 
 TEST(RuleGridLayout, ColumnsFollowTheWidth) {

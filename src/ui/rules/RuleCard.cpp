@@ -285,7 +285,9 @@ void RuleCard::setRule(Rule rule) {
 }
 
 bool RuleCard::isActive() const {
-    return !rule_.isFallback && model_.currentAppBundleID() == rule_.bundleID;
+    // Before any application is known (and on a Wayland session) no card is in front, not even a hand-made
+    // rule with an empty id.
+    return !rule_.isFallback && !model_.currentAppBundleID().empty() && model_.currentAppBundleID() == rule_.bundleID;
 }
 
 void RuleCard::refresh() {
