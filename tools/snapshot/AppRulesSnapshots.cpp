@@ -6,14 +6,17 @@
 
 #include "engine/RunningAppsSource.h"
 #include "engine/linux/DesktopEntries.h"
+#include "ui/rules/AddAppCard.h"
 #include "ui/rules/AppRulesView.h"
 #include "ui/rules/RightNowCard.h"
+#include "ui/rules/RuleCard.h"
 #include "ui/rules/SmartMuteCard.h"
 #include "ui/rules/SwitchLogCard.h"
 #include "ui/shell/MainWindow.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 
 namespace tc::snapshot {
@@ -212,6 +215,30 @@ std::vector<Snapshot> appRulesSnapshots() {
             });
         },
         smartMute, 340));
+
+    // The two menus as they open: a rule card's and the add-app card's.
+    static AppDirectory directory = AppDirectory::desktop(&running(), desktop().entries.get());
+    const auto menuOf = [](const std::function<QMenu *(AppModel &)> &make) {
+        return [make](AppModel &model) {
+            QMenu *menu = make(model);
+            menu->setWindowFlags(Qt::Widget);
+            return static_cast<QWidget *>(menu);
+        };
+    };
+    shots.push_back(card("apps-menu-rule", {}, fillRules, menuOf([](AppModel &model) {
+                             auto *card = new RuleCard(model, directory, {"chromium", "Chromium", {}, false});
+                             QMenu *menu = card->makeMenu(nullptr);
+                             QObject::connect(menu, &QObject::destroyed, card, [card] { delete card; });
+                             return menu;
+                         }),
+                         220));
+    shots.push_back(card("apps-menu-add", {}, fillRules, menuOf([](AppModel &model) {
+                             auto *add = new AddAppCard(model, directory);
+                             QMenu *menu = add->makeMenu(nullptr);
+                             QObject::connect(menu, &QObject::destroyed, add, [add] { delete add; });
+                             return menu;
+                         }),
+                         220));
 
     const auto switchLog = [](AppModel &model) { return new SwitchLogCard(model); };
     shots.push_back(card("switch-log-empty", {}, {}, switchLog, 760));
