@@ -3,6 +3,7 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ModelStates.h"
+#include "ui/editor/KeysPage.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
 #include "ui/rules/AppRulesView.h"
@@ -67,7 +68,9 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
     for (const auto &[section, title] : titles) {
         model.setSection(section);
         flushDeletes();
-        if (section == AppSection::apps) {
+        if (section == AppSection::keyboard) {
+            EXPECT_NE(dynamic_cast<KeysPage *>(window.page()), nullptr);
+        } else if (section == AppSection::apps) {
             EXPECT_NE(dynamic_cast<AppRulesView *>(window.page()), nullptr);
         } else {
             auto *page = dynamic_cast<SectionPlaceholder *>(window.page());

@@ -23,6 +23,8 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The keyboard editor in its tools and states.
+std::vector<Snapshot> editorSnapshots();
 // The App rules section and its cards.
 std::vector<Snapshot> appRulesSnapshots();
 

@@ -35,6 +35,8 @@ public:
     void setNow(const QDateTime &time);
     // One key down and up, delivered and played.
     void press(std::uint16_t code, const std::string &characters);
+    // One key down, held.
+    void hold(std::uint16_t code);
     // Runs what the model and its watchers posted to the main thread.
     static void settle();
     // Lets the watchers poll their sources once (about a second of the event loop).

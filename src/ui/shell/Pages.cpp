@@ -1,5 +1,6 @@
 #include "ui/shell/Pages.h"
 
+#include "ui/editor/KeysPage.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
@@ -14,10 +15,13 @@
 namespace tc {
 
 QWidget *makePage(AppSection section, AppModel &model, const ScreenServices &services, QWidget *parent) {
+    // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
+    if (section == AppSection::keyboard) {
+        return new KeysPage(model, parent);
+    }
     if (section == AppSection::apps) {
         return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.desktopEntries), parent);
     }
-    // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
     return new SectionPlaceholder(section, parent);
 }
 
