@@ -154,6 +154,9 @@ public:
     bool secureInput() const { return secureInput_; }
     bool macOutputSilent() const { return macOutputSilent_; }
     const std::vector<SwitchLogEntry> &switchLog() const { return switchLog_; }
+    // The entries of the switch log made today (local time), newest first. switchLogChanged() also fires when
+    // the day turns and yesterday's entries leave the log.
+    std::vector<SwitchLogEntry> switchLogToday() const;
     bool soundsReady() const { return soundsReady_; }
     std::int64_t soundsVersion() const { return soundsVersion_; }
 
@@ -243,6 +246,9 @@ public:
     void deleteTrigger(const Uuid &id);
     void setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID);
     void removeRule(const std::string &bundleID);
+    // A new rule that silences the application, unless it has a rule already, which then stays exactly as it
+    // is. Returns whether a rule was added.
+    bool addRule(const std::string &bundleID, const std::string &name);
     void completeOnboarding();
 
     // Audio settings: stored, saved, pushed, then handed to the engine, which applies them on its own thread.

@@ -5,6 +5,7 @@
 #include "ModelStates.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
+#include "ui/rules/AppRulesView.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"

@@ -29,5 +29,7 @@ std::vector<Snapshot> editorSnapshots();
 std::vector<Snapshot> triggerSnapshots();
 // The sound picker sheet on each tab in its states.
 std::vector<Snapshot> pickerSnapshots();
+// The App rules section and its cards.
+std::vector<Snapshot> appRulesSnapshots();
 
 } // namespace tc::snapshot

@@ -17,7 +17,9 @@
 #include "model/Uuid.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVBoxLayout>
 #include <map>
 #include <stdexcept>
@@ -132,25 +134,61 @@ private:
     bool running_ = false;
 };
 
-// Reports one application in front, from a thread of its own as a real source does.
+// Reports one application in front at start, and any the pictures bring to the front later, each from a
+// thread of its own as a real source does.
 class FixedFrontmost final : public FrontmostAppSource {
 public:
     explicit FixedFrontmost(AppIdentity app) : app_(std::move(app)) {}
     void start(Handler handler) override {
+        handler_ = std::move(handler);
         if (!app_.bundleId.empty()) {
-            std::thread([&] { handler(app_); }).join();
+            activate(app_);
+        }
+    }
+    void activate(const AppIdentity &app) {
+        if (handler_) {
+            std::thread([&] { handler_(app); }).join();
         }
     }
 
 private:
     AppIdentity app_;
+    Handler handler_;
+};
+
+class FixedMicrophone final : public MicrophoneActivitySource {
+public:
+    explicit FixedMicrophone(bool inUse) : inUse_(inUse) {}
+    bool microphoneInUse() const override { return inUse_; }
+
+private:
+    bool inUse_;
+};
+
+class FixedSecureInput final : public SecureInputSource {
+public:
+    explicit FixedSecureInput(bool on) : on_(on) {}
+    bool secureInputOn() const override { return on_; }
+
+private:
+    bool on_;
+};
+
+// The system clock, or a moment the pictures set.
+class PictureClock final : public Clock {
+public:
+    QDateTime now() const override { return fixed_.isValid() ? fixed_ : QDateTime::currentDateTime(); }
+    void set(const QDateTime &time) { fixed_ = time; }
+
+private:
+    QDateTime fixed_;
 };
 
 } // namespace
 
 struct SnapshotModel::Parts {
     QTemporaryDir folder;
-    SystemClock clock;
+    PictureClock clock;
     QtTimerFactory timers;
     MemoryStats stats;
     std::unique_ptr<DocumentStore> documents;
@@ -160,6 +198,7 @@ struct SnapshotModel::Parts {
     std::unique_ptr<FixedOutput> output;
     std::unique_ptr<SoundRouter> router;
     ScriptedKeyboard *keyboard = nullptr;
+    FixedFrontmost *frontmost = nullptr;
     std::unique_ptr<AppModel> model;
 };
 
@@ -184,9 +223,11 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     services.library = &p.library;
     services.output = p.output.get();
     services.monitor = std::move(keyboard);
-    services.watchers = std::make_unique<SystemWatchers>(p.timers, std::make_unique<FixedFrontmost>(options.frontmost),
-                                                         std::make_unique<NullMicrophoneActivitySource>(),
-                                                         std::make_unique<NullSecureInputSource>());
+    auto frontmost = std::make_unique<FixedFrontmost>(options.frontmost);
+    p.frontmost = frontmost.get();
+    services.watchers = std::make_unique<SystemWatchers>(p.timers, std::move(frontmost),
+                                                         std::make_unique<FixedMicrophone>(options.micInUse),
+                                                         std::make_unique<FixedSecureInput>(options.secureInput));
     services.runInBackground = [](std::function<void()> task) { task(); };
     services.log = [](const std::string &) {};
     p.model = std::make_unique<AppModel>(std::move(services));
@@ -204,6 +245,15 @@ AppModel &SnapshotModel::model() {
     return *parts_->model;
 }
 
+void SnapshotModel::activate(const AppIdentity &app) {
+    parts_->frontmost->activate(app);
+    settle();
+}
+
+void SnapshotModel::setNow(const QDateTime &time) {
+    parts_->clock.set(time);
+}
+
 void SnapshotModel::press(std::uint16_t code, const std::string &characters) {
     parts_->keyboard->send(KeyEvent{code, true, false, 0, characters});
     parts_->keyboard->send(KeyEvent{code, false, false, 0, characters});
@@ -218,6 +268,15 @@ void SnapshotModel::hold(std::uint16_t code) {
 void SnapshotModel::settle() {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
+    }
+}
+
+void SnapshotModel::waitForPoll() {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < static_cast<qint64>(SystemWatchers::kPollInterval * 1000) + 200) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/rules/AppRulesView.h"
 #include "ui/shell/Sections.h"
 #include "ui/sounds/PickerRecordPane.h"
 #include "ui/sounds/SoundPickerSheet.h"
@@ -52,7 +53,10 @@ QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const Pa
     if (section == AppSection::triggers) {
         return new TriggersView(model, triggerApps(services), parent);
     }
-    // Sounds, App rules and Settings get their screens from their own folders as those land.
+    if (section == AppSection::apps) {
+        return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.desktopEntries), parent);
+    }
+    // Sounds and Settings get their screens from their own folders as those land.
     return new SectionPlaceholder(section, parent);
 }
 
