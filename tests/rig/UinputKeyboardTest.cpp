@@ -17,6 +17,7 @@
 
 #include <linux/uinput.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -39,6 +40,7 @@ constexpr const char *kUinput = "/dev/uinput";
 constexpr uint16_t kVirtualA = 0;
 constexpr uint16_t kVirtualS = 1;
 constexpr uint16_t kVirtualD = 2;
+constexpr uint16_t kVirtualZ = 6; // taps that only look for a keyboard being heard: they play nothing
 
 // Why keyboards cannot be made here, or nothing when they can.
 std::optional<std::string> uinputUnavailable() {
@@ -188,7 +190,9 @@ TEST(UinputKeyboard, KeysOfRealKernelKeyboardsAreHeardAlsoFromOnePluggedInLater)
                 std::lock_guard guard(listener.lock);
                 listener.downs.push_back(event.code);
             }
-            engine.play(listener.tone, 1.0f, 1.0f, 0.0f);
+            if (event.code != kVirtualZ) {
+                engine.play(listener.tone, 1.0f, 1.0f, 0.0f);
+            }
         }
     });
     ASSERT_TRUE(monitor.start()) << "the uinput keyboard was not taken for a keyboard";
@@ -203,16 +207,18 @@ TEST(UinputKeyboard, KeysOfRealKernelKeyboardsAreHeardAlsoFromOnePluggedInLater)
         MonitorCapture capture("tc_out.monitor");
         const size_t before = listener.keys().size();
         step.keyboard->tap(step.code);
-        EXPECT_TRUE(waitUntil([&] { return listener.keys().size() == before + 1; }))
-            << "key " << step.code << " never reached the monitor";
-        const auto keys = listener.keys();
-        if (keys.size() == before + 1) {
-            EXPECT_EQ(keys.back(), step.expected);
-        }
-        std::vector<float> heard;
+        // Taps of the hot-plug search may still arrive; they play nothing.
+        EXPECT_TRUE(waitUntil([&] {
+            const auto keys = listener.keys();
+            return std::find(keys.begin() + static_cast<std::ptrdiff_t>(std::min(before, keys.size())), keys.end(),
+                             step.expected) != keys.end();
+        })) << "key "
+            << step.code << " never reached the monitor as " << step.expected;
+        // Until the sound has come and gone, so the next step's recording starts in silence.
         const bool found = waitUntil([&] {
-            heard = capture.recorded();
-            return findSound(heard, 0.05f).found;
+            const std::vector<float> heard = capture.recorded();
+            const SoundSpan span = findSound(heard, 0.05f);
+            return span.found && heard.size() / 2 > span.lastFrame + MonitorCapture::kRate / 4;
         });
         EXPECT_TRUE(found) << "key " << step.code << " was not heard on the sink";
     };
@@ -224,7 +230,7 @@ TEST(UinputKeyboard, KeysOfRealKernelKeyboardsAreHeardAlsoFromOnePluggedInLater)
     second = std::make_unique<UinputKeyboard>("Tapchime test keyboard 2");
     plugInto(folder.path(), *second);
     // Its node is opened once the folder's change is noticed; keys written before that are lost, as on a
-    // real keyboard whose device is not open yet. Tap until the monitor hears it.
+    // real keyboard whose device is not open yet. Tap a silent key until the monitor hears it.
     ASSERT_TRUE(waitUntil(
         [&] {
             const size_t before = listener.keys().size();
