@@ -20,9 +20,10 @@ namespace tc {
 // (200 ms without it), so a real-time thread that ever spun without sleeping would be stopped by the kernel
 // instead of starving its core.
 //
-// Threads: any thread. raise() may wait for the system bus (at most one call timeout per step, about half a
-// second in all when the bus hangs), so it is never called on the GUI thread: the keyboard thread calls it
-// for itself as it begins, the audio engine's control thread for the output's audio thread.
+// Threads: any thread. raise() may wait for the system bus (six calls at most, each within the call timeout,
+// so about 1.5 s when the bus hangs and milliseconds when it answers), so it is never called on the GUI
+// thread: the keyboard thread calls it for itself as it begins, the audio engine's control thread for the
+// output's audio thread.
 class RealtimeScheduling {
 public:
     enum class Result { realtime, highPriority, unchanged };
