@@ -10,6 +10,7 @@
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
 #include "support/FakeAppServices.h"
+#include "support/FakeAudioDevices.h"
 #include "support/FakeKeyboardMonitor.h"
 #include "support/FakeSystemSources.h"
 #include "support/FakeTime.h"
@@ -90,6 +91,7 @@ struct Harness {
         services.router = &router;
         services.library = &library;
         services.output = &output;
+        services.devices = &devices;
         services.monitor = std::move(keyboard);
         services.watchers = std::make_unique<SystemWatchers>(time, std::make_unique<FakeFrontmostAppSource>(frontmost),
                                                              std::make_unique<FakeMicrophoneActivitySource>(mic),
@@ -127,6 +129,7 @@ struct Harness {
     FakeStatsStore stats;
     std::vector<Notice> notices; // every noticeRequested(), in order
     FakeLoginItem login;
+    FakeAudioDevices devices;
     FakeAudioControl audio;
     FakeSoundCatalog library;
     FakeOutputVolume output;

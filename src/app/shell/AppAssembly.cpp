@@ -66,6 +66,7 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.router = &p.router;
     services.library = &p.catalog;
     services.output = p.outputVolume.get();
+    services.devices = &p.devices;
     services.monitor = SystemSources::keyboardMonitor();
     services.watchers = std::make_unique<SystemWatchers>(
         p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());

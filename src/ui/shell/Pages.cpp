@@ -3,6 +3,8 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/shell/Sections.h"
 
 #include <QAbstractButton>
@@ -12,8 +14,11 @@
 
 namespace tc {
 
-QWidget *makePage(AppSection section, AppModel &, QWidget *parent) {
+QWidget *makePage(AppSection section, AppModel &model, QWidget *parent) {
     // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
+    if (section == AppSection::settings) {
+        return new SettingsView(model, parent);
+    }
     return new SectionPlaceholder(section, parent);
 }
 
@@ -21,8 +26,8 @@ QDialog *makeSoundPickerSheet(const SoundPickerTarget &, AppModel &, QWidget *pa
     return new SheetPlaceholder(QStringLiteral("Sound picker"), parent);
 }
 
-QDialog *makeOnboardingSheet(AppModel &, QWidget *parent) {
-    return new SheetPlaceholder(QStringLiteral("Welcome to Tapchime"), parent);
+QDialog *makeOnboardingSheet(AppModel &model, QWidget *parent) {
+    return new OnboardingView(model, parent);
 }
 
 SectionPlaceholder::SectionPlaceholder(AppSection section, QWidget *parent) : QWidget(parent), section_(section) {
