@@ -61,6 +61,7 @@ int main(int argc, char *argv[]) {
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
     tc::bindTray(model, tray);
     tc::bindMenus(model, menus);
+    tc::bindUpdater(model, updater);
     // The tray panel opens beside the tray icon when it is clicked; its power button quits (the panel writes
     // what is pending first).
     tc::MenuBarPopup panel(model, {bringForward, {}});

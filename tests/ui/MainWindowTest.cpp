@@ -5,11 +5,11 @@
 #include "ModelStates.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Rail.h"
-#include "ui/settings/SettingsView.h"
 
 #include <QAction>
 #include <QDialog>

@@ -44,19 +44,26 @@ TEST(PackCard, PreviewAndBadgeFollowFixedRulesWhateverTheMapOrder) {
          "burst.fill"},
         {"lowest code, not text order", profile("b", "synth.cream", {{"100", "synth.boing"}, {"12", "synth.meow"}}),
          "synth.meow", "burst.fill"},
-        {"keys that are no codes come last", profile("c", "none", {{"x", "synth.coin"}, {"7", "rec.bell"}}),
-         "rec.bell", "gamecontroller.fill"},
+        {"keys that are no codes come last", profile("c", "none", {{"x", "synth.coin"}, {"7", "rec.bell"}}), "rec.bell",
+         "gamecontroller.fill"},
         {"no keys: the base sound", profile("d", "synth.meow", {}), "synth.meow", "keyboard"},
-        {"all silent counts as mechanical", profile("e", "none", {{"1", "none"}, {"2", "none"}}), "none",
-         "keyboard"},
+        {"all silent counts as mechanical", profile("e", "none", {{"1", "none"}, {"2", "none"}}), "none", "keyboard"},
         {"assignments are counted, not sounds",
          profile("f", "none",
-                 {{"1", "synth.boing"}, {"2", "synth.boing"}, {"3", "synth.boing"}, {"4", "synth.meow"},
+                 {{"1", "synth.boing"},
+                  {"2", "synth.boing"},
+                  {"3", "synth.boing"},
+                  {"4", "synth.meow"},
                   {"5", "rec.bark"}}),
          "synth.boing", "burst.fill"},
         {"ties go to the category listed first",
-         profile("g", "none", {{"1", "synth.meow"}, {"2", "rec.bark"}, {"3", "synth.coin"}, {"40", "synth.boing"},
-                               {"41", "synth.boing"}, {"5", "synth.coin"}}),
+         profile("g", "none",
+                 {{"1", "synth.meow"},
+                  {"2", "rec.bark"},
+                  {"3", "synth.coin"},
+                  {"40", "synth.boing"},
+                  {"41", "synth.boing"},
+                  {"5", "synth.coin"}}),
          "synth.meow", "burst.fill"},
         {"unknown sounds count nothing", profile("h", "none", {{"1", "synth.gone"}}), "synth.gone", "keyboard"},
     };
@@ -148,7 +155,7 @@ TEST(OnboardingView, TheTappedPackBecomesActiveAndPreviewsItsSound) {
     ASSERT_EQ(harness.audio.plays.size(), 1u);
     EXPECT_EQ(harness.library.lookup.describe(harness.audio.plays[0].buffer), "synth.coin/down"); // lowest code
     EXPECT_FLOAT_EQ(harness.audio.plays[0].volume, 0.4f); // audible at a master volume of 0
-    EXPECT_EQ(cards.size(), sheet.packCards().size());     // the cards stay; only the selection moved
+    EXPECT_EQ(cards.size(), sheet.packCards().size());    // the cards stay; only the selection moved
     EXPECT_TRUE(arcadeCard->isSelected());
 
     // The silent pack becomes active and plays nothing.

@@ -48,8 +48,8 @@ TEST(SettingsView, TheOutputPickerStoresUidsAndTheSystemDefaultAsNothing) {
     SettingsView view(model);
     showAndSettle(harness, view, 3);
     QComboBox *picker = view.outputPicker();
-    EXPECT_EQ(entries(picker), (QStringList{"System default=", "USB Speakers=alsa_output.usb-a",
-                                            "USB Speakers=alsa_output.usb-b"}));
+    EXPECT_EQ(entries(picker),
+              (QStringList{"System default=", "USB Speakers=alsa_output.usb-a", "USB Speakers=alsa_output.usb-b"}));
     EXPECT_EQ(picker->currentIndex(), 0);
 
     harness.audio.calls.clear();

@@ -23,5 +23,7 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The first-run sheet and the Settings page.
+std::vector<Snapshot> settingsSnapshots();
 
 } // namespace tc::snapshot

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppModel.h"
+#include "engine/AudioDevices.h"
 #include "engine/FrontmostAppSource.h"
 
 #include <QWidget>
@@ -16,10 +17,12 @@ namespace tc::snapshot {
 class SnapshotModel {
 public:
     struct Options {
-        bool keyboardAccess = true;       // the keyboard monitor starts
-        bool outputSilent = false;        // the system output is muted
-        AppIdentity frontmost;            // the application in front (empty: none reported)
-        std::int64_t pressesToday = 1234; // the count restored for today
+        bool keyboardAccess = true;             // the keyboard monitor starts
+        bool outputSilent = false;              // the system output is muted
+        AppIdentity frontmost;                  // the application in front (empty: none reported)
+        std::int64_t pressesToday = 1234;       // the count restored for today
+        std::vector<AudioDevice> outputDevices; // what the sound server lists
+        bool launchAtLogin = false;             // the login item is registered
     };
 
     explicit SnapshotModel(Options options);
@@ -30,6 +33,8 @@ public:
     void press(std::uint16_t code, const std::string &characters);
     // Runs what the model and its watchers posted to the main thread.
     static void settle();
+    // Reads the output devices and waits (bounded) until the model has them.
+    void loadOutputDevices();
 
 private:
     struct Parts;

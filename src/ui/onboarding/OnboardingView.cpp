@@ -4,9 +4,9 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/PillButton.h"
+#include "ui/kit/Shapes.h"
 #include "ui/kit/SpringAnimator.h"
 #include "ui/kit/SymbolBadge.h"
-#include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
 #include "ui/onboarding/OnboardingHero.h"
 #include "ui/onboarding/PackCard.h"
@@ -53,7 +53,7 @@ QWidget *header(const QString &title, const QString &subtitle) {
     subtitleLabel->setObjectName(QStringLiteral("stepSubtitle"));
     subtitleLabel->setAlignment(Qt::AlignHCenter);
     subtitleLabel->setWordWrap(true);
-    subtitleLabel->setMaximumWidth(480);
+    subtitleLabel->setFixedWidth(480);
     stack->addWidget(subtitleLabel, 0, Qt::AlignHCenter);
     return box;
 }
@@ -105,6 +105,12 @@ protected:
     }
 };
 
+// The 22 points between the parts of a step. They give way (down to nothing) where a step is taller than
+// the sheet has room for, so its parts never overlap.
+void addGap(QVBoxLayout *stack) {
+    stack->addSpacerItem(new QSpacerItem(0, 22, QSizePolicy::Minimum, QSizePolicy::Preferred));
+}
+
 QWidget *stepRow(bool current, const QString &title, const QString &note) {
     auto *row = new QWidget;
     row->setFixedHeight(58);
@@ -112,7 +118,7 @@ QWidget *stepRow(bool current, const QString &title, const QString &note) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
     layout->addWidget(new StepMarker(current));
-    layout->addWidget(SettingsView::labels(title, note, row), 1);
+    layout->addWidget(SettingsView::labels(title, note, row), 1, Qt::AlignVCenter);
     if (current) {
         layout->addWidget(new WaitingPill);
     }
@@ -142,10 +148,13 @@ OnboardingView::OnboardingView(AppModel &model, QWidget *parent) : QDialog(paren
     stepHost_->setObjectName(QStringLiteral("stepHost"));
     stack->addWidget(stepHost_, 1);
 
-    slide_ = new SpringAnimator(0.4, 0.85, [this](qreal value) {
-        slideOffset_ = value;
-        placeContent();
-    }, this);
+    slide_ = new SpringAnimator(
+        0.4, 0.85,
+        [this](qreal value) {
+            slideOffset_ = value;
+            placeContent();
+        },
+        this);
 
     connect(&model_, &AppModel::permissionGrantedChanged, this, [this] { syncStep(true); });
     connect(&model_, &AppModel::dataChanged, this, [this] {
@@ -204,10 +213,11 @@ QWidget *OnboardingView::buildPermissionStep() {
     step->setObjectName(QStringLiteral("permissionStep"));
     auto *stack = new QVBoxLayout(step);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(22);
+    stack->setSpacing(0);
     stack->addWidget(header(QStringLiteral("Give every key its own voice"),
                             QStringLiteral("Linux lets an app hear key presses in other apps only with keyboard "
                                            "access. It takes about a minute.")));
+    addGap(stack);
 
     auto *rows = new QWidget;
     auto *rowStack = new QVBoxLayout(rows);
@@ -221,16 +231,19 @@ QWidget *OnboardingView::buildPermissionStep() {
     auto *cardTitle = text(QStringLiteral("Two quick steps"), Fonts::system(15, QFont::Bold), Theme::ink);
     auto *card = new TrayCard(cardTitle, rows);
     card->headerLayout()->addStretch(1);
+    card->setMinimumHeight(42 + 58 + 1 + 58 + 8);
     stack->addWidget(card);
+    addGap(stack);
 
     auto *privacy = new QHBoxLayout;
     privacy->setSpacing(8);
     privacy->addStretch(1);
     privacy->addWidget(new SymbolBadge("lock", 14, 12, Theme::ink2));
-    privacy->addWidget(text(QStringLiteral("Tapchime hears which key, never what you type."), Fonts::system(12),
-                            Theme::ink2));
+    privacy->addWidget(
+        text(QStringLiteral("Tapchime hears which key, never what you type."), Fonts::system(12), Theme::ink2));
     privacy->addStretch(1);
     stack->addLayout(privacy);
+    addGap(stack);
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(10);
@@ -243,6 +256,7 @@ QWidget *OnboardingView::buildPermissionStep() {
     buttons->addWidget(later_);
     buttons->addStretch(1);
     stack->addLayout(buttons);
+    addGap(stack);
 
     auto *note = text(QStringLiteral("Tapchime notices the moment you allow it."), Fonts::system(11), Theme::ink3);
     note->setAlignment(Qt::AlignHCenter);
@@ -256,13 +270,15 @@ QWidget *OnboardingView::buildPackStep() {
     step->setObjectName(QStringLiteral("packStep"));
     auto *stack = new QVBoxLayout(step);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(22);
+    stack->setSpacing(0);
     stack->addWidget(header(QStringLiteral("Pick a starter pack"),
                             QStringLiteral("Try typing anywhere after you pick. You can change every key later.")));
+    addGap(stack);
     cardRow_ = new QHBoxLayout;
     cardRow_->setSpacing(14);
     stack->addLayout(cardRow_);
     fillPackCards();
+    addGap(stack);
 
     startTyping_ = new PillButton(QStringLiteral("Start typing"), BlackPillButtonStyle{46});
     connect(startTyping_, &QAbstractButton::clicked, this, [this] { model_.completeOnboarding(); });
@@ -290,10 +306,11 @@ void OnboardingView::fillPackCards() {
         for (const Profile &profile : model_.data().profiles) {
             auto *card = new PackCard(profile, lookup);
             // The preview comes from the profile as the card was given it.
-            connect(card, &QAbstractButton::clicked, this, [this, id = profile.id, sound = PackCard::previewSoundID(profile)] {
-                model_.setActiveProfile(id);
-                model_.preview(sound);
-            });
+            connect(card, &QAbstractButton::clicked, this,
+                    [this, id = profile.id, sound = PackCard::previewSoundID(profile)] {
+                        model_.setActiveProfile(id);
+                        model_.preview(sound);
+                    });
             cardRow_->addWidget(card, 1);
             cards_.push_back(card);
         }

@@ -115,8 +115,8 @@ QString PackCard::countText(const Profile &profile) {
 }
 
 PackCard::PackCard(const Profile &profile, const SoundLookup &lookup, QWidget *parent)
-    : QAbstractButton(parent), id_(profile.id), name_(QString::fromStdString(profile.name)),
-      count_(countText(profile)), color_(profile.color), symbol_(symbol(profile, lookup)) {
+    : QAbstractButton(parent), id_(profile.id), name_(QString::fromStdString(profile.name)), count_(countText(profile)),
+      color_(profile.color), symbol_(symbol(profile, lookup)) {
     setText(name_);
     setAccessibleName(name_);
     setCursor(Qt::PointingHandCursor);
@@ -132,8 +132,7 @@ void PackCard::setSelected(bool selected) {
 
 QSize PackCard::sizeHint() const {
     const qreal height = kPadding + MiniCap::metrics(kBadge).frame.height() + kSpacing +
-                         QFontMetricsF(nameFont()).height() + kSpacing + QFontMetricsF(countFont()).height() +
-                         kPadding;
+                         QFontMetricsF(nameFont()).height() + kSpacing + QFontMetricsF(countFont()).height() + kPadding;
     return QSize(120, qCeil(height));
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <QAbstractButton>
 #include <QWidget>
 #include <functional>
 

@@ -20,8 +20,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
-#include <QSlider>
 #include <QShowEvent>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -151,9 +151,9 @@ SettingsView::SettingsView(AppModel &model, QWidget *parent)
     auto *stack = new QVBoxLayout(page);
     stack->setContentsMargins(28, 28, 28, 28);
     stack->setSpacing(22);
-    stack->addWidget(new SectionTitle(QStringLiteral("Settings"),
-                                      headerDetail(QString::fromUtf8(buildinfo::shortVersion)), page),
-                     0, Qt::AlignLeft);
+    stack->addWidget(
+        new SectionTitle(QStringLiteral("Settings"), headerDetail(QString::fromUtf8(buildinfo::shortVersion)), page), 0,
+        Qt::AlignLeft);
 
     auto *columns = new QHBoxLayout;
     columns->setSpacing(18);
@@ -204,8 +204,8 @@ QWidget *SettingsView::buildGeneral() {
     SettingsRows::addRow(*group, QStringLiteral("Next profile"), QStringLiteral("Cycles through your profiles"),
                          new SettingsRows::KeyCombo({QStringLiteral("⌃"), QStringLiteral("⌥"), QStringLiteral("P")}),
                          false);
-    stereo_ = new PillToggle(toggleBinding(model_.binding(&AppSettings::stereoSpread)),
-                             QStringLiteral("Stereo keyboard"));
+    stereo_ =
+        new PillToggle(toggleBinding(model_.binding(&AppSettings::stereoSpread)), QStringLiteral("Stereo keyboard"));
     SettingsRows::addRow(*group, QStringLiteral("Stereo keyboard"),
                          QStringLiteral("Left keys sound left, right keys sound right"), stereo_, true);
     return group;
@@ -219,8 +219,8 @@ QWidget *SettingsView::buildYourData() {
                          reveal_, false);
     export_ = new PillButton(QStringLiteral("Export"), OutlinePillButtonStyle{30});
     connect(export_, &QAbstractButton::clicked, this, [this] { exportBackup(); });
-    SettingsRows::addRow(*group, QStringLiteral("Backup"), QStringLiteral("Profiles, triggers and app rules in one file"),
-                         export_, true);
+    SettingsRows::addRow(*group, QStringLiteral("Backup"),
+                         QStringLiteral("Profiles, triggers and app rules in one file"), export_, true);
     return group;
 }
 
@@ -255,9 +255,9 @@ QWidget *SettingsView::buildSound() {
     });
     SettingsRows::addRow(*group, QStringLiteral("Output"), QStringLiteral("Where Tapchime plays"), output_, false);
 
-    lowLatency_ = new PillToggle({[this] { return model_.data().settings.lowLatency; },
-                                  [this](bool on) { model_.setLowLatency(on); }},
-                                 QStringLiteral("Low-latency mode"));
+    lowLatency_ = new PillToggle(
+        {[this] { return model_.data().settings.lowLatency; }, [this](bool on) { model_.setLowLatency(on); }},
+        QStringLiteral("Low-latency mode"));
     SettingsRows::addRow(*group, QStringLiteral("Low-latency mode"), QStringLiteral("About 3 ms from key to sound"),
                          lowLatency_, false);
 
@@ -322,8 +322,10 @@ QWidget *SettingsView::buildAbout() {
     QPalette faint = version->palette();
     faint.setColor(QPalette::WindowText, Theme::ink3);
     version->setPalette(faint);
+    texts->addStretch(1);
     texts->addWidget(title);
     texts->addWidget(version);
+    texts->addStretch(1);
     row->addLayout(texts, 1);
     checkNow_ = new SettingsRows::CapsuleButton(QStringLiteral("Check now"), updates);
     checkNow_->setEnabled(model_.canCheckForUpdates());
@@ -333,8 +335,8 @@ QWidget *SettingsView::buildAbout() {
     group->rows()->addWidget(SettingsRows::divider(nullptr));
 
     const auto open = [this](const QUrl &url) { this->open(url); };
-    feedback_ = new SettingsRows::LinkRow(QStringLiteral("Send feedback"), QUrl(QString::fromLatin1(kFeedbackAddress)),
-                                          open);
+    feedback_ =
+        new SettingsRows::LinkRow(QStringLiteral("Send feedback"), QUrl(QString::fromLatin1(kFeedbackAddress)), open);
     group->rows()->addWidget(feedback_);
     group->rows()->addWidget(SettingsRows::divider(nullptr));
     website_ = new SettingsRows::LinkRow(QStringLiteral("Website"), QUrl(QString::fromLatin1(kWebsiteAddress)), open);
