@@ -39,6 +39,10 @@ void TrayIcon::setSilence(const std::optional<Silence> &silence) {
     tray_->setIcon(MenuBarIcon::icon(state_, ink_));
 }
 
+void TrayIcon::setContextMenu(QMenu *menu) {
+    tray_->setContextMenu(menu);
+}
+
 void TrayIcon::show() {
     tray_->show();
 }

@@ -8,12 +8,13 @@
 #include <QRect>
 #include <optional>
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace tc {
 
-// The program's tray icon: shows MenuBarIcon for the current silence and reports clicks, which open the
-// menu-bar panel beside it. Main thread only.
+// The program's tray icon: shows MenuBarIcon for the current silence and reports left clicks, which open the
+// menu-bar panel beside it; a right click opens the context menu. Main thread only.
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +35,10 @@ public:
     void setSilence(const std::optional<Silence> &silence);
     MenuBarIcon::State state() const { return state_; }
 
+    // The menu a right click opens (the menu stays the caller's).
+    void setContextMenu(QMenu *menu);
+    // Shows the icon, also when no tray is there yet: a tray that appears later (a panel that starts after the
+    // program, as at login) takes the icon as soon as it is up.
     void show();
 
 signals:
