@@ -6,7 +6,9 @@
 #include "support/ScopedEnv.h"
 #include "support/Wait.h"
 
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -95,6 +97,13 @@ TEST(XdgAutostart, TheProgramsEntryLivesInTheUsersConfigFolderAndStartsThisVeryP
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(text.contains("\nExec=" + QCoreApplication::applicationFilePath() + "\n")) << text.toStdString();
     EXPECT_TRUE(item.isEnabled());
+    // The desktop reads it as any other entry.
+    if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
+        QProcess validate;
+        validate.start("desktop-file-validate", {entry});
+        ASSERT_TRUE(validate.waitForFinished(30000));
+        EXPECT_EQ(validate.exitCode(), 0) << validate.readAll().toStdString();
+    }
 
     ASSERT_FALSE(item.setEnabled(false));
     EXPECT_FALSE(QFile::exists(entry));

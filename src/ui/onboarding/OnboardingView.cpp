@@ -289,11 +289,12 @@ QWidget *OnboardingView::buildPackStep() {
 
 void OnboardingView::fillPackCards() {
     const auto lookup = [this](const std::string &id) { return model_.sound(id); };
-    // What each card shows; the cards are made again only when that changed, so a tap keeps its card.
+    // What each card shows and plays; the cards are made again only when that changed, so a tap keeps its card.
     QString shown;
     for (const Profile &profile : model_.data().profiles) {
         shown += QString::fromStdString(profile.id.toString() + '\n' + profile.name + '\n' + toString(profile.color) +
-                                        '\n' + PackCard::symbol(profile, lookup) + '\n') +
+                                        '\n' + PackCard::symbol(profile, lookup) + '\n' +
+                                        PackCard::previewSoundID(profile) + '\n') +
                  PackCard::countText(profile) + '\n';
     }
     if (shown != cardsShown_) {
