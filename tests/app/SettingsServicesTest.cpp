@@ -44,12 +44,11 @@ TEST(OutputDevices, AreReadOffTheMainThreadAndFollowHotPlug) {
     ASSERT_TRUE(deviceListBecomes(harness, {two[0], {"usb_sink.dac", "USB DAC"}}));
     EXPECT_EQ(changed.count(), 3);
 
-    // The same list again is no change; a server gone away gives an empty list.
-    model.refreshOutputDevices();
+    // The same list again is no change; a server gone away gives an empty list. The worker answers in order,
+    // so once the empty list is in, the answer before it has been handled too.
     const int queries = harness.devices.queries();
-    ASSERT_TRUE(waitUntil([&] { return harness.devices.queries() > queries; }));
-    harness.time.runPosted();
-    EXPECT_EQ(changed.count(), 3);
+    model.refreshOutputDevices();
+    ASSERT_TRUE(waitUntil([&] { return harness.devices.queries() > queries; })); // it reads the same list
     harness.devices.setReachable(false);
     model.refreshOutputDevices();
     ASSERT_TRUE(deviceListBecomes(harness, {}));
