@@ -160,7 +160,9 @@ void StatusNotifierItem::watcherAppeared() {
         return; // a tray embeds Qt's icon: one icon is enough
     }
     service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(getpid());
-    new ItemAdaptor(this);
+    if (!findChild<ItemAdaptor *>()) {
+        new ItemAdaptor(this);
+    }
     if (!bus_.registerObject(QString::fromLatin1(kItemPath), this, QDBusConnection::ExportAdaptors) ||
         !bus_.registerService(service_)) {
         bus_.unregisterObject(QString::fromLatin1(kItemPath));
