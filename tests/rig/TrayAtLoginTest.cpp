@@ -1,5 +1,5 @@
 // Started before the desktop's panel, as at login: the program's tray icon is embedded in a tray that comes
-// up after it.
+// up after it, and answers a right click with its menu and a left click with the panel.
 
 #include "support/ChildProcess.h"
 #include "support/Rig.h"
@@ -12,8 +12,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 using namespace tc::test;
 
@@ -59,9 +63,79 @@ bool anyWindowOf(Display *display, const std::string &windowClassName) {
     return contains(display, DefaultRootWindow(display), "", windowClassName, true);
 }
 
+// The shown top-level windows of a class, as rectangles on the screen.
+struct Box {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+std::vector<Box> shownWindows(Display *display, const std::string &windowClassName) {
+    std::vector<Box> boxes;
+    Window root = 0;
+    Window parent = 0;
+    Window *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        return boxes;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
+            windowClass(display, children[i]) == windowClassName) {
+            boxes.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
+        }
+    }
+    if (children) {
+        XFree(children);
+    }
+    return boxes;
+}
+
+// Whether a shown window of the program fits the test.
+bool programShows(Display *display, const std::function<bool(const Box &)> &test) {
+    for (const Box &box : shownWindows(display, "Tapchime")) {
+        if (test(box)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The centre of the program's icon inside the tray, on the screen; nothing while it is not embedded and shown.
+std::optional<std::pair<int, int>> iconCentre(Display *display, Window window, bool insideTray) {
+    Window root = 0;
+    Window parent = 0;
+    Window *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) {
+        return std::nullopt;
+    }
+    std::optional<std::pair<int, int>> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        const std::string name = windowClass(display, children[i]);
+        XWindowAttributes attributes{};
+        if (insideTray && name == "Tapchime" && XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable) {
+            int x = 0;
+            int y = 0;
+            Window child = 0;
+            XTranslateCoordinates(display, children[i], DefaultRootWindow(display), attributes.width / 2,
+                                  attributes.height / 2, &x, &y, &child);
+            found = std::make_pair(x, y);
+        } else {
+            found = iconCentre(display, children[i], insideTray || name == "trayer");
+        }
+    }
+    if (children) {
+        XFree(children);
+    }
+    return found;
+}
+
 } // namespace
 
-TEST(TrayAtLogin, TheIconIsEmbeddedInATrayThatComesUpAfterTheProgram) {
+TEST(TrayAtLogin, TheIconIsEmbeddedInATrayThatComesUpLaterAndAnswersBothButtons) {
 #ifndef TAPCHIME_PROGRAM
     GTEST_SKIP() << "built without the Qt program";
 #else
@@ -86,9 +160,24 @@ TEST(TrayAtLogin, TheIconIsEmbeddedInATrayThatComesUpAfterTheProgram) {
     ASSERT_TRUE(waitUntil([&] { return anyWindowOf(display, "Tapchime"); }, std::chrono::seconds(30)));
 
     ChildProcess trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"});
-    EXPECT_TRUE(waitUntil([&] { return contains(display, DefaultRootWindow(display), "trayer", "Tapchime", false); },
+    ASSERT_TRUE(waitUntil([&] { return contains(display, DefaultRootWindow(display), "trayer", "Tapchime", false); },
                           std::chrono::seconds(30)))
         << "the tray icon was not embedded in the tray that came up later";
+
+    // A right click opens the small menu; a left click the panel (a narrow, tall popup).
+    std::optional<std::pair<int, int>> icon;
+    ASSERT_TRUE(waitUntil([&] { return (icon = iconCentre(display, DefaultRootWindow(display), false)).has_value(); },
+                          std::chrono::seconds(30)))
+        << "the embedded icon is not shown";
+    const std::string at = std::to_string(icon->first) + " " + std::to_string(icon->second);
+    const auto isMenu = [](const Box &box) { return box.height < 200 && box.width < 400; };
+    const auto isPanel = [](const Box &box) { return box.height > 300 && box.width < 500; };
+    runCommand("xdotool mousemove " + at + " click 3");
+    EXPECT_TRUE(waitUntil([&] { return programShows(display, isMenu); }, std::chrono::seconds(30)));
+    runCommand("xdotool key Escape");
+    EXPECT_TRUE(waitUntil([&] { return !programShows(display, isMenu); }, std::chrono::seconds(30)));
+    runCommand("xdotool mousemove " + at + " click 1");
+    EXPECT_TRUE(waitUntil([&] { return programShows(display, isPanel); }, std::chrono::seconds(30)));
     XCloseDisplay(display);
 #endif
 }
