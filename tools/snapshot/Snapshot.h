@@ -23,6 +23,10 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The keyboard editor in its tools and states.
+std::vector<Snapshot> editorSnapshots();
+// The Triggers section.
+std::vector<Snapshot> triggerSnapshots();
 // The first-run sheet and the Settings page.
 std::vector<Snapshot> settingsSnapshots();
 

@@ -231,6 +231,11 @@ void SnapshotModel::press(std::uint16_t code, const std::string &characters) {
     settle();
 }
 
+void SnapshotModel::hold(std::uint16_t code) {
+    parts_->keyboard->send(KeyEvent{code, true, false, 0, {}});
+    settle();
+}
+
 void SnapshotModel::settle() {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();

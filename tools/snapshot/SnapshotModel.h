@@ -31,6 +31,8 @@ public:
     AppModel &model();
     // One key down and up, delivered and played.
     void press(std::uint16_t code, const std::string &characters);
+    // One key down, held.
+    void hold(std::uint16_t code);
     // Runs what the model and its watchers posted to the main thread.
     static void settle();
     // Reads the output devices and waits (bounded) until the model has them.

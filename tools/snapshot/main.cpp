@@ -97,7 +97,8 @@ int main(int argc, char *argv[]) {
 
     bool ok = true;
     for (const auto &list :
-         {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::settingsSnapshots()}) {
+         {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots(),
+          tc::snapshot::triggerSnapshots(), tc::snapshot::settingsSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             ok = render(shot, folder) && ok;
         }

@@ -1,11 +1,14 @@
 #include "ui/shell/Pages.h"
 
+#include "engine/linux/DesktopEntries.h"
+#include "ui/editor/KeysPage.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/settings/SettingsView.h"
 #include "ui/shell/Sections.h"
+#include "ui/triggers/TriggersView.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -14,11 +17,44 @@
 
 namespace tc {
 
-QWidget *makePage(AppSection section, AppModel &model, QWidget *parent) {
-    // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
+namespace {
+
+// The trigger screen's view of applications: running ones from the window list, the chooser and the names of
+// the installed desktop entries.
+TriggerApps triggerApps(const PageServices &services) {
+    TriggerApps apps;
+    RunningAppsSource *source = services.runningApps;
+    DesktopEntries *entries = services.desktopEntries;
+    if (!entries) {
+        return apps;
+    }
+    if (source) {
+        apps.running = [source, entries] { return PanelHelper::runningApps(*source, *entries); };
+    }
+    apps.choose = [entries](QWidget *parent) {
+        entries->refreshIfChanged();
+        return PanelHelper::chooseApp(*entries, parent);
+    };
+    apps.installedName = [entries](const QString &bundleID) -> std::optional<QString> {
+        const DesktopEntry *entry = entries->find(bundleID.toStdString());
+        return entry ? std::optional(QString::fromStdString(entry->name)) : std::nullopt;
+    };
+    return apps;
+}
+
+} // namespace
+
+QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const PageServices &services) {
+    if (section == AppSection::keyboard) {
+        return new KeysPage(model, parent);
+    }
+    if (section == AppSection::triggers) {
+        return new TriggersView(model, triggerApps(services), parent);
+    }
     if (section == AppSection::settings) {
         return new SettingsView(model, parent);
     }
+    // Sounds and App rules get their screens from their own folders as those land.
     return new SectionPlaceholder(section, parent);
 }
 
