@@ -2,6 +2,7 @@
 
 #include "app/DefaultDocument.h"
 #include "app/DocumentStore.h"
+#include "app/OutputDeviceList.h"
 #include "app/PlaybackRules.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/StatsStore.h"
@@ -45,6 +46,7 @@ AppModel::~AppModel() {
     // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
     services_.monitor.reset();
     services_.watchers.reset();
+    deviceList_.reset();
     for (auto &thread : background_) {
         thread.join();
     }

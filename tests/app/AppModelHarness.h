@@ -10,6 +10,7 @@
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
 #include "support/FakeAppServices.h"
+#include "support/FakeAudioDevices.h"
 #include "support/FakeKeyboardMonitor.h"
 #include "support/FakeSystemSources.h"
 #include "support/FakeTime.h"
@@ -91,6 +92,7 @@ struct Harness {
         services.router = &router;
         services.library = catalog ? catalog : &library;
         services.output = &output;
+        services.devices = &devices;
         services.monitor = std::move(keyboard);
         std::unique_ptr<FrontmostAppSource> front =
             makeFrontmost ? makeFrontmost() : std::make_unique<FakeFrontmostAppSource>(frontmost);
@@ -130,6 +132,7 @@ struct Harness {
     FakeStatsStore stats;
     std::vector<Notice> notices; // every noticeRequested(), in order
     FakeLoginItem login;
+    FakeAudioDevices devices;
     FakeAudioControl audio;
     FakeSoundCatalog library;
     SoundCatalog *catalog = nullptr; // when set, the model's sound library in place of `library`

@@ -31,5 +31,7 @@ std::vector<Snapshot> triggerSnapshots();
 std::vector<Snapshot> pickerSnapshots();
 // The App rules section and its cards.
 std::vector<Snapshot> appRulesSnapshots();
+// The first-run sheet and the Settings page.
+std::vector<Snapshot> settingsSnapshots();
 
 } // namespace tc::snapshot

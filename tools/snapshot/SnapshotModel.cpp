@@ -18,9 +18,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QVBoxLayout>
+#include <chrono>
 #include <map>
 #include <stdexcept>
 #include <thread>
@@ -41,10 +43,40 @@ public:
     std::optional<std::int64_t> count_;
 };
 
-class NoLoginItem final : public LoginItem {
+class FixedLoginItem final : public LoginItem {
 public:
-    std::optional<QString> setEnabled(bool) override { return std::nullopt; }
-    bool isEnabled() const override { return false; }
+    std::optional<QString> setEnabled(bool on) override {
+        enabled = on;
+        return std::nullopt;
+    }
+    bool isEnabled() const override { return enabled; }
+    bool enabled = false;
+};
+
+class FixedDevices final : public AudioDevices {
+public:
+    std::vector<uint32_t> allDeviceIDs() override {
+        std::vector<uint32_t> ids;
+        for (uint32_t i = 0; i < devices.size(); ++i) {
+            ids.push_back(i + 1);
+        }
+        return ids;
+    }
+    std::optional<uint32_t> deviceID(const std::string &uid) override {
+        for (uint32_t i = 0; i < devices.size(); ++i) {
+            if (devices[i].uid == uid) {
+                return i + 1;
+            }
+        }
+        return std::nullopt;
+    }
+    std::vector<AudioDevice> outputDevices() override { return devices; }
+    std::optional<AudioDevice> defaultOutput() override {
+        return devices.empty() ? std::nullopt : std::optional<AudioDevice>(devices.front());
+    }
+    int addChangeHandler(ChangeHandler) override { return 1; }
+    void removeChangeHandler(int) override {}
+    std::vector<AudioDevice> devices; // set before the model asks
 };
 
 class SilentAudio final : public AudioControl {
@@ -192,7 +224,8 @@ struct SnapshotModel::Parts {
     QtTimerFactory timers;
     MemoryStats stats;
     std::unique_ptr<DocumentStore> documents;
-    NoLoginItem login;
+    FixedLoginItem login;
+    FixedDevices devices;
     SilentAudio audio;
     BuiltinCatalog library;
     std::unique_ptr<FixedOutput> output;
@@ -209,6 +242,8 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     p.router = std::make_unique<SoundRouter>(p.library, p.audio);
     p.stats.day_ = p.clock.now().date().toString(QStringLiteral("yyyy-MM-dd"));
     p.stats.count_ = options.pressesToday;
+    p.login.enabled = options.launchAtLogin;
+    p.devices.devices = options.outputDevices;
 
     auto keyboard = std::make_unique<ScriptedKeyboard>(options.keyboardAccess);
     p.keyboard = keyboard.get();
@@ -222,6 +257,7 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     services.router = p.router.get();
     services.library = &p.library;
     services.output = p.output.get();
+    services.devices = &p.devices;
     services.monitor = std::move(keyboard);
     auto frontmost = std::make_unique<FixedFrontmost>(options.frontmost);
     p.frontmost = frontmost.get();
@@ -277,6 +313,15 @@ void SnapshotModel::waitForPoll() {
     while (waited.elapsed() < static_cast<qint64>(SystemWatchers::kPollInterval * 1000) + 200) {
         QCoreApplication::processEvents();
         QThread::msleep(20);
+    }
+}
+
+void SnapshotModel::loadOutputDevices() {
+    AppModel &m = model();
+    m.refreshOutputDevices();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (m.outputDevices() != parts_->devices.devices && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppModel.h"
+#include "engine/AudioDevices.h"
 #include "engine/FrontmostAppSource.h"
 
 #include <QDateTime>
@@ -17,12 +18,14 @@ namespace tc::snapshot {
 class SnapshotModel {
 public:
     struct Options {
-        bool keyboardAccess = true;       // the keyboard monitor starts
-        bool outputSilent = false;        // the system output is muted
-        AppIdentity frontmost;            // the application in front (empty: none reported)
-        std::int64_t pressesToday = 1234; // the count restored for today
-        bool micInUse = false;            // a microphone is recording (seen at the watchers' first poll)
-        bool secureInput = false;         // a password field has the focus (likewise)
+        bool keyboardAccess = true;             // the keyboard monitor starts
+        bool outputSilent = false;              // the system output is muted
+        AppIdentity frontmost;                  // the application in front (empty: none reported)
+        std::int64_t pressesToday = 1234;       // the count restored for today
+        bool micInUse = false;                  // a microphone is recording (seen at the watchers' first poll)
+        bool secureInput = false;               // a password field has the focus (likewise)
+        std::vector<AudioDevice> outputDevices; // what the sound server lists
+        bool launchAtLogin = false;             // the login item is registered
     };
 
     explicit SnapshotModel(Options options);
@@ -41,6 +44,8 @@ public:
     static void settle();
     // Lets the watchers poll their sources once (about a second of the event loop).
     static void waitForPoll();
+    // Reads the output devices and waits (bounded) until the model has them.
+    void loadOutputDevices();
 
 private:
     struct Parts;

@@ -68,6 +68,7 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.library = &p.catalog;
     services.output = p.outputVolume.get();
     services.recording = p.recording.get();
+    services.devices = &p.devices;
     services.monitor = SystemSources::keyboardMonitor();
     services.watchers = std::make_unique<SystemWatchers>(
         p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());

@@ -6,7 +6,9 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/onboarding/OnboardingView.h"
 #include "ui/rules/AppRulesView.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/shell/Sections.h"
 #include "ui/sounds/PickerRecordPane.h"
 #include "ui/sounds/SoundPickerSheet.h"
@@ -56,7 +58,10 @@ QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const Pa
     if (section == AppSection::apps) {
         return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.desktopEntries), parent);
     }
-    // Sounds and Settings get their screens from their own folders as those land.
+    if (section == AppSection::settings) {
+        return new SettingsView(model, parent);
+    }
+    // Sounds gets its screen from its own folder as it lands.
     return new SectionPlaceholder(section, parent);
 }
 
@@ -64,8 +69,8 @@ QDialog *makeSoundPickerSheet(const SoundPickerTarget &target, AppModel &model, 
     return new SoundPickerSheet(target, model, model.makeRecorder(), PickerRecordPane::systemSoundSettings(), parent);
 }
 
-QDialog *makeOnboardingSheet(AppModel &, QWidget *parent) {
-    return new SheetPlaceholder(QStringLiteral("Welcome to Tapchime"), parent);
+QDialog *makeOnboardingSheet(AppModel &model, QWidget *parent) {
+    return new OnboardingView(model, parent);
 }
 
 SectionPlaceholder::SectionPlaceholder(AppSection section, QWidget *parent) : QWidget(parent), section_(section) {
