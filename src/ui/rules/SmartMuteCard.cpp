@@ -5,7 +5,7 @@
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/shell/SettingsView.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/shell/TrayCard.h"
 
 #include <QComboBox>
