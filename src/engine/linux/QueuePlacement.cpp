@@ -20,6 +20,7 @@ PlacementStrategy placementStrategyFor(std::string_view serverName, std::string_
 
 void ServerReadClock::reset() noexcept {
     count_ = 0;
+    timed_ = 0;
     next_ = 0;
     quantum_ = kUnknownFrames;
     known_ = false;
@@ -28,15 +29,19 @@ void ServerReadClock::reset() noexcept {
 void ServerReadClock::addReport(int64_t timeUs, uint64_t readFrame) noexcept {
     const double offset = static_cast<double>(timeUs) * kRate / 1e6 - static_cast<double>(readFrame);
     if (count_ > 0) {
-        // In a steady stream every offset lies within one quantum of the others.
-        const double span = known_ ? quantum_ : kMaxFrames;
-        if (readFrame < at(count_ - 1).readFrame || offset > earliest_ + span || offset < latest_ - span) {
-            reset();
+        if (readFrame < at(count_ - 1).readFrame) {
+            reset(); // a new stream
+        } else if (known_ && (offset > earliest_ + 2.0 * quantum_ || offset < earliest_ - quantum_)) {
+            // Every offset lies within one quantum of the earliest, or a little more when the server was late
+            // for a cycle: the stream waited (it ran dry, the server stalled) or the quantum changed, and it
+            // goes on at another moment of the cycle. The steps still tell the quantum.
+            timed_ = 0;
         }
     }
     reports_[next_] = {timeUs, readFrame, offset};
     next_ = (next_ + 1) % reports_.size();
     count_ = count_ < reports_.size() ? count_ + 1 : count_;
+    timed_ = timed_ < reports_.size() ? timed_ + 1 : timed_;
     update();
 }
 
@@ -44,11 +49,7 @@ void ServerReadClock::update() noexcept {
     uint64_t divisor = 0;
     uint64_t firstStep = 0;
     bool varied = false;
-    earliest_ = at(0).offset;
-    latest_ = at(0).offset;
     for (size_t i = 1; i < count_; ++i) {
-        earliest_ = std::min(earliest_, at(i).offset);
-        latest_ = std::max(latest_, at(i).offset);
         const uint64_t step = at(i).readFrame - at(i - 1).readFrame;
         if (step == 0) {
             continue;
@@ -57,20 +58,33 @@ void ServerReadClock::update() noexcept {
         firstStep = firstStep == 0 ? step : firstStep;
         divisor = std::gcd(divisor, step);
     }
-    // Equal steps say only that the quantum divides them; a common step that is no plausible quantum (the
-    // server read part of one) is not trusted; one above the largest quantum is a multiple of the real one.
-    known_ = varied && divisor >= kMinFrames;
-    quantum_ = known_ ? static_cast<uint32_t>(std::min<uint64_t>(divisor, kMaxFrames)) : kUnknownFrames;
+    // Equal steps say only that the quantum divides them (a quantum learned before stays); a common step that
+    // is no plausible quantum (the server read part of one) is not trusted; one above the largest quantum is a
+    // multiple of the real one.
+    if (varied) {
+        known_ = divisor >= kMinFrames;
+        quantum_ = known_ ? static_cast<uint32_t>(std::min<uint64_t>(divisor, kMaxFrames)) : kUnknownFrames;
+    } else if (known_ && divisor % quantum_ != 0) {
+        known_ = false;
+        quantum_ = kUnknownFrames;
+    }
+    earliest_ = at(count_ - 1).offset;
+    for (size_t i = count_ - timed_; i < count_; ++i) {
+        earliest_ = std::min(earliest_, at(i).offset);
+    }
 }
 
 std::optional<uint64_t> ServerReadClock::firstUntakenFrame(int64_t timeUs) const noexcept {
-    if (!known_) {
+    if (!known_ || timed_ < kTimedReports) {
         return std::nullopt;
     }
-    // The read position jumps to R + n quanta (R the last report's) when time × rate reaches them plus
-    // latest_ - one quantum, or later: a jump counted too soon only makes the sound wait one cycle more.
+    // Each report came after the jump to its read position (later still when the server was late for that
+    // cycle), so the jumps are due no sooner than the earliest offset says. The earliest of several reports at
+    // varied moments came soon after its jump, mostly within a few hundredths of a quantum: counting the jumps
+    // a quarter of a quantum sooner errs on the side of a jump that has come already (the sound then waits one
+    // cycle more).
     const Report &last = at(count_ - 1);
-    const double reached = static_cast<double>(timeUs) * kRate / 1e6 - (latest_ - quantum_);
+    const double reached = static_cast<double>(timeUs) * kRate / 1e6 - earliest_ + quantum_ / 4.0;
     const double after = reached - static_cast<double>(last.readFrame);
     return last.readFrame + quantum_ * static_cast<uint64_t>(std::max(0.0, after) / quantum_);
 }

@@ -42,15 +42,16 @@ PlacementStrategy placementStrategyFor(std::string_view serverName, std::string_
 // - Every step between two reports is a whole number of quanta, so the greatest common divisor of the recent
 //   steps is the quantum (or a multiple of it, which only places sounds later). The reports must come at
 //   varied moments for that (see PulseAudioOutput): equal steps leave the quantum unknown.
-// - The read position jumps by one quantum at each cycle of the graph, at a steady pace, so each report bounds
-//   when the jumps happen: the next one comes at most one quantum after the moment the report was made. The
-//   report made just before a jump bounds it closest. Taking the latest such bound errs on the side of a jump
-//   that has come already, so a sound is never placed where the graph has taken its data (at worst it waits
-//   one cycle more).
+// - The read position jumps by one quantum at each cycle of the graph, at a steady pace, and each report came
+//   after the jump to its position (later still when the server was late for that cycle). So the report that
+//   came soonest after its jump tells when the jumps are due, within a small part of a quantum when the
+//   reports come at varied moments. Counting the jumps a quarter of a quantum sooner errs on the side of a
+//   jump that has come already, so a sound is not placed where the graph has taken its data (at worst it
+//   waits one cycle more).
 // From both follows the first frame the server has not taken yet at a given moment: a sound written there
 // before the next jump goes with it. Only the last kWindow reports count, so a changed quantum or a drifting
 // clock is followed within about two seconds; a report that does not fit the pace (the stream ran dry and
-// waited, the graph changed) starts over.
+// waited, the server stalled) starts the timing over with the quantum kept.
 //
 // Loop thread only; no allocation.
 class ServerReadClock {
@@ -60,16 +61,18 @@ public:
     static constexpr uint32_t kUnknownFrames = 1024;
     static constexpr uint32_t kMinFrames = 16;   // PipeWire's smallest quantum
     static constexpr uint32_t kMaxFrames = 8192; // its largest
+    // Reports at one pace of the cycle needed before the moments of the jumps are trusted.
+    static constexpr size_t kTimedReports = 8;
 
     // A timing report while the stream plays: the read position in frames since the stream began, and the
     // moment the server gave it, in microseconds.
     void addReport(int64_t timeUs, uint64_t readFrame) noexcept;
     void reset() noexcept;
-    // The quantum, in frames: kUnknownFrames until two steps of different lengths were seen, else within
-    // kMinFrames to kMaxFrames.
+    // The quantum, in frames: kUnknownFrames until two steps of different lengths were seen (or when the
+    // steps since do not fit it), else within kMinFrames to kMaxFrames.
     uint32_t quantumFrames() const noexcept { return quantum_; }
     // The first frame the server will not have taken yet at `timeUs` (a moment after the last report); absent
-    // while the quantum is unknown.
+    // while the quantum is unknown or fewer than kTimedReports reports fit the present pace.
     std::optional<uint64_t> firstUntakenFrame(int64_t timeUs) const noexcept;
 
 private:
@@ -84,12 +87,12 @@ private:
     }
 
     std::array<Report, kWindow> reports_{}; // a ring of the last reports; at(0) is the oldest
-    size_t count_ = 0;
+    size_t count_ = 0;                      // reports in the ring
+    size_t timed_ = 0;                      // the newest of them that fit one pace of the cycle
     size_t next_ = 0;
     uint32_t quantum_ = kUnknownFrames;
     bool known_ = false;
-    double earliest_ = 0; // the smallest and largest offset of the reports
-    double latest_ = 0;
+    double earliest_ = 0; // the smallest offset of the timed reports
 };
 
 } // namespace tc

@@ -3,6 +3,7 @@
 
 #include "engine/linux/QueuePlacement.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -87,7 +88,9 @@ TEST(QueuePlacement, QuantumIsLearnedFromTheReadPositionsOfVariedReports) {
             clock.addReport(at, c.reads[i]);
         }
         EXPECT_EQ(clock.quantumFrames(), c.expected == 0 ? ServerReadClock::kUnknownFrames : c.expected) << c.what;
-        EXPECT_EQ(clock.firstUntakenFrame(at).has_value(), c.expected != 0) << c.what;
+        if (c.expected == 0) {
+            EXPECT_FALSE(clock.firstUntakenFrame(at).has_value()) << c.what;
+        }
     }
 }
 
@@ -99,8 +102,12 @@ TEST(QueuePlacement, FirstUntakenFrameIsNeverOneTheGraphHasReadAndMostlyTheNextI
         size_t asked = 0;
         size_t next = 0;
         for (size_t i = 0; i < moments.size(); ++i) {
-            clock.addReport(moments[i], graph.readAt(moments[i]));
-            if (i < 4) {
+            // Now and then the server is late for a cycle by up to half a quantum: the report still sees the
+            // position before the jump.
+            const int64_t late = i % 5 == 3 ? static_cast<int64_t>(quantum * 1'000'000 / 48'000 / 2) : 0;
+            clock.addReport(moments[i], graph.readAt(moments[i] - late));
+            if (i + 1 < ServerReadClock::kTimedReports) {
+                EXPECT_FALSE(clock.firstUntakenFrame(moments[i] + 1).has_value()) << "report " << i;
                 continue; // still learning
             }
             ASSERT_EQ(clock.quantumFrames(), quantum) << "report " << i;
@@ -116,36 +123,51 @@ TEST(QueuePlacement, FirstUntakenFrameIsNeverOneTheGraphHasReadAndMostlyTheNextI
                 next += *untaken == read ? 1 : 0;
             }
         }
-        // A jump counted too soon costs one cycle, and only just before a jump.
-        EXPECT_GT(static_cast<double>(next) / static_cast<double>(asked), 0.8) << "quantum " << quantum;
+        // A jump counted too soon costs one cycle, and only in the quarter of a quantum before a jump (and the
+        // earliest report's distance from its jump).
+        EXPECT_GT(static_cast<double>(next) / static_cast<double>(asked), 0.65) << "quantum " << quantum;
     }
 }
 
-TEST(QueuePlacement, AStreamThatStalledOrAChangedQuantumStartsTheClockOver) {
-    ServerReadClock clock;
-    Graph graph{256, 0};
+TEST(QueuePlacement, AStreamThatStalledOrAChangedQuantumIsFollowedSafely) {
+    // Every moment from `from` on, 0.3 ms apart: the frame given is one the graph has not read yet.
+    auto checkSafe = [](const ServerReadClock &clock, const std::function<uint64_t(int64_t)> &readAt, int64_t from,
+                        const char *what) {
+        for (int64_t at = from; at < from + 60'000; at += 300) {
+            if (const auto untaken = clock.firstUntakenFrame(at)) {
+                ASSERT_GE(*untaken, readAt(at)) << what << " at " << at;
+            }
+        }
+    };
+    const Graph graph{256, 0};
     const std::vector<int64_t> moments = reportMoments(1000, 12, 3);
+    ServerReadClock clock;
     for (int64_t at : moments) {
         clock.addReport(at, graph.readAt(at));
     }
     ASSERT_EQ(clock.quantumFrames(), 256u);
 
-    // The stream ran dry and waited 50 ms before it went on: its reads now lag the old pace.
-    const int64_t resumed = moments.back() + 50'000;
-    const uint64_t lastRead = graph.readAt(moments.back());
-    clock.addReport(moments.back() + 120'000, lastRead + graph.readAt(120'000 - 50'000));
-    EXPECT_EQ(clock.quantumFrames(), ServerReadClock::kUnknownFrames) << "starts over";
-    EXPECT_FALSE(clock.firstUntakenFrame(resumed + 130'000).has_value());
+    // The stream ran dry and missed ten cycles before it went on: its positions lag the pace from then on.
+    const auto lagging = [&](int64_t at) { return graph.readAt(at) - 10 * 256; };
+    for (int64_t at : reportMoments(moments.back(), 6, 5)) {
+        clock.addReport(at, lagging(at));
+        EXPECT_EQ(clock.quantumFrames(), 256u) << "the quantum stays";
+        checkSafe(clock, lagging, at + 1, "after the wait");
+    }
 
-    // The graph changes to 1024-frame quanta: learned anew from the reports that follow.
+    // The graph changes to 1024-frame quanta: learned from the reports that follow, and safe from then on.
     ServerReadClock changed;
     for (int64_t at : moments) {
         changed.addReport(at, graph.readAt(at));
     }
     const Graph larger{1024, moments.back() + 3000};
     const uint64_t base = graph.readAt(moments.back());
-    for (int64_t at : reportMoments(larger.startUs, 20, 11)) {
-        changed.addReport(at, base + larger.readAt(at));
+    const auto afterChange = [&](int64_t at) { return base + larger.readAt(at); };
+    for (int64_t at : reportMoments(larger.startUs, 24, 11)) {
+        changed.addReport(at, afterChange(at));
+        if (changed.quantumFrames() == 1024u) {
+            checkSafe(changed, afterChange, at + 1, "after the change");
+        }
     }
     EXPECT_EQ(changed.quantumFrames(), 1024u);
 }
