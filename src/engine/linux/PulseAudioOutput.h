@@ -29,8 +29,9 @@ class LatencyTrace;
 // latency and a safety margin, from the last timing report) and writes them again over the same place with a
 // negative seek. The server replaces data it still holds, so no sink rewind is needed, and a server that
 // cannot rewind (PipeWire) loses nothing. Where the server's part ends depends on the server: see
-// QueuePlacement.h (PulseAudio: the sink's configured latency; PipeWire: one quantum of its graph, since its
-// configured latency is wrong there). Before the first timing report a sound starts at the end of the queue.
+// QueuePlacement.h (PulseAudio: the sink's configured latency; PipeWire: where the next block its graph takes
+// begins, since the configured latency it reports is wrong). Before the first timing report a sound starts
+// at the end of the queue.
 //
 // start() gives up on a server that does not answer within `timeout` (connecting and opening the stream
 // together), and so does latencyMicroseconds().
