@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ enum class SoundServer { pulseAudio, pipeWire };
 
 // "PulseAudio" or "PipeWire": for parameterised test names.
 std::string soundServerName(SoundServer server);
+// How GoogleTest prints the parameter.
+inline void PrintTo(SoundServer server, std::ostream *out) {
+    *out << soundServerName(server);
+}
 
 // Both servers, for INSTANTIATE_TEST_SUITE_P(SoundServers, Suite, kSoundServers, SoundServerName()).
 inline const auto kSoundServers = ::testing::Values(SoundServer::pulseAudio, SoundServer::pipeWire);

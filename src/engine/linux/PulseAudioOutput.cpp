@@ -116,7 +116,7 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
         wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, &PulseAudioOutput::onWake, this);
         wakeArmed_ = wakeEvent_ != nullptr;
     }
-    // The first timing report; later ones come with the refills (and on PipeWire from the report timer).
+    // The first timing report; later ones come with the refills (on PipeWire from the report timer).
     requestTiming();
     if (strategy_ == PlacementStrategy::serverQuantum) {
         reportTimer_ = pa_context_rttime_new(context_->get(), pa_rtclock_now() + kReportIntervalUs,
@@ -225,8 +225,9 @@ std::optional<uint64_t> PulseAudioOutput::latencyMicroseconds() {
 void PulseAudioOutput::onWrite(pa_stream *, size_t bytes, void *self) {
     auto *output = static_cast<PulseAudioOutput *>(self);
     output->refill(bytes);
-    // A fresh timing report now and then: where the sink plays is extrapolated from the last one.
-    if (++output->refills_ % kTimingEveryRefills == 0) {
+    // A fresh timing report now and then: where the sink plays is extrapolated from the last one. On PipeWire
+    // the report timer asks instead: reports that come with the refills all come at one moment of its cycle.
+    if (++output->refills_ % kTimingEveryRefills == 0 && output->strategy_ == PlacementStrategy::sinkLatency) {
         output->requestTiming();
     }
 }

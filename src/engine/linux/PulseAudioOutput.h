@@ -76,9 +76,9 @@ public:
     static constexpr uint32_t kRefillFrames = 1440;    // the server asks for data every 30 ms consumed
     static constexpr pa_usec_t kSafetyMarginUs = 500;  // new sounds start this far after the sink's part
     static constexpr unsigned kTimingEveryRefills = 4; // a timing report every 120 ms
-    // serverQuantum: a timing report after a varied interval of 60 to 140 ms besides.
-    static constexpr pa_usec_t kReportIntervalUs = 60'000;
-    static constexpr pa_usec_t kReportJitterUs = 80'000;
+    // serverQuantum: timing reports after varied intervals of 100 to 300 ms instead.
+    static constexpr pa_usec_t kReportIntervalUs = 100'000;
+    static constexpr pa_usec_t kReportJitterUs = 200'000;
 
 private:
     static constexpr size_t kFrameBytes = 2 * sizeof(float);

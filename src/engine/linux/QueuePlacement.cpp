@@ -62,8 +62,12 @@ void ServerReadClock::update() noexcept {
     // is no plausible quantum (the server read part of one) is not trusted; one above the largest quantum is a
     // multiple of the real one.
     if (varied) {
-        known_ = divisor >= kMinFrames;
-        quantum_ = known_ ? static_cast<uint32_t>(std::min<uint64_t>(divisor, kMaxFrames)) : kUnknownFrames;
+        // PipeWire's quanta are powers of two. A quantum taken too large would count the jumps too late, one
+        // too small only makes some sounds wait for the next cycle: so the largest power of two dividing the
+        // steps, which is a multiple of the quantum only when every step is an even number of quanta.
+        const uint64_t power = divisor & (~divisor + 1);
+        known_ = power >= kMinFrames;
+        quantum_ = known_ ? static_cast<uint32_t>(std::min<uint64_t>(power, kMaxFrames)) : kUnknownFrames;
     } else if (known_ && divisor % quantum_ != 0) {
         known_ = false;
         quantum_ = kUnknownFrames;
@@ -72,19 +76,31 @@ void ServerReadClock::update() noexcept {
     for (size_t i = count_ - timed_; i < count_; ++i) {
         earliest_ = std::min(earliest_, at(i).offset);
     }
+    // A report from a cycle the server was late for may lie more than a quantum after the earliest: it says
+    // nothing about when the jumps are due.
+    latest_ = earliest_;
+    for (size_t i = count_ - timed_; i < count_; ++i) {
+        if (at(i).offset < earliest_ + quantum_) {
+            latest_ = std::max(latest_, at(i).offset);
+        }
+    }
 }
 
 std::optional<uint64_t> ServerReadClock::firstUntakenFrame(int64_t timeUs) const noexcept {
-    if (!known_ || timed_ < kTimedReports) {
+    if (!known_ || count_ < kTimedReports || timed_ < kTimedReports) {
         return std::nullopt;
     }
-    // Each report came after the jump to its read position (later still when the server was late for that
-    // cycle), so the jumps are due no sooner than the earliest offset says. The earliest of several reports at
-    // varied moments came soon after its jump, mostly within a few hundredths of a quantum: counting the jumps
-    // a quarter of a quantum sooner errs on the side of a jump that has come already (the sound then waits one
-    // cycle more).
+    // Each report came after the jump to its read position and, unless the server was late for that cycle,
+    // less than a quantum after it. So the jumps are due no sooner than the earliest offset says, and no later
+    // than a quantum before the latest: the earliest of several reports at varied moments came soon after its
+    // jump (mostly within a few hundredths of a quantum), the latest soon before the next one. Counting the
+    // jumps from the sooner of a quarter of a quantum before the first bound and a sixteenth before the second
+    // errs on the side of a jump that has come already (the sound then waits one cycle more); to count one too
+    // late, the earliest report would have to be far from its jump and the server more than a sixteenth of a
+    // quantum late for a cycle at once.
     const Report &last = at(count_ - 1);
-    const double reached = static_cast<double>(timeUs) * kRate / 1e6 - earliest_ + quantum_ / 4.0;
+    const double phase = std::min(earliest_ - quantum_ / 4.0, latest_ - quantum_ - quantum_ / 16.0);
+    const double reached = static_cast<double>(timeUs) * kRate / 1e6 - phase;
     const double after = reached - static_cast<double>(last.readFrame);
     return last.readFrame + quantum_ * static_cast<uint64_t>(std::max(0.0, after) / quantum_);
 }

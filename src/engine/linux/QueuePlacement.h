@@ -30,7 +30,7 @@ namespace tc {
 // So on PipeWire a new sound starts at the first frame the graph has not taken yet when the sound reaches the
 // server: the next block the graph takes carries it. Which frame that is follows from the read positions and
 // the moments of the timing reports (ServerReadClock), so a quantum that changes while the stream is open is
-// followed within about two seconds.
+// followed within a few seconds.
 enum class PlacementStrategy { sinkLatency, serverQuantum };
 
 // The strategy for a server, from its name and version as the server reports them (pa_server_info). Any
@@ -40,17 +40,18 @@ PlacementStrategy placementStrategyFor(std::string_view serverName, std::string_
 // When PipeWire's graph takes the stream's data, learned from the server's timing reports: each says how far
 // the server has read (always a whole number of quanta) and when it said so.
 // - Every step between two reports is a whole number of quanta, so the greatest common divisor of the recent
-//   steps is the quantum (or a multiple of it, which only places sounds later). The reports must come at
-//   varied moments for that (see PulseAudioOutput): equal steps leave the quantum unknown.
+//   steps is the quantum or a multiple of it; the largest power of two dividing it is PipeWire's quantum
+//   unless every step was an even number of quanta. The reports must come at varied moments for that (see
+//   PulseAudioOutput): equal steps leave the quantum unknown.
 // - The read position jumps by one quantum at each cycle of the graph, at a steady pace, and each report came
-//   after the jump to its position (later still when the server was late for that cycle). So the report that
-//   came soonest after its jump tells when the jumps are due, within a small part of a quantum when the
-//   reports come at varied moments. Counting the jumps a quarter of a quantum sooner errs on the side of a
-//   jump that has come already, so a sound is not placed where the graph has taken its data (at worst it
-//   waits one cycle more).
+//   after the jump to its position and, unless the server was late for that cycle, less than a quantum
+//   after it. So the reports that came soonest after a jump and soonest before the next bound when the jumps
+//   are due. Counting the jumps at the sooner of the two bounds (the first less a quarter of a quantum) errs
+//   on the side of a jump that has come already, so a sound is not placed where the graph has taken its data
+//   (at worst it waits one cycle more).
 // From both follows the first frame the server has not taken yet at a given moment: a sound written there
 // before the next jump goes with it. Only the last kWindow reports count, so a changed quantum or a drifting
-// clock is followed within about two seconds; a report that does not fit the pace (the stream ran dry and
+// clock is followed within a few seconds; a report that does not fit the pace (the stream ran dry and
 // waited, the server stalled) starts the timing over with the quantum kept.
 //
 // Loop thread only; no allocation.
@@ -61,15 +62,15 @@ public:
     static constexpr uint32_t kUnknownFrames = 1024;
     static constexpr uint32_t kMinFrames = 16;   // PipeWire's smallest quantum
     static constexpr uint32_t kMaxFrames = 8192; // its largest
-    // Reports at one pace of the cycle needed before the moments of the jumps are trusted.
-    static constexpr size_t kTimedReports = 8;
+    // Reports (at one pace of the cycle) needed before the quantum and the moments of the jumps are trusted.
+    static constexpr size_t kTimedReports = 12;
 
     // A timing report while the stream plays: the read position in frames since the stream began, and the
     // moment the server gave it, in microseconds.
     void addReport(int64_t timeUs, uint64_t readFrame) noexcept;
     void reset() noexcept;
     // The quantum, in frames: kUnknownFrames until two steps of different lengths were seen (or when the
-    // steps since do not fit it), else within kMinFrames to kMaxFrames.
+    // steps since do not fit it), else a power of two within kMinFrames to kMaxFrames.
     uint32_t quantumFrames() const noexcept { return quantum_; }
     // The first frame the server will not have taken yet at `timeUs` (a moment after the last report); absent
     // while the quantum is unknown or fewer than kTimedReports reports fit the present pace.
@@ -93,6 +94,7 @@ private:
     uint32_t quantum_ = kUnknownFrames;
     bool known_ = false;
     double earliest_ = 0; // the smallest offset of the timed reports
+    double latest_ = 0;   // the largest of those within a quantum of it
 };
 
 } // namespace tc

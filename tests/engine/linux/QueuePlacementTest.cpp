@@ -24,13 +24,13 @@ struct Graph {
     }
 };
 
-// Moments 60 to 140 ms apart, as the output's report timer makes them.
+// Moments 100 to 300 ms apart, as the output's report timer makes them.
 std::vector<int64_t> reportMoments(int64_t fromUs, size_t count, uint32_t seed) {
     std::vector<int64_t> moments;
     int64_t at = fromUs;
     for (size_t i = 0; i < count; ++i) {
         seed = seed * 1664525u + 1013904223u;
-        at += 60'000 + static_cast<int64_t>((seed >> 8) % 80'000);
+        at += 100'000 + static_cast<int64_t>((seed >> 8) % 200'000);
         moments.push_back(at);
     }
     return moments;
@@ -102,9 +102,9 @@ TEST(QueuePlacement, FirstUntakenFrameIsNeverOneTheGraphHasReadAndMostlyTheNextI
         size_t asked = 0;
         size_t next = 0;
         for (size_t i = 0; i < moments.size(); ++i) {
-            // Now and then the server is late for a cycle by up to half a quantum: the report still sees the
-            // position before the jump.
-            const int64_t late = i % 5 == 3 ? static_cast<int64_t>(quantum * 1'000'000 / 48'000 / 2) : 0;
+            // Now and then the server is late for a cycle by a sixteenth of a quantum: the report still sees
+            // the position before the jump.
+            const int64_t late = i % 5 == 3 ? static_cast<int64_t>(quantum * 1'000'000 / 48'000 / 16) : 0;
             clock.addReport(moments[i], graph.readAt(moments[i] - late));
             if (i + 1 < ServerReadClock::kTimedReports) {
                 EXPECT_FALSE(clock.firstUntakenFrame(moments[i] + 1).has_value()) << "report " << i;
