@@ -87,19 +87,19 @@ void ServerReadClock::update() noexcept {
 }
 
 std::optional<uint64_t> ServerReadClock::firstUntakenFrame(int64_t timeUs) const noexcept {
-    if (!known_ || count_ < kTimedReports || timed_ < kTimedReports) {
+    if (!known_ || count_ < kTimedReports || timed_ == 0) {
         return std::nullopt;
     }
     // Each report came after the jump to its read position and, unless the server was late for that cycle,
     // less than a quantum after it. So the jumps are due no sooner than the earliest offset says, and no later
     // than a quantum before the latest: the earliest of several reports at varied moments came soon after its
     // jump (mostly within a few hundredths of a quantum), the latest soon before the next one. Counting the
-    // jumps from the sooner of a quarter of a quantum before the first bound and a sixteenth before the second
+    // jumps from the sooner of an eighth of a quantum before the first bound and a sixteenth before the second
     // errs on the side of a jump that has come already (the sound then waits one cycle more); to count one too
     // late, the earliest report would have to be far from its jump and the server more than a sixteenth of a
     // quantum late for a cycle at once.
     const Report &last = at(count_ - 1);
-    const double phase = std::min(earliest_ - quantum_ / 4.0, latest_ - quantum_ - quantum_ / 16.0);
+    const double phase = std::min(earliest_ - quantum_ / 8.0, latest_ - quantum_ - quantum_ / 16.0);
     const double reached = static_cast<double>(timeUs) * kRate / 1e6 - phase;
     const double after = reached - static_cast<double>(last.readFrame);
     return last.readFrame + quantum_ * static_cast<uint64_t>(std::max(0.0, after) / quantum_);

@@ -46,7 +46,7 @@ PlacementStrategy placementStrategyFor(std::string_view serverName, std::string_
 // - The read position jumps by one quantum at each cycle of the graph, at a steady pace, and each report came
 //   after the jump to its position and, unless the server was late for that cycle, less than a quantum
 //   after it. So the reports that came soonest after a jump and soonest before the next bound when the jumps
-//   are due. Counting the jumps at the sooner of the two bounds (the first less a quarter of a quantum) errs
+//   are due. Counting the jumps at the sooner of the two bounds (the first less an eighth of a quantum) errs
 //   on the side of a jump that has come already, so a sound is not placed where the graph has taken its data
 //   (at worst it waits one cycle more).
 // From both follows the first frame the server has not taken yet at a given moment: a sound written there
@@ -62,7 +62,8 @@ public:
     static constexpr uint32_t kUnknownFrames = 1024;
     static constexpr uint32_t kMinFrames = 16;   // PipeWire's smallest quantum
     static constexpr uint32_t kMaxFrames = 8192; // its largest
-    // Reports (at one pace of the cycle) needed before the quantum and the moments of the jumps are trusted.
+    // Reports needed before the quantum is trusted. The moments of the jumps need one report at the present
+    // pace of the cycle, and grow more exact with more.
     static constexpr size_t kTimedReports = 12;
 
     // A timing report while the stream plays: the read position in frames since the stream began, and the
@@ -73,7 +74,7 @@ public:
     // steps since do not fit it), else a power of two within kMinFrames to kMaxFrames.
     uint32_t quantumFrames() const noexcept { return quantum_; }
     // The first frame the server will not have taken yet at `timeUs` (a moment after the last report); absent
-    // while the quantum is unknown or fewer than kTimedReports reports fit the present pace.
+    // while the quantum is unknown or fewer than kTimedReports reports came.
     std::optional<uint64_t> firstUntakenFrame(int64_t timeUs) const noexcept;
 
 private:

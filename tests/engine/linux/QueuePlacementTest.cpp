@@ -123,7 +123,7 @@ TEST(QueuePlacement, FirstUntakenFrameIsNeverOneTheGraphHasReadAndMostlyTheNextI
                 next += *untaken == read ? 1 : 0;
             }
         }
-        // A jump counted too soon costs one cycle, and only in the quarter of a quantum before a jump (and the
+        // A jump counted too soon costs one cycle, and only in the eighth of a quantum before a jump (and the
         // earliest report's distance from its jump).
         EXPECT_GT(static_cast<double>(next) / static_cast<double>(asked), 0.65) << "quantum " << quantum;
     }
