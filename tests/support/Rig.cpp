@@ -120,12 +120,19 @@ void RigPulse::start() {
     if (running_) {
         return;
     }
-    const std::string printed =
-        valueAfter(runCommand(rigScript(startScript(kind_)) + " '" + dir_.path().string() + "'"), "PULSE_SERVER");
-    if (printed != server_) {
-        throw std::runtime_error("rig server at " + printed + ", expected " + server_);
-    }
+    // A start that fails half-way (a server that does not answer in time) leaves processes behind: the stop
+    // script ends whatever it finds.
     running_ = true;
+    try {
+        const std::string printed =
+            valueAfter(runCommand(rigScript(startScript(kind_)) + " '" + dir_.path().string() + "'"), "PULSE_SERVER");
+        if (printed != server_) {
+            throw std::runtime_error("rig server at " + printed + ", expected " + server_);
+        }
+    } catch (...) {
+        stop();
+        throw;
+    }
 }
 
 std::string RigPulse::pactl(const std::string &arguments) const {
