@@ -21,6 +21,7 @@
 
 using namespace tc::test;
 
+#ifdef TAPCHIME_PROGRAM
 namespace {
 
 // The class part of a window's WM_CLASS, or empty.
@@ -134,6 +135,7 @@ std::optional<std::pair<int, int>> iconCentre(Display *display, Window window, b
 }
 
 } // namespace
+#endif
 
 TEST(TrayAtLogin, TheIconIsEmbeddedInATrayThatComesUpLaterAndAnswersBothButtons) {
 #ifndef TAPCHIME_PROGRAM
