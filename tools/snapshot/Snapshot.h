@@ -23,5 +23,7 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The Sounds page in its states and its alerts.
+std::vector<Snapshot> soundsSnapshots();
 
 } // namespace tc::snapshot

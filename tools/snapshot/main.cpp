@@ -96,7 +96,8 @@ int main(int argc, char *argv[]) {
     tc::motion::setEnabled(false);
 
     bool ok = true;
-    for (const auto &list : {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots()}) {
+    for (const auto &list :
+         {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::soundsSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             ok = render(shot, folder) && ok;
         }

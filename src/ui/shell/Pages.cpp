@@ -4,6 +4,7 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/shell/Sections.h"
+#include "ui/sounds/SoundsView.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -12,8 +13,11 @@
 
 namespace tc {
 
-QWidget *makePage(AppSection section, AppModel &, QWidget *parent) {
+QWidget *makePage(AppSection section, AppModel &model, QWidget *parent) {
     // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
+    if (section == AppSection::sounds) {
+        return new SoundsView(model, SoundFilePanels::system(), parent);
+    }
     return new SectionPlaceholder(section, parent);
 }
 
