@@ -88,7 +88,7 @@ struct Harness {
         services.loginItem = &login;
         services.audio = &audio;
         services.router = &router;
-        services.library = &library;
+        services.library = catalog != nullptr ? catalog : &library;
         services.output = &output;
         services.monitor = std::move(keyboard);
         services.watchers = std::make_unique<SystemWatchers>(time, std::make_unique<FakeFrontmostAppSource>(frontmost),
@@ -129,6 +129,7 @@ struct Harness {
     FakeLoginItem login;
     FakeAudioControl audio;
     FakeSoundCatalog library;
+    SoundCatalog *catalog = nullptr; // when set before make(), the model's library instead of the fake
     FakeOutputVolume output;
     SoundRouter router{library, audio};
     std::shared_ptr<FakeFrontmostAppSource::State> frontmost;

@@ -120,7 +120,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     list_->setSpacing(0);
     empty_ = plainLabel(Fonts::system(13), Theme::ink3, content);
     empty_->setWordWrap(true);
-    empty_->setContentsMargins(30, 30, 30, 30);
+    empty_->setMargin(30);
     list_->addWidget(empty_);
     list_->addStretch(1);
     scroll_->setWidget(content);
