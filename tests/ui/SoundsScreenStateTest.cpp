@@ -1,6 +1,13 @@
 // The Sounds screen's texts and rules, without widgets.
 
 #include "ui/sounds/SoundsScreenState.h"
+#include "ShellTestApp.h"
+#include "ui/kit/PanelHelper.h"
+#include "ui/sounds/SoundFilePanels.h"
+#include "ui/sounds/SoundsAlert.h"
+
+#include <QLabel>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +144,38 @@ TEST(SoundsScreenState, FieldsSignalOnlyRealChanges) {
     state.setErrorText(QStringLiteral("y"));
     EXPECT_EQ(filter.count(), 2);
     EXPECT_EQ(error.count(), 2);
+}
+
+TEST(SoundsScreenState, PanelsOfferPacksAndFallBackToJsonWithoutThePackType) {
+    EXPECT_EQ(PanelHelper::packNameFilter(true), QStringLiteral("Tapchime pack (*.tapchime)"));
+    EXPECT_EQ(PanelHelper::packNameFilter(false), QStringLiteral("Tapchime pack (*.tapchime *.json)"));
+    for (bool installed : {true, false}) {
+        const QStringList filters = SoundFilePanels::importNameFilters(PanelHelper::packNameFilter(installed));
+        ASSERT_EQ(filters.size(), 3);
+        // The first filter, the one the panel starts on, shows sounds and packs together.
+        EXPECT_TRUE(filters[0].contains(QStringLiteral("*.wav")));
+        EXPECT_TRUE(filters[0].contains(QStringLiteral("*.tapchime")));
+        EXPECT_EQ(filters[0].contains(QStringLiteral("*.json")), !installed);
+        EXPECT_FALSE(filters[1].contains(QStringLiteral("*.tapchime")));
+        EXPECT_EQ(filters[2], PanelHelper::packNameFilter(installed));
+    }
+}
+
+TEST(SoundsScreenState, AlertsShowNamesAndMessagesAsWritten) {
+    test::shellApp();
+    std::unique_ptr<SoundsAlert> error(SoundsAlert::importError(QStringLiteral("<b>x</b> & y"), nullptr));
+    EXPECT_EQ(error->title(), QStringLiteral("Couldn't import"));
+    EXPECT_EQ(error->message(), QStringLiteral("<b>x</b> & y"));
+    for (QLabel *label : error->findChildren<QLabel *>()) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+    }
+    EXPECT_EQ(error->cancelButton(), nullptr);
+
+    std::unique_ptr<SoundsAlert> rename(SoundsAlert::rename(QStringLiteral("<i>take</i>"), nullptr));
+    EXPECT_EQ(rename->title(), QStringLiteral("Rename sound"));
+    EXPECT_EQ(rename->field()->text(), QStringLiteral("<i>take</i>"));
+    EXPECT_EQ(rename->field()->placeholderText(), QStringLiteral("Name"));
+    EXPECT_EQ(rename->message(), QString()); // no message
 }
 
 } // namespace
