@@ -11,6 +11,7 @@
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
+#include "engine/linux/DesktopEntries.h"
 #include "ui/kit/Theme.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/MenuBarPopup.h"
@@ -46,7 +47,9 @@ int main(int argc, char *argv[]) {
     tc::AppAssembly assembly;
     auto &model = assembly.model();
 
-    tc::MainWindow window(model);
+    // The installed applications, for the screens that list or pick applications.
+    tc::DesktopEntries desktopEntries;
+    tc::MainWindow window(model, {&assembly.runningApps(), &desktopEntries});
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
 

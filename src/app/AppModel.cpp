@@ -6,6 +6,7 @@
 #include "app/SilenceDiagnosis.h"
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
+#include "engine/RecordingBackend.h"
 #include "engine/SystemWatchers.h"
 
 #include <chrono>
@@ -26,6 +27,10 @@ AppModel::AppModel(Services services, QObject *parent)
     if (!services_.runInBackground) {
         // Joined when the model goes, so the preload never outlives the library it fills.
         services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };
+    }
+    if (!services_.recording) {
+        noMicrophone_ = std::make_unique<NullRecordingBackend>();
+        services_.recording = noMicrophone_.get();
     }
     if (!services_.log) {
         services_.log = [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); };

@@ -50,6 +50,8 @@ class DocumentStore;
 class KeyboardMonitor;
 class LoginItem;
 class OutputVolume;
+class Recorder;
+class RecordingBackend;
 class SoundCatalog;
 class SoundRouter;
 class StatsStore;
@@ -88,6 +90,8 @@ public:
         SoundRouter *router = nullptr;
         SoundCatalog *library = nullptr;
         OutputVolume *output = nullptr;
+        // The microphone for the sound picker's recorders; optional (without one no take ever starts).
+        RecordingBackend *recording = nullptr;
         std::unique_ptr<KeyboardMonitor> monitor;
         std::unique_ptr<SystemWatchers> watchers;
         // Runs the start-up preload off the main thread (default: a thread of the model's own).
@@ -151,6 +155,9 @@ public:
     bool secureInput() const { return secureInput_; }
     bool macOutputSilent() const { return macOutputSilent_; }
     const std::vector<SwitchLogEntry> &switchLog() const { return switchLog_; }
+    // The entries of the switch log made today (local time), newest first. switchLogChanged() also fires when
+    // the day turns and yesterday's entries leave the log.
+    std::vector<SwitchLogEntry> switchLogToday() const;
     bool soundsReady() const { return soundsReady_; }
     std::int64_t soundsVersion() const { return soundsVersion_; }
 
@@ -207,8 +214,12 @@ public:
     void preview(const std::string &soundID);
     // Imports an audio file as a user sound. Throws the library's error (what() is for the user).
     SoundItem importSound(const std::filesystem::path &path);
-    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound.
+    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound; the file
+    // stays where it is then.
     SoundItem addRecording(const std::filesystem::path &path);
+    // A new microphone recorder on the model's timers and the program's microphone, for one sound picker.
+    // It must not outlive the model.
+    std::unique_ptr<Recorder> makeRecorder();
     void renameSound(const std::string &id, const std::string &name);
     // Removes the sound's file, the sound, and every key assignment and trigger that plays it. When it is the
     // paint brush's sound, the brush goes back to its default sound, so painting never assigns a deleted id.
@@ -240,6 +251,9 @@ public:
     void deleteTrigger(const Uuid &id);
     void setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID);
     void removeRule(const std::string &bundleID);
+    // A new rule that silences the application, unless it has a rule already, which then stays exactly as it
+    // is. Returns whether a rule was added.
+    bool addRule(const std::string &bundleID, const std::string &name);
     void completeOnboarding();
 
     // Audio settings: stored, saved, pushed, then handed to the engine, which applies them on its own thread.
@@ -348,6 +362,8 @@ private:
     // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
     std::shared_ptr<AppModel *> self_;
     std::vector<std::thread> background_; // the preload, joined by the destructor
+
+    std::unique_ptr<RecordingBackend> noMicrophone_; // stands in when no recording backend was given
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     std::optional<AppData> pendingSave_;             // its snapshot

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -88,10 +89,12 @@ struct Harness {
         services.loginItem = &login;
         services.audio = &audio;
         services.router = &router;
-        services.library = catalog != nullptr ? catalog : &library;
+        services.library = catalog ? catalog : &library;
         services.output = &output;
         services.monitor = std::move(keyboard);
-        services.watchers = std::make_unique<SystemWatchers>(time, std::make_unique<FakeFrontmostAppSource>(frontmost),
+        std::unique_ptr<FrontmostAppSource> front =
+            makeFrontmost ? makeFrontmost() : std::make_unique<FakeFrontmostAppSource>(frontmost);
+        services.watchers = std::make_unique<SystemWatchers>(time, std::move(front),
                                                              std::make_unique<FakeMicrophoneActivitySource>(mic),
                                                              std::make_unique<FakeSecureInputSource>(secure));
         services.runInBackground = [](std::function<void()> task) { task(); };
@@ -129,7 +132,7 @@ struct Harness {
     FakeLoginItem login;
     FakeAudioControl audio;
     FakeSoundCatalog library;
-    SoundCatalog *catalog = nullptr; // when set before make(), the model's library instead of the fake
+    SoundCatalog *catalog = nullptr; // when set, the model's sound library in place of `library`
     FakeOutputVolume output;
     SoundRouter router{library, audio};
     std::shared_ptr<FakeFrontmostAppSource::State> frontmost;
@@ -137,6 +140,8 @@ struct Harness {
     std::shared_ptr<std::atomic<bool>> secure = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<Writes> writes = std::make_shared<Writes>();
     bool monitorStarts = true;
+    // Makes the frontmost-application source in place of the fake (a rig test's real one); set before make().
+    std::function<std::unique_ptr<FrontmostAppSource>()> makeFrontmost;
     std::vector<std::string> logLines;
 
     std::unique_ptr<DocumentStore> documents;

@@ -276,6 +276,10 @@ void report(const std::string &mode, const Options &options, const std::vector<P
     figures.push_back(
         {key + ": router + play() on the keyboard thread, p99", summarize(parts.routing).p99 * 1e3, "us"});
     figures.push_back({key + ": play() to first frame rendered, median", summarize(parts.toRender).median, "ms"});
+    // Where a tail comes from: the key's way to the keyboard thread (X server, keyboard thread) or the audio
+    // thread's turn.
+    figures.push_back({key + ": press to keyboard thread, p99", summarize(parts.delivery).p99, "ms"});
+    figures.push_back({key + ": play() to first frame rendered, p99", summarize(parts.toRender).p99, "ms"});
     figures.push_back({key + ": stream latency reported, median", summarize(parts.queued).median, "ms"});
 }
 

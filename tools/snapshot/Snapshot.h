@@ -23,6 +23,14 @@ struct Snapshot {
 std::vector<Snapshot> shellSnapshots();
 // The main window on each section and the tray panel in its states.
 std::vector<Snapshot> windowSnapshots();
+// The keyboard editor in its tools and states.
+std::vector<Snapshot> editorSnapshots();
+// The Triggers section.
+std::vector<Snapshot> triggerSnapshots();
+// The sound picker sheet on each tab in its states.
+std::vector<Snapshot> pickerSnapshots();
+// The App rules section and its cards.
+std::vector<Snapshot> appRulesSnapshots();
 // The Sounds page in its states and its alerts.
 std::vector<Snapshot> soundsSnapshots();
 

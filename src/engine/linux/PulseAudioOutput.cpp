@@ -2,6 +2,7 @@
 
 #include "engine/AudioBuffer.h"
 #include "engine/LatencyTrace.h"
+#include "engine/linux/RealtimeScheduling.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -60,6 +61,9 @@ bool PulseAudioOutput::start(const std::string &deviceUID, int bufferFrames, Aud
         return false;
     }
     running_.store(true, std::memory_order_release);
+    // The loop thread mixes every new sound into the stream: on a busy machine it must not wait for a turn on
+    // a core. Asked here, on the caller's thread, because asking may wait for the system bus.
+    RealtimeScheduling::raise(loop_->threadId(), RealtimeScheduling::kAudioPriority);
     return true;
 }
 

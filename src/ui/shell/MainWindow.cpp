@@ -100,7 +100,8 @@ private:
 
 } // namespace
 
-MainWindow::MainWindow(AppModel &model, QWidget *parent) : QMainWindow(parent), model_(model) {
+MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
+    : QMainWindow(parent), model_(model), services_(services) {
     setObjectName("main");
     setWindowTitle("Tapchime");
     setMinimumSize(1180, 780);
@@ -176,7 +177,7 @@ void MainWindow::showPage() {
         page_->hide();
         page_->deleteLater();
     }
-    page_ = makePage(model_.section(), model_);
+    page_ = makePage(model_.section(), model_, nullptr, services_);
     static_cast<PageCard *>(card_)->setPage(page_);
 }
 

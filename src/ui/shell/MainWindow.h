@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/shell/PageServices.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -22,7 +24,8 @@ enum class AppSection;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(AppModel &model, QWidget *parent = nullptr);
+    // `services` reach the pages that need more than the model.
+    explicit MainWindow(AppModel &model, PageServices services = {}, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window (restored when minimised) in front and asks for activation.
@@ -46,6 +49,7 @@ private:
     void syncOnboarding();
 
     AppModel &model_;
+    PageServices services_;
     Rail *rail_;
     Header *header_;
     QWidget *card_;

@@ -1,0 +1,401 @@
+#include "ui/editor/KeyPlate.h"
+
+#include "app/AppModel.h"
+#include "app/Motion.h"
+#include "ui/editor/KeyFace.h"
+#include "ui/editor/KeyPlateAccessible.h"
+#include "ui/kit/KeyCap.h"
+#include "ui/kit/ModelBindings.h"
+#include "ui/kit/SpringAnimator.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tc {
+
+namespace {
+
+constexpr qreal kDropScale = 1.08;
+constexpr qreal kCorner = 0.15; // of the unit
+// Room around a cap for its shadow, its selection ring and its drop.
+constexpr qreal kCapReach = 7;
+
+std::optional<SoundCategory> ownCategory(const AppModel &model, const Profile &profile, std::uint16_t code) {
+    const auto assignment = profile.assignment(code);
+    if (!assignment) {
+        return std::nullopt;
+    }
+    const auto sound = model.sound(assignment->soundID);
+    return sound ? std::optional(sound->category) : std::nullopt;
+}
+
+} // namespace
+
+KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
+    : QWidget(parent), model_(model), layout_(20), dropScale_(new SpringAnimator(
+                                                       0.2, 0.7,
+                                                       [this](qreal) {
+                                                           if (dropTarget_) {
+                                                               updateKeys(*dropTarget_);
+                                                           }
+                                                       },
+                                                       this)) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(keyPlateAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAcceptDrops(true);
+    click_.setSingleShot(true);
+    connect(&click_, &QTimer::timeout, this, &KeyPlate::clicked);
+    connect(&model_, &AppModel::pressedKeysChanged, this, &KeyPlate::syncPressed);
+    connect(&model_, &AppModel::selectedKeysChanged, this, &KeyPlate::syncSelected);
+    connect(&model_, &AppModel::dataChanged, this, qOverload<>(&QWidget::update));
+    connect(&model_, &AppModel::soundsVersionChanged, this, qOverload<>(&QWidget::update));
+    connect(&model_, &AppModel::toolChanged, this, [this] {
+        // A click or a sweep begun with another tool ends here.
+        click_.stop();
+        sweeping_ = false;
+        painted_.clear();
+    });
+    shownPressed_ = model_.pressedKeys();
+    shownSelected_ = model_.selectedKeys();
+    setUnit(20);
+}
+
+KeyPlate::~KeyPlate() = default;
+
+void KeyPlate::setUnit(qreal unit) {
+    if (unit == layout_.unit() && !size().isEmpty()) {
+        return;
+    }
+    layout_ = KeyboardGeometry(unit);
+    resize(sizeHint());
+    updateGeometry();
+    update();
+}
+
+QSize KeyPlate::sizeHint() const {
+    const QSizeF size = layout_.size() + QSizeF(2 * kPadding, 2 * kPadding);
+    return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
+}
+
+QRectF KeyPlate::keyRect(const PlacedKey &key) const {
+    return key.rect.translated(kPadding, kPadding);
+}
+
+QPoint KeyPlate::centreOf(const QString &id) const {
+    for (const PlacedKey &key : layout_.keys()) {
+        if (key.id == id) {
+            return keyRect(key).center().toPoint();
+        }
+    }
+    return {};
+}
+
+const PlacedKey *KeyPlate::keyAt(QPointF widgetPoint) const {
+    return layout_.key(widgetPoint - QPointF(kPadding, kPadding));
+}
+
+qreal KeyPlate::pressAmount(std::uint16_t code) const {
+    const auto found = press_.find(code);
+    if (found != press_.end()) {
+        return found->second->value();
+    }
+    return shownPressed_.contains(code) ? 1 : 0;
+}
+
+QRectF KeyPlate::dirtyRect(const PlacedKey &key) const {
+    const QRectF rect = keyRect(key);
+    const qreal grow = (kDropScale - 1) / 2;
+    return rect.adjusted(-rect.width() * grow - kCapReach, -rect.height() * grow - kCapReach,
+                         rect.width() * grow + kCapReach, rect.height() * grow + kCapReach);
+}
+
+void KeyPlate::updateKeys(std::uint16_t code) {
+    for (const PlacedKey *key : layout_.keysWithCode(code)) {
+        update(dirtyRect(*key).toAlignedRect());
+    }
+}
+
+void KeyPlate::syncPressed() {
+    const KeySet &now = model_.pressedKeys();
+    KeySet changed;
+    std::set_symmetric_difference(shownPressed_.begin(), shownPressed_.end(), now.begin(), now.end(),
+                                  std::inserter(changed, changed.end()));
+    shownPressed_ = now;
+    for (std::uint16_t code : changed) {
+        if (layout_.keysWithCode(code).empty()) {
+            continue; // a key the drawn keyboard does not show
+        }
+        auto found = press_.find(code);
+        if (found == press_.end()) {
+            auto *spring = new SpringAnimator(
+                0.12, 0.6, [this, code](qreal) { updateKeys(code); }, this);
+            spring->jumpTo(now.contains(code) ? 0 : 1);
+            found = press_.emplace(code, spring).first;
+        }
+        found->second->animateTo(now.contains(code) ? 1 : 0);
+        updateKeys(code);
+    }
+}
+
+void KeyPlate::syncSelected() {
+    const KeySet &now = model_.selectedKeys();
+    KeySet changed;
+    std::set_symmetric_difference(shownSelected_.begin(), shownSelected_.end(), now.begin(), now.end(),
+                                  std::inserter(changed, changed.end()));
+    shownSelected_ = now;
+    for (std::uint16_t code : changed) {
+        updateKeys(code);
+    }
+}
+
+void KeyPlate::paintEvent(QPaintEvent *event) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF dirty = QRectF(event->rect());
+    const Profile &profile = model_.data().activeProfile();
+    const qreal unit = layout_.unit();
+    for (const PlacedKey &key : layout_.keys()) {
+        if (!dirtyRect(key).intersects(dirty)) {
+            continue;
+        }
+        const auto category = key.code ? ownCategory(model_, profile, *key.code) : std::nullopt;
+        const CapPalette &palette = KeyFace::palette(key.def->kind, category);
+        const KeyFace::Legend legend = KeyFace::legend(key, unit, category);
+        const qreal press = key.code ? pressAmount(*key.code) : 0;
+        const bool selected = key.code && shownSelected_.contains(*key.code);
+        const QRectF rect = keyRect(key);
+        painter.save();
+        if (key.code && key.code == dropTarget_) {
+            const qreal scale = 1 + (kDropScale - 1) * dropScale_->value();
+            painter.translate(rect.center());
+            painter.scale(scale, scale);
+            painter.translate(-rect.center());
+        }
+        KeyCap::paint(
+            painter, rect, palette, unit * kCorner, press, selected,
+            [&legend](QPainter &p, const QRectF &face, const QColor &ink) { KeyFace::paint(p, face, ink, legend); });
+        painter.restore();
+    }
+}
+
+// --- Pointer -------------------------------------------------------------------------------------------------
+
+void KeyPlate::sweep(QPointF widgetPoint) {
+    const PlacedKey *key = keyAt(widgetPoint);
+    if (key == nullptr || !key->code) {
+        return;
+    }
+    const std::uint16_t code = *key->code;
+    if (!painted_.insert(code).second) {
+        return;
+    }
+    if (model_.tool() == EditTool::paint) {
+        const std::string brush = model_.brushSoundID();
+        model_.assign(brush, {code});
+        previewAction(model_, brush)();
+    } else if (model_.tool() == EditTool::reset) {
+        model_.resetKeys({code});
+    }
+}
+
+void KeyPlate::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const EditTool tool = model_.tool();
+    if (tool == EditTool::paint || tool == EditTool::reset) {
+        // The sweep handles the pressed key at once; the key's own click adds nothing to it.
+        sweeping_ = true;
+        painted_.clear();
+        sweep(event->position());
+        return;
+    }
+    const PlacedKey *key = keyAt(event->position());
+    pressedCode_ = key != nullptr ? key->code : std::nullopt;
+}
+
+void KeyPlate::mouseMoveEvent(QMouseEvent *event) {
+    if (sweeping_ && (event->buttons() & Qt::LeftButton)) {
+        sweep(event->position());
+    }
+}
+
+void KeyPlate::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    sweeping_ = false;
+    painted_.clear();
+    // A click is a press and a release on the same key. It waits out the double-click interval, so a double
+    // click never also runs it.
+    const PlacedKey *key = keyAt(event->position());
+    const auto pressed = std::exchange(pressedCode_, std::nullopt);
+    if (key != nullptr && key->code && key->code == pressed) {
+        clickCode_ = *key->code;
+        clickModifiers_ = event->modifiers();
+        click_.start(QApplication::doubleClickInterval());
+    }
+}
+
+void KeyPlate::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    click_.stop();
+    pressedCode_.reset(); // the release that follows is no click
+    const PlacedKey *key = keyAt(event->position());
+    if (key == nullptr || !key->code) {
+        return;
+    }
+    openPicker(*key->code);
+}
+
+void KeyPlate::clicked() {
+    const std::uint16_t code = clickCode_;
+    switch (model_.tool()) {
+    case EditTool::select: {
+        // Shift-click and Ctrl-click add the key to the selection or take it out.
+        if (clickModifiers_ & (Qt::ShiftModifier | Qt::ControlModifier)) {
+            KeySet keys = model_.selectedKeys();
+            if (!keys.erase(code)) {
+                keys.insert(code);
+            }
+            model_.setSelectedKeys(std::move(keys));
+        } else {
+            model_.setSelectedKeys({code});
+        }
+        model_.advanceCoach(2);
+        break;
+    }
+    case EditTool::test:
+        previewKey(code);
+        break;
+    case EditTool::paint:
+    case EditTool::reset:
+        break; // the sweep has handled the key
+    }
+}
+
+void KeyPlate::openPicker(std::uint16_t code) {
+    model_.setSelectedKeys({code});
+    model_.setSoundPicker(SoundPickerTarget::keys({code}));
+}
+
+void KeyPlate::previewKey(std::uint16_t code) {
+    const Profile &profile = model_.data().activeProfile();
+    const auto assignment = profile.assignment(code);
+    previewAction(model_, assignment ? assignment->soundID : profile.baseSoundID)();
+}
+
+// --- Context menu ---------------------------------------------------------------------------------------------
+
+QMenu *KeyPlate::contextMenu(std::uint16_t code, QWidget *parent) {
+    auto *menu = new QMenu(parent);
+    menu->addAction(QStringLiteral("Choose sound…"), this, [this, code] { openPicker(code); });
+    menu->addAction(QStringLiteral("Preview"), this, [this, code] { previewKey(code); });
+    if (model_.data().activeProfile().assignment(code)) {
+        menu->addAction(QStringLiteral("Reset to base sound"), this, [this, code] { model_.resetKeys({code}); });
+    }
+    return menu;
+}
+
+void KeyPlate::contextMenuEvent(QContextMenuEvent *event) {
+    const PlacedKey *key = keyAt(event->pos());
+    if (key == nullptr || !key->code) {
+        return;
+    }
+    QMenu *menu = contextMenu(*key->code, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+// --- Drops ---------------------------------------------------------------------------------------------------
+
+void KeyPlate::setDropTarget(std::optional<std::uint16_t> code) {
+    if (code == dropTarget_) {
+        return;
+    }
+    if (dropTarget_) {
+        const std::uint16_t old = *dropTarget_;
+        dropTarget_.reset();
+        updateKeys(old);
+    }
+    dropTarget_ = code;
+    if (code) {
+        dropScale_->jumpTo(0);
+        dropScale_->animateTo(1);
+        updateKeys(*code);
+    }
+}
+
+void KeyPlate::dragEnterEvent(QDragEnterEvent *event) {
+    if (event->mimeData()->hasText()) {
+        event->acceptProposedAction();
+        setDropTarget(std::nullopt);
+    }
+}
+
+void KeyPlate::dragMoveEvent(QDragMoveEvent *event) {
+    const PlacedKey *key = keyAt(event->position());
+    if (key == nullptr || !key->code || !event->mimeData()->hasText()) {
+        setDropTarget(std::nullopt);
+        event->ignore();
+        return;
+    }
+    setDropTarget(*key->code);
+    event->acceptProposedAction();
+}
+
+void KeyPlate::dragLeaveEvent(QDragLeaveEvent *) {
+    setDropTarget(std::nullopt);
+}
+
+void KeyPlate::dropEvent(QDropEvent *event) {
+    setDropTarget(std::nullopt);
+    const PlacedKey *key = keyAt(event->position());
+    const QString text = event->mimeData()->text();
+    if (key == nullptr || !key->code || text.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    const std::string id = text.toStdString();
+    if (!model_.sound(id)) {
+        event->ignore(); // not a sound this program knows: refused, nothing changes
+        return;
+    }
+    const std::uint16_t code = *key->code;
+    model_.assign(id, {code});
+    model_.setSelectedKeys({code});
+    previewAction(model_, id)();
+    event->acceptProposedAction();
+}
+
+// --- Accessibility -------------------------------------------------------------------------------------------
+
+QString KeyPlate::accessibleKeyName(const PlacedKey &key) const {
+    const Profile &profile = model_.data().activeProfile();
+    std::string id = profile.baseSoundID;
+    if (key.code) {
+        if (const auto assignment = profile.assignment(*key.code)) {
+            id = assignment->soundID;
+        }
+    }
+    return KeyFace::accessibleName(*key.def, model_.sound(id));
+}
+
+} // namespace tc

@@ -1,0 +1,135 @@
+// The drawn keyboard's geometry: the worked sizes, and which key answers at the edges of the gaps.
+
+#include "ui/editor/KeyboardGeometry.h"
+
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+const PlacedKey &placed(const KeyboardGeometry &geometry, const QString &id) {
+    for (const PlacedKey &key : geometry.keys()) {
+        if (key.id == id) {
+            return key;
+        }
+    }
+    throw std::runtime_error("no key " + id.toStdString());
+}
+
+QString idAt(const KeyboardGeometry &geometry, qreal x, qreal y) {
+    const PlacedKey *key = geometry.key(QPointF(x, y));
+    return key ? key->id : QStringLiteral("-");
+}
+
+TEST(KeyboardGeometry, ReproducesTheWorkedSizes) {
+    struct Case {
+        qreal unit;
+        qreal gap;
+        QSizeF size;
+    };
+    for (const Case &c : {Case{50, 3.5, {746.5, 279.5}}, Case{20, 3, {297, 110.2}}, Case{42, 3, {627, 234.72}},
+                          Case{60, 4.2, {895.8, 335.4}}}) {
+        SCOPED_TRACE(c.unit);
+        const KeyboardGeometry geometry(c.unit);
+        EXPECT_DOUBLE_EQ(geometry.unit(), c.unit);
+        EXPECT_DOUBLE_EQ(geometry.gap(), c.gap);
+        EXPECT_NEAR(geometry.size().width(), c.size.width(), 1e-9);
+        EXPECT_NEAR(geometry.size().height(), c.size.height(), 1e-9);
+    }
+
+    const KeyboardGeometry geometry(50);
+    EXPECT_DOUBLE_EQ(placed(geometry, "esc").rect.height(), 29.5);
+    EXPECT_DOUBLE_EQ(placed(geometry, "esc").rect.width(), 71.5); // 1.5 units less the gap
+    EXPECT_DOUBLE_EQ(placed(geometry, "Q").rect.height(), 46.5);
+    EXPECT_DOUBLE_EQ(placed(geometry, "Q").rect.top(), 33 + 50); // below the short row and the digits
+    const PlacedKey &up = placed(geometry, "up");
+    const PlacedKey &down = placed(geometry, "down");
+    EXPECT_DOUBLE_EQ(up.rect.height(), 22.375);
+    EXPECT_DOUBLE_EQ(down.rect.height(), 22.375);
+    EXPECT_DOUBLE_EQ(down.rect.top() - up.rect.top(), 24.125);
+    EXPECT_DOUBLE_EQ(down.rect.bottom(), up.rect.top() + 46.5); // together they fill the full key
+    EXPECT_EQ(up.code, 126);
+    EXPECT_EQ(down.code, 126);
+    EXPECT_EQ(up.label, "↑");
+    EXPECT_EQ(down.label, "↓");
+    EXPECT_EQ(up.def->id, "updown");
+    EXPECT_EQ(up.rect.left(), down.rect.left());
+
+    // 77 keys, the arrow key split in two; rows in order, the arrow's upper half first.
+    ASSERT_EQ(geometry.keys().size(), 78u);
+    EXPECT_EQ(geometry.keys().front().id, "esc");
+    EXPECT_EQ(geometry.keys().back().id, "right");
+    EXPECT_EQ(geometry.keys()[geometry.keys().size() - 3].id, "up");
+    EXPECT_FALSE(placed(geometry, "touch").code);
+}
+
+TEST(KeyboardGeometry, TheHitTestSplitsEveryGapInHalves) {
+    const KeyboardGeometry geometry(50); // gap 3.5
+    const QRectF q = placed(geometry, "Q").rect;
+    const QRectF a = placed(geometry, "A").rect;
+    const qreal y = q.center().y();
+    const qreal x = q.center().x();
+    const QRectF touch = placed(geometry, "touch").rect;
+    const QRectF up = placed(geometry, "up").rect;
+    const QRectF right = placed(geometry, "right").rect;
+    struct Case {
+        const char *where;
+        QPointF point;
+        const char *id;
+    };
+    const Case cases[] = {
+        {"inside", q.center(), "Q"},
+        {"left half of the gap in a row", {q.right() + 1.7, y}, "Q"},
+        {"middle of the gap in a row", {q.right() + 1.75, y}, "W"},
+        {"right half of the gap in a row", {q.right() + 3, y}, "W"},
+        {"upper half of the gap between rows", {x, q.bottom() + 1.7}, "Q"},
+        {"middle of the gap between rows", {x, q.bottom() + 1.75}, "A"},
+        {"lower half of the gap between rows", {x, a.top() - 0.1}, "A"},
+        {"over the Touch ID key", touch.center(), "-"},
+        {"between the arrow halves", {up.center().x(), up.bottom() + 0.5}, "up"},
+        {"the lower arrow half", placed(geometry, "down").rect.center(), "down"},
+        {"within half a gap left of the plate", {-1.7, y}, "tab"},
+        {"more than half a gap left of the plate", {-1.76, y}, "-"},
+        {"more than half a gap above the plate", {x, -1.76}, "-"},
+        {"on the far edge half a gap right of the last key", {right.right() + 1.75, right.center().y()}, "-"},
+        {"just inside that edge", {right.right() + 1.74, right.center().y()}, "right"},
+        {"below the plate", {x, geometry.size().height() + 1.76}, "-"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.where);
+        EXPECT_EQ(idAt(geometry, c.point.x(), c.point.y()), QString::fromLatin1(c.id));
+    }
+}
+
+TEST(KeyboardGeometry, EveryPointOfThePlateBelongsToExactlyOneKey) {
+    for (qreal unit : {20.0, 50.0, 63.3}) {
+        SCOPED_TRACE(unit);
+        const KeyboardGeometry geometry(unit);
+        const qreal half = geometry.gap() / 2;
+        const QRectF touch = placed(geometry, "touch").rect.adjusted(-half, -half, half, half);
+        for (qreal y = -half; y < geometry.size().height() + half; y += 0.77) {
+            for (qreal x = -half; x < geometry.size().width() + half; x += 0.91) {
+                const PlacedKey *key = geometry.key(QPointF(x, y));
+                if (x >= touch.left() && x < touch.right() && y >= touch.top() && y < touch.bottom()) {
+                    EXPECT_EQ(key, nullptr) << x << "," << y;
+                    continue;
+                }
+                ASSERT_NE(key, nullptr) << x << "," << y;
+                int holders = 0;
+                for (const PlacedKey &other : geometry.keys()) {
+                    const QRectF grown = other.rect.adjusted(-half, -half, half, half);
+                    if (other.code && other.def->id != "updown" && x >= grown.left() && x < grown.right() &&
+                        y >= grown.top() && y < grown.bottom()) {
+                        ++holders;
+                    }
+                }
+                if (key->def->id != "updown") {
+                    EXPECT_EQ(holders, 1) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace tc::test
