@@ -115,6 +115,7 @@ public:
     static constexpr int kPressCountStoreEvery = 10;
     static constexpr std::size_t kSwitchLogLength = 8;
     static constexpr int kMinutesPerDay = 24 * 60;
+    static constexpr const char *kDefaultBrushSoundID = "synth.meow"; // the paint tool's sound at launch
 
     // Loads the document (with its upgrade) and restores the day's press count; starts nothing.
     explicit AppModel(Services services, QObject *parent = nullptr);
@@ -210,6 +211,8 @@ public:
     std::vector<SoundItem> allSounds() const;
     // "none" gives the item "Silent"; else the user sound, else the built-in with that id; else nothing.
     std::optional<SoundItem> sound(const std::string &id) const;
+    // The waveform peaks of a loaded sound (0 to 1); empty when the sound is not loaded.
+    std::vector<float> peaks(const std::string &soundID) const;
     // Plays one key-down take of the sound at max(master volume, 0.4), rate 1, centred. Nothing when the
     // sound is not loaded.
     void preview(const std::string &soundID);
@@ -222,6 +225,8 @@ public:
     // It must not outlive the model.
     std::unique_ptr<Recorder> makeRecorder();
     void renameSound(const std::string &id, const std::string &name);
+    // Removes the sound's file, the sound, and every key assignment and trigger that plays it. When it is the
+    // paint brush's sound, the brush goes back to its default sound, so painting never assigns a deleted id.
     void deleteUserSound(const SoundItem &item);
     // Adds a share pack's sounds and profile and makes the profile active. Throws with the one message for
     // an unreadable pack; the document is untouched then.
@@ -348,7 +353,7 @@ private:
     AppSection section_ = AppSection::keyboard;
     KeySet selectedKeys_ = {KeyCodes::kSpace};
     EditTool tool_ = EditTool::select;
-    std::string brushSoundID_ = "synth.meow";
+    std::string brushSoundID_ = kDefaultBrushSoundID;
     std::optional<SoundPickerTarget> soundPicker_;
     bool pickerStartsOnRecord_ = false;
     bool showOnboarding_ = false;

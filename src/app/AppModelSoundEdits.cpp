@@ -51,6 +51,11 @@ std::optional<SoundItem> AppModel::sound(const std::string &id) const {
     return std::nullopt;
 }
 
+std::vector<float> AppModel::peaks(const std::string &soundID) const {
+    const auto loaded = services_.library->loaded(soundID);
+    return loaded ? loaded->peaks() : std::vector<float>();
+}
+
 void AppModel::preview(const std::string &soundID) {
     const auto loaded = services_.library->loaded(soundID);
     if (!loaded) {
@@ -111,6 +116,9 @@ void AppModel::deleteUserSound(const SoundItem &item) {
         }
         std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.soundID == item.id; });
     });
+    if (brushSoundID_ == item.id) {
+        setBrushSoundID(kDefaultBrushSoundID);
+    }
     ++soundsVersion_;
     emit soundsVersionChanged();
 }

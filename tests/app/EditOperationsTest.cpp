@@ -314,7 +314,8 @@ TEST(SoundEdits, DeletingAUserSoundRemovesItsKeysAndTriggersButNotABaseSound) {
     EXPECT_FALSE(model.data().profiles[2].assignment(49));
     EXPECT_EQ(model.data().profiles[3].baseSoundID, "user.1");
     EXPECT_EQ(model.data().triggers.size(), 4u);
-    EXPECT_EQ(model.brushSoundID(), "user.1");
+    // Painting must never assign a deleted id: the brush goes back to its default sound.
+    EXPECT_EQ(model.brushSoundID(), AppModel::kDefaultBrushSoundID);
     EXPECT_FALSE(model.sound("user.1"));
     EXPECT_EQ(model.soundsVersion(), 1);
     expectSavedAndPushed(harness, model);

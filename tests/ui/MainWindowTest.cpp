@@ -10,6 +10,7 @@
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Rail.h"
+#include "ui/sounds/SoundsView.h"
 
 #include <QAction>
 #include <QDialog>
@@ -72,6 +73,7 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
         if (auto *page = dynamic_cast<SectionPlaceholder *>(window.page())) {
             EXPECT_EQ(page->section(), section);
         }
+        EXPECT_EQ(dynamic_cast<SoundsView *>(window.page()) != nullptr, section == AppSection::sounds) << title;
         EXPECT_NE(window.page(), previous);
         EXPECT_EQ(window.header()->title(), QString(title));
         EXPECT_EQ(window.header()->titleLine(), QString("Tapchime ") + title);

@@ -33,5 +33,7 @@ std::vector<Snapshot> pickerSnapshots();
 std::vector<Snapshot> appRulesSnapshots();
 // The first-run sheet and the Settings page.
 std::vector<Snapshot> settingsSnapshots();
+// The Sounds page in its states and its alerts.
+std::vector<Snapshot> soundsSnapshots();
 
 } // namespace tc::snapshot

@@ -99,7 +99,7 @@ int main(int argc, char *argv[]) {
     for (const auto &list :
          {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots(),
           tc::snapshot::triggerSnapshots(), tc::snapshot::pickerSnapshots(), tc::snapshot::appRulesSnapshots(),
-          tc::snapshot::settingsSnapshots()}) {
+          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             ok = render(shot, folder) && ok;
         }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <algorithm>
 
 namespace tc {
@@ -99,12 +100,21 @@ QString PanelHelper::packFileName(const QString &profileName) {
     return name + QStringLiteral(".tapchime");
 }
 
+QString PanelHelper::packNameFilter() {
+    return packNameFilter(QMimeDatabase().mimeTypeForName(QStringLiteral("application/x-tapchime")).isValid());
+}
+
+QString PanelHelper::packNameFilter(bool packTypeInstalled) {
+    return packTypeInstalled ? QStringLiteral("Tapchime pack (*.tapchime)")
+                             : QStringLiteral("Tapchime pack (*.tapchime *.json)");
+}
+
 void PanelHelper::exportPack(const QString &profileName, const std::function<void(const QString &path)> &write,
                              QWidget *parent) {
     QFileDialog dialog(parent, QStringLiteral("Share Pack"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("Tapchime pack (*.tapchime)"));
+    dialog.setNameFilter(packNameFilter());
     dialog.setDefaultSuffix(QStringLiteral("tapchime"));
     dialog.setDirectory(QDir::homePath());
     dialog.selectFile(packFileName(profileName));

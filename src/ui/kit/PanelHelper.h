@@ -72,6 +72,12 @@ public:
     // empty gives "Pack.tapchime").
     static QString packFileName(const QString &profileName);
 
+    // The file-panel filter of share packs. Where the desktop knows the pack type (application/x-tapchime, a
+    // kind of JSON, installed with the program) the panels offer "*.tapchime"; where it does not, JSON files
+    // are offered beside them.
+    static QString packNameFilter();
+    static QString packNameFilter(bool packTypeInstalled);
+
     // A modal save panel for a share pack named after the active profile; on OK calls `write` with the chosen
     // path (which ends in ".tapchime"). Failures of `write` are the caller's to drop; nothing is shown.
     static void exportPack(const QString &profileName, const std::function<void(const QString &path)> &write,

@@ -12,6 +12,7 @@
 #include "ui/shell/Sections.h"
 #include "ui/sounds/PickerRecordPane.h"
 #include "ui/sounds/SoundPickerSheet.h"
+#include "ui/sounds/SoundsView.h"
 #include "ui/triggers/TriggersView.h"
 
 #include <QAbstractButton>
@@ -61,7 +62,9 @@ QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const Pa
     if (section == AppSection::settings) {
         return new SettingsView(model, parent);
     }
-    // Sounds gets its screen from its own folder as it lands.
+    if (section == AppSection::sounds) {
+        return new SoundsView(model, SoundFilePanels::system(), parent);
+    }
     return new SectionPlaceholder(section, parent);
 }
 

@@ -1,0 +1,86 @@
+#include "ui/sounds/SoundsAlert.h"
+
+#include "ui/kit/Fonts.h"
+#include "ui/kit/PillButton.h"
+#include "ui/kit/Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tc {
+
+SoundsAlert::SoundsAlert(const QString &title, QWidget *parent) : QDialog(parent), title_(title) {
+    setWindowTitle(title);
+    setWindowModality(Qt::WindowModal);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumWidth(320);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(24, 22, 24, 18);
+    column->setSpacing(12);
+    auto *heading = new QLabel(title, this);
+    heading->setTextFormat(Qt::PlainText);
+    heading->setFont(Fonts::system(14, QFont::Bold));
+    column->addWidget(heading);
+}
+
+SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
+    auto *alert = new SoundsAlert(QStringLiteral("Couldn't import"), parent);
+    auto *column = static_cast<QVBoxLayout *>(alert->layout());
+    alert->message_ = new QLabel(alert);
+    alert->message_->setTextFormat(Qt::PlainText);
+    alert->message_->setWordWrap(true);
+    alert->message_->setFont(Fonts::system(13));
+    alert->message_->setMaximumWidth(460);
+    alert->message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    alert->setMessage(message);
+    column->addWidget(alert->message_);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto *ok = new PillButton(QStringLiteral("OK"), BlackPillButtonStyle{30}, alert);
+    ok->setMinimumWidth(72);
+    buttons->addWidget(ok);
+    column->addLayout(buttons);
+    alert->default_ = ok;
+    connect(ok, &QAbstractButton::clicked, alert, &QDialog::accept);
+    return alert;
+}
+
+SoundsAlert *SoundsAlert::rename(const QString &name, QWidget *parent) {
+    auto *alert = new SoundsAlert(QStringLiteral("Rename sound"), parent);
+    auto *column = static_cast<QVBoxLayout *>(alert->layout());
+    alert->field_ = new QLineEdit(name, alert);
+    alert->field_->setPlaceholderText(QStringLiteral("Name"));
+    alert->field_->setFont(Fonts::system(13));
+    alert->field_->setMinimumHeight(30);
+    alert->field_->selectAll();
+    column->addWidget(alert->field_);
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addStretch(1);
+    auto *cancel = new PillButton(QStringLiteral("Cancel"), OutlinePillButtonStyle{30}, alert);
+    auto *rename = new PillButton(QStringLiteral("Rename"), BlackPillButtonStyle{30}, alert);
+    buttons->addWidget(cancel);
+    buttons->addWidget(rename);
+    column->addLayout(buttons);
+    alert->default_ = rename;
+    alert->cancel_ = cancel;
+    connect(rename, &QAbstractButton::clicked, alert, &QDialog::accept);
+    connect(cancel, &QAbstractButton::clicked, alert, &QDialog::reject);
+    connect(alert->field_, &QLineEdit::returnPressed, alert, &QDialog::accept);
+    return alert;
+}
+
+void SoundsAlert::setMessage(const QString &message) {
+    if (message_) {
+        message_->setText(message);
+        adjustSize();
+    }
+}
+
+QString SoundsAlert::message() const {
+    return message_ ? message_->text() : QString();
+}
+
+} // namespace tc

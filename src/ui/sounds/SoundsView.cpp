@@ -1,0 +1,339 @@
+#include "ui/sounds/SoundsView.h"
+
+#include "app/AppModel.h"
+#include "engine/PackIO.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/LabelPillButton.h"
+#include "ui/kit/ModelBindings.h"
+#include "ui/kit/SectionTitle.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
+#include "ui/kit/TipBanner.h"
+#include "ui/sounds/PacksRow.h"
+#include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundsAlert.h"
+#include "ui/sounds/SoundsScreenState.h"
+
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <filesystem>
+
+namespace tc {
+
+namespace {
+
+// "Search sounds": the magnifying glass in Theme.ink3 and a plain field, 8 apart, 14 in from either side, on
+// a white capsule 240 by 36.
+class SearchField final : public QWidget {
+public:
+    explicit SearchField(QWidget *parent) : QWidget(parent), edit_(new QLineEdit(this)) {
+        setFixedSize(240, 36);
+        edit_->setFrame(false);
+        edit_->setFont(Fonts::system(13));
+        edit_->setPlaceholderText(QStringLiteral("Search sounds"));
+        edit_->setAcceptDrops(false); // dropped files are imports, not text
+        edit_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+        edit_->setGeometry(14 + 14 + 8, 0, width() - 14 - 14 - 8 - 14, height());
+    }
+    QLineEdit *edit() const { return edit_; }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(capsule(QRectF(rect())), Qt::white);
+        Symbols::paint(painter, QRectF(14, 0, 14, height()), "magnifyingglass", 14, QFont::Normal, Theme::ink3);
+    }
+
+private:
+    QLineEdit *edit_;
+};
+
+// The packs row's band: scrolls sideways without a scroll bar, and a plain wheel turn scrolls it too.
+class SidewaysScrollArea final : public QScrollArea {
+public:
+    explicit SidewaysScrollArea(QWidget *parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWidgetResizable(true);
+        setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+        viewport()->setAutoFillBackground(false);
+    }
+
+protected:
+    void wheelEvent(QWheelEvent *event) override {
+        const QPoint delta = event->angleDelta();
+        const int step = delta.x() != 0 ? delta.x() : delta.y();
+        QScrollBar *bar = horizontalScrollBar();
+        if (bar->maximum() == 0 || step == 0) {
+            event->ignore();
+            return;
+        }
+        bar->setValue(bar->value() - step / 2);
+        event->accept();
+    }
+};
+
+// While files hover over the page: a dashed Theme.ink outline 8 in from its edges and "Drop to add to My
+// sounds" on a white capsule in the middle. It lets every mouse event through.
+class DropHighlight final : public QWidget {
+public:
+    explicit DropHighlight(QWidget *parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF outline = QRectF(rect()).adjusted(8, 8, -8, -8);
+        QPen pen(Theme::ink, 3);
+        pen.setDashPattern({8.0 / 3, 6.0 / 3});
+        painter.strokePath(strokeBorderPath(outline, 16, 3), pen);
+
+        const QFont font = Fonts::system(22, QFont::ExtraBold);
+        const QString text = QStringLiteral("Drop to add to My sounds");
+        const QFontMetricsF metrics(font);
+        const QSizeF size(metrics.horizontalAdvance(text) + 40, metrics.height() + 40);
+        const QRectF label(QPointF(width() / 2.0 - size.width() / 2, height() / 2.0 - size.height() / 2), size);
+        painter.fillPath(capsule(label), Qt::white);
+        painter.setFont(font);
+        painter.setPen(Theme::ink);
+        painter.drawText(label, Qt::AlignCenter | Qt::TextSingleLine, text);
+    }
+};
+
+// The local files of a drag, in order.
+QStringList localFiles(const QMimeData *data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) {
+        return files;
+    }
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
+std::filesystem::path fsPath(const QString &path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+SoundsView::SoundsView(AppModel &model, SoundFilePanels panels, QWidget *parent)
+    : QWidget(parent), model_(model), panels_(std::move(panels)), state_(new SoundsScreenState(this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAcceptDrops(true);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(28, 28, 28, 28);
+    column->setSpacing(22);
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(10);
+    title_ = new SectionTitle(QStringLiteral("Sounds"), QString(), this);
+    header->addWidget(title_, 0, Qt::AlignBottom);
+    header->addStretch(1);
+    auto *search = new SearchField(this);
+    search_ = search->edit();
+    header->addWidget(search, 0, Qt::AlignBottom);
+    import_ = new LabelPillButton({QStringLiteral("Import"), "plus", QString()}, BlackPillButtonStyle{36}, this);
+    header->addWidget(import_, 0, Qt::AlignBottom);
+    column->addLayout(header);
+
+    column->addWidget(tipBanner(model_, QStringLiteral("sounds"), QStringLiteral("square.stack.3d.up.fill"),
+                                QStringLiteral("Packs switch the whole keyboard"),
+                                QStringLiteral("Use pack swaps every key at once. Below, \u25B6 plays a sound and "
+                                               "Assign puts it on the key you selected."),
+                                this));
+
+    auto *band = new SidewaysScrollArea(this);
+    band->setFixedHeight(188);
+    packs_ = new PacksRow(model_, *state_, panels_, band);
+    band->setWidget(packs_);
+    packs_->setAutoFillBackground(false); // setWidget() turned it on; the backdrop shows through
+    column->addWidget(band);
+
+    library_ = new SoundLibraryPanel(model_, *state_, this);
+    column->addWidget(library_, 1);
+
+    dropHighlight_ = new DropHighlight(this);
+
+    connect(search_, &QLineEdit::textChanged, state_, &SoundsScreenState::setSearch);
+    connect(import_, &QAbstractButton::clicked, this, &SoundsView::chooseAndImport);
+    connect(state_, &SoundsScreenState::dropTargetedChanged, this, [this] {
+        dropHighlight_->setVisible(state_->dropTargeted());
+        dropHighlight_->raise();
+    });
+    connect(state_, &SoundsScreenState::errorTextChanged, this, &SoundsView::showErrorAlert);
+    connect(state_, &SoundsScreenState::renamingChanged, this, &SoundsView::showRenameAlert);
+    connect(&model_, &AppModel::dataChanged, this, &SoundsView::refreshHeader);
+    connect(&model_, &AppModel::soundsVersionChanged, this, &SoundsView::refreshHeader);
+    connect(&model_, &AppModel::soundsReadyChanged, this, &SoundsView::refreshHeader);
+    refreshHeader();
+}
+
+SoundsView::~SoundsView() {
+    // The alerts go with the page and answer to nobody.
+    for (SoundsAlert *alert : {errorAlert_.data(), renameAlert_.data()}) {
+        if (alert) {
+            alert->disconnect(this);
+        }
+    }
+}
+
+QString SoundsView::headerDetail() const {
+    return SoundsScreenState::headerDetail(model_.allSounds().size(), model_.data().profiles.size());
+}
+
+void SoundsView::refreshHeader() {
+    title_->setDetail(headerDetail());
+}
+
+std::optional<QString> SoundsView::importOne(const QString &path) {
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("tapchime")) {
+        try {
+            model_.importPack(fsPath(path));
+        } catch (const std::exception &) {
+            return QString::fromUtf8(PackError::kMessage);
+        }
+        return std::nullopt;
+    }
+    try {
+        model_.importSound(fsPath(path));
+        state_->setFilter(SoundCategory::mine);
+    } catch (const std::exception &error) {
+        return QString::fromUtf8(error.what());
+    }
+    return std::nullopt;
+}
+
+void SoundsView::importFiles(const QStringList &paths) {
+    std::vector<SoundsScreenState::Failure> failures;
+    for (const QString &path : paths) {
+        if (auto reason = importOne(path)) {
+            failures.push_back({QFileInfo(path).fileName(), std::move(*reason)});
+        }
+    }
+    if (auto text = SoundsScreenState::importErrorText(failures)) {
+        state_->setErrorText(std::move(text));
+    }
+}
+
+void SoundsView::chooseAndImport() {
+    if (!panels_.chooseImportFiles) {
+        return;
+    }
+    importFiles(panels_.chooseImportFiles(window()));
+}
+
+void SoundsView::showErrorAlert() {
+    const auto &text = state_->errorText();
+    if (!text) {
+        if (SoundsAlert *alert = errorAlert_) {
+            errorAlert_ = nullptr;
+            alert->reject();
+        }
+        return;
+    }
+    if (errorAlert_) {
+        errorAlert_->setMessage(*text); // a later failure replaces the message
+        return;
+    }
+    SoundsAlert *alert = SoundsAlert::importError(*text, this);
+    errorAlert_ = alert;
+    connect(alert, &QDialog::finished, this, [this, alert] {
+        if (errorAlert_ == alert) {
+            errorAlert_ = nullptr;
+            state_->setErrorText(std::nullopt);
+        }
+    });
+    alert->open();
+}
+
+void SoundsView::showRenameAlert() {
+    const auto &sound = state_->renaming();
+    if (!sound) {
+        if (SoundsAlert *alert = renameAlert_) {
+            renameAlert_ = nullptr;
+            alert->reject();
+        }
+        return;
+    }
+    if (renameAlert_) {
+        renameAlert_->field()->setText(state_->newName());
+        return;
+    }
+    SoundsAlert *alert = SoundsAlert::rename(state_->newName(), this);
+    renameAlert_ = alert;
+    connect(alert->field(), &QLineEdit::textChanged, state_, &SoundsScreenState::setNewName);
+    connect(alert, &QDialog::accepted, this, [this, alert] {
+        if (renameAlert_ != alert) {
+            return;
+        }
+        if (const auto &renaming = state_->renaming()) {
+            model_.renameSound(renaming->id, state_->newName().toStdString());
+        }
+    });
+    connect(alert, &QDialog::finished, this, [this, alert] {
+        if (renameAlert_ == alert) {
+            renameAlert_ = nullptr;
+            state_->setRenaming(std::nullopt);
+        }
+    });
+    alert->open();
+}
+
+void SoundsView::resizeEvent(QResizeEvent *) {
+    dropHighlight_->setGeometry(rect());
+}
+
+void SoundsView::dragEnterEvent(QDragEnterEvent *event) {
+    if (localFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    state_->setDropTargeted(true);
+}
+
+void SoundsView::dragMoveEvent(QDragMoveEvent *event) {
+    if (localFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void SoundsView::dragLeaveEvent(QDragLeaveEvent *) {
+    state_->setDropTargeted(false);
+}
+
+void SoundsView::dropEvent(QDropEvent *event) {
+    state_->setDropTargeted(false);
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    importFiles(files);
+}
+
+} // namespace tc
