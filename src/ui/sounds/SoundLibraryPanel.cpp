@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -88,7 +89,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     chipRow->setSpacing(6);
     chips_.push_back(new CategoryFilterChip(std::nullopt, QStringLiteral("All"), this));
     for (SoundCategory category : kAllSoundCategories) {
-        chips_.push_back(new CategoryFilterChip(category, SoundsScreenState::categoryTitle(category), this));
+        chips_.push_back(new CategoryFilterChip(category, categoryTitle(category), this));
     }
     for (CategoryFilterChip *chip : chips_) {
         chipRow->addWidget(chip);

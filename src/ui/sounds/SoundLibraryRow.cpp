@@ -1,6 +1,7 @@
 #include "ui/sounds/SoundLibraryRow.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
@@ -192,7 +193,7 @@ void SoundLibraryRow::paintEvent(QPaintEvent *) {
         painter.drawText(cell, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
     };
     text(g.name, Fonts::system(13, QFont::DemiBold), Theme::ink, QString::fromStdString(sound_.name));
-    text(g.category, Fonts::system(12), Theme::ink2, SoundsScreenState::categoryTitle(sound_.category));
+    text(g.category, Fonts::system(12), Theme::ink2, categoryTitle(sound_.category));
     text(g.duration, Fonts::system(12, QFont::Medium), Theme::ink2, SoundsScreenState::durationText(sound_.duration));
     text(g.keys, Fonts::system(11, QFont::Medium), Theme::ink3, keysText_);
 

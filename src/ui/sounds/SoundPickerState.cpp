@@ -23,24 +23,6 @@ std::optional<SoundPickerTab> soundPickerTabFromString(const QString &text) {
     return std::nullopt;
 }
 
-QString categoryTitle(SoundCategory category) {
-    switch (category) {
-    case SoundCategory::mechanical:
-        return QStringLiteral("Mechanical");
-    case SoundCategory::memes:
-        return QStringLiteral("Memes");
-    case SoundCategory::animals:
-        return QStringLiteral("Animals");
-    case SoundCategory::retro:
-        return QStringLiteral("Retro");
-    case SoundCategory::everyday:
-        return QStringLiteral("Everyday");
-    case SoundCategory::mine:
-        break;
-    }
-    return QStringLiteral("My sounds");
-}
-
 void SoundPickerState::setTab(SoundPickerTab tab) {
     if (tab_ != tab) {
         tab_ = tab;

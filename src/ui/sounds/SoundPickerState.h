@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/SoundItem.h"
+#include "ui/kit/CategoryTitle.h"
 
 #include <QObject>
 #include <QString>
@@ -21,10 +22,6 @@ inline constexpr std::array<SoundPickerTab, 3> kAllSoundPickerTabs = {SoundPicke
 QString toString(SoundPickerTab tab);
 // The tab of a raw value; nothing for any other text.
 std::optional<SoundPickerTab> soundPickerTabFromString(const QString &text);
-
-// A category's title wherever a screen names it: "Mechanical", "Memes", "Animals", "Retro", "Everyday",
-// "My sounds".
-QString categoryTitle(SoundCategory category);
 
 // What one sound picker sheet and its three panes share: the visible tab, the library's category, the chosen
 // sound, the last import or recording error and whether a file drag hovers the import pane. A fresh picker

@@ -49,24 +49,6 @@ void SoundsScreenState::setNewName(const QString &name) {
     }
 }
 
-QString SoundsScreenState::categoryTitle(SoundCategory category) {
-    switch (category) {
-    case SoundCategory::mechanical:
-        return QStringLiteral("Mechanical");
-    case SoundCategory::memes:
-        return QStringLiteral("Memes");
-    case SoundCategory::animals:
-        return QStringLiteral("Animals");
-    case SoundCategory::retro:
-        return QStringLiteral("Retro");
-    case SoundCategory::everyday:
-        return QStringLiteral("Everyday");
-    case SoundCategory::mine:
-        return QStringLiteral("My sounds");
-    }
-    return {};
-}
-
 QString SoundsScreenState::headerDetail(std::size_t soundCount, std::size_t profileCount) {
     return QStringLiteral("%1 sounds \u00B7 %2 packs").arg(soundCount).arg(profileCount);
 }

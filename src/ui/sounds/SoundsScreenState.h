@@ -48,9 +48,6 @@ public:
 
     // --- Texts and rules -------------------------------------------------------------------------------
 
-    // "Mechanical", "Memes", "Animals", "Retro", "Everyday", "My sounds".
-    static QString categoryTitle(SoundCategory category);
-
     // "63 sounds · 3 packs": the plural words whatever the numbers.
     static QString headerDetail(std::size_t soundCount, std::size_t profileCount);
     // The sounds the list shows, in catalogue order: of the filter's category (any without one) whose names

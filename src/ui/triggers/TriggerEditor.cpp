@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "engine/TypedWord.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
@@ -37,24 +38,6 @@ const QString kRecordingHint = QStringLiteral("Use ⌘, ⌃ or ⌥ with a key. E
 const QString kIdleHint = QStringLiteral("Click, then press a new shortcut.");
 const QString kWordHint = QStringLiteral("Whole word, any letter case. Plays when you type the space after it.");
 const QString kReservedHint = QStringLiteral("⌃⌥K and ⌃⌥P are Tapchime's own hotkeys. Try another.");
-
-QString categoryTitle(SoundCategory category) {
-    switch (category) {
-    case SoundCategory::mechanical:
-        return QStringLiteral("Mechanical");
-    case SoundCategory::memes:
-        return QStringLiteral("Memes");
-    case SoundCategory::animals:
-        return QStringLiteral("Animals");
-    case SoundCategory::retro:
-        return QStringLiteral("Retro");
-    case SoundCategory::everyday:
-        return QStringLiteral("Everyday");
-    case SoundCategory::mine:
-        return QStringLiteral("My sounds");
-    }
-    return {};
-}
 
 // The shared background of the capture area and the word field: a soft rounded box with a solid ink edge
 // while recording, a dashed grey one otherwise.
