@@ -202,6 +202,8 @@ public:
     // Plays one key-down take of the sound at max(master volume, 0.4), rate 1, centred. Nothing when the
     // sound is not loaded.
     void preview(const std::string &soundID);
+    // The waveform peaks of a loaded sound (0 to 1); empty when the sound is not loaded.
+    std::vector<float> peaks(const std::string &soundID) const;
     // Imports an audio file as a user sound. Throws the library's error (what() is for the user).
     SoundItem importSound(const std::filesystem::path &path);
     // Imports a finished recording as "Recording N" and removes its file. Throws like importSound.

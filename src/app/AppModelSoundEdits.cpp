@@ -50,6 +50,11 @@ std::optional<SoundItem> AppModel::sound(const std::string &id) const {
     return std::nullopt;
 }
 
+std::vector<float> AppModel::peaks(const std::string &soundID) const {
+    const auto loaded = services_.library->loaded(soundID);
+    return loaded ? loaded->peaks() : std::vector<float>{};
+}
+
 void AppModel::preview(const std::string &soundID) {
     const auto loaded = services_.library->loaded(soundID);
     if (!loaded) {

@@ -3,7 +3,7 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ModelStates.h"
-#include "ui/editor/KeysPage.h"
+#include "ui/editor/EditorView.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
 #include "ui/shell/Header.h"
@@ -68,7 +68,7 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
         model.setSection(section);
         flushDeletes();
         if (section == AppSection::keyboard) {
-            EXPECT_NE(dynamic_cast<KeysPage *>(window.page()), nullptr);
+            EXPECT_NE(dynamic_cast<EditorView *>(window.page()), nullptr);
         } else {
             auto *page = dynamic_cast<SectionPlaceholder *>(window.page());
             ASSERT_NE(page, nullptr);

@@ -22,8 +22,16 @@ enum class AppSection;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The window's least size where the screen allows it.
+    static constexpr QSize kMinimumSize{1180, 780};
+
     explicit MainWindow(AppModel &model, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The least size on a screen whose free area, less the window's frame, is `available`: 1180 × 780, but
+    // never more than that area, so no part of the window (the rail's Settings item among it) lies off a small
+    // screen such as 1366 × 768 or 1280 × 800. An unknown area keeps 1180 × 780.
+    static QSize minimumSizeFor(QSize available);
 
     // Shows the window (restored when minimised) in front and asks for activation.
     void bringForward();
@@ -40,7 +48,13 @@ public:
     // Ctrl+, : the Settings section.
     QAction *settingsAction() const { return settings_; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+
 private:
+    // Bounds the least size by the free area of the screen the window is on.
+    void fitMinimumToScreen();
     void showPage();
     void syncSoundPicker();
     void syncOnboarding();
@@ -54,6 +68,7 @@ private:
     QString pickerID_;
     QDialog *onboarding_ = nullptr;
     QAction *settings_;
+    bool screenWatched_ = false;
 };
 
 } // namespace tc

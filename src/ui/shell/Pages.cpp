@@ -1,6 +1,6 @@
 #include "ui/shell/Pages.h"
 
-#include "ui/editor/KeysPage.h"
+#include "ui/editor/EditorView.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
@@ -16,7 +16,7 @@ namespace tc {
 QWidget *makePage(AppSection section, AppModel &model, QWidget *parent) {
     // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
     if (section == AppSection::keyboard) {
-        return new KeysPage(model, parent);
+        return new EditorView(model, parent);
     }
     return new SectionPlaceholder(section, parent);
 }

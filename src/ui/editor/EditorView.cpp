@@ -1,0 +1,192 @@
+#include "ui/editor/EditorView.h"
+
+#include "app/AppModel.h"
+#include "ui/editor/CoachCard.h"
+#include "ui/editor/EditToolbar.h"
+#include "ui/editor/Inspector.h"
+#include "ui/editor/KeyboardCase.h"
+#include "ui/editor/SoundTray.h"
+#include "ui/editor/TestField.h"
+#include "ui/editor/TitleBlock.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+constexpr int kColumnSpacing = 18;
+constexpr int kMinKeyboardHeight = 150;
+
+// The keyboard's place in the left column: as high as the case wants for the column's width, but willing to
+// give up height when the page is short (the case then keeps its proportions and its keys get smaller). The
+// case itself lies under the other rows, so its soft shadow may reach below the place without pushing them.
+class KeyboardSlot final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    QSize sizeHint() const override {
+        const qreal caseWidth = std::min<qreal>(width(), KeyboardCase::kMaxWidth);
+        return {width(), std::max(kMinKeyboardHeight, static_cast<int>(std::ceil(caseWidth / KeyboardCase::kAspect)))};
+    }
+    QSize minimumSizeHint() const override { return {200, kMinKeyboardHeight}; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override {
+        QWidget::resizeEvent(event);
+        if (width() != lastWidth_) {
+            lastWidth_ = width();
+            updateGeometry(); // the wanted height follows the width
+        }
+    }
+
+private:
+    int lastWidth_ = -1;
+};
+
+} // namespace
+
+EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    const QMargins shadow = KeyboardCase::kShadowMargins;
+    auto *row = new QHBoxLayout(this);
+    // The keyboard's shadow margin on the left stands in for the page's padding there.
+    row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding);
+    row->setSpacing(24 - shadow.right());
+
+    left_ = new QWidget(this);
+    column_ = new QVBoxLayout(left_);
+    column_->setContentsMargins(shadow.left(), 0, shadow.right(), 0);
+    column_->setSpacing(kColumnSpacing);
+    topRow_ = new QHBoxLayout;
+    topRow_->setSpacing(16);
+    title_ = new TitleBlock(model_, left_);
+    title_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred); // it keeps its width first
+    topRow_->addWidget(title_, 0, Qt::AlignTop);
+    topRow_->addSpacing(12);
+    topRow_->addStretch(1);
+    column_->addLayout(topRow_);
+
+    // The case is a child of the column but not in its layout: it sits over its slot, under its siblings.
+    keyboard_ = new KeyboardCase(model_, left_);
+    slot_ = new KeyboardSlot(left_);
+    slot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    slot_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    slot_->installEventFilter(this);
+    left_->installEventFilter(this);
+    column_->addWidget(slot_);
+
+    toolbar_ = new EditToolbar(model_, EditToolbar::standardTools(), left_);
+    auto *toolRow = new QHBoxLayout;
+    toolRow->addWidget(toolbar_);
+    toolRow->addStretch(1);
+    column_->addLayout(toolRow);
+    column_->addStretch(1);
+    row->addWidget(left_, 1);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFixedWidth(kColumnWidth);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidgetResizable(true);
+    scroll_->viewport()->setAutoFillBackground(false);
+    scroll_->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
+    auto *content = new QWidget;
+    content->setAttribute(Qt::WA_TranslucentBackground);
+    content->setAutoFillBackground(false);
+    auto *stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 8);
+    stack->setSpacing(18);
+    inspector_ = new Inspector(model_, content);
+    stack->addWidget(inspector_, 0, Qt::AlignHCenter);
+    tray_ = new SoundTray(model_, content);
+    stack->addWidget(tray_, 0, Qt::AlignHCenter);
+    stack->addStretch(1);
+    scroll_->setWidget(content);
+    row->addWidget(scroll_);
+
+    connect(&model_, &AppModel::toolChanged, this, &EditorView::syncTestField);
+    connect(&model_, &AppModel::dataChanged, this, &EditorView::syncCoach);
+    syncCoach();
+    syncTestField();
+}
+
+bool EditorView::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == slot_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        placeKeyboard();
+    }
+    if (watched == left_ && event->type() == QEvent::Resize) {
+        placeCoach();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EditorView::placeKeyboard() {
+    keyboard_->setGeometry(slot_->geometry().marginsAdded(KeyboardCase::kShadowMargins));
+    keyboard_->lower();
+}
+
+void EditorView::syncCoach() {
+    const bool wanted = !model_.data().settings.coachDismissed;
+    if (wanted == (coach_ != nullptr)) {
+        placeCoach(); // the legend may have grown
+        return;
+    }
+    if (!wanted) {
+        coach_->hide();
+        coach_->deleteLater(); // its own button may be what dismissed it
+        coach_ = nullptr;
+        return;
+    }
+    coach_ = new CoachCard(model_, CoachCard::standardSteps(), left_);
+    coachBeside_ = std::nullopt;
+    placeCoach();
+}
+
+bool EditorView::coachFitsBeside(int columnWidth, int titleWidth) {
+    return columnWidth - KeyboardCase::kShadowMargins.left() - KeyboardCase::kShadowMargins.right() >=
+           titleWidth + 16 + 12 + kCoachMinWidth;
+}
+
+void EditorView::placeCoach() {
+    if (!coach_) {
+        return;
+    }
+    // Beside the title while both fit; under it on a narrow page, so neither is squeezed.
+    const bool beside = coachFitsBeside(left_->width(), title_->sizeHint().width());
+    if (coachBeside_ == beside) {
+        return;
+    }
+    coachBeside_ = beside;
+    topRow_->removeWidget(coach_);
+    column_->removeWidget(coach_);
+    if (beside) {
+        topRow_->addWidget(coach_, 1, Qt::AlignTop);
+    } else {
+        column_->insertWidget(column_->indexOf(slot_), coach_, 0, Qt::AlignLeft);
+    }
+}
+
+void EditorView::syncTestField() {
+    const bool wanted = model_.tool() == EditTool::test;
+    if (wanted == (testField_ != nullptr)) {
+        return;
+    }
+    if (!wanted) {
+        testField_->hide();
+        testField_->deleteLater();
+        testField_ = nullptr;
+        return;
+    }
+    // Made afresh each time, so it starts empty; it goes between the keyboard and the tool bar.
+    testField_ = new TestField(left_);
+    column_->insertWidget(column_->indexOf(slot_) + 1, testField_);
+}
+
+} // namespace tc
