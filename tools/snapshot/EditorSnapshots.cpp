@@ -130,6 +130,7 @@ std::vector<Snapshot> editorSnapshots() {
     shots.push_back(page("editor-page-tips-several-keys", [](SnapshotModel &m) {
         select(m, {0, 1, 12});
         m.model().setTool(EditTool::test);
+        m.model().advanceCoach(4); // as the tool bar's Test button does
     }));
     shots.push_back(page("editor-page-silent-base", [](SnapshotModel &m) {
         m.model().setBaseSound("none");
@@ -155,6 +156,7 @@ std::vector<Snapshot> editorSnapshots() {
     shots.push_back(window("editor-window-1280x800", QSize(1280, 732), [](SnapshotModel &m) {
         select(m, {0});
         m.model().setTool(EditTool::test);
+        m.model().advanceCoach(4);
     }));
     shots.push_back(page("editor-small-unit", {}));
     shots.back().size = QSize(420, 300);

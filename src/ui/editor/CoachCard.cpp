@@ -126,7 +126,7 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
     : QWidget(parent), model_(model), steps_(std::move(steps)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setMaximumWidth(kMaxWidth);
-    setMinimumWidth(240);
+    setMinimumWidth(kMinWidth);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);

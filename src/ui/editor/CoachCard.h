@@ -29,6 +29,7 @@ public:
     enum class StepState { pending, active, done };
 
     static constexpr int kMaxWidth = 500;
+    static constexpr int kMinWidth = 300;
 
     // The editor's three steps, in order.
     static QStringList standardSteps();

@@ -21,7 +21,29 @@ namespace tc {
 namespace {
 
 constexpr int kColumnSpacing = 18;
-constexpr int kMinKeyboardHeight = 150;
+constexpr int kMinKeyboardHeight = 220; // a unit of about 30 points
+
+// The left column: as high as the page while its rows fit (the keyboard takes what the others leave), taller
+// only when they do not, so the column scrolls instead of squeezing.
+class LeftColumn final : public QWidget {
+public:
+    using QWidget::QWidget;
+    bool hasHeightForWidth() const override { return false; }
+    // The scroll area asks the layout itself; answering "no preference" keeps the viewport's height.
+    int heightForWidth(int) const override { return -1; }
+};
+
+// A scroll area without a frame, a backdrop or scroll bars (the wheel and the keyboard still scroll it).
+QScrollArea *transparentScrollArea(QWidget *parent) {
+    auto *area = new QScrollArea(parent);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->viewport()->setAutoFillBackground(false);
+    area->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
+    return area;
+}
 
 // The keyboard's place in the left column: as high as the case wants for the column's width, but willing to
 // give up height when the page is short (the case then keeps its proportions and its keys get smaller). The
@@ -59,7 +81,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding);
     row->setSpacing(24 - shadow.right());
 
-    left_ = new QWidget(this);
+    left_ = new LeftColumn;
     column_ = new QVBoxLayout(left_);
     column_->setContentsMargins(shadow.left(), 0, shadow.right(), 0);
     column_->setSpacing(kColumnSpacing);
@@ -68,8 +90,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     title_ = new TitleBlock(model_, left_);
     title_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred); // it keeps its width first
     topRow_->addWidget(title_, 0, Qt::AlignTop);
-    topRow_->addSpacing(12);
-    topRow_->addStretch(1);
+    topRow_->addSpacing(12); // the least room between the title and the coach card
     column_->addLayout(topRow_);
 
     // The case is a child of the column but not in its layout: it sits over its slot, under its siblings.
@@ -87,16 +108,14 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     toolRow->addStretch(1);
     column_->addLayout(toolRow);
     column_->addStretch(1);
-    row->addWidget(left_, 1);
+    // On a short screen the left column scrolls rather than squeeze the keyboard below a usable size.
+    leftScroll_ = transparentScrollArea(this);
+    leftScroll_->setWidget(left_);
+    left_->setAutoFillBackground(false);
+    row->addWidget(leftScroll_, 1);
 
-    scroll_ = new QScrollArea(this);
+    scroll_ = transparentScrollArea(this);
     scroll_->setFixedWidth(kColumnWidth);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setWidgetResizable(true);
-    scroll_->viewport()->setAutoFillBackground(false);
-    scroll_->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
     auto *content = new QWidget;
     content->setAttribute(Qt::WA_TranslucentBackground);
     content->setAutoFillBackground(false);
@@ -109,6 +128,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     stack->addWidget(tray_, 0, Qt::AlignHCenter);
     stack->addStretch(1);
     scroll_->setWidget(content);
+    content->setAutoFillBackground(false); // setWidget() turned it on
     row->addWidget(scroll_);
 
     connect(&model_, &AppModel::toolChanged, this, &EditorView::syncTestField);
@@ -151,7 +171,7 @@ void EditorView::syncCoach() {
 
 bool EditorView::coachFitsBeside(int columnWidth, int titleWidth) {
     return columnWidth - KeyboardCase::kShadowMargins.left() - KeyboardCase::kShadowMargins.right() >=
-           titleWidth + 16 + 12 + kCoachMinWidth;
+           titleWidth + 16 + 12 + CoachCard::kMinWidth;
 }
 
 void EditorView::placeCoach() {
@@ -167,7 +187,7 @@ void EditorView::placeCoach() {
     topRow_->removeWidget(coach_);
     column_->removeWidget(coach_);
     if (beside) {
-        topRow_->addWidget(coach_, 1, Qt::AlignTop);
+        topRow_->addWidget(coach_, 1, Qt::AlignTop | Qt::AlignRight);
     } else {
         column_->insertWidget(column_->indexOf(slot_), coach_, 0, Qt::AlignLeft);
     }

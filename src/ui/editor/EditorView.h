@@ -27,7 +27,6 @@ class EditorView : public QWidget {
 public:
     static constexpr int kColumnWidth = 340;
     static constexpr int kPadding = 28;
-    static constexpr int kCoachMinWidth = 300;
 
     // Whether the coach card has room beside a title block of that width in a left column of that width.
     static bool coachFitsBeside(int columnWidth, int titleWidth);
@@ -44,6 +43,7 @@ public:
     Inspector *inspector() const { return inspector_; }
     SoundTray *soundTray() const { return tray_; }
     QScrollArea *rightColumn() const { return scroll_; }
+    QScrollArea *leftColumn() const { return leftScroll_; }
 
     // The page takes the height it is given: the keyboard shrinks and the right column scrolls, so its
     // wrapped texts never make the window taller.
@@ -59,6 +59,7 @@ private:
     void placeCoach();
 
     AppModel &model_;
+    QScrollArea *leftScroll_;
     QWidget *left_;
     QVBoxLayout *column_;
     QHBoxLayout *topRow_;

@@ -30,6 +30,7 @@ namespace {
 const QColor kTrimmed{207, 207, 202};
 const QColor kRecordRed{215, 53, 31};
 constexpr qreal kCorner = 22;
+constexpr int kNoteWidth = 170;
 
 struct CategoryLook {
     const char *symbol; // none for mechanical
@@ -246,7 +247,7 @@ Inspector::Inspector(AppModel &model, QWidget *parent) : QWidget(parent), model_
     note_ = textLabel(QString(), Fonts::system(11), Theme::ink3, card);
     note_->setWordWrap(true);
     note_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    note_->setMaximumWidth(150);
+    note_->setFixedWidth(kNoteWidth);
     playRow->addWidget(note_);
     cardStack->addLayout(playRow);
     top->addWidget(card);
@@ -318,6 +319,7 @@ void Inspector::sync() {
     duration_->setText(d.duration);
     note_->setText(d.note);
     note_->setVisible(!d.note.isEmpty());
+    note_->setMinimumHeight(note_->heightForWidth(kNoteWidth));
     controls_->setVisible(d.assignment.has_value());
     picks_->setVisible(!d.assignment);
     if (d.assignment) {
