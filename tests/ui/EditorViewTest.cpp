@@ -7,6 +7,7 @@
 #include "ui/editor/EditToolbar.h"
 #include "ui/editor/EditorView.h"
 #include "ui/editor/Inspector.h"
+#include "ui/editor/InspectorControls.h"
 #include "ui/editor/KeyPlate.h"
 #include "ui/editor/KeyboardCase.h"
 #include "ui/editor/SoundTray.h"
@@ -44,6 +45,26 @@ TEST(EditorView, DebugLayout) {
     qDebug() << "window" << window.size() << window.minimumSize() << "page" << page->size() << page->minimumSize()
              << page->minimumSizeHint() << "toolbar" << inPage(page->toolbar(), page) << "kbd"
              << inPage(page->keyboard(), page) << "plate unit" << page->keyboard()->plate()->layout().unit();
+}
+
+TEST(EditorView, DebugAdvanced) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    model.assign("synth.meow", {0});
+    model.setSelectedKeys({0});
+    EditorView page(model);
+    page.resize(1112, 800);
+    page.show();
+    QCoreApplication::processEvents();
+    page.inspector()->controls()->setAdvancedOpen(true);
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        auto *c = page.inspector()->controls();
+        qDebug() << "pass" << i << c->size() << c->sizeHint() << c->minimumSizeHint() << page.inspector()->size()
+                 << page.inspector()->sizeHint();
+    }
 }
 
 } // namespace

@@ -33,6 +33,13 @@ public:
     int heightForWidth(int) const override { return -1; }
 };
 
+// The right column's content: never squeezed below the height it wants, the column scrolls instead.
+class RightColumn final : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 // A scroll area without a frame, a backdrop or scroll bars (the wheel and the keyboard still scroll it).
 QScrollArea *transparentScrollArea(QWidget *parent) {
     auto *area = new QScrollArea(parent);
@@ -116,7 +123,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
 
     scroll_ = transparentScrollArea(this);
     scroll_->setFixedWidth(kColumnWidth);
-    auto *content = new QWidget;
+    auto *content = new RightColumn;
     content->setAttribute(Qt::WA_TranslucentBackground);
     content->setAutoFillBackground(false);
     auto *stack = new QVBoxLayout(content);

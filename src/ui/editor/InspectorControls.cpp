@@ -235,6 +235,13 @@ void AssignedControls::setAssignment(const KeyAssignment &assignment, const KeyS
 void AssignedControls::setAdvancedOpen(bool open) {
     open_ = open;
     body_->setVisible(open);
+    // The group's height changes: every layout up to the column must hear of it, also before the first show.
+    for (QWidget *widget = body_->parentWidget(); widget != nullptr; widget = widget->parentWidget()) {
+        if (widget->layout() != nullptr) {
+            widget->layout()->invalidate();
+        }
+        widget->updateGeometry();
+    }
     static_cast<Chevron *>(chevron_)->setUp(open);
     syncSubtitle();
 }
