@@ -4,9 +4,9 @@
 #include "app/Motion.h"
 #include "ui/editor/CaseHeader.h"
 #include "ui/editor/EditToolbar.h"
+#include "ui/editor/EditorView.h"
 #include "ui/editor/KeyPlate.h"
 #include "ui/editor/KeyboardCase.h"
-#include "ui/editor/EditorView.h"
 #include "ui/editor/TestField.h"
 
 #include <QAbstractButton>

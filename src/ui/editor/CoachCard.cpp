@@ -88,7 +88,8 @@ QPushButton *textButton(const QString &text, const QFont &font, QColor color, QW
 } // namespace
 
 QStringList CoachCard::standardSteps() {
-    return {QStringLiteral("Click any key on the keyboard"), QStringLiteral("Drag a sound from the tray, or press Replace"),
+    return {QStringLiteral("Click any key on the keyboard"),
+            QStringLiteral("Drag a sound from the tray, or press Replace"),
             QStringLiteral("Press Test, then type anywhere")};
 }
 
@@ -145,9 +146,8 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
     dismiss->setStyleSheet(
         QStringLiteral("QPushButton{color:white;border:none;border-radius:13px;padding:0 10px;background:rgba(255,"
                        "255,255,31);} QPushButton:pressed{background:rgba(255,255,255,60);}"));
-    connect(dismiss, &QPushButton::clicked, this, [this] {
-        model_.commitEdit([](AppData &document) { document.settings.coachDismissed = true; });
-    });
+    connect(dismiss, &QPushButton::clicked, this,
+            [this] { model_.commitEdit([](AppData &document) { document.settings.coachDismissed = true; }); });
     dismiss_ = dismiss;
     header->addWidget(dismiss_);
     stack->addLayout(header);

@@ -169,7 +169,8 @@ std::optional<Inspector::Description> Inspector::describe(const AppModel &model,
     if (!d.assignment) {
         d.capText = label.left(3);
     }
-    d.header = codes.size() >= 2 ? QStringLiteral("%1 KEYS").arg(codes.size()) : QStringLiteral("KEY / ") + label.toUpper();
+    d.header =
+        codes.size() >= 2 ? QStringLiteral("%1 KEYS").arg(codes.size()) : QStringLiteral("KEY / ") + label.toUpper();
     d.chip = !d.assignment ? QStringLiteral("Base sound")
              : !d.sound    ? QStringLiteral("Sound")
                            : QString::fromUtf8(look(d.sound->category).title);
@@ -270,8 +271,8 @@ Inspector::Inspector(AppModel &model, QWidget *parent) : QWidget(parent), model_
     connect(choose_, &QAbstractButton::clicked, this,
             [this] { model_.setSoundPicker(SoundPickerTarget::keys(model_.selectedKeys())); });
     actions->addWidget(choose_, 1);
-    record_ = new RoundButton("record.circle", 16, QFont::Normal, kRecordRed, QStringLiteral("Record a sound for this key"),
-                              bar);
+    record_ = new RoundButton("record.circle", 16, QFont::Normal, kRecordRed,
+                              QStringLiteral("Record a sound for this key"), bar);
     connect(record_, &QAbstractButton::clicked, this, [this] {
         model_.setPickerStartsOnRecord(true);
         model_.setSoundPicker(SoundPickerTarget::keys(model_.selectedKeys()));

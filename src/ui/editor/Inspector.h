@@ -40,11 +40,11 @@ public:
         std::string soundID;
         std::optional<SoundItem> sound;
         CapPalette palette;
-        QString header;         // "KEY / SPACE", "3 KEYS"
-        QString chip;           // "Base sound", "Sound", "Memes", …
-        QString name;           // the sound's name or "Missing sound"
-        QString duration;       // "0.25 s"
-        QString note;           // for keys on the base sound; empty otherwise
+        QString header;   // "KEY / SPACE", "3 KEYS"
+        QString chip;     // "Base sound", "Sound", "Memes", …
+        QString name;     // the sound's name or "Missing sound"
+        QString duration; // "0.25 s"
+        QString note;     // for keys on the base sound; empty otherwise
         std::optional<std::string> capSymbol;
         std::optional<QString> capText;
     };

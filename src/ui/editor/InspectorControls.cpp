@@ -201,9 +201,10 @@ AssignedControls::AssignedControls(AppModel &model, QWidget *parent) : QWidget(p
         line->addWidget(textLabel(option.title, Fonts::system(13, QFont::Medium), Theme::ink, row));
         line->addStretch(1);
         const auto field = option.field;
-        auto *toggle = new PillToggle({[this, field] { return assignment_.*field; },
-                                       [this, field](bool on) { edit([field, on](KeyAssignment &a) { a.*field = on; }); }},
-                                      option.title, row);
+        auto *toggle =
+            new PillToggle({[this, field] { return assignment_.*field; },
+                            [this, field](bool on) { edit([field, on](KeyAssignment &a) { a.*field = on; }); }},
+                           option.title, row);
         line->addWidget(toggle);
         toggles_.push_back(toggle);
         body->addWidget(row);

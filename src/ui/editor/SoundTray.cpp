@@ -76,7 +76,8 @@ public:
         frameLayout->setContentsMargins(0, 0, 0, 0);
         frameLayout->addWidget(badge, 0, Qt::AlignCenter);
         row->addWidget(frame);
-        auto *name = textLabel(QString::fromStdString(item_.name), Fonts::system(13, QFont::DemiBold), Theme::ink, this);
+        auto *name =
+            textLabel(QString::fromStdString(item_.name), Fonts::system(13, QFont::DemiBold), Theme::ink, this);
         name->setTextFormat(Qt::PlainText);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         row->addWidget(name, 1);
@@ -109,8 +110,8 @@ protected:
         }
     }
     void mouseMoveEvent(QMouseEvent *event) override {
-        if (!pressAt_ || (event->position().toPoint() - *pressAt_).manhattanLength() <
-                             QApplication::startDragDistance()) {
+        if (!pressAt_ ||
+            (event->position().toPoint() - *pressAt_).manhattanLength() < QApplication::startDragDistance()) {
             return;
         }
         pressAt_.reset();
@@ -252,8 +253,8 @@ SoundTray::SoundTray(AppModel &model, QWidget *parent) : QWidget(parent), model_
     browse->setFlat(true);
     browse->setFont(Fonts::system(12));
     browse->setCursor(Qt::PointingHandCursor);
-    browse->setStyleSheet(QStringLiteral("QPushButton{color:%1;border:none;background:transparent;padding:0;}")
-                              .arg(Theme::ink3.name()));
+    browse->setStyleSheet(
+        QStringLiteral("QPushButton{color:%1;border:none;background:transparent;padding:0;}").arg(Theme::ink3.name()));
     browse->setFixedHeight(28);
     connect(browse, &QPushButton::clicked, this, [this] { model_.setSection(AppSection::sounds); });
     browse_ = browse;
@@ -268,7 +269,8 @@ SoundTray::SoundTray(AppModel &model, QWidget *parent) : QWidget(parent), model_
 
 void SoundTray::sync() {
     const Profile &profile = model_.data().activeProfile();
-    auto sounds = traySounds(profile, model_.brushSoundID(), [this](const std::string &id) { return model_.sound(id); });
+    auto sounds =
+        traySounds(profile, model_.brushSoundID(), [this](const std::string &id) { return model_.sound(id); });
     std::vector<QString> uses;
     for (const auto &item : sounds) {
         uses.push_back(SoundTray::uses(profile, item.id));
@@ -284,12 +286,15 @@ void SoundTray::sync() {
         }
         for (std::size_t i = 0; i < shown_.size(); ++i) {
             const std::string id = shown_[i].id;
-            auto *row = new TrayRow(shown_[i], shownUses_[i], [this, id] {
-                model_.setBrushSoundID(id);
-                model_.setTool(EditTool::paint);
-                model_.preview(id);
-                model_.advanceCoach(3);
-            }, rows_);
+            auto *row = new TrayRow(
+                shown_[i], shownUses_[i],
+                [this, id] {
+                    model_.setBrushSoundID(id);
+                    model_.setTool(EditTool::paint);
+                    model_.preview(id);
+                    model_.advanceCoach(3);
+                },
+                rows_);
             rowsLayout_->addWidget(row);
         }
     }

@@ -64,8 +64,8 @@ std::vector<TitleBlock::LegendEntry> TitleBlock::legend(const Profile &profile, 
     }
     const int base = std::max(codedKeyCount() - static_cast<int>(profile.keys.size()), 0);
     std::vector<LegendEntry> entries;
-    entries.push_back({profile.baseSoundID == "none" ? QStringLiteral("Silent") : QStringLiteral("Base"),
-                       CapPalette::white, base});
+    entries.push_back(
+        {profile.baseSoundID == "none" ? QStringLiteral("Silent") : QStringLiteral("Base"), CapPalette::white, base});
     for (const auto &entry : legendOrder()) {
         if (const auto found = counts.find(entry.category); found != counts.end()) {
             entries.push_back({QString::fromUtf8(entry.label), *entry.palette, found->second});

@@ -14,8 +14,8 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScreen>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tc {
 
