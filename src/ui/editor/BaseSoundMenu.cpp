@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -79,7 +80,7 @@ QMenu *BaseSoundMenu::makeMenu(QWidget *parent) {
 void BaseSoundMenu::choose(const std::string &soundID) {
     model_.setBaseSound(soundID);
     if (soundID != "none") {
-        model_.preview(soundID);
+        previewAction(model_, soundID)();
     }
 }
 

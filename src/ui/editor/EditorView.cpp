@@ -9,10 +9,16 @@
 #include "ui/editor/TestField.h"
 #include "ui/editor/TitleBlock.h"
 
+#include "app/Motion.h"
+#include "ui/kit/SpringAnimator.h"
+
 #include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +27,58 @@ namespace tc {
 namespace {
 
 constexpr int kColumnSpacing = 18;
+constexpr int kColumnGap = 24;
 constexpr int kMinKeyboardHeight = 220; // a unit of about 30 points
+
+// The page's spring (response 0.35 s, damping 0.85) for rows that come and go.
+constexpr qreal kResponse = 0.35;
+constexpr qreal kDamping = 0.85;
+
+// Grows a new row from nothing to `height`, or shrinks a leaving one to nothing and then deletes it; at once
+// when motion is off.
+void springRow(QWidget *row, int height, bool entering) {
+    if (!entering && !motion::enabled()) {
+        row->hide();
+        row->deleteLater();
+        return;
+    }
+    auto *spring = new SpringAnimator(
+        kResponse, kDamping,
+        [row, height](qreal value) {
+            row->setMinimumHeight(0);
+            row->setMaximumHeight(std::max(0, qRound(height * std::clamp<qreal>(value, 0, 1))));
+        },
+        row);
+    spring->jumpTo(entering ? 0 : 1);
+    spring->animateTo(entering ? 1 : 0);
+    if (!entering) {
+        row->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QTimer::singleShot(qCeil(SpringAnimator::settleSeconds(kResponse, kDamping) * 1000), row, [row] {
+            row->hide();
+            row->deleteLater();
+        });
+    }
+}
+
+// Fades a leaving widget out and then deletes it; at once when motion is off.
+void fadeOut(QWidget *widget) {
+    if (!motion::enabled()) {
+        widget->hide();
+        widget->deleteLater();
+        return;
+    }
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto *opacity = new QGraphicsOpacityEffect(widget);
+    widget->setGraphicsEffect(opacity); // in place of its shadow while it goes
+    auto *spring = new SpringAnimator(
+        kResponse, kDamping, [opacity](qreal value) { opacity->setOpacity(value); }, widget);
+    spring->jumpTo(1);
+    spring->animateTo(0);
+    QTimer::singleShot(qCeil(SpringAnimator::settleSeconds(kResponse, kDamping) * 1000), widget, [widget] {
+        widget->hide();
+        widget->deleteLater();
+    });
+}
 
 // The left column: as high as the page while its rows fit (the keyboard takes what the others leave), taller
 // only when they do not, so the column scrolls instead of squeezing.
@@ -86,11 +143,12 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     auto *row = new QHBoxLayout(this);
     // The keyboard's shadow margin on the left stands in for the page's padding there.
     row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding);
-    row->setSpacing(24 - shadow.right());
+    row->setSpacing(0);
 
     left_ = new LeftColumn;
     column_ = new QVBoxLayout(left_);
-    column_->setContentsMargins(shadow.left(), 0, shadow.right(), 0);
+    // 24 points between the columns; the keyboard's shadow reaches a little into that gap and is cut there.
+    column_->setContentsMargins(shadow.left(), 0, kColumnGap, 0);
     column_->setSpacing(kColumnSpacing);
     topRow_ = new QHBoxLayout;
     topRow_->setSpacing(16);
@@ -166,8 +224,7 @@ void EditorView::syncCoach() {
         return;
     }
     if (!wanted) {
-        coach_->hide();
-        coach_->deleteLater(); // its own button may be what dismissed it
+        fadeOut(coach_); // later: its own button may be what dismissed it
         coach_ = nullptr;
         return;
     }
@@ -206,14 +263,14 @@ void EditorView::syncTestField() {
         return;
     }
     if (!wanted) {
-        testField_->hide();
-        testField_->deleteLater();
+        springRow(testField_, TestField::kHeight, false);
         testField_ = nullptr;
         return;
     }
     // Made afresh each time, so it starts empty; it goes between the keyboard and the tool bar.
     testField_ = new TestField(left_);
     column_->insertWidget(column_->indexOf(slot_) + 1, testField_);
+    springRow(testField_, TestField::kHeight, true);
 }
 
 } // namespace tc

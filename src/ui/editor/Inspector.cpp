@@ -8,6 +8,7 @@
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
+#include "ui/kit/ModelBindings.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shapes.h"
@@ -316,7 +317,7 @@ void Inspector::sync() {
     chip_->setCapPalette(d.palette);
     name_->setText(d.name);
     waveform_->setPeaks(model_.peaks(d.soundID));
-    play_->setAction([this, id = d.soundID] { model_.preview(id); });
+    play_->setAction(previewAction(model_, d.soundID));
     duration_->setText(d.duration);
     note_->setText(d.note);
     note_->setVisible(!d.note.isEmpty());

@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
+#include "ui/kit/ModelBindings.h"
 #include "ui/kit/Percent.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/Shapes.h"
@@ -291,7 +292,7 @@ QuickPicks::QuickPicks(AppModel &model, QWidget *parent) : QWidget(parent), mode
         connect(button, &QPushButton::clicked, this, [this, id] {
             const KeySet codes = codes_;
             model_.assign(id, codes);
-            model_.preview(id);
+            previewAction(model_, id)();
         });
         buttons_.emplace_back(id, button);
         row->addWidget(button);

@@ -5,6 +5,7 @@
 #include "model/KeyLayout.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
+#include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
@@ -291,7 +292,7 @@ void SoundTray::sync() {
                 [this, id] {
                     model_.setBrushSoundID(id);
                     model_.setTool(EditTool::paint);
-                    model_.preview(id);
+                    previewAction(model_, id)();
                     model_.advanceCoach(3);
                 },
                 rows_);
