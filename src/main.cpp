@@ -11,6 +11,7 @@
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
+#include "engine/linux/DesktopEntries.h"
 #include "ui/kit/Theme.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/MenuBarPopup.h"
@@ -46,9 +47,12 @@ int main(int argc, char *argv[]) {
     tc::AppAssembly assembly;
     auto &model = assembly.model();
 
-    tc::MainWindow window(model);
+    // The installed applications, for the screens that list or pick applications.
+    tc::DesktopEntries desktopEntries;
+    tc::MainWindow window(model, {&assembly.runningApps(), &desktopEntries});
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
+    tray.setContextMenu(menus.trayMenu());
 
     const auto bringForward = [&window] { window.bringForward(); };
     // A notice's remedy fixes the silence it was shown for; an app rule's opens the App rules section.
@@ -59,16 +63,19 @@ int main(int argc, char *argv[]) {
     // Quit, the session's end and SIGTERM all write the pending save first.
     tc::installQuitHooks(model);
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);
+    QObject::connect(&menus, &tc::AppMenus::openRequested, &window, bringForward);
     tc::bindTray(model, tray);
     tc::bindMenus(model, menus);
+    tc::bindUpdater(model, updater);
     // The tray panel opens beside the tray icon when it is clicked; its power button quits (the panel writes
     // what is pending first).
     tc::MenuBarPopup panel(model, {bringForward, {}});
     QObject::connect(&tray, &tc::TrayIcon::clicked, &panel, [&panel](QRect geometry) { panel.toggleAt(geometry); });
 
-    if (tc::TrayIcon::isAvailable()) {
-        tray.show();
-    } else {
+    // Shown even without a tray: a tray that comes up later (the desktop's panel after a login start) takes
+    // the icon then.
+    tray.show();
+    if (!tc::TrayIcon::isAvailable()) {
         // Without a tray the window is the only way in.
         window.show();
     }

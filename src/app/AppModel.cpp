@@ -2,10 +2,12 @@
 
 #include "app/DefaultDocument.h"
 #include "app/DocumentStore.h"
+#include "app/OutputDeviceList.h"
 #include "app/PlaybackRules.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
+#include "engine/RecordingBackend.h"
 #include "engine/SystemWatchers.h"
 
 #include <chrono>
@@ -27,6 +29,10 @@ AppModel::AppModel(Services services, QObject *parent)
         // Joined when the model goes, so the preload never outlives the library it fills.
         services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };
     }
+    if (!services_.recording) {
+        noMicrophone_ = std::make_unique<NullRecordingBackend>();
+        services_.recording = noMicrophone_.get();
+    }
     if (!services_.log) {
         services_.log = [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     }
@@ -40,6 +46,7 @@ AppModel::~AppModel() {
     // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
     services_.monitor.reset();
     services_.watchers.reset();
+    deviceList_.reset();
     for (auto &thread : background_) {
         thread.join();
     }

@@ -27,6 +27,7 @@
 #include "app/Clock.h"
 #include "app/PlaybackRules.h"
 #include "app/Silence.h"
+#include "engine/AudioDevices.h"
 #include "engine/Hotkey.h"
 #include "model/AppData.h"
 #include "model/KeyCodes.h"
@@ -46,10 +47,13 @@
 namespace tc {
 
 class AudioControl;
+class OutputDeviceList;
 class DocumentStore;
 class KeyboardMonitor;
 class LoginItem;
 class OutputVolume;
+class Recorder;
+class RecordingBackend;
 class SoundCatalog;
 class SoundRouter;
 class StatsStore;
@@ -88,6 +92,10 @@ public:
         SoundRouter *router = nullptr;
         SoundCatalog *library = nullptr;
         OutputVolume *output = nullptr;
+        // The microphone for the sound picker's recorders; optional (without one no take ever starts).
+        RecordingBackend *recording = nullptr;
+        // The output devices the settings screen offers; optional (without it the list stays empty).
+        AudioDevices *devices = nullptr;
         std::unique_ptr<KeyboardMonitor> monitor;
         std::unique_ptr<SystemWatchers> watchers;
         // Runs the start-up preload off the main thread (default: a thread of the model's own).
@@ -150,6 +158,9 @@ public:
     bool secureInput() const { return secureInput_; }
     bool macOutputSilent() const { return macOutputSilent_; }
     const std::vector<SwitchLogEntry> &switchLog() const { return switchLog_; }
+    // The entries of the switch log made today (local time), newest first. switchLogChanged() also fires when
+    // the day turns and yesterday's entries leave the log.
+    std::vector<SwitchLogEntry> switchLogToday() const;
     bool soundsReady() const { return soundsReady_; }
     std::int64_t soundsVersion() const { return soundsVersion_; }
 
@@ -206,8 +217,12 @@ public:
     std::vector<float> peaks(const std::string &soundID) const;
     // Imports an audio file as a user sound. Throws the library's error (what() is for the user).
     SoundItem importSound(const std::filesystem::path &path);
-    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound.
+    // Imports a finished recording as "Recording N" and removes its file. Throws like importSound; the file
+    // stays where it is then.
     SoundItem addRecording(const std::filesystem::path &path);
+    // A new microphone recorder on the model's timers and the program's microphone, for one sound picker.
+    // It must not outlive the model.
+    std::unique_ptr<Recorder> makeRecorder();
     void renameSound(const std::string &id, const std::string &name);
     void deleteUserSound(const SoundItem &item);
     // Adds a share pack's sounds and profile and makes the profile active. Throws with the one message for
@@ -237,6 +252,9 @@ public:
     void deleteTrigger(const Uuid &id);
     void setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID);
     void removeRule(const std::string &bundleID);
+    // A new rule that silences the application, unless it has a rule already, which then stays exactly as it
+    // is. Returns whether a rule was added.
+    bool addRule(const std::string &bundleID, const std::string &name);
     void completeOnboarding();
 
     // Audio settings: stored, saved, pushed, then handed to the engine, which applies them on its own thread.
@@ -244,9 +262,27 @@ public:
     void setLowLatency(bool on);
     void setOutputDevice(std::optional<std::string> uid);
     // Registers or unregisters the login item (the XDG autostart entry); not stored in the document. A
-    // failure is logged. Observers of soundsVersion are told afterwards, so the settings screen reads the
-    // status again.
+    // failure is logged. launchAtLoginChanged() follows either way, so the settings screen reads the status
+    // again.
     void setLaunchAtLogin(bool on);
+    // Whether the login item is registered now, read back from the system (a small file read).
+    bool launchAtLogin() const;
+    // The folder of the user's sound files, created with its parents when missing (a failure is ignored).
+    std::filesystem::path soundsFolder() const;
+
+    // The output devices last read from the system, in its order (empty until the first refresh, and without
+    // a device service). refreshOutputDevices() asks for a fresh list and returns at once: the query runs off
+    // the main thread, and outputDevicesChanged() follows when the list differs. From the first refresh on,
+    // devices plugged in or removed refresh the list by themselves.
+    const std::vector<AudioDevice> &outputDevices() const { return outputDevices_; }
+    void refreshOutputDevices();
+
+    // The update check: whether there is an update feed to check (the shell sets it from the update
+    // component), and the request to check now, which the shell hands to that component.
+    bool canCheckForUpdates() const { return canCheckForUpdates_; }
+    void setCanCheckForUpdates(bool canCheck);
+    // Emits updateCheckRequested() when an update check is possible; does nothing otherwise.
+    void checkForUpdates();
 
     // The settings screen's two-way binding of one plain settings field: reading returns the field, writing
     // stores it through commitEdit (so it saves and pushes). No validation.
@@ -345,6 +381,11 @@ private:
     // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
     std::shared_ptr<AppModel *> self_;
     std::vector<std::thread> background_; // the preload, joined by the destructor
+    std::vector<AudioDevice> outputDevices_;
+    std::unique_ptr<OutputDeviceList> deviceList_; // made by the first refresh
+    bool canCheckForUpdates_ = false;
+
+    std::unique_ptr<RecordingBackend> noMicrophone_; // stands in when no recording backend was given
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     std::optional<AppData> pendingSave_;             // its snapshot

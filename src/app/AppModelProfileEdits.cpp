@@ -134,6 +134,14 @@ void AppModel::removeRule(const std::string &bundleID) {
     });
 }
 
+bool AppModel::addRule(const std::string &bundleID, const std::string &name) {
+    if (firstRuleFor(data_, bundleID)) {
+        return false;
+    }
+    commitEdit([&](AppData &data) { data.appRules.push_back(AppRule{bundleID, name, std::nullopt}); });
+    return true;
+}
+
 void AppModel::completeOnboarding() {
     commitEdit([](AppData &data) { data.settings.hasCompletedOnboarding = true; });
     setShowOnboarding(false);

@@ -11,6 +11,8 @@
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
 
+#include <algorithm>
+#include <iterator>
 #include <malloc.h>
 
 namespace tc {
@@ -170,6 +172,19 @@ void AppModel::minuteTick() {
     // Quiet hours begin and end on the clock alone: without this, status surfaces would keep the old state.
     refreshSilence();
     rollOverPressDay();
+    // The log is shown as today's switches: once the day turns, yesterday's entries go.
+    const QDate today = services_.clock->now().date();
+    if (std::erase_if(switchLog_, [&](const SwitchLogEntry &entry) { return entry.date.date() != today; }) > 0) {
+        emit switchLogChanged();
+    }
+}
+
+std::vector<SwitchLogEntry> AppModel::switchLogToday() const {
+    const QDate today = services_.clock->now().date();
+    std::vector<SwitchLogEntry> entries;
+    std::copy_if(switchLog_.begin(), switchLog_.end(), std::back_inserter(entries),
+                 [&](const SwitchLogEntry &entry) { return entry.date.date() == today; });
+    return entries;
 }
 
 void AppModel::frontmostChanged(const std::string &bundleID, const std::string &name) {

@@ -4,6 +4,10 @@
 
 #include "app/AudioControl.h"
 #include "app/LoginItem.h"
+#include "app/OutputDeviceList.h"
+#include "app/SoundCatalog.h"
+
+#include <system_error>
 
 namespace tc {
 
@@ -30,7 +34,46 @@ void AppModel::setLaunchAtLogin(bool on) {
         services_.log("Tapchime: launch at login failed: " + error->toStdString());
     }
     // The status is read back from the system, not from here: tell the settings screen to look again.
-    emit soundsVersionChanged();
+    emit launchAtLoginChanged();
+}
+
+bool AppModel::launchAtLogin() const {
+    return services_.loginItem->isEnabled();
+}
+
+std::filesystem::path AppModel::soundsFolder() const {
+    auto folder = services_.library->soundsFolder();
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder;
+}
+
+void AppModel::refreshOutputDevices() {
+    if (!services_.devices) {
+        return;
+    }
+    if (!deviceList_) {
+        // The list's own tasks are dropped once it is gone, and it goes with the model.
+        deviceList_ = std::make_unique<OutputDeviceList>(*services_.devices, *services_.timers,
+                                                         [this](std::vector<AudioDevice> devices) {
+                                                             if (assignField(outputDevices_, std::move(devices))) {
+                                                                 emit outputDevicesChanged();
+                                                             }
+                                                         });
+    }
+    deviceList_->refresh();
+}
+
+void AppModel::setCanCheckForUpdates(bool canCheck) {
+    if (assignField(canCheckForUpdates_, canCheck)) {
+        emit canCheckForUpdatesChanged();
+    }
+}
+
+void AppModel::checkForUpdates() {
+    if (canCheckForUpdates_) {
+        emit updateCheckRequested();
+    }
 }
 
 } // namespace tc

@@ -39,8 +39,14 @@ signals:
     void soundsReadyChanged();
     void soundsVersionChanged();
     void silenceChanged();
+    // The login item was registered or removed (or that failed): its status is read back from the system.
+    void launchAtLoginChanged();
+    void outputDevicesChanged();
+    void canCheckForUpdatesChanged();
     // The user asked how to give the program keyboard access; the shell shows the keyboard-access help.
     void keyboardAccessHelpRequested();
+    // The user asked for an update check now; the shell hands it to the update component.
+    void updateCheckRequested();
     // Show this notice wherever the user is typing: the on/off hotkey has just turned sounds on or off, or the
     // user keeps typing but cannot hear the keys. The shell connects it to the notice panel.
     void noticeRequested(const tc::Notice &notice);

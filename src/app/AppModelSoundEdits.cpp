@@ -5,6 +5,7 @@
 #include "app/AudioControl.h"
 #include "app/SoundCatalog.h"
 #include "engine/LoadedSound.h"
+#include "engine/Recorder.h"
 #include "model/Levels.h"
 #include "model/Names.h"
 
@@ -85,6 +86,10 @@ SoundItem AppModel::addRecording(const std::filesystem::path &path) {
     ++soundsVersion_;
     emit soundsVersionChanged();
     return item;
+}
+
+std::unique_ptr<Recorder> AppModel::makeRecorder() {
+    return std::make_unique<Recorder>(*services_.timers, *services_.recording);
 }
 
 void AppModel::renameSound(const std::string &id, const std::string &name) {

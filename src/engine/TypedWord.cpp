@@ -83,6 +83,39 @@ bool TypedWord::appendIfWordCharacter(std::string_view characters) {
     return true;
 }
 
+std::string TypedWord::cleaned(std::string_view text) {
+    std::string word;
+    std::size_t offset = 0;
+    utf8proc_int32_t first = 0;
+    for (utf8proc_ssize_t length = decode(text, 0, first); length >= 1;) {
+        // The grapheme that begins at `offset` runs to `end`.
+        std::size_t end = offset + static_cast<std::size_t>(length);
+        utf8proc_int32_t previous = first;
+        utf8proc_int32_t next = 0;
+        utf8proc_int32_t graphemeState = 0;
+        utf8proc_ssize_t nextLength = decode(text, end, next);
+        while (nextLength >= 1 && !utf8proc_grapheme_break_stateful(previous, next, &graphemeState)) {
+            end += static_cast<std::size_t>(nextLength);
+            previous = next;
+            nextLength = decode(text, end, next);
+        }
+        if (isLetterOrNumber(first)) {
+            utf8proc_int32_t codePoint = 0;
+            for (std::size_t at = offset; at < end;) {
+                const utf8proc_ssize_t size = decode(text, at, codePoint);
+                utf8proc_uint8_t encoded[4];
+                const utf8proc_ssize_t written = utf8proc_encode_char(utf8proc_tolower(codePoint), encoded);
+                word.append(reinterpret_cast<const char *>(encoded), static_cast<std::size_t>(written));
+                at += static_cast<std::size_t>(size);
+            }
+        }
+        offset = end;
+        first = next;
+        length = nextLength;
+    }
+    return word;
+}
+
 void TypedWord::removeLast() {
     if (count_ == 0) {
         return;

@@ -24,6 +24,11 @@ public:
     // the word as it is and returns false (also for empty or malformed text).
     bool appendIfWordCharacter(std::string_view characters);
 
+    // A word as a word trigger stores it, by the same rule as typing builds it: each character (grapheme) that
+    // begins with a letter or a number, lower-cased; everything else (spaces, punctuation, symbols) dropped.
+    // Malformed UTF-8 ends the word at the first bad byte.
+    static std::string cleaned(std::string_view text);
+
     // Removes the last character when there is one.
     void removeLast();
 

@@ -10,6 +10,7 @@
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
 #include "support/FakeAppServices.h"
+#include "support/FakeAudioDevices.h"
 #include "support/FakeKeyboardMonitor.h"
 #include "support/FakeSystemSources.h"
 #include "support/FakeTime.h"
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -88,10 +90,13 @@ struct Harness {
         services.loginItem = &login;
         services.audio = &audio;
         services.router = &router;
-        services.library = &library;
+        services.library = catalog ? catalog : &library;
         services.output = &output;
+        services.devices = &devices;
         services.monitor = std::move(keyboard);
-        services.watchers = std::make_unique<SystemWatchers>(time, std::make_unique<FakeFrontmostAppSource>(frontmost),
+        std::unique_ptr<FrontmostAppSource> front =
+            makeFrontmost ? makeFrontmost() : std::make_unique<FakeFrontmostAppSource>(frontmost);
+        services.watchers = std::make_unique<SystemWatchers>(time, std::move(front),
                                                              std::make_unique<FakeMicrophoneActivitySource>(mic),
                                                              std::make_unique<FakeSecureInputSource>(secure));
         services.runInBackground = [](std::function<void()> task) { task(); };
@@ -127,8 +132,10 @@ struct Harness {
     FakeStatsStore stats;
     std::vector<Notice> notices; // every noticeRequested(), in order
     FakeLoginItem login;
+    FakeAudioDevices devices;
     FakeAudioControl audio;
     FakeSoundCatalog library;
+    SoundCatalog *catalog = nullptr; // when set, the model's sound library in place of `library`
     FakeOutputVolume output;
     SoundRouter router{library, audio};
     std::shared_ptr<FakeFrontmostAppSource::State> frontmost;
@@ -136,6 +143,8 @@ struct Harness {
     std::shared_ptr<std::atomic<bool>> secure = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<Writes> writes = std::make_shared<Writes>();
     bool monitorStarts = true;
+    // Makes the frontmost-application source in place of the fake (a rig test's real one); set before make().
+    std::function<std::unique_ptr<FrontmostAppSource>()> makeFrontmost;
     std::vector<std::string> logLines;
 
     std::unique_ptr<DocumentStore> documents;

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <chrono>
+#include <thread>
 
 using namespace tc;
 using namespace tc::test;
@@ -24,6 +26,15 @@ TEST(QtSecureInput, AFocusedQtPasswordFieldIsSecureInput) {
     ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
     // Qt talks to the accessibility bus only when asked to (a screen reader switches this on for the session).
     ScopedEnv accessibility("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+
+    // Listen before Qt starts: Qt asks the registry which events anyone listens to when its bridge comes up,
+    // and learns of later listeners only from a signal that a loaded machine can deliver before Qt watches for it.
+    AtspiSecureInput secure;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!secure.listening() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(secure.listening());
 
     int argc = 1;
     char name[] = "test_app";
@@ -40,15 +51,12 @@ TEST(QtSecureInput, AFocusedQtPasswordFieldIsSecureInput) {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 10000));
 
-    AtspiSecureInput secure;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return secure.listening(); }, 15000));
     plain->setFocus();
     QTest::qWait(300);
     EXPECT_FALSE(secure.secureInputOn());
 
-    // Qt sends focus events only once it has heard from the registry that someone listens, which comes some
-    // time after our registration (long on a loaded machine). Move the focus until the first event arrives;
-    // from then on every change must be seen.
+    // Move the focus until the first event arrives (the bridge may still be registering the window); from
+    // then on every change must be seen.
     const bool eventsFlow = QTest::qWaitFor(
         [&] {
             password->setFocus();

@@ -87,3 +87,46 @@ TEST(TypedWord, RemoveLastTakesAWholeGraphemeAndStopsWhenEmpty) {
 
 } // namespace
 } // namespace tc
+
+namespace {
+
+// A word trigger's word is cleaned by the rule that builds the typed word, so that what is stored can match.
+TEST(TypedWordCleaned, KeepsLettersAndNumbersLowerCasedAndDropsTheRest) {
+    const std::pair<const char *, const char *> rows[] = {
+        {"LOL!", "lol"},
+        {"  yay  ", "yay"},
+        {"ship-it 2", "shipit2"},
+        {"Straße", "straße"},
+        {"ÉCOLE", "école"},
+        {"cafe\xCC\x81", "cafe\xCC\x81"}, // e with a combining accent stays one character
+        {"\xC2\xBD", "\xC2\xBD"},         // ½ is a number
+        {"привет!", "привет"},
+        {"!?., ", ""},
+        {"", ""},
+        {"ok\xFF"
+         "no",
+         "ok"}, // malformed text ends the word
+    };
+    for (const auto &[input, expected] : rows) {
+        EXPECT_EQ(tc::TypedWord::cleaned(input), expected) << input;
+    }
+}
+
+// Typing a cleaned word key by key builds the same text the trigger stores.
+TEST(TypedWordCleaned, MatchesTheWordTypedKeyByKey) {
+    for (const std::string text : {"Hello", "ÀBC123", "Ωmega"}) {
+        tc::TypedWord typed;
+        // Feed one code point at a time, as keys produce them.
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t length = 1;
+            while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
+                ++length;
+            }
+            typed.appendIfWordCharacter(std::string_view(text).substr(i, length));
+            i += length;
+        }
+        EXPECT_EQ(typed.text(), tc::TypedWord::cleaned(text)) << text;
+    }
+}
+
+} // namespace

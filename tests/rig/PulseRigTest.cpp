@@ -1,4 +1,4 @@
-// The rig's sound server really carries sound: a tone written to tc_out comes back on its monitor.
+// Each of the rig's sound servers really carries sound: a tone written to tc_out comes back on its monitor.
 
 #include "support/MonitorCapture.h"
 #include "support/Rig.h"
@@ -28,10 +28,12 @@ std::vector<float> tone(double seconds, double frequency, float amplitude) {
     return samples;
 }
 
+class PulseRig : public ::testing::TestWithParam<SoundServer> {};
+
 } // namespace
 
-TEST(PulseRig, ToneWrittenToTheNullSinkIsHeardOnItsMonitorWithItsLength) {
-    RigPulse pulse;
+TEST_P(PulseRig, ToneWrittenToTheNullSinkIsHeardOnItsMonitorWithItsLength) {
+    RigPulse pulse(GetParam());
     MonitorCapture capture;
 
     pa_sample_spec sampleSpec{};
@@ -62,3 +64,5 @@ TEST(PulseRig, ToneWrittenToTheNullSinkIsHeardOnItsMonitorWithItsLength) {
     EXPECT_NEAR(channelPeak(heard, 0), 0.5f, 0.02f);
     EXPECT_NEAR(channelPeak(heard, 1), 0.5f, 0.02f);
 }
+
+INSTANTIATE_TEST_SUITE_P(SoundServers, PulseRig, kSoundServers, SoundServerName());

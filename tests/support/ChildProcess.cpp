@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char **environ;
@@ -41,6 +42,23 @@ void ChildProcess::stop() {
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
+}
+
+void ChildProcess::terminate(std::chrono::milliseconds grace) {
+    if (pid_ <= 0) {
+        return;
+    }
+    kill(pid_, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    stop();
 }
 
 } // namespace tc::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -18,6 +19,8 @@ public:
 
     pid_t pid() const { return pid_; }
     void stop();
+    // Asks it to end (SIGTERM) and waits up to `grace` for it, so it can clean up; then stop().
+    void terminate(std::chrono::milliseconds grace);
 
 private:
     pid_t pid_ = -1;

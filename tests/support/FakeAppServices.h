@@ -121,6 +121,9 @@ public:
     LoadedSoundPtr loaded(const std::string &id) const override { return lookup.loaded(id); }
     SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name) override {
         const auto stem = path.stem().string();
+        if (importFailure) {
+            throw std::runtime_error(*importFailure);
+        }
         if (stem.starts_with("bad")) {
             throw std::runtime_error("This file isn't an audio format Tapchime can read.");
         }
@@ -165,6 +168,7 @@ public:
     }
 
     FakeSoundLookup lookup;
+    std::optional<std::string> importFailure; // every importFile() throws this while set
     std::filesystem::path folder = "/nonexistent/Sounds";
     int preloads = 0;
     std::vector<std::string> userLoads;

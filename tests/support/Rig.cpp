@@ -84,15 +84,55 @@ RigX::~RigX() {
     unsetenv("DISPLAY");
 }
 
-RigPulse::RigPulse() {
-    server_ = valueAfter(runCommand(rigScript("pulse-start") + " '" + dir_.path().string() + "'"), "PULSE_SERVER");
-    running_ = true;
+std::string soundServerName(SoundServer server) {
+    return server == SoundServer::pipeWire ? "PipeWire" : "PulseAudio";
+}
+
+namespace {
+
+const char *startScript(SoundServer server) {
+    return server == SoundServer::pipeWire ? "pipewire-start" : "pulse-start";
+}
+
+const char *stopScript(SoundServer server) {
+    return server == SoundServer::pipeWire ? "pipewire-stop" : "pulse-stop";
+}
+
+} // namespace
+
+RigPulse::RigPulse(SoundServer server, Start when) : kind_(server) {
+    // The socket each start script makes; the script prints it too.
+    const fs::path socket =
+        server == SoundServer::pipeWire ? dir_.path() / "runtime" / "pulse" / "native" : dir_.path() / "native";
+    server_ = "unix:" + socket.string();
     setenv("PULSE_SERVER", server_.c_str(), 1);
+    if (when == Start::now) {
+        start();
+    }
 }
 
 RigPulse::~RigPulse() {
     stop();
     unsetenv("PULSE_SERVER");
+}
+
+void RigPulse::start() {
+    if (running_) {
+        return;
+    }
+    // A start that fails half-way (a server that does not answer in time) leaves processes behind: the stop
+    // script ends whatever it finds.
+    running_ = true;
+    try {
+        const std::string printed =
+            valueAfter(runCommand(rigScript(startScript(kind_)) + " '" + dir_.path().string() + "'"), "PULSE_SERVER");
+        if (printed != server_) {
+            throw std::runtime_error("rig server at " + printed + ", expected " + server_);
+        }
+    } catch (...) {
+        stop();
+        throw;
+    }
 }
 
 std::string RigPulse::pactl(const std::string &arguments) const {
@@ -105,9 +145,13 @@ void RigPulse::stop() {
     }
     running_ = false;
     try {
-        runCommand(rigScript("pulse-stop") + " '" + dir_.path().string() + "'");
+        runCommand(rigScript(stopScript(kind_)) + " '" + dir_.path().string() + "'");
     } catch (...) {
     }
+}
+
+std::vector<std::string> recordingApp(const std::string &source) {
+    return {"parecord", "--latency-msec=20", "-d", source, "/dev/null"};
 }
 
 } // namespace tc::test

@@ -6,7 +6,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/TipBanner.h"
-#include "ui/shell/SettingsView.h"
+#include "ui/settings/SettingsView.h"
 
 #include <QAbstractButton>
 #include <QFontMetricsF>

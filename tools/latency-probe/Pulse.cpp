@@ -65,10 +65,39 @@ void PulseLoop::waitReady(pa_stream *stream) {
     }
 }
 
+std::string serverName() {
+    PulseLoop loop("latency-probe server");
+    struct Answer {
+        pa_threaded_mainloop *loop = nullptr;
+        std::string name;
+        bool done = false;
+    } answer;
+    answer.loop = loop.loop();
+    loop.lock();
+    pa_operation *operation = pa_context_get_server_info(
+        loop.context(),
+        [](pa_context *, const pa_server_info *info, void *data) {
+            auto *a = static_cast<Answer *>(data);
+            a->name = info && info->server_name ? info->server_name : "";
+            a->done = true;
+            pa_threaded_mainloop_signal(a->loop, 0);
+        },
+        &answer);
+    while (operation && !answer.done && pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
+        pa_threaded_mainloop_wait(loop.loop());
+    }
+    if (operation) {
+        pa_operation_unref(operation);
+    }
+    loop.unlock();
+    return answer.name;
+}
+
 // ---- MonitorRecorder -----------------------------------------------------------------------------------
 
 MonitorRecorder::MonitorRecorder(const std::string &source, int fragmentFrames) : loop_("latency-probe capture") {
     levels_.reserve(static_cast<size_t>(kRate) * 300);
+    arrivals_.reserve(static_cast<size_t>(kRate) * 300 / static_cast<size_t>(fragmentFrames));
     loop_.lock();
     const pa_sample_spec sampleSpec = floatStereo();
     stream_ = pa_stream_new(loop_.context(), "probe capture", &sampleSpec, nullptr);
@@ -114,6 +143,7 @@ void MonitorRecorder::onRead(pa_stream *stream, size_t, void *self) {
                 recorder->levels_.push_back(std::max(std::fabs(samples[2 * i]), std::fabs(samples[2 * i + 1])));
             }
         }
+        recorder->arrivals_.emplace_back(harness::monotonicNs(), recorder->levels_.size());
         pa_stream_drop(stream);
     }
 }
@@ -195,13 +225,39 @@ MonitorRecorder::Mapping MonitorRecorder::mapping() {
     return result;
 }
 
+MonitorRecorder::Mapping MonitorRecorder::countedMapping() {
+    Mapping result;
+    result.earliest_ = true;
+    {
+        std::lock_guard guard(mutex_);
+        for (const auto &[arrived, frames] : arrivals_) {
+            const double frame = static_cast<double>(frames);
+            result.points_.emplace_back(frame, static_cast<double>(arrived) - frame * 1e9 / kRate);
+        }
+    }
+    std::sort(result.points_.begin(), result.points_.end());
+    result.reports = result.points_.size();
+    std::vector<double> deviations;
+    double low = 0, high = 0;
+    for (size_t i = 0; i < result.points_.size(); ++i) {
+        const double local = result.localEstimate(result.points_[i].first);
+        deviations.push_back(result.points_[i].second - local);
+        low = i == 0 ? local : std::min(low, local);
+        high = i == 0 ? local : std::max(high, local);
+    }
+    std::sort(deviations.begin(), deviations.end());
+    result.spreadNs = harness::percentile(deviations, 95) - harness::percentile(deviations, 5);
+    result.driftNs = high - low;
+    return result;
+}
+
 double MonitorRecorder::Mapping::localEstimate(double frame) const {
     if (points_.empty()) {
         return 0;
     }
-    constexpr double kWindow = kRate / 4.0;
-    const auto begin = std::lower_bound(points_.begin(), points_.end(), std::make_pair(frame - kWindow, -1e300));
-    const auto end = std::upper_bound(points_.begin(), points_.end(), std::make_pair(frame + kWindow, 1e300));
+    const double window = earliest_ ? kRate : kRate / 4.0;
+    const auto begin = std::lower_bound(points_.begin(), points_.end(), std::make_pair(frame - window, -1e300));
+    const auto end = std::upper_bound(points_.begin(), points_.end(), std::make_pair(frame + window, 1e300));
     std::vector<double> near;
     for (auto it = begin; it != end; ++it) {
         near.push_back(it->second);
@@ -215,7 +271,7 @@ double MonitorRecorder::Mapping::localEstimate(double frame) const {
         return nearest->second;
     }
     std::sort(near.begin(), near.end());
-    return harness::percentile(near, 50);
+    return earliest_ ? near.front() : harness::percentile(near, 50);
 }
 
 double MonitorRecorder::Mapping::timeOf(double frame) const {

@@ -35,6 +35,10 @@ private:
     pa_context *context_ = nullptr;
 };
 
+// The sound server's own name ("pulseaudio", "PulseAudio (on PipeWire 0.3.65)"); throws when it cannot be
+// reached.
+std::string serverName();
+
 // One timing report of the record stream, taken when its answer arrived.
 struct TimingSample {
     uint64_t arrived = 0;   // monotonic ns when the answer arrived
@@ -53,6 +57,11 @@ struct TimingSample {
 // gets data again) its monitor has already passed on what it rendered, so the capture gains a few frames.
 // A frame is therefore mapped with the median of the reports within a quarter of a second of it, and the
 // spread of the reports around their local median is the mapping's error.
+//
+// On PipeWire the record stream's reported latencies do not hold still (the mapping's spread is about 5 ms
+// and it drifts by tens of milliseconds over a run), so there the frames are counted instead: each piece of
+// the capture arrives no sooner than its last frame was played, so the earliest arrival within a second of a
+// frame, less the frames counted since, dates it (countedMapping). Its spread is the delivery's jitter.
 class MonitorRecorder {
 public:
     MonitorRecorder(const std::string &source, int fragmentFrames);
@@ -79,8 +88,10 @@ public:
         friend class MonitorRecorder;
         double localEstimate(double frame) const;
         std::vector<std::pair<double, double>> points_; // (frame played, estimate of frame 0's time), by frame
+        bool earliest_ = false;                         // the earliest estimate nearby, not the median
     };
     Mapping mapping();
+    Mapping countedMapping();
 
 private:
     static void onRead(pa_stream *stream, size_t bytes, void *self);
@@ -93,6 +104,7 @@ private:
     std::mutex mutex_;
     std::vector<float> levels_;
     std::vector<TimingSample> timing_;
+    std::vector<std::pair<uint64_t, size_t>> arrivals_; // (monotonic ns, frames captured by then)
     bool finished_ = false;
 };
 

@@ -32,8 +32,10 @@ const char *kHelp =
 usage: latency-probe [--program PATH] [--mode floor|on|off ...] [--keys N] [--sound ID] [--settle S]
                      [--seed N] [--cores N] [--threshold LEVEL] [--quiet] [--list]
 
-Needs DISPLAY (an X server with XTest) and PULSE_SERVER (a PulseAudio server with the null sink tc_out).
-tools/latency-probe/run starts a private Xvfb and PulseAudio and runs every mode.
+Needs DISPLAY (an X server with XTest) and PULSE_SERVER (a PulseAudio server, or PipeWire's PulseAudio
+service, with the null sink tc_out). Headings and figure names begin with the server that answered
+("PulseAudio" or "PipeWire"). tools/latency-probe/run starts a private Xvfb and sound server (PulseAudio,
+PipeWire or one after the other: run --server pulseaudio|pipewire|both) and runs every mode.
 
 modes (default: floor on off)
   floor   the rig alone: the probe writes a 1 ms click straight into tc_out through its own playback stream
@@ -55,7 +57,10 @@ method
            that ran dry getting data again) the monitor has already passed on part of what it rendered, and
            the capture gains those frames twice. So each frame is mapped with the median of the reports
            within a quarter of a second of it; the null sink runs on the same monotonic clock, so between
-           such jumps there is no drift.
+           such jumps there is no drift. On PipeWire, whose record stream reports latencies that wander by
+           milliseconds, the captured frames are counted instead: each piece of the capture arrives no sooner
+           than its last frame was played, so a frame is dated by the earliest arrival within a second of it
+           less the frames counted since.
   onset    the first frame after the press whose louder channel is above --threshold (default 0.01), minus
            the time the sound itself takes to pass that level (from the program's own buffers of the sound;
            about 0.06 ms for synth.blip). No such frame before the next press (at most 250 ms) is a missed key.
@@ -177,6 +182,11 @@ double soundOffsetMs(const std::string &soundID, float threshold) {
     return harness::percentile(offsets, 50);
 }
 
+// "PipeWire" for PipeWire's PulseAudio service, else "PulseAudio".
+std::string serverLabel() {
+    return serverName().find("PipeWire") != std::string::npos ? "PipeWire" : "PulseAudio";
+}
+
 struct Figure {
     std::string name;
     double value;
@@ -196,8 +206,8 @@ void printSummary(const char *label, const Summary &s) {
                 s.median, s.p95, s.p99, s.max, s.min);
 }
 
-void report(const std::string &mode, const Options &options, const std::vector<Press> &presses, const RunResult &run,
-            double offsetMs, std::vector<Figure> &figures) {
+void report(const std::string &server, const std::string &mode, const Options &options,
+            const std::vector<Press> &presses, const RunResult &run, double offsetMs, std::vector<Figure> &figures) {
     OnsetOptions onsetOptions;
     onsetOptions.threshold = options.threshold;
     onsetOptions.soundOffsetMs = offsetMs;
@@ -220,7 +230,7 @@ void report(const std::string &mode, const Options &options, const std::vector<P
     const Summary total = summarize(all);
     const std::string title = mode == "floor" ? "rig floor (2 ms click stream)"
                                               : std::string("program, low latency ") + (mode == "on" ? "on" : "off");
-    std::printf("\n== %s%s\n", title.c_str(), run.note.c_str());
+    std::printf("\n== %s: %s%s\n", server.c_str(), title.c_str(), run.note.c_str());
     std::printf("  presses %zu, heard %zu, missed %zu, overlapped %zu; clock mapping from %zu reports, "
                 "error %.3f ms (p5-p95), drift over the run %.3f ms\n",
                 run.pressedAt.size(), all.size(), missed, unmeasurable, run.mapping.reports, run.mapping.spreadNs / 1e6,
@@ -236,7 +246,7 @@ void report(const std::string &mode, const Options &options, const std::vector<P
         std::printf(" ms\n");
     }
 
-    const std::string key = mode == "floor" ? "rig floor" : "key-to-sound, low latency " + mode;
+    const std::string key = server + ": " + (mode == "floor" ? "rig floor" : "key-to-sound, low latency " + mode);
     figures.push_back({key + ": median", total.median, "ms"});
     figures.push_back({key + ": p95", total.p95, "ms"});
     figures.push_back({key + ": p99", total.p99, "ms"});
@@ -276,7 +286,16 @@ void report(const std::string &mode, const Options &options, const std::vector<P
     figures.push_back(
         {key + ": router + play() on the keyboard thread, p99", summarize(parts.routing).p99 * 1e3, "us"});
     figures.push_back({key + ": play() to first frame rendered, median", summarize(parts.toRender).median, "ms"});
+    // Where a tail comes from: the key's way to the keyboard thread (X server, keyboard thread) or the audio
+    // thread's turn.
+    figures.push_back({key + ": press to keyboard thread, p99", summarize(parts.delivery).p99, "ms"});
+    figures.push_back({key + ": play() to first frame rendered, p99", summarize(parts.toRender).p99, "ms"});
     figures.push_back({key + ": stream latency reported, median", summarize(parts.queued).median, "ms"});
+}
+
+// PipeWire's record stream reports latencies that do not hold still: its frames are counted instead.
+MonitorRecorder::Mapping mapCapture(MonitorRecorder &recorder) {
+    return serverLabel() == "PipeWire" ? recorder.countedMapping() : recorder.mapping();
 }
 
 RunResult runFloor(const Options &options, const std::vector<Press> &presses) {
@@ -290,7 +309,7 @@ RunResult runFloor(const Options &options, const std::vector<Press> &presses) {
     run.pressedAt = runSchedule(presses, harness::monotonicNs() + 100'000'000ull, [&](size_t) { player.click(); });
     harness::sleepMs(500);
     run.levels = recorder.finish();
-    run.mapping = recorder.mapping();
+    run.mapping = mapCapture(recorder);
     return run;
 }
 
@@ -324,7 +343,7 @@ RunResult runProgram(const Options &options, const std::vector<Press> &presses, 
     harness::sleepMs(500);
     app.stop();
     run.levels = recorder.finish();
-    run.mapping = recorder.mapping();
+    run.mapping = mapCapture(recorder);
     run.trace = harness::readTrace(app.tracePath());
     return run;
 }
@@ -337,12 +356,13 @@ int main(int argc, char **argv) {
         const std::vector<Press> presses =
             makeSchedule(options.keys, kMinGapMs, kMaxGapMs, kPauseEvery, kPausesMs, options.seed);
         std::vector<Figure> figures;
+        const std::string server = serverLabel();
         for (const std::string &mode : options.modes) {
             if (mode == "floor") {
-                report(mode, options, presses, runFloor(options, presses), 0.0, figures);
+                report(server, mode, options, presses, runFloor(options, presses), 0.0, figures);
             } else {
                 const double offset = soundOffsetMs(options.sound, options.threshold);
-                report(mode, options, presses, runProgram(options, presses, mode == "on"), offset, figures);
+                report(server, mode, options, presses, runProgram(options, presses, mode == "on"), offset, figures);
             }
             std::fflush(stdout);
         }

@@ -20,8 +20,8 @@
 #include "ui/kit/Theme.h"
 #include "ui/kit/TipBanner.h"
 #include "ui/kit/Waveform.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/shell/NoticeView.h"
-#include "ui/shell/SettingsView.h"
 #include "ui/shell/TrayCard.h"
 
 #include <QGridLayout>

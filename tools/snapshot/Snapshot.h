@@ -25,5 +25,13 @@ std::vector<Snapshot> shellSnapshots();
 std::vector<Snapshot> windowSnapshots();
 // The keyboard editor in its tools and states.
 std::vector<Snapshot> editorSnapshots();
+// The Triggers section.
+std::vector<Snapshot> triggerSnapshots();
+// The sound picker sheet on each tab in its states.
+std::vector<Snapshot> pickerSnapshots();
+// The App rules section and its cards.
+std::vector<Snapshot> appRulesSnapshots();
+// The first-run sheet and the Settings page.
+std::vector<Snapshot> settingsSnapshots();
 
 } // namespace tc::snapshot

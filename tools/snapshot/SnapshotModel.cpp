@@ -6,6 +6,7 @@
 #include "app/QtTime.h"
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
+#include "engine/AudioDecoder.h"
 #include "engine/KeyHandlerSlot.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/LoadedSound.h"
@@ -13,10 +14,15 @@
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
+#include "model/Uuid.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVBoxLayout>
+#include <chrono>
 #include <map>
 #include <stdexcept>
 #include <thread>
@@ -37,10 +43,40 @@ public:
     std::optional<std::int64_t> count_;
 };
 
-class NoLoginItem final : public LoginItem {
+class FixedLoginItem final : public LoginItem {
 public:
-    std::optional<QString> setEnabled(bool) override { return std::nullopt; }
-    bool isEnabled() const override { return false; }
+    std::optional<QString> setEnabled(bool on) override {
+        enabled = on;
+        return std::nullopt;
+    }
+    bool isEnabled() const override { return enabled; }
+    bool enabled = false;
+};
+
+class FixedDevices final : public AudioDevices {
+public:
+    std::vector<uint32_t> allDeviceIDs() override {
+        std::vector<uint32_t> ids;
+        for (uint32_t i = 0; i < devices.size(); ++i) {
+            ids.push_back(i + 1);
+        }
+        return ids;
+    }
+    std::optional<uint32_t> deviceID(const std::string &uid) override {
+        for (uint32_t i = 0; i < devices.size(); ++i) {
+            if (devices[i].uid == uid) {
+                return i + 1;
+            }
+        }
+        return std::nullopt;
+    }
+    std::vector<AudioDevice> outputDevices() override { return devices; }
+    std::optional<AudioDevice> defaultOutput() override {
+        return devices.empty() ? std::nullopt : std::optional<AudioDevice>(devices.front());
+    }
+    int addChangeHandler(ChangeHandler) override { return 1; }
+    void removeChangeHandler(int) override {}
+    std::vector<AudioDevice> devices; // set before the model asks
 };
 
 class SilentAudio final : public AudioControl {
@@ -58,12 +94,14 @@ public:
 class BuiltinCatalog final : public SoundCatalog {
 public:
     BuiltinCatalog() {
-        auto buffer = std::make_shared<AudioBuffer>();
-        buffer->left.assign(480, 0.0f);
-        buffer->right.assign(480, 0.0f);
-        for (const SoundItem &item : SoundLibrary::builtinItems()) {
+        buffer_->left.assign(480, 0.0f);
+        buffer_->right.assign(480, 0.0f);
+        int index = 0;
+        for (SoundItem item : SoundLibrary::builtinItems()) {
+            // Lengths as varied as the real sounds', the same in every picture.
+            item.duration = 0.08 + 0.37 * static_cast<double>((index++ * 7) % 11) / 10.0;
             LoadedSound::Takes takes;
-            takes[SoundSynth::Role::down].push_back(buffer);
+            takes[SoundSynth::Role::down].push_back(buffer_);
             sounds_[item.id] =
                 std::make_shared<const LoadedSound>(item, std::move(takes), std::vector<float>(64, 0.3f));
         }
@@ -75,8 +113,18 @@ public:
     const std::vector<SoundItem> &builtinItems() const override { return SoundLibrary::builtinItems(); }
     void preloadBuiltins() override {}
     LoadedSoundPtr loadUserSound(const SoundItem &) override { return nullptr; }
-    SoundItem importFile(const std::filesystem::path &, const std::optional<std::string> &) override {
-        throw std::runtime_error("Importing is not part of the pictures.");
+    // Any file becomes a sound of 0.64 s named after it, except one whose name begins with "broken", which the
+    // library cannot read. Nothing is read or copied.
+    SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name) override {
+        if (path.stem().string().starts_with("broken")) {
+            throw AudioDecodeError(AudioDecodeError::Kind::unreadable);
+        }
+        SoundItem item{"user." + Uuid::random().toString(), name.value_or(path.stem().string()), SoundCategory::mine,
+                       "imported" + path.extension().string(), 0.64};
+        LoadedSound::Takes takes;
+        takes[SoundSynth::Role::down].push_back(buffer_);
+        sounds_[item.id] = std::make_shared<const LoadedSound>(item, std::move(takes), std::vector<float>(64, 0.3f));
+        return item;
     }
     void deleteFile(const SoundItem &) override {}
     std::filesystem::path soundsFolder() const override { return {}; }
@@ -88,6 +136,7 @@ public:
     }
 
 private:
+    std::shared_ptr<AudioBuffer> buffer_ = std::make_shared<AudioBuffer>();
     std::map<std::string, LoadedSoundPtr> sounds_;
 };
 
@@ -117,34 +166,72 @@ private:
     bool running_ = false;
 };
 
-// Reports one application in front, from a thread of its own as a real source does.
+// Reports one application in front at start, and any the pictures bring to the front later, each from a
+// thread of its own as a real source does.
 class FixedFrontmost final : public FrontmostAppSource {
 public:
     explicit FixedFrontmost(AppIdentity app) : app_(std::move(app)) {}
     void start(Handler handler) override {
+        handler_ = std::move(handler);
         if (!app_.bundleId.empty()) {
-            std::thread([&] { handler(app_); }).join();
+            activate(app_);
+        }
+    }
+    void activate(const AppIdentity &app) {
+        if (handler_) {
+            std::thread([&] { handler_(app); }).join();
         }
     }
 
 private:
     AppIdentity app_;
+    Handler handler_;
+};
+
+class FixedMicrophone final : public MicrophoneActivitySource {
+public:
+    explicit FixedMicrophone(bool inUse) : inUse_(inUse) {}
+    bool microphoneInUse() const override { return inUse_; }
+
+private:
+    bool inUse_;
+};
+
+class FixedSecureInput final : public SecureInputSource {
+public:
+    explicit FixedSecureInput(bool on) : on_(on) {}
+    bool secureInputOn() const override { return on_; }
+
+private:
+    bool on_;
+};
+
+// The system clock, or a moment the pictures set.
+class PictureClock final : public Clock {
+public:
+    QDateTime now() const override { return fixed_.isValid() ? fixed_ : QDateTime::currentDateTime(); }
+    void set(const QDateTime &time) { fixed_ = time; }
+
+private:
+    QDateTime fixed_;
 };
 
 } // namespace
 
 struct SnapshotModel::Parts {
     QTemporaryDir folder;
-    SystemClock clock;
+    PictureClock clock;
     QtTimerFactory timers;
     MemoryStats stats;
     std::unique_ptr<DocumentStore> documents;
-    NoLoginItem login;
+    FixedLoginItem login;
+    FixedDevices devices;
     SilentAudio audio;
     BuiltinCatalog library;
     std::unique_ptr<FixedOutput> output;
     std::unique_ptr<SoundRouter> router;
     ScriptedKeyboard *keyboard = nullptr;
+    FixedFrontmost *frontmost = nullptr;
     std::unique_ptr<AppModel> model;
 };
 
@@ -155,6 +242,8 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     p.router = std::make_unique<SoundRouter>(p.library, p.audio);
     p.stats.day_ = p.clock.now().date().toString(QStringLiteral("yyyy-MM-dd"));
     p.stats.count_ = options.pressesToday;
+    p.login.enabled = options.launchAtLogin;
+    p.devices.devices = options.outputDevices;
 
     auto keyboard = std::make_unique<ScriptedKeyboard>(options.keyboardAccess);
     p.keyboard = keyboard.get();
@@ -168,10 +257,13 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     services.router = p.router.get();
     services.library = &p.library;
     services.output = p.output.get();
+    services.devices = &p.devices;
     services.monitor = std::move(keyboard);
-    services.watchers = std::make_unique<SystemWatchers>(p.timers, std::make_unique<FixedFrontmost>(options.frontmost),
-                                                         std::make_unique<NullMicrophoneActivitySource>(),
-                                                         std::make_unique<NullSecureInputSource>());
+    auto frontmost = std::make_unique<FixedFrontmost>(options.frontmost);
+    p.frontmost = frontmost.get();
+    services.watchers = std::make_unique<SystemWatchers>(p.timers, std::move(frontmost),
+                                                         std::make_unique<FixedMicrophone>(options.micInUse),
+                                                         std::make_unique<FixedSecureInput>(options.secureInput));
     services.runInBackground = [](std::function<void()> task) { task(); };
     services.log = [](const std::string &) {};
     p.model = std::make_unique<AppModel>(std::move(services));
@@ -189,6 +281,15 @@ AppModel &SnapshotModel::model() {
     return *parts_->model;
 }
 
+void SnapshotModel::activate(const AppIdentity &app) {
+    parts_->frontmost->activate(app);
+    settle();
+}
+
+void SnapshotModel::setNow(const QDateTime &time) {
+    parts_->clock.set(time);
+}
+
 void SnapshotModel::press(std::uint16_t code, const std::string &characters) {
     parts_->keyboard->send(KeyEvent{code, true, false, 0, characters});
     parts_->keyboard->send(KeyEvent{code, false, false, 0, characters});
@@ -203,6 +304,24 @@ void SnapshotModel::hold(std::uint16_t code) {
 void SnapshotModel::settle() {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
+    }
+}
+
+void SnapshotModel::waitForPoll() {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < static_cast<qint64>(SystemWatchers::kPollInterval * 1000) + 200) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+void SnapshotModel::loadOutputDevices() {
+    AppModel &m = model();
+    m.refreshOutputDevices();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (m.outputDevices() != parts_->devices.devices && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 }
 

@@ -97,7 +97,9 @@ int main(int argc, char *argv[]) {
 
     bool ok = true;
     for (const auto &list :
-         {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots()}) {
+         {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots(),
+          tc::snapshot::triggerSnapshots(), tc::snapshot::pickerSnapshots(), tc::snapshot::appRulesSnapshots(),
+          tc::snapshot::settingsSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             ok = render(shot, folder) && ok;
         }

@@ -44,6 +44,7 @@ struct AppAssembly::Parts {
     SoundRouter router{library, engine};
     std::unique_ptr<OutputVolume> outputVolume = SystemSources::outputVolume();
     std::unique_ptr<RunningAppsSource> runningApps = SystemSources::runningApps();
+    std::unique_ptr<RecordingBackend> recording = SystemSources::recordingBackend();
 
     std::unique_ptr<AppModel> model;
 };
@@ -66,6 +67,8 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.router = &p.router;
     services.library = &p.catalog;
     services.output = p.outputVolume.get();
+    services.recording = p.recording.get();
+    services.devices = &p.devices;
     services.monitor = SystemSources::keyboardMonitor();
     services.watchers = std::make_unique<SystemWatchers>(
         p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());

@@ -12,7 +12,7 @@ class TimerFactory;
 // $XDG_DATA_HOME/Tapchime, the press count in the Qt settings, the XDG autostart entry, the audio engine on
 // PulseAudio (a null output when no server answers), the sound library with the FFmpeg decoder, the sound
 // router, and the platform backends SystemSources picks for the session (the keyboard monitor, the watchers'
-// sources, the output-volume watcher and the running-applications list), all on Qt timers. When
+// sources, the output-volume watcher, the running-applications list and the microphone), all on Qt timers. When
 // $TAPCHIME_LATENCY_TRACE names a file, the key path's timing and the moments "assembly" and "soundsReady" are
 // traced there (see LatencyTrace).
 //

@@ -24,7 +24,19 @@ AppMenus::AppMenus(QMenuBar *menuBar, Updater &updater, QObject *parent) : QObje
     QMenu *sounds = menuBar->addMenu(QStringLiteral("Sounds"));
     sounds_ = sounds->addAction(soundsItemTitle(true));
     connect(sounds_, &QAction::triggered, this, &AppMenus::toggleSoundsRequested);
+
+    trayMenu_ = std::make_unique<QMenu>();
+    open_ = trayMenu_->addAction(QStringLiteral("Open Tapchime"));
+    connect(open_, &QAction::triggered, this, &AppMenus::openRequested);
+    trayMenu_->addSeparator();
+    QMenu *traySounds = trayMenu_->addMenu(QStringLiteral("Sounds"));
+    traySounds->addAction(sounds_);
+    trayMenu_->addAction(checkForUpdates_);
+    trayMenu_->addSeparator();
+    trayMenu_->addAction(quit_);
 }
+
+AppMenus::~AppMenus() = default;
 
 QString AppMenus::soundsItemTitle(bool soundsEnabled) {
     return soundsEnabled ? QStringLiteral("Turn Sounds Off  (⌃⌥K)") : QStringLiteral("Turn Sounds On  (⌃⌥K)");

@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class QAction;
+class QMenu;
 class QMenuBar;
 
 namespace tc {
@@ -14,11 +16,14 @@ class Updater;
 //   "Tapchime": "Check for Updates…" (disabled without an update feed), "Quit Tapchime" (Ctrl+Q);
 //   "Sounds": the on/off item, titled by the current setting. The item carries no shortcut: the global
 //   hotkey Ctrl+Alt+K is heard by the key router, not by this menu.
-// Main thread only; the menus are owned by the menu bar.
+// The tray icon's own menu (a right click) offers the same items: "Open Tapchime", the "Sounds" menu, "Check
+// for Updates…" and "Quit Tapchime"; each is the very action of the menu bar, so both always agree.
+// Main thread only; the menu bar's menus are owned by the menu bar, the tray menu by this object.
 class AppMenus : public QObject {
     Q_OBJECT
 public:
     AppMenus(QMenuBar *menuBar, Updater &updater, QObject *parent = nullptr);
+    ~AppMenus() override;
 
     // "Turn Sounds Off  (⌃⌥K)" while sounds are on, "Turn Sounds On  (⌃⌥K)" while off.
     static QString soundsItemTitle(bool soundsEnabled);
@@ -29,15 +34,21 @@ public:
     QAction *checkForUpdatesAction() const { return checkForUpdates_; }
     QAction *soundsAction() const { return sounds_; }
     QAction *quitAction() const { return quit_; }
+    QAction *openAction() const { return open_; }
+    QMenu *trayMenu() const { return trayMenu_.get(); }
 
 signals:
     // The on/off item was chosen: the owner flips the setting (and saves and pushes it) without a notice.
     void toggleSoundsRequested();
+    // "Open Tapchime" was chosen: the owner brings the main window forward.
+    void openRequested();
 
 private:
     QAction *checkForUpdates_;
     QAction *sounds_;
     QAction *quit_;
+    QAction *open_;
+    std::unique_ptr<QMenu> trayMenu_;
 };
 
 } // namespace tc

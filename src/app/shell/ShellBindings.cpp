@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "app/shell/AppMenus.h"
 #include "app/shell/TrayIcon.h"
+#include "app/shell/Updater.h"
 
 namespace tc {
 
@@ -17,6 +18,11 @@ void bindMenus(AppModel &model, AppMenus &menus) {
                      [&model, &menus] { menus.setSoundsEnabled(model.data().settings.enabled); });
     QObject::connect(&menus, &AppMenus::toggleSoundsRequested, &model,
                      [&model] { model.setSetting(&AppSettings::enabled, !model.data().settings.enabled); });
+}
+
+void bindUpdater(AppModel &model, Updater &updater) {
+    model.setCanCheckForUpdates(updater.canCheck());
+    QObject::connect(&model, &AppModel::updateCheckRequested, &updater, &Updater::checkForUpdates);
 }
 
 NoticeHUD::FixHandler noticeFix(AppModel &model, std::function<void()> showAppRules) {

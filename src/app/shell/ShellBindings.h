@@ -9,6 +9,7 @@ namespace tc {
 class AppMenus;
 class AppModel;
 class TrayIcon;
+class Updater;
 
 // Ties the shell's pieces to the application model. Main thread; the pieces must outlive the model's
 // signals (they are made once in main and kept to the end).
@@ -19,6 +20,10 @@ void bindTray(AppModel &model, TrayIcon &tray);
 // The "Sounds" item is titled by settings.enabled and flips it: saved and pushed, without a notice (only the
 // hotkey shows one).
 void bindMenus(AppModel &model, AppMenus &menus);
+
+// The model's update check (the settings screen's "Check now") reaches the update component, and the model
+// knows whether there is a feed to check.
+void bindUpdater(AppModel &model, Updater &updater);
 
 // The notice panel's remedy: fixes the silence the notice was shown for; when that remedy is the App rules
 // section (the model has switched to it), `showAppRules` brings the main window forward.

@@ -1,4 +1,5 @@
 #include "engine/linux/AtspiSecureInput.h"
+#include "engine/linux/DBusCalls.h"
 #include "engine/linux/ThreadName.h"
 
 #include <atspi/atspi-constants.h>
@@ -32,62 +33,13 @@ constexpr const char *kObjectEvents = "org.a11y.atspi.Event.Object";
 constexpr const char *kWindowEvents = "org.a11y.atspi.Event.Window";
 constexpr const char *kAccessible = "org.a11y.atspi.Accessible";
 
-struct ConnectionCloser {
-    void operator()(DBusConnection *connection) const {
-        dbus_connection_close(connection);
-        dbus_connection_unref(connection);
-    }
-};
-using Connection = std::unique_ptr<DBusConnection, ConnectionCloser>;
+using dbus::call;
+using dbus::Connection;
+using dbus::Error;
+using dbus::Message;
 
-struct MessageUnref {
-    void operator()(DBusMessage *message) const { dbus_message_unref(message); }
-};
-using Message = std::unique_ptr<DBusMessage, MessageUnref>;
-
-// A DBusError that frees itself.
-struct Error {
-    DBusError error;
-    Error() { dbus_error_init(&error); }
-    ~Error() { dbus_error_free(&error); }
-    Error(const Error &) = delete;
-    Error &operator=(const Error &) = delete;
-    bool is(const char *name) const { return dbus_error_has_name(&error, name); }
-};
-
-// Calls a method and waits at most timeoutMs for the answer; nothing on any error.
-Message call(DBusConnection *connection, const char *destination, const char *path, const char *interface,
-             const char *method, int timeoutMs, const char *argument = nullptr, bool autoStart = true,
-             Error *error = nullptr) {
-    Message message(dbus_message_new_method_call(destination, path, interface, method));
-    if (!message) {
-        return nullptr;
-    }
-    dbus_message_set_auto_start(message.get(), autoStart);
-    if (argument && !dbus_message_append_args(message.get(), DBUS_TYPE_STRING, &argument, DBUS_TYPE_INVALID)) {
-        return nullptr;
-    }
-    Error local;
-    Error &e = error ? *error : local;
-    return Message(dbus_connection_send_with_reply_and_block(connection, message.get(), timeoutMs, &e.error));
-}
-
-// Opens a private connection to a bus and says hello, all within the setup timeout.
 Connection openBus(const std::string &address) {
-    Error error;
-    Connection connection(dbus_connection_open_private(address.c_str(), &error.error));
-    if (!connection) {
-        return nullptr;
-    }
-    dbus_connection_set_exit_on_disconnect(connection.get(), false);
-    auto hello =
-        call(connection.get(), DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "Hello", kSetupTimeoutMs);
-    const char *name = nullptr;
-    if (!hello || !dbus_message_get_args(hello.get(), nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)) {
-        return nullptr;
-    }
-    dbus_bus_set_unique_name(connection.get(), name);
-    return connection;
+    return dbus::openBus(address, kSetupTimeoutMs);
 }
 
 bool addMatch(DBusConnection *connection, const char *rule) {

@@ -1,5 +1,6 @@
 #include "engine/linux/EvdevKeyboardMonitor.h"
 
+#include "engine/linux/RealtimeScheduling.h"
 #include "engine/linux/ThreadName.h"
 
 #include <linux/input.h>
@@ -215,6 +216,8 @@ void EvdevKeyboardMonitor::removeDevice(std::size_t index) {
 }
 
 void EvdevKeyboardMonitor::run() {
+    // Every key press starts here: on a busy machine the thread must not wait for a turn on a core.
+    RealtimeScheduling::raiseCurrentThread(RealtimeScheduling::kKeyboardPriority);
     std::vector<pollfd> fds;
     while (!thread_.stopRequested()) {
         if (devicesChanged_) {

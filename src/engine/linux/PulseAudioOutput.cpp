@@ -2,6 +2,7 @@
 
 #include "engine/AudioBuffer.h"
 #include "engine/LatencyTrace.h"
+#include "engine/linux/RealtimeScheduling.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -51,7 +52,11 @@ bool PulseAudioOutput::start(const std::string &deviceUID, int bufferFrames, Aud
         PulseLoop::Lock lock(*loop_);
         context_ = std::make_unique<PulseContext>(*loop_, "Tapchime");
         context_->setLostHandler([this] { lost(); });
-        started = context_->connect(deadline, error) && openStream(deadline, error);
+        started = context_->connect(deadline, error);
+        if (started) {
+            chooseStrategy(deadline);
+            started = openStream(deadline, error);
+        }
     } catch (const std::exception &e) {
         error = e.what();
     }
@@ -60,7 +65,31 @@ bool PulseAudioOutput::start(const std::string &deviceUID, int bufferFrames, Aud
         return false;
     }
     running_.store(true, std::memory_order_release);
+    // The loop thread mixes every new sound into the stream: on a busy machine it must not wait for a turn on
+    // a core. Asked here, on the caller's thread, because asking may wait for the system bus.
+    RealtimeScheduling::raise(loop_->threadId(), RealtimeScheduling::kAudioPriority);
     return true;
+}
+
+void PulseAudioOutput::chooseStrategy(PulseContext::Deadline deadline) {
+    strategy_ = PlacementStrategy::sinkLatency;
+    struct Answer {
+        std::string name;
+        std::string version;
+    } answer;
+    pa_operation *operation = pa_context_get_server_info(
+        context_->get(),
+        [](pa_context *, const pa_server_info *info, void *data) {
+            if (info) {
+                auto *a = static_cast<Answer *>(data);
+                a->name = info->server_name ? info->server_name : "";
+                a->version = info->server_version ? info->server_version : "";
+            }
+        },
+        &answer);
+    if (context_->wait(operation, deadline)) {
+        strategy_ = placementStrategyFor(answer.name, answer.version);
+    }
 }
 
 bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &error) {
@@ -77,6 +106,8 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
     pa_stream *stream = stream_->get();
     pa_stream_set_write_callback(stream, &PulseAudioOutput::onWrite, this);
     pa_stream_set_moved_callback(stream, &PulseAudioOutput::onMoved, this);
+    pa_stream_set_latency_update_callback(stream, &PulseAudioOutput::onTiming, this);
+    readClock_.reset();
 
     const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
     const char *device = deviceUID_.empty() ? nullptr : deviceUID_.c_str();
@@ -89,9 +120,11 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
         wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, &PulseAudioOutput::onWake, this);
         wakeArmed_ = wakeEvent_ != nullptr;
     }
-    // The first timing report; later ones come with the refills.
-    if (pa_operation *operation = pa_stream_update_timing_info(stream, nullptr, nullptr)) {
-        pa_operation_unref(operation);
+    // The first timing report; later ones come with the refills (on PipeWire from the report timer).
+    requestTiming();
+    if (strategy_ == PlacementStrategy::serverQuantum) {
+        reportTimer_ = pa_context_rttime_new(context_->get(), pa_rtclock_now() + kReportIntervalUs,
+                                             &PulseAudioOutput::onReportTimer, this);
     }
     context_->subscribe(static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
                         [this](pa_subscription_event_type_t type, uint32_t index) { onEvent(type, index); });
@@ -105,6 +138,10 @@ void PulseAudioOutput::release() {
     {
         PulseLoop::Lock lock(*loop_);
         wakeArmed_ = false;
+        if (reportTimer_) {
+            loop_->api()->time_free(reportTimer_);
+            reportTimer_ = nullptr;
+        }
         if (wakeEvent_) {
             loop_->api()->io_free(wakeEvent_);
             wakeEvent_ = nullptr;
@@ -189,15 +226,39 @@ std::optional<uint64_t> PulseAudioOutput::latencyMicroseconds() {
     return timing->sink_usec + pa_bytes_to_usec(static_cast<uint64_t>(queued), pa_stream_get_sample_spec(stream));
 }
 
-void PulseAudioOutput::onWrite(pa_stream *stream, size_t bytes, void *self) {
+void PulseAudioOutput::onWrite(pa_stream *, size_t bytes, void *self) {
     auto *output = static_cast<PulseAudioOutput *>(self);
     output->refill(bytes);
-    // A fresh timing report now and then: where the sink plays is extrapolated from the last one.
-    if (++output->refills_ % kTimingEveryRefills == 0) {
-        if (pa_operation *operation = pa_stream_update_timing_info(stream, nullptr, nullptr)) {
-            pa_operation_unref(operation);
-        }
+    // A fresh timing report now and then: where the sink plays is extrapolated from the last one. On PipeWire
+    // the report timer asks instead: reports that come with the refills all come at one moment of its cycle.
+    if (++output->refills_ % kTimingEveryRefills == 0 && output->strategy_ == PlacementStrategy::sinkLatency) {
+        output->requestTiming();
     }
+}
+
+void PulseAudioOutput::requestTiming() {
+    if (pa_operation *operation = pa_stream_update_timing_info(stream_->get(), nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+}
+
+void PulseAudioOutput::onTiming(pa_stream *stream, void *self) {
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream);
+    if (timing && !timing->read_index_corrupt && timing->read_index >= 0) {
+        static_cast<PulseAudioOutput *>(self)->readClock_.addReport(
+            static_cast<int64_t>(pa_timeval_load(&timing->timestamp)),
+            static_cast<uint64_t>(timing->read_index) / kFrameBytes);
+    }
+}
+
+void PulseAudioOutput::onReportTimer(pa_mainloop_api *, pa_time_event *event, const struct timeval *, void *self) {
+    auto *output = static_cast<PulseAudioOutput *>(self);
+    if (output->stream_ && output->stream_->isReady()) {
+        output->requestTiming();
+    }
+    output->jitter_ = output->jitter_ * 1664525u + 1013904223u;
+    const pa_usec_t interval = kReportIntervalUs + (output->jitter_ >> 8) % kReportJitterUs;
+    pa_context_rttime_restart(output->context_->get(), event, pa_rtclock_now() + interval);
 }
 
 void PulseAudioOutput::onWake(pa_mainloop_api *, pa_io_event *, int fd, pa_io_event_flags_t, void *self) {
@@ -247,16 +308,14 @@ void PulseAudioOutput::placeNewSounds() {
         return;
     }
     pa_stream *stream = stream_->get();
-    // Where the sounds go: as early as the server still holds the queued data itself. Its sink takes data in
-    // blocks of up to its latency ahead of what it plays, so that is the sink's latency after the frame being
-    // played, and a margin for the way to the server.
+    // Where the sounds go: as early as the server still holds the queued data itself (earliestStart, by what the
+    // server is).
     size_t back = 0;
     int64_t waitUs = -1;
     const pa_timing_info *timing = pa_stream_get_timing_info(stream);
     if (const auto played = serverPlayFrame(); played && timing) {
         const uint64_t written = queue_->written();
-        const uint64_t keep = (timing->configured_sink_usec + kSafetyMarginUs) * AudioBuffer::kSampleRate / 1'000'000;
-        const uint64_t start = std::min(written, *played + keep);
+        const uint64_t start = std::min(written, earliestStart(*timing, *played));
         back = static_cast<size_t>(written - start);
         waitUs = static_cast<int64_t>((start - std::min(start, *played)) * 1'000'000 / AudioBuffer::kSampleRate);
     }
@@ -267,9 +326,28 @@ void PulseAudioOutput::placeNewSounds() {
     if (frames > 0) {
         writeFrames(interleaved_.data(), frames, -static_cast<int64_t>(frames * kFrameBytes));
         intoQueue_.fetch_add(1, std::memory_order_relaxed);
+        if (strategy_ == PlacementStrategy::serverQuantum) {
+            requestTiming(); // at a moment of its own: the read clock learns from it
+        }
     } else {
         atEnd_.fetch_add(1, std::memory_order_relaxed);
     }
+}
+
+uint64_t PulseAudioOutput::earliestStart(const pa_timing_info &timing, uint64_t played) const {
+    constexpr uint64_t kMarginFrames = kSafetyMarginUs * AudioBuffer::kSampleRate / 1'000'000;
+    if (strategy_ == PlacementStrategy::serverQuantum) {
+        // The frame the graph will not have taken once the sound reaches the server; until the reports tell,
+        // the largest usual quantum after the frame being played.
+        struct timeval now {};
+        pa_gettimeofday(&now);
+        const auto arrives = static_cast<int64_t>(pa_timeval_load(&now) + kSafetyMarginUs);
+        if (const auto untaken = readClock_.firstUntakenFrame(arrives)) {
+            return *untaken;
+        }
+        return played + ServerReadClock::kUnknownFrames + kMarginFrames;
+    }
+    return played + timing.configured_sink_usec * AudioBuffer::kSampleRate / 1'000'000 + kMarginFrames;
 }
 
 std::optional<uint64_t> PulseAudioOutput::serverPlayFrame() const {

@@ -3,6 +3,7 @@
 #include "engine/AudioOutput.h"
 #include "engine/OutputQueue.h"
 #include "engine/linux/PulseStream.h"
+#include "engine/linux/QueuePlacement.h"
 
 #include <atomic>
 #include <chrono>
@@ -27,8 +28,10 @@ class LatencyTrace;
 // queued from just after what the server's sink may have taken (the frame being played, plus the sink's
 // latency and a safety margin, from the last timing report) and writes them again over the same place with a
 // negative seek. The server replaces data it still holds, so no sink rewind is needed, and a server that
-// cannot rewind (PipeWire) loses nothing. Before the first timing report a sound starts at the end of the
-// queue.
+// cannot rewind (PipeWire) loses nothing. Where the server's part ends depends on the server: see
+// QueuePlacement.h (PulseAudio: the sink's configured latency; PipeWire: where the next block its graph takes
+// begins, since the configured latency it reports is wrong). Before the first timing report a sound starts
+// at the end of the queue.
 //
 // start() gives up on a server that does not answer within `timeout` (connecting and opening the stream
 // together), and so does latencyMicroseconds().
@@ -61,6 +64,8 @@ public:
     // The stream's latency now (how long a frame written now waits before the sink plays it), in
     // microseconds, from a fresh timing report of the server; absent while stopped. Waits for the server.
     std::optional<uint64_t> latencyMicroseconds();
+    // How the stream finds where new sounds start, chosen from what the server is; valid while running.
+    PlacementStrategy placementStrategy() const { return strategy_; }
     // How many new sounds were mixed into the queue and how many had to start at its end, since made.
     struct Placements {
         uint64_t intoQueue = 0;
@@ -71,14 +76,25 @@ public:
     static constexpr uint32_t kRefillFrames = 1440;    // the server asks for data every 30 ms consumed
     static constexpr pa_usec_t kSafetyMarginUs = 500;  // new sounds start this far after the sink's part
     static constexpr unsigned kTimingEveryRefills = 4; // a timing report every 120 ms
+    // serverQuantum: timing reports after varied intervals of 100 to 300 ms instead.
+    static constexpr pa_usec_t kReportIntervalUs = 100'000;
+    static constexpr pa_usec_t kReportJitterUs = 200'000;
 
 private:
     static constexpr size_t kFrameBytes = 2 * sizeof(float);
 
     static void onWrite(pa_stream *stream, size_t bytes, void *self);
     static void onMoved(pa_stream *stream, void *self);
+    static void onTiming(pa_stream *stream, void *self);
+    static void onReportTimer(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *self);
     static void onWake(pa_mainloop_api *api, pa_io_event *event, int fd, pa_io_event_flags_t flags, void *self);
     bool openStream(PulseContext::Deadline deadline, std::string &error);
+    // Asks the server what it is and chooses strategy_; a server that does not say keeps sinkLatency.
+    void chooseStrategy(PulseContext::Deadline deadline);
+    // Loop thread: the first frame a new sound can start at, given the frame being played.
+    uint64_t earliestStart(const pa_timing_info &timing, uint64_t played) const;
+    // Loop thread: asks the server for a fresh timing report.
+    void requestTiming();
     // Ends the stream and the connection; no callback runs once it returned.
     void release();
     // Loop thread: mixes waiting sounds into the queue, then appends `bytes`.
@@ -111,7 +127,13 @@ private:
     // A stream watches wakeFd_; changed by start() and stop(), which never overlap soundQueued().
     bool wakeArmed_ = false;
     pa_io_event *wakeEvent_ = nullptr;
-    unsigned refills_ = 0; // loop thread
+    unsigned refills_ = 0;                                        // loop thread
+    PlacementStrategy strategy_ = PlacementStrategy::sinkLatency; // set by start()
+    ServerReadClock readClock_;                                   // loop thread
+    // serverQuantum: timing reports at varied moments, which the read clock needs (the refills come at one
+    // moment of the server's cycle).
+    pa_time_event *reportTimer_ = nullptr;
+    uint32_t jitter_ = 0x9e3779b9u; // loop thread: the varied intervals
 
     std::unique_ptr<OutputQueue> queue_; // loop thread while a stream runs
     std::vector<float> interleaved_;     // loop thread: frames on their way to the stream

@@ -1,6 +1,8 @@
 #include "engine/linux/PulseLoop.h"
 
 #include <stdexcept>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace tc {
 
@@ -13,6 +15,26 @@ PulseLoop::PulseLoop(const char *threadName) : loop_(pa_threaded_mainloop_new())
         pa_threaded_mainloop_free(loop_);
         throw std::runtime_error("cannot start a PulseAudio main loop");
     }
+}
+
+pid_t PulseLoop::threadId() {
+    pa_threaded_mainloop_lock(loop_);
+    if (threadId_ == 0) {
+        pa_mainloop_api_once(
+            api(),
+            [](pa_mainloop_api *, void *self) {
+                auto *loop = static_cast<PulseLoop *>(self);
+                loop->threadId_ = static_cast<pid_t>(syscall(SYS_gettid));
+                loop->signal();
+            },
+            this);
+        while (threadId_ == 0) {
+            wait();
+        }
+    }
+    const pid_t id = threadId_;
+    pa_threaded_mainloop_unlock(loop_);
+    return id;
 }
 
 PulseLoop::~PulseLoop() {

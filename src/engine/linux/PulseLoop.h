@@ -1,6 +1,7 @@
 #pragma once
 
 #include <pulse/pulseaudio.h>
+#include <sys/types.h>
 
 namespace tc {
 
@@ -46,9 +47,13 @@ public:
     void wait() { pa_threaded_mainloop_wait(loop_); }
     // With the lock held (or on the loop thread): wakes every wait().
     void signal() { pa_threaded_mainloop_signal(loop_, 0); }
+    // The loop thread's kernel thread id. Not on the loop thread, without the lock held; the first call waits
+    // for the loop to run a turn.
+    pid_t threadId();
 
 private:
     pa_threaded_mainloop *loop_ = nullptr;
+    pid_t threadId_ = 0; // set on the loop thread with the lock held
 };
 
 } // namespace tc

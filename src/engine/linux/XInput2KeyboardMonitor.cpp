@@ -1,5 +1,6 @@
 #include "engine/linux/XInput2KeyboardMonitor.h"
 
+#include "engine/linux/RealtimeScheduling.h"
 #include "engine/linux/ThreadName.h"
 
 #include <X11/XKBlib.h>
@@ -104,6 +105,8 @@ void XInput2KeyboardMonitor::reloadKeymap() {
 }
 
 void XInput2KeyboardMonitor::run() {
+    // Every key press starts here: on a busy machine the thread must not wait for a turn on a core.
+    RealtimeScheduling::raiseCurrentThread(RealtimeScheduling::kKeyboardPriority);
     Display *d = display_.get();
     pollfd fds[] = {{thread_.wakeFd(), POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
     while (!thread_.stopRequested()) {

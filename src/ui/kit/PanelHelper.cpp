@@ -59,7 +59,9 @@ std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopEntries &entries, Q
 std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &selfID) {
     std::vector<RunningApp> apps;
     for (const RunningApp &app : running) {
-        if (app.bundleID.isEmpty() || app.bundleID == selfID) {
+        const bool listed = std::any_of(apps.begin(), apps.end(),
+                                        [&](const RunningApp &other) { return other.bundleID == app.bundleID; });
+        if (app.bundleID.isEmpty() || app.bundleID == selfID || listed) {
             continue;
         }
         RunningApp entry = app;

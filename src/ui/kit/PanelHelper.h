@@ -59,7 +59,8 @@ public:
     static QIcon icon(const QString &bundleID, const std::vector<InstalledApp> &installed);
 
     // The running applications a rule or trigger can name: `running` in the system's order, without this
-    // program (`selfID`) and without entries that have no id; a missing name falls back to the id; sorted by
+    // program (`selfID`), without entries that have no id and once per id (the first entry); a missing name
+    // falls back to the id; sorted by
     // name ignoring case, equal names keeping their order.
     static std::vector<RunningApp> runningApps(const std::vector<RunningApp> &running, const QString &selfID);
 

@@ -102,7 +102,8 @@ private:
 
 } // namespace
 
-MainWindow::MainWindow(AppModel &model, QWidget *parent) : QMainWindow(parent), model_(model) {
+MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
+    : QMainWindow(parent), model_(model), services_(services) {
     setObjectName("main");
     setWindowTitle("Tapchime");
     setMinimumSize(kMinimumSize);
@@ -213,7 +214,7 @@ void MainWindow::showPage() {
         page_->hide();
         page_->deleteLater();
     }
-    page_ = makePage(model_.section(), model_);
+    page_ = makePage(model_.section(), model_, nullptr, services_);
     static_cast<PageCard *>(card_)->setPage(page_);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/shell/PageServices.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -25,7 +27,8 @@ public:
     // The window's least size where the screen allows it.
     static constexpr QSize kMinimumSize{1180, 780};
 
-    explicit MainWindow(AppModel &model, QWidget *parent = nullptr);
+    // `services` reach the pages that need more than the model.
+    explicit MainWindow(AppModel &model, PageServices services = {}, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The least size on a screen whose free area, less the window's frame, is `available`: 1180 × 780, but
@@ -60,6 +63,7 @@ private:
     void syncOnboarding();
 
     AppModel &model_;
+    PageServices services_;
     Rail *rail_;
     Header *header_;
     QWidget *card_;

@@ -1,10 +1,18 @@
 #include "ui/shell/Pages.h"
 
+#include "app/AppModel.h"
+#include "engine/linux/DesktopEntries.h"
 #include "ui/editor/EditorView.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/rules/AppRulesView.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/shell/Sections.h"
+#include "ui/sounds/PickerRecordPane.h"
+#include "ui/sounds/SoundPickerSheet.h"
+#include "ui/triggers/TriggersView.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -13,20 +21,56 @@
 
 namespace tc {
 
-QWidget *makePage(AppSection section, AppModel &model, QWidget *parent) {
-    // Keys, Sounds, Triggers, App rules and Settings get their screens from their own folders as those land.
+namespace {
+
+// The trigger screen's view of applications: running ones from the window list, the chooser and the names of
+// the installed desktop entries.
+TriggerApps triggerApps(const PageServices &services) {
+    TriggerApps apps;
+    RunningAppsSource *source = services.runningApps;
+    DesktopEntries *entries = services.desktopEntries;
+    if (!entries) {
+        return apps;
+    }
+    if (source) {
+        apps.running = [source, entries] { return PanelHelper::runningApps(*source, *entries); };
+    }
+    apps.choose = [entries](QWidget *parent) {
+        entries->refreshIfChanged();
+        return PanelHelper::chooseApp(*entries, parent);
+    };
+    apps.installedName = [entries](const QString &bundleID) -> std::optional<QString> {
+        const DesktopEntry *entry = entries->find(bundleID.toStdString());
+        return entry ? std::optional(QString::fromStdString(entry->name)) : std::nullopt;
+    };
+    return apps;
+}
+
+} // namespace
+
+QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const PageServices &services) {
     if (section == AppSection::keyboard) {
         return new EditorView(model, parent);
     }
+    if (section == AppSection::triggers) {
+        return new TriggersView(model, triggerApps(services), parent);
+    }
+    if (section == AppSection::apps) {
+        return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.desktopEntries), parent);
+    }
+    if (section == AppSection::settings) {
+        return new SettingsView(model, parent);
+    }
+    // Sounds gets its screen from its own folder as it lands.
     return new SectionPlaceholder(section, parent);
 }
 
-QDialog *makeSoundPickerSheet(const SoundPickerTarget &, AppModel &, QWidget *parent) {
-    return new SheetPlaceholder(QStringLiteral("Sound picker"), parent);
+QDialog *makeSoundPickerSheet(const SoundPickerTarget &target, AppModel &model, QWidget *parent) {
+    return new SoundPickerSheet(target, model, model.makeRecorder(), PickerRecordPane::systemSoundSettings(), parent);
 }
 
-QDialog *makeOnboardingSheet(AppModel &, QWidget *parent) {
-    return new SheetPlaceholder(QStringLiteral("Welcome to Tapchime"), parent);
+QDialog *makeOnboardingSheet(AppModel &model, QWidget *parent) {
+    return new OnboardingView(model, parent);
 }
 
 SectionPlaceholder::SectionPlaceholder(AppSection section, QWidget *parent) : QWidget(parent), section_(section) {

@@ -36,6 +36,30 @@ TEST(AppMenus, BuildsTheApplicationAndSoundsMenus) {
     EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (⌃⌥K)"));
 }
 
+TEST(AppMenus, TheTrayMenuOffersTheSameActionsAsTheMenuBar) {
+    tc::test::qtApp();
+    QMenuBar bar;
+    tc::Updater updater(QString(), QStringLiteral("1.0.0"), QStringLiteral("1"));
+    tc::AppMenus menus(&bar, updater);
+    QStringList titles;
+    for (QAction *action : menus.trayMenu()->actions()) {
+        titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    EXPECT_EQ(titles, (QStringList{"Open Tapchime", "-", "Sounds", "Check for Updates…", "-", "Quit Tapchime"}));
+    const QList<QAction *> items = menus.trayMenu()->actions();
+    ASSERT_NE(items[2]->menu(), nullptr);
+    EXPECT_EQ(items[2]->menu()->actions(), QList<QAction *>{menus.soundsAction()}); // one action, one title
+    EXPECT_EQ(items[3], menus.checkForUpdatesAction());
+    EXPECT_EQ(items[5], menus.quitAction());
+
+    QSignalSpy opened(&menus, &tc::AppMenus::openRequested);
+    QSignalSpy toggled(&menus, &tc::AppMenus::toggleSoundsRequested);
+    menus.openAction()->trigger();
+    items[2]->menu()->actions().constFirst()->trigger();
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(toggled.count(), 1);
+}
+
 TEST(AppMenus, CheckForUpdatesIsEnabledWithAFeed) {
     tc::test::qtApp();
     QMenuBar bar;

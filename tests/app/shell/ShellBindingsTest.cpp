@@ -75,5 +75,33 @@ TEST(ShellBindings, TheNoticesRemedyFixesTheSilenceItWasShownFor) {
     EXPECT_EQ(appRulesShown, 1);
 }
 
+TEST(ShellBindings, TheModelsUpdateCheckReachesTheUpdaterOnlyWithAFeed) {
+    qtApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    int presented = 0;
+    Updater withoutFeed(QString(), QStringLiteral("1.0.0"), QStringLiteral("1"));
+    withoutFeed.setPresenter([&presented](const UpdateCheckResult &) { ++presented; });
+    bindUpdater(model, withoutFeed);
+    EXPECT_FALSE(model.canCheckForUpdates());
+    model.checkForUpdates();
+    EXPECT_EQ(presented, 0);
+
+    // A feed the updater refuses at once shows that the request arrived, without any network.
+    Harness second;
+    AppModel &other = second.make();
+    Updater withFeed(QStringLiteral("ftp://updates.invalid/appcast.xml"), QStringLiteral("1.0.0"), QStringLiteral("1"));
+    UpdateCheckResult result;
+    withFeed.setPresenter([&](const UpdateCheckResult &r) {
+        result = r;
+        ++presented;
+    });
+    bindUpdater(other, withFeed);
+    EXPECT_TRUE(other.canCheckForUpdates());
+    other.checkForUpdates();
+    EXPECT_EQ(presented, 1);
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::failed);
+}
+
 } // namespace
 } // namespace tc::test

@@ -2,6 +2,7 @@
 // applications played by the test: a focused password field and an active screen saver turn it on.
 
 #include "engine/linux/AtspiSecureInput.h"
+#include "support/BusPeer.h"
 #include "support/PrivateBus.h"
 #include "support/Wait.h"
 
@@ -25,86 +26,32 @@ constexpr dbus_uint32_t kRolePasswordText = 40; // ATSPI_ROLE_PASSWORD_TEXT
 constexpr dbus_uint32_t kRoleText = 61;         // ATSPI_ROLE_TEXT
 constexpr dbus_uint32_t kStateFocused = 12;     // ATSPI_STATE_FOCUSED
 
-// A client of a bus that owns a name, answers method calls on its own thread and emits signals.
-class BusPeer {
-public:
-    using Answer = std::function<DBusMessage *(DBusMessage *call)>; // a reply, or null for an error
+// Emits an AT-SPI object event from `peer`: StateChanged(kind, detail1, 0, variant 0, {}) from `path`.
+void stateChanged(BusPeer &peer, const char *path, const char *kind, int detail1) {
+    DBusMessage *signal = dbus_message_new_signal(path, "org.a11y.atspi.Event.Object", "StateChanged");
+    DBusMessageIter args, variant, dict;
+    dbus_message_iter_init_append(signal, &args);
+    dbus_int32_t one = detail1, two = 0, zero = 0;
+    dbus_message_iter_append_basic(&args, DBUS_TYPE_STRING, &kind);
+    dbus_message_iter_append_basic(&args, DBUS_TYPE_INT32, &one);
+    dbus_message_iter_append_basic(&args, DBUS_TYPE_INT32, &two);
+    dbus_message_iter_open_container(&args, DBUS_TYPE_VARIANT, "i", &variant);
+    dbus_message_iter_append_basic(&variant, DBUS_TYPE_INT32, &zero);
+    dbus_message_iter_close_container(&args, &variant);
+    dbus_message_iter_open_container(&args, DBUS_TYPE_ARRAY, "{sv}", &dict);
+    dbus_message_iter_close_container(&args, &dict);
+    peer.send(signal);
+}
 
-    BusPeer(const std::string &address, const char *name, Answer answer) : answer_(std::move(answer)) {
-        DBusError error;
-        dbus_error_init(&error);
-        connection_ = dbus_connection_open_private(address.c_str(), &error);
-        if (!connection_ || !dbus_bus_register(connection_, &error)) {
-            dbus_error_free(&error);
-            throw std::runtime_error("cannot join the bus " + address);
-        }
-        dbus_connection_set_exit_on_disconnect(connection_, false);
-        if (name) {
-            dbus_bus_request_name(connection_, name, DBUS_NAME_FLAG_DO_NOT_QUEUE, &error);
-            dbus_error_free(&error);
-        }
-        thread_ = std::thread([this] { run(); });
-    }
-    ~BusPeer() {
-        stop_ = true;
-        thread_.join();
-        dbus_connection_close(connection_);
-        dbus_connection_unref(connection_);
-    }
-
-    // Emits an AT-SPI object event: StateChanged(kind, detail1, 0, variant 0, {}) from `path`.
-    void stateChanged(const char *path, const char *kind, int detail1) {
-        DBusMessage *signal = dbus_message_new_signal(path, "org.a11y.atspi.Event.Object", "StateChanged");
-        DBusMessageIter args, variant, dict;
-        dbus_message_iter_init_append(signal, &args);
-        dbus_int32_t one = detail1, two = 0, zero = 0;
-        dbus_message_iter_append_basic(&args, DBUS_TYPE_STRING, &kind);
-        dbus_message_iter_append_basic(&args, DBUS_TYPE_INT32, &one);
-        dbus_message_iter_append_basic(&args, DBUS_TYPE_INT32, &two);
-        dbus_message_iter_open_container(&args, DBUS_TYPE_VARIANT, "i", &variant);
-        dbus_message_iter_append_basic(&variant, DBUS_TYPE_INT32, &zero);
-        dbus_message_iter_close_container(&args, &variant);
-        dbus_message_iter_open_container(&args, DBUS_TYPE_ARRAY, "{sv}", &dict);
-        dbus_message_iter_close_container(&args, &dict);
-        send(signal);
-    }
-    // Emits an AT-SPI window event ("Activate", "Deactivate").
-    void windowEvent(const char *path, const char *member) {
-        DBusMessage *signal = dbus_message_new_signal(path, "org.a11y.atspi.Event.Window", member);
-        const char *empty = "";
-        dbus_int32_t zero = 0;
-        dbus_message_append_args(signal, DBUS_TYPE_STRING, &empty, DBUS_TYPE_INT32, &zero, DBUS_TYPE_INT32, &zero,
-                                 DBUS_TYPE_INVALID);
-        send(signal);
-    }
-
-private:
-    void send(DBusMessage *message) {
-        dbus_connection_send(connection_, message, nullptr);
-        dbus_connection_flush(connection_);
-        dbus_message_unref(message);
-    }
-    void run() {
-        while (!stop_ && dbus_connection_read_write(connection_, 20)) {
-            while (DBusMessage *message = dbus_connection_pop_message(connection_)) {
-                if (dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_METHOD_CALL) {
-                    DBusMessage *reply = answer_(message);
-                    if (!reply) {
-                        reply = dbus_message_new_error(message, DBUS_ERROR_UNKNOWN_METHOD, "no such method");
-                    }
-                    dbus_connection_send(connection_, reply, nullptr);
-                    dbus_message_unref(reply);
-                }
-                dbus_message_unref(message);
-            }
-        }
-    }
-
-    DBusConnection *connection_ = nullptr;
-    Answer answer_;
-    std::atomic<bool> stop_ = false;
-    std::thread thread_;
-};
+// Emits an AT-SPI window event ("Activate", "Deactivate") from `peer`.
+void windowEvent(BusPeer &peer, const char *path, const char *member) {
+    DBusMessage *signal = dbus_message_new_signal(path, "org.a11y.atspi.Event.Window", member);
+    const char *empty = "";
+    dbus_int32_t zero = 0;
+    dbus_message_append_args(signal, DBUS_TYPE_STRING, &empty, DBUS_TYPE_INT32, &zero, DBUS_TYPE_INT32, &zero,
+                             DBUS_TYPE_INVALID);
+    peer.send(signal);
+}
 
 // A screen saver service whose state the test sets.
 struct FakeScreenSaver {
@@ -158,14 +105,14 @@ struct FakeAccessibleApp {
             std::lock_guard guard(lock);
             focused = path;
         }
-        peer.stateChanged(path.c_str(), "focused", 1);
+        stateChanged(peer, path.c_str(), "focused", 1);
     }
     void blur(const std::string &path) {
         {
             std::lock_guard guard(lock);
             focused.clear();
         }
-        peer.stateChanged(path.c_str(), "focused", 0);
+        stateChanged(peer, path.c_str(), "focused", 0);
     }
 };
 
@@ -244,9 +191,9 @@ TEST(AtspiSecureInput, AFocusedPasswordFieldIsSecureInputUntilTheFocusMovesOn) {
     // The field's window is left and entered again.
     app->focus("/app/password");
     ASSERT_TRUE(waitUntil([&] { return secure.secureInputOn(); }));
-    app->peer.windowEvent("/app/window", "Deactivate");
+    windowEvent(app->peer, "/app/window", "Deactivate");
     EXPECT_TRUE(waitUntil([&] { return !secure.secureInputOn(); }));
-    app->peer.windowEvent("/app/window", "Activate");
+    windowEvent(app->peer, "/app/window", "Activate");
     EXPECT_TRUE(waitUntil([&] { return secure.secureInputOn(); }));
 
     // The application quits with the field focused.

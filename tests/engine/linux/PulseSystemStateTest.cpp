@@ -1,5 +1,5 @@
-// On the rig's sound server: recording applications turn the microphone state on and off, and the default
-// output's mute and volume make it silent.
+// On each of the rig's sound servers: recording applications turn the microphone state on and off, and the
+// default output's mute and volume make it silent.
 
 #include "engine/linux/PulseMicrophoneActivity.h"
 #include "engine/linux/PulseOutputVolume.h"
@@ -65,6 +65,10 @@ private:
     pa_stream *stream_;
 };
 
+// The watchers on each of the rig's sound servers.
+class MicrophoneActivityOnRig : public ::testing::TestWithParam<SoundServer> {};
+class OutputVolumeOnRig : public ::testing::TestWithParam<SoundServer> {};
+
 size_t sourceOutputs(const RigPulse &pulse) {
     auto list = pulse.pactl("list short source-outputs");
     return static_cast<size_t>(std::count(list.begin(), list.end(), '\n'));
@@ -72,18 +76,18 @@ size_t sourceOutputs(const RigPulse &pulse) {
 
 } // namespace
 
-TEST(PulseMicrophoneActivity, RecordingFromAMicrophoneCountsButMonitorsAndMetersDoNot) {
-    RigPulse pulse;
+TEST_P(MicrophoneActivityOnRig, RecordingFromAMicrophoneCountsButMonitorsAndMetersDoNot) {
+    RigPulse pulse(GetParam());
     PulseMicrophoneActivity mic;
     ASSERT_TRUE(waitUntil([&] { return mic.connected(); }));
 
     // Streams that do not use a microphone, seen by the watcher before the one that does.
-    ChildProcess monitor({"parecord", "-d", "tc_out.monitor", "/dev/null"});
+    ChildProcess monitor(recordingApp("tc_out.monitor"));
     PeakMeterStream meter("tc_mic");
     ASSERT_TRUE(waitUntil([&] { return sourceOutputs(pulse) == 2; }));
 
     {
-        ChildProcess recorder({"parecord", "-d", "tc_mic", "/dev/null"});
+        ChildProcess recorder(recordingApp("tc_mic"));
         EXPECT_TRUE(waitUntil([&] { return mic.microphoneInUse(); }));
     }
     // With the monitor recording and the meter still running, the microphone is free again.
@@ -91,9 +95,9 @@ TEST(PulseMicrophoneActivity, RecordingFromAMicrophoneCountsButMonitorsAndMeters
     EXPECT_EQ(sourceOutputs(pulse), 2u);
 }
 
-TEST(PulseMicrophoneActivity, ARecordingRunningAtStartCountsAndAVanishedServerMeansFree) {
-    RigPulse pulse;
-    ChildProcess recorder({"parecord", "-d", "tc_mic", "/dev/null"});
+TEST_P(MicrophoneActivityOnRig, ARecordingRunningAtStartCountsAndAVanishedServerMeansFree) {
+    RigPulse pulse(GetParam());
+    ChildProcess recorder(recordingApp("tc_mic"));
     ASSERT_TRUE(waitUntil([&] { return sourceOutputs(pulse) == 1; }));
     PulseMicrophoneActivity mic;
     EXPECT_TRUE(waitUntil([&] { return mic.microphoneInUse(); }));
@@ -112,8 +116,8 @@ TEST(PulseMicrophoneActivity, NoServerMeansNotInUse) {
     unsetenv("PULSE_SERVER");
 }
 
-TEST(PulseOutputVolume, MuteAndVeryLowVolumeMakeTheDefaultOutputSilent) {
-    RigPulse pulse;
+TEST_P(OutputVolumeOnRig, MuteAndVeryLowVolumeMakeTheDefaultOutputSilent) {
+    RigPulse pulse(GetParam());
     PulseOutputVolume output;
     ASSERT_TRUE(waitUntil([&] { return output.connected(); }));
     EXPECT_FALSE(output.isSilent());
@@ -136,8 +140,8 @@ TEST(PulseOutputVolume, MuteAndVeryLowVolumeMakeTheDefaultOutputSilent) {
     }
 }
 
-TEST(PulseOutputVolume, FollowsTheDefaultSink) {
-    RigPulse pulse;
+TEST_P(OutputVolumeOnRig, FollowsTheDefaultSink) {
+    RigPulse pulse(GetParam());
     pulse.pactl("load-module module-null-sink sink_name=tc_other");
     pulse.pactl("set-sink-mute tc_other 1");
     PulseOutputVolume output;
@@ -149,30 +153,22 @@ TEST(PulseOutputVolume, FollowsTheDefaultSink) {
     EXPECT_TRUE(waitUntil([&] { return !output.isSilent(); }));
 }
 
-TEST(PulseMicrophoneActivity, AServerThatAppearsLaterIsFollowed) {
+TEST_P(MicrophoneActivityOnRig, AServerThatAppearsLaterIsFollowed) {
     // The watchers start before the sound server does, as at login.
-    TempDir dir;
-    setenv("PULSE_SERVER", ("unix:" + (dir.path() / "native").string()).c_str(), 1);
+    RigPulse pulse(GetParam(), RigPulse::Start::later);
     PulseMicrophoneActivity mic;
     PulseOutputVolume output;
     EXPECT_FALSE(mic.connected());
 
-    struct LateServer {
-        const TempDir &dir;
-        ~LateServer() {
-            try {
-                runCommand(rigScript("pulse-stop") + " '" + dir.path().string() + "'");
-            } catch (...) {
-            }
-            unsetenv("PULSE_SERVER");
-        }
-    } server{dir};
-    runCommand(rigScript("pulse-start") + " '" + dir.path().string() + "' >/dev/null");
+    pulse.start();
     EXPECT_TRUE(waitUntil([&] { return mic.connected() && output.connected(); }));
     {
-        ChildProcess recorder({"parecord", "-d", "tc_mic", "/dev/null"});
+        ChildProcess recorder(recordingApp("tc_mic"));
         EXPECT_TRUE(waitUntil([&] { return mic.microphoneInUse(); }));
     }
-    runCommand("pactl set-sink-mute tc_out 1");
+    pulse.pactl("set-sink-mute tc_out 1");
     EXPECT_TRUE(waitUntil([&] { return output.isSilent(); }));
 }
+
+INSTANTIATE_TEST_SUITE_P(SoundServers, MicrophoneActivityOnRig, kSoundServers, SoundServerName());
+INSTANTIATE_TEST_SUITE_P(SoundServers, OutputVolumeOnRig, kSoundServers, SoundServerName());

@@ -10,10 +10,46 @@
 
 #include <gtest/gtest.h>
 
+// After GoogleTest: Xlib defines macros (None, Bool) that clash with its names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 
 using namespace tc;
 using namespace tc::test;
+
+namespace {
+
+// What one frontmost-application source reported, from its thread.
+struct FrontmostReports {
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<AppIdentity> apps;
+
+    FrontmostAppSource::Handler handler() {
+        return [this](const AppIdentity &app) {
+            std::lock_guard guard(lock);
+            apps.push_back(app);
+            arrived.notify_all();
+        };
+    }
+    bool waitFor(const std::string &id) {
+        std::unique_lock guard(lock);
+        return arrived.wait_for(guard, std::chrono::seconds(10), [&] {
+            return std::any_of(apps.begin(), apps.end(), [&](const AppIdentity &a) { return a.bundleId == id; });
+        });
+    }
+    std::vector<AppIdentity> all() {
+        std::lock_guard guard(lock);
+        return apps;
+    }
+};
+
+} // namespace
 
 TEST(SystemSources, ApplicationsAreKnownOnlyOnX11Sessions) {
     RigX x; // on a Wayland session it stands for Xwayland, which answers but names only X clients
@@ -84,4 +120,48 @@ TEST(SystemSources, ABackendThatCannotBeMadeLeavesItsNullImplementation) {
         []() -> std::unique_ptr<OutputVolume> { throw std::runtime_error("cannot create a PulseAudio main loop"); });
     EXPECT_NE(dynamic_cast<NullOutputVolume *>(failed.get()), nullptr);
     EXPECT_FALSE(failed->isSilent());
+}
+
+TEST(SystemSources, OnAWaylandSessionXwaylandsActiveWindowIsNotTakenForTheFrontmostApplication) {
+    // The rig's X server stands for Xwayland: it answers on $DISPLAY and has an active window of an X client.
+    RigX x(RigX::Options{.windowManager = true});
+    Display *client = XOpenDisplay(x.display().c_str());
+    ASSERT_NE(client, nullptr);
+    auto makeWindow = [&](const char *className) {
+        Window window = XCreateSimpleWindow(client, DefaultRootWindow(client), 10, 10, 200, 100, 0, 0, 0);
+        XClassHint hint{const_cast<char *>("probe"), const_cast<char *>(className)};
+        XSetClassHint(client, window, &hint);
+        XMapWindow(client, window);
+        XSync(client, False);
+        return window;
+    };
+    auto activate = [](Window window) {
+        runCommand("xdotool windowactivate --sync " + std::to_string(window) + " >/dev/null 2>&1");
+    };
+    std::string active = "XwaylandFirst";
+    activate(makeWindow(active.c_str()));
+
+    for (const char *variable : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE"}) {
+        ScopedEnv waylandDisplay("WAYLAND_DISPLAY", std::string(variable) == "WAYLAND_DISPLAY" ? "wayland-0" : nullptr);
+        ScopedEnv sessionType("XDG_SESSION_TYPE", std::string(variable) == "XDG_SESSION_TYPE" ? "wayland" : "x11");
+        auto session = SystemSources::frontmostApp();
+        FrontmostReports sessionReports;
+        session->start(sessionReports.handler());
+
+        // A listener on the same X server sees what Xwayland reports; once it has seen an activation, the
+        // session's source would have seen it too.
+        auto xwayland = X11FrontmostAppSource::open(x.display(), DesktopEntries({}, {}));
+        ASSERT_NE(xwayland, nullptr);
+        FrontmostReports xwaylandReports;
+        xwayland->start(xwaylandReports.handler());
+        ASSERT_TRUE(xwaylandReports.waitFor(active)) << variable;
+        active = std::string("XwaylandLater") + variable;
+        activate(makeWindow(active.c_str()));
+        ASSERT_TRUE(xwaylandReports.waitFor(active)) << variable;
+
+        EXPECT_TRUE(sessionReports.all().empty()) << variable << ": " << sessionReports.all().front().bundleId;
+        xwayland.reset();
+        session.reset();
+    }
+    XCloseDisplay(client);
 }

@@ -1,0 +1,119 @@
+#include "ui/sounds/PickerSoundCard.h"
+
+#include "ui/kit/Fonts.h"
+#include "ui/kit/MiniCap.h"
+#include "ui/kit/PlayButton.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
+#include "ui/kit/Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace tc {
+
+namespace {
+
+constexpr qreal kCorner = 14;
+constexpr qreal kRingWidth = 2;
+
+// A name that does not fit ends in an ellipsis instead of wrapping.
+class OneLineLabel : public QLabel {
+public:
+    OneLineLabel(const QString &text, QWidget *parent) : QLabel(parent), full_(text) {
+        setTextFormat(Qt::PlainText);
+        setMinimumWidth(10);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setText(text);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override {
+        QLabel::resizeEvent(event);
+        setText(fontMetrics().elidedText(full_, Qt::ElideRight, width()));
+    }
+
+private:
+    QString full_;
+};
+
+} // namespace
+
+PickerSoundCard::PickerSoundCard(const SoundItem &sound, std::function<void()> onChoose,
+                                 std::function<void()> onPreview, QWidget *parent)
+    : QAbstractButton(parent), sound_(sound) {
+    setAccessibleName(QString::fromStdString(sound.name));
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedHeight(kHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(this, &QAbstractButton::clicked, this, [choose = std::move(onChoose)] { choose(); });
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 0, 10, 0);
+    row->setSpacing(10);
+    auto *badge = cap(sound, this);
+    badge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto *badgeFrame = new QWidget(this);
+    badgeFrame->setFixedWidth(34);
+    badgeFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto *badgeBox = new QHBoxLayout(badgeFrame);
+    badgeBox->setContentsMargins(0, 0, 0, 0);
+    badgeBox->addWidget(badge, 0, Qt::AlignCenter);
+    row->addWidget(badgeFrame);
+
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addStretch(1);
+    auto *name = new OneLineLabel(QString::fromStdString(sound.name), this);
+    name->setFont(Fonts::system(13, QFont::Bold));
+    QPalette palette = name->palette();
+    palette.setColor(QPalette::WindowText, Theme::ink);
+    name->setPalette(palette);
+    texts->addWidget(name);
+    texts->addWidget(textLabel(durationText(sound.duration), Fonts::system(10, QFont::Medium), Theme::ink3, this));
+    texts->addStretch(1);
+    row->addLayout(texts, 1);
+
+    play_ = new PlayButton(28, std::move(onPreview), this);
+    row->addWidget(play_, 0, Qt::AlignVCenter);
+
+    setGraphicsEffect(new ShadowEffect({{Theme::withOpacity(Qt::black, 0.06), 6, QPointF(0, 4)}}, kCorner, this));
+}
+
+QString PickerSoundCard::durationText(double seconds) {
+    return QString::asprintf("%.2f s", seconds);
+}
+
+void PickerSoundCard::setRinged(bool ringed) {
+    if (ringed_ != ringed) {
+        ringed_ = ringed;
+        update();
+    }
+}
+
+QSize PickerSoundCard::sizeHint() const {
+    return {200, kHeight};
+}
+
+QSize PickerSoundCard::minimumSizeHint() const {
+    return {120, kHeight};
+}
+
+void PickerSoundCard::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(rect());
+    painter.fillPath(continuousRoundedRect(box, kCorner), Qt::white);
+    if (ringed_) {
+        painter.fillPath(continuousRoundedRect(box, kCorner) -
+                             continuousRoundedRect(box.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth),
+                                                   kCorner - kRingWidth),
+                         Theme::ink);
+    }
+}
+
+} // namespace tc

@@ -1,0 +1,322 @@
+#include "ui/triggers/TriggerGraph.h"
+
+#include "app/AppModel.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/MiniCap.h"
+#include "ui/kit/PillToggle.h"
+#include "ui/kit/PlayButton.h"
+#include "ui/kit/Shadow.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
+#include "ui/kit/Theme.h"
+#include "ui/triggers/TriggerEdits.h"
+#include "ui/triggers/TriggerLabel.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+constexpr qreal kTriggerCorner = 14;
+constexpr qreal kSoundCorner = 16;
+constexpr qreal kDisabledOpacity = 0.55;
+const QColor kLinkGrey(156, 156, 150);
+const QColor kLinkGreyOff(200, 200, 195);
+
+const Shadow kTriggerShadow{Theme::withOpacity(Qt::black, 0.07), 8, QPointF(0, 6)};
+const Shadow kSoundShadow{Theme::withOpacity(Qt::black, 0.08), 10, QPointF(0, 6)};
+
+QFont columnFont() {
+    QFont font = Fonts::mono(11, QFont::Medium);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);
+    return font;
+}
+
+// A trigger's node: the label, a spacer and the switch on a white rounded card; a click anywhere selects it.
+class TriggerNode : public QWidget {
+public:
+    TriggerNode(bool selected, std::function<void()> onClick, QWidget *parent)
+        : QWidget(parent), selected_(selected), onClick_(std::move(onClick)) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF frame(rect());
+        painter.fillPath(continuousRoundedRect(frame, kTriggerCorner), Qt::white);
+        if (selected_) {
+            painter.setPen(QPen(Theme::ink, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+            painter.drawPath(strokeBorderPath(frame, kTriggerCorner, 2));
+        }
+    }
+    void mousePressEvent(QMouseEvent *event) override {
+        if (event->button() == Qt::LeftButton) {
+            onClick_();
+        }
+    }
+
+private:
+    bool selected_;
+    std::function<void()> onClick_;
+};
+
+class SoundNode : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(continuousRoundedRect(QRectF(rect()), kSoundCorner), Qt::white);
+    }
+};
+
+} // namespace
+
+TriggerGraph::Layout TriggerGraph::layout(const std::vector<Trigger> &triggers, const Geometry &g) {
+    Layout out;
+    out.nodeTops.assign(triggers.size(), 0);
+    const qreal pitch = g.nodeHeight + g.gap;
+    qreal y = g.header;
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        if (triggers[i].kind.isShortcut()) {
+            out.nodeTops[i] = y;
+            out.triggerTops[triggers[i].id] = y;
+            y += pitch;
+        }
+    }
+    y += 8;
+    out.wordsLabelY = y + 6;
+    // One more header of room for the WORDS label.
+    qreal next = g.header + y;
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        if (triggers[i].kind.isWord()) {
+            out.nodeTops[i] = next;
+            out.triggerTops[triggers[i].id] = next;
+            next += pitch;
+        }
+    }
+    const qreal bottom = next;
+
+    for (bool shortcuts : {true, false}) {
+        for (const Trigger &trigger : triggers) {
+            if (trigger.kind.isShortcut() == shortcuts &&
+                std::find(out.soundIDs.begin(), out.soundIDs.end(), trigger.soundID) == out.soundIDs.end()) {
+                out.soundIDs.push_back(trigger.soundID);
+            }
+        }
+    }
+    const qreal count = static_cast<qreal>(out.soundIDs.size());
+    // The sound column spreads over the trigger column, but two sound rows never come closer than this.
+    const qreal step = std::max(g.soundHeight + 14, (bottom - g.header) / std::max(count, 1.0));
+    for (std::size_t i = 0; i < out.soundIDs.size(); ++i) {
+        out.soundTops[out.soundIDs[i]] = g.header + step * static_cast<qreal>(i);
+    }
+    out.size = QSizeF(g.soundX + g.soundWidth, std::max(bottom, g.header + step * count));
+    return out;
+}
+
+std::vector<TriggerGraph::Link> TriggerGraph::links(const std::vector<Trigger> &triggers, const Layout &layout,
+                                                    const Geometry &g, const std::optional<Uuid> &selected) {
+    std::vector<Link> out;
+    for (const Trigger &trigger : triggers) {
+        const auto top = layout.triggerTops.find(trigger.id);
+        const auto soundTop = layout.soundTops.find(trigger.soundID);
+        if (top == layout.triggerTops.end() || soundTop == layout.soundTops.end()) {
+            continue;
+        }
+        Link link;
+        link.start = QPointF(g.leftWidth, top->second + g.nodeHeight * 0.5);
+        link.end = QPointF(g.soundX, soundTop->second + g.soundHeight * 0.5);
+        const qreal middle = (g.leftWidth + g.soundX) * 0.5;
+        link.path.moveTo(link.start);
+        link.path.cubicTo(QPointF(middle, link.start.y()), QPointF(middle, link.end.y()), link.end);
+        if (selected == trigger.id) {
+            link.pen = QPen(Theme::ink, 2, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin);
+        } else {
+            const qreal width = 1.5;
+            link.pen = QPen(trigger.enabled ? kLinkGrey : kLinkGreyOff, width, Qt::CustomDashLine, Qt::RoundCap,
+                            Qt::MiterJoin);
+            // Qt measures dashes in pen widths: 3 on, 5 off in points.
+            link.pen.setDashPattern({3 / width, 5 / width});
+            link.pen.setDashOffset(0);
+        }
+        link.pen.setMiterLimit(10);
+        out.push_back(std::move(link));
+    }
+    return out;
+}
+
+QString TriggerGraph::countText(int count) {
+    return QStringLiteral("%1 TRIGGER%2").arg(count).arg(count == 1 ? QString() : QStringLiteral("S"));
+}
+
+TriggerGraph::TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent)
+    : QWidget(parent), model_(model), geometry_(geometry) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    connect(&model_, &AppModel::dataChanged, this, &TriggerGraph::rebuild);
+    rebuild();
+}
+
+void TriggerGraph::setSelectedID(std::optional<Uuid> id) {
+    if (id == selectedID_) {
+        return;
+    }
+    selectedID_ = id;
+    rebuild();
+}
+
+QWidget *TriggerGraph::triggerNode(const Uuid &id) const {
+    const auto it = triggerNodes_.find(id);
+    return it == triggerNodes_.end() ? nullptr : it->second;
+}
+
+QWidget *TriggerGraph::soundNode(const std::string &soundID) const {
+    const auto it = soundNodes_.find(soundID);
+    return it == soundNodes_.end() ? nullptr : it->second;
+}
+
+QSize TriggerGraph::sizeHint() const {
+    return QSize(static_cast<int>(std::ceil(layout_.size.width())), static_cast<int>(std::ceil(layout_.size.height())));
+}
+
+QSize TriggerGraph::minimumSizeHint() const {
+    return sizeHint();
+}
+
+void TriggerGraph::rebuild() {
+    for (auto &[id, node] : triggerNodes_) {
+        node->hide();
+        node->deleteLater(); // a node's own switch may be the one being clicked
+    }
+    for (auto &[id, node] : soundNodes_) {
+        node->hide();
+        node->deleteLater();
+    }
+    triggerNodes_.clear();
+    soundNodes_.clear();
+
+    const std::vector<Trigger> &triggers = model_.data().triggers;
+    layout_ = layout(triggers, geometry_);
+    const Geometry &g = geometry_;
+
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        const Trigger &trigger = triggers[i];
+        const Uuid id = trigger.id;
+        auto *node = new TriggerNode(
+            selectedID_ == id,
+            [this, id] {
+                if (onSelect_) {
+                    onSelect_(id);
+                }
+            },
+            this);
+        node->setGeometry(QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight).toRect());
+        auto *row = new QHBoxLayout(node);
+        row->setContentsMargins(12, 0, 12, 0);
+        row->setSpacing(8);
+        auto *label = new TriggerLabel(trigger.kind, TriggerLabel::Size::small, node);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        row->addWidget(label);
+        row->addSpacing(4);
+        row->addStretch(1);
+        row->addWidget(TriggerEdits::onOffSwitch(model_, id, node));
+        if (!trigger.enabled) {
+            auto *dim = new QGraphicsOpacityEffect(node);
+            dim->setOpacity(kDisabledOpacity);
+            node->setGraphicsEffect(dim);
+        }
+        node->show();
+        triggerNodes_.try_emplace(id, node);
+    }
+
+    for (const std::string &soundID : layout_.soundIDs) {
+        const int count = static_cast<int>(std::count_if(
+            triggers.begin(), triggers.end(), [&](const Trigger &trigger) { return trigger.soundID == soundID; }));
+        const std::optional<SoundItem> sound = model_.sound(soundID);
+        auto *node = new SoundNode(this);
+        node->setAttribute(Qt::WA_TranslucentBackground);
+        node->setGeometry(QRectF(g.soundX, layout_.soundTops[soundID], g.soundWidth, g.soundHeight).toRect());
+        auto *row = new QHBoxLayout(node);
+        row->setContentsMargins(12, 0, 12, 0);
+        row->setSpacing(12);
+        if (sound) {
+            auto *badge = cap(*sound, node);
+            badge->setFixedWidth(40);
+            row->addWidget(badge);
+        }
+        auto *texts = new QVBoxLayout;
+        texts->setSpacing(3);
+        texts->addStretch(1);
+        auto *name = textLabel(sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound"),
+                               Fonts::system(14, QFont::Bold), Theme::ink, node);
+        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        texts->addWidget(name);
+        texts->addWidget(textLabel(countText(count), Fonts::mono(10, QFont::Medium), Theme::ink3, node));
+        texts->addStretch(1);
+        row->addLayout(texts, 1);
+        row->addWidget(new PlayButton(
+            30, [this, soundID] { model_.preview(soundID); }, node));
+        node->show();
+        soundNodes_.emplace(soundID, node);
+    }
+    updateGeometry();
+    setFixedSize(sizeHint());
+    update();
+}
+
+void TriggerGraph::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const std::vector<Trigger> &triggers = model_.data().triggers;
+    const Geometry &g = geometry_;
+
+    // Links, each with a white dot ringed in its colour at both ends.
+    for (const Link &link : links(triggers, layout_, g, selectedID_)) {
+        painter.setPen(link.pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(link.path);
+        QPen ring(link.pen.color(), 1.5);
+        painter.setPen(ring);
+        painter.setBrush(Qt::white);
+        for (const QPointF &end : {link.start, link.end}) {
+            painter.drawEllipse(QRectF(end.x() - 4, end.y() - 4, 8, 8));
+        }
+    }
+
+    painter.setFont(columnFont());
+    painter.setPen(Theme::ink2);
+    const QFontMetricsF metrics(columnFont());
+    const auto label = [&](const QString &text, qreal x, qreal y) {
+        painter.drawText(QPointF(x, y + metrics.ascent()), text);
+    };
+    label(QStringLiteral("SHORTCUTS"), 4, 6);
+    label(QStringLiteral("WORDS"), 4, layout_.wordsLabelY);
+    label(QStringLiteral("SOUNDS"), g.soundX + 4, 6);
+
+    // The nodes' shadows fall on the canvas beneath them.
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        Shadow shadow = kTriggerShadow;
+        if (!triggers[i].enabled) {
+            shadow.color.setAlphaF(shadow.color.alphaF() * kDisabledOpacity);
+        }
+        paintShadow(painter, QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight), kTriggerCorner, shadow);
+    }
+    for (const auto &[soundID, top] : layout_.soundTops) {
+        paintShadow(painter, QRectF(g.soundX, top, g.soundWidth, g.soundHeight), kSoundCorner, kSoundShadow);
+    }
+}
+
+} // namespace tc

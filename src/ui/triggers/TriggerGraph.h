@@ -1,0 +1,92 @@
+#pragma once
+
+#include "model/AppData.h"
+#include "model/Uuid.h"
+
+#include <QColor>
+#include <QPainterPath>
+#include <QPen>
+#include <QSizeF>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tc {
+
+class AppModel;
+
+// The Graph mode of the Triggers screen: every trigger as a node in a left column (shortcuts above words),
+// every sound some trigger plays as a node in a right column, and a curved link from each trigger to its
+// sound. A click on a trigger node selects it; each trigger node carries its switch, each sound node a play
+// button. Positions, sounds and counts are worked out from the document on every change.
+//
+// Main thread only. The model must outlive it.
+class TriggerGraph : public QWidget {
+public:
+    // Lengths in points.
+    struct Geometry {
+        qreal nodeHeight = 56; // a trigger node's height
+        qreal gap = 12;        // between trigger nodes
+        qreal header = 30;     // top of the first rows; the column labels sit above
+        qreal leftWidth = 260; // a trigger node's width; links start here
+        qreal soundX = 430;    // left edge of the sound column; links end here
+        qreal soundWidth = 300;
+        qreal soundHeight = 64;
+    };
+
+    // Where everything goes for a list of triggers.
+    struct Layout {
+        std::vector<qreal> nodeTops;                 // each trigger's node, in document order
+        std::unordered_map<Uuid, qreal> triggerTops; // by trigger id (a later trigger with the same id wins)
+        qreal wordsLabelY = 0;                       // the WORDS label's top
+        std::vector<std::string> soundIDs;           // distinct, shortcuts' sounds first, in order of appearance
+        std::unordered_map<std::string, qreal> soundTops;
+        QSizeF size;
+    };
+    static Layout layout(const std::vector<Trigger> &triggers, const Geometry &geometry);
+
+    // One link's path and pen.
+    struct Link {
+        QPainterPath path;
+        QPointF start;
+        QPointF end;
+        QPen pen;
+    };
+    static std::vector<Link> links(const std::vector<Trigger> &triggers, const Layout &layout, const Geometry &geometry,
+                                   const std::optional<Uuid> &selected);
+    // "1 TRIGGER", "3 TRIGGERS".
+    static QString countText(int count);
+
+    TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent = nullptr);
+
+    void setSelectedID(std::optional<Uuid> id);
+    const Layout &currentLayout() const { return layout_; }
+    // The node widgets as built now.
+    QWidget *triggerNode(const Uuid &id) const;
+    QWidget *soundNode(const std::string &soundID) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Called when a trigger is clicked.
+    void setOnSelect(std::function<void(const Uuid &)> onSelect) { onSelect_ = std::move(onSelect); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void rebuild();
+
+    AppModel &model_;
+    std::function<void(const Uuid &)> onSelect_;
+    Geometry geometry_;
+    std::optional<Uuid> selectedID_;
+    Layout layout_;
+    std::unordered_map<Uuid, QWidget *> triggerNodes_;
+    std::unordered_map<std::string, QWidget *> soundNodes_;
+};
+
+} // namespace tc

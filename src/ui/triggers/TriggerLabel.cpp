@@ -1,0 +1,150 @@
+#include "ui/triggers/TriggerLabel.h"
+
+#include "model/ShortcutFormatter.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/KeyCap.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Theme.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+int characterCount(const QString &text) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() != -1) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+TriggerLabel::Metrics TriggerLabel::metrics(Size size) {
+    if (size == Size::small) {
+        return {4, 30, 7, 12, 30, true};
+    }
+    return {8, 50, 10, 0, 0, false};
+}
+
+QFont TriggerLabel::capFont(Size size) {
+    return Fonts::system(size == Size::small ? 12 : 19, QFont::Medium);
+}
+
+QFont TriggerLabel::wordFont(Size size) {
+    return size == Size::small ? Fonts::mono(13, QFont::Medium) : Fonts::system(34, QFont::Black);
+}
+
+std::vector<QString> TriggerLabel::capTexts(const Trigger::Shortcut &shortcut) {
+    std::vector<QString> texts;
+    for (const std::string &glyph : ShortcutFormatter::symbols(shortcut.modifiers)) {
+        texts.push_back(QString::fromStdString(glyph));
+    }
+    texts.push_back(QString::fromStdString(ShortcutFormatter::keyLabel(shortcut.keyCode)));
+    return texts;
+}
+
+qreal TriggerLabel::capWidth(const QString &text, Size size) {
+    const int n = characterCount(text);
+    return size == Size::small ? std::max(8.0 * n + 16, 30.0) : std::max(14.0 * n + 24, 52.0);
+}
+
+QString TriggerLabel::wordText(const Trigger::Word &word) {
+    return QStringLiteral("\u201C%1\u201D").arg(QString::fromStdString(word.word));
+}
+
+std::vector<QRectF> TriggerLabel::capRects(const Trigger::Shortcut &shortcut, Size size) {
+    const Metrics m = metrics(size);
+    std::vector<QRectF> rects;
+    qreal x = 0;
+    for (const QString &text : capTexts(shortcut)) {
+        const qreal width = capWidth(text, size);
+        rects.emplace_back(x, 0, width, m.capHeight);
+        x += width + m.spacing;
+    }
+    return rects;
+}
+
+QSizeF TriggerLabel::labelSize(const Trigger::Kind &kind, Size size) {
+    const Metrics m = metrics(size);
+    if (const auto *shortcut = kind.asShortcut()) {
+        const auto rects = capRects(*shortcut, size);
+        return {rects.back().right(), m.capHeight};
+    }
+    const QFontMetricsF font(wordFont(size));
+    const qreal width = std::ceil(font.horizontalAdvance(wordText(*kind.asWord()))) + 2 * m.wordPadding;
+    return {width, m.wordHeight > 0 ? m.wordHeight : std::ceil(font.height())};
+}
+
+void TriggerLabel::paint(QPainter &painter, QPointF origin, const Trigger::Kind &kind, Size size) {
+    const Metrics m = metrics(size);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (const auto *shortcut = kind.asShortcut()) {
+        const auto texts = capTexts(*shortcut);
+        const auto rects = capRects(*shortcut, size);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            KeyCap::paint(painter, rects[i].translated(origin), CapPalette::white, m.capCorner, 0, false,
+                          KeyCap::text(texts[i], capFont(size)));
+        }
+    } else {
+        const QRectF rect(origin, labelSize(kind, size));
+        if (m.wordPill) {
+            painter.fillPath(capsule(rect), Theme::panel);
+        }
+        painter.setFont(wordFont(size));
+        painter.setPen(Theme::ink);
+        painter.drawText(rect, Qt::AlignCenter, wordText(*kind.asWord()));
+    }
+    painter.restore();
+}
+
+TriggerLabel::TriggerLabel(Trigger::Kind kind, Size size, QWidget *parent)
+    : QWidget(parent), kind_(std::move(kind)), size_(size) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void TriggerLabel::setKind(Trigger::Kind kind) {
+    if (kind == kind_) {
+        return;
+    }
+    kind_ = std::move(kind);
+    updateGeometry();
+    update();
+}
+
+void TriggerLabel::setSize(Size size) {
+    if (size == size_) {
+        return;
+    }
+    size_ = size;
+    updateGeometry();
+    update();
+}
+
+QSize TriggerLabel::sizeHint() const {
+    // Room for the caps' shadows below them.
+    const QSizeF size = labelSize(kind_, size_);
+    return QSize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())) + 4);
+}
+
+QSize TriggerLabel::minimumSizeHint() const {
+    return sizeHint();
+}
+
+void TriggerLabel::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const QSizeF size = labelSize(kind_, size_);
+    // Centred vertically, leading-aligned.
+    paint(painter, QPointF(0, std::floor((height() - size.height()) / 2)), kind_, size_);
+}
+
+} // namespace tc

@@ -1,0 +1,243 @@
+#include "ui/triggers/TriggerList.h"
+
+#include "app/AppModel.h"
+#include "ui/kit/Card.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/MiniCap.h"
+#include "ui/kit/PillToggle.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
+#include "ui/kit/Theme.h"
+#include "ui/triggers/TriggerLabel.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace tc {
+
+namespace {
+
+constexpr qreal kCorner = 20;
+constexpr int kTriggerColumn = 230;
+constexpr int kOnColumn = 40;
+constexpr int kPadding = 18;
+
+// One trigger's row: the whole rectangle takes the click.
+class Row : public QWidget {
+public:
+    Row(bool selected, std::function<void()> onClick, QWidget *parent)
+        : QWidget(parent), selected_(selected), onClick_(std::move(onClick)) {
+        setFixedHeight(54);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), selected_ ? Theme::soft : QColor(Qt::white));
+        if (selected_) {
+            painter.fillRect(QRectF(0, 0, 3, height()), Theme::ink);
+        }
+    }
+    void mousePressEvent(QMouseEvent *event) override {
+        if (event->button() == Qt::LeftButton) {
+            onClick_();
+        }
+    }
+
+private:
+    bool selected_;
+    std::function<void()> onClick_;
+};
+
+class FilledBar : public QWidget {
+public:
+    FilledBar(QColor color, QWidget *parent) : QWidget(parent), color_(color) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), color_);
+    }
+
+private:
+    QColor color_;
+};
+
+QLabel *elidingLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent) {
+    QLabel *label = textLabel(text, font, color, parent);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    label->setMinimumWidth(0);
+    return label;
+}
+
+} // namespace
+
+TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
+    : QWidget(parent), model_(model), apps_(std::move(apps)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    applyCardShadow(this, kCorner);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->viewport()->setAutoFillBackground(false);
+    scroll_->setAttribute(Qt::WA_TranslucentBackground);
+    scroll_->viewport()->setAttribute(Qt::WA_TranslucentBackground);
+    content_ = new QWidget;
+    content_->setAttribute(Qt::WA_TranslucentBackground);
+    column_ = new QVBoxLayout(content_);
+    column_->setContentsMargins(0, 0, 0, kCorner / 2);
+    column_->setSpacing(0);
+    scroll_->setWidget(content_);
+    content_->setAutoFillBackground(false); // the card shows through
+    layout->addWidget(scroll_);
+    connect(&model_, &AppModel::dataChanged, this, &TriggerList::rebuild);
+    rebuild();
+}
+
+void TriggerList::setSelectedID(std::optional<Uuid> id) {
+    if (id == selectedID_) {
+        return;
+    }
+    selectedID_ = id;
+    rebuild();
+}
+
+std::vector<TriggerList::RowInfo> TriggerList::rows() const {
+    return rows_;
+}
+
+QStringList TriggerList::groupTitles() const {
+    return groups_;
+}
+
+void TriggerList::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(continuousRoundedRect(QRectF(rect()), kCorner), Qt::white);
+}
+
+void TriggerList::rebuild() {
+    while (QLayoutItem *item = column_->takeAt(0)) {
+        if (QWidget *widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater(); // a row's own switch may be the one being clicked
+        }
+        delete item;
+    }
+    rows_.clear();
+    groups_.clear();
+
+    // The header row scrolls with the content.
+    auto *header = new QWidget(content_);
+    header->setFixedHeight(40);
+    auto *headerRow = new QHBoxLayout(header);
+    headerRow->setContentsMargins(kPadding, 0, kPadding, 0);
+    QFont headerFont = Fonts::mono(10, QFont::Medium);
+    headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);
+    auto *triggerHead = textLabel(QStringLiteral("TRIGGER"), headerFont, Theme::ink2, header);
+    triggerHead->setFixedWidth(kTriggerColumn);
+    headerRow->addWidget(triggerHead);
+    headerRow->addWidget(elidingLabel(QStringLiteral("PLAYS"), headerFont, Theme::ink2, header), 1);
+    headerRow->addWidget(elidingLabel(QStringLiteral("WHERE"), headerFont, Theme::ink2, header), 1);
+    auto *onHead = textLabel(QStringLiteral("ON"), headerFont, Theme::ink2, header);
+    onHead->setFixedWidth(kOnColumn);
+    headerRow->addWidget(onHead);
+    column_->addWidget(header);
+
+    const AppData &document = model_.data();
+    const auto group = [&](const QString &title, bool shortcuts) {
+        std::vector<const Trigger *> members;
+        for (const Trigger &trigger : document.triggers) {
+            if (trigger.kind.isShortcut() == shortcuts) {
+                members.push_back(&trigger);
+            }
+        }
+        if (members.empty()) {
+            return;
+        }
+        groups_ << title;
+        auto *bar = new FilledBar(Theme::soft, content_);
+        bar->setFixedHeight(34);
+        auto *barRow = new QHBoxLayout(bar);
+        barRow->setContentsMargins(kPadding, 0, kPadding, 0);
+        barRow->addWidget(textLabel(title, Fonts::system(12, QFont::Bold), Theme::ink, bar));
+        column_->addWidget(bar);
+
+        for (const Trigger *trigger : members) {
+            const Uuid id = trigger->id;
+            const bool isSelected = selectedID_ == id;
+            auto *row = new Row(
+                isSelected,
+                [this, id] {
+                    if (onSelect_) {
+                        onSelect_(id);
+                    }
+                },
+                content_);
+            auto *line = new QHBoxLayout(row);
+            line->setContentsMargins(kPadding, 0, kPadding, 0);
+
+            auto *labelCell = new QWidget(row);
+            labelCell->setFixedWidth(kTriggerColumn);
+            auto *labelRow = new QHBoxLayout(labelCell);
+            labelRow->setContentsMargins(0, 0, 0, 0);
+            auto *label = new TriggerLabel(trigger->kind, TriggerLabel::Size::small, labelCell);
+            label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            labelRow->addWidget(label, 0, Qt::AlignLeft | Qt::AlignVCenter);
+            labelRow->addStretch(1);
+            line->addWidget(labelCell);
+
+            auto *plays = new QWidget(row);
+            plays->setAttribute(Qt::WA_TransparentForMouseEvents);
+            auto *playsRow = new QHBoxLayout(plays);
+            playsRow->setContentsMargins(0, 0, 0, 0);
+            playsRow->setSpacing(10);
+            const std::optional<SoundItem> sound = model_.sound(trigger->soundID);
+            if (sound) {
+                auto *badge = cap(*sound, plays);
+                badge->setFixedWidth(28);
+                playsRow->addWidget(badge);
+            }
+            const QString soundName = sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound");
+            playsRow->addWidget(elidingLabel(soundName, Fonts::system(13, QFont::DemiBold), Theme::ink, plays), 1);
+            line->addWidget(plays, 1);
+
+            const QString where = apps_.whereText(document, *trigger);
+            auto *whereLabel = elidingLabel(where, Fonts::system(12), Theme::ink2, row);
+            whereLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+            line->addWidget(whereLabel, 1);
+
+            auto *switchCell = new QWidget(row);
+            switchCell->setFixedWidth(kOnColumn);
+            auto *switchRow = new QHBoxLayout(switchCell);
+            switchRow->setContentsMargins(0, 0, 0, 0);
+            switchRow->addWidget(TriggerEdits::onOffSwitch(model_, id, switchCell), 0, Qt::AlignLeft);
+            line->addWidget(switchCell);
+
+            if (!trigger->enabled) {
+                auto *dim = new QGraphicsOpacityEffect(row);
+                dim->setOpacity(0.55);
+                row->setGraphicsEffect(dim);
+            }
+            column_->addWidget(row);
+            auto *divider = new FilledBar(Theme::line, content_);
+            divider->setFixedHeight(1);
+            column_->addWidget(divider);
+            rows_.push_back({id, title, soundName, where, isSelected, trigger->enabled, row});
+        }
+    };
+    group(QStringLiteral("Shortcuts"), true);
+    group(QStringLiteral("Words"), false);
+    column_->addStretch(1);
+}
+
+} // namespace tc

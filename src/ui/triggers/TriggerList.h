@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/Uuid.h"
+#include "ui/triggers/TriggerEdits.h"
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QScrollArea;
+class QVBoxLayout;
+
+namespace tc {
+
+class AppModel;
+
+// The List mode of the Triggers screen: every trigger on a white card in two titled groups, Shortcuts then
+// Words (a group without triggers is left out), under the columns TRIGGER, PLAYS, WHERE and ON. A row shows the
+// trigger, its sound (or "Missing sound"), where it plays and its switch; a click on a row selects it. The list
+// scrolls by itself and follows every change of the document.
+//
+// Main thread only. The model must outlive it.
+class TriggerList : public QWidget {
+public:
+    TriggerList(AppModel &model, TriggerApps apps, QWidget *parent = nullptr);
+
+    // The screen's selection (it may name a trigger that is gone: then no row is highlighted).
+    void setSelectedID(std::optional<Uuid> id);
+
+    // One row as built now: for tests and pictures.
+    struct RowInfo {
+        Uuid id;
+        QString group;
+        QString plays;
+        QString where;
+        bool selected = false;
+        bool enabled = true;
+        QWidget *widget = nullptr;
+    };
+    std::vector<RowInfo> rows() const;
+    QStringList groupTitles() const;
+
+    // Called when a trigger is clicked.
+    void setOnSelect(std::function<void(const Uuid &)> onSelect) { onSelect_ = std::move(onSelect); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void rebuild();
+
+    AppModel &model_;
+    std::function<void(const Uuid &)> onSelect_;
+    TriggerApps apps_;
+    std::optional<Uuid> selectedID_;
+    QScrollArea *scroll_;
+    QWidget *content_;
+    QVBoxLayout *column_;
+    std::vector<RowInfo> rows_;
+    QStringList groups_;
+};
+
+} // namespace tc

@@ -1,0 +1,139 @@
+// The picker's Import tab: importing a chosen or dropped file, its errors, and the drop zone's highlight.
+
+#include "SoundPickerFixture.h"
+#include "ui/sounds/PickerImportPane.h"
+
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tc;
+using namespace tc::test;
+
+namespace {
+
+QMimeData *filesData(const QStringList &paths) {
+    auto *data = new QMimeData;
+    QList<QUrl> urls;
+    for (const auto &path : paths) {
+        urls.push_back(path.startsWith("http") ? QUrl(path) : QUrl::fromLocalFile(path));
+    }
+    data->setUrls(urls);
+    return data;
+}
+
+// Drags `paths` over the zone and drops them; returns whether the drop was accepted.
+bool drop(PickerImportPane &pane, const QStringList &paths) {
+    std::unique_ptr<QMimeData> data(filesData(paths));
+    QWidget *zone = pane.dropZone();
+    const QPoint at = zone->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(zone, &enter);
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(zone, &dropped);
+    return dropped.isAccepted();
+}
+
+} // namespace
+
+TEST(SoundPickerImport, AnImportedFileIsChosenShownUnderMySoundsAndPlayedOnce) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({}));
+    sheet.state().setTab(SoundPickerTab::importFile);
+    auto &pane = *sheet.importPane();
+
+    pane.setChooser([](QWidget *) { return std::filesystem::path("/sounds/Door knock.wav"); });
+    QTest::mouseClick(pane.chooseButton(), Qt::LeftButton);
+
+    ASSERT_EQ(model.data().userSounds.size(), 1u);
+    const SoundItem &item = model.data().userSounds[0];
+    EXPECT_EQ(item.name, "Door knock");
+    EXPECT_EQ(sheet.state().chosen(), item.id);
+    EXPECT_EQ(sheet.state().category(), SoundCategory::mine);
+    EXPECT_EQ(sheet.state().tab(), SoundPickerTab::importFile);
+    EXPECT_TRUE(sheet.useButton()->isEnabled());
+    EXPECT_EQ(sheet.footerName(), "Door knock");
+    ASSERT_EQ(f.harness.audio.plays.size(), 1u);
+    EXPECT_EQ(f.harness.library.lookup.describe(f.harness.audio.plays[0].buffer), item.id + "/down");
+}
+
+TEST(SoundPickerImport, AFailedImportShowsTheLibrarysMessageUntilALaterOneSucceeds) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::brush());
+    sheet.state().setTab(SoundPickerTab::importFile);
+    auto &pane = *sheet.importPane();
+    const QString message = "This file isn't an audio format Tapchime can read.";
+    EXPECT_FALSE(pane.errorLabel()->isVisibleTo(&pane));
+
+    pane.importFile("/packs/bad pack.tapchime");
+    EXPECT_EQ(pane.errorLabel()->text(), message);
+    EXPECT_TRUE(pane.errorLabel()->isVisibleTo(&pane));
+    EXPECT_EQ(sheet.state().errorText(), message);
+    // The brush's sound stays chosen, so the footer keeps showing it rather than the error.
+    EXPECT_EQ(sheet.state().chosen(), "synth.meow");
+    EXPECT_EQ(sheet.state().category(), SoundCategory::animals);
+    EXPECT_EQ(sheet.footerName(), "Meow");
+    EXPECT_TRUE(model.data().userSounds.empty());
+    EXPECT_TRUE(f.harness.audio.plays.empty());
+
+    // A cancelled panel changes nothing, not even the message.
+    pane.setChooser([](QWidget *) { return std::nullopt; });
+    pane.chooseFile();
+    EXPECT_EQ(sheet.state().errorText(), message);
+    EXPECT_EQ(sheet.state().chosen(), "synth.meow");
+
+    pane.importFile("/sounds/Clap.wav");
+    EXPECT_EQ(sheet.state().errorText(), std::nullopt);
+    EXPECT_FALSE(pane.errorLabel()->isVisibleTo(&pane));
+    EXPECT_EQ(sheet.footerName(), "Clap");
+}
+
+TEST(SoundPickerImport, TheErrorShowsInTheFooterWhileNothingIsChosen) {
+    PickerFixture f;
+    f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({}));
+    sheet.importPane()->importFile("/sounds/bad.mp3");
+    EXPECT_EQ(sheet.footerMessage(), "This file isn't an audio format Tapchime can read.");
+}
+
+TEST(SoundPickerImport, ADropImportsOnlyTheFirstFile) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({}));
+    sheet.state().setTab(SoundPickerTab::importFile);
+    EXPECT_TRUE(drop(*sheet.importPane(), {"/sounds/First.wav", "/sounds/Second.wav", "/sounds/Third.wav"}));
+    ASSERT_EQ(model.data().userSounds.size(), 1u);
+    EXPECT_EQ(model.data().userSounds[0].name, "First");
+    EXPECT_EQ(sheet.state().chosen(), model.data().userSounds[0].id);
+    EXPECT_FALSE(sheet.state().dropTargeted());
+}
+
+TEST(SoundPickerImport, ADropWithoutALocalFileIsRefused) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({}));
+    EXPECT_FALSE(drop(*sheet.importPane(), {"https://example.com/a.wav"}));
+    EXPECT_TRUE(model.data().userSounds.empty());
+    EXPECT_EQ(PickerImportPane::droppedFile({}), std::nullopt);
+}
+
+TEST(SoundPickerImport, AFileHoveringTheZoneHighlightsItUntilItLeaves) {
+    PickerFixture f;
+    f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({}));
+    auto &pane = *sheet.importPane();
+    std::unique_ptr<QMimeData> data(filesData({"/sounds/a.wav"}));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pane.dropZone(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(sheet.state().dropTargeted());
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(pane.dropZone(), &leave);
+    EXPECT_FALSE(sheet.state().dropTargeted());
+}
