@@ -168,6 +168,23 @@ TEST(EditorView, OnSmallScreensNothingOverlapsTheKeyboardShrinksAndTheRightColum
     }
 }
 
+TEST(EditorView, ALongProfileNameNeverWidensThePage) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    model.renameProfile(model.data().activeProfileID, std::string(120, 'W'));
+    EditorView page(model);
+    page.resize(1112, 800);
+    page.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.titleBlock()->name(), QString(120, 'W'));
+    const QWidget *column = page.toolbar()->parentWidget();
+    EXPECT_LE(column->width(), page.leftColumn()->viewport()->width());
+    EXPECT_LE(inside(page.titleBlock(), column).right(), column->width());
+    EXPECT_LE(inside(page.leftColumn(), &page).right(), inside(page.rightColumn(), &page).left());
+}
+
 TEST(MainWindow, TheLeastSizeIsBoundByTheScreen) {
     const std::pair<QSize, QSize> cases[] = {
         {{1920, 1050}, {1180, 780}}, {{1366, 706}, {1180, 706}}, {{1280, 738}, {1180, 738}},

@@ -153,7 +153,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     topRow_ = new QHBoxLayout;
     topRow_->setSpacing(16);
     title_ = new TitleBlock(model_, left_);
-    title_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred); // it keeps its width first
+    // The title keeps its width first: the coach card moves under it when both do not fit side by side.
     topRow_->addWidget(title_, 0, Qt::AlignTop);
     topRow_->addSpacing(12); // the least room between the title and the coach card
     column_->addLayout(topRow_);

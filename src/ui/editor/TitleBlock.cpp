@@ -4,6 +4,7 @@
 #include "model/KeyLayout.h"
 #include "ui/editor/BaseSoundMenu.h"
 #include "ui/editor/FlowRow.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -78,14 +79,10 @@ TitleBlock::TitleBlock(AppModel &model, QWidget *parent) : QWidget(parent), mode
     auto *stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(12);
-    name_ = new QLabel(this);
     QFont font = Fonts::system(44, QFont::ExtraBold);
     font.setLetterSpacing(QFont::AbsoluteSpacing, -1.6);
-    name_->setFont(font);
-    QPalette palette = name_->palette();
-    palette.setColor(QPalette::WindowText, Theme::ink);
-    name_->setPalette(palette);
-    name_->setTextFormat(Qt::PlainText);
+    // One line: a long hand-typed name shrinks a little, then is cut, rather than widen the page.
+    name_ = new FittingText(QString(), font, Theme::ink, 0.7, Qt::AlignLeft, this);
     stack->addWidget(name_);
     chips_ = new FlowRow(14, 8, this);
     stack->addWidget(chips_);

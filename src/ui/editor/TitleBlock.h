@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-class QLabel;
-
 namespace tc {
 
 class AppModel;
 class BaseSoundMenu;
+class FittingText;
 class FlowRow;
 
 // The top left of the Keys page: the active profile's name over its legend (one chip per kind of key, with
@@ -46,7 +45,7 @@ private:
     void sync();
 
     AppModel &model_;
-    QLabel *name_;
+    FittingText *name_;
     FlowRow *chips_;
     BaseSoundMenu *menu_;
     std::vector<LegendEntry> shown_;
