@@ -4,9 +4,9 @@
 #include "app/Motion.h"
 #include "ui/editor/CaseHeader.h"
 #include "ui/editor/EditToolbar.h"
+#include "ui/editor/EditorView.h"
 #include "ui/editor/KeyPlate.h"
 #include "ui/editor/KeyboardCase.h"
-#include "ui/editor/KeysPage.h"
 #include "ui/editor/TestField.h"
 
 #include <QAbstractButton>
@@ -177,11 +177,11 @@ TEST(TestField, ClearShowsOnlyWithTextAndEmptiesTheField) {
     EXPECT_TRUE(field.clearButton()->isHidden());
 }
 
-TEST(KeysPage, TheTestToolBringsAFreshFocusedFieldAndOtherToolsRemoveIt) {
+TEST(EditorView, TheTestToolBringsAFreshFocusedFieldAndOtherToolsRemoveIt) {
     shellApp();
     Harness harness;
     AppModel &model = harness.started();
-    KeysPage page(model);
+    EditorView page(model);
     page.resize(1100, 800);
     page.show();
     EXPECT_EQ(page.testField(), nullptr);

@@ -4,7 +4,9 @@
 #include "Snapshot.h"
 #include "SnapshotModel.h"
 
-#include "ui/editor/KeysPage.h"
+#include "ui/editor/EditorView.h"
+#include "ui/editor/Inspector.h"
+#include "ui/editor/InspectorControls.h"
 #include "ui/shell/MainWindow.h"
 
 #include <QColor>
@@ -36,30 +38,63 @@ void mixedProfile(AppModel &model) {
 Snapshot window(const QString &name, QSize size, const std::function<void(SnapshotModel &)> &prepare,
                 SnapshotModel::Options options = {}) {
     return {name,
-            [options, prepare] {
+            [options, prepare, size] {
                 auto model = std::make_unique<SnapshotModel>(options);
                 model->model().setSection(AppSection::keyboard);
                 mixedProfile(model->model());
                 if (prepare) {
                     prepare(*model);
                 }
-                return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MainWindow(m.model()); });
+                return new ModelHost(std::move(model), [size](SnapshotModel &m) {
+                    auto *window = new MainWindow(m.model());
+                    // As the window bounds its least size on a screen of that size.
+                    window->setMinimumSize(MainWindow::minimumSizeFor(size));
+                    return window;
+                });
             },
             QColor(Qt::white), size, 0};
 }
 
 Snapshot page(const QString &name, const std::function<void(SnapshotModel &)> &prepare,
-              SnapshotModel::Options options = {}) {
+              SnapshotModel::Options options = {}, const std::function<void(EditorView &)> &adjust = {}) {
     return {name,
-            [options, prepare] {
+            [options, prepare, adjust] {
                 auto model = std::make_unique<SnapshotModel>(options);
                 mixedProfile(model->model());
                 if (prepare) {
                     prepare(*model);
                 }
-                return new ModelHost(std::move(model), [](SnapshotModel &m) { return new KeysPage(m.model()); });
+                return new ModelHost(std::move(model), [adjust](SnapshotModel &m) {
+                    auto *view = new EditorView(m.model());
+                    if (adjust) {
+                        adjust(*view);
+                    }
+                    return view;
+                });
             },
-            QColor(), QSize(1000, 640), 0};
+            QColor(), QSize(1112, 800), 0};
+}
+
+// The Keys page of a fresh document: the Default profile without keys of its own, coach at `step`.
+Snapshot freshPage(const QString &name, int step, KeySet selection) {
+    return {name,
+            [step, selection] {
+                auto model = std::make_unique<SnapshotModel>(SnapshotModel::Options{});
+                AppModel &m = model->model();
+                for (const Profile &profile : m.data().profiles) {
+                    if (profile.name == "Default") {
+                        m.setActiveProfile(profile.id);
+                    }
+                }
+                m.advanceCoach(step);
+                m.setSelectedKeys(selection);
+                return new ModelHost(std::move(model), [](SnapshotModel &sm) { return new EditorView(sm.model()); });
+            },
+            QColor(), QSize(1112, 800), 0};
+}
+
+void select(SnapshotModel &m, KeySet keys) {
+    m.model().setSelectedKeys(std::move(keys));
 }
 
 void heldAndSelected(SnapshotModel &m) {
@@ -87,6 +122,41 @@ std::vector<Snapshot> editorSnapshots() {
     shots.push_back(page("editor-lights-held-while-silent", [](SnapshotModel &m) {
         m.model().setSetting(&AppSettings::masterVolume, 0.0);
         m.hold(14);
+    }));
+    // The whole page through the coach's steps and the inspector's cases.
+    shots.push_back(freshPage("editor-page-step1-no-key", 1, {}));
+    shots.push_back(freshPage("editor-page-step2-unassigned-key", 2, {49}));
+    shots.push_back(page("editor-page-step3-assigned-key", [](SnapshotModel &m) { select(m, {0}); }));
+    shots.push_back(page("editor-page-tips-several-keys", [](SnapshotModel &m) {
+        select(m, {0, 1, 12});
+        m.model().setTool(EditTool::test);
+        m.model().advanceCoach(4); // as the tool bar's Test button does
+    }));
+    shots.push_back(page("editor-page-silent-base", [](SnapshotModel &m) {
+        m.model().setBaseSound("none");
+        select(m, {3}); // F: no sound of its own
+    }));
+    shots.push_back(page("editor-page-missing-sound", [](SnapshotModel &m) { select(m, {7}); }));
+    shots.push_back(page(
+        "editor-page-advanced-open",
+        [](SnapshotModel &m) {
+            m.model().editAssignments({0}, [](KeyAssignment &a) {
+                a.volume = 0.29;
+                a.layerBase = true;
+            });
+            select(m, {0});
+        },
+        {}, [](EditorView &view) { view.inspector()->controls()->setAdvancedOpen(true); }));
+    shots.push_back(page("editor-page-coach-dismissed", [](SnapshotModel &m) {
+        m.model().setSetting(&AppSettings::coachDismissed, true);
+        m.model().setTool(EditTool::paint);
+    }));
+    // A 1366 × 768 screen less a panel and the title bar.
+    shots.push_back(window("editor-window-1366x768", QSize(1366, 700), [](SnapshotModel &m) { select(m, {0}); }));
+    shots.push_back(window("editor-window-1280x800", QSize(1280, 732), [](SnapshotModel &m) {
+        select(m, {0});
+        m.model().setTool(EditTool::test);
+        m.model().advanceCoach(4);
     }));
     shots.push_back(page("editor-small-unit", {}));
     shots.back().size = QSize(420, 300);

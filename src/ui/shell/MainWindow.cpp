@@ -13,7 +13,9 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tc {
 
@@ -104,7 +106,8 @@ MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
     : QMainWindow(parent), model_(model), services_(services) {
     setObjectName("main");
     setWindowTitle("Tapchime");
-    setMinimumSize(1180, 780);
+    setMinimumSize(kMinimumSize);
+    fitMinimumToScreen();
     resize(1400, 880);
 
     auto *body = new WindowBody(this);
@@ -153,6 +156,40 @@ MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+QSize MainWindow::minimumSizeFor(QSize available) {
+    if (available.isEmpty()) {
+        return kMinimumSize;
+    }
+    return kMinimumSize.boundedTo(available);
+}
+
+void MainWindow::fitMinimumToScreen() {
+    const QScreen *shown = screen();
+    if (!isWindow() || shown == nullptr) {
+        return; // embedded (as in pictures of it), the owner chooses
+    }
+    // The frame (title bar and borders) is known once the window manager has framed the window.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setMinimumSize(minimumSizeFor(shown->availableGeometry().size() - frame.expandedTo(QSize(0, 0))));
+}
+
+void MainWindow::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (!screenWatched_ && windowHandle() != nullptr) {
+        screenWatched_ = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, &MainWindow::fitMinimumToScreen);
+    }
+    fitMinimumToScreen();
+}
+
+bool MainWindow::event(QEvent *event) {
+    // A window manager reports the frame after the first show; the least size then leaves room for it.
+    if (event->type() == QEvent::Move || event->type() == QEvent::WindowStateChange) {
+        fitMinimumToScreen();
+    }
+    return QMainWindow::event(event);
+}
 
 void MainWindow::bringForward() {
     if (isMinimized()) {

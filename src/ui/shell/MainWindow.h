@@ -24,9 +24,17 @@ enum class AppSection;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The window's least size where the screen allows it.
+    static constexpr QSize kMinimumSize{1180, 780};
+
     // `services` reach the pages that need more than the model.
     explicit MainWindow(AppModel &model, PageServices services = {}, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The least size on a screen whose free area, less the window's frame, is `available`: 1180 × 780, but
+    // never more than that area, so no part of the window (the rail's Settings item among it) lies off a small
+    // screen such as 1366 × 768 or 1280 × 800. An unknown area keeps 1180 × 780.
+    static QSize minimumSizeFor(QSize available);
 
     // Shows the window (restored when minimised) in front and asks for activation.
     void bringForward();
@@ -43,7 +51,13 @@ public:
     // Ctrl+, : the Settings section.
     QAction *settingsAction() const { return settings_; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+
 private:
+    // Bounds the least size by the free area of the screen the window is on.
+    void fitMinimumToScreen();
     void showPage();
     void syncSoundPicker();
     void syncOnboarding();
@@ -58,6 +72,7 @@ private:
     QString pickerID_;
     QDialog *onboarding_ = nullptr;
     QAction *settings_;
+    bool screenWatched_ = false;
 };
 
 } // namespace tc

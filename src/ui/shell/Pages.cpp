@@ -2,7 +2,7 @@
 
 #include "app/AppModel.h"
 #include "engine/linux/DesktopEntries.h"
-#include "ui/editor/KeysPage.h"
+#include "ui/editor/EditorView.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/SectionTitle.h"
@@ -51,7 +51,7 @@ TriggerApps triggerApps(const PageServices &services) {
 
 QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const PageServices &services) {
     if (section == AppSection::keyboard) {
-        return new KeysPage(model, parent);
+        return new EditorView(model, parent);
     }
     if (section == AppSection::triggers) {
         return new TriggersView(model, triggerApps(services), parent);

@@ -1,0 +1,120 @@
+#include "ui/editor/BaseSoundMenu.h"
+
+#include "app/AppModel.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/ModelBindings.h"
+#include "ui/kit/Shapes.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
+
+#include <QFontMetricsF>
+#include <QMenu>
+#include <QPainter>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+constexpr qreal kHeight = 26;
+constexpr qreal kSide = 10;
+constexpr qreal kSpacing = 6;
+constexpr qreal kChevron = 9;
+
+const QString kLead = QStringLiteral("Base:");
+
+QFont leadFont() {
+    return Fonts::system(12);
+}
+QFont nameFont() {
+    return Fonts::system(12, QFont::DemiBold);
+}
+
+} // namespace
+
+BaseSoundMenu::BaseSoundMenu(AppModel &model, QWidget *parent) : QAbstractButton(parent), model_(model) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setCursor(Qt::PointingHandCursor);
+    connect(this, &QAbstractButton::clicked, this, &BaseSoundMenu::popup);
+    connect(&model_, &AppModel::dataChanged, this, [this] {
+        setAccessibleName(kLead + QLatin1Char(' ') + baseName(model_));
+        updateGeometry();
+        update();
+    });
+    setAccessibleName(kLead + QLatin1Char(' ') + baseName(model_));
+}
+
+QString BaseSoundMenu::baseName(const AppModel &model) {
+    const auto sound = model.sound(model.data().activeProfile().baseSoundID);
+    return sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound");
+}
+
+std::vector<BaseSoundMenu::Item> BaseSoundMenu::items(const AppModel &model) {
+    const std::string &base = model.data().activeProfile().baseSoundID;
+    std::vector<Item> list{{"none", QStringLiteral("Silent: only keys with their own sound"), base == "none"}};
+    for (const SoundItem &sound : model.allSounds()) {
+        if (sound.category == SoundCategory::mechanical) {
+            list.push_back({sound.id, QString::fromStdString(sound.name), sound.id == base});
+        }
+    }
+    return list;
+}
+
+QMenu *BaseSoundMenu::makeMenu(QWidget *parent) {
+    auto *menu = new QMenu(parent);
+    const auto list = items(model_);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const Item &item = list[i];
+        QAction *action = menu->addAction(item.title);
+        action->setCheckable(true);
+        action->setChecked(item.checked);
+        action->setData(QString::fromStdString(item.soundID));
+        connect(action, &QAction::triggered, this, [this, id = item.soundID] { choose(id); });
+        if (i == 0) {
+            menu->addSeparator();
+        }
+    }
+    return menu;
+}
+
+void BaseSoundMenu::choose(const std::string &soundID) {
+    model_.setBaseSound(soundID);
+    if (soundID != "none") {
+        previewAction(model_, soundID)();
+    }
+}
+
+void BaseSoundMenu::popup() {
+    QMenu *menu = makeMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(mapToGlobal(QPoint(0, height() + 4)));
+}
+
+QSize BaseSoundMenu::sizeHint() const {
+    const qreal width = kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing +
+                        QFontMetricsF(nameFont()).horizontalAdvance(baseName(model_)) + kSpacing + kChevron + kSide;
+    return {static_cast<int>(std::ceil(width)) + 1, static_cast<int>(kHeight)};
+}
+
+void BaseSoundMenu::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF pill(0, (height() - kHeight) / 2, width(), kHeight);
+    painter.fillPath(capsule(pill), isDown() ? Theme::withOpacity(Qt::white, 0.7) : QColor(Qt::white));
+    qreal x = kSide;
+    painter.setFont(leadFont());
+    painter.setPen(Theme::ink3);
+    const qreal leadWidth = QFontMetricsF(leadFont()).horizontalAdvance(kLead);
+    painter.drawText(QRectF(x, pill.top(), leadWidth + 1, kHeight), Qt::AlignLeft | Qt::AlignVCenter, kLead);
+    x += leadWidth + kSpacing;
+    const QString name = baseName(model_);
+    painter.setFont(nameFont());
+    painter.setPen(Theme::ink);
+    const qreal nameWidth = QFontMetricsF(nameFont()).horizontalAdvance(name);
+    painter.drawText(QRectF(x, pill.top(), nameWidth + 1, kHeight), Qt::AlignLeft | Qt::AlignVCenter, name);
+    x += nameWidth + kSpacing;
+    Symbols::paint(painter, QRectF(x - 2, pill.top(), kChevron + 4, kHeight), "chevron.down", kChevron, QFont::Bold,
+                   Theme::ink);
+}
+
+} // namespace tc

@@ -1,0 +1,276 @@
+#include "ui/editor/EditorView.h"
+
+#include "app/AppModel.h"
+#include "ui/editor/CoachCard.h"
+#include "ui/editor/EditToolbar.h"
+#include "ui/editor/Inspector.h"
+#include "ui/editor/KeyboardCase.h"
+#include "ui/editor/SoundTray.h"
+#include "ui/editor/TestField.h"
+#include "ui/editor/TitleBlock.h"
+
+#include "app/Motion.h"
+#include "ui/kit/SpringAnimator.h"
+
+#include <QEvent>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+constexpr int kColumnSpacing = 18;
+constexpr int kColumnGap = 24;
+constexpr int kMinKeyboardHeight = 220; // a unit of about 30 points
+
+// The page's spring (response 0.35 s, damping 0.85) for rows that come and go.
+constexpr qreal kResponse = 0.35;
+constexpr qreal kDamping = 0.85;
+
+// Grows a new row from nothing to `height`, or shrinks a leaving one to nothing and then deletes it; at once
+// when motion is off.
+void springRow(QWidget *row, int height, bool entering) {
+    if (!entering && !motion::enabled()) {
+        row->hide();
+        row->deleteLater();
+        return;
+    }
+    auto *spring = new SpringAnimator(
+        kResponse, kDamping,
+        [row, height](qreal value) {
+            row->setMinimumHeight(0);
+            row->setMaximumHeight(std::max(0, qRound(height * std::clamp<qreal>(value, 0, 1))));
+        },
+        row);
+    spring->jumpTo(entering ? 0 : 1);
+    spring->animateTo(entering ? 1 : 0);
+    if (!entering) {
+        row->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QTimer::singleShot(qCeil(SpringAnimator::settleSeconds(kResponse, kDamping) * 1000), row, [row] {
+            row->hide();
+            row->deleteLater();
+        });
+    }
+}
+
+// Fades a leaving widget out and then deletes it; at once when motion is off.
+void fadeOut(QWidget *widget) {
+    if (!motion::enabled()) {
+        widget->hide();
+        widget->deleteLater();
+        return;
+    }
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto *opacity = new QGraphicsOpacityEffect(widget);
+    widget->setGraphicsEffect(opacity); // in place of its shadow while it goes
+    auto *spring = new SpringAnimator(
+        kResponse, kDamping, [opacity](qreal value) { opacity->setOpacity(value); }, widget);
+    spring->jumpTo(1);
+    spring->animateTo(0);
+    QTimer::singleShot(qCeil(SpringAnimator::settleSeconds(kResponse, kDamping) * 1000), widget, [widget] {
+        widget->hide();
+        widget->deleteLater();
+    });
+}
+
+// The left column: as high as the page while its rows fit (the keyboard takes what the others leave), taller
+// only when they do not, so the column scrolls instead of squeezing.
+class LeftColumn final : public QWidget {
+public:
+    using QWidget::QWidget;
+    bool hasHeightForWidth() const override { return false; }
+    // The scroll area asks the layout itself; answering "no preference" keeps the viewport's height.
+    int heightForWidth(int) const override { return -1; }
+};
+
+// The right column's content: never squeezed below the height it wants, the column scrolls instead.
+class RightColumn final : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+// A scroll area without a frame, a backdrop or scroll bars (the wheel and the keyboard still scroll it).
+QScrollArea *transparentScrollArea(QWidget *parent) {
+    auto *area = new QScrollArea(parent);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->viewport()->setAutoFillBackground(false);
+    area->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
+    return area;
+}
+
+// The keyboard's place in the left column: as high as the case wants for the column's width, but willing to
+// give up height when the page is short (the case then keeps its proportions and its keys get smaller). The
+// case itself lies under the other rows, so its soft shadow may reach below the place without pushing them.
+class KeyboardSlot final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    QSize sizeHint() const override {
+        const qreal caseWidth = std::min<qreal>(width(), KeyboardCase::kMaxWidth);
+        return {width(), std::max(kMinKeyboardHeight, static_cast<int>(std::ceil(caseWidth / KeyboardCase::kAspect)))};
+    }
+    QSize minimumSizeHint() const override { return {200, kMinKeyboardHeight}; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override {
+        QWidget::resizeEvent(event);
+        if (width() != lastWidth_) {
+            lastWidth_ = width();
+            updateGeometry(); // the wanted height follows the width
+        }
+    }
+
+private:
+    int lastWidth_ = -1;
+};
+
+} // namespace
+
+EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    const QMargins shadow = KeyboardCase::kShadowMargins;
+    auto *row = new QHBoxLayout(this);
+    // The keyboard's shadow margin on the left stands in for the page's padding there.
+    row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding);
+    row->setSpacing(0);
+
+    left_ = new LeftColumn;
+    column_ = new QVBoxLayout(left_);
+    // 24 points between the columns; the keyboard's shadow reaches a little into that gap and is cut there.
+    column_->setContentsMargins(shadow.left(), 0, kColumnGap, 0);
+    column_->setSpacing(kColumnSpacing);
+    topRow_ = new QHBoxLayout;
+    topRow_->setSpacing(16);
+    title_ = new TitleBlock(model_, left_);
+    // The title keeps its width first: the coach card moves under it when both do not fit side by side.
+    topRow_->addWidget(title_, 0, Qt::AlignTop);
+    topRow_->addSpacing(12); // the least room between the title and the coach card
+    column_->addLayout(topRow_);
+
+    // The case is a child of the column but not in its layout: it sits over its slot, under its siblings.
+    keyboard_ = new KeyboardCase(model_, left_);
+    slot_ = new KeyboardSlot(left_);
+    slot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    slot_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    slot_->installEventFilter(this);
+    left_->installEventFilter(this);
+    column_->addWidget(slot_);
+
+    toolbar_ = new EditToolbar(model_, EditToolbar::standardTools(), left_);
+    auto *toolRow = new QHBoxLayout;
+    toolRow->addWidget(toolbar_);
+    toolRow->addStretch(1);
+    column_->addLayout(toolRow);
+    column_->addStretch(1);
+    // On a short screen the left column scrolls rather than squeeze the keyboard below a usable size.
+    leftScroll_ = transparentScrollArea(this);
+    leftScroll_->setWidget(left_);
+    left_->setAutoFillBackground(false);
+    row->addWidget(leftScroll_, 1);
+
+    scroll_ = transparentScrollArea(this);
+    scroll_->setFixedWidth(kColumnWidth);
+    auto *content = new RightColumn;
+    content->setAttribute(Qt::WA_TranslucentBackground);
+    content->setAutoFillBackground(false);
+    auto *stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 8);
+    stack->setSpacing(18);
+    inspector_ = new Inspector(model_, content);
+    stack->addWidget(inspector_, 0, Qt::AlignHCenter);
+    tray_ = new SoundTray(model_, content);
+    stack->addWidget(tray_, 0, Qt::AlignHCenter);
+    stack->addStretch(1);
+    scroll_->setWidget(content);
+    content->setAutoFillBackground(false); // setWidget() turned it on
+    row->addWidget(scroll_);
+
+    connect(&model_, &AppModel::toolChanged, this, &EditorView::syncTestField);
+    connect(&model_, &AppModel::dataChanged, this, &EditorView::syncCoach);
+    syncCoach();
+    syncTestField();
+}
+
+bool EditorView::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == slot_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        placeKeyboard();
+    }
+    if (watched == left_ && event->type() == QEvent::Resize) {
+        placeCoach();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EditorView::placeKeyboard() {
+    keyboard_->setGeometry(slot_->geometry().marginsAdded(KeyboardCase::kShadowMargins));
+    keyboard_->lower();
+}
+
+void EditorView::syncCoach() {
+    const bool wanted = !model_.data().settings.coachDismissed;
+    if (wanted == (coach_ != nullptr)) {
+        placeCoach(); // the legend may have grown
+        return;
+    }
+    if (!wanted) {
+        fadeOut(coach_); // later: its own button may be what dismissed it
+        coach_ = nullptr;
+        return;
+    }
+    coach_ = new CoachCard(model_, CoachCard::standardSteps(), left_);
+    coachBeside_ = std::nullopt;
+    placeCoach();
+}
+
+bool EditorView::coachFitsBeside(int columnWidth, int titleWidth) {
+    return columnWidth - KeyboardCase::kShadowMargins.left() - KeyboardCase::kShadowMargins.right() >=
+           titleWidth + 16 + 12 + CoachCard::kMinWidth;
+}
+
+void EditorView::placeCoach() {
+    if (!coach_) {
+        return;
+    }
+    // Beside the title while both fit; under it on a narrow page, so neither is squeezed.
+    const bool beside = coachFitsBeside(left_->width(), title_->sizeHint().width());
+    if (coachBeside_ == beside) {
+        return;
+    }
+    coachBeside_ = beside;
+    topRow_->removeWidget(coach_);
+    column_->removeWidget(coach_);
+    if (beside) {
+        topRow_->addWidget(coach_, 1, Qt::AlignTop | Qt::AlignRight);
+    } else {
+        column_->insertWidget(column_->indexOf(slot_), coach_, 0, Qt::AlignLeft);
+    }
+}
+
+void EditorView::syncTestField() {
+    const bool wanted = model_.tool() == EditTool::test;
+    if (wanted == (testField_ != nullptr)) {
+        return;
+    }
+    if (!wanted) {
+        springRow(testField_, TestField::kHeight, false);
+        testField_ = nullptr;
+        return;
+    }
+    // Made afresh each time, so it starts empty; it goes between the keyboard and the tool bar.
+    testField_ = new TestField(left_);
+    column_->insertWidget(column_->indexOf(slot_) + 1, testField_);
+    springRow(testField_, TestField::kHeight, true);
+}
+
+} // namespace tc

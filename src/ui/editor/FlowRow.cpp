@@ -1,0 +1,101 @@
+#include "ui/editor/FlowRow.h"
+
+#include <algorithm>
+
+namespace tc {
+
+FlowRow::FlowRow(int spacing, int lineSpacing, QWidget *parent)
+    : QWidget(parent), spacing_(spacing), lineSpacing_(lineSpacing) {
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+void FlowRow::add(QWidget *widget) {
+    widget->setParent(this);
+    items_.push_back(widget);
+    widget->show();
+    updateGeometry();
+}
+
+void FlowRow::clear() {
+    for (QWidget *widget : items_) {
+        if (widget->parent() == this) { // one taken back by its owner stays
+            widget->hide();
+            widget->deleteLater();
+        }
+    }
+    items_.clear();
+    updateGeometry();
+}
+
+std::vector<QRect> FlowRow::arrange(int width, int *height) const {
+    std::vector<QRect> places;
+    int x = 0;
+    int y = 0;
+    int lineHeight = 0;
+    for (QWidget *widget : items_) {
+        const QSize size = widget->sizeHint();
+        if (x > 0 && x + size.width() > width) {
+            x = 0;
+            y += lineHeight + lineSpacing_;
+            lineHeight = 0;
+        }
+        places.emplace_back(QPoint(x, y), size);
+        x += size.width() + spacing_;
+        lineHeight = std::max(lineHeight, size.height());
+    }
+    // Widgets of one line share its middle.
+    for (std::size_t i = 0; i < places.size();) {
+        std::size_t end = i;
+        int tallest = 0;
+        while (end < places.size() && places[end].top() == places[i].top()) {
+            tallest = std::max(tallest, places[end].height());
+            ++end;
+        }
+        for (std::size_t j = i; j < end; ++j) {
+            places[j].translate(0, (tallest - places[j].height()) / 2);
+        }
+        i = end;
+    }
+    if (height) {
+        *height = places.empty() ? 0 : y + lineHeight;
+    }
+    return places;
+}
+
+int FlowRow::heightForWidth(int width) const {
+    int height = 0;
+    arrange(width, &height);
+    return height;
+}
+
+QSize FlowRow::sizeHint() const {
+    int width = 0;
+    for (QWidget *widget : items_) {
+        width += widget->sizeHint().width() + (width > 0 ? spacing_ : 0);
+    }
+    return {width, heightForWidth(width)};
+}
+
+QSize FlowRow::minimumSizeHint() const {
+    int widest = 0;
+    for (QWidget *widget : items_) {
+        widest = std::max(widest, widget->sizeHint().width());
+    }
+    return {widest, heightForWidth(widest)};
+}
+
+void FlowRow::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    const auto places = arrange(width());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        items_[i]->setGeometry(places[i]);
+    }
+    const int wanted = heightForWidth(width());
+    if (minimumHeight() != wanted) {
+        setMinimumHeight(wanted);
+    }
+}
+
+} // namespace tc

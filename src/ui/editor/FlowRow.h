@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+namespace tc {
+
+// A row of small widgets, left to right at their own sizes, that carries on in a second line when the width
+// runs out, so none of them is ever squeezed or cut. Children are added with add(). Main thread.
+class FlowRow : public QWidget {
+public:
+    FlowRow(int spacing, int lineSpacing, QWidget *parent = nullptr);
+
+    void add(QWidget *widget);
+    // Forgets every child and deletes (later) those still parented to the row.
+    void clear();
+    // Where each child goes in a row of `width`, and the height that takes.
+    std::vector<QRect> arrange(int width, int *height = nullptr) const;
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    std::vector<QWidget *> items_;
+    int spacing_;
+    int lineSpacing_;
+};
+
+} // namespace tc
