@@ -5,7 +5,6 @@
 
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/MenuBarView.h"
-#include "ui/shell/Pages.h"
 
 #include <QColor>
 
@@ -68,9 +67,6 @@ std::vector<Snapshot> windowSnapshots() {
     shots.push_back(mainWindow("main-settings", AppSection::settings));
     shots.push_back(mainWindow("main-keys-no-access", AppSection::keyboard, noAccess()));
     shots.push_back(mainWindow("main-apps-muted-in-zoom", AppSection::apps, inZoom()));
-
-    shots.push_back({"sheet-sound-picker", [] { return new SheetPlaceholder(QStringLiteral("Sound picker")); },
-                     QColor(Qt::white), QSize(560, 360), 24});
 
     shots.push_back(panel("panel-playing", {}, [](SnapshotModel &m) { m.press(49, " "); }));
     shots.push_back(panel("panel-fresh", {}));
