@@ -4,9 +4,9 @@
 #include "app/Motion.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/MiniCap.h"
+#include "ui/kit/RowLabels.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/TipBanner.h"
-#include "ui/settings/SettingsView.h"
 
 #include <QAbstractButton>
 #include <QFontMetricsF>
@@ -107,9 +107,9 @@ TEST(SectionTitle, TheDetailIsUpperCasedOnTheTitlesBaseline14PointsAfterIt) {
     EXPECT_DOUBLE_EQ(tc::SectionTitle::titleFont().letterSpacing(), -1.5);
 }
 
-TEST(SettingsView, LabelsStackTheTitleOverTheFaintDetail) {
+TEST(RowLabels, StackTheTitleOverTheFaintDetail) {
     tc::test::shellApp();
-    QWidget *labels = tc::SettingsView::labels(QStringLiteral("Low-latency mode"), QStringLiteral("<b>not bold</b>"));
+    QWidget *labels = tc::rowLabels(QStringLiteral("Low-latency mode"), QStringLiteral("<b>not bold</b>"));
     auto *title = labels->findChild<QLabel *>(QStringLiteral("title"));
     auto *detail = labels->findChild<QLabel *>(QStringLiteral("detail"));
     ASSERT_NE(title, nullptr);

@@ -15,12 +15,12 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
+#include "ui/kit/RowLabels.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TipBanner.h"
 #include "ui/kit/Waveform.h"
-#include "ui/settings/SettingsView.h"
 #include "ui/shell/NoticeView.h"
 #include "ui/shell/TrayCard.h"
 
@@ -366,10 +366,10 @@ QWidget *tipBanner() {
 QWidget *settingsLabels() {
     QWidget *stack = column(18);
     stack->layout()->addWidget(
-        SettingsView::labels(QStringLiteral("Low-latency mode"),
-                             QStringLiteral("Asks the sound server for a smaller buffer, so keys sound sooner.")));
-    stack->layout()->addWidget(SettingsView::labels(QStringLiteral("Start quietly in the tray"),
-                                                    QStringLiteral("Tapchime opens with your desktop session.")));
+        rowLabels(QStringLiteral("Low-latency mode"),
+                  QStringLiteral("Asks the sound server for a smaller buffer, so keys sound sooner.")));
+    stack->layout()->addWidget(rowLabels(QStringLiteral("Start quietly in the tray"),
+                                         QStringLiteral("Tapchime opens with your desktop session.")));
     stack->setFixedWidth(360);
     return stack;
 }

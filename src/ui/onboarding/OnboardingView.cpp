@@ -4,6 +4,7 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/PillButton.h"
+#include "ui/kit/RowLabels.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SpringAnimator.h"
 #include "ui/kit/SymbolBadge.h"
@@ -11,7 +12,6 @@
 #include "ui/onboarding/OnboardingHero.h"
 #include "ui/onboarding/PackCard.h"
 #include "ui/settings/SettingsRows.h"
-#include "ui/settings/SettingsView.h"
 #include "ui/shell/TrayCard.h"
 
 #include <QHBoxLayout>
@@ -118,7 +118,7 @@ QWidget *stepRow(bool current, const QString &title, const QString &note) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
     layout->addWidget(new StepMarker(current));
-    layout->addWidget(SettingsView::labels(title, note, row), 1, Qt::AlignVCenter);
+    layout->addWidget(rowLabels(title, note, row), 1, Qt::AlignVCenter);
     if (current) {
         layout->addWidget(new WaitingPill);
     }

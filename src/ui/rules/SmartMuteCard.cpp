@@ -2,10 +2,10 @@
 
 #include "app/PlaybackRules.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/RowLabels.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/settings/SettingsView.h"
 #include "ui/shell/TrayCard.h"
 
 #include <QComboBox>
@@ -37,7 +37,7 @@ CheckRow::CheckRow(const QString &title, const QString &note, AppModel::SettingB
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(10 + 22 + 12, 0, 10, 0);
-    labels_ = SettingsView::labels(title, note, this);
+    labels_ = rowLabels(title, note, this);
     labels_->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(labels_, 1, Qt::AlignVCenter);
     refresh();

@@ -3,10 +3,10 @@
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/KeyCap.h"
+#include "ui/kit/RowLabels.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/settings/SettingsView.h"
 #include "ui/shell/TrayCard.h"
 
 #include <QFontMetricsF>
@@ -59,7 +59,7 @@ void addRow(Group &group, const QString &title, const QString &detail, QWidget *
     row->setMinimumHeight(kRowMinHeight);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(SettingsView::labels(title, detail, row), 1, Qt::AlignVCenter);
+    layout->addWidget(rowLabels(title, detail, row), 1, Qt::AlignVCenter);
     if (control) {
         layout->addWidget(control, 0, Qt::AlignVCenter | Qt::AlignRight);
     }

@@ -58,31 +58,6 @@ QWidget *transparentWidget(QWidget *parent = nullptr) {
 
 } // namespace
 
-QWidget *SettingsView::labels(const QString &title, const QString &detail, QWidget *parent) {
-    auto *box = new QWidget(parent);
-    auto *stack = new QVBoxLayout(box);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(2);
-
-    auto *titleLabel = new QLabel(title, box);
-    titleLabel->setObjectName(QStringLiteral("title"));
-    titleLabel->setTextFormat(Qt::PlainText);
-    titleLabel->setFont(Fonts::system(13, QFont::DemiBold));
-    titleLabel->setWordWrap(true);
-    stack->addWidget(titleLabel);
-
-    auto *detailLabel = new QLabel(detail, box);
-    detailLabel->setObjectName(QStringLiteral("detail"));
-    detailLabel->setTextFormat(Qt::PlainText);
-    detailLabel->setFont(Fonts::system(12));
-    detailLabel->setWordWrap(true);
-    QPalette palette = detailLabel->palette();
-    palette.setColor(QPalette::WindowText, Theme::ink3);
-    detailLabel->setPalette(palette);
-    stack->addWidget(detailLabel);
-    return box;
-}
-
 QString SettingsView::headerDetail(const QString &shortVersion) {
     return QStringLiteral("Tapchime ") + (shortVersion.isEmpty() ? QStringLiteral("1.0") : shortVersion);
 }

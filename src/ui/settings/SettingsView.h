@@ -47,10 +47,6 @@ public:
 
     explicit SettingsView(AppModel &model, QWidget *parent = nullptr);
 
-    // The two-line label of a settings-style row: the title (13-pixel semibold, default colour) over the
-    // detail (12-pixel regular, Theme.ink3), leading-aligned, 2 apart, both wrapping and shown verbatim.
-    static QWidget *labels(const QString &title, const QString &detail, QWidget *parent = nullptr);
-
     // The header's detail: "Tapchime " and the short version, "1.0" when there is none.
     static QString headerDetail(const QString &shortVersion);
     // The About row's version line: "Tapchime ", the version text and " · checks daily".
