@@ -13,11 +13,13 @@
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Rail.h"
 #include "ui/sounds/SoundsView.h"
+#include "ui/triggers/TriggersView.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -62,6 +64,7 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
     Harness harness;
     AppModel &model = harness.make();
     MainWindow window(model);
+    window.show(); // an open window makes each section's page as the section changes
     const std::pair<AppSection, const char *> titles[] = {
         {AppSection::sounds, "Sounds"},     {AppSection::triggers, "Triggers"}, {AppSection::apps, "App rules"},
         {AppSection::settings, "Settings"}, {AppSection::keyboard, "Keys"},
@@ -83,6 +86,38 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
         EXPECT_NE(window.header()->statusPill(), nullptr);
         previous = window.page();
     }
+}
+
+TEST(MainWindow, AClosedWindowKeepsNoPageAndGetsTheCurrentSectionsPageWhenShownAgain) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    // Pages are found by their type (the editor has no meta-object of its own to search by).
+    const auto pages = [&] {
+        const auto children = window.findChildren<QWidget *>();
+        return std::count_if(children.begin(), children.end(),
+                             [](QWidget *w) { return dynamic_cast<EditorView *>(w) != nullptr; });
+    };
+    flushDeletes();
+    EXPECT_EQ(pages(), 0) << "a window made hidden (the program starts in the tray) keeps no page";
+
+    window.show();
+    EXPECT_EQ(pages(), 1);
+    window.close();
+    flushDeletes();
+    EXPECT_EQ(pages(), 0) << "closing the window releases its page";
+
+    model.setSection(AppSection::triggers); // from the tray while closed
+    window.show();
+    flushDeletes();
+    EXPECT_EQ(pages(), 0);
+    EXPECT_NE(dynamic_cast<TriggersView *>(window.page()), nullptr);
+
+    window.showMinimized();
+    QWidget *kept = window.page();
+    flushDeletes();
+    EXPECT_EQ(window.page(), kept) << "a minimised window keeps its page";
 }
 
 TEST(MainWindow, LeavingKeysDropsARenameInProgress) {

@@ -57,7 +57,7 @@ Snapshot soundsWindow(const QString &name, QSize size, const std::function<void(
                 }
                 return new ModelHost(std::move(model), [preparePage](SnapshotModel &m) {
                     auto *window = new MainWindow(m.model());
-                    if (auto *page = window->findChild<SoundsView *>(); page && preparePage) {
+                    if (auto *page = dynamic_cast<SoundsView *>(window->page()); page && preparePage) {
                         preparePage(*page);
                     }
                     return window;

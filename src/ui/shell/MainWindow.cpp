@@ -78,6 +78,9 @@ public:
 
     void setPage(QWidget *page) {
         page_ = page;
+        if (!page) {
+            return;
+        }
         page->setParent(this);
         page->setGeometry(rect());
         page->show();
@@ -147,10 +150,15 @@ MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
     });
     addAction(settings_);
 
-    connect(&model_, &AppModelSignals::sectionChanged, this, [this] { showPage(); });
+    connect(&model_, &AppModelSignals::sectionChanged, this, [this] {
+        if (isVisible()) {
+            showPage();
+        } else {
+            dropPage(); // the next show makes the new section's page
+        }
+    });
     connect(&model_, &AppModelSignals::soundPickerChanged, this, [this] { syncSoundPicker(); });
     connect(&model_, &AppModelSignals::showOnboardingChanged, this, [this] { syncOnboarding(); });
-    showPage();
     syncSoundPicker();
     syncOnboarding();
 }
@@ -181,6 +189,24 @@ void MainWindow::showEvent(QShowEvent *event) {
         connect(windowHandle(), &QWindow::screenChanged, this, &MainWindow::fitMinimumToScreen);
     }
     fitMinimumToScreen();
+    if (!page_) {
+        showPage();
+    }
+}
+
+void MainWindow::hideEvent(QHideEvent *event) {
+    QMainWindow::hideEvent(event);
+    // Minimised windows keep their page, so they come back as they were left.
+    if (!isMinimized()) {
+        dropPage();
+    }
+}
+
+QWidget *MainWindow::page() {
+    if (!page_) {
+        showPage();
+    }
+    return page_;
 }
 
 bool MainWindow::event(QEvent *event) {
@@ -209,13 +235,19 @@ void MainWindow::openSection(AppSection section) {
 }
 
 void MainWindow::showPage() {
+    dropPage();
+    page_ = makePage(model_.section(), model_, nullptr, services_);
+    static_cast<PageCard *>(card_)->setPage(page_);
+}
+
+void MainWindow::dropPage() {
     if (page_) {
         // Later, not now: the page itself may have asked for the new section.
         page_->hide();
         page_->deleteLater();
+        page_ = nullptr;
+        static_cast<PageCard *>(card_)->setPage(nullptr);
     }
-    page_ = makePage(model_.section(), model_, nullptr, services_);
-    static_cast<PageCard *>(card_)->setPage(page_);
 }
 
 void MainWindow::syncSoundPicker() {

@@ -43,8 +43,9 @@ public:
 
     Rail *rail() const { return rail_; }
     Header *header() const { return header_; }
-    // The page shown now.
-    QWidget *page() const { return page_; }
+    // The page of the current section. A hidden window keeps none (the editor alone holds megabytes of
+    // drawn keys), so it is made here when asked for while hidden, and on every show.
+    QWidget *page();
     // The open sheets, or null.
     QDialog *soundPickerSheet() const { return picker_; }
     QDialog *onboardingSheet() const { return onboarding_; }
@@ -53,12 +54,14 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     // Bounds the least size by the free area of the screen the window is on.
     void fitMinimumToScreen();
     void showPage();
+    void dropPage();
     void syncSoundPicker();
     void syncOnboarding();
 
