@@ -13,9 +13,12 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <malloc.h>
 
 namespace tc {
 
@@ -199,6 +202,14 @@ void MainWindow::hideEvent(QHideEvent *event) {
     // Minimised windows keep their page, so they come back as they were left.
     if (!isMinimized()) {
         dropPage();
+        // The page goes at the next turn of the event loop; then hand the heap it freed back to the system, so
+        // the program in the tray holds no more than before the window was opened.
+        QTimer::singleShot(1000, this, [this] {
+            if (!isVisible()) {
+                QPixmapCache::clear();
+                malloc_trim(0);
+            }
+        });
     }
 }
 
