@@ -3,9 +3,9 @@
 
 #include "ModelStates.h"
 #include "model/Json.h"
-#include "ui/rules/RightNowCard.h"
-#include "ui/rules/SmartMuteCard.h"
-#include "ui/rules/SwitchLogCard.h"
+#include "ui/apprules/RightNowCard.h"
+#include "ui/apprules/SmartMuteCard.h"
+#include "ui/apprules/SwitchLogCard.h"
 
 #include <QComboBox>
 #include <QTest>

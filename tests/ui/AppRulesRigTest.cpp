@@ -6,10 +6,10 @@
 #include "engine/linux/DesktopEntries.h"
 #include "engine/linux/X11FrontmostAppSource.h"
 #include "support/Rig.h"
-#include "ui/rules/AppRulesView.h"
-#include "ui/rules/RightNowCard.h"
-#include "ui/rules/RuleCard.h"
-#include "ui/rules/SwitchLogCard.h"
+#include "ui/apprules/AppRulesView.h"
+#include "ui/apprules/RightNowCard.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/apprules/SwitchLogCard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,18 @@
 // The App rules screen on a real model: the grid of rule cards and what their menus do, the add-app card,
 // the right-now card, the smart-mute card and the switch log.
 
-#include "ui/rules/AppRulesView.h"
+#include "ui/apprules/AppRulesView.h"
 
 #include "ModelStates.h"
 #include "engine/linux/DesktopEntries.h"
 #include "model/Json.h"
 #include "support/FakeSystemSources.h"
+#include "ui/apprules/AddAppCard.h"
+#include "ui/apprules/RightNowCard.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/apprules/RuleGridLayout.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Theme.h"
-#include "ui/rules/AddAppCard.h"
-#include "ui/rules/RightNowCard.h"
-#include "ui/rules/RuleCard.h"
-#include "ui/rules/RuleGridLayout.h"
 
 #include <QAction>
 #include <QDir>

@@ -3,10 +3,10 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ModelStates.h"
+#include "ui/apprules/AppRulesView.h"
 #include "ui/editor/EditorView.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
-#include "ui/rules/AppRulesView.h"
 #include "ui/settings/SettingsView.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"

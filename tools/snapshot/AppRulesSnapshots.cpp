@@ -6,12 +6,12 @@
 
 #include "engine/RunningAppsSource.h"
 #include "engine/linux/DesktopEntries.h"
-#include "ui/rules/AddAppCard.h"
-#include "ui/rules/AppRulesView.h"
-#include "ui/rules/RightNowCard.h"
-#include "ui/rules/RuleCard.h"
-#include "ui/rules/SmartMuteCard.h"
-#include "ui/rules/SwitchLogCard.h"
+#include "ui/apprules/AddAppCard.h"
+#include "ui/apprules/AppRulesView.h"
+#include "ui/apprules/RightNowCard.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/apprules/SmartMuteCard.h"
+#include "ui/apprules/SwitchLogCard.h"
 #include "ui/shell/MainWindow.h"
 
 #include <QDir>

@@ -2,9 +2,9 @@
 
 #include "app/AppModel.h"
 #include "engine/linux/DesktopEntries.h"
+#include "ui/apprules/AppRulesView.h"
 #include "ui/editor/EditorView.h"
 #include "ui/onboarding/OnboardingView.h"
-#include "ui/rules/AppRulesView.h"
 #include "ui/settings/SettingsView.h"
 #include "ui/sounds/PickerRecordPane.h"
 #include "ui/sounds/SoundPickerSheet.h"

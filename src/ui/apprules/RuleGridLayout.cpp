@@ -1,4 +1,4 @@
-#include "ui/rules/RuleGridLayout.h"
+#include "ui/apprules/RuleGridLayout.h"
 
 #include <QWidget>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "ui/rules/SwitchLogCard.h"
+#include "ui/apprules/SwitchLogCard.h"
 
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"

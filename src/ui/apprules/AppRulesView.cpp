@@ -1,14 +1,14 @@
-#include "ui/rules/AppRulesView.h"
+#include "ui/apprules/AppRulesView.h"
 
 #include "app/AppModel.h"
+#include "ui/apprules/AddAppCard.h"
+#include "ui/apprules/RightNowCard.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/apprules/RuleGridLayout.h"
+#include "ui/apprules/SmartMuteCard.h"
+#include "ui/apprules/SwitchLogCard.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/SectionTitle.h"
-#include "ui/rules/AddAppCard.h"
-#include "ui/rules/RightNowCard.h"
-#include "ui/rules/RuleCard.h"
-#include "ui/rules/RuleGridLayout.h"
-#include "ui/rules/SmartMuteCard.h"
-#include "ui/rules/SwitchLogCard.h"
 
 #include <QHBoxLayout>
 #include <QScrollArea>

@@ -1,4 +1,4 @@
-#include "ui/rules/AppDirectory.h"
+#include "ui/apprules/AppDirectory.h"
 
 #include "engine/RunningAppsSource.h"
 #include "engine/linux/DesktopEntries.h"

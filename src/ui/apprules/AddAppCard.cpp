@@ -1,11 +1,11 @@
-#include "ui/rules/AddAppCard.h"
+#include "ui/apprules/AddAppCard.h"
 
 #include "app/AppModel.h"
+#include "ui/apprules/AppDirectory.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/rules/AppDirectory.h"
 
 #include <QMenu>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/rules/SmartMuteCard.h"
+#include "ui/apprules/SmartMuteCard.h"
 
 #include "app/PlaybackRules.h"
 #include "ui/kit/Fonts.h"

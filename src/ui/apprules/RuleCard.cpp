@@ -1,6 +1,7 @@
-#include "ui/rules/RuleCard.h"
+#include "ui/apprules/RuleCard.h"
 
 #include "app/AppModel.h"
+#include "ui/apprules/AppDirectory.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/FittingText.h"
@@ -9,7 +10,6 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/rules/AppDirectory.h"
 
 #include <QHBoxLayout>
 #include <QMenu>

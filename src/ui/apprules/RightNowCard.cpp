@@ -1,4 +1,4 @@
-#include "ui/rules/RightNowCard.h"
+#include "ui/apprules/RightNowCard.h"
 
 #include "app/AppModel.h"
 #include "ui/kit/FittingText.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/rules/AppDirectory.h"
+#include "ui/apprules/AppDirectory.h"
 
 #include <QWidget>
 #include <vector>
