@@ -395,9 +395,6 @@ PulseAudioOutput::Placements PulseAudioOutput::placements() const {
 void PulseAudioOutput::onMoved(pa_stream *stream, void *self) {
     auto *output = static_cast<PulseAudioOutput *>(self);
     output->sinkIndex_ = pa_stream_get_device_index(stream);
-    // Another sink may run on another clock and quantum: what was learned of the old one's cycles would place
-    // sounds where the new one has already read. Learn afresh (sounds wait the longest quantum meanwhile).
-    output->readClock_.reset();
     output->report(Change::moved);
 }
 

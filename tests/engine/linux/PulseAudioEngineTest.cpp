@@ -341,7 +341,10 @@ TEST_P(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
     EXPECT_EQ(output.currentSink(), "tc_out");
     pulse.pactl("set-default-sink tc_alt");
     ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; }));
+    // The new sink has been idle: its monitor delivers only once the sink runs. Play only when the capture
+    // flows, or the tone's head is lost before the test listens.
     MonitorCapture alt("tc_alt.monitor");
+    eventually([&] { return alt.frames() >= kRate / 10; });
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(alt);
     ASSERT_TRUE(findSound(heard, 0.05f).found);
