@@ -143,7 +143,10 @@ TEST_P(OutputVolumeOnRig, MuteAndVeryLowVolumeMakeTheDefaultOutputSilent) {
 TEST_P(OutputVolumeOnRig, FollowsTheDefaultSink) {
     RigPulse pulse(GetParam());
     pulse.pactl("load-module module-null-sink sink_name=tc_other");
+    // PipeWire lists a new sink a moment after loading it; muting or choosing it before then does nothing.
+    ASSERT_TRUE(waitUntil([&] { return pulse.pactl("list short sinks").find("tc_other") != std::string::npos; }));
     pulse.pactl("set-sink-mute tc_other 1");
+    ASSERT_TRUE(waitUntil([&] { return pulse.pactl("get-sink-mute tc_other").find("yes") != std::string::npos; }));
     PulseOutputVolume output;
     ASSERT_TRUE(waitUntil([&] { return output.connected(); }));
     EXPECT_FALSE(output.isSilent());
