@@ -115,7 +115,7 @@ protected:
     void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Theme::orange); }
 };
 
-// The action bar's grey ground, filling the panel's lower part.
+// The action bar's grey ground, filling the bottom of the panel.
 class ActionBar final : public QWidget {
 public:
     using QWidget::QWidget;
