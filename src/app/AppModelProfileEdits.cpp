@@ -135,7 +135,7 @@ void AppModel::removeRule(const std::string &bundleID) {
 }
 
 bool AppModel::addRule(const std::string &bundleID, const std::string &name) {
-    if (firstRuleFor(data_, bundleID)) {
+    if (bundleID.empty() || firstRuleFor(data_, bundleID)) {
         return false;
     }
     commitEdit([&](AppData &data) { data.appRules.push_back(AppRule{bundleID, name, std::nullopt}); });

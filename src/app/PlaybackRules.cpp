@@ -9,6 +9,11 @@ constexpr int kMinutesPerDay = 24 * 60;
 } // namespace
 
 const AppRule *firstRuleFor(const AppData &data, const std::string &bundleID) {
+    // No application known (a Wayland session, or nothing focused yet): no rule applies, not even a hand-edited
+    // rule whose id was left empty, which would otherwise silence every key.
+    if (bundleID.empty()) {
+        return nullptr;
+    }
     for (const auto &rule : data.appRules) {
         if (rule.bundleID == bundleID) {
             return &rule;

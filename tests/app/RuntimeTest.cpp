@@ -89,6 +89,16 @@ TEST(SmartMute, ASilencedApplicationPlaysNoProfile) {
     EXPECT_TRUE(config->muted);
 }
 
+TEST(SmartMute, WithNoApplicationKnownNoRuleApplies) {
+    Harness harness;
+    auto &model = harness.started();
+    model.commitEdit([](AppData &data) { data.appRules.push_back(AppRule{"", "Nameless", std::nullopt}); });
+    harness.activate("", ""); // a Wayland session names no application
+    EXPECT_FALSE(model.effectiveProfileIsMutedByApp());
+    EXPECT_FALSE(harness.router.config()->muted);
+    EXPECT_FALSE(model.addRule("", "Nameless"));
+}
+
 TEST(SmartMute, MicrophoneAndPasswordFieldsMuteWhileTheirSettingsAreOn) {
     Harness harness;
     auto &model = harness.started();
