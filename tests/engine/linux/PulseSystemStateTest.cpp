@@ -151,7 +151,12 @@ TEST_P(OutputVolumeOnRig, FollowsTheDefaultSink) {
     ASSERT_TRUE(waitUntil([&] { return output.connected(); }));
     EXPECT_FALSE(output.isSilent());
     pulse.pactl("set-default-sink tc_other");
-    EXPECT_TRUE(waitUntil([&] { return output.isSilent(); }));
+    // On PipeWire the session manager makes the choice the default a moment later: the server's own answer
+    // first, so that a failure says which side did not follow.
+    ASSERT_TRUE(waitUntil([&] { return pulse.pactl("get-default-sink").find("tc_other") != std::string::npos; }))
+        << "the server kept " << pulse.pactl("get-default-sink");
+    EXPECT_TRUE(waitUntil([&] { return output.isSilent(); }))
+        << "tc_other muted: " << pulse.pactl("get-sink-mute tc_other");
     pulse.pactl("set-default-sink tc_out");
     EXPECT_TRUE(waitUntil([&] { return !output.isSilent(); }));
 }
