@@ -182,7 +182,9 @@ TEST(RuleCard, MenuChoicesReachTheModelAndAreSavedAndPushed) {
 TEST(RuleCard, TheActiveCardIsMarkedAndCanStillBeRemoved) {
     Screen s;
     AppRulesView &view = s.make();
-    s.model().addRule("", "Nameless"); // a hand-edited document; no application is known yet
+    // A hand-edited document; no application is known yet.
+    s.model().commitEdit([](AppData &data) { data.appRules.push_back(AppRule{"", "Nameless", std::nullopt}); });
+    ASSERT_NE(view.cardFor(""), nullptr);
     EXPECT_FALSE(view.cardFor("")->isActive());
     s.model().removeRule("");
     s.model().addRule("firefox", "Firefox");
