@@ -16,6 +16,8 @@
 #include "ui/shell/Rail.h"
 
 #include <QAbstractButton>
+#include <QGraphicsOpacityEffect>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -93,6 +95,34 @@ TEST(EditorView, DismissingTheCoachRemovesItForGoodAndTheTitleKeepsItsPlace) {
     EXPECT_TRUE(reloaded.data().settings.coachDismissed);
     EditorView page(reloaded);
     EXPECT_EQ(page.coachCard(), nullptr);
+}
+
+TEST(EditorView, TheDismissedCoachSlidesOutThroughTheTopWhileItFadesAndThenGoes) {
+    shellApp();
+    motion::setEnabled(true);
+    Harness harness;
+    AppModel &model = harness.started();
+    EditorView page(model);
+    page.resize(1112, 800);
+    page.show();
+    QCoreApplication::processEvents();
+    QPointer<QWidget> card = page.coachCard();
+    ASSERT_FALSE(card.isNull());
+    const QRect start = card->geometry();
+    const QPoint title = inside(page.titleBlock(), &page).topLeft();
+    page.coachCard()->dismissButton()->click();
+    EXPECT_EQ(page.coachCard(), nullptr);
+    // On its way: higher than it was, part faded, over the page without taking clicks; the title stays put.
+    QTRY_VERIFY(card.isNull() || card->y() < start.y() - 10);
+    ASSERT_FALSE(card.isNull()) << "gone before it moved";
+    EXPECT_EQ(card->x(), start.x());
+    auto *opacity = qobject_cast<QGraphicsOpacityEffect *>(card->graphicsEffect());
+    ASSERT_NE(opacity, nullptr);
+    EXPECT_LT(opacity->opacity(), 1.0);
+    EXPECT_TRUE(card->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_EQ(inside(page.titleBlock(), &page).topLeft(), title);
+    QTRY_VERIFY_WITH_TIMEOUT(card.isNull(), 5000);
+    motion::setEnabled(false);
 }
 
 TEST(EditorView, TheTestToolRaisesTheCoachToItsTipsAndShowsTheFieldAboveTheToolBar) {

@@ -60,18 +60,28 @@ void springRow(QWidget *row, int height, bool entering) {
     }
 }
 
-// Fades a leaving widget out and then deletes it; at once when motion is off.
-void fadeOut(QWidget *widget) {
+// Slides a leaving widget out through the top edge of its parent while it fades, then deletes it; at once when
+// motion is off. The widget is out of every layout by then: the others take its room at once, while it goes
+// over them.
+void slideOutUp(QWidget *widget) {
     if (!motion::enabled()) {
         widget->hide();
         widget->deleteLater();
         return;
     }
     widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    widget->raise();
     auto *opacity = new QGraphicsOpacityEffect(widget);
     widget->setGraphicsEffect(opacity); // in place of its shadow while it goes
+    const QPoint start = widget->pos();
+    const int travel = start.y() + widget->height(); // up to just past the parent's top edge
     auto *spring = new SpringAnimator(
-        kResponse, kDamping, [opacity](qreal value) { opacity->setOpacity(value); }, widget);
+        kResponse, kDamping,
+        [widget, opacity, start, travel](qreal value) {
+            opacity->setOpacity(std::clamp<qreal>(value, 0, 1));
+            widget->move(start.x(), start.y() - qRound(travel * (1 - value)));
+        },
+        widget);
     spring->jumpTo(1);
     spring->animateTo(0);
     QTimer::singleShot(qCeil(SpringAnimator::settleSeconds(kResponse, kDamping) * 1000), widget, [widget] {
@@ -224,7 +234,9 @@ void EditorView::syncCoach() {
         return;
     }
     if (!wanted) {
-        fadeOut(coach_); // later: its own button may be what dismissed it
+        topRow_->removeWidget(coach_);
+        column_->removeWidget(coach_);
+        slideOutUp(coach_); // later: its own button may be what dismissed it
         coach_ = nullptr;
         return;
     }
