@@ -3,7 +3,7 @@
 
 #include "FuzzFolder.h"
 #include "engine/SoundLibrary.h"
-#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 
 #include <cmath>
 #include <cstddef>

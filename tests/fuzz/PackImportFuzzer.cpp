@@ -5,7 +5,7 @@
 #include "FuzzFolder.h"
 #include "engine/PackIO.h"
 #include "engine/SoundLibrary.h"
-#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 #include "model/KeyLayout.h"
 
 #include <cstddef>

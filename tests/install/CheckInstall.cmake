@@ -21,6 +21,8 @@ endif()
 
 # The program and every built-in sound, where the program looks for them (share/tapchime/sounds beside bin/).
 expect_file(bin/tapchime)
+# The FFmpeg module the program loads while it reads or writes audio files, found from bin/ as lib/tapchime.
+expect_file(lib/tapchime/tapchime-ffmpeg.so)
 execute_process(COMMAND test -x "${PREFIX}/bin/tapchime" RESULT_VARIABLE notExecutable)
 if(NOT notExecutable EQUAL 0)
     fail("bin/tapchime is not executable")

@@ -4,8 +4,9 @@
 #include "SoundPickerFixture.h"
 #include "app/SoundCatalog.h"
 #include "engine/SoundLibrary.h"
-#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/PulseRecordingBackend.h"
+#include "engine/linux/ffmpeg/AacFileWriter.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 #include "support/ChildProcess.h"
 #include "support/FakeScheduler.h"
 #include "support/MonitorCapture.h"
@@ -103,7 +104,7 @@ struct LiveSheet {
     }
 
     FakeScheduler scheduler;
-    PulseRecordingBackend backend;
+    PulseRecordingBackend backend{AacFileWriter::write};
     SoundPickerSheet *sheet = nullptr;
     std::filesystem::path take;
 };

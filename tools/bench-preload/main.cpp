@@ -12,8 +12,8 @@
 
 #include "engine/RecordedSounds.h"
 #include "engine/SoundLibrary.h"
-#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/SoundFolders.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 
 #include <sched.h>
 #include <stdlib.h>

@@ -2,8 +2,8 @@
 // "finished" state), and reading this machine's desktop entries (done once when the frontmost-application
 // source starts, and again when an applications folder changes) and naming a window from them.
 
-#include "engine/linux/AacFileWriter.h"
 #include "engine/linux/DesktopEntries.h"
+#include "engine/linux/ffmpeg/AacFileWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -9,8 +9,8 @@
 #include "engine/LoadedSound.h"
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
-#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/SoundFolders.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 
 #include <algorithm>
 #include <cmath>

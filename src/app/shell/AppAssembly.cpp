@@ -12,7 +12,8 @@
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
-#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/FfmpegModule.h"
+#include "engine/linux/ModuleAudioFiles.h"
 #include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
 #include "engine/linux/PulseAudioOutput.h"
@@ -39,12 +40,17 @@ struct AppAssembly::Parts {
                        AudioEngine::Options{&fallback, {}, systemLog, std::chrono::milliseconds(1000)}};
     AudioEngineControl audio{engine};
 
-    SoundLibrary library{std::make_shared<FfmpegDecoder>(), SoundFolders::userSounds(), SoundFolders::builtinSounds()};
+    // FFmpeg is in memory only while audio files are read or written: at start, and when the user imports or
+    // records a sound.
+    std::shared_ptr<const FfmpegModule> ffmpeg =
+        std::make_shared<FfmpegModule>(FfmpegModule::defaultPath(), std::chrono::seconds(2), systemLog);
+    SoundLibrary library{std::make_shared<ModuleDecoder>(ffmpeg), SoundFolders::userSounds(),
+                         SoundFolders::builtinSounds()};
     SoundLibraryCatalog catalog{library};
     SoundRouter router{library, engine};
     std::unique_ptr<OutputVolume> outputVolume = SystemSources::outputVolume();
     std::unique_ptr<RunningAppsSource> runningApps = SystemSources::runningApps();
-    std::unique_ptr<RecordingBackend> recording = SystemSources::recordingBackend();
+    std::unique_ptr<RecordingBackend> recording = SystemSources::recordingBackend(ffmpeg);
 
     std::unique_ptr<AppModel> model;
 };

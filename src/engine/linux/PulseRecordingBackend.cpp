@@ -1,5 +1,4 @@
 #include "engine/linux/PulseRecordingBackend.h"
-#include "engine/linux/AacFileWriter.h"
 #include "engine/linux/PulseStream.h"
 
 #include <atomic>
@@ -23,8 +22,8 @@ constexpr float kSilenceDb = -160;
 // 576 KB, reserved before recording starts) and encoded when the take ends, on the loop thread.
 class PulseRecordingTake final : public RecordingTake {
 public:
-    PulseRecordingTake(std::filesystem::path file, std::chrono::milliseconds openTimeout)
-        : file_(std::move(file)), openTimeout_(openTimeout) {}
+    PulseRecordingTake(std::filesystem::path file, AacWriter writer, std::chrono::milliseconds openTimeout)
+        : file_(std::move(file)), writer_(std::move(writer)), openTimeout_(openTimeout) {}
 
     ~PulseRecordingTake() override {
         if (!loop_) {
@@ -186,12 +185,13 @@ private:
         }
         if (successfully) {
             std::string error;
-            successfully = AacFileWriter::write(samples_.data(), frames_, kRate, file_, error);
+            successfully = writer_(samples_.data(), frames_, kRate, file_, error);
         }
         onFinish_(successfully);
     }
 
     std::filesystem::path file_;
+    const AacWriter writer_;
     const std::chrono::milliseconds openTimeout_;
     std::unique_ptr<PulseLoop> loop_; // then the context, then the stream, while recording
     std::unique_ptr<PulseContext> context_;
@@ -220,7 +220,7 @@ std::unique_ptr<RecordingTake> PulseRecordingBackend::createTake(const std::file
     }
     ::close(fd);
     ::unlink(probe.c_str());
-    return std::make_unique<PulseRecordingTake>(file, openTimeout_);
+    return std::make_unique<PulseRecordingTake>(file, writer_, openTimeout_);
 }
 
 } // namespace tc

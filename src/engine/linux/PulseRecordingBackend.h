@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RecordingBackend.h"
+#include "engine/linux/ModuleAudioFiles.h"
 #include "engine/linux/PulseContext.h"
 
 #include <chrono>
@@ -14,13 +15,14 @@ namespace tc {
 // `openTimeout`. The file is encoded when the take ends and written through a temporary file in the same folder.
 class PulseRecordingBackend final : public RecordingBackend {
 public:
-    explicit PulseRecordingBackend(std::chrono::milliseconds openTimeout = PulseContext::kTimeout)
-        : openTimeout_(openTimeout) {}
+    explicit PulseRecordingBackend(AacWriter writer, std::chrono::milliseconds openTimeout = PulseContext::kTimeout)
+        : writer_(std::move(writer)), openTimeout_(openTimeout) {}
     Authorization authorization() const override { return Authorization::authorized; }
     void requestAccess(std::function<void(bool)> answer) override { answer(true); }
     std::unique_ptr<RecordingTake> createTake(const std::filesystem::path &file) override;
 
 private:
+    AacWriter writer_;
     std::chrono::milliseconds openTimeout_;
 };
 

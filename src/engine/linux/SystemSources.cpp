@@ -57,8 +57,8 @@ std::unique_ptr<SecureInputSource> SystemSources::secureInput() {
     return orNull<SecureInputSource, NullSecureInputSource>([] { return std::make_unique<AtspiSecureInput>(); });
 }
 
-std::unique_ptr<RecordingBackend> SystemSources::recordingBackend() {
-    return std::make_unique<PulseRecordingBackend>();
+std::unique_ptr<RecordingBackend> SystemSources::recordingBackend(std::shared_ptr<const FfmpegModule> ffmpeg) {
+    return std::make_unique<PulseRecordingBackend>(moduleAacWriter(std::move(ffmpeg)));
 }
 
 } // namespace tc

@@ -14,6 +14,8 @@
 
 namespace tc {
 
+class FfmpegModule;
+
 // The one place that picks the platform backends for this session, for the composition root: the keyboard
 // monitor, the system watchers' sources, the running-applications list, the output-volume query and the
 // recorder. Each falls back to its
@@ -36,7 +38,8 @@ struct SystemSources {
     static std::unique_ptr<OutputVolume> outputVolume();
     // AT-SPI and the screen saver; the null source when its thread cannot be made.
     static std::unique_ptr<SecureInputSource> secureInput();
-    static std::unique_ptr<RecordingBackend> recordingBackend();
+    // Takes encoded through the FFmpeg module.
+    static std::unique_ptr<RecordingBackend> recordingBackend(std::shared_ptr<const FfmpegModule> ffmpeg);
 
     // What `make` returns, or a `Null` when making it throws.
     template <class Interface, class Null, class Make> static std::unique_ptr<Interface> orNull(Make make) {

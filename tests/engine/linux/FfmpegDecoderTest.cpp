@@ -1,4 +1,4 @@
-#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 #include "engine/SoundLibrary.h"
 #include "support/FakeAudioDecoder.h"
 #include "support/Rig.h"

@@ -4,10 +4,10 @@
 
 #include "engine/AudioEngine.h"
 #include "engine/SoundLibrary.h"
-#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
 #include "engine/linux/PulseAudioOutput.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 #include "support/AudioSignals.h"
 #include "support/MonitorCapture.h"
 #include "support/Rig.h"

@@ -2,8 +2,9 @@
 // signal, and the messages for a missing or vanishing server.
 
 #include "engine/Recorder.h"
-#include "engine/linux/FfmpegDecoder.h"
 #include "engine/linux/PulseRecordingBackend.h"
+#include "engine/linux/ffmpeg/AacFileWriter.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 #include "support/FakeScheduler.h"
 #include "support/MonitorCapture.h"
 #include "support/Rig.h"
@@ -86,7 +87,7 @@ FileFacts readBack(const std::filesystem::path &file) {
 
 struct Session {
     FakeScheduler scheduler;
-    PulseRecordingBackend backend;
+    PulseRecordingBackend backend{AacFileWriter::write};
     Recorder recorder{scheduler, backend};
 
     bool waitWhileRecording() {
@@ -213,7 +214,7 @@ TEST_P(PulseRecorder, AServerThatVanishesMidTakeEndsItUnexpectedly) {
 TEST(PulseRecordingBackend, AnUnwritableTemporaryFolderFailsWithItsReason) {
     TempDir dir;
     const auto folder = dir.path() / "missing";
-    PulseRecordingBackend backend;
+    PulseRecordingBackend backend(AacFileWriter::write);
     try {
         backend.createTake(folder / "Tapchime-x.m4a");
         FAIL() << "a take in a missing folder was made";

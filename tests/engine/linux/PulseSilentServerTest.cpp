@@ -11,6 +11,7 @@
 #include "engine/linux/PulseMicrophoneActivity.h"
 #include "engine/linux/PulseOutputVolume.h"
 #include "engine/linux/PulseRecordingBackend.h"
+#include "engine/linux/ffmpeg/AacFileWriter.h"
 #include "support/AudioSignals.h"
 #include "support/Rig.h"
 #include "support/ScopedEnv.h"
@@ -166,7 +167,7 @@ TEST(PulseSilentServer, EveryConnectGivesUpAtItsDeadlineWithAReadableReason) {
         }
         {
             TempDir folder;
-            PulseRecordingBackend backend(kDeadline);
+            PulseRecordingBackend backend(AacFileWriter::write, kDeadline);
             auto take = backend.createTake(folder.path() / "take.m4a");
             std::atomic<bool> finished = false;
             EXPECT_EQ(take->record(3.0, [&](bool) { finished = true; }), RecordingTake::StartResult::unavailable);

@@ -1,7 +1,7 @@
 #include "engine/RecordedSounds.h"
 #include "engine/SoundLibrary.h"
 #include "engine/SoundSynth.h"
-#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 #include "support/Rig.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "engine/linux/FfmpegDecoder.h"
+#include "engine/linux/ffmpeg/FfmpegDecoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

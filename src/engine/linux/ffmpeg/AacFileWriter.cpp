@@ -1,4 +1,4 @@
-#include "engine/linux/AacFileWriter.h"
+#include "engine/linux/ffmpeg/AacFileWriter.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
