@@ -31,6 +31,15 @@ struct PulseOutputVolume::Impl {
     void refresh(pa_context *context) { releaseOperation(pa_context_get_server_info(context, &Impl::onServer, this)); }
 };
 
+namespace {
+
+PulseWatchOptions withTicks(PulseWatchOptions options) {
+    options.tickEvery = std::chrono::seconds(3);
+    return options;
+}
+
+} // namespace
+
 PulseOutputVolume::PulseOutputVolume(PulseWatchOptions options) : impl_(std::make_unique<Impl>()) {
     auto *impl = impl_.get();
     impl_->connection = std::make_unique<PulseWatchConnection>(
@@ -39,8 +48,11 @@ PulseOutputVolume::PulseOutputVolume(PulseWatchOptions options) : impl_(std::mak
         PulseWatchConnection::Callbacks{
             [impl](pa_context *context) { impl->refresh(context); },
             [impl](pa_context *context, pa_subscription_event_type_t, uint32_t) { impl->refresh(context); },
-            [impl] { impl->silent = false; }},
-        std::move(options));
+            [impl] { impl->silent = false; },
+            // pipewire-pulse (0.3.65) now and then does not tell a client that the default sink changed (seen
+            // with the machine loaded): a reading every few seconds catches what it left out.
+            [impl](pa_context *context) { impl->refresh(context); }},
+        withTicks(std::move(options)));
 }
 
 PulseOutputVolume::~PulseOutputVolume() {

@@ -19,6 +19,7 @@ PulseWatchConnection::~PulseWatchConnection() {
             loop_.api()->time_free(reconnect_);
             reconnect_ = nullptr;
         }
+        stopTicking();
         context_.reset();
     }
     // loop_ goes next, stopping its thread while the callbacks and options are still there.
@@ -55,10 +56,12 @@ void PulseWatchConnection::onReady() {
     if (callbacks_.ready) {
         callbacks_.ready(context);
     }
+    scheduleTick();
 }
 
 void PulseWatchConnection::onLost() {
     connected_ = false;
+    stopTicking();
     if (callbacks_.lost) {
         callbacks_.lost();
     }
@@ -67,6 +70,7 @@ void PulseWatchConnection::onLost() {
 
 void PulseWatchConnection::onUnreachable(const std::string &error) {
     connected_ = false;
+    stopTicking();
     if (!logged_ && options_.log) {
         logged_ = true;
         options_.log(clientName_ + ": cannot reach the sound server (" + error + "); trying again");
@@ -91,6 +95,38 @@ void PulseWatchConnection::onReconnect(pa_mainloop_api *api, pa_time_event *even
     connection->reconnect_ = nullptr;
     connection->context_.reset();
     connection->connect();
+}
+
+void PulseWatchConnection::scheduleTick() {
+    if (options_.tickEvery.count() <= 0 || !callbacks_.tick) {
+        return;
+    }
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(options_.tickEvery.count()) * 1000);
+    pa_mainloop_api *api = loop_.api();
+    if (tick_) {
+        api->time_restart(tick_, &when);
+    } else {
+        tick_ = api->time_new(api, &when, &PulseWatchConnection::onTick, this);
+    }
+}
+
+void PulseWatchConnection::stopTicking() {
+    if (tick_) {
+        loop_.api()->time_free(tick_);
+        tick_ = nullptr;
+    }
+}
+
+void PulseWatchConnection::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self) {
+    auto *connection = static_cast<PulseWatchConnection *>(self);
+    if (!connection->connected_ || !connection->context_) {
+        connection->stopTicking();
+        return;
+    }
+    connection->callbacks_.tick(connection->context_->get());
+    connection->scheduleTick();
 }
 
 } // namespace tc

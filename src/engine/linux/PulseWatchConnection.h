@@ -19,6 +19,8 @@ struct PulseWatchOptions {
     std::chrono::milliseconds connectTimeout = PulseContext::kTimeout; // a server that does not answer
     std::chrono::milliseconds reconnectDelay{1000};                    // after a failed or lost connection
     std::function<void(const std::string &line)> log = systemLog;      // called on the loop thread
+    // While connected, Callbacks::tick runs this often (zero: never), for state the server may not announce.
+    std::chrono::milliseconds tickEvery{0};
 };
 
 // A connection to the PulseAudio server for watching its state: its own threaded main loop, a subscription
@@ -33,7 +35,8 @@ public:
     struct Callbacks {
         std::function<void(pa_context *)> ready; // connected and subscribed: query the state
         std::function<void(pa_context *, pa_subscription_event_type_t, uint32_t index)> event;
-        std::function<void()> lost; // the server went away; forget what it said
+        std::function<void()> lost;                  // the server went away; forget what it said
+        std::function<void(pa_context *)> tick = {}; // every PulseWatchOptions::tickEvery while connected
     };
 
     PulseWatchConnection(std::string clientName, pa_subscription_mask_t mask, Callbacks callbacks,
@@ -52,6 +55,9 @@ private:
     void onUnreachable(const std::string &error);
     void scheduleReconnect();
     static void onReconnect(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *self);
+    void scheduleTick();
+    void stopTicking();
+    static void onTick(pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *self);
 
     const std::string clientName_;
     const pa_subscription_mask_t mask_;
@@ -61,6 +67,7 @@ private:
     // Loop locked:
     std::unique_ptr<PulseContext> context_; // the current try; a failed one is dropped by the reconnect
     pa_time_event *reconnect_ = nullptr;
+    pa_time_event *tick_ = nullptr;
     bool logged_ = false; // the server's absence was logged since it last answered
     std::atomic<bool> connected_ = false;
 };

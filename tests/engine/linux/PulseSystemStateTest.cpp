@@ -3,12 +3,15 @@
 
 #include "engine/linux/PulseMicrophoneActivity.h"
 #include "engine/linux/PulseOutputVolume.h"
+#include "engine/linux/PulseWatchConnection.h"
 #include "support/ChildProcess.h"
 #include "support/Rig.h"
 #include "support/Wait.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <pulse/pulseaudio.h>
+#include <thread>
 
 using namespace tc;
 using namespace tc::test;
@@ -103,6 +106,29 @@ TEST_P(MicrophoneActivityOnRig, ARecordingRunningAtStartCountsAndAVanishedServer
     EXPECT_TRUE(waitUntil([&] { return mic.microphoneInUse(); }));
     pulse.stop();
     EXPECT_TRUE(waitUntil([&] { return !mic.microphoneInUse() && !mic.connected(); }));
+}
+
+TEST(PulseWatchConnection, TicksWhileConnectedAndNotWhileTheServerIsAway) {
+    RigPulse pulse(SoundServer::pulseAudio);
+    std::atomic<int> ticks = 0;
+    PulseWatchOptions options;
+    options.tickEvery = std::chrono::milliseconds(20);
+    options.reconnectDelay = std::chrono::milliseconds(50);
+    options.log = [](const std::string &) {};
+    PulseWatchConnection connection("Tapchime tick test", PA_SUBSCRIPTION_MASK_SERVER,
+                                    {[](pa_context *) {}, [](pa_context *, pa_subscription_event_type_t, uint32_t) {},
+                                     [] {},
+                                     [&](pa_context *context) {
+                                         EXPECT_NE(context, nullptr);
+                                         ++ticks;
+                                     }},
+                                    options);
+    EXPECT_TRUE(waitUntil([&] { return ticks >= 3; }));
+    pulse.stop();
+    EXPECT_TRUE(waitUntil([&] { return !connection.connected(); }));
+    const int before = ticks;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(ticks, before);
 }
 
 TEST(PulseMicrophoneActivity, NoServerMeansNotInUse) {
