@@ -57,7 +57,8 @@ std::vector<float> hear(MonitorCapture &capture) {
 // The tolerance of a heard length: on a heavily loaded machine (sanitizer builds, tests in parallel) a 2.7 ms
 // stream runs dry now and then and a few milliseconds go missing; a wrong rate, a cut or a doubled sound is
 // far outside it. Under ThreadSanitizer the output thread runs several times slower, and on PipeWire, whose
-// cycles are 5.3 ms, a stream that runs dry loses whole cycles: 31 ms of a 200 ms tone went missing once there.
+// cycles are 5.3 ms, a stream that runs dry loses whole cycles: 31 ms of a 200 ms tone went missing once there,
+// right after the stream moved to another sink.
 #if defined(__SANITIZE_THREAD__)
 constexpr double kLengthTolerance = 0.25;
 #else
