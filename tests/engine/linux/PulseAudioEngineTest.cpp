@@ -278,7 +278,10 @@ TEST_P(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
     ASSERT_TRUE(output.isRunning());
     EXPECT_EQ(output.currentSink(), "tc_out");
 
+    // As with any capture that starts now: play only once it flows, or the tone's head is gone before the test
+    // listens.
     MonitorCapture out("tc_out.monitor");
+    ASSERT_TRUE(eventually([&] { return out.frames() >= kRate / 10; })) << "the default sink's monitor is silent";
     engine->play(tone, 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(out);
     ASSERT_TRUE(findSound(heard, 0.05f).found) << "the sound continues on the default sink";
@@ -350,7 +353,7 @@ TEST_P(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
     // The new sink has been idle: its monitor delivers only once the sink runs. Play only when the capture
     // flows, or the tone's head is lost before the test listens.
     MonitorCapture alt("tc_alt.monitor");
-    eventually([&] { return alt.frames() >= kRate / 10; });
+    ASSERT_TRUE(eventually([&] { return alt.frames() >= kRate / 10; })) << "the new sink's monitor is silent";
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(alt);
     ASSERT_TRUE(findSound(heard, 0.05f).found);
