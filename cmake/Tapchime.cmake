@@ -23,11 +23,14 @@ if(TAPCHIME_BUILD_FUZZERS)
     target_compile_options(tapchime_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
-# tapchime_library(<target> <folder> [RECURSE] [DEPS <targets...>])
+# tapchime_library(<target> <folder> [RECURSE] [DEPS <targets...>] [HEADERS_OF <folders...>])
 # Every .cpp in the folder (and below it with RECURSE) becomes one static library. A folder without sources
 # yet gives an interface library so that the targets that link it still build.
+# The folder may include headers only of its own folder and of the folders of the tapchime libraries it depends
+# on, directly or through them, and of the HEADERS_OF folders (interfaces it uses without linking their code):
+# the build checks every quoted include before the library compiles.
 function(tapchime_library target folder)
-    cmake_parse_arguments(ARG "RECURSE" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "RECURSE" "" "DEPS;HEADERS_OF" ${ARGN})
     if(ARG_RECURSE)
         file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
         file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${folder}/*.h)
@@ -35,26 +38,59 @@ function(tapchime_library target folder)
         file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
         file(GLOB headers CONFIGURE_DEPENDS ${folder}/*.h)
     endif()
+    set(allowed ${folder} ${ARG_HEADERS_OF})
+    foreach(dep IN LISTS ARG_DEPS)
+        if(TARGET ${dep})
+            get_target_property(dep_allowed ${dep} TAPCHIME_INCLUDABLE)
+            if(dep_allowed)
+                list(APPEND allowed ${dep_allowed})
+            endif()
+        endif()
+    endforeach()
+    list(REMOVE_DUPLICATES allowed)
     if(sources)
         # Headers are listed too, so that Qt's moc sees a new Q_OBJECT header as soon as it appears.
         add_library(${target} STATIC ${sources} ${headers})
         target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/generated)
         target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE tapchime_options)
+        tapchime_check_includes(${target} ${folder} "${allowed}" ${sources} ${headers})
     else()
         add_library(${target} INTERFACE)
         target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/generated)
         target_link_libraries(${target} INTERFACE ${ARG_DEPS})
     endif()
+    set_target_properties(${target} PROPERTIES TAPCHIME_INCLUDABLE "${allowed}")
+    # The structure test reads each folder's allowed includes from here.
+    string(REPLACE "/" "_" name "${folder}")
+    file(WRITE ${PROJECT_BINARY_DIR}/structure/${name}.txt "${allowed}")
 endfunction()
 
-# tapchime_test(<area> <folder> [SERIAL <gtest filter>] DEPS <targets...>)
-# Every .cpp in the folder becomes one GoogleTest executable test_<area>; each test case is its own CTest
+# The include check of one library: a stamp made from its files by cmake/CheckIncludes.cmake, which the
+# library waits for, so a wrong include stops the build before the compiler sees it.
+function(tapchime_check_includes target folder allowed)
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.includes-checked)
+    add_custom_command(OUTPUT ${stamp}
+                       COMMAND ${CMAKE_COMMAND} -DFOLDER=${folder} "-DALLOWED=${allowed}" "-DFILES=${ARGN}"
+                               -DSTAMP=${stamp} -P ${PROJECT_SOURCE_DIR}/cmake/CheckIncludes.cmake
+                       DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/CheckIncludes.cmake
+                       WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+                       COMMENT "Checking the includes of src/${folder}" VERBATIM)
+    add_custom_target(${target}_includes DEPENDS ${stamp})
+    add_dependencies(${target} ${target}_includes)
+endfunction()
+
+# tapchime_test(<area> <folder> [RECURSE] [SERIAL <gtest filter>] DEPS <targets...>)
+# Every .cpp in the folder (and below it with RECURSE) becomes one GoogleTest executable test_<area>; each test case is its own CTest
 # test named "<area>.<Suite>.<Case>" and labelled <area>, so the cases run in parallel. The cases that SERIAL
 # names run alone: they judge sound heard on the rig in real time, which a machine loaded with the other
 # tests (several times over under the sanitizers) cannot promise.
 function(tapchime_test area folder)
-    cmake_parse_arguments(ARG "" "SERIAL" "DEPS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    cmake_parse_arguments(ARG "RECURSE" "SERIAL" "DEPS" ${ARGN})
+    if(ARG_RECURSE)
+        file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    else()
+        file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    endif()
     if(NOT sources)
         return()
     endif()

@@ -4,6 +4,7 @@
 #include "app/BuildInfo.h"
 #include "app/shell/AppAssembly.h"
 #include "app/shell/AppMenus.h"
+#include "app/shell/DesktopEntryApps.h"
 #include "app/shell/KeyboardAccessHelp.h"
 #include "app/shell/NoticeHUD.h"
 #include "app/shell/QuitHooks.h"
@@ -11,7 +12,6 @@
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
-#include "engine/linux/DesktopEntries.h"
 #include "ui/kit/Theme.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/MenuBarPopup.h"
@@ -48,8 +48,8 @@ int main(int argc, char *argv[]) {
     auto &model = assembly.model();
 
     // The installed applications, for the screens that list or pick applications.
-    tc::DesktopEntries desktopEntries;
-    tc::MainWindow window(model, {&assembly.runningApps(), &desktopEntries});
+    tc::DesktopEntryApps installedApps;
+    tc::MainWindow window(model, {&assembly.runningApps(), &installedApps});
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
     tray.setContextMenu(menus.trayMenu());

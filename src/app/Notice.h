@@ -3,6 +3,7 @@
 #include "app/Silence.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace tc {
@@ -34,5 +35,12 @@ NoticeContent noticeContent(const Notice &notice);
 
 // How long a notice stays before it hides itself: 1.8 s for sounds on/off, 6.0 s for a silence.
 double noticeSeconds(const Notice &notice);
+
+// What a notice's view can ask of the notice panel: hide it, or run the remedy of the silence the notice was
+// made for (then hide).
+struct NoticeActions {
+    std::function<void()> dismiss;
+    std::function<void()> fix;
+};
 
 } // namespace tc

@@ -3,7 +3,7 @@
 // Views on a real application model built on fakes (the application tests' harness), and a way to bring that
 // model into each kind of silence.
 
-#include "ShellTestApp.h"
+#include "ui/ShellTestApp.h"
 #include "app/AppModelHarness.h"
 
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 #include "Snapshot.h"
 #include "SnapshotModel.h"
 
+#include "app/shell/DesktopEntryApps.h"
 #include "engine/RunningAppsSource.h"
-#include "engine/linux/DesktopEntries.h"
 #include "ui/apprules/AddAppCard.h"
 #include "ui/apprules/AppRulesView.h"
 #include "ui/apprules/RightNowCard.h"
@@ -26,7 +26,7 @@ namespace {
 // A few installed applications, two of them with icons from the system's icon folders and two without.
 struct Desktop {
     QTemporaryDir folder;
-    std::unique_ptr<DesktopEntries> entries;
+    std::unique_ptr<DesktopEntryApps> entries;
 
     Desktop() {
         QDir(folder.path()).mkpath(QStringLiteral("applications"));
@@ -35,9 +35,9 @@ struct Desktop {
               "/usr/share/icons/Adwaita/48x48/legacy/accessories-text-editor.png");
         write("org.gnome.Calculator", "Calculator", "/usr/share/icons/Adwaita/48x48/legacy/accessories-calculator.png");
         write("obsidian", "obsidian", "");
-        entries = std::make_unique<DesktopEntries>(
+        entries = std::make_unique<DesktopEntryApps>(DesktopEntries(
             std::vector<std::filesystem::path>{(folder.path() + QStringLiteral("/applications")).toStdString()},
-            std::vector<std::string>{});
+            std::vector<std::string>{}));
     }
 
     void write(const char *id, const char *name, const char *icon) {

@@ -20,9 +20,9 @@
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TipBanner.h"
+#include "ui/kit/TrayCard.h"
 #include "ui/kit/Waveform.h"
 #include "ui/shell/NoticeView.h"
-#include "ui/shell/TrayCard.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

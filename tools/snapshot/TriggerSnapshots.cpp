@@ -4,7 +4,7 @@
 #include "Snapshot.h"
 #include "SnapshotModel.h"
 
-#include "engine/linux/DesktopEntries.h"
+#include "app/shell/DesktopEntryApps.h"
 #include "model/Modifiers.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/triggers/FlowChips.h"
@@ -21,9 +21,9 @@ namespace tc::snapshot {
 namespace {
 
 // Two installed applications, so that chips and the WHERE column show desktop-entry names.
-DesktopEntries &installed() {
+DesktopEntryApps &installed() {
     static QTemporaryDir folder;
-    static DesktopEntries entries = [] {
+    static DesktopEntryApps entries = [] {
         const auto write = [](const QString &id, const QString &name) {
             QFile file(QDir(folder.path()).filePath(id + ".desktop"));
             file.open(QIODevice::WriteOnly);
@@ -31,7 +31,7 @@ DesktopEntries &installed() {
         };
         write("org.gnome.Terminal", "Terminal");
         write("firefox", "Firefox Web Browser");
-        return DesktopEntries({folder.path().toStdString()}, {});
+        return DesktopEntryApps(DesktopEntries({folder.path().toStdString()}, {}));
     }();
     return entries;
 }

@@ -28,12 +28,7 @@ namespace tc {
 class NoticeHUD : public QObject {
     Q_OBJECT
 public:
-    // What a notice view can ask for: hide the panel, or run the remedy of the silence the notice was made
-    // for (then hide).
-    struct Actions {
-        std::function<void()> dismiss;
-        std::function<void()> fix;
-    };
+    using Actions = NoticeActions;
     // Makes the view of one notice; the panel takes ownership and sizes itself to the view's size hint.
     using ViewFactory = std::function<QWidget *(const Notice &notice, const Actions &actions)>;
     // Removes the cause of `silence`: the silence the notice was shown for, not whatever is current by then.

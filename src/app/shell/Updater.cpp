@@ -1,6 +1,7 @@
 #include "app/shell/Updater.h"
 
 #include "app/BuildInfo.h"
+#include "app/VersionText.h"
 #include "app/shell/Appcast.h"
 
 #include <QDesktopServices>
@@ -29,17 +30,6 @@ bool Updater::canCheck() const {
 
 bool Updater::isChecking() const {
     return reply_ != nullptr;
-}
-
-QString Updater::versionText() {
-    return versionText(QString::fromUtf8(buildinfo::shortVersion), QString::fromUtf8(buildinfo::buildNumber));
-}
-
-QString Updater::versionText(const std::optional<QString> &shortVersion, const std::optional<QString> &build) {
-    const auto part = [](const std::optional<QString> &value) {
-        return value && !value->isEmpty() ? *value : QStringLiteral("?");
-    };
-    return QStringLiteral("%1 (%2)").arg(part(shortVersion), part(build));
 }
 
 void Updater::setPresenter(std::function<void(const UpdateCheckResult &)> presenter) {

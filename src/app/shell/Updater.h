@@ -42,11 +42,6 @@ public:
     // feed or while a check is running.
     void checkForUpdates();
 
-    // The short version, a space and the build in parentheses ("1.0.3 (42)"); a missing or empty part shows as
-    // "?". The first form reads the build-time values.
-    static QString versionText();
-    static QString versionText(const std::optional<QString> &shortVersion, const std::optional<QString> &build);
-
     // Replaces the default presentation (a message box with a "Download" button for a newer version).
     void setPresenter(std::function<void(const UpdateCheckResult &)> presenter);
 

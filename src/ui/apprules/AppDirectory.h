@@ -12,10 +12,10 @@ class QWidget;
 
 namespace tc {
 
-class DesktopEntries;
+class DesktopApps;
 class RunningAppsSource;
 
-// What the App rules screen asks of the desktop, all through the one desktop-entry resolver: the
+// What the App rules screen asks of the desktop, all through its installed applications: the
 // applications with windows open (this program left out, sorted by name ignoring case), the modal chooser
 // over the installed applications, and an application's icon (a null icon when it has none). A plain value of
 // functions, so tests hand in their own lists and choices. Main thread only.
@@ -24,10 +24,10 @@ struct AppDirectory {
     std::function<std::optional<ChosenApp>(QWidget *parent)> chooseApp;
     std::function<QIcon(const QString &bundleID)> icon;
 
-    // The desktop's: the session's running-applications list and the installed desktop entries (read again
-    // when their folders changed). Either may be null: no running applications, then no installed ones and no
+    // The desktop's: the session's running-applications list and the installed applications (read again when
+    // their folders changed). Either may be null: no running applications, then no installed ones and no
     // icons. Both must outlive every copy of the directory.
-    static AppDirectory desktop(RunningAppsSource *running, DesktopEntries *entries);
+    static AppDirectory desktop(RunningAppsSource *running, DesktopApps *installed);
 };
 
 } // namespace tc

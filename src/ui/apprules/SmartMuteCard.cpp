@@ -6,7 +6,7 @@
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/shell/TrayCard.h"
+#include "ui/kit/TrayCard.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

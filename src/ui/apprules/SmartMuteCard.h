@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppModel.h"
-#include "ui/shell/TrayCard.h"
+#include "ui/kit/TrayCard.h"
 
 #include <QAbstractButton>
 #include <QString>

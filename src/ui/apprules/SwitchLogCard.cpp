@@ -4,7 +4,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
-#include "ui/shell/TrayCard.h"
+#include "ui/kit/TrayCard.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppTypes.h"
-#include "ui/shell/TrayCard.h"
+#include "ui/kit/TrayCard.h"
 
 #include <QLocale>
 #include <QString>

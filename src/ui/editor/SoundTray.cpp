@@ -9,7 +9,7 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
-#include "ui/shell/TrayCard.h"
+#include "ui/kit/TrayCard.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -27,4 +27,9 @@ TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, 
     return banner;
 }
 
+void allowKeyboardAccess(AppModel &model) {
+    model.openInputMonitoringSettings();
+    model.startMonitorIfPossible();
+}
+
 } // namespace tc

@@ -22,4 +22,9 @@ std::function<void()> previewAction(AppModel &model, std::string soundID);
 TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, const QString &title,
                      const QString &text, QWidget *parent = nullptr);
 
+// The "allow keyboard access" action of onboarding and the settings screen: there is no system prompt to raise
+// here, so the help says what to do, and the keyboard monitor is tried at once (the model keeps trying every
+// 1.5 s until it runs).
+void allowKeyboardAccess(AppModel &model);
+
 } // namespace tc

@@ -3,7 +3,6 @@
 #include "app/AppModel.h"
 #include "engine/RunningAppsSource.h"
 #include "engine/SystemWatchers.h"
-#include "engine/linux/DesktopEntries.h"
 #include "ui/kit/AppChooserDialog.h"
 
 #include <QDir>
@@ -30,31 +29,22 @@ QIcon PanelHelper::icon(const QString &bundleID, const std::vector<InstalledApp>
     return it == installed.end() ? QIcon() : iconFromDesktopIcon(it->icon);
 }
 
-std::vector<InstalledApp> PanelHelper::installedApps(const DesktopEntries &entries) {
-    std::vector<InstalledApp> apps;
-    for (const DesktopEntry &entry : entries.installed()) {
-        apps.push_back(
-            {QString::fromStdString(entry.id), QString::fromStdString(entry.name), QString::fromStdString(entry.icon)});
-    }
-    return apps;
+QIcon PanelHelper::icon(const QString &bundleID, const DesktopApps &apps) {
+    const std::optional<InstalledApp> app = apps.find(bundleID);
+    return app ? iconFromDesktopIcon(app->icon) : QIcon();
 }
 
-QIcon PanelHelper::icon(const QString &bundleID, const DesktopEntries &entries) {
-    const DesktopEntry *entry = entries.find(bundleID.toStdString());
-    return entry ? iconFromDesktopIcon(QString::fromStdString(entry->icon)) : QIcon();
-}
-
-std::vector<RunningApp> PanelHelper::runningApps(RunningAppsSource &source, const DesktopEntries &entries) {
+std::vector<RunningApp> PanelHelper::runningApps(RunningAppsSource &source, const DesktopApps &apps) {
     std::vector<RunningApp> running;
     for (const AppIdentity &app : source.list()) {
         const QString id = QString::fromStdString(app.bundleId);
-        running.push_back({id, QString::fromStdString(app.name), icon(id, entries)});
+        running.push_back({id, QString::fromStdString(app.name), icon(id, apps)});
     }
     return runningApps(running, QString::fromLatin1(SystemWatchers::kOwnAppId));
 }
 
-std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopEntries &entries, QWidget *parent) {
-    return chooseApp(installedApps(entries), parent);
+std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopApps &apps, QWidget *parent) {
+    return chooseApp(apps.installed(), parent);
 }
 
 std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &selfID) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/DesktopApps.h"
+
 #include <QIcon>
 #include <QString>
 #include <functional>
@@ -11,7 +13,6 @@ class QWidget;
 namespace tc {
 
 class AppModel;
-class DesktopEntries;
 class RunningAppsSource;
 
 // An application as the screens list it: its desktop-entry id (the program's "bundle id"), its name and
@@ -30,27 +31,18 @@ struct ChosenApp {
     friend bool operator==(const ChosenApp &, const ChosenApp &) = default;
 };
 
-// An installed application as the desktop-entry resolver reports it.
-struct InstalledApp {
-    QString bundleID; // desktop-entry id
-    QString name;     // the entry's Name
-    QString icon;     // the entry's Icon: a theme icon name or an absolute path; may be empty
-};
-
 // Small shared pieces around file panels and application lists. Applications are named and drawn through the
-// one desktop-entry resolver (DesktopEntries), which the caller owns and passes in; the overloads that take
+// desktop's installed applications (DesktopApps), which the caller owns and passes in; the overloads that take
 // plain lists are the same rules without it. Main thread only; the panels are modal.
 class PanelHelper {
 public:
-    // The installed applications (no NoDisplay entries), sorted by name as the resolver gives them.
-    static std::vector<InstalledApp> installedApps(const DesktopEntries &entries);
     // The icon of the application with this id, or a null icon when no installed entry has it.
-    static QIcon icon(const QString &bundleID, const DesktopEntries &entries);
+    static QIcon icon(const QString &bundleID, const DesktopApps &apps);
     // The applications with windows open as `source` lists them (the composition root picks it), this program
     // left out, with their icons, sorted by name ignoring case. Empty where the session cannot be asked.
-    static std::vector<RunningApp> runningApps(RunningAppsSource &source, const DesktopEntries &entries);
+    static std::vector<RunningApp> runningApps(RunningAppsSource &source, const DesktopApps &apps);
     // The chooser over the installed applications.
-    static std::optional<ChosenApp> chooseApp(const DesktopEntries &entries, QWidget *parent = nullptr);
+    static std::optional<ChosenApp> chooseApp(const DesktopApps &apps, QWidget *parent = nullptr);
 
     // The icon of a desktop entry's Icon value: an absolute path is loaded from the file, anything else is
     // looked up in the icon theme. A null icon when there is none (callers draw a placeholder).

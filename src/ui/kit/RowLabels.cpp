@@ -4,6 +4,7 @@
 #include "ui/kit/Theme.h"
 
 #include <QLabel>
+#include <QPalette>
 #include <QVBoxLayout>
 
 namespace tc {
@@ -31,6 +32,17 @@ QWidget *rowLabels(const QString &title, const QString &detail, QWidget *parent)
     detailLabel->setPalette(palette);
     stack->addWidget(detailLabel);
     return box;
+}
+
+QWidget *rowDivider(QWidget *parent) {
+    auto *line = new QWidget(parent);
+    line->setObjectName(QStringLiteral("divider"));
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, Theme::line);
+    line->setPalette(palette);
+    return line;
 }
 
 } // namespace tc

@@ -11,4 +11,7 @@ namespace tc {
 // named "title" and "detail" for the rows that change them later.
 QWidget *rowLabels(const QString &title, const QString &detail, QWidget *parent = nullptr);
 
+// The hairline below a settings-style row, in Theme.line.
+QWidget *rowDivider(QWidget *parent);
+
 } // namespace tc

@@ -3,16 +3,16 @@
 #include "app/AppModel.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ModelBindings.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/RowLabels.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SpringAnimator.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TrayCard.h"
 #include "ui/onboarding/OnboardingHero.h"
 #include "ui/onboarding/PackCard.h"
-#include "ui/settings/SettingsRows.h"
-#include "ui/shell/TrayCard.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -127,12 +127,6 @@ QWidget *stepRow(bool current, const QString &title, const QString &note) {
 
 } // namespace
 
-void OnboardingView::allow(AppModel &model) {
-    // There is no system prompt to raise here: the help says what to do, and the monitor is tried at once.
-    model.openInputMonitoringSettings();
-    model.startMonitorIfPossible();
-}
-
 OnboardingView::OnboardingView(AppModel &model, QWidget *parent) : QDialog(parent), model_(model) {
     setWindowTitle(QStringLiteral("Welcome to Tapchime"));
     setWindowModality(Qt::WindowModal);
@@ -225,7 +219,7 @@ QWidget *OnboardingView::buildPermissionStep() {
     rowStack->setSpacing(0);
     rowStack->addWidget(stepRow(true, QStringLiteral("Allow keyboard access"),
                                 QStringLiteral("Terminal › sudo usermod -aG input $USER › log in again")));
-    rowStack->addWidget(SettingsRows::divider(nullptr));
+    rowStack->addWidget(rowDivider(nullptr));
     rowStack->addWidget(stepRow(false, QStringLiteral("Pick a starter pack"),
                                 QStringLiteral("Meme mode, Animals or Arcade. Change it any time.")));
     auto *cardTitle = text(QStringLiteral("Two quick steps"), Fonts::system(15, QFont::Bold), Theme::ink);
@@ -249,7 +243,7 @@ QWidget *OnboardingView::buildPermissionStep() {
     buttons->setSpacing(10);
     buttons->addStretch(1);
     showMeHow_ = new PillButton(QStringLiteral("Show me how"), BlackPillButtonStyle{44});
-    connect(showMeHow_, &QAbstractButton::clicked, this, [this] { allow(model_); });
+    connect(showMeHow_, &QAbstractButton::clicked, this, [this] { allowKeyboardAccess(model_); });
     later_ = new PillButton(QStringLiteral("Later"), OutlinePillButtonStyle{44});
     connect(later_, &QAbstractButton::clicked, this, [this] { model_.completeOnboarding(); });
     buttons->addWidget(showMeHow_);

@@ -33,9 +33,6 @@ public:
     explicit OnboardingView(AppModel &model, QWidget *parent = nullptr);
     ~OnboardingView() override;
 
-    // The allow action, shared with the settings screen: shows how to give the program keyboard access, then
-    // tries to start the keyboard monitor (the model keeps trying every 1.5 s until it runs).
-    static void allow(AppModel &model);
     static Step stepFor(bool permissionGranted) { return permissionGranted ? Step::pack : Step::permission; }
 
     Step step() const { return step_; }

@@ -7,7 +7,7 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
-#include "ui/shell/TrayCard.h"
+#include "ui/kit/TrayCard.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -42,17 +42,6 @@ Group::Group(const QString &title, QWidget *parent) : QWidget(parent) {
     outer->addWidget(card);
 }
 
-QWidget *divider(QWidget *parent) {
-    auto *line = new QWidget(parent);
-    line->setObjectName(QStringLiteral("divider"));
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, Theme::line);
-    line->setPalette(palette);
-    return line;
-}
-
 void addRow(Group &group, const QString &title, const QString &detail, QWidget *control, bool last) {
     auto *row = new QWidget;
     row->setObjectName(QStringLiteral("row"));
@@ -65,7 +54,7 @@ void addRow(Group &group, const QString &title, const QString &detail, QWidget *
     }
     group.rows()->addWidget(row);
     if (!last) {
-        group.rows()->addWidget(divider(nullptr));
+        group.rows()->addWidget(rowDivider(nullptr));
     }
 }
 

@@ -30,9 +30,6 @@ private:
     QVBoxLayout *rows_;
 };
 
-// The hairline below a row, in Theme.line.
-QWidget *divider(QWidget *parent);
-
 // A setting row: the two-line label stretched over the free width with `control` at the right edge,
 // at least 60 high, then (unless `last`) the divider. Both go into `group`.
 void addRow(Group &group, const QString &title, const QString &detail, QWidget *control, bool last);

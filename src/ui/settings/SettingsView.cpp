@@ -3,14 +3,14 @@
 #include "app/AppModel.h"
 #include "app/BuildInfo.h"
 #include "app/DocumentStore.h"
-#include "app/shell/Updater.h"
+#include "app/VersionText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PillToggle.h"
+#include "ui/kit/RowLabels.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Theme.h"
-#include "ui/onboarding/OnboardingView.h"
 #include "ui/settings/SettingsRows.h"
 
 #include <QComboBox>
@@ -256,13 +256,13 @@ QWidget *SettingsView::buildPrivacy() {
     auto *controls = new QHBoxLayout(control);
     controls->setContentsMargins(0, 0, 0, 0);
     allow_ = new PillButton(QStringLiteral("Allow"), BlackPillButtonStyle{30}, control);
-    connect(allow_, &QAbstractButton::clicked, this, [this] { OnboardingView::allow(model_); });
+    connect(allow_, &QAbstractButton::clicked, this, [this] { allowKeyboardAccess(model_); });
     allowed_ = new SettingsRows::AllowedBadge(control);
     controls->addWidget(allow_);
     controls->addWidget(allowed_);
     SettingsRows::addRow(*group, QStringLiteral("Keyboard access"), QStringLiteral("Needed to hear key presses"),
                          control, false);
-    group->rows()->addWidget(SettingsRows::divider(nullptr));
+    group->rows()->addWidget(rowDivider(nullptr));
 
     auto *statement = new QLabel(QStringLiteral("Tapchime only knows which key was pressed. It never stores, logs or "
                                                 "sends what you type. Word triggers are matched in memory and "
@@ -290,7 +290,7 @@ QWidget *SettingsView::buildAbout() {
     texts->setSpacing(1);
     auto *title = new QLabel(QStringLiteral("Updates"), updates);
     title->setFont(Fonts::system(13, QFont::DemiBold));
-    auto *version = new QLabel(versionLine(Updater::versionText()), updates);
+    auto *version = new QLabel(versionLine(versionText()), updates);
     version->setObjectName(QStringLiteral("versionLine"));
     version->setTextFormat(Qt::PlainText);
     version->setFont(Fonts::system(11));
@@ -307,13 +307,13 @@ QWidget *SettingsView::buildAbout() {
     connect(checkNow_, &QAbstractButton::clicked, this, [this] { model_.checkForUpdates(); });
     row->addWidget(checkNow_, 0, Qt::AlignVCenter);
     group->rows()->addWidget(updates);
-    group->rows()->addWidget(SettingsRows::divider(nullptr));
+    group->rows()->addWidget(rowDivider(nullptr));
 
     const auto open = [this](const QUrl &url) { this->open(url); };
     feedback_ =
         new SettingsRows::LinkRow(QStringLiteral("Send feedback"), QUrl(QString::fromLatin1(kFeedbackAddress)), open);
     group->rows()->addWidget(feedback_);
-    group->rows()->addWidget(SettingsRows::divider(nullptr));
+    group->rows()->addWidget(rowDivider(nullptr));
     website_ = new SettingsRows::LinkRow(QStringLiteral("Website"), QUrl(QString::fromLatin1(kWebsiteAddress)), open);
     group->rows()->addWidget(website_);
     return group;

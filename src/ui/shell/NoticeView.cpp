@@ -17,7 +17,7 @@
 
 namespace tc {
 
-NoticeView::NoticeView(const Notice &notice, NoticeHUD::Actions actions, QWidget *parent)
+NoticeView::NoticeView(const Notice &notice, NoticeActions actions, QWidget *parent)
     : QWidget(parent), actions_(std::move(actions)) {
     setAttribute(Qt::WA_TranslucentBackground);
     const NoticeContent content = noticeContent(notice);
@@ -51,8 +51,8 @@ NoticeView::NoticeView(const Notice &notice, NoticeHUD::Actions actions, QWidget
     }
 }
 
-NoticeHUD::ViewFactory NoticeView::factory() {
-    return [](const Notice &notice, const NoticeHUD::Actions &actions) { return new NoticeView(notice, actions); };
+std::function<QWidget *(const Notice &, const NoticeActions &)> NoticeView::factory() {
+    return [](const Notice &notice, const NoticeActions &actions) { return new NoticeView(notice, actions); };
 }
 
 QString NoticeView::title() const {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/Notice.h"
-#include "app/shell/NoticeHUD.h"
 
 #include <QWidget>
+#include <functional>
 
 class QAbstractButton;
 class QLabel;
@@ -21,10 +21,10 @@ class NoticeView : public QWidget {
 public:
     static constexpr int outerInset = 18;
 
-    NoticeView(const Notice &notice, NoticeHUD::Actions actions, QWidget *parent = nullptr);
+    NoticeView(const Notice &notice, NoticeActions actions, QWidget *parent = nullptr);
 
-    // The factory the notice panel is made with.
-    static NoticeHUD::ViewFactory factory();
+    // The factory the notice panel is made with (the notice panel's view factory).
+    static std::function<QWidget *(const Notice &, const NoticeActions &)> factory();
 
     QAbstractButton *fixButton() const { return fix_; }
     QString title() const;
@@ -39,7 +39,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    NoticeHUD::Actions actions_;
+    NoticeActions actions_;
     MascotLogo *mascot_;
     QLabel *title_;
     QLabel *subtitle_;

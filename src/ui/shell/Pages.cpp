@@ -1,7 +1,7 @@
 #include "ui/shell/Pages.h"
 
 #include "app/AppModel.h"
-#include "engine/linux/DesktopEntries.h"
+#include "app/DesktopApps.h"
 #include "ui/apprules/AppRulesView.h"
 #include "ui/editor/EditorView.h"
 #include "ui/onboarding/OnboardingView.h"
@@ -20,20 +20,20 @@ namespace {
 TriggerApps triggerApps(const PageServices &services) {
     TriggerApps apps;
     RunningAppsSource *source = services.runningApps;
-    DesktopEntries *entries = services.desktopEntries;
-    if (!entries) {
+    DesktopApps *installed = services.installedApps;
+    if (!installed) {
         return apps;
     }
     if (source) {
-        apps.running = [source, entries] { return PanelHelper::runningApps(*source, *entries); };
+        apps.running = [source, installed] { return PanelHelper::runningApps(*source, *installed); };
     }
-    apps.choose = [entries](QWidget *parent) {
-        entries->refreshIfChanged();
-        return PanelHelper::chooseApp(*entries, parent);
+    apps.choose = [installed](QWidget *parent) {
+        installed->refreshIfChanged();
+        return PanelHelper::chooseApp(*installed, parent);
     };
-    apps.installedName = [entries](const QString &bundleID) -> std::optional<QString> {
-        const DesktopEntry *entry = entries->find(bundleID.toStdString());
-        return entry ? std::optional(QString::fromStdString(entry->name)) : std::nullopt;
+    apps.installedName = [installed](const QString &bundleID) -> std::optional<QString> {
+        const std::optional<InstalledApp> app = installed->find(bundleID);
+        return app ? std::optional(app->name) : std::nullopt;
     };
     return apps;
 }
@@ -49,7 +49,7 @@ QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const Pa
     case AppSection::triggers:
         return new TriggersView(model, triggerApps(services), parent);
     case AppSection::apps:
-        return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.desktopEntries), parent);
+        return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.installedApps), parent);
     case AppSection::settings:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "app/shell/Updater.h"
 #include "app/BuildInfo.h"
+#include "app/VersionText.h"
 #include "app/shell/Appcast.h"
 #include "support/QtTestApp.h"
 
@@ -95,10 +96,10 @@ TEST(Updater, VersionTextShowsVersionAndBuildWithQuestionMarksForMissingParts) {
         {QString(), QStringLiteral("7"), "? (7)"},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(tc::Updater::versionText(c.shortVersion, c.build), QString::fromUtf8(c.expected));
+        EXPECT_EQ(tc::versionText(c.shortVersion, c.build), QString::fromUtf8(c.expected));
     }
-    EXPECT_EQ(tc::Updater::versionText(), QStringLiteral("%1 (%2)").arg(QString::fromUtf8(tc::buildinfo::shortVersion),
-                                                                        QString::fromUtf8(tc::buildinfo::buildNumber)));
+    EXPECT_EQ(tc::versionText(), QStringLiteral("%1 (%2)").arg(QString::fromUtf8(tc::buildinfo::shortVersion),
+                                                               QString::fromUtf8(tc::buildinfo::buildNumber)));
 }
 
 TEST(Updater, WithoutAFeedItCannotCheckAndACheckDoesNothing) {

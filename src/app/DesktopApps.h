@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace tc {
+
+// An installed application as the desktop lists it.
+struct InstalledApp {
+    QString bundleID; // desktop-entry id
+    QString name;     // the entry's Name
+    QString icon;     // the entry's Icon: a theme icon name or an absolute path; may be empty
+};
+
+// The desktop's installed applications, as the screens see them: the one source of application names and
+// icons for choosers, chips and rule cards. The composition root fills it from the desktop entries; tests
+// hand in fixed lists. Main thread only.
+class DesktopApps {
+public:
+    virtual ~DesktopApps() = default;
+
+    // Reads the installed applications again when their folders changed since the last read.
+    virtual void refreshIfChanged() = 0;
+    // The applications for choosers: no entry hidden from menus, sorted by name (case-insensitive), then id.
+    virtual std::vector<InstalledApp> installed() const = 0;
+    // The installed application with this id, hidden ones included; nothing when none has it.
+    virtual std::optional<InstalledApp> find(const QString &bundleID) const = 0;
+};
+
+} // namespace tc

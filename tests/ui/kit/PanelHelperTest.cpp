@@ -1,0 +1,121 @@
+// Application lists, the app chooser and the pack file name.
+
+#include "ui/kit/PanelHelper.h"
+#include "app/shell/DesktopEntryApps.h"
+#include "support/FakeSystemSources.h"
+#include "ui/ShellTestApp.h"
+#include "ui/kit/AppChooserDialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using tc::PanelHelper;
+using tc::RunningApp;
+
+TEST(PanelHelper, PackFilesAreNamedAfterTheProfile) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"Work", "Work.tapchime"},     {"Meme mode", "Meme mode.tapchime"},
+        {"A/B", "A-B.tapchime"},       {"", "Pack.tapchime"},
+        {"  ", "Pack.tapchime"},       {"..", "Pack.tapchime"},
+        {"../../x", "-..-x.tapchime"}, {".hidden", "hidden.tapchime"},
+        {". . .", "Pack.tapchime"},    {"v1.0", "v1.0.tapchime"},
+    };
+    for (const auto &[name, file] : cases) {
+        EXPECT_EQ(PanelHelper::packFileName(QString::fromUtf8(name)), QString::fromUtf8(file)) << name;
+    }
+}
+
+TEST(PanelHelper, RunningAppsLeaveOutThisProgramAndNamelessIdsAndSortByNameIgnoringCase) {
+    const std::vector<RunningApp> running = {
+        {QStringLiteral("org.gnome.Terminal"), QStringLiteral("Terminal"), {}},
+        {QStringLiteral("tapchime"), QStringLiteral("Tapchime"), {}},
+        {QString(), QStringLiteral("No id"), {}},
+        {QStringLiteral("firefox"), QStringLiteral("firefox"), {}},
+        {QStringLiteral("Zoom"), QString(), {}},
+        {QStringLiteral("org.example.One"), QStringLiteral("Editor"), {}},
+        {QStringLiteral("org.example.Two"), QStringLiteral("editor"), {}},
+    };
+    const std::vector<RunningApp> apps = PanelHelper::runningApps(running, QStringLiteral("tapchime"));
+    std::vector<QString> ids;
+    for (const RunningApp &app : apps) {
+        ids.push_back(app.bundleID);
+    }
+    const std::vector<QString> expected = {QStringLiteral("org.example.One"), QStringLiteral("org.example.Two"),
+                                           QStringLiteral("firefox"), QStringLiteral("org.gnome.Terminal"),
+                                           QStringLiteral("Zoom")};
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(apps.back().name, QStringLiteral("Zoom")); // a missing name shows the id
+}
+
+TEST(PanelHelper, IconsComeFromTheDesktopEntry) {
+    tc::test::shellApp();
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("icon.png"));
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(png));
+    const std::vector<tc::InstalledApp> installed = {{QStringLiteral("org.example.App"), QStringLiteral("App"), png}};
+    EXPECT_FALSE(PanelHelper::icon(QStringLiteral("org.example.App"), installed).isNull());
+    EXPECT_TRUE(PanelHelper::icon(QStringLiteral("removed.App"), installed).isNull());
+    EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(dir.filePath(QStringLiteral("missing.png"))).isNull());
+    EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(QString()).isNull());
+}
+
+TEST(AppChooserDialog, GivesTheChosenApplicationsIdAndName) {
+    tc::test::shellApp();
+    tc::AppChooserDialog dialog({{QStringLiteral("org.gnome.Calls"), QStringLiteral("Calls"), QString()},
+                                 {QStringLiteral("Zoom"), QString(), QString()}});
+    ASSERT_EQ(dialog.list()->count(), 2);
+    EXPECT_EQ(dialog.list()->item(1)->text(), QStringLiteral("Zoom"));
+    dialog.list()->setCurrentRow(0);
+    dialog.accept();
+    EXPECT_EQ(dialog.chosen(), (tc::ChosenApp{QStringLiteral("org.gnome.Calls"), QStringLiteral("Calls")}));
+
+    tc::AppChooserDialog cancelled({{QStringLiteral("Zoom"), QStringLiteral("Zoom"), QString()}});
+    cancelled.list()->setCurrentRow(0);
+    cancelled.reject();
+    EXPECT_FALSE(cancelled.chosen());
+}
+
+TEST(PanelHelper, InstalledApplicationsAndIconsComeThroughTheDesktopsApplications) {
+    tc::test::shellApp();
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("tool.png"));
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(png));
+    QDir(dir.path()).mkpath(QStringLiteral("applications"));
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QFile file(dir.filePath(QStringLiteral("applications/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(QStringLiteral("org.example.Tool.desktop"),
+          "[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\nIcon=" + png.toUtf8() + "\n");
+    write(QStringLiteral("hidden.desktop"), "[Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true\n");
+    write(QStringLiteral("alpha.desktop"), "[Desktop Entry]\nType=Application\nName=Alpha\nExec=alpha\n");
+    const tc::DesktopEntryApps entries(
+        tc::DesktopEntries({dir.filePath(QStringLiteral("applications")).toStdString()}, {}));
+
+    const std::vector<tc::InstalledApp> installed = entries.installed();
+    ASSERT_EQ(installed.size(), 2u);
+    EXPECT_EQ(installed[0].bundleID, QStringLiteral("alpha"));
+    EXPECT_EQ(installed[1].bundleID, QStringLiteral("org.example.Tool"));
+    EXPECT_EQ(installed[1].name, QStringLiteral("Tool"));
+    EXPECT_FALSE(PanelHelper::icon(QStringLiteral("org.example.Tool"), entries).isNull());
+    EXPECT_TRUE(PanelHelper::icon(QStringLiteral("gone"), entries).isNull());
+
+    // The running applications come from the source the caller hands in, with the entries' icons.
+    tc::test::FakeRunningAppsSource source;
+    source.apps = {{"org.example.Tool", "Tool"}, {"tapchime", "Tapchime"}, {"XTerm", "XTerm"}};
+    const std::vector<RunningApp> running = PanelHelper::runningApps(source, entries);
+    EXPECT_EQ(source.calls, 1);
+    ASSERT_EQ(running.size(), 2u);
+    EXPECT_EQ(running[0].bundleID, QStringLiteral("org.example.Tool"));
+    EXPECT_FALSE(running[0].icon.isNull());
+    EXPECT_EQ(running[1].bundleID, QStringLiteral("XTerm"));
+    EXPECT_TRUE(running[1].icon.isNull()); // no desktop entry: the screens draw a placeholder
+}

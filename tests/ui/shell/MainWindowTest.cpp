@@ -1,0 +1,247 @@
+// The main window: its size, the rail and the section it shows, the header, the sheets and Ctrl+,.
+
+#include "ui/shell/MainWindow.h"
+
+#include "ui/ModelStates.h"
+#include "ui/apprules/AppRulesView.h"
+#include "ui/editor/EditorView.h"
+#include "ui/kit/StatusPill.h"
+#include "ui/kit/Theme.h"
+#include "ui/settings/SettingsView.h"
+#include "ui/shell/Header.h"
+#include "ui/shell/Pages.h"
+#include "ui/shell/ProfileSwitcher.h"
+#include "ui/shell/Rail.h"
+#include "ui/sounds/SoundsView.h"
+#include "ui/triggers/TriggersView.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+TEST(MainWindow, OpensTitledTapchimeAtItsDefaultSizeAndKeepsItsMinimum) {
+    shellApp();
+    Harness harness;
+    tc::MainWindow window(harness.make());
+    window.show();
+    EXPECT_EQ(window.windowTitle(), "Tapchime");
+    EXPECT_EQ(window.objectName(), "main");
+    EXPECT_EQ(window.size(), QSize(1400, 880));
+    window.resize(600, 400);
+    EXPECT_EQ(window.size(), window.minimumSize()); // 1180 × 780 where the screen allows it
+}
+
+TEST(MainWindow, TheRailChangesTheSectionOnlyWhenItDiffers) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    QSignalSpy changes(&model, &AppModelSignals::sectionChanged);
+
+    window.rail()->item(AppSection::keyboard)->click(); // already the section
+    EXPECT_EQ(changes.count(), 0);
+    for (AppSection section : allAppSections) {
+        const int before = changes.count();
+        window.rail()->item(section)->click();
+        EXPECT_EQ(model.section(), section);
+        EXPECT_EQ(changes.count(), before + (section == AppSection::keyboard ? 0 : 1));
+        window.rail()->item(section)->click();
+        EXPECT_EQ(changes.count(), before + (section == AppSection::keyboard ? 0 : 1)) << toString(section);
+        for (AppSection other : allAppSections) {
+            EXPECT_EQ(window.rail()->item(other)->isSelected(), other == section);
+        }
+    }
+}
+
+TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    window.show(); // an open window makes each section's page as the section changes
+    const std::pair<AppSection, const char *> titles[] = {
+        {AppSection::sounds, "Sounds"},     {AppSection::triggers, "Triggers"}, {AppSection::apps, "App rules"},
+        {AppSection::settings, "Settings"}, {AppSection::keyboard, "Keys"},
+    };
+    QWidget *previous = window.page();
+    for (const auto &[section, title] : titles) {
+        model.setSection(section);
+        flushDeletes();
+        ASSERT_NE(window.page(), nullptr);
+        if (section == AppSection::keyboard) {
+            EXPECT_NE(dynamic_cast<EditorView *>(window.page()), nullptr);
+        }
+        EXPECT_EQ(dynamic_cast<SettingsView *>(window.page()) != nullptr, section == AppSection::settings) << title;
+        EXPECT_EQ(dynamic_cast<SoundsView *>(window.page()) != nullptr, section == AppSection::sounds) << title;
+        EXPECT_NE(window.page(), previous);
+        EXPECT_EQ(window.header()->title(), QString(title));
+        EXPECT_EQ(window.header()->titleLine(), QString("Tapchime ") + title);
+        EXPECT_EQ(window.header()->profileSwitcher() != nullptr, section == AppSection::keyboard) << title;
+        EXPECT_NE(window.header()->statusPill(), nullptr);
+        previous = window.page();
+    }
+}
+
+TEST(MainWindow, AClosedWindowKeepsNoPageAndGetsTheCurrentSectionsPageWhenShownAgain) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    // Pages are found by their type (the editor has no meta-object of its own to search by).
+    const auto pages = [&] {
+        const auto children = window.findChildren<QWidget *>();
+        return std::count_if(children.begin(), children.end(),
+                             [](QWidget *w) { return dynamic_cast<EditorView *>(w) != nullptr; });
+    };
+    flushDeletes();
+    EXPECT_EQ(pages(), 0) << "a window made hidden (the program starts in the tray) keeps no page";
+
+    window.show();
+    EXPECT_EQ(pages(), 1);
+    window.close();
+    flushDeletes();
+    EXPECT_EQ(pages(), 0) << "closing the window releases its page";
+
+    model.setSection(AppSection::triggers); // from the tray while closed
+    window.show();
+    flushDeletes();
+    EXPECT_EQ(pages(), 0);
+    EXPECT_NE(dynamic_cast<TriggersView *>(window.page()), nullptr);
+
+    window.showMinimized();
+    QWidget *kept = window.page();
+    flushDeletes();
+    EXPECT_EQ(window.page(), kept) << "a minimised window keeps its page";
+}
+
+TEST(MainWindow, LeavingKeysDropsARenameInProgress) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    ProfileSwitcher *switcher = window.header()->profileSwitcher();
+    ASSERT_NE(switcher, nullptr);
+    switcher->startRename(model.data().activeProfileID);
+    ASSERT_NE(switcher->renameDialog(), nullptr);
+    model.setSection(AppSection::apps);
+    EXPECT_EQ(window.header()->profileSwitcher(), nullptr);
+    model.setSection(AppSection::keyboard);
+    ASSERT_NE(window.header()->profileSwitcher(), nullptr);
+    EXPECT_EQ(window.header()->profileSwitcher()->renameDialog(), nullptr);
+    EXPECT_FALSE(window.header()->profileSwitcher()->renaming());
+}
+
+TEST(MainWindow, RailItemsAreDrawnByShapeAndSelection) {
+    struct Case {
+        bool circular, selected;
+        QColor symbol, fill;
+        qreal corner, shadow;
+        bool ring;
+    };
+    const Case cases[] = {
+        {false, false, Theme::ink2, Qt::transparent, 12, 0, false},
+        {false, true, Theme::ink, Qt::white, 12, 0.08, false},
+        {true, false, Theme::ink2, Qt::transparent, 20, 0, true},
+        {true, true, Qt::white, Theme::ink, 20, 0, false},
+    };
+    for (const Case &c : cases) {
+        const RailItem::Face face = RailItem::face(c.circular, c.selected);
+        EXPECT_EQ(face.symbol, c.symbol);
+        EXPECT_EQ(face.fill.alpha() == 0 ? QColor(Qt::transparent) : face.fill, c.fill);
+        EXPECT_EQ(face.corner, c.corner);
+        EXPECT_EQ(face.shadow, c.shadow);
+        EXPECT_EQ(face.showRing, c.ring);
+    }
+}
+
+TEST(MainWindow, RailItemsAreNamedAndTakeClicksOnTheirWholeSquare) {
+    shellApp();
+    Harness harness;
+    MainWindow window(harness.make());
+    const std::pair<AppSection, const char *> labels[] = {{AppSection::keyboard, "Keys"},
+                                                          {AppSection::sounds, "Sounds"},
+                                                          {AppSection::triggers, "Triggers"},
+                                                          {AppSection::apps, "App rules"},
+                                                          {AppSection::settings, "Settings"}};
+    for (const auto &[section, label] : labels) {
+        RailItem *item = window.rail()->item(section);
+        EXPECT_EQ(item->toolTip(), QString(label));
+        EXPECT_EQ(item->accessibleName(), QString(label));
+    }
+    window.resize(1400, 880);
+    window.show();
+    RailItem *apps = window.rail()->item(AppSection::apps);
+    QTest::mouseClick(apps, Qt::LeftButton, {}, QPoint(RailItem::outset + 1, RailItem::outset + 1)); // a corner
+    EXPECT_EQ(harness.model->section(), AppSection::apps);
+}
+
+TEST(MainWindow, TheSoundPickerSheetFollowsTheModelAndClosingItResetsTheField) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    EXPECT_EQ(window.soundPickerSheet(), nullptr);
+
+    model.setSoundPicker(SoundPickerTarget::keys({49}));
+    QDialog *sheet = window.soundPickerSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->isVisible());
+    sheet->reject(); // the user closes it
+    EXPECT_EQ(window.soundPickerSheet(), nullptr);
+    EXPECT_FALSE(model.soundPicker());
+
+    // A new target replaces the open sheet; clearing the field closes it without another change.
+    model.setSoundPicker(SoundPickerTarget::brush());
+    QDialog *brush = window.soundPickerSheet();
+    ASSERT_NE(brush, nullptr);
+    model.setSoundPicker(SoundPickerTarget::keys({12}));
+    EXPECT_NE(window.soundPickerSheet(), nullptr);
+    QSignalSpy changes(&model, &AppModelSignals::soundPickerChanged);
+    model.setSoundPicker(std::nullopt);
+    EXPECT_EQ(window.soundPickerSheet(), nullptr);
+    EXPECT_EQ(changes.count(), 1);
+}
+
+TEST(MainWindow, TheOnboardingSheetFollowsTheModelAndClosingItResetsTheField) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    model.setShowOnboarding(true);
+    ASSERT_NE(window.onboardingSheet(), nullptr);
+    window.onboardingSheet()->reject();
+    EXPECT_EQ(window.onboardingSheet(), nullptr);
+    EXPECT_FALSE(model.showOnboarding());
+    EXPECT_FALSE(model.data().settings.hasCompletedOnboarding); // closing is not completing
+
+    model.setShowOnboarding(true);
+    ASSERT_NE(window.onboardingSheet(), nullptr);
+    model.completeOnboarding();
+    EXPECT_EQ(window.onboardingSheet(), nullptr);
+    EXPECT_FALSE(model.showOnboarding());
+}
+
+TEST(MainWindow, ControlCommaOpensSettingsAsTheTrayPanelPromises) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    EXPECT_EQ(window.settingsAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+    EXPECT_EQ(window.settingsAction()->shortcutContext(), Qt::ApplicationShortcut);
+
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(model.section(), AppSection::settings);
+    EXPECT_TRUE(window.isVisible());
+}
+
+} // namespace
+} // namespace tc::test

@@ -1,0 +1,388 @@
+// The Triggers screen: the count, the add bar, the selection, the graph's geometry, the list's groups and
+// columns, and the application chips, which round-trip through the saved document.
+
+#include "ui/triggers/TriggersView.h"
+#include "app/Motion.h"
+#include "model/Json.h"
+#include "ui/ModelStates.h"
+#include "ui/kit/SectionTitle.h"
+#include "ui/triggers/FlowChips.h"
+#include "ui/triggers/SegmentedSwitch.h"
+#include "ui/triggers/TriggerEditor.h"
+#include "ui/triggers/TriggerGraph.h"
+#include "ui/triggers/TriggerLabel.h"
+#include "ui/triggers/TriggerList.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace tc::test {
+namespace {
+
+struct StillApp {
+    StillApp() {
+        shellApp();
+        motion::setEnabled(false);
+    }
+    ~StillApp() { motion::setEnabled(true); }
+};
+
+Trigger makeTrigger(Trigger::Kind kind, std::string sound = "synth.boing") {
+    return Trigger{Uuid::random(), std::move(kind), std::move(sound), {}, true};
+}
+
+// Applications as a test sets them: some running, one the chooser returns, two installed names.
+struct FakeApps {
+    std::vector<RunningApp> running{{"org.gnome.Terminal", "Terminal", {}}, {"firefox", "Firefox", {}}};
+    std::optional<ChosenApp> chosen;
+    int chooserOpened = 0;
+
+    TriggerApps apps() {
+        TriggerApps apps;
+        apps.running = [this] { return running; };
+        apps.choose = [this](QWidget *) {
+            ++chooserOpened;
+            return chosen;
+        };
+        apps.installedName = [](const QString &id) -> std::optional<QString> {
+            if (id == "org.gnome.Terminal") {
+                return QStringLiteral("Terminal");
+            }
+            if (id == "firefox") {
+                return QStringLiteral("Firefox Web Browser");
+            }
+            return std::nullopt;
+        };
+        return apps;
+    }
+};
+
+QStringList menuTexts(QMenu *menu) {
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        texts << (action->isSeparator() ? QStringLiteral("—") : action->text());
+    }
+    return texts;
+}
+
+QAction *menuAction(QMenu *menu, const QString &text) {
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+TEST(TriggersView, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    model.commitEdit([](AppData &data) { data.triggers.clear(); });
+    TriggersView view(model, {});
+    view.resize(1200, 800);
+    view.show();
+    EXPECT_EQ(view.currentContent(), view.emptyState());
+    EXPECT_EQ(view.currentID(), std::nullopt);
+    EXPECT_TRUE(view.editor()->emptyCard()->isVisibleTo(&view));
+    view.viewToggle()->button(1)->click(); // the toggle works over the empty state
+    EXPECT_FALSE(view.showsGraph());
+    EXPECT_EQ(view.currentContent(), view.emptyState());
+    view.viewToggle()->button(0)->click();
+
+    view.addShortcutButton()->click();
+    view.addShortcutButton()->click();
+    ASSERT_EQ(model.data().triggers.size(), 2u);
+    for (const Trigger &trigger : model.data().triggers) {
+        EXPECT_EQ(trigger.kind, Trigger::Kind::shortcut(3, 0x120000));
+        EXPECT_EQ(trigger.soundID, "synth.tada");
+        EXPECT_TRUE(trigger.enabled);
+        EXPECT_TRUE(trigger.appBundleIDs.empty());
+    }
+    EXPECT_EQ(view.selectedID(), model.data().triggers[1].id); // the second one is selected
+    EXPECT_EQ(view.editor()->triggerID(), model.data().triggers[1].id);
+    EXPECT_EQ(view.currentContent(), view.graph()->parentWidget()->parentWidget()->parentWidget());
+
+    view.addWordButton()->click();
+    EXPECT_EQ(model.data().triggers.back().kind, Trigger::Kind::word("yay"));
+    EXPECT_EQ(SectionTitle::layout("Triggers", QStringLiteral("3 triggers")).detailText, "3 TRIGGERS");
+
+    // Switching to the list keeps the selection.
+    const Uuid word = model.data().triggers.back().id;
+    view.viewToggle()->button(1)->click();
+    EXPECT_EQ(view.currentContent(), view.list());
+    EXPECT_EQ(view.selectedID(), word);
+    int highlighted = 0;
+    for (const auto &row : view.list()->rows()) {
+        highlighted += row.selected;
+        EXPECT_EQ(row.selected, row.id == word);
+    }
+    EXPECT_EQ(highlighted, 1);
+
+    // Deleting the selected trigger leaves the editor on the first one and highlights nothing.
+    view.editor()->deleteButton()->click();
+    EXPECT_EQ(view.selectedID(), word); // kept, though gone
+    EXPECT_EQ(view.currentID(), model.data().triggers.front().id);
+    EXPECT_EQ(view.editor()->triggerID(), model.data().triggers.front().id);
+    for (const auto &row : view.list()->rows()) {
+        EXPECT_FALSE(row.selected);
+    }
+    EXPECT_EQ(harness.router.config()->wordTriggers.count("yay"), 0u);
+}
+
+TEST(TriggersView, TheTitleCountsWithTheOnePluralWord) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    for (std::size_t count : {0u, 1u, 5u}) {
+        model.commitEdit([count](AppData &data) {
+            data.triggers.clear();
+            for (std::size_t i = 0; i < count; ++i) {
+                data.triggers.push_back(makeTrigger(Trigger::Kind::word("w")));
+            }
+        });
+        TriggersView view(model, {});
+        EXPECT_EQ(view.title()->sizeHint(),
+                  SectionTitle(QStringLiteral("Triggers"), QStringLiteral("%1 triggers").arg(count)).sizeHint());
+    }
+}
+
+TEST(TriggerGraph, PlacesShortcutsThenWordsAndSpreadsTheSoundsOverTheTriggerColumn) {
+    const TriggerGraph::Geometry g;
+    const auto shortcut = [](std::string sound) { return makeTrigger(Trigger::Kind::shortcut(1, 0x100000), sound); };
+    const auto word = [](std::string sound) { return makeTrigger(Trigger::Kind::word("w"), sound); };
+    const struct {
+        const char *name;
+        std::vector<Trigger> triggers;
+        std::vector<qreal> tops;
+        qreal wordsLabel;
+        std::vector<std::string> sounds;
+        std::vector<qreal> soundTops;
+        qreal height;
+    } rows[] = {
+        {"nothing", {}, {}, 44, {}, {}, 68},
+        {"words only", {word("a"), word("b")}, {68, 136}, 44, {"a", "b"}, {30, 117}, 204},
+        {"shortcuts only", {shortcut("a"), shortcut("a")}, {30, 98}, 180, {"a"}, {30}, 204},
+        // Words in the document before shortcuts still sit below them; shortcut sounds come first.
+        {"mixed order",
+         {word("w"), shortcut("s"), word("w"), shortcut("s")},
+         {204, 30, 272, 98},
+         180,
+         {"s", "w"},
+         {30, 30 + 155},
+         340},
+        // Many sounds for few triggers: rows stay 78 apart and the graph grows.
+        {"many sounds",
+         {word("a"), word("b"), word("c"), word("d")},
+         {68, 136, 204, 272},
+         44,
+         {"a", "b", "c", "d"},
+         {30, 108, 186, 264},
+         342},
+    };
+    for (const auto &row : rows) {
+        const auto layout = TriggerGraph::layout(row.triggers, g);
+        EXPECT_EQ(layout.nodeTops, row.tops) << row.name;
+        EXPECT_EQ(layout.wordsLabelY, row.wordsLabel) << row.name;
+        EXPECT_EQ(layout.soundIDs, row.sounds) << row.name;
+        for (std::size_t i = 0; i < row.sounds.size(); ++i) {
+            EXPECT_DOUBLE_EQ(layout.soundTops.at(row.sounds[i]), row.soundTops[i]) << row.name;
+        }
+        EXPECT_DOUBLE_EQ(layout.size.height(), row.height) << row.name;
+        EXPECT_DOUBLE_EQ(layout.size.width(), 730) << row.name;
+    }
+}
+
+TEST(TriggerGraph, LinksAreSolidInkWhenSelectedAndDashedGreyOtherwise) {
+    const TriggerGraph::Geometry g;
+    std::vector<Trigger> triggers{makeTrigger(Trigger::Kind::shortcut(1, 0x100000), "a"),
+                                  makeTrigger(Trigger::Kind::word("w"), "a"),
+                                  makeTrigger(Trigger::Kind::word("x"), "b")};
+    triggers[2].enabled = false;
+    const auto layout = TriggerGraph::layout(triggers, g);
+
+    auto links = TriggerGraph::links(triggers, layout, g, triggers[0].id);
+    ASSERT_EQ(links.size(), 3u);
+    EXPECT_EQ(links[0].start, QPointF(260, 58));
+    EXPECT_EQ(links[0].end, QPointF(430, 62));
+    EXPECT_EQ(links[0].pen.color(), QColor(17, 17, 17));
+    EXPECT_EQ(links[0].pen.widthF(), 2);
+    EXPECT_EQ(links[0].pen.style(), Qt::SolidLine);
+    EXPECT_EQ(links[1].pen.color(), QColor(156, 156, 150));
+    EXPECT_EQ(links[2].pen.color(), QColor(200, 200, 195)); // switched off
+    // 3 points on, 5 off, in Qt's units of the 1.5-point pen width.
+    EXPECT_EQ(links[1].pen.dashPattern(), (QList<qreal>{2, 5 / 1.5}));
+    EXPECT_EQ(links[1].pen.capStyle(), Qt::RoundCap);
+
+    // A selection that names a deleted trigger: no solid link anywhere.
+    links = TriggerGraph::links(triggers, layout, g, Uuid::random());
+    for (const auto &link : links) {
+        EXPECT_EQ(link.pen.style(), Qt::CustomDashLine);
+    }
+    EXPECT_EQ(TriggerGraph::countText(1), QStringLiteral("1 TRIGGER"));
+    EXPECT_EQ(TriggerGraph::countText(3), QStringLiteral("3 TRIGGERS"));
+    EXPECT_EQ(TriggerGraph::countText(0), QStringLiteral("0 TRIGGERS"));
+}
+
+TEST(TriggerList, GroupsRowsAndNamesSoundsAndApplications) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    model.commitEdit([](AppData &data) {
+        data.triggers.clear();
+        data.triggers.push_back(makeTrigger(Trigger::Kind::word("a"), "synth.boing"));
+        data.triggers.push_back(makeTrigger(Trigger::Kind::word("b"), "user.gone"));
+        data.triggers.back().appBundleIDs = {"Zoom", "firefox", "org.example.Gone"};
+        data.triggers.back().enabled = false;
+    });
+    TriggerList list(model, fake.apps());
+    EXPECT_EQ(list.groupTitles(), QStringList{"Words"}); // no shortcuts: no Shortcuts group at all
+    auto rows = list.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].plays, QStringLiteral("Boing"));
+    EXPECT_EQ(rows[0].where, QStringLiteral("All apps"));
+    EXPECT_EQ(rows[1].plays, QStringLiteral("Missing sound"));
+    // An app rule's stored name, else the installed entry's name, else the id itself; in stored order.
+    EXPECT_EQ(rows[1].where, QStringLiteral("Zoom, Firefox Web Browser, org.example.Gone"));
+    EXPECT_FALSE(rows[1].enabled);
+
+    model.addTrigger(Trigger::Kind::shortcut(1, 0x40000), "synth.meow");
+    EXPECT_EQ(list.groupTitles(), (QStringList{"Shortcuts", "Words"}));
+    EXPECT_EQ(list.rows().front().group, QStringLiteral("Shortcuts"));
+}
+
+TEST(FlowChips, AddChooseRemoveAndEveryAppRoundTripThroughTheSavedDocument) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    const Uuid id = model.data().triggers.front().id;
+    FlowChips chips(model, fake.apps());
+    chips.setTrigger(id);
+    EXPECT_EQ(chips.chipTitles(), QStringList{"All apps"});
+    EXPECT_EQ(menuTexts(chips.buildMenu()), (QStringList{"Terminal", "Firefox", "—", "Choose an app…"}));
+
+    menuAction(chips.buildMenu(), "Firefox")->trigger();
+    menuAction(chips.buildMenu(), "Firefox")->trigger(); // twice: one chip
+    menuAction(chips.buildMenu(), "Terminal")->trigger();
+    fake.chosen = ChosenApp{"org.example.Editor", "Editor"};
+    menuAction(chips.buildMenu(), "Choose an app…")->trigger();
+    menuAction(chips.buildMenu(), "Choose an app…")->trigger(); // the same again: no second chip
+    EXPECT_EQ(chips.chipTitles(), (QStringList{"Firefox Web Browser", "Terminal", "org.example.Editor"}));
+    EXPECT_EQ(menuTexts(chips.buildMenu()).back(), QStringLiteral("Every app"));
+
+    // Saved, and read back from data.json as the same ordered list.
+    letSaveRun(harness);
+    const auto saved = fromJson<AppData>(nlohmann::json::parse(harness.readDocument().toStdString()));
+    EXPECT_EQ(saved.triggers.front().appBundleIDs,
+              (std::vector<std::string>{"firefox", "org.gnome.Terminal", "org.example.Editor"}));
+    // … and the router plays the trigger only in those applications.
+    harness.activate("org.gnome.Terminal", "Terminal");
+    EXPECT_EQ(harness.router.config()->shortcutTriggers.size(), 2u);
+    harness.activate("org.gnome.Calculator", "Calculator");
+    EXPECT_EQ(harness.router.config()->shortcutTriggers.size(), 1u);
+
+    // A cancelled chooser changes nothing and saves nothing.
+    fake.chosen.reset();
+    const std::size_t writes = harness.writeCount();
+    menuAction(chips.buildMenu(), "Choose an app…")->trigger();
+    letSaveRun(harness);
+    EXPECT_EQ(harness.writeCount(), writes);
+
+    chips.removeButton("Terminal")->click();
+    EXPECT_EQ(model.data().triggers.front().appBundleIDs, (std::vector<std::string>{"firefox", "org.example.Editor"}));
+    menuAction(chips.buildMenu(), "Every app")->trigger();
+    EXPECT_TRUE(model.data().triggers.front().appBundleIDs.empty());
+    EXPECT_EQ(chips.chipTitles(), QStringList{"All apps"});
+    EXPECT_EQ(menuAction(chips.buildMenu(), "Every app"), nullptr);
+    letSaveRun(harness);
+    EXPECT_TRUE(fromJson<AppData>(nlohmann::json::parse(harness.readDocument().toStdString()))
+                    .triggers.front()
+                    .appBundleIDs.empty());
+
+    // Where the session cannot list running applications, only the chooser is offered.
+    fake.running.clear();
+    EXPECT_EQ(menuTexts(chips.buildMenu()), QStringList{"Choose an app…"});
+}
+
+TEST(PanelHelperRunning, ListsEachApplicationOnceWithoutThisProgram) {
+    const std::vector<RunningApp> running{{"b", "Beta", {}},
+                                          {"tapchime", "Tapchime", {}},
+                                          {"a", "alpha", {}},
+                                          {"b", "Beta again", {}},
+                                          {"", "No id", {}}};
+    const auto apps = PanelHelper::runningApps(running, QStringLiteral("tapchime"));
+    ASSERT_EQ(apps.size(), 2u);
+    EXPECT_EQ(apps[0].name, QStringLiteral("alpha"));
+    EXPECT_EQ(apps[1].name, QStringLiteral("Beta"));
+}
+
+} // namespace
+} // namespace tc::test
+
+namespace tc::test {
+namespace {
+
+TEST(TriggerLabel, CapsShowTheModifierGlyphsInOrderThenTheKeyWithWidthsByCharacters) {
+    shellApp();
+    using Size = TriggerLabel::Size;
+    EXPECT_EQ(TriggerLabel::capTexts({3, 0x120000}), (std::vector<QString>{"⇧", "⌘", "F"}));
+    EXPECT_EQ(TriggerLabel::capTexts({49, 0x1E0000 | 0x10000}), (std::vector<QString>{"⌃", "⌥", "⇧", "⌘", "Space"}));
+    EXPECT_EQ(TriggerLabel::capTexts({53, 0}), (std::vector<QString>{"esc"}));
+    const struct {
+        const char *text;
+        qreal small;
+        qreal big;
+    } widths[] = {{"⌘", 30, 52}, {"F", 30, 52}, {"esc", 40, 66}, {"Space", 56, 94}, {"F12", 40, 66}};
+    for (const auto &row : widths) {
+        EXPECT_EQ(TriggerLabel::capWidth(QString::fromUtf8(row.text), Size::small), row.small) << row.text;
+        EXPECT_EQ(TriggerLabel::capWidth(QString::fromUtf8(row.text), Size::big), row.big) << row.text;
+    }
+    const auto caps = TriggerLabel::capRects({49, 0x100000}, Size::small);
+    ASSERT_EQ(caps.size(), 2u);
+    EXPECT_EQ(caps[1], QRectF(34, 0, 56, 30)); // 30 + 4 apart
+    EXPECT_EQ(TriggerLabel::wordText({"lol"}), QStringLiteral("“lol”"));
+    EXPECT_EQ(TriggerLabel::labelSize(Trigger::Kind::word("lol"), Size::small).height(), 30);
+}
+
+} // namespace
+} // namespace tc::test
+
+namespace tc::test {
+namespace {
+
+TEST(TriggersView, AClickOnAGraphNodeOrAListRowSelectsItsTrigger) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    TriggersView view(model, {});
+    view.resize(1300, 900);
+    view.show();
+    const auto &triggers = model.data().triggers;
+    ASSERT_EQ(view.selectedID(), triggers.front().id); // the first trigger on first appearance
+
+    QWidget *node = view.graph()->triggerNode(triggers[3].id);
+    ASSERT_NE(node, nullptr);
+    QTest::mouseClick(node, Qt::LeftButton, {}, QPoint(40, 10));
+    EXPECT_EQ(view.selectedID(), triggers[3].id);
+    EXPECT_EQ(view.editor()->triggerID(), triggers[3].id);
+
+    view.setShowsGraph(false);
+    const auto rows = view.list()->rows();
+    ASSERT_EQ(rows.size(), triggers.size());
+    QTest::mouseClick(rows[1].widget, Qt::LeftButton, {}, QPoint(300, 10));
+    EXPECT_EQ(view.selectedID(), rows[1].id);
+    EXPECT_EQ(view.editor()->triggerID(), rows[1].id);
+
+    // Only the sounds that triggers play have nodes.
+    view.setShowsGraph(true);
+    EXPECT_NE(view.graph()->soundNode(triggers[0].soundID), nullptr);
+    EXPECT_EQ(view.graph()->soundNode("no.such.sound"), nullptr);
+}
+
+} // namespace
+} // namespace tc::test
