@@ -70,8 +70,9 @@ class SystemWatchers;
 // Writers of the document: there is one way to change `data`, commitEdit(change). It applies the change,
 // signals dataChanged() (and silenceChanged() when the silence moved), schedules the debounced save and then
 // pushes a fresh runtime configuration to the router, always in that order: save, then push. Views and the
-// model's own operations all go through it, so no writer can forget the save or the push. Views call the named
-// operations below where one exists (they carry the document's rules) and commitEdit for plain changes.
+// model's own operations all go through it, so no writer can forget the save or the push. Views call only the
+// named operations below (they carry the document's rules); commitEdit is for the model itself and for tests
+// that set up a document.
 //
 // Notices: the on/off hotkey and typing while inaudible ask for a notice with noticeRequested(); the shell
 // shows it on the notice panel. Nothing is shown while nobody listens.
@@ -242,6 +243,8 @@ public:
     void editAssignments(const KeySet &codes, const std::function<void(KeyAssignment &)> &change);
     void setBaseSound(const std::string &soundID);
     void advanceCoach(int step);
+    // Hides the coach card for good.
+    void dismissCoach();
 
     // --- Edits of profiles, triggers, rules and settings ---------------------------------------------------
 
@@ -253,12 +256,34 @@ public:
     void deleteProfile(const Uuid &id);
     Uuid addTrigger(Trigger::Kind kind, const std::string &soundID);
     void deleteTrigger(const Uuid &id);
+    // The first trigger with the id, or null. Good until the next edit of the document.
+    const Trigger *trigger(const Uuid &id) const;
+    // The edits of one trigger's fields. Each changes the first trigger with the id (a document edited by hand
+    // may hold two) and then saves and pushes, also when no trigger has the id (it was deleted meanwhile).
+    void setTriggerEnabled(const Uuid &id, bool on);
+    void setTriggerKind(const Uuid &id, Trigger::Kind kind);
+    // Makes it a word trigger on what was typed, as word triggers store it: lower-cased, only its letters and
+    // numbers kept. Typing that keeps nothing changes nothing and saves nothing (the trigger keeps its word).
+    void setTriggerWord(const Uuid &id, const std::string &typed);
+    void setTriggerSound(const Uuid &id, const std::string &soundID);
+    // Restricts the trigger to one more application: appended at the end unless the trigger holds it already.
+    void addTriggerApp(const Uuid &id, const std::string &bundleID);
+    // Removes every occurrence of the application, keeping the others in order.
+    void removeTriggerApp(const Uuid &id, const std::string &bundleID);
+    // Lets the trigger play in every application again (an empty list).
+    void allowTriggerInEveryApp(const Uuid &id);
     void setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID);
     void removeRule(const std::string &bundleID);
     // A new rule that silences the application, unless it has a rule already, which then stays exactly as it
     // is. Returns whether a rule was added.
     bool addRule(const std::string &bundleID, const std::string &name);
     void completeOnboarding();
+    // Turns sounds off when they are on and on when they are off. Shows no notice (the hotkey adds its own).
+    void toggleSounds();
+    // The tip banners the user dismissed, by id ("apps", "sounds", "triggers"). Marking a tip that is seen
+    // already changes nothing and saves nothing.
+    bool isTipSeen(const std::string &id) const;
+    void markTipSeen(const std::string &id);
 
     // Audio settings: stored, saved, pushed, then handed to the engine, which applies them on its own thread.
     void setMaxVoices(int count);
@@ -312,6 +337,8 @@ private:
     // The active profile for key edits: the one named by activeProfileID, or null.
     Profile *activeProfileForEdit(AppData &data) const;
     std::string uniqueProfileName(const std::string &name) const;
+    // Changes the first trigger with the id through commitEdit; saves and pushes also when none has it.
+    void editTrigger(const Uuid &id, const std::function<void(Trigger &)> &change);
 
     // Reports from the router, on the main thread.
     void keyActivity(std::uint16_t code, bool isDown);

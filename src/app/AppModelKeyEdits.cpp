@@ -1,4 +1,4 @@
-// The edit operations on the active profile's keys and the coach progress.
+// The edit operations on the active profile's keys and the coach card.
 
 #include "app/AppModel.h"
 
@@ -111,6 +111,10 @@ void AppModel::advanceCoach(int step) {
         return;
     }
     commitEdit([&](AppData &data) { data.settings.coachStep = step; });
+}
+
+void AppModel::dismissCoach() {
+    commitEdit([](AppData &data) { data.settings.coachDismissed = true; });
 }
 
 } // namespace tc

@@ -66,7 +66,7 @@ void AppModel::rollOverPressDay() {
 void AppModel::handle(Hotkey hotkey) {
     switch (hotkey) {
     case Hotkey::toggleSounds: {
-        commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
+        toggleSounds();
         emit noticeRequested(data_.settings.enabled ? Notice::soundsOn() : Notice::soundsOff());
         break;
     }

@@ -1,4 +1,4 @@
-// The edit operations on profiles, triggers, app rules and onboarding.
+// The edit operations on profiles, app rules, onboarding, the seen tips and the on/off switch of sounds.
 
 #include "app/AppModel.h"
 
@@ -100,22 +100,6 @@ void AppModel::deleteProfile(const Uuid &id) {
     });
 }
 
-Uuid AppModel::addTrigger(Trigger::Kind kind, const std::string &soundID) {
-    Trigger trigger;
-    trigger.id = Uuid::random();
-    trigger.kind = std::move(kind);
-    trigger.soundID = soundID;
-    trigger.enabled = true;
-    const auto id = trigger.id;
-    commitEdit([&](AppData &data) { data.triggers.push_back(std::move(trigger)); });
-    return id;
-}
-
-void AppModel::deleteTrigger(const Uuid &id) {
-    commitEdit(
-        [&](AppData &data) { std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.id == id; }); });
-}
-
 void AppModel::setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID) {
     commitEdit([&](AppData &data) {
         for (auto &rule : data.appRules) {
@@ -145,6 +129,24 @@ bool AppModel::addRule(const std::string &bundleID, const std::string &name) {
 void AppModel::completeOnboarding() {
     commitEdit([](AppData &data) { data.settings.hasCompletedOnboarding = true; });
     setShowOnboarding(false);
+}
+
+void AppModel::toggleSounds() {
+    commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
+}
+
+bool AppModel::isTipSeen(const std::string &id) const {
+    const auto &seen = data_.settings.tipsSeen;
+    return std::find(seen.begin(), seen.end(), id) != seen.end();
+}
+
+void AppModel::markTipSeen(const std::string &id) {
+    // Every banner with the id hides on the first "Got it"; a second one (two banners, a double click) must
+    // not grow the document.
+    if (isTipSeen(id)) {
+        return;
+    }
+    commitEdit([&](AppData &data) { data.settings.tipsSeen.push_back(id); });
 }
 
 } // namespace tc

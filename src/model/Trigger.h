@@ -20,7 +20,7 @@ struct Trigger {
         friend bool operator==(const Shortcut &, const Shortcut &) = default;
     };
 
-    // A word, stored lower-cased with only letters and digits (the trigger editor normalises it).
+    // A word, stored lower-cased with only letters and digits (the word edit cleans what was typed).
     struct Word {
         std::string word;
         friend bool operator==(const Word &, const Word &) = default;

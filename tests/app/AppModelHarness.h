@@ -17,6 +17,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -151,6 +152,32 @@ struct Harness {
     FakeKeyboardMonitor *monitor = nullptr; // owned by the model
     std::unique_ptr<AppModel> model;
 };
+
+// What one edit did: the document before it, the dataChanged() signals, the documents written and whether a
+// fresh runtime configuration reached the router.
+struct EditOutcome {
+    AppData before;
+    int dataSignals = 0;
+    std::size_t writes = 0;
+    bool pushed = false;
+};
+
+// Runs `edit` on the harness's model once no save is pending, then writes what it left pending.
+inline EditOutcome measureEdit(Harness &harness, const std::function<void(AppModel &)> &edit) {
+    AppModel &model = *harness.model;
+    model.flushPendingSave();
+    EditOutcome outcome;
+    outcome.before = model.data();
+    const std::size_t writes = harness.writeCount();
+    const auto config = harness.router.config();
+    QSignalSpy data(&model, &AppModel::dataChanged);
+    edit(model);
+    outcome.dataSignals = static_cast<int>(data.count());
+    outcome.pushed = harness.router.config() != config;
+    model.flushPendingSave();
+    outcome.writes = harness.writeCount() - writes;
+    return outcome;
+}
 
 // The model's profile with that name; throws when there is none.
 inline const Profile &profileNamed(const AppModel &model, const std::string &name) {

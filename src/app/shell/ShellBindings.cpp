@@ -16,8 +16,7 @@ void bindMenus(AppModel &model, AppMenus &menus) {
     menus.setSoundsEnabled(model.data().settings.enabled);
     QObject::connect(&model, &AppModel::dataChanged, &menus,
                      [&model, &menus] { menus.setSoundsEnabled(model.data().settings.enabled); });
-    QObject::connect(&menus, &AppMenus::toggleSoundsRequested, &model,
-                     [&model] { model.setSetting(&AppSettings::enabled, !model.data().settings.enabled); });
+    QObject::connect(&menus, &AppMenus::toggleSoundsRequested, &model, [&model] { model.toggleSounds(); });
 }
 
 void bindUpdater(AppModel &model, Updater &updater) {

@@ -146,8 +146,7 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
     dismiss->setStyleSheet(
         QStringLiteral("QPushButton{color:white;border:none;border-radius:13px;padding:0 10px;background:rgba(255,"
                        "255,255,31);} QPushButton:pressed{background:rgba(255,255,255,60);}"));
-    connect(dismiss, &QPushButton::clicked, this,
-            [this] { model_.commitEdit([](AppData &document) { document.settings.coachDismissed = true; }); });
+    connect(dismiss, &QPushButton::clicked, this, [this] { model_.dismissCoach(); });
     dismiss_ = dismiss;
     header->addWidget(dismiss_);
     stack->addLayout(header);

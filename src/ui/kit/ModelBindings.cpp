@@ -1,7 +1,5 @@
 #include "ui/kit/ModelBindings.h"
 
-#include <algorithm>
-
 namespace tc {
 
 PillToggle::Binding toggleBinding(AppModel::SettingBinding<bool> setting) {
@@ -14,14 +12,8 @@ std::function<void()> previewAction(AppModel &model, std::string soundID) {
 
 TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, const QString &title,
                      const QString &text, QWidget *parent) {
-    TipBanner::Binding binding{[&model](const QString &tip) {
-                                   const auto &seen = model.data().settings.tipsSeen;
-                                   return std::find(seen.begin(), seen.end(), tip.toStdString()) != seen.end();
-                               },
-                               [&model](const QString &tip) {
-                                   model.commitEdit(
-                                       [&](AppData &data) { data.settings.tipsSeen.push_back(tip.toStdString()); });
-                               }};
+    TipBanner::Binding binding{[&model](const QString &tip) { return model.isTipSeen(tip.toStdString()); },
+                               [&model](const QString &tip) { model.markTipSeen(tip.toStdString()); }};
     auto *banner = new TipBanner(id, symbol, title, text, std::move(binding), parent);
     QObject::connect(&model, &AppModel::dataChanged, banner, &TipBanner::refresh);
     return banner;

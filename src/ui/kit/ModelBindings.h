@@ -17,8 +17,8 @@ PillToggle::Binding toggleBinding(AppModel::SettingBinding<bool> setting);
 // A play button's action: the standard preview of the sound through the model.
 std::function<void()> previewAction(AppModel &model, std::string soundID);
 
-// The tip banner with the given id on the document's seen tips: "Got it" appends the id (no check for an
-// existing entry), then saves and pushes; the banner follows every change of the document.
+// The tip banner with the given id on the document's seen tips: "Got it" marks the tip seen through the model;
+// the banner follows every change of the document.
 TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, const QString &title,
                      const QString &text, QWidget *parent = nullptr);
 

@@ -273,7 +273,7 @@ QWidget *MenuBarView::makeBottomRow() {
 
 void MenuBarView::toggleSounds() {
     // No notice: the panel shows the new state itself.
-    model_.commitEdit([](AppData &document) { document.settings.enabled = !document.settings.enabled; });
+    model_.toggleSounds();
 }
 
 void MenuBarView::fix() {

@@ -21,7 +21,6 @@
 #include <QPainter>
 #include <QStackedLayout>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <filesystem>
 
 namespace tc {
@@ -83,12 +82,6 @@ protected:
         DottedBackground::paint(painter, QRectF(rect()), 20);
     }
 };
-
-const Trigger *findTrigger(const AppData &data, const Uuid &id) {
-    const auto it = std::find_if(data.triggers.begin(), data.triggers.end(),
-                                 [&](const Trigger &trigger) { return trigger.id == id; });
-    return it == data.triggers.end() ? nullptr : &*it;
-}
 
 } // namespace
 
@@ -153,7 +146,7 @@ std::optional<std::string> SoundPickerSheet::initialSound(const SoundPickerTarge
         return model.brushSoundID();
     }
     if (const auto *trigger = target.asTrigger()) {
-        if (const Trigger *found = findTrigger(model.data(), trigger->id)) {
+        if (const Trigger *found = model.trigger(trigger->id)) {
             return found->soundID;
         }
         return std::nullopt;
@@ -317,19 +310,12 @@ void SoundPickerSheet::apply() {
         model_.advanceCoach(3);
     } else {
         const Uuid triggerID = target_.asTrigger()->id;
-        if (!findTrigger(model_.data(), triggerID)) {
+        if (!model_.trigger(triggerID)) {
             // The trigger went while the sheet was open: there is nothing to give the sound to.
             reject();
             return;
         }
-        model_.commitEdit([&](AppData &document) {
-            for (auto &trigger : document.triggers) {
-                if (trigger.id == triggerID) {
-                    trigger.soundID = id;
-                    return;
-                }
-            }
-        });
+        model_.setTriggerSound(triggerID, id);
     }
     model_.preview(id);
     accept();

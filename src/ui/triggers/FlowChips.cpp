@@ -108,7 +108,7 @@ void FlowChips::setTrigger(std::optional<Uuid> id) {
 }
 
 void FlowChips::rebuild() {
-    const Trigger *trigger = id_ ? TriggerEdits::find(model_.data(), *id_) : nullptr;
+    const Trigger *trigger = id_ ? model_.trigger(*id_) : nullptr;
     std::vector<std::string> apps = trigger ? trigger->appBundleIDs : std::vector<std::string>{};
     if (built_ && apps == shown_) {
         return; // in place: nothing about the chips changed
@@ -131,7 +131,7 @@ void FlowChips::rebuild() {
         auto *chip = new AppChip(apps_.chipName(QString::fromStdString(app)), true, this);
         connect(chip->removeButton(), &QAbstractButton::clicked, this, [this, app] {
             if (id_) {
-                TriggerEdits::removeApp(model_, *id_, app);
+                model_.removeTriggerApp(*id_, app);
             }
         });
         row_->insertWidget(index++, chip);
@@ -168,8 +168,7 @@ QMenu *FlowChips::buildMenu() {
     for (const RunningApp &app : running) {
         QAction *action = menu_->addAction(app.icon, app.name);
         const std::string bundleID = app.bundleID.toStdString();
-        connect(action, &QAction::triggered, this,
-                [this, id, bundleID] { TriggerEdits::addApp(model_, id, bundleID); });
+        connect(action, &QAction::triggered, this, [this, id, bundleID] { model_.addTriggerApp(id, bundleID); });
     }
     // Where the session cannot list running applications (Wayland), the chooser is the only way.
     if (!running.empty()) {
@@ -183,14 +182,14 @@ QMenu *FlowChips::buildMenu() {
         }
         if (const auto chosen = apps_.choose(window())) {
             if (!chosen->bundleID.isEmpty()) {
-                TriggerEdits::addApp(model_, id, chosen->bundleID.toStdString());
+                model_.addTriggerApp(id, chosen->bundleID.toStdString());
             }
         }
     });
-    const Trigger *trigger = TriggerEdits::find(model_.data(), id);
+    const Trigger *trigger = model_.trigger(id);
     if (trigger && !trigger->appBundleIDs.empty()) {
         QAction *every = menu_->addAction(QStringLiteral("Every app"));
-        connect(every, &QAction::triggered, this, [this, id] { TriggerEdits::allowEveryApp(model_, id); });
+        connect(every, &QAction::triggered, this, [this, id] { model_.allowTriggerInEveryApp(id); });
     }
     return menu_;
 }

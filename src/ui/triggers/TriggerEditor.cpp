@@ -1,7 +1,6 @@
 #include "ui/triggers/TriggerEditor.h"
 
 #include "app/AppModel.h"
-#include "engine/TypedWord.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
@@ -235,7 +234,7 @@ QWidget *TriggerEditor::makePanel() {
     soundLine->addWidget(soundButton_);
     soundLine->addStretch(1);
     play_ = new PlayButton(34, [this] {
-        if (const Trigger *trigger = id_ ? TriggerEdits::find(model_.data(), *id_) : nullptr) {
+        if (const Trigger *trigger = id_ ? model_.trigger(*id_) : nullptr) {
             model_.preview(trigger->soundID);
         }
     });
@@ -267,12 +266,12 @@ QWidget *TriggerEditor::makePanel() {
     onText_ = textLabel(QString(), Fonts::system(12, QFont::DemiBold), Theme::ink2, bar);
     barRow->addWidget(onText_);
     switch_ = new PillToggle({[this] {
-                                  const Trigger *t = id_ ? TriggerEdits::find(model_.data(), *id_) : nullptr;
+                                  const Trigger *t = id_ ? model_.trigger(*id_) : nullptr;
                                   return t && t->enabled;
                               },
                               [this](bool on) {
                                   if (id_) {
-                                      TriggerEdits::edit(model_, *id_, [on](Trigger &t) { t.enabled = on; });
+                                      model_.setTriggerEnabled(*id_, on);
                                   }
                               }},
                              QStringLiteral("Trigger on"), bar);
@@ -302,7 +301,7 @@ QString TriggerEditor::hint() const {
 }
 
 void TriggerEditor::refresh() {
-    const Trigger *trigger = id_ ? TriggerEdits::find(model_.data(), *id_) : nullptr;
+    const Trigger *trigger = id_ ? model_.trigger(*id_) : nullptr;
     stack_->setCurrentIndex(trigger ? 1 : 0);
     if (!trigger) {
         // A trigger deleted while it was being recorded: nothing is left to record for.
@@ -360,7 +359,7 @@ void TriggerEditor::refresh() {
 }
 
 void TriggerEditor::pressKind(int index) {
-    const Trigger *trigger = id_ ? TriggerEdits::find(model_.data(), *id_) : nullptr;
+    const Trigger *trigger = id_ ? model_.trigger(*id_) : nullptr;
     if (!trigger) {
         return;
     }
@@ -374,9 +373,9 @@ void TriggerEditor::pressKind(int index) {
     recorder_->stop();
     const Uuid id = *id_;
     if (wantShortcut) {
-        TriggerEdits::edit(model_, id, [](Trigger &t) { t.kind = TriggerEdits::defaultShortcut(); });
+        model_.setTriggerKind(id, TriggerEdits::defaultShortcut());
     } else {
-        TriggerEdits::edit(model_, id, [](Trigger &t) { t.kind = TriggerEdits::defaultWord(); });
+        model_.setTriggerKind(id, TriggerEdits::defaultWord());
         word_->setText(QString::fromLatin1(TriggerEdits::kDefaultWord));
     }
 }
@@ -391,8 +390,7 @@ void TriggerEditor::toggleRecording() {
     }
     const Uuid id = *id_;
     recorder_->start([this, id](ShortcutRecorder::Press press) {
-        TriggerEdits::edit(model_, id,
-                           [press](Trigger &t) { t.kind = Trigger::Kind::shortcut(press.code, press.flags); });
+        model_.setTriggerKind(id, Trigger::Kind::shortcut(press.code, press.flags));
     });
 }
 
@@ -400,15 +398,11 @@ void TriggerEditor::commitWord() {
     if (!id_) {
         return;
     }
-    const std::string word = TypedWord::cleaned(word_->text().toStdString());
-    if (word.empty()) {
-        return; // the trigger keeps its word
-    }
-    TriggerEdits::edit(model_, *id_, [&word](Trigger &t) { t.kind = Trigger::Kind::word(word); });
+    model_.setTriggerWord(*id_, word_->text().toStdString());
 }
 
 void TriggerEditor::syncWord() {
-    const Trigger *trigger = id_ ? TriggerEdits::find(model_.data(), *id_) : nullptr;
+    const Trigger *trigger = id_ ? model_.trigger(*id_) : nullptr;
     if (trigger && trigger->kind.isWord()) {
         word_->setText(QString::fromStdString(trigger->kind.asWord()->word));
     }
@@ -444,7 +438,7 @@ void TriggerEditor::chooseSound(const std::string &soundID) {
     if (!id_) {
         return;
     }
-    TriggerEdits::edit(model_, *id_, [&soundID](Trigger &t) { t.soundID = soundID; });
+    model_.setTriggerSound(*id_, soundID);
     model_.preview(soundID);
 }
 

@@ -16,45 +16,12 @@ Trigger::Kind defaultWord() {
     return Trigger::Kind::word(kDefaultWord);
 }
 
-const Trigger *find(const AppData &data, const Uuid &id) {
-    const auto it = std::find_if(data.triggers.begin(), data.triggers.end(),
-                                 [&](const Trigger &trigger) { return trigger.id == id; });
-    return it == data.triggers.end() ? nullptr : &*it;
-}
-
-void edit(AppModel &model, const Uuid &id, const std::function<void(Trigger &)> &change) {
-    model.commitEdit([&](AppData &data) {
-        const auto it = std::find_if(data.triggers.begin(), data.triggers.end(),
-                                     [&](const Trigger &trigger) { return trigger.id == id; });
-        if (it != data.triggers.end()) {
-            change(*it);
-        }
-    });
-}
-
-void addApp(AppModel &model, const Uuid &id, const std::string &bundleID) {
-    edit(model, id, [&](Trigger &trigger) {
-        auto &apps = trigger.appBundleIDs;
-        if (std::find(apps.begin(), apps.end(), bundleID) == apps.end()) {
-            apps.push_back(bundleID);
-        }
-    });
-}
-
-void removeApp(AppModel &model, const Uuid &id, const std::string &bundleID) {
-    edit(model, id, [&](Trigger &trigger) { std::erase(trigger.appBundleIDs, bundleID); });
-}
-
-void allowEveryApp(AppModel &model, const Uuid &id) {
-    edit(model, id, [](Trigger &trigger) { trigger.appBundleIDs.clear(); });
-}
-
 PillToggle *onOffSwitch(AppModel &model, const Uuid &id, QWidget *parent) {
     PillToggle::Binding binding{[&model, id] {
-                                    const Trigger *trigger = find(model.data(), id);
+                                    const Trigger *trigger = model.trigger(id);
                                     return trigger && trigger->enabled;
                                 },
-                                [&model, id](bool on) { edit(model, id, [on](Trigger &t) { t.enabled = on; }); }};
+                                [&model, id](bool on) { model.setTriggerEnabled(id, on); }};
     auto *toggle = new PillToggle(std::move(binding), QStringLiteral("Trigger on"), parent);
     QObject::connect(&model, &AppModel::dataChanged, toggle, &PillToggle::refresh);
     return toggle;

@@ -17,8 +17,8 @@ namespace tc {
 class AppModel;
 class PillToggle;
 
-// What the trigger views share: the kinds the add buttons and the editor's kind switch start from, the one way
-// they change a trigger, and where they learn about applications.
+// What the trigger views share: the kinds the add buttons and the editor's kind switch start from, the on/off
+// switch, and where they learn about applications. The edits of a trigger are the model's operations.
 namespace TriggerEdits {
 
 // ⇧⌘F: the F key with shift and command.
@@ -29,20 +29,6 @@ inline const char *const kNewTriggerSound = "synth.tada";
 
 Trigger::Kind defaultShortcut();
 Trigger::Kind defaultWord();
-
-// The first trigger with this id, or null.
-const Trigger *find(const AppData &data, const Uuid &id);
-
-// Changes the first trigger with this id through the model's one edit path. The save and the push run even
-// when no trigger has the id (it was deleted meanwhile).
-void edit(AppModel &model, const Uuid &id, const std::function<void(Trigger &)> &change);
-
-// Adds `bundleID` at the end unless the trigger already holds it.
-void addApp(AppModel &model, const Uuid &id, const std::string &bundleID);
-// Removes every occurrence of `bundleID`, keeping the others in order.
-void removeApp(AppModel &model, const Uuid &id, const std::string &bundleID);
-// Opens the trigger to every application again.
-void allowEveryApp(AppModel &model, const Uuid &id);
 
 // The trigger's on/off switch ("Trigger on"): shows the document's flag for the id and writes it back through
 // the model. It follows every change of the document.

@@ -161,7 +161,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
 
 std::optional<Uuid> TriggersView::currentID() const {
     const auto &triggers = model_.data().triggers;
-    if (selectedID_ && TriggerEdits::find(model_.data(), *selectedID_)) {
+    if (selectedID_ && model_.trigger(*selectedID_)) {
         return selectedID_;
     }
     if (!triggers.empty()) {

@@ -49,7 +49,7 @@ struct EditorFixture : StillApp {
         }
         throw std::runtime_error("no such trigger");
     }
-    const Trigger &shown() const { return *TriggerEdits::find(model->data(), *editor->triggerID()); }
+    const Trigger &shown() const { return *model->trigger(*editor->triggerID()); }
     // The triggers as the saved document holds them.
     std::vector<Trigger> saved() {
         letSaveRun(harness);
@@ -272,7 +272,7 @@ TEST(TriggerEditor, TheSwitchAndDeleteEditTheDocumentAndAGoneTriggerShowsTheEmpt
 
     f.editor->captureArea()->click();
     f.editor->deleteButton()->click();
-    EXPECT_EQ(TriggerEdits::find(f.model->data(), trigger.id), nullptr);
+    EXPECT_EQ(f.model->trigger(trigger.id), nullptr);
     EXPECT_FALSE(f.editor->isRecording());
     EXPECT_TRUE(f.editor->emptyCard()->isVisibleTo(&f.window));
     EXPECT_EQ(f.saved().size(), 4u);
