@@ -3,19 +3,15 @@
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
-#include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
-#include "ui/triggers/TriggerEdits.h"
-#include "ui/triggers/TriggerLabel.h"
+#include "ui/triggers/TriggerRow.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -27,7 +23,6 @@ namespace {
 
 constexpr qreal kTriggerCorner = 14;
 constexpr qreal kSoundCorner = 16;
-constexpr qreal kDisabledOpacity = 0.55;
 const QColor kLinkGrey(156, 156, 150);
 const QColor kLinkGreyOff(200, 200, 195);
 
@@ -40,14 +35,10 @@ QFont columnFont() {
     return font;
 }
 
-// A trigger's node: the label, a spacer and the switch on a white rounded card; a click anywhere selects it.
-class TriggerNode : public QWidget {
+// A trigger's node: the label, a spacer and the switch on a white rounded card, ringed when selected.
+class TriggerNode : public TriggerRow {
 public:
-    TriggerNode(bool selected, std::function<void()> onClick, QWidget *parent)
-        : QWidget(parent), selected_(selected), onClick_(std::move(onClick)) {
-        setAttribute(Qt::WA_TranslucentBackground);
-        setCursor(Qt::PointingHandCursor);
-    }
+    using TriggerRow::TriggerRow;
 
 protected:
     void paintEvent(QPaintEvent *) override {
@@ -60,15 +51,6 @@ protected:
             painter.drawPath(strokeBorderPath(frame, kTriggerCorner, 2));
         }
     }
-    void mousePressEvent(QMouseEvent *event) override {
-        if (event->button() == Qt::LeftButton) {
-            onClick_();
-        }
-    }
-
-private:
-    bool selected_;
-    std::function<void()> onClick_;
 };
 
 class SoundNode : public QWidget {
@@ -216,28 +198,22 @@ void TriggerGraph::rebuild() {
         const Trigger &trigger = triggers[i];
         const Uuid id = trigger.id;
         auto *node = new TriggerNode(
-            selectedID_ == id,
+            model_, trigger, selectedID_ == id,
             [this, id] {
                 if (onSelect_) {
                     onSelect_(id);
                 }
             },
             this);
+        node->setAttribute(Qt::WA_TranslucentBackground);
         node->setGeometry(QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight).toRect());
         auto *row = new QHBoxLayout(node);
         row->setContentsMargins(12, 0, 12, 0);
         row->setSpacing(8);
-        auto *label = new TriggerLabel(trigger.kind, TriggerLabel::Size::small, node);
-        label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        row->addWidget(label);
+        row->addWidget(node->label());
         row->addSpacing(4);
         row->addStretch(1);
-        row->addWidget(TriggerEdits::onOffSwitch(model_, id, node));
-        if (!trigger.enabled) {
-            auto *dim = new QGraphicsOpacityEffect(node);
-            dim->setOpacity(kDisabledOpacity);
-            node->setGraphicsEffect(dim);
-        }
+        row->addWidget(node->onOffSwitch());
         node->show();
         triggerNodes_.try_emplace(id, node);
     }
@@ -310,7 +286,7 @@ void TriggerGraph::paintEvent(QPaintEvent *) {
     for (std::size_t i = 0; i < triggers.size(); ++i) {
         Shadow shadow = kTriggerShadow;
         if (!triggers[i].enabled) {
-            shadow.color.setAlphaF(shadow.color.alphaF() * kDisabledOpacity);
+            shadow.color.setAlphaF(shadow.color.alphaF() * TriggerRow::kDisabledOpacity);
         }
         paintShadow(painter, QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight), kTriggerCorner, shadow);
     }

@@ -4,16 +4,13 @@
 #include "ui/kit/Card.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
-#include "ui/kit/PillToggle.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
-#include "ui/triggers/TriggerLabel.h"
+#include "ui/triggers/TriggerRow.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -27,14 +24,10 @@ constexpr int kTriggerColumn = 230;
 constexpr int kOnColumn = 40;
 constexpr int kPadding = 18;
 
-// One trigger's row: the whole rectangle takes the click.
-class Row : public QWidget {
+// One trigger's row: Theme.soft with an ink bar at the leading edge when selected, white otherwise.
+class Row : public TriggerRow {
 public:
-    Row(bool selected, std::function<void()> onClick, QWidget *parent)
-        : QWidget(parent), selected_(selected), onClick_(std::move(onClick)) {
-        setFixedHeight(54);
-        setCursor(Qt::PointingHandCursor);
-    }
+    using TriggerRow::TriggerRow;
 
 protected:
     void paintEvent(QPaintEvent *) override {
@@ -44,15 +37,6 @@ protected:
             painter.fillRect(QRectF(0, 0, 3, height()), Theme::ink);
         }
     }
-    void mousePressEvent(QMouseEvent *event) override {
-        if (event->button() == Qt::LeftButton) {
-            onClick_();
-        }
-    }
-
-private:
-    bool selected_;
-    std::function<void()> onClick_;
 };
 
 class FilledBar : public QWidget {
@@ -176,13 +160,14 @@ void TriggerList::rebuild() {
             const Uuid id = trigger->id;
             const bool isSelected = selectedID_ == id;
             auto *row = new Row(
-                isSelected,
+                model_, *trigger, isSelected,
                 [this, id] {
                     if (onSelect_) {
                         onSelect_(id);
                     }
                 },
                 content_);
+            row->setFixedHeight(54);
             auto *line = new QHBoxLayout(row);
             line->setContentsMargins(kPadding, 0, kPadding, 0);
 
@@ -190,9 +175,7 @@ void TriggerList::rebuild() {
             labelCell->setFixedWidth(kTriggerColumn);
             auto *labelRow = new QHBoxLayout(labelCell);
             labelRow->setContentsMargins(0, 0, 0, 0);
-            auto *label = new TriggerLabel(trigger->kind, TriggerLabel::Size::small, labelCell);
-            label->setAttribute(Qt::WA_TransparentForMouseEvents);
-            labelRow->addWidget(label, 0, Qt::AlignLeft | Qt::AlignVCenter);
+            labelRow->addWidget(row->label(), 0, Qt::AlignLeft | Qt::AlignVCenter);
             labelRow->addStretch(1);
             line->addWidget(labelCell);
 
@@ -220,14 +203,9 @@ void TriggerList::rebuild() {
             switchCell->setFixedWidth(kOnColumn);
             auto *switchRow = new QHBoxLayout(switchCell);
             switchRow->setContentsMargins(0, 0, 0, 0);
-            switchRow->addWidget(TriggerEdits::onOffSwitch(model_, id, switchCell), 0, Qt::AlignLeft);
+            switchRow->addWidget(row->onOffSwitch(), 0, Qt::AlignLeft);
             line->addWidget(switchCell);
 
-            if (!trigger->enabled) {
-                auto *dim = new QGraphicsOpacityEffect(row);
-                dim->setOpacity(0.55);
-                row->setGraphicsEffect(dim);
-            }
             column_->addWidget(row);
             auto *divider = new FilledBar(Theme::line, content_);
             divider->setFixedHeight(1);
