@@ -1,5 +1,6 @@
 #include "app/SilenceDiagnosis.h"
 
+#include "engine/Hotkey.h"
 #include "model/Levels.h"
 
 namespace tc {
@@ -20,7 +21,10 @@ std::optional<Silence> diagnoseSilence(const AppData &data, const LiveState &liv
                     QStringLiteral("Allow"));
     }
     if (!settings.enabled) {
-        return make(Kind::off, "Sounds are off", "Press ⌃⌥K or turn them on here.", QStringLiteral("Turn on"));
+        return make(Kind::off, "Sounds are off",
+                    QStringLiteral("Press %1 or turn them on here.")
+                        .arg(QString::fromStdString(hotkeyText(Hotkey::toggleSounds))),
+                    QStringLiteral("Turn on"));
     }
     if (playableVolume(settings.masterVolume) < kAudibleMasterVolume) { // NaN plays as silence too
         return make(Kind::volume, "Volume is at 0", "Tapchime's own volume is all the way down.",

@@ -138,11 +138,11 @@ void SoundRouter::handle(const KeyEvent &event) {
     }
 
     // Hotkeys come before the configuration, so they work while sounds are off or muted; they never play.
-    if (event.isDown && (event.flags & Modifiers::kShortcutMask) == (Modifiers::kControl | Modifiers::kOption)) {
-        if (event.code == KeyCodes::kK || event.code == KeyCodes::kP) {
+    if (event.isDown) {
+        if (const std::optional<Hotkey> hotkey = hotkeyFor(event.code, event.flags)) {
             sendKeyReport();
             if (onHotkey) {
-                onHotkey(event.code == KeyCodes::kK ? Hotkey::toggleSounds : Hotkey::nextProfile);
+                onHotkey(*hotkey);
             }
             return;
         }

@@ -4,6 +4,7 @@
 
 #include "app/Notice.h"
 #include "app/shell/MenuBarIcon.h"
+#include "engine/Hotkey.h"
 #include "model/StarterPacks.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/Chip.h"
@@ -423,7 +424,9 @@ QWidget *symbols() {
 Silence sampleSilence(Silence::Kind kind) {
     switch (kind) {
     case Silence::Kind::off:
-        return {kind, QStringLiteral("Sounds are off"), QStringLiteral("Press ⌃⌥K or turn them on here."),
+        return {kind, QStringLiteral("Sounds are off"),
+                QStringLiteral("Press %1 or turn them on here.")
+                    .arg(QString::fromStdString(hotkeyText(Hotkey::toggleSounds))),
                 QStringLiteral("Turn on")};
     case Silence::Kind::volume:
         return {kind, QStringLiteral("Volume is at 0"), QStringLiteral("Tapchime's own volume is all the way down."),

@@ -1,6 +1,7 @@
 #include "app/shell/AppMenus.h"
 
 #include "app/shell/Updater.h"
+#include "engine/Hotkey.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -39,7 +40,8 @@ AppMenus::AppMenus(QMenuBar *menuBar, Updater &updater, QObject *parent) : QObje
 AppMenus::~AppMenus() = default;
 
 QString AppMenus::soundsItemTitle(bool soundsEnabled) {
-    return soundsEnabled ? QStringLiteral("Turn Sounds Off  (⌃⌥K)") : QStringLiteral("Turn Sounds On  (⌃⌥K)");
+    return (soundsEnabled ? QStringLiteral("Turn Sounds Off  (%1)") : QStringLiteral("Turn Sounds On  (%1)"))
+        .arg(QString::fromStdString(hotkeyText(Hotkey::toggleSounds)));
 }
 
 void AppMenus::setSoundsEnabled(bool enabled) {

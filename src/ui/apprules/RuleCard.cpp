@@ -100,7 +100,7 @@ protected:
 
         const qreal mid = height() / 2.0;
         const QRectF swatch(16, mid - 5, 10, 10);
-        painter.fillPath(continuousRoundedRect(swatch, 3), swatch_);
+        paintPanel(painter, swatch, 3, swatch_);
         painter.setPen(QPen(Theme::withOpacity(Qt::black, 0.18), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(strokeBorderPath(swatch, 3, 1));
@@ -347,7 +347,7 @@ QSize RuleCard::sizeHint() const {
 void RuleCard::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(continuousRoundedRect(QRectF(rect()), corner), Qt::white);
+    paintPanel(painter, QRectF(rect()), corner, Qt::white);
 }
 
 void RuleCard::resizeEvent(QResizeEvent *) {

@@ -1,6 +1,7 @@
 #include "ui/editor/CoachCard.h"
 
 #include "app/AppModel.h"
+#include "engine/Hotkey.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -96,7 +97,8 @@ QStringList CoachCard::standardSteps() {
 const std::vector<CoachCard::Tip> &CoachCard::tips() {
     static const std::vector<Tip> list = {
         {"keyboard",
-         QStringLiteral("⌃⌥K turns sounds on or off in any app. The tray key closes its eyes when they're off."),
+         QStringLiteral("%1 turns sounds on or off in any app. The tray key closes its eyes when they're off.")
+             .arg(QString::fromStdString(hotkeyText(Hotkey::toggleSounds))),
          std::nullopt},
         {"square.stack.3d.up.fill",
          QStringLiteral("Switch the whole keyboard with the packs at the top: Meme mode, Animals, Arcade."),
@@ -305,7 +307,7 @@ QSize CoachCard::sizeHint() const {
 void CoachCard::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(continuousRoundedRect(QRectF(rect()), 18), Theme::ink);
+    paintPanel(painter, QRectF(rect()), 18, Theme::ink);
 }
 
 } // namespace tc

@@ -46,7 +46,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const bool chosen = isChecked();
         if (chosen) {
-            painter.fillPath(continuousRoundedRect(QRectF(rect()), 12), Theme::ink);
+            paintPanel(painter, QRectF(rect()), 12, Theme::ink);
         }
         const QColor ink = chosen ? QColor(Qt::white) : Theme::ink2;
         const qreal symbol = QFontMetricsF(Fonts::symbol(kSymbolSize, QFont::Medium)).height();
@@ -159,7 +159,7 @@ void EditToolbar::sync() {
 void EditToolbar::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(continuousRoundedRect(QRectF(rect()), kBarCorner), Qt::white);
+    paintPanel(painter, QRectF(rect()), kBarCorner, Qt::white);
 }
 
 } // namespace tc

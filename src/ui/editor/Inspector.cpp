@@ -4,6 +4,8 @@
 #include "model/KeyLayout.h"
 #include "ui/editor/InspectorControls.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/CategorySymbols.h"
+#include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Chip.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
@@ -32,29 +34,6 @@ const QColor kTrimmed{207, 207, 202};
 const QColor kRecordRed{215, 53, 31};
 constexpr qreal kCorner = 22;
 constexpr int kNoteWidth = 170;
-
-struct CategoryLook {
-    const char *symbol; // none for mechanical
-    const char *title;
-};
-
-CategoryLook look(SoundCategory category) {
-    switch (category) {
-    case SoundCategory::mechanical:
-        return {nullptr, "Mechanical"};
-    case SoundCategory::memes:
-        return {"burst.fill", "Memes"};
-    case SoundCategory::animals:
-        return {"pawprint.fill", "Animals"};
-    case SoundCategory::retro:
-        return {"gamecontroller.fill", "Retro"};
-    case SoundCategory::everyday:
-        return {"bell.fill", "Everyday"};
-    case SoundCategory::mine:
-        return {"waveform", "My sounds"};
-    }
-    return {nullptr, "Mechanical"};
-}
 
 // A round 40-point action: a symbol on a white circle with a thin border.
 class RoundButton final : public QAbstractButton {
@@ -99,7 +78,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), 16), Theme::panel);
+        paintPanel(painter, QRectF(rect()), 16, Theme::panel);
     }
 };
 
@@ -125,7 +104,7 @@ protected:
         // The panel's lower corners are rounded; the bar follows them.
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()).adjusted(0, -kCorner, 0, 0), kCorner), Theme::panel);
+        paintPanel(painter, QRectF(rect()).adjusted(0, -kCorner, 0, 0), kCorner, Theme::panel);
     }
 };
 
@@ -162,7 +141,8 @@ std::optional<Inspector::Description> Inspector::describe(const AppModel &model,
     const bool own = d.assignment && d.sound;
     d.palette = own ? CapPalette::forCategory(d.sound->category) : CapPalette::white;
     if (own) {
-        if (const char *symbol = look(d.sound->category).symbol) {
+        // Mechanical has no badge symbol: its cap stays plain.
+        if (const char *symbol = CategorySymbols::badge(d.sound->category)) {
             d.capSymbol = symbol;
         }
     }
@@ -174,7 +154,7 @@ std::optional<Inspector::Description> Inspector::describe(const AppModel &model,
         codes.size() >= 2 ? QStringLiteral("%1 KEYS").arg(codes.size()) : QStringLiteral("KEY / ") + label.toUpper();
     d.chip = !d.assignment ? QStringLiteral("Base sound")
              : !d.sound    ? QStringLiteral("Sound")
-                           : QString::fromUtf8(look(d.sound->category).title);
+                           : categoryTitle(d.sound->category);
     d.name = d.sound ? QString::fromStdString(d.sound->name) : QStringLiteral("Missing sound");
     d.duration = durationText(d.sound ? d.sound->duration : 0);
     if (!d.assignment) {

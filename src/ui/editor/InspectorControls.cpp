@@ -66,8 +66,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), 14), Theme::soft);
-        painter.strokePath(strokeBorderPath(QRectF(rect()), 14, 1), QPen(Theme::line, 1));
+        paintPanel(painter, QRectF(rect()), 14, Theme::soft, QPen(Theme::line, 1));
     }
 };
 

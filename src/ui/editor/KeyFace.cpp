@@ -1,6 +1,7 @@
 #include "ui/editor/KeyFace.h"
 
 #include "ui/editor/KeyboardGeometry.h"
+#include "ui/kit/CategorySymbols.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Symbols.h"
@@ -37,24 +38,6 @@ const CapPalette &palette(KeyDef::Kind kind, std::optional<SoundCategory> catego
     return kind == KeyDef::Kind::character || kind == KeyDef::Kind::space ? CapPalette::white : CapPalette::gray;
 }
 
-const char *symbol(SoundCategory category) {
-    switch (category) {
-    case SoundCategory::mechanical:
-        return "music.note";
-    case SoundCategory::memes:
-        return "burst.fill";
-    case SoundCategory::animals:
-        return "pawprint.fill";
-    case SoundCategory::retro:
-        return "gamecontroller.fill";
-    case SoundCategory::everyday:
-        return "bell.fill";
-    case SoundCategory::mine:
-        return "waveform";
-    }
-    return "waveform";
-}
-
 int characterCount(const QString &text) {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     int count = 0;
@@ -76,7 +59,7 @@ Legend legend(const PlacedKey &key, qreal unit, std::optional<SoundCategory> cat
     }
     if (category) {
         result.kind = Legend::Kind::ownSound;
-        result.symbol = symbol(*category);
+        result.symbol = CategorySymbols::key(*category);
         result.symbolSize = isShort ? unit * 0.2 : unit * 0.3;
         result.symbolAtCorner = isShort;
         result.text = count > 2 ? key.label.toUpper() : key.label;

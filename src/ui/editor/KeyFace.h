@@ -21,10 +21,6 @@ namespace KeyFace {
 // white when it types a character or is the space bar, else gray.
 const CapPalette &palette(KeyDef::Kind kind, std::optional<SoundCategory> category);
 
-// The symbol a category shows on its keys: mechanical "music.note", memes "burst.fill", animals
-// "pawprint.fill", retro "gamecontroller.fill", everyday "bell.fill", mine "waveform".
-const char *symbol(SoundCategory category);
-
 // The number of user-perceived characters (grapheme clusters) of a legend.
 int characterCount(const QString &text);
 
@@ -40,7 +36,7 @@ struct Legend {
     QString text;                 // the label as drawn (upper-cased where the kind asks for it); may be empty
     QFont font;                   // of the text
     qreal letterSpacing = 0;      // extra points between letters of the text
-    const char *symbol = nullptr; // ownSound: the category's symbol
+    const char *symbol = nullptr; // ownSound: the category's symbol (CategorySymbols::key)
     qreal symbolSize = 0;         // ownSound: its pixel size (bold)
     bool symbolAtCorner = false;  // ownSound on a short key: the symbol sits at the bottom trailing corner
     qreal ringSize = 0;           // ring: its diameter

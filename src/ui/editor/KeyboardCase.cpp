@@ -100,7 +100,7 @@ void KeyboardCase::paintEvent(QPaintEvent *) {
     // The plate well with its light lower lip, and the rim over the plate's edge.
     const QRectF well = wellRect(*plate_);
     const QPainterPath wellPath = continuousRoundedRect(well, kWellCorner);
-    painter.fillPath(continuousRoundedRect(well.translated(0, 1), kWellCorner), Theme::withOpacity(Qt::white, 0.9));
+    paintPanel(painter, well.translated(0, 1), kWellCorner, Theme::withOpacity(Qt::white, 0.9));
     QLinearGradient wellFill(well.topLeft(), well.bottomLeft());
     wellFill.setColorAt(0, QColor(201, 201, 195));
     wellFill.setColorAt(1, QColor(214, 214, 209));

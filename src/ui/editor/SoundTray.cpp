@@ -102,8 +102,7 @@ protected:
         }
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), 10), Theme::panel);
-        painter.strokePath(strokeBorderPath(QRectF(rect()), 10, 1.5), QPen(Theme::ink, 1.5));
+        paintPanel(painter, QRectF(rect()), 10, Theme::panel, QPen(Theme::ink, 1.5));
     }
     void mousePressEvent(QMouseEvent *event) override {
         if (event->button() == Qt::LeftButton) {

@@ -66,8 +66,7 @@ void TestField::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF box(rect());
-    painter.fillPath(continuousRoundedRect(box, 14), Qt::white);
-    painter.strokePath(strokeBorderPath(box, 14, 1.5), QPen(Theme::ink, 1.5));
+    paintPanel(painter, box, 14, Qt::white, QPen(Theme::ink, 1.5));
 }
 
 } // namespace tc

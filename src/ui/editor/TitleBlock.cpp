@@ -133,8 +133,7 @@ void LegendChip::paintEvent(QPaintEvent *) {
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal middle = height() / 2.0;
     const QRectF swatch(0, middle - kSwatch / 2, kSwatch, kSwatch);
-    painter.fillPath(continuousRoundedRect(swatch, 3), entry_.palette.swatch);
-    painter.strokePath(strokeBorderPath(swatch, 3, 1), QPen(Theme::withOpacity(Qt::black, 0.12), 1));
+    paintPanel(painter, swatch, 3, entry_.palette.swatch, QPen(Theme::withOpacity(Qt::black, 0.12), 1));
     qreal x = swatch.right() + kChipSpacing;
     painter.setFont(labelFont());
     painter.setPen(Theme::ink2);

@@ -29,7 +29,7 @@ std::vector<Shadow> Card::shadows() {
 void Card::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(continuousRoundedRect(QRectF(rect()), corner_), Qt::white);
+    paintPanel(painter, QRectF(rect()), corner_, Qt::white);
 }
 
 void applyCardShadow(QWidget *widget, qreal corner) {

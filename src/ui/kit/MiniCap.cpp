@@ -1,5 +1,6 @@
 #include "ui/kit/MiniCap.h"
 
+#include "ui/kit/CategorySymbols.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -50,21 +51,11 @@ MiniCap::Metrics MiniCap::metrics(qreal size) {
 
 MiniCap::Content MiniCap::forCategory(SoundCategory category) {
     const CapPalette &palette = CapPalette::forCategory(category);
-    switch (category) {
-    case SoundCategory::mechanical:
+    if (category == SoundCategory::mechanical) {
         return {palette, std::nullopt, QStringLiteral("K")};
-    case SoundCategory::memes:
-        return {palette, "burst.fill", std::nullopt};
-    case SoundCategory::animals:
-        return {palette, "pawprint.fill", std::nullopt};
-    case SoundCategory::retro:
-        return {palette, "gamecontroller.fill", std::nullopt};
-    case SoundCategory::everyday:
-        return {palette, "bell.fill", std::nullopt};
-    case SoundCategory::mine:
-        return {palette, "waveform", std::nullopt};
     }
-    return {palette, std::nullopt, std::nullopt};
+    const char *symbol = CategorySymbols::badge(category);
+    return {palette, symbol ? std::optional<std::string>(symbol) : std::nullopt, std::nullopt};
 }
 
 void MiniCap::paint(QPainter &painter, QPointF origin, qreal size, const Content &content) {

@@ -33,8 +33,8 @@ public:
     };
     static Metrics metrics(qreal size);
 
-    // The badge of a sound of this category: mechanical white "K", memes yellow "burst.fill", animals blue
-    // "pawprint.fill", retro red "gamecontroller.fill", everyday green "bell.fill", mine black "waveform".
+    // The badge of a sound of this category: the category's palette and badge symbol (CategorySymbols::badge);
+    // mechanical, which has no symbol there, shows "K" on white.
     static Content forCategory(SoundCategory category);
 
     // Paints a badge with its top-left corner at `origin`, with its shadow.

@@ -71,7 +71,7 @@ QImage blurredShape(QSizeF size, qreal corner, qreal sigma, const QColor &color,
         QPainter painter(&mask);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(dpr, dpr);
-        painter.fillPath(continuousRoundedRect(QRectF(QPointF(pad, pad), size), corner), Qt::black);
+        paintPanel(painter, QRectF(QPointF(pad, pad), size), corner, Qt::black);
     }
     std::vector<uchar> plane(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y) {

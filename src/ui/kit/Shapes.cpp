@@ -1,5 +1,6 @@
 #include "ui/kit/Shapes.h"
 
+#include <QPainter>
 #include <algorithm>
 
 namespace tc {
@@ -67,6 +68,14 @@ QPainterPath capsule(const QRectF &rect) {
 QPainterPath strokeBorderPath(const QRectF &rect, qreal radius, qreal lineWidth) {
     const qreal inset = lineWidth / 2;
     return continuousRoundedRect(rect.adjusted(inset, inset, -inset, -inset), std::max<qreal>(0, radius - inset));
+}
+
+void paintPanel(QPainter &painter, const QRectF &rect, qreal radius, const QBrush &fill,
+                const std::optional<QPen> &border) {
+    painter.fillPath(continuousRoundedRect(rect, radius), fill);
+    if (border) {
+        painter.strokePath(strokeBorderPath(rect, radius, border->widthF()), *border);
+    }
 }
 
 } // namespace tc

@@ -1,6 +1,7 @@
 #include "ui/kit/StatusPill.h"
 
 #include "app/AppModel.h"
+#include "engine/Hotkey.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -25,12 +26,13 @@ QFont labelFont() {
 } // namespace
 
 StatusPill::Face StatusPill::face(const std::optional<Silence> &silence) {
+    const QString toggle = QString::fromStdString(hotkeyText(Hotkey::toggleSounds));
     if (!silence) {
         return {QStringLiteral("Playing"), Theme::orange, true, Action::turnOff,
-                QStringLiteral("Click to turn sounds off. ⌃⌥K works anywhere.")};
+                QStringLiteral("Click to turn sounds off. %1 works anywhere.").arg(toggle)};
     }
     Face f;
-    f.label = silence->kind == Silence::Kind::off ? QStringLiteral("Sounds off · ⌃⌥K") : silence->title;
+    f.label = silence->kind == Silence::Kind::off ? QStringLiteral("Sounds off · %1").arg(toggle) : silence->title;
     f.dot = silence->kind == Silence::Kind::permission ? Theme::orange : grey;
     f.glow = f.dot == Theme::orange;
     f.action = silence->fix ? Action::fix : Action::none;

@@ -178,8 +178,7 @@ void TipBanner::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds(rect());
-    painter.fillPath(continuousRoundedRect(bounds, 16), Qt::white);
-    painter.strokePath(strokeBorderPath(bounds, 16, 1), QPen(Theme::withOpacity(Theme::orange, 0.35), 1));
+    paintPanel(painter, bounds, 16, Qt::white, QPen(Theme::withOpacity(Theme::orange, 0.35), 1));
 }
 
 } // namespace tc

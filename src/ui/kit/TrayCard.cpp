@@ -21,7 +21,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), 16), Qt::white);
+        paintPanel(painter, QRectF(rect()), 16, Qt::white);
     }
 };
 
@@ -58,7 +58,7 @@ TrayCard::TrayCard(QWidget *header, QWidget *content, QWidget *parent) : QWidget
 void TrayCard::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(continuousRoundedRect(QRectF(rect()), 20), Theme::tray);
+    paintPanel(painter, QRectF(rect()), 20, Theme::tray);
 }
 
 } // namespace tc

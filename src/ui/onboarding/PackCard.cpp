@@ -1,6 +1,7 @@
 #include "ui/onboarding/PackCard.h"
 
 #include "ui/kit/CapPalette.h"
+#include "ui/kit/CategorySymbols.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
@@ -30,24 +31,6 @@ std::optional<unsigned> keyCode(const std::string &key) {
         return std::nullopt;
     }
     return value;
-}
-
-const char *symbolOf(SoundCategory category) {
-    switch (category) {
-    case SoundCategory::mechanical:
-        return "keyboard";
-    case SoundCategory::memes:
-        return "burst.fill";
-    case SoundCategory::animals:
-        return "pawprint.fill";
-    case SoundCategory::retro:
-        return "gamecontroller.fill";
-    case SoundCategory::everyday:
-        return "bell.fill";
-    case SoundCategory::mine:
-        return "waveform";
-    }
-    return "keyboard";
 }
 
 QFont nameFont() {
@@ -107,7 +90,7 @@ std::string PackCard::symbol(const Profile &profile, const SoundLookup &lookup) 
             best = i;
         }
     }
-    return symbolOf(kAllSoundCategories[best]);
+    return CategorySymbols::pack(kAllSoundCategories[best]);
 }
 
 QString PackCard::countText(const Profile &profile) {
@@ -144,11 +127,7 @@ void PackCard::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area(rect());
-    const QPainterPath shape = continuousRoundedRect(area, kCorner);
-    painter.fillPath(shape, Qt::white);
-    if (selected_) {
-        painter.strokePath(strokeBorderPath(area, kCorner, 2), QPen(Theme::ink, 2));
-    }
+    paintPanel(painter, area, kCorner, Qt::white, selected_ ? std::optional(QPen(Theme::ink, 2)) : std::nullopt);
 
     const QSizeF badge = MiniCap::metrics(kBadge).frame;
     qreal y = kPadding;

@@ -4,6 +4,7 @@
 #include "app/BuildInfo.h"
 #include "app/DocumentStore.h"
 #include "app/VersionText.h"
+#include "engine/Hotkey.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/PillButton.h"
@@ -54,6 +55,15 @@ QWidget *transparentWidget(QWidget *parent = nullptr) {
     widget->setAttribute(Qt::WA_TranslucentBackground);
     widget->setAutoFillBackground(false);
     return widget;
+}
+
+// A hotkey's chord on its row of caps.
+SettingsRows::KeyCombo *hotkeyCombo(Hotkey hotkey) {
+    QStringList caps;
+    for (const std::string &cap : hotkeyCaps(hotkey)) {
+        caps.append(QString::fromStdString(cap));
+    }
+    return new SettingsRows::KeyCombo(caps);
 }
 
 } // namespace
@@ -174,11 +184,9 @@ QWidget *SettingsView::buildGeneral() {
     SettingsRows::addRow(*group, QStringLiteral("Launch at login"), QStringLiteral("Start quietly in the tray"),
                          launchAtLogin_, false);
     SettingsRows::addRow(*group, QStringLiteral("Turn sounds on or off"), QStringLiteral("Works in any app"),
-                         new SettingsRows::KeyCombo({QStringLiteral("⌃"), QStringLiteral("⌥"), QStringLiteral("K")}),
-                         false);
+                         hotkeyCombo(Hotkey::toggleSounds), false);
     SettingsRows::addRow(*group, QStringLiteral("Next profile"), QStringLiteral("Cycles through your profiles"),
-                         new SettingsRows::KeyCombo({QStringLiteral("⌃"), QStringLiteral("⌥"), QStringLiteral("P")}),
-                         false);
+                         hotkeyCombo(Hotkey::nextProfile), false);
     stereo_ =
         new PillToggle(toggleBinding(model_.binding(&AppSettings::stereoSpread)), QStringLiteral("Stereo keyboard"));
     SettingsRows::addRow(*group, QStringLiteral("Stereo keyboard"),

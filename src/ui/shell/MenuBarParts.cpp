@@ -1,5 +1,6 @@
 #include "ui/shell/MenuBarParts.h"
 
+#include "engine/Hotkey.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/CountText.h"
 #include "ui/kit/Fonts.h"
@@ -32,7 +33,7 @@ QString keyCount(const Profile &profile) {
 // --- OnOffPill ----------------------------------------------------------------------------------------------
 
 OnOffPill::OnOffPill(bool on, QWidget *parent) : QAbstractButton(parent), on_(!on) {
-    setToolTip(QStringLiteral("⌃⌥K"));
+    setToolTip(QString::fromStdString(hotkeyText(Hotkey::toggleSounds)));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -107,9 +108,10 @@ void ProfileCell::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF cell(rect());
-    painter.fillPath(continuousRoundedRect(cell, 12), active_ ? QColor(Qt::white) : Theme::panel);
     if (active_) {
-        painter.strokePath(strokeBorderPath(cell, 12, 2), QPen(Theme::ink, 2));
+        paintPanel(painter, cell, 12, Qt::white, QPen(Theme::ink, 2));
+    } else {
+        paintPanel(painter, cell, 12, Theme::panel);
     }
 
     constexpr qreal capSize = 26;

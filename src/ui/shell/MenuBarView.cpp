@@ -38,7 +38,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), corner_), Qt::white);
+        paintPanel(painter, QRectF(rect()), corner_, Qt::white);
     }
 
 private:

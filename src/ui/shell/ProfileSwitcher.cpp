@@ -144,8 +144,8 @@ void ProfileChip::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF swatch(chipPadding, (fixedHeight - swatchSize) / 2, swatchSize, swatchSize);
-    painter.fillPath(continuousRoundedRect(swatch, 2.5), CapPalette::forProfileColor(color_).swatch);
-    painter.strokePath(strokeBorderPath(swatch, 2.5, 1), QPen(Theme::withOpacity(Qt::black, 0.2), 1));
+    paintPanel(painter, swatch, 2.5, CapPalette::forProfileColor(color_).swatch,
+               QPen(Theme::withOpacity(Qt::black, 0.2), 1));
     painter.setFont(chipFont());
     painter.setPen(active_ ? Theme::ink : Theme::ink2);
     const qreal x = swatch.right() + swatchGap;

@@ -79,7 +79,7 @@ void RailItem::paintEvent(QPaintEvent *) {
         paintShadow(painter, square, f.corner, {Theme::withOpacity(Qt::black, f.shadow), 1, QPointF(0, 1)});
     }
     if (f.fill.alpha() > 0) {
-        painter.fillPath(continuousRoundedRect(square, f.corner), f.fill);
+        paintPanel(painter, square, f.corner, f.fill);
     }
     if (f.showRing) {
         painter.strokePath(strokeBorderPath(square, 20, 1), QPen(ring, 1));

@@ -84,7 +84,7 @@ void SilenceCard::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF card(rect());
-    painter.fillPath(continuousRoundedRect(card, corner), Qt::white);
+    paintPanel(painter, card, corner, Qt::white);
     QPen dash(Theme::orange, 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
     dash.setMiterLimit(10);
     dash.setDashPattern({5.0 / 2, 5.0 / 2}); // 5 on, 5 off, in units of the line width

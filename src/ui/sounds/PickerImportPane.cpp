@@ -46,7 +46,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const bool hovering = state_.dropTargeted();
         const QRectF box(rect());
-        painter.fillPath(continuousRoundedRect(box, kZoneCorner), Theme::withOpacity(Qt::white, hovering ? 0.9 : 0.5));
+        paintPanel(painter, box, kZoneCorner, Theme::withOpacity(Qt::white, hovering ? 0.9 : 0.5));
         QPen pen(hovering ? Theme::ink : kIdleBorder, 2);
         pen.setDashPattern({3.0, 2.5}); // 6 on and 5 off, in units of the 2-point line width
         pen.setCapStyle(Qt::FlatCap);

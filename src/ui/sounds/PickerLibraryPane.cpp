@@ -53,10 +53,10 @@ protected:
         const QRectF box(rect());
         if (state_.category() == category_) {
             paintShadow(painter, box, 10, {Theme::withOpacity(Qt::black, 0.08), 1, QPointF(0, 1)});
-            painter.fillPath(continuousRoundedRect(box, 10), Qt::white);
+            paintPanel(painter, box, 10, Qt::white);
         }
         const QRectF swatch(10, (box.height() - 10) / 2, 10, 10);
-        painter.fillPath(continuousRoundedRect(swatch, 3), CapPalette::forCategory(category_).swatch);
+        paintPanel(painter, swatch, 3, CapPalette::forCategory(category_).swatch);
         painter.setPen(QPen(Theme::withOpacity(Qt::black, 0.18), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(strokeBorderPath(swatch, 3, 1));

@@ -142,7 +142,7 @@ protected:
                           if (recording) {
                               QRectF square(0, 0, 24, 24);
                               square.moveCenter(face.center());
-                              p.fillPath(continuousRoundedRect(square, 5), Qt::white);
+                              paintPanel(p, square, 5, Qt::white);
                           } else {
                               QRectF circle(0, 0, 30, 30);
                               circle.moveCenter(face.center());
@@ -173,7 +173,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), kCardCorner), Qt::white);
+        paintPanel(painter, QRectF(rect()), kCardCorner, Qt::white);
     }
 };
 

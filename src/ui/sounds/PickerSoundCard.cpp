@@ -107,12 +107,13 @@ void PickerSoundCard::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF box(rect());
-    painter.fillPath(continuousRoundedRect(box, kCorner), Qt::white);
+    paintPanel(painter, box, kCorner, Qt::white);
     if (ringed_) {
-        painter.fillPath(continuousRoundedRect(box, kCorner) -
-                             continuousRoundedRect(box.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth),
-                                                   kCorner - kRingWidth),
-                         Theme::ink);
+        // The card's outline less the same outline inset by the ring's width.
+        const QRectF inner = box.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth);
+        const QPainterPath ring =
+            continuousRoundedRect(box, kCorner) - continuousRoundedRect(inner, kCorner - kRingWidth);
+        painter.fillPath(ring, Theme::ink);
     }
 }
 

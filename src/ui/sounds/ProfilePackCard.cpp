@@ -176,7 +176,7 @@ void ProfilePackCard::paintEvent(QPaintEvent *) {
     QLinearGradient gradient(kPreview.topLeft(), kPreview.bottomLeft());
     gradient.setColorAt(0, kPreviewTop);
     gradient.setColorAt(1, kPreviewBottom);
-    painter.fillPath(continuousRoundedRect(kPreview, 14), gradient);
+    paintPanel(painter, kPreview, 14, gradient);
     const auto categories =
         SoundsScreenState::packCategories(profile, [this](const std::string &id) { return model_.sound(id); });
     const qreal capHeight = MiniCap::metrics(kCapSize).frame.height();

@@ -65,8 +65,8 @@ void CategoryFilterChip::paintEvent(QPaintEvent *) {
     qreal x = 14;
     if (category_) {
         const QRectF swatch(x, (frame.height() - 10) / 2, 10, 10);
-        painter.fillPath(continuousRoundedRect(swatch, 3), CapPalette::forCategory(*category_).swatch);
-        painter.strokePath(strokeBorderPath(swatch, 3, 1), QPen(Theme::withOpacity(Qt::black, 0.15), 1));
+        paintPanel(painter, swatch, 3, CapPalette::forCategory(*category_).swatch,
+                   QPen(Theme::withOpacity(Qt::black, 0.15), 1));
         x += 10 + 7;
     }
     painter.setFont(font());
@@ -220,7 +220,7 @@ void SoundLibraryPanel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame(rect());
-    painter.fillPath(continuousRoundedRect(frame, kCorner), Qt::white);
+    paintPanel(painter, frame, kCorner, Qt::white);
     painter.fillRect(QRectF(0, kChipRowHeight, frame.width(), 1), Theme::line);
     painter.strokePath(continuousRoundedRect(frame.adjusted(0.25, 0.25, -0.25, -0.25), kCorner),
                        QPen(Theme::withOpacity(Qt::black, 0.05), 0.5));

@@ -1,5 +1,6 @@
 #include "ui/triggers/ShortcutRecorder.h"
 
+#include "engine/Hotkey.h"
 #include "engine/KeyTranslation.h"
 #include "model/KeyCodes.h"
 #include "model/Modifiers.h"
@@ -107,8 +108,7 @@ ShortcutRecorder::Outcome ShortcutRecorder::classify(const std::optional<Press> 
         return Outcome::needsHold;
     }
     // The sound router takes these chords as its hotkeys before any trigger is looked at.
-    if (flags == (Modifiers::kControl | Modifiers::kOption) &&
-        (press->code == KeyCodes::kK || press->code == KeyCodes::kP)) {
+    if (hotkeyFor(press->code, flags)) {
         return Outcome::reserved;
     }
     return Outcome::record;

@@ -33,7 +33,7 @@ public:
         cancel,    // Escape without modifiers: stop, nothing changes
         ignore,    // a modifier key itself, or a key the program does not know: keep recording
         needsHold, // no control, option or command held: keep recording
-        reserved,  // ⌃⌥K or ⌃⌥P, the program's own hotkeys, which always win: keep recording
+        reserved,  // the chord of one of the program's own hotkeys, which always win: keep recording
         record,    // a shortcut: store it and stop
     };
 

@@ -1,6 +1,7 @@
 #include "ui/triggers/TriggerEditor.h"
 
 #include "app/AppModel.h"
+#include "engine/Hotkey.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
@@ -36,13 +37,18 @@ constexpr qreal kPanelCorner = 22;
 const QString kRecordingHint = QStringLiteral("Use ⌘, ⌃ or ⌥ with a key. Esc cancels.");
 const QString kIdleHint = QStringLiteral("Click, then press a new shortcut.");
 const QString kWordHint = QStringLiteral("Whole word, any letter case. Plays when you type the space after it.");
-const QString kReservedHint = QStringLiteral("⌃⌥K and ⌃⌥P are Tapchime's own hotkeys. Try another.");
+
+QString reservedHint() {
+    return QStringLiteral("%1 and %2 are Tapchime's own hotkeys. Try another.")
+        .arg(QString::fromStdString(hotkeyText(Hotkey::toggleSounds)),
+             QString::fromStdString(hotkeyText(Hotkey::nextProfile)));
+}
 
 // The shared background of the capture area and the word field: a soft rounded box with a solid ink edge
 // while recording, a dashed grey one otherwise.
 void paintCaptureBackground(QPainter &painter, const QRectF &rect, bool active) {
     const qreal line = 1.5;
-    painter.fillPath(continuousRoundedRect(rect, 16), Theme::soft);
+    paintPanel(painter, rect, 16, Theme::soft);
     QPen pen(active ? Theme::ink : kDashGrey, line, active ? Qt::SolidLine : Qt::CustomDashLine, Qt::FlatCap,
              Qt::MiterJoin);
     if (!active) {
@@ -327,7 +333,7 @@ void TriggerEditor::refresh() {
     } else if (!recording) {
         hint_->setText(kIdleHint);
     } else if (recorder_->lastRefusal() == ShortcutRecorder::Outcome::reserved) {
-        hint_->setText(kReservedHint);
+        hint_->setText(reservedHint());
     } else {
         hint_->setText(kRecordingHint);
     }

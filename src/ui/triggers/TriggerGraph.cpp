@@ -45,7 +45,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF frame(rect());
-        painter.fillPath(continuousRoundedRect(frame, kTriggerCorner), Qt::white);
+        paintPanel(painter, frame, kTriggerCorner, Qt::white);
         if (selected_) {
             painter.setPen(QPen(Theme::ink, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
             painter.drawPath(strokeBorderPath(frame, kTriggerCorner, 2));
@@ -61,7 +61,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), kSoundCorner), Qt::white);
+        paintPanel(painter, QRectF(rect()), kSoundCorner, Qt::white);
     }
 };
 

@@ -106,7 +106,7 @@ QStringList TriggerList::groupTitles() const {
 void TriggerList::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(continuousRoundedRect(QRectF(rect()), kCorner), Qt::white);
+    paintPanel(painter, QRectF(rect()), kCorner, Qt::white);
 }
 
 void TriggerList::rebuild() {

@@ -35,7 +35,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), 16), Qt::white);
+        paintPanel(painter, QRectF(rect()), 16, Qt::white);
     }
 };
 

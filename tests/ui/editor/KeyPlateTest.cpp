@@ -5,6 +5,7 @@
 #include "app/Motion.h"
 #include "ui/ModelStates.h"
 #include "ui/editor/KeyFace.h"
+#include "ui/kit/CategorySymbols.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -426,7 +427,7 @@ TEST(KeyFace, LegendsFollowTheLabelsLengthInCharacters) {
         EXPECT_EQ(legend.text, QString::fromUtf8(c.text));
         if (c.kind == Kind::ownSound) {
             EXPECT_DOUBLE_EQ(legend.symbolSize, c.size);
-            EXPECT_STREQ(legend.symbol, KeyFace::symbol(*c.category));
+            EXPECT_STREQ(legend.symbol, CategorySymbols::key(*c.category));
         } else if (c.kind != Kind::ring) {
             EXPECT_EQ(legend.font.pixelSize(), qRound(c.size));
         }

@@ -2,6 +2,7 @@
 
 #include "ui/kit/Symbols.h"
 #include "ui/ShellTestApp.h"
+#include "ui/kit/CategorySymbols.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 
@@ -37,6 +38,34 @@ TEST(Symbols, TheSymbolsOfTheSoundBadgesAreInTheTable) {
         if (content.symbol) {
             EXPECT_TRUE(tc::Symbols::codePoint(*content.symbol)) << *content.symbol;
         }
+    }
+}
+
+// The keys of the drawn keyboard and the pack cards show the same symbol for every category but mechanical;
+// badges and the inspector show none for mechanical.
+TEST(CategorySymbols, KeysAndPackCardsDifferOnlyForMechanical) {
+    struct Case {
+        tc::SoundCategory category;
+        const char *badge; // null: no symbol
+        const char *key;
+        const char *pack;
+    };
+    const Case cases[] = {
+        {tc::SoundCategory::mechanical, nullptr, "music.note", "keyboard"},
+        {tc::SoundCategory::memes, "burst.fill", "burst.fill", "burst.fill"},
+        {tc::SoundCategory::animals, "pawprint.fill", "pawprint.fill", "pawprint.fill"},
+        {tc::SoundCategory::retro, "gamecontroller.fill", "gamecontroller.fill", "gamecontroller.fill"},
+        {tc::SoundCategory::everyday, "bell.fill", "bell.fill", "bell.fill"},
+        {tc::SoundCategory::mine, "waveform", "waveform", "waveform"},
+    };
+    ASSERT_EQ(std::size(cases), tc::kAllSoundCategories.size());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(tc::toString(c.category));
+        EXPECT_STREQ(tc::CategorySymbols::badge(c.category), c.badge);
+        EXPECT_STREQ(tc::CategorySymbols::key(c.category), c.key);
+        EXPECT_STREQ(tc::CategorySymbols::pack(c.category), c.pack);
+        EXPECT_TRUE(tc::Symbols::codePoint(c.key));
+        EXPECT_TRUE(tc::Symbols::codePoint(c.pack));
     }
 }
 
