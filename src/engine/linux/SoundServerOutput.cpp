@@ -1,0 +1,129 @@
+#include "engine/linux/SoundServerOutput.h"
+
+#include "engine/linux/PulseContext.h"
+#include "engine/linux/PulseLoop.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace tc {
+
+namespace {
+
+PipeWireOutput::Options pipeWireOptions(const SoundServerOutput::Options &options) {
+    PipeWireOutput::Options pipeWire = options.pipeWire;
+    pipeWire.timeout = options.timeout;
+    return pipeWire;
+}
+
+} // namespace
+
+SoundServerOutput::SoundServerOutput() : SoundServerOutput(Options{}) {}
+
+SoundServerOutput::SoundServerOutput(Options options)
+    : log_(std::move(options.log)), pipeWireStream_(options.pipeWireStream), timeout_(options.timeout),
+      pipeWire_(pipeWireOptions(options)), pulse_(options.timeout) {
+    if (!log_) {
+        log_ = [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    }
+}
+
+SoundServerOutput::~SoundServerOutput() {
+    stop();
+}
+
+std::optional<SoundServerOutput::Server> SoundServerOutput::askServer(std::chrono::milliseconds timeout) {
+    try {
+        const auto deadline = PulseContext::deadlineIn(timeout);
+        PulseLoop loop("Tapchime.ask");
+        PulseLoop::Lock lock(loop);
+        PulseContext context(loop, "Tapchime");
+        std::string error;
+        if (!context.connect(deadline, error)) {
+            return std::nullopt;
+        }
+        std::optional<Server> server;
+        pa_operation *operation = pa_context_get_server_info(
+            context.get(),
+            [](pa_context *, const pa_server_info *info, void *data) {
+                if (info) {
+                    *static_cast<std::optional<Server> *>(data) =
+                        Server{info->server_name ? info->server_name : "", info->cookie};
+                }
+            },
+            &server);
+        if (!context.wait(operation, deadline)) {
+            return std::nullopt;
+        }
+        return server;
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
+
+bool SoundServerOutput::start(const std::string &deviceUID, int bufferFrames, AudioRenderer &renderer,
+                              std::string &error) {
+    stop();
+    if (pipeWireStream_) {
+        // The server is asked at every start: it may have been replaced since the last one.
+        const auto server = askServer(timeout_);
+        if (server && server->name.find("PipeWire") != std::string::npos) {
+            pipeWire_.setExpectedCookie(server->cookie);
+            std::string pipeWireError;
+            if (pipeWire_.start(deviceUID, bufferFrames, renderer, pipeWireError)) {
+                running_.store(&pipeWire_, std::memory_order_release);
+                return true;
+            }
+            if (!logged_) {
+                logged_ = true;
+                log_("Tapchime: PipeWire's own stream cannot be opened (" + pipeWireError +
+                     "); playing through its PulseAudio service");
+            }
+        }
+    }
+    if (pulse_.start(deviceUID, bufferFrames, renderer, error)) {
+        running_.store(&pulse_, std::memory_order_release);
+        return true;
+    }
+    return false;
+}
+
+void SoundServerOutput::stop() {
+    if (AudioOutput *output = running_.exchange(nullptr, std::memory_order_acq_rel)) {
+        output->stop();
+    }
+}
+
+bool SoundServerOutput::isRunning() const {
+    const AudioOutput *output = running_.load(std::memory_order_acquire);
+    return output && output->isRunning();
+}
+
+std::string SoundServerOutput::deviceUID() const {
+    const AudioOutput *output = running_.load(std::memory_order_acquire);
+    return output ? output->deviceUID() : std::string();
+}
+
+void SoundServerOutput::setBufferFrames(int bufferFrames) {
+    // Both keep it for their next start.
+    pipeWire_.setBufferFrames(bufferFrames);
+    pulse_.setBufferFrames(bufferFrames);
+}
+
+void SoundServerOutput::setChangeHandler(ChangeHandler handler) {
+    pipeWire_.setChangeHandler(handler);
+    pulse_.setChangeHandler(std::move(handler));
+}
+
+void SoundServerOutput::soundQueued() noexcept {
+    if (AudioOutput *output = running_.load(std::memory_order_acquire)) {
+        output->soundQueued();
+    }
+}
+
+void SoundServerOutput::setLatencyTrace(LatencyTrace *trace) {
+    pipeWire_.setLatencyTrace(trace);
+    pulse_.setLatencyTrace(trace);
+}
+
+} // namespace tc
