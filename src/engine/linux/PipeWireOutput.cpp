@@ -3,6 +3,7 @@
 #include "engine/AudioBuffer.h"
 #include "engine/LatencyTrace.h"
 #include "engine/linux/RealtimeScheduling.h"
+#include "engine/linux/ThreadName.h"
 
 #include <spa/param/audio/format-utils.h>
 #include <spa/utils/result.h>
@@ -318,6 +319,9 @@ std::optional<std::string> PipeWireOutput::currentSink() {
 void PipeWireOutput::onProcess(void *self) {
     auto *output = static_cast<PipeWireOutput *>(self);
     if (output->processThread_.load(std::memory_order_relaxed) == 0) {
+        // Once per stream, two system calls: PipeWire's thread otherwise keeps the name of the thread that
+        // made it.
+        nameCurrentThread("Tapchime.out");
         output->processThread_.store(RealtimeScheduling::currentThreadId(), std::memory_order_release);
     }
     pw_stream *stream = output->processStream_;
