@@ -263,7 +263,6 @@ void PipeWireOutput::release() {
         context_.reset();
         sinks_.clear();
         links_.clear();
-        linkedSink_ = SPA_ID_INVALID;
         state_ = PW_STREAM_STATE_UNCONNECTED;
         active_.store(false, std::memory_order_release);
     }
@@ -455,12 +454,8 @@ void PipeWireOutput::onGlobal(void *self, uint32_t id, uint32_t, const char *typ
         const char *from = spa_dict_lookup(props, PW_KEY_LINK_OUTPUT_NODE);
         const char *to = spa_dict_lookup(props, PW_KEY_LINK_INPUT_NODE);
         if (from && to) {
-            const auto ends = std::pair(static_cast<uint32_t>(std::strtoul(from, nullptr, 10)),
-                                        static_cast<uint32_t>(std::strtoul(to, nullptr, 10)));
-            output->links_[id] = ends;
-            if (output->stream_ && ends.first == pw_stream_get_node_id(output->stream_.get())) {
-                output->linkedSink_ = ends.second;
-            }
+            output->links_[id] = {static_cast<uint32_t>(std::strtoul(from, nullptr, 10)),
+                                  static_cast<uint32_t>(std::strtoul(to, nullptr, 10))};
         }
     }
 }
@@ -468,18 +463,7 @@ void PipeWireOutput::onGlobal(void *self, uint32_t id, uint32_t, const char *typ
 void PipeWireOutput::onGlobalRemove(void *self, uint32_t id) {
     auto *output = static_cast<PipeWireOutput *>(self);
     output->links_.erase(id);
-    const auto sink = output->sinks_.find(id);
-    if (sink == output->sinks_.end()) {
-        return;
-    }
-    // The sink it was opened for, or the one it plays on: the session manager moves the stream to the default
-    // sink, and the engine forgets a chosen device that is gone.
-    // Its links are usually gone already, so the sink it was linked to last is what counts.
-    const bool playedOn = sink->second == output->deviceUID_ || id == output->linkedSink_;
-    output->sinks_.erase(sink);
-    if (playedOn && output->running_.load(std::memory_order_acquire)) {
-        output->report(Change::deviceRemoved);
-    }
+    output->sinks_.erase(id);
 }
 
 void PipeWireOutput::lost() {

@@ -39,7 +39,9 @@ class LatencyTrace;
 // kMinServerVersion, and waits for the stream's first cycle; it gives up after `timeout`.
 //
 // Threads: see AudioOutput. The renderer runs on PipeWire's data thread; the change handler on the output's
-// loop thread. A removed sink the stream plays on (or was opened for) and a lost stream or server are reported.
+// loop thread. A lost stream or server is reported; a removed sink is not (the session manager moves the
+// stream to the default sink; SoundServerOutput reports the removal as the PulseAudio API sees it, since the
+// device list comes from there).
 class PipeWireOutput final : public AudioOutput {
 public:
     struct Options {
@@ -141,7 +143,6 @@ private:
     int64_t wokenAt_ = 0;                                     // the last soundQueued(), monotonic ns
     std::map<uint32_t, std::string> sinks_;                   // node id -> node name, audio sinks only
     std::map<uint32_t, std::pair<uint32_t, uint32_t>> links_; // link id -> output node, input node
-    uint32_t linkedSink_ = SPA_ID_INVALID;                    // the sink the stream was last linked to
 
     // PipeWire's data thread.
     pw_stream *processStream_ = nullptr; // set before the stream connects, cleared after it is destroyed

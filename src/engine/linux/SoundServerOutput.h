@@ -3,11 +3,14 @@
 #include "engine/AudioOutput.h"
 #include "engine/linux/PipeWireOutput.h"
 #include "engine/linux/PulseAudioOutput.h"
+#include "engine/linux/PulseContext.h"
+#include "engine/linux/PulseLoop.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,7 +26,12 @@ class LatencyTrace;
 // time PipeWire's stream cannot be opened one line goes to the log: "Tapchime: PipeWire's own stream cannot
 // be opened (<reason>); playing through its PulseAudio service".
 //
-// Threads: see AudioOutput; whichever output runs renders and reports changes on its own threads.
+// While PipeWire's stream plays, the connection that asked stays open to report a removed chosen sink and a
+// new default sink, as the PulseAudio stream does: the device list comes from the PulseAudio API, so the
+// engine hears of a removal only once that list no longer has the sink.
+//
+// Threads: see AudioOutput; whichever output runs renders and reports changes on its own threads, the
+// removal watch on its own loop thread.
 class SoundServerOutput final : public AudioOutput {
 public:
     using Log = std::function<void(const std::string &line)>;
@@ -61,10 +69,13 @@ public:
     PipeWireOutput &pipeWire() { return pipeWire_; }
     PulseAudioOutput &pulseAudio() { return pulse_; }
 
-    // The server behind the PulseAudio API; absent when none answers within `timeout`.
-    static std::optional<Server> askServer(std::chrono::milliseconds timeout);
-
 private:
+    // Connects the watch and asks the server what it is; absent when it does not answer.
+    std::optional<Server> askServer();
+    // Watches for the removal of the sink `deviceUID` (none when empty) and for a new default sink.
+    void watchSinks(const std::string &deviceUID);
+    void releaseWatch();
+
     Log log_;
     const bool pipeWireStream_;
     const std::chrono::milliseconds timeout_;
@@ -72,6 +83,10 @@ private:
     PulseAudioOutput pulse_;
     std::atomic<AudioOutput *> running_{nullptr}; // the output started last; changed by start() and stop()
     bool logged_ = false;
+    ChangeHandler handler_;
+    std::unique_ptr<PulseLoop> watchLoop_; // then the watch, while PipeWire's stream runs
+    std::unique_ptr<PulseContext> watch_;
+    uint32_t chosenSink_ = PA_INVALID_INDEX; // watch loop thread
 };
 
 } // namespace tc

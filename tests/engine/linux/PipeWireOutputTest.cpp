@@ -75,13 +75,13 @@ constexpr double kLengthTolerance = 0.25;
 constexpr double kLengthTolerance = 0.1;
 #endif
 
-// An engine on PipeWire's own stream (idle after 400 ms, so that the tests see it go), the null output as
-// fallback and the PulseAudio device list, on the rig's PipeWire.
+// An engine on the program's output, which plays on PipeWire's own stream here (idle after 400 ms, so that
+// the tests see it go), the null output as fallback and the PulseAudio device list, on the rig's PipeWire.
 class PipeWireOutputTest : public ::testing::Test {
 protected:
-    static PipeWireOutput::Options outputOptions() {
-        PipeWireOutput::Options options;
-        options.idleAfter = 400ms;
+    static SoundServerOutput::Options outputOptions() {
+        SoundServerOutput::Options options;
+        options.pipeWire.idleAfter = 400ms;
         return options;
     }
 
@@ -99,6 +99,7 @@ protected:
         engine->setVoiceCount(8);
         engine->start();
         engine->waitUntilSettled();
+        EXPECT_TRUE(output.usesPipeWireStream());
     }
 
     std::vector<std::string> logs() {
@@ -119,7 +120,8 @@ protected:
     }
 
     RigPulse pulse{SoundServer::pipeWire}; // first: runs before and after everything else
-    PipeWireOutput output{outputOptions()};
+    SoundServerOutput output{outputOptions()};
+    PipeWireOutput &stream = output.pipeWire();
     NullAudioOutput fallback;
     PulseAudioDevices devices;
     std::mutex logMutex;
@@ -150,13 +152,13 @@ TEST_F(PipeWireOutputTest, SoundIsHeardWholeAndTheGraphRunsAtTheCycleOfTheLatenc
     // The cycle while a sound plays (and keeps the stream active); too faint to count as heard below.
     auto cycleWhilePlaying = [&](uint32_t expected) {
         engine->play(toneBuffer(1.0, 440.0, 0.01f), 1.0f, 1.0f, 0.0f);
-        eventually([&] { return output.graphQuantum() == expected; }, 900ms);
-        return output.graphQuantum();
+        eventually([&] { return stream.graphQuantum() == expected; }, 900ms);
+        return stream.graphQuantum();
     };
     for (const Case c : {Case{true, 128}, Case{false, 512}}) {
         startUp(std::nullopt, c.lowLatency);
         ASSERT_TRUE(output.isRunning());
-        EXPECT_EQ(output.currentSink(), "tc_out");
+        EXPECT_EQ(stream.currentSink(), "tc_out");
         EXPECT_EQ(cycleWhilePlaying(c.quantum), c.quantum) << "low latency " << c.lowLatency;
         const double seconds = 0.3;
         EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(seconds, 440.0, 0.5f), "tc_out")),
@@ -179,14 +181,14 @@ TEST_F(PipeWireOutputTest, ChosenSinkPlaysAndItsRemovalHandsOverToTheDefault) {
     const std::string module = loadSecondSink();
     startUp("tc_alt");
     ASSERT_TRUE(output.isRunning());
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; })) << output.currentSink().value_or("");
+    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_alt"; })) << stream.currentSink().value_or("");
     EXPECT_GT(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_alt"), 0u) << "the chosen sink plays";
 
     pulse.pactl("unload-module " + module);
     ASSERT_TRUE(eventually([&] { return !engine->outputDeviceUID().has_value(); })) << "the missing sink is forgotten";
     engine->waitUntilSettled();
     ASSERT_TRUE(output.isRunning());
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_out"; })) << output.currentSink().value_or("");
+    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_out"; })) << stream.currentSink().value_or("");
     EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_out")), expectedFrames(0.2),
                 kLengthTolerance * expectedFrames(0.2))
         << "the sound continues on the default sink";
@@ -196,20 +198,20 @@ TEST_F(PipeWireOutputTest, ChosenSinkPlaysAndItsRemovalHandsOverToTheDefault) {
 TEST_F(PipeWireOutputTest, SoundFollowsANewDefaultSinkAndAHotPluggedChosenSinkIsPlayedOn) {
     const std::string module = loadSecondSink();
     startUp();
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_out"; }));
+    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_out"; }));
     pulse.pactl("set-default-sink tc_alt");
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; })) << output.currentSink().value_or("");
+    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_alt"; })) << stream.currentSink().value_or("");
     EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_alt")), expectedFrames(0.2),
                 kLengthTolerance * expectedFrames(0.2));
 
     // Back to the first sink, then a sink plugged in later is chosen.
     pulse.pactl("set-default-sink tc_out");
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_out"; }));
+    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_out"; }));
     pulse.pactl("unload-module " + module);
     const std::string again = loadSecondSink();
     engine->setOutputDevice("tc_alt");
     engine->waitUntilSettled();
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; })) << output.currentSink().value_or("");
+    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_alt"; })) << stream.currentSink().value_or("");
     EXPECT_GT(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_alt"), 0u);
 }
 
@@ -217,21 +219,21 @@ TEST_F(PipeWireOutputTest, IdleStreamLetsTheGraphGoAndTheNextSoundWakesItWhole) 
     startUp();
     ASSERT_TRUE(output.isRunning());
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(eventually([&] { return !output.isActive(); })) << "round " << round;
+        ASSERT_TRUE(eventually([&] { return !stream.isActive(); })) << "round " << round;
         EXPECT_TRUE(output.isRunning());
         EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(0.3, 440.0, 0.5f), "tc_out")),
                     expectedFrames(0.3), kLengthTolerance * expectedFrames(0.3))
             << "round " << round;
-        EXPECT_EQ(output.graphQuantum(), 128u);
+        EXPECT_EQ(stream.graphQuantum(), 128u);
     }
     // A sound longer than the idle time keeps the stream active until it has ended.
     MonitorCapture capture("tc_out.monitor");
-    ASSERT_TRUE(eventually([&] { return !output.isActive(); }));
+    ASSERT_TRUE(eventually([&] { return !stream.isActive(); }));
     ASSERT_TRUE(eventually([&] { return capture.frames() >= kRate / 10; }));
     engine->play(toneBuffer(1.0, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
-    ASSERT_TRUE(eventually([&] { return output.isActive(); }));
+    ASSERT_TRUE(eventually([&] { return stream.isActive(); }));
     std::this_thread::sleep_for(800ms);
-    EXPECT_TRUE(output.isActive()) << "went idle while the sound played";
+    EXPECT_TRUE(stream.isActive()) << "went idle while the sound played";
     EXPECT_TRUE(logs().empty());
 }
 
