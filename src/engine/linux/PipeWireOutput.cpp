@@ -211,7 +211,10 @@ bool PipeWireOutput::openStream(Clock::time_point deadline, std::string &error) 
         error = std::string("cannot open a PipeWire stream: ") + spa_strerror(result);
         return false;
     }
-    wokenAt_ = nowNanoseconds();
+    // Opening the stream is no sound: unless something is heard by the first idle check (a second from now,
+    // long after the sounds handed over while it opened were rendered) the stream lets the graph go then.
+    wokenAt_ = 0;
+    audibleAt_.store(0, std::memory_order_relaxed);
     setActive(true);
 
     // The first cycle: the stream plays, and PipeWire's data thread is known. It tells nobody, so it is looked

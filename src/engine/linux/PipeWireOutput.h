@@ -31,8 +31,9 @@ class LatencyTrace;
 // (RealtimeScheduling): a late 128-frame cycle makes every stream of the graph skip.
 //
 // While the stream is active the whole graph runs at its cycle, other players included, so after `idleAfter`
-// without a sound heard or queued it goes inactive and the graph returns to its own cycle; the next sound
-// (soundQueued()) makes it active again and plays at the graph's next cycle.
+// without a sound heard or queued (and about a second after it opened, when nothing sounded yet) it goes
+// inactive and the graph returns to its own cycle; the next sound (soundQueued()) makes it active again and
+// plays at the graph's next cycle.
 //
 // start() connects to the server libpipewire finds in the environment (PIPEWIRE_REMOTE, else the runtime
 // folder's pipewire-0), checks that it is the expected one (setExpectedCookie()) and at least
