@@ -106,6 +106,10 @@ RigPulse::RigPulse(SoundServer server, Start when) : kind_(server) {
         server == SoundServer::pipeWire ? dir_.path() / "runtime" / "pulse" / "native" : dir_.path() / "native";
     server_ = "unix:" + socket.string();
     setenv("PULSE_SERVER", server_.c_str(), 1);
+    // PipeWire's own clients (the program's PipeWire stream) find the server by its socket.
+    if (server == SoundServer::pipeWire) {
+        setenv("PIPEWIRE_REMOTE", (dir_.path() / "runtime" / "pipewire-0").c_str(), 1);
+    }
     if (when == Start::now) {
         start();
     }
@@ -114,6 +118,7 @@ RigPulse::RigPulse(SoundServer server, Start when) : kind_(server) {
 RigPulse::~RigPulse() {
     stop();
     unsetenv("PULSE_SERVER");
+    unsetenv("PIPEWIRE_REMOTE");
 }
 
 void RigPulse::start() {

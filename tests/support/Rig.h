@@ -8,9 +8,9 @@
 
 // The headless test rig: a private X server and a private sound server (PulseAudio, or PipeWire with its
 // PulseAudio service) for the test process.
-// Each object starts its server through the scripts in scripts/rig, points this process at it
-// (DISPLAY or PULSE_SERVER) and stops it by process id when destroyed. Tests that need a server
-// create one in their fixture; servers of different tests never share state.
+// Each object starts its server through the scripts in scripts/rig, points this process at it (DISPLAY, or
+// PULSE_SERVER and on PipeWire also PIPEWIRE_REMOTE) and stops it by process id when destroyed. Tests that
+// need a server create one in their fixture; servers of different tests never share state.
 namespace tc::test {
 
 // A folder under the system's temporary folder, removed with everything in it on destruction.

@@ -16,7 +16,6 @@
 #include "engine/linux/ModuleAudioFiles.h"
 #include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
-#include "engine/linux/PulseAudioOutput.h"
 #include "engine/linux/SoundFolders.h"
 #include "engine/linux/SystemLog.h"
 #include "engine/linux/SystemSources.h"
@@ -33,10 +32,10 @@ struct AppAssembly::Parts {
     DocumentStore documents{DocumentStore::defaultFolder()};
     XdgAutostartLoginItem loginItem;
 
-    PulseAudioOutput output;
+    std::unique_ptr<SoundServerOutput> output = SystemSources::audioOutput(systemLog);
     NullAudioOutput fallback;
     PulseAudioDevices devices;
-    AudioEngine engine{output, devices,
+    AudioEngine engine{*output, devices,
                        AudioEngine::Options{&fallback, {}, systemLog, std::chrono::milliseconds(1000)}};
     AudioEngineControl audio{engine};
 
@@ -59,7 +58,7 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     auto &p = *parts_;
     if (p.trace) {
         p.trace->mark("assembly");
-        p.output.setLatencyTrace(p.trace.get()); // before the model starts the engine
+        p.output->setLatencyTrace(p.trace.get()); // before the model starts the engine
         p.engine.setLatencyTrace(p.trace.get());
         p.router.setLatencyTrace(p.trace.get());
     }

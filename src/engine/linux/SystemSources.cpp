@@ -13,8 +13,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace tc {
+
+std::unique_ptr<SoundServerOutput> SystemSources::audioOutput(SoundServerOutput::Log log) {
+    SoundServerOutput::Options options;
+    options.log = std::move(log);
+    return std::make_unique<SoundServerOutput>(std::move(options));
+}
 
 std::unique_ptr<KeyboardMonitor> SystemSources::keyboardMonitor(LinuxKeyboardMonitor::Options options) {
     std::error_code error;

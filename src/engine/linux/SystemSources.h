@@ -8,6 +8,7 @@
 #include "engine/RunningAppsSource.h"
 #include "engine/SecureInputSource.h"
 #include "engine/linux/LinuxKeyboardMonitor.h"
+#include "engine/linux/SoundServerOutput.h"
 
 #include <exception>
 #include <memory>
@@ -16,11 +17,15 @@ namespace tc {
 
 class FfmpegModule;
 
-// The one place that picks the platform backends for this session, for the composition root: the keyboard
-// monitor, the system watchers' sources, the running-applications list, the output-volume query and the
-// recorder. Each falls back to its
+// The one place that picks the platform backends for this session, for the composition root: the sound
+// output, the keyboard monitor, the system watchers' sources, the running-applications list, the output-volume
+// query and the recorder. Each falls back to its
 // null implementation where the session has no such facility. Call on the main thread.
 struct SystemSources {
+    // The sound output: PipeWire's own stream where the server is PipeWire, else the PulseAudio stream (it
+    // chooses at each start; see SoundServerOutput). `log` hears that PipeWire's stream could not be opened.
+    static std::unique_ptr<SoundServerOutput> audioOutput(SoundServerOutput::Log log);
+
     // LinuxKeyboardMonitor, which tries evdev and then XInput 2 at every start() until one runs; the null
     // monitor where neither ever can: no device folder to watch, and no X display to try (a Wayland session,
     // or no $DISPLAY and no display in `options`).
