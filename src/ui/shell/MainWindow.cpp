@@ -238,6 +238,13 @@ void MainWindow::bringForward() {
     activateWindow();
 }
 
+QWidget *MainWindow::dialogParent() {
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return this;
+}
+
 void MainWindow::openSection(AppSection section) {
     if (model_.section() != section) {
         model_.setSection(section);
@@ -258,6 +265,13 @@ void MainWindow::dropPage() {
         page_->deleteLater();
         page_ = nullptr;
         static_cast<PageCard *>(card_)->setPage(nullptr);
+    }
+}
+
+void MainWindow::showForSheet() {
+    // A sheet over a hidden window would stand alone, and closing it would leave only the tray icon.
+    if (isWindow() && !isVisible()) {
+        bringForward();
     }
 }
 
@@ -286,6 +300,7 @@ void MainWindow::syncSoundPicker() {
     });
     picker_ = sheet;
     pickerID_ = id;
+    showForSheet();
     sheet->open();
 }
 
@@ -309,6 +324,7 @@ void MainWindow::syncOnboarding() {
         }
     });
     onboarding_ = sheet;
+    showForSheet();
     sheet->open();
 }
 

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -225,6 +226,55 @@ TEST(MainWindow, TheOnboardingSheetFollowsTheModelAndClosingItResetsTheField) {
     model.completeOnboarding();
     EXPECT_EQ(window.onboardingSheet(), nullptr);
     EXPECT_FALSE(model.showOnboarding());
+}
+
+// The first run's onboarding is a sheet of the main window: the window shows with it, even when it was
+// hidden in the tray, and stays when the sheet closes.
+TEST(MainWindow, ASheetShowsTheWindowWithItAndTheWindowStaysWhenItCloses) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    ASSERT_FALSE(window.isVisible());
+    model.setShowOnboarding(true);
+    ASSERT_NE(window.onboardingSheet(), nullptr);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.onboardingSheet()->parentWidget(), &window);
+    model.completeOnboarding();
+    EXPECT_TRUE(window.isVisible());
+
+    window.hide();
+    model.setSoundPicker(SoundPickerTarget::brush());
+    ASSERT_NE(window.soundPickerSheet(), nullptr);
+    EXPECT_TRUE(window.isVisible());
+    model.setSoundPicker(std::nullopt);
+}
+
+// A dialog asked for while a sheet is open (the keyboard-access help from onboarding's "Show me how") goes over
+// the sheet, where it takes clicks; over the window itself it would wait until the sheet closes.
+TEST(MainWindow, ADialogOpenedWhileASheetIsOpenTakesClicks) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    EXPECT_EQ(window.dialogParent(), &window);
+    model.setShowOnboarding(true);
+    ASSERT_NE(window.onboardingSheet(), nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.onboardingSheet()));
+    EXPECT_EQ(window.dialogParent(), window.onboardingSheet());
+
+    QDialog help(window.dialogParent());
+    auto *close = new QPushButton(QStringLiteral("Close"), &help);
+    close->setGeometry(10, 10, 80, 30);
+    help.resize(120, 60);
+    int clicks = 0;
+    QObject::connect(close, &QPushButton::clicked, [&clicks] { ++clicks; });
+    help.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    // Through the window system, where a blocked window drops the click.
+    QTest::mouseClick(help.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
+    EXPECT_EQ(clicks, 1);
+    model.setShowOnboarding(false);
 }
 
 TEST(MainWindow, ControlCommaOpensSettingsAsTheTrayPanelPromises) {
