@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/apprules/AppDirectory.h"
+#include "ui/kit/SingleClick.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/FittingText.h"
@@ -250,6 +251,7 @@ RuleCard::RuleCard(AppModel &model, const AppDirectory &directory, Rule rule, QW
     if (!rule_.isFallback) {
         remove_ = new RemoveButton(this);
         connect(remove_, &QAbstractButton::clicked, this, [this] { model_.removeRule(rule_.bundleID); });
+        removeOnSingleClicksOnly(remove_);
         row->addWidget(remove_, 0, Qt::AlignTop);
     }
     top->addLayout(row);

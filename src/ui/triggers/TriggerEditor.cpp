@@ -1,6 +1,7 @@
 #include "ui/triggers/TriggerEditor.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/SingleClick.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
@@ -261,6 +262,7 @@ QWidget *TriggerEditor::makePanel() {
             model_.deleteTrigger(*id_);
         }
     });
+    removeOnSingleClicksOnly(delete_);
     barRow->addWidget(delete_);
     barRow->addStretch(1);
     onText_ = textLabel(QString(), Fonts::system(12, QFont::DemiBold), Theme::ink2, bar);

@@ -13,6 +13,7 @@
 #include "ui/triggers/TriggerLabel.h"
 #include "ui/triggers/TriggerList.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
 #include <QTest>
@@ -131,6 +132,27 @@ TEST(TriggersView, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
         EXPECT_FALSE(row.selected);
     }
     EXPECT_EQ(harness.router.config()->wordTriggers.count("yay"), 0u);
+}
+
+// Deleting shows the next trigger in the same editor, its Delete under the pointer: a double click on Delete
+// removes one trigger, not two; a later single click removes the next.
+TEST(TriggersView, ADoubleClickOnDeleteRemovesOneTrigger) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    TriggersView view(model, {});
+    view.resize(1200, 800);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const std::size_t before = model.data().triggers.size();
+    ASSERT_GE(before, 3u);
+    QAbstractButton *remove = view.editor()->deleteButton();
+    const QPoint at = remove->mapTo(&view, remove->rect().center());
+    // Through the window system, which turns the second press into a double click.
+    QTest::mouseDClick(view.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(model.data().triggers.size(), before - 1);
+    QTest::mouseClick(view.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(model.data().triggers.size(), before - 2);
 }
 
 TEST(TriggersView, TheTitleCountsWithTheOnePluralWord) {
