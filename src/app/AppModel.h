@@ -172,6 +172,11 @@ public:
     bool ownWindowFocused() const { return ownWindowFocused_; }
     void setOwnWindowFocused(bool focused);
 
+    // While the user records a trigger's shortcut, the program's hotkeys (⌃⌥K, ⌃⌥P) do nothing: the recorder
+    // refuses them with its hint, and the chord must not also turn sounds off or switch the profile.
+    void setShortcutRecording(bool recording) { shortcutRecording_ = recording; }
+    bool shortcutRecording() const { return shortcutRecording_; }
+
     // --- Start-up and runtime -----------------------------------------------------------------------------
 
     // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up.
@@ -404,6 +409,7 @@ private:
     bool micInUse_ = false;
     bool secureInput_ = false;
     bool ownWindowFocused_ = false;
+    bool shortcutRecording_ = false;
     bool saveFailing_ = false; // the last save failed; the user was told
     bool macOutputSilent_ = false;
     std::vector<SwitchLogEntry> switchLog_;

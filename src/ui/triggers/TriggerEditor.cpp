@@ -136,10 +136,17 @@ TriggerEditor::TriggerEditor(AppModel &model, TriggerApps apps, QWidget *parent)
 
     connect(&model_, &AppModel::dataChanged, this, &TriggerEditor::refresh);
     connect(recorder_, &ShortcutRecorder::stateChanged, this, &TriggerEditor::refresh);
+    // The hotkeys the recorder refuses must not act either while it records.
+    connect(recorder_, &ShortcutRecorder::stateChanged, this,
+            [this] { model_.setShortcutRecording(recorder_->isRecording()); });
     refresh();
 }
 
-TriggerEditor::~TriggerEditor() = default;
+TriggerEditor::~TriggerEditor() {
+    if (recorder_->isRecording()) {
+        model_.setShortcutRecording(false);
+    }
+}
 
 QWidget *TriggerEditor::makePanel() {
     auto *panel = new PanelBody;
