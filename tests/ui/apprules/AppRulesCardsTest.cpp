@@ -62,7 +62,7 @@ TEST(RightNowCard, ALongApplicationNameIsCutAtItsEndAndShownWholeAsATooltip) {
     const std::string name = "Rxvt Color Unicode Terminal With A Very Long Name Indeed";
     harness.activate("rxvt", name);
     RightNowCard card(model);
-    card.resize(card.sizeHint().width(), card.height());
+    card.resize(320, card.height()); // about the width of the App rules screen's right column
     card.show();
     QCoreApplication::processEvents();
     const auto lines = card.findChildren<FittingText *>();
