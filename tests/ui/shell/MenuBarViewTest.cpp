@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -63,6 +65,29 @@ TEST(MenuBarView, ShowsTheSilenceCardForEachSilenceAndTheDialWithoutOne) {
             EXPECT_EQ(card->fixButton(), nullptr) << c.title;
         }
     }
+}
+
+// With many profiles the panel keeps its height: the profile list scrolls, and "Open Tapchime" and the power
+// button stay where they were.
+TEST(MenuBarView, ManyProfilesScrollInsteadOfGrowingThePanel) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    while (model.data().profiles.size() < 2 * MenuBarView::kVisibleProfileRows) {
+        model.addProfile("Extra");
+    }
+    MenuBarView view(model, {});
+    view.show();
+    QCoreApplication::processEvents();
+    const int full = view.sizeHint().height();
+    EXPECT_FALSE(view.profileScroll()->verticalScrollBar()->isVisible());
+    for (int i = 0; i < 12; ++i) {
+        model.addProfile("More");
+    }
+    view.adjustSize();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.sizeHint().height(), full);
+    EXPECT_GT(view.profileScroll()->widget()->height(), view.profileScroll()->viewport()->height());
 }
 
 TEST(MenuBarView, FixingAnAppRuleOpensTheMainWindowOnAppRules) {
