@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -122,6 +123,9 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     empty_ = plainLabel(Fonts::system(13), Theme::ink3, content);
     empty_->setWordWrap(true);
     empty_->setMargin(30);
+    // Centred in the list's room, like every other empty state.
+    empty_->setAlignment(Qt::AlignCenter);
+    empty_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     list_->addWidget(empty_);
     list_->addStretch(1);
     scroll_->setWidget(content);
@@ -134,6 +138,10 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     connect(&model_, &AppModel::selectedKeysChanged, this, &SoundLibraryPanel::syncSelection);
     connect(&state_, &SoundsScreenState::filterChanged, this, &SoundLibraryPanel::applyFilter);
     connect(&state_, &SoundsScreenState::searchChanged, this, &SoundLibraryPanel::applyFilter);
+    // A new search or filter shows its results from the top.
+    for (auto signal : {&SoundsScreenState::filterChanged, &SoundsScreenState::searchChanged}) {
+        connect(&state_, signal, this, [this] { scroll_->verticalScrollBar()->setValue(0); });
+    }
     syncRows();
     syncSelection();
 }

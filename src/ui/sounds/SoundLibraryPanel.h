@@ -50,6 +50,7 @@ public:
     const std::vector<CategoryFilterChip *> &chips() const { return chips_; }
     // The line shown when nothing passes; hidden otherwise.
     QLabel *emptyLabel() const { return empty_; }
+    QScrollArea *scrollArea() const { return scroll_; }
     // "Assign goes to …"; hidden while no key is selected.
     QLabel *selectionLine() const { return selection_; }
 
