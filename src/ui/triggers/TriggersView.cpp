@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tc {
@@ -191,7 +192,15 @@ QWidget *TriggersView::currentContent() const {
 }
 
 void TriggersView::add(const Trigger::Kind &kind) {
-    setSelectedID(model_.addTrigger(kind, TriggerEdits::kNewTriggerSound));
+    const Uuid id = model_.addTrigger(kind, TriggerEdits::kNewTriggerSound);
+    setSelectedID(id);
+    // The new trigger may land below what shows: once the views have laid it out, bring it into view.
+    QTimer::singleShot(0, this, [this, id] {
+        if (QWidget *node = graphView_->triggerNode(id)) {
+            graphScroll_->ensureWidgetVisible(node, 0, 0);
+        }
+        listView_->showRow(id);
+    });
 }
 
 void TriggersView::refresh() {
