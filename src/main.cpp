@@ -61,7 +61,8 @@ int main(int argc, char *argv[]) {
     QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
                      [&window] { tc::KeyboardAccessHelp::present(window.dialogParent()); });
     // A save that fails is told over the window while it is shown (over its open sheet, if any).
-    tc::bindSaveFailures(model, [&window]() -> QWidget * { return window.isVisible() ? window.dialogParent() : nullptr; });
+    tc::bindSaveFailures(model,
+                         [&window]() -> QWidget * { return window.isVisible() ? window.dialogParent() : nullptr; });
     // While one of the program's windows has the keyboard focus, key sounds follow no app rule.
     tc::bindOwnWindowFocus(model);
     // Quit, the session's end and SIGTERM all write the pending save first.

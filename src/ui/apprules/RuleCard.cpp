@@ -2,13 +2,13 @@
 
 #include "app/AppModel.h"
 #include "ui/apprules/AppDirectory.h"
-#include "ui/kit/SingleClick.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SingleClick.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 

@@ -8,10 +8,10 @@
 #include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
-#include <QMenu>
-#include <QPixmap>
 #include <QIcon>
+#include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <cmath>
 
 namespace tc {

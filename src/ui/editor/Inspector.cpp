@@ -17,12 +17,12 @@
 #include "ui/kit/Theme.h"
 #include "ui/kit/Waveform.h"
 
-#include <algorithm>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace tc {

@@ -192,8 +192,8 @@ void OnboardingView::syncStep(bool animated) {
 int OnboardingView::heightFor(const QWidget &step) {
     const int width = kWidth - 2 * kStepInset;
     const QLayout *layout = step.layout();
-    const int content = layout && layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
-                                                              : step.sizeHint().height();
+    const int content =
+        layout && layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : step.sizeHint().height();
     return kTopMargin + kHeroHeight + 2 * kStepTopInset + content;
 }
 

@@ -15,11 +15,11 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QSlider>

@@ -370,6 +370,7 @@ void MenuBarView::refreshProfiles() {
     int index = 0;
     for (const Profile &profile : document.profiles) {
         auto *cell = new ProfileCell(profile, profile.id == document.activeProfileID, this);
+        cell->setMinimumHeight(cell->sizeHint().height()); // the list scrolls rather than squeeze its cells
         const Uuid id = profile.id;
         connect(cell, &QAbstractButton::clicked, this, [this, id] { model_.setActiveProfile(id); });
         grid_->addWidget(cell, index / 2, index % 2);

@@ -41,7 +41,6 @@ SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
     alert->message_->setWordWrap(true);
     alert->message_->setFont(Fonts::system(13));
     alert->message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    alert->setMessage(message);
     column->addWidget(alert->message_);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -51,6 +50,7 @@ SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
     column->addLayout(buttons);
     alert->default_ = ok;
     connect(ok, &QAbstractButton::clicked, alert, &QDialog::accept);
+    alert->setMessage(message); // sized once everything is in place
     return alert;
 }
 

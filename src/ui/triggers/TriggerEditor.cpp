@@ -1,7 +1,6 @@
 #include "ui/triggers/TriggerEditor.h"
 
 #include "app/AppModel.h"
-#include "ui/kit/SingleClick.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
@@ -10,6 +9,7 @@
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SingleClick.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"

@@ -15,6 +15,7 @@
 #include "ui/triggers/TriggerGraph.h"
 #include "ui/triggers/TriggerList.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -196,6 +197,11 @@ void TriggersView::add(const Trigger::Kind &kind) {
     setSelectedID(id);
     // The new trigger may land below what shows: once the views have laid it out, bring it into view.
     QTimer::singleShot(0, this, [this, id] {
+        // Lay out what is pending first (a view just switched to, the scroll area's content): a row is found
+        // where it will be drawn. Each pass may ask for the next one.
+        for (int pass = 0; pass < 3; ++pass) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
         if (QWidget *node = graphView_->triggerNode(id)) {
             graphScroll_->ensureWidgetVisible(node, 0, 0);
         }

@@ -12,8 +12,8 @@
 #include "ui/kit/PillToggle.h"
 
 #include <QAbstractButton>
-#include <QLocale>
 #include <QAction>
+#include <QLocale>
 #include <QMenu>
 #include <QSlider>
 #include <QTest>

@@ -123,8 +123,8 @@ TEST(OnboardingView, EachStepHasTheHeightItWantsWithItsGapsWhole) {
         EXPECT_GE(sheet.height(), OnboardingView::kHeight);
         EXPECT_EQ(sheet.height(), std::max(OnboardingView::kHeight, OnboardingView::heightFor(*step)));
         const QLayout *layout = step->layout();
-        const int wanted = layout->hasHeightForWidth() ? layout->totalHeightForWidth(step->width())
-                                                       : layout->sizeHint().height();
+        const int wanted =
+            layout->hasHeightForWidth() ? layout->totalHeightForWidth(step->width()) : layout->sizeHint().height();
         EXPECT_GE(step->height(), wanted);
     }
 }

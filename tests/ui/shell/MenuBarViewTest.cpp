@@ -11,10 +11,10 @@
 #include "ui/shell/SilenceCard.h"
 
 #include <QLabel>
-#include <QSignalSpy>
-#include <QTest>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -87,7 +87,8 @@ TEST(MenuBarView, ManyProfilesScrollInsteadOfGrowingThePanel) {
     view.adjustSize();
     QCoreApplication::processEvents();
     EXPECT_EQ(view.sizeHint().height(), full);
-    EXPECT_GT(view.profileScroll()->widget()->height(), view.profileScroll()->viewport()->height());
+    QScrollArea *scroll = view.profileScroll();
+    EXPECT_TRUE(QTest::qWaitFor([scroll] { return scroll->widget()->height() > scroll->viewport()->height(); }));
 }
 
 TEST(MenuBarView, FixingAnAppRuleOpensTheMainWindowOnAppRules) {

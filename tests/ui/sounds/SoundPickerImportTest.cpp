@@ -6,9 +6,9 @@
 
 #include <QDir>
 #include <QDragEnterEvent>
-#include <QFileDialog>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
