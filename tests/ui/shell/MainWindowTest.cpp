@@ -277,6 +277,51 @@ TEST(MainWindow, ADialogOpenedWhileASheetIsOpenTakesClicks) {
     model.setShowOnboarding(false);
 }
 
+// Qt's warnings while the window shows, one per line; installed for the life of the object.
+struct QtWarnings {
+    QtWarnings() { previous = qInstallMessageHandler(&QtWarnings::record); }
+    ~QtWarnings() { qInstallMessageHandler(previous); }
+    static void record(QtMsgType type, const QMessageLogContext &, const QString &message) {
+        // The offscreen platform says what it cannot do; that is the test's platform, not the program.
+        if (type >= QtWarningMsg && !message.contains(QLatin1String("This plugin does not support"))) {
+            lines() << message;
+        }
+    }
+    static QStringList &lines() {
+        static QStringList recorded;
+        return recorded;
+    }
+    QtMessageHandler previous = nullptr;
+};
+
+// A normal start prints no Qt warning: every section's page, the first-run sheet and the picker lay out
+// without a negative size or an impossible font.
+TEST(MainWindow, EverySectionAndSheetShowsWithoutAQtWarning) {
+    shellApp();
+    QtWarnings warnings;
+    QtWarnings::lines().clear();
+    Harness harness;
+    AppModel &model = harness.started();
+    MainWindow window(model);
+    window.resize(1400, 880);
+    window.show();
+    for (AppSection section : allAppSections) {
+        model.setSection(section);
+        QCoreApplication::processEvents();
+    }
+    model.setSection(AppSection::keyboard);
+    model.setSelectedKeys({KeyCodes::kSpace});
+    QCoreApplication::processEvents();
+    model.setShowOnboarding(true);
+    QCoreApplication::processEvents();
+    model.setShowOnboarding(false);
+    model.setSoundPicker(SoundPickerTarget::brush());
+    QCoreApplication::processEvents();
+    model.setSoundPicker(std::nullopt);
+    flushDeletes();
+    EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
+}
+
 TEST(MainWindow, ControlCommaOpensSettingsAsTheTrayPanelPromises) {
     shellApp();
     Harness harness;
