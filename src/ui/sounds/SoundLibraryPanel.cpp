@@ -126,11 +126,15 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     // Centred in the list's room, like every other empty state.
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    list_->addWidget(empty_);
+    // Shown only when no row is, it takes the list's room (the stretch under the rows keeps a sliver).
+    list_->addWidget(empty_, 1000);
     list_->addStretch(1);
     scroll_->setWidget(content);
     content->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
     column->addWidget(scroll_, 1);
+    // Never fewer than six rows in view: on a short screen the page scrolls as a whole instead.
+    setMinimumHeight(column->contentsMargins().top() + chipRow->sizeHint().height() + 1 +
+                     kRowsAlwaysShown * (SoundLibraryRow::kHeight + 1) + column->contentsMargins().bottom());
 
     connect(&model_, &AppModel::dataChanged, this, &SoundLibraryPanel::syncRows);
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundLibraryPanel::syncRows);

@@ -42,6 +42,9 @@ private:
 class SoundLibraryPanel : public QWidget {
     Q_OBJECT
 public:
+    // The rows the list shows at least, however short the screen (the page scrolls then).
+    static constexpr int kRowsAlwaysShown = 6;
+
     SoundLibraryPanel(AppModel &model, SoundsScreenState &state, QWidget *parent = nullptr);
 
     // The rows shown now, top down.

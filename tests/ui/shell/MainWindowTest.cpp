@@ -2,8 +2,11 @@
 
 #include "ui/shell/MainWindow.h"
 
+#include "app/Motion.h"
 #include "ui/ModelStates.h"
 #include "ui/apprules/AppRulesView.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/apprules/RuleGridLayout.h"
 #include "ui/editor/EditorView.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
@@ -12,12 +15,15 @@
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Rail.h"
+#include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsView.h"
 #include "ui/triggers/TriggersView.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -320,6 +326,42 @@ TEST(MainWindow, EverySectionAndSheetShowsWithoutAQtWarning) {
     model.setSoundPicker(std::nullopt);
     flushDeletes();
     EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
+}
+
+// On a 1366 × 768 laptop with a panel (the window's client area about 1358 × 712): the least size fits, a
+// page taller than the card scrolls as a whole, the Sounds list shows six rows and App rules two rows of cards.
+TEST(MainWindow, OnALaptopScreenPagesScrollAsAWholeAndKeepTheirRows) {
+    shellApp();
+    motion::setEnabled(false);
+    const QSize client(1358, 712);
+    Harness harness;
+    AppModel &model = harness.started();
+    QWidget host;
+    auto *window = new MainWindow(model);
+    window->setParent(&host); // embedded, so its least size is the one given here
+    window->setMinimumSize(MainWindow::minimumSizeFor(client));
+    window->setGeometry(QRect(QPoint(0, 0), client));
+    host.resize(client);
+    host.show();
+    const auto pageScroll = [window] { return window->findChild<QScrollArea *>(QStringLiteral("pageScroll")); };
+
+    model.setSection(AppSection::sounds);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->size(), client);
+    auto *sounds = dynamic_cast<SoundsView *>(window->page());
+    ASSERT_NE(sounds, nullptr);
+    ASSERT_NE(pageScroll(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pageScroll()->widget()->height() > pageScroll()->viewport()->height(); }));
+    const int rows = sounds->libraryPanel()->scrollArea()->viewport()->height() / (SoundLibraryRow::kHeight + 1);
+    EXPECT_GE(rows, SoundLibraryPanel::kRowsAlwaysShown);
+
+    model.setSection(AppSection::apps);
+    QCoreApplication::processEvents();
+    auto *apps = dynamic_cast<AppRulesView *>(window->page());
+    ASSERT_NE(apps, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return apps->scrollArea()->viewport()->height() > 0; }));
+    EXPECT_GE(apps->scrollArea()->viewport()->height(), 2 * apps->fallbackCard()->height() + RuleGridLayout::gap);
+    motion::setEnabled(true);
 }
 
 TEST(MainWindow, ControlCommaOpensSettingsAsTheTrayPanelPromises) {
