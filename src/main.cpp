@@ -59,7 +59,12 @@ int main(int argc, char *argv[]) {
     tc::NoticeHUD notices(assembly.timers(), tc::NoticeView::factory(), tc::noticeFix(model, bringForward));
     QObject::connect(&model, &tc::AppModel::noticeRequested, &notices, &tc::NoticeHUD::show);
     QObject::connect(&model, &tc::AppModel::keyboardAccessHelpRequested, &window,
-                     [&window] { tc::KeyboardAccessHelp::present(&window); });
+                     [&window] { tc::KeyboardAccessHelp::present(window.dialogParent()); });
+    // A save that fails is told over the window while it is shown (over its open sheet, if any).
+    tc::bindSaveFailures(model,
+                         [&window]() -> QWidget * { return window.isVisible() ? window.dialogParent() : nullptr; });
+    // While one of the program's windows has the keyboard focus, key sounds follow no app rule.
+    tc::bindOwnWindowFocus(model);
     // Quit, the session's end and SIGTERM all write the pending save first.
     tc::installQuitHooks(model);
     QObject::connect(&instance, &tc::SingleInstance::activateRequested, &window, bringForward);

@@ -37,6 +37,9 @@ AppModel::AppModel(Services services, QObject *parent)
         services_.log = [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     }
     services_.documents->setLog(services_.log);
+    services_.documents->setSaveOutcome([post = mainThreadPoster()](const std::optional<QString> &failure) {
+        post([failure](AppModel &model) { model.saveFinished(failure); });
+    });
     data_ = services_.documents->load(services_.clock->now()).data;
     restorePressCount();
     lastSilence_ = silence();
@@ -52,6 +55,7 @@ AppModel::~AppModel() {
     }
     // The last edits are never lost, whichever way the program ends.
     flushPendingSave();
+    services_.documents->setSaveOutcome({});
 }
 
 AppData AppModel::makeDefaultData() {
@@ -138,6 +142,18 @@ void AppModel::prepareToQuit() {
     services_.stats->sync();
 }
 
+void AppModel::saveFinished(const std::optional<QString> &failure) {
+    if (!failure) {
+        saveFailing_ = false;
+        return;
+    }
+    // Every edit saves, so a full disk fails every save: the user hears of it once, until a save succeeds.
+    if (!saveFailing_) {
+        saveFailing_ = true;
+        emit saveFailed(*failure);
+    }
+}
+
 void AppModel::exportBackup(const QString &path) const {
     try {
         DocumentStore::exportBackup(data_, path);
@@ -174,6 +190,7 @@ LiveState AppModel::liveState() const {
     live.micInUse = micInUse_;
     live.secureInput = secureInput_;
     live.minuteOfDay = minuteOfDay();
+    live.ownWindowFocused = ownWindowFocused_;
     return live;
 }
 

@@ -166,6 +166,17 @@ public:
     bool soundsReady() const { return soundsReady_; }
     std::int64_t soundsVersion() const { return soundsVersion_; }
 
+    // Whether one of the program's own windows has the keyboard focus (the shell reports it). While it has,
+    // no app rule applies to key sounds: typing into the program plays the active profile, as its screens
+    // show. The application in front, the right-now card and the switch log are not affected.
+    bool ownWindowFocused() const { return ownWindowFocused_; }
+    void setOwnWindowFocused(bool focused);
+
+    // While the user records a trigger's shortcut, the program's hotkeys (⌃⌥K, ⌃⌥P) do nothing: the recorder
+    // refuses them with its hint, and the chord must not also turn sounds off or switch the profile.
+    void setShortcutRecording(bool recording) { shortcutRecording_ = recording; }
+    bool shortcutRecording() const { return shortcutRecording_; }
+
     // --- Start-up and runtime -----------------------------------------------------------------------------
 
     // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up.
@@ -345,6 +356,9 @@ private:
     void played(std::uint16_t code, const std::string &soundID);
     void handle(Hotkey hotkey);
     void noteKeyWhileSilent();
+    // The writer's outcome of one save, on the main thread: the first failure after a success (or the start)
+    // emits saveFailed().
+    void saveFinished(const std::optional<QString> &failure);
     // Reports from the watchers and the output sampling.
     void frontmostChanged(const std::string &bundleID, const std::string &name);
     void setMicInUse(bool inUse);
@@ -394,6 +408,9 @@ private:
     std::string currentAppName_;
     bool micInUse_ = false;
     bool secureInput_ = false;
+    bool ownWindowFocused_ = false;
+    bool shortcutRecording_ = false;
+    bool saveFailing_ = false; // the last save failed; the user was told
     bool macOutputSilent_ = false;
     std::vector<SwitchLogEntry> switchLog_;
     bool soundsReady_ = false;

@@ -64,6 +64,9 @@ void AppModel::rollOverPressDay() {
 }
 
 void AppModel::handle(Hotkey hotkey) {
+    if (shortcutRecording_) {
+        return;
+    }
     switch (hotkey) {
     case Hotkey::toggleSounds: {
         toggleSounds();

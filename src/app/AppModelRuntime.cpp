@@ -167,6 +167,12 @@ void AppModel::setSecureInput(bool on) {
     }
 }
 
+void AppModel::setOwnWindowFocused(bool focused) {
+    if (assignField(ownWindowFocused_, focused)) {
+        pushRuntime();
+    }
+}
+
 void AppModel::minuteTick() {
     pushRuntime();
     // Quiet hours begin and end on the clock alone: without this, status surfaces would keep the old state.

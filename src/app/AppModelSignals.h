@@ -50,6 +50,9 @@ signals:
     // Show this notice wherever the user is typing: the on/off hotkey has just turned sounds on or off, or the
     // user keeps typing but cannot hear the keys. The shell connects it to the notice panel.
     void noticeRequested(const tc::Notice &notice);
+    // Saving the document failed (disk full, read-only folder, a document over the size bound), for the first
+    // time since the last save that succeeded: the shell tells the user, with the reason.
+    void saveFailed(const QString &reason);
 };
 
 } // namespace tc

@@ -175,8 +175,16 @@ DocumentStore::Loaded DocumentStore::load(const QDateTime &now) {
     return loaded;
 }
 
+void DocumentStore::setSaveOutcome(SaveWriter::Outcome outcome) {
+    outcome_ = outcome;
+    writer_->setOutcome(std::move(outcome));
+}
+
 void DocumentStore::save(AppData snapshot) {
     if (savesRefused_) {
+        if (outcome_) {
+            outcome_(QStringLiteral("the document file there could not be moved aside, so nothing is saved over it"));
+        }
         return;
     }
     writer_->enqueue(std::move(snapshot));

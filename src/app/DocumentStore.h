@@ -72,6 +72,10 @@ public:
     // pointed at the first profile.
     Loaded load(const QDateTime &now = QDateTime::currentDateTime());
 
+    // Where the outcome of every save is reported, on the writer's thread; a snapshot dropped while saves are
+    // refused is reported as failed, on the caller's.
+    void setSaveOutcome(SaveWriter::Outcome outcome);
+
     // Queues a snapshot for the background writer (dropped while saves are refused, see load()).
     void save(AppData snapshot);
     // Blocks until every queued snapshot is written; false on timeout.
@@ -88,6 +92,7 @@ private:
     QString folder_;
     std::unique_ptr<SaveWriter> writer_;
     Log log_;
+    SaveWriter::Outcome outcome_;
     bool savesRefused_ = false; // an unusable data.json could not be moved aside
 };
 

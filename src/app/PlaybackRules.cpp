@@ -73,4 +73,12 @@ std::optional<QString> muteReason(const AppData &data, const LiveState &live) {
     return std::nullopt;
 }
 
+LiveState forKeySounds(LiveState live) {
+    if (live.ownWindowFocused) {
+        live.currentAppBundleID.clear();
+        live.currentAppName.clear();
+    }
+    return live;
+}
+
 } // namespace tc

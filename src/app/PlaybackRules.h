@@ -38,7 +38,15 @@ struct LiveState {
     bool micInUse = false;
     bool secureInput = false;
     int minuteOfDay = 0; // local time, 0 to 1439
+    // One of the program's own windows has the keyboard focus. The application in front stays the one the
+    // user came from (the program never reports itself), but no app rule applies to key sounds then: what
+    // the user types into the program plays the active profile, the one its screens show.
+    bool ownWindowFocused = false;
 };
+
+// The live state as the key sounds see it: without the application in front while one of the program's own
+// windows has the keyboard focus, so no app rule profiles or silences what is typed there.
+LiveState forKeySounds(LiveState live);
 
 // Why the router is muted, the first that holds: "Muted in <app>", "Muted while the mic is on", "Silent in
 // password fields", "Quiet hours"; nothing when it plays.

@@ -25,13 +25,16 @@ RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, con
     const auto &settings = data.settings;
     RuntimeConfig config;
     config.enabled = settings.enabled;
-    config.muted = muteReason(data, live).has_value();
+    // App rules decide the profile and the silence by the application in front, but not while the user types
+    // into the program itself; triggers keep their own application lists.
+    const LiveState keys = forKeySounds(live);
+    config.muted = muteReason(data, keys).has_value();
     // The router plays what it is given: a hand-edited volume or pitch variation is brought into range here,
     // once per snapshot, instead of on every key press.
     config.masterVolume = static_cast<float>(playableVolume(settings.masterVolume));
     config.stereoSpread = settings.stereoSpread;
-    if (!isMutedByApp(data, live.currentAppBundleID)) {
-        config.profile = effectiveProfile(data, live.currentAppBundleID);
+    if (!isMutedByApp(data, keys.currentAppBundleID)) {
+        config.profile = effectiveProfile(data, keys.currentAppBundleID);
         for (auto &entry : config.profile->keys) {
             auto &assignment = entry.second;
             assignment.volume = playableVolume(assignment.volume);

@@ -21,6 +21,11 @@ void SaveWriter::setLog(Log log) {
     log_ = std::move(log);
 }
 
+void SaveWriter::setOutcome(Outcome outcome) {
+    std::lock_guard guard(mutex_);
+    outcome_ = std::move(outcome);
+}
+
 void SaveWriter::enqueue(AppData snapshot) {
     {
         std::lock_guard guard(mutex_);
@@ -36,12 +41,14 @@ bool SaveWriter::waitUntilIdle(std::chrono::milliseconds timeout) {
 
 std::optional<QString> SaveWriter::writeNow(const AppData &snapshot) {
     Log log;
+    Outcome outcome;
     {
         std::lock_guard guard(mutex_);
         log = log_;
+        outcome = outcome_;
     }
     const auto failure = encodeAndWrite(snapshot);
-    finished(failure, log);
+    finished(failure, log, outcome);
     return failure;
 }
 
@@ -66,15 +73,18 @@ std::optional<QString> SaveWriter::encodeAndWrite(const AppData &snapshot) const
     return write_(path_, bytes);
 }
 
-void SaveWriter::finished(const std::optional<QString> &failure, const Log &log) {
+void SaveWriter::finished(const std::optional<QString> &failure, const Log &log, const Outcome &outcome) {
     if (failure) {
         if (log) {
             log("Tapchime: saving the document failed: " + failure->toStdString());
         }
-        return;
+    } else {
+        std::lock_guard guard(mutex_);
+        ++writesDone_;
     }
-    std::lock_guard guard(mutex_);
-    ++writesDone_;
+    if (outcome) {
+        outcome(failure);
+    }
 }
 
 void SaveWriter::run() {
@@ -88,9 +98,10 @@ void SaveWriter::run() {
         queue_.pop_front();
         busy_ = true;
         const Log log = log_;
+        const Outcome outcome = outcome_;
         lock.unlock();
 
-        finished(encodeAndWrite(snapshot), log);
+        finished(encodeAndWrite(snapshot), log, outcome);
 
         lock.lock();
         busy_ = false;

@@ -22,7 +22,8 @@ namespace tc {
 // Each snapshot is encoded (compact JSON) and written through the write function, by default an atomic
 // replace of the file. A snapshot that cannot be encoded, whose text is larger than the writer's bound, or
 // whose write fails is not written (the file keeps the previous document); the failure goes to the log as
-// one line "Tapchime: saving the document failed: <reason>". Nothing is shown to the user.
+// one line "Tapchime: saving the document failed: <reason>", and the outcome of every snapshot goes to the
+// outcome function, which the model turns into what the user is told.
 //
 // Thread: enqueue(), waitUntilIdle() and setLog() from any thread (the main thread in the program); the
 // writes run on the writer's thread, which also calls the log. Destroying the writer finishes every
@@ -32,6 +33,8 @@ public:
     using WriteFunction = std::function<std::optional<QString>(const QString &path, const QByteArray &bytes)>;
     // One line to the system log; called on the writer's thread (and by writeNow() on its caller's).
     using Log = std::function<void(const std::string &line)>;
+    // The outcome of one snapshot: the failure, or nothing once the file holds it. Called where the log is.
+    using Outcome = std::function<void(const std::optional<QString> &failure)>;
 
     // `maxBytes`: the largest document text written, inclusive.
     SaveWriter(QString path, qint64 maxBytes, WriteFunction write);
@@ -41,6 +44,8 @@ public:
 
     // Where failures are reported (default: nowhere). A write already running reports to the earlier log.
     void setLog(Log log);
+    // Where the outcome of each snapshot is reported (default: nowhere), as with the log.
+    void setOutcome(Outcome outcome);
 
     void enqueue(AppData snapshot);
 
@@ -61,7 +66,7 @@ private:
     void run();
     // Encodes and writes; the failure, or nothing. Touches no shared state.
     std::optional<QString> encodeAndWrite(const AppData &snapshot) const;
-    void finished(const std::optional<QString> &failure, const Log &log);
+    void finished(const std::optional<QString> &failure, const Log &log, const Outcome &outcome);
 
     const QString path_;
     const qint64 maxBytes_;
@@ -71,6 +76,7 @@ private:
     std::condition_variable idle_;
     std::deque<AppData> queue_;
     Log log_;
+    Outcome outcome_;
     bool busy_ = false;
     bool quit_ = false;
     std::uint64_t writesDone_ = 0;

@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -40,6 +41,8 @@ struct Harness {
         std::vector<std::string> documents;
         // Called before each write with its index; a test may block here to make one write slow.
         std::function<void(std::size_t index)> beforeWrite;
+        // While set, every write fails with this reason and the file is left alone (a full disk).
+        std::optional<QString> failure;
     };
 
     Harness() : frontmost(std::make_shared<FakeFrontmostAppSource::State>()) {}
@@ -74,6 +77,12 @@ struct Harness {
             }
             if (shared->beforeWrite) {
                 shared->beforeWrite(index);
+            }
+            {
+                std::lock_guard guard(shared->mutex);
+                if (shared->failure) {
+                    return std::optional<QString>(shared->failure);
+                }
             }
             auto error = writeFileAtomically(path, bytes);
             std::lock_guard guard(shared->mutex);

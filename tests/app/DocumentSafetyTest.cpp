@@ -210,6 +210,56 @@ TEST(DocumentSave, AFailedSaveInAReadOnlyFolderIsLoggedWithItsReason) {
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+// A save that fails looks like success on screen unless the user is told: once per run of failures (every
+// edit saves, so a full disk fails many in a row), with the reason, and again after a save has worked.
+TEST(DocumentSave, TheUserIsToldOfFailingSavesOncePerRunWithTheReason) {
+    Harness harness;
+    auto &model = harness.started();
+    QSignalSpy told(&model, &AppModel::saveFailed);
+    const auto edit = [&](const std::string &name) {
+        model.addProfile(name);
+        model.flushPendingSave();
+        harness.time.runPosted(); // the writer's outcome reaches the main thread
+    };
+
+    edit("Works");
+    EXPECT_EQ(told.count(), 0);
+    harness.writes->failure = QStringLiteral("No space left on device");
+    edit("Fails once");
+    edit("Fails twice");
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_EQ(told.at(0).at(0).toString(), QStringLiteral("No space left on device"));
+    harness.writes->failure.reset();
+    edit("Works again");
+    EXPECT_EQ(told.count(), 1);
+    harness.writes->failure = QStringLiteral("Read-only file system");
+    edit("Fails again");
+    ASSERT_EQ(told.count(), 2);
+    EXPECT_EQ(told.at(1).at(0).toString(), QStringLiteral("Read-only file system"));
+}
+
+// A document over the size bound is a failed save too; the store reports it like any other.
+TEST(DocumentSave, TheStoreReportsEveryOutcomeAndARefusedSaveAsAFailure) {
+    QTemporaryDir dir;
+    DocumentStore store(dir.path());
+    std::mutex mutex;
+    std::vector<std::optional<QString>> outcomes;
+    store.setSaveOutcome([&](const std::optional<QString> &failure) {
+        std::lock_guard guard(mutex);
+        outcomes.push_back(failure);
+    });
+    auto data = store.load().data;
+    store.save(data);
+    data.profiles[0].name = std::string(DocumentStore::kMaxDocumentBytes, 'x');
+    store.save(data);
+    ASSERT_TRUE(store.waitForWrites(std::chrono::seconds(10)));
+    std::lock_guard guard(mutex);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_FALSE(outcomes[0]);
+    ASSERT_TRUE(outcomes[1]);
+    EXPECT_TRUE(outcomes[1]->contains("more than")) << outcomes[1]->toStdString();
+}
+
 TEST(DocumentLoad, StaleTemporariesOfAnInterruptedSaveAreRemovedAtStart) {
     Harness harness;
     harness.writeDocument(encoded(makeDefaultData()));

@@ -89,6 +89,48 @@ TEST(SmartMute, ASilencedApplicationPlaysNoProfile) {
     EXPECT_TRUE(config->muted);
 }
 
+// Typing into the program itself (the Keys page's test field) plays the profile its screens show, whatever
+// the application the user came from is ruled to; what the program reports about that application stays.
+TEST(SmartMute, NoAppRuleAppliesWhileTheProgramsOwnWindowHasTheFocus) {
+    Harness harness;
+    auto &model = harness.started();
+    const auto arcade = profileNamed(model, "Arcade").id;
+    model.setRule("xterm", "XTerm", arcade);
+    struct Case {
+        const char *app;
+        bool mutedOutside;
+        const char *playsOutside;
+    };
+    for (const Case &c : {Case{"Zoom", true, nullptr}, Case{"xterm", false, "Arcade"}}) {
+        SCOPED_TRACE(c.app);
+        harness.activate(c.app, c.app);
+        model.setOwnWindowFocused(true);
+        auto config = harness.router.config();
+        EXPECT_FALSE(config->muted);
+        ASSERT_TRUE(config->profile);
+        EXPECT_EQ(config->profile->name, "Meme mode"); // the active profile
+        // The application in front, its rule and the mute reason the screens show are the user's app's.
+        EXPECT_EQ(model.currentAppName(), c.app);
+        EXPECT_EQ(model.effectiveProfileIsMutedByApp(), c.mutedOutside);
+
+        model.setOwnWindowFocused(false);
+        config = harness.router.config();
+        EXPECT_EQ(config->muted, c.mutedOutside);
+        if (c.playsOutside) {
+            ASSERT_TRUE(config->profile);
+            EXPECT_EQ(config->profile->name, c.playsOutside);
+        } else {
+            EXPECT_FALSE(config->profile);
+        }
+    }
+    // Other reasons to be silent still hold in the program's own window.
+    model.setOwnWindowFocused(true);
+    model.commitEdit([](AppData &data) { data.settings.muteWhenMicInUse = true; });
+    *harness.mic = true;
+    harness.time.advance(1.0);
+    EXPECT_TRUE(harness.router.config()->muted);
+}
+
 TEST(SmartMute, WithNoApplicationKnownNoRuleApplies) {
     Harness harness;
     auto &model = harness.started();

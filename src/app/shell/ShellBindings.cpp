@@ -1,9 +1,16 @@
 #include "app/shell/ShellBindings.h"
 
 #include "app/AppModel.h"
+#include "app/DocumentStore.h"
 #include "app/shell/AppMenus.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QWidget>
+#include <QWindow>
 
 namespace tc {
 
@@ -22,6 +29,35 @@ void bindMenus(AppModel &model, AppMenus &menus) {
 void bindUpdater(AppModel &model, Updater &updater) {
     model.setCanCheckForUpdates(updater.canCheck());
     QObject::connect(&model, &AppModel::updateCheckRequested, &updater, &Updater::checkForUpdates);
+}
+
+void bindOwnWindowFocus(AppModel &model) {
+    model.setOwnWindowFocused(QGuiApplication::focusWindow() != nullptr);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &model,
+                     [&model](QWindow *window) { model.setOwnWindowFocused(window != nullptr); });
+}
+
+QString saveFailureTitle() {
+    return QStringLiteral("Tapchime couldn't save your changes");
+}
+
+QString saveFailureText(const QString &reason) {
+    return QStringLiteral("Saving failed: %1.\n\nYour last changes are shown but not on disk, and they will be "
+                          "gone at the next start unless a later save works. Make room on the disk or check that "
+                          "%2 can be written.")
+        .arg(reason, QDir::toNativeSeparators(DocumentStore::defaultFolder()));
+}
+
+void bindSaveFailures(AppModel &model, std::function<QWidget *()> parent) {
+    QObject::connect(&model, &AppModel::saveFailed, &model, [parent = std::move(parent)](const QString &reason) {
+        QWidget *over = parent ? parent() : nullptr;
+        auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tapchime"), saveFailureTitle(),
+                                    QMessageBox::Ok, over);
+        box->setObjectName(QStringLiteral("saveFailedAlert"));
+        box->setInformativeText(saveFailureText(reason));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    });
 }
 
 NoticeHUD::FixHandler noticeFix(AppModel &model, std::function<void()> showAppRules) {

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace tc {
 
 class AppMenus;
@@ -24,6 +26,17 @@ void bindMenus(AppModel &model, AppMenus &menus);
 // The model's update check (the settings screen's "Check now") reaches the update component, and the model
 // knows whether there is a feed to check.
 void bindUpdater(AppModel &model, Updater &updater);
+
+// The model knows whether one of the program's own windows has the keyboard focus (no app rule applies to key
+// sounds then).
+void bindOwnWindowFocus(AppModel &model);
+
+// A save that failed is told in an alert, with the reason, once per run of failures. `parent` gives the
+// window to put it over (the main window when it is shown, else nothing: the alert stands alone).
+void bindSaveFailures(AppModel &model, std::function<QWidget *()> parent);
+// The alert's title and text for one failure.
+QString saveFailureTitle();
+QString saveFailureText(const QString &reason);
 
 // The notice panel's remedy: fixes the silence the notice was shown for; when that remedy is the App rules
 // section (the model has switched to it), `showAppRules` brings the main window forward.

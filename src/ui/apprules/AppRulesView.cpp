@@ -53,6 +53,8 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     grid_->addWidget(fallback_);
     grid_->addWidget(addApp_);
     scroll_->setWidget(gridHost_);
+    // Two rows of cards at least; on a short screen the page scrolls as a whole instead.
+    scroll_->setMinimumHeight(2 * fallback_->sizeHint().height() + RuleGridLayout::gap + 8);
     left->addWidget(scroll_, 1);
 
     switchLog_ = new SwitchLogCard(model_, this);

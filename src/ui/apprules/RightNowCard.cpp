@@ -56,14 +56,14 @@ RightNowCard::RightNowCard(AppModel &model, QWidget *parent) : OrangeDial(dialHe
 
     auto *lines = new QVBoxLayout;
     lines->setSpacing(4);
-    app_ = textLabel(QString(), tracked(Fonts::mono(11, QFont::Medium), 1), Theme::ink, content);
-    app_->setAlignment(Qt::AlignHCenter);
+    // Long application names are cut at the end with "…" (and shown whole as a tooltip), never at both ends.
+    app_ = new FittingText(QString(), tracked(Fonts::mono(11, QFont::Medium), 1), Theme::ink, 1.0, Qt::AlignHCenter,
+                           content);
     lines->addWidget(app_);
     headline_ = new FittingText(QString(), tracked(Fonts::system(42, QFont::ExtraBold), -1.6), Theme::ink, 0.5,
                                 Qt::AlignHCenter, content);
     lines->addWidget(headline_);
-    subtitle_ = textLabel(QString(), Fonts::mono(11, QFont::Medium), Theme::ink, content);
-    subtitle_->setAlignment(Qt::AlignHCenter);
+    subtitle_ = new FittingText(QString(), Fonts::mono(11, QFont::Medium), Theme::ink, 1.0, Qt::AlignHCenter, content);
     lines->addWidget(subtitle_);
     column->addLayout(lines);
     column->addStretch(1);

@@ -43,9 +43,9 @@ public:
 private:
     AppModel &model_;
     SymbolBadge *symbol_;
-    QLabel *app_;
+    FittingText *app_;
     FittingText *headline_;
-    QLabel *subtitle_;
+    FittingText *subtitle_;
 };
 
 } // namespace tc

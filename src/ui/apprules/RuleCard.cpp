@@ -8,6 +8,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SingleClick.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
@@ -250,6 +251,7 @@ RuleCard::RuleCard(AppModel &model, const AppDirectory &directory, Rule rule, QW
     if (!rule_.isFallback) {
         remove_ = new RemoveButton(this);
         connect(remove_, &QAbstractButton::clicked, this, [this] { model_.removeRule(rule_.bundleID); });
+        removeOnSingleClicksOnly(remove_);
         row->addWidget(remove_, 0, Qt::AlignTop);
     }
     top->addLayout(row);

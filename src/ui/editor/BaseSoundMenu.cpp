@@ -8,8 +8,10 @@
 #include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
+#include <QIcon>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <cmath>
 
 namespace tc {
@@ -60,14 +62,31 @@ std::vector<BaseSoundMenu::Item> BaseSoundMenu::items(const AppModel &model) {
     return list;
 }
 
+namespace {
+
+QIcon checkmarkIcon() {
+    QPixmap pixmap(QSize(32, 32));
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    Symbols::paint(painter, QRectF(0, 0, 32, 32), "checkmark", 26, QFont::DemiBold, Theme::ink);
+    painter.end();
+    pixmap.setDevicePixelRatio(2);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
 QMenu *BaseSoundMenu::makeMenu(QWidget *parent) {
     auto *menu = new QMenu(parent);
     const auto list = items(model_);
     for (std::size_t i = 0; i < list.size(); ++i) {
         const Item &item = list[i];
         QAction *action = menu->addAction(item.title);
-        action->setCheckable(true);
-        action->setChecked(item.checked);
+        // One checkmark on the current item; a checkable action would draw a box on every item.
+        if (item.checked) {
+            action->setIcon(checkmarkIcon());
+        }
         action->setData(QString::fromStdString(item.soundID));
         connect(action, &QAction::triggered, this, [this, id = item.soundID] { choose(id); });
         if (i == 0) {

@@ -45,8 +45,9 @@ void springRow(QWidget *row, int height, bool entering) {
     auto *spring = new SpringAnimator(
         kResponse, kDamping,
         [row, height](qreal value) {
-            row->setMinimumHeight(0);
-            row->setMaximumHeight(std::max(0, qRound(height * std::clamp<qreal>(value, 0, 1))));
+            // Exactly its height of the moment: a row that has arrived keeps its full height however short the
+            // page, the keyboard gives up room instead.
+            row->setFixedHeight(std::max(0, qRound(height * std::clamp<qreal>(value, 0, 1))));
         },
         row);
     spring->jumpTo(entering ? 0 : 1);

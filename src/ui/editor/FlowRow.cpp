@@ -1,5 +1,7 @@
 #include "ui/editor/FlowRow.h"
 
+#include <QEvent>
+
 #include <algorithm>
 
 namespace tc {
@@ -15,6 +17,7 @@ void FlowRow::add(QWidget *widget) {
     widget->setParent(this);
     items_.push_back(widget);
     widget->show();
+    relayout();
     updateGeometry();
 }
 
@@ -26,6 +29,7 @@ void FlowRow::clear() {
         }
     }
     items_.clear();
+    relayout();
     updateGeometry();
 }
 
@@ -88,6 +92,19 @@ QSize FlowRow::minimumSizeHint() const {
 
 void FlowRow::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
+    relayout();
+}
+
+bool FlowRow::event(QEvent *event) {
+    // A child whose size hint changed (a chip's new text) asks its parent, which has no layout, to lay out.
+    if (event->type() == QEvent::LayoutRequest) {
+        relayout();
+        updateGeometry();
+    }
+    return QWidget::event(event);
+}
+
+void FlowRow::relayout() {
     const auto places = arrange(width());
     for (std::size_t i = 0; i < items_.size(); ++i) {
         items_[i]->setGeometry(places[i]);

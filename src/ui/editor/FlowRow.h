@@ -6,7 +6,9 @@
 namespace tc {
 
 // A row of small widgets, left to right at their own sizes, that carries on in a second line when the width
-// runs out, so none of them is ever squeezed or cut. Children are added with add(). Main thread.
+// runs out, so none of them is ever squeezed or cut. Children are added with add(). The row places its
+// children again whenever they change (added, removed, a new size hint), not only when it is resized.
+// Main thread.
 class FlowRow : public QWidget {
 public:
     FlowRow(int spacing, int lineSpacing, QWidget *parent = nullptr);
@@ -24,8 +26,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    // Places every child at arrange()'s place for the current width and asks for the height that takes.
+    void relayout();
+
     std::vector<QWidget *> items_;
     int spacing_;
     int lineSpacing_;

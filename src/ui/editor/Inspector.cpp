@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace tc {
@@ -301,7 +302,8 @@ void Inspector::sync() {
     duration_->setText(d.duration);
     note_->setText(d.note);
     note_->setVisible(!d.note.isEmpty());
-    note_->setMinimumHeight(note_->heightForWidth(kNoteWidth));
+    // An empty label has no height for a width (-1): it takes none.
+    note_->setMinimumHeight(std::max(0, note_->heightForWidth(kNoteWidth)));
     controls_->setVisible(d.assignment.has_value());
     picks_->setVisible(!d.assignment);
     if (d.assignment) {

@@ -52,7 +52,17 @@ void FittingText::setText(const QString &text) {
     }
     text_ = text;
     setAccessibleName(text);
+    syncToolTip();
     update();
+}
+
+void FittingText::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    syncToolTip();
+}
+
+void FittingText::syncToolTip() {
+    setToolTip(currentFit().elided ? text_ : QString());
 }
 
 void FittingText::setColor(const QColor &color) {

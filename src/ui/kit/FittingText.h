@@ -8,7 +8,8 @@
 namespace tc {
 
 // One line of text that shrinks to fit its width, down to `minimumScale` of its font size, and is cut with an
-// ellipsis below that. Its height is that of the full-size font, so the line never changes the layout.
+// ellipsis below that; a cut line shows its whole text as a tooltip. Its height is that of the full-size font,
+// so the line never changes the layout.
 class FittingText : public QWidget {
 public:
     FittingText(const QString &text, const QFont &font, const QColor &color, qreal minimumScale,
@@ -34,8 +35,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The whole text as the tooltip while the line is cut; none while it shows whole.
+    void syncToolTip();
+
     QString text_;
     QFont font_;
     QColor color_;

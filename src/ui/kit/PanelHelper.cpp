@@ -17,10 +17,18 @@ QIcon PanelHelper::iconFromDesktopIcon(const QString &icon) {
     if (icon.isEmpty()) {
         return {};
     }
+    QIcon found;
     if (QDir::isAbsolutePath(icon)) {
-        return QFileInfo(icon).isFile() ? QIcon(icon) : QIcon();
+        found = QFileInfo(icon).isFile() ? QIcon(icon) : QIcon();
+    } else {
+        found = QIcon::fromTheme(icon);
     }
-    return QIcon::fromTheme(icon);
+    // A theme may list an icon whose file cannot be drawn (xterm's mini.xterm, an image in a format the
+    // program has no reader for): that counts as none, so the caller draws its lettered tile.
+    if (found.isNull() || found.pixmap(QSize(32, 32)).isNull()) {
+        return {};
+    }
+    return found;
 }
 
 QIcon PanelHelper::icon(const QString &bundleID, const std::vector<InstalledApp> &installed) {

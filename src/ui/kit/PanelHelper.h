@@ -45,7 +45,8 @@ public:
     static std::optional<ChosenApp> chooseApp(const DesktopApps &apps, QWidget *parent = nullptr);
 
     // The icon of a desktop entry's Icon value: an absolute path is loaded from the file, anything else is
-    // looked up in the icon theme. A null icon when there is none (callers draw a placeholder).
+    // looked up in the icon theme. A null icon when there is none or it cannot be drawn (callers draw a
+    // placeholder).
     static QIcon iconFromDesktopIcon(const QString &icon);
     // The icon of the application with this id among `installed`; a null icon when none has it.
     static QIcon icon(const QString &bundleID, const std::vector<InstalledApp> &installed);

@@ -105,8 +105,8 @@ protected:
     }
 };
 
-// The 22 points between the parts of a step. They give way (down to nothing) where a step is taller than
-// the sheet has room for, so its parts never overlap.
+// The 22 points between the parts of a step. The sheet grows to keep them (see fitToStep()); only on a
+// screen too short for that do they give way, so the parts never overlap.
 void addGap(QVBoxLayout *stack) {
     stack->addSpacerItem(new QSpacerItem(0, 22, QSizePolicy::Minimum, QSizePolicy::Preferred));
 }
@@ -133,10 +133,10 @@ OnboardingView::OnboardingView(AppModel &model, QWidget *parent) : QDialog(paren
     setFixedSize(kWidth, kHeight);
 
     auto *stack = new QVBoxLayout(this);
-    stack->setContentsMargins(0, 24, 0, 0);
+    stack->setContentsMargins(0, kTopMargin, 0, 0);
     stack->setSpacing(0);
     auto *hero = new OnboardingHero(this);
-    hero->setFixedHeight(190);
+    hero->setFixedHeight(kHeroHeight);
     stack->addWidget(hero);
     stepHost_ = new QWidget(this);
     stepHost_->setObjectName(QStringLiteral("stepHost"));
@@ -178,6 +178,7 @@ void OnboardingView::syncStep(bool animated) {
     cardsShown_.clear();
     content_ = step_ == Step::permission ? buildPermissionStep() : buildPackStep();
     content_->setParent(stepHost_);
+    fitToStep();
     if (animated) {
         slide_->jumpTo(kSlideDistance);
         slide_->animateTo(0);
@@ -188,12 +189,25 @@ void OnboardingView::syncStep(bool animated) {
     content_->show();
 }
 
+int OnboardingView::heightFor(const QWidget &step) {
+    const int width = kWidth - 2 * kStepInset;
+    const QLayout *layout = step.layout();
+    const int content =
+        layout && layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : step.sizeHint().height();
+    return kTopMargin + kHeroHeight + 2 * kStepTopInset + content;
+}
+
+void OnboardingView::fitToStep() {
+    // As tall as the step wants with every gap whole, never shorter than the sheet's own height.
+    setFixedSize(kWidth, std::max(kHeight, heightFor(*content_)));
+}
+
 void OnboardingView::placeContent() {
     if (!content_) {
         return;
     }
     // 40 in from either side, 26 from top and bottom; the content sits at the top of what is left.
-    const QRect area = stepHost_->rect().adjusted(40, 26, -40, -26);
+    const QRect area = stepHost_->rect().adjusted(kStepInset, kStepTopInset, -kStepInset, -kStepTopInset);
     content_->setGeometry(area.translated(qRound(slideOffset_), 0));
 }
 

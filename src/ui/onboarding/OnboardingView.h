@@ -28,7 +28,9 @@ public:
     enum class Step { permission, pack };
 
     static constexpr int kWidth = 720;
-    static constexpr int kHeight = 640;
+    static constexpr int kHeight = 640; // the least height; a taller step makes the sheet taller
+    // The sheet's height for a step's content: the hero, the insets and the step at its wanted height.
+    static int heightFor(const QWidget &step);
 
     explicit OnboardingView(AppModel &model, QWidget *parent = nullptr);
     ~OnboardingView() override;
@@ -48,6 +50,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    static constexpr int kTopMargin = 24;
+    static constexpr int kHeroHeight = 190;
+    static constexpr int kStepInset = 40;    // from either side
+    static constexpr int kStepTopInset = 26; // from top and bottom
+    // Makes the sheet as tall as heightFor() the shown step.
+    void fitToStep();
     void syncStep(bool animated);
     QWidget *buildPermissionStep();
     QWidget *buildPackStep();

@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QSlider>
@@ -117,7 +118,7 @@ int SettingsView::positionForVolume(double volume) {
 
 SettingsView::SettingsView(AppModel &model, QWidget *parent)
     : QWidget(parent), model_(model), savePanel_(backupSavePanel),
-      opener_([](const QUrl &url) { QDesktopServices::openUrl(url); }) {
+      opener_([](const QUrl &url) { return QDesktopServices::openUrl(url); }) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -165,8 +166,7 @@ SettingsView::SettingsView(AppModel &model, QWidget *parent)
         launchAtLoginState_ = model_.launchAtLogin();
         launchAtLogin_->refresh();
     });
-    connect(&model_, &AppModel::canCheckForUpdatesChanged, this,
-            [this] { checkNow_->setEnabled(model_.canCheckForUpdates()); });
+    connect(&model_, &AppModel::canCheckForUpdatesChanged, this, [this] { refreshCheckNow(); });
     refreshOutputs();
     refreshFromData();
     refreshAccess();
@@ -311,7 +311,7 @@ QWidget *SettingsView::buildAbout() {
     texts->addStretch(1);
     row->addLayout(texts, 1);
     checkNow_ = new SettingsRows::CapsuleButton(QStringLiteral("Check now"), updates);
-    checkNow_->setEnabled(model_.canCheckForUpdates());
+    refreshCheckNow();
     connect(checkNow_, &QAbstractButton::clicked, this, [this] { model_.checkForUpdates(); });
     row->addWidget(checkNow_, 0, Qt::AlignVCenter);
     group->rows()->addWidget(updates);
@@ -374,8 +374,28 @@ void SettingsView::refreshAccess() {
     allowed_->setVisible(granted);
 }
 
+QString SettingsView::checkNowTip(bool canCheck) {
+    if (canCheck) {
+        return {};
+    }
+    return QStringLiteral("This copy of Tapchime has no update feed to check: its updates come with your "
+                          "system's packages.");
+}
+
+void SettingsView::refreshCheckNow() {
+    const bool canCheck = model_.canCheckForUpdates();
+    checkNow_->setEnabled(canCheck);
+    checkNow_->setToolTip(checkNowTip(canCheck));
+}
+
 void SettingsView::revealSoundsFolder() {
-    open(QUrl::fromLocalFile(QString::fromStdString(model_.soundsFolder().string())));
+    const QString folder = QString::fromStdString(model_.soundsFolder().string());
+    if (!open(QUrl::fromLocalFile(folder))) {
+        // No file manager answers: the user still learns where the files are.
+        alert(QStringLiteral("Couldn't open the sounds folder"),
+              QStringLiteral("No file manager could show it. Your recordings and imported files are in\n%1")
+                  .arg(QDir::toNativeSeparators(folder)));
+    }
 }
 
 void SettingsView::exportBackup() {
@@ -385,15 +405,21 @@ void SettingsView::exportBackup() {
     }
     try {
         model_.exportBackup(*path);
-    } catch (const BackupError &) {
-        // Logged by the model with its reason; nothing is shown.
+    } catch (const BackupError &error) {
+        alert(QStringLiteral("Couldn't export the backup"), QString::fromUtf8(error.what()));
     }
 }
 
-void SettingsView::open(const QUrl &url) {
-    if (opener_) {
-        opener_(url);
-    }
+bool SettingsView::open(const QUrl &url) {
+    return opener_ && opener_(url);
+}
+
+void SettingsView::alert(const QString &title, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("settingsAlert"));
+    box->setInformativeText(text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 } // namespace tc

@@ -38,8 +38,8 @@ class SettingsView : public QWidget {
 public:
     // Asks for the backup's file name; nothing when the user cancels.
     using SavePanel = std::function<std::optional<QString>(QWidget *parent)>;
-    // Shows a folder in the file manager, or opens a web or mail address.
-    using Opener = std::function<void(const QUrl &)>;
+    // Shows a folder in the file manager, or opens a web or mail address; false when nothing could open it.
+    using Opener = std::function<bool(const QUrl &)>;
 
     static constexpr std::array<int, 5> kVoiceCounts = {6, 8, 12, 16, 24};
     static constexpr const char *kFeedbackAddress = "mailto:feedback@tapchime.app";
@@ -69,6 +69,9 @@ public:
     // and the two links.
     void setSavePanel(SavePanel panel) { savePanel_ = std::move(panel); }
     void setOpener(Opener opener) { opener_ = std::move(opener); }
+
+    // What "Check now" says on hover: why it is disabled, nothing while it works.
+    static QString checkNowTip(bool canCheck);
 
     // The controls, for tests.
     PillToggle *launchAtLoginToggle() const { return launchAtLogin_; }
@@ -102,7 +105,10 @@ private:
     void refreshAccess();
     void revealSoundsFolder();
     void exportBackup();
-    void open(const QUrl &url);
+    bool open(const QUrl &url);
+    // An alert over the page, closed by OK; it does not block the rest of the program.
+    void alert(const QString &title, const QString &text);
+    void refreshCheckNow();
 
     AppModel &model_;
     SavePanel savePanel_;

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPixmapCache>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -71,21 +72,33 @@ protected:
     }
 };
 
-// The card: the dotted backdrop, the page over it, and the corners over both.
+// The card: the dotted backdrop, the page over it, and the corners over both. A page fills the card; one
+// whose least height is more than the card has scrolls as a whole, so nothing in it is squeezed or cut.
 class PageCard : public QWidget {
 public:
     explicit PageCard(QWidget *parent)
-        : QWidget(parent), backdrop_(new DottedBackground(20, this)), corners_(new CardCorners(this)) {
+        : QWidget(parent), backdrop_(new DottedBackground(20, this)), scroll_(new QScrollArea(this)),
+          corners_(new CardCorners(this)) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        scroll_->setObjectName(QStringLiteral("pageScroll"));
+        scroll_->setFrameShape(QFrame::NoFrame);
+        scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        scroll_->setWidgetResizable(true);
+        scroll_->setAttribute(Qt::WA_TranslucentBackground);
+        scroll_->viewport()->setAutoFillBackground(false);
+        scroll_->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
     }
 
     void setPage(QWidget *page) {
-        page_ = page;
+        if (scroll_->widget()) {
+            scroll_->takeWidget(); // the window deletes the page it replaces
+        }
         if (!page) {
             return;
         }
-        page->setParent(this);
-        page->setGeometry(rect());
+        scroll_->setWidget(page);
+        page->setAutoFillBackground(false); // setWidget() turned it on; the backdrop shows through
         page->show();
         corners_->raise();
     }
@@ -93,17 +106,15 @@ public:
 protected:
     void resizeEvent(QResizeEvent *) override {
         backdrop_->setGeometry(rect());
-        if (page_) {
-            page_->setGeometry(rect());
-        }
+        scroll_->setGeometry(rect());
         corners_->setGeometry(rect());
         corners_->raise();
     }
 
 private:
     DottedBackground *backdrop_;
+    QScrollArea *scroll_;
     CardCorners *corners_;
-    QWidget *page_ = nullptr;
 };
 
 } // namespace
@@ -238,6 +249,13 @@ void MainWindow::bringForward() {
     activateWindow();
 }
 
+QWidget *MainWindow::dialogParent() {
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return this;
+}
+
 void MainWindow::openSection(AppSection section) {
     if (model_.section() != section) {
         model_.setSection(section);
@@ -258,6 +276,13 @@ void MainWindow::dropPage() {
         page_->deleteLater();
         page_ = nullptr;
         static_cast<PageCard *>(card_)->setPage(nullptr);
+    }
+}
+
+void MainWindow::showForSheet() {
+    // A sheet over a hidden window would stand alone, and closing it would leave only the tray icon.
+    if (isWindow() && !isVisible()) {
+        bringForward();
     }
 }
 
@@ -286,6 +311,7 @@ void MainWindow::syncSoundPicker() {
     });
     picker_ = sheet;
     pickerID_ = id;
+    showForSheet();
     sheet->open();
 }
 
@@ -309,6 +335,7 @@ void MainWindow::syncOnboarding() {
         }
     });
     onboarding_ = sheet;
+    showForSheet();
     sheet->open();
 }
 

@@ -17,7 +17,8 @@ enum class AppSection;
 // The program's main window (identifier "main"): the section rail on the left and, beside it, the page
 // column with the header over a card that shows the current section's page on the dotted backdrop. The page
 // follows the model's section (a new page each time a section is entered); the sound picker and onboarding
-// sheets follow the model's soundPicker and showOnboarding, and closing a sheet resets that field. Ctrl+,
+// sheets follow the model's soundPicker and showOnboarding, and closing a sheet resets that field. A sheet
+// belongs to the window: opening one shows the window with it (the first run's onboarding too). Ctrl+,
 // opens the Settings section from anywhere in the program.
 //
 // Main thread only. The model must outlive the window.
@@ -49,6 +50,9 @@ public:
     // The open sheets, or null.
     QDialog *soundPickerSheet() const { return picker_; }
     QDialog *onboardingSheet() const { return onboarding_; }
+    // The widget a dialog opened now belongs over: the open modal sheet or alert, else this window. A dialog
+    // over the main window itself would wait, blocked, until the sheet closes.
+    QWidget *dialogParent();
     // Ctrl+, : the Settings section.
     QAction *settingsAction() const { return settings_; }
 
@@ -64,6 +68,8 @@ private:
     void dropPage();
     void syncSoundPicker();
     void syncOnboarding();
+    // Shows the window, in front, when a sheet opens while it is hidden.
+    void showForSheet();
 
     AppModel &model_;
     PageServices services_;

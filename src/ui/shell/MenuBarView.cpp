@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -199,12 +200,23 @@ QWidget *MenuBarView::makeProfileCard() {
     column->addWidget(
         textLabel(QStringLiteral("PROFILE"), tracked(Fonts::mono(10, QFont::Medium), 0.8), Theme::ink3, card));
 
-    grid_ = new QGridLayout;
+    profileScroll_ = new QScrollArea(card);
+    profileScroll_->setFrameShape(QFrame::NoFrame);
+    profileScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    profileScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    profileScroll_->setWidgetResizable(true);
+    profileScroll_->viewport()->setAutoFillBackground(false);
+    auto *cells = new QWidget;
+    cells->setAutoFillBackground(false);
+    grid_ = new QGridLayout(cells);
+    grid_->setContentsMargins(0, 0, 0, 0);
     grid_->setHorizontalSpacing(8);
     grid_->setVerticalSpacing(8);
     grid_->setColumnStretch(0, 1);
     grid_->setColumnStretch(1, 1);
-    column->addLayout(grid_);
+    profileScroll_->setWidget(cells);
+    cells->setAutoFillBackground(false); // setWidget() turned it on
+    column->addWidget(profileScroll_);
 
     auto *volume = new QVBoxLayout;
     volume->setContentsMargins(0, 4, 0, 0);
@@ -358,12 +370,18 @@ void MenuBarView::refreshProfiles() {
     int index = 0;
     for (const Profile &profile : document.profiles) {
         auto *cell = new ProfileCell(profile, profile.id == document.activeProfileID, this);
+        cell->setMinimumHeight(cell->sizeHint().height()); // the list scrolls rather than squeeze its cells
         const Uuid id = profile.id;
         connect(cell, &QAbstractButton::clicked, this, [this, id] { model_.setActiveProfile(id); });
         grid_->addWidget(cell, index / 2, index % 2);
         cells_.push_back(cell);
         ++index;
     }
+    // As high as its rows, up to the rows it may show; the rest scroll.
+    const int rows = static_cast<int>((cells_.size() + 1) / 2);
+    const int shown = std::min(rows, kVisibleProfileRows);
+    const int rowHeight = cells_.empty() ? 0 : cells_.front()->sizeHint().height();
+    profileScroll_->setFixedHeight(std::max(0, shown * rowHeight + (shown - 1) * grid_->verticalSpacing()));
 }
 
 void MenuBarView::refreshVolume() {

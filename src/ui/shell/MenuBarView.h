@@ -12,6 +12,7 @@
 
 class QAbstractButton;
 class QGridLayout;
+class QScrollArea;
 class QLabel;
 class QVBoxLayout;
 
@@ -34,6 +35,11 @@ class VolumeSlider;
 // when the list of profiles changes). Main thread only; the model must outlive the view.
 class MenuBarView : public QWidget {
 public:
+    // The profile grid shows this many rows at most and scrolls beyond, so the panel never runs off the
+    // screen and "Open Tapchime" and the power button stay in reach.
+    static constexpr int kVisibleProfileRows = 4;
+    QScrollArea *profileScroll() const { return profileScroll_; }
+
     static constexpr int fixedWidth = 340;
 
     // What the panel asks of the program.
@@ -96,6 +102,7 @@ private:
     QLabel *key_ = nullptr;
     FittingText *name_ = nullptr;
     QGridLayout *grid_ = nullptr;
+    QScrollArea *profileScroll_ = nullptr; // holds the grid; scrolls beyond kVisibleProfileRows rows
     std::vector<ProfileCell *> cells_;
     QLabel *percent_ = nullptr;
     VolumeSlider *slider_ = nullptr;

@@ -8,8 +8,10 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/sounds/SoundFilePanels.h"
 #include "ui/sounds/SoundPickerState.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
@@ -117,11 +119,23 @@ PickerImportPane::PickerImportPane(AppModel &model, SoundPickerState &state, QWi
     showError();
 }
 
+std::unique_ptr<QFileDialog> PickerImportPane::makeOpenPanel(QWidget *parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("Choose an audio file"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(
+        QStringLiteral("Audio files (%1)").arg(SoundFilePanels::audioPatterns().join(QLatin1Char(' '))));
+    // Not the folder the program happened to start in.
+    dialog->setDirectory(QDir::homePath());
+    return dialog;
+}
+
 std::optional<std::filesystem::path> PickerImportPane::openPanel(QWidget *parent) {
-    const QString file = QFileDialog::getOpenFileName(
-        parent, QStringLiteral("Choose an audio file"), QString(),
-        QStringLiteral("Audio files (*.wav *.mp3 *.m4a *.aif *.aiff *.aifc *.caf *.flac *.ogg *.oga *.opus *.aac "
-                       "*.wma *.mp4)"));
+    const auto dialog = makeOpenPanel(parent);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString file = dialog->selectedFiles().constFirst();
     if (file.isEmpty()) {
         return std::nullopt;
     }

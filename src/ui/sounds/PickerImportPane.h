@@ -6,8 +6,10 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class QFileDialog;
 class QLabel;
 
 namespace tc {
@@ -32,6 +34,9 @@ public:
     void setChooser(Chooser chooser) { chooser_ = std::move(chooser); }
     // The modal open panel for one audio file.
     static std::optional<std::filesystem::path> openPanel(QWidget *parent);
+    // That panel before it runs: in the home folder, offering the audio files the Sounds screen's Import
+    // offers (the panels share one list of patterns).
+    static std::unique_ptr<QFileDialog> makeOpenPanel(QWidget *parent);
 
     // The file a drop of these URLs imports: the first URL when it names a local file.
     static std::optional<std::filesystem::path> droppedFile(const QList<QUrl> &urls);

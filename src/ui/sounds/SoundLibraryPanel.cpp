@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -122,11 +123,18 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     empty_ = plainLabel(Fonts::system(13), Theme::ink3, content);
     empty_->setWordWrap(true);
     empty_->setMargin(30);
-    list_->addWidget(empty_);
+    // Centred in the list's room, like every other empty state.
+    empty_->setAlignment(Qt::AlignCenter);
+    empty_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    // Shown only when no row is, it takes the list's room (the stretch under the rows keeps a sliver).
+    list_->addWidget(empty_, 1000);
     list_->addStretch(1);
     scroll_->setWidget(content);
     content->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
     column->addWidget(scroll_, 1);
+    // Never fewer than six rows in view: on a short screen the page scrolls as a whole instead.
+    setMinimumHeight(column->contentsMargins().top() + chipRow->sizeHint().height() + 1 +
+                     kRowsAlwaysShown * (SoundLibraryRow::kHeight + 1) + column->contentsMargins().bottom());
 
     connect(&model_, &AppModel::dataChanged, this, &SoundLibraryPanel::syncRows);
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundLibraryPanel::syncRows);
@@ -134,6 +142,10 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     connect(&model_, &AppModel::selectedKeysChanged, this, &SoundLibraryPanel::syncSelection);
     connect(&state_, &SoundsScreenState::filterChanged, this, &SoundLibraryPanel::applyFilter);
     connect(&state_, &SoundsScreenState::searchChanged, this, &SoundLibraryPanel::applyFilter);
+    // A new search or filter shows its results from the top.
+    for (auto signal : {&SoundsScreenState::filterChanged, &SoundsScreenState::searchChanged}) {
+        connect(&state_, signal, this, [this] { scroll_->verticalScrollBar()->setValue(0); });
+    }
     syncRows();
     syncSelection();
 }

@@ -42,6 +42,9 @@ private:
 class SoundLibraryPanel : public QWidget {
     Q_OBJECT
 public:
+    // The rows the list shows at least, however short the screen (the page scrolls then).
+    static constexpr int kRowsAlwaysShown = 6;
+
     SoundLibraryPanel(AppModel &model, SoundsScreenState &state, QWidget *parent = nullptr);
 
     // The rows shown now, top down.
@@ -50,6 +53,7 @@ public:
     const std::vector<CategoryFilterChip *> &chips() const { return chips_; }
     // The line shown when nothing passes; hidden otherwise.
     QLabel *emptyLabel() const { return empty_; }
+    QScrollArea *scrollArea() const { return scroll_; }
     // "Assign goes to …"; hidden while no key is selected.
     QLabel *selectionLine() const { return selection_; }
 

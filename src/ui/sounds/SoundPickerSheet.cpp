@@ -309,13 +309,9 @@ void SoundPickerSheet::apply() {
         }
         model_.advanceCoach(3);
     } else {
-        const Uuid triggerID = target_.asTrigger()->id;
-        if (!model_.trigger(triggerID)) {
-            // The trigger went while the sheet was open: there is nothing to give the sound to.
-            reject();
-            return;
-        }
-        model_.setTriggerSound(triggerID, id);
+        // A trigger deleted while the sheet was open changes nothing; the save and the push run all the same,
+        // and the sheet previews and closes as after any choice.
+        model_.setTriggerSound(target_.asTrigger()->id, id);
     }
     model_.preview(id);
     accept();

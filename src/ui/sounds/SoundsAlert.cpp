@@ -4,12 +4,20 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/Theme.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tc {
+
+namespace {
+
+constexpr int kMessageMaxWidth = 460;
+
+} // namespace
 
 SoundsAlert::SoundsAlert(const QString &title, QWidget *parent) : QDialog(parent), title_(title) {
     setWindowTitle(title);
@@ -32,9 +40,7 @@ SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
     alert->message_->setTextFormat(Qt::PlainText);
     alert->message_->setWordWrap(true);
     alert->message_->setFont(Fonts::system(13));
-    alert->message_->setMaximumWidth(460);
     alert->message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    alert->setMessage(message);
     column->addWidget(alert->message_);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -44,6 +50,7 @@ SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
     column->addLayout(buttons);
     alert->default_ = ok;
     connect(ok, &QAbstractButton::clicked, alert, &QDialog::accept);
+    alert->setMessage(message); // sized once everything is in place
     return alert;
 }
 
@@ -75,6 +82,17 @@ SoundsAlert *SoundsAlert::rename(const QString &name, QWidget *parent) {
 void SoundsAlert::setMessage(const QString &message) {
     if (message_) {
         message_->setText(message);
+        // A wrapped text is given its width first and then the height its lines take at that width; sized the
+        // other way round, a window cuts the last line.
+        const QFontMetrics metrics(message_->font());
+        int widest = 0;
+        for (const QString &line : message.split(QLatin1Char('\n'))) {
+            widest = std::max(widest, metrics.horizontalAdvance(line) + 2);
+        }
+        const QMargins margins = layout()->contentsMargins();
+        const int width = std::clamp(widest, minimumWidth() - margins.left() - margins.right(), kMessageMaxWidth);
+        message_->setFixedWidth(width);
+        message_->setFixedHeight(message_->heightForWidth(width));
         adjustSize();
     }
 }

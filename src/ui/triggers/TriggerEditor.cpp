@@ -10,6 +10,7 @@
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SingleClick.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -141,10 +142,17 @@ TriggerEditor::TriggerEditor(AppModel &model, TriggerApps apps, QWidget *parent)
 
     connect(&model_, &AppModel::dataChanged, this, &TriggerEditor::refresh);
     connect(recorder_, &ShortcutRecorder::stateChanged, this, &TriggerEditor::refresh);
+    // The hotkeys the recorder refuses must not act either while it records.
+    connect(recorder_, &ShortcutRecorder::stateChanged, this,
+            [this] { model_.setShortcutRecording(recorder_->isRecording()); });
     refresh();
 }
 
-TriggerEditor::~TriggerEditor() = default;
+TriggerEditor::~TriggerEditor() {
+    if (recorder_->isRecording()) {
+        model_.setShortcutRecording(false);
+    }
+}
 
 QWidget *TriggerEditor::makePanel() {
     auto *panel = new PanelBody;
@@ -267,6 +275,7 @@ QWidget *TriggerEditor::makePanel() {
             model_.deleteTrigger(*id_);
         }
     });
+    removeOnSingleClicksOnly(delete_);
     barRow->addWidget(delete_);
     barRow->addStretch(1);
     onText_ = textLabel(QString(), Fonts::system(12, QFont::DemiBold), Theme::ink2, bar);

@@ -99,6 +99,15 @@ std::vector<TriggerList::RowInfo> TriggerList::rows() const {
     return rows_;
 }
 
+void TriggerList::showRow(const Uuid &id) {
+    for (const RowInfo &row : rows_) {
+        if (row.id == id && row.widget) {
+            scroll_->ensureWidgetVisible(row.widget, 0, 0);
+            return;
+        }
+    }
+}
+
 QStringList TriggerList::groupTitles() const {
     return groups_;
 }

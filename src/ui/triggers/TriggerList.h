@@ -38,6 +38,8 @@ public:
         QWidget *widget = nullptr;
     };
     std::vector<RowInfo> rows() const;
+    // Scrolls the list so the trigger's row shows (nothing when it has none).
+    void showRow(const Uuid &id);
     QStringList groupTitles() const;
 
     // Called when a trigger is clicked.

@@ -15,11 +15,13 @@
 #include "ui/triggers/TriggerGraph.h"
 #include "ui/triggers/TriggerList.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tc {
@@ -191,7 +193,20 @@ QWidget *TriggersView::currentContent() const {
 }
 
 void TriggersView::add(const Trigger::Kind &kind) {
-    setSelectedID(model_.addTrigger(kind, TriggerEdits::kNewTriggerSound));
+    const Uuid id = model_.addTrigger(kind, TriggerEdits::kNewTriggerSound);
+    setSelectedID(id);
+    // The new trigger may land below what shows: once the views have laid it out, bring it into view.
+    QTimer::singleShot(0, this, [this, id] {
+        // Lay out what is pending first (a view just switched to, the scroll area's content): a row is found
+        // where it will be drawn. Each pass may ask for the next one.
+        for (int pass = 0; pass < 3; ++pass) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+        if (QWidget *node = graphView_->triggerNode(id)) {
+            graphScroll_->ensureWidgetVisible(node, 0, 0);
+        }
+        listView_->showRow(id);
+    });
 }
 
 void TriggersView::refresh() {

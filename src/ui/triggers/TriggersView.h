@@ -43,6 +43,7 @@ public:
     QAbstractButton *addWordButton() const { return addWord_; }
     TriggerGraph *graph() const { return graphView_; }
     TriggerList *list() const { return listView_; }
+    QScrollArea *graphScroll() const { return graphScroll_; }
     TriggerEditor *editor() const { return editor_; }
     QWidget *emptyState() const { return empty_; }
     // The content shown now: the empty state, the graph's scroll area or the list.

@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -101,6 +103,46 @@ TEST(ShellBindings, TheModelsUpdateCheckReachesTheUpdaterOnlyWithAFeed) {
     other.checkForUpdates();
     EXPECT_EQ(presented, 1);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::failed);
+}
+
+// A failing save is told once per run of failures, in an alert over the window the shell names.
+TEST(ShellBindings, AFailedSaveIsToldInAnAlertWithItsReason) {
+    qtApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    QWidget window;
+    bindSaveFailures(model, [&window] { return &window; });
+    harness.writes->failure = QStringLiteral("No space left on device");
+    model.addProfile("Lost");
+    model.flushPendingSave();
+    harness.time.runPosted();
+    const auto alerts = window.findChildren<QMessageBox *>();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts[0]->text(), saveFailureTitle());
+    EXPECT_TRUE(alerts[0]->informativeText().contains("No space left on device"));
+    model.addProfile("Lost too");
+    model.flushPendingSave();
+    harness.time.runPosted();
+    EXPECT_EQ(window.findChildren<QMessageBox *>().size(), 1); // still the same run of failures
+    delete alerts[0];
+}
+
+// Typing into one of the program's own windows is known to the model as soon as the window has the focus.
+TEST(ShellBindings, TheModelFollowsWhetherAWindowOfTheProgramHasTheFocus) {
+    qtApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    bindOwnWindowFocus(model); // a window has the focus already
+    EXPECT_TRUE(model.ownWindowFocused());
+    // The focus leaves the program (another application's window), and comes back.
+    emit qApp->focusWindowChanged(nullptr);
+    EXPECT_FALSE(model.ownWindowFocused());
+    emit qApp->focusWindowChanged(window.windowHandle());
+    EXPECT_TRUE(model.ownWindowFocused());
 }
 
 } // namespace

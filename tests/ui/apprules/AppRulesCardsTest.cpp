@@ -6,6 +6,7 @@
 #include "ui/apprules/RightNowCard.h"
 #include "ui/apprules/SmartMuteCard.h"
 #include "ui/apprules/SwitchLogCard.h"
+#include "ui/kit/FittingText.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -50,6 +51,35 @@ TEST(RightNowCard, ShowsTheAppInFrontAndWhatPlaysThereInEveryState) {
     model.setSetting(&AppSettings::enabled, true);
     model.removeRule("org.gnome.TextEditor");
     EXPECT_EQ(card.headlineText(), QString::fromStdString(model.data().activeProfile().name));
+}
+
+// A text that does not fit is cut at its end with "…" and shows whole as a tooltip; one that fits has none.
+TEST(RightNowCard, ALongApplicationNameIsCutAtItsEndAndShownWholeAsATooltip) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    model.commitEdit([](AppData &data) { data.appRules.push_back(AppRule{"rxvt", "Rxvt", std::nullopt}); });
+    const std::string name = "Rxvt Color Unicode Terminal With A Very Long Name Indeed";
+    harness.activate("rxvt", name);
+    RightNowCard card(model);
+    card.resize(320, card.height()); // about the width of the App rules screen's right column
+    card.show();
+    QCoreApplication::processEvents();
+    bool cutSubtitle = false;
+    for (const QWidget *widget : card.findChildren<QWidget *>()) {
+        const auto *line = dynamic_cast<const FittingText *>(widget); // not a Q_OBJECT: no qobject_cast
+        if (!line) {
+            continue;
+        }
+        const auto fit = line->currentFit();
+        EXPECT_EQ(line->toolTip(), fit.elided ? line->text() : QString()) << line->text().toStdString();
+        if (fit.elided) {
+            EXPECT_TRUE(fit.text.endsWith(QStringLiteral("…"))) << fit.text.toStdString();
+            EXPECT_TRUE(line->text().startsWith(fit.text.chopped(1))) << fit.text.toStdString();
+            cutSubtitle = cutSubtitle || line->text() == card.subtitleText();
+        }
+    }
+    EXPECT_TRUE(cutSubtitle); // "Muted in Rxvt Color Unicode Terminal…"
 }
 
 TEST(SmartMuteCard, EachRowFlipsItsOwnSettingWhichIsSavedAndPushed) {

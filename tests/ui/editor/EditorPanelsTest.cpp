@@ -12,6 +12,7 @@
 #include "ui/kit/PillToggle.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLocale>
 #include <QMenu>
 #include <QSlider>
@@ -437,7 +438,16 @@ TEST_F(ControlsFixture, TheBaseSoundMenuOffersSilenceAndTheMechanicalSoundsAndPr
     EXPECT_TRUE(items[0].checked);
     EXPECT_FALSE(items[1].checked || items[2].checked);
 
+    // One checkmark, on the current item; no item draws a box of its own.
     popup.reset(menu.makeMenu());
+    int marked = 0;
+    for (QAction *action : popup->actions()) {
+        EXPECT_FALSE(action->isCheckable()) << action->text().toStdString();
+        marked += !action->icon().isNull();
+    }
+    EXPECT_EQ(marked, 1);
+    EXPECT_FALSE(popup->actions().at(0)->icon().isNull());
+
     popup->actions().at(3)->trigger(); // silent, the divider, Cream, Blue
     EXPECT_EQ(model->data().activeProfile().baseSoundID, "synth.blue");
     ASSERT_EQ(harness.audio.plays.size(), plays + 1);

@@ -5,11 +5,13 @@
 #include "ui/editor/CaseHeader.h"
 #include "ui/editor/EditToolbar.h"
 #include "ui/editor/EditorView.h"
+#include "ui/editor/FlowRow.h"
 #include "ui/editor/KeyPlate.h"
 #include "ui/editor/KeyboardCase.h"
 #include "ui/editor/TestField.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -200,6 +202,32 @@ TEST(EditorView, TheTestToolBringsAFreshFocusedFieldAndOtherToolsRemoveIt) {
     EXPECT_EQ(page.testField()->field()->text(), "");
     QCoreApplication::processEvents();
     EXPECT_EQ(page.focusWidget(), page.testField()->field());
+}
+
+// A row that places its children by hand places them again whenever they change, not only on a resize:
+// after a chip is added or a chip's text grows, no two children overlap and each has its size hint.
+TEST(FlowRow, ChildrenArePlacedAgainWhenTheyChangeWithoutAResize) {
+    shellApp();
+    QWidget window;
+    auto *row = new FlowRow(6, 4, &window);
+    row->setGeometry(0, 0, 300, 100);
+    window.show();
+    auto *first = new QLabel(QStringLiteral("Base 12"));
+    row->add(first);
+    auto *second = new QLabel(QStringLiteral("Memes 3"));
+    row->add(second);
+    const auto placedApart = [&] {
+        const auto places = row->arrange(row->width());
+        return first->geometry() == places[0] && second->geometry() == places[1] &&
+               !first->geometry().intersects(second->geometry());
+    };
+    EXPECT_TRUE(placedApart());
+
+    first->setText(QStringLiteral("Base sound: a much longer name 104"));
+    QCoreApplication::processEvents(); // the child's request to be laid out again
+    EXPECT_EQ(first->size(), first->sizeHint());
+    EXPECT_TRUE(placedApart());
+    EXPECT_EQ(row->minimumHeight(), row->heightForWidth(row->width()));
 }
 
 } // namespace

@@ -143,6 +143,24 @@ TEST(EditorView, TheTestToolRaisesTheCoachToItsTipsAndShowsTheFieldAboveTheToolB
     EXPECT_GE(inside(page.testField(), column).top(), page.keyboard()->frame().bottom() + page.keyboard()->y());
 }
 
+// A row that springs in keeps its full height once it has arrived, also on a page too short for everything.
+TEST(EditorView, TheTestFieldHasItsFullHeightOnAShortPage) {
+    shellApp();
+    motion::setEnabled(false);
+    for (const int height : {800, 560, 420}) {
+        SCOPED_TRACE(height);
+        Harness harness;
+        AppModel &model = harness.started();
+        EditorView page(model);
+        page.resize(1112, height);
+        page.show();
+        page.toolbar()->button(EditTool::test)->click();
+        QCoreApplication::processEvents();
+        ASSERT_NE(page.testField(), nullptr);
+        EXPECT_EQ(page.testField()->height(), TestField::kHeight);
+    }
+}
+
 // The window as a 1366 × 768 or 1280 × 800 screen leaves it: less a panel and the title bar.
 struct SmallScreen {
     QSize client;

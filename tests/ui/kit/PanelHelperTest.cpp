@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -62,6 +65,34 @@ TEST(PanelHelper, IconsComeFromTheDesktopEntry) {
     EXPECT_TRUE(PanelHelper::icon(QStringLiteral("removed.App"), installed).isNull());
     EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(dir.filePath(QStringLiteral("missing.png"))).isNull());
     EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(QString()).isNull());
+}
+
+// An icon that is listed but cannot be drawn counts as none, so the lettered tile stands in: a file that is
+// no image, and a theme entry whose file is unreadable.
+TEST(PanelHelper, AnIconThatCannotBeDrawnIsNone) {
+    tc::test::shellApp();
+    QTemporaryDir dir;
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    const QString notAnImage = dir.filePath(QStringLiteral("broken.png"));
+    write(notAnImage, "not an image");
+    EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(notAnImage).isNull());
+
+    write(dir.filePath(QStringLiteral("icons/broken/index.theme")),
+          "[Icon Theme]\nName=broken\nDirectories=32x32/apps\n\n[32x32/apps]\nSize=32\nType=Fixed\n");
+    write(dir.filePath(QStringLiteral("icons/broken/32x32/apps/mini.broken.png")), "not an image either");
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({dir.filePath(QStringLiteral("icons"))});
+    QIcon::setThemeName(QStringLiteral("broken"));
+    ASSERT_TRUE(QIcon::hasThemeIcon(QStringLiteral("mini.broken"))); // listed by the theme
+    EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(QStringLiteral("mini.broken")).isNull());
+    QIcon::setThemeName(theme);
+    QIcon::setThemeSearchPaths(paths);
 }
 
 TEST(AppChooserDialog, GivesTheChosenApplicationsIdAndName) {

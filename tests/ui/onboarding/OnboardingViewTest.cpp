@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLayout>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -104,6 +105,28 @@ TEST(OnboardingView, WaitsForKeyboardAccessAndMovesOnByItself) {
     ASSERT_NE(sheet.startTypingButton(), nullptr);
     EXPECT_EQ(sheet.packCards().size(), model.data().profiles.size());
     EXPECT_TRUE(model.showOnboarding()); // moving on is not completing
+}
+
+// Each step keeps its 22-point gaps: the sheet is as tall as the step wants, so nothing gives way.
+TEST(OnboardingView, EachStepHasTheHeightItWantsWithItsGapsWhole) {
+    shellApp();
+    for (const bool access : {false, true}) {
+        SCOPED_TRACE(access);
+        Harness harness;
+        harness.monitorStarts = access;
+        AppModel &model = harness.started();
+        OnboardingView sheet(model);
+        sheet.show();
+        QCoreApplication::processEvents();
+        QWidget *step = sheet.stepContent();
+        ASSERT_NE(step, nullptr);
+        EXPECT_GE(sheet.height(), OnboardingView::kHeight);
+        EXPECT_EQ(sheet.height(), std::max(OnboardingView::kHeight, OnboardingView::heightFor(*step)));
+        const QLayout *layout = step->layout();
+        const int wanted =
+            layout->hasHeightForWidth() ? layout->totalHeightForWidth(step->width()) : layout->sizeHint().height();
+        EXPECT_GE(step->height(), wanted);
+    }
 }
 
 TEST(OnboardingView, OpensOnThePacksWhereAccessIsThereAtOnceAndLaterEndsIt) {

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -174,7 +175,10 @@ TEST(SettingsView, RevealExportAndTheLinksUseTheirPlatformPieces) {
     AppModel &model = harness.started();
     SettingsView view(model);
     std::vector<QUrl> opened;
-    view.setOpener([&](const QUrl &url) { opened.push_back(url); });
+    view.setOpener([&](const QUrl &url) {
+        opened.push_back(url);
+        return true;
+    });
     std::optional<QString> chosen;
     view.setSavePanel([&](QWidget *) { return chosen; });
 
@@ -199,13 +203,44 @@ TEST(SettingsView, RevealExportAndTheLinksUseTheirPlatformPieces) {
     const auto document = QJsonDocument::fromJson(backup.readAll());
     EXPECT_EQ(document["profiles"].toArray().size(), static_cast<qsizetype>(model.data().profiles.size()));
 
-    // A folder that is not there: no file, no message on screen, the reason in the log.
+    EXPECT_EQ(view.findChild<QMessageBox *>(), nullptr); // what worked says nothing
+
+    // A folder that is not there: no file, the reason in the log and in an alert.
     chosen = data.path() + "/missing/Tapchime backup.json";
     view.exportButton()->click();
     EXPECT_FALSE(QFile::exists(*chosen));
     ASSERT_EQ(harness.logLines.size(), 1u);
     EXPECT_TRUE(QString::fromStdString(harness.logLines[0]).startsWith("Tapchime: backup export failed: "));
     EXPECT_TRUE(QString::fromStdString(harness.logLines[0]).contains("missing"));
+    const auto *alert = view.findChild<QMessageBox *>();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->text(), QStringLiteral("Couldn't export the backup"));
+    EXPECT_TRUE(alert->informativeText().contains("missing"));
+}
+
+// A button that leads nowhere says so: "Reveal" without a file manager names the folder, and "Check now"
+// without an update feed says why it is disabled.
+TEST(SettingsView, RevealWithoutAFileManagerAndADisabledCheckSayWhy) {
+    shellApp();
+    Harness harness;
+    QTemporaryDir data;
+    harness.library.folder = (data.path() + "/Tapchime/Sounds").toStdString();
+    AppModel &model = harness.started();
+    SettingsView view(model);
+    view.setOpener([](const QUrl &) { return false; });
+
+    view.revealButton()->click();
+    const auto *alert = view.findChild<QMessageBox *>();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_TRUE(alert->informativeText().contains(data.path() + "/Tapchime/Sounds"));
+
+    model.setCanCheckForUpdates(false);
+    EXPECT_FALSE(view.checkNowButton()->isEnabled());
+    EXPECT_EQ(view.checkNowButton()->toolTip(), SettingsView::checkNowTip(false));
+    EXPECT_TRUE(view.checkNowButton()->toolTip().contains("no update feed"));
+    model.setCanCheckForUpdates(true);
+    EXPECT_TRUE(view.checkNowButton()->isEnabled());
+    EXPECT_TRUE(view.checkNowButton()->toolTip().isEmpty());
 }
 
 TEST(SettingsView, KeyboardAccessRowAsksForHelpAndTurnsToAllowedByItself) {

@@ -2,8 +2,11 @@
 
 #include "ui/shell/MainWindow.h"
 
+#include "app/Motion.h"
 #include "ui/ModelStates.h"
 #include "ui/apprules/AppRulesView.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/apprules/RuleGridLayout.h"
 #include "ui/editor/EditorView.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
@@ -12,11 +15,15 @@
 #include "ui/shell/Pages.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/shell/Rail.h"
+#include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsView.h"
 #include "ui/triggers/TriggersView.h"
 
 #include <QAction>
 #include <QDialog>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -225,6 +232,136 @@ TEST(MainWindow, TheOnboardingSheetFollowsTheModelAndClosingItResetsTheField) {
     model.completeOnboarding();
     EXPECT_EQ(window.onboardingSheet(), nullptr);
     EXPECT_FALSE(model.showOnboarding());
+}
+
+// The first run's onboarding is a sheet of the main window: the window shows with it, even when it was
+// hidden in the tray, and stays when the sheet closes.
+TEST(MainWindow, ASheetShowsTheWindowWithItAndTheWindowStaysWhenItCloses) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    ASSERT_FALSE(window.isVisible());
+    model.setShowOnboarding(true);
+    ASSERT_NE(window.onboardingSheet(), nullptr);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.onboardingSheet()->parentWidget(), &window);
+    model.completeOnboarding();
+    EXPECT_TRUE(window.isVisible());
+
+    window.hide();
+    model.setSoundPicker(SoundPickerTarget::brush());
+    ASSERT_NE(window.soundPickerSheet(), nullptr);
+    EXPECT_TRUE(window.isVisible());
+    model.setSoundPicker(std::nullopt);
+}
+
+// A dialog asked for while a sheet is open (the keyboard-access help from onboarding's "Show me how") goes over
+// the sheet, where it takes clicks; over the window itself it would wait until the sheet closes.
+TEST(MainWindow, ADialogOpenedWhileASheetIsOpenTakesClicks) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    EXPECT_EQ(window.dialogParent(), &window);
+    model.setShowOnboarding(true);
+    ASSERT_NE(window.onboardingSheet(), nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.onboardingSheet()));
+    EXPECT_EQ(window.dialogParent(), window.onboardingSheet());
+
+    QDialog help(window.dialogParent());
+    auto *close = new QPushButton(QStringLiteral("Close"), &help);
+    close->setGeometry(10, 10, 80, 30);
+    help.resize(120, 60);
+    int clicks = 0;
+    QObject::connect(close, &QPushButton::clicked, [&clicks] { ++clicks; });
+    help.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    // Through the window system, where a blocked window drops the click.
+    QTest::mouseClick(help.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
+    EXPECT_EQ(clicks, 1);
+    model.setShowOnboarding(false);
+}
+
+// Qt's warnings while the window shows, one per line; installed for the life of the object.
+struct QtWarnings {
+    QtWarnings() { previous = qInstallMessageHandler(&QtWarnings::record); }
+    ~QtWarnings() { qInstallMessageHandler(previous); }
+    static void record(QtMsgType type, const QMessageLogContext &, const QString &message) {
+        // The offscreen platform says what it cannot do; that is the test's platform, not the program.
+        if (type >= QtWarningMsg && !message.contains(QLatin1String("This plugin does not support"))) {
+            lines() << message;
+        }
+    }
+    static QStringList &lines() {
+        static QStringList recorded;
+        return recorded;
+    }
+    QtMessageHandler previous = nullptr;
+};
+
+// A normal start prints no Qt warning: every section's page, the first-run sheet and the picker lay out
+// without a negative size or an impossible font.
+TEST(MainWindow, EverySectionAndSheetShowsWithoutAQtWarning) {
+    shellApp();
+    QtWarnings warnings;
+    QtWarnings::lines().clear();
+    Harness harness;
+    AppModel &model = harness.started();
+    MainWindow window(model);
+    window.resize(1400, 880);
+    window.show();
+    for (AppSection section : allAppSections) {
+        model.setSection(section);
+        QCoreApplication::processEvents();
+    }
+    model.setSection(AppSection::keyboard);
+    model.setSelectedKeys({KeyCodes::kSpace});
+    QCoreApplication::processEvents();
+    model.setShowOnboarding(true);
+    QCoreApplication::processEvents();
+    model.setShowOnboarding(false);
+    model.setSoundPicker(SoundPickerTarget::brush());
+    QCoreApplication::processEvents();
+    model.setSoundPicker(std::nullopt);
+    flushDeletes();
+    EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
+}
+
+// On a 1366 × 768 laptop with a panel (the window's client area about 1358 × 712): the least size fits, a
+// page taller than the card scrolls as a whole, the Sounds list shows six rows and App rules two rows of cards.
+TEST(MainWindow, OnALaptopScreenPagesScrollAsAWholeAndKeepTheirRows) {
+    shellApp();
+    motion::setEnabled(false);
+    const QSize client(1358, 712);
+    Harness harness;
+    AppModel &model = harness.started();
+    QWidget host;
+    auto *window = new MainWindow(model);
+    window->setParent(&host); // embedded, so its least size is the one given here
+    window->setMinimumSize(MainWindow::minimumSizeFor(client));
+    window->setGeometry(QRect(QPoint(0, 0), client));
+    host.resize(client);
+    host.show();
+    const auto pageScroll = [window] { return window->findChild<QScrollArea *>(QStringLiteral("pageScroll")); };
+
+    model.setSection(AppSection::sounds);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->size(), client);
+    auto *sounds = dynamic_cast<SoundsView *>(window->page());
+    ASSERT_NE(sounds, nullptr);
+    ASSERT_NE(pageScroll(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pageScroll()->widget()->height() > pageScroll()->viewport()->height(); }));
+    const int rows = sounds->libraryPanel()->scrollArea()->viewport()->height() / (SoundLibraryRow::kHeight + 1);
+    EXPECT_GE(rows, SoundLibraryPanel::kRowsAlwaysShown);
+
+    model.setSection(AppSection::apps);
+    QCoreApplication::processEvents();
+    auto *apps = dynamic_cast<AppRulesView *>(window->page());
+    ASSERT_NE(apps, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return apps->scrollArea()->viewport()->height() > 0; }));
+    EXPECT_GE(apps->scrollArea()->viewport()->height(), 2 * apps->fallbackCard()->height() + RuleGridLayout::gap);
+    motion::setEnabled(true);
 }
 
 TEST(MainWindow, ControlCommaOpensSettingsAsTheTrayPanelPromises) {

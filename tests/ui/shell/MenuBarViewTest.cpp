@@ -11,6 +11,8 @@
 #include "ui/shell/SilenceCard.h"
 
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -63,6 +65,30 @@ TEST(MenuBarView, ShowsTheSilenceCardForEachSilenceAndTheDialWithoutOne) {
             EXPECT_EQ(card->fixButton(), nullptr) << c.title;
         }
     }
+}
+
+// With many profiles the panel keeps its height: the profile list scrolls, and "Open Tapchime" and the power
+// button stay where they were.
+TEST(MenuBarView, ManyProfilesScrollInsteadOfGrowingThePanel) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    while (model.data().profiles.size() < 2 * MenuBarView::kVisibleProfileRows) {
+        model.addProfile("Extra");
+    }
+    MenuBarView view(model, {});
+    view.show();
+    QCoreApplication::processEvents();
+    const int full = view.sizeHint().height();
+    EXPECT_FALSE(view.profileScroll()->verticalScrollBar()->isVisible());
+    for (int i = 0; i < 12; ++i) {
+        model.addProfile("More");
+    }
+    view.adjustSize();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.sizeHint().height(), full);
+    QScrollArea *scroll = view.profileScroll();
+    EXPECT_TRUE(QTest::qWaitFor([scroll] { return scroll->widget()->height() > scroll->viewport()->height(); }));
 }
 
 TEST(MenuBarView, FixingAnAppRuleOpensTheMainWindowOnAppRules) {

@@ -2,10 +2,13 @@
 
 #include "SoundPickerFixture.h"
 #include "ui/sounds/PickerImportPane.h"
+#include "ui/sounds/SoundFilePanels.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
@@ -39,6 +42,21 @@ bool drop(PickerImportPane &pane, const QStringList &paths) {
 }
 
 } // namespace
+
+// The picker's "Choose file…" and the Sounds screen's Import offer the same audio files, from the home folder.
+TEST(SoundPickerImport, TheOpenPanelStartsAtHomeWithTheImportsAudioPatterns) {
+    shellApp();
+    const auto panel = PickerImportPane::makeOpenPanel(nullptr);
+    EXPECT_EQ(QDir(panel->directory()).canonicalPath(), QDir::home().canonicalPath());
+    ASSERT_EQ(panel->nameFilters().size(), 1);
+    const QString offered = panel->nameFilters().constFirst();
+    for (const QString &pattern : SoundFilePanels::audioPatterns()) {
+        EXPECT_TRUE(offered.contains(pattern + QLatin1Char(' ')) || offered.contains(pattern + QLatin1Char(')')))
+            << pattern.toStdString();
+    }
+    EXPECT_TRUE(offered.contains("*.webm"));
+    EXPECT_TRUE(offered.contains("*.mka"));
+}
 
 TEST(SoundPickerImport, AnImportedFileIsChosenShownUnderMySoundsAndPlayedOnce) {
     PickerFixture f;

@@ -198,26 +198,32 @@ TEST(SoundPickerSheet, UseThisSoundAppliesByTargetPreviewsAndCloses) {
     }
 }
 
-TEST(SoundPickerSheet, ATriggerDeletedWhileTheSheetIsOpenIsNotPretendedTo) {
+// Using a sound for a trigger deleted while the sheet was open changes no trigger, yet saves and pushes as
+// always, previews the sound and closes the sheet.
+TEST(SoundPickerSheet, ATriggerDeletedWhileTheSheetIsOpenChangesNothingButSavesPreviewsAndCloses) {
     PickerFixture f;
     AppModel &model = f.start();
     const Uuid id = model.addTrigger(Trigger::Kind::word("gone"), "rec.bell");
     const auto before = model.data().triggers;
     auto &sheet = f.open(SoundPickerTarget::trigger(id));
     model.deleteTrigger(id);
+    letSaveRun(f.harness);
     const auto left = model.data().triggers;
     sheet.state().setChosen("synth.coin");
-    const auto edits = f.watchEdits();
     QSignalSpy finished(&sheet, &QDialog::finished);
+    const auto pushed = f.harness.router.config();
+    const std::size_t writes = f.harness.writeCount();
 
     sheet.apply();
 
     ASSERT_EQ(finished.count(), 1);
-    EXPECT_EQ(finished.at(0).at(0).toInt(), QDialog::Rejected);
-    EXPECT_EQ(edits->count(), 0);
-    EXPECT_TRUE(f.harness.audio.plays.empty());
+    EXPECT_EQ(finished.at(0).at(0).toInt(), QDialog::Accepted);
+    ASSERT_EQ(f.harness.audio.plays.size(), 1u);
     EXPECT_EQ(model.data().triggers, left);
     EXPECT_EQ(left.size() + 1, before.size());
+    EXPECT_NE(f.harness.router.config(), pushed);
+    letSaveRun(f.harness);
+    EXPECT_GT(f.harness.writeCount(), writes);
 }
 
 TEST(SoundPickerSheet, ReturnUsesTheSoundOnlyWhenOneIsChosenAndEscapeCancels) {

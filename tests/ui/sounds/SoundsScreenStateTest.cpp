@@ -161,6 +161,32 @@ TEST(SoundsScreenState, PanelsOfferPacksAndFallBackToJsonWithoutThePackType) {
     }
 }
 
+// "Couldn't import" takes the height its wrapped message needs: no line is cut, whatever the message.
+TEST(SoundsScreenState, TheImportAlertShowsEveryLineOfItsMessage) {
+    test::shellApp();
+    const QString many = QStringLiteral(
+        "first.wav: This file is silent.\nsecond take with a rather long file name.mp3: This file isn't an audio "
+        "format Tapchime can read.\nthird.flac: This file is too large to use as a sound.\nfourth.ogg: There's no "
+        "room for more sounds. Delete some of your own sounds first.");
+    for (const QString &message : {QStringLiteral("This file is silent."), many}) {
+        SCOPED_TRACE(message.toStdString());
+        std::unique_ptr<SoundsAlert> alert(SoundsAlert::importError(message, nullptr));
+        alert->show();
+        QCoreApplication::processEvents();
+        QLabel *text = nullptr;
+        for (QLabel *label : alert->findChildren<QLabel *>()) {
+            if (label->text() == message) {
+                text = label;
+            }
+        }
+        ASSERT_NE(text, nullptr);
+        EXPECT_GE(text->height(), text->heightForWidth(text->width()));
+        EXPECT_LE(text->geometry().bottom(), alert->rect().bottom());
+        EXPECT_LE(text->geometry().right(), alert->rect().right());
+        EXPECT_LE(text->width(), 460);
+    }
+}
+
 TEST(SoundsScreenState, AlertsShowNamesAndMessagesAsWritten) {
     test::shellApp();
     std::unique_ptr<SoundsAlert> error(SoundsAlert::importError(QStringLiteral("<b>x</b> & y"), nullptr));

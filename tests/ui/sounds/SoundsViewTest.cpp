@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -132,6 +134,32 @@ TEST_F(SoundsViewTest, ABatchOfGoodAndBadFilesImportsTheGoodOnesAndReportsEveryB
     view_->errorAlert()->defaultButton()->click();
     EXPECT_EQ(view_->errorAlert(), nullptr);
     EXPECT_EQ(view_->state().errorText(), std::nullopt);
+}
+
+// A new search starts at the top of the list, and "Nothing matches …" sits in the middle of the list's room.
+TEST_F(SoundsViewTest, ANewSearchStartsAtTheTopAndNothingMatchesIsCentred) {
+    for (int i = 0; i < 30; ++i) {
+        addUserSound("take " + std::to_string(i));
+    }
+    view_->resize(1300, view_->minimumSizeHint().height()); // a short screen: six rows in view
+    QCoreApplication::processEvents();
+    SoundLibraryPanel *library = view_->libraryPanel();
+    QScrollBar *bar = library->scrollArea()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    view_->state().setSearch(QStringLiteral("e"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+
+    view_->state().setSearch(QStringLiteral("no sound is called this"));
+    QCoreApplication::processEvents();
+    QLabel *empty = library->emptyLabel();
+    ASSERT_FALSE(empty->isHidden());
+    EXPECT_TRUE(empty->alignment() & Qt::AlignHCenter);
+    const QRect room = library->scrollArea()->viewport()->rect();
+    const QPoint middle = empty->mapTo(library->scrollArea()->viewport(), empty->rect().center());
+    EXPECT_LE(std::abs(middle.x() - room.center().x()), 2);
+    EXPECT_LE(std::abs(middle.y() - room.center().y()), 2);
 }
 
 TEST_F(SoundsViewTest, ACancelledPanelChangesNothing) {

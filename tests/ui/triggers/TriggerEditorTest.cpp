@@ -129,6 +129,35 @@ TEST(TriggerEditor, WhileRecordingEveryKeyIsSwallowedAndOnlyAChordWithControlOpt
     EXPECT_EQ(field->text(), QStringLiteral("ok"));
 }
 
+// ⌃⌥K pressed while a shortcut is recorded is refused with the hint, and the hotkey the keyboard monitor also
+// sees does not turn sounds off; once recording ends, it works again.
+TEST(TriggerEditor, TheProgramsHotkeysDoNothingElseWhileAShortcutIsRecorded) {
+    EditorFixture f;
+    f.show(true);
+    f.editor->captureArea()->click();
+    ASSERT_TRUE(f.editor->isRecording());
+    QTest::keyClick(&f.window, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    f.harness.press(KeyCodes::kK, kControl | kOption);
+    EXPECT_EQ(f.editor->hint(), QStringLiteral("⌃⌥K and ⌃⌥P are Tapchime's own hotkeys. Try another."));
+    EXPECT_TRUE(f.model->data().settings.enabled);
+    EXPECT_TRUE(f.harness.notices.empty());
+    const Uuid active = f.model->data().activeProfileID;
+    f.harness.press(KeyCodes::kP, kControl | kOption);
+    EXPECT_EQ(f.model->data().activeProfileID, active);
+
+    QTest::keyClick(&f.window, Qt::Key_Escape);
+    ASSERT_FALSE(f.editor->isRecording());
+    f.harness.press(KeyCodes::kK, kControl | kOption);
+    EXPECT_FALSE(f.model->data().settings.enabled);
+
+    // An editor closed while recording leaves the hotkeys working.
+    f.editor->captureArea()->click();
+    delete f.editor;
+    f.editor = nullptr;
+    f.harness.press(KeyCodes::kK, kControl | kOption);
+    EXPECT_TRUE(f.model->data().settings.enabled);
+}
+
 TEST(TriggerEditor, NoWindowShortcutFiresWhileAShortcutIsRecorded) {
     EditorFixture f;
     f.show(true);

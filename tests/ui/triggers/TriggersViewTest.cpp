@@ -13,8 +13,10 @@
 #include "ui/triggers/TriggerLabel.h"
 #include "ui/triggers/TriggerList.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
+#include <QScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -131,6 +133,65 @@ TEST(TriggersView, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
         EXPECT_FALSE(row.selected);
     }
     EXPECT_EQ(harness.router.config()->wordTriggers.count("yay"), 0u);
+}
+
+// Deleting shows the next trigger in the same editor, its Delete under the pointer: a double click on Delete
+// removes one trigger, not two; a later single click removes the next.
+TEST(TriggersView, ADoubleClickOnDeleteRemovesOneTrigger) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    TriggersView view(model, {});
+    view.resize(1200, 800);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const std::size_t before = model.data().triggers.size();
+    ASSERT_GE(before, 3u);
+    QAbstractButton *remove = view.editor()->deleteButton();
+    const QPoint at = remove->mapTo(&view, remove->rect().center());
+    // Through the window system, which turns the second press into a double click.
+    QTest::mouseDClick(view.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(model.data().triggers.size(), before - 1);
+    QTest::mouseClick(view.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(model.data().triggers.size(), before - 2);
+}
+
+// A trigger added to a long list scrolls into view in the graph and in the list.
+TEST(TriggersView, ANewTriggerScrollsIntoView) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    for (int i = 0; i < 20; ++i) {
+        model.addTrigger(Trigger::Kind::word("w" + std::to_string(i)), "synth.tada");
+    }
+    TriggersView view(model, {});
+    view.resize(1200, 600);
+    view.show();
+    QCoreApplication::processEvents();
+    const auto shows = [](QWidget *widget, QWidget *viewport) {
+        const QRect at(widget->mapTo(viewport, QPoint(0, 0)), widget->size());
+        return viewport->rect().contains(at);
+    };
+
+    view.addWordButton()->click();
+    QCoreApplication::processEvents();
+    const Uuid first = model.data().triggers.back().id;
+    ASSERT_NE(view.graph()->triggerNode(first), nullptr);
+    EXPECT_TRUE(shows(view.graph()->triggerNode(first), view.graphScroll()->viewport()));
+
+    view.viewToggle()->button(1)->click();
+    view.addWordButton()->click();
+    QCoreApplication::processEvents();
+    const Uuid second = model.data().triggers.back().id;
+    QWidget *row = nullptr;
+    for (const auto &info : view.list()->rows()) {
+        if (info.id == second) {
+            row = info.widget;
+        }
+    }
+    ASSERT_NE(row, nullptr);
+    auto *area = row->parentWidget()->parentWidget(); // the list's viewport
+    EXPECT_TRUE(shows(row, area));
 }
 
 TEST(TriggersView, TheTitleCountsWithTheOnePluralWord) {
