@@ -4,6 +4,12 @@
 
 #include <QObject>
 
+// Qt 6.4's moc cannot parse the standard library's concepts, which this header brings in; moc needs nothing
+// of it.
+#ifndef Q_MOC_RUN
+#include "app/BackgroundWork.h"
+#endif
+
 namespace tc {
 
 // The change signals of the application model, one per observed field, so a view updates in place, and its
@@ -50,6 +56,16 @@ signals:
     // Show this notice wherever the user is typing: the on/off hotkey has just turned sounds on or off, or the
     // user keeps typing but cannot hear the keys. The shell connects it to the notice panel.
     void noticeRequested(const tc::Notice &notice);
+
+    // The long work on the model's worker (AppModel::importFilesAsync and the exports). A file of import
+    // task `task` has landed in the document or failed: `done` of its `total` files are through.
+    void importProgress(int task, int done, int total);
+    // An import task has ended; every file of it that came in is in the document already.
+    void importFinished(const tc::ImportResult &result);
+    // A share pack or backup export task has ended; `succeeded` is false when nothing was written.
+    void exportFinished(int task, bool succeeded);
+    // AppModel::isWorking() changed.
+    void workingChanged();
 };
 
 } // namespace tc

@@ -194,6 +194,7 @@ QWidget *SettingsView::buildYourData() {
                          reveal_, false);
     export_ = new PillButton(QStringLiteral("Export"), OutlinePillButtonStyle{30});
     connect(export_, &QAbstractButton::clicked, this, [this] { exportBackup(); });
+    connect(&model_, &AppModel::exportFinished, this, [this](int task, bool) { exportFinished(task); });
     SettingsRows::addRow(*group, QStringLiteral("Backup"),
                          QStringLiteral("Profiles, triggers and app rules in one file"), export_, true);
     return group;
@@ -375,10 +376,16 @@ void SettingsView::exportBackup() {
     if (!path || path->isEmpty()) {
         return;
     }
-    try {
-        model_.exportBackup(*path);
-    } catch (const BackupError &) {
-        // Logged by the model with its reason; nothing is shown.
+    // Written on the model's worker; a failure is logged by the model with its reason, and nothing is shown.
+    // Meanwhile the button is disabled, so one click writes one backup.
+    backupTask_ = model_.exportBackupAsync(*path);
+    export_->setEnabled(false);
+}
+
+void SettingsView::exportFinished(int task) {
+    if (backupTask_ && task == *backupTask_) {
+        backupTask_.reset();
+        export_->setEnabled(true);
     }
 }
 

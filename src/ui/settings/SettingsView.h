@@ -102,6 +102,7 @@ private:
     void refreshAccess();
     void revealSoundsFolder();
     void exportBackup();
+    void exportFinished(int task);
     void open(const QUrl &url);
 
     AppModel &model_;
@@ -117,6 +118,7 @@ private:
     QComboBox *voices_ = nullptr;
     QAbstractButton *reveal_ = nullptr;
     QAbstractButton *export_ = nullptr;
+    std::optional<int> backupTask_; // the model's task of the backup being written
     QAbstractButton *allow_ = nullptr;
     QWidget *allowed_ = nullptr;
     QAbstractButton *checkNow_ = nullptr;
