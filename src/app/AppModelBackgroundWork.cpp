@@ -84,15 +84,8 @@ void AppModel::landFinishedWork() {
 int AppModel::importFilesAsync(std::vector<ImportRequest> files) {
     const int task = beginTask();
     const int total = static_cast<int>(files.size());
-    // The names a pack's profile must not take; the packs of this task add theirs as they come in. The
-    // profiles may change before a pack lands, so landing checks its name again.
-    std::set<std::string> names;
-    for (const auto &profile : data_.profiles) {
-        names.insert(profile.name);
-    }
     SoundCatalog *library = services_.library;
-    runOnWorker([task, total, files = std::move(files), names = std::move(names),
-                 library](const Deliver &deliver, const WorkQueue &queue) mutable {
+    runOnWorker([task, total, files = std::move(files), library](const Deliver &deliver, const WorkQueue &queue) {
         for (const ImportRequest &request : files) {
             if (queue.stopping()) {
                 return; // the model is going: the files not started stay where they are
@@ -109,8 +102,8 @@ int AppModel::importFilesAsync(std::vector<ImportRequest> files) {
                     outcome.sound = library->importFile(request.path, kRecordingName);
                     break;
                 case ImportKind::pack: {
-                    auto imported = library->importPack(request.path, names);
-                    names.insert(imported.profile.name);
+                    // Named as it lands, among the profiles of then: the pack's own name for now.
+                    auto imported = library->importPack(request.path, {});
                     profile = std::move(imported.profile);
                     sounds = std::move(imported.sounds);
                     break;
@@ -139,7 +132,7 @@ void AppModel::landImport(int task, int total, ImportOutcome outcome, std::optio
                           std::vector<SoundItem> packSounds) {
     if (outcome.succeeded()) {
         if (packProfile) {
-            // Another pack may have taken the name since the worker chose it.
+            // Unique among the profiles as they are now: others may have come or gone since the task began.
             std::set<std::string> names;
             for (const auto &profile : data_.profiles) {
                 names.insert(profile.name);

@@ -199,6 +199,10 @@ SoundsView::~SoundsView() {
     }
 }
 
+QAbstractButton *SoundsView::importButton() const {
+    return import_;
+}
+
 QString SoundsView::headerDetail() const {
     return SoundsScreenState::headerDetail(model_.allSounds().size(), model_.data().profiles.size());
 }

@@ -50,7 +50,7 @@ public:
 
     QString headerDetail() const;
     QLineEdit *searchField() const { return search_; }
-    QAbstractButton *importButton() const { return import_; }
+    QAbstractButton *importButton() const;
     PacksRow *packsRow() const { return packs_; }
     SoundLibraryPanel *libraryPanel() const { return library_; }
     // The alerts while they are up; null otherwise.
