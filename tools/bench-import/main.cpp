@@ -147,14 +147,15 @@ int main(int argc, char **argv) {
         QMetaObject::Connection connection;
         const Figures async = measure([&](const std::function<void()> &landed) {
             const int task = model.importFilesAsync({{file, tc::ImportKind::sound}});
-            connection = QObject::connect(&model, &tc::AppModel::importFinished, [&, task](const tc::ImportResult &r) {
-                if (r.task == task) {
-                    if (!r.files.empty() && r.files[0].error) {
-                        std::fprintf(stderr, "async import failed: %s\n", r.files[0].error->c_str());
+            connection =
+                QObject::connect(&model, &tc::AppModel::importFinished, [landed, task](const tc::ImportResult &r) {
+                    if (r.task == task) {
+                        if (!r.files.empty() && r.files[0].error) {
+                            std::fprintf(stderr, "async import failed: %s\n", r.files[0].error->c_str());
+                        }
+                        landed();
                     }
-                    landed();
-                }
-            });
+                });
         });
         QObject::disconnect(connection);
         asyncGap.push_back(async.longestGapMs);
