@@ -9,6 +9,7 @@
 #include "engine/KeyboardMonitor.h"
 #include "engine/RecordingBackend.h"
 #include "engine/SystemWatchers.h"
+#include "engine/WorkQueue.h"
 
 #include <chrono>
 #include <cstdio>
@@ -53,6 +54,11 @@ AppModel::~AppModel() {
     for (auto &thread : background_) {
         thread.join();
     }
+    // The worker finishes the file it is on; what it finished lands now, unheard (the views are gone), so
+    // the save below keeps it. The files not started are left as they are.
+    worker_.reset();
+    blockSignals(true);
+    landFinishedWork();
     // The last edits are never lost, whichever way the program ends.
     flushPendingSave();
     services_.documents->setSaveOutcome({});

@@ -24,6 +24,7 @@
 
 #include "app/AppModelSignals.h"
 #include "app/AppTypes.h"
+#include "app/BackgroundWork.h"
 #include "app/Clock.h"
 #include "app/PlaybackRules.h"
 #include "app/Silence.h"
@@ -37,6 +38,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,6 +60,7 @@ class SoundCatalog;
 class SoundRouter;
 class StatsStore;
 class SystemWatchers;
+class WorkQueue;
 
 // The one application model: owns the document and the view state every screen observes and edits, derives
 // the sound router's configuration, works out why key presses are silent, counts the day's presses, keeps
@@ -247,6 +250,27 @@ public:
     // failure is not shown).
     bool exportPack(const std::filesystem::path &path) const;
 
+    // --- Long work off the main thread ---------------------------------------------------------------------
+
+    // The same imports and exports on the model's worker, one task after another in the order asked, so the
+    // window never waits for a decode, a copy or a write. Each returns the task's number at once; the
+    // document edits happen on the main thread through commitEdit as each file lands, and the result comes
+    // by signal (importProgress after each file, then importFinished; exportFinished). The model lands every
+    // task once whoever is still listening, so a view that is closed meanwhile only misses the signal; work
+    // done when the model goes is landed (and saved) by its destructor, work not started is dropped.
+
+    // Imports the files in order: sounds and recordings as importSound() and addRecording() do (a
+    // recording's take is removed either way, and it is named "Recording N" as it lands), packs as
+    // importPack() does (named uniquely among the profiles as it lands, made active). A failure of one file
+    // does not stop the others.
+    int importFilesAsync(std::vector<ImportRequest> files);
+    // Writes the active profile of now, with the user sounds it uses, as a share pack.
+    int exportPackAsync(const std::filesystem::path &path);
+    // Writes the document of now as exportBackup() does; a failure is logged.
+    int exportBackupAsync(const QString &path);
+    // Whether a task is running or waiting on the worker; workingChanged() follows each change.
+    bool isWorking() const { return tasksRunning_ > 0; }
+
     // The key labels of the active profile that play `soundID`; ["Base sound"] when it is the base sound.
     std::vector<std::string> keysUsing(const std::string &soundID) const;
     void assign(const std::string &soundID, const KeySet &codes);
@@ -351,6 +375,27 @@ private:
     // Changes the first trigger with the id through commitEdit; saves and pushes also when none has it.
     void editTrigger(const Uuid &id, const std::function<void(Trigger &)> &change);
 
+    // The long work's landings on the main thread (AppModelBackgroundWork.cpp).
+    struct Outbox;
+    // Hands a landing from the worker to the main thread; callable on the worker only.
+    using Deliver = std::function<void(std::function<void(AppModel &)>)>;
+    // Runs `work` on the worker; it hands what must happen on the main thread to its Deliver, and may end
+    // early once the queue is stopping (the model is going).
+    void runOnWorker(std::function<void(const Deliver &, const WorkQueue &)> work);
+    // Runs the landings the worker has delivered, in order.
+    void landFinishedWork();
+    // One file of an import: adds what came in (a pack's profile and sounds, or a sound) to the document.
+    void landImport(int task, int total, ImportOutcome outcome, std::optional<Profile> packProfile,
+                    std::vector<SoundItem> packSounds);
+    void finishImport(int task);
+    void finishExport(int task, bool succeeded, const QString &failure);
+    int beginTask();
+    void endTask();
+    // Adds an imported sound to the document.
+    void landSound(const SoundItem &item);
+    // "Recording N" for the next recording.
+    std::string nextRecordingName() const;
+
     // Reports from the router, on the main thread.
     void keyActivity(std::uint16_t code, bool isDown);
     void played(std::uint16_t code, const std::string &soundID);
@@ -433,6 +478,13 @@ private:
     bool canCheckForUpdates_ = false;
 
     std::unique_ptr<RecordingBackend> noMicrophone_; // stands in when no recording backend was given
+
+    // The long work: the tasks not landed yet, the imports' outcomes so far, the worker's deliveries.
+    int lastTask_ = 0;
+    int tasksRunning_ = 0;
+    std::map<int, ImportResult> imports_;
+    std::shared_ptr<Outbox> outbox_;
+    std::unique_ptr<WorkQueue> worker_; // made by the first task; joined by the destructor
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     std::optional<AppData> pendingSave_;             // its snapshot

@@ -4,6 +4,12 @@
 
 #include <QObject>
 
+// Qt 6.4's moc cannot parse the standard library's concepts, which this header brings in; moc needs nothing
+// of it.
+#ifndef Q_MOC_RUN
+#include "app/BackgroundWork.h"
+#endif
+
 namespace tc {
 
 // The change signals of the application model, one per observed field, so a view updates in place, and its
@@ -53,6 +59,17 @@ signals:
     // Saving the document failed (disk full, read-only folder, a document over the size bound), for the first
     // time since the last save that succeeded: the shell tells the user, with the reason.
     void saveFailed(const QString &reason);
+
+    // The long work on the model's worker (AppModel::importFilesAsync and the exports). A file of import
+    // task `task` has landed in the document or failed: `done` of its `total` files are through.
+    void importProgress(int task, int done, int total);
+    // An import task has ended; every file of it that came in is in the document already.
+    void importFinished(const tc::ImportResult &result);
+    // A share pack or backup export task has ended; `succeeded` is false when nothing was written, and then
+    // `failure` says why where the user is told (a backup), else it is empty.
+    void exportFinished(int task, bool succeeded, const QString &failure);
+    // AppModel::isWorking() changed.
+    void workingChanged();
 };
 
 } // namespace tc

@@ -70,22 +70,28 @@ void AppModel::preview(const std::string &soundID) {
 
 SoundItem AppModel::importSound(const std::filesystem::path &path) {
     auto item = services_.library->importFile(path, std::nullopt);
-    commitEdit([&](AppData &data) { data.userSounds.push_back(item); });
-    ++soundsVersion_;
-    emit soundsVersionChanged();
+    landSound(item);
     return item;
 }
 
 SoundItem AppModel::addRecording(const std::filesystem::path &path) {
-    const auto recordings = std::count_if(data_.userSounds.begin(), data_.userSounds.end(),
-                                          [](const SoundItem &item) { return item.name.starts_with("Recording"); });
-    auto item = services_.library->importFile(path, "Recording " + std::to_string(recordings + 1));
+    auto item = services_.library->importFile(path, nextRecordingName());
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
+    landSound(item);
+    return item;
+}
+
+void AppModel::landSound(const SoundItem &item) {
     commitEdit([&](AppData &data) { data.userSounds.push_back(item); });
     ++soundsVersion_;
     emit soundsVersionChanged();
-    return item;
+}
+
+std::string AppModel::nextRecordingName() const {
+    const auto recordings = std::count_if(data_.userSounds.begin(), data_.userSounds.end(),
+                                          [](const SoundItem &item) { return item.name.starts_with("Recording"); });
+    return "Recording " + std::to_string(recordings + 1);
 }
 
 std::unique_ptr<Recorder> AppModel::makeRecorder() {

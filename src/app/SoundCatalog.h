@@ -20,8 +20,10 @@ class SoundLibrary;
 // start-up, import and delete user sounds, read and write share packs, and look sounds up. The program
 // passes the real library (SoundLibraryCatalog); tests pass a fake.
 //
-// Thread: preloadBuiltins() and loadUserSound() run on a background thread; loaded() on any thread; the
-// rest on the main thread. Implementations guard their cache themselves.
+// Thread: preloadBuiltins() and loadUserSound() run on a background thread; importFile(), importPack() and
+// exportPack() on the model's worker (the synchronous edits call them on the main thread); loaded() on any
+// thread; the rest on the main thread. Any of them may run at the same time as the others: implementations
+// guard their cache themselves.
 class SoundCatalog : public SoundLookup {
 public:
     // The built-in sounds in listing order (synthesized first, then the recordings), duration 0.

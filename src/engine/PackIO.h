@@ -29,8 +29,9 @@ private:
 
 // Writes and reads share packs (".tapchime" files): one profile with the user's own sounds it uses. Built-in
 // sounds never travel; a profile refers to them by id.
-// Thread: the main thread; both operations block for their file I/O. Uses the sound library's sounds
-// folder and caches imported sounds in it.
+// Thread: any (the model runs both on its worker); both block for their file I/O, and calls may run at the
+// same time as each other and as the library's other users. Uses the sound library's sounds folder and
+// caches imported sounds in it.
 class PackIO {
 public:
     // The largest pack file read. Above the size of a pack of a few of the largest sounds.

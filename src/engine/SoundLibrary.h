@@ -23,9 +23,15 @@ namespace tc {
 // files as user sounds and deletes them.
 //
 // One instance for the life of the process, made by the composition root and passed to its users.
-// Threads: `loaded` on any thread (the key thread for every key); `preloadBuiltins` on a background
-// thread; the rest on the main thread. A mutex guards the cache and the count of its user sounds' audio
-// only: decoding, rendering and analysis run outside it, and a LoadedSound never changes once stored.
+// Threads: every member may be called from any thread, also at the same time as the others:
+// - `loaded` from the key thread for every key, and from the main thread for previews and listings;
+// - `preloadBuiltins` and `loadUserSound` from the start-up preload's background thread;
+// - `importFile`, `addUserSound`, `decode` and `deleteFile` from the model's worker (imports, share packs)
+//   and the main thread (deletes).
+// A mutex guards the cache and the count of its user sounds' audio only: decoding, rendering, analysis and
+// file copies run outside it, and a LoadedSound never changes once stored. The room for user sounds is
+// checked again under the mutex as a sound is stored, so two imports at once never take it past its bound.
+// Each import makes a file and an id of its own, so imports at once never touch the same file.
 class SoundLibrary final : public SoundLookup {
 public:
     using DecodeError = AudioDecodeError;

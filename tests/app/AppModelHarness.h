@@ -131,6 +131,22 @@ struct Harness {
         time.runPosted();
     }
 
+    // Lets the model's worker finish every task and lands the results on this (the main) thread, as the
+    // event loop would; false when the work did not end within `timeout` (a hang, not a slow machine).
+    bool finishWork(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            time.runPosted();
+            if (!model->isWorking()) {
+                return true;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
     // The router's reports of one key down and up arrive on the main thread.
     void press(std::uint16_t code, std::uint64_t flags = 0, const std::string &characters = {}) {
         monitor->press(code, flags, characters);

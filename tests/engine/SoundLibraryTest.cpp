@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -566,6 +568,73 @@ TEST_F(SoundLibraryTest, DeleteRemovesFileAndCacheEntry) {
     SoundItem builtin = SoundLibrary::builtinItems().front();
     library_.deleteFile(builtin);
     EXPECT_NE(library_.loaded(builtin.id), nullptr);
+}
+
+// ---- several threads at once -----------------------------------------------------------------------
+
+TEST_F(SoundLibraryTest, ImportsOnTwoWorkersWhileTheMainThreadLooksUpAndDeletesStayWithinTheBound) {
+    // Room for 10 sounds of 4800 mono frames; two workers import 8 each, the main thread deletes what it
+    // sees come in and looks sounds up all along, as the key thread does.
+    constexpr std::size_t kSoundBytes = 4800 * sizeof(float);
+    constexpr int kPerWorker = 8;
+    SoundLibrary library(decoder_, dir_.path() / "busy", builtin(), 10 * kSoundBytes);
+    for (int i = 0; i < 2 * kPerWorker; ++i) {
+        test::writeText(dir_.path() / "in" / ("s" + std::to_string(i) + ".wav"), FakeAudioDecoder::tone(4800, 0.5f));
+    }
+    std::mutex lock;
+    std::vector<SoundItem> imported;
+    int refused = 0;
+    auto worker = [&](int first) {
+        for (int i = first; i < first + kPerWorker; ++i) {
+            try {
+                SoundItem item = library.importFile(dir_.path() / "in" / ("s" + std::to_string(i) + ".wav"), {});
+                std::lock_guard guard(lock);
+                imported.push_back(std::move(item));
+            } catch (const AudioDecodeError &error) {
+                EXPECT_EQ(error.kind(), AudioDecodeError::Kind::noRoom);
+                std::lock_guard guard(lock);
+                ++refused;
+            }
+        }
+    };
+    std::thread a(worker, 0);
+    std::thread b(worker, kPerWorker);
+    std::set<std::string> deleted;
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        a.join();
+        b.join();
+        done = true;
+    });
+    while (!done) {
+        std::vector<SoundItem> seen;
+        {
+            std::lock_guard guard(lock);
+            seen = imported;
+        }
+        for (const auto &item : seen) {
+            if (const auto sound = library.loaded(item.id)) {
+                EXPECT_EQ(sound->item().id, item.id);
+            }
+            if (deleted.size() < 3 && deleted.insert(item.id).second) {
+                library.deleteFile(item);
+            }
+        }
+        EXPECT_LE(library.userSoundBytes(), 10 * kSoundBytes);
+    }
+    watcher.join();
+
+    // Every import either came in whole (file and cache entry) or was refused for room and left no file.
+    EXPECT_EQ(static_cast<int>(imported.size()) + refused, 2 * kPerWorker);
+    std::size_t kept = 0;
+    for (const auto &item : imported) {
+        const bool gone = deleted.contains(item.id);
+        EXPECT_EQ(fs::exists(library.soundsFolder() / *item.fileName), !gone) << item.name;
+        EXPECT_EQ(library.loaded(item.id) != nullptr, !gone) << item.name;
+        kept += gone ? 0 : 1;
+    }
+    EXPECT_EQ(library.userSoundBytes(), kept * kSoundBytes);
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(library.soundsFolder()), {})), kept);
 }
 
 } // namespace

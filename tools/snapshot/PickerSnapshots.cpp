@@ -112,7 +112,7 @@ Snapshot picker(const QString &name, std::function<SoundPickerTarget(AppModel &)
                     if (prepare) {
                         prepare(*sheet, *mic);
                     }
-                    SnapshotModel::settle();
+                    m.finishWork();
                     return sheet;
                 });
             },

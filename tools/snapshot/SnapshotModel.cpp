@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -107,6 +108,7 @@ public:
         }
     }
     LoadedSoundPtr loaded(const std::string &id) const override {
+        std::lock_guard guard(lock_); // imports add sounds on the model's worker
         const auto it = sounds_.find(id);
         return it == sounds_.end() ? nullptr : it->second;
     }
@@ -123,6 +125,7 @@ public:
                        "imported" + path.extension().string(), 0.64};
         LoadedSound::Takes takes;
         takes[SoundSynth::Role::down].push_back(buffer_);
+        std::lock_guard guard(lock_);
         sounds_[item.id] = std::make_shared<const LoadedSound>(item, std::move(takes), std::vector<float>(64, 0.3f));
         return item;
     }
@@ -137,6 +140,7 @@ public:
 
 private:
     std::shared_ptr<AudioBuffer> buffer_ = std::make_shared<AudioBuffer>();
+    mutable std::mutex lock_;
     std::map<std::string, LoadedSoundPtr> sounds_;
 };
 
@@ -305,6 +309,16 @@ void SnapshotModel::settle() {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
     }
+}
+
+void SnapshotModel::finishWork() {
+    QElapsedTimer waited;
+    waited.start();
+    while (model().isWorking() && waited.elapsed() < 10000) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    settle();
 }
 
 void SnapshotModel::waitForPoll() {

@@ -42,6 +42,8 @@ public:
     void hold(std::uint16_t code);
     // Runs what the model and its watchers posted to the main thread.
     static void settle();
+    // Runs the event loop until the model's long work (imports, exports) has landed (at most 10 s).
+    void finishWork();
     // Lets the watchers poll their sources once (about a second of the event loop).
     static void waitForPoll();
     // Reads the output devices and waits (bounded) until the model has them.

@@ -44,6 +44,9 @@ bool FfmpegModule::with(const std::function<void(const Entries &)> &use) const {
 bool FfmpegModule::acquire(Entries &entries) const {
     std::lock_guard guard(lock_);
     if (!handle_) {
+        // The load takes a while (FFmpeg brings many libraries). It happens on the thread that reads or writes,
+        // and the program does both off the main thread only: the start-up preload, the model's worker
+        // (imports, share packs) and a recording's loop thread.
         // RTLD_LOCAL: FFmpeg's symbols stay inside the module and the libraries it brings.
         void *handle = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
         Entries found;

@@ -35,6 +35,14 @@ LabelPillButton::LabelPillButton(Label label, BlackPillButtonStyle style, QWidge
     setAccessibleName(label_.title);
 }
 
+void LabelPillButton::setLabel(Label label) {
+    label_ = std::move(label);
+    setText(label_.title);
+    setAccessibleName(label_.title);
+    updateGeometry();
+    update();
+}
+
 qreal LabelPillButton::labelWidth(const Label &label) {
     qreal width = QFontMetricsF(titleFont()).horizontalAdvance(label.title);
     if (!label.symbol.empty()) {

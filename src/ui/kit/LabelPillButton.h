@@ -20,6 +20,8 @@ public:
     LabelPillButton(Label label, BlackPillButtonStyle style, QWidget *parent = nullptr);
 
     const Label &label() const { return label_; }
+    // Shows another label (a button that says what it is busy with); the size follows it.
+    void setLabel(Label label);
     // The label's width: symbol, title and hint with their gaps.
     static qreal labelWidth(const Label &label);
 

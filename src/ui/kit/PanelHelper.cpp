@@ -136,8 +136,9 @@ void PanelHelper::exportPack(AppModel &model, QWidget *parent) {
     exportPack(
         name,
         [&model](const QString &path) {
-            // The document is read again at the moment of writing; a failed export is not reported.
-            model.exportPack(std::filesystem::path(path.toStdString()));
+            // The document is read again at the moment of writing, and written on the model's worker; a
+            // failed export is not reported.
+            model.exportPackAsync(std::filesystem::path(path.toStdString()));
         },
         parent);
 }

@@ -202,6 +202,7 @@ QWidget *SettingsView::buildYourData() {
                          reveal_, false);
     export_ = new PillButton(QStringLiteral("Export"), OutlinePillButtonStyle{30});
     connect(export_, &QAbstractButton::clicked, this, [this] { exportBackup(); });
+    connect(&model_, &AppModel::exportFinished, this, &SettingsView::exportFinished);
     SettingsRows::addRow(*group, QStringLiteral("Backup"),
                          QStringLiteral("Profiles, triggers and app rules in one file"), export_, true);
     return group;
@@ -403,10 +404,19 @@ void SettingsView::exportBackup() {
     if (!path || path->isEmpty()) {
         return;
     }
-    try {
-        model_.exportBackup(*path);
-    } catch (const BackupError &error) {
-        alert(QStringLiteral("Couldn't export the backup"), QString::fromUtf8(error.what()));
+    // Written on the model's worker; a failure is told in an alert when it comes back. Meanwhile the button is
+    // disabled, so one click writes one backup.
+    backupTask_ = model_.exportBackupAsync(*path);
+    export_->setEnabled(false);
+}
+
+void SettingsView::exportFinished(int task, bool succeeded, const QString &failure) {
+    if (backupTask_ && task == *backupTask_) {
+        backupTask_.reset();
+        export_->setEnabled(true);
+        if (!succeeded) {
+            alert(QStringLiteral("Couldn't export the backup"), failure);
+        }
     }
 }
 

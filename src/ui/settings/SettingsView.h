@@ -105,6 +105,7 @@ private:
     void refreshAccess();
     void revealSoundsFolder();
     void exportBackup();
+    void exportFinished(int task, bool succeeded, const QString &failure);
     bool open(const QUrl &url);
     // An alert over the page, closed by OK; it does not block the rest of the program.
     void alert(const QString &title, const QString &text);
@@ -123,6 +124,7 @@ private:
     QComboBox *voices_ = nullptr;
     QAbstractButton *reveal_ = nullptr;
     QAbstractButton *export_ = nullptr;
+    std::optional<int> backupTask_; // the model's task of the backup being written
     QAbstractButton *allow_ = nullptr;
     QWidget *allowed_ = nullptr;
     QAbstractButton *checkNow_ = nullptr;

@@ -70,6 +70,7 @@ PacksRow::PacksRow(AppModel &model, SoundsScreenState &state, const SoundFilePan
     connect(tile_, &QAbstractButton::clicked, this, &PacksRow::importPack);
     connect(&model_, &AppModel::dataChanged, this, &PacksRow::sync);
     connect(&model_, &AppModel::soundsVersionChanged, this, &PacksRow::sync);
+    connect(&model_, &AppModel::importFinished, this, &PacksRow::importFinished);
     sync();
 }
 
@@ -81,11 +82,24 @@ void PacksRow::importPack() {
     if (!file || file->isEmpty()) {
         return;
     }
-    try {
-        model_.importPack(std::filesystem::path(QFile::encodeName(*file).toStdString()));
-    } catch (const std::exception &) {
-        // Whatever went wrong, the user hears one sentence about the file.
-        state_.setErrorText(QString::fromUtf8(PackError::kMessage));
+    task_ =
+        model_.importFilesAsync({{std::filesystem::path(QFile::encodeName(*file).toStdString()), ImportKind::pack}});
+    tile_->setEnabled(false);
+    tile_->setText(QStringLiteral("Importing\u2026"));
+}
+
+void PacksRow::importFinished(const ImportResult &result) {
+    if (!task_ || result.task != *task_) {
+        return;
+    }
+    task_.reset();
+    tile_->setEnabled(true);
+    tile_->setText(QStringLiteral("Import a pack"));
+    for (const ImportOutcome &file : result.files) {
+        if (file.error) {
+            // Whatever went wrong, the user hears one sentence about the file.
+            state_.setErrorText(QString::fromUtf8(PackError::kMessage));
+        }
     }
 }
 

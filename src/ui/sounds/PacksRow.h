@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 class QHBoxLayout;
@@ -10,6 +11,7 @@ namespace tc {
 
 class AppModel;
 class ProfilePackCard;
+struct ImportResult;
 class SoundsScreenState;
 struct SoundFilePanels;
 
@@ -37,11 +39,14 @@ public:
     const std::vector<ProfilePackCard *> &cards() const { return cards_; }
     ImportPackTile *importTile() const { return tile_; }
 
-    // The tile's action: one pack from the panel, imported through the model.
+    // The tile's action: one pack from the panel, imported through the model on its worker. Meanwhile the
+    // tile is disabled and says "Importing…".
     void importPack();
+    bool importing() const { return task_.has_value(); }
 
 private:
     void sync();
+    void importFinished(const ImportResult &result);
 
     AppModel &model_;
     SoundsScreenState &state_;
@@ -49,6 +54,7 @@ private:
     QHBoxLayout *layout_;
     std::vector<ProfilePackCard *> cards_;
     ImportPackTile *tile_;
+    std::optional<int> task_; // the model's task of the pack being imported
 };
 
 } // namespace tc

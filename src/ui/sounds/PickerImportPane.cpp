@@ -117,6 +117,7 @@ PickerImportPane::PickerImportPane(AppModel &model, SoundPickerState &state, QWi
     };
     connect(&state_, &SoundPickerState::errorTextChanged, this, showError);
     showError();
+    connect(&model_, &AppModel::importFinished, this, &PickerImportPane::importFinished);
 }
 
 std::unique_ptr<QFileDialog> PickerImportPane::makeOpenPanel(QWidget *parent) {
@@ -156,15 +157,35 @@ void PickerImportPane::chooseFile() {
 }
 
 void PickerImportPane::importFile(const std::filesystem::path &path) {
-    // Whatever the file's name says, the audio import decides whether it is a sound.
-    try {
-        const SoundItem item = model_.importSound(path);
-        state_.setChosen(item.id);
+    // Whatever the file's name says, the audio import decides whether it is a sound. A file taken while
+    // another is still read replaces it here: the earlier one still comes in, but the newest is chosen.
+    task_ = model_.importFilesAsync({{path, ImportKind::sound}});
+    choose_->setEnabled(false);
+    choose_->setText(QStringLiteral("Importing\u2026"));
+}
+
+void PickerImportPane::forgetImport() {
+    task_.reset();
+    choose_->setEnabled(true);
+    choose_->setText(QStringLiteral("Choose file\u2026"));
+}
+
+void PickerImportPane::importFinished(const ImportResult &result) {
+    if (!task_ || result.task != *task_) {
+        return;
+    }
+    forgetImport();
+    if (result.files.empty()) {
+        return;
+    }
+    const ImportOutcome &file = result.files.front();
+    if (file.sound) {
+        state_.setChosen(file.sound->id);
         state_.setCategory(SoundCategory::mine);
         state_.setErrorText(std::nullopt);
-        model_.preview(item.id);
-    } catch (const std::exception &error) {
-        state_.setErrorText(QString::fromUtf8(error.what()));
+        model_.preview(file.sound->id);
+    } else if (file.error) {
+        state_.setErrorText(QString::fromStdString(*file.error));
     }
 }
 

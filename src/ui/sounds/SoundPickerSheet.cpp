@@ -117,6 +117,7 @@ SoundPickerSheet::SoundPickerSheet(SoundPickerTarget target, AppModel &model, st
     connect(&state_, &SoundPickerState::errorTextChanged, this, &SoundPickerSheet::updateFooter);
     // A chosen sound may come to resolve, go or get its duration while the sheet is open.
     connect(&model_, &AppModelSignals::soundsVersionChanged, this, &SoundPickerSheet::updateFooter);
+    connect(&model_, &AppModelSignals::importFinished, this, &SoundPickerSheet::importFinished);
     connect(&model_, &AppModelSignals::soundsReadyChanged, this, &SoundPickerSheet::updateFooter);
     connect(&model_, &AppModelSignals::dataChanged, this, &SoundPickerSheet::updateFooter);
     recorder_->onChange = [this] { recorderChanged(); };
@@ -323,26 +324,40 @@ void SoundPickerSheet::recorderChanged() {
         lastRecorderState_ = state;
         takeError_.reset();
         if (state.kind == Recorder::State::Kind::finished) {
-            try {
-                const SoundItem item = model_.addRecording(state.file);
-                state_.setChosen(item.id);
-                state_.setCategory(SoundCategory::mine);
-                state_.setErrorText(std::nullopt);
-            } catch (const std::exception &error) {
-                // The take stays unsaved: say why, and leave no file behind in the temporary folder.
-                takeError_ = QString::fromUtf8(error.what());
-                state_.setErrorText(takeError_);
-                std::error_code ignored;
-                std::filesystem::remove(state.file, ignored);
-            }
+            // Read on the model's worker; the model removes the take's file whichever way it ends.
+            takeTask_ = model_.importFilesAsync({{state.file, ImportKind::recording}});
         }
     }
     record_->refresh(takeError_);
 }
 
+void SoundPickerSheet::importFinished(const ImportResult &result) {
+    if (!takeTask_ || result.task != *takeTask_) {
+        return;
+    }
+    takeTask_.reset();
+    if (result.files.empty()) {
+        return;
+    }
+    const ImportOutcome &take = result.files.front();
+    if (take.sound) {
+        state_.setChosen(take.sound->id);
+        state_.setCategory(SoundCategory::mine);
+        state_.setErrorText(std::nullopt);
+    } else if (take.error) {
+        // The take stays unsaved: say why.
+        takeError_ = QString::fromStdString(*take.error);
+        state_.setErrorText(takeError_);
+    }
+    record_->refresh(takeError_);
+}
+
 void SoundPickerSheet::done(int result) {
-    // A running take stops with the sheet; its meter stops too.
+    // A running take stops with the sheet; its meter stops too. A take or file still being imported comes
+    // in all the same, but the closed sheet no longer shows it.
     recorder_->reset();
+    takeTask_.reset();
+    import_->forgetImport();
     QDialog::done(result);
 }
 

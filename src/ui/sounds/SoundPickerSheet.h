@@ -26,6 +26,7 @@ class PickerImportPane;
 class PickerLibraryPane;
 class PickerRecordPane;
 class PickerTabBar;
+struct ImportResult;
 
 // The modal sheet in which every sound is chosen: for keys of the active profile, for one trigger or for the
 // editor's paint brush. A header with the title, the target and the tab switcher; the Library, Record or
@@ -34,7 +35,8 @@ class PickerTabBar;
 //
 // Each sheet is made for one presentation and starts afresh: on the target's current sound (and its
 // category), on the Library tab unless the model asks for the Record tab, with its own recorder, which it
-// resets when it closes. A finished take becomes a user sound through the model and is chosen. The sheet
+// resets when it closes. A finished take becomes a user sound through the model (read on its worker) and is
+// chosen when it has come in, unless the sheet has closed meanwhile. The sheet
 // changes the document only through the model's operations.
 // Thread: the main thread.
 class SoundPickerSheet : public QDialog {
@@ -89,6 +91,7 @@ private:
     void showTab();
     void updateFooter();
     void recorderChanged();
+    void importFinished(const ImportResult &result);
 
     SoundPickerTarget target_;
     AppModel &model_;
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<Recorder> recorder_;
     Recorder::State lastRecorderState_;
     std::optional<QString> takeError_; // the finished take could not be saved
+    std::optional<int> takeTask_;      // the model's task of the finished take being imported
 
     PickerTabBar *tabs_ = nullptr;
     QAbstractButton *close_ = nullptr;

@@ -141,4 +141,11 @@ std::optional<QString> SoundsScreenState::importErrorText(const std::vector<Fail
     return lines.join(QLatin1Char('\n'));
 }
 
+QString SoundsScreenState::importingText(int done, int total) {
+    if (total <= 1) {
+        return QStringLiteral("Importing\u2026");
+    }
+    return QStringLiteral("Importing %1 of %2\u2026").arg(std::min(done + 1, total)).arg(total);
+}
+
 } // namespace tc

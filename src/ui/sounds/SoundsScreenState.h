@@ -81,6 +81,9 @@ public:
         QString reason;
     };
     static std::optional<QString> importErrorText(const std::vector<Failure> &failures);
+    // What "Import" says while a batch of `total` files is read and `done` of them are through: "Importing…"
+    // for one file, "Importing 2 of 5…" for several (the file being read now).
+    static QString importingText(int done, int total);
 
 signals:
     void filterChanged();

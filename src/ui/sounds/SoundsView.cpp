@@ -1,7 +1,6 @@
 #include "ui/sounds/SoundsView.h"
 
 #include "app/AppModel.h"
-#include "engine/PackIO.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/LabelPillButton.h"
 #include "ui/kit/ModelBindings.h"
@@ -186,6 +185,8 @@ SoundsView::SoundsView(AppModel &model, SoundFilePanels panels, QWidget *parent)
     connect(&model_, &AppModel::dataChanged, this, &SoundsView::refreshHeader);
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundsView::refreshHeader);
     connect(&model_, &AppModel::soundsReadyChanged, this, &SoundsView::refreshHeader);
+    connect(&model_, &AppModel::importProgress, this, &SoundsView::importProgress);
+    connect(&model_, &AppModel::importFinished, this, &SoundsView::importFinished);
     refreshHeader();
 }
 
@@ -198,6 +199,10 @@ SoundsView::~SoundsView() {
     }
 }
 
+QAbstractButton *SoundsView::importButton() const {
+    return import_;
+}
+
 QString SoundsView::headerDetail() const {
     return SoundsScreenState::headerDetail(model_.allSounds().size(), model_.data().profiles.size());
 }
@@ -206,33 +211,55 @@ void SoundsView::refreshHeader() {
     title_->setDetail(headerDetail());
 }
 
-std::optional<QString> SoundsView::importOne(const QString &path) {
-    if (QFileInfo(path).suffix().toLower() == QLatin1String("tapchime")) {
-        try {
-            model_.importPack(fsPath(path));
-        } catch (const std::exception &) {
-            return QString::fromUtf8(PackError::kMessage);
-        }
-        return std::nullopt;
+void SoundsView::importFiles(const QStringList &paths) {
+    if (paths.isEmpty()) {
+        return;
     }
-    try {
-        model_.importSound(fsPath(path));
-        state_->setFilter(SoundCategory::mine);
-    } catch (const std::exception &error) {
-        return QString::fromUtf8(error.what());
+    std::vector<ImportRequest> files;
+    files.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString &path : paths) {
+        const bool pack = QFileInfo(path).suffix().toLower() == QLatin1String("tapchime");
+        files.push_back({fsPath(path), pack ? ImportKind::pack : ImportKind::sound});
     }
-    return std::nullopt;
+    imports_.insert(model_.importFilesAsync(std::move(files)));
+    refreshImportButton(0, static_cast<int>(paths.size()));
 }
 
-void SoundsView::importFiles(const QStringList &paths) {
+void SoundsView::importProgress(int task, int done, int total) {
+    if (imports_.contains(task)) {
+        refreshImportButton(done, total);
+    }
+}
+
+void SoundsView::importFinished(const ImportResult &result) {
+    if (imports_.erase(result.task) == 0) {
+        return; // another view's import
+    }
     std::vector<SoundsScreenState::Failure> failures;
-    for (const QString &path : paths) {
-        if (auto reason = importOne(path)) {
-            failures.push_back({QFileInfo(path).fileName(), std::move(*reason)});
+    bool soundCameIn = false;
+    for (const ImportOutcome &file : result.files) {
+        if (file.error) {
+            const QString path = QFile::decodeName(QByteArray::fromStdString(file.path.string()));
+            failures.push_back({QFileInfo(path).fileName(), QString::fromStdString(*file.error)});
+        } else if (file.kind == ImportKind::sound) {
+            soundCameIn = true;
         }
+    }
+    if (soundCameIn) {
+        state_->setFilter(SoundCategory::mine);
     }
     if (auto text = SoundsScreenState::importErrorText(failures)) {
         state_->setErrorText(std::move(text));
+    }
+    refreshImportButton(0, 0);
+}
+
+void SoundsView::refreshImportButton(int done, int total) {
+    import_->setEnabled(imports_.empty());
+    if (imports_.empty()) {
+        import_->setLabel({QStringLiteral("Import"), "plus", QString()});
+    } else {
+        import_->setLabel({SoundsScreenState::importingText(done, total), std::string(), QString()});
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <set>
 
 class QAbstractButton;
 class QLineEdit;
@@ -14,7 +15,9 @@ class QScrollArea;
 namespace tc {
 
 class AppModel;
+class LabelPillButton;
 class PacksRow;
+struct ImportResult;
 class SectionTitle;
 class SoundLibraryPanel;
 class SoundsScreenState;
@@ -35,15 +38,19 @@ public:
 
     SoundsScreenState &state() const { return *state_; }
 
-    // Imports each file in order: a ".tapchime" file (any case) as a share pack, any other as a sound. A
-    // sound that comes in selects "My sounds". Every failure of the batch is told in one alert.
+    // Imports each file in order: a ".tapchime" file (any case) as a share pack, any other as a sound. The
+    // files are read on the model's worker; meanwhile "Import" is disabled and tells how far the batch is.
+    // When it ends, a sound that came in selects "My sounds" and every failure of the batch is told in one
+    // alert.
     void importFiles(const QStringList &paths);
+    // Whether a batch this page started is still being imported.
+    bool importing() const { return !imports_.empty(); }
     // "Import": the open panel, then importFiles() with the chosen files.
     void chooseAndImport();
 
     QString headerDetail() const;
     QLineEdit *searchField() const { return search_; }
-    QAbstractButton *importButton() const { return import_; }
+    QAbstractButton *importButton() const;
     PacksRow *packsRow() const { return packs_; }
     SoundLibraryPanel *libraryPanel() const { return library_; }
     // The alerts while they are up; null otherwise.
@@ -58,8 +65,10 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // One file through the import dispatch; the message for the user when it failed.
-    std::optional<QString> importOne(const QString &path);
+    void importProgress(int task, int done, int total);
+    void importFinished(const ImportResult &result);
+    // "Import", or what the running batch has done so far.
+    void refreshImportButton(int done, int total);
     void refreshHeader();
     void showErrorAlert();
     void showRenameAlert();
@@ -69,12 +78,13 @@ private:
     SoundsScreenState *state_;
     SectionTitle *title_;
     QLineEdit *search_;
-    QAbstractButton *import_;
+    LabelPillButton *import_;
     PacksRow *packs_;
     SoundLibraryPanel *library_;
     QWidget *dropHighlight_;
     QPointer<SoundsAlert> errorAlert_;
     QPointer<SoundsAlert> renameAlert_;
+    std::set<int> imports_; // the model's tasks of the batches this page started, until they end
 };
 
 } // namespace tc

@@ -198,6 +198,10 @@ TEST(SettingsView, RevealExportAndTheLinksUseTheirPlatformPieces) {
 
     chosen = data.path() + "/Tapchime backup.json";
     view.exportButton()->click();
+    // Written on the model's worker; until it is, a second click writes no second backup.
+    EXPECT_FALSE(view.exportButton()->isEnabled());
+    ASSERT_TRUE(harness.finishWork());
+    EXPECT_TRUE(view.exportButton()->isEnabled());
     QFile backup(*chosen);
     ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
     const auto document = QJsonDocument::fromJson(backup.readAll());
@@ -208,6 +212,7 @@ TEST(SettingsView, RevealExportAndTheLinksUseTheirPlatformPieces) {
     // A folder that is not there: no file, the reason in the log and in an alert.
     chosen = data.path() + "/missing/Tapchime backup.json";
     view.exportButton()->click();
+    ASSERT_TRUE(harness.finishWork());
     EXPECT_FALSE(QFile::exists(*chosen));
     ASSERT_EQ(harness.logLines.size(), 1u);
     EXPECT_TRUE(QString::fromStdString(harness.logLines[0]).startsWith("Tapchime: backup export failed: "));

@@ -67,7 +67,13 @@ TEST(SoundPickerImport, AnImportedFileIsChosenShownUnderMySoundsAndPlayedOnce) {
 
     pane.setChooser([](QWidget *) { return std::filesystem::path("/sounds/Door knock.wav"); });
     QTest::mouseClick(pane.chooseButton(), Qt::LeftButton);
+    EXPECT_TRUE(pane.importing());
+    EXPECT_FALSE(pane.chooseButton()->isEnabled());
+    EXPECT_EQ(pane.chooseButton()->text(), QStringLiteral("Importing\u2026"));
+    ASSERT_TRUE(f.harness.finishWork());
 
+    EXPECT_TRUE(pane.chooseButton()->isEnabled());
+    EXPECT_EQ(pane.chooseButton()->text(), QStringLiteral("Choose file\u2026"));
     ASSERT_EQ(model.data().userSounds.size(), 1u);
     const SoundItem &item = model.data().userSounds[0];
     EXPECT_EQ(item.name, "Door knock");
@@ -90,6 +96,7 @@ TEST(SoundPickerImport, AFailedImportShowsTheLibrarysMessageUntilALaterOneSuccee
     EXPECT_FALSE(pane.errorLabel()->isVisibleTo(&pane));
 
     pane.importFile("/packs/bad pack.tapchime");
+    ASSERT_TRUE(f.harness.finishWork());
     EXPECT_EQ(pane.errorLabel()->text(), message);
     EXPECT_TRUE(pane.errorLabel()->isVisibleTo(&pane));
     EXPECT_EQ(sheet.state().errorText(), message);
@@ -107,6 +114,7 @@ TEST(SoundPickerImport, AFailedImportShowsTheLibrarysMessageUntilALaterOneSuccee
     EXPECT_EQ(sheet.state().chosen(), "synth.meow");
 
     pane.importFile("/sounds/Clap.wav");
+    ASSERT_TRUE(f.harness.finishWork());
     EXPECT_EQ(sheet.state().errorText(), std::nullopt);
     EXPECT_FALSE(pane.errorLabel()->isVisibleTo(&pane));
     EXPECT_EQ(sheet.footerName(), "Clap");
@@ -117,6 +125,7 @@ TEST(SoundPickerImport, TheErrorShowsInTheFooterWhileNothingIsChosen) {
     f.start();
     auto &sheet = f.open(SoundPickerTarget::keys({}));
     sheet.importPane()->importFile("/sounds/bad.mp3");
+    ASSERT_TRUE(f.harness.finishWork());
     EXPECT_EQ(sheet.footerMessage(), "This file isn't an audio format Tapchime can read.");
 }
 
@@ -126,6 +135,7 @@ TEST(SoundPickerImport, ADropImportsOnlyTheFirstFile) {
     auto &sheet = f.open(SoundPickerTarget::keys({}));
     sheet.state().setTab(SoundPickerTab::importFile);
     EXPECT_TRUE(drop(*sheet.importPane(), {"/sounds/First.wav", "/sounds/Second.wav", "/sounds/Third.wav"}));
+    ASSERT_TRUE(f.harness.finishWork());
     ASSERT_EQ(model.data().userSounds.size(), 1u);
     EXPECT_EQ(model.data().userSounds[0].name, "First");
     EXPECT_EQ(sheet.state().chosen(), model.data().userSounds[0].id);
@@ -137,6 +147,7 @@ TEST(SoundPickerImport, ADropWithoutALocalFileIsRefused) {
     AppModel &model = f.start();
     auto &sheet = f.open(SoundPickerTarget::keys({}));
     EXPECT_FALSE(drop(*sheet.importPane(), {"https://example.com/a.wav"}));
+    ASSERT_TRUE(f.harness.finishWork());
     EXPECT_TRUE(model.data().userSounds.empty());
     EXPECT_EQ(PickerImportPane::droppedFile({}), std::nullopt);
 }
@@ -154,4 +165,52 @@ TEST(SoundPickerImport, AFileHoveringTheZoneHighlightsItUntilItLeaves) {
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(pane.dropZone(), &leave);
     EXPECT_FALSE(sheet.state().dropTargeted());
+}
+
+TEST(SoundPickerImport, ASheetClosedWhileItsFileIsReadShowsNothingAndTheSoundComesInOnce) {
+    struct Case {
+        const char *what;
+        bool destroy; // the sheet is deleted, not only closed
+    };
+    for (const Case c : {Case{"closed", false}, Case{"deleted", true}}) {
+        SCOPED_TRACE(c.what);
+        PickerFixture f;
+        AppModel &model = f.start();
+        auto &sheet = f.open(SoundPickerTarget::brush());
+        sheet.state().setTab(SoundPickerTab::importFile);
+        sheet.importPane()->importFile("/sounds/Late.wav");
+        const auto edits = f.watchEdits();
+        sheet.reject();
+        if (c.destroy) {
+            f.sheet.reset();
+            flushDeletes();
+        }
+        ASSERT_TRUE(f.harness.finishWork());
+
+        ASSERT_EQ(model.data().userSounds.size(), 1u);
+        EXPECT_EQ(model.data().userSounds[0].name, "Late");
+        EXPECT_EQ(edits->count(), 1); // committed once
+        EXPECT_TRUE(f.harness.audio.plays.empty());
+        EXPECT_EQ(model.brushSoundID(), AppModel::kDefaultBrushSoundID);
+        if (!c.destroy) {
+            EXPECT_EQ(sheet.state().chosen(), "synth.meow");
+            EXPECT_FALSE(sheet.importPane()->importing());
+        }
+    }
+}
+
+TEST(SoundPickerImport, AFileTakenWhileAnotherIsReadIsTheOneChosenAndBothComeIn) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({}));
+    auto &pane = *sheet.importPane();
+    pane.importFile("/sounds/First.wav");
+    EXPECT_TRUE(drop(pane, {"/sounds/Second.wav"}));
+    ASSERT_TRUE(f.harness.finishWork());
+
+    ASSERT_EQ(model.data().userSounds.size(), 2u);
+    EXPECT_EQ(sheet.state().chosen(), model.data().userSounds[1].id);
+    EXPECT_EQ(sheet.footerName(), "Second");
+    ASSERT_EQ(f.harness.audio.plays.size(), 1u); // only the chosen one is played
+    EXPECT_TRUE(pane.chooseButton()->isEnabled());
 }

@@ -35,6 +35,8 @@ void finishTake(PickerFixture &f, bool successfully) {
     }
     take.finish(successfully);
     f.harness.time.runPosted();
+    // A finished take is read on the model's worker; its result lands on the main thread.
+    ASSERT_TRUE(f.harness.finishWork());
 }
 
 std::vector<SoundItem> userSounds(const AppModel &model) {
@@ -171,6 +173,28 @@ TEST(SoundPickerRecord, ATakeTheLibraryRefusesIsNotCalledSavedAndLeavesNoFile) {
     EXPECT_EQ(sheet.state().errorText(), std::nullopt);
     ASSERT_EQ(userSounds(model).size(), 1u);
     EXPECT_EQ(sheet.footerName(), "Recording 1");
+}
+
+TEST(SoundPickerRecord, ATakeStillBeingReadWhenTheSheetClosesComesInOnceUnchosen) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::brush());
+    clickRecord(sheet);
+    auto &take = *f.microphone.takes.back();
+    writeTake(take.file);
+    take.finish(true);
+    f.harness.time.runPosted(); // the take is finished and handed to the model's worker
+    EXPECT_EQ(sheet.recordPane()->status(), "Saved to My sounds");
+    const auto edits = f.watchEdits();
+    sheet.reject();
+    ASSERT_TRUE(f.harness.finishWork());
+
+    ASSERT_EQ(userSounds(model).size(), 1u);
+    EXPECT_EQ(userSounds(model)[0].name, "Recording 1");
+    EXPECT_EQ(edits->count(), 1);
+    EXPECT_EQ(sheet.state().chosen(), "synth.meow");
+    EXPECT_EQ(model.brushSoundID(), AppModel::kDefaultBrushSoundID);
+    EXPECT_FALSE(std::filesystem::exists(take.file));
 }
 
 TEST(SoundPickerRecord, ATakeThatBreaksOffSaysSoAndAddsNothing) {

@@ -121,6 +121,7 @@ TEST(SoundPickerRealLibrary, AnAudioFileBecomesASoundAndATextFileNamedMp3IsRefus
     const auto notes = real.dir.path() / "notes.mp3";
     std::ofstream(notes) << "Remember the milk.\n";
     pane.importFile(notes);
+    ASSERT_TRUE(real.f.harness.finishWork());
     EXPECT_EQ(sheet.state().errorText(), "This file isn't an audio format Tapchime can read.");
     EXPECT_EQ(sheet.footerMessage(), "This file isn't an audio format Tapchime can read.");
     EXPECT_TRUE(model.data().userSounds.empty());
@@ -129,6 +130,7 @@ TEST(SoundPickerRealLibrary, AnAudioFileBecomesASoundAndATextFileNamedMp3IsRefus
     const auto chime = real.dir.path() / "Chime.WAV";
     writeTone(chime, 0.5, 660, 0.5);
     pane.importFile(chime);
+    ASSERT_TRUE(real.f.harness.finishWork());
     ASSERT_EQ(model.data().userSounds.size(), 1u);
     const SoundItem item = model.data().userSounds[0];
     EXPECT_EQ(item.name, "Chime");
@@ -159,6 +161,7 @@ TEST(SoundPickerMicrophone, ARecordingOfTheRigsToneBecomesARecordingOfTheUsersOw
     ASSERT_TRUE(live.record(1.0))
         << PickerRecordPane::statusText(live.sheet->recorder().state(), std::nullopt).toStdString();
     player.stop();
+    ASSERT_TRUE(real.f.harness.finishWork()); // the take is read on the model's worker
 
     ASSERT_EQ(live.sheet->recorder().state().kind, Kind::finished);
     EXPECT_EQ(live.sheet->recordPane()->status(), "Saved to My sounds");
@@ -178,6 +181,7 @@ TEST(SoundPickerMicrophone, ASilentTakeIsNotSavedAndLeavesNoFileBehind) {
     AppModel &model = *real.f.harness.model;
     LiveSheet live(real);
     ASSERT_TRUE(live.record(0.5));
+    ASSERT_TRUE(real.f.harness.finishWork());
 
     ASSERT_EQ(live.sheet->recorder().state().kind, Kind::finished);
     EXPECT_EQ(live.sheet->recordPane()->status(), "This file is silent.");

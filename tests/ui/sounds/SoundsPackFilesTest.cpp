@@ -79,6 +79,7 @@ protected:
         writeText(dir_.path() / "in" / "clap.wav", FakeAudioDecoder::tone(kFrames, 0.5f));
         writeText(dir_.path() / "in" / "snap.wav", FakeAudioDecoder::tone(kFrames, 0.25f));
         from.view->importFiles({qPath(dir_.path() / "in" / "clap.wav"), qPath(dir_.path() / "in" / "snap.wav")});
+        EXPECT_TRUE(from.harness.finishWork());
         EXPECT_EQ(from.errorText(), std::nullopt);
         from.model->assign(from.model->data().userSounds.at(0).id, {12});
         from.model->assign(from.model->data().userSounds.at(1).id, {13});
@@ -113,6 +114,7 @@ TEST_F(SoundsPackFilesTest, APackSharedFromOneDocumentComesBackIntoAnother) {
     Desk to(dir_.path() / "to");
     const auto profiles = to.model->data().profiles.size();
     to.view->importFiles({qPath(pack)});
+    ASSERT_TRUE(to.harness.finishWork());
     ASSERT_EQ(to.errorText(), std::nullopt);
     ASSERT_EQ(to.model->data().profiles.size(), profiles + 1);
     const Profile &imported = to.model->data().activeProfile();
@@ -164,6 +166,7 @@ TEST_F(SoundsPackFilesTest, BrokenAndHostilePacksLeaveTheDocumentAndTheSoundsFol
         const fs::path path = dir_.path() / "in" / "hostile.tapchime";
         writeText(path, c.text);
         to.view->importFiles({qPath(path)});
+        ASSERT_TRUE(to.harness.finishWork());
         EXPECT_EQ(to.errorText(), QStringLiteral("This .tapchime file couldn't be read.")) << c.what;
         EXPECT_EQ(to.model->data(), document) << c.what;
         EXPECT_EQ(to.soundFiles(), files) << c.what << ": a failed import leaves no sound file behind";
@@ -182,6 +185,7 @@ TEST_F(SoundsPackFilesTest, APackRenamedToJsonIsOfferedToTheSoundImportAndFailsT
     Desk to(dir_.path() / "to");
     const auto document = to.model->data();
     to.view->importFiles({qPath(renamed)});
+    ASSERT_TRUE(to.harness.finishWork());
     EXPECT_EQ(to.errorText(), QStringLiteral("This file isn't an audio format Tapchime can read."));
     EXPECT_EQ(to.model->data(), document);
     EXPECT_EQ(to.soundFiles(), 0u);
@@ -190,6 +194,7 @@ TEST_F(SoundsPackFilesTest, APackRenamedToJsonIsOfferedToTheSoundImportAndFailsT
     const fs::path capitals = dir_.path() / "in" / "pack.TapChime";
     fs::copy_file(pack, capitals);
     to.view->importFiles({qPath(capitals)});
+    ASSERT_TRUE(to.harness.finishWork());
     to.view->state().setErrorText(std::nullopt);
     EXPECT_EQ(to.model->data().profiles.size(), document.profiles.size() + 1);
     EXPECT_EQ(to.soundFiles(), 2u);

@@ -132,6 +132,19 @@ TEST(SoundsScreenState, EveryFailedFileOfABatchIsReported) {
               QStringLiteral("a.wav: This file is silent.\nb.txt: Unreadable."));
 }
 
+TEST(SoundsScreenState, ImportSaysWhichFileOfTheBatchIsBeingRead) {
+    struct Case {
+        int done;
+        int total;
+        const char *text;
+    };
+    for (const Case &c :
+         {Case{0, 1, "Importing\u2026"}, Case{0, 0, "Importing\u2026"}, Case{0, 4, "Importing 1 of 4\u2026"},
+          Case{3, 4, "Importing 4 of 4\u2026"}, Case{4, 4, "Importing 4 of 4\u2026"}}) {
+        EXPECT_EQ(SoundsScreenState::importingText(c.done, c.total), QString::fromUtf8(c.text)) << c.done << c.total;
+    }
+}
+
 TEST(SoundsScreenState, FieldsSignalOnlyRealChanges) {
     SoundsScreenState state;
     QSignalSpy filter(&state, &SoundsScreenState::filterChanged);

@@ -4,6 +4,7 @@
 #include "ui/sounds/SoundsView.h"
 #include "app/Motion.h"
 #include "ui/ModelStates.h"
+#include "ui/kit/LabelPillButton.h"
 #include "ui/sounds/PacksRow.h"
 #include "ui/sounds/ProfilePackCard.h"
 #include "ui/sounds/SoundLibraryPanel.h"
@@ -93,6 +94,9 @@ protected:
         motion::setEnabled(true);
     }
 
+    // Lets the model's worker finish the imports and lands them, as the event loop would.
+    void land() { ASSERT_TRUE(harness_.finishWork()); }
+
     SoundItem addUserSound(const std::string &name) {
         const auto item = model_->importSound(std::filesystem::path("/in") / (name + ".wav"));
         return item;
@@ -121,6 +125,7 @@ protected:
 TEST_F(SoundsViewTest, ABatchOfGoodAndBadFilesImportsTheGoodOnesAndReportsEveryBadOne) {
     script_.importChoice = {"/in/clap.wav", "/in/bad-notes.txt", "/in/snap.mp3", "/in/bad-hum.wav"};
     view_->importButton()->click();
+    land();
 
     EXPECT_EQ(script_.importPanels, 1);
     EXPECT_EQ(userSoundNames(*model_), (std::vector<std::string>{"clap", "snap"})); // in the panel's order
@@ -165,7 +170,9 @@ TEST_F(SoundsViewTest, ANewSearchStartsAtTheTopAndNothingMatchesIsCentred) {
 TEST_F(SoundsViewTest, ACancelledPanelChangesNothing) {
     const auto before = model_->data();
     view_->importButton()->click();
+    land();
     view_->packsRow()->importTile()->click();
+    land();
     EXPECT_EQ(script_.importPanels, 1);
     EXPECT_EQ(script_.packPanels, 1);
     EXPECT_EQ(model_->data(), before);
@@ -176,6 +183,7 @@ TEST_F(SoundsViewTest, PacksAreToldByTheirExtensionInAnyCase) {
     const auto profiles = model_->data().profiles.size();
     view_->state().setFilter(SoundCategory::animals);
     view_->importFiles({"/in/friend.TAPCHIME"});
+    land();
     EXPECT_EQ(model_->data().profiles.size(), profiles + 1);
     EXPECT_EQ(model_->data().activeProfile().name, "Shared");
     EXPECT_EQ(view_->state().filter(), SoundCategory::animals); // a pack alone leaves the filter
@@ -183,22 +191,27 @@ TEST_F(SoundsViewTest, PacksAreToldByTheirExtensionInAnyCase) {
 
     // A pack and a sound: both come in, and the sound selects My sounds.
     view_->importFiles({"/in/other.tapchime", "/in/ding.wav"});
+    land();
     EXPECT_EQ(model_->data().activeProfile().name, "Shared 2");
     EXPECT_EQ(view_->state().filter(), SoundCategory::mine);
 
     // Whatever made a pack unreadable, the user reads the one sentence.
     view_->importFiles({"/in/bad.tapchime"});
+    land();
     ASSERT_NE(view_->errorAlert(), nullptr);
     EXPECT_EQ(view_->errorAlert()->message(), QStringLiteral("This .tapchime file couldn't be read."));
 }
 
 TEST_F(SoundsViewTest, ALaterFailureReplacesTheMessageOfTheAlertThatIsUp) {
     view_->importFiles({"/in/bad-one.wav"});
+    land();
     SoundsAlert *alert = view_->errorAlert();
     ASSERT_NE(alert, nullptr);
     view_->packsRow()->importTile()->click(); // cancelled: no change
+    land();
     script_.packChoice = QStringLiteral("/in/bad.tapchime");
     view_->packsRow()->importTile()->click();
+    land();
     EXPECT_EQ(view_->errorAlert(), alert); // still the one alert
     EXPECT_EQ(alert->message(), QStringLiteral("This .tapchime file couldn't be read."));
 }
@@ -224,11 +237,48 @@ TEST_F(SoundsViewTest, DroppedFilesAreImportedInOrderWithTheHighlightWhileTheyHo
     delete mime;
 
     drop({"/in/one.wav", "/in/bad-two.wav", "/in/three.wav"});
+    land();
     EXPECT_FALSE(view_->state().dropTargeted());
     EXPECT_EQ(userSoundNames(*model_), (std::vector<std::string>{"one", "three"}));
     EXPECT_EQ(view_->state().filter(), SoundCategory::mine);
     ASSERT_NE(view_->errorAlert(), nullptr);
     EXPECT_EQ(view_->errorAlert()->message(), QStringLiteral("This file isn't an audio format Tapchime can read."));
+}
+
+TEST_F(SoundsViewTest, WhileABatchIsReadImportSaysHowFarItIsAndTakesNoClick) {
+    auto *button = static_cast<LabelPillButton *>(view_->importButton());
+    view_->importFiles({"/in/one.wav", "/in/two.wav", "/in/bad-three.wav"});
+    // Nothing has landed yet: the worker's results wait for the main thread.
+    EXPECT_TRUE(view_->importing());
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_EQ(button->label().title, QStringLiteral("Importing 1 of 3\u2026"));
+    EXPECT_TRUE(model_->data().userSounds.empty());
+    EXPECT_EQ(view_->errorAlert(), nullptr);
+
+    land();
+    EXPECT_FALSE(view_->importing());
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(button->label().title, QStringLiteral("Import"));
+    EXPECT_EQ(button->label().symbol, "plus");
+    EXPECT_EQ(userSoundNames(*model_), (std::vector<std::string>{"one", "two"}));
+    ASSERT_NE(view_->errorAlert(), nullptr);
+    EXPECT_EQ(view_->errorAlert()->message(), QStringLiteral("This file isn't an audio format Tapchime can read."));
+}
+
+TEST_F(SoundsViewTest, APageLeftWhileItsImportRunsMissesTheResultButTheFilesComeInOnce) {
+    view_->importFiles({"/in/clap.wav", "/in/friend.tapchime"});
+    script_.packChoice = QStringLiteral("/in/other.tapchime");
+    view_->packsRow()->importTile()->click();
+    EXPECT_TRUE(view_->packsRow()->importing());
+    EXPECT_FALSE(view_->packsRow()->importTile()->isEnabled());
+    const auto profiles = model_->data().profiles.size();
+    view_.reset(); // the section changed
+    flushDeletes();
+
+    land();
+    EXPECT_EQ(userSoundNames(*model_), (std::vector<std::string>{"clap", "Packed", "Packed"}));
+    EXPECT_EQ(model_->data().profiles.size(), profiles + 2);
+    EXPECT_EQ(model_->data().activeProfile().name, "Shared 2");
 }
 
 TEST_F(SoundsViewTest, TheHeaderCountsEverySoundAndPackWithPluralWords) {
@@ -240,6 +290,7 @@ TEST_F(SoundsViewTest, TheHeaderCountsEverySoundAndPackWithPluralWords) {
     EXPECT_EQ(view_->headerDetail(),
               QStringLiteral("%1 sounds \u00B7 1 packs").arg(builtins)); // no singular for one pack
     view_->importFiles({"/in/clap.wav"});
+    land();
     EXPECT_EQ(view_->headerDetail(), QStringLiteral("%1 sounds \u00B7 1 packs").arg(builtins + 1));
 }
 

@@ -1,0 +1,215 @@
+// The long work off the main thread: imports of sounds, recordings and share packs, share-pack and backup
+// exports. The worker does the slow part (decode, trim, normalise, copy, write); what changes the document
+// lands on the main thread, through the same edit path as every other change.
+
+#include "app/AppModel.h"
+
+#include "app/DocumentStore.h"
+#include "app/SoundCatalog.h"
+#include "engine/PackIO.h"
+#include "engine/WorkQueue.h"
+
+#include <algorithm>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <set>
+#include <system_error>
+
+namespace tc {
+
+namespace {
+
+// The name a take is imported under; it gets its number ("Recording 3") as it lands.
+constexpr const char *kRecordingName = "Recording";
+
+} // namespace
+
+// What the worker has finished and the main thread has not landed yet. Shared with the worker's tasks, so
+// a delivery never reaches into a model that is gone.
+struct AppModel::Outbox {
+    std::mutex lock;
+    std::deque<std::function<void(AppModel &)>> landings;
+};
+
+int AppModel::beginTask() {
+    if (++tasksRunning_ == 1) {
+        emit workingChanged();
+    }
+    return ++lastTask_;
+}
+
+void AppModel::endTask() {
+    if (--tasksRunning_ == 0) {
+        emit workingChanged();
+    }
+}
+
+void AppModel::runOnWorker(std::function<void(const Deliver &, const WorkQueue &)> work) {
+    if (!worker_) {
+        outbox_ = std::make_shared<Outbox>();
+        worker_ = std::make_unique<WorkQueue>();
+    }
+    Deliver deliver = [outbox = outbox_, post = mainThreadPoster()](std::function<void(AppModel &)> landing) {
+        {
+            std::lock_guard guard(outbox->lock);
+            outbox->landings.push_back(std::move(landing));
+        }
+        post([](AppModel &model) { model.landFinishedWork(); });
+    };
+    worker_->post(
+        [work = std::move(work), deliver = std::move(deliver), queue = worker_.get()] { work(deliver, *queue); });
+}
+
+void AppModel::landFinishedWork() {
+    if (!outbox_) {
+        return;
+    }
+    for (;;) {
+        std::function<void(AppModel &)> landing;
+        {
+            std::lock_guard guard(outbox_->lock);
+            if (outbox_->landings.empty()) {
+                return;
+            }
+            landing = std::move(outbox_->landings.front());
+            outbox_->landings.pop_front();
+        }
+        landing(*this);
+    }
+}
+
+// ---- imports -------------------------------------------------------------------------------------------
+
+int AppModel::importFilesAsync(std::vector<ImportRequest> files) {
+    const int task = beginTask();
+    const int total = static_cast<int>(files.size());
+    SoundCatalog *library = services_.library;
+    runOnWorker([task, total, files = std::move(files), library](const Deliver &deliver, const WorkQueue &queue) {
+        for (const ImportRequest &request : files) {
+            if (queue.stopping()) {
+                return; // the model is going: the files not started stay where they are
+            }
+            ImportOutcome outcome{request.path, request.kind, std::nullopt, std::nullopt, std::nullopt};
+            std::optional<Profile> profile;
+            std::vector<SoundItem> sounds;
+            try {
+                switch (request.kind) {
+                case ImportKind::sound:
+                    outcome.sound = library->importFile(request.path, std::nullopt);
+                    break;
+                case ImportKind::recording:
+                    outcome.sound = library->importFile(request.path, kRecordingName);
+                    break;
+                case ImportKind::pack: {
+                    // Named as it lands, among the profiles of then: the pack's own name for now.
+                    auto imported = library->importPack(request.path, {});
+                    profile = std::move(imported.profile);
+                    sounds = std::move(imported.sounds);
+                    break;
+                }
+                }
+            } catch (const std::exception &error) {
+                // Whatever went wrong with a pack, the user hears one sentence about the file.
+                outcome.error = request.kind == ImportKind::pack ? std::string(PackError::kMessage) : error.what();
+            }
+            if (request.kind == ImportKind::recording) {
+                // The take was copied into the sounds folder, or it is of no use: either way it goes.
+                std::error_code ignored;
+                std::filesystem::remove(request.path, ignored);
+            }
+            deliver([task, total, outcome = std::move(outcome), profile = std::move(profile),
+                     sounds = std::move(sounds)](AppModel &model) mutable {
+                model.landImport(task, total, std::move(outcome), std::move(profile), std::move(sounds));
+            });
+        }
+        deliver([task](AppModel &model) { model.finishImport(task); });
+    });
+    return task;
+}
+
+void AppModel::landImport(int task, int total, ImportOutcome outcome, std::optional<Profile> packProfile,
+                          std::vector<SoundItem> packSounds) {
+    if (outcome.succeeded()) {
+        if (packProfile) {
+            // Unique among the profiles as they are now: others may have come or gone since the task began.
+            std::set<std::string> names;
+            for (const auto &profile : data_.profiles) {
+                names.insert(profile.name);
+            }
+            packProfile->name = PackIO::uniqueName(packProfile->name, names);
+            outcome.profileID = packProfile->id;
+            commitEdit([&](AppData &data) {
+                data.userSounds.insert(data.userSounds.end(), packSounds.begin(), packSounds.end());
+                data.activeProfileID = packProfile->id;
+                data.profiles.push_back(std::move(*packProfile));
+            });
+            ++soundsVersion_;
+            emit soundsVersionChanged();
+        } else if (outcome.sound) {
+            if (outcome.kind == ImportKind::recording) {
+                outcome.sound->name = nextRecordingName();
+            }
+            landSound(*outcome.sound);
+        }
+    }
+    auto &result = imports_[task];
+    result.task = task;
+    result.files.push_back(std::move(outcome));
+    emit importProgress(task, static_cast<int>(result.files.size()), total);
+}
+
+void AppModel::finishImport(int task) {
+    ImportResult result;
+    if (const auto found = imports_.find(task); found != imports_.end()) {
+        result = std::move(found->second);
+        imports_.erase(found);
+    }
+    result.task = task;
+    endTask();
+    emit importFinished(result);
+}
+
+// ---- exports -------------------------------------------------------------------------------------------
+
+int AppModel::exportPackAsync(const std::filesystem::path &path) {
+    const int task = beginTask();
+    SoundCatalog *library = services_.library;
+    runOnWorker([task, path, profile = data_.activeProfile(), sounds = data_.userSounds,
+                 library](const Deliver &deliver, const WorkQueue &) {
+        bool succeeded = true;
+        try {
+            library->exportPack(profile, sounds, path);
+        } catch (const std::exception &) {
+            succeeded = false; // such a failure is not shown
+        }
+        deliver([task, succeeded](AppModel &model) { model.finishExport(task, succeeded, {}); });
+    });
+    return task;
+}
+
+int AppModel::exportBackupAsync(const QString &path) {
+    const int task = beginTask();
+    runOnWorker([task, path, data = data_](const Deliver &deliver, const WorkQueue &) {
+        std::optional<std::string> failure;
+        try {
+            DocumentStore::exportBackup(data, path);
+        } catch (const BackupError &error) {
+            failure = error.what();
+        }
+        deliver([task, failure](AppModel &model) {
+            if (failure) {
+                model.services_.log("Tapchime: backup export failed: " + *failure);
+            }
+            model.finishExport(task, !failure, failure ? QString::fromStdString(*failure) : QString());
+        });
+    });
+    return task;
+}
+
+void AppModel::finishExport(int task, bool succeeded, const QString &failure) {
+    endTask();
+    emit exportFinished(task, succeeded, failure);
+}
+
+} // namespace tc
