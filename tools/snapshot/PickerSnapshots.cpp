@@ -170,6 +170,13 @@ std::vector<Snapshot> pickerSnapshots() {
     std::vector<Snapshot> shots;
     // Library: on each target's own sound, in another category, and a category with no sounds yet.
     shots.push_back(picker("picker-library-one-key", keysA));
+    Snapshot focused = picker("focus-picker-library", keysA);
+    // The sheet opens with focus on the chosen sound's card.
+    focused.focus = [](QWidget *view) {
+        auto *sheet = view->findChild<SoundPickerSheet *>();
+        return sheet != nullptr ? sheet->focusWidget() : nullptr;
+    };
+    shots.push_back(focused);
     shots.push_back(picker("picker-library-two-keys", keysTwo));
     shots.push_back(picker("picker-library-trigger", trigger));
     shots.push_back(picker("picker-library-brush", brush));

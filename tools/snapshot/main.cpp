@@ -58,6 +58,22 @@ bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
     host.setAttribute(Qt::WA_DontShowOnScreen);
     host.show();
     QCoreApplication::processEvents();
+    if (shot.focus) {
+        // Focus shows only in the active window.
+        host.activateWindow();
+        QCoreApplication::processEvents();
+        QWidget *control = shot.focus(view);
+        if (control == nullptr) {
+            std::fprintf(stderr, "snapshot: %s: no control to focus\n", qPrintable(shot.name));
+            return false;
+        }
+        control->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        if (!control->hasFocus()) {
+            std::fprintf(stderr, "snapshot: %s: the control did not take focus\n", qPrintable(shot.name));
+            return false;
+        }
+    }
 
     QImage image((QSizeF(host.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
@@ -99,7 +115,7 @@ int main(int argc, char *argv[]) {
     for (const auto &list :
          {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots(),
           tc::snapshot::triggerSnapshots(), tc::snapshot::pickerSnapshots(), tc::snapshot::appRulesSnapshots(),
-          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots()}) {
+          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots(), tc::snapshot::focusSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             ok = render(shot, folder) && ok;
         }

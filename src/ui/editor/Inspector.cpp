@@ -6,6 +6,7 @@
 #include "ui/kit/Card.h"
 #include "ui/kit/Chip.h"
 #include "ui/kit/FittingText.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
@@ -66,6 +67,7 @@ public:
         setToolTip(help);
         setAccessibleName(help);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this);
     }
 
 protected:

@@ -1,6 +1,7 @@
 #include "ui/kit/StatusPill.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -44,7 +45,7 @@ StatusPill::Face StatusPill::face(const std::optional<Silence> &silence) {
 StatusPill::StatusPill(AppModel &model, QWidget *parent) : QAbstractButton(parent), model_(model) {
     setFont(labelFont());
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [this] { act(); });
     connect(&model_, &AppModelSignals::silenceChanged, this, [this] { refresh(); });

@@ -186,6 +186,9 @@ void OnboardingView::syncStep(bool animated) {
     }
     placeContent();
     content_->show();
+    // Each step opens with focus on its main action, so Return takes it.
+    QAbstractButton *action = step_ == Step::permission ? showMeHow_ : startTyping_;
+    action->setFocus(Qt::OtherFocusReason);
 }
 
 void OnboardingView::placeContent() {
@@ -308,6 +311,10 @@ void OnboardingView::fillPackCards() {
                     });
             cardRow_->addWidget(card, 1);
             cards_.push_back(card);
+        }
+        // Cards made again come before "Start typing" for Tab, as they are drawn.
+        if (startTyping_ != nullptr && !cards_.empty()) {
+            QWidget::setTabOrder(cards_.back(), startTyping_);
         }
     }
     refreshSelection();

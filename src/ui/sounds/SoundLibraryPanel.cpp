@@ -4,6 +4,7 @@
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -47,7 +48,7 @@ CategoryFilterChip::CategoryFilterChip(std::optional<SoundCategory> category, co
     setCheckable(true);
     setFont(Fonts::system(12, QFont::DemiBold));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
+    FocusRing::attach(this);
     setFixedSize(sizeHint());
 }
 

@@ -1,6 +1,7 @@
 #include "ui/triggers/TriggerGraph.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillToggle.h"
@@ -47,6 +48,7 @@ public:
         : QWidget(parent), selected_(selected), onClick_(std::move(onClick)) {
         setAttribute(Qt::WA_TranslucentBackground);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this, kTriggerCorner, [this] { onClick_(); });
     }
 
 protected:
@@ -224,6 +226,7 @@ void TriggerGraph::rebuild() {
             },
             this);
         node->setGeometry(QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight).toRect());
+        node->setAccessibleName(TriggerLabel::spokenText(trigger.kind));
         auto *row = new QHBoxLayout(node);
         row->setContentsMargins(12, 0, 12, 0);
         row->setSpacing(8);

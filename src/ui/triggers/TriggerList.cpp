@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillToggle.h"
@@ -34,6 +35,7 @@ public:
         : QWidget(parent), selected_(selected), onClick_(std::move(onClick)) {
         setFixedHeight(54);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this, 0, [this] { onClick_(); });
     }
 
 protected:
@@ -183,6 +185,7 @@ void TriggerList::rebuild() {
                     }
                 },
                 content_);
+            row->setAccessibleName(TriggerLabel::spokenText(trigger->kind));
             auto *line = new QHBoxLayout(row);
             line->setContentsMargins(kPadding, 0, kPadding, 0);
 
