@@ -78,6 +78,15 @@ inline QStringList unreached(const std::vector<QWidget *> &controls, const std::
     return missed;
 }
 
+// The walk as text, for failure messages: "ClassName:name" for each widget.
+inline QString describe(const std::vector<QWidget *> &walk) {
+    QStringList parts;
+    for (QWidget *widget : walk) {
+        parts << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(':') + widget->accessibleName();
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 // What a screen reader calls the widget.
 inline QString spokenName(QWidget *widget) {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);

@@ -42,9 +42,9 @@ Snapshot section(const QString &name, AppSection at, std::function<QWidget *(QWi
 std::vector<Snapshot> focusSnapshots() {
     std::vector<Snapshot> shots;
     shots.push_back(section(
-        "focus-keys-plate", AppSection::keys, [](QWidget *view) { return findControl<KeyPlate>(view); },
+        "focus-keys-plate", AppSection::keyboard, [](QWidget *view) { return findControl<KeyPlate>(view); },
         [](AppModel &model) { model.setSelectedKeys({0}); }));
-    shots.push_back(section("focus-keys-rail", AppSection::keys,
+    shots.push_back(section("focus-keys-rail", AppSection::keyboard,
                             [](QWidget *view) { return findControl<RailItem>(view, QStringLiteral("Sounds")); }));
     shots.push_back(section("focus-sounds-chip", AppSection::sounds, [](QWidget *view) {
         return findControl<CategoryFilterChip>(view, QStringLiteral("Animals"));

@@ -218,18 +218,17 @@ void KeyPlate::setFocusKey(std::size_t index) {
 }
 
 void KeyPlate::focusInEvent(QFocusEvent *event) {
-    if (!focusKey_) {
-        // The first selected key, else the first key of the plate.
-        const auto &keys = layout_.keys();
+    // Focus comes to the selection: the first selected key, unless the focus key is selected already; with
+    // nothing selected it stays where it was, or starts on the plate's first key.
+    const auto &keys = layout_.keys();
+    const auto selected = [&](std::size_t i) { return keys[i].code && shownSelected_.contains(*keys[i].code); };
+    if (!focusKey_ || (!shownSelected_.empty() && !selected(*focusKey_))) {
         std::optional<std::size_t> first;
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            if (!keys[i].code) {
-                continue;
-            }
-            if (!first) {
+            if (keys[i].code && !first) {
                 first = i;
             }
-            if (shownSelected_.contains(*keys[i].code)) {
+            if (selected(i)) {
                 first = i;
                 break;
             }
@@ -328,6 +327,10 @@ void KeyPlate::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
+    }
+    // The keyboard carries on from the key the pointer pressed.
+    if (const PlacedKey *pressed = keyAt(event->position()); pressed != nullptr && pressed->code) {
+        setFocusKey(static_cast<std::size_t>(pressed - layout_.keys().data()));
     }
     const EditTool tool = model_.tool();
     if (tool == EditTool::paint || tool == EditTool::reset) {

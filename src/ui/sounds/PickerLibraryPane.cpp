@@ -136,6 +136,7 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     auto *pages = new QStackedLayout(stack);
 
     scroll_ = new QScrollArea(stack);
+    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     makeTransparent(scroll_);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

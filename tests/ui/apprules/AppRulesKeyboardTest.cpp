@@ -27,8 +27,6 @@ TEST(AppRulesKeyboard, TabReachesEveryControlAndSpaceActsOnTheFocusedOne) {
     EXPECT_GE(controls.size(), 6u);
     EXPECT_EQ(unreached(controls, walk), QStringList());
     EXPECT_EQ(nameless(walk), QStringList());
-    ASSERT_FALSE(walk.empty());
-    EXPECT_EQ(walk.back(), view.addAppCard()); // the grid ends with it
 
     const FocusGrabs grabs = grabFocus(view.addAppCard());
     EXPECT_NE(grabs.focused, grabs.unfocused);

@@ -27,15 +27,24 @@ TEST(EditorKeyboard, TabReachesEveryControlAndTheDrawnKeyboardIsPlayedWithTheKey
     const auto controls = clickableControls(&view);
     EXPECT_EQ(unreached(controls, walk), QStringList());
     EXPECT_EQ(nameless(walk), QStringList());
-    KeyPlate *plate = view.findChild<KeyPlate *>();
+    KeyPlate *plate = nullptr; // no meta-object of its own: found by its C++ type
+    for (QWidget *widget : view.findChildren<QWidget *>()) {
+        if (auto *found = dynamic_cast<KeyPlate *>(widget)) {
+            plate = found;
+        }
+    }
     ASSERT_NE(plate, nullptr);
-    ASSERT_NE(std::find(walk.begin(), walk.end(), plate), walk.end());
+    ASSERT_NE(std::find(walk.begin(), walk.end(), plate), walk.end()) << describe(walk).toStdString();
 
     // Tab onto the plate, then: right, select, open the picker.
     while (QApplication::focusWidget() != plate) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
+    ASSERT_TRUE(plate->hasFocus());
+    ASSERT_TRUE(plate->focusKey());
+    EXPECT_EQ(plate->layout().keys()[*plate->focusKey()].id, "A");
     QTest::keyClick(plate, Qt::Key_Right);
+    EXPECT_EQ(plate->layout().keys()[*plate->focusKey()].id, "S");
     QTest::keyClick(plate, Qt::Key_Space);
     EXPECT_EQ(model.selectedKeys(), (KeySet{1})); // S, right of A
     QTest::keyClick(plate, Qt::Key_Return);

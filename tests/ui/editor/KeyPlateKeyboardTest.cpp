@@ -24,6 +24,7 @@ struct KeyboardPlate : ::testing::Test {
         plate = std::make_unique<KeyPlate>(m);
         plate->setUnit(50);
         EXPECT_TRUE(activate(plate.get()));
+        plate->clearFocus(); // each test brings focus in itself
     }
     ~KeyboardPlate() override {
         plate.reset();
@@ -85,11 +86,10 @@ TEST_F(KeyboardPlate, TheArrowsMoveTheFocusKeySpaceSelectsReturnOpensThePickerDe
     EXPECT_EQ(harness.audio.plays.size(), 0u); // none of it previews
 }
 
-TEST_F(KeyboardPlate, TabReachesThePlateAndTheFocusKeyIsDrawnApartFromTheSelection) {
+TEST_F(KeyboardPlate, TheFocusKeyIsDrawnApartFromTheSelection) {
     model().setSelectedKeys({kQ});
-    const auto walk = tabWalk(plate.get());
-    ASSERT_EQ(walk.size(), 1u);
-    EXPECT_EQ(walk.front(), plate.get());
+    EXPECT_TRUE(plate->focusPolicy() & Qt::TabFocus); // the Keys page walks Tab onto it
+    plate->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(focusId(), "Q");
 
     // The focus key wears the focus colour around its cap; without focus the plate shows only the selection.

@@ -58,6 +58,7 @@ TEST(OnboardingKeyboard, ThePackStepOpensOnStartTypingThePacksComeFirstAndSpaceP
     EXPECT_EQ(model.data().activeProfileID, second->profileID());
     model.renameProfile(second->profileID(), "Renamed"); // the card shows the name: made again
     flushDeletes();
+    QCoreApplication::processEvents(); // the new cards show
     expected.assign(sheet.packCards().begin(), sheet.packCards().end());
     expected.push_back(sheet.startTypingButton());
     walk = tabWalk(&sheet);

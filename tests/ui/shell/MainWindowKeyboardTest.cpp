@@ -28,7 +28,7 @@ TEST(MainWindowKeyboard, TheRailTakesFocusMovesWithTheArrowsAndOpensSectionsWith
     EXPECT_EQ(unreached(clickableControls(&window), walk), QStringList());
     EXPECT_EQ(nameless(walk), QStringList());
 
-    RailItem *keys = window.rail()->item(AppSection::keys);
+    RailItem *keys = window.rail()->item(AppSection::keyboard);
     RailItem *sounds = window.rail()->item(AppSection::sounds);
     const FocusGrabs grabs = grabFocus(keys);
     EXPECT_NE(grabs.focused, grabs.unfocused);

@@ -6,6 +6,7 @@
 #include "ui/ModelStates.h"
 #include "ui/sounds/SoundLibraryPanel.h"
 #include "ui/sounds/SoundLibraryRow.h"
+#include "ui/sounds/SoundsScreenState.h"
 #include "ui/sounds/SoundsView.h"
 
 #include <QTest>
@@ -30,7 +31,8 @@ TEST(SoundsKeyboard, TabReachesImportThePacksTheChipsAndEveryRowsButtons) {
     EXPECT_EQ(unreached(controls, walk), QStringList());
     EXPECT_EQ(nameless(walk), QStringList());
     ASSERT_FALSE(walk.empty());
-    EXPECT_EQ(walk.front(), view.importButton());
+    ASSERT_GE(walk.size(), 2u);
+    EXPECT_EQ(walk[1], view.importButton()) << describe(walk).toStdString(); // after the search field, left of it
     const auto rows = view.findChildren<SoundLibraryRow *>();
     ASSERT_FALSE(rows.isEmpty());
     EXPECT_NE(std::find(walk.begin(), walk.end(), rows.front()->playButton()), walk.end());
