@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QColor>
 #include <QSize>
 #include <QString>
@@ -20,11 +22,11 @@ struct Snapshot {
     std::function<QWidget *(QWidget *view)> focus = {};
 };
 
-// The first shown widget of type T under `view` whose accessible name starts with `name`.
+// The first shown widget of type T under `view` whose spoken name (as a screen reader has it) starts with `name`.
 template <typename T> QWidget *findControl(QWidget *view, const QString &name = {}) {
     for (QWidget *widget : view->findChildren<QWidget *>()) {
         if (dynamic_cast<T *>(widget) != nullptr && widget->isVisibleTo(view) &&
-            widget->accessibleName().startsWith(name)) {
+            QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).startsWith(name)) {
             return widget;
         }
     }

@@ -55,13 +55,17 @@ bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
     }
     view->setGeometry(shot.margin, shot.margin, size.width(), size.height());
     host.resize(size.width() + 2 * shot.margin, size.height() + 2 * shot.margin);
-    host.setAttribute(Qt::WA_DontShowOnScreen);
+    if (!shot.focus) {
+        host.setAttribute(Qt::WA_DontShowOnScreen); // focus needs a window that can become active
+    }
     host.show();
     QCoreApplication::processEvents();
     if (shot.focus) {
         // Focus shows only in the active window.
         host.activateWindow();
-        QCoreApplication::processEvents();
+        for (int i = 0; i < 100 && !host.isActiveWindow(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
         QWidget *control = shot.focus(view);
         if (control == nullptr) {
             std::fprintf(stderr, "snapshot: %s: no control to focus\n", qPrintable(shot.name));

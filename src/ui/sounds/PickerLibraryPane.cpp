@@ -261,10 +261,16 @@ bool PickerLibraryPane::focusChosenCard() {
 }
 
 bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
+    const auto found = std::find(cards_.begin(), cards_.end(), watched);
+    if (event->type() == QEvent::FocusIn && found != cards_.end()) {
+        // Focus given before the sheet was laid out (the chosen card as it opens) scrolls to the card once it
+        // arrives.
+        scroll_->ensureWidgetVisible(*found);
+        return false;
+    }
     if (event->type() != QEvent::KeyPress) {
         return false;
     }
-    const auto found = std::find(cards_.begin(), cards_.end(), watched);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (found == cards_.end() || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
         return false;
