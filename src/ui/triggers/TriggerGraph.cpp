@@ -13,6 +13,7 @@
 #include "ui/triggers/TriggerEdits.h"
 #include "ui/triggers/TriggerLabel.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -199,6 +200,9 @@ QSize TriggerGraph::minimumSizeHint() const {
 }
 
 void TriggerGraph::rebuild() {
+    // Keyboard focus on a trigger stays on the selected trigger when the nodes are made again.
+    QWidget *focused = QApplication::focusWidget();
+    const bool refocus = focused != nullptr && isAncestorOf(focused);
     for (auto &[id, node] : triggerNodes_) {
         node->hide();
         node->deleteLater(); // a node's own switch may be the one being clicked
@@ -242,6 +246,9 @@ void TriggerGraph::rebuild() {
             node->setGraphicsEffect(dim);
         }
         node->show();
+        if (refocus && selectedID_ == id) {
+            node->setFocus(Qt::TabFocusReason);
+        }
         triggerNodes_.try_emplace(id, node);
     }
 

@@ -11,6 +11,7 @@
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerLabel.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace tc {
 
@@ -129,6 +131,9 @@ void TriggerList::paintEvent(QPaintEvent *) {
 }
 
 void TriggerList::rebuild() {
+    // Keyboard focus on a row stays on the selected row when the rows are made again.
+    QWidget *focused = QApplication::focusWidget();
+    const bool refocus = focused != nullptr && content_->isAncestorOf(focused);
     while (QLayoutItem *item = column_->takeAt(0)) {
         if (QWidget *widget = item->widget()) {
             widget->hide();
@@ -187,6 +192,10 @@ void TriggerList::rebuild() {
                 },
                 content_);
             row->setAccessibleName(TriggerLabel::spokenText(trigger->kind));
+            if (refocus && isSelected) {
+                // The new row shows once the event loop turns; focus follows it then.
+                QTimer::singleShot(0, row, [row] { row->setFocus(Qt::TabFocusReason); });
+            }
             auto *line = new QHBoxLayout(row);
             line->setContentsMargins(kPadding, 0, kPadding, 0);
 

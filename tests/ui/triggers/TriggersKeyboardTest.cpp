@@ -4,6 +4,7 @@
 #include "app/Motion.h"
 #include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
+#include "ui/triggers/SegmentedSwitch.h"
 #include "ui/triggers/TriggersView.h"
 
 #include <QTest>
@@ -40,10 +41,38 @@ TEST(TriggersKeyboard, TabReachesEveryControlAndSpaceSelectsATrigger) {
     ASSERT_GE(triggers.size(), 2u);
     const FocusGrabs grabs = grabFocus(triggers[1]);
     EXPECT_NE(grabs.focused, grabs.unfocused);
+    const QString secondName = triggers[1]->accessibleName();
     triggers[1]->setFocus(Qt::TabFocusReason);
     QTest::keyClick(triggers[1], Qt::Key_Space);
     EXPECT_EQ(view.selectedID(), model.data().triggers[1].id);
+    // The triggers are drawn again, and focus stays on the one just selected.
+    QCoreApplication::processEvents();
     flushDeletes();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), secondName);
+    EXPECT_TRUE(FocusRing::isAttached(QApplication::focusWidget()));
+
+    // The same in the list: Return on the "List" segment shows it, and a row keeps focus once selected.
+    view.viewToggle()->button(1)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(view.viewToggle()->button(1), Qt::Key_Return);
+    ASSERT_FALSE(view.showsGraph());
+    QCoreApplication::processEvents();
+    QWidget *firstRow = nullptr;
+    for (QWidget *widget : tabWalk(&view)) {
+        if (qobject_cast<QAbstractButton *>(widget) == nullptr && widget->accessibleName().startsWith("Shortcut ")) {
+            firstRow = widget;
+            break;
+        }
+    }
+    ASSERT_NE(firstRow, nullptr);
+    const QString firstName = firstRow->accessibleName();
+    firstRow->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(firstRow, Qt::Key_Return);
+    EXPECT_EQ(view.selectedID(), model.data().triggers[0].id);
+    QCoreApplication::processEvents();
+    flushDeletes();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), firstName);
     motion::setEnabled(true);
 }
 
