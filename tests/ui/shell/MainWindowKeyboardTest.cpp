@@ -1,10 +1,12 @@
 // The main window by keyboard: the rail's items take focus, show it, move with the arrow keys and open their
-// section with Space; the page's controls follow the rail in the Tab order.
+// section with Space; the page's controls follow the rail in the Tab order. The tray panel's controls are all
+// reached by Tab too.
 
 #include "app/Motion.h"
 #include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
 #include "ui/shell/MainWindow.h"
+#include "ui/shell/MenuBarView.h"
 #include "ui/shell/Rail.h"
 
 #include <QTest>
@@ -38,6 +40,21 @@ TEST(MainWindowKeyboard, TheRailTakesFocusMovesWithTheArrowsAndOpensSectionsWith
     QTest::keyClick(sounds, Qt::Key_Space);
     EXPECT_EQ(model.section(), AppSection::sounds);
     flushDeletes();
+    motion::setEnabled(true);
+}
+
+TEST(MenuBarKeyboard, TabReachesEveryControlOfThePanelAndEachHasAName) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    MenuBarView view(model, {});
+    ASSERT_TRUE(activate(&view));
+    const auto walk = tabWalk(&view);
+    const auto controls = clickableControls(&view);
+    EXPECT_GE(controls.size(), 4u);
+    EXPECT_EQ(unreached(controls, walk), QStringList());
+    EXPECT_EQ(nameless(walk), QStringList()) << describe(walk).toStdString();
     motion::setEnabled(true);
 }
 
