@@ -8,6 +8,7 @@
 #include "engine/RecordingBackend.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/sounds/PickerImportPane.h"
+#include "ui/sounds/PickerSoundCard.h"
 #include "ui/sounds/SoundPickerSheet.h"
 
 #include <QColor>
@@ -170,6 +171,17 @@ std::vector<Snapshot> pickerSnapshots() {
     std::vector<Snapshot> shots;
     // Library: on each target's own sound, in another category, and a category with no sounds yet.
     shots.push_back(picker("picker-library-one-key", keysA));
+    Snapshot focused = picker("focus-picker-library", keysA);
+    // The sheet opens with focus on the chosen sound's card.
+    focused.focus = [](QWidget *view) -> QWidget * {
+        for (auto *card : view->findChildren<PickerSoundCard *>()) {
+            if (card->isRinged()) {
+                return card;
+            }
+        }
+        return nullptr;
+    };
+    shots.push_back(focused);
     shots.push_back(picker("picker-library-two-keys", keysTwo));
     shots.push_back(picker("picker-library-trigger", trigger));
     shots.push_back(picker("picker-library-brush", brush));

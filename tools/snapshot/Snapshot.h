@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QColor>
 #include <QSize>
 #include <QString>
+#include <QWidget>
 #include <functional>
 #include <vector>
-
-class QWidget;
 
 namespace tc::snapshot {
 
@@ -17,7 +18,20 @@ struct Snapshot {
     QColor backdrop;                 // invalid: the dotted backdrop
     QSize size;                      // the view's size; empty: its size hint
     int margin = 40;                 // backdrop around the view
+    // The control drawn with keyboard focus, found in the shown view; empty: nothing focused.
+    std::function<QWidget *(QWidget *view)> focus = {};
 };
+
+// The first shown widget of type T under `view` whose spoken name (as a screen reader has it) starts with `name`.
+template <typename T> QWidget *findControl(QWidget *view, const QString &name = {}) {
+    for (QWidget *widget : view->findChildren<QWidget *>()) {
+        if (dynamic_cast<T *>(widget) != nullptr && widget->isVisibleTo(view) &&
+            QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).startsWith(name)) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
 
 // Each area adds its views here; main renders them all.
 std::vector<Snapshot> shellSnapshots();
@@ -35,5 +49,7 @@ std::vector<Snapshot> appRulesSnapshots();
 std::vector<Snapshot> settingsSnapshots();
 // The Sounds page in its states and its alerts.
 std::vector<Snapshot> soundsSnapshots();
+// One control with keyboard focus on each screen.
+std::vector<Snapshot> focusSnapshots();
 
 } // namespace tc::snapshot

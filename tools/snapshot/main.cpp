@@ -55,9 +55,29 @@ bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
     }
     view->setGeometry(shot.margin, shot.margin, size.width(), size.height());
     host.resize(size.width() + 2 * shot.margin, size.height() + 2 * shot.margin);
-    host.setAttribute(Qt::WA_DontShowOnScreen);
+    if (!shot.focus) {
+        host.setAttribute(Qt::WA_DontShowOnScreen); // focus needs a window that can become active
+    }
     host.show();
     QCoreApplication::processEvents();
+    if (shot.focus) {
+        // Focus shows only in the active window.
+        host.activateWindow();
+        for (int i = 0; i < 100 && !host.isActiveWindow(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QWidget *control = shot.focus(view);
+        if (control == nullptr) {
+            std::fprintf(stderr, "snapshot: %s: no control to focus\n", qPrintable(shot.name));
+            return false;
+        }
+        control->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        if (!control->hasFocus()) {
+            std::fprintf(stderr, "snapshot: %s: the control did not take focus\n", qPrintable(shot.name));
+            return false;
+        }
+    }
 
     QImage image((QSizeF(host.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
@@ -99,7 +119,7 @@ int main(int argc, char *argv[]) {
     for (const auto &list :
          {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots(),
           tc::snapshot::triggerSnapshots(), tc::snapshot::pickerSnapshots(), tc::snapshot::appRulesSnapshots(),
-          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots()}) {
+          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots(), tc::snapshot::focusSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             ok = render(shot, folder) && ok;
         }

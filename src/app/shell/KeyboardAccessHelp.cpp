@@ -27,6 +27,7 @@ KeyboardAccessHelp::KeyboardAccessHelp(Session session, QWidget *parent) : QDial
         auto *row = new QHBoxLayout;
         auto *command = new QLineEdit(QString::fromLatin1(kCommand), this);
         command->setReadOnly(true);
+        command->setAccessibleName(QStringLiteral("Command"));
         command->setFont(QFont(QStringLiteral("JetBrains Mono")));
         row->addWidget(command, 1);
         copy_ = new QPushButton(QStringLiteral("Copy"), this);
@@ -48,6 +49,10 @@ KeyboardAccessHelp::KeyboardAccessHelp(Session session, QWidget *parent) : QDial
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // Focus starts where the next step is: copying the command, or closing when there is nothing to do.
+    QPushButton *close = buttons->button(QDialogButtonBox::Close);
+    close->setDefault(true);
+    (copy_ != nullptr ? static_cast<QWidget *>(copy_) : close)->setFocus(Qt::OtherFocusReason);
 }
 
 KeyboardAccessHelp::Session KeyboardAccessHelp::currentSession() {

@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/apprules/AppDirectory.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
@@ -18,6 +19,7 @@ AddAppCard::AddAppCard(AppModel &model, const AppDirectory &directory, QWidget *
     setText(QStringLiteral("Add app"));
     setAccessibleName(text());
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this, 18);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [this] {
         QMenu *menu = makeMenu(this);

@@ -37,6 +37,7 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     left->addWidget(tip_);
 
     scroll_ = new QScrollArea(this);
+    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setAutoFillBackground(false);
     scroll_->setWidgetResizable(true);

@@ -5,6 +5,7 @@
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/FittingText.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
@@ -59,6 +60,7 @@ public:
         setToolTip(QStringLiteral("Remove rule"));
         setAccessibleName(QStringLiteral("Remove rule"));
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this);
         setFixedSize(22, 22);
     }
 
@@ -78,6 +80,7 @@ public:
         setFixedHeight(RuleCard::menuHeight);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this, 6);
     }
 
     void setLabel(const QString &text, QColor swatch) {

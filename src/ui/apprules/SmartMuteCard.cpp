@@ -1,6 +1,7 @@
 #include "ui/apprules/SmartMuteCard.h"
 
 #include "app/PlaybackRules.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/RowLabels.h"
 #include "ui/kit/SymbolBadge.h"
@@ -32,6 +33,7 @@ CheckRow::CheckRow(const QString &title, const QString &note, AppModel::SettingB
     setText(title);
     setAccessibleName(title);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this, 10);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(54);
 

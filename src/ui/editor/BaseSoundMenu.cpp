@@ -1,6 +1,7 @@
 #include "ui/editor/BaseSoundMenu.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
@@ -37,6 +38,7 @@ QFont nameFont() {
 BaseSoundMenu::BaseSoundMenu(AppModel &model, QWidget *parent) : QAbstractButton(parent), model_(model) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this);
     connect(this, &QAbstractButton::clicked, this, &BaseSoundMenu::popup);
     connect(&model_, &AppModel::dataChanged, this, [this] {
         setAccessibleName(kLead + QLatin1Char(' ') + baseName(model_));

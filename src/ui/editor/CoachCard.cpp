@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "engine/Hotkey.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -80,6 +81,7 @@ QPushButton *textButton(const QString &text, const QFont &font, QColor color, QW
     button->setFlat(true);
     button->setFont(font);
     button->setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(button, 6);
     button->setStyleSheet(QStringLiteral("QPushButton{color:%1;border:none;padding:0;text-align:left;background:"
                                          "transparent;}")
                               .arg(color.name()));
@@ -145,6 +147,7 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
     dismiss->setFont(Fonts::system(11, QFont::DemiBold));
     dismiss->setFixedHeight(26);
     dismiss->setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(dismiss);
     dismiss->setStyleSheet(
         QStringLiteral("QPushButton{color:white;border:none;border-radius:13px;padding:0 10px;background:rgba(255,"
                        "255,255,31);} QPushButton:pressed{background:rgba(255,255,255,60);}"));

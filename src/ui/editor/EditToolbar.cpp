@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -31,7 +32,7 @@ public:
         setToolTip(tool.help);
         setAccessibleName(tool.label);
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
+        FocusRing::attach(this, 12);
     }
 
     QSize sizeHint() const override {
@@ -69,7 +70,7 @@ public:
         setToolTip(QStringLiteral("Pick a sound to paint with"));
         setAccessibleName(QStringLiteral("Pick a sound to paint with"));
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
+        FocusRing::attach(this);
         setFixedSize(kButtonHeight, kButtonHeight);
     }
 

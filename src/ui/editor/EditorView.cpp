@@ -111,6 +111,7 @@ public:
 // A scroll area without a frame, a backdrop or scroll bars (the wheel and the keyboard still scroll it).
 QScrollArea *transparentScrollArea(QWidget *parent) {
     auto *area = new QScrollArea(parent);
+    area->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     area->setFrameShape(QFrame::NoFrame);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

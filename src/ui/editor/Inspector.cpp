@@ -8,6 +8,7 @@
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Chip.h"
 #include "ui/kit/FittingText.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
@@ -46,6 +47,7 @@ public:
         setToolTip(help);
         setAccessibleName(help);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this);
     }
 
 protected:

@@ -1,6 +1,7 @@
 #include "ui/editor/InspectorControls.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
@@ -101,6 +102,7 @@ public:
     explicit HeaderButton(QWidget *parent) : QAbstractButton(parent) {
         setFixedHeight(50);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this, 8);
         setAccessibleName(QStringLiteral("Advanced"));
     }
 
@@ -283,6 +285,7 @@ QuickPicks::QuickPicks(AppModel &model, QWidget *parent) : QWidget(parent), mode
         button->setFlat(true);
         button->setFixedSize(40, 40);
         button->setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(button, 10);
         button->setStyleSheet(QStringLiteral("QPushButton{border:none;background:transparent;}"));
         auto *badge = new MiniCap(MiniCap::forCategory(SoundCategory::mechanical), 40, button);
         badge->setObjectName(QStringLiteral("badge"));

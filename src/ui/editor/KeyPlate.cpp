@@ -4,6 +4,7 @@
 #include "app/Motion.h"
 #include "ui/editor/KeyFace.h"
 #include "ui/editor/KeyPlateAccessible.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/SpringAnimator.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -57,6 +59,7 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     Q_UNUSED(accessible);
     setAttribute(Qt::WA_TranslucentBackground);
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
     click_.setSingleShot(true);
     connect(&click_, &QTimer::timeout, this, &KeyPlate::clicked);
     connect(&model_, &AppModel::pressedKeysChanged, this, &KeyPlate::syncPressed);
@@ -190,6 +193,114 @@ void KeyPlate::paintEvent(QPaintEvent *event) {
             [&legend](QPainter &p, const QRectF &face, const QColor &ink) { KeyFace::paint(p, face, ink, legend); });
         painter.restore();
     }
+    // The focus key wears the focus ring just outside its cap, clear of the selection ring on the cap.
+    if (focusKey_ && hasFocus()) {
+        const PlacedKey &key = layout_.keys()[*focusKey_];
+        const qreal outset = FocusRing::kWidth + 2;
+        FocusRing::paint(painter, keyRect(key).adjusted(-outset, -outset, outset, outset), unit * kCorner + outset);
+    }
+}
+
+// --- Keyboard ------------------------------------------------------------------------------------------------
+
+void KeyPlate::setFocusKey(std::size_t index) {
+    if (focusKey_ == index || index >= layout_.keys().size()) {
+        return;
+    }
+    if (focusKey_) {
+        update(dirtyRect(layout_.keys()[*focusKey_]).toAlignedRect());
+    }
+    focusKey_ = index;
+    update(dirtyRect(layout_.keys()[index]).toAlignedRect());
+    if (hasFocus()) {
+        notifyKeyFocus(this, static_cast<int>(index));
+    }
+}
+
+void KeyPlate::focusInEvent(QFocusEvent *event) {
+    // Focus comes to the selection: the first selected key, unless the focus key is selected already; with
+    // nothing selected it stays where it was, or starts on the plate's first key.
+    const auto &keys = layout_.keys();
+    const auto selected = [&](std::size_t i) { return keys[i].code && shownSelected_.contains(*keys[i].code); };
+    if (!focusKey_ || (!shownSelected_.empty() && !selected(*focusKey_))) {
+        std::optional<std::size_t> first;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i].code && !first) {
+                first = i;
+            }
+            if (selected(i)) {
+                first = i;
+                break;
+            }
+        }
+        if (first) {
+            setFocusKey(*first);
+        }
+    }
+    if (focusKey_) {
+        update(dirtyRect(layout_.keys()[*focusKey_]).toAlignedRect());
+        notifyKeyFocus(this, static_cast<int>(*focusKey_));
+    }
+    QWidget::focusInEvent(event);
+}
+
+void KeyPlate::focusOutEvent(QFocusEvent *event) {
+    if (focusKey_) {
+        update(dirtyRect(layout_.keys()[*focusKey_]).toAlignedRect());
+    }
+    QWidget::focusOutEvent(event);
+}
+
+void KeyPlate::keyPressEvent(QKeyEvent *event) {
+    if (!focusKey_) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const auto move = [&](int dx, int dy) {
+        if (const auto next = layout_.step(*focusKey_, dx, dy)) {
+            setFocusKey(*next);
+        }
+    };
+    const std::uint16_t code = layout_.keys()[*focusKey_].code.value_or(0);
+    switch (event->key()) {
+    case Qt::Key_Left:
+        move(-1, 0);
+        break;
+    case Qt::Key_Right:
+        move(1, 0);
+        break;
+    case Qt::Key_Up:
+        move(0, -1);
+        break;
+    case Qt::Key_Down:
+        move(0, 1);
+        break;
+    case Qt::Key_Space:
+        if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) {
+            KeySet keys = model_.selectedKeys();
+            if (!keys.erase(code)) {
+                keys.insert(code);
+            }
+            model_.setSelectedKeys(std::move(keys));
+        } else {
+            model_.setSelectedKeys({code});
+        }
+        model_.advanceCoach(2);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        openPicker(code);
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        model_.resetKeys({code});
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 // --- Pointer -------------------------------------------------------------------------------------------------
@@ -216,6 +327,10 @@ void KeyPlate::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
+    }
+    // The keyboard carries on from the key the pointer pressed.
+    if (const PlacedKey *pressed = keyAt(event->position()); pressed != nullptr && pressed->code) {
+        setFocusKey(static_cast<std::size_t>(pressed - layout_.keys().data()));
     }
     const EditTool tool = model_.tool();
     if (tool == EditTool::paint || tool == EditTool::reset) {

@@ -27,6 +27,9 @@ class SpringAnimator;
 // - a double click selects the key and opens the sound picker for it, with any tool;
 // - a sound id dropped as text on a key assigns it; the context menu offers "Choose sound…", "Preview" and
 //   "Reset to base sound".
+// - by keyboard: the arrow keys move a focus key (ringed in the focus colour, apart from the selection), Space
+//   selects it (Shift+Space or Ctrl+Space adds it to the selection or takes it out), Return opens the sound
+//   picker for it as a double click does, Delete or Backspace resets it as the reset tool does.
 // Held keys change at typing speed, so only the keys whose state changed are repainted.
 //
 // The widget is the plate with its padding of kPadding on every side. Main thread.
@@ -53,6 +56,9 @@ public:
     // The name a screen reader reads for a key: "A key: Meow".
     QString accessibleKeyName(const PlacedKey &key) const;
 
+    // The index in layout().keys() of the key the keyboard acts on; set when the plate first takes focus.
+    std::optional<std::size_t> focusKey() const { return focusKey_; }
+
     // A click waiting out the double-click interval.
     bool hasPendingClick() const { return click_.isActive(); }
     // The key a drag hovers over with text, drawn slightly larger.
@@ -62,6 +68,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -82,6 +91,7 @@ private:
     // Previews the key's own sound, or the profile's base sound.
     void previewKey(std::uint16_t code);
     void setDropTarget(std::optional<std::uint16_t> code);
+    void setFocusKey(std::size_t index);
 
     void syncPressed();
     void syncSelected();
@@ -102,6 +112,7 @@ private:
     std::map<std::uint16_t, SpringAnimator *> press_; // made for a key when it is first pressed
     std::optional<std::uint16_t> dropTarget_;
     SpringAnimator *dropScale_;
+    std::optional<std::size_t> focusKey_;
 };
 
 } // namespace tc

@@ -46,6 +46,9 @@ public:
             state.invalid = true;
         } else if (!key().code) {
             state.disabled = true;
+        } else {
+            state.focusable = true;
+            state.focused = plate_->hasFocus() && plate_->focusKey() == static_cast<std::size_t>(index_);
         }
         return state;
     }
@@ -72,6 +75,10 @@ public:
         return t == QAccessible::Name ? QStringLiteral("Keyboard") : QAccessibleWidget::text(t);
     }
     int childCount() const override { return static_cast<int>(plate()->layout().keys().size()); }
+    QAccessibleInterface *focusChild() const override {
+        const auto focus = plate()->focusKey();
+        return focus && plate()->hasFocus() ? child(static_cast<int>(*focus)) : nullptr;
+    }
     QAccessibleInterface *child(int index) const override {
         if (index < 0 || index >= childCount()) {
             return nullptr;
@@ -111,6 +118,12 @@ private:
 };
 
 } // namespace
+
+void notifyKeyFocus(KeyPlate *plate, int index) {
+    QAccessibleEvent event(plate, QAccessible::Focus);
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
+}
 
 QAccessibleInterface *keyPlateAccessible(const QString &, QObject *object) {
     if (auto *plate = dynamic_cast<KeyPlate *>(object)) {

@@ -3,6 +3,8 @@
 #include "model/KeyCodes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tc {
 
@@ -64,6 +66,53 @@ std::vector<const PlacedKey *> KeyboardGeometry::keysWithCode(std::uint16_t code
         }
     }
     return found;
+}
+
+std::optional<std::size_t> KeyboardGeometry::step(std::size_t from, int dx, int dy) const {
+    if (from >= keys_.size()) {
+        return std::nullopt;
+    }
+    const QRectF origin = keys_[from].rect;
+    const QPointF centre = origin.center();
+    // Sideways: the first key along the row. Up and down: how far the row is, and how far off-centre the key.
+    const auto distance = [&](const QRectF &rect) -> std::optional<std::pair<qreal, qreal>> {
+        if (dx != 0) {
+            const bool sameRow = rect.top() < origin.bottom() && rect.bottom() > origin.top();
+            const qreal along = (rect.center().x() - centre.x()) * dx;
+            if (!sameRow || along <= 0) {
+                return std::nullopt;
+            }
+            return std::pair(along, std::abs(rect.center().y() - centre.y()));
+        }
+        const qreal apart = dy < 0 ? origin.top() - rect.bottom() : rect.top() - origin.bottom();
+        if (apart < -gap_ / 2) {
+            return std::nullopt; // not above (below) the key
+        }
+        return std::pair(apart, std::abs(rect.center().x() - centre.x()));
+    };
+    // The nearest row first (keys within a quarter unit of it count as on it), then the key nearest the centre.
+    std::vector<std::pair<std::size_t, std::pair<qreal, qreal>>> candidates;
+    qreal nearest = std::numeric_limits<qreal>::max();
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (i == from || !keys_[i].code) {
+            continue;
+        }
+        if (const auto d = distance(keys_[i].rect)) {
+            candidates.emplace_back(i, *d);
+            nearest = std::min(nearest, d->first);
+        }
+    }
+    const qreal tolerance = dx != 0 ? 0 : unit_ / 4;
+    std::optional<std::size_t> best;
+    qreal bestOff = std::numeric_limits<qreal>::max();
+    for (const auto &[index, d] : candidates) {
+        // A tie (the arrow halves beside a full-height key) goes to the key first in reading order.
+        if (d.first <= nearest + tolerance && d.second < bestOff - 0.01) {
+            best = index;
+            bestOff = d.second;
+        }
+    }
+    return best;
 }
 
 } // namespace tc

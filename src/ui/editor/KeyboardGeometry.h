@@ -46,6 +46,12 @@ public:
     // Every placed key with that code (two for the stacked arrow key).
     std::vector<const PlacedKey *> keysWithCode(std::uint16_t code) const;
 
+    // Where an arrow key moves the keyboard focus from the key at index `from` of keys(): the nearest key with a
+    // code in that direction (dx or dy is -1 or 1, the other 0). Sideways it stays on keys the focus key's row
+    // overlaps; up and down it goes to the nearest row and the key there whose centre is closest. Nothing at the
+    // plate's edge.
+    std::optional<std::size_t> step(std::size_t from, int dx, int dy) const;
+
 private:
     qreal unit_;
     qreal gap_;

@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "model/KeyCodes.h"
 #include "model/KeyLayout.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
@@ -65,6 +66,7 @@ public:
         : QWidget(parent), item_(std::move(item)), clicked_(std::move(clicked)) {
         setFixedHeight(42);
         setCursor(Qt::PointingHandCursor);
+        FocusRing::attach(this, 10, [this] { clicked_(); });
         setToolTip(QStringLiteral("Drag onto a key, or click to paint with it"));
         setAccessibleName(QString::fromStdString(item_.name));
         auto *row = new QHBoxLayout(this);
@@ -232,6 +234,7 @@ SoundTray::SoundTray(AppModel &model, QWidget *parent) : QWidget(parent), model_
     add->setFlat(true);
     add->setFixedSize(24, 24);
     add->setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(add);
     add->setAccessibleName(QStringLiteral("Choose a sound for the tray"));
     add->setToolTip(QStringLiteral("Choose a sound for the tray"));
     add->setStyleSheet(QStringLiteral("QPushButton{border:none;background:transparent;}"));
@@ -253,6 +256,7 @@ SoundTray::SoundTray(AppModel &model, QWidget *parent) : QWidget(parent), model_
     browse->setFlat(true);
     browse->setFont(Fonts::system(12));
     browse->setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(browse, 6);
     browse->setStyleSheet(
         QStringLiteral("QPushButton{color:%1;border:none;background:transparent;padding:0;}").arg(Theme::ink3.name()));
     browse->setFixedHeight(28);

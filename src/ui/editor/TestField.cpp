@@ -1,5 +1,6 @@
 #include "ui/editor/TestField.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -44,7 +45,7 @@ TestField::TestField(QWidget *parent) : QWidget(parent) {
     clear->setFlat(true);
     clear->setFont(Fonts::system(12, QFont::DemiBold));
     clear->setCursor(Qt::PointingHandCursor);
-    clear->setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(clear, 6);
     clear->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; border: none; background: transparent; }").arg(Theme::ink2.name()));
     clear->hide();

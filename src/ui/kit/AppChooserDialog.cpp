@@ -9,6 +9,7 @@ namespace tc {
 
 AppChooserDialog::AppChooserDialog(std::vector<InstalledApp> installed, QWidget *parent)
     : QDialog(parent), installed_(std::move(installed)), list_(new QListWidget(this)) {
+    list_->setAccessibleName(QStringLiteral("Applications"));
     setWindowTitle(QStringLiteral("Choose an App"));
     setModal(true);
     resize(420, 480);

@@ -1,5 +1,6 @@
 #include "ui/kit/PillButton.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -31,7 +32,7 @@ PillButton::PillButton(const QString &text, Kind kind, qreal height, QWidget *pa
     setText(text);
     setFont(labelFont());
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

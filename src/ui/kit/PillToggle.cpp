@@ -1,5 +1,6 @@
 #include "ui/kit/PillToggle.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SpringAnimator.h"
@@ -75,7 +76,7 @@ PillToggle::PillToggle(Binding binding, const QString &label, QWidget *parent)
     setCheckable(true);
     setAccessibleName(label);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setFixedSize(sizeHint());
     const bool on = binding_.get && binding_.get();
     setChecked(on);

@@ -1,5 +1,6 @@
 #include "ui/kit/PlayButton.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
@@ -13,7 +14,7 @@ PlayButton::PlayButton(qreal size, std::function<void()> action, QWidget *parent
     : QAbstractButton(parent), size_(size), action_(std::move(action)) {
     setAccessibleName(QStringLiteral("Play"));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setFixedSize(sizeHint());
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (action_) {

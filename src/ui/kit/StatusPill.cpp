@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "engine/Hotkey.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -46,7 +47,7 @@ StatusPill::Face StatusPill::face(const std::optional<Silence> &silence) {
 StatusPill::StatusPill(AppModel &model, QWidget *parent) : QAbstractButton(parent), model_(model) {
     setFont(labelFont());
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [this] { act(); });
     connect(&model_, &AppModelSignals::silenceChanged, this, [this] { refresh(); });

@@ -1,6 +1,7 @@
 #include "ui/kit/TipBanner.h"
 
 #include "app/Motion.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
@@ -48,7 +49,7 @@ public:
         setText(QStringLiteral("Got it"));
         setFont(Fonts::system(11, QFont::DemiBold));
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        FocusRing::attach(this);
         setFixedSize(sizeHint());
     }
 

@@ -187,6 +187,9 @@ void OnboardingView::syncStep(bool animated) {
     }
     placeContent();
     content_->show();
+    // Each step opens with focus on its main action, so Return takes it.
+    QAbstractButton *action = step_ == Step::permission ? showMeHow_ : startTyping_;
+    action->setFocus(Qt::OtherFocusReason);
 }
 
 int OnboardingView::heightFor(const QWidget &step) {
@@ -322,6 +325,10 @@ void OnboardingView::fillPackCards() {
                     });
             cardRow_->addWidget(card, 1);
             cards_.push_back(card);
+        }
+        // Cards made again come before "Start typing" for Tab, as they are drawn.
+        if (startTyping_ != nullptr && !cards_.empty()) {
+            QWidget::setTabOrder(cards_.back(), startTyping_);
         }
     }
     refreshSelection();

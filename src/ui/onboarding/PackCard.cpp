@@ -2,6 +2,7 @@
 
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/CategorySymbols.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
@@ -103,6 +104,7 @@ PackCard::PackCard(const Profile &profile, const SoundLookup &lookup, QWidget *p
     setText(name_);
     setAccessibleName(name_);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this, kCorner);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 

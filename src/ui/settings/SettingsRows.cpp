@@ -1,6 +1,7 @@
 #include "ui/settings/SettingsRows.h"
 
 #include "ui/kit/CapPalette.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/RowLabels.h"
@@ -84,6 +85,7 @@ LinkRow::LinkRow(const QString &title, QUrl url, std::function<void(const QUrl &
     : QAbstractButton(parent), url_(std::move(url)) {
     setText(title);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this, 6);
     setFixedHeight(kLinkRowHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [this, open = std::move(open)] {
@@ -136,6 +138,7 @@ void AllowedBadge::paintEvent(QPaintEvent *) {
 CapsuleButton::CapsuleButton(const QString &text, QWidget *parent) : QAbstractButton(parent) {
     setText(text);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this);
     setFixedSize(sizeHint());
 }
 

@@ -124,6 +124,7 @@ SettingsView::SettingsView(AppModel &model, QWidget *parent)
     outer->setContentsMargins(0, 0, 0, 0);
 
     auto *scroll = new QScrollArea(this);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     scroll->setObjectName(QStringLiteral("settingsScroll"));
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);

@@ -82,6 +82,7 @@ public:
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         scroll_->setObjectName(QStringLiteral("pageScroll"));
         scroll_->setFrameShape(QFrame::NoFrame);
+        scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
         scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         scroll_->setWidgetResizable(true);

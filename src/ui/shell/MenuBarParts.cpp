@@ -3,6 +3,7 @@
 #include "engine/Hotkey.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/CountText.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shadow.h"
@@ -35,7 +36,7 @@ QString keyCount(const Profile &profile) {
 OnOffPill::OnOffPill(bool on, QWidget *parent) : QAbstractButton(parent), on_(!on) {
     setToolTip(QString::fromStdString(hotkeyText(Hotkey::toggleSounds)));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setOn(on);
 }
@@ -81,7 +82,7 @@ ProfileCell::ProfileCell(const Profile &profile, bool active, QWidget *parent)
       color_(profile.color), active_(active) {
     setAccessibleName(name_);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this, 12);
     setFixedHeight(fixedHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -145,6 +146,7 @@ VolumeSlider::VolumeSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
     setPageStep(100);
     setTracking(true);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this);
     setAccessibleName(QStringLiteral("Volume"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -225,7 +227,7 @@ QuitButton::QuitButton(QWidget *parent) : QAbstractButton(parent) {
     setToolTip(QStringLiteral("Quit Tapchime"));
     setAccessibleName(QStringLiteral("Quit Tapchime"));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
 }
 
 void QuitButton::paintEvent(QPaintEvent *) {

@@ -202,6 +202,7 @@ QWidget *MenuBarView::makeProfileCard() {
 
     profileScroll_ = new QScrollArea(card);
     profileScroll_->setFrameShape(QFrame::NoFrame);
+    profileScroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the profiles inside, and scrolls to each
     profileScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     profileScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     profileScroll_->setWidgetResizable(true);

@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/CapPalette.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/LabelPillButton.h"
 #include "ui/kit/PanelHelper.h"
@@ -81,7 +82,7 @@ public:
         setToolTip(QStringLiteral("More"));
         setAccessibleName(QStringLiteral("More"));
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        FocusRing::attach(this);
     }
 
 protected:
@@ -106,7 +107,7 @@ ProfileChip::ProfileChip(const Profile &profile, bool active, QWidget *parent)
     setAccessibleName(text());
     setFont(chipFont());
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setContextMenuPolicy(Qt::CustomContextMenu);
 }

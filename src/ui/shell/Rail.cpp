@@ -1,6 +1,7 @@
 #include "ui/shell/Rail.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/MascotLogo.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -37,7 +38,7 @@ RailItem::RailItem(AppSection section, QWidget *parent) : QAbstractButton(parent
     setToolTip(info.title);
     setAccessibleName(info.title);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this, info.circular ? 20.0 : 12.0, outset);
     setFixedSize(sizeHint());
 }
 

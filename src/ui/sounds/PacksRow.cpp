@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "engine/PackIO.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
@@ -23,6 +24,7 @@ namespace tc {
 ImportPackTile::ImportPackTile(QWidget *parent) : QAbstractButton(parent) {
     setText(QStringLiteral("Import a pack"));
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this, 18);
     setFixedSize(sizeHint());
 }
 

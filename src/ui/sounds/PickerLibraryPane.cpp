@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/CapPalette.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/Shadow.h"
@@ -12,12 +13,14 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tc {
 
@@ -42,7 +45,7 @@ public:
         setText(categoryTitle(category));
         setAccessibleName(text());
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        FocusRing::attach(this, 10);
         setFixedSize(kColumnWidth, kRowHeight);
     }
 
@@ -133,6 +136,7 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     auto *pages = new QStackedLayout(stack);
 
     scroll_ = new QScrollArea(stack);
+    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     makeTransparent(scroll_);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -223,6 +227,7 @@ void PickerLibraryPane::rebuild() {
         auto *card = new PickerSoundCard(
             sound, [this, id] { choose(id); }, [this, id] { model_.preview(id); }, grid_);
         gridLayout_->addWidget(card, index / kGridColumns, index % kGridColumns);
+        card->installEventFilter(this);
         cards_.push_back(card);
         ++index;
     }
@@ -238,6 +243,64 @@ void PickerLibraryPane::updateRings() {
 void PickerLibraryPane::choose(const std::string &id) {
     state_.setChosen(id);
     model_.preview(id);
+}
+
+bool PickerLibraryPane::focusChosenCard() {
+    if (cards_.empty() || !scroll_->isVisibleTo(this)) {
+        return false;
+    }
+    PickerSoundCard *target = cards_.front();
+    for (auto *card : cards_) {
+        if (state_.chosen() == card->sound().id) {
+            target = card;
+        }
+    }
+    target->setFocus(Qt::TabFocusReason);
+    scroll_->ensureWidgetVisible(target);
+    return true;
+}
+
+bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
+    const auto found = std::find(cards_.begin(), cards_.end(), watched);
+    if (event->type() == QEvent::FocusIn && found != cards_.end()) {
+        // Focus given before the sheet was laid out (the chosen card as it opens) scrolls to the card once it
+        // arrives.
+        scroll_->ensureWidgetVisible(*found);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (found == cards_.end() || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        return false;
+    }
+    int step = 0;
+    switch (key->key()) {
+    case Qt::Key_Left:
+        step = -1;
+        break;
+    case Qt::Key_Right:
+        step = 1;
+        break;
+    case Qt::Key_Up:
+        step = -kGridColumns;
+        break;
+    case Qt::Key_Down:
+        step = kGridColumns;
+        break;
+    default:
+        return false;
+    }
+    const auto index = (found - cards_.begin()) + step;
+    if (index < 0 || index >= static_cast<std::ptrdiff_t>(cards_.size())) {
+        return true; // the grid's edge: focus stays on the card
+    }
+    PickerSoundCard *target = cards_[static_cast<std::size_t>(index)];
+    target->setFocus(Qt::TabFocusReason);
+    scroll_->ensureWidgetVisible(target);
+    choose(target->sound().id);
+    return true;
 }
 
 } // namespace tc

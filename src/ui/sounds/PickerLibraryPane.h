@@ -42,6 +42,14 @@ public:
     QAbstractButton *emptyRecordButton() const { return emptyRecord_; }
     QAbstractButton *emptyImportButton() const { return emptyImport_; }
 
+    // Gives keyboard focus to the chosen sound's card, else the first card; false when no card shows.
+    bool focusChosenCard();
+
+protected:
+    // The arrow keys on a card move through the grid, and the selection follows as a click would; a card
+    // taking focus is scrolled into view.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void rebuild();
     void updateRings();

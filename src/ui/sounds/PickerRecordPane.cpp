@@ -2,6 +2,7 @@
 
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/PillButton.h"
@@ -121,7 +122,7 @@ public:
 
     explicit RecordKey(QWidget *parent) : QAbstractButton(parent) {
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        FocusRing::attach(this, kCorner, KeyCap::outset);
         setFixedSize(static_cast<int>(kWidth) + 2 * KeyCap::outset, static_cast<int>(kHeight) + 2 * KeyCap::outset);
         setRecording(false);
     }

@@ -1,5 +1,6 @@
 #include "ui/sounds/PickerSoundCard.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PlayButton.h"
@@ -47,7 +48,8 @@ PickerSoundCard::PickerSoundCard(const SoundItem &sound, std::function<void()> o
     : QAbstractButton(parent), sound_(sound) {
     setAccessibleName(QString::fromStdString(sound.name));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Return on a card goes on to the sheet, which uses the chosen sound.
+    FocusRing::attachLeavingReturn(this, kCorner);
     setFixedHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [choose = std::move(onChoose)] { choose(); });

@@ -1,5 +1,6 @@
 #include "ui/sounds/PickerTabBar.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -31,7 +32,7 @@ public:
         setText(toString(tab));
         setAccessibleName(text());
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        FocusRing::attach(this);
         const qreal width = QFontMetricsF(labelFont()).horizontalAdvance(text()) + 2 * kPadding;
         setFixedSize(static_cast<int>(std::ceil(width)), kHeight);
     }

@@ -4,6 +4,7 @@
 #include "app/Motion.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
@@ -54,7 +55,7 @@ UsePackButton::UsePackButton(QWidget *parent) : QAbstractButton(parent), animati
     setText(QStringLiteral("Use pack"));
     setFont(Fonts::system(12, QFont::DemiBold));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
+    FocusRing::attach(this);
     setFixedSize(sizeHint());
     animation_->setDuration(120);
     animation_->setEasingCurve(QEasingCurve::OutCubic);

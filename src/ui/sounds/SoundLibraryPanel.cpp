@@ -4,6 +4,7 @@
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -48,7 +49,7 @@ CategoryFilterChip::CategoryFilterChip(std::optional<SoundCategory> category, co
     setCheckable(true);
     setFont(Fonts::system(12, QFont::DemiBold));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
+    FocusRing::attach(this);
     setFixedSize(sizeHint());
 }
 
@@ -106,6 +107,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     column->addSpacing(1); // the divider, painted
 
     scroll_ = new QScrollArea(this);
+    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "model/KeyLayout.h"
 #include "ui/kit/DottedBackground.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
@@ -35,7 +36,7 @@ public:
     explicit CloseButton(QWidget *parent) : QAbstractButton(parent) {
         setAccessibleName(QStringLiteral("Close"));
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        FocusRing::attach(this);
         setFixedSize(36, 36);
     }
 
@@ -136,6 +137,10 @@ SoundPickerSheet::SoundPickerSheet(SoundPickerTarget target, AppModel &model, st
     }
     showTab();
     updateFooter();
+    // Keyboard focus starts on the chosen sound's card, where the arrow keys browse and Return uses it.
+    if (state_.tab() != SoundPickerTab::library || !library_->focusChosenCard()) {
+        use_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 SoundPickerSheet::~SoundPickerSheet() {

@@ -49,6 +49,7 @@ SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
     buttons->addWidget(ok);
     column->addLayout(buttons);
     alert->default_ = ok;
+    ok->setFocus(Qt::OtherFocusReason);
     connect(ok, &QAbstractButton::clicked, alert, &QDialog::accept);
     alert->setMessage(message); // sized once everything is in place
     return alert;
@@ -62,6 +63,8 @@ SoundsAlert *SoundsAlert::rename(const QString &name, QWidget *parent) {
     alert->field_->setFont(Fonts::system(13));
     alert->field_->setMinimumHeight(30);
     alert->field_->selectAll();
+    alert->field_->setAccessibleName(QStringLiteral("Name"));
+    alert->field_->setFocus(Qt::OtherFocusReason);
     column->addWidget(alert->field_);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(8);

@@ -1,6 +1,7 @@
 #include "ui/sounds/SoundsView.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/LabelPillButton.h"
 #include "ui/kit/ModelBindings.h"
@@ -44,6 +45,8 @@ public:
         edit_->setAcceptDrops(false); // dropped files are imports, not text
         edit_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
         edit_->setGeometry(14 + 14 + 8, 0, width() - 14 - 14 - 8 - 14, height());
+        edit_->setAccessibleName(QStringLiteral("Search sounds"));
+        edit_->installEventFilter(this); // the capsule wears the focus ring while the text has focus
     }
     QLineEdit *edit() const { return edit_; }
 
@@ -53,6 +56,15 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.fillPath(capsule(QRectF(rect())), Qt::white);
         Symbols::paint(painter, QRectF(14, 0, 14, height()), "magnifyingglass", 14, QFont::Normal, Theme::ink3);
+        if (edit_->hasFocus()) {
+            FocusRing::paint(painter, QRectF(rect()), FocusRing::kCapsule);
+        }
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == edit_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+            update();
+        }
+        return false;
     }
 
 private:
@@ -69,6 +81,7 @@ public:
         setWidgetResizable(true);
         setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
         viewport()->setAutoFillBackground(false);
+        setFocusPolicy(Qt::NoFocus); // Tab goes to the packs inside, and scrolls to each
     }
 
 protected:

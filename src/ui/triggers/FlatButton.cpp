@@ -1,5 +1,6 @@
 #include "ui/triggers/FlatButton.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Symbols.h"
 
@@ -23,7 +24,7 @@ FlatButton::FlatButton(QSize size, Painter paint, QWidget *parent)
     : QAbstractButton(parent), size_(size), paint_(std::move(paint)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    FocusRing::attach(this, 8);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

@@ -10,6 +10,7 @@
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerRow.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -38,7 +39,10 @@ QFont columnFont() {
 // A trigger's node: the label, a spacer and the switch on a white rounded card, ringed when selected.
 class TriggerNode : public TriggerRow {
 public:
-    using TriggerRow::TriggerRow;
+    TriggerNode(AppModel &model, const Trigger &trigger, bool selected, std::function<void()> onClick, QWidget *parent)
+        : TriggerRow(model, trigger, selected, std::move(onClick), parent) {
+        takeFocus(kTriggerCorner);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override {
@@ -179,6 +183,9 @@ QSize TriggerGraph::minimumSizeHint() const {
 }
 
 void TriggerGraph::rebuild() {
+    // Keyboard focus on a trigger stays on the selected trigger when the nodes are made again.
+    QWidget *focused = QApplication::focusWidget();
+    const bool refocus = focused != nullptr && isAncestorOf(focused);
     for (auto &[id, node] : triggerNodes_) {
         node->hide();
         node->deleteLater(); // a node's own switch may be the one being clicked
@@ -215,6 +222,9 @@ void TriggerGraph::rebuild() {
         row->addStretch(1);
         row->addWidget(node->onOffSwitch());
         node->show();
+        if (refocus && selectedID_ == id) {
+            node->setFocus(Qt::TabFocusReason);
+        }
         triggerNodes_.try_emplace(id, node);
     }
 

@@ -60,6 +60,17 @@ QString TriggerLabel::wordText(const Trigger::Word &word) {
     return QStringLiteral("\u201C%1\u201D").arg(QString::fromStdString(word.word));
 }
 
+QString TriggerLabel::spokenText(const Trigger::Kind &kind) {
+    if (const auto *word = kind.asWord()) {
+        return QStringLiteral("Word ") + wordText(*word);
+    }
+    QStringList caps;
+    for (const QString &text : capTexts(*kind.asShortcut())) {
+        caps << text;
+    }
+    return QStringLiteral("Shortcut ") + caps.join(QLatin1Char('+'));
+}
+
 std::vector<QRectF> TriggerLabel::capRects(const Trigger::Shortcut &shortcut, Size size) {
     const Metrics m = metrics(size);
     std::vector<QRectF> rects;

@@ -36,6 +36,8 @@ public:
     static qreal capWidth(const QString &text, Size size);
     // The word as drawn: “word”.
     static QString wordText(const Trigger::Word &word);
+    // What a screen reader says for the label: "Shortcut ⌃+⌥+K", "Word “lol”".
+    static QString spokenText(const Trigger::Kind &kind);
 
     // Where each cap goes in a row starting at (0, 0).
     static std::vector<QRectF> capRects(const Trigger::Shortcut &shortcut, Size size);

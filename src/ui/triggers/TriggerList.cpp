@@ -9,11 +9,13 @@
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerRow.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace tc {
 
@@ -27,7 +29,10 @@ constexpr int kPadding = 18;
 // One trigger's row: Theme.soft with an ink bar at the leading edge when selected, white otherwise.
 class Row : public TriggerRow {
 public:
-    using TriggerRow::TriggerRow;
+    Row(AppModel &model, const Trigger &trigger, bool selected, std::function<void()> onClick, QWidget *parent)
+        : TriggerRow(model, trigger, selected, std::move(onClick), parent) {
+        takeFocus(0);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override {
@@ -69,6 +74,7 @@ TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     scroll_ = new QScrollArea(this);
+    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -119,6 +125,9 @@ void TriggerList::paintEvent(QPaintEvent *) {
 }
 
 void TriggerList::rebuild() {
+    // Keyboard focus on a row stays on the selected row when the rows are made again.
+    QWidget *focused = QApplication::focusWidget();
+    const bool refocus = focused != nullptr && content_->isAncestorOf(focused);
     while (QLayoutItem *item = column_->takeAt(0)) {
         if (QWidget *widget = item->widget()) {
             widget->hide();
@@ -177,6 +186,10 @@ void TriggerList::rebuild() {
                 },
                 content_);
             row->setFixedHeight(54);
+            if (refocus && isSelected) {
+                // The new row shows once the event loop turns; focus follows it then.
+                QTimer::singleShot(0, row, [row] { row->setFocus(Qt::TabFocusReason); });
+            }
             auto *line = new QHBoxLayout(row);
             line->setContentsMargins(kPadding, 0, kPadding, 0);
 

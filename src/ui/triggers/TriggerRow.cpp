@@ -1,5 +1,6 @@
 #include "ui/triggers/TriggerRow.h"
 
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/triggers/TriggerEdits.h"
 #include "ui/triggers/TriggerLabel.h"
@@ -17,11 +18,16 @@ TriggerRow::TriggerRow(AppModel &model, const Trigger &trigger, bool selected, s
     setCursor(Qt::PointingHandCursor);
     // The label is only a picture: a click on it is a click on the row.
     label_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAccessibleName(TriggerLabel::spokenText(trigger.kind));
     if (!trigger.enabled) {
         auto *dim = new QGraphicsOpacityEffect(this);
         dim->setOpacity(kDisabledOpacity);
         setGraphicsEffect(dim);
     }
+}
+
+void TriggerRow::takeFocus(qreal cornerRadius) {
+    FocusRing::attach(this, cornerRadius, [this] { onClick_(); });
 }
 
 void TriggerRow::mousePressEvent(QMouseEvent *event) {

@@ -99,6 +99,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
 
     graphView_ = new TriggerGraph(model_, TriggerGraph::Geometry{});
     graphScroll_ = new QScrollArea(this);
+    graphScroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
     graphScroll_->setFrameShape(QFrame::NoFrame);
     graphScroll_->setAttribute(Qt::WA_TranslucentBackground);
     graphScroll_->viewport()->setAutoFillBackground(false);

@@ -131,5 +131,31 @@ TEST(KeyboardGeometry, EveryPointOfThePlateBelongsToExactlyOneKey) {
     }
 }
 
+TEST(KeyboardGeometry, ArrowKeysStepToTheNearestKeyInTheirDirection) {
+    const KeyboardGeometry geometry(50);
+    const auto indexOf = [&](const QString &id) {
+        const auto &keys = geometry.keys();
+        return static_cast<std::size_t>(&placed(geometry, id) - keys.data());
+    };
+    const struct {
+        const char *from;
+        int dx, dy;
+        const char *to; // "-": nowhere, the plate's edge
+    } cases[] = {
+        {"A", 1, 0, "S"},     {"A", -1, 0, "caps"},    {"caps", -1, 0, "-"},   {"A", 0, -1, "Q"},
+        {"A", 0, 1, "Z"},     {"esc", 0, -1, "-"},     {"space", 0, 1, "-"},   {"space", 0, -1, "B"},
+        {"/", 0, 1, "optR"},  {"left", 1, 0, "up"},    {"up", 1, 0, "right"},  {"down", 1, 0, "right"},
+        {"up", 0, 1, "down"}, {"down", 0, -1, "up"},   {"down", 0, 1, "-"},    {"up", 0, -1, "shiftR"},
+        {"right", 1, 0, "-"}, {"F12", 1, 0, "-"}, // the Touch ID key takes no focus
+        {"1", 0, -1, "F1"},   {"return", 0, -1, "\\"}, {"delete", -1, 0, "="},
+    };
+    for (const auto &c : cases) {
+        const auto next = geometry.step(indexOf(QString::fromUtf8(c.from)), c.dx, c.dy);
+        EXPECT_EQ(next ? geometry.keys()[*next].id : QStringLiteral("-"), QString::fromUtf8(c.to))
+            << c.from << " by " << c.dx << "," << c.dy;
+    }
+    EXPECT_FALSE(geometry.step(geometry.keys().size(), 1, 0));
+}
+
 } // namespace
 } // namespace tc::test

@@ -1,0 +1,135 @@
+// The drawn keyboard played from the keyboard: Tab reaches it, the arrow keys move its focus key, Space
+// selects, Return opens the picker, Delete resets, and screen readers follow the focus key.
+
+#include "app/Motion.h"
+#include "ui/FocusWalk.h"
+#include "ui/ModelStates.h"
+#include "ui/editor/KeyPlate.h"
+
+#include <QAccessible>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+constexpr std::uint16_t kQ = 12, kW = 13, kA = 0, kS = 1;
+
+struct KeyboardPlate : ::testing::Test {
+    KeyboardPlate() {
+        shellApp();
+        motion::setEnabled(false);
+        AppModel &m = harness.started();
+        m.setActiveProfile(profileNamed(m, "Default").id);
+        plate = std::make_unique<KeyPlate>(m);
+        plate->setUnit(50);
+        EXPECT_TRUE(activate(plate.get()));
+        plate->clearFocus(); // each test brings focus in itself
+    }
+    ~KeyboardPlate() override {
+        plate.reset();
+        motion::setEnabled(true);
+    }
+
+    AppModel &model() { return *harness.model; }
+    QString focusId() const {
+        const auto focus = plate->focusKey();
+        return focus ? plate->layout().keys()[*focus].id : QString();
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(plate.get(), key, modifiers); }
+
+    Harness harness;
+    std::unique_ptr<KeyPlate> plate;
+};
+
+TEST_F(KeyboardPlate, TheArrowsMoveTheFocusKeySpaceSelectsReturnOpensThePickerDeleteResets) {
+    model().setSelectedKeys({kA});
+    plate->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(plate->hasFocus());
+    EXPECT_EQ(focusId(), "A"); // focus starts on the selection
+
+    const struct {
+        Qt::Key key;
+        const char *focus;
+    } moves[] = {{Qt::Key_Right, "S"}, {Qt::Key_Up, "W"}, {Qt::Key_Left, "Q"}, {Qt::Key_Down, "A"}};
+    for (const auto &m : moves) {
+        press(m.key);
+        EXPECT_EQ(focusId(), m.focus) << m.focus;
+    }
+    EXPECT_EQ(model().selectedKeys(), (KeySet{kA})); // moving focus selects nothing
+
+    press(Qt::Key_Up);
+    press(Qt::Key_Space);
+    EXPECT_EQ(model().selectedKeys(), (KeySet{kQ}));
+    EXPECT_EQ(model().data().settings.coachStep, 2);
+    press(Qt::Key_Right);
+    press(Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(model().selectedKeys(), (KeySet{kQ, kW}));
+    press(Qt::Key_Space, Qt::ControlModifier); // a second time takes it out again
+    EXPECT_EQ(model().selectedKeys(), (KeySet{kQ}));
+
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(focusId(), "S");
+    EXPECT_EQ(model().selectedKeys(), (KeySet{kS}));
+    ASSERT_TRUE(model().soundPicker());
+    ASSERT_TRUE(model().soundPicker()->asKeys());
+    EXPECT_EQ(model().soundPicker()->asKeys()->codes, (KeySet{kS}));
+    model().setSoundPicker(std::nullopt);
+
+    for (const Qt::Key reset : {Qt::Key_Delete, Qt::Key_Backspace}) {
+        model().assign("synth.meow", {kS});
+        ASSERT_TRUE(model().data().activeProfile().assignment(kS));
+        press(reset);
+        EXPECT_FALSE(model().data().activeProfile().assignment(kS)) << reset;
+    }
+    EXPECT_EQ(harness.audio.plays.size(), 0u); // none of it previews
+}
+
+TEST_F(KeyboardPlate, TheFocusKeyIsDrawnApartFromTheSelection) {
+    model().setSelectedKeys({kQ});
+    EXPECT_TRUE(plate->focusPolicy() & Qt::TabFocus); // the Keys page walks Tab onto it
+    plate->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(focusId(), "Q");
+
+    // The focus key wears the focus colour around its cap; without focus the plate shows only the selection.
+    const FocusGrabs grabs = grabFocus(plate.get());
+    EXPECT_NE(grabs.focused, grabs.unfocused);
+    const QRect q = plate->keyRect(plate->layout().keys()[*plate->focusKey()]).toAlignedRect();
+    const auto hasFocusColour = [&](const QImage &image) {
+        const qreal ratio = image.devicePixelRatio();
+        for (int x = q.left() - 4; x <= q.right() + 4; ++x) {
+            const QColor c = image.pixelColor(QPoint(x, q.top() - 3) * ratio);
+            if (c.red() > 200 && c.green() > 80 && c.green() < 140 && c.blue() < 80) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(hasFocusColour(grabs.focused));
+    EXPECT_FALSE(hasFocusColour(grabs.unfocused));
+}
+
+TEST_F(KeyboardPlate, ScreenReadersHearTheFocusKeyAsFocusMoves) {
+    model().assign("synth.meow", {kS});
+    model().setSelectedKeys({kA});
+    plate->setFocus(Qt::TabFocusReason);
+    QAccessibleInterface *group = QAccessible::queryAccessibleInterface(plate.get());
+    ASSERT_NE(group, nullptr);
+    const auto focusName = [&] {
+        QAccessibleInterface *focused = group->focusChild();
+        return focused != nullptr ? focused->text(QAccessible::Name) : QString();
+    };
+    EXPECT_EQ(focusName(), "A key: Cream");
+    press(Qt::Key_Right);
+    EXPECT_EQ(focusName(), "S key: Meow");
+    QAccessibleInterface *s = group->focusChild();
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(s->state().focused);
+    EXPECT_FALSE(group->child(group->indexOfChild(s) - 1)->state().focused);
+    plate->clearFocus();
+    EXPECT_EQ(group->focusChild(), nullptr);
+}
+
+} // namespace
+} // namespace tc::test

@@ -1,0 +1,54 @@
+// The Sounds page by keyboard: Tab reaches every control a user clicks (import, the packs, the chips, each
+// row's play and Assign), each has a name, and a focused chip shows it.
+
+#include "app/Motion.h"
+#include "ui/FocusWalk.h"
+#include "ui/ModelStates.h"
+#include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundLibraryRow.h"
+#include "ui/sounds/SoundsScreenState.h"
+#include "ui/sounds/SoundsView.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+TEST(SoundsKeyboard, TabReachesImportThePacksTheChipsAndEveryRowsButtons) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    model.setSelectedKeys({0}); // "Assign" is enabled
+    SoundFilePanels panels;
+    SoundsView view(model, panels);
+    view.resize(1300, 800);
+    ASSERT_TRUE(activate(&view));
+
+    const auto walk = tabWalk(&view);
+    const auto controls = clickableControls(&view);
+    EXPECT_EQ(unreached(controls, walk), QStringList());
+    EXPECT_EQ(nameless(walk), QStringList());
+    ASSERT_FALSE(walk.empty());
+    ASSERT_GE(walk.size(), 2u);
+    EXPECT_EQ(walk[1], view.importButton()) << describe(walk).toStdString(); // after the search field, left of it
+    const auto rows = view.findChildren<SoundLibraryRow *>();
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_NE(std::find(walk.begin(), walk.end(), rows.front()->playButton()), walk.end());
+    EXPECT_NE(std::find(walk.begin(), walk.end(), rows.front()->assignButton()), walk.end());
+
+    const auto chips = view.findChildren<CategoryFilterChip *>();
+    ASSERT_GE(chips.size(), 2);
+    const FocusGrabs grabs = grabFocus(chips[1]);
+    EXPECT_NE(grabs.focused, grabs.unfocused);
+    // Space on a chip filters as a click does.
+    chips[1]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(chips[1], Qt::Key_Space);
+    EXPECT_EQ(view.state().filter(), chips[1]->category());
+    flushDeletes();
+    motion::setEnabled(true);
+}
+
+} // namespace
+} // namespace tc::test
