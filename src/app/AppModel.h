@@ -14,8 +14,9 @@
 //   output) is muted or nearly silent, or the audio engine cannot reach it (no sound server answers).
 // - `secureInput`: a password field has the keyboard focus, or the screen is locked (seen over AT-SPI and
 //   the screen saver's D-Bus service).
-// - Option and Command (`Modifiers::option`, `Modifiers::command`, the symbols ⌥ and ⌘ in texts): Alt and
-//   Super; "⌃⌥K" is Ctrl+Alt+K.
+// - Option and Command (`Modifiers::kOption` 0x80000, `Modifiers::kCommand` 0x100000, the flags the document
+//   stores; key ids "optL", "cmdL"): the Alt and Super keys. Every text names keys and shortcuts as a PC
+//   keyboard and the desktop's menus do ("Ctrl+Alt+K", "Backspace", "Enter"), through ShortcutFormatter.
 // - Key codes (Space 49, Q 12, Caps Lock 57): macOS virtual key codes, which the document stores;
 //   KeyTranslation maps the kernel's evdev codes to them.
 // - Login item, "launch at login" (`LoginItem`): the XDG autostart entry.
@@ -175,8 +176,8 @@ public:
     bool ownWindowFocused() const { return ownWindowFocused_; }
     void setOwnWindowFocused(bool focused);
 
-    // While the user records a trigger's shortcut, the program's hotkeys (⌃⌥K, ⌃⌥P) do nothing: the recorder
-    // refuses them with its hint, and the chord must not also turn sounds off or switch the profile.
+    // While the user records a trigger's shortcut, the program's hotkeys (Ctrl+Alt+K, Ctrl+Alt+P) do nothing: the
+    // recorder refuses them with its hint, and the chord must not also turn sounds off or switch the profile.
     void setShortcutRecording(bool recording) { shortcutRecording_ = recording; }
     bool shortcutRecording() const { return shortcutRecording_; }
 

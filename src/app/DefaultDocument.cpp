@@ -32,8 +32,8 @@ AppData makeDefaultData() {
     data.profiles.push_back(StarterPacks::makeArcade());
     data.activeProfileID = data.profiles[1].id;
 
-    data.triggers.push_back(makeTrigger(Trigger::Kind::shortcut(1, Modifiers::kCommand), "synth.tada"));
-    data.triggers.push_back(makeTrigger(Trigger::Kind::shortcut(12, Modifiers::kCommand), "synth.sadtrombone"));
+    data.triggers.push_back(makeTrigger(Trigger::Kind::shortcut(1, Modifiers::kControl), "synth.tada"));
+    data.triggers.push_back(makeTrigger(Trigger::Kind::shortcut(12, Modifiers::kControl), "synth.sadtrombone"));
     data.triggers.push_back(makeTrigger(Trigger::Kind::word("lol"), "synth.boing"));
     data.triggers.push_back(makeTrigger(Trigger::Kind::word("gg"), "synth.powerup"));
     data.triggers.push_back(makeTrigger(Trigger::Kind::word("wow"), "synth.airhorn"));

@@ -25,11 +25,8 @@ std::vector<std::string> hotkeyCaps(Hotkey hotkey) {
 }
 
 std::string hotkeyText(Hotkey hotkey) {
-    std::string text;
-    for (const std::string &cap : hotkeyCaps(hotkey)) {
-        text += cap;
-    }
-    return text;
+    const HotkeyChord &chord = chordOf(hotkey);
+    return ShortcutFormatter::text(chord.modifiers, chord.code);
 }
 
 } // namespace tc

@@ -40,10 +40,10 @@ constexpr std::optional<Hotkey> hotkeyFor(std::uint16_t code, std::uint64_t flag
     return std::nullopt;
 }
 
-// The chord as key caps show it, one text a cap, in the shortcut formatter's glyphs: {"⌃", "⌥", "K"}.
+// The chord as key caps show it, one text a cap, in the shortcut formatter's names: {"Ctrl", "Alt", "K"}.
 std::vector<std::string> hotkeyCaps(Hotkey hotkey);
 
-// The same caps run together, as sentences and menus name the chord: "⌃⌥K".
+// The chord as sentences and menus name it, the caps joined by "+": "Ctrl+Alt+K".
 std::string hotkeyText(Hotkey hotkey);
 
 } // namespace tc

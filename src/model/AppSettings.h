@@ -15,7 +15,7 @@ namespace tc {
 // into its range: AudioEngine::voiceCountFor, minutesWithinDay. Likewise volumes are kept as stored and
 // played through playableVolume (model/Levels.h).
 struct AppSettings {
-    bool enabled = true;         // sounds on; the Control-Option-K hotkey flips it
+    bool enabled = true;         // sounds on; the Ctrl+Alt+K hotkey flips it
     double masterVolume = 0.8;   // 0 to 1
     bool lowLatency = true;      // low-latency output of the audio engine
     std::int64_t maxVoices = 12; // voices of the audio engine

@@ -30,7 +30,7 @@ inline constexpr std::uint16_t kFn = 63;
 inline constexpr std::uint16_t kLeft = 123;
 inline constexpr std::uint16_t kRight = 124;
 inline constexpr std::uint16_t kUpDown = 126; // the up arrow; its cap is drawn with both arrows
-// The letters of the hotkeys (Control-Option-K, Control-Option-P).
+// The letters of the hotkeys (Ctrl+Alt+K, Ctrl+Alt+P).
 inline constexpr std::uint16_t kK = 40;
 inline constexpr std::uint16_t kP = 35;
 

@@ -39,7 +39,7 @@ std::vector<std::vector<KeyDef>> makeRows() {
     for (const auto &[text, code] : digitKeys) {
         digits.push_back(character(text, code));
     }
-    digits.push_back(key("delete", kDelete, "delete", 2.0, Kind::wide));
+    digits.push_back(key("delete", kDelete, "backspace", 2.0, Kind::wide));
 
     auto &top = rows[2];
     top.push_back(key("tab", kTab, "tab", 1.5, Kind::wide));
@@ -59,7 +59,7 @@ std::vector<std::vector<KeyDef>> makeRows() {
     for (const auto &[text, code] : homeKeys) {
         home.push_back(character(text, code));
     }
-    home.push_back(key("return", kReturn, "return", 2.25, Kind::wide));
+    home.push_back(key("return", kReturn, "enter", 2.25, Kind::wide));
 
     auto &bottom = rows[4];
     bottom.push_back(key("shiftL", kShiftL, "shift", 2.25, Kind::modifier));
@@ -71,11 +71,11 @@ std::vector<std::vector<KeyDef>> makeRows() {
     bottom.push_back(key("shiftR", kShiftR, "shift", 2.75, Kind::modifier));
 
     rows[5] = {
-        key("fn", kFn, "fn", 1.0, Kind::modifier),         key("ctrl", kCtrl, "control", 1.0, Kind::modifier),
-        key("optL", kOptL, "option", 1.0, Kind::modifier), key("cmdL", kCmdL, "command", 1.25, Kind::modifier),
-        key("space", kSpace, "", 5.5, Kind::space),        key("cmdR", kCmdR, "command", 1.25, Kind::modifier),
-        key("optR", kOptR, "option", 1.0, Kind::modifier), key("left", kLeft, "←", 1.0, Kind::arrow),
-        key("updown", kUpDown, "↑↓", 1.0, Kind::arrow),    key("right", kRight, "→", 1.0, Kind::arrow),
+        key("fn", kFn, "fn", 1.0, Kind::modifier),      key("ctrl", kCtrl, "ctrl", 1.0, Kind::modifier),
+        key("optL", kOptL, "alt", 1.0, Kind::modifier), key("cmdL", kCmdL, "super", 1.25, Kind::modifier),
+        key("space", kSpace, "", 5.5, Kind::space),     key("cmdR", kCmdR, "super", 1.25, Kind::modifier),
+        key("optR", kOptR, "alt", 1.0, Kind::modifier), key("left", kLeft, "←", 1.0, Kind::arrow),
+        key("updown", kUpDown, "↑↓", 1.0, Kind::arrow), key("right", kRight, "→", 1.0, Kind::arrow),
     };
     return rows;
 }

@@ -10,13 +10,16 @@
 namespace tc::ShortcutFormatter {
 
 std::vector<std::string> symbols(std::uint64_t modifiers) {
-    // The conventional reading order of shortcut glyphs, not the order of the bits.
-    static constexpr std::pair<std::uint64_t, std::string_view> kGlyphs[] = {
-        {Modifiers::kControl, "⌃"}, {Modifiers::kOption, "⌥"}, {Modifiers::kShift, "⇧"}, {Modifiers::kCommand, "⌘"}};
+    // The conventional reading order of shortcut modifiers, not the order of the bits. Command is the key
+    // a PC keyboard calls Super (the one with the system's logo).
+    static constexpr std::pair<std::uint64_t, std::string_view> kNames[] = {{Modifiers::kControl, "Ctrl"},
+                                                                            {Modifiers::kOption, "Alt"},
+                                                                            {Modifiers::kShift, "Shift"},
+                                                                            {Modifiers::kCommand, "Super"}};
     std::vector<std::string> result;
-    for (const auto &[bit, glyph] : kGlyphs) {
+    for (const auto &[bit, name] : kNames) {
         if ((modifiers & bit) != 0) {
-            result.emplace_back(glyph);
+            result.emplace_back(name);
         }
     }
     return result;
@@ -45,6 +48,15 @@ std::string keyLabel(std::uint16_t code) {
     default:
         return KeyLayout::label(code);
     }
+}
+
+std::string text(std::uint64_t modifiers, std::uint16_t code) {
+    std::string result;
+    for (const std::string &name : symbols(modifiers)) {
+        result += name;
+        result += '+';
+    }
+    return result + keyLabel(code);
 }
 
 } // namespace tc::ShortcutFormatter

@@ -6,16 +6,20 @@
 
 namespace tc {
 
-// Turns a stored shortcut (key code and modifier flags) into the short texts drawn on key caps: one
-// glyph per held modifier, then one name for the key. Pure functions, safe from any thread.
+// Turns a stored shortcut (key code and modifier flags) into the texts that name it, as a PC keyboard and the
+// desktop's menus do: one name per held modifier, then one name for the key, each drawn on its own key cap, or
+// joined by "+" in running text ("Ctrl+Alt+K"). Pure functions, safe from any thread.
 namespace ShortcutFormatter {
 
-// The glyphs of the held modifiers, always in the order control "⌃", option "⌥", shift "⇧",
-// command "⌘"; every other bit is ignored.
+// The names of the held modifiers, always in the order control "Ctrl", option "Alt", shift "Shift",
+// command "Super"; every other bit is ignored.
 std::vector<std::string> symbols(std::uint64_t modifiers);
 
-// A glyph for Return, Tab, Delete and the arrows, "Space", "esc", else KeyLayout::label(code).
+// A glyph for Return, Tab, Backspace and the arrows, "Space", "esc", else KeyLayout::label(code).
 std::string keyLabel(std::uint16_t code);
+
+// The shortcut in running text: the modifiers' names and the key's label joined by "+" ("Ctrl+Shift+F").
+std::string text(std::uint64_t modifiers, std::uint16_t code);
 
 } // namespace ShortcutFormatter
 

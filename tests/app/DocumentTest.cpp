@@ -102,9 +102,9 @@ TEST(DefaultDocument, HasTheStarterProfilesTriggersAndLinuxCallRules) {
     EXPECT_EQ(data.activeProfileID, data.profiles[1].id);
 
     ASSERT_EQ(data.triggers.size(), 5u);
-    EXPECT_EQ(data.triggers[0].kind, Trigger::Kind::shortcut(1, 0x100000));
+    EXPECT_EQ(data.triggers[0].kind, Trigger::Kind::shortcut(1, 0x40000));
     EXPECT_EQ(data.triggers[0].soundID, "synth.tada");
-    EXPECT_EQ(data.triggers[1].kind, Trigger::Kind::shortcut(12, 0x100000));
+    EXPECT_EQ(data.triggers[1].kind, Trigger::Kind::shortcut(12, 0x40000));
     EXPECT_EQ(data.triggers[2].kind, Trigger::Kind::word("lol"));
     EXPECT_EQ(data.triggers[4].soundID, "synth.airhorn");
     for (const auto &trigger : data.triggers) {

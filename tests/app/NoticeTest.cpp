@@ -9,7 +9,7 @@ using tc::Silence;
 
 TEST(Notice, TextsOpacityAndButtonFollowTheNotice) {
     const Silence off{Silence::Kind::off, QStringLiteral("Sounds are off"),
-                      QStringLiteral("Press ⌃⌥K or turn them on here."), QStringLiteral("Turn on")};
+                      QStringLiteral("Press Ctrl+Alt+K or turn them on here."), QStringLiteral("Turn on")};
     const Silence muted{Silence::Kind::macMuted, QStringLiteral("Your computer is muted"),
                         QStringLiteral("Turn up the computer's sound to hear your keys."), std::nullopt};
     struct Case {
@@ -20,9 +20,9 @@ TEST(Notice, TextsOpacityAndButtonFollowTheNotice) {
         std::optional<QString> button;
     };
     const Case cases[] = {
-        {Notice::soundsOn(), "Sounds on", "Press ⌃⌥K to turn them off.", 1.0, std::nullopt},
-        {Notice::soundsOff(), "Sounds off", "Press ⌃⌥K to turn them back on.", 0.45, std::nullopt},
-        {Notice::silent(off), "Sounds are off", "You're typing, but Tapchime is off. ⌃⌥K turns it on.", 0.45,
+        {Notice::soundsOn(), "Sounds on", "Press Ctrl+Alt+K to turn them off.", 1.0, std::nullopt},
+        {Notice::soundsOff(), "Sounds off", "Press Ctrl+Alt+K to turn them back on.", 0.45, std::nullopt},
+        {Notice::silent(off), "Sounds are off", "You're typing, but Tapchime is off. Ctrl+Alt+K turns it on.", 0.45,
          QStringLiteral("Turn on")},
         {Notice::silent(muted), "Your computer is muted", "Turn up the computer's sound to hear your keys.", 0.45,
          std::nullopt},

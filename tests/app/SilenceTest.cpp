@@ -52,7 +52,7 @@ TEST(Silence, TextsOfEachKind) {
     expect("Can't hear your keys", "Allow keyboard access: join the input group.", "Allow");
     live.permissionGranted = true;
     data.settings.enabled = false;
-    expect("Sounds are off", "Press ⌃⌥K or turn them on here.", "Turn on");
+    expect("Sounds are off", "Press Ctrl+Alt+K or turn them on here.", "Turn on");
     data.settings.enabled = true;
     data.settings.masterVolume = 0.0;
     expect("Volume is at 0", "Tapchime's own volume is all the way down.", "Set to 80%");

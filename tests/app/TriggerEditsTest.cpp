@@ -40,8 +40,8 @@ TEST(TriggerEdits, EachEditChangesOnlyTheFirstTriggerWithTheIdThenSavesAndPushes
         {"default shortcut",
          Trigger::Kind::word("lol"),
          {"firefox"},
-         [](AppModel &m, const Uuid &id) { m.setTriggerKind(id, Trigger::Kind::shortcut(3, 0x120000)); },
-         [](Trigger &t) { t.kind = Trigger::Kind::shortcut(3, 0x120000); }},
+         [](AppModel &m, const Uuid &id) { m.setTriggerKind(id, Trigger::Kind::shortcut(3, 0x60000)); },
+         [](Trigger &t) { t.kind = Trigger::Kind::shortcut(3, 0x60000); }},
         {"the same kind again replaces it",
          Trigger::Kind::word("lol"),
          {},
@@ -171,13 +171,13 @@ TEST(TriggerEdits, ATypedWordThatCleansToNothingLeavesTheWordAndSavesNothing) {
 TEST(TriggerEdits, TheRouterPlaysWhatTheEditsLeave) {
     Harness harness;
     AppModel &model = harness.started();
-    const Uuid id = model.data().triggers[0].id; // ⌘S plays synth.tada
+    const Uuid id = model.data().triggers[0].id; // Ctrl+S plays synth.tada
     const auto hasShortcut = [&] {
         const auto &triggers = harness.router.config()->shortcutTriggers;
         return std::any_of(triggers.begin(), triggers.end(),
                            [](const RuntimeConfig::ShortcutTrigger &t) { return t.code == 3; });
     };
-    model.setTriggerKind(id, Trigger::Kind::shortcut(3, 0x120000));
+    model.setTriggerKind(id, Trigger::Kind::shortcut(3, 0x60000));
     EXPECT_TRUE(hasShortcut());
     model.setTriggerEnabled(id, false);
     EXPECT_FALSE(hasShortcut());

@@ -63,10 +63,12 @@ TEST(KeyLayout, PanPositionIsTheKeyCentreAcrossItsRow) {
 }
 
 TEST(KeyLayout, LabelsNameEveryKeyCode) {
+    // The PC keyboard's names: Ctrl, Alt, Super, Backspace, Enter.
     const std::pair<std::uint16_t, const char *> cases[] = {
-        {125, "↓"},        {126, "↑"}, {62, "Control"}, {59, "Control"},      {49, "Space"},
-        {57, "Caps Lock"}, {0, "A"},   {96, "F5"},      {53, "Esc"},          {76, "key 76"},
-        {51, "Delete"},    {50, "`"},  {123, "←"},      {65535, "key 65535"},
+        {125, "↓"},  {126, "↑"},  {62, "Ctrl"},         {59, "Ctrl"},   {49, "Space"},     {57, "Caps Lock"},
+        {0, "A"},    {96, "F5"},  {53, "Esc"},          {76, "key 76"}, {51, "Backspace"}, {36, "Enter"},
+        {58, "Alt"}, {61, "Alt"}, {55, "Super"},        {54, "Super"},  {56, "Shift"},     {63, "Fn"},
+        {50, "`"},   {123, "←"},  {65535, "key 65535"},
     };
     for (const auto &[code, expected] : cases) {
         EXPECT_EQ(KeyLayout::label(code), expected) << code;

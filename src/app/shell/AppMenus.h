@@ -25,7 +25,7 @@ public:
     AppMenus(QMenuBar *menuBar, Updater &updater, QObject *parent = nullptr);
     ~AppMenus() override;
 
-    // "Turn Sounds Off  (⌃⌥K)" while sounds are on, "Turn Sounds On  (⌃⌥K)" while off; the chord is the
+    // "Turn Sounds Off  (Ctrl+Alt+K)" while sounds are on, "Turn Sounds On  (Ctrl+Alt+K)" while off; the chord is the
     // toggle hotkey's (engine/Hotkey.h).
     static QString soundsItemTitle(bool soundsEnabled);
 

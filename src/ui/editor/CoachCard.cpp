@@ -105,7 +105,7 @@ const std::vector<CoachCard::Tip> &CoachCard::tips() {
         {"square.stack.3d.up.fill",
          QStringLiteral("Switch the whole keyboard with the packs at the top: Meme mode, Animals, Arcade."),
          std::nullopt},
-        {"bolt.fill", QStringLiteral("Triggers play a sound when you type a word like “lol” or press ⌘S."),
+        {"bolt.fill", QStringLiteral("Triggers play a sound when you type a word like “lol” or press Ctrl+S."),
          AppSection::triggers},
         {"mic.slash.fill",
          QStringLiteral("In calls Tapchime goes quiet by itself. App rules give each app its own pack."),

@@ -102,7 +102,7 @@ protected:
 const std::vector<EditToolbar::Tool> &EditToolbar::standardTools() {
     static const std::vector<Tool> tools = {
         {EditTool::select, QStringLiteral("Select"), "cursorarrow",
-         QStringLiteral("Select keys (⇧-click for several)")},
+         QStringLiteral("Select keys (Shift-click for several)")},
         {EditTool::paint, QStringLiteral("Paint"), "paintbrush.pointed",
          QStringLiteral("Paint the tray sound onto keys")},
         {EditTool::reset, QStringLiteral("Reset"), "eraser", QStringLiteral("Reset keys to the base sound")},

@@ -8,7 +8,7 @@
 namespace tc {
 
 // A pill button whose label is more than one text: an optional leading symbol, the title, and an optional
-// trailing hint in the monospaced face at 70 % opacity ("Open Tapchime ⌃,"), all centred on the capsule.
+// trailing hint in the monospaced face at 70 % opacity ("Open Tapchime Ctrl+,"), all centred on the capsule.
 class LabelPillButton : public PillButton {
 public:
     struct Label {

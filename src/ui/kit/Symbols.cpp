@@ -25,7 +25,6 @@ std::vector<Symbols::Entry> makeTable() {
         {"checkmark.circle.fill", 0xe86c, "check_circle"},
         {"chevron.down", 0xe5cf, "expand_more"},
         {"chevron.up.chevron.down", 0xe5d7, "unfold_more"},
-        {"command", 0xeae7, "keyboard_command_key"},
         {"cursorarrow", 0xe323, "mouse"},
         {"ellipsis", 0xe5d3, "more_horiz"},
         {"eraser", 0xe664, "auto_fix_normal"},

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tc::SettingsRows {
 
@@ -64,8 +65,15 @@ KeyCombo::KeyCombo(QStringList labels, QWidget *parent) : QWidget(parent), label
     setFixedSize(sizeHint());
 }
 
+qreal KeyCombo::capWidth(const QString &label) {
+    return std::max(8.0 * static_cast<qreal>(label.size()) + 16, kCapWidth);
+}
+
 QSize KeyCombo::sizeHint() const {
-    const qreal width = labels_.size() * kCapWidth + std::max<qsizetype>(labels_.size() - 1, 0) * kCapSpacing;
+    qreal width = std::max<qsizetype>(labels_.size() - 1, 0) * kCapSpacing;
+    for (const QString &label : labels_) {
+        width += capWidth(label);
+    }
     return QSizeF(width + 2 * KeyCap::outset, kCapHeight + 2 * KeyCap::outset).toSize();
 }
 
@@ -75,9 +83,10 @@ void KeyCombo::paintEvent(QPaintEvent *) {
     const QFont font = Fonts::system(12, QFont::Medium);
     qreal x = KeyCap::outset;
     for (const QString &label : labels_) {
-        KeyCap::paint(painter, QRectF(x, KeyCap::outset, kCapWidth, kCapHeight), CapPalette::white, kCapCorner, 0,
-                      false, KeyCap::text(label, font));
-        x += kCapWidth + kCapSpacing;
+        const qreal width = capWidth(label);
+        KeyCap::paint(painter, QRectF(x, KeyCap::outset, width, kCapHeight), CapPalette::white, kCapCorner, 0, false,
+                      KeyCap::text(label, font));
+        x += width + kCapSpacing;
     }
 }
 

@@ -34,12 +34,15 @@ private:
 // at least 60 high, then (unless `last`) the divider. Both go into `group`.
 void addRow(Group &group, const QString &title, const QString &detail, QWidget *control, bool last);
 
-// A key combination shown as white key caps 30 × 28 (corner 7), 4 apart, each with its label in 12-pixel
-// medium type; display only.
+// A key combination shown as white key caps 28 high (corner 7), 4 apart, each with its label in 12-pixel
+// medium type; display only. A cap is as wide as its label needs: 30 for one character ("K"), more for a
+// modifier's name ("Ctrl", "Shift").
 class KeyCombo : public QWidget {
 public:
     KeyCombo(QStringList labels, QWidget *parent = nullptr);
     const QStringList &labels() const { return labels_; }
+    // A cap's width for its label: max(8 × characters + 16, 30).
+    static qreal capWidth(const QString &label);
     QSize sizeHint() const override;
 
 protected:

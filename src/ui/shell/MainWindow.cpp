@@ -155,7 +155,7 @@ MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
 
     settings_ = new QAction(QStringLiteral("Settings"), this);
     settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    // The tray panel's "⌃," hint promises this shortcut wherever the program has focus.
+    // The tray panel's "Ctrl+," hint promises this shortcut wherever the program has focus.
     settings_->setShortcutContext(Qt::ApplicationShortcut);
     connect(settings_, &QAction::triggered, this, [this] {
         if (QWidget *popup = QApplication::activePopupWidget()) {

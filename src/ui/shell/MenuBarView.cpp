@@ -266,7 +266,7 @@ QWidget *MenuBarView::makeBottomRow() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     // Ctrl+, is the program's shortcut for Settings (the main window's); the hint names it.
-    auto *open = new LabelPillButton({QStringLiteral("Open Tapchime"), {}, QStringLiteral("⌃,")},
+    auto *open = new LabelPillButton({QStringLiteral("Open Tapchime"), {}, QStringLiteral("Ctrl+,")},
                                      BlackPillButtonStyle{40}, bottom);
     open->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(open, &QAbstractButton::clicked, this, [this] {

@@ -28,7 +28,7 @@ class VolumeSlider;
 
 // The tray panel, 340 points wide: the product name with the on/off pill; the silence card while key presses
 // are silent, else the now-playing dial (the last key and sound, the day's press count); the profiles as a
-// grid of cells with the master volume; the auto-mute banner; "Open Tapchime ⌃," and the power button.
+// grid of cells with the master volume; the auto-mute banner; "Open Tapchime Ctrl+," and the power button.
 //
 // Everything is read from the model and follows its per-field signals in place: nothing under the pointer
 // is rebuilt (the volume slider keeps its drag while the document changes; profile cells are made anew only

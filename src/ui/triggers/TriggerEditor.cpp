@@ -35,7 +35,7 @@ namespace {
 const QColor kDashGrey(207, 207, 202);
 constexpr qreal kPanelCorner = 22;
 
-const QString kRecordingHint = QStringLiteral("Use ⌘, ⌃ or ⌥ with a key. Esc cancels.");
+const QString kRecordingHint = QStringLiteral("Use Ctrl, Alt or Super with a key. Esc cancels.");
 const QString kIdleHint = QStringLiteral("Click, then press a new shortcut.");
 const QString kWordHint = QStringLiteral("Whole word, any letter case. Plays when you type the space after it.");
 
@@ -187,7 +187,7 @@ QWidget *TriggerEditor::makePanel() {
     capture_ = new FlatButton(QSize(width - 40, 100), {}, panel);
     capture_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     capture_->setAccessibleName(QStringLiteral("Shortcut"));
-    capture_->setToolTip(QStringLiteral("Desktops often keep ⌘ (Super) shortcuts for themselves."));
+    capture_->setToolTip(QStringLiteral("Desktops often keep Super shortcuts for themselves."));
     static_cast<FlatButton *>(capture_)->setPainter([this](QPainter &painter, const QRectF &rect, bool) {
         const bool recording = recorder_->isRecording();
         paintCaptureBackground(painter, rect, recording);

@@ -21,9 +21,9 @@ class PillToggle;
 // switch, and where they learn about applications. The edits of a trigger are the model's operations.
 namespace TriggerEdits {
 
-// ⇧⌘F: the F key with shift and command.
+// Ctrl+Shift+F: the F key with control and shift.
 inline constexpr std::uint16_t kDefaultKeyCode = 3;
-inline constexpr std::uint64_t kDefaultModifiers = 0x120000;
+inline constexpr std::uint64_t kDefaultModifiers = 0x60000;
 inline const char *const kDefaultWord = "yay";
 inline const char *const kNewTriggerSound = "synth.tada";
 

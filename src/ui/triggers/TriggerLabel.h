@@ -10,7 +10,7 @@
 
 namespace tc {
 
-// What sets a trigger off, drawn: a shortcut as a row of white key caps (the held modifiers' glyphs, then the
+// What sets a trigger off, drawn: a shortcut as a row of white key caps (the held modifiers' names, then the
 // key's name), a word in curly quotes. Small in graph nodes and list rows, big in the editor's capture area.
 // It shows a copy of the trigger's kind and reads no model.
 class TriggerLabel : public QWidget {
@@ -29,14 +29,14 @@ public:
     static QFont capFont(Size size);
     static QFont wordFont(Size size);
 
-    // The texts of the caps: modifier glyphs in the order ⌃ ⌥ ⇧ ⌘, then the key's name.
+    // The texts of the caps: modifier names in the order Ctrl, Alt, Shift, Super, then the key's name.
     static std::vector<QString> capTexts(const Trigger::Shortcut &shortcut);
     // A cap's width for its text: small max(8 × characters + 16, 30), big max(14 × characters + 24, 52),
-    // where a character is one user-perceived character (⌘ counts once).
+    // where a character is one user-perceived character (⌫ counts once).
     static qreal capWidth(const QString &text, Size size);
     // The word as drawn: “word”.
     static QString wordText(const Trigger::Word &word);
-    // What a screen reader says for the label: "Shortcut ⌃+⌥+K", "Word “lol”".
+    // What a screen reader says for the label: "Shortcut Ctrl+Alt+K", "Word “lol”".
     static QString spokenText(const Trigger::Kind &kind);
 
     // Where each cap goes in a row starting at (0, 0).

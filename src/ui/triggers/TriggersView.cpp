@@ -68,11 +68,12 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     titleRow->addWidget(toggle_, 0, Qt::AlignBottom);
     left->addLayout(titleRow);
 
-    left->addWidget(tipBanner(model_, QStringLiteral("triggers"), QStringLiteral("bolt.fill"),
-                              QStringLiteral("Sounds for words and shortcuts"),
-                              QStringLiteral("Type “lol” in any app, or press ⌘S, and the sound on the right plays. "
-                                             "Add your own with Shortcut or Word below."),
-                              this));
+    left->addWidget(
+        tipBanner(model_, QStringLiteral("triggers"), QStringLiteral("bolt.fill"),
+                  QStringLiteral("Sounds for words and shortcuts"),
+                  QStringLiteral("Type “lol” in any app, or press Ctrl+S, and the sound on the right plays. "
+                                 "Add your own with Shortcut or Word below."),
+                  this));
 
     auto *stackHolder = new QWidget(this);
     stackHolder->setAttribute(Qt::WA_TranslucentBackground);
@@ -87,7 +88,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     auto *emptyTitle = textLabel(QStringLiteral("No triggers yet"), Fonts::system(22, QFont::Black), Theme::ink);
     emptyTitle->setAlignment(Qt::AlignCenter);
     auto *emptyText =
-        textLabel(QStringLiteral("Play a sound when you press a shortcut like ⌘S, or type a word like “lol”."),
+        textLabel(QStringLiteral("Play a sound when you press a shortcut like Ctrl+S, or type a word like “lol”."),
                   Fonts::system(13), Theme::ink2);
     emptyText->setAlignment(Qt::AlignCenter);
     emptyText->setWordWrap(true);
@@ -141,7 +142,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
         barRow->addWidget(button);
         return button;
     };
-    addShortcut_ = addButton(QStringLiteral("Shortcut"), "command");
+    addShortcut_ = addButton(QStringLiteral("Shortcut"), "keyboard");
     addWord_ = addButton(QStringLiteral("Word"), "textformat");
     connect(addShortcut_, &QAbstractButton::clicked, this, [this] { add(TriggerEdits::defaultShortcut()); });
     connect(addWord_, &QAbstractButton::clicked, this, [this] { add(TriggerEdits::defaultWord()); });

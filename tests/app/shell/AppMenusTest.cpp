@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 TEST(AppMenus, TheSoundsItemIsTitledByTheSettingWithTwoSpacesBeforeTheHotkey) {
-    EXPECT_EQ(tc::AppMenus::soundsItemTitle(true), QStringLiteral("Turn Sounds Off  (⌃⌥K)"));
-    EXPECT_EQ(tc::AppMenus::soundsItemTitle(false), QStringLiteral("Turn Sounds On  (⌃⌥K)"));
+    EXPECT_EQ(tc::AppMenus::soundsItemTitle(true), QStringLiteral("Turn Sounds Off  (Ctrl+Alt+K)"));
+    EXPECT_EQ(tc::AppMenus::soundsItemTitle(false), QStringLiteral("Turn Sounds On  (Ctrl+Alt+K)"));
 }
 
 TEST(AppMenus, BuildsTheApplicationAndSoundsMenus) {
@@ -33,7 +33,7 @@ TEST(AppMenus, BuildsTheApplicationAndSoundsMenus) {
     menus.soundsAction()->trigger();
     EXPECT_EQ(toggled.count(), 1);
     menus.setSoundsEnabled(false);
-    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (⌃⌥K)"));
+    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (Ctrl+Alt+K)"));
 }
 
 TEST(AppMenus, TheTrayMenuOffersTheSameActionsAsTheMenuBar) {

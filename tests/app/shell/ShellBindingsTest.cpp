@@ -29,13 +29,13 @@ TEST(ShellBindings, TheSoundsItemFlipsTheSettingSilentlyAndTheTrayClosesItsEyes)
     bindMenus(model, menus);
     ASSERT_FALSE(model.silence());
     EXPECT_EQ(tray.state(), MenuBarIcon::State::playing);
-    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds Off  (⌃⌥K)"));
+    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds Off  (Ctrl+Alt+K)"));
 
     const std::size_t writes = harness.writeCount();
     menus.soundsAction()->trigger();
     EXPECT_FALSE(model.data().settings.enabled);
     EXPECT_FALSE(harness.router.config()->enabled); // pushed at once
-    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (⌃⌥K)"));
+    EXPECT_EQ(menus.soundsAction()->text(), QStringLiteral("Turn Sounds On  (Ctrl+Alt+K)"));
     EXPECT_EQ(tray.state(), MenuBarIcon::State::off);
     EXPECT_TRUE(harness.notices.empty()); // unlike the hotkey, no notice
     harness.time.advance(AppModel::kSaveDelay);

@@ -112,7 +112,7 @@ TEST_F(ToolbarTest, TheToolsCarryTheirLabelsAndTooltipsInOrder) {
     const auto &tools = EditToolbar::standardTools();
     ASSERT_EQ(tools.size(), 4u);
     const std::pair<const char *, const char *> expected[] = {
-        {"Select", "Select keys (⇧-click for several)"},
+        {"Select", "Select keys (Shift-click for several)"},
         {"Paint", "Paint the tray sound onto keys"},
         {"Reset", "Reset keys to the base sound"},
         {"Test", "Type to test your keyboard"},

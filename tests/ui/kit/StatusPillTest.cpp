@@ -23,8 +23,8 @@ TEST(StatusPill, ShowsEachSilenceOfTheModel) {
     const Case cases[] = {
         {Silence::Kind::permission, "Can't hear your keys", Theme::orange, StatusPill::Action::fix,
          "Allow keyboard access: join the input group. Click: Allow."},
-        {Silence::Kind::off, "Sounds off · ⌃⌥K", StatusPill::grey, StatusPill::Action::fix,
-         "Press ⌃⌥K or turn them on here. Click: Turn on."},
+        {Silence::Kind::off, "Sounds off · Ctrl+Alt+K", StatusPill::grey, StatusPill::Action::fix,
+         "Press Ctrl+Alt+K or turn them on here. Click: Turn on."},
         {Silence::Kind::volume, "Volume is at 0", StatusPill::grey, StatusPill::Action::fix,
          "Tapchime's own volume is all the way down. Click: Set to 80%."},
         {Silence::Kind::macMuted, "Your computer is muted", StatusPill::grey, StatusPill::Action::none,
@@ -60,14 +60,14 @@ TEST(StatusPill, PlayingClickTurnsSoundsOffSavesAndPushes) {
     ASSERT_FALSE(model.silence());
     StatusPill pill(model);
     EXPECT_EQ(pill.text(), QString("Playing"));
-    EXPECT_EQ(pill.toolTip(), QString("Click to turn sounds off. ⌃⌥K works anywhere."));
+    EXPECT_EQ(pill.toolTip(), QString("Click to turn sounds off. Ctrl+Alt+K works anywhere."));
     EXPECT_TRUE(pill.currentFace().glow);
 
     const std::size_t writes = harness.writeCount();
     pill.click();
     EXPECT_FALSE(model.data().settings.enabled);
     EXPECT_FALSE(harness.router.config()->enabled); // the router was given the new configuration
-    EXPECT_EQ(pill.text(), QString("Sounds off · ⌃⌥K"));
+    EXPECT_EQ(pill.text(), QString("Sounds off · Ctrl+Alt+K"));
     EXPECT_EQ(pill.currentFace().dot, StatusPill::grey);
     letSaveRun(harness);
     EXPECT_EQ(harness.writeCount(), writes + 1);

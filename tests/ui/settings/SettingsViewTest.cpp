@@ -6,6 +6,7 @@
 #include "support/Wait.h"
 #include "ui/ModelStates.h"
 #include "ui/kit/PillToggle.h"
+#include "ui/settings/SettingsRows.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -285,6 +286,27 @@ TEST(SettingsView, CheckNowFollowsTheUpdateFeedAndTheTextsAreFixed) {
     EXPECT_EQ(SettingsView::headerDetail(QString()), QStringLiteral("Tapchime 1.0"));
     EXPECT_EQ(SettingsView::headerDetail(QStringLiteral("2.3.1")), QStringLiteral("Tapchime 2.3.1"));
     EXPECT_EQ(SettingsView::versionLine(QStringLiteral("? (7)")), QStringLiteral("Tapchime ? (7) · checks daily"));
+}
+
+// The hotkey rows name each chord with one PC key name a cap, and a cap is as wide as its name needs.
+TEST(SettingsView, TheHotkeyRowsShowOneNamedCapPerKey) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    SettingsView view(model);
+    QList<QStringList> shown;
+    for (const auto *combo : view.findChildren<SettingsRows::KeyCombo *>()) {
+        shown << combo->labels();
+    }
+    EXPECT_EQ(shown, (QList<QStringList>{{"Ctrl", "Alt", "K"}, {"Ctrl", "Alt", "P"}}));
+
+    const std::pair<const char *, qreal> widths[] = {{"K", 30}, {"↩", 30}, {"Alt", 40}, {"Ctrl", 48}, {"Shift", 56}};
+    for (const auto &[label, width] : widths) {
+        EXPECT_EQ(SettingsRows::KeyCombo::capWidth(QString::fromUtf8(label)), width) << label;
+    }
+    // Ctrl, Alt and K, 4 apart, with room for the caps' shadows either side.
+    const SettingsRows::KeyCombo combo({"Ctrl", "Alt", "K"});
+    EXPECT_GE(combo.sizeHint().width(), 48 + 40 + 30 + 2 * 4);
 }
 
 } // namespace

@@ -124,7 +124,7 @@ TEST(MenuBarView, TheOnOffPillFlipsSoundsWithoutANotice) {
     OnOffPill *pill = view.onOffPill();
     EXPECT_TRUE(pill->isOn());
     EXPECT_EQ(pill->text(), QString("On"));
-    EXPECT_EQ(pill->toolTip(), QString("⌃⌥K"));
+    EXPECT_EQ(pill->toolTip(), QString("Ctrl+Alt+K"));
     const std::size_t writes = harness.writeCount();
     pill->click();
     EXPECT_FALSE(model.data().settings.enabled);

@@ -37,7 +37,7 @@ TEST(NoticeView, ShowsTheNoticesTextsAndDimsTheMascotWhileSilent) {
     Calls calls;
     tc::NoticeView on(Notice::soundsOn(), calls.actions());
     EXPECT_EQ(on.title(), QStringLiteral("Sounds on"));
-    EXPECT_EQ(on.subtitle(), QStringLiteral("Press ⌃⌥K to turn them off."));
+    EXPECT_EQ(on.subtitle(), QStringLiteral("Press Ctrl+Alt+K to turn them off."));
     EXPECT_DOUBLE_EQ(on.mascot()->opacity(), 1.0);
     EXPECT_EQ(on.fixButton(), nullptr);
 

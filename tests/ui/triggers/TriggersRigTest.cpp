@@ -1,5 +1,6 @@
-// End to end on the headless rig: a shortcut recorded in the Triggers screen and a word typed into its editor,
-// then pressed and typed with XTest in another window, play their sounds on the rig's sound server.
+// End to end on the headless rig: a new document's starter shortcuts, and a shortcut recorded in the Triggers
+// screen and a word typed into its editor, pressed and typed with XTest in another window, play their sounds
+// on the rig's sound server.
 
 #include "app/AppModel.h"
 #include "app/shell/AppAssembly.h"
@@ -181,6 +182,64 @@ TEST(TriggersRig, ARecordedShortcutAndATypedWordPlayTheirSoundsWhenTypedInAnothe
         EXPECT_FALSE(heard(capture));
         other.type(" ");
         EXPECT_TRUE(processUntil([&] { return heard(capture); }, 5000)) << "the typed word played nothing";
+    }
+    model.prepareToQuit();
+}
+
+// A first launch's starter triggers are the PC keyboard's Ctrl+S (Ta-da) and Ctrl+Q: the chords a Linux user
+// presses for save and quit, not Super+S and Super+Q.
+TEST(TriggersRig, TheStarterShortcutsPlayOnCtrlSAndCtrlQInAnotherWindow) {
+    shellApp();
+    RigX x(RigX::Options{true, false});
+    RigPulse pulse;
+    TempDir home;
+    ScopedEnv data("XDG_DATA_HOME", (home.path() / "data").string());
+    ScopedEnv config("XDG_CONFIG_HOME", (home.path() / "config").string());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+
+    AppAssembly assembly;
+    AppModel &model = assembly.model();
+    // The new document's triggers as they are; only the keys of the profiles are silenced.
+    ASSERT_GE(model.data().triggers.size(), 2u);
+    EXPECT_EQ(model.data().triggers[0].kind, Trigger::Kind::shortcut(1, 0x40000));
+    EXPECT_EQ(model.data().triggers[0].soundID, "synth.tada");
+    EXPECT_EQ(model.data().triggers[1].kind, Trigger::Kind::shortcut(12, 0x40000));
+    model.commitEdit([](AppData &document) {
+        for (Profile &profile : document.profiles) {
+            profile.baseSoundID = "none";
+            profile.keys.clear();
+        }
+        document.settings.masterVolume = 1.0;
+        document.settings.hasCompletedOnboarding = true;
+    });
+    model.start();
+    ASSERT_TRUE(processUntil([&] { return model.soundsReady() && model.permissionGranted(); }));
+
+    OtherWindow other;
+    ASSERT_TRUE(other.ok());
+    other.focus();
+    // Give the idle null sink the time it takes to start carrying sound.
+    processFor(3000);
+
+    {
+        MonitorCapture capture;
+        other.chord({XK_s});
+        other.chord({XK_Super_L, XK_s}); // the other system's chord plays nothing here
+        other.chord({XK_Control_L, XK_Shift_L, XK_s});
+        processFor(1000);
+        EXPECT_FALSE(heard(capture));
+        other.chord({XK_Control_L, XK_s});
+        EXPECT_TRUE(processUntil([&] { return heard(capture); }, 5000)) << "Ctrl+S played nothing";
+    }
+    processFor(2500); // let Ta-da end
+
+    {
+        MonitorCapture capture;
+        other.chord({XK_Super_L, XK_q});
+        processFor(1000);
+        EXPECT_FALSE(heard(capture));
+        other.chord({XK_Control_L, XK_q});
+        EXPECT_TRUE(processUntil([&] { return heard(capture); }, 5000)) << "Ctrl+Q played nothing";
     }
     model.prepareToQuit();
 }

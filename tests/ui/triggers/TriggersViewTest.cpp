@@ -99,7 +99,7 @@ TEST(TriggersView, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
     view.addShortcutButton()->click();
     ASSERT_EQ(model.data().triggers.size(), 2u);
     for (const Trigger &trigger : model.data().triggers) {
-        EXPECT_EQ(trigger.kind, Trigger::Kind::shortcut(3, 0x120000));
+        EXPECT_EQ(trigger.kind, Trigger::Kind::shortcut(3, 0x60000));
         EXPECT_EQ(trigger.soundID, "synth.tada");
         EXPECT_TRUE(trigger.enabled);
         EXPECT_TRUE(trigger.appBundleIDs.empty());
@@ -388,24 +388,28 @@ TEST(PanelHelperRunning, ListsEachApplicationOnceWithoutThisProgram) {
 namespace tc::test {
 namespace {
 
-TEST(TriggerLabel, CapsShowTheModifierGlyphsInOrderThenTheKeyWithWidthsByCharacters) {
+TEST(TriggerLabel, CapsShowTheModifierNamesInOrderThenTheKeyWithWidthsByCharacters) {
     shellApp();
     using Size = TriggerLabel::Size;
-    EXPECT_EQ(TriggerLabel::capTexts({3, 0x120000}), (std::vector<QString>{"⇧", "⌘", "F"}));
-    EXPECT_EQ(TriggerLabel::capTexts({49, 0x1E0000 | 0x10000}), (std::vector<QString>{"⌃", "⌥", "⇧", "⌘", "Space"}));
+    EXPECT_EQ(TriggerLabel::capTexts({3, 0x60000}), (std::vector<QString>{"Ctrl", "Shift", "F"}));
+    EXPECT_EQ(TriggerLabel::capTexts({49, 0x1E0000 | 0x10000}),
+              (std::vector<QString>{"Ctrl", "Alt", "Shift", "Super", "Space"}));
+    EXPECT_EQ(TriggerLabel::capTexts({51, 0x100000}), (std::vector<QString>{"Super", "⌫"}));
     EXPECT_EQ(TriggerLabel::capTexts({53, 0}), (std::vector<QString>{"esc"}));
     const struct {
         const char *text;
         qreal small;
         qreal big;
-    } widths[] = {{"⌘", 30, 52}, {"F", 30, 52}, {"esc", 40, 66}, {"Space", 56, 94}, {"F12", 40, 66}};
+    } widths[] = {{"⌫", 30, 52},     {"F", 30, 52},     {"esc", 40, 66},   {"Alt", 40, 66}, {"Ctrl", 48, 80},
+                  {"Shift", 56, 94}, {"Super", 56, 94}, {"Space", 56, 94}, {"F12", 40, 66}};
     for (const auto &row : widths) {
         EXPECT_EQ(TriggerLabel::capWidth(QString::fromUtf8(row.text), Size::small), row.small) << row.text;
         EXPECT_EQ(TriggerLabel::capWidth(QString::fromUtf8(row.text), Size::big), row.big) << row.text;
     }
     const auto caps = TriggerLabel::capRects({49, 0x100000}, Size::small);
     ASSERT_EQ(caps.size(), 2u);
-    EXPECT_EQ(caps[1], QRectF(34, 0, 56, 30)); // 30 + 4 apart
+    EXPECT_EQ(caps[0], QRectF(0, 0, 56, 30));  // "Super"
+    EXPECT_EQ(caps[1], QRectF(60, 0, 56, 30)); // 56 + 4 apart
     EXPECT_EQ(TriggerLabel::wordText({"lol"}), QStringLiteral("“lol”"));
     EXPECT_EQ(TriggerLabel::labelSize(Trigger::Kind::word("lol"), Size::small).height(), 30);
 }
