@@ -23,7 +23,7 @@ TEST(RuntimeConfig, BuiltFromTheDefaultDocument) {
     EXPECT_EQ(*config->profile, model.data().activeProfile());
     using Shortcut = RuntimeConfig::ShortcutTrigger;
     EXPECT_EQ(config->shortcutTriggers,
-              (std::vector<Shortcut>{{1, 0x100000, "synth.tada"}, {12, 0x100000, "synth.sadtrombone"}}));
+              (std::vector<Shortcut>{{1, 0x40000, "synth.tada"}, {12, 0x40000, "synth.sadtrombone"}}));
     EXPECT_EQ(config->wordTriggers, (std::unordered_map<std::string, std::string>{
                                         {"lol", "synth.boing"}, {"gg", "synth.powerup"}, {"wow", "synth.airhorn"}}));
     // Pools in library order, without the mechanical sounds.

@@ -80,12 +80,12 @@ TEST(TriggerEditor, ARecordedShortcutIsSavedAndPlaysAndRecordingEnds) {
 
     QTest::keyClick(&f.window, Qt::Key_F, Qt::ShiftModifier | Qt::MetaModifier);
     EXPECT_FALSE(f.editor->isRecording());
-    EXPECT_EQ(f.shown().kind, Trigger::Kind::shortcut(3, 0x60000));
+    EXPECT_EQ(f.shown().kind, Trigger::Kind::shortcut(3, 0x120000));
     EXPECT_EQ(f.shown().soundID, before.soundID);
     EXPECT_EQ(f.editor->hint(), QStringLiteral("Click, then press a new shortcut."));
     EXPECT_TRUE(f.routerHasShortcut(3, 0x120000)); // pushed
     EXPECT_FALSE(f.routerHasShortcut(before.kind.asShortcut()->keyCode, before.kind.asShortcut()->modifiers));
-    EXPECT_EQ(f.saved().front().kind, Trigger::Kind::shortcut(3, 0x60000)); // saved
+    EXPECT_EQ(f.saved().front().kind, Trigger::Kind::shortcut(3, 0x120000)); // saved
     EXPECT_EQ(f.editor->captureLabel()->sizeHint().height(), 54);           // the big caps
 
     // Every modifier with Space is too wide for big caps in the area: drawn small.
