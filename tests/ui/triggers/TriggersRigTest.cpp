@@ -78,9 +78,18 @@ public:
         }
     }
     bool ok() const { return display_ != nullptr; }
-    void focus() {
-        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        XSync(display_, False);
+    // Gives the window the keyboard focus once the window manager has mapped it (focusing a window that is not
+    // viewable yet is an X error).
+    bool focus() {
+        const bool viewable = processUntil([this] {
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes(display_, window_, &attributes) != 0 && attributes.map_state == IsViewable;
+        });
+        if (viewable) {
+            XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+            XSync(display_, False);
+        }
+        return viewable;
     }
     unsigned keycode(KeySym symbol) const { return XKeysymToKeycode(display_, symbol); }
     // Presses the keys down in order and lets them go in reverse.
@@ -160,7 +169,7 @@ TEST(TriggersRig, ARecordedShortcutAndATypedWordPlayTheirSoundsWhenTypedInAnothe
     ASSERT_EQ(model.data().triggers.back().kind, Trigger::Kind::word("ship"));
     ASSERT_EQ(model.data().triggers.back().soundID, "synth.boing");
 
-    other.focus();
+    ASSERT_TRUE(other.focus());
     // The output stream runs by now; give the idle null sink the time it takes to start carrying sound.
     processFor(3000);
 
@@ -217,7 +226,7 @@ TEST(TriggersRig, TheStarterShortcutsPlayOnCtrlSAndCtrlQInAnotherWindow) {
 
     OtherWindow other;
     ASSERT_TRUE(other.ok());
-    other.focus();
+    ASSERT_TRUE(other.focus());
     // Give the idle null sink the time it takes to start carrying sound.
     processFor(3000);
 
