@@ -68,6 +68,14 @@ private:
     CoachCard::StepState state_ = CoachCard::StepState::pending;
 };
 
+QString titleText(bool done) {
+    return done ? QStringLiteral("You're all set. Good to know:") : QStringLiteral("Get started in 3 steps");
+}
+
+QString dismissText(bool done) {
+    return done ? QStringLiteral("Got it") : QStringLiteral("Skip");
+}
+
 QLabel *wrappingLabel(const QString &text, const QFont &font, QColor color, QWidget *parent) {
     auto *label = textLabel(text, font, color, parent);
     label->setWordWrap(true);
@@ -131,7 +139,6 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
     : QWidget(parent), model_(model), steps_(std::move(steps)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setMaximumWidth(kMaxWidth);
-    setMinimumWidth(kMinWidth);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -213,6 +220,7 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
     grid->setColumnStretch(1, 1);
     stack->addWidget(tipsGrid_);
 
+    setMinimumWidth(leastWidth());
     setGraphicsEffect(new ShadowEffect({{Theme::withOpacity(Theme::ink, 0.25), 20, QPointF(0, 14)}}, 18, this));
     connect(&model_, &AppModel::dataChanged, this, &CoachCard::sync);
     sync();
@@ -234,8 +242,8 @@ void CoachCard::sync() {
     }
     shownStep_ = step;
     const bool done = showsTips();
-    title_->setText(done ? QStringLiteral("You're all set. Good to know:") : QStringLiteral("Get started in 3 steps"));
-    dismiss_->setText(done ? QStringLiteral("Got it") : QStringLiteral("Skip"));
+    title_->setText(titleText(done));
+    dismiss_->setText(dismissText(done));
     stepsRow_->setVisible(!done);
     tipsGrid_->setVisible(done);
     const auto steps = stepsRow_->findChildren<QWidget *>(QStringLiteral("bubble"));
@@ -254,6 +262,39 @@ void CoachCard::sync() {
         setMinimumHeight(heightForWidth(width()));
     }
     updateGeometry();
+}
+
+int CoachCard::leastWidth() const {
+    const auto longestWord = [](const QFontMetrics &metrics, const QString &text) {
+        int widest = 0;
+        for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            widest = std::max(widest, metrics.horizontalAdvance(word));
+        }
+        return widest;
+    };
+    // Room for a text column beside a bubble; a little slack for the label's rounding.
+    const int besideBubble = static_cast<int>(kBubble) + kBubbleGap + 2;
+    const QFontMetrics text(Fonts::system(12));
+    int stepWord = 0;
+    for (const QString &step : steps_) {
+        stepWord = std::max(stepWord, longestWord(text, step));
+    }
+    const int columns = std::max(1, static_cast<int>(steps_.size()));
+    const int steps = (columns - 1) * kStepSpacing + columns * (besideBubble + stepWord);
+    int tipWord = 0;
+    for (const Tip &tip : tips()) {
+        tipWord = std::max(tipWord, longestWord(text, tip.text));
+    }
+    const int tipsGrid = kTipColumnSpacing + 2 * (besideBubble + tipWord);
+    const QFontMetrics titleFont(title_->font());
+    const int titleWidth =
+        std::max(titleFont.horizontalAdvance(titleText(true)), titleFont.horizontalAdvance(titleText(false)));
+    const QFontMetrics buttonFont(dismiss_->font());
+    const int buttonWidth =
+        std::max(buttonFont.horizontalAdvance(dismissText(true)), buttonFont.horizontalAdvance(dismissText(false))) +
+        2 * 10; // its padding
+    const int header = titleWidth + kStepSpacing + buttonWidth;
+    return 2 * kSideInset + std::max({steps, tipsGrid, header});
 }
 
 int CoachCard::cellWidth(int width, int columns, int spacing) {

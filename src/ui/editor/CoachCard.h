@@ -29,7 +29,6 @@ public:
     enum class StepState { pending, active, done };
 
     static constexpr int kMaxWidth = 500;
-    static constexpr int kMinWidth = 300;
 
     // The editor's three steps, in order.
     static QStringList standardSteps();
@@ -41,6 +40,10 @@ public:
     static QString linkTitle(AppSection section);
 
     CoachCard(AppModel &model, QStringList steps, QWidget *parent = nullptr);
+
+    // The narrowest the card may be without cutting a text: its header with the longer of its two titles, and
+    // the longest word of every step and tip beside its bubble, so wrapping never has to break a word.
+    int leastWidth() const;
 
     QString title() const;
     QAbstractButton *dismissButton() const { return dismiss_; }

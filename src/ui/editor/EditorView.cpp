@@ -12,10 +12,12 @@
 #include "app/Motion.h"
 #include "ui/kit/SpringAnimator.h"
 
+#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtMath>
@@ -28,7 +30,7 @@ namespace {
 
 constexpr int kColumnSpacing = 18;
 constexpr int kColumnGap = 24;
-constexpr int kMinKeyboardHeight = 220; // a unit of about 30 points
+constexpr int kCoachGap = 16 + 12; // the row's spacing and the least room between the title and the coach card
 
 // The page's spring (response 0.35 s, damping 0.85) for rows that come and go.
 constexpr qreal kResponse = 0.35;
@@ -91,16 +93,6 @@ void slideOutUp(QWidget *widget) {
     });
 }
 
-// The left column: as high as the page while its rows fit (the keyboard takes what the others leave), taller
-// only when they do not, so the column scrolls instead of squeezing.
-class LeftColumn final : public QWidget {
-public:
-    using QWidget::QWidget;
-    bool hasHeightForWidth() const override { return false; }
-    // The scroll area asks the layout itself; answering "no preference" keeps the viewport's height.
-    int heightForWidth(int) const override { return -1; }
-};
-
 // The right column's content: never squeezed below the height it wants, the column scrolls instead.
 class RightColumn final : public QWidget {
 public:
@@ -121,30 +113,30 @@ QScrollArea *transparentScrollArea(QWidget *parent) {
     return area;
 }
 
-// The keyboard's place in the left column: as high as the case wants for the column's width, but willing to
-// give up height when the page is short (the case then keeps its proportions and its keys get smaller). The
+// The keyboard's place in the left column: the column's whole width (the case at most 1000 points of it) and
+// exactly the height the case has at that width, so nothing else on the page changes the keyboard's size. The
 // case itself lies under the other rows, so its soft shadow may reach below the place without pushing them.
 class KeyboardSlot final : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit KeyboardSlot(QWidget *parent) : QWidget(parent) { setFixedHeight(heightFor(width())); }
 
-    QSize sizeHint() const override {
-        const qreal caseWidth = std::min<qreal>(width(), KeyboardCase::kMaxWidth);
-        return {width(), std::max(kMinKeyboardHeight, static_cast<int>(std::ceil(caseWidth / KeyboardCase::kAspect)))};
+    static int heightFor(int width) {
+        const qreal caseWidth = std::clamp<qreal>(width, 0, KeyboardCase::kMaxWidth);
+        return static_cast<int>(std::ceil(caseWidth / KeyboardCase::kAspect));
     }
-    QSize minimumSizeHint() const override { return {200, kMinKeyboardHeight}; }
+
+    QSize sizeHint() const override { return {static_cast<int>(KeyboardCase::kMaxWidth), height()}; }
+    QSize minimumSizeHint() const override { return {kLeastWidth, height()}; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override {
         QWidget::resizeEvent(event);
-        if (width() != lastWidth_) {
-            lastWidth_ = width();
-            updateGeometry(); // the wanted height follows the width
-        }
+        // The height follows the width only: the width never depends on the height, so this settles at once.
+        setFixedHeight(heightFor(width()));
     }
 
 private:
-    int lastWidth_ = -1;
+    static constexpr int kLeastWidth = 200;
 };
 
 } // namespace
@@ -153,11 +145,12 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     setAttribute(Qt::WA_TranslucentBackground);
     const QMargins shadow = KeyboardCase::kShadowMargins;
     auto *row = new QHBoxLayout(this);
+    row_ = row;
     // The keyboard's shadow margin on the left stands in for the page's padding there.
     row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding);
     row->setSpacing(0);
 
-    left_ = new LeftColumn;
+    left_ = new QWidget(this);
     column_ = new QVBoxLayout(left_);
     // 24 points between the columns; the keyboard's shadow reaches a little into that gap and is cut there.
     column_->setContentsMargins(shadow.left(), 0, kColumnGap, 0);
@@ -165,15 +158,16 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     topRow_ = new QHBoxLayout;
     topRow_->setSpacing(16);
     title_ = new TitleBlock(model_, left_);
-    // The title keeps its width first: the coach card moves under it when both do not fit side by side.
+    // The coach card goes at the row's end, after the stretch; the title keeps the room the card leaves.
     topRow_->addWidget(title_, 0, Qt::AlignTop);
     topRow_->addSpacing(12); // the least room between the title and the coach card
+    topRow_->addStretch(1);
     column_->addLayout(topRow_);
 
     // The case is a child of the column but not in its layout: it sits over its slot, under its siblings.
     keyboard_ = new KeyboardCase(model_, left_);
     slot_ = new KeyboardSlot(left_);
-    slot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    slot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     slot_->setAttribute(Qt::WA_TransparentForMouseEvents);
     slot_->installEventFilter(this);
     left_->installEventFilter(this);
@@ -185,11 +179,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     toolRow->addStretch(1);
     column_->addLayout(toolRow);
     column_->addStretch(1);
-    // On a short screen the left column scrolls rather than squeeze the keyboard below a usable size.
-    leftScroll_ = transparentScrollArea(this);
-    leftScroll_->setWidget(left_);
-    left_->setAutoFillBackground(false);
-    row->addWidget(leftScroll_, 1);
+    row->addWidget(left_, 1);
 
     scroll_ = transparentScrollArea(this);
     scroll_->setFixedWidth(kColumnWidth);
@@ -214,7 +204,48 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     syncTestField();
 }
 
+bool EditorView::event(QEvent *event) {
+    if (event->type() == QEvent::ParentChange) {
+        followPageScrollBar();
+    }
+    return QWidget::event(event);
+}
+
+void EditorView::followPageScrollBar() {
+    if (pageBar_) {
+        pageBar_->removeEventFilter(this);
+    }
+    pageBar_ = nullptr;
+    QWidget *viewport = parentWidget();
+    auto *area = viewport ? qobject_cast<QAbstractScrollArea *>(viewport->parentWidget()) : nullptr;
+    if (area && area->viewport() == viewport && area->verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded) {
+        // The area shows and hides the box that holds its bar, not the bar itself.
+        QWidget *bar = area->verticalScrollBar();
+        pageBar_ = bar->parentWidget() && bar->parentWidget() != area ? bar->parentWidget() : bar;
+        pageBar_->installEventFilter(this);
+    }
+    reserveForPageScrollBar();
+}
+
+void EditorView::reserveForPageScrollBar() {
+    // In a scroll area the page is as wide as the area less its scroll bar while that shows. The bar's width is
+    // kept free at the right edge while it is hidden, so the columns, and with them the keyboard, keep their
+    // width when the page grows taller than the window (the test field opens, the coach turns into tips).
+    int reserve = 0;
+    if (pageBar_ && !pageBar_->isVisibleTo(pageBar_->parentWidget())) {
+        auto *area = qobject_cast<QAbstractScrollArea *>(parentWidget()->parentWidget());
+        reserve = area ? area->verticalScrollBar()->sizeHint().width() : 0;
+    }
+    const QMargins margins = row_->contentsMargins();
+    if (margins.right() != kPadding + reserve) {
+        row_->setContentsMargins(margins.left(), margins.top(), kPadding + reserve, margins.bottom());
+    }
+}
+
 bool EditorView::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == pageBar_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        reserveForPageScrollBar();
+    }
     if (watched == slot_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         placeKeyboard();
     }
@@ -232,7 +263,6 @@ void EditorView::placeKeyboard() {
 void EditorView::syncCoach() {
     const bool wanted = !model_.data().settings.coachDismissed;
     if (wanted == (coach_ != nullptr)) {
-        placeCoach(); // the legend may have grown
         return;
     }
     if (!wanted) {
@@ -247,17 +277,29 @@ void EditorView::syncCoach() {
     placeCoach();
 }
 
-bool EditorView::coachFitsBeside(int columnWidth, int titleWidth) {
-    return columnWidth - KeyboardCase::kShadowMargins.left() - KeyboardCase::kShadowMargins.right() >=
-           titleWidth + 16 + 12 + CoachCard::kMinWidth;
+std::optional<int> EditorView::coachWidthBeside(int contentWidth, int cardLeast) {
+    if (contentWidth < kTitleLeast + kCoachGap + cardLeast) {
+        return std::nullopt;
+    }
+    return std::clamp(contentWidth - kCoachGap - kTitleRoom, cardLeast, int(CoachCard::kMaxWidth));
 }
 
 void EditorView::placeCoach() {
     if (!coach_) {
         return;
     }
-    // Beside the title while both fit; under it on a narrow page, so neither is squeezed.
-    const bool beside = coachFitsBeside(left_->width(), title_->sizeHint().width());
+    // Beside the title while the column leaves both their room; under it on a narrow page, so neither is
+    // squeezed. Only the column's width decides, never the title's content.
+    const int least = coach_->leastWidth();
+    const QMargins margins = column_->contentsMargins();
+    const std::optional<int> besideWidth = coachWidthBeside(left_->width() - margins.left() - margins.right(), least);
+    if (besideWidth) {
+        coach_->setFixedWidth(*besideWidth);
+    } else {
+        coach_->setMinimumWidth(least);
+        coach_->setMaximumWidth(CoachCard::kMaxWidth);
+    }
+    const bool beside = besideWidth.has_value();
     if (coachBeside_ == beside) {
         return;
     }
@@ -265,7 +307,7 @@ void EditorView::placeCoach() {
     topRow_->removeWidget(coach_);
     column_->removeWidget(coach_);
     if (beside) {
-        topRow_->addWidget(coach_, 1, Qt::AlignTop | Qt::AlignRight);
+        topRow_->addWidget(coach_, 0, Qt::AlignTop);
     } else {
         column_->insertWidget(column_->indexOf(slot_), coach_, 0, Qt::AlignLeft);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <optional>
 
@@ -20,16 +21,22 @@ class TitleBlock;
 
 // The Keys section: on the left the title block with the coach card beside it (until dismissed), the drawn
 // keyboard, the test field while the Test tool is chosen, and the tool bar; on the right a 340-wide column
-// that scrolls, with the inspector over the sound tray. The keyboard takes the room the left column leaves,
-// so on a small screen its keys shrink. The page holds no state of its own: each piece follows the model.
+// that scrolls, with the inspector over the sound tray. The keyboard takes the left column's whole width (up
+// to its largest size) and the height that width gives it, whatever else the page shows; a page taller than
+// the window scrolls as a whole. The page holds no state of its own: each piece follows the model.
 // Main thread.
 class EditorView : public QWidget {
 public:
     static constexpr int kColumnWidth = 340;
     static constexpr int kPadding = 28;
+    // The room the title block keeps beside the coach card: at least the first, the second when the column
+    // has it. Fixed figures, so the card never moves or resizes when the legend grows or shrinks.
+    static constexpr int kTitleLeast = 300;
+    static constexpr int kTitleRoom = 440;
 
-    // Whether the coach card has room beside a title block of that width in a left column of that width.
-    static bool coachFitsBeside(int columnWidth, int titleWidth);
+    // The coach card's width beside the title block in a left column with `contentWidth` points inside its
+    // margins, for a card that needs at least `cardLeast`; nothing when the card goes under the title.
+    static std::optional<int> coachWidthBeside(int contentWidth, int cardLeast);
 
     explicit EditorView(AppModel &model, QWidget *parent = nullptr);
 
@@ -43,13 +50,10 @@ public:
     Inspector *inspector() const { return inspector_; }
     SoundTray *soundTray() const { return tray_; }
     QScrollArea *rightColumn() const { return scroll_; }
-    QScrollArea *leftColumn() const { return leftScroll_; }
-
-    // The page takes the height it is given: the keyboard shrinks and the right column scrolls, so its
-    // wrapped texts never make the window taller.
-    bool hasHeightForWidth() const override { return false; }
+    QWidget *leftColumn() const { return left_; }
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -57,9 +61,13 @@ private:
     void syncTestField();
     void placeKeyboard();
     void placeCoach();
+    void followPageScrollBar();
+    void reserveForPageScrollBar();
 
     AppModel &model_;
-    QScrollArea *leftScroll_;
+    QHBoxLayout *row_;
+    // The scroll bar of the scroll area the page sits in, if any, and the box it shows and hides in.
+    QPointer<QWidget> pageBar_;
     QWidget *left_;
     QVBoxLayout *column_;
     QHBoxLayout *topRow_;

@@ -7,6 +7,7 @@
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QTextBoundaryFinder>
 #include <algorithm>
@@ -17,10 +18,21 @@ namespace {
 
 constexpr qreal kMinimumScale = 0.6; // small labels shrink to fit before they are cut
 
-void drawFitted(QPainter &painter, const QRectF &box, const Legend &legend, Qt::Alignment alignment) {
-    QFont font = legend.font;
+// Where a text that may shrink goes on the face: the top leading corner beside the symbol of a key with its own
+// sound, the bottom leading corner on another key.
+QRectF textBox(const Legend &legend, const QRectF &face) {
+    return legend.kind == Legend::Kind::ownSound ? face.adjusted(4, 3, 0, 0) : face.adjusted(5, 0, 0, -4);
+}
+
+FittingText::Fit fitted(const Legend &legend, const QRectF &box, QFont &font) {
+    font = legend.font;
     font.setLetterSpacing(QFont::AbsoluteSpacing, legend.letterSpacing);
-    const FittingText::Fit fit = FittingText::fit(legend.text, font, box.width(), kMinimumScale);
+    return FittingText::fit(legend.text, font, box.width(), kMinimumScale);
+}
+
+void drawFitted(QPainter &painter, const QRectF &box, const Legend &legend, Qt::Alignment alignment) {
+    QFont font;
+    const FittingText::Fit fit = fitted(legend, box, font);
     font.setPixelSize(std::max(1, qRound(fit.pixelSize)));
     painter.setFont(font);
     painter.drawText(box, static_cast<int>(alignment) | Qt::TextSingleLine, fit.text);
@@ -102,8 +114,7 @@ void paint(QPainter &painter, const QRectF &face, const QColor &ink, const Legen
         }
         if (!legend.text.isEmpty()) {
             painter.setPen(Theme::withOpacity(ink, ink.alphaF() * 0.9));
-            const QRectF box = face.adjusted(4, 3, 0, 0);
-            drawFitted(painter, box, legend, Qt::AlignLeft | Qt::AlignTop);
+            drawFitted(painter, textBox(legend, face), legend, Qt::AlignLeft | Qt::AlignTop);
         }
         break;
     }
@@ -114,10 +125,24 @@ void paint(QPainter &painter, const QRectF &face, const QColor &ink, const Legen
         break;
     case Legend::Kind::cornerText:
         painter.setPen(ink);
-        drawFitted(painter, face.adjusted(5, 0, 0, -4), legend, Qt::AlignLeft | Qt::AlignBottom);
+        drawFitted(painter, textBox(legend, face), legend, Qt::AlignLeft | Qt::AlignBottom);
         break;
     }
     painter.restore();
+}
+
+bool isCut(const Legend &legend, const QRectF &face) {
+    switch (legend.kind) {
+    case Legend::Kind::ring:
+        return false;
+    case Legend::Kind::centred:
+        return QFontMetricsF(legend.font).horizontalAdvance(legend.text) > face.width();
+    case Legend::Kind::ownSound:
+    case Legend::Kind::cornerText:
+        break;
+    }
+    QFont font;
+    return !legend.text.isEmpty() && fitted(legend, textBox(legend, face), font).elided;
 }
 
 QString accessibleName(const KeyDef &def, const std::optional<SoundItem> &sound) {

@@ -46,6 +46,9 @@ struct Legend {
 // key has one the model knows.
 Legend legend(const PlacedKey &key, qreal unit, std::optional<SoundCategory> category);
 
+// Whether the legend's text is cut ("CONT…") on a face of that rectangle, even at its smallest size.
+bool isCut(const Legend &legend, const QRectF &face);
+
 // Draws a legend on the face rectangle in the palette's legend colour.
 void paint(QPainter &painter, const QRectF &face, const QColor &ink, const Legend &legend);
 

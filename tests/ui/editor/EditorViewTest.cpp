@@ -7,16 +7,19 @@
 #include "ui/editor/CoachCard.h"
 #include "ui/editor/EditToolbar.h"
 #include "ui/editor/Inspector.h"
+#include "ui/editor/KeyFace.h"
 #include "ui/editor/KeyPlate.h"
 #include "ui/editor/KeyboardCase.h"
 #include "ui/editor/SoundTray.h"
 #include "ui/editor/TestField.h"
 #include "ui/editor/TitleBlock.h"
+#include "ui/kit/KeyCap.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/Rail.h"
 
 #include <QAbstractButton>
 #include <QGraphicsOpacityEffect>
+#include <QLabel>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
@@ -166,52 +169,189 @@ struct SmallScreen {
     QSize client;
 };
 
-TEST(EditorView, OnSmallScreensNothingOverlapsTheKeyboardShrinksAndTheRightColumnScrolls) {
+constexpr SmallScreen kScreens[] = {{{1366, 706}}, {{1280, 738}}, {{1400, 880}}};
+
+// A main window of exactly `client` on the Keys page, embedded so that its least size is the screen's.
+struct KeysWindow {
+    explicit KeysWindow(AppModel &model, QSize client) : window(new MainWindow(model)) {
+        window->setParent(&host);
+        window->setMinimumSize(MainWindow::minimumSizeFor(client));
+        window->setGeometry(QRect(QPoint(0, 0), client));
+        host.resize(client);
+        host.show();
+        QCoreApplication::processEvents();
+    }
+    EditorView *page() const { return dynamic_cast<EditorView *>(window->page()); }
+    QScrollArea *pageScroll() const { return window->findChild<QScrollArea *>(QStringLiteral("pageScroll")); }
+
+    QWidget host;
+    MainWindow *window;
+};
+
+// The case's frame in the page's coordinates.
+QRectF keyboardFrame(const EditorView &page) {
+    return page.keyboard()->frame().translated(page.keyboard()->mapTo(&page, QPoint(0, 0)));
+}
+
+// The legends drawn cut ("CONT…") on the plate, with every key's own sound and with none.
+QStringList cutLegends(const KeyPlate &plate) {
+    QStringList cut;
+    const qreal unit = plate.layout().unit();
+    for (const PlacedKey &key : plate.layout().keys()) {
+        const QRectF face = KeyCap::metrics(key.rect.width(), key.rect.height(), 0, 0).face;
+        for (const auto category : {std::optional<SoundCategory>(), std::optional(SoundCategory::memes)}) {
+            if (KeyFace::isCut(KeyFace::legend(key, unit, category), face)) {
+                cut << key.label;
+            }
+        }
+    }
+    return cut;
+}
+
+// On a laptop's screen the keyboard takes the left column's whole width (up to its largest size) whatever the
+// height, no legend is cut, and what does not fit the window's height is reached by scrolling the page.
+TEST(EditorView, OnSmallScreensTheKeyboardTakesTheColumnsWidthAndThePageScrolls) {
     shellApp();
     motion::setEnabled(false);
-    for (const SmallScreen screen : {SmallScreen{{1366, 706}}, SmallScreen{{1280, 738}}, SmallScreen{{1400, 880}}}) {
+    for (const SmallScreen screen : kScreens) {
         SCOPED_TRACE(screen.client.width());
         Harness harness;
         AppModel &model = harness.started();
         model.assign("synth.meow", {0, 1, 2, 12, 13});
         model.setSelectedKeys({0});
-        QWidget host;
-        auto *window = new MainWindow(model);
-        window->setParent(&host); // embedded, so its least size is the one given here
-        window->setMinimumSize(MainWindow::minimumSizeFor(screen.client));
-        window->setGeometry(QRect(QPoint(0, 0), screen.client));
-        host.resize(screen.client);
-        host.show();
-        QCoreApplication::processEvents();
+        KeysWindow keys(model, screen.client);
+        MainWindow *window = keys.window;
         EXPECT_EQ(window->size(), screen.client);
-        auto *page = dynamic_cast<EditorView *>(window->page());
+        EditorView *page = keys.page();
         ASSERT_NE(page, nullptr);
 
         // Every rail item, Settings among them, lies inside the window.
         for (AppSection section : allAppSections) {
             EXPECT_TRUE(QRect(QPoint(), window->size()).contains(inside(window->rail()->item(section), window)));
         }
-        // The left column's rows are stacked without overlap, and fit its height.
-        const QWidget *column = page->toolbar()->parentWidget();
+        // The left column's rows are stacked without overlap.
+        const QWidget *column = page->leftColumn();
         const QRect title = inside(page->titleBlock(), column);
         const QRect coach = inside(page->coachCard(), column);
-        const QRect keys = page->keyboard()->frame().translated(page->keyboard()->pos()).toAlignedRect();
+        const QRect keyboard = keyboardFrame(*page).translated(-column->pos()).toAlignedRect();
         const QRect tools = inside(page->toolbar(), column);
         EXPECT_FALSE(title.intersects(coach));
-        EXPECT_LE(std::max(title.bottom(), coach.bottom()), keys.top());
-        EXPECT_LE(keys.bottom(), tools.top());
-        EXPECT_LE(tools.bottom(), page->leftColumn()->viewport()->height());
+        EXPECT_LE(std::max(title.bottom(), coach.bottom()), keyboard.top());
+        EXPECT_LE(keyboard.bottom(), tools.top());
         EXPECT_LE(inside(page->leftColumn(), page).right(), inside(page->rightColumn(), page).left());
-        // The keyboard gives up size on the small screens; the right column scrolls to show the tray.
-        const qreal unit = page->keyboard()->plate()->layout().unit();
-        EXPECT_GE(unit, 28);
-        if (screen.client.width() < 1400) {
-            EXPECT_LT(unit, (KeyboardCase::kMaxWidth - 38) / 15.0);
-            QScrollArea *right = page->rightColumn();
-            EXPECT_GT(right->widget()->height(), right->viewport()->height());
-            right->ensureWidgetVisible(page->soundTray(), 0, 0);
+        // The keyboard is as wide as the column leaves it: the room up to the gap before the right column.
+        const QMargins shadow = KeyboardCase::kShadowMargins;
+        const int room = inside(page->rightColumn(), page).left() - 24 - inside(column, page).left() - shadow.left();
+        EXPECT_NEAR(keyboard.width(), std::min<qreal>(room, KeyboardCase::kMaxWidth), 1.5);
+        EXPECT_GE(keyboard.width(), 640);
+        EXPECT_NEAR(keyboard.width() / qreal(keyboard.height()), KeyboardCase::kAspect, 0.02);
+        EXPECT_EQ(cutLegends(*page->keyboard()->plate()), QStringList());
+        // The page scrolls as a whole to its last row when it is taller than the window.
+        QScrollArea *scroll = keys.pageScroll();
+        ASSERT_NE(scroll, nullptr);
+        if (page->height() > scroll->viewport()->height()) {
+            scroll->ensureWidgetVisible(page->toolbar(), 0, 0);
             QCoreApplication::processEvents();
-            EXPECT_GT(right->verticalScrollBar()->value(), 0);
+            const QRect shown = inside(page->toolbar(), scroll->viewport());
+            EXPECT_TRUE(scroll->viewport()->rect().contains(shown));
+        } else {
+            EXPECT_LE(inside(page->toolbar(), page).bottom(), page->height());
+        }
+        // The right column reaches its tray, by scrolling when it is taller than the column.
+        QScrollArea *right = page->rightColumn();
+        right->ensureWidgetVisible(page->soundTray(), 0, 0);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(right->viewport()->rect().intersects(inside(page->soundTray(), right->viewport())));
+    }
+}
+
+// The keyboard keeps its place's size, so keys never move under the pointer from its size, whatever comes and
+// goes around it: the coach turning into tips, the test field, the page growing taller than the window.
+TEST(EditorView, TheKeyboardKeepsItsSizeWhateverComesAndGoesAroundIt) {
+    shellApp();
+    motion::setEnabled(false);
+    for (const SmallScreen screen : kScreens) {
+        SCOPED_TRACE(screen.client.width());
+        Harness harness;
+        AppModel &model = harness.started();
+        KeysWindow keys(model, screen.client);
+        EditorView *page = keys.page();
+        ASSERT_NE(page, nullptr);
+        const QSizeF size = keyboardFrame(*page).size();
+        const qreal unit = page->keyboard()->plate()->layout().unit();
+        const auto expectSame = [&](const char *after) {
+            QCoreApplication::processEvents();
+            EXPECT_EQ(keyboardFrame(*page).size(), size) << after;
+            EXPECT_EQ(page->keyboard()->plate()->layout().unit(), unit) << after;
+        };
+        page->toolbar()->button(EditTool::test)->click();
+        ASSERT_NE(page->testField(), nullptr);
+        ASSERT_TRUE(page->coachCard()->showsTips());
+        expectSame("the test field and the tips");
+        page->toolbar()->button(EditTool::select)->click();
+        flushDeletes();
+        expectSame("the test field gone");
+        page->coachCard()->dismissButton()->click();
+        flushDeletes();
+        expectSame("the coach card gone");
+    }
+}
+
+// Every text of the coach card shows whole: no word is wider than its line, no label shorter than its lines.
+void expectNothingCut(const CoachCard &card) {
+    for (const QLabel *label : card.findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(&card)) {
+            continue;
+        }
+        SCOPED_TRACE(label->text().toStdString());
+        const QFontMetrics metrics(label->font());
+        for (const QString &word : label->text().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            EXPECT_LE(metrics.horizontalAdvance(word), label->width()) << word.toStdString();
+        }
+        if (label->wordWrap()) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+        } else {
+            EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width());
+        }
+        EXPECT_TRUE(card.rect().contains(inside(label, &card)));
+    }
+}
+
+// The coach card beside or under the title shows each step and tip whole, on every window size; the legend
+// growing or shrinking never moves it, only the page's width decides where it goes.
+TEST(EditorView, TheCoachCardCutsNoTextAndStaysPutWhenTheLegendChanges) {
+    shellApp();
+    motion::setEnabled(false);
+    for (const SmallScreen screen : {kScreens[0], kScreens[1], kScreens[2], SmallScreen{{1180, 780}},
+                                     SmallScreen{{1024, 700}}, SmallScreen{{1920, 1050}}}) {
+        SCOPED_TRACE(screen.client.width());
+        Harness harness;
+        AppModel &model = harness.started();
+        KeysWindow keys(model, screen.client);
+        EditorView *page = keys.page();
+        ASSERT_NE(page, nullptr);
+        CoachCard *card = page->coachCard();
+        ASSERT_NE(card, nullptr);
+        const QRect place = inside(card, page);
+        expectNothingCut(*card);
+        // Every kind of chip in the legend, then none but the base.
+        model.assign("synth.boom", {0, 1});
+        model.assign("synth.meow", {2});
+        model.assign("synth.coin", {3});
+        model.assign("rec.bell", {4});
+        QCoreApplication::processEvents();
+        ASSERT_GE(page->titleBlock()->shownLegend().size(), 4U);
+        EXPECT_EQ(inside(card, page), place);
+        EXPECT_FALSE(inside(page->titleBlock(), page).intersects(place));
+        model.resetKeys({0, 1, 2, 3, 4});
+        QCoreApplication::processEvents();
+        EXPECT_EQ(inside(card, page), place);
+        // Each step, then the tips.
+        for (const int step : {2, 3, 4}) {
+            model.advanceCoach(step);
+            QCoreApplication::processEvents();
+            SCOPED_TRACE(step);
+            expectNothingCut(*card);
         }
     }
 }
@@ -227,8 +367,7 @@ TEST(EditorView, ALongProfileNameNeverWidensThePage) {
     page.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(page.titleBlock()->name(), QString(120, 'W'));
-    const QWidget *column = page.toolbar()->parentWidget();
-    EXPECT_LE(column->width(), page.leftColumn()->viewport()->width());
+    const QWidget *column = page.leftColumn();
     EXPECT_LE(inside(page.titleBlock(), column).right(), column->width());
     EXPECT_LE(inside(page.leftColumn(), &page).right(), inside(page.rightColumn(), &page).left());
 }
