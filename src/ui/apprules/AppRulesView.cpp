@@ -14,6 +14,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tc {
 
@@ -73,7 +75,7 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     right->setContentsMargins(0, 0, 0, 0);
     columns->addWidget(rightHost);
 
-    connect(&model_, &AppModelSignals::dataChanged, this, &AppRulesView::syncCards);
+    model_.observe(AppModel::profilesChange | AppModel::appRulesChange, this, [this] { syncCards(); });
     connect(&model_, &AppModelSignals::currentAppBundleIDChanged, this, &AppRulesView::syncCards);
     syncCards();
 }
@@ -81,35 +83,44 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
 AppRulesView::~AppRulesView() = default;
 
 void AppRulesView::syncCards() {
+    // Keyed by application: a card that stays is updated in place, and the grid is only reordered when the
+    // order changed.
     const auto &rules = model_.data().appRules;
+    std::unordered_map<std::string, RuleCard *> old;
+    for (RuleCard *card : cards_) {
+        old.emplace(card->rule().bundleID, card);
+    }
     std::vector<RuleCard *> next;
-    std::vector<RuleCard *> old = cards_;
+    std::unordered_set<std::string> shown;
     for (const AppRule &rule : rules) {
         // The first rule for an application is the one that counts; the model never makes a second.
-        if (std::any_of(next.begin(), next.end(), [&](RuleCard *c) { return c->rule().bundleID == rule.bundleID; })) {
+        if (!shown.insert(rule.bundleID).second) {
             continue;
         }
         RuleCard::Rule value{rule.bundleID, rule.appName, rule.profileID, false};
-        const auto it =
-            std::find_if(old.begin(), old.end(), [&](RuleCard *c) { return c->rule().bundleID == rule.bundleID; });
-        if (it != old.end()) {
-            (*it)->setRule(value);
-            next.push_back(*it);
+        if (const auto it = old.find(rule.bundleID); it != old.end()) {
+            it->second->setRule(value);
+            next.push_back(it->second);
             old.erase(it);
         } else {
             next.push_back(new RuleCard(model_, directory_, value, gridHost_));
         }
     }
-    for (RuleCard *gone : old) {
+    for (RuleCard *gone : cards_) {
+        if (!old.contains(gone->rule().bundleID) || old.at(gone->rule().bundleID) != gone) {
+            continue;
+        }
         grid_->removeWidget(gone);
         gone->hide();
         // Later: the card's own button may be what removed it.
         gone->deleteLater();
     }
-    for (std::size_t i = 0; i < next.size(); ++i) {
-        grid_->removeWidget(next[i]);
-        grid_->insertWidget(static_cast<int>(i), next[i]);
-        next[i]->show();
+    if (next != cards_) {
+        for (std::size_t i = 0; i < next.size(); ++i) {
+            grid_->removeWidget(next[i]);
+            grid_->insertWidget(static_cast<int>(i), next[i]);
+            next[i]->show();
+        }
     }
     cards_ = std::move(next);
     fallback_->setRule(RuleCard::fallback(model_));

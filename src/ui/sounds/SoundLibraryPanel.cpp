@@ -128,7 +128,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     content->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
     column->addWidget(scroll_, 1);
 
-    connect(&model_, &AppModel::dataChanged, this, &SoundLibraryPanel::syncRows);
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { syncRows(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundLibraryPanel::syncRows);
     connect(&model_, &AppModel::soundsReadyChanged, this, &SoundLibraryPanel::syncRows);
     connect(&model_, &AppModel::selectedKeysChanged, this, &SoundLibraryPanel::syncSelection);

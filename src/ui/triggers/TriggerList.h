@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/Trigger.h"
 #include "model/Uuid.h"
 #include "ui/triggers/TriggerEdits.h"
 
@@ -45,9 +46,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    // Makes every row afresh now when the list shows, else when it is shown or asked for.
     void rebuild();
+    void build();
+    void buildIfStale();
+    // Follows the model: in place when only some triggers changed and none moved.
+    void triggersChanged(const std::vector<Uuid> &ids);
+    // One trigger's row in `group`, not yet in the column.
+    RowInfo makeRow(const Trigger &trigger, const QString &group);
+    // Makes the trigger's row again, in the same place.
+    void replaceRow(const Trigger &trigger);
 
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
@@ -57,6 +68,7 @@ private:
     QWidget *content_;
     QVBoxLayout *column_;
     std::vector<RowInfo> rows_;
+    bool stale_ = true; // the rows do not show the document
     QStringList groups_;
 };
 

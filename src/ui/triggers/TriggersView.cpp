@@ -150,7 +150,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
 
     graphView_->setOnSelect([this](const Uuid &id) { setSelectedID(id); });
     listView_->setOnSelect([this](const Uuid &id) { setSelectedID(id); });
-    connect(&model_, &AppModel::dataChanged, this, &TriggersView::refresh);
+    model_.observe(AppModel::triggersChange, this, [this] { refresh(); });
 
     // On first appearance the first trigger is selected.
     if (!model_.data().triggers.empty()) {
