@@ -168,7 +168,10 @@ void measure(int length) {
     QLineEdit *field = view->editor()->wordField();
     field->setFocus();
     field->setCursorPosition(field->text().size());
-    double total = 0;
+    // Handled: the key's own work and the first pass of the event loop after it (layout and paint), the time
+    // the window cannot take the next key. Until idle: also what follows (animations, deferred deletes).
+    double handled = 0;
+    double idle = 0;
     constexpr int kKeys = 5;
     for (int i = 0; i < kKeys; ++i) {
         const QString letter(QChar('a' + i));
@@ -177,9 +180,13 @@ void measure(int length) {
         QCoreApplication::sendEvent(field, &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_A + i, Qt::NoModifier, letter);
         QCoreApplication::sendEvent(field, &release);
-        total += runUntilIdle(clock) / 1e6;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        handled += clock.nsecsElapsed() / 1e6;
+        idle += runUntilIdle(clock) / 1e6;
     }
-    figure("keystroke in a word field" + suffix, total / kKeys, "ms");
+    figure("keystroke in a word field, handled and painted" + suffix, handled / kKeys, "ms");
+    figure("keystroke in a word field, until idle" + suffix, idle / kKeys, "ms");
 }
 
 } // namespace
