@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,6 +105,43 @@ struct Screen {
     }
     ~Screen() { view.reset(); }
 };
+
+TEST(AppRulesView, AManyRuleGridMakesTheCardsItShowsAndTheRestAsTheyComeIntoView) {
+    Screen s;
+    s.harness.started();
+    s.model().commitEdit([](AppData &data) {
+        for (int i = 0; i < 400; ++i) {
+            data.appRules.push_back(AppRule{"app" + std::to_string(i), "App " + std::to_string(i), std::nullopt});
+        }
+    });
+    AppRulesView &view = s.make();
+    view.show();
+    QCoreApplication::processEvents();
+    const std::size_t rules = s.model().data().appRules.size();
+    const std::size_t made = view.madeCards();
+    EXPECT_GT(made, 0u);
+    EXPECT_LT(made, rules / 4); // a screenful and a little more
+    // Every place is laid out: the grid is as tall as all its cards would make it.
+    const int fullHeight = view.grid()->heightForWidth(view.scrollArea()->viewport()->width());
+    EXPECT_GT(fullHeight, static_cast<int>(rules / 6) * 100);
+
+    // An edit of a rule whose card is not made makes none; the made ones are kept.
+    RuleCard *first = view.cardFor("Zoom");
+    s.model().setRule("app399", "App 399", profileNamed(s.model(), "Arcade").id);
+    EXPECT_EQ(view.madeCards(), made);
+    EXPECT_EQ(view.cardFor("Zoom"), first);
+
+    // Scrolling to the end makes the last cards, which show the document as it is now.
+    auto *bar = view.scrollArea()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    EXPECT_GT(view.madeCards(), made);
+    QWidget *last = view.grid()->itemAt(static_cast<int>(rules) - 1)->widget();
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last, view.cardFor("app399"));
+    EXPECT_EQ(RuleCard::menuTitle(s.model(), view.cardFor("app399")->rule()), "Arcade");
+    EXPECT_EQ(view.ruleCards().size(), rules + 1); // every card, made when asked for
+    EXPECT_EQ(view.madeCards(), rules);
+}
 
 TEST(AppRulesView, TheGridHoldsTheRulesThenEverythingElseThenAddAppAndFollowsTheDocument) {
     Screen s;
