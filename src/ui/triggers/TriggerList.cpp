@@ -12,6 +12,7 @@
 #include "ui/triggers/TriggerLabel.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include <QGraphicsOpacityEffect>
@@ -118,7 +119,7 @@ void TriggerList::setSelectedID(std::optional<Uuid> id) {
     if (stale_) {
         return;
     }
-    if (triggers.size() != rows_.size()) {
+    if (triggers.size() != rows_.size() || repeatedIDs_) {
         rebuild();
         return;
     }
@@ -247,7 +248,7 @@ void TriggerList::triggersChanged(const std::vector<Uuid> &ids) {
     if (stale_) {
         return;
     }
-    if (ids.empty() || document.triggers.size() != rows_.size()) {
+    if (ids.empty() || document.triggers.size() != rows_.size() || repeatedIDs_) {
         rebuild();
         return;
     }
@@ -259,9 +260,7 @@ void TriggerList::triggersChanged(const std::vector<Uuid> &ids) {
         const auto row =
             std::find_if(rows_.begin(), rows_.end(), [&](const RowInfo &info) { return info.id == trigger.id; });
         const QString group = trigger.kind.isShortcut() ? QStringLiteral("Shortcuts") : QStringLiteral("Words");
-        if (row == rows_.end() || row->group != group ||
-            std::count_if(document.triggers.begin(), document.triggers.end(),
-                          [&](const Trigger &other) { return other.id == trigger.id; }) != 1) {
+        if (row == rows_.end() || row->group != group) {
             rebuild();
             return;
         }
@@ -333,6 +332,12 @@ void TriggerList::build() {
     group(QStringLiteral("Shortcuts"), true);
     group(QStringLiteral("Words"), false);
     column_->addStretch(1);
+    // A hand-edited document may repeat an id; its rows cannot be told apart by id, so such a list is built whole.
+    std::unordered_set<Uuid> ids;
+    repeatedIDs_ = false;
+    for (const RowInfo &row : rows_) {
+        repeatedIDs_ = !ids.insert(row.id).second || repeatedIDs_;
+    }
 }
 
 } // namespace tc

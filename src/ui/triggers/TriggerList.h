@@ -68,7 +68,8 @@ private:
     QWidget *content_;
     QVBoxLayout *column_;
     std::vector<RowInfo> rows_;
-    bool stale_ = true; // the rows do not show the document
+    bool stale_ = true;        // the rows do not show the document
+    bool repeatedIDs_ = false; // two rows share an id
     QStringList groups_;
 };
 
