@@ -67,6 +67,8 @@ public:
     // The node widgets (made now when they were not yet).
     QWidget *triggerNode(const Uuid &id) const;
     QWidget *soundNode(const std::string &soundID) const;
+    // How many trigger nodes are made so far.
+    std::size_t madeTriggerNodes() const { return triggerNodes_.size() + repeatedNodes_.size(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -327,6 +329,36 @@ TEST(TriggerList, AnEditOfOneTriggerRemakesOnlyItsRowAndAnythingThatMovesRowsRem
         EXPECT_EQ(list.rows()[i].plays, fresh.rows()[i].plays);
         EXPECT_EQ(list.rows()[i].enabled, fresh.rows()[i].enabled);
     }
+}
+
+TEST(TriggerGraph, AShownGraphMakesTheNodesInViewAndTheRestAsTheyScrollIn) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    model.commitEdit([](AppData &data) {
+        data.triggers.clear();
+        for (int i = 0; i < 400; ++i) {
+            data.triggers.push_back(makeTrigger(Trigger::Kind::word("w" + std::to_string(i))));
+        }
+    });
+    QScrollArea scroll;
+    auto *graph = new TriggerGraph(model, {});
+    scroll.setWidget(graph);
+    scroll.resize(800, 600);
+    EXPECT_EQ(graph->madeTriggerNodes(), 0u); // nothing shows yet
+    scroll.show();
+    QCoreApplication::processEvents();
+    const std::size_t made = graph->madeTriggerNodes();
+    EXPECT_GT(made, 600u / 68);
+    EXPECT_LT(made, 100u);
+
+    scroll.verticalScrollBar()->setValue(scroll.verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    EXPECT_GT(graph->madeTriggerNodes(), made);
+    // The last node was made where the layout puts it.
+    const Trigger &last = model.data().triggers.back();
+    EXPECT_EQ(graph->triggerNode(last.id)->y(), static_cast<int>(graph->currentLayout().nodeTops.back()));
+    EXPECT_NE(graph->soundNode("synth.boing"), nullptr);
 }
 
 TEST(TriggerList, SelectingRemakesOnlyTheRowsThatGainOrLoseTheSelection) {
