@@ -44,6 +44,10 @@ public:
     // Called when a trigger is clicked.
     void setOnSelect(std::function<void(const Uuid &)> onSelect) { onSelect_ = std::move(onSelect); }
 
+    // The rows are built only while the list shows (or is asked for them); this builds them now when they do
+    // not show the document. The screen calls it before it shows the list, so the list is laid out with them.
+    void buildIfStale();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -52,7 +56,6 @@ private:
     // Makes every row afresh now when the list shows, else when it is shown or asked for.
     void rebuild();
     void build();
-    void buildIfStale();
     // Follows the model: in place when only some triggers changed and none moved.
     void triggersChanged(const std::vector<Uuid> &ids);
     // One trigger's row in `group`, not yet in the column.
