@@ -1,13 +1,16 @@
 #include "app/AppModel.h"
 
 #include "app/DefaultDocument.h"
+#include "app/DocumentParts.h"
 #include "app/DocumentStore.h"
+#include "app/KeyReports.h"
 #include "app/OutputDeviceList.h"
 #include "app/PlaybackRules.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/RecordingBackend.h"
+#include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
 #include "engine/WorkQueue.h"
 
@@ -50,6 +53,12 @@ AppModel::~AppModel() {
     // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
     services_.monitor.reset();
     services_.watchers.reset();
+    if (started_) {
+        // The router outlives the model; its reports must not reach the queue that goes with it.
+        services_.router->onKey = nullptr;
+        services_.router->onPlayed = nullptr;
+        services_.router->onHotkey = nullptr;
+    }
     deviceList_.reset();
     for (auto &thread : background_) {
         thread.join();
@@ -70,9 +79,14 @@ AppData AppModel::makeDefaultData() {
 
 // --- Observed fields ---------------------------------------------------------------------------------------
 
-void AppModel::commitEdit(const std::function<void(AppData &)> &change) {
+void AppModel::commitEdit(const std::function<void(AppData &)> &change, unsigned parts) {
+    const DocumentParts before(data_, parts);
     change(data_);
-    emit dataChanged();
+    before.signalChanges(data_, *this);
+    finishEdit();
+}
+
+void AppModel::finishEdit() {
     refreshSilence();
     scheduleSave();
     pushRuntime();
@@ -123,22 +137,23 @@ void AppModel::setShowOnboarding(bool show) {
 // --- Document persistence ----------------------------------------------------------------------------------
 
 void AppModel::scheduleSave() {
-    // The snapshot is taken now; a later call replaces both the snapshot and the timer.
-    pendingSave_ = data_;
+    // A later call replaces the timer. Every change of `data` is an edit, which calls this, so the document when
+    // the timer fires is the one of the last edit.
+    savePending_ = true;
     saveTimer_ = services_.timers->singleShot(kSaveDelay, [this] {
         saveTimer_.reset();
-        if (pendingSave_) {
-            services_.documents->save(std::move(*pendingSave_));
-            pendingSave_.reset();
+        if (savePending_) {
+            savePending_ = false;
+            services_.documents->save(data_);
         }
     });
 }
 
 void AppModel::flushPendingSave() {
     saveTimer_.reset();
-    if (pendingSave_) {
-        services_.documents->save(std::move(*pendingSave_));
-        pendingSave_.reset();
+    if (savePending_) {
+        savePending_ = false;
+        services_.documents->save(data_);
     }
     services_.documents->waitForWrites(kQuitWriteTimeout);
 }

@@ -50,6 +50,7 @@
 namespace tc {
 
 class AudioControl;
+class KeyReports;
 class OutputDeviceList;
 class DocumentStore;
 class KeyboardMonitor;
@@ -68,21 +69,25 @@ class WorkQueue;
 // the switch log and offers every edit operation.
 //
 // Observation: each observed field has its own change signal, so a view updates in place. A setter compares
-// first and signals only on a real change; every change of `data` signals dataChanged(). `silence` is
-// derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
+// first and signals only on a real change. The document signals per part (profiles, the active profile's
+// keys, triggers, app rules, user sounds, settings; see AppModelSignals), again only on a real change, so an
+// edit that changes nothing signals nothing; dataChanged() is kept for a replacement of the whole document.
+// `silence` is derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
 //
 // Writers of the document: there is one way to change `data`, commitEdit(change). It applies the change,
-// signals dataChanged() (and silenceChanged() when the silence moved), schedules the debounced save and then
-// pushes a fresh runtime configuration to the router, always in that order: save, then push. Views and the
-// model's own operations all go through it, so no writer can forget the save or the push. Views call only the
-// named operations below (they carry the document's rules); commitEdit is for the model itself and for tests
-// that set up a document.
+// signals the parts that differ (and silenceChanged() when the silence moved), schedules the debounced save and
+// then pushes a fresh runtime configuration to the router, always in that order: save, then push; the save and
+// the push happen also when nothing differed. Views and the model's own operations all go through it, so no
+// writer can forget the save or the push. Views call only the named operations below (they carry the
+// document's rules); commitEdit is for the model itself and for tests that set up a document.
 //
 // Notices: the on/off hotkey and typing while inaudible ask for a notice with noticeRequested(); the shell
 // shows it on the notice panel. Nothing is shown while nobody listens.
 //
-// Thread: the main thread only. Collaborators report from their threads through TimerFactory::post. The
-// services must outlive the model. There is one model for the life of the process.
+// Thread: the main thread only. Collaborators report from their threads through TimerFactory::post, except
+// the keyboard thread's key activity, which goes through a lock-free queue (KeyReports) and a wake-up, so that
+// no key press takes a lock or allocates on its way to the counters. The services must outlive the model. There is one
+// model for the life of the process.
 class AppModel final : public AppModelSignals {
 public:
     // What the model works with. Every pointer is required; the model owns the monitor and the watchers
@@ -132,9 +137,53 @@ public:
     // --- Observed fields -----------------------------------------------------------------------------------
 
     const AppData &data() const { return data_; }
-    // The one edit path of the document: calls change(data) in place, signals dataChanged() (always, also when
-    // nothing differs) and silenceChanged() when the silence moved, then scheduleSave(), then pushRuntime().
-    void commitEdit(const std::function<void(AppData &)> &change);
+    // The parts of the document, for an edit that says which it may change.
+    enum Part : unsigned {
+        profilesPart = 1u << 0, // the profiles (the active profile's keys included) and the active profile
+        triggersPart = 1u << 1,
+        appRulesPart = 1u << 2,
+        userSoundsPart = 1u << 3,
+        settingsPart = 1u << 4,
+        allParts = (1u << 5) - 1,
+    };
+    // The parts of the document a view follows, for observe().
+    enum Change : unsigned {
+        profilesChange = 1u << 0, // profilesChanged()
+        keysChange = 1u << 1,     // keysChanged()
+        triggersChange = 1u << 2,
+        appRulesChange = 1u << 3,
+        userSoundsChange = 1u << 4,
+        settingsChange = 1u << 5,
+    };
+    // Calls `slot` (without arguments) after every change of the named parts of the document and after a
+    // replacement of the whole document, while `context` lives: for a view that reads its parts afresh rather
+    // than by the ids the signals carry.
+    template <typename Slot> void observe(unsigned changes, const QObject *context, Slot slot) {
+        connect(this, &AppModelSignals::dataChanged, context, slot);
+        if (changes & profilesChange) {
+            connect(this, &AppModelSignals::profilesChanged, context, slot);
+        }
+        if (changes & keysChange) {
+            connect(this, &AppModelSignals::keysChanged, context, slot);
+        }
+        if (changes & triggersChange) {
+            connect(this, &AppModelSignals::triggersChanged, context, slot);
+        }
+        if (changes & appRulesChange) {
+            connect(this, &AppModelSignals::appRulesChanged, context, slot);
+        }
+        if (changes & userSoundsChange) {
+            connect(this, &AppModelSignals::userSoundsChanged, context, slot);
+        }
+        if (changes & settingsChange) {
+            connect(this, &AppModelSignals::settingsChanged, context, slot);
+        }
+    }
+
+    // The one edit path of the document: calls change(data) in place, signals each part that differs and
+    // silenceChanged() when the silence moved, then scheduleSave(), then pushRuntime(). `parts` names the parts
+    // the change may touch: only those are copied and compared.
+    void commitEdit(const std::function<void(AppData &)> &change, unsigned parts = allParts);
 
     AppSection section() const { return section_; }
     void setSection(AppSection section);
@@ -352,7 +401,7 @@ public:
     // stores it through commitEdit (so it saves and pushes). No validation.
     template <typename T> T setting(T AppSettings::*field) const { return data_.settings.*field; }
     template <typename T> void setSetting(T AppSettings::*field, std::type_identity_t<T> value) {
-        commitEdit([&](AppData &data) { data.settings.*field = std::move(value); });
+        commitEdit([&](AppData &data) { data.settings.*field = std::move(value); }, settingsPart);
     }
 
     // The same as a value a control can hold: reads and writes one settings field through the model.
@@ -365,8 +414,11 @@ public:
     template <typename T> SettingBinding<T> binding(T AppSettings::*field) { return {this, field}; }
 
 private:
-    // Debounced save: a snapshot of `data` taken now is written 0.4 s from now unless another call replaces it.
+    // Debounced save: `data` is written 0.4 s from now unless another call replaces it. The snapshot is taken
+    // when the write is due, so a burst of edits (typing in a field) copies the document once.
     void scheduleSave();
+    // What follows every edit, whether or not it changed anything: the silence, the save, the push.
+    void finishEdit();
     // Builds and installs a fresh runtime configuration: after every edit, and on every change of the live
     // state the configuration depends on (frontmost application, microphone, password field, clock tick).
     void pushRuntime();
@@ -400,6 +452,10 @@ private:
     // Reports from the router, on the main thread.
     void keyActivity(std::uint16_t code, bool isDown);
     void played(std::uint16_t code, const std::string &soundID);
+    // Takes every key report the keyboard thread queued, in order.
+    void takeKeyReports();
+    // Reports the queue could not hold: every key is let go and the plays among them are counted.
+    void keyReportsLost(std::uint32_t plays);
     void handle(Hotkey hotkey);
     void noteKeyWhileSilent();
     // The writer's outcome of one save, on the main thread: the first failure after a success (or the start)
@@ -478,7 +534,9 @@ private:
     std::unique_ptr<OutputDeviceList> deviceList_; // made by the first refresh
     bool canCheckForUpdates_ = false;
 
-    std::unique_ptr<RecordingBackend> noMicrophone_; // stands in when no recording backend was given
+    std::unique_ptr<RecordingBackend> noMicrophone_;         // stands in when no recording backend was given
+    std::unique_ptr<KeyReports> keyReports_;                 // made by start()
+    std::unique_ptr<TimerFactory::Wakeup> keyReportsWakeup_; // brings the main thread to them
 
     // The long work: the tasks not landed yet, the imports' outcomes so far, the worker's deliveries.
     int lastTask_ = 0;
@@ -488,7 +546,7 @@ private:
     std::unique_ptr<WorkQueue> worker_; // made by the first task; joined by the destructor
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
-    std::optional<AppData> pendingSave_;             // its snapshot
+    bool savePending_ = false;                       // a save is due (written by the timer or a flush)
     std::optional<Silence> lastSilence_;             // the value silenceChanged() last reported
 };
 

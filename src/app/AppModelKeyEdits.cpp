@@ -59,62 +59,70 @@ void AppModel::assign(const std::string &soundID, const KeySet &codes) {
     if (codes.empty()) {
         return;
     }
-    commitEdit([&](AppData &data) {
-        auto *profile = activeProfileForEdit(data);
-        if (profile == nullptr) {
-            return;
-        }
-        for (auto code : codes) {
-            const auto key = KeyCodes::text(code);
-            if (auto found = profile->keys.find(key); found != profile->keys.end()) {
-                found->second.soundID = soundID;
-            } else {
-                profile->keys.emplace(key, newAssignment(soundID));
+    commitEdit(
+        [&](AppData &data) {
+            auto *profile = activeProfileForEdit(data);
+            if (profile == nullptr) {
+                return;
             }
-        }
-    });
+            for (auto code : codes) {
+                const auto key = KeyCodes::text(code);
+                if (auto found = profile->keys.find(key); found != profile->keys.end()) {
+                    found->second.soundID = soundID;
+                } else {
+                    profile->keys.emplace(key, newAssignment(soundID));
+                }
+            }
+        },
+        profilesPart);
     advanceCoach(3);
 }
 
 void AppModel::resetKeys(const KeySet &codes) {
-    commitEdit([&](AppData &data) {
-        if (auto *profile = activeProfileForEdit(data)) {
-            for (auto code : codes) {
-                profile->keys.erase(KeyCodes::text(code));
+    commitEdit(
+        [&](AppData &data) {
+            if (auto *profile = activeProfileForEdit(data)) {
+                for (auto code : codes) {
+                    profile->keys.erase(KeyCodes::text(code));
+                }
             }
-        }
-    });
+        },
+        profilesPart);
 }
 
 void AppModel::editAssignments(const KeySet &codes, const std::function<void(KeyAssignment &)> &change) {
-    commitEdit([&](AppData &data) {
-        if (auto *profile = activeProfileForEdit(data)) {
-            for (auto code : codes) {
-                if (auto found = profile->keys.find(KeyCodes::text(code)); found != profile->keys.end()) {
-                    change(found->second);
+    commitEdit(
+        [&](AppData &data) {
+            if (auto *profile = activeProfileForEdit(data)) {
+                for (auto code : codes) {
+                    if (auto found = profile->keys.find(KeyCodes::text(code)); found != profile->keys.end()) {
+                        change(found->second);
+                    }
                 }
             }
-        }
-    });
+        },
+        profilesPart);
 }
 
 void AppModel::setBaseSound(const std::string &soundID) {
-    commitEdit([&](AppData &data) {
-        if (auto *profile = activeProfileForEdit(data)) {
-            profile->baseSoundID = soundID;
-        }
-    });
+    commitEdit(
+        [&](AppData &data) {
+            if (auto *profile = activeProfileForEdit(data)) {
+                profile->baseSoundID = soundID;
+            }
+        },
+        profilesPart);
 }
 
 void AppModel::advanceCoach(int step) {
     if (data_.settings.coachStep >= step) {
         return;
     }
-    commitEdit([&](AppData &data) { data.settings.coachStep = step; });
+    commitEdit([&](AppData &data) { data.settings.coachStep = step; }, settingsPart);
 }
 
 void AppModel::dismissCoach() {
-    commitEdit([](AppData &data) { data.settings.coachDismissed = true; });
+    commitEdit([](AppData &data) { data.settings.coachDismissed = true; }, settingsPart);
 }
 
 } // namespace tc

@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 
+#include "app/KeyReports.h"
 #include "app/Notice.h"
 #include "app/StatsStore.h"
 #include "model/KeyCodes.h"
@@ -30,6 +31,44 @@ void AppModel::keyActivity(std::uint16_t code, bool isDown) {
         }
     } else if (pressedKeys_.erase(folded) > 0) {
         emit pressedKeysChanged();
+    }
+}
+
+void AppModel::takeKeyReports() {
+    if (!keyReports_) {
+        return;
+    }
+    keyReports_->take([this](const KeyReports::Report &report) {
+        switch (report.kind) {
+        case KeyReports::Report::Kind::down:
+        case KeyReports::Report::Kind::up:
+            keyActivity(report.code, report.kind == KeyReports::Report::Kind::down);
+            break;
+        case KeyReports::Report::Kind::played:
+            played(report.code, std::string(report.soundID()));
+            break;
+        case KeyReports::Report::Kind::lost:
+            keyReportsLost(report.lostPlays);
+            break;
+        }
+    });
+}
+
+void AppModel::keyReportsLost(std::uint32_t plays) {
+    // A lost key up would leave its cap held for good.
+    if (!pressedKeys_.empty()) {
+        pressedKeys_.clear();
+        emit pressedKeysChanged();
+    }
+    if (plays == 0) {
+        return;
+    }
+    rollOverPressDay();
+    const auto before = pressesToday_;
+    pressesToday_ += plays;
+    emit pressesTodayChanged();
+    if (before / kPressCountStoreEvery != pressesToday_ / kPressCountStoreEvery) {
+        services_.stats->setCount(pressesToday_);
     }
 }
 

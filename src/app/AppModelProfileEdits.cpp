@@ -29,11 +29,13 @@ std::string AppModel::uniqueProfileName(const std::string &name) const {
 }
 
 void AppModel::setActiveProfile(const Uuid &id) {
-    commitEdit([&](AppData &data) {
-        // Every key edit works on the active profile: an id that names none would make them vanish while the
-        // editor shows the first profile, so the first profile becomes active instead.
-        data.activeProfileID = profileWithID(data, id) != nullptr ? id : data.profiles.front().id;
-    });
+    commitEdit(
+        [&](AppData &data) {
+            // Every key edit works on the active profile: an id that names none would make them vanish while the
+            // editor shows the first profile, so the first profile becomes active instead.
+            data.activeProfileID = profileWithID(data, id) != nullptr ? id : data.profiles.front().id;
+        },
+        profilesPart);
 }
 
 void AppModel::addProfile(const std::string &name) {
@@ -42,10 +44,12 @@ void AppModel::addProfile(const std::string &name) {
     profile.name = uniqueProfileName(name);
     profile.color = ProfileColor::white;
     profile.baseSoundID = "synth.brown";
-    commitEdit([&](AppData &data) {
-        data.activeProfileID = profile.id;
-        data.profiles.push_back(std::move(profile));
-    });
+    commitEdit(
+        [&](AppData &data) {
+            data.activeProfileID = profile.id;
+            data.profiles.push_back(std::move(profile));
+        },
+        profilesPart);
 }
 
 void AppModel::duplicateProfile(const Uuid &id) {
@@ -57,10 +61,12 @@ void AppModel::duplicateProfile(const Uuid &id) {
     Profile copy = *original;
     copy.id = Uuid::random();
     copy.name = uniqueProfileName(original->name + " copy");
-    commitEdit([&](AppData &data) {
-        data.activeProfileID = copy.id;
-        data.profiles.push_back(std::move(copy));
-    });
+    commitEdit(
+        [&](AppData &data) {
+            data.activeProfileID = copy.id;
+            data.profiles.push_back(std::move(copy));
+        },
+        profilesPart);
 }
 
 void AppModel::renameProfile(const Uuid &id, const std::string &name) {
@@ -68,71 +74,81 @@ void AppModel::renameProfile(const Uuid &id, const std::string &name) {
     if (trimmed.empty()) {
         return;
     }
-    commitEdit([&](AppData &data) {
-        if (auto *profile = profileWithID(data, id)) {
-            profile->name = std::move(trimmed);
-        }
-    });
+    commitEdit(
+        [&](AppData &data) {
+            if (auto *profile = profileWithID(data, id)) {
+                profile->name = std::move(trimmed);
+            }
+        },
+        profilesPart);
 }
 
 void AppModel::setProfileColor(const Uuid &id, ProfileColor color) {
-    commitEdit([&](AppData &data) {
-        if (auto *profile = profileWithID(data, id)) {
-            profile->color = color;
-        }
-    });
+    commitEdit(
+        [&](AppData &data) {
+            if (auto *profile = profileWithID(data, id)) {
+                profile->color = color;
+            }
+        },
+        profilesPart);
 }
 
 void AppModel::deleteProfile(const Uuid &id) {
     if (data_.profiles.size() < 2) {
         return; // the last profile stays
     }
-    commitEdit([&](AppData &data) {
-        std::erase_if(data.profiles, [&](const Profile &profile) { return profile.id == id; });
-        if (data.activeProfileID == id) {
-            data.activeProfileID = data.profiles.front().id;
-        }
-        for (auto &rule : data.appRules) {
-            if (rule.profileID == id) {
-                rule.profileID = data.activeProfileID;
+    commitEdit(
+        [&](AppData &data) {
+            std::erase_if(data.profiles, [&](const Profile &profile) { return profile.id == id; });
+            if (data.activeProfileID == id) {
+                data.activeProfileID = data.profiles.front().id;
             }
-        }
-    });
+            for (auto &rule : data.appRules) {
+                if (rule.profileID == id) {
+                    rule.profileID = data.activeProfileID;
+                }
+            }
+        },
+        profilesPart | appRulesPart);
 }
 
 void AppModel::setRule(const std::string &bundleID, const std::string &name, std::optional<Uuid> profileID) {
-    commitEdit([&](AppData &data) {
-        for (auto &rule : data.appRules) {
-            if (rule.bundleID == bundleID) {
-                rule.profileID = profileID;
-                return;
+    commitEdit(
+        [&](AppData &data) {
+            for (auto &rule : data.appRules) {
+                if (rule.bundleID == bundleID) {
+                    rule.profileID = profileID;
+                    return;
+                }
             }
-        }
-        data.appRules.push_back(AppRule{bundleID, name, profileID});
-    });
+            data.appRules.push_back(AppRule{bundleID, name, profileID});
+        },
+        appRulesPart);
 }
 
 void AppModel::removeRule(const std::string &bundleID) {
-    commitEdit([&](AppData &data) {
-        std::erase_if(data.appRules, [&](const AppRule &rule) { return rule.bundleID == bundleID; });
-    });
+    commitEdit(
+        [&](AppData &data) {
+            std::erase_if(data.appRules, [&](const AppRule &rule) { return rule.bundleID == bundleID; });
+        },
+        appRulesPart);
 }
 
 bool AppModel::addRule(const std::string &bundleID, const std::string &name) {
     if (bundleID.empty() || firstRuleFor(data_, bundleID)) {
         return false;
     }
-    commitEdit([&](AppData &data) { data.appRules.push_back(AppRule{bundleID, name, std::nullopt}); });
+    commitEdit([&](AppData &data) { data.appRules.push_back(AppRule{bundleID, name, std::nullopt}); }, appRulesPart);
     return true;
 }
 
 void AppModel::completeOnboarding() {
-    commitEdit([](AppData &data) { data.settings.hasCompletedOnboarding = true; });
+    commitEdit([](AppData &data) { data.settings.hasCompletedOnboarding = true; }, settingsPart);
     setShowOnboarding(false);
 }
 
 void AppModel::toggleSounds() {
-    commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; });
+    commitEdit([](AppData &data) { data.settings.enabled = !data.settings.enabled; }, settingsPart);
 }
 
 bool AppModel::isTipSeen(const std::string &id) const {
@@ -146,7 +162,7 @@ void AppModel::markTipSeen(const std::string &id) {
     if (isTipSeen(id)) {
         return;
     }
-    commitEdit([&](AppData &data) { data.settings.tipsSeen.push_back(id); });
+    commitEdit([&](AppData &data) { data.settings.tipsSeen.push_back(id); }, settingsPart);
 }
 
 } // namespace tc

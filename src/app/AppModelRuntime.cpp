@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 
 #include "app/AudioControl.h"
+#include "app/KeyReports.h"
 #include "app/RuntimeBuilder.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/SoundCatalog.h"
@@ -69,16 +70,35 @@ void AppModel::start() {
         });
     }
 
-    // The router reports on the keyboard thread; each report hops to the main thread, in order.
+    // The router reports on the keyboard thread. Key activity and plays go into the lock-free queue and wake the
+    // main thread; the rare rest (hotkeys, a play of a sound id too long for the queue) is posted, and takes
+    // what the queue holds first, so everything arrives in order.
     auto &router = *services_.router;
     const auto post = mainThreadPoster();
-    router.onKey = [post](std::uint16_t code, bool isDown) {
-        post([code, isDown](AppModel &model) { model.keyActivity(code, isDown); });
+    keyReports_ = std::make_unique<KeyReports>();
+    keyReportsWakeup_ = services_.timers->wakeup([this] { takeKeyReports(); });
+    router.onKey = [reports = keyReports_.get(), wakeup = keyReportsWakeup_.get()](std::uint16_t code, bool isDown) {
+        reports->key(code, isDown);
+        wakeup->wake();
     };
-    router.onPlayed = [post](std::uint16_t code, const std::string &soundID) {
-        post([code, soundID](AppModel &model) { model.played(code, soundID); });
+    router.onPlayed = [post, reports = keyReports_.get(),
+                       wakeup = keyReportsWakeup_.get()](std::uint16_t code, const std::string &soundID) {
+        if (soundID.size() <= KeyReports::kMaxSoundID) {
+            reports->played(code, soundID);
+            wakeup->wake();
+            return;
+        }
+        post([code, soundID](AppModel &model) {
+            model.takeKeyReports();
+            model.played(code, soundID);
+        });
     };
-    router.onHotkey = [post](Hotkey hotkey) { post([hotkey](AppModel &model) { model.handle(hotkey); }); };
+    router.onHotkey = [post](Hotkey hotkey) {
+        post([hotkey](AppModel &model) {
+            model.takeKeyReports();
+            model.handle(hotkey);
+        });
+    };
     services_.monitor->setHandler([&router](const KeyEvent &event) { router.handle(event); });
 
     auto &watchers = *services_.watchers;
@@ -244,10 +264,10 @@ bool AppModel::fixSilence(Silence::Kind kind) {
         startMonitorIfPossible();
         return true;
     case Silence::Kind::off:
-        commitEdit([](AppData &data) { data.settings.enabled = true; });
+        commitEdit([](AppData &data) { data.settings.enabled = true; }, settingsPart);
         return true;
     case Silence::Kind::volume:
-        commitEdit([](AppData &data) { data.settings.masterVolume = kRestoredMasterVolume; });
+        commitEdit([](AppData &data) { data.settings.masterVolume = kRestoredMasterVolume; }, settingsPart);
         return true;
     case Silence::Kind::macMuted:
     case Silence::Kind::password:
@@ -256,10 +276,10 @@ bool AppModel::fixSilence(Silence::Kind kind) {
         setSection(AppSection::apps);
         return false;
     case Silence::Kind::mic:
-        commitEdit([](AppData &data) { data.settings.muteWhenMicInUse = false; });
+        commitEdit([](AppData &data) { data.settings.muteWhenMicInUse = false; }, settingsPart);
         return true;
     case Silence::Kind::quiet:
-        commitEdit([](AppData &data) { data.settings.quietHoursEnabled = false; });
+        commitEdit([](AppData &data) { data.settings.quietHoursEnabled = false; }, settingsPart);
         return true;
     }
     return true;

@@ -15,17 +15,17 @@ namespace tc {
 // what it runs and reconfigures itself on its own thread, so the window never waits for the sound server.
 
 void AppModel::setMaxVoices(int count) {
-    commitEdit([count](AppData &data) { data.settings.maxVoices = count; });
+    commitEdit([count](AppData &data) { data.settings.maxVoices = count; }, settingsPart);
     services_.audio->setVoiceCount(count);
 }
 
 void AppModel::setLowLatency(bool on) {
-    commitEdit([on](AppData &data) { data.settings.lowLatency = on; });
+    commitEdit([on](AppData &data) { data.settings.lowLatency = on; }, settingsPart);
     services_.audio->setLowLatency(on);
 }
 
 void AppModel::setOutputDevice(std::optional<std::string> uid) {
-    commitEdit([&uid](AppData &data) { data.settings.outputDeviceUID = uid; });
+    commitEdit([&uid](AppData &data) { data.settings.outputDeviceUID = uid; }, settingsPart);
     services_.audio->setOutputDevice(std::move(uid));
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/Notice.h"
+#include "model/Uuid.h"
 
 #include <QObject>
+#include <string>
+#include <vector>
 
 // Qt 6.4's moc cannot parse the standard library's concepts, which this header brings in; moc needs nothing
 // of it.
@@ -12,9 +15,13 @@
 
 namespace tc {
 
-// The change signals of the application model, one per observed field, so a view updates in place, and its
-// requests to the shell. Kept in a header of their own that includes nothing but Qt and the notice record, so
-// the meta-object compiler never reads the document headers.
+// The change signals of the application model, one per observed field and one per part of the document, so a
+// view updates in place, and its requests to the shell. Kept in a header of their own that includes nothing but
+// Qt, the notice record and the id type, so the meta-object compiler never reads the document headers.
+//
+// The document's parts signal only a real change, after it is made. A part's list signal carries the ids of
+// the records that changed in place; an empty list means the list itself changed (a record was added, removed
+// or moved): read the whole part again.
 class AppModelSignals : public QObject {
     Q_OBJECT
 
@@ -22,7 +29,21 @@ public:
     using QObject::QObject;
 
 signals:
+    // The whole document was replaced (its load at start): read every part again.
     void dataChanged();
+    // The profiles: their list, the active profile, a profile's name or colour, and any change of a profile
+    // other than the active one. Carries the ids of the profiles that changed in place.
+    void profilesChanged(const std::vector<tc::Uuid> &ids);
+    // The active profile's keys and base sound, also when another profile becomes active.
+    void keysChanged();
+    // The triggers; carries the ids of those that changed in place.
+    void triggersChanged(const std::vector<tc::Uuid> &ids);
+    // The app rules; carries the applications (bundle ids) whose rules changed in place.
+    void appRulesChanged(const std::vector<std::string> &bundleIDs);
+    // The user's own sounds; carries the ids of those that changed in place.
+    void userSoundsChanged(const std::vector<std::string> &ids);
+    // The settings, the seen tips, the coach card and onboarding included.
+    void settingsChanged();
     void sectionChanged();
     void selectedKeysChanged();
     void toolChanged();

@@ -83,7 +83,7 @@ SoundItem AppModel::addRecording(const std::filesystem::path &path) {
 }
 
 void AppModel::landSound(const SoundItem &item) {
-    commitEdit([&](AppData &data) { data.userSounds.push_back(item); });
+    commitEdit([&](AppData &data) { data.userSounds.push_back(item); }, userSoundsPart);
     ++soundsVersion_;
     emit soundsVersionChanged();
 }
@@ -103,25 +103,29 @@ void AppModel::renameSound(const std::string &id, const std::string &name) {
     if (trimmed.empty()) {
         return;
     }
-    commitEdit([&](AppData &data) {
-        for (auto &item : data.userSounds) {
-            if (item.id == id) {
-                item.name = std::move(trimmed);
-                return;
+    commitEdit(
+        [&](AppData &data) {
+            for (auto &item : data.userSounds) {
+                if (item.id == id) {
+                    item.name = std::move(trimmed);
+                    return;
+                }
             }
-        }
-    });
+        },
+        userSoundsPart);
 }
 
 void AppModel::deleteUserSound(const SoundItem &item) {
     services_.library->deleteFile(item);
-    commitEdit([&](AppData &data) {
-        std::erase_if(data.userSounds, [&](const SoundItem &sound) { return sound.id == item.id; });
-        for (auto &profile : data.profiles) {
-            std::erase_if(profile.keys, [&](const auto &entry) { return entry.second.soundID == item.id; });
-        }
-        std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.soundID == item.id; });
-    });
+    commitEdit(
+        [&](AppData &data) {
+            std::erase_if(data.userSounds, [&](const SoundItem &sound) { return sound.id == item.id; });
+            for (auto &profile : data.profiles) {
+                std::erase_if(profile.keys, [&](const auto &entry) { return entry.second.soundID == item.id; });
+            }
+            std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.soundID == item.id; });
+        },
+        userSoundsPart | profilesPart | triggersPart);
     if (brushSoundID_ == item.id) {
         setBrushSoundID(kDefaultBrushSoundID);
     }
@@ -135,11 +139,13 @@ void AppModel::importPack(const std::filesystem::path &path) {
         names.insert(profile.name);
     }
     auto imported = services_.library->importPack(path, names);
-    commitEdit([&](AppData &data) {
-        data.userSounds.insert(data.userSounds.end(), imported.sounds.begin(), imported.sounds.end());
-        data.activeProfileID = imported.profile.id;
-        data.profiles.push_back(std::move(imported.profile));
-    });
+    commitEdit(
+        [&](AppData &data) {
+            data.userSounds.insert(data.userSounds.end(), imported.sounds.begin(), imported.sounds.end());
+            data.activeProfileID = imported.profile.id;
+            data.profiles.push_back(std::move(imported.profile));
+        },
+        userSoundsPart | profilesPart);
     ++soundsVersion_;
     emit soundsVersionChanged();
 }

@@ -26,13 +26,14 @@ Uuid AppModel::addTrigger(Trigger::Kind kind, const std::string &soundID) {
     trigger.soundID = soundID;
     trigger.enabled = true;
     const auto id = trigger.id;
-    commitEdit([&](AppData &data) { data.triggers.push_back(std::move(trigger)); });
+    commitEdit([&](AppData &data) { data.triggers.push_back(std::move(trigger)); }, triggersPart);
     return id;
 }
 
 void AppModel::deleteTrigger(const Uuid &id) {
     commitEdit(
-        [&](AppData &data) { std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.id == id; }); });
+        [&](AppData &data) { std::erase_if(data.triggers, [&](const Trigger &trigger) { return trigger.id == id; }); },
+        triggersPart);
 }
 
 const Trigger *AppModel::trigger(const Uuid &id) const {
@@ -43,12 +44,15 @@ const Trigger *AppModel::trigger(const Uuid &id) const {
 
 void AppModel::editTrigger(const Uuid &id, const std::function<void(Trigger &)> &change) {
     // A view may act on a trigger that was deleted a moment ago: nothing changes then, but the edit still
-    // saves and pushes like every other.
-    commitEdit([&](AppData &data) {
-        if (Trigger *trigger = firstTriggerWithID(data, id)) {
-            change(*trigger);
+    // saves and pushes like every other. Only the one trigger is compared, so typing a word copies no other.
+    if (Trigger *trigger = firstTriggerWithID(data_, id)) {
+        const Trigger before = *trigger;
+        change(*trigger);
+        if (!(*trigger == before)) {
+            emit triggersChanged({id});
         }
-    });
+    }
+    finishEdit();
 }
 
 void AppModel::setTriggerEnabled(const Uuid &id, bool on) {

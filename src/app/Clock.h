@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -30,8 +31,50 @@ public:
 // a task that has begun runs to its end; a handle may be destroyed from inside its own task.
 class TimerFactory : public Scheduler {
 public:
+    // A way to bring the main thread to one task from another thread. wake() may be called from any thread;
+    // the task then runs on the main thread once, however many wake() calls came before it began. Made and
+    // destroyed on the main thread; once it is destroyed the task never runs again.
+    class Wakeup {
+    public:
+        virtual ~Wakeup() = default;
+        virtual void wake() = 0;
+    };
+
     // Runs `task` once, `seconds` from now, unless the handle is destroyed first.
     virtual std::unique_ptr<Timer> singleShot(double seconds, std::function<void()> task) = 0;
+
+    // A wake-up for `task`. This one posts the task for the first wake() after each run; the program's
+    // factory gives one whose wake() takes no lock and allocates nothing, for the keyboard thread.
+    virtual std::unique_ptr<Wakeup> wakeup(std::function<void()> task);
 };
+
+inline std::unique_ptr<TimerFactory::Wakeup> TimerFactory::wakeup(std::function<void()> task) {
+    class PostingWakeup final : public Wakeup {
+    public:
+        PostingWakeup(TimerFactory &timers, std::function<void()> task)
+            : timers_(timers), state_(std::make_shared<State>()) {
+            state_->task = std::move(task);
+        }
+        void wake() override {
+            if (!state_->pending.exchange(true)) {
+                timers_.post([weak = std::weak_ptr<State>(state_)] {
+                    if (const auto state = weak.lock()) {
+                        state->pending = false;
+                        state->task();
+                    }
+                });
+            }
+        }
+
+    private:
+        struct State {
+            std::atomic<bool> pending{false};
+            std::function<void()> task;
+        };
+        TimerFactory &timers_;
+        std::shared_ptr<State> state_;
+    };
+    return std::make_unique<PostingWakeup>(*this, std::move(task));
+}
 
 } // namespace tc

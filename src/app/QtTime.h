@@ -23,6 +23,8 @@ public:
     std::unique_ptr<Timer> singleShot(double seconds, std::function<void()> task) override;
     std::unique_ptr<Timer> repeat(double seconds, std::function<void()> task) override;
     void post(std::function<void()> task) override;
+    // An eventfd watched by the event loop: wake() is one write() at most, without a lock or an allocation.
+    std::unique_ptr<Wakeup> wakeup(std::function<void()> task) override;
 
 private:
     std::unique_ptr<QObject> context_; // lives on the main thread; the receiver of posted tasks

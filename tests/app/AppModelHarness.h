@@ -178,11 +178,51 @@ struct Harness {
     std::unique_ptr<AppModel> model;
 };
 
-// What one edit did: the document before it, the dataChanged() signals, the documents written and whether a
-// fresh runtime configuration reached the router.
+// The document's change signals a model sends while this lives, in order, as text: "profiles", "keys",
+// "triggers", "appRules", "userSounds", "settings" or "data", followed by the ids carried, if any
+// ("triggers 1F0C…", "appRules firefox,Zoom").
+class DocumentSignals {
+public:
+    explicit DocumentSignals(AppModel &model) {
+        const auto join = [](const std::vector<std::string> &ids) {
+            std::string text;
+            for (const auto &id : ids) {
+                text += (text.empty() ? " " : ",") + id;
+            }
+            return text;
+        };
+        const auto uuids = [join](const std::vector<Uuid> &ids) {
+            std::vector<std::string> texts;
+            for (const auto &id : ids) {
+                texts.push_back(id.toString());
+            }
+            return join(texts);
+        };
+        QObject::connect(&model, &AppModelSignals::dataChanged, &context_, [this] { seen.push_back("data"); });
+        QObject::connect(&model, &AppModelSignals::profilesChanged, &context_,
+                         [this, uuids](const std::vector<Uuid> &ids) { seen.push_back("profiles" + uuids(ids)); });
+        QObject::connect(&model, &AppModelSignals::keysChanged, &context_, [this] { seen.push_back("keys"); });
+        QObject::connect(&model, &AppModelSignals::triggersChanged, &context_,
+                         [this, uuids](const std::vector<Uuid> &ids) { seen.push_back("triggers" + uuids(ids)); });
+        QObject::connect(&model, &AppModelSignals::appRulesChanged, &context_,
+                         [this, join](const std::vector<std::string> &ids) { seen.push_back("appRules" + join(ids)); });
+        QObject::connect(
+            &model, &AppModelSignals::userSoundsChanged, &context_,
+            [this, join](const std::vector<std::string> &ids) { seen.push_back("userSounds" + join(ids)); });
+        QObject::connect(&model, &AppModelSignals::settingsChanged, &context_, [this] { seen.push_back("settings"); });
+    }
+
+    std::vector<std::string> seen;
+
+private:
+    QObject context_;
+};
+
+// What one edit did: the document before it, the document's change signals, the documents written and
+// whether a fresh runtime configuration reached the router.
 struct EditOutcome {
     AppData before;
-    int dataSignals = 0;
+    std::vector<std::string> changes;
     std::size_t writes = 0;
     bool pushed = false;
 };
@@ -195,9 +235,9 @@ inline EditOutcome measureEdit(Harness &harness, const std::function<void(AppMod
     outcome.before = model.data();
     const std::size_t writes = harness.writeCount();
     const auto config = harness.router.config();
-    QSignalSpy data(&model, &AppModel::dataChanged);
+    DocumentSignals changes(model);
     edit(model);
-    outcome.dataSignals = static_cast<int>(data.count());
+    outcome.changes = changes.seen;
     outcome.pushed = harness.router.config() != config;
     model.flushPendingSave();
     outcome.writes = harness.writeCount() - writes;

@@ -25,20 +25,20 @@ TEST(RuleEdits, AddRuleSilencesANewApplicationAndLeavesAnExistingRuleAlone) {
     letSaveRun(harness);
     const auto writes = harness.writeCount();
     const auto before = model.data().appRules;
-    QSignalSpy data(&model, &AppModel::dataChanged);
+    DocumentSignals changes(model);
 
     // Already ruled (by exact id): the rule keeps its name, place and profile, and nothing is saved or pushed.
     const auto config = harness.router.config();
     EXPECT_FALSE(model.addRule("firefox", "Another name"));
     EXPECT_FALSE(model.addRule("Zoom", "Zoom"));
     EXPECT_EQ(model.data().appRules, before);
-    EXPECT_EQ(data.count(), 0);
+    EXPECT_TRUE(changes.seen.empty());
     EXPECT_EQ(harness.router.config(), config);
     EXPECT_EQ(harness.router.config()->profile->id, arcade);
 
     // A new application gets a muted rule at the end, saved and pushed.
     EXPECT_TRUE(model.addRule("Firefox", "Firefox (capital)")); // ids compare exactly
-    EXPECT_EQ(data.count(), 1);
+    EXPECT_EQ(changes.seen, std::vector<std::string>{"appRules"});
     EXPECT_EQ(model.data().appRules.back(), (AppRule{"Firefox", "Firefox (capital)", std::nullopt}));
     EXPECT_EQ(model.data().appRules.size(), before.size() + 1);
     harness.activate("Firefox", "Firefox (capital)");

@@ -17,7 +17,7 @@ struct SwitchEdit {
     std::function<void(AppSettings &)> setup;
     std::function<void(AppModel &)> edit;
     std::function<void(AppSettings &)> expected; // applied to the settings from before the edit
-    int dataSignals;                             // 0: nothing changed, nothing saved or pushed
+    int settingsSignals;                         // 0: nothing changed, nothing saved or pushed
 };
 
 TEST(SettingSwitches, EachSwitchChangesItsSettingAndSavesAndPushesOnlyWhenItChangesSomething) {
@@ -52,9 +52,9 @@ TEST(SettingSwitches, EachSwitchChangesItsSettingAndSavesAndPushesOnlyWhenItChan
         AppData expected = outcome.before;
         c.expected(expected.settings);
         EXPECT_EQ(model.data(), expected);
-        EXPECT_EQ(outcome.dataSignals, c.dataSignals);
-        EXPECT_EQ(outcome.pushed, c.dataSignals > 0);
-        EXPECT_EQ(outcome.writes, static_cast<std::size_t>(c.dataSignals));
+        EXPECT_EQ(outcome.changes, std::vector<std::string>(static_cast<std::size_t>(c.settingsSignals), "settings"));
+        EXPECT_EQ(outcome.pushed, c.settingsSignals > 0);
+        EXPECT_EQ(outcome.writes, static_cast<std::size_t>(c.settingsSignals));
         EXPECT_EQ(decodeAppData(harness.readDocument().toStdString()), expected);
     }
 }

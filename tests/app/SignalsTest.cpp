@@ -20,7 +20,7 @@ TEST(Signals, SettersSignalOnlyRealChanges) {
     QSignalSpy picker(&model, &AppModel::soundPickerChanged);
     QSignalSpy record(&model, &AppModel::pickerStartsOnRecordChanged);
     QSignalSpy onboarding(&model, &AppModel::showOnboardingChanged);
-    QSignalSpy data(&model, &AppModel::dataChanged);
+    DocumentSignals document(model);
 
     model.setSection(AppSection::keyboard); // already shown
     model.setSection(AppSection::sounds);
@@ -47,18 +47,18 @@ TEST(Signals, SettersSignalOnlyRealChanges) {
     EXPECT_EQ(picker.count(), 2);
     EXPECT_EQ(record.count(), 1);
     EXPECT_EQ(onboarding.count(), 1);
-    EXPECT_EQ(data.count(), 0);
+    EXPECT_TRUE(document.seen.empty());
 }
 
-TEST(Signals, EveryEditOfTheDocumentSignalsSavesAndPushesEvenWithoutADifference) {
+TEST(Signals, EveryEditOfTheDocumentSavesAndPushesButOnlyARealChangeSignals) {
     Harness harness;
     auto &model = harness.started();
-    QSignalSpy data(&model, &AppModel::dataChanged);
+    DocumentSignals changes(model);
     QSignalSpy silence(&model, &AppModel::silenceChanged);
     const auto before = harness.router.config();
 
     model.commitEdit([](AppData &) {});
-    EXPECT_EQ(data.count(), 1);
+    EXPECT_TRUE(changes.seen.empty());
     EXPECT_EQ(silence.count(), 0);
     EXPECT_NE(harness.router.config(), before); // a fresh configuration at once
     EXPECT_EQ(harness.writeCount(), 0u);        // the save waits for the debounce
@@ -67,7 +67,7 @@ TEST(Signals, EveryEditOfTheDocumentSignalsSavesAndPushesEvenWithoutADifference)
     EXPECT_EQ(harness.writeCount(), 1u);
 
     model.commitEdit([](AppData &document) { document.settings.enabled = false; });
-    EXPECT_EQ(data.count(), 2);
+    EXPECT_EQ(changes.seen, std::vector<std::string>{"settings"});
     EXPECT_EQ(silence.count(), 1);
     EXPECT_EQ(model.silence()->kind, Silence::Kind::off);
     EXPECT_FALSE(harness.router.config()->enabled);
@@ -76,10 +76,12 @@ TEST(Signals, EveryEditOfTheDocumentSignalsSavesAndPushesEvenWithoutADifference)
     EXPECT_EQ(harness.writeCount(), 2u);
     EXPECT_FALSE(decodeAppData(harness.readDocument().toStdString()).settings.enabled);
 
-    model.renameProfile(model.data().profiles[0].id, "Renamed"); // one operation, one change
-    EXPECT_EQ(data.count(), 3);
-    model.renameProfile(model.data().profiles[0].id, "   "); // refused: nothing changes
-    EXPECT_EQ(data.count(), 3);
+    const Uuid first = model.data().profiles[0].id;
+    model.renameProfile(first, "Renamed"); // one operation, one change
+    EXPECT_EQ(changes.seen.size(), 2u);
+    EXPECT_EQ(changes.seen.back(), "profiles " + first.toString());
+    model.renameProfile(first, "   "); // refused: nothing changes
+    EXPECT_EQ(changes.seen.size(), 2u);
 }
 
 TEST(Signals, LiveFieldsSignalOncePerChange) {

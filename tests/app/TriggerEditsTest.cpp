@@ -120,14 +120,16 @@ TEST(TriggerEdits, EachEditChangesOnlyTheFirstTriggerWithTheIdThenSavesAndPushes
         c.expected(expected.triggers[1]);
         EXPECT_EQ(model.data(), expected);
         EXPECT_EQ(model.trigger(id), &model.data().triggers[1]); // the first with the id
-        EXPECT_EQ(outcome.dataSignals, 1);
+        // The one trigger is signalled, and only when it changed.
+        const std::vector<std::string> signalled = {"triggers " + id.toString()};
+        EXPECT_EQ(outcome.changes, expected == outcome.before ? std::vector<std::string>() : signalled);
         EXPECT_TRUE(outcome.pushed);
         EXPECT_EQ(outcome.writes, 1u);
         EXPECT_EQ(savedDocument(harness), expected);
     }
 }
 
-TEST(TriggerEdits, AnEditOfATriggerThatIsGoneChangesNothingButStillSavesAndPushes) {
+TEST(TriggerEdits, AnEditOfATriggerThatIsGoneChangesNothingSignalsNothingButStillSavesAndPushes) {
     const std::pair<const char *, std::function<void(AppModel &, const Uuid &)>> edits[] = {
         {"on/off", [](AppModel &m, const Uuid &id) { m.setTriggerEnabled(id, false); }},
         {"kind", [](AppModel &m, const Uuid &id) { m.setTriggerKind(id, Trigger::Kind::word("yay")); }},
@@ -147,7 +149,7 @@ TEST(TriggerEdits, AnEditOfATriggerThatIsGoneChangesNothingButStillSavesAndPushe
 
         const EditOutcome outcome = measureEdit(harness, [&](AppModel &m) { edit(m, gone); });
         EXPECT_EQ(model.data(), outcome.before);
-        EXPECT_EQ(outcome.dataSignals, 1);
+        EXPECT_TRUE(outcome.changes.empty());
         EXPECT_TRUE(outcome.pushed);
         EXPECT_EQ(outcome.writes, 1u);
     }
@@ -162,7 +164,7 @@ TEST(TriggerEdits, ATypedWordThatCleansToNothingLeavesTheWordAndSavesNothing) {
         const EditOutcome outcome = measureEdit(harness, [&](AppModel &m) { m.setTriggerWord(id, typed); });
         EXPECT_EQ(model.data(), outcome.before);
         EXPECT_EQ(model.trigger(id)->kind, Trigger::Kind::word("lol"));
-        EXPECT_EQ(outcome.dataSignals, 0);
+        EXPECT_TRUE(outcome.changes.empty());
         EXPECT_FALSE(outcome.pushed);
         EXPECT_EQ(outcome.writes, 0u);
     }

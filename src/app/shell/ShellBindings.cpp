@@ -21,8 +21,8 @@ void bindTray(AppModel &model, TrayIcon &tray) {
 
 void bindMenus(AppModel &model, AppMenus &menus) {
     menus.setSoundsEnabled(model.data().settings.enabled);
-    QObject::connect(&model, &AppModel::dataChanged, &menus,
-                     [&model, &menus] { menus.setSoundsEnabled(model.data().settings.enabled); });
+    model.observe(AppModel::settingsChange, &menus,
+                  [&model, &menus] { menus.setSoundsEnabled(model.data().settings.enabled); });
     QObject::connect(&menus, &AppMenus::toggleSoundsRequested, &model, [&model] { model.toggleSounds(); });
 }
 

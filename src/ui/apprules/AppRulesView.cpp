@@ -12,10 +12,40 @@
 
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tc {
+
+namespace {
+
+// How far beyond what the scroll area shows cards are made ahead, in points.
+constexpr int kMadeAhead = 600;
+
+// Holds a rule card's place until the card is made: as tall as the "Everything else" card at any width.
+class RuleCardPlaceholder final : public QLayoutItem {
+public:
+    explicit RuleCardPlaceholder(QWidget *model) : model_(model) {}
+    QSize sizeHint() const override { return model_->sizeHint(); }
+    QSize minimumSize() const override { return model_->minimumSizeHint(); }
+    QSize maximumSize() const override { return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); }
+    Qt::Orientations expandingDirections() const override { return {}; }
+    bool isEmpty() const override { return false; }
+    bool hasHeightForWidth() const override { return model_->hasHeightForWidth(); }
+    int heightForWidth(int width) const override { return model_->heightForWidth(width); }
+    void setGeometry(const QRect &rect) override { rect_ = rect; }
+    QRect geometry() const override { return rect_; }
+
+private:
+    QWidget *model_;
+    QRect rect_;
+};
+
+} // namespace
 
 AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *parent)
     : QWidget(parent), model_(model), directory_(std::move(directory)) {
@@ -57,6 +87,8 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     // Two rows of cards at least; on a short screen the page scrolls as a whole instead.
     scroll_->setMinimumHeight(2 * fallback_->sizeHint().height() + RuleGridLayout::gap + 8);
     left->addWidget(scroll_, 1);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { makeVisibleCards(); });
+    connect(scroll_->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { makeVisibleCards(); });
 
     switchLog_ = new SwitchLogCard(model_, this);
     left->addWidget(switchLog_);
@@ -76,7 +108,7 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     right->setContentsMargins(0, 0, 0, 0);
     columns->addWidget(rightHost);
 
-    connect(&model_, &AppModelSignals::dataChanged, this, &AppRulesView::syncCards);
+    model_.observe(AppModel::profilesChange | AppModel::appRulesChange, this, [this] { syncCards(); });
     connect(&model_, &AppModelSignals::currentAppBundleIDChanged, this, &AppRulesView::syncCards);
     syncCards();
 }
@@ -84,50 +116,122 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
 AppRulesView::~AppRulesView() = default;
 
 void AppRulesView::syncCards() {
+    // Keyed by application: a place that stays is updated in place (its card, when made), and the grid is only
+    // laid out again when the rules or their order changed.
     const auto &rules = model_.data().appRules;
-    std::vector<RuleCard *> next;
-    std::vector<RuleCard *> old = cards_;
+    std::unordered_map<std::string, Slot> old;
+    for (const Slot &slot : slots_) {
+        old.emplace(slot.rule.bundleID, slot);
+    }
+    std::vector<Slot> next;
+    std::unordered_set<std::string> shown;
+    bool sameOrder = true;
     for (const AppRule &rule : rules) {
         // The first rule for an application is the one that counts; the model never makes a second.
-        if (std::any_of(next.begin(), next.end(), [&](RuleCard *c) { return c->rule().bundleID == rule.bundleID; })) {
+        if (!shown.insert(rule.bundleID).second) {
             continue;
         }
         RuleCard::Rule value{rule.bundleID, rule.appName, rule.profileID, false};
-        const auto it =
-            std::find_if(old.begin(), old.end(), [&](RuleCard *c) { return c->rule().bundleID == rule.bundleID; });
-        if (it != old.end()) {
-            (*it)->setRule(value);
-            next.push_back(*it);
+        sameOrder = sameOrder && next.size() < slots_.size() && slots_[next.size()].rule.bundleID == rule.bundleID;
+        if (const auto it = old.find(rule.bundleID); it != old.end()) {
+            Slot slot = it->second;
+            slot.rule = value;
+            if (slot.card != nullptr) {
+                slot.card->setRule(value);
+            }
+            next.push_back(slot);
             old.erase(it);
         } else {
-            next.push_back(new RuleCard(model_, directory_, value, gridHost_));
+            next.push_back({value, nullptr});
         }
     }
-    for (RuleCard *gone : old) {
-        grid_->removeWidget(gone);
-        gone->hide();
-        // Later: the card's own button may be what removed it.
-        gone->deleteLater();
+    sameOrder = sameOrder && next.size() == slots_.size();
+    for (auto &[bundleID, gone] : old) {
+        if (gone.card != nullptr) {
+            gone.card->hide();
+            // Later: the card's own button may be what removed it.
+            gone.card->deleteLater();
+        }
     }
-    for (std::size_t i = 0; i < next.size(); ++i) {
-        grid_->removeWidget(next[i]);
-        grid_->insertWidget(static_cast<int>(i), next[i]);
-        next[i]->show();
+    if (!sameOrder) {
+        // Every place before "Everything else" and "Add app" is laid again; cards are kept, placeholders made anew.
+        while (grid_->count() > 2) {
+            delete grid_->takeAt(0);
+        }
+        for (std::size_t i = 0; i < next.size(); ++i) {
+            if (next[i].card != nullptr) {
+                grid_->insertWidget(static_cast<int>(i), next[i].card);
+            } else {
+                grid_->insertItem(static_cast<int>(i), new RuleCardPlaceholder(fallback_));
+            }
+        }
     }
-    cards_ = std::move(next);
+    slots_ = std::move(next);
     fallback_->setRule(RuleCard::fallback(model_));
+    makeVisibleCards();
+}
+
+void AppRulesView::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    // After the grid has its geometry.
+    QTimer::singleShot(0, this, [this] { makeVisibleCards(); });
+}
+
+void AppRulesView::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    QTimer::singleShot(0, this, [this] { makeVisibleCards(); });
+}
+
+void AppRulesView::makeVisibleCards() {
+    if (!isVisible()) {
+        return;
+    }
+    grid_->activate();
+    const int top = scroll_->verticalScrollBar()->value();
+    const QRect shown =
+        QRect(0, top, gridHost_->width(), scroll_->viewport()->height()).adjusted(0, -kMadeAhead, 0, kMadeAhead);
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (slots_[i].card == nullptr) {
+            const QLayoutItem *item = grid_->itemAt(static_cast<int>(i));
+            if (item != nullptr && item->geometry().intersects(shown)) {
+                makeCard(i);
+            }
+        }
+    }
+}
+
+RuleCard *AppRulesView::makeCard(std::size_t index) {
+    Slot &slot = slots_[index];
+    if (slot.card == nullptr) {
+        slot.card = new RuleCard(model_, directory_, slot.rule, gridHost_);
+        grid_->replaceAt(static_cast<int>(index), slot.card);
+        slot.card->show();
+    }
+    return slot.card;
 }
 
 std::vector<RuleCard *> AppRulesView::ruleCards() const {
-    std::vector<RuleCard *> all = cards_;
+    auto *self = const_cast<AppRulesView *>(this); // the cards are a cache of the places
+    std::vector<RuleCard *> all;
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        all.push_back(self->makeCard(i));
+    }
     all.push_back(fallback_);
     return all;
 }
 
 RuleCard *AppRulesView::cardFor(const std::string &bundleID) const {
-    const auto it =
-        std::find_if(cards_.begin(), cards_.end(), [&](RuleCard *c) { return c->rule().bundleID == bundleID; });
-    return it == cards_.end() ? nullptr : *it;
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (slots_[i].rule.bundleID == bundleID) {
+            return const_cast<AppRulesView *>(this)->makeCard(i);
+        }
+    }
+    return nullptr;
+}
+
+std::size_t AppRulesView::madeCards() const {
+    return static_cast<std::size_t>(
+        std::count_if(slots_.begin(), slots_.end(), [](const Slot &slot) { return slot.card != nullptr; }));
 }
 
 } // namespace tc

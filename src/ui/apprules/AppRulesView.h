@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/apprules/AppDirectory.h"
+#include "ui/apprules/RuleCard.h"
 
 #include <QWidget>
 #include <vector>
@@ -12,7 +13,6 @@ namespace tc {
 class AddAppCard;
 class AppModel;
 class RightNowCard;
-class RuleCard;
 class RuleGridLayout;
 class SmartMuteCard;
 class SwitchLogCard;
@@ -23,7 +23,9 @@ class TipBanner;
 // wide, what plays right now and the smart-mute settings.
 //
 // The cards follow the model: a new rule becomes a card before "Everything else", a removed rule's card
-// goes, and cards that stay are updated in place. Every change is a model operation.
+// goes, and cards that stay are updated in place. Every change is a model operation. A card is made when it
+// comes near the visible part of the grid (or is asked for); until then a placeholder of a card's size holds
+// its place, so two thousand rules cost what a screenful costs.
 //
 // Main thread only. The model must outlive the view.
 class AppRulesView : public QWidget {
@@ -33,9 +35,11 @@ public:
     AppRulesView(AppModel &model, AppDirectory directory, QWidget *parent = nullptr);
     ~AppRulesView() override;
 
-    // The rule cards in grid order, "Everything else" last.
+    // The rule cards in grid order, "Everything else" last (every card is made now).
     std::vector<RuleCard *> ruleCards() const;
-    RuleCard *cardFor(const std::string &bundleID) const; // a rule card (not the fallback), or null
+    RuleCard *cardFor(const std::string &bundleID) const; // a rule card (not the fallback, made now), or null
+    // How many rule cards are made so far.
+    std::size_t madeCards() const;
     RuleCard *fallbackCard() const { return fallback_; }
     AddAppCard *addAppCard() const { return addApp_; }
     RightNowCard *rightNowCard() const { return rightNow_; }
@@ -45,9 +49,22 @@ public:
     QScrollArea *scrollArea() const { return scroll_; }
     RuleGridLayout *grid() const { return grid_; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
-    // Brings the grid's cards in line with the document's rules.
+    // One rule's place in the grid: its card, or null while a placeholder holds the place.
+    struct Slot {
+        RuleCard::Rule rule;
+        RuleCard *card = nullptr;
+    };
+
+    // Brings the grid's places in line with the document's rules.
     void syncCards();
+    // Makes the cards of the places near what the scroll area shows.
+    void makeVisibleCards();
+    RuleCard *makeCard(std::size_t index);
 
     AppModel &model_;
     AppDirectory directory_;
@@ -55,7 +72,7 @@ private:
     QScrollArea *scroll_;
     QWidget *gridHost_;
     RuleGridLayout *grid_;
-    std::vector<RuleCard *> cards_; // the rules' cards, in document order
+    std::vector<Slot> slots_; // the rules' places, in document order
     RuleCard *fallback_;
     AddAppCard *addApp_;
     RightNowCard *rightNow_;

@@ -69,7 +69,8 @@ RightNowCard::RightNowCard(AppModel &model, QWidget *parent) : OrangeDial(dialHe
     column->addStretch(1);
     contentLayout()->addWidget(content);
 
-    connect(&model_, &AppModelSignals::dataChanged, this, &RightNowCard::refresh);
+    model_.observe(AppModel::profilesChange | AppModel::appRulesChange | AppModel::settingsChange, this,
+                   [this] { refresh(); });
     connect(&model_, &AppModelSignals::silenceChanged, this, &RightNowCard::refresh);
     connect(&model_, &AppModelSignals::currentAppNameChanged, this, &RightNowCard::refresh);
     connect(&model_, &AppModelSignals::currentAppBundleIDChanged, this, &RightNowCard::refresh);

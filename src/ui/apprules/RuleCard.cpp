@@ -9,6 +9,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SingleClick.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -115,8 +116,7 @@ protected:
         const QFont font = Fonts::system(12, QFont::DemiBold);
         painter.setFont(font);
         painter.setPen(Theme::ink);
-        const QString shown =
-            QFontMetricsF(font).elidedText(text(), Qt::ElideRight, std::max<qreal>(0, textRight - textLeft));
+        const QString shown = ShownText::elided(QFontMetricsF(font), text(), std::max<qreal>(0, textRight - textLeft));
         painter.drawText(QRectF(textLeft, 0, textRight - textLeft, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
         Symbols::paint(painter, QRectF(width() - 16 - chevronWidth, 0, chevronWidth, height()),
                        "chevron.up.chevron.down", 9, QFont::Bold, Theme::ink3);
@@ -218,7 +218,7 @@ const Profile *RuleCard::profileOf(const AppModel &model, const Rule &rule) {
 
 QString RuleCard::menuTitle(const AppModel &model, const Rule &rule) {
     const Profile *profile = profileOf(model, rule);
-    return profile ? QString::fromStdString(profile->name) : QStringLiteral("Muted");
+    return profile ? ShownText::bounded(QString::fromStdString(profile->name)) : QStringLiteral("Muted");
 }
 
 QColor RuleCard::swatchColor(const AppModel &model, const Rule &rule) {
@@ -296,7 +296,7 @@ bool RuleCard::isActive() const {
 }
 
 void RuleCard::refresh() {
-    const QString name = QString::fromStdString(rule_.name);
+    const QString name = ShownText::bounded(QString::fromStdString(rule_.name));
     name_->setText(name);
     subtitle_->setText(rule_.isFallback ? QStringLiteral("Uses your current profile")
                                         : QString::fromStdString(rule_.bundleID));
@@ -318,7 +318,7 @@ QMenu *RuleCard::makeMenu(QWidget *parent) {
     auto *menu = new QMenu(parent);
     for (const Profile &profile : model_.data().profiles) {
         const Uuid id = profile.id;
-        const QString title = QString::fromStdString(profile.name);
+        const QString title = ShownText::bounded(QString::fromStdString(profile.name));
         if (rule_.isFallback) {
             menu->addAction(title, this, [this, id] { model_.setActiveProfile(id); });
         } else {

@@ -66,8 +66,25 @@ QLayoutItem *RuleGridLayout::takeAt(int index) {
 
 void RuleGridLayout::insertWidget(int index, QWidget *widget) {
     addChildWidget(widget);
+    insertItem(index, new QWidgetItem(widget));
+}
+
+void RuleGridLayout::insertItem(int index, QLayoutItem *item) {
     index = std::clamp(index, 0, count());
-    items_.insert(items_.begin() + index, new QWidgetItem(widget));
+    items_.insert(items_.begin() + index, item);
+    invalidate();
+}
+
+void RuleGridLayout::replaceAt(int index, QWidget *widget) {
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    addChildWidget(widget);
+    QLayoutItem *&slot = items_[static_cast<std::size_t>(index)];
+    const QRect place = slot->geometry();
+    delete slot;
+    slot = new QWidgetItem(widget);
+    slot->setGeometry(place);
     invalidate();
 }
 

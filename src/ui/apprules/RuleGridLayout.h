@@ -36,6 +36,10 @@ public:
     QLayoutItem *takeAt(int index) override;
     // Puts a widget at `index` (clamped to the end).
     void insertWidget(int index, QWidget *widget);
+    // Puts an item at `index` (clamped to the end); the layout owns it.
+    void insertItem(int index, QLayoutItem *item);
+    // Puts a widget in the place of the item at `index`; the item is deleted (a widget it held is not).
+    void replaceAt(int index, QWidget *widget);
 
     QSize sizeHint() const override;
     QSize minimumSize() const override;

@@ -141,7 +141,7 @@ SmartMuteCard::SmartMuteCard(AppModel &model, QWidget *parent) : TrayCard(nullpt
 
     contentLayout()->addWidget(content);
 
-    connect(&model_, &AppModelSignals::dataChanged, this, &SmartMuteCard::refresh);
+    model_.observe(AppModel::settingsChange, this, [this] { refresh(); });
     refresh();
 }
 

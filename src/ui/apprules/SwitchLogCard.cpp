@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TrayCard.h"
@@ -33,7 +34,7 @@ QWidget *makeRow(const SwitchLogEntry &entry, QWidget *parent) {
     // A long name is cut with an ellipsis in its 160 points rather than wrapped out of the 40-point row.
     const QFont appFont = Fonts::system(13, QFont::DemiBold);
     const QString appName = QString::fromStdString(entry.appName);
-    auto *app = textLabel(QFontMetricsF(appFont).elidedText(appName, Qt::ElideRight, 160), appFont, Theme::ink, row);
+    auto *app = textLabel(ShownText::elided(QFontMetricsF(appFont), appName, 160), appFont, Theme::ink, row);
     app->setObjectName(QStringLiteral("app"));
     app->setToolTip(appName);
     app->setFixedWidth(160);

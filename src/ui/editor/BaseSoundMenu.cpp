@@ -5,6 +5,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
@@ -40,7 +41,7 @@ BaseSoundMenu::BaseSoundMenu(AppModel &model, QWidget *parent) : QAbstractButton
     setCursor(Qt::PointingHandCursor);
     FocusRing::attach(this);
     connect(this, &QAbstractButton::clicked, this, &BaseSoundMenu::popup);
-    connect(&model_, &AppModel::dataChanged, this, [this] {
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] {
         setAccessibleName(kLead + QLatin1Char(' ') + baseName(model_));
         updateGeometry();
         update();
@@ -50,7 +51,7 @@ BaseSoundMenu::BaseSoundMenu(AppModel &model, QWidget *parent) : QAbstractButton
 
 QString BaseSoundMenu::baseName(const AppModel &model) {
     const auto sound = model.sound(model.data().activeProfile().baseSoundID);
-    return sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound");
+    return sound ? ShownText::bounded(QString::fromStdString(sound->name)) : QStringLiteral("Missing sound");
 }
 
 std::vector<BaseSoundMenu::Item> BaseSoundMenu::items(const AppModel &model) {
@@ -58,7 +59,7 @@ std::vector<BaseSoundMenu::Item> BaseSoundMenu::items(const AppModel &model) {
     std::vector<Item> list{{"none", QStringLiteral("Silent: only keys with their own sound"), base == "none"}};
     for (const SoundItem &sound : model.allSounds()) {
         if (sound.category == SoundCategory::mechanical) {
-            list.push_back({sound.id, QString::fromStdString(sound.name), sound.id == base});
+            list.push_back({sound.id, ShownText::bounded(QString::fromStdString(sound.name)), sound.id == base});
         }
     }
     return list;

@@ -41,7 +41,7 @@ CaseHeader::CaseHeader(AppModel &model, QWidget *parent) : QWidget(parent), mode
     }
     connect(&model_, &AppModel::pressedKeysChanged, this, &CaseHeader::refresh);
     connect(&model_, &AppModel::silenceChanged, this, &CaseHeader::refresh);
-    connect(&model_, &AppModel::dataChanged, this, &CaseHeader::refresh);
+    model_.observe(AppModel::settingsChange, this, [this] { refresh(); });
     connect(&model_, &AppModel::permissionGrantedChanged, this, &CaseHeader::refresh);
     refresh();
     for (std::size_t i = 0; i < fades_.size(); ++i) {

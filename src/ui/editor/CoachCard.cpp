@@ -222,7 +222,7 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
 
     setMinimumWidth(leastWidth());
     setGraphicsEffect(new ShadowEffect({{Theme::withOpacity(Theme::ink, 0.25), 20, QPointF(0, 14)}}, 18, this));
-    connect(&model_, &AppModel::dataChanged, this, &CoachCard::sync);
+    model_.observe(AppModel::settingsChange, this, [this] { sync(); });
     sync();
 }
 

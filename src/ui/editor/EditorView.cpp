@@ -199,7 +199,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     row->addWidget(scroll_);
 
     connect(&model_, &AppModel::toolChanged, this, &EditorView::syncTestField);
-    connect(&model_, &AppModel::dataChanged, this, &EditorView::syncCoach);
+    model_.observe(AppModel::settingsChange, this, [this] { syncCoach(); });
     syncCoach();
     syncTestField();
 }

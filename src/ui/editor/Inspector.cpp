@@ -15,6 +15,7 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -158,7 +159,7 @@ std::optional<Inspector::Description> Inspector::describe(const AppModel &model,
     d.chip = !d.assignment ? QStringLiteral("Base sound")
              : !d.sound    ? QStringLiteral("Sound")
                            : categoryTitle(d.sound->category);
-    d.name = d.sound ? QString::fromStdString(d.sound->name) : QStringLiteral("Missing sound");
+    d.name = d.sound ? ShownText::bounded(QString::fromStdString(d.sound->name)) : QStringLiteral("Missing sound");
     d.duration = durationText(d.sound ? d.sound->duration : 0);
     if (!d.assignment) {
         d.note = d.soundID == "none" ? QStringLiteral("Keys without their own sound stay quiet")
@@ -271,7 +272,7 @@ Inspector::Inspector(AppModel &model, QWidget *parent) : QWidget(parent), model_
 
     applyCardShadow(this, kCorner);
     connect(&model_, &AppModel::selectedKeysChanged, this, &Inspector::sync);
-    connect(&model_, &AppModel::dataChanged, this, &Inspector::sync);
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { sync(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, &Inspector::sync);
     sync();
 }

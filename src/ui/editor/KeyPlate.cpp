@@ -64,7 +64,7 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     connect(&click_, &QTimer::timeout, this, &KeyPlate::clicked);
     connect(&model_, &AppModel::pressedKeysChanged, this, &KeyPlate::syncPressed);
     connect(&model_, &AppModel::selectedKeysChanged, this, &KeyPlate::syncSelected);
-    connect(&model_, &AppModel::dataChanged, this, qOverload<>(&QWidget::update));
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { update(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, qOverload<>(&QWidget::update));
     connect(&model_, &AppModel::toolChanged, this, [this] {
         // A click or a sweep begun with another tool ends here.

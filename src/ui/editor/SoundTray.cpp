@@ -8,6 +8,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TrayCard.h"
@@ -79,8 +80,8 @@ public:
         frameLayout->setContentsMargins(0, 0, 0, 0);
         frameLayout->addWidget(badge, 0, Qt::AlignCenter);
         row->addWidget(frame);
-        auto *name =
-            textLabel(QString::fromStdString(item_.name), Fonts::system(13, QFont::DemiBold), Theme::ink, this);
+        auto *name = textLabel(ShownText::bounded(QString::fromStdString(item_.name)),
+                               Fonts::system(13, QFont::DemiBold), Theme::ink, this);
         name->setTextFormat(Qt::PlainText);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         row->addWidget(name, 1);
@@ -264,7 +265,7 @@ SoundTray::SoundTray(AppModel &model, QWidget *parent) : QWidget(parent), model_
     browse_ = browse;
     stack->addWidget(browse_, 0, Qt::AlignHCenter);
 
-    connect(&model_, &AppModel::dataChanged, this, &SoundTray::sync);
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { sync(); });
     connect(&model_, &AppModel::brushSoundIDChanged, this, &SoundTray::sync);
     connect(&model_, &AppModel::toolChanged, this, &SoundTray::sync);
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundTray::sync);

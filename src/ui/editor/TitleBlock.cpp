@@ -7,6 +7,7 @@
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
@@ -87,7 +88,8 @@ TitleBlock::TitleBlock(AppModel &model, QWidget *parent) : QWidget(parent), mode
     chips_ = new FlowRow(14, 8, this);
     stack->addWidget(chips_);
     menu_ = new BaseSoundMenu(model_, this);
-    connect(&model_, &AppModel::dataChanged, this, &TitleBlock::sync);
+    model_.observe(AppModel::profilesChange | AppModel::keysChange | AppModel::userSoundsChange, this,
+                   [this] { sync(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, &TitleBlock::sync);
     sync();
 }
@@ -102,7 +104,7 @@ std::vector<TitleBlock::LegendEntry> TitleBlock::shownLegend() const {
 
 void TitleBlock::sync() {
     const Profile &profile = model_.data().activeProfile();
-    name_->setText(QString::fromStdString(profile.name));
+    name_->setText(ShownText::bounded(QString::fromStdString(profile.name)));
     auto entries = legend(profile, [this](const std::string &id) { return model_.sound(id); });
     if (entries == shown_) {
         return;

@@ -2,6 +2,7 @@
 
 #include "ui/kit/Theme.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -41,13 +42,23 @@ DottedBackground::Grid DottedBackground::grid(QSizeF size, qreal spacing) {
 }
 
 QPainterPath DottedBackground::dots(QSizeF size, qreal spacing) {
+    return dots(size, spacing, QRectF(QPointF(0, 0), size));
+}
+
+QPainterPath DottedBackground::dots(QSizeF size, qreal spacing, const QRectF &area) {
     spacing = validSpacing(spacing);
     const Grid g = grid(size, spacing);
+    // The rows and columns whose dots reach into the area.
+    const qreal reach = dotDiameter / 2;
+    const auto first = [&](qreal from) { return std::max(0, static_cast<int>(std::floor((from - reach) / spacing))); };
+    const auto last = [&](qreal to, int count) {
+        return std::min(count - 1, static_cast<int>(std::ceil((to + reach) / spacing)));
+    };
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
-    for (int row = 0; row < g.rows; ++row) {
+    for (int row = first(area.top()); row <= last(area.bottom(), g.rows); ++row) {
         const qreal y = spacing / 2 + row * spacing;
-        for (int column = 0; column < g.columns; ++column) {
+        for (int column = first(area.left()); column <= last(area.right(), g.columns); ++column) {
             const qreal x = spacing / 2 + column * spacing;
             path.addEllipse(QRectF(x - dotDiameter / 2, y - dotDiameter / 2, dotDiameter, dotDiameter));
         }
@@ -66,17 +77,19 @@ void DottedBackground::paint(QPainter &painter, const QRectF &rect, qreal spacin
 
 void DottedBackground::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    dots_ = dots(size(), spacing_);
 }
 
-void DottedBackground::paintEvent(QPaintEvent *) {
+void DottedBackground::paintEvent(QPaintEvent *event) {
+    // Only the exposed area: typing in a field over the backdrop repaints a few dots, not the whole grid.
+    // Each rectangle of the exposed region on its own and clipped to it, so no dot is filled twice where two
+    // rectangles meet.
     QPainter painter(this);
-    painter.fillRect(rect(), Theme::canvas);
-    if (dots_.isEmpty()) {
-        dots_ = dots(size(), spacing_);
-    }
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(dots_, Theme::dot);
+    for (const QRect &area : event->region()) {
+        painter.setClipRect(area);
+        painter.fillRect(area, Theme::canvas);
+        painter.fillPath(dots(size(), spacing_, area), Theme::dot);
+    }
 }
 
 } // namespace tc

@@ -25,6 +25,8 @@ public:
     static Grid grid(QSizeF size, qreal spacing);
     // All dots of a region as one path, to be filled in one call.
     static QPainterPath dots(QSizeF size, qreal spacing);
+    // The same dots, but only those that touch `area`: a repaint of a small area fills a few dots, not thousands.
+    static QPainterPath dots(QSizeF size, qreal spacing, const QRectF &area);
     // Paints the backdrop into `rect` (the grid is anchored at its top-left corner).
     static void paint(QPainter &painter, const QRectF &rect, qreal spacing);
 
@@ -34,7 +36,6 @@ protected:
 
 private:
     qreal spacing_;
-    QPainterPath dots_;
 };
 
 } // namespace tc

@@ -1,4 +1,5 @@
 #include "ui/kit/FittingText.h"
+#include "ui/kit/ShownText.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -34,15 +35,17 @@ FittingText::FittingText(const QString &text, const QFont &font, const QColor &c
 FittingText::Fit FittingText::fit(const QString &text, const QFont &font, qreal width, qreal minimumScale) {
     const qreal full = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF();
     const qreal smallest = std::max(1.0, std::ceil(full * minimumScale));
-    // Whole pixel sizes, largest first: the first one whose text fits wins.
+    // Whole pixel sizes, largest first: the first one whose text fits wins. Only the part a line can show is
+    // measured.
+    const QString shown = ShownText::bounded(text);
     for (qreal size = full; size >= smallest; size -= 1) {
         const QFontMetricsF metrics(sized(font, size));
-        if (metrics.horizontalAdvance(text) <= width) {
-            return {size, text, false};
+        if (metrics.horizontalAdvance(shown) <= width) {
+            return {size, shown, shown != text};
         }
     }
     const QFontMetricsF metrics(sized(font, smallest));
-    const QString cut = metrics.elidedText(text, Qt::ElideRight, std::max<qreal>(width, 0));
+    const QString cut = ShownText::elided(metrics, text, std::max<qreal>(width, 0));
     return {smallest, cut, cut != text};
 }
 

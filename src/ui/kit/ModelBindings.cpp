@@ -15,7 +15,7 @@ TipBanner *tipBanner(AppModel &model, const QString &id, const QString &symbol, 
     TipBanner::Binding binding{[&model](const QString &tip) { return model.isTipSeen(tip.toStdString()); },
                                [&model](const QString &tip) { model.markTipSeen(tip.toStdString()); }};
     auto *banner = new TipBanner(id, symbol, title, text, std::move(binding), parent);
-    QObject::connect(&model, &AppModel::dataChanged, banner, &TipBanner::refresh);
+    model.observe(AppModel::settingsChange, banner, [banner] { banner->refresh(); });
     return banner;
 }
 

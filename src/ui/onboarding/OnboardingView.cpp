@@ -151,7 +151,7 @@ OnboardingView::OnboardingView(AppModel &model, QWidget *parent) : QDialog(paren
         this);
 
     connect(&model_, &AppModel::permissionGrantedChanged, this, [this] { syncStep(true); });
-    connect(&model_, &AppModel::dataChanged, this, [this] {
+    model_.observe(AppModel::profilesChange | AppModel::keysChange | AppModel::userSoundsChange, this, [this] {
         if (step_ == Step::pack) {
             fillPackCards();
         }

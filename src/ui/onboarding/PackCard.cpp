@@ -6,6 +6,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
@@ -142,7 +143,7 @@ void PackCard::paintEvent(QPaintEvent *) {
     painter.setPen(Theme::ink);
     const QRectF nameRect(area.left() + 8, y, area.width() - 16, nameMetrics.height());
     painter.drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop,
-                     nameMetrics.elidedText(name_, Qt::ElideRight, nameRect.width()));
+                     ShownText::elided(nameMetrics, name_, nameRect.width()));
     y += nameMetrics.height() + kSpacing;
 
     painter.setFont(countFont());

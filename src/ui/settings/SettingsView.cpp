@@ -160,7 +160,7 @@ SettingsView::SettingsView(AppModel &model, QWidget *parent)
     stack->addStretch(1);
     scroll->setWidget(page);
 
-    connect(&model_, &AppModel::dataChanged, this, [this] { refreshFromData(); });
+    model_.observe(AppModel::settingsChange, this, [this] { refreshFromData(); });
     connect(&model_, &AppModel::outputDevicesChanged, this, [this] { refreshOutputs(); });
     connect(&model_, &AppModel::permissionGrantedChanged, this, [this] { refreshAccess(); });
     connect(&model_, &AppModel::launchAtLoginChanged, this, [this] {

@@ -8,6 +8,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
@@ -78,8 +79,8 @@ void OnOffPill::paintEvent(QPaintEvent *) {
 // --- ProfileCell --------------------------------------------------------------------------------------------
 
 ProfileCell::ProfileCell(const Profile &profile, bool active, QWidget *parent)
-    : QAbstractButton(parent), id_(profile.id), name_(QString::fromStdString(profile.name)), keys_(keyCount(profile)),
-      color_(profile.color), active_(active) {
+    : QAbstractButton(parent), id_(profile.id), name_(ShownText::bounded(QString::fromStdString(profile.name))),
+      keys_(keyCount(profile)), color_(profile.color), active_(active) {
     setAccessibleName(name_);
     setCursor(Qt::PointingHandCursor);
     FocusRing::attach(this, 12);
@@ -131,7 +132,7 @@ void ProfileCell::paintEvent(QPaintEvent *) {
     painter.setFont(nameFont);
     painter.setPen(Theme::ink);
     painter.drawText(QRectF(x, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(name_, Qt::ElideRight, textWidth));
+                     ShownText::elided(nameMetrics, name_, textWidth));
     painter.setFont(keysFont);
     painter.setPen(Theme::ink3);
     painter.drawText(QRectF(x, top + nameMetrics.height() + 1, textWidth, keysMetrics.height()),

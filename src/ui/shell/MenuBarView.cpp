@@ -10,6 +10,7 @@
 #include "ui/kit/OrangeDial.h"
 #include "ui/kit/Percent.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/shell/MenuBarParts.h"
@@ -83,13 +84,15 @@ MenuBarView::MenuBarView(AppModel &model, Actions actions, QWidget *parent)
     column->addWidget(makeBanner());
     column->addWidget(makeBottomRow());
 
-    connect(&model_, &AppModelSignals::dataChanged, this, [this] {
-        refreshPill();
-        refreshDial();
-        refreshProfiles();
-        refreshVolume();
-        refreshBanner();
-    });
+    model_.observe(AppModel::profilesChange | AppModel::keysChange | AppModel::appRulesChange |
+                       AppModel::userSoundsChange | AppModel::settingsChange,
+                   this, [this] {
+                       refreshPill();
+                       refreshDial();
+                       refreshProfiles();
+                       refreshVolume();
+                       refreshBanner();
+                   });
     connect(&model_, &AppModelSignals::silenceChanged, this, [this] { refreshStatus(); });
     for (auto signal : {&AppModelSignals::pressesTodayChanged, &AppModelSignals::lastPlayedKeyChanged,
                         &AppModelSignals::lastPlayedSoundIDChanged, &AppModelSignals::currentAppBundleIDChanged,
@@ -118,9 +121,9 @@ QString MenuBarView::keyText(std::optional<std::uint16_t> lastPlayedKey) {
 QString MenuBarView::nameText(const AppModel &model) {
     if (const auto &id = model.lastPlayedSoundID()) {
         const auto sound = model.sound(*id);
-        return sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound");
+        return sound ? ShownText::bounded(QString::fromStdString(sound->name)) : QStringLiteral("Missing sound");
     }
-    return QString::fromStdString(model.effectiveProfile().name);
+    return ShownText::bounded(QString::fromStdString(model.effectiveProfile().name));
 }
 
 QString MenuBarView::todayText(std::int64_t pressesToday, const QLocale &locale) {

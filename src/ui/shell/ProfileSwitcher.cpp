@@ -8,6 +8,7 @@
 #include "ui/kit/PanelHelper.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
@@ -103,7 +104,7 @@ protected:
 
 ProfileChip::ProfileChip(const Profile &profile, bool active, QWidget *parent)
     : QAbstractButton(parent), id_(profile.id), color_(profile.color), active_(active) {
-    setText(QString::fromStdString(profile.name));
+    setText(ShownText::bounded(QString::fromStdString(profile.name)));
     setAccessibleName(text());
     setFont(chipFont());
     setCursor(Qt::PointingHandCursor);
@@ -183,7 +184,7 @@ ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)
     });
     row->addWidget(share_, 0, Qt::AlignVCenter);
 
-    connect(&model_, &AppModelSignals::dataChanged, this, [this] { sync(); });
+    model_.observe(AppModel::profilesChange, this, [this] { sync(); });
     rebuildChips();
 }
 

@@ -51,7 +51,7 @@ private:
 // (a click makes that profile active; its context menu renames, recolours or deletes it), the more menu ("New
 // profile", "Duplicate <active>", then the active profile's menu) and "Share pack". Every change goes
 // through the model's operations, which save and push themselves and make new names unique. The chips
-// follow the model's dataChanged() in place and are made anew only when the list of profiles changes.
+// follow the model's profile changes in place and are made anew only when the list of profiles changes.
 // Main thread only; the model must outlive it.
 class ProfileSwitcher : public QWidget {
 public:

@@ -70,7 +70,8 @@ PacksRow::PacksRow(AppModel &model, SoundsScreenState &state, const SoundFilePan
     layout_->addWidget(tile_, 0, Qt::AlignVCenter);
     layout_->addStretch(1);
     connect(tile_, &QAbstractButton::clicked, this, &PacksRow::importPack);
-    connect(&model_, &AppModel::dataChanged, this, &PacksRow::sync);
+    model_.observe(AppModel::profilesChange | AppModel::keysChange | AppModel::userSoundsChange, this,
+                   [this] { sync(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, &PacksRow::sync);
     connect(&model_, &AppModel::importFinished, this, &PacksRow::importFinished);
     sync();

@@ -6,6 +6,7 @@
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 
@@ -34,7 +35,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override {
         QLabel::resizeEvent(event);
-        setText(fontMetrics().elidedText(full_, Qt::ElideRight, width()));
+        setText(ShownText::elided(fontMetrics(), full_, width()));
     }
 
 private:
@@ -70,7 +71,7 @@ PickerSoundCard::PickerSoundCard(const SoundItem &sound, std::function<void()> o
     auto *texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addStretch(1);
-    auto *name = new OneLineLabel(QString::fromStdString(sound.name), this);
+    auto *name = new OneLineLabel(ShownText::bounded(QString::fromStdString(sound.name)), this);
     name->setFont(Fonts::system(13, QFont::Bold));
     QPalette palette = name->palette();
     palette.setColor(QPalette::WindowText, Theme::ink);

@@ -8,6 +8,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 #include "ui/sounds/SoundFilePanels.h"
@@ -202,7 +203,7 @@ void ProfilePackCard::paintEvent(QPaintEvent *) {
     painter.setPen(Theme::ink);
     painter.setFont(Fonts::system(15, QFont::Bold));
     const QString name =
-        QFontMetricsF(painter.font()).elidedText(QString::fromStdString(profile.name), Qt::ElideRight, kName.width());
+        ShownText::elided(QFontMetricsF(painter.font()), QString::fromStdString(profile.name), kName.width());
     painter.drawText(kName, Qt::AlignCenter | Qt::TextSingleLine, name);
     painter.setPen(Theme::ink3);
     painter.setFont(Fonts::system(12));

@@ -138,7 +138,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     setMinimumHeight(column->contentsMargins().top() + chipRow->sizeHint().height() + 1 +
                      kRowsAlwaysShown * (SoundLibraryRow::kHeight + 1) + column->contentsMargins().bottom());
 
-    connect(&model_, &AppModel::dataChanged, this, &SoundLibraryPanel::syncRows);
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { syncRows(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundLibraryPanel::syncRows);
     connect(&model_, &AppModel::soundsReadyChanged, this, &SoundLibraryPanel::syncRows);
     connect(&model_, &AppModel::selectedKeysChanged, this, &SoundLibraryPanel::syncSelection);

@@ -8,6 +8,7 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/Waveform.h"
 #include "ui/sounds/SoundsScreenState.h"
@@ -189,7 +190,7 @@ void SoundLibraryRow::paintEvent(QPaintEvent *) {
     const auto text = [&painter](const QRectF &cell, const QFont &font, const QColor &color, const QString &value) {
         painter.setFont(font);
         painter.setPen(color);
-        const QString shown = QFontMetricsF(font).elidedText(value, Qt::ElideRight, cell.width());
+        const QString shown = ShownText::elided(QFontMetricsF(font), value, cell.width());
         painter.drawText(cell, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
     };
     text(g.name, Fonts::system(13, QFont::DemiBold), Theme::ink, QString::fromStdString(sound_.name));

@@ -8,6 +8,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -120,7 +121,8 @@ SoundPickerSheet::SoundPickerSheet(SoundPickerTarget target, AppModel &model, st
     connect(&model_, &AppModelSignals::soundsVersionChanged, this, &SoundPickerSheet::updateFooter);
     connect(&model_, &AppModelSignals::importFinished, this, &SoundPickerSheet::importFinished);
     connect(&model_, &AppModelSignals::soundsReadyChanged, this, &SoundPickerSheet::updateFooter);
-    connect(&model_, &AppModelSignals::dataChanged, this, &SoundPickerSheet::updateFooter);
+    model_.observe(AppModel::keysChange | AppModel::triggersChange | AppModel::userSoundsChange, this,
+                   [this] { updateFooter(); });
     recorder_->onChange = [this] { recorderChanged(); };
 
     // Start on the target's own sound, in its category.
@@ -175,7 +177,7 @@ QString SoundPickerSheet::targetDescription(const SoundPickerTarget &target, con
         return QStringLiteral("For this trigger");
     }
     const auto &codes = target.asKeys()->codes;
-    const QString profile = QString::fromStdString(model.data().activeProfile().name);
+    const QString profile = ShownText::bounded(QString::fromStdString(model.data().activeProfile().name));
     if (codes.size() == 1) {
         return QStringLiteral("For the %1 key in %2")
             .arg(QString::fromStdString(KeyLayout::label(*codes.begin())), profile);
@@ -276,7 +278,7 @@ void SoundPickerSheet::updateFooter() {
     choice_->setVisible(sound.has_value());
     if (sound) {
         choiceCap_->setContent(MiniCap::forCategory(sound->category));
-        choiceName_->setText(QString::fromStdString(sound->name));
+        choiceName_->setText(ShownText::bounded(QString::fromStdString(sound->name)));
         choiceDetail_->setText(detailText(*sound));
     }
     message_->setVisible(!sound);

@@ -195,7 +195,7 @@ SoundsView::SoundsView(AppModel &model, SoundFilePanels panels, QWidget *parent)
     });
     connect(state_, &SoundsScreenState::errorTextChanged, this, &SoundsView::showErrorAlert);
     connect(state_, &SoundsScreenState::renamingChanged, this, &SoundsView::showRenameAlert);
-    connect(&model_, &AppModel::dataChanged, this, &SoundsView::refreshHeader);
+    model_.observe(AppModel::profilesChange | AppModel::userSoundsChange, this, [this] { refreshHeader(); });
     connect(&model_, &AppModel::soundsVersionChanged, this, &SoundsView::refreshHeader);
     connect(&model_, &AppModel::soundsReadyChanged, this, &SoundsView::refreshHeader);
     connect(&model_, &AppModel::importProgress, this, &SoundsView::importProgress);

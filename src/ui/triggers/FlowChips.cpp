@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 #include "ui/triggers/FlatButton.h"
@@ -38,7 +39,7 @@ AppChip::AppChip(const QString &title, bool removable, QWidget *parent) : QWidge
     setToolTip(title);
     // Long names are cut so that "+ App" stays in reach on the row, which never wraps.
     const QFontMetricsF metrics(chipFont());
-    shown_ = metrics.elidedText(title, Qt::ElideRight, kMaxTitleWidth);
+    shown_ = ShownText::elided(metrics, title, kMaxTitleWidth);
     const qreal text = std::ceil(metrics.horizontalAdvance(shown_));
     qreal width = text + 2 * kChipMargin;
     if (removable) {
@@ -94,7 +95,7 @@ FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)
     });
     row_->addWidget(add_);
     row_->addStretch(1);
-    connect(&model_, &AppModel::dataChanged, this, &FlowChips::rebuild);
+    model_.observe(AppModel::triggersChange, this, [this] { rebuild(); });
     rebuild();
 }
 

@@ -10,6 +10,7 @@
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SingleClick.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
@@ -140,7 +141,7 @@ TriggerEditor::TriggerEditor(AppModel &model, TriggerApps apps, QWidget *parent)
     panelColumn->addStretch(1);
     stack_->addWidget(panelHolder);
 
-    connect(&model_, &AppModel::dataChanged, this, &TriggerEditor::refresh);
+    model_.observe(AppModel::triggersChange | AppModel::userSoundsChange, this, [this] { refresh(); });
     connect(recorder_, &ShortcutRecorder::stateChanged, this, &TriggerEditor::refresh);
     // The hotkeys the recorder refuses must not act either while it records.
     connect(recorder_, &ShortcutRecorder::stateChanged, this,
@@ -352,7 +353,8 @@ void TriggerEditor::refresh() {
     if (item) {
         soundCap_->setContent(MiniCap::forCategory(item->category));
     }
-    const QString name = item ? QString::fromStdString(item->name) : QStringLiteral("Missing sound");
+    const QString name =
+        item ? ShownText::bounded(QString::fromStdString(item->name)) : QStringLiteral("Missing sound");
     const QFont nameFont = Fonts::system(14, QFont::Bold);
     const qreal nameWidth = FlatButton::labelWidth({}, name, nameFont, 0);
     auto *button = static_cast<FlatButton *>(soundButton_);
@@ -364,7 +366,7 @@ void TriggerEditor::refresh() {
         painter.setPen(Theme::ink);
         const QRectF text(rect.left(), rect.top(), rect.width() - 16, rect.height());
         painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                         painter.fontMetrics().elidedText(name, Qt::ElideRight, static_cast<int>(text.width())));
+                         ShownText::elided(painter.fontMetrics(), name, static_cast<int>(text.width())));
         Symbols::paint(painter, QRectF(rect.right() - 12, rect.center().y() - 6, 12, 12), "chevron.down", 10,
                        QFont::Bold, Theme::ink3);
     });

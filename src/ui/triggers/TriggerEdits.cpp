@@ -23,7 +23,13 @@ PillToggle *onOffSwitch(AppModel &model, const Uuid &id, QWidget *parent) {
                                 },
                                 [&model, id](bool on) { model.setTriggerEnabled(id, on); }};
     auto *toggle = new PillToggle(std::move(binding), QStringLiteral("Trigger on"), parent);
-    QObject::connect(&model, &AppModel::dataChanged, toggle, &PillToggle::refresh);
+    // Only its own trigger's changes concern it: a list of two thousand switches must not all look again.
+    QObject::connect(&model, &AppModelSignals::triggersChanged, toggle, [toggle, id](const std::vector<Uuid> &ids) {
+        if (ids.empty() || std::find(ids.begin(), ids.end(), id) != ids.end()) {
+            toggle->refresh();
+        }
+    });
+    QObject::connect(&model, &AppModelSignals::dataChanged, toggle, [toggle] { toggle->refresh(); });
     return toggle;
 }
 

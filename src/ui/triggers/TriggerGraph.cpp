@@ -6,6 +6,7 @@
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerRow.h"
@@ -13,10 +14,12 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace tc {
 
@@ -152,7 +155,8 @@ QString TriggerGraph::countText(int count) {
 TriggerGraph::TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent)
     : QWidget(parent), model_(model), geometry_(geometry) {
     setAttribute(Qt::WA_TranslucentBackground);
-    connect(&model_, &AppModel::dataChanged, this, &TriggerGraph::rebuild);
+    connect(&model_, &AppModelSignals::triggersChanged, this, &TriggerGraph::triggersChanged);
+    model_.observe(AppModel::userSoundsChange, this, [this] { rebuild(); });
     rebuild();
 }
 
@@ -160,18 +164,88 @@ void TriggerGraph::setSelectedID(std::optional<Uuid> id) {
     if (id == selectedID_) {
         return;
     }
-    selectedID_ = id;
-    rebuild();
+    // Only the nodes that gain or lose the selection are made again.
+    const std::optional<Uuid> before = std::exchange(selectedID_, id);
+    const std::vector<Trigger> &triggers = model_.data().triggers;
+    if (triggers.size() != layout_.nodeTops.size() || !repeatedNodes_.empty()) {
+        rebuild();
+        return;
+    }
+    const bool refocus = holdsFocus();
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        if (triggers[i].id == before || triggers[i].id == id) {
+            replaceTriggerNode(triggers[i], layout_.nodeTops[i]);
+        }
+    }
+    if (refocus) {
+        focusSelected();
+    }
+    update();
 }
 
 QWidget *TriggerGraph::triggerNode(const Uuid &id) const {
+    // Nodes are made as they come into view; one asked for is made now (the widgets are a cache of the layout).
+    auto *self = const_cast<TriggerGraph *>(this);
+    for (std::size_t i = 0; i < laidOutIDs_.size() && !triggerNodes_.contains(id); ++i) {
+        if (laidOutIDs_[i] == id) {
+            self->ensureTriggerNode(i);
+        }
+    }
     const auto it = triggerNodes_.find(id);
     return it == triggerNodes_.end() ? nullptr : it->second;
 }
 
 QWidget *TriggerGraph::soundNode(const std::string &soundID) const {
+    const_cast<TriggerGraph *>(this)->ensureSoundNode(soundID);
     const auto it = soundNodes_.find(soundID);
     return it == soundNodes_.end() ? nullptr : it->second;
+}
+
+void TriggerGraph::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    makeVisibleNodes();
+}
+
+void TriggerGraph::moveEvent(QMoveEvent *event) {
+    QWidget::moveEvent(event); // a scroll area scrolls by moving its content
+    makeVisibleNodes();
+}
+
+void TriggerGraph::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    makeVisibleNodes();
+}
+
+void TriggerGraph::makeVisibleNodes() {
+    if (!isVisible()) {
+        return;
+    }
+    // What shows now and a screenful either side, so scrolling finds its nodes made.
+    const QRect shown = visibleRegion().boundingRect();
+    if (shown.isEmpty()) {
+        return;
+    }
+    const qreal top = shown.top() - kMadeAhead;
+    const qreal bottom = shown.bottom() + kMadeAhead;
+    const Geometry &g = geometry_;
+    for (std::size_t i = 0; i < layout_.nodeTops.size(); ++i) {
+        if (layout_.nodeTops[i] + g.nodeHeight >= top && layout_.nodeTops[i] <= bottom) {
+            ensureTriggerNode(i);
+        }
+    }
+    for (const auto &[soundID, soundTop] : layout_.soundTops) {
+        if (soundTop + g.soundHeight >= top && soundTop <= bottom) {
+            ensureSoundNode(soundID);
+        }
+    }
+}
+
+void TriggerGraph::ensureTriggerNode(std::size_t index) {
+    const std::vector<Trigger> &triggers = model_.data().triggers;
+    if (index >= triggers.size() || index >= layout_.nodeTops.size() || triggerNodes_.contains(triggers[index].id)) {
+        return;
+    }
+    makeTriggerNode(triggers[index], layout_.nodeTops[index]);
 }
 
 QSize TriggerGraph::sizeHint() const {
@@ -183,94 +257,187 @@ QSize TriggerGraph::minimumSizeHint() const {
 }
 
 void TriggerGraph::rebuild() {
-    // Keyboard focus on a trigger stays on the selected trigger when the nodes are made again.
-    QWidget *focused = QApplication::focusWidget();
-    const bool refocus = focused != nullptr && isAncestorOf(focused);
+    const bool refocus = holdsFocus();
     for (auto &[id, node] : triggerNodes_) {
         node->hide();
         node->deleteLater(); // a node's own switch may be the one being clicked
+    }
+    for (QWidget *node : repeatedNodes_) {
+        node->hide();
+        node->deleteLater();
     }
     for (auto &[id, node] : soundNodes_) {
         node->hide();
         node->deleteLater();
     }
     triggerNodes_.clear();
+    repeatedNodes_.clear();
     soundNodes_.clear();
 
     const std::vector<Trigger> &triggers = model_.data().triggers;
     layout_ = layout(triggers, geometry_);
-    const Geometry &g = geometry_;
-
-    for (std::size_t i = 0; i < triggers.size(); ++i) {
-        const Trigger &trigger = triggers[i];
-        const Uuid id = trigger.id;
-        auto *node = new TriggerNode(
-            model_, trigger, selectedID_ == id,
-            [this, id] {
-                if (onSelect_) {
-                    onSelect_(id);
-                }
-            },
-            this);
-        node->setAttribute(Qt::WA_TranslucentBackground);
-        node->setGeometry(QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight).toRect());
-        auto *row = new QHBoxLayout(node);
-        row->setContentsMargins(12, 0, 12, 0);
-        row->setSpacing(8);
-        row->addWidget(node->label());
-        row->addSpacing(4);
-        row->addStretch(1);
-        row->addWidget(node->onOffSwitch());
-        node->show();
-        if (refocus && selectedID_ == id) {
-            node->setFocus(Qt::TabFocusReason);
-        }
-        triggerNodes_.try_emplace(id, node);
+    laidOutIDs_.clear();
+    laidOutSounds_.clear();
+    laidOutShortcuts_.clear();
+    soundCounts_.clear();
+    std::unordered_set<Uuid> seen;
+    bool repeated = false;
+    for (const Trigger &trigger : triggers) {
+        laidOutIDs_.push_back(trigger.id);
+        laidOutSounds_.push_back(trigger.soundID);
+        laidOutShortcuts_.push_back(trigger.kind.isShortcut());
+        ++soundCounts_[trigger.soundID];
+        repeated = !seen.insert(trigger.id).second || repeated;
     }
-
-    for (const std::string &soundID : layout_.soundIDs) {
-        const int count = static_cast<int>(std::count_if(
-            triggers.begin(), triggers.end(), [&](const Trigger &trigger) { return trigger.soundID == soundID; }));
-        const std::optional<SoundItem> sound = model_.sound(soundID);
-        auto *node = new SoundNode(this);
-        node->setAttribute(Qt::WA_TranslucentBackground);
-        node->setGeometry(QRectF(g.soundX, layout_.soundTops[soundID], g.soundWidth, g.soundHeight).toRect());
-        auto *row = new QHBoxLayout(node);
-        row->setContentsMargins(12, 0, 12, 0);
-        row->setSpacing(12);
-        if (sound) {
-            auto *badge = cap(*sound, node);
-            badge->setFixedWidth(40);
-            row->addWidget(badge);
+    if (repeated) {
+        // A hand-edited document may repeat an id: such a graph is made whole, as the ids cannot say which node
+        // is which.
+        for (std::size_t i = 0; i < triggers.size(); ++i) {
+            makeTriggerNode(triggers[i], layout_.nodeTops[i]);
         }
-        auto *texts = new QVBoxLayout;
-        texts->setSpacing(3);
-        texts->addStretch(1);
-        auto *name = textLabel(sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound"),
-                               Fonts::system(14, QFont::Bold), Theme::ink, node);
-        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        texts->addWidget(name);
-        texts->addWidget(textLabel(countText(count), Fonts::mono(10, QFont::Medium), Theme::ink3, node));
-        texts->addStretch(1);
-        row->addLayout(texts, 1);
-        row->addWidget(new PlayButton(
-            30, [this, soundID] { model_.preview(soundID); }, node));
-        node->show();
-        soundNodes_.emplace(soundID, node);
     }
     updateGeometry();
     setFixedSize(sizeHint());
+    makeVisibleNodes();
+    if (refocus) {
+        focusSelected();
+    }
     update();
 }
 
-void TriggerGraph::paintEvent(QPaintEvent *) {
+void TriggerGraph::triggersChanged(const std::vector<Uuid> &ids) {
+    // Triggers edited in place keep their places while they keep their kind and sound: only their nodes are
+    // made again. Anything else moves nodes, and the graph is laid out afresh.
+    const std::vector<Trigger> &triggers = model_.data().triggers;
+    if (ids.empty() || triggers.size() != laidOutIDs_.size() || !repeatedNodes_.empty()) {
+        rebuild();
+        return;
+    }
+    const bool refocus = holdsFocus();
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        const Trigger &trigger = triggers[i];
+        if (std::find(ids.begin(), ids.end(), trigger.id) == ids.end()) {
+            continue;
+        }
+        if (laidOutIDs_[i] != trigger.id || laidOutSounds_[i] != trigger.soundID ||
+            laidOutShortcuts_[i] != trigger.kind.isShortcut()) {
+            rebuild();
+            return;
+        }
+        changed.push_back(i);
+    }
+    for (const std::size_t i : changed) {
+        replaceTriggerNode(triggers[i], layout_.nodeTops[i]);
+    }
+    if (refocus && !holdsFocus()) {
+        focusSelected();
+    }
+    update(); // the links' pens follow the switches
+}
+
+void TriggerGraph::replaceTriggerNode(const Trigger &trigger, qreal top) {
+    const auto old = triggerNodes_.find(trigger.id);
+    if (old == triggerNodes_.end()) {
+        return; // not made yet: it is made as it is now when it comes into view
+    }
+    old->second->hide();
+    old->second->deleteLater();
+    triggerNodes_.erase(old);
+    makeTriggerNode(trigger, top);
+}
+
+void TriggerGraph::makeTriggerNode(const Trigger &trigger, qreal top) {
+    const Geometry &g = geometry_;
+    const Uuid id = trigger.id;
+    auto *node = new TriggerNode(
+        model_, trigger, selectedID_ == id,
+        [this, id] {
+            if (onSelect_) {
+                onSelect_(id);
+            }
+        },
+        this);
+    node->setAttribute(Qt::WA_TranslucentBackground);
+    node->setGeometry(QRectF(0, top, g.leftWidth, g.nodeHeight).toRect());
+    auto *row = new QHBoxLayout(node);
+    row->setContentsMargins(12, 0, 12, 0);
+    row->setSpacing(8);
+    row->addWidget(node->label());
+    row->addSpacing(4);
+    row->addStretch(1);
+    row->addWidget(node->onOffSwitch());
+    node->show();
+    if (!triggerNodes_.try_emplace(id, node).second) {
+        repeatedNodes_.push_back(node); // the first node keeps the id
+    }
+}
+
+bool TriggerGraph::holdsFocus() const {
+    QWidget *focused = QApplication::focusWidget();
+    return focused != nullptr && isAncestorOf(focused);
+}
+
+void TriggerGraph::focusSelected() {
+    // Keyboard focus on a trigger stays on the selected trigger when the nodes are made again (the selected
+    // node is made now when it is not in view yet).
+    if (!selectedID_) {
+        return;
+    }
+    if (QWidget *node = triggerNode(*selectedID_)) {
+        node->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void TriggerGraph::ensureSoundNode(const std::string &soundID) {
+    const auto top = layout_.soundTops.find(soundID);
+    if (top == layout_.soundTops.end() || soundNodes_.contains(soundID)) {
+        return;
+    }
+    const Geometry &g = geometry_;
+    const auto counted = soundCounts_.find(soundID);
+    const int count = counted == soundCounts_.end() ? 0 : counted->second;
+    const std::optional<SoundItem> sound = model_.sound(soundID);
+    auto *node = new SoundNode(this);
+    node->setAttribute(Qt::WA_TranslucentBackground);
+    node->setGeometry(QRectF(g.soundX, top->second, g.soundWidth, g.soundHeight).toRect());
+    auto *row = new QHBoxLayout(node);
+    row->setContentsMargins(12, 0, 12, 0);
+    row->setSpacing(12);
+    if (sound) {
+        auto *badge = cap(*sound, node);
+        badge->setFixedWidth(40);
+        row->addWidget(badge);
+    }
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(3);
+    texts->addStretch(1);
+    auto *name =
+        textLabel(sound ? ShownText::bounded(QString::fromStdString(sound->name)) : QStringLiteral("Missing sound"),
+                  Fonts::system(14, QFont::Bold), Theme::ink, node);
+    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    texts->addWidget(name);
+    texts->addWidget(textLabel(countText(count), Fonts::mono(10, QFont::Medium), Theme::ink3, node));
+    texts->addStretch(1);
+    row->addLayout(texts, 1);
+    row->addWidget(new PlayButton(
+        30, [this, soundID] { model_.preview(soundID); }, node));
+    node->show();
+    soundNodes_.emplace(soundID, node);
+}
+
+void TriggerGraph::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const std::vector<Trigger> &triggers = model_.data().triggers;
     const Geometry &g = geometry_;
 
     // Links, each with a white dot ringed in its colour at both ends.
+    const QRectF exposed = QRectF(event->rect()).adjusted(-8, -8, 8, 8);
     for (const Link &link : links(triggers, layout_, g, selectedID_)) {
+        if (!QRectF(link.start, link.end).normalized().adjusted(-4, -4, 4, 4).intersects(exposed)) {
+            continue;
+        }
         painter.setPen(link.pen);
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(link.path);
@@ -293,7 +460,11 @@ void TriggerGraph::paintEvent(QPaintEvent *) {
     label(QStringLiteral("SOUNDS"), g.soundX + 4, 6);
 
     // The nodes' shadows fall on the canvas beneath them.
-    for (std::size_t i = 0; i < triggers.size(); ++i) {
+    for (std::size_t i = 0; i < triggers.size() && i < layout_.nodeTops.size(); ++i) {
+        const QRectF node(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight);
+        if (!node.adjusted(-40, -40, 40, 40).intersects(exposed)) {
+            continue;
+        }
         Shadow shadow = kTriggerShadow;
         if (!triggers[i].enabled) {
             shadow.color.setAlphaF(shadow.color.alphaF() * TriggerRow::kDisabledOpacity);
@@ -301,6 +472,9 @@ void TriggerGraph::paintEvent(QPaintEvent *) {
         paintShadow(painter, QRectF(0, layout_.nodeTops[i], g.leftWidth, g.nodeHeight), kTriggerCorner, shadow);
     }
     for (const auto &[soundID, top] : layout_.soundTops) {
+        if (!QRectF(g.soundX, top, g.soundWidth, g.soundHeight).adjusted(-40, -40, 40, 40).intersects(exposed)) {
+            continue;
+        }
         paintShadow(painter, QRectF(g.soundX, top, g.soundWidth, g.soundHeight), kSoundCorner, kSoundShadow);
     }
 }

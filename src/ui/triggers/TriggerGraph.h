@@ -64,9 +64,11 @@ public:
 
     void setSelectedID(std::optional<Uuid> id);
     const Layout &currentLayout() const { return layout_; }
-    // The node widgets as built now.
+    // The node widgets (made now when they were not yet).
     QWidget *triggerNode(const Uuid &id) const;
     QWidget *soundNode(const std::string &soundID) const;
+    // How many trigger nodes are made so far.
+    std::size_t madeTriggerNodes() const { return triggerNodes_.size() + repeatedNodes_.size(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -76,16 +78,41 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // How far beyond what shows nodes are made ahead, in points.
+    static constexpr qreal kMadeAhead = 800;
+
+    // Lays the graph out afresh; its nodes are made as they come into view.
     void rebuild();
+    void makeVisibleNodes();
+    void ensureTriggerNode(std::size_t index);
+    void ensureSoundNode(const std::string &soundID);
+    // Follows the model: in place when only some triggers changed and none moved.
+    void triggersChanged(const std::vector<Uuid> &ids);
+    void makeTriggerNode(const Trigger &trigger, qreal top);
+    void replaceTriggerNode(const Trigger &trigger, qreal top);
+    // Whether the keyboard focus is on one of the graph's nodes (or a switch in one).
+    bool holdsFocus() const;
+    // Gives the selected trigger's node the keyboard focus.
+    void focusSelected();
 
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
     Geometry geometry_;
     std::optional<Uuid> selectedID_;
     Layout layout_;
+    // What the layout was made for, by place: so an edit can tell whether a trigger stays where it is.
+    std::vector<Uuid> laidOutIDs_;
+    std::vector<std::string> laidOutSounds_;
+    std::vector<bool> laidOutShortcuts_;
+    std::unordered_map<std::string, int> soundCounts_; // triggers per sound
+    // The nodes made so far (those that came into view or were asked for).
     std::unordered_map<Uuid, QWidget *> triggerNodes_;
+    std::vector<QWidget *> repeatedNodes_; // nodes of triggers whose id came earlier
     std::unordered_map<std::string, QWidget *> soundNodes_;
 };
 

@@ -4,6 +4,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
@@ -57,7 +58,7 @@ qreal TriggerLabel::capWidth(const QString &text, Size size) {
 }
 
 QString TriggerLabel::wordText(const Trigger::Word &word) {
-    return QStringLiteral("\u201C%1\u201D").arg(QString::fromStdString(word.word));
+    return QStringLiteral("\u201C%1\u201D").arg(ShownText::bounded(QString::fromStdString(word.word)));
 }
 
 QString TriggerLabel::spokenText(const Trigger::Kind &kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/Trigger.h"
 #include "model/Uuid.h"
 #include "ui/triggers/TriggerEdits.h"
 
@@ -45,11 +46,26 @@ public:
     // Called when a trigger is clicked.
     void setOnSelect(std::function<void(const Uuid &)> onSelect) { onSelect_ = std::move(onSelect); }
 
+    // The rows are built only while the list shows (or is asked for them); this builds them now when they do
+    // not show the document. The screen calls it before it shows the list, so the list is laid out with them.
+    void buildIfStale();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    // Makes every row afresh now when the list shows, else when it is shown or asked for.
     void rebuild();
+    void build();
+    // Follows the model: in place when only some triggers changed and none moved.
+    void triggersChanged(const std::vector<Uuid> &ids);
+    // One trigger's row in `group`, not yet in the column.
+    RowInfo makeRow(const Trigger &trigger, const QString &group);
+    // Makes the trigger's row again, in the same place.
+    void replaceRow(const Trigger &trigger);
+    // Whether the keyboard focus is on one of the rows (or a switch in one).
+    bool holdsFocus() const;
 
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
@@ -59,6 +75,9 @@ private:
     QWidget *content_;
     QVBoxLayout *column_;
     std::vector<RowInfo> rows_;
+    bool stale_ = true;            // the rows do not show the document
+    bool repeatedIDs_ = false;     // two rows share an id
+    bool refocusSelected_ = false; // the selected row takes the keyboard focus when it is made
     QStringList groups_;
 };
 

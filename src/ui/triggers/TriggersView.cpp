@@ -154,7 +154,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
 
     graphView_->setOnSelect([this](const Uuid &id) { setSelectedID(id); });
     listView_->setOnSelect([this](const Uuid &id) { setSelectedID(id); });
-    connect(&model_, &AppModel::dataChanged, this, &TriggersView::refresh);
+    model_.observe(AppModel::triggersChange, this, [this] { refresh(); });
 
     // On first appearance the first trigger is selected.
     if (!model_.data().triggers.empty()) {
@@ -217,6 +217,9 @@ void TriggersView::refresh() {
     toggle_->setSelected(graph_ ? 0 : 1);
     empty_->setVisible(triggers.empty());
     stackHolder_->setVisible(!triggers.empty());
+    if (!graph_) {
+        listView_->buildIfStale(); // before it shows, so it is laid out with its rows
+    }
     content_->setCurrentWidget(graph_ ? static_cast<QWidget *>(graphScroll_) : listView_);
     graphView_->setSelectedID(selectedID_);
     listView_->setSelectedID(selectedID_);

@@ -142,16 +142,16 @@ TEST_F(ToolbarTest, ExactlyTheChosenToolIsHighlightedWhoeverChoseIt) {
 
 TEST_F(ToolbarTest, ChoosingTestRaisesTheCoachOnceAndTheChosenToolWritesNothing) {
     ASSERT_EQ(model.data().settings.coachStep, 1);
-    QSignalSpy edits(&model, &AppModel::dataChanged);
+    DocumentSignals edits(model);
     QSignalSpy tools(&model, &AppModel::toolChanged);
     bar.button(EditTool::select)->click();
-    EXPECT_EQ(edits.count(), 0);
+    EXPECT_TRUE(edits.seen.empty());
     EXPECT_EQ(tools.count(), 0);
     bar.button(EditTool::test)->click();
     EXPECT_EQ(model.data().settings.coachStep, 4);
-    EXPECT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits.seen, std::vector<std::string>{"settings"});
     bar.button(EditTool::test)->click();
-    EXPECT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits.seen, std::vector<std::string>{"settings"});
     EXPECT_EQ(tools.count(), 1);
 }
 

@@ -110,13 +110,13 @@ struct PlateTest : ::testing::Test {
 
 TEST_F(PlateTest, APaintSweepAssignsAndPreviewsEachKeyOnceInTheOrderReached) {
     model().setTool(EditTool::paint);
-    QSignalSpy edits(&model(), &AppModel::dataChanged);
+    DocumentSignals edits(model());
     drag({at("Q"), at("W"), at("E"), at("R"), at("E"), at("W"), at("Q")});
     for (auto code : {kQ, kW, kE, kR}) {
         EXPECT_EQ(soundOf(code), "synth.meow") << code;
     }
-    EXPECT_EQ(plays(), 4u);          // nothing on the way back
-    EXPECT_EQ(edits.count(), 4 + 1); // four assignments, and the coach's step 3 once
+    EXPECT_EQ(plays(), 4u);               // nothing on the way back
+    EXPECT_EQ(edits.seen.size(), 4u + 1); // four assignments, and the coach's step 3 once
 
     // A new sweep starts afresh.
     model().setBrushSoundID("synth.coin");
@@ -128,18 +128,18 @@ TEST_F(PlateTest, APaintSweepAssignsAndPreviewsEachKeyOnceInTheOrderReached) {
 
 TEST_F(PlateTest, OnePaintOrResetClickIsAppliedOnce) {
     model().setTool(EditTool::paint);
-    QSignalSpy edits(&model(), &AppModel::dataChanged);
+    DocumentSignals edits(model());
     click(at("A"));
     EXPECT_EQ(soundOf(kA), "synth.meow");
     EXPECT_EQ(plays(), 1u);
-    EXPECT_EQ(edits.count(), 2);            // the assignment and the coach
-    EXPECT_FALSE(plate->hasPendingClick()); // no second application waits
+    EXPECT_EQ(edits.seen, (std::vector<std::string>{"keys", "settings"})); // the assignment and the coach
+    EXPECT_FALSE(plate->hasPendingClick());                                // no second application waits
 
     model().setTool(EditTool::reset);
-    edits.clear();
+    edits.seen.clear();
     click(at("A"));
     EXPECT_FALSE(soundOf(kA));
-    EXPECT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits.seen, std::vector<std::string>{"keys"});
     EXPECT_EQ(plays(), 1u);
     EXPECT_FALSE(plate->hasPendingClick());
 }
@@ -170,12 +170,12 @@ TEST_F(PlateTest, ASweepEndsWhenTheToolChanges) {
 
 TEST_F(PlateTest, ASweepOverBothArrowHalvesHandlesTheStackedKeyOnce) {
     model().setTool(EditTool::paint);
-    QSignalSpy edits(&model(), &AppModel::dataChanged);
+    DocumentSignals edits(model());
     drag({at("up"), at("down"), at("up")});
     EXPECT_EQ(soundOf(126), "synth.meow");
     EXPECT_FALSE(soundOf(125)); // the down arrow shares the stacked key's assignment
     EXPECT_EQ(plays(), 1u);
-    EXPECT_EQ(edits.count(), 2);
+    EXPECT_EQ(edits.seen, (std::vector<std::string>{"keys", "settings"}));
 }
 
 TEST_F(PlateTest, ASweepOverTheTouchIdKeyOrTheCaseDoesNothing) {

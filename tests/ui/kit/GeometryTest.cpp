@@ -111,6 +111,28 @@ TEST(DottedBackground, DotsAre1_5PointsAcrossAndDoNotMoveWhenTheRegionGrows) {
     EXPECT_TRUE(tc::DottedBackground::dots(QSizeF(400, 9), 20).isEmpty());
 }
 
+TEST(DottedBackground, ARepaintOfAnAreaFillsTheDotsThatTouchItAndFewOthers) {
+    const QSizeF size(400, 300);
+    for (const QRectF &area : {QRectF(95, 45, 30, 12), QRectF(0, 0, 5, 5), QRectF(380, 280, 40, 40)}) {
+        const QPainterPath part = tc::DottedBackground::dots(size, 20, area);
+        int dots = 0;
+        for (int row = 0; row < 15; ++row) {
+            for (int column = 0; column < 20; ++column) {
+                const QPointF centre(10 + column * 20, 10 + row * 20);
+                const bool touches = QRectF(centre - QPointF(0.75, 0.75), QSizeF(1.5, 1.5)).intersects(area);
+                const bool filled = part.contains(centre);
+                dots += filled ? 1 : 0;
+                if (touches) {
+                    EXPECT_TRUE(filled) << row << " " << column;
+                }
+            }
+        }
+        EXPECT_LE(dots, 12);
+    }
+    // The whole area gives the whole grid.
+    EXPECT_EQ(tc::DottedBackground::dots(size, 20, QRectF(QPointF(0, 0), size)), tc::DottedBackground::dots(size, 20));
+}
+
 TEST(Waveform, FitsBarsAtAPitchOfBarWidthPlusTwo) {
     const std::pair<qreal, int> cases[] = {{100, 20}, {4, 1}, {0, 1}, {99.9, 19}, {-5, 1}};
     for (const auto &[width, bars] : cases) {

@@ -36,10 +36,8 @@ struct PickerFixture {
         return *sheet;
     }
 
-    // The edits the model took since the call (each edit signals dataChanged once).
-    std::unique_ptr<QSignalSpy> watchEdits() {
-        return std::make_unique<QSignalSpy>(harness.model.get(), &AppModelSignals::dataChanged);
-    }
+    // The changes of the document since the call.
+    std::unique_ptr<DocumentSignals> watchEdits() { return std::make_unique<DocumentSignals>(*harness.model); }
 
     Harness harness;
     FakeRecordingBackend microphone;

@@ -189,7 +189,7 @@ TEST(SoundPickerImport, ASheetClosedWhileItsFileIsReadShowsNothingAndTheSoundCom
 
         ASSERT_EQ(model.data().userSounds.size(), 1u);
         EXPECT_EQ(model.data().userSounds[0].name, "Late");
-        EXPECT_EQ(edits->count(), 1); // committed once
+        EXPECT_EQ(edits->seen.size(), 1u); // committed once
         EXPECT_TRUE(f.harness.audio.plays.empty());
         EXPECT_EQ(model.brushSoundID(), AppModel::kDefaultBrushSoundID);
         if (!c.destroy) {

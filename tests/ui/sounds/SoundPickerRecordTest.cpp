@@ -191,7 +191,7 @@ TEST(SoundPickerRecord, ATakeStillBeingReadWhenTheSheetClosesComesInOnceUnchosen
 
     ASSERT_EQ(userSounds(model).size(), 1u);
     EXPECT_EQ(userSounds(model)[0].name, "Recording 1");
-    EXPECT_EQ(edits->count(), 1);
+    EXPECT_EQ(edits->seen.size(), 1u);
     EXPECT_EQ(sheet.state().chosen(), "synth.meow");
     EXPECT_EQ(model.brushSoundID(), AppModel::kDefaultBrushSoundID);
     EXPECT_FALSE(std::filesystem::exists(take.file));

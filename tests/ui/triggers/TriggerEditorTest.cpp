@@ -86,7 +86,7 @@ TEST(TriggerEditor, ARecordedShortcutIsSavedAndPlaysAndRecordingEnds) {
     EXPECT_TRUE(f.routerHasShortcut(3, 0x120000)); // pushed
     EXPECT_FALSE(f.routerHasShortcut(before.kind.asShortcut()->keyCode, before.kind.asShortcut()->modifiers));
     EXPECT_EQ(f.saved().front().kind, Trigger::Kind::shortcut(3, 0x120000)); // saved
-    EXPECT_EQ(f.editor->captureLabel()->sizeHint().height(), 54);           // the big caps
+    EXPECT_EQ(f.editor->captureLabel()->sizeHint().height(), 54);            // the big caps
 
     // Every modifier with Space is too wide for big caps in the area: drawn small.
     f.editor->captureArea()->click();

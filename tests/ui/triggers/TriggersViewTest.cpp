@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -314,6 +315,127 @@ TEST(TriggerList, GroupsRowsAndNamesSoundsAndApplications) {
     model.addTrigger(Trigger::Kind::shortcut(1, 0x40000), "synth.meow");
     EXPECT_EQ(list.groupTitles(), (QStringList{"Shortcuts", "Words"}));
     EXPECT_EQ(list.rows().front().group, QStringLiteral("Shortcuts"));
+}
+
+TEST(TriggerList, AnEditOfOneTriggerRemakesOnlyItsRowAndAnythingThatMovesRowsRemakesAll) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    TriggerList list(model, fake.apps());
+    TriggerGraph graph(model, {});
+    const auto widgets = [&] {
+        std::vector<QWidget *> out;
+        for (const auto &row : list.rows()) {
+            out.push_back(row.widget);
+        }
+        return out;
+    };
+    const auto nodes = [&] {
+        std::vector<QWidget *> out;
+        for (const Trigger &trigger : model.data().triggers) {
+            out.push_back(graph.triggerNode(trigger.id));
+        }
+        return out;
+    };
+    const std::vector<Trigger> triggers = model.data().triggers; // ⌘S, ⌘Q, "lol", "gg", "wow"
+    const std::size_t lol = 2;
+    ASSERT_EQ(list.rows()[lol].id, triggers[lol].id);
+
+    struct Step {
+        const char *name;
+        std::function<void()> edit;
+        std::vector<std::size_t> remade; // the rows and nodes made again, by place (the same in list and graph)
+        bool listAll = false;            // every row made again
+        bool graphAll = false;           // the graph laid out afresh
+    };
+    const Step steps[] = {
+        {"a word typed", [&] { model.setTriggerWord(triggers[lol].id, "lolz"); }, {lol}},
+        {"switched off", [&] { model.setTriggerEnabled(triggers[0].id, false); }, {0}},
+        {"nothing changes", [&] { model.setTriggerEnabled(triggers[0].id, false); }, {}},
+        {"another sound", [&] { model.setTriggerSound(triggers[3].id, "synth.coin"); }, {3}, false, true},
+        {"a word becomes a shortcut",
+         [&] { model.setTriggerKind(triggers[4].id, Trigger::Kind::shortcut(2, 0x100000)); },
+         {},
+         true,
+         true},
+        {"a trigger added", [&] { model.addTrigger(Trigger::Kind::word("new"), "synth.coin"); }, {}, true, true},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        const auto rowsBefore = widgets();
+        const auto nodesBefore = nodes();
+        step.edit();
+        const auto rowsAfter = widgets();
+        for (std::size_t i = 0; i < std::min(rowsBefore.size(), rowsAfter.size()); ++i) {
+            const bool remade =
+                step.listAll || std::find(step.remade.begin(), step.remade.end(), i) != step.remade.end();
+            EXPECT_EQ(rowsAfter[i] != rowsBefore[i], remade) << "row " << i;
+        }
+        // The graph's nodes are in document order; the list's rows are in group order, which is the same here.
+        const auto nodesAfter = nodes();
+        for (std::size_t i = 0; i < std::min(nodesBefore.size(), nodesAfter.size()); ++i) {
+            const bool remade =
+                step.graphAll || std::find(step.remade.begin(), step.remade.end(), i) != step.remade.end();
+            EXPECT_EQ(nodesAfter[i] != nodesBefore[i], remade) << "node " << i;
+        }
+    }
+    // The rows show the document as it is now, as a list made afresh does.
+    TriggerList fresh(model, fake.apps());
+    ASSERT_EQ(list.rows().size(), fresh.rows().size());
+    for (std::size_t i = 0; i < fresh.rows().size(); ++i) {
+        EXPECT_EQ(list.rows()[i].id, fresh.rows()[i].id);
+        EXPECT_EQ(list.rows()[i].group, fresh.rows()[i].group);
+        EXPECT_EQ(list.rows()[i].plays, fresh.rows()[i].plays);
+        EXPECT_EQ(list.rows()[i].enabled, fresh.rows()[i].enabled);
+    }
+}
+
+TEST(TriggerGraph, AShownGraphMakesTheNodesInViewAndTheRestAsTheyScrollIn) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    model.commitEdit([](AppData &data) {
+        data.triggers.clear();
+        for (int i = 0; i < 400; ++i) {
+            data.triggers.push_back(makeTrigger(Trigger::Kind::word("w" + std::to_string(i))));
+        }
+    });
+    QScrollArea scroll;
+    auto *graph = new TriggerGraph(model, {});
+    scroll.setWidget(graph);
+    scroll.resize(800, 600);
+    EXPECT_EQ(graph->madeTriggerNodes(), 0u); // nothing shows yet
+    scroll.show();
+    QCoreApplication::processEvents();
+    const std::size_t made = graph->madeTriggerNodes();
+    EXPECT_GT(made, 600u / 68);
+    EXPECT_LT(made, 100u);
+
+    scroll.verticalScrollBar()->setValue(scroll.verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    EXPECT_GT(graph->madeTriggerNodes(), made);
+    // The last node was made where the layout puts it.
+    const Trigger &last = model.data().triggers.back();
+    EXPECT_EQ(graph->triggerNode(last.id)->y(), static_cast<int>(graph->currentLayout().nodeTops.back()));
+    EXPECT_NE(graph->soundNode("synth.boing"), nullptr);
+}
+
+TEST(TriggerList, SelectingRemakesOnlyTheRowsThatGainOrLoseTheSelection) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    TriggerList list(model, fake.apps());
+    const auto &triggers = model.data().triggers;
+    list.setSelectedID(triggers[1].id);
+    const auto before = list.rows();
+    list.setSelectedID(triggers[3].id);
+    const auto after = list.rows();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].widget != before[i].widget, i == 1 || i == 3) << i;
+        EXPECT_EQ(after[i].selected, i == 3) << i;
+    }
 }
 
 TEST(FlowChips, AddChooseRemoveAndEveryAppRoundTripThroughTheSavedDocument) {

@@ -1,0 +1,223 @@
+// Times the main window on a big document, as a long-time user's grows: 300 profiles, 2,000 triggers (half
+// shortcuts, half words), 2,000 app rules and 500 own sounds, every name `length` characters long. For each
+// section it measures the time from the switch until the main thread is idle (the median of three openings),
+// then the time of a keystroke in a word trigger's field (the mean of nine). Prints one line per figure (tab-separated:
+// figure, value, unit).
+//
+//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [length ...]   (default: 12 2000 10000)
+//
+// Not a test: the figures depend on the machine and its load.
+
+#include "SnapshotModel.h"
+
+#include "app/AppModel.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/triggers/TriggerEditor.h"
+#include "ui/triggers/TriggersView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace tc;
+using namespace tc::snapshot;
+
+namespace {
+
+// A name of exactly `length` characters, told apart by its number at the front.
+std::string name(const char *what, int number, int length) {
+    std::string text = std::string(what) + " " + std::to_string(number) + " ";
+    while (static_cast<int>(text.size()) < length) {
+        text += "lorem ipsum dolor sit amet ";
+    }
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+// Letters only, as a word trigger stores its word.
+std::string word(int number, int length) {
+    std::string text = "w";
+    for (int n = number; n > 0; n /= 26) {
+        text += static_cast<char>('a' + n % 26);
+    }
+    while (static_cast<int>(text.size()) < length) {
+        text += "lorem";
+    }
+    text.resize(static_cast<std::size_t>(std::max(length, 2)));
+    return text;
+}
+
+void fill(AppModel &model, int length) {
+    model.commitEdit([&](AppData &data) {
+        const Profile first = data.profiles.front();
+        for (int i = 0; i < 300; ++i) {
+            Profile profile = first;
+            profile.id = Uuid::random();
+            profile.name = name("Profile", i, length);
+            profile.color = kAllProfileColors[static_cast<std::size_t>(i) % kAllProfileColors.size()];
+            data.profiles.push_back(std::move(profile));
+        }
+        for (int i = 0; i < 500; ++i) {
+            SoundItem sound;
+            sound.id = "user." + Uuid::random().toString();
+            sound.name = name("Sound", i, length);
+            sound.category = SoundCategory::mine;
+            data.userSounds.push_back(std::move(sound));
+        }
+        for (int i = 0; i < 2000; ++i) {
+            Trigger trigger;
+            trigger.id = Uuid::random();
+            trigger.kind = i % 2 == 0 ? Trigger::Kind::shortcut(static_cast<std::uint16_t>(i % 50), 1u << 20)
+                                      : Trigger::Kind::word(word(i, length));
+            trigger.soundID = i % 3 == 0 ? data.userSounds[static_cast<std::size_t>(i) % 500].id : "synth.blip";
+            if (i % 4 == 0) {
+                trigger.appBundleIDs = {"app" + std::to_string(i)};
+            }
+            data.triggers.push_back(std::move(trigger));
+        }
+        for (int i = 0; i < 2000; ++i) {
+            AppRule rule;
+            rule.bundleID = "org.example.app" + std::to_string(i);
+            rule.appName = name("App", i, length);
+            if (i % 2 == 0) {
+                rule.profileID = data.profiles[static_cast<std::size_t>(i) % data.profiles.size()].id;
+            }
+            data.appRules.push_back(std::move(rule));
+        }
+        data.settings.hasCompletedOnboarding = true;
+    });
+}
+
+// Runs the event loop until it has been quiet for a while (five rounds in a row, 5 ms apart, each taking less
+// than 2 ms); returns the clock's reading when the last busy round ended, in nanoseconds.
+qint64 runUntilIdle(const QElapsedTimer &clock) {
+    qint64 lastBusy = clock.nsecsElapsed();
+    for (int quiet = 0; quiet < 5;) {
+        const qint64 before = clock.nsecsElapsed();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        const qint64 after = clock.nsecsElapsed();
+        if (after - before > 2'000'000) {
+            lastBusy = after;
+            quiet = 0;
+        } else {
+            ++quiet;
+            QThread::msleep(5);
+        }
+    }
+    return lastBusy;
+}
+
+void figure(const std::string &what, double value, const char *unit) {
+    std::printf("%s\t%.3f\t%s\n", what.c_str(), value, unit);
+    std::fflush(stdout);
+}
+
+const char *sectionName(AppSection section) {
+    switch (section) {
+    case AppSection::keyboard:
+        return "Keys";
+    case AppSection::sounds:
+        return "Sounds";
+    case AppSection::triggers:
+        return "Triggers";
+    case AppSection::apps:
+        return "App rules";
+    case AppSection::settings:
+        return "Settings";
+    }
+    return "?";
+}
+
+void measure(int length) {
+    const std::string suffix = " (names of " + std::to_string(length) + ")";
+    SnapshotModel host({});
+    AppModel &model = host.model();
+    fill(model, length);
+    model.setSection(AppSection::settings);
+    SnapshotModel::settle();
+
+    QElapsedTimer clock;
+    clock.start();
+    MainWindow window(model);
+    window.resize(1400, 880);
+    window.show();
+    figure("start to idle" + suffix, runUntilIdle(clock) / 1e9, "s");
+
+    // Each section is opened kRounds times, from another one; the median is reported, as the machine's load
+    // varies.
+    constexpr int kRounds = 3;
+    const std::vector<AppSection> sections = {AppSection::triggers, AppSection::apps, AppSection::keyboard,
+                                              AppSection::sounds, AppSection::settings};
+    std::map<AppSection, std::vector<double>> opened;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const AppSection section : sections) {
+            clock.restart();
+            window.openSection(section);
+            opened[section].push_back(runUntilIdle(clock) / 1e9);
+        }
+    }
+    for (const AppSection section : sections) {
+        auto &times = opened[section];
+        std::sort(times.begin(), times.end());
+        figure(std::string("open ") + sectionName(section) + suffix, times[times.size() / 2], "s");
+    }
+
+    window.openSection(AppSection::triggers);
+    runUntilIdle(clock);
+    auto *view = qobject_cast<QWidget *>(window.page()) ? dynamic_cast<TriggersView *>(window.page()) : nullptr;
+    if (view == nullptr) {
+        std::fprintf(stderr, "no triggers page\n");
+        return;
+    }
+    view->setSelectedID(model.data().triggers[1].id); // a word trigger
+    runUntilIdle(clock);
+    QLineEdit *field = view->editor()->wordField();
+    field->setFocus();
+    field->setCursorPosition(field->text().size());
+    // Handled: the key's own work and the first pass of the event loop after it (layout and paint), the time
+    // the window cannot take the next key. Until idle: also what follows (animations, deferred deletes).
+    double handled = 0;
+    double idle = 0;
+    constexpr int kKeys = 9;
+    for (int i = 0; i < kKeys; ++i) {
+        const QString letter(QChar('a' + i));
+        clock.restart();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + i, Qt::NoModifier, letter);
+        QCoreApplication::sendEvent(field, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A + i, Qt::NoModifier, letter);
+        QCoreApplication::sendEvent(field, &release);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        handled += clock.nsecsElapsed() / 1e6;
+        idle += runUntilIdle(clock) / 1e6;
+    }
+    figure("keystroke in a word field, handled and painted" + suffix, handled / kKeys, "ms");
+    figure("keystroke in a word field, until idle" + suffix, idle / kKeys, "ms");
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    std::vector<int> lengths;
+    for (int i = 1; i < argc; ++i) {
+        lengths.push_back(std::atoi(argv[i]));
+    }
+    if (lengths.empty()) {
+        lengths = {12, 2000, 10000};
+    }
+    for (const int length : lengths) {
+        measure(length);
+    }
+    return 0;
+}
