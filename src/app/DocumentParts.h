@@ -3,8 +3,8 @@
 #include "model/AppData.h"
 
 #include <optional>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tc {

@@ -3,8 +3,8 @@
 // Views on a real application model built on fakes (the application tests' harness), and a way to bring that
 // model into each kind of silence.
 
-#include "ui/ShellTestApp.h"
 #include "app/AppModelHarness.h"
+#include "ui/ShellTestApp.h"
 
 #include <QCoreApplication>
 #include <QEvent>
