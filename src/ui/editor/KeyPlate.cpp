@@ -277,16 +277,7 @@ void KeyPlate::keyPressEvent(QKeyEvent *event) {
         move(0, 1);
         break;
     case Qt::Key_Space:
-        if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) {
-            KeySet keys = model_.selectedKeys();
-            if (!keys.erase(code)) {
-                keys.insert(code);
-            }
-            model_.setSelectedKeys(std::move(keys));
-        } else {
-            model_.setSelectedKeys({code});
-        }
-        model_.advanceCoach(2);
+        select(code, modifiers);
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -380,23 +371,26 @@ void KeyPlate::mouseDoubleClickEvent(QMouseEvent *event) {
     openPicker(*key->code);
 }
 
+void KeyPlate::select(std::uint16_t code, Qt::KeyboardModifiers modifiers) {
+    // With Shift or Ctrl the key joins the selection or leaves it; else it is the selection.
+    if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) {
+        KeySet keys = model_.selectedKeys();
+        if (!keys.erase(code)) {
+            keys.insert(code);
+        }
+        model_.setSelectedKeys(std::move(keys));
+    } else {
+        model_.setSelectedKeys({code});
+    }
+    model_.advanceCoach(2);
+}
+
 void KeyPlate::clicked() {
     const std::uint16_t code = clickCode_;
     switch (model_.tool()) {
-    case EditTool::select: {
-        // Shift-click and Ctrl-click add the key to the selection or take it out.
-        if (clickModifiers_ & (Qt::ShiftModifier | Qt::ControlModifier)) {
-            KeySet keys = model_.selectedKeys();
-            if (!keys.erase(code)) {
-                keys.insert(code);
-            }
-            model_.setSelectedKeys(std::move(keys));
-        } else {
-            model_.setSelectedKeys({code});
-        }
-        model_.advanceCoach(2);
+    case EditTool::select:
+        select(code, clickModifiers_);
         break;
-    }
     case EditTool::test:
         previewKey(code);
         break;

@@ -87,6 +87,8 @@ private:
     void sweep(QPointF widgetPoint);
     // The click once no double click followed.
     void clicked();
+    // Selects the key as a click or Space does (Shift or Ctrl adds it or takes it out).
+    void select(std::uint16_t code, Qt::KeyboardModifiers modifiers);
     void openPicker(std::uint16_t code);
     // Previews the key's own sound, or the profile's base sound.
     void previewKey(std::uint16_t code);
