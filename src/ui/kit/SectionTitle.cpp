@@ -59,6 +59,9 @@ void SectionTitle::setTitle(const QString &title) {
 }
 
 void SectionTitle::setDetail(std::optional<QString> detail) {
+    if (detail == detail_) {
+        return; // a page refreshes its title on every edit: the same words ask for no layout pass
+    }
     detail_ = std::move(detail);
     updateGeometry();
     update();

@@ -175,12 +175,12 @@ void TriggerGraph::setSelectedID(std::optional<Uuid> id) {
     for (std::size_t i = 0; i < triggers.size(); ++i) {
         if (triggers[i].id == before || triggers[i].id == id) {
             replaceTriggerNode(triggers[i], layout_.nodeTops[i]);
+            update(paintedArea(triggers[i])); // the selected trigger's link is drawn in ink
         }
     }
     if (refocus) {
         focusSelected();
     }
-    update();
 }
 
 QWidget *TriggerGraph::triggerNode(const Uuid &id) const {
@@ -329,11 +329,31 @@ void TriggerGraph::triggersChanged(const std::vector<Uuid> &ids) {
     }
     for (const std::size_t i : changed) {
         replaceTriggerNode(triggers[i], layout_.nodeTops[i]);
+        // The link's pen and the node's shadow follow the switch. Only their area is painted again: the graph
+        // is translucent, so a whole repaint would also paint the backdrop and every node beneath it, on each
+        // keystroke in the editor.
+        update(paintedArea(triggers[i]));
     }
     if (refocus && !holdsFocus()) {
         focusSelected();
     }
-    update(); // the links' pens follow the switches
+}
+
+QRect TriggerGraph::paintedArea(const Trigger &trigger) const {
+    // What paintEvent draws for one trigger: its node's shadow and its link with the link's end dots.
+    const Geometry &g = geometry_;
+    QRectF area;
+    const auto top = layout_.triggerTops.find(trigger.id);
+    if (top != layout_.triggerTops.end()) {
+        area = QRectF(0, top->second, g.leftWidth, g.nodeHeight).adjusted(-40, -40, 40, 40);
+        const auto soundTop = layout_.soundTops.find(trigger.soundID);
+        if (soundTop != layout_.soundTops.end()) {
+            const QPointF start(g.leftWidth, top->second + g.nodeHeight * 0.5);
+            const QPointF end(g.soundX, soundTop->second + g.soundHeight * 0.5);
+            area |= QRectF(start, end).normalized().adjusted(-8, -8, 8, 8);
+        }
+    }
+    return area.toAlignedRect();
 }
 
 void TriggerGraph::replaceTriggerNode(const Trigger &trigger, qreal top) {

@@ -95,6 +95,9 @@ private:
     void triggersChanged(const std::vector<Uuid> &ids);
     void makeTriggerNode(const Trigger &trigger, qreal top);
     void replaceTriggerNode(const Trigger &trigger, qreal top);
+    // The part of the graph paintEvent draws for one trigger (its node's shadow and its link), to paint again
+    // when only that trigger changed.
+    QRect paintedArea(const Trigger &trigger) const;
     // Whether the keyboard focus is on one of the graph's nodes (or a switch in one).
     bool holdsFocus() const;
     // Gives the selected trigger's node the keyboard focus.
