@@ -2,6 +2,7 @@
 // a sound of the user's own, a take that cannot be saved, and the record key's second click.
 
 #include "SoundPickerFixture.h"
+#include "app/GatedCatalog.h"
 #include "ui/sounds/PickerLibraryPane.h"
 #include "ui/sounds/PickerRecordPane.h"
 
@@ -177,6 +178,9 @@ TEST(SoundPickerRecord, ATakeTheLibraryRefusesIsNotCalledSavedAndLeavesNoFile) {
 
 TEST(SoundPickerRecord, ATakeStillBeingReadWhenTheSheetClosesComesInOnceUnchosen) {
     PickerFixture f;
+    // The take waits inside the library until the sheet is closed, however quick the worker is.
+    GatedCatalog gated(f.harness.library);
+    f.harness.catalog = &gated;
     AppModel &model = f.start();
     auto &sheet = f.open(SoundPickerTarget::brush());
     clickRecord(sheet);
@@ -184,9 +188,11 @@ TEST(SoundPickerRecord, ATakeStillBeingReadWhenTheSheetClosesComesInOnceUnchosen
     writeTake(take.file);
     take.finish(true);
     f.harness.time.runPosted(); // the take is finished and handed to the model's worker
+    gated.waitUntilEntered();
     EXPECT_EQ(sheet.recordPane()->status(), "Saved to My sounds");
     const auto edits = f.watchEdits();
     sheet.reject();
+    gated.open();
     ASSERT_TRUE(f.harness.finishWork());
 
     ASSERT_EQ(userSounds(model).size(), 1u);
