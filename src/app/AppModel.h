@@ -71,7 +71,7 @@ class WorkQueue;
 // Observation: each observed field has its own change signal, so a view updates in place. A setter compares
 // first and signals only on a real change. The document signals per part (profiles, the active profile's
 // keys, triggers, app rules, user sounds, settings; see AppModelSignals), again only on a real change, so an
-// edit that changes nothing signals nothing; dataChanged() is kept for a replacement of the whole document.
+// edit that changes nothing signals nothing. The document is loaded whole only before any view exists.
 // `silence` is derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
 //
 // Writers of the document: there is one way to change `data`, commitEdit(change). It applies the change,
@@ -155,11 +155,9 @@ public:
         userSoundsChange = 1u << 4,
         settingsChange = 1u << 5,
     };
-    // Calls `slot` (without arguments) after every change of the named parts of the document and after a
-    // replacement of the whole document, while `context` lives: for a view that reads its parts afresh rather
-    // than by the ids the signals carry.
+    // Calls `slot` (without arguments) after every change of the named parts of the document, while `context`
+    // lives: for a view that reads its parts afresh rather than by the ids the signals carry.
     template <typename Slot> void observe(unsigned changes, const QObject *context, Slot slot) {
-        connect(this, &AppModelSignals::dataChanged, context, slot);
         if (changes & profilesChange) {
             connect(this, &AppModelSignals::profilesChanged, context, slot);
         }
@@ -446,6 +444,9 @@ private:
     void endTask();
     // Adds an imported sound to the document.
     void landSound(const SoundItem &item);
+    // Adds an imported pack's sounds and its profile, named apart from the profiles there are now, and makes
+    // the profile active.
+    void landPack(Profile profile, std::vector<SoundItem> sounds);
     // "Recording N" for the next recording.
     std::string nextRecordingName() const;
 

@@ -13,7 +13,6 @@
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <set>
 #include <system_error>
 
 namespace tc {
@@ -132,20 +131,9 @@ void AppModel::landImport(int task, int total, ImportOutcome outcome, std::optio
                           std::vector<SoundItem> packSounds) {
     if (outcome.succeeded()) {
         if (packProfile) {
-            // Unique among the profiles as they are now: others may have come or gone since the task began.
-            std::set<std::string> names;
-            for (const auto &profile : data_.profiles) {
-                names.insert(profile.name);
-            }
-            packProfile->name = PackIO::uniqueName(packProfile->name, names);
+            // Named among the profiles as they are now: others may have come or gone since the task began.
             outcome.profileID = packProfile->id;
-            commitEdit([&](AppData &data) {
-                data.userSounds.insert(data.userSounds.end(), packSounds.begin(), packSounds.end());
-                data.activeProfileID = packProfile->id;
-                data.profiles.push_back(std::move(*packProfile));
-            });
-            ++soundsVersion_;
-            emit soundsVersionChanged();
+            landPack(std::move(*packProfile), std::move(packSounds));
         } else if (outcome.sound) {
             if (outcome.kind == ImportKind::recording) {
                 outcome.sound->name = nextRecordingName();

@@ -29,8 +29,6 @@ public:
     using QObject::QObject;
 
 signals:
-    // The whole document was replaced (its load at start): read every part again.
-    void dataChanged();
     // The profiles: their list, the active profile, a profile's name or colour, and any change of a profile
     // other than the active one. Carries the ids of the profiles that changed in place.
     void profilesChanged(const std::vector<tc::Uuid> &ids);

@@ -10,7 +10,6 @@
 #include "model/Names.h"
 
 #include <algorithm>
-#include <set>
 #include <system_error>
 
 namespace tc {
@@ -134,16 +133,17 @@ void AppModel::deleteUserSound(const SoundItem &item) {
 }
 
 void AppModel::importPack(const std::filesystem::path &path) {
-    std::set<std::string> names;
-    for (const auto &profile : data_.profiles) {
-        names.insert(profile.name);
-    }
-    auto imported = services_.library->importPack(path, names);
+    auto imported = services_.library->importPack(path, {});
+    landPack(std::move(imported.profile), std::move(imported.sounds));
+}
+
+void AppModel::landPack(Profile profile, std::vector<SoundItem> sounds) {
+    profile.name = uniqueProfileName(profile.name);
     commitEdit(
         [&](AppData &data) {
-            data.userSounds.insert(data.userSounds.end(), imported.sounds.begin(), imported.sounds.end());
-            data.activeProfileID = imported.profile.id;
-            data.profiles.push_back(std::move(imported.profile));
+            data.userSounds.insert(data.userSounds.end(), sounds.begin(), sounds.end());
+            data.activeProfileID = profile.id;
+            data.profiles.push_back(std::move(profile));
         },
         userSoundsPart | profilesPart);
     ++soundsVersion_;

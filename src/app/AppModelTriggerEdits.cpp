@@ -11,7 +11,8 @@ namespace tc {
 
 namespace {
 
-Trigger *firstTriggerWithID(AppData &data, const Uuid &id) {
+// The first trigger with the id in a document, const or not; null when none has it.
+template <typename Document> auto *firstTriggerWithID(Document &data, const Uuid &id) {
     const auto it = std::find_if(data.triggers.begin(), data.triggers.end(),
                                  [&](const Trigger &trigger) { return trigger.id == id; });
     return it == data.triggers.end() ? nullptr : &*it;
@@ -37,9 +38,7 @@ void AppModel::deleteTrigger(const Uuid &id) {
 }
 
 const Trigger *AppModel::trigger(const Uuid &id) const {
-    const auto it = std::find_if(data_.triggers.begin(), data_.triggers.end(),
-                                 [&](const Trigger &trigger) { return trigger.id == id; });
-    return it == data_.triggers.end() ? nullptr : &*it;
+    return firstTriggerWithID(data_, id);
 }
 
 void AppModel::editTrigger(const Uuid &id, const std::function<void(Trigger &)> &change) {

@@ -198,7 +198,6 @@ public:
             }
             return join(texts);
         };
-        QObject::connect(&model, &AppModelSignals::dataChanged, &context_, [this] { seen.push_back("data"); });
         QObject::connect(&model, &AppModelSignals::profilesChanged, &context_,
                          [this, uuids](const std::vector<Uuid> &ids) { seen.push_back("profiles" + uuids(ids)); });
         QObject::connect(&model, &AppModelSignals::keysChanged, &context_, [this] { seen.push_back("keys"); });

@@ -14,6 +14,7 @@
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PlayButton.h"
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
@@ -71,19 +72,6 @@ private:
     qreal size_;
     QFont::Weight weight_;
     QColor color_;
-};
-
-// The grey rounded card behind the waveform, with the orange start mark over the waveform's leading edge.
-class SoundCardBox final : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), 16, Theme::panel);
-    }
 };
 
 // The orange start mark, drawn over the waveform and 6 points beyond it above and below.
@@ -215,7 +203,8 @@ Inspector::Inspector(AppModel &model, QWidget *parent) : QWidget(parent), model_
     name_ = new FittingText(QString(), nameFont, Theme::ink, 0.7, Qt::AlignLeft, content_);
     top->addWidget(name_);
 
-    auto *card = new SoundCardBox(content_);
+    // The grey rounded card behind the waveform, with the orange start mark over the waveform's leading edge.
+    auto *card = new RoundedPanel(16, Theme::panel, content_);
     auto *cardStack = new QVBoxLayout(card);
     cardStack->setContentsMargins(14, 14, 14, 14);
     cardStack->setSpacing(12);

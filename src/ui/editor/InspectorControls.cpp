@@ -7,6 +7,7 @@
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Percent.h"
 #include "ui/kit/PillToggle.h"
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
@@ -57,19 +58,6 @@ QFrame *divider(QWidget *parent) {
     line->setPalette(palette);
     return line;
 }
-
-// The rounded group the advanced options sit on.
-class AdvancedBox final : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), 14, Theme::soft, QPen(Theme::line, 1));
-    }
-};
 
 // The chevron of the group's header: down while closed, up while open.
 class Chevron final : public QWidget {
@@ -143,7 +131,7 @@ AssignedControls::AssignedControls(AppModel &model, QWidget *parent) : QWidget(p
     volumeBlock->addWidget(volume_);
     stack->addLayout(volumeBlock);
 
-    auto *box = new AdvancedBox(this);
+    auto *box = new RoundedPanel(14, Theme::soft, QPen(Theme::line, 1), this); // the advanced options' group
     auto *group = new QVBoxLayout(box);
     group->setContentsMargins(0, 0, 0, 0);
     group->setSpacing(0);

@@ -1,5 +1,6 @@
 #include "ui/kit/TrayCard.h"
 
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -9,23 +10,6 @@
 #include <QVBoxLayout>
 
 namespace tc {
-
-namespace {
-
-// The white panel inside the tray.
-class TrayInner final : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), 16, Qt::white);
-    }
-};
-
-} // namespace
 
 TrayCard::TrayCard(QWidget *header, QWidget *content, QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -43,7 +27,7 @@ TrayCard::TrayCard(QWidget *header, QWidget *content, QWidget *parent) : QWidget
     }
     stack->addWidget(headerRow);
 
-    auto *inner = new TrayInner(this);
+    auto *inner = new RoundedPanel(16, Qt::white, this); // the white panel inside the tray
     content_ = new QVBoxLayout(inner);
     content_->setContentsMargins(0, 0, 0, 0);
     content_->setSpacing(0);

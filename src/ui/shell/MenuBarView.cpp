@@ -9,6 +9,7 @@
 #include "ui/kit/MascotLogo.h"
 #include "ui/kit/OrangeDial.h"
 #include "ui/kit/Percent.h"
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
@@ -30,22 +31,6 @@
 namespace tc {
 
 namespace {
-
-// A white rounded card the panel groups a block on.
-class WhiteCard : public QWidget {
-public:
-    WhiteCard(qreal corner, QWidget *parent) : QWidget(parent), corner_(corner) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), corner_, Qt::white);
-    }
-
-private:
-    qreal corner_;
-};
 
 QFont tracked(QFont font, qreal spacing) {
     font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
@@ -196,7 +181,7 @@ OrangeDial *MenuBarView::makeDial() {
 }
 
 QWidget *MenuBarView::makeProfileCard() {
-    auto *card = new WhiteCard(18, this);
+    auto *card = new RoundedPanel(18, Qt::white, this);
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(10);
@@ -244,7 +229,7 @@ QWidget *MenuBarView::makeProfileCard() {
 }
 
 QWidget *MenuBarView::makeBanner() {
-    auto *banner = new WhiteCard(14, this);
+    auto *banner = new RoundedPanel(14, Qt::white, this);
     banner->setFixedHeight(52);
     auto *row = new QHBoxLayout(banner);
     row->setContentsMargins(12, 0, 12, 0);

@@ -6,6 +6,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/PillButton.h"
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
@@ -162,22 +163,6 @@ private:
     bool recording_ = false;
 };
 
-// The white meter card with the soft card shadow.
-class MeterCard : public QWidget {
-public:
-    explicit MeterCard(QWidget *parent) : QWidget(parent) {
-        setFixedWidth(static_cast<int>(kCardWidth));
-        applyCardShadow(this, kCardCorner);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), kCardCorner, Qt::white);
-    }
-};
-
 QString limitText() {
     return QStringLiteral(" / ") + PickerRecordPane::elapsedText(Recorder::kMaxSeconds);
 }
@@ -191,7 +176,10 @@ PickerRecordPane::PickerRecordPane(Recorder &recorder, std::function<void()> ope
     column->setSpacing(22);
     column->addStretch(1);
 
-    card_ = new MeterCard(this);
+    // The white meter card with the soft card shadow.
+    card_ = new RoundedPanel(kCardCorner, Qt::white, this);
+    card_->setFixedWidth(static_cast<int>(kCardWidth));
+    applyCardShadow(card_, kCardCorner);
     auto *cardColumn = new QVBoxLayout(card_);
     cardColumn->setContentsMargins(18, 18, 18, 18);
     cardColumn->setSpacing(12);

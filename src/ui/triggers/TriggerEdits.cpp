@@ -29,7 +29,6 @@ PillToggle *onOffSwitch(AppModel &model, const Uuid &id, QWidget *parent) {
             toggle->refresh();
         }
     });
-    QObject::connect(&model, &AppModelSignals::dataChanged, toggle, [toggle] { toggle->refresh(); });
     return toggle;
 }
 

@@ -4,6 +4,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PlayButton.h"
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
@@ -57,18 +58,6 @@ protected:
             painter.setPen(QPen(Theme::ink, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
             painter.drawPath(strokeBorderPath(frame, kTriggerCorner, 2));
         }
-    }
-};
-
-class SoundNode : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), kSoundCorner, Qt::white);
     }
 };
 
@@ -418,7 +407,7 @@ void TriggerGraph::ensureSoundNode(const std::string &soundID) {
     const auto counted = soundCounts_.find(soundID);
     const int count = counted == soundCounts_.end() ? 0 : counted->second;
     const std::optional<SoundItem> sound = model_.sound(soundID);
-    auto *node = new SoundNode(this);
+    auto *node = new RoundedPanel(kSoundCorner, Qt::white, this);
     node->setAttribute(Qt::WA_TranslucentBackground);
     node->setGeometry(QRectF(g.soundX, top->second, g.soundWidth, g.soundHeight).toRect());
     auto *row = new QHBoxLayout(node);

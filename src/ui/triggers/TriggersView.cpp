@@ -4,6 +4,7 @@
 #include "ui/kit/Card.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
+#include "ui/kit/RoundedPanel.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -27,19 +28,6 @@
 namespace tc {
 
 namespace {
-
-// The add bar's white rounded plate.
-class AddBar : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPanel(painter, QRectF(rect()), 16, Qt::white);
-    }
-};
 
 QString countDetail(std::size_t count) {
     return QStringLiteral("%1 triggers").arg(count);
@@ -121,7 +109,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     content_->addWidget(listView_);
     left->addWidget(stackHolder_, 1);
 
-    auto *bar = new AddBar(this);
+    auto *bar = new RoundedPanel(16, Qt::white, this); // the add bar's white plate
     applyCardShadow(bar, 16);
     bar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto *barRow = new QHBoxLayout(bar);
