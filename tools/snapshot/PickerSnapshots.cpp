@@ -140,6 +140,42 @@ void onTab(SoundPickerSheet &sheet, SoundPickerTab tab) {
     sheet.state().setTab(tab);
 }
 
+// The picker for the A key, which plays the 71st of a hundred and twenty sounds of the user's own: it opens on
+// My sounds, scrolled to that sound's card, which has the focus.
+Snapshot manyOwnSounds(const QString &name) {
+    Snapshot shot{name,
+                  [] {
+                      auto model = std::make_unique<SnapshotModel>(SnapshotModel::Options{});
+                      return new ModelHost(std::move(model), [](SnapshotModel &m) {
+                          AppModel &app = m.model();
+                          app.commitEdit([](AppData &data) {
+                              for (int i = 0; i < 120; ++i) {
+                                  const std::string id = "user.many." + std::to_string(i);
+                                  data.userSounds.push_back({id, "Take " + std::to_string(i + 1), SoundCategory::mine,
+                                                             id + ".wav", 0.2 + 0.01 * (i % 37)});
+                              }
+                          });
+                          app.assign("user.many.70", {0});
+                          auto *mic = new ScriptedMicrophone;
+                          auto *sheet =
+                              new SoundPickerSheet(oneKey(), app, std::make_unique<Recorder>(*mic, *mic), [] {});
+                          mic->setParent(sheet);
+                          m.finishWork();
+                          return sheet;
+                      });
+                  },
+                  QColor(Qt::white), QSize(SoundPickerSheet::kWidth, SoundPickerSheet::kHeight), 0};
+    shot.focus = [](QWidget *view) -> QWidget * {
+        for (auto *card : view->findChildren<PickerSoundCard *>()) {
+            if (card->isRinged()) {
+                return card;
+            }
+        }
+        return nullptr;
+    };
+    return shot;
+}
+
 // The main window at a size with the picker over it, centred on the window as a window-modal dialog opens.
 Snapshot overWindow(const QString &name, QSize size) {
     return {name,
@@ -248,6 +284,7 @@ std::vector<Snapshot> pickerSnapshots() {
     shots.push_back(picker("picker-library-after-import", trigger, [](SoundPickerSheet &sheet, ScriptedMicrophone &) {
         sheet.importPane()->importFile("/tmp/Door knock.wav");
     }));
+    shots.push_back(manyOwnSounds("picker-library-many-own-sounds"));
     shots.push_back(overWindow("picker-over-window", QSize(1400, 880)));
     shots.push_back(overWindow("picker-over-window-1366x768", QSize(1366, 768)));
     return shots;

@@ -5,12 +5,17 @@
 
 #include "ui/shell/MainWindow.h"
 #include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsAlert.h"
 #include "ui/sounds/SoundsScreenState.h"
 #include "ui/sounds/SoundsView.h"
 
+#include <QAbstractButton>
 #include <QColor>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace tc::snapshot {
 
@@ -42,6 +47,17 @@ void fillLibrary(AppModel &model) {
         data.profiles.push_back(cats);
         data.profiles.push_back(empty);
         data.activeProfileID = cats.id;
+    });
+}
+
+// A hundred and twenty sounds of the user's own, of several lengths.
+void fillManyOwnSounds(AppModel &model) {
+    model.commitEdit([](AppData &data) {
+        for (int i = 0; i < 120; ++i) {
+            const std::string id = "user.many." + std::to_string(i);
+            data.userSounds.push_back(
+                {id, "Take " + std::to_string(i + 1), SoundCategory::mine, id + ".wav", 0.2 + 0.01 * (i % 37)});
+        }
     });
 }
 
@@ -97,6 +113,21 @@ std::vector<Snapshot> soundsSnapshots() {
     }));
     shots.push_back(soundsWindow("sounds-drop-highlight", kWindow, fillLibrary,
                                  [](SoundsView &page) { page.state().setDropTargeted(true); }));
+    // A long list of the user's own sounds scrolled part way, a row's play button in the middle focused.
+    Snapshot scrolled = soundsWindow("sounds-many-own-sounds-scrolled", kWindow, fillManyOwnSounds);
+    scrolled.focus = [](QWidget *view) -> QWidget * {
+        auto *page = view->findChild<SoundsView *>();
+        if (page == nullptr) {
+            return nullptr;
+        }
+        page->state().setFilter(SoundCategory::mine);
+        QCoreApplication::processEvents();
+        page->libraryPanel()->scrollArea()->verticalScrollBar()->setValue(2000);
+        QCoreApplication::processEvents();
+        SoundLibraryRow *row = page->libraryPanel()->rowFor("user.many.38");
+        return row != nullptr ? row->playButton() : nullptr;
+    };
+    shots.push_back(scrolled);
 
     shots.push_back({"sounds-alert-import",
                      [] { return SoundsAlert::importError(QStringLiteral("This file is silent."), nullptr); },
