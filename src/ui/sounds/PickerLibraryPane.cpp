@@ -4,7 +4,9 @@
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/LazyRows.h"
 #include "ui/kit/PillButton.h"
+#include "ui/kit/PlayButton.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
@@ -21,6 +23,7 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace tc {
 
@@ -28,8 +31,54 @@ namespace {
 
 constexpr int kColumnWidth = 160;
 constexpr int kRowHeight = 36;
-constexpr int kGridColumns = 3;
+constexpr int kGridColumns = PickerLibraryPane::kGridColumns;
 constexpr int kGridSpacing = 10;
+constexpr int kGridMargin = 2;
+constexpr int kCardPitch = PickerSoundCard::kHeight + kGridSpacing;
+
+// The room of the grid of all the category's cards, which lie over it: the sizes a grid layout of cards would
+// ask for (three columns at most, each 200 wide at ease and 120 at least, rows of cards 10 apart), so the
+// scroll area sizes and scrolls its content as it would for the cards themselves.
+class GridRoom final : public QLayoutItem {
+public:
+    void setCount(int count) { count_ = count; }
+    QSize sizeHint() const override { return size(200); }
+    QSize minimumSize() const override { return size(120); }
+    QSize maximumSize() const override { return {QWIDGETSIZE_MAX, size(120).height()}; }
+    Qt::Orientations expandingDirections() const override { return count_ > 0 ? Qt::Horizontal : Qt::Orientations(); }
+    bool isEmpty() const override { return count_ == 0; }
+    void setGeometry(const QRect &rect) override { rect_ = rect; }
+    QRect geometry() const override { return rect_; }
+
+private:
+    QSize size(int columnWidth) const {
+        if (count_ == 0) {
+            return {0, 0};
+        }
+        const int columns = std::min(count_, kGridColumns);
+        const int rows = (count_ + kGridColumns - 1) / kGridColumns;
+        return {2 * kGridMargin + columns * columnWidth + (columns - 1) * kGridSpacing,
+                2 * kGridMargin + rows * PickerSoundCard::kHeight + (rows - 1) * kGridSpacing};
+    }
+
+    int count_ = 0;
+    QRect rect_;
+};
+
+// Stands in for a card when the grid's columns are worked out: a card's sizes, without the card.
+class CardCell final : public QLayoutItem {
+public:
+    QSize sizeHint() const override { return {200, PickerSoundCard::kHeight}; }
+    QSize minimumSize() const override { return {120, PickerSoundCard::kHeight}; }
+    QSize maximumSize() const override { return {QWIDGETSIZE_MAX, PickerSoundCard::kHeight}; }
+    Qt::Orientations expandingDirections() const override { return Qt::Horizontal; }
+    bool isEmpty() const override { return false; }
+    void setGeometry(const QRect &rect) override { rect_ = rect; }
+    QRect geometry() const override { return rect_; }
+
+private:
+    QRect rect_;
+};
 
 std::size_t indexOf(SoundCategory category) {
     return static_cast<std::size_t>(category);
@@ -115,6 +164,35 @@ std::vector<SoundItem> PickerLibraryPane::soundsIn(const std::vector<SoundItem> 
     return result;
 }
 
+std::vector<QRect> PickerLibraryPane::cells(int width, int count) {
+    if (count <= 0) {
+        return {};
+    }
+    // The columns as a grid layout shares them out (its rounding included), with a card in each column used.
+    QGridLayout grid;
+    grid.setContentsMargins(kGridMargin, kGridMargin, kGridMargin, kGridMargin);
+    grid.setHorizontalSpacing(kGridSpacing);
+    grid.setVerticalSpacing(kGridSpacing);
+    grid.setAlignment(Qt::AlignTop);
+    for (int c = 0; c < kGridColumns; ++c) {
+        grid.setColumnStretch(c, 1);
+    }
+    std::vector<CardCell *> columns;
+    for (int c = 0; c < std::min(count, kGridColumns); ++c) {
+        columns.push_back(new CardCell);
+        grid.addItem(columns.back(), 0, c);
+    }
+    grid.setGeometry(QRect(0, 0, width, grid.sizeHint().height()));
+    std::vector<QRect> cells;
+    cells.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const QRect column = columns[static_cast<std::size_t>(i % kGridColumns)]->geometry();
+        cells.emplace_back(column.x(), kGridMargin + (i / kGridColumns) * kCardPitch, column.width(),
+                           PickerSoundCard::kHeight);
+    }
+    return cells;
+}
+
 PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, QWidget *parent)
     : QWidget(parent), model_(model), state_(state) {
     auto *row = new QHBoxLayout(this);
@@ -143,17 +221,20 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid_ = new QWidget;
     grid_->setAttribute(Qt::WA_TranslucentBackground);
-    gridLayout_ = new QGridLayout(grid_);
-    gridLayout_->setContentsMargins(2, 2, 2, 2);
-    gridLayout_->setHorizontalSpacing(kGridSpacing);
-    gridLayout_->setVerticalSpacing(kGridSpacing);
-    gridLayout_->setAlignment(Qt::AlignTop);
-    for (int c = 0; c < kGridColumns; ++c) {
-        gridLayout_->setColumnStretch(c, 1);
-    }
+    // The cards are not in the layout: they sit over this room, as large as the grid of all the category's
+    // cards would be.
+    auto *gridLayout = new QVBoxLayout(grid_);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    gridLayout->setSpacing(0);
+    room_ = new GridRoom;
+    gridLayout->addItem(room_);
+    gridLayout->addStretch(1);
     scroll_->setWidget(grid_);
     grid_->setAutoFillBackground(false); // setWidget() turned it on
     pages->addWidget(scroll_);
+    scroll_->viewport()->installEventFilter(this);
+    grid_->installEventFilter(this);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, &PickerLibraryPane::makeVisibleCards);
 
     empty_ = new QWidget(stack);
     auto *emptyColumn = new QVBoxLayout(empty_);
@@ -186,52 +267,173 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
         for (const auto &entry : rows_) {
             entry.second->update();
         }
-        rebuild();
+        // From the top, where the cards of the new category are made.
+        holdCards_ = true;
         scroll_->verticalScrollBar()->setValue(0);
+        holdCards_ = false;
+        syncSounds();
     });
     connect(&state_, &SoundPickerState::chosenChanged, this, &PickerLibraryPane::updateRings);
-    // New or removed user sounds, and the built-ins' durations once they are loaded.
-    connect(&model_, &AppModelSignals::soundsVersionChanged, this, &PickerLibraryPane::rebuild);
-    connect(&model_, &AppModelSignals::soundsReadyChanged, this, &PickerLibraryPane::rebuild);
-    rebuild();
+    // New, removed or renamed user sounds, and the built-ins' durations once they are loaded.
+    connect(&model_, &AppModelSignals::userSoundsChanged, this, &PickerLibraryPane::syncSounds);
+    connect(&model_, &AppModelSignals::soundsVersionChanged, this, &PickerLibraryPane::syncSounds);
+    connect(&model_, &AppModelSignals::soundsReadyChanged, this, &PickerLibraryPane::syncSounds);
+    syncSounds();
 }
 
 int PickerLibraryPane::shownCount(SoundCategory category) const {
     return counts_[indexOf(category)];
 }
 
-void PickerLibraryPane::rebuild() {
+std::vector<std::string> PickerLibraryPane::shownIDs() const {
+    std::vector<std::string> ids;
+    ids.reserve(shown_.size());
+    for (const auto &sound : shown_) {
+        ids.push_back(sound.id);
+    }
+    return ids;
+}
+
+PickerSoundCard *PickerLibraryPane::cardFor(const std::string &id) {
+    const auto found = shownIndex_.find(id);
+    if (found == shownIndex_.end()) {
+        return nullptr;
+    }
+    PickerSoundCard *card = makeCard(found->second);
+    listCards();
+    return card;
+}
+
+void PickerLibraryPane::syncSounds() {
     const auto sounds = model_.allSounds();
     counts_ = counts(sounds);
     for (const auto &entry : rows_) {
         entry.second->update();
     }
 
-    for (auto *card : cards_) {
-        gridLayout_->removeWidget(card);
+    shown_ = soundsIn(sounds, state_.category());
+    shownIndex_.clear();
+    // One card per id: a sound listed twice shows once.
+    std::erase_if(shown_, [&](const SoundItem &sound) { return !shownIndex_.emplace(sound.id, 0).second; });
+    for (std::size_t i = 0; i < shown_.size(); ++i) {
+        shownIndex_[shown_[i].id] = i;
+    }
+    // The cards of sounds no longer shown go; those of sounds that changed are updated in place.
+    std::vector<PickerSoundCard *> gone;
+    for (auto it = made_.begin(); it != made_.end();) {
+        const auto found = shownIndex_.find(it->first);
+        if (found == shownIndex_.end()) {
+            gone.push_back(it->second);
+            it = made_.erase(it);
+            continue;
+        }
+        if (!(it->second->sound() == shown_[found->second])) {
+            it->second->setSound(shown_[found->second]);
+        }
+        ++it;
+    }
+    letGo(gone);
+
+    auto *pages = static_cast<QStackedLayout *>(scroll_->parentWidget()->layout());
+    pages->setCurrentWidget(shown_.empty() ? empty_ : scroll_);
+    static_cast<GridRoom *>(room_)->setCount(static_cast<int>(shown_.size()));
+    grid_->layout()->invalidate();
+    placeCards();
+    makeVisibleCards();
+    listCards();
+    updateRings();
+}
+
+void PickerLibraryPane::makeVisibleCards() {
+    if (holdCards_ || shown_.empty()) {
+        return;
+    }
+    const int count = static_cast<int>(shown_.size());
+    const int rows = (count + kGridColumns - 1) / kGridColumns;
+    const int least = 4 * kCardPitch;
+    const LazyRows::Span wanted =
+        LazyRows::near(*scroll_, kGridMargin, kCardPitch, rows, kRowsAhead * kCardPitch, least);
+    const LazyRows::Span kept =
+        LazyRows::near(*scroll_, kGridMargin, kCardPitch, rows, 2 * kRowsAhead * kCardPitch, least);
+    // The focus as its window keeps it, also while the window is not active (or not yet shown).
+    const QWidget *focused = window()->focusWidget();
+    std::vector<PickerSoundCard *> far;
+    for (auto it = made_.begin(); it != made_.end();) {
+        PickerSoundCard *card = it->second;
+        // A card far away is let go, unless it has the keyboard focus or is the chosen sound's, where the
+        // focus starts as the sheet opens.
+        const auto row = static_cast<int>(shownIndex_.at(it->first)) / kGridColumns;
+        if (kept.contains(row) || (focused != nullptr && (card == focused || card->isAncestorOf(focused))) ||
+            state_.chosen() == it->first) {
+            ++it;
+        } else {
+            far.push_back(card);
+            it = made_.erase(it);
+        }
+    }
+    bool changed = !far.empty();
+    letGo(far);
+    for (int i = wanted.first * kGridColumns; i < std::min(count, wanted.end * kGridColumns); ++i) {
+        if (!made_.contains(shown_[static_cast<std::size_t>(i)].id)) {
+            makeCard(static_cast<std::size_t>(i));
+            changed = true;
+        }
+    }
+    if (changed) {
+        listCards();
+    }
+}
+
+PickerSoundCard *PickerLibraryPane::makeCard(std::size_t index) {
+    const SoundItem &sound = shown_[index];
+    if (const auto found = made_.find(sound.id); found != made_.end()) {
+        return found->second;
+    }
+    const std::string id = sound.id;
+    auto *card = new PickerSoundCard(
+        sound, [this, id] { choose(id); }, [this, id] { model_.preview(id); }, grid_);
+    card->installEventFilter(this);
+    card->setRinged(state_.chosen() == id);
+    if (index < cells_.size()) {
+        card->setGeometry(cells_[index]);
+    }
+    card->show();
+    made_.emplace(id, card);
+    return card;
+}
+
+void PickerLibraryPane::letGo(const std::vector<PickerSoundCard *> &cards) {
+    // Hiding a card that has the focus moves the focus on, which may scroll the grid: no cards are made meanwhile.
+    const bool held = std::exchange(holdCards_, true);
+    for (PickerSoundCard *card : cards) {
+        std::erase(cards_, card);
         card->hide();
         card->deleteLater();
     }
-    cards_.clear();
+    holdCards_ = held;
+}
 
-    const auto shown = soundsIn(sounds, state_.category());
-    auto *pages = static_cast<QStackedLayout *>(scroll_->parentWidget()->layout());
-    if (shown.empty()) {
-        pages->setCurrentWidget(empty_);
-        return;
+void PickerLibraryPane::placeCards() {
+    cells_ = cells(grid_->width(), static_cast<int>(shown_.size()));
+    for (const auto &[id, card] : made_) {
+        const QRect &cell = cells_[shownIndex_.at(id)];
+        if (card->geometry() != cell) {
+            card->setGeometry(cell);
+        }
     }
-    pages->setCurrentWidget(scroll_);
-    int index = 0;
-    for (const auto &sound : shown) {
-        const std::string id = sound.id;
-        auto *card = new PickerSoundCard(
-            sound, [this, id] { choose(id); }, [this, id] { model_.preview(id); }, grid_);
-        gridLayout_->addWidget(card, index / kGridColumns, index % kGridColumns);
-        card->installEventFilter(this);
-        cards_.push_back(card);
-        ++index;
+}
+
+void PickerLibraryPane::listCards() {
+    cards_.clear();
+    std::vector<QWidget *> controls;
+    for (const auto &sound : shown_) {
+        if (const auto found = made_.find(sound.id); found != made_.end()) {
+            cards_.push_back(found->second);
+            controls.push_back(found->second);
+            controls.push_back(found->second->playButton());
+        }
     }
-    updateRings();
+    LazyRows::chainAfter(rows_.at(kAllSoundCategories.back()), controls);
 }
 
 void PickerLibraryPane::updateRings() {
@@ -246,33 +448,51 @@ void PickerLibraryPane::choose(const std::string &id) {
 }
 
 bool PickerLibraryPane::focusChosenCard() {
-    if (cards_.empty() || !scroll_->isVisibleTo(this)) {
+    if (shown_.empty() || !scroll_->isVisibleTo(this)) {
         return false;
     }
-    PickerSoundCard *target = cards_.front();
-    for (auto *card : cards_) {
-        if (state_.chosen() == card->sound().id) {
-            target = card;
+    std::size_t index = 0;
+    if (state_.chosen()) {
+        if (const auto found = shownIndex_.find(*state_.chosen()); found != shownIndex_.end()) {
+            index = found->second;
         }
     }
+    PickerSoundCard *target = makeCard(index);
+    listCards();
     target->setFocus(Qt::TabFocusReason);
     scroll_->ensureWidgetVisible(target);
     return true;
 }
 
 bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
-    const auto found = std::find(cards_.begin(), cards_.end(), watched);
-    if (event->type() == QEvent::FocusIn && found != cards_.end()) {
+    if (watched == grid_ || watched == scroll_->viewport()) {
+        if (event->type() == QEvent::Resize) {
+            if (watched == grid_) {
+                placeCards();
+            }
+            makeVisibleCards();
+        }
+        return false;
+    }
+    auto *card = qobject_cast<PickerSoundCard *>(watched);
+    const auto found = card != nullptr ? shownIndex_.find(card->sound().id) : shownIndex_.end();
+    if (found == shownIndex_.end()) {
+        return false;
+    }
+    if (const auto made = made_.find(card->sound().id); made == made_.end() || made->second != card) {
+        return false; // a card let go
+    }
+    if (event->type() == QEvent::FocusIn) {
         // Focus given before the sheet was laid out (the chosen card as it opens) scrolls to the card once it
         // arrives.
-        scroll_->ensureWidgetVisible(*found);
+        scroll_->ensureWidgetVisible(card);
         return false;
     }
     if (event->type() != QEvent::KeyPress) {
         return false;
     }
     const auto *key = static_cast<QKeyEvent *>(event);
-    if (found == cards_.end() || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
         return false;
     }
     int step = 0;
@@ -292,11 +512,12 @@ bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
     default:
         return false;
     }
-    const auto index = (found - cards_.begin()) + step;
-    if (index < 0 || index >= static_cast<std::ptrdiff_t>(cards_.size())) {
+    const auto index = static_cast<std::ptrdiff_t>(found->second) + step;
+    if (index < 0 || index >= static_cast<std::ptrdiff_t>(shown_.size())) {
         return true; // the grid's edge: focus stays on the card
     }
-    PickerSoundCard *target = cards_[static_cast<std::size_t>(index)];
+    PickerSoundCard *target = makeCard(static_cast<std::size_t>(index));
+    listCards();
     target->setFocus(Qt::TabFocusReason);
     scroll_->ensureWidgetVisible(target);
     choose(target->sound().id);

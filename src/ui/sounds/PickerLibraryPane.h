@@ -4,12 +4,15 @@
 #include "ui/sounds/SoundPickerState.h"
 
 #include <QAbstractButton>
+#include <QRect>
 #include <QWidget>
 #include <array>
 #include <map>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
-class QGridLayout;
+class QLayoutItem;
 class QScrollArea;
 
 namespace tc {
@@ -21,22 +24,39 @@ class PickerSoundCard;
 // sounds) beside a scrolling grid of three columns with one card per sound of the state's category, in the
 // model's catalogue order. A click on a category shows it; a click on a card chooses its sound and previews
 // it; a card's play button only previews. A category without sounds offers "Record" and "Import" instead,
-// which switch the picker's tab. The pane keeps no copy of the catalogue: it reads the model again whenever
-// the sounds or the category change, and moves the ring in place when the choice changes.
+// which switch the picker's tab. The pane keeps no copy of the catalogue beyond the category shown: it reads
+// the model again whenever the sounds or the category change, and moves the ring in place when the choice
+// changes.
+//
+// A card is a widget only while it is near what the grid shows: cards are made as they scroll into view (and
+// a few rows ahead) and let go once far away. Cards are kept per sound id: an edit of one sound changes its
+// card alone, and the cards of a category shown again are reused.
 class PickerLibraryPane : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kGridColumns = 3;
+    // Rows of cards are made this many rows ahead of what shows, either way, and let go beyond twice as many.
+    static constexpr int kRowsAhead = 2;
+
     PickerLibraryPane(AppModel &model, SoundPickerState &state, QWidget *parent = nullptr);
 
     // How many sounds of each category the catalogue holds, in category order.
     static std::array<int, 6> counts(const std::vector<SoundItem> &sounds);
     // The sounds of one category in catalogue order.
     static std::vector<SoundItem> soundsIn(const std::vector<SoundItem> &sounds, SoundCategory category);
+    // Where the cards of a grid `width` wide go, for `count` sounds: the grid's own layout, three columns that
+    // share the width (fewer sounds leave the later columns empty) with rows of cards 62 high, 10 apart.
+    static std::vector<QRect> cells(int width, int count);
 
     QAbstractButton *categoryButton(SoundCategory category) const { return rows_.at(category); }
     int shownCount(SoundCategory category) const;
-    // The cards shown now, in grid order (empty while the empty state shows).
+    // The cards made now (those in or near view), in grid order (empty while the empty state shows).
     const std::vector<PickerSoundCard *> &cards() const { return cards_; }
+    // The ids of the category's sounds, in grid order.
+    std::vector<std::string> shownIDs() const;
+    // The card of a sound of the category shown (made now when it was not yet); else null.
+    PickerSoundCard *cardFor(const std::string &id);
+    QScrollArea *scrollArea() const { return scroll_; }
     // The empty state's page and buttons (visible only for a category without sounds).
     QWidget *emptyState() const { return empty_; }
     QAbstractButton *emptyRecordButton() const { return emptyRecord_; }
@@ -47,13 +67,22 @@ public:
 
 protected:
     // The arrow keys on a card move through the grid, and the selection follows as a click would; a card
-    // taking focus is scrolled into view.
+    // taking focus is scrolled into view. A new size of the grid or its viewport places the cards again.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void rebuild();
+    // Reads the catalogue again: the counts, the category's sounds, and the cards of those that changed.
+    void syncSounds();
     void updateRings();
     void choose(const std::string &id);
+    // Makes the cards near what shows and lets go of those far away.
+    void makeVisibleCards();
+    PickerSoundCard *makeCard(std::size_t index);
+    // Hides the cards and deletes them later.
+    void letGo(const std::vector<PickerSoundCard *> &cards);
+    void placeCards();
+    // The made cards in grid order, and in the Tab order after the category column.
+    void listCards();
 
     AppModel &model_;
     SoundPickerState &state_;
@@ -61,11 +90,16 @@ private:
     std::array<int, 6> counts_{};
     QScrollArea *scroll_;
     QWidget *grid_;
-    QGridLayout *gridLayout_;
+    QLayoutItem *room_; // as large as the grid of every card; owned by the grid's layout
     QWidget *empty_;
     QAbstractButton *emptyRecord_;
     QAbstractButton *emptyImport_;
+    std::vector<SoundItem> shown_; // the category's sounds
+    std::unordered_map<std::string, std::size_t> shownIndex_;
+    std::unordered_map<std::string, PickerSoundCard *> made_; // the cards made, by sound id
     std::vector<PickerSoundCard *> cards_;
+    std::vector<QRect> cells_; // where the cards go at the grid's width
+    bool holdCards_ = false;   // while the grid is changing, scrolling makes no cards
 };
 
 } // namespace tc

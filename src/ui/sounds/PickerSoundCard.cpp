@@ -32,6 +32,13 @@ public:
         setText(text);
     }
 
+    void setFullText(const QString &text) {
+        if (full_ != text) {
+            full_ = text;
+            setText(ShownText::elided(fontMetrics(), full_, width()));
+        }
+    }
+
 protected:
     void resizeEvent(QResizeEvent *event) override {
         QLabel::resizeEvent(event);
@@ -59,6 +66,7 @@ PickerSoundCard::PickerSoundCard(const SoundItem &sound, std::function<void()> o
     row->setContentsMargins(10, 0, 10, 0);
     row->setSpacing(10);
     auto *badge = cap(sound, this);
+    badge_ = badge;
     badge->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto *badgeFrame = new QWidget(this);
     badgeFrame->setFixedWidth(34);
@@ -77,7 +85,9 @@ PickerSoundCard::PickerSoundCard(const SoundItem &sound, std::function<void()> o
     palette.setColor(QPalette::WindowText, Theme::ink);
     name->setPalette(palette);
     texts->addWidget(name);
-    texts->addWidget(textLabel(durationText(sound.duration), Fonts::system(10, QFont::Medium), Theme::ink3, this));
+    name_ = name;
+    duration_ = textLabel(durationText(sound.duration), Fonts::system(10, QFont::Medium), Theme::ink3, this);
+    texts->addWidget(duration_);
     texts->addStretch(1);
     row->addLayout(texts, 1);
 
@@ -89,6 +99,23 @@ PickerSoundCard::PickerSoundCard(const SoundItem &sound, std::function<void()> o
 
 QString PickerSoundCard::durationText(double seconds) {
     return QString::asprintf("%.2f s", seconds);
+}
+
+void PickerSoundCard::setSound(const SoundItem &sound) {
+    if (sound == sound_) {
+        return;
+    }
+    if (sound.category != sound_.category) {
+        badge_->setContent(MiniCap::forCategory(sound.category));
+    }
+    if (sound.name != sound_.name) {
+        setAccessibleName(QString::fromStdString(sound.name));
+        static_cast<OneLineLabel *>(name_)->setFullText(ShownText::bounded(QString::fromStdString(sound.name)));
+    }
+    if (sound.duration != sound_.duration) {
+        duration_->setText(durationText(sound.duration));
+    }
+    sound_ = sound;
 }
 
 void PickerSoundCard::setRinged(bool ringed) {

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <functional>
 
+class QLabel;
+
 namespace tc {
 
 class MiniCap;
@@ -24,6 +26,8 @@ public:
                     QWidget *parent = nullptr);
 
     const SoundItem &sound() const { return sound_; }
+    // Shows the same sound changed (renamed, its length known) in place; the actions stay those of its id.
+    void setSound(const SoundItem &sound);
     void setRinged(bool ringed);
     bool isRinged() const { return ringed_; }
     PlayButton *playButton() const { return play_; }
@@ -40,6 +44,9 @@ protected:
 private:
     SoundItem sound_;
     bool ringed_ = false;
+    MiniCap *badge_;
+    QLabel *name_;
+    QLabel *duration_;
     PlayButton *play_;
 };
 

@@ -6,11 +6,13 @@
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/LazyRows.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
 #include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsScreenState.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,7 +22,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <set>
+#include <unordered_set>
+#include <utility>
 
 namespace tc {
 
@@ -118,11 +121,14 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
         "QScrollBar::handle:vertical { background: rgba(0, 0, 0, 46); border-radius: 4px; min-height: 32px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
-    auto *content = new QWidget(scroll_);
-    list_ = new QVBoxLayout(content);
+    content_ = new QWidget(scroll_);
+    list_ = new QVBoxLayout(content_);
     list_->setContentsMargins(0, 0, 0, 0);
     list_->setSpacing(0);
-    empty_ = plainLabel(Fonts::system(13), Theme::ink3, content);
+    // The rows are not in the layout: they sit over this room, one row high for each sound that passes.
+    room_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    list_->addItem(room_);
+    empty_ = plainLabel(Fonts::system(13), Theme::ink3, content_);
     empty_->setWordWrap(true);
     empty_->setMargin(30);
     // Centred in the list's room, like every other empty state.
@@ -131,103 +137,239 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     // Shown only when no row is, it takes the list's room (the stretch under the rows keeps a sliver).
     list_->addWidget(empty_, 1000);
     list_->addStretch(1);
-    scroll_->setWidget(content);
-    content->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
+    scroll_->setWidget(content_);
+    content_->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
     column->addWidget(scroll_, 1);
     // Never fewer than six rows in view: on a short screen the page scrolls as a whole instead.
     setMinimumHeight(column->contentsMargins().top() + chipRow->sizeHint().height() + 1 +
                      kRowsAlwaysShown * (SoundLibraryRow::kHeight + 1) + column->contentsMargins().bottom());
+    scroll_->viewport()->installEventFilter(this);
+    content_->installEventFilter(this);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, &SoundLibraryPanel::makeVisibleRows);
 
-    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { syncRows(); });
-    connect(&model_, &AppModel::soundsVersionChanged, this, &SoundLibraryPanel::syncRows);
-    connect(&model_, &AppModel::soundsReadyChanged, this, &SoundLibraryPanel::syncRows);
+    // A user sound edited in place changes its row alone; a list that changed is read again.
+    connect(&model_, &AppModelSignals::userSoundsChanged, this, [this](const std::vector<std::string> &ids) {
+        if (ids.empty()) {
+            syncCatalogue();
+        } else {
+            syncUserSounds(ids);
+        }
+    });
+    // The keys that use each sound.
+    connect(&model_, &AppModelSignals::keysChanged, this, &SoundLibraryPanel::refreshRows);
+    // Sounds loaded: the built-ins' lengths and every waveform.
+    for (auto signal : {&AppModelSignals::soundsVersionChanged, &AppModelSignals::soundsReadyChanged}) {
+        connect(&model_, signal, this, [this] {
+            syncCatalogue();
+            refreshRows();
+        });
+    }
     connect(&model_, &AppModel::selectedKeysChanged, this, &SoundLibraryPanel::syncSelection);
-    connect(&state_, &SoundsScreenState::filterChanged, this, &SoundLibraryPanel::applyFilter);
-    connect(&state_, &SoundsScreenState::searchChanged, this, &SoundLibraryPanel::applyFilter);
     // A new search or filter shows its results from the top.
     for (auto signal : {&SoundsScreenState::filterChanged, &SoundsScreenState::searchChanged}) {
-        connect(&state_, signal, this, [this] { scroll_->verticalScrollBar()->setValue(0); });
+        connect(&state_, signal, this, [this] {
+            holdRows_ = true;
+            scroll_->verticalScrollBar()->setValue(0);
+            holdRows_ = false;
+            applyFilter();
+        });
     }
-    syncRows();
+    syncCatalogue();
     syncSelection();
 }
 
 std::vector<SoundLibraryRow *> SoundLibraryPanel::visibleRows() const {
-    std::vector<SoundLibraryRow *> shown;
-    std::copy_if(rows_.begin(), rows_.end(), std::back_inserter(shown),
-                 [](SoundLibraryRow *row) { return !row->isHidden(); });
-    return shown;
+    std::vector<SoundLibraryRow *> made;
+    made.reserve(rows_.size());
+    for (const SoundItem &sound : shown_) {
+        if (const auto found = rows_.find(sound.id); found != rows_.end()) {
+            made.push_back(found->second);
+        }
+    }
+    return made;
 }
 
-SoundLibraryRow *SoundLibraryPanel::rowFor(const std::string &id) const {
-    const auto found =
-        std::find_if(rows_.begin(), rows_.end(), [&](SoundLibraryRow *row) { return row->sound().id == id; });
-    return found == rows_.end() ? nullptr : *found;
+SoundLibraryRow *SoundLibraryPanel::rowFor(const std::string &id) {
+    const auto found = shownIndex_.find(id);
+    if (found == shownIndex_.end()) {
+        return nullptr;
+    }
+    SoundLibraryRow *row = makeRow(found->second);
+    chainRows();
+    return row;
 }
 
-void SoundLibraryPanel::syncRows() {
-    const std::vector<SoundItem> sounds = model_.allSounds();
-    std::vector<SoundLibraryRow *> next;
-    next.reserve(sounds.size());
-    std::set<std::string> seen;
-    for (const SoundItem &sound : sounds) {
-        if (!seen.insert(sound.id).second) {
-            continue; // one row per id
-        }
-        const auto found =
-            std::find_if(rows_.begin(), rows_.end(), [&](SoundLibraryRow *row) { return row->sound().id == sound.id; });
-        if (found != rows_.end()) {
-            (*found)->setSound(sound);
-            next.push_back(*found);
-            rows_.erase(found);
-        } else {
-            next.push_back(new SoundLibraryRow(model_, state_, sound, list_->parentWidget()));
-        }
+std::vector<std::string> SoundLibraryPanel::shownIDs() const {
+    std::vector<std::string> ids;
+    ids.reserve(shown_.size());
+    for (const SoundItem &sound : shown_) {
+        ids.push_back(sound.id);
     }
-    for (SoundLibraryRow *gone : rows_) {
-        // Later, not now: the row's own menu may be what deleted its sound.
-        gone->hide();
-        list_->removeWidget(gone);
-        gone->deleteLater();
-    }
-    rows_ = std::move(next);
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (list_->indexOf(rows_[i]) != static_cast<int>(i)) {
-            list_->removeWidget(rows_[i]);
-            list_->insertWidget(static_cast<int>(i), rows_[i]);
+    return ids;
+}
+
+void SoundLibraryPanel::syncCatalogue() {
+    std::vector<SoundItem> sounds = model_.allSounds();
+    std::unordered_set<std::string> seen;
+    std::erase_if(sounds, [&](const SoundItem &sound) { return !seen.insert(sound.id).second; }); // one row per id
+    catalogue_ = std::move(sounds);
+    for (const SoundItem &sound : catalogue_) {
+        if (const auto found = rows_.find(sound.id); found != rows_.end() && !(found->second->sound() == sound)) {
+            found->second->setSound(sound);
         }
     }
-    applyFilter();
+    applyFilter(); // lets go of the rows of sounds that are gone
+}
+
+void SoundLibraryPanel::syncUserSounds(const std::vector<std::string> &ids) {
+    const std::unordered_set<std::string> changed(ids.begin(), ids.end());
+    for (const SoundItem &sound : model_.data().userSounds) {
+        if (!changed.contains(sound.id)) {
+            continue;
+        }
+        const auto entry = std::find_if(catalogue_.begin(), catalogue_.end(),
+                                        [&](const SoundItem &item) { return item.id == sound.id; });
+        if (entry == catalogue_.end() || *entry == sound) {
+            continue;
+        }
+        *entry = sound;
+        if (const auto found = rows_.find(sound.id); found != rows_.end()) {
+            found->second->setSound(sound);
+        }
+    }
+    applyFilter(); // a new name may pass the search, or no longer
 }
 
 void SoundLibraryPanel::applyFilter() {
     for (CategoryFilterChip *chip : chips_) {
         chip->setChecked(chip->category() == state_.filter());
     }
-    std::vector<SoundItem> all;
-    all.reserve(rows_.size());
-    for (SoundLibraryRow *row : rows_) {
-        all.push_back(row->sound());
+    shown_ = SoundsScreenState::filtered(catalogue_, state_.filter(), state_.search());
+    shownIndex_.clear();
+    for (std::size_t i = 0; i < shown_.size(); ++i) {
+        shownIndex_.emplace(shown_[i].id, i);
     }
-    std::set<std::string> shown;
-    for (const SoundItem &sound : SoundsScreenState::filtered(all, state_.filter(), state_.search())) {
-        shown.insert(sound.id);
+    std::vector<SoundLibraryRow *> gone;
+    for (auto it = rows_.begin(); it != rows_.end();) {
+        if (shownIndex_.contains(it->first)) {
+            ++it;
+        } else {
+            gone.push_back(it->second);
+            it = rows_.erase(it);
+        }
     }
-    for (SoundLibraryRow *row : rows_) {
-        row->setVisible(shown.contains(row->sound().id));
-    }
+    letGo(gone);
+    const int pitch = SoundLibraryRow::kHeight + 1;
+    room_->changeSize(0, static_cast<int>(shown_.size()) * pitch, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    list_->invalidate();
     const bool hasUserSounds = !model_.data().userSounds.empty();
     empty_->setText(SoundsScreenState::emptyText(state_.filter(), state_.search(), hasUserSounds));
-    empty_->setVisible(shown.empty());
+    empty_->setVisible(shown_.empty());
+    placeRows();
+    makeVisibleRows();
+}
+
+void SoundLibraryPanel::makeVisibleRows() {
+    if (holdRows_) {
+        return;
+    }
+    const int pitch = SoundLibraryRow::kHeight + 1;
+    const int count = static_cast<int>(shown_.size());
+    const int least = kRowsAlwaysShown * pitch;
+    const LazyRows::Span wanted = LazyRows::near(*scroll_, 0, pitch, count, kRowsAhead * pitch, least);
+    const LazyRows::Span kept = LazyRows::near(*scroll_, 0, pitch, count, 2 * kRowsAhead * pitch, least);
+    // The focus as its window keeps it, also while the window is not active (or not yet shown).
+    const QWidget *focused = window()->focusWidget();
+    std::vector<SoundLibraryRow *> far;
+    for (auto it = rows_.begin(); it != rows_.end();) {
+        SoundLibraryRow *row = it->second;
+        // A row far away is let go, unless it has the keyboard focus.
+        if (kept.contains(static_cast<int>(shownIndex_.at(it->first))) ||
+            (focused != nullptr && row->isAncestorOf(focused))) {
+            ++it;
+        } else {
+            far.push_back(row);
+            it = rows_.erase(it);
+        }
+    }
+    bool changed = !far.empty();
+    letGo(far);
+    for (int i = wanted.first; i < wanted.end; ++i) {
+        if (!rows_.contains(shown_[static_cast<std::size_t>(i)].id)) {
+            makeRow(static_cast<std::size_t>(i));
+            changed = true;
+        }
+    }
+    if (changed) {
+        chainRows();
+    }
+}
+
+SoundLibraryRow *SoundLibraryPanel::makeRow(std::size_t index) {
+    const SoundItem &sound = shown_[index];
+    if (const auto found = rows_.find(sound.id); found != rows_.end()) {
+        return found->second;
+    }
+    auto *row = new SoundLibraryRow(model_, state_, sound, content_);
+    const int pitch = SoundLibraryRow::kHeight + 1;
+    row->setGeometry(0, static_cast<int>(index) * pitch, content_->width(), pitch);
+    row->show();
+    rows_.emplace(sound.id, row);
+    return row;
+}
+
+void SoundLibraryPanel::letGo(const std::vector<SoundLibraryRow *> &rows) {
+    // Hiding a row that has the focus moves the focus on, which may scroll the list: no rows are made meanwhile.
+    const bool held = std::exchange(holdRows_, true);
+    for (SoundLibraryRow *row : rows) {
+        row->hide();
+        // Later, not now: the row's own menu may be what deleted its sound.
+        row->deleteLater();
+    }
+    holdRows_ = held;
+}
+
+void SoundLibraryPanel::placeRows() {
+    const int pitch = SoundLibraryRow::kHeight + 1;
+    for (const auto &[id, row] : rows_) {
+        const QRect place(0, static_cast<int>(shownIndex_.at(id)) * pitch, content_->width(), pitch);
+        if (row->QWidget::geometry() != place) {
+            row->setGeometry(place);
+        }
+    }
+}
+
+void SoundLibraryPanel::chainRows() {
+    std::vector<QWidget *> controls;
+    controls.reserve(2 * rows_.size());
+    for (SoundLibraryRow *row : visibleRows()) {
+        controls.push_back(row->playButton());
+        controls.push_back(row->assignButton());
+    }
+    LazyRows::chainAfter(chips_.back(), controls);
+}
+
+void SoundLibraryPanel::refreshRows() {
+    for (const auto &[id, row] : rows_) {
+        row->refresh();
+    }
 }
 
 void SoundLibraryPanel::syncSelection() {
     const KeySet &keys = model_.selectedKeys();
     selection_->setText(QStringLiteral("Assign goes to ") + SoundsScreenState::selectionLabel(keys));
     selection_->setVisible(!keys.empty());
-    for (SoundLibraryRow *row : rows_) {
-        row->refresh();
+    refreshRows();
+}
+
+bool SoundLibraryPanel::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == content_) {
+            placeRows();
+        }
+        makeVisibleRows();
     }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SoundLibraryPanel::paintEvent(QPaintEvent *) {
