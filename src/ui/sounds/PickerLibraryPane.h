@@ -54,7 +54,8 @@ public:
     const std::vector<PickerSoundCard *> &cards() const { return cards_; }
     // The ids of the category's sounds, in grid order.
     std::vector<std::string> shownIDs() const;
-    // The card of a sound of the category shown (made now when it was not yet); else null.
+    // The card of a sound of the category shown (made now when it was not yet; let go like any other once the
+    // grid scrolls far from it); else null.
     PickerSoundCard *cardFor(const std::string &id);
     QScrollArea *scrollArea() const { return scroll_; }
     // The empty state's page and buttons (visible only for a category without sounds).

@@ -58,7 +58,8 @@ public:
 
     // The rows made now (those in or near view), top down.
     std::vector<SoundLibraryRow *> visibleRows() const;
-    // The row of a sound that passes the filter and the search (made now when it was not yet); else null.
+    // The row of a sound that passes the filter and the search (made now when it was not yet; let go like any
+    // other once the list scrolls far from it); else null.
     SoundLibraryRow *rowFor(const std::string &id);
     // How many rows are made.
     std::size_t madeRows() const { return rows_.size(); }
