@@ -16,7 +16,6 @@ struct Span {
     int first = 0;
     int end = 0;
     bool contains(int index) const { return index >= first && index < end; }
-    friend bool operator==(const Span &, const Span &) = default;
 };
 
 // The rows of a list of `count` rows, the first `top` points down the scroll area's content and each `pitch`

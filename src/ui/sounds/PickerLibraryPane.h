@@ -30,7 +30,7 @@ class PickerSoundCard;
 //
 // A card is a widget only while it is near what the grid shows: cards are made as they scroll into view (and
 // a few rows ahead) and let go once far away. Cards are kept per sound id: an edit of one sound changes its
-// card alone, and the cards of a category shown again are reused.
+// card alone, and the cards that stay near the view through a change keep their widgets.
 class PickerLibraryPane : public QWidget {
     Q_OBJECT
 public:
