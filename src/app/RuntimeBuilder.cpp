@@ -44,20 +44,23 @@ void addPools(RuntimeConfig &config, std::span<const SoundItem> sounds) {
 
 } // namespace
 
-std::string TriggerWords::lowerCased(const Uuid &trigger, const std::string &word) {
-    if (isASCII(word)) {
-        std::string lowered = word;
-        asciiLowerCase(lowered);
-        return lowered;
-    }
+const std::string &TriggerWords::lowerCased(const Uuid &trigger, const std::string &word) {
     auto [entry, added] = words_.try_emplace(trigger);
     Entry &kept = entry->second;
     kept.used = true;
+    // Comparing with the word kept is one memcmp; lower-casing is a pass over every character.
     if (added || kept.word != word) {
+        std::string lowered = word;
+        if (isASCII(word)) {
+            asciiLowerCase(lowered);
+        } else {
+            lowered = unicodeLowerCased(word);
+        }
         kept.word = word;
-        kept.lowered = unicodeLowerCased(word);
+        kept.same = lowered == word;
+        kept.lowered = kept.same ? std::string() : std::move(lowered);
     }
-    return kept.lowered;
+    return kept.same ? kept.word : kept.lowered;
 }
 
 void TriggerWords::dropUnused() {

@@ -11,26 +11,26 @@
 
 namespace tc {
 
-// The lower-cased words of the word triggers, kept from one configuration to the next: typing in one trigger's
-// word field pushes a configuration per key, and lower-casing every trigger's word each time cost more than the
-// rest of the key. A word of ASCII characters only is lower-cased on the spot (a scan); any other word through
-// Qt's Unicode tables, once, and then kept by its trigger's id until the word changes.
+// The lower-cased words of the word triggers, kept from one configuration to the next by trigger id: typing in
+// one trigger's word field pushes a configuration per key, and lower-casing every trigger's word each time cost
+// more than the rest of the key. A word is lower-cased again only when it differs from the one kept (a
+// comparison of bytes); a word already in lower case is kept once, not twice.
 class TriggerWords {
 public:
     // `word` lower-cased as QString::toLower() does (malformed UTF-8 as QString reads it); `trigger` is the id
-    // of the trigger that holds it.
-    std::string lowerCased(const Uuid &trigger, const std::string &word);
-    // Forgets the words of the triggers `lowerCased` was not asked about (for a word that is not ASCII) since
-    // the last call.
+    // of the trigger that holds it. Valid until the next call.
+    const std::string &lowerCased(const Uuid &trigger, const std::string &word);
+    // Forgets the words of the triggers `lowerCased` was not asked about since the last call.
     void dropUnused();
 
-    // How many words are kept now (only those that are not ASCII are).
+    // How many triggers' words are kept now.
     std::size_t size() const { return words_.size(); }
 
 private:
     struct Entry {
         std::string word;
-        std::string lowered;
+        std::string lowered; // empty when the word is its own lower case
+        bool same = false;
         bool used = true;
     };
     std::unordered_map<Uuid, Entry> words_;

@@ -115,27 +115,30 @@ TEST(RuntimeConfig, WordsFollowEveryEditOfTheTriggers) {
 }
 
 TEST(RuntimeConfig, KeptWordsAreThoseOfTheTriggersThereAre) {
-    // Words that are not ASCII are kept by their trigger; ASCII words are lower-cased on the spot.
+    // Words are kept by their trigger while the trigger is there, enabled and a word trigger; a kept word in lower
+    // case that changes to another word in capitals of the same length is lower-cased again.
     AppData data = AppModel::makeDefaultData();
     const auto word = [](const char *text) {
         return Trigger{Uuid::random(), Trigger::Kind::word(text), "s", {}, true};
     };
-    data.triggers = {word("ÄRGER"), word("GG"), word("ÉCOLE")};
-    TriggerWords words;
-    auto config = buildRuntimeConfig(data, {}, {}, {}, &words);
-    EXPECT_EQ(config.wordTriggers,
-              (std::unordered_map<std::string, std::string>{{"ärger", "s"}, {"gg", "s"}, {"école", "s"}}));
-    EXPECT_EQ(words.size(), 2u);
+    data.triggers = {word("ÄRGER"), word("gg"), word("ÉCOLE"), word("lol")};
+    TriggerWords kept;
+    const auto words = [&] { return buildRuntimeConfig(data, {}, {}, {}, &kept).wordTriggers; };
+    using Words = std::unordered_map<std::string, std::string>;
+    EXPECT_EQ(words(), (Words{{"ärger", "s"}, {"gg", "s"}, {"école", "s"}, {"lol", "s"}}));
+    EXPECT_EQ(kept.size(), 4u);
     data.triggers.erase(data.triggers.begin());
-    data.triggers[1].kind = Trigger::Kind::word("ECOLE");
-    config = buildRuntimeConfig(data, {}, {}, {}, &words);
-    EXPECT_EQ(config.wordTriggers, (std::unordered_map<std::string, std::string>{{"gg", "s"}, {"ecole", "s"}}));
-    EXPECT_EQ(words.size(), 0u);
-    // Malformed UTF-8 is read as Qt reads it, kept or not.
+    data.triggers[0].kind = Trigger::Kind::word("GP");
+    data.triggers[1].kind = Trigger::Kind::shortcut(1, 0x40000);
+    data.triggers[2].enabled = false;
+    EXPECT_EQ(words(), (Words{{"gp", "s"}}));
+    EXPECT_EQ(kept.size(), 1u);
+    // Malformed UTF-8 is read as Qt reads it, the first time and when kept.
     data.triggers[0].kind = Trigger::Kind::word("A\xff\xfe"
                                                 "B");
-    EXPECT_EQ(buildRuntimeConfig(data, {}, {}, {}, &words).wordTriggers, buildRuntimeConfig(data, {}, {}).wordTriggers);
-    EXPECT_EQ(buildRuntimeConfig(data, {}, {}, {}, &words).wordTriggers, buildRuntimeConfig(data, {}, {}).wordTriggers);
+    const auto fresh = buildRuntimeConfig(data, {}, {}).wordTriggers;
+    EXPECT_EQ(words(), fresh);
+    EXPECT_EQ(words(), fresh);
 }
 
 TEST(EffectiveProfile, FirstRuleWinsAndADeletedProfileFallsBackToTheActiveOne) {
