@@ -7,6 +7,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
+#include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Waveform.h"
 
@@ -176,6 +177,29 @@ TEST(DottedBackground, PaintsTheSamePixelsAsTheDotsFilledOneByOne) {
             }
         }
         EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST(Shadow, ALongShadowIsTheBlurOfItsCornersWithTheMiddleRepeatedPixelForPixel) {
+    tc::test::qtApp();
+    // The program's corners and blurs, whole and fractional sizes, and pixel ratios that put the edges on
+    // and between device pixels.
+    const qreal corners[] = {0, 3.5, 8.38, 26};
+    const qreal radii[] = {0.5, 2.5, 16, 28};
+    const QSizeF sizes[] = {{40, 30}, {200, 60.5}, {876, 394.595}, {33.3, 300.7}, {12, 500}};
+    for (const qreal dpr : {1.0, 1.5, 2.0}) {
+        for (const qreal corner : corners) {
+            for (const qreal radius : radii) {
+                for (const QSizeF &size : sizes) {
+                    const tc::Shadow shadow{QColor(0, 0, 0, 46), radius, QPointF(0, 6)};
+                    const QImage image = shadow.image(size, corner, dpr);
+                    ASSERT_EQ(image, shadow.wholeImage(size, corner, dpr))
+                        << "dpr " << dpr << " corner " << corner << " radius " << radius << " size " << size.width()
+                        << "x" << size.height();
+                    EXPECT_EQ(image.devicePixelRatio(), dpr);
+                }
+            }
+        }
     }
 }
 
