@@ -19,18 +19,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <algorithm>
-#include <cmath>
 #include <malloc.h>
 
 namespace tc {
 
 namespace {
-
-// Room in Qt's pixmap cache for the pages' blurred shadows (one pixmap per card size and shadow), in kilobytes
-// at a device pixel ratio of 1. Visiting every section of a 1400 by 880 window draws about 19 MB of them; with
-// Qt's default 10 MB each visit pushed out the shadows of the section before, and redrew its own.
-constexpr int kShadowCacheKB = 32 * 1024;
 
 constexpr qreal columnCorner = 18;
 constexpr qreal cardCorner = 16;
@@ -131,10 +124,6 @@ MainWindow::MainWindow(AppModel &model, PageServices services, QWidget *parent)
     : QMainWindow(parent), model_(model), services_(services) {
     setObjectName("main");
     setWindowTitle("Tapchime");
-    // Sharper screens need the square of their pixel ratio in shadow pixels.
-    const qreal dpr = std::max<qreal>(1, qApp->devicePixelRatio());
-    QPixmapCache::setCacheLimit(
-        std::max(QPixmapCache::cacheLimit(), static_cast<int>(std::ceil(kShadowCacheKB * dpr * dpr))));
     setMinimumSize(kMinimumSize);
     fitMinimumToScreen();
     resize(1400, 880);
