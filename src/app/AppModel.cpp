@@ -6,6 +6,7 @@
 #include "app/KeyReports.h"
 #include "app/OutputDeviceList.h"
 #include "app/PlaybackRules.h"
+#include "app/RuntimeBuilder.h"
 #include "app/SilenceDiagnosis.h"
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
@@ -28,7 +29,8 @@ constexpr std::chrono::seconds kQuitWriteTimeout{5};
 } // namespace
 
 AppModel::AppModel(Services services, QObject *parent)
-    : AppModelSignals(parent), services_(std::move(services)), self_(std::make_shared<AppModel *>(this)) {
+    : AppModelSignals(parent), services_(std::move(services)), self_(std::make_shared<AppModel *>(this)),
+      triggerWords_(std::make_unique<TriggerWords>()) {
     if (!services_.runInBackground) {
         // Joined when the model goes, so the preload never outlives the library it fills.
         services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };

@@ -58,6 +58,7 @@ class LoginItem;
 class OutputVolume;
 class Recorder;
 class RecordingBackend;
+class TriggerWords;
 class SoundCatalog;
 class SoundRouter;
 class StatsStore;
@@ -545,6 +546,8 @@ private:
     std::map<int, ImportResult> imports_;
     std::shared_ptr<Outbox> outbox_;
     std::unique_ptr<WorkQueue> worker_; // made by the first task; joined by the destructor
+
+    std::unique_ptr<TriggerWords> triggerWords_; // the lower-cased trigger words of the last push
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     bool savePending_ = false;                       // a save is due (written by the timer or a flush)

@@ -147,7 +147,10 @@ void AppModel::openInputMonitoringSettings() {
 }
 
 void AppModel::pushRuntime() {
-    services_.router->setConfig(buildRuntimeConfig(data_, liveState(), allSounds()));
+    // The pools take ids and categories only: the built-in items are read where they are, not copied with their
+    // durations as allSounds() lists them.
+    services_.router->setConfig(buildRuntimeConfig(data_, liveState(), services_.library->builtinItems(),
+                                                   data_.userSounds, triggerWords_.get()));
 }
 
 void AppModel::checkMacOutput() {

@@ -42,9 +42,14 @@ std::optional<SoundItem> AppModel::sound(const std::string &id) const {
             return item;
         }
     }
-    for (auto &item : allSounds()) {
-        if (item.id == id) {
-            return std::move(item);
+    // The built-in one as allSounds() lists it, without copying the whole catalogue for one item.
+    const auto &library = *services_.library;
+    for (const auto &builtin : library.builtinItems()) {
+        if (builtin.id == id) {
+            SoundItem item = builtin;
+            const auto loaded = library.loaded(item.id);
+            item.duration = loaded ? loaded->item().duration : 0.0;
+            return item;
         }
     }
     return std::nullopt;

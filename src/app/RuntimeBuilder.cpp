@@ -15,13 +15,63 @@ bool appliesTo(const Trigger &trigger, const std::string &bundleID) {
            std::find(trigger.appBundleIDs.begin(), trigger.appBundleIDs.end(), bundleID) != trigger.appBundleIDs.end();
 }
 
-std::string lowerCased(const std::string &word) {
+std::string unicodeLowerCased(const std::string &word) {
     return QString::fromStdString(word).toLower().toStdString();
+}
+
+bool isASCII(const std::string &word) {
+    return std::all_of(word.begin(), word.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Lower-cases ASCII text in place as QString::toLower() does: A to Z only.
+void asciiLowerCase(std::string &word) {
+    for (char &c : word) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+}
+
+void addPools(RuntimeConfig &config, std::span<const SoundItem> sounds) {
+    for (const auto &item : sounds) {
+        if (item.category == SoundCategory::mechanical) {
+            continue;
+        }
+        config.categoryPools[item.category].push_back(item.id);
+        config.categoryOf[item.id] = item.category;
+    }
 }
 
 } // namespace
 
-RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, const std::vector<SoundItem> &allSounds) {
+const std::string &TriggerWords::lowerCased(const Uuid &trigger, const std::string &word) {
+    auto [entry, added] = words_.try_emplace(trigger);
+    Entry &kept = entry->second;
+    kept.used = true;
+    // Comparing with the word kept is one memcmp; lower-casing is a pass over every character.
+    if (added || kept.word != word) {
+        std::string lowered = word;
+        if (isASCII(word)) {
+            asciiLowerCase(lowered);
+        } else {
+            lowered = unicodeLowerCased(word);
+        }
+        kept.word = word;
+        kept.same = lowered == word;
+        kept.lowered = kept.same ? std::string() : std::move(lowered);
+    }
+    return kept.same ? kept.word : kept.lowered;
+}
+
+void TriggerWords::dropUnused() {
+    std::erase_if(words_, [](const auto &entry) { return !entry.second.used; });
+    for (auto &entry : words_) {
+        entry.second.used = false;
+    }
+}
+
+RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, std::span<const SoundItem> builtins,
+                                 std::span<const SoundItem> userSounds, TriggerWords *words) {
     const auto &settings = data.settings;
     RuntimeConfig config;
     config.enabled = settings.enabled;
@@ -49,17 +99,19 @@ RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, con
         if (const auto *shortcut = trigger.kind.asShortcut()) {
             config.shortcutTriggers.push_back({shortcut->keyCode, shortcut->modifiers, trigger.soundID});
         } else if (const auto *word = trigger.kind.asWord()) {
-            config.wordTriggers[lowerCased(word->word)] = trigger.soundID;
+            if (words) {
+                config.wordTriggers[words->lowerCased(trigger.id, word->word)] = trigger.soundID;
+            } else {
+                config.wordTriggers[unicodeLowerCased(word->word)] = trigger.soundID;
+            }
         }
+    }
+    if (words) {
+        words->dropUnused();
     }
 
-    for (const auto &item : allSounds) {
-        if (item.category == SoundCategory::mechanical) {
-            continue;
-        }
-        config.categoryPools[item.category].push_back(item.id);
-        config.categoryOf[item.id] = item.category;
-    }
+    addPools(config, builtins);
+    addPools(config, userSounds);
     return config;
 }
 

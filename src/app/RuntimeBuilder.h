@@ -4,9 +4,37 @@
 #include "engine/RuntimeConfig.h"
 #include "model/AppData.h"
 
+#include <span>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tc {
+
+// The lower-cased words of the word triggers, kept from one configuration to the next by trigger id: typing in
+// one trigger's word field pushes a configuration per key, and lower-casing every trigger's word each time cost
+// more than the rest of the key. A word is lower-cased again only when it differs from the one kept (a
+// comparison of bytes); a word already in lower case is kept once, not twice.
+class TriggerWords {
+public:
+    // `word` lower-cased as QString::toLower() does (malformed UTF-8 as QString reads it); `trigger` is the id
+    // of the trigger that holds it. Valid until the next call.
+    const std::string &lowerCased(const Uuid &trigger, const std::string &word);
+    // Forgets the words of the triggers `lowerCased` was not asked about since the last call.
+    void dropUnused();
+
+    // How many triggers' words are kept now.
+    std::size_t size() const { return words_.size(); }
+
+private:
+    struct Entry {
+        std::string word;
+        std::string lowered; // empty when the word is its own lower case
+        bool same = false;
+        bool used = true;
+    };
+    std::unordered_map<Uuid, Entry> words_;
+};
 
 // The router's configuration for the document and the live state:
 // - on/off, master volume and stereo spread from the settings; muted when there is a mute reason;
@@ -14,7 +42,14 @@ namespace tc {
 //   program's own windows has the keyboard focus, the active profile and no app rule's silence;
 // - the enabled triggers that apply to every application or to the frontmost one: shortcuts in list order,
 //   words lower-cased (of two equal words the later trigger wins);
-// - pools of every sound but the mechanical ones, by category, in the order of `allSounds`.
-RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, const std::vector<SoundItem> &allSounds);
+// - pools of every sound but the mechanical ones, by category, in the order of `builtins` then `userSounds`.
+// `words`, when given, keeps the lower-cased words for the next configuration.
+RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, std::span<const SoundItem> builtins,
+                                 std::span<const SoundItem> userSounds, TriggerWords *words = nullptr);
+// The same with every sound in one list.
+inline RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live,
+                                        const std::vector<SoundItem> &allSounds) {
+    return buildRuntimeConfig(data, live, allSounds, {});
+}
 
 } // namespace tc

@@ -56,6 +56,91 @@ TEST(RuntimeConfig, TriggersAreFilteredByStateAndApplicationAndLaterWordsWin) {
     EXPECT_EQ(config.shortcutTriggers[0].soundID, "terminal shortcut");
 }
 
+// The model keeps the lower-cased words from one push to the next; each step's words must still be those of a
+// configuration built afresh from the document, whatever the edits before it left behind.
+TEST(RuntimeConfig, WordsFollowEveryEditOfTheTriggers) {
+    Harness harness;
+    AppModel &model = harness.started();
+    model.commitEdit([](AppData &data) { data.triggers.clear(); });
+    std::vector<Uuid> ids;
+    const auto add = [&](const std::string &word, const std::string &sound) {
+        ids.push_back(model.addTrigger(Trigger::Kind::word(word), sound));
+    };
+    // Words as a hand-edited document may hold them: the model's own edits store them lower-cased.
+    const auto setWord = [&](std::size_t trigger, const std::string &word) {
+        model.commitEdit([&](AppData &data) { data.triggers[trigger].kind = Trigger::Kind::word(word); });
+    };
+    using Words = std::unordered_map<std::string, std::string>;
+    struct Step {
+        const char *name;
+        std::function<void()> edit;
+        Words words;
+    };
+    const Step steps[] = {
+        {"a word in capitals", [&] { add("ÄRGER", "a"); }, {{"ärger", "a"}}},
+        {"a longer word sharing its start", [&] { setWord(0, "ÄRGERN"); }, {{"ärgern", "a"}}},
+        {"back to the shorter word", [&] { setWord(0, "ÄRGER"); }, {{"ärger", "a"}}},
+        {"a later trigger with the same word wins", [&] { add("ärger", "b"); }, {{"ärger", "b"}}},
+        {"the later one moves to a prefix", [&] { setWord(1, "ÄR"); }, {{"ärger", "a"}, {"är", "b"}}},
+        {"an ASCII word in capitals", [&] { setWord(1, "GG"); }, {{"ärger", "a"}, {"gg", "b"}}},
+        {"the first becomes ASCII", [&] { setWord(0, "GGWP"); }, {{"ggwp", "a"}, {"gg", "b"}}},
+        {"and Unicode again", [&] { setWord(0, "ÉCOLE"); }, {{"école", "a"}, {"gg", "b"}}},
+        {"two triggers trade words",
+         [&] {
+             setWord(0, "GG");
+             setWord(1, "ÉCOLE");
+         },
+         {{"gg", "a"}, {"école", "b"}}},
+        {"the same word in other capitals", [&] { setWord(1, "ÉcOlE"); }, {{"gg", "a"}, {"école", "b"}}},
+        {"a third trigger", [&] { add("Straße", "c"); }, {{"gg", "a"}, {"école", "b"}, {"straße", "c"}}},
+        {"the first trigger deleted", [&] { model.deleteTrigger(ids[0]); }, {{"école", "b"}, {"straße", "c"}}},
+        {"one switched off", [&] { model.setTriggerEnabled(ids[1], false); }, {{"straße", "c"}}},
+        {"and on again", [&] { model.setTriggerEnabled(ids[1], true); }, {{"école", "b"}, {"straße", "c"}}},
+        {"a word typed into the field",
+         [&] { model.setTriggerWord(ids[2], "Ökonom"); },
+         {{"école", "b"}, {"ökonom", "c"}}},
+        {"every trigger deleted",
+         [&] {
+             model.deleteTrigger(ids[1]);
+             model.deleteTrigger(ids[2]);
+         },
+         {}},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.edit();
+        EXPECT_EQ(harness.router.config()->wordTriggers, step.words);
+        EXPECT_EQ(harness.router.config()->wordTriggers, buildRuntimeConfig(model.data(), {}, {}).wordTriggers);
+    }
+}
+
+TEST(RuntimeConfig, KeptWordsAreThoseOfTheTriggersThereAre) {
+    // Words are kept by their trigger while the trigger is there, enabled and a word trigger; a kept word in lower
+    // case that changes to another word in capitals of the same length is lower-cased again.
+    AppData data = AppModel::makeDefaultData();
+    const auto word = [](const char *text) {
+        return Trigger{Uuid::random(), Trigger::Kind::word(text), "s", {}, true};
+    };
+    data.triggers = {word("ÄRGER"), word("gg"), word("ÉCOLE"), word("lol")};
+    TriggerWords kept;
+    const auto words = [&] { return buildRuntimeConfig(data, {}, {}, {}, &kept).wordTriggers; };
+    using Words = std::unordered_map<std::string, std::string>;
+    EXPECT_EQ(words(), (Words{{"ärger", "s"}, {"gg", "s"}, {"école", "s"}, {"lol", "s"}}));
+    EXPECT_EQ(kept.size(), 4u);
+    data.triggers.erase(data.triggers.begin());
+    data.triggers[0].kind = Trigger::Kind::word("GP");
+    data.triggers[1].kind = Trigger::Kind::shortcut(1, 0x40000);
+    data.triggers[2].enabled = false;
+    EXPECT_EQ(words(), (Words{{"gp", "s"}}));
+    EXPECT_EQ(kept.size(), 1u);
+    // Malformed UTF-8 is read as Qt reads it, the first time and when kept.
+    data.triggers[0].kind = Trigger::Kind::word("A\xff\xfe"
+                                                "B");
+    const auto fresh = buildRuntimeConfig(data, {}, {}).wordTriggers;
+    EXPECT_EQ(words(), fresh);
+    EXPECT_EQ(words(), fresh);
+}
+
 TEST(EffectiveProfile, FirstRuleWinsAndADeletedProfileFallsBackToTheActiveOne) {
     Harness harness;
     auto &model = harness.started();

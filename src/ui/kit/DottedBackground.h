@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPainterPath>
+#include <QPixmap>
 #include <QWidget>
 
 namespace tc {
@@ -35,7 +36,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // One cell of the grid for this device pixel ratio, or a null pixmap when cells are no whole number of
+    // device pixels.
+    QPixmap tile(qreal dpr);
+
     qreal spacing_;
+    QPixmap tile_;
 };
 
 } // namespace tc

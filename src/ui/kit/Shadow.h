@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QGraphicsEffect>
+#include <QImage>
 #include <QMarginsF>
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 #include <vector>
 
 class QPainter;
@@ -21,6 +23,13 @@ struct Shadow {
 
     // How far beyond the shape the shadow can reach on any side.
     qreal reach() const;
+    // The room around the shape in the shadow's image, in points on each side.
+    qreal padding() const;
+    // The shadow of a continuous rounded rectangle of `size` (at `padding()` from the image's top-left corner,
+    // not moved by `offset`) for a device pixel ratio: built from the blur of a short shape's corners.
+    QImage image(QSizeF size, qreal corner, qreal dpr) const;
+    // The same image from the blur of the whole shape, pixel for pixel.
+    QImage wholeImage(QSizeF size, qreal corner, qreal dpr) const;
 };
 
 // Paints the shadow of a continuous rounded rectangle. The blurred image is cached by its size, radius and

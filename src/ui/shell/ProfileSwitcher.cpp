@@ -151,6 +151,11 @@ void ProfileChip::paintEvent(QPaintEvent *) {
     painter.setFont(chipFont());
     painter.setPen(active_ ? Theme::ink : Theme::ink2);
     const qreal x = swatch.right() + swatchGap;
+    if (x >= width()) {
+        // Squeezed to where the name would start (hundreds of profiles in one header): no pixel of the name
+        // shows, and laying out a long name for none was most of the time the Keys section took to open.
+        return;
+    }
     painter.drawText(QRectF(x, 0, width() - x, fixedHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      text());
 }

@@ -306,6 +306,9 @@ void TriggerEditor::setTriggerID(std::optional<Uuid> id) {
     chips_->setTrigger(id_);
     syncWord();
     refresh();
+    // The switch shows the newly chosen trigger's state at once: its knob slides for a click, not for a change
+    // of trigger (each frame of the slide redrew the whole shadowed editor card while the section opened).
+    switch_->finishAnimation();
 }
 
 bool TriggerEditor::isRecording() const {

@@ -1,5 +1,6 @@
 // The pure geometry of the painted views: what they draw where, without painting.
 
+#include "support/QtTestApp.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/kit/LazyRows.h"
@@ -7,9 +8,12 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/PlayButton.h"
+#include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Waveform.h"
 
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -132,6 +136,72 @@ TEST(DottedBackground, ARepaintOfAnAreaFillsTheDotsThatTouchItAndFewOthers) {
     }
     // The whole area gives the whole grid.
     EXPECT_EQ(tc::DottedBackground::dots(size, 20, QRectF(QPointF(0, 0), size)), tc::DottedBackground::dots(size, 20));
+}
+
+TEST(DottedBackground, PaintsTheSamePixelsAsTheDotsFilledOneByOne) {
+    // The widget copies one cell where cells are whole device pixels; every pixel must match the grid filled
+    // dot by dot, at any pixel ratio, for the whole widget and for a repaint of part of it.
+    struct Case {
+        qreal spacing;
+        qreal dpr;
+        QRect area; // empty: the whole widget
+    };
+    const Case cases[] = {{20, 1, {}},
+                          {20, 2, {}},
+                          {7.5, 1, {}},
+                          {7.5, 2, {}},
+                          {20, 2, QRect(33, 17, 151, 97)},
+                          {20, 1, QRect(0, 0, 10, 10)}};
+    for (const Case &c : cases) {
+        tc::test::qtApp();
+        SCOPED_TRACE(testing::Message() << "spacing " << c.spacing << " ratio " << c.dpr);
+        tc::DottedBackground widget(c.spacing);
+        widget.resize(333, 211);
+        const QSize pixels = (QSizeF(widget.size()) * c.dpr).toSize();
+        QImage expected(pixels, QImage::Format_ARGB32_Premultiplied);
+        expected.setDevicePixelRatio(c.dpr);
+        expected.fill(Qt::red);
+        {
+            QPainter painter(&expected);
+            tc::DottedBackground::paint(painter, QRectF(QPointF(0, 0), QSizeF(widget.size())), c.spacing);
+        }
+        QImage shown(pixels, QImage::Format_ARGB32_Premultiplied);
+        shown.setDevicePixelRatio(c.dpr);
+        shown.fill(Qt::red);
+        const QRect area = c.area.isEmpty() ? widget.rect() : c.area;
+        widget.render(&shown, area.topLeft(), QRegion(area)); // the area keeps its place
+        const QRect inside(QPointF(area.topLeft()).toPoint() * c.dpr, (QSizeF(area.size()) * c.dpr).toSize());
+        int wrong = 0;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                wrong += shown.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST(Shadow, ALongShadowIsTheBlurOfItsCornersWithTheMiddleRepeatedPixelForPixel) {
+    tc::test::qtApp();
+    // The program's corners and blurs, whole and fractional sizes, and pixel ratios that put the edges on
+    // and between device pixels.
+    const qreal corners[] = {0, 3.5, 8.38, 26};
+    const qreal radii[] = {0.5, 2.5, 16, 28};
+    const QSizeF sizes[] = {{40, 30}, {200, 60.5}, {876, 394.595}, {33.3, 300.7}, {12, 500}};
+    for (const qreal dpr : {1.0, 1.5, 2.0}) {
+        for (const qreal corner : corners) {
+            for (const qreal radius : radii) {
+                for (const QSizeF &size : sizes) {
+                    const tc::Shadow shadow{QColor(0, 0, 0, 46), radius, QPointF(0, 6)};
+                    const QImage image = shadow.image(size, corner, dpr);
+                    ASSERT_EQ(image, shadow.wholeImage(size, corner, dpr))
+                        << "dpr " << dpr << " corner " << corner << " radius " << radius << " size " << size.width()
+                        << "x" << size.height();
+                    EXPECT_EQ(image.devicePixelRatio(), dpr);
+                }
+            }
+        }
+    }
 }
 
 TEST(Waveform, FitsBarsAtAPitchOfBarWidthPlusTwo) {

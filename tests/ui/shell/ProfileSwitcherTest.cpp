@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -114,6 +115,30 @@ TEST(ProfileSwitcher, MenusListTheirItemsInOrderAndDeleteNeedsTwoProfiles) {
     ASSERT_TRUE(actionNamed(ofTwo.get(), "Delete")->isEnabled());
     actionNamed(ofTwo.get(), "Delete")->trigger();
     EXPECT_EQ(profileNames(model), (std::vector<std::string>{"One"}));
+}
+
+TEST(ProfileSwitcher, AChipSqueezedToWhereItsNameStartsShowsNoneOfItAndAWiderOneDoes) {
+    shellApp();
+    // Swatch and gap end 28 points in; hundreds of chips in one header leave each a point or two.
+    const auto picture = [](const std::string &name, int width) {
+        Profile profile;
+        profile.name = name;
+        profile.color = ProfileColor::blue;
+        ProfileChip chip(profile, true);
+        chip.resize(width, ProfileChip::fixedHeight);
+        QImage image(width * 2, ProfileChip::fixedHeight * 2, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::white);
+        chip.render(&image);
+        return image;
+    };
+    const std::string name = "ƒjord " + std::string(3000, 'W');
+    for (const int width : {1, 20, 28}) {
+        EXPECT_EQ(picture(name, width), picture("", width)) << width;
+    }
+    for (const int width : {30, 40}) {
+        EXPECT_NE(picture(name, width), picture("", width)) << width;
+    }
 }
 
 TEST(ProfileSwitcher, ChipsFollowTheDocumentInPlace) {

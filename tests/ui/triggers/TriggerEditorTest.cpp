@@ -308,5 +308,23 @@ TEST(TriggerEditor, TheSwitchAndDeleteEditTheDocumentAndAGoneTriggerShowsTheEmpt
     EXPECT_EQ(f.saved().size(), 4u);
 }
 
+TEST(TriggerEditor, TheSwitchShowsAChosenTriggerAtOnceAndSlidesForAClick) {
+    EditorFixture f;
+    const Trigger on = f.show(true);
+    const Trigger off = f.show(false);
+    f.model->setTriggerEnabled(off.id, false);
+    motion::setEnabled(true);
+    PillToggle *toggle = f.editor->onOffSwitch();
+    for (const Trigger *chosen : {&on, &off, &on}) {
+        f.editor->setTriggerID(chosen->id);
+        EXPECT_EQ(toggle->knobPosition(), chosen == &on ? 1.0 : 0.0);
+    }
+    toggle->click(); // switches the trigger off: the knob starts at the trailing end
+    EXPECT_FALSE(f.shown().enabled);
+    EXPECT_EQ(toggle->knobPosition(), 1.0);
+    toggle->finishAnimation();
+    EXPECT_EQ(toggle->knobPosition(), 0.0);
+}
+
 } // namespace
 } // namespace tc::test
