@@ -3,7 +3,9 @@
 #include "ui/kit/Shapes.h"
 
 #include <QAbstractScrollArea>
+#include <QEvent>
 #include <QPainterPath>
+#include <QRegion>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -39,6 +41,44 @@ void fit(QAbstractScrollArea *area, qreal radius, bool roundedTop, bool roundedB
             .arg(top)
             .arg(kEdgeGap)
             .arg(bottom));
+}
+
+namespace {
+
+// Sets the viewport's mask to the card's rounded shape whenever the viewport's size or place changes.
+class CardClip final : public QObject {
+public:
+    CardClip(QWidget *viewport, QWidget *card, qreal radius)
+        : QObject(viewport), viewport_(viewport), card_(card), radius_(radius) {
+        viewport->installEventFilter(this);
+        apply();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == viewport_ &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show)) {
+            apply();
+        }
+        return false;
+    }
+
+private:
+    void apply() {
+        const QPoint offset = viewport_->mapTo(card_, QPoint(0, 0));
+        const QPainterPath shape = continuousRoundedRect(QRectF(card_->rect()), radius_).translated(-offset);
+        viewport_->setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
+
+    QWidget *viewport_;
+    QWidget *card_;
+    qreal radius_;
+};
+
+} // namespace
+
+void clipToCard(QAbstractScrollArea *area, QWidget *card, qreal radius) {
+    new CardClip(area->viewport(), card, radius);
 }
 
 QRect thumbIn(const QAbstractScrollArea *area, const QWidget *card, bool atEnd) {

@@ -21,6 +21,11 @@ int cornerInset(qreal radius);
 // corners (the area flush with the card's top or bottom edge there) stops cornerInset() short of it.
 void fit(QAbstractScrollArea *area, qreal radius, bool roundedTop, bool roundedBottom);
 
+// Keeps what the area shows inside the card's rounded edge: rows scrolled into a rounded corner are cut along
+// the corner instead of squaring it. For an area that lies on `card` (a rounded rectangle of `radius` filling
+// the card's rectangle); follows every resize of the area's viewport.
+void clipToCard(QAbstractScrollArea *area, QWidget *card, qreal radius);
+
 // Where the bar's thumb lies in `card`'s coordinates at the bar's top (`atEnd` false) or bottom; an empty
 // rectangle while the bar is hidden.
 QRect thumbIn(const QAbstractScrollArea *area, const QWidget *card, bool atEnd);

@@ -358,6 +358,33 @@ TEST(TriggerList, ItsScrollBarStaysInsideTheRoundedCard) {
     }
 }
 
+// Rows scrolled under the card's rounded corners are cut along them: the corners stay round mid-scroll.
+TEST(TriggerList, RowsScrolledIntoACornerKeepItRound) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    model.commitEdit([](AppData &data) {
+        for (int i = 0; i < 40; ++i) {
+            data.triggers.push_back(makeTrigger(Trigger::Kind::word("word" + std::to_string(i))));
+        }
+    });
+    TriggerList list(model, fake.apps());
+    list.resize(900, 500);
+    list.show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    auto *bar = list.findChild<QScrollArea *>()->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2 + 7); // rows run through both bottom corners and both top ones
+    QCoreApplication::processEvents();
+    const QImage picture = list.grab().toImage();
+    const int w = picture.width() - 1;
+    const int h = picture.height() - 1;
+    for (const QPoint corner : {QPoint(1, 1), QPoint(w - 1, 1), QPoint(1, h - 1), QPoint(w - 1, h - 1)}) {
+        EXPECT_LT(qAlpha(picture.pixel(corner)), 128) << corner.x() << "," << corner.y() << " shows a row";
+    }
+}
+
 TEST(TriggerList, AnEditOfOneTriggerRemakesOnlyItsRowAndAnythingThatMovesRowsRemakesAll) {
     StillApp still;
     Harness harness;
