@@ -12,11 +12,17 @@ namespace tc {
 class AudioDecodeError : public std::runtime_error {
 public:
     enum class Kind {
-        unreadable, // not an audio format the program can read
-        empty,      // nothing audible in it
-        tooLarge,   // larger than an imported sound may be
-        noRoom,     // the user's sounds already hold as much audio as the program keeps
+        unreadable,  // not an audio format the program can read
+        empty,       // nothing audible in it
+        tooLarge,    // larger than an imported sound may be
+        noRoom,      // the user's sounds already hold as much audio as the program keeps
+        emptyFile,   // a file of no bytes at all
+        notAllowed,  // the user may not read the file
+        missing,     // no file by that name (any more)
+        silentStart, // the part the program reads (the first kMaxReadSeconds) is silent; the sound comes later
     };
+    // The last kind, for code that passes a kind as a number.
+    static constexpr Kind kLastKind = Kind::silentStart;
 
     explicit AudioDecodeError(Kind kind) : std::runtime_error(message(kind)), kind_(kind) {}
 
@@ -32,6 +38,14 @@ public:
             return "This file is too large to use as a sound.";
         case Kind::noRoom:
             return "There's no room for more sounds. Delete some of your own sounds first.";
+        case Kind::emptyFile:
+            return "This file is empty.";
+        case Kind::notAllowed:
+            return "Tapchime isn't allowed to read this file.";
+        case Kind::missing:
+            return "This file isn't there any more.";
+        case Kind::silentStart:
+            return "This file is silent in its first 12 seconds, and Tapchime reads no further.";
         }
         return "This file isn't an audio format Tapchime can read.";
     }
@@ -58,6 +72,8 @@ public:
     // kMinSampleRate, `empty` when it decodes to no frames.
     virtual AudioBuffer read(const std::filesystem::path &path) const = 0;
 };
+
+static_assert(AudioDecoder::kMaxReadSeconds == 12, "the message of a silent start names the seconds read");
 
 // Used where no decoder is available: every file is unreadable.
 class NullAudioDecoder final : public AudioDecoder {

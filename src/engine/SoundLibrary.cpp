@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -358,15 +360,41 @@ void SoundLibrary::deleteFile(const SoundItem &item) {
 // ---- decoding and analysis -------------------------------------------------------------------------
 
 AudioBuffer SoundLibrary::decode(const std::filesystem::path &path) const {
+    // What is wrong with the file itself is told apart before the decoder sees it, which would call all of it
+    // "not audio".
     std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw AudioDecodeError(Kind::missing);
+    }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error) {
-        throw AudioDecodeError(Kind::unreadable);
+        throw AudioDecodeError(error == std::errc::permission_denied ? Kind::notAllowed : Kind::unreadable);
+    }
+    if (size == 0) {
+        throw AudioDecodeError(Kind::emptyFile);
     }
     if (size > kMaxFileBytes) {
         throw AudioDecodeError(Kind::tooLarge);
     }
+    checkReadable(path);
     return trimAndNormalize(decoder_->read(path));
+}
+
+void SoundLibrary::checkReadable(const std::filesystem::path &path) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file != nullptr) {
+        std::fclose(file);
+        return;
+    }
+    const int why = errno;
+    if (why == EACCES || why == EPERM) {
+        throw AudioDecodeError(Kind::notAllowed);
+    }
+    if (why == ENOENT) {
+        throw AudioDecodeError(Kind::missing); // gone since it was looked at
+    }
+    throw AudioDecodeError(Kind::unreadable);
 }
 
 AudioBuffer SoundLibrary::trimAndNormalize(const AudioBuffer &buffer) {
@@ -389,7 +417,10 @@ AudioBuffer SoundLibrary::trimAndNormalize(const AudioBuffer &buffer) {
         peak = std::max(peak, loudness(i));
     }
     if (peak <= 0.001f) {
-        throw AudioDecodeError(Kind::empty);
+        // A read that reached its bound stopped before the rest of the file: the sound may well come later.
+        constexpr std::size_t boundFrames =
+            static_cast<std::size_t>(AudioDecoder::kMaxReadSeconds) * AudioBuffer::kSampleRate;
+        throw AudioDecodeError(frames + kBoundSlackFrames >= boundFrames ? Kind::silentStart : Kind::empty);
     }
 
     const float threshold = 0.02f * peak;

@@ -86,14 +86,20 @@ public:
     const std::filesystem::path &builtinFolder() const { return builtinFolder_; }
 
     // The one way audio files enter the program: at most 12 s read, converted, trimmed, capped at 10 s
-    // and peak-normalized. Throws DecodeError (also `tooLarge` for a file over kMaxFileBytes).
+    // and peak-normalized. Throws DecodeError: also `missing`, `notAllowed`, `emptyFile` (no bytes) and
+    // `tooLarge` (over kMaxFileBytes) for the file itself, before the decoder reads it.
     AudioBuffer decode(const std::filesystem::path &path) const;
 
     // Cuts the silence before and after the sound (keeping 4 ms before and 20 ms after it), caps it at
     // 10 s, scales the peak to 0.9 and fades 1 ms in and up to 8 ms out. A mono buffer stays mono, and so
     // does a stereo one whose channels hold the same samples; any other stereo buffer stays stereo.
-    // Throws DecodeError `empty` when the peak is at most 0.001, `unreadable` for channels of unequal length.
+    // Throws DecodeError `empty` when the peak is at most 0.001 (`silentStart` when the buffer is as long as
+    // a decoder reads, give or take kBoundSlackFrames: the file goes on), `unreadable` for channels of unequal
+    // length.
     static AudioBuffer trimAndNormalize(const AudioBuffer &buffer);
+    // How far short of AudioDecoder::kMaxReadSeconds a read that reached its bound may end (the resampler's
+    // last frames).
+    static constexpr std::size_t kBoundSlackFrames = 480;
 
     // Brings channel 0's RMS down to `targetRMS`, or up towards `floorRMS` (at most doubled, with a soft
     // clip that never exceeds 0.95), with the same gain on both channels of a stereo buffer. Changes the
@@ -108,6 +114,8 @@ public:
     static AudioBufferPtr makeBuffer(const std::vector<float> &samples);
 
 private:
+    // Throws DecodeError `notAllowed` or `missing` when the file cannot be opened for reading.
+    static void checkReadable(const std::filesystem::path &path);
     void store(LoadedSoundPtr sound);
     // Stores a user sound unless it would take the user sounds past their bound; false then.
     bool storeUserSound(LoadedSoundPtr sound);

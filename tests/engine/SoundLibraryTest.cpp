@@ -448,7 +448,8 @@ TEST_F(SoundLibraryTest, FailedImportsCopyNothing) {
     const fs::path silent = dir_.path() / "in" / "quiet.wav";
     test::writeText(silent, "silence 48000");
     EXPECT_EQ(decodeMessage([&] { library_.importFile(silent, std::nullopt); }), kSilent);
-    EXPECT_EQ(decodeMessage([&] { library_.importFile(dir_.path() / "missing.wav", std::nullopt); }), kUnreadable);
+    EXPECT_EQ(decodeMessage([&] { library_.importFile(dir_.path() / "missing.wav", std::nullopt); }),
+              AudioDecodeError::message(AudioDecodeError::Kind::missing));
 
     // A huge file is refused before anything reads it.
     const fs::path huge = dir_.path() / "in" / "huge.wav";
@@ -458,6 +459,52 @@ TEST_F(SoundLibraryTest, FailedImportsCopyNothing) {
               AudioDecodeError::message(AudioDecodeError::Kind::tooLarge));
     EXPECT_EQ(decoder_->reads("huge.wav"), 0);
 
+    EXPECT_TRUE(fs::is_empty(sounds()));
+}
+
+// An import that fails says what was wrong with the file wherever the library can tell, each case a real file.
+TEST_F(SoundLibraryTest, AFailedImportSaysWhatWasWrongWithTheFile) {
+    using Kind = AudioDecodeError::Kind;
+    constexpr int boundFrames = AudioDecoder::kMaxReadSeconds * AudioBuffer::kSampleRate;
+    struct Case {
+        const char *what;
+        std::string content; // written to the file; absent: no file at all
+        Kind kind;
+        bool exists = true;
+    };
+    const Case cases[] = {
+        {"an empty file", "", Kind::emptyFile},
+        {"no file", "", Kind::missing, false},
+        {"text", "Dear diary", Kind::unreadable},
+        {"silence shorter than a read", "silence 48000", Kind::empty},
+        // A read that ran to its bound and heard nothing: the file goes on beyond what is read.
+        {"silence as long as a read", "silence " + std::to_string(boundFrames), Kind::silentStart},
+        {"silence a resampler's tail short of it",
+         "silence " + std::to_string(boundFrames - static_cast<int>(SoundLibrary::kBoundSlackFrames)),
+         Kind::silentStart},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path file = dir_.path() / "in" / "file.wav";
+        fs::remove(file);
+        if (c.exists) {
+            test::writeText(file, c.content);
+        }
+        EXPECT_EQ(decodeMessage([&] { library_.importFile(file, std::nullopt); }), AudioDecodeError::message(c.kind));
+    }
+
+    // A sound file the user may not read.
+    const fs::path locked = dir_.path() / "in" / "locked.wav";
+    test::writeText(locked, FakeAudioDecoder::tone(100, 0.5f));
+    EXPECT_EQ(test::decodeMessageWithoutPermission(locked, [&] { library_.importFile(locked, std::nullopt); }),
+              AudioDecodeError::message(Kind::notAllowed));
+
+    // Every kind has its own sentence.
+    std::set<std::string> messages;
+    for (int kind = 0; kind <= static_cast<int>(AudioDecodeError::kLastKind); ++kind) {
+        messages.insert(AudioDecodeError::message(static_cast<Kind>(kind)));
+    }
+    EXPECT_EQ(messages.size(), static_cast<std::size_t>(AudioDecodeError::kLastKind) + 1);
     EXPECT_TRUE(fs::is_empty(sounds()));
 }
 

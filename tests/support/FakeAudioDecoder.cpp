@@ -1,5 +1,9 @@
 #include "support/FakeAudioDecoder.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
 #include <fstream>
 #include <sstream>
 
@@ -65,6 +69,50 @@ std::string readText(const std::filesystem::path &path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+namespace {
+
+std::string decodeMessage(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const AudioDecodeError &error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+std::string decodeMessageWithoutPermission(const std::filesystem::path &file, const std::function<void()> &action) {
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    if (geteuid() != 0) {
+        return decodeMessage(action);
+    }
+    int channel[2];
+    if (pipe(channel) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        // "nobody": a user with no right to the file.
+        std::string message = setgid(65534) == 0 && setuid(65534) == 0 ? decodeMessage(action) : "still root";
+        const ssize_t written = write(channel[1], message.data(), message.size());
+        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
+    }
+    close(channel[1]);
+    std::string message;
+    std::array<char, 256> chunk{};
+    ssize_t got = 0;
+    while (child > 0 && (got = read(channel[0], chunk.data(), chunk.size())) > 0) {
+        message.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    close(channel[0]);
+    if (child > 0) {
+        waitpid(child, nullptr, 0);
+    }
+    return child > 0 ? message : "no child";
 }
 
 } // namespace tc::test

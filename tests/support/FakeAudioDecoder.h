@@ -3,6 +3,7 @@
 #include "engine/AudioDecoder.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -31,5 +32,10 @@ private:
 void writeText(const std::filesystem::path &path, const std::string &text);
 // A file's whole content.
 std::string readText(const std::filesystem::path &path);
+
+// The message of the AudioDecodeError that `action` throws ("no error" when it throws none), run with the
+// user's permissions taken from `file` (mode 000). Root reads every file whatever its mode, so as root the
+// action runs in a child process that has given up root first.
+std::string decodeMessageWithoutPermission(const std::filesystem::path &file, const std::function<void()> &action);
 
 } // namespace tc::test

@@ -72,7 +72,11 @@ Snapshot page(const QString &name, const std::function<void(SnapshotModel &)> &p
                     return view;
                 });
             },
-            QColor(), QSize(1112, 800), 0};
+            QColor(),
+            QSize(1112, 800),
+            0,
+            {},
+            true};
 }
 
 // The Keys page of a fresh document: the Default profile without keys of its own, coach at `step`.
@@ -90,7 +94,11 @@ Snapshot freshPage(const QString &name, int step, KeySet selection) {
                 m.setSelectedKeys(selection);
                 return new ModelHost(std::move(model), [](SnapshotModel &sm) { return new EditorView(sm.model()); });
             },
-            QColor(), QSize(1112, 800), 0};
+            QColor(),
+            QSize(1112, 800),
+            0,
+            {},
+            true};
 }
 
 void select(SnapshotModel &m, KeySet keys) {

@@ -20,6 +20,9 @@ struct Snapshot {
     int margin = 40;                 // backdrop around the view
     // The control drawn with keyboard focus, found in the shown view; empty: nothing focused.
     std::function<QWidget *(QWidget *view)> focus = {};
+    // Made taller than `size` where a part of the view that scrolls without a scroll bar (the Keys page's right
+    // column) would be cut: the picture shows the page at the least size where everything fits.
+    bool growToFit = false;
 };
 
 // The first shown widget of type T under `view` whose spoken name (as a screen reader has it) starts with `name`.

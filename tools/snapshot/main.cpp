@@ -15,6 +15,8 @@
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
+#include <QScrollArea>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -40,6 +42,21 @@ private:
     QColor backdrop_;
 };
 
+// How much taller the view must be for the content of each scroll area in it that shows no scroll bar (the
+// Keys page's right column) to show whole: such an area scrolls only by the wheel, which a picture cannot show.
+int hiddenOverflow(QWidget *view) {
+    int overflow = 0;
+    for (QScrollArea *area : view->findChildren<QScrollArea *>()) {
+        if (area->widget() == nullptr || !area->isVisibleTo(view) ||
+            area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff) {
+            continue;
+        }
+        const int wanted = std::max(area->widget()->minimumSizeHint().height(), area->widget()->sizeHint().height());
+        overflow = std::max(overflow, wanted - area->viewport()->height());
+    }
+    return overflow;
+}
+
 bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
     Host host(shot.backdrop);
     QWidget *view = shot.make();
@@ -60,6 +77,13 @@ bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
     }
     host.show();
     QCoreApplication::processEvents();
+    // A page is pictured at least as tall as it needs to show everything: its real least size. (A few rounds: a
+    // taller page may lay its columns out anew.)
+    for (int round = 0, overflow = 0; shot.growToFit && round < 4 && (overflow = hiddenOverflow(view)) > 0; ++round) {
+        view->resize(view->width(), view->height() + overflow);
+        host.resize(host.width(), view->height() + 2 * shot.margin);
+        QCoreApplication::processEvents();
+    }
     if (shot.focus) {
         // Focus shows only in the active window.
         host.activateWindow();

@@ -17,8 +17,8 @@ AudioBuffer ModuleDecoder::read(const std::filesystem::path &path) const {
     if (result != kModuleReadOk) {
         using Kind = AudioDecodeError::Kind;
         const std::int32_t kind = result - 1;
-        const bool known =
-            kind >= static_cast<std::int32_t>(Kind::unreadable) && kind <= static_cast<std::int32_t>(Kind::noRoom);
+        const bool known = kind >= static_cast<std::int32_t>(Kind::unreadable) &&
+                           kind <= static_cast<std::int32_t>(AudioDecodeError::kLastKind);
         throw AudioDecodeError(known ? static_cast<Kind>(kind) : Kind::unreadable);
     }
     return buffer;

@@ -1,6 +1,7 @@
 #include "ui/kit/Theme.h"
 
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ToolTips.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -16,6 +17,7 @@ QColor Theme::withOpacity(QColor color, qreal opacity) {
 
 void Theme::applyAppearance(QApplication &application) {
     Fonts::load();
+    ToolTips::install(application);
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     QPalette palette;

@@ -5,6 +5,7 @@
 #include "app/DocumentStore.h"
 #include "app/VersionText.h"
 #include "engine/Hotkey.h"
+#include "ui/kit/DesktopOpen.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/PillButton.h"
@@ -15,7 +16,6 @@
 #include "ui/settings/SettingsRows.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -118,7 +118,7 @@ int SettingsView::positionForVolume(double volume) {
 
 SettingsView::SettingsView(AppModel &model, QWidget *parent)
     : QWidget(parent), model_(model), savePanel_(backupSavePanel),
-      opener_([](const QUrl &url) { return QDesktopServices::openUrl(url); }) {
+      opener_([](const QUrl &url) { return DesktopOpen::openUrl(url); }) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -29,12 +29,6 @@ constexpr qreal kPadding = 16;
 constexpr qreal kSpacing = 14;
 constexpr qreal kCapSize = 30;
 
-// A tooltip is taken as rich text when it looks like markup: escaped and marked as such, a key label such as
-// "<" shows as written.
-QString plainToolTip(const QString &text) {
-    return QStringLiteral("<qt>") + text.toHtmlEscaped() + QStringLiteral("</qt>");
-}
-
 // "Assign", faded while it cannot be pressed.
 class AssignButton final : public PillButton {
 public:
@@ -103,7 +97,7 @@ void SoundLibraryRow::refresh() {
     keysText_ = SoundsScreenState::keysText(model_.keysUsing(sound_.id));
     const KeySet &keys = model_.selectedKeys();
     assign_->setEnabled(!keys.empty());
-    assign_->setToolTip(plainToolTip(SoundsScreenState::assignHelp(keys)));
+    assign_->setToolTip(SoundsScreenState::assignHelp(keys));
     update();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
@@ -86,6 +87,10 @@ TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     scroll_->viewport()->setAutoFillBackground(false);
     scroll_->setAttribute(Qt::WA_TranslucentBackground);
     scroll_->viewport()->setAttribute(Qt::WA_TranslucentBackground);
+    // The list fills the card from edge to edge: its bar keeps clear of the card's rounded corners, and rows
+    // scrolled into a corner are cut along it.
+    CardScrollBar::fit(scroll_, kCorner, true, true);
+    CardScrollBar::clipToCard(scroll_, this, kCorner);
     content_ = new QWidget;
     content_->setAttribute(Qt::WA_TranslucentBackground);
     column_ = new QVBoxLayout(content_);

@@ -262,12 +262,32 @@ TEST_F(FfmpegDecoderTest, SilentAndUnreadableFilesFailWithTheirMessages) {
     std::ofstream(file("notes.wav")) << "Dear diary, today I pressed many keys.\n";
     EXPECT_EQ(failure([&] { decode(file("notes.wav")); }), unreadable);
     std::ofstream(file("empty.mp3")).flush();
-    EXPECT_EQ(failure([&] { decode(file("empty.mp3")); }), unreadable);
-    EXPECT_EQ(failure([&] { decode(file("missing.wav")); }), unreadable);
+    EXPECT_EQ(failure([&] { decode(file("empty.mp3")); }), AudioDecodeError::message(Kind::emptyFile));
+    EXPECT_EQ(failure([&] { decode(file("missing.wav")); }), AudioDecodeError::message(Kind::missing));
     EXPECT_EQ(failure([&] { decode(dir_.path()); }), unreadable);
     // A picture has streams, but no audio.
     makeAudio(file("picture.png"), "color=c=red:s=16x16", "-frames:v 1");
     EXPECT_EQ(failure([&] { decode(file("picture.png")); }), unreadable);
+}
+
+// A long file whose sound comes after the part that is read is told apart from a silent file; a sound file the
+// user may not read is told apart from one that is not audio.
+TEST_F(FfmpegDecoderTest, LateSoundAndALockedFileSayWhatIsWrong) {
+    const int late = AudioDecoder::kMaxReadSeconds + 1;
+    makeAudio(file("late.wav"), "aevalsrc=exprs='if(gt(t," + std::to_string(late) +
+                                    "),0.5*sin(2*PI*440*t),0)':s=44100:d=" + std::to_string(late + 1));
+    EXPECT_EQ(failure([&] { decode(file("late.wav")); }), AudioDecodeError::message(Kind::silentStart));
+    // Exactly the length of a read, silent: the same (the program cannot tell, and the sentence holds).
+    makeAudio(file("twelve.wav"), "anullsrc=r=48000:cl=mono", "-t " + std::to_string(late - 1));
+    EXPECT_EQ(failure([&] { decode(file("twelve.wav")); }), AudioDecodeError::message(Kind::silentStart));
+    // A sound that starts before the bound is read.
+    makeAudio(file("early.wav"),
+              "aevalsrc=exprs='if(gt(t,10),0.5*sin(2*PI*440*t),0)':s=48000:d=" + std::to_string(late + 1));
+    EXPECT_GT(decode(file("early.wav")).frames(), 0u);
+
+    makeAudio(file("locked.wav"), sine(440, 48000, 0.2));
+    EXPECT_EQ(test::decodeMessageWithoutPermission(file("locked.wav"), [&] { decode(file("locked.wav")); }),
+              AudioDecodeError::message(Kind::notAllowed));
 }
 
 TEST_F(FfmpegDecoderTest, OpensOnlyTheFileItself) {

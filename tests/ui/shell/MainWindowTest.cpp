@@ -328,6 +328,93 @@ TEST(MainWindow, EverySectionAndSheetShowsWithoutAQtWarning) {
     EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
 }
 
+// A name as long as a user may type: 2,000 characters, with spaces.
+std::string longName(const char *what) {
+    std::string text = what;
+    while (text.size() < 2000) {
+        text += " lorem ipsum dolor sit amet";
+    }
+    return text.substr(0, 2000);
+}
+
+// No Qt warning at any size a window manager may give, down to far below the window's least size, nor with
+// names thousands of characters long: a size or a font derived from a widget's size never goes negative.
+TEST(MainWindow, EverySectionShowsWithoutAQtWarningAtAnySizeAndWithLongNames) {
+    shellApp();
+    QtWarnings warnings;
+    for (const bool longNames : {false, true}) {
+        Harness harness;
+        AppModel &model = harness.started();
+        if (longNames) {
+            model.commitEdit([](AppData &data) {
+                for (Profile &profile : data.profiles) {
+                    profile.name = longName("Profile");
+                }
+                for (int i = 0; i < 3; ++i) {
+                    SoundItem sound;
+                    sound.id = "user." + Uuid::random().toString();
+                    sound.name = longName("Sound");
+                    sound.category = SoundCategory::mine;
+                    data.triggers.push_back(
+                        Trigger{Uuid::random(), Trigger::Kind::word(std::string(500, 'w')), sound.id, {}, true});
+                    data.userSounds.push_back(std::move(sound));
+                }
+                data.appRules.push_back(AppRule{longName("org.example.App"), longName("App"), std::nullopt});
+            });
+        }
+        for (const QSize size : {QSize(1400, 880), QSize(1358, 712), QSize(900, 560), QSize(320, 200)}) {
+            SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                         (longNames ? " long names" : ""));
+            QtWarnings::lines().clear();
+            MainWindow window(model);
+            window.resize(size);
+            window.show();
+            for (AppSection section : allAppSections) {
+                model.setSection(section);
+                QCoreApplication::processEvents();
+            }
+            model.setSection(AppSection::keyboard);
+            model.setSelectedKeys({KeyCodes::kSpace});
+            QCoreApplication::processEvents();
+            model.setShowOnboarding(true);
+            QCoreApplication::processEvents();
+            model.setShowOnboarding(false);
+            model.setSoundPicker(SoundPickerTarget::brush());
+            QCoreApplication::processEvents();
+            model.setSoundPicker(std::nullopt);
+            flushDeletes();
+            EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
+        }
+    }
+}
+
+// Each page alone, laid out in a room far too small for it (as for a moment before the window's first layout):
+// no negative size, no font of no size.
+TEST(MainWindow, EachPageInATinyRoomShowsWithoutAQtWarning) {
+    shellApp();
+    QtWarnings warnings;
+    QtWarnings::lines().clear();
+    Harness harness;
+    AppModel &model = harness.started();
+    model.setSelectedKeys({KeyCodes::kSpace});
+    for (AppSection section : allAppSections) {
+        for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(60, 40), QSize(240, 160)}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(section)) + " at " + std::to_string(size.width()) + "x" +
+                         std::to_string(size.height()));
+            std::unique_ptr<QWidget> page(makePage(section, model));
+            page->setMinimumSize(0, 0);
+            page->resize(size);
+            page->show();
+            QCoreApplication::processEvents();
+            page->resize(size + QSize(1, 1));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
+            QtWarnings::lines().clear();
+        }
+    }
+    flushDeletes();
+}
+
 // On a 1366 × 768 laptop with a panel (the window's client area about 1358 × 712): the least size fits, a
 // page taller than the card scrolls as a whole, the Sounds list shows six rows and App rules two rows of cards.
 TEST(MainWindow, OnALaptopScreenPagesScrollAsAWholeAndKeepTheirRows) {

@@ -399,6 +399,11 @@ TEST_F(SoundsViewTest, AssignFollowsTheKeySelection) {
     EXPECT_EQ(panel->selectionLine()->text(), QStringLiteral("Assign goes to 3 keys"));
     ASSERT_TRUE(row->assignButton()->isEnabled());
     EXPECT_TRUE(row->assignButton()->toolTip().contains(QStringLiteral("Put this sound on 3 keys")));
+    // The phrase shows on one line, not broken into a box.
+    const QLabel *tip = shownToolTip(row->assignButton());
+    ASSERT_NE(tip, nullptr);
+    EXPECT_LT(tip->height(), 2 * QFontMetrics(tip->font()).lineSpacing());
+    QToolTip::hideText();
 
     row->assignButton()->click();
     for (const char *key : {"12", "13", "49"}) {

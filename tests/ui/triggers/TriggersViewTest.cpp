@@ -5,7 +5,9 @@
 #include "app/Motion.h"
 #include "model/Json.h"
 #include "ui/ModelStates.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/kit/Shapes.h"
 #include "ui/triggers/FlowChips.h"
 #include "ui/triggers/SegmentedSwitch.h"
 #include "ui/triggers/TriggerEditor.h"
@@ -16,6 +18,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
+#include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -315,6 +318,71 @@ TEST(TriggerList, GroupsRowsAndNamesSoundsAndApplications) {
     model.addTrigger(Trigger::Kind::shortcut(1, 0x40000), "synth.meow");
     EXPECT_EQ(list.groupTitles(), (QStringList{"Shortcuts", "Words"}));
     EXPECT_EQ(list.rows().front().group, QStringLiteral("Shortcuts"));
+}
+
+// The list fills its rounded card: its scroll bar's thumb stays inside the card's rounded edge at the top and
+// at the bottom of the list, on the window sizes of a desktop and of a laptop.
+TEST(TriggerList, ItsScrollBarStaysInsideTheRoundedCard) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    model.commitEdit([](AppData &data) {
+        for (int i = 0; i < 40; ++i) {
+            data.triggers.push_back(makeTrigger(Trigger::Kind::word("word" + std::to_string(i))));
+        }
+    });
+    constexpr qreal kCardCorner = 20; // the list card's corner radius
+    for (const QSize size : {QSize(900, 620), QSize(860, 500)}) {
+        SCOPED_TRACE(size.height());
+        TriggerList list(model, fake.apps());
+        list.resize(size);
+        list.show();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const auto *scroll = list.findChild<QScrollArea *>();
+        ASSERT_NE(scroll, nullptr);
+        ASSERT_TRUE(scroll->verticalScrollBar()->isVisible())
+            << "the list must be long enough to scroll: " << list.rows().size() << " rows, "
+            << scroll->verticalScrollBar()->maximum() << " " << scroll->widget()->height();
+        const QPainterPath card = continuousRoundedRect(QRectF(list.rect()), kCardCorner);
+        for (const bool atEnd : {false, true}) {
+            const QRect thumb = CardScrollBar::thumbIn(scroll, &list, atEnd);
+            ASSERT_FALSE(thumb.isEmpty());
+            for (const QPointF corner : {QPointF(thumb.topLeft()), QPointF(thumb.topRight()),
+                                         QPointF(thumb.bottomLeft()), QPointF(thumb.bottomRight())}) {
+                EXPECT_TRUE(card.contains(corner)) << (atEnd ? "at the end: " : "at the start: ") << corner.x() << ","
+                                                   << corner.y() << " in " << list.width() << "x" << list.height();
+            }
+        }
+    }
+}
+
+// Rows scrolled under the card's rounded corners are cut along them: the corners stay round mid-scroll.
+TEST(TriggerList, RowsScrolledIntoACornerKeepItRound) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    FakeApps fake;
+    model.commitEdit([](AppData &data) {
+        for (int i = 0; i < 40; ++i) {
+            data.triggers.push_back(makeTrigger(Trigger::Kind::word("word" + std::to_string(i))));
+        }
+    });
+    TriggerList list(model, fake.apps());
+    list.resize(900, 500);
+    list.show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    auto *bar = list.findChild<QScrollArea *>()->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2 + 7); // rows run through both bottom corners and both top ones
+    QCoreApplication::processEvents();
+    const QImage picture = list.grab().toImage();
+    const int w = picture.width() - 1;
+    const int h = picture.height() - 1;
+    for (const QPoint corner : {QPoint(1, 1), QPoint(w - 1, 1), QPoint(1, h - 1), QPoint(w - 1, h - 1)}) {
+        EXPECT_LT(qAlpha(picture.pixel(corner)), 128) << corner.x() << "," << corner.y() << " shows a row";
+    }
 }
 
 TEST(TriggerList, AnEditOfOneTriggerRemakesOnlyItsRowAndAnythingThatMovesRowsRemakesAll) {
