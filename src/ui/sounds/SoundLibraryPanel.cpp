@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
@@ -115,12 +116,9 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->viewport()->setAutoFillBackground(false);
-    scroll_->setStyleSheet(QStringLiteral(
-        "QScrollArea { background: transparent; }"
-        "QScrollBar:vertical { width: 10px; background: transparent; margin: 2px 2px 2px 0; }"
-        "QScrollBar::handle:vertical { background: rgba(0, 0, 0, 46); border-radius: 4px; min-height: 32px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
+    scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    // The list runs down to the card's rounded bottom; its top meets the chip row, not a corner.
+    CardScrollBar::fit(scroll_, kCorner, false, true);
     content_ = new QWidget(scroll_);
     list_ = new QVBoxLayout(content_);
     list_->setContentsMargins(0, 0, 0, 0);

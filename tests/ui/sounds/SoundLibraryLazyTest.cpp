@@ -5,12 +5,15 @@
 #include "app/Motion.h"
 #include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
+#include "ui/kit/CardScrollBar.h"
+#include "ui/kit/Shapes.h"
 #include "ui/sounds/SoundLibraryPanel.h"
 #include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsScreenState.h"
 #include "ui/sounds/SoundsView.h"
 
 #include <QLabel>
+#include <QPainterPath>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -136,6 +139,28 @@ TEST_F(SoundLibraryLazyTest, RowsAreMadeOnlyNearTheViewWhereverTheListIsScrolled
 
 // Renaming, deleting and adding a sound change that sound's row alone: every other row keeps its widget, which
 // moves when the rows above it changed.
+// The list runs down to its card's rounded bottom: the scroll bar's thumb stays inside the card at either end.
+TEST_F(SoundLibraryLazyTest, ItsScrollBarStaysInsideTheRoundedCard) {
+    constexpr qreal kCardCorner = 20; // the library card's corner radius
+    for (const QSize size : {QSize(1300, 800), QSize(1180, 560)}) {
+        SCOPED_TRACE(size.height());
+        view_->resize(size);
+        settle();
+        ASSERT_TRUE(bar().isVisible());
+        const QPainterPath card = continuousRoundedRect(QRectF(panel().rect()), kCardCorner);
+        for (const bool atEnd : {false, true}) {
+            const QRect thumb = CardScrollBar::thumbIn(panel().scrollArea(), &panel(), atEnd);
+            ASSERT_FALSE(thumb.isEmpty());
+            for (const QPointF corner : {QPointF(thumb.topLeft()), QPointF(thumb.topRight()),
+                                         QPointF(thumb.bottomLeft()), QPointF(thumb.bottomRight())}) {
+                EXPECT_TRUE(card.contains(corner))
+                    << (atEnd ? "at the end: " : "at the start: ") << corner.x() << "," << corner.y() << " in "
+                    << panel().width() << "x" << panel().height();
+            }
+        }
+    }
+}
+
 TEST_F(SoundLibraryLazyTest, AnEditOfOneSoundChangesItsRowInPlace) {
     view_->state().setFilter(SoundCategory::mine);
     settle();
