@@ -3,8 +3,8 @@
 // section it measures the time from the switch until the main thread is idle (the median of three openings),
 // then the time of a keystroke in a word trigger's field (the mean of nine). It also reads the resident memory
 // (VmRSS): with the document built and saved and no window, with the window open, after every section was visited
-// (and the peak while visiting), and a second after the window was closed, when the window has handed its page's
-// memory back. Prints one line per figure (tab-separated: figure, value, unit).
+// (and the peak while visiting; likewise while typing, the document saved), and a second after the window was closed,
+// when the window has handed its page's memory back. Prints one line per figure (tab-separated: figure, value, unit).
 //
 //   QT_QPA_PLATFORM=offscreen tapchime_bench_views [length ...]   (default: 12 2000 10000)
 //
@@ -229,6 +229,7 @@ void measure(int length) {
     }
     view->setSelectedID(model.data().triggers[1].id); // a word trigger
     runUntilIdle(clock);
+    resetPeak();
     QLineEdit *field = view->editor()->wordField();
     field->setFocus();
     field->setCursorPosition(field->text().size());
@@ -254,6 +255,7 @@ void measure(int length) {
 
     // Closed as a user closes it, once the typing is saved; the window hands its page's memory back a second later.
     model.flushPendingSave();
+    figure("resident memory, peak while typing and saving" + suffix, residentMB("VmHWM"), "MB");
     window.close();
     runFor(1500);
     figure("resident memory 1 s after the window closed" + suffix, residentMB(), "MB");
