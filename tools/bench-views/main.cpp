@@ -6,7 +6,7 @@
 // (and the peak while visiting; likewise while typing, the document saved), and a second after the window was closed,
 // when the window has handed its page's memory back. Prints one line per figure (tab-separated: figure, value, unit).
 //
-//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [length ...]   (default: 12 2000 10000)
+//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [--pixmap-cache MB] [length ...]   (default: 12 2000 10000)
 //
 // Memory is the whole process's: run one length at a time for each length's own figures. The own sounds are
 // entries of the document only; no audio is decoded for them.
@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QThread>
 
 #include <algorithm>
@@ -268,8 +269,13 @@ int main(int argc, char **argv) {
     QApplication::setQuitOnLastWindowClosed(false); // as in the tray: closing the window hides it
     std::vector<int> lengths;
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--pixmap-cache" && i + 1 < argc) {
+            QPixmapCache::setCacheLimit(std::atoi(argv[++i]) * 1024);
+            continue;
+        }
         lengths.push_back(std::atoi(argv[i]));
     }
+    figure("pixmap cache limit", QPixmapCache::cacheLimit() / 1024.0, "MB");
     if (lengths.empty()) {
         lengths = {12, 2000, 10000};
     }
