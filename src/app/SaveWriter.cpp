@@ -2,6 +2,8 @@
 
 #include "model/Json.h"
 
+#include <malloc.h>
+
 namespace tc {
 
 SaveWriter::SaveWriter(QString path, qint64 maxBytes, WriteFunction write)
@@ -58,19 +60,42 @@ std::uint64_t SaveWriter::writesDone() const {
 }
 
 std::optional<QString> SaveWriter::encodeAndWrite(const AppData &snapshot) const {
-    QByteArray bytes;
+    std::string text;
     try {
-        bytes = QByteArray::fromStdString(encodeAppData(snapshot, false));
+        text = encodeAppData(snapshot, false);
     } catch (const std::exception &error) {
         return QString::fromStdString(error.what());
     }
+    return write(std::move(text));
+}
+
+std::optional<QString> SaveWriter::encodeAndWrite(AppData &&snapshot) const {
+    std::string text;
+    try {
+        text = encodeAppData(snapshot, false);
+    } catch (const std::exception &error) {
+        return QString::fromStdString(error.what());
+    }
+    snapshot = AppData(); // the text holds it all now
+    return write(std::move(text));
+}
+
+std::optional<QString> SaveWriter::write(std::string text) const {
     // The loader refuses a larger file, so writing one would turn the next start into a default document.
-    if (bytes.size() > maxBytes_) {
+    if (text.size() > static_cast<std::size_t>(maxBytes_)) {
         return QStringLiteral("the document would take %1 bytes, more than the %2 a document may hold")
-            .arg(bytes.size())
+            .arg(text.size())
             .arg(maxBytes_);
     }
-    return write_(path_, bytes);
+    // The text itself, not a copy of it: a big document's text is held once.
+    auto failure = write_(path_, QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
+    if (text.size() >= kTrimAfterBytes) {
+        // The snapshot and the text go here, on this thread; hand their memory back to the system rather than keep
+        // a big document's worth of free heap resident until something else needs it.
+        std::string().swap(text);
+        malloc_trim(0);
+    }
+    return failure;
 }
 
 void SaveWriter::finished(const std::optional<QString> &failure, const Log &log, const Outcome &outcome) {
@@ -101,7 +126,7 @@ void SaveWriter::run() {
         const Outcome outcome = outcome_;
         lock.unlock();
 
-        finished(encodeAndWrite(snapshot), log, outcome);
+        finished(encodeAndWrite(std::move(snapshot)), log, outcome);
 
         lock.lock();
         busy_ = false;

@@ -30,11 +30,15 @@ namespace tc {
 // snapshot already handed over.
 class SaveWriter {
 public:
+    // `bytes` is the writer's own text, valid only during the call (copy it to keep it).
     using WriteFunction = std::function<std::optional<QString>(const QString &path, const QByteArray &bytes)>;
     // One line to the system log; called on the writer's thread (and by writeNow() on its caller's).
     using Log = std::function<void(const std::string &line)>;
     // The outcome of one snapshot: the failure, or nothing once the file holds it. Called where the log is.
     using Outcome = std::function<void(const std::optional<QString> &failure)>;
+
+    // After writing a text at least this long, the writer hands the heap the save freed back to the system.
+    static constexpr std::size_t kTrimAfterBytes = 4 * 1024 * 1024;
 
     // `maxBytes`: the largest document text written, inclusive.
     SaveWriter(QString path, qint64 maxBytes, WriteFunction write);
@@ -64,8 +68,13 @@ public:
 
 private:
     void run();
-    // Encodes and writes; the failure, or nothing. Touches no shared state.
+    // Encodes and writes; the failure, or nothing. Touches no shared state. A snapshot handed over is let go once
+    // its text is made, and the text is written as it is, so a big document is held at most twice at a time while
+    // it is saved.
     std::optional<QString> encodeAndWrite(const AppData &snapshot) const;
+    std::optional<QString> encodeAndWrite(AppData &&snapshot) const;
+    // Checks the text's size and writes it.
+    std::optional<QString> write(std::string text) const;
     void finished(const std::optional<QString> &failure, const Log &log, const Outcome &outcome);
 
     const QString path_;

@@ -428,5 +428,40 @@ TEST(Json, TextThatIsNotUtf8StillSaves) {
     EXPECT_EQ(back.profiles[0].name, "bad \xEF\xBF\xBD byte");
 }
 
+// The saved text is made a record at a time; it must be exactly the text of the whole document's JSON tree, member
+// order, separators and escapes included, whatever the lists hold.
+TEST(Json, CompactTextIsTheWholeTreeDumped) {
+    const std::vector<std::pair<const char *, std::function<void(AppData &)>>> documents = {
+        {"every field", [](AppData &) {}},
+        {"empty lists",
+         [](AppData &d) {
+             d.profiles.clear();
+             d.triggers.clear();
+             d.appRules.clear();
+             d.userSounds.clear();
+         }},
+        {"one record each",
+         [](AppData &d) {
+             d.profiles.resize(1);
+             d.triggers.resize(1);
+             d.appRules.resize(1);
+             d.userSounds.resize(1);
+         }},
+        {"names to escape and bytes that are not UTF-8",
+         [](AppData &d) {
+             d.profiles[0].name = "quote \" backslash \\ tab \t newline \n nul " + std::string(1, '\0') + " end";
+             d.appRules[0].appName = "bad \xff byte, caf\xc3\xa9, \xe2\x9c\x93";
+             d.userSounds[0].name = std::string(5000, 'x');
+             d.settings.outputDeviceUID = "\x01"
+                                          "device";
+         }},
+    };
+    for (const auto &[what, change] : documents) {
+        AppData data = fullDocument();
+        change(data);
+        EXPECT_EQ(encodeAppData(data, false), dumpJson(toJson(data), false)) << what;
+    }
+}
+
 } // namespace
 } // namespace tc

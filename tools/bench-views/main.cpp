@@ -2,9 +2,15 @@
 // shortcuts, half words), 2,000 app rules and 500 own sounds, every name `length` characters long. For each
 // section it measures the time from the switch until the main thread is idle (the median of three openings),
 // then the sound picker's opening on the user's own sounds (the median of three) and the time of a keystroke in a
-// word trigger's field (the mean of nine). Prints one line per figure (tab-separated: figure, value, unit).
+// word trigger's field (the mean of nine). It also reads the resident memory (VmRSS): with the document built and
+// saved and no window, with the window open, after every section was visited (and the peak while visiting; likewise
+// while typing, the document saved), and a second after the window was closed, when the window has handed its
+// page's memory back. Prints one line per figure (tab-separated: figure, value, unit).
 //
-//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [length ...]   (default: 12 2000 10000)
+//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [--pixmap-cache MB] [length ...]   (default: 12 2000 10000)
+//
+// Memory is the whole process's: run one length at a time for each length's own figures. The own sounds are
+// entries of the document only; no audio is decoded for them.
 //
 // Not a test: the figures depend on the machine and its load.
 
@@ -19,11 +25,13 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QThread>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,6 +48,7 @@ std::string name(const char *what, int number, int length) {
         text += "lorem ipsum dolor sit amet ";
     }
     text.resize(static_cast<std::size_t>(length));
+    text.shrink_to_fit(); // as a name read from a saved document: no spare room
     return text;
 }
 
@@ -53,6 +62,7 @@ std::string word(int number, int length) {
         text += "lorem";
     }
     text.resize(static_cast<std::size_t>(std::max(length, 2)));
+    text.shrink_to_fit();
     return text;
 }
 
@@ -95,6 +105,8 @@ void fill(AppModel &model, int length) {
         }
         data.settings.hasCompletedOnboarding = true;
     });
+    // The model began on the default document, which asked for the first-run sheet; a long-time user's does not.
+    model.setShowOnboarding(false);
 }
 
 // Runs the event loop until it has been quiet for a while (five rounds in a row, 5 ms apart, each taking less
@@ -105,6 +117,9 @@ qint64 runUntilIdle(const QElapsedTimer &clock) {
         const qint64 before = clock.nsecsElapsed();
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Outside a running event loop nothing given to deleteLater() goes unless asked for; the program's loop
+        // deletes it on every turn (a page left behind goes here).
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const qint64 after = clock.nsecsElapsed();
         if (after - before > 2'000'000) {
             lastBusy = after;
@@ -120,6 +135,33 @@ qint64 runUntilIdle(const QElapsedTimer &clock) {
 void figure(const std::string &what, double value, const char *unit) {
     std::printf("%s\t%.3f\t%s\n", what.c_str(), value, unit);
     std::fflush(stdout);
+}
+
+// Runs the event loop for `ms` milliseconds.
+void runFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::msleep(5);
+    }
+}
+
+// The process's resident memory in MB from /proc/self/status: "VmRSS" now, or "VmHWM", the peak since the start or
+// since the last resetPeak().
+double residentMB(const std::string &field = "VmRSS") {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field + ":", 0) == 0) {
+            return std::stod(line.substr(field.size() + 1)) / 1024.0;
+        }
+    }
+    return 0;
+}
+
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 const char *sectionName(AppSection section) {
@@ -145,6 +187,11 @@ void measure(int length) {
     fill(model, length);
     model.setSection(AppSection::settings);
     SnapshotModel::settle();
+    resetPeak();
+    model.flushPendingSave(); // the big document written, as it is after any edit
+    figure("resident memory, document built and saved, no window" + suffix, residentMB(), "MB");
+    figure("resident memory, peak while saving the document" + suffix, residentMB("VmHWM"), "MB");
+    resetPeak();
 
     QElapsedTimer clock;
     clock.start();
@@ -152,6 +199,7 @@ void measure(int length) {
     window.resize(1400, 880);
     window.show();
     figure("start to idle" + suffix, runUntilIdle(clock) / 1e9, "s");
+    figure("resident memory, window open" + suffix, residentMB(), "MB");
 
     // Each section is opened kRounds times, from another one; the median is reported, as the machine's load
     // varies.
@@ -171,6 +219,8 @@ void measure(int length) {
         std::sort(times.begin(), times.end());
         figure(std::string("open ") + sectionName(section) + suffix, times[times.size() / 2], "s");
     }
+    figure("resident memory after every section" + suffix, residentMB(), "MB");
+    figure("resident memory, peak from the start to every section" + suffix, residentMB("VmHWM"), "MB");
 
     // The picker for a key that plays one of the user's sounds opens on "My sounds", all 500 of them.
     model.assign(model.data().userSounds[250].id, {0});
@@ -195,6 +245,7 @@ void measure(int length) {
     }
     view->setSelectedID(model.data().triggers[1].id); // a word trigger
     runUntilIdle(clock);
+    resetPeak();
     QLineEdit *field = view->editor()->wordField();
     field->setFocus();
     field->setCursorPosition(field->text().size());
@@ -217,16 +268,29 @@ void measure(int length) {
     }
     figure("keystroke in a word field, handled and painted" + suffix, handled / kKeys, "ms");
     figure("keystroke in a word field, until idle" + suffix, idle / kKeys, "ms");
+
+    // Closed as a user closes it, once the typing is saved; the window hands its page's memory back a second later.
+    model.flushPendingSave();
+    figure("resident memory, peak while typing and saving" + suffix, residentMB("VmHWM"), "MB");
+    window.close();
+    runFor(1500);
+    figure("resident memory 1 s after the window closed" + suffix, residentMB(), "MB");
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // as in the tray: closing the window hides it
     std::vector<int> lengths;
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--pixmap-cache" && i + 1 < argc) {
+            QPixmapCache::setCacheLimit(std::atoi(argv[++i]) * 1024);
+            continue;
+        }
         lengths.push_back(std::atoi(argv[i]));
     }
+    figure("pixmap cache limit", QPixmapCache::cacheLimit() / 1024.0, "MB");
     if (lengths.empty()) {
         lengths = {12, 2000, 10000};
     }

@@ -121,7 +121,7 @@ void AppRulesView::syncCards() {
     const auto &rules = model_.data().appRules;
     std::unordered_map<std::string, Slot> old;
     for (const Slot &slot : slots_) {
-        old.emplace(slot.rule.bundleID, slot);
+        old.emplace(slot.bundleID, slot);
     }
     std::vector<Slot> next;
     std::unordered_set<std::string> shown;
@@ -131,18 +131,16 @@ void AppRulesView::syncCards() {
         if (!shown.insert(rule.bundleID).second) {
             continue;
         }
-        RuleCard::Rule value{rule.bundleID, rule.appName, rule.profileID, false};
-        sameOrder = sameOrder && next.size() < slots_.size() && slots_[next.size()].rule.bundleID == rule.bundleID;
+        sameOrder = sameOrder && next.size() < slots_.size() && slots_[next.size()].bundleID == rule.bundleID;
         if (const auto it = old.find(rule.bundleID); it != old.end()) {
             Slot slot = it->second;
-            slot.rule = value;
             if (slot.card != nullptr) {
-                slot.card->setRule(value);
+                slot.card->setRule({rule.bundleID, rule.appName, rule.profileID, false});
             }
             next.push_back(slot);
             old.erase(it);
         } else {
-            next.push_back({value, nullptr});
+            next.push_back({rule.bundleID, nullptr});
         }
     }
     sameOrder = sameOrder && next.size() == slots_.size();
@@ -203,11 +201,21 @@ void AppRulesView::makeVisibleCards() {
 RuleCard *AppRulesView::makeCard(std::size_t index) {
     Slot &slot = slots_[index];
     if (slot.card == nullptr) {
-        slot.card = new RuleCard(model_, directory_, slot.rule, gridHost_);
+        slot.card = new RuleCard(model_, directory_, ruleFor(slot.bundleID), gridHost_);
         grid_->replaceAt(static_cast<int>(index), slot.card);
         slot.card->show();
     }
     return slot.card;
+}
+
+RuleCard::Rule AppRulesView::ruleFor(const std::string &bundleID) const {
+    const auto &rules = model_.data().appRules;
+    const auto it =
+        std::find_if(rules.begin(), rules.end(), [&](const AppRule &rule) { return rule.bundleID == bundleID; });
+    if (it == rules.end()) {
+        return {bundleID, {}, std::nullopt, false}; // not reached: the places follow the document's rules
+    }
+    return {it->bundleID, it->appName, it->profileID, false};
 }
 
 std::vector<RuleCard *> AppRulesView::ruleCards() const {
@@ -222,7 +230,7 @@ std::vector<RuleCard *> AppRulesView::ruleCards() const {
 
 RuleCard *AppRulesView::cardFor(const std::string &bundleID) const {
     for (std::size_t i = 0; i < slots_.size(); ++i) {
-        if (slots_[i].rule.bundleID == bundleID) {
+        if (slots_[i].bundleID == bundleID) {
             return const_cast<AppRulesView *>(this)->makeCard(i);
         }
     }

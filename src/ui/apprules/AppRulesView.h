@@ -54,9 +54,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // One rule's place in the grid: its card, or null while a placeholder holds the place.
+    // One rule's place in the grid: the application, and its card, or null while a placeholder holds the place.
+    // Only a card keeps its rule (with the name, which may be long): the places stand for thousands of rules.
     struct Slot {
-        RuleCard::Rule rule;
+        std::string bundleID;
         RuleCard *card = nullptr;
     };
 
@@ -65,6 +66,8 @@ private:
     // Makes the cards of the places near what the scroll area shows.
     void makeVisibleCards();
     RuleCard *makeCard(std::size_t index);
+    // The document's rule for an application, as a card shows it (the first rule for it, as the model keeps).
+    RuleCard::Rule ruleFor(const std::string &bundleID) const;
 
     AppModel &model_;
     AppDirectory directory_;

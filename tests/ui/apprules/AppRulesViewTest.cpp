@@ -128,6 +128,7 @@ TEST(AppRulesView, AManyRuleGridMakesTheCardsItShowsAndTheRestAsTheyComeIntoView
     // An edit of a rule whose card is not made makes none; the made ones are kept.
     RuleCard *first = view.cardFor("Zoom");
     s.model().setRule("app399", "App 399", profileNamed(s.model(), "Arcade").id);
+    s.model().commitEdit([](AppData &data) { data.appRules.back().appName = "Renamed 399"; });
     EXPECT_EQ(view.madeCards(), made);
     EXPECT_EQ(view.cardFor("Zoom"), first);
 
@@ -139,6 +140,7 @@ TEST(AppRulesView, AManyRuleGridMakesTheCardsItShowsAndTheRestAsTheyComeIntoView
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last, view.cardFor("app399"));
     EXPECT_EQ(RuleCard::menuTitle(s.model(), view.cardFor("app399")->rule()), "Arcade");
+    EXPECT_EQ(view.cardFor("app399")->rule().name, "Renamed 399");
     EXPECT_EQ(view.ruleCards().size(), rules + 1); // every card, made when asked for
     EXPECT_EQ(view.madeCards(), rules);
 }
