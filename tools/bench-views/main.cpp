@@ -1,8 +1,9 @@
 // Times the main window on a big document, as a long-time user's grows: 300 profiles, 2,000 triggers (half
 // shortcuts, half words), 2,000 app rules and 500 own sounds, every name `length` characters long. For each
 // section it measures the time from the switch until the main thread is idle (the median of three openings),
-// then the time of a keystroke in a word trigger's field (the mean of nine). Prints one line per figure (tab-separated:
-// figure, value, unit).
+// then the time of a keystroke in a word trigger's field (the mean of nine), and the profile lists outside the
+// sections: the tray panel made and opened, the header's more menu opened, and a switch of the active profile with
+// the Sounds page shown (medians of three). Prints one line per figure (tab-separated: figure, value, unit).
 //
 //   QT_QPA_PLATFORM=offscreen tapchime_bench_views [length ...]   (default: 12 2000 10000)
 //
@@ -11,15 +12,22 @@
 #include "SnapshotModel.h"
 
 #include "app/AppModel.h"
+#include "ui/shell/Header.h"
 #include "ui/shell/MainWindow.h"
+#include "ui/shell/MenuBarPopup.h"
+#include "ui/shell/ProfileSwitcher.h"
 #include "ui/triggers/TriggerEditor.h"
 #include "ui/triggers/TriggersView.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QThread>
+#include <functional>
+#include <memory>
 
 #include <algorithm>
 #include <cstdio>
@@ -138,6 +146,64 @@ const char *sectionName(AppSection section) {
     return "?";
 }
 
+// The median of three timings of `step`, each until the main thread is idle; `reset` runs untimed after each.
+double median(QElapsedTimer &clock, const std::function<void()> &step, const std::function<void()> &reset) {
+    std::vector<double> times;
+    for (int round = 0; round < 3; ++round) {
+        clock.restart();
+        step();
+        times.push_back(runUntilIdle(clock) / 1e9);
+        reset();
+        runUntilIdle(clock);
+    }
+    std::sort(times.begin(), times.end());
+    return times[1];
+}
+
+// The tray panel (made, then opened from the icon), the header's more menu, and a switch of the active profile
+// while the Sounds page shows.
+void measureProfileLists(MainWindow &window, AppModel &model, const std::string &suffix) {
+    QElapsedTimer clock;
+    std::unique_ptr<MenuBarPopup> panel;
+    figure("tray panel made" + suffix,
+           median(
+               clock, [&] { panel = std::make_unique<MenuBarPopup>(model, MenuBarView::Actions{}); },
+               [&] { panel.reset(); }),
+           "s");
+    panel = std::make_unique<MenuBarPopup>(model, MenuBarView::Actions{});
+    runUntilIdle(clock);
+    figure("tray panel opened" + suffix,
+           median(
+               clock, [&] { panel->showAt(QRect(600, 0, 24, 24)); }, [&] { panel->hide(); }),
+           "s");
+    panel.reset();
+
+    window.openSection(AppSection::keyboard);
+    runUntilIdle(clock);
+    ProfileSwitcher *switcher = window.header()->profileSwitcher();
+    if (switcher != nullptr) {
+        figure("more menu opened" + suffix,
+               median(
+                   clock, [&] { switcher->moreButton()->click(); },
+                   [&] {
+                       for (QMenu *menu : switcher->findChildren<QMenu *>()) {
+                           menu->close();
+                       }
+                   }),
+               "s");
+    }
+
+    window.openSection(AppSection::sounds);
+    runUntilIdle(clock);
+    std::size_t next = 1;
+    figure("active profile switched on Sounds" + suffix,
+           median(
+               clock,
+               [&] { model.setActiveProfile(model.data().profiles[next++ * 97 % model.data().profiles.size()].id); },
+               [] {}),
+           "s");
+}
+
 void measure(int length) {
     const std::string suffix = " (names of " + std::to_string(length) + ")";
     SnapshotModel host({});
@@ -171,6 +237,8 @@ void measure(int length) {
         std::sort(times.begin(), times.end());
         figure(std::string("open ") + sectionName(section) + suffix, times[times.size() / 2], "s");
     }
+
+    measureProfileLists(window, model, suffix);
 
     window.openSection(AppSection::triggers);
     runUntilIdle(clock);
