@@ -176,6 +176,7 @@ void measureProfileLists(MainWindow &window, AppModel &model, const std::string 
            median(
                clock, [&] { panel->showAt(QRect(600, 0, 24, 24)); }, [&] { panel->hide(); }),
            "s");
+    figure("tray panel widgets" + suffix, static_cast<double>(panel->findChildren<QWidget *>().size()), "widgets");
     panel.reset();
 
     window.openSection(AppSection::keyboard);
@@ -193,8 +194,15 @@ void measureProfileLists(MainWindow &window, AppModel &model, const std::string 
                "s");
     }
 
+    if (switcher != nullptr) {
+        figure("profile switcher widgets" + suffix, static_cast<double>(switcher->findChildren<QWidget *>().size()),
+               "widgets");
+    }
+
     window.openSection(AppSection::sounds);
     runUntilIdle(clock);
+    figure("Sounds page widgets" + suffix, static_cast<double>(window.page()->findChildren<QWidget *>().size()),
+           "widgets");
     std::size_t next = 1;
     figure("active profile switched on Sounds" + suffix,
            median(
