@@ -11,6 +11,8 @@ namespace {
 
 // Room kept around a control scrolled to by the keyboard, as QScrollArea keeps for a focused child.
 constexpr int kScrollMargin = 50;
+// Spare widgets kept at least, for the items the next scroll brings in.
+constexpr std::size_t kSparesKept = 4;
 
 } // namespace
 
@@ -128,10 +130,20 @@ void ItemPool::placeItems() {
             }
         }
     }
+    std::size_t bound = 0;
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (bound_[i] != nullptr && bound_[i]->geometry() != itemRect(i)) {
-            bound_[i]->setGeometry(itemRect(i));
+        if (bound_[i] != nullptr) {
+            ++bound;
+            if (bound_[i]->geometry() != itemRect(i)) {
+                bound_[i]->setGeometry(itemRect(i));
+            }
         }
+    }
+    // Spares beyond a view's worth go (after a view that was larger for a moment, or a list that shrank).
+    while (spare_.size() > std::max<std::size_t>(kSparesKept, bound)) {
+        spare_.back()->deleteLater(); // later: it may be the widget whose click removed its item
+        spare_.pop_back();
+        --made_;
     }
     orderFocusChain();
     placing_ = false;

@@ -43,7 +43,7 @@ public:
     std::vector<QWidget *> boundWidgets() const;
     // Scrolls the item into view and returns its widget (null for an index past the end).
     QWidget *showItem(std::size_t index);
-    // How many widgets the pool has made, bound or spare.
+    // How many widgets the pool holds, bound or spare (a few spares are kept for the next scroll).
     std::size_t madeWidgets() const { return made_; }
 
     // Binds widgets to the items in view, and moves the bound ones to their places; a subclass calls it when
@@ -62,18 +62,19 @@ protected:
     // Scrolls so that `area` (in this widget) shows: by default through the QScrollArea this widget is the
     // content of.
     virtual void scrollTo(const QRect &area);
-    // The part of this widget in view while it is not shown (for a view made before it is laid out), in this
-    // widget.
-    virtual QRect restingView() const { return QRect(QPoint(0, 0), size()); }
+    // The part of this widget taken as in view while it is not shown (a view made before it is laid out), in
+    // this widget: by default what its ancestors' geometry shows of it.
+    virtual QRect restingView() const { return shownArea(); }
 
     bool focusNextPrevChild(bool next) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-private:
     // The part of this widget its ancestors show, in this widget.
     QRect shownArea() const;
+
+private:
     // The item whose widget holds `widget` (itself or a child of it), or -1.
     int itemHolding(const QWidget *widget) const;
     bool holdsFocus(const QWidget *widget) const;

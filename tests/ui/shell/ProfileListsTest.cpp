@@ -1,0 +1,114 @@
+// The header's chips and the tray panel's cells with a big document: only the profiles in view get widgets,
+// each follows its own profile in place, and Tab still reaches every profile.
+
+#include "ui/ProfileLists.h"
+#include "app/Motion.h"
+#include "ui/FocusWalk.h"
+#include "ui/ModelStates.h"
+#include "ui/shell/MenuBarParts.h"
+#include "ui/shell/MenuBarView.h"
+#include "ui/shell/ProfileSwitcher.h"
+
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+namespace tc::test {
+namespace {
+
+// The switcher as the header holds it, in a window narrower than its 300 chips.
+struct SwitcherWindow {
+    QWidget window;
+    ProfileSwitcher *switcher;
+    explicit SwitcherWindow(AppModel &model) {
+        auto *row = new QHBoxLayout(&window);
+        switcher = new ProfileSwitcher(model, &window);
+        row->addWidget(switcher);
+        window.resize(900, 60);
+    }
+    ProfileList list() const {
+        return {[this] {
+                    std::vector<std::pair<QWidget *, Uuid>> made;
+                    for (ProfileChip *chip : switcher->chips()) {
+                        made.emplace_back(chip, chip->profileID());
+                    }
+                    return made;
+                },
+                [](QWidget *widget) { return static_cast<ProfileChip *>(widget)->isActive(); },
+                [](QWidget *widget) -> std::optional<QString> { return static_cast<ProfileChip *>(widget)->text(); },
+                [](QWidget *widget) { return widget; }, 20};
+    }
+};
+
+ProfileList cellList(const MenuBarView &view) {
+    return {[&view] {
+                std::vector<std::pair<QWidget *, Uuid>> made;
+                for (ProfileCell *cell : view.profileCells()) {
+                    made.emplace_back(cell, cell->profileID());
+                }
+                return made;
+            },
+            [](QWidget *widget) { return static_cast<ProfileCell *>(widget)->isActive(); },
+            [](QWidget *widget) -> std::optional<QString> { return static_cast<ProfileCell *>(widget)->name(); },
+            [](QWidget *widget) { return widget; },
+            // Four rows show, and a row either side is made ahead.
+            2 * (MenuBarView::kVisibleProfileRows + 2)};
+}
+
+TEST(ProfileLists, TheSwitcherMakesChipsForItsViewAndFollowsEachProfileInPlace) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    makeProfiles(model, 300);
+    SwitcherWindow w(model);
+    ASSERT_TRUE(activate(&w.window));
+    // The chips fit the window: the track scrolls instead of widening it.
+    EXPECT_LE(w.switcher->width(), 900);
+    EXPECT_LE(w.switcher->chipGroup()->width(), w.switcher->width());
+    checkFollowsInPlace(w.list(), model);
+}
+
+TEST(ProfileLists, TheTrayPanelMakesCellsForItsViewAndFollowsEachProfileInPlace) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    makeProfiles(model, 300);
+    MenuBarView view(model, {});
+    ASSERT_TRUE(activate(&view));
+    checkFollowsInPlace(cellList(view), model);
+    // The active profile's key count follows its keys.
+    model.setActiveProfile(model.data().profiles[3].id);
+    ProfileCell *cell = view.profileCells()[3];
+    ASSERT_EQ(cell->profileID(), model.data().profiles[3].id);
+    const QString before = cell->keysText();
+    model.assign("synth.meow", {0});
+    EXPECT_NE(cell->keysText(), before);
+    EXPECT_EQ(view.profileCells()[3], cell);
+}
+
+TEST(ProfileLists, TabReachesEveryChipAndEveryCellOfABigDocument) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    makeProfiles(model, 300);
+    {
+        SwitcherWindow w(model);
+        ASSERT_TRUE(activate(&w.window));
+        checkTabReachesEveryProfile(w.list(), model, true);
+        // On from the last chip to the more menu.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), w.switcher->moreButton());
+    }
+    MenuBarView view(model, {});
+    ASSERT_TRUE(activate(&view));
+    checkTabReachesEveryProfile(cellList(view), model, true);
+    const QScrollBar *bar = view.profileScroll()->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum()); // scrolled to the last cell
+    motion::setEnabled(true);
+}
+
+} // namespace
+} // namespace tc::test
