@@ -114,12 +114,15 @@ void ItemPool::placeItems() {
         return;
     }
     placing_ = true;
-    const QRect view = isVisible() ? shownArea() : restingView();
+    // While hidden (not yet shown, or its window closed) the list lets no widget go and makes those of its
+    // resting view, so that it shows at once.
+    const bool shown = isVisible();
+    const QRect view = shown ? shownArea() : restingView();
     if (!view.isEmpty() && !items_.empty()) {
         // What shows, and an item's length either side, so a scroll step finds its widgets bound.
         const QSize step = itemRect(0).size();
         const QRect wanted = view.adjusted(-step.width(), -step.height(), step.width(), step.height());
-        for (std::size_t i = 0; i < items_.size(); ++i) {
+        for (std::size_t i = 0; i < items_.size() && shown; ++i) {
             if (bound_[i] != nullptr && !itemRect(i).intersects(wanted) && !holdsFocus(bound_[i])) {
                 release(i);
             }

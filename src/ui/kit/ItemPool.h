@@ -62,8 +62,8 @@ protected:
     // Scrolls so that `area` (in this widget) shows: by default through the QScrollArea this widget is the
     // content of.
     virtual void scrollTo(const QRect &area);
-    // The part of this widget taken as in view while it is not shown (a view made before it is laid out), in
-    // this widget: by default what its ancestors' geometry shows of it.
+    // The part of this widget taken as in view while it is not shown (a view made before it is laid out, or in a
+    // closed window), in this widget: by default what its ancestors' geometry shows of it.
     virtual QRect restingView() const { return shownArea(); }
 
     bool focusNextPrevChild(bool next) override;

@@ -200,7 +200,7 @@ void ProfileCellGrid::bindWidget(QWidget *widget, std::size_t index) {
 
 QRect ProfileCellGrid::restingView() const {
     // Before the panel is laid out: the four rows it shows before it scrolls.
-    return {0, 0, std::max(width(), 2 * 150 + kSpacing), rowsHeight(4)};
+    return {0, 0, 2 * 150 + kSpacing, rowsHeight(4)};
 }
 
 void ProfileCellGrid::profilesChanged(const std::vector<Uuid> &ids) {

@@ -119,6 +119,8 @@ protected:
     QWidget *makeWidget() override;
     void bindWidget(QWidget *widget, std::size_t index) override;
     void scrollTo(const QRect &area) override;
+    // Before the header is laid out: as much as a wide window has room for.
+    QRect restingView() const override { return {0, 0, 1400, static_cast<int>(ProfileChip::fixedHeight)}; }
     void moveEvent(QMoveEvent *event) override;
 
 private:

@@ -119,8 +119,8 @@ QWidget *PacksRow::focusTarget(QWidget *widget) const {
 }
 
 QRect PacksRow::restingView() const {
-    // Before the band is laid out: as much as a wide window shows.
-    return {0, 0, std::max(width(), 1400), sizeHint().height()};
+    // Before the band is laid out (it is as wide as all the cards then): as much as a wide window shows.
+    return {0, 0, 1400, sizeHint().height()};
 }
 
 void PacksRow::profilesChanged(const std::vector<Uuid> &ids) {
