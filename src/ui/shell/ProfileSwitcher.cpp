@@ -111,6 +111,8 @@ public:
     }
     // The active profile's chip, when it is made.
     const ProfileChip *activeChip() const;
+    // Scrolls the active profile's chip into view (the switcher shows which profile is active).
+    void revealActive();
 
 protected:
     QRect itemRect(std::size_t index) const override {
@@ -199,6 +201,7 @@ private:
     void placeStrip() {
         strip_->resize(strip_->naturalWidth(), static_cast<int>(ProfileChip::fixedHeight));
         strip_->setOffset(strip_->offset()); // kept within what the strip can scroll
+        strip_->revealActive();
     }
 
     QWidget *clip_;
@@ -218,6 +221,14 @@ const ProfileChip *ChipStrip::activeChip() const {
         }
     }
     return nullptr;
+}
+
+void ChipStrip::revealActive() {
+    const auto &ids = items();
+    const auto active = std::find(ids.begin(), ids.end(), model_.data().activeProfileID);
+    if (active != ids.end()) {
+        scrollTo(itemRect(static_cast<std::size_t>(active - ids.begin())));
+    }
 }
 
 QWidget *ChipStrip::makeWidget() {
@@ -286,6 +297,9 @@ void ChipStrip::profilesChanged(const std::vector<Uuid> &ids) {
     if (moved) {
         group_.stripResized();
         placeItems();
+    }
+    if (ids.empty()) {
+        revealActive(); // another profile may have become active elsewhere (the tray panel, an app rule)
     }
     group_.update(); // the active chip's capsule
 }

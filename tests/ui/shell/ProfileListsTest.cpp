@@ -67,6 +67,15 @@ TEST(ProfileLists, TheSwitcherMakesChipsForItsViewAndFollowsEachProfileInPlace) 
     EXPECT_LE(w.switcher->width(), 900);
     EXPECT_LE(w.switcher->chipGroup()->width(), w.switcher->width());
     checkFollowsInPlace(w.list(), model);
+
+    // A profile made active elsewhere (the tray panel, an app rule) scrolls its chip into the track's view.
+    const Uuid far = model.data().profiles[200].id;
+    model.setActiveProfile(far);
+    const QWidget *chip = widgetOf(w.list(), far);
+    ASSERT_NE(chip, nullptr);
+    const QRect track = w.switcher->chipGroup()->rect();
+    EXPECT_TRUE(track.contains(QRect(chip->mapTo(w.switcher->chipGroup(), QPoint(0, 0)), chip->geometry().size())));
+    EXPECT_LE(w.list().made().size(), 20u);
 }
 
 TEST(ProfileLists, TheTrayPanelMakesCellsForItsViewAndFollowsEachProfileInPlace) {
