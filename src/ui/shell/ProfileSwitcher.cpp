@@ -401,14 +401,6 @@ std::vector<ProfileChip *> ProfileSwitcher::chips() const {
     return strip_->chips();
 }
 
-ProfileChip *ProfileSwitcher::showChip(const Uuid &profileID) {
-    const auto &ids = strip_->items();
-    const auto found = std::find(ids.begin(), ids.end(), profileID);
-    return found == ids.end()
-               ? nullptr
-               : static_cast<ProfileChip *>(strip_->showItem(static_cast<std::size_t>(found - ids.begin())));
-}
-
 QWidget *ProfileSwitcher::chipGroup() const {
     return group_;
 }

@@ -80,8 +80,6 @@ public:
 
     // The chips made now (those in view and one either side), in document order.
     std::vector<ProfileChip *> chips() const;
-    // The profile's chip, scrolled into view.
-    ProfileChip *showChip(const Uuid &profileID);
     // The track the chips scroll in.
     QWidget *chipGroup() const;
     QAbstractButton *moreButton() const { return more_; }

@@ -82,13 +82,6 @@ std::vector<ProfilePackCard *> PacksRow::cards() const {
     return cards;
 }
 
-ProfilePackCard *PacksRow::showCard(const Uuid &profileID) {
-    const auto &ids = items();
-    const auto found = std::find(ids.begin(), ids.end(), profileID);
-    return found == ids.end() ? nullptr
-                              : static_cast<ProfilePackCard *>(showItem(static_cast<std::size_t>(found - ids.begin())));
-}
-
 QSize PacksRow::sizeHint() const {
     // The cards and the tile in a row, as a box layout with the margins and spacing above lays them.
     const int count = static_cast<int>(items().size()) + 1;

@@ -45,8 +45,6 @@ public:
 
     // The cards made now (those in view and one either side), in document order.
     std::vector<ProfilePackCard *> cards() const;
-    // The profile's card, scrolled into view.
-    ProfilePackCard *showCard(const Uuid &profileID);
     ImportPackTile *importTile() const { return tile_; }
 
     // The tile's action: one pack from the panel, imported through the model on its worker. Meanwhile the
