@@ -25,6 +25,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace tc {
 
@@ -36,6 +37,11 @@ constexpr qreal swatchGap = 7;
 
 QFont chipFont() {
     return Fonts::system(12, QFont::DemiBold);
+}
+
+// A chip's width for a name, in the chip font's metrics.
+qreal chipWidth(const QFontMetricsF &metrics, const QString &name) {
+    return chipPadding + swatchSize + swatchGap + std::ceil(metrics.horizontalAdvance(name)) + chipPadding;
 }
 
 // "white" gives "White".
@@ -135,6 +141,12 @@ private:
     ChipGroup &group_;
     std::vector<int> widths_; // by item
     std::vector<int> lefts_;
+    struct Measured {
+        QString name;
+        int width = 0;
+    };
+    std::unordered_map<Uuid, Measured> measured_; // by profile
+
     int offset_ = 0;
 };
 
@@ -263,12 +275,23 @@ void ChipStrip::moveEvent(QMoveEvent *event) {
 }
 
 bool ChipStrip::measure() {
+    // Names are measured once: a change of one profile measures that profile's name only.
+    const QFontMetricsF metrics(chipFont());
     const auto &profiles = model_.data().profiles;
+    std::unordered_map<Uuid, Measured> measured;
     std::vector<int> widths;
     widths.reserve(profiles.size());
     for (const Profile &profile : profiles) {
-        widths.push_back(ProfileChip::size(ShownText::bounded(QString::fromStdString(profile.name))).toSize().width());
+        const QString name = ShownText::bounded(QString::fromStdString(profile.name));
+        auto known = measured_.find(profile.id);
+        if (known == measured_.end() || known->second.name != name) {
+            const int width = QSizeF(chipWidth(metrics, name), ProfileChip::fixedHeight).toSize().width();
+            known = measured_.insert_or_assign(profile.id, Measured{name, width}).first;
+        }
+        widths.push_back(known->second.width);
+        measured.insert(*known);
     }
+    measured_ = std::move(measured);
     if (widths == widths_) {
         return false;
     }
@@ -335,9 +358,7 @@ void ProfileChip::setProfile(const Profile &profile, bool active) {
 }
 
 QSizeF ProfileChip::size(const QString &name) {
-    const QFontMetricsF metrics(chipFont());
-    return {chipPadding + swatchSize + swatchGap + std::ceil(metrics.horizontalAdvance(name)) + chipPadding,
-            fixedHeight};
+    return {chipWidth(QFontMetricsF(chipFont()), name), fixedHeight};
 }
 
 QSize ProfileChip::sizeHint() const {
