@@ -173,9 +173,9 @@ QSize ProfileCellGrid::minimumSizeHint() const {
 }
 
 QRect ProfileCellGrid::itemRect(std::size_t index) const {
-    // Two columns sharing the width, as a grid layout with equal stretch shares it.
+    // Two columns sharing the width, as a grid layout with equal stretch shares it (an odd pixel goes left).
     const int shared = std::max(0, width() - kSpacing);
-    const int left = shared / 2;
+    const int left = (shared + 1) / 2;
     const int row = static_cast<int>(index / 2);
     const int y = row * (ProfileCell::fixedHeight + kSpacing);
     return index % 2 == 0 ? QRect(0, y, left, ProfileCell::fixedHeight)

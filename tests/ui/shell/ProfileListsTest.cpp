@@ -9,6 +9,7 @@
 #include "ui/shell/MenuBarView.h"
 #include "ui/shell/ProfileSwitcher.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -94,6 +95,40 @@ TEST(ProfileLists, TheTrayPanelMakesCellsForItsViewAndFollowsEachProfileInPlace)
     model.assign("synth.meow", {0});
     EXPECT_NE(cell->keysText(), before);
     EXPECT_EQ(view.profileCells()[3], cell);
+}
+
+// The cells sit where the grid layout the panel had put them: two columns of equal stretch, 8 apart.
+TEST(ProfileLists, TheTrayPanelsCellsShareTheWidthAsAGridLayoutDoes) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    makeProfiles(model, 4);
+    for (const int width : {279, 280, 281, 296, 297}) {
+        QWidget reference;
+        auto *grid = new QGridLayout(&reference);
+        grid->setContentsMargins(0, 0, 0, 0);
+        grid->setSpacing(ProfileCellGrid::kSpacing);
+        grid->setColumnStretch(0, 1);
+        grid->setColumnStretch(1, 1);
+        std::vector<QWidget *> cells;
+        for (int i = 0; i < 4; ++i) {
+            cells.push_back(new QWidget(&reference));
+            cells.back()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            cells.back()->setFixedHeight(ProfileCell::fixedHeight);
+            grid->addWidget(cells.back(), i / 2, i % 2);
+        }
+        reference.resize(width, ProfileCellGrid::rowsHeight(2));
+        grid->activate();
+
+        ProfileCellGrid pool(model);
+        pool.resize(width, ProfileCellGrid::rowsHeight(2));
+        pool.show();
+        const std::vector<ProfileCell *> made = pool.cells();
+        ASSERT_EQ(made.size(), 4u) << width;
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(made[i]->geometry(), cells[i]->geometry()) << "width " << width << ", cell " << i;
+        }
+    }
 }
 
 TEST(ProfileLists, TabReachesEveryChipAndEveryCellOfABigDocument) {
