@@ -1,11 +1,13 @@
 // Times the main window on a big document, as a long-time user's grows: 300 profiles, 2,000 triggers (half
 // shortcuts, half words), 2,000 app rules and 500 own sounds, every name `length` characters long. For each
 // section it measures the time from the switch until the main thread is idle (the median of three openings),
-// then the sound picker's opening on the user's own sounds (the median of three) and the time of a keystroke in a
-// word trigger's field (the mean of nine). It also reads the resident memory (VmRSS): with the document built and
-// saved and no window, with the window open, after every section was visited (and the peak while visiting; likewise
-// while typing, the document saved), and a second after the window was closed, when the window has handed its
-// page's memory back. Prints one line per figure (tab-separated: figure, value, unit).
+// then the sound picker's opening on the user's own sounds (the median of three), the time of a keystroke in a
+// word trigger's field (the mean of nine), and the profile lists outside the sections: the tray panel made and
+// opened, the header's more menu opened, and a switch of the active profile with the Sounds page shown (medians of
+// three). It also reads the resident memory (VmRSS): with the document built and saved and no window, with the
+// window open, after every section was visited (and the peak while visiting; likewise while typing, the document
+// saved), and a second after the window was closed, when the window has handed its page's memory back. Prints one
+// line per figure (tab-separated: figure, value, unit).
 //
 //   QT_QPA_PLATFORM=offscreen tapchime_bench_views [--pixmap-cache MB] [length ...]   (default: 12 2000 10000)
 //
@@ -17,16 +19,23 @@
 #include "SnapshotModel.h"
 
 #include "app/AppModel.h"
+#include "ui/shell/Header.h"
 #include "ui/shell/MainWindow.h"
+#include "ui/shell/MenuBarPopup.h"
+#include "ui/shell/ProfileSwitcher.h"
 #include "ui/triggers/TriggerEditor.h"
 #include "ui/triggers/TriggersView.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPixmapCache>
 #include <QThread>
+#include <functional>
+#include <memory>
 
 #include <algorithm>
 #include <cstdio>
@@ -180,6 +189,72 @@ const char *sectionName(AppSection section) {
     return "?";
 }
 
+// The median of three timings of `step`, each until the main thread is idle; `reset` runs untimed after each.
+double median(QElapsedTimer &clock, const std::function<void()> &step, const std::function<void()> &reset) {
+    std::vector<double> times;
+    for (int round = 0; round < 3; ++round) {
+        clock.restart();
+        step();
+        times.push_back(runUntilIdle(clock) / 1e9);
+        reset();
+        runUntilIdle(clock);
+    }
+    std::sort(times.begin(), times.end());
+    return times[1];
+}
+
+// The tray panel (made, then opened from the icon), the header's more menu, and a switch of the active profile
+// while the Sounds page shows.
+void measureProfileLists(MainWindow &window, AppModel &model, const std::string &suffix) {
+    QElapsedTimer clock;
+    std::unique_ptr<MenuBarPopup> panel;
+    figure("tray panel made" + suffix,
+           median(
+               clock, [&] { panel = std::make_unique<MenuBarPopup>(model, MenuBarView::Actions{}); },
+               [&] { panel.reset(); }),
+           "s");
+    panel = std::make_unique<MenuBarPopup>(model, MenuBarView::Actions{});
+    runUntilIdle(clock);
+    figure("tray panel opened" + suffix,
+           median(
+               clock, [&] { panel->showAt(QRect(600, 0, 24, 24)); }, [&] { panel->hide(); }),
+           "s");
+    figure("tray panel widgets" + suffix, static_cast<double>(panel->findChildren<QWidget *>().size()), "widgets");
+    panel.reset();
+
+    window.openSection(AppSection::keyboard);
+    runUntilIdle(clock);
+    ProfileSwitcher *switcher = window.header()->profileSwitcher();
+    if (switcher != nullptr) {
+        figure("more menu opened" + suffix,
+               median(
+                   clock, [&] { switcher->moreButton()->click(); },
+                   [&] {
+                       for (QMenu *menu : switcher->findChildren<QMenu *>()) {
+                           menu->close();
+                       }
+                   }),
+               "s");
+    }
+
+    if (switcher != nullptr) {
+        figure("profile switcher widgets" + suffix, static_cast<double>(switcher->findChildren<QWidget *>().size()),
+               "widgets");
+    }
+
+    window.openSection(AppSection::sounds);
+    runUntilIdle(clock);
+    figure("Sounds page widgets" + suffix, static_cast<double>(window.page()->findChildren<QWidget *>().size()),
+           "widgets");
+    std::size_t next = 1;
+    figure("active profile switched on Sounds" + suffix,
+           median(
+               clock,
+               [&] { model.setActiveProfile(model.data().profiles[next++ * 97 % model.data().profiles.size()].id); },
+               [] {}),
+           "s");
+}
+
 void measure(int length) {
     const std::string suffix = " (names of " + std::to_string(length) + ")";
     SnapshotModel host({});
@@ -235,6 +310,8 @@ void measure(int length) {
     }
     std::sort(picker.begin(), picker.end());
     figure("open the sound picker on My sounds" + suffix, picker[picker.size() / 2], "s");
+
+    measureProfileLists(window, model, suffix);
 
     window.openSection(AppSection::triggers);
     runUntilIdle(clock);

@@ -15,11 +15,15 @@ namespace {
 // The colour behind the panel, standing for whatever desktop it opens over.
 const QColor desktop(90, 96, 110);
 
-Snapshot mainWindow(const QString &name, AppSection section, SnapshotModel::Options options = {}) {
+Snapshot mainWindow(const QString &name, AppSection section, SnapshotModel::Options options = {},
+                    const std::function<void(SnapshotModel &)> &prepare = {}) {
     return {name,
-            [section, options] {
+            [section, options, prepare] {
                 auto model = std::make_unique<SnapshotModel>(options);
                 model->model().setSection(section);
+                if (prepare) {
+                    prepare(*model);
+                }
                 return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MainWindow(m.model()); });
             },
             QColor(Qt::white), QSize(1400, 880), 0};
@@ -36,6 +40,21 @@ Snapshot panel(const QString &name, SnapshotModel::Options options,
                 return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MenuBarView(m.model(), {}); });
             },
             desktop, QSize(), 24};
+}
+
+// A long-time user's document: 300 more profiles after the starter packs, the 150th active.
+void manyProfiles(SnapshotModel &m) {
+    m.model().commitEdit([](AppData &data) {
+        const Profile first = data.profiles.front();
+        for (int i = 0; i < 300; ++i) {
+            Profile profile = first;
+            profile.id = Uuid::random();
+            profile.name = "Profile " + std::to_string(i + 1);
+            profile.color = kAllProfileColors[static_cast<std::size_t>(i) % kAllProfileColors.size()];
+            data.profiles.push_back(std::move(profile));
+        }
+        data.activeProfileID = data.profiles[150].id;
+    });
 }
 
 SnapshotModel::Options noAccess() {
@@ -67,6 +86,8 @@ std::vector<Snapshot> windowSnapshots() {
     shots.push_back(mainWindow("main-settings", AppSection::settings));
     shots.push_back(mainWindow("main-keys-no-access", AppSection::keyboard, noAccess()));
     shots.push_back(mainWindow("main-apps-muted-in-zoom", AppSection::apps, inZoom()));
+    shots.push_back(mainWindow("main-keys-many-profiles", AppSection::keyboard, {}, manyProfiles));
+    shots.push_back(mainWindow("main-sounds-many-profiles", AppSection::sounds, {}, manyProfiles));
 
     shots.push_back(panel("panel-playing", {}, [](SnapshotModel &m) { m.press(49, " "); }));
     shots.push_back(panel("panel-fresh", {}));
@@ -75,6 +96,7 @@ std::vector<Snapshot> windowSnapshots() {
     shots.push_back(panel("panel-muted-by-app", inZoom()));
     shots.push_back(panel("panel-silent-output", outputMuted()));
     shots.push_back(panel("panel-no-access", noAccess()));
+    shots.push_back(panel("panel-many-profiles", {}, manyProfiles));
     return shots;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/shell/MenuBarParts.h"
 
+#include "app/AppModel.h"
 #include "engine/Hotkey.h"
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/CountText.h"
@@ -89,11 +90,12 @@ ProfileCell::ProfileCell(const Profile &profile, bool active, QWidget *parent)
 }
 
 void ProfileCell::setProfile(const Profile &profile, bool active) {
-    const QString name = QString::fromStdString(profile.name);
+    const QString name = ShownText::bounded(QString::fromStdString(profile.name));
     const QString keys = keyCount(profile);
-    if (name == name_ && keys == keys_ && profile.color == color_ && active == active_) {
+    if (profile.id == id_ && name == name_ && keys == keys_ && profile.color == color_ && active == active_) {
         return;
     }
+    id_ = profile.id;
     name_ = name;
     keys_ = keys;
     color_ = profile.color;
@@ -137,6 +139,85 @@ void ProfileCell::paintEvent(QPaintEvent *) {
     painter.setPen(Theme::ink3);
     painter.drawText(QRectF(x, top + nameMetrics.height() + 1, textWidth, keysMetrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, keys_);
+}
+
+// --- ProfileCellGrid ----------------------------------------------------------------------------------------
+
+ProfileCellGrid::ProfileCellGrid(AppModel &model, QWidget *parent) : ItemPool(parent), model_(model) {
+    setAutoFillBackground(false);
+    connect(&model_, &AppModelSignals::profilesChanged, this, &ProfileCellGrid::profilesChanged);
+    // The active profile's keys are the key editor's part; its cell counts them.
+    connect(&model_, &AppModelSignals::keysChanged, this, [this] { refresh({model_.data().activeProfileID}); });
+    profilesChanged({});
+}
+
+int ProfileCellGrid::rowsHeight(int rows) {
+    return std::max(0, rows * ProfileCell::fixedHeight + (rows - 1) * kSpacing);
+}
+
+std::vector<ProfileCell *> ProfileCellGrid::cells() const {
+    std::vector<ProfileCell *> cells;
+    for (QWidget *widget : boundWidgets()) {
+        cells.push_back(static_cast<ProfileCell *>(widget));
+    }
+    return cells;
+}
+
+QSize ProfileCellGrid::sizeHint() const {
+    return {2 * 150 + kSpacing, rowsHeight(rowCount())};
+}
+
+QSize ProfileCellGrid::minimumSizeHint() const {
+    // The list scrolls rather than squeeze its cells.
+    return {kSpacing, rowsHeight(rowCount())};
+}
+
+QRect ProfileCellGrid::itemRect(std::size_t index) const {
+    // Two columns sharing the width, as a grid layout with equal stretch shares it (an odd pixel goes left).
+    const int shared = std::max(0, width() - kSpacing);
+    const int left = (shared + 1) / 2;
+    const int row = static_cast<int>(index / 2);
+    const int y = row * (ProfileCell::fixedHeight + kSpacing);
+    return index % 2 == 0 ? QRect(0, y, left, ProfileCell::fixedHeight)
+                          : QRect(left + kSpacing, y, shared - left, ProfileCell::fixedHeight);
+}
+
+QWidget *ProfileCellGrid::makeWidget() {
+    auto *cell = new ProfileCell(Profile{}, false, this);
+    connect(cell, &QAbstractButton::clicked, this, [this, cell] { model_.setActiveProfile(cell->profileID()); });
+    return cell;
+}
+
+void ProfileCellGrid::bindWidget(QWidget *widget, std::size_t index) {
+    const AppData &document = model_.data();
+    const Uuid &id = items()[index];
+    const auto profile = std::find_if(document.profiles.begin(), document.profiles.end(),
+                                      [&](const Profile &candidate) { return candidate.id == id; });
+    if (profile != document.profiles.end()) {
+        static_cast<ProfileCell *>(widget)->setProfile(*profile, id == document.activeProfileID);
+    }
+}
+
+QRect ProfileCellGrid::restingView() const {
+    // Before the panel is laid out: the four rows it shows before it scrolls.
+    return {0, 0, 2 * 150 + kSpacing, rowsHeight(4)};
+}
+
+void ProfileCellGrid::profilesChanged(const std::vector<Uuid> &ids) {
+    if (!ids.empty()) {
+        refresh(ids);
+        return;
+    }
+    // The list or the active profile: cells of profiles that stay keep their widgets; those in view are brought
+    // up to date (a cell repaints only when what it shows changed).
+    std::vector<Uuid> next;
+    next.reserve(model_.data().profiles.size());
+    for (const Profile &profile : model_.data().profiles) {
+        next.push_back(profile.id);
+    }
+    updateGeometry();
+    setItems(std::move(next));
+    refreshAll();
 }
 
 // --- VolumeSlider -------------------------------------------------------------------------------------------

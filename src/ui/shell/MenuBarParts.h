@@ -1,12 +1,16 @@
 #pragma once
 
 #include "model/Profile.h"
+#include "ui/kit/ItemPool.h"
 
 #include <QAbstractButton>
 #include <QColor>
 #include <QSlider>
+#include <vector>
 
 namespace tc {
+
+class AppModel;
 
 // The pieces of the tray panel (MenuBarView) that draw themselves. Main thread only.
 
@@ -37,7 +41,8 @@ public:
 
     ProfileCell(const Profile &profile, bool active, QWidget *parent = nullptr);
 
-    // Shows the profile's current name, colour and key count, and whether it is active.
+    // Shows the profile (another one when the cell is reused), its current name, colour and key count, and
+    // whether it is active; repaints only on a change.
     void setProfile(const Profile &profile, bool active);
 
     const Uuid &profileID() const { return id_; }
@@ -57,6 +62,37 @@ private:
     QString keys_;
     ProfileColor color_;
     bool active_;
+};
+
+// The panel's profiles in document order, two to a row with 8 between cells and rows, as the content of the
+// panel's scroll area: a ProfileCell for each profile in view only, from a pool (a document may hold hundreds
+// of profiles). A click on a cell makes its profile active. It follows the profile signals in place: a cell
+// changes only when its profile does. Main thread only; the model must outlive it.
+class ProfileCellGrid : public ItemPool {
+public:
+    static constexpr int kSpacing = 8;
+
+    explicit ProfileCellGrid(AppModel &model, QWidget *parent = nullptr);
+
+    // The height of `rows` rows.
+    static int rowsHeight(int rows);
+    int rowCount() const { return static_cast<int>((items().size() + 1) / 2); }
+    // The cells made now (those in view and a row either side), in document order.
+    std::vector<ProfileCell *> cells() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    QRect itemRect(std::size_t index) const override;
+    QWidget *makeWidget() override;
+    void bindWidget(QWidget *widget, std::size_t index) override;
+    QRect restingView() const override;
+
+private:
+    void profilesChanged(const std::vector<Uuid> &ids);
+
+    AppModel &model_;
 };
 
 // The master volume slider, 0 to 1000 (thousandths): a thin track filled in Theme.ink up to a white knob.

@@ -18,7 +18,6 @@
 #include "ui/shell/SilenceCard.h"
 
 #include <QCoreApplication>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -195,16 +194,9 @@ QWidget *MenuBarView::makeProfileCard() {
     profileScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     profileScroll_->setWidgetResizable(true);
     profileScroll_->viewport()->setAutoFillBackground(false);
-    auto *cells = new QWidget;
-    cells->setAutoFillBackground(false);
-    grid_ = new QGridLayout(cells);
-    grid_->setContentsMargins(0, 0, 0, 0);
-    grid_->setHorizontalSpacing(8);
-    grid_->setVerticalSpacing(8);
-    grid_->setColumnStretch(0, 1);
-    grid_->setColumnStretch(1, 1);
-    profileScroll_->setWidget(cells);
-    cells->setAutoFillBackground(false); // setWidget() turned it on
+    grid_ = new ProfileCellGrid(model_);
+    profileScroll_->setWidget(grid_);
+    grid_->setAutoFillBackground(false); // setWidget() turned it on
     column->addWidget(profileScroll_);
 
     auto *volume = new QVBoxLayout;
@@ -337,40 +329,15 @@ void MenuBarView::refreshDial() {
     name_->setText(nameText(model_));
 }
 
+std::vector<ProfileCell *> MenuBarView::profileCells() const {
+    return grid_->cells();
+}
+
 void MenuBarView::refreshProfiles() {
-    const AppData &document = model_.data();
-    const bool sameList =
-        document.profiles.size() == cells_.size() &&
-        std::equal(document.profiles.begin(), document.profiles.end(), cells_.begin(),
-                   [](const Profile &profile, const ProfileCell *cell) { return profile.id == cell->profileID(); });
-    if (sameList) {
-        for (std::size_t i = 0; i < cells_.size(); ++i) {
-            cells_[i]->setProfile(document.profiles[i], document.profiles[i].id == document.activeProfileID);
-        }
-        return;
-    }
-    for (ProfileCell *cell : cells_) {
-        // Later, not now: a click on this very cell may have changed the list.
-        cell->hide();
-        grid_->removeWidget(cell);
-        cell->deleteLater();
-    }
-    cells_.clear();
-    int index = 0;
-    for (const Profile &profile : document.profiles) {
-        auto *cell = new ProfileCell(profile, profile.id == document.activeProfileID, this);
-        cell->setMinimumHeight(cell->sizeHint().height()); // the list scrolls rather than squeeze its cells
-        const Uuid id = profile.id;
-        connect(cell, &QAbstractButton::clicked, this, [this, id] { model_.setActiveProfile(id); });
-        grid_->addWidget(cell, index / 2, index % 2);
-        cells_.push_back(cell);
-        ++index;
-    }
-    // As high as its rows, up to the rows it may show; the rest scroll.
-    const int rows = static_cast<int>((cells_.size() + 1) / 2);
-    const int shown = std::min(rows, kVisibleProfileRows);
-    const int rowHeight = cells_.empty() ? 0 : cells_.front()->sizeHint().height();
-    profileScroll_->setFixedHeight(std::max(0, shown * rowHeight + (shown - 1) * grid_->verticalSpacing()));
+    // The cells follow the profiles themselves; the list is as high as its rows, up to the rows it may show,
+    // and the rest scroll.
+    const int shown = std::min(grid_->rowCount(), kVisibleProfileRows);
+    profileScroll_->setFixedHeight(ProfileCellGrid::rowsHeight(shown));
 }
 
 void MenuBarView::refreshVolume() {

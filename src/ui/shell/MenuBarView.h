@@ -11,7 +11,6 @@
 #include <vector>
 
 class QAbstractButton;
-class QGridLayout;
 class QScrollArea;
 class QLabel;
 class QVBoxLayout;
@@ -23,6 +22,7 @@ class FittingText;
 class OnOffPill;
 class OrangeDial;
 class ProfileCell;
+class ProfileCellGrid;
 class SilenceCard;
 class VolumeSlider;
 
@@ -31,8 +31,8 @@ class VolumeSlider;
 // grid of cells with the master volume; the auto-mute banner; "Open Tapchime Ctrl+," and the power button.
 //
 // Everything is read from the model and follows its per-field signals in place: nothing under the pointer
-// is rebuilt (the volume slider keeps its drag while the document changes; profile cells are made anew only
-// when the list of profiles changes). Main thread only; the model must outlive the view.
+// is rebuilt (the volume slider keeps its drag while the document changes; a profile's cell changes only when
+// that profile does, and only the cells in view are made). Main thread only; the model must outlive the view.
 class MenuBarView : public QWidget {
 public:
     // The profile grid shows this many rows at most and scrolls beyond, so the panel never runs off the
@@ -67,7 +67,9 @@ public:
     QString shownKeyText() const;
     QString shownNameText() const;
     QString shownCountText() const;
-    const std::vector<ProfileCell *> &profileCells() const { return cells_; }
+    // The profile cells made now (those in view and a row either side), in document order.
+    std::vector<ProfileCell *> profileCells() const;
+    ProfileCellGrid *profileGrid() const { return grid_; }
     VolumeSlider *volumeSlider() const { return slider_; }
     QString volumeText() const;
     QString bannerDetail() const;
@@ -101,9 +103,8 @@ private:
     QLabel *count_ = nullptr;
     QLabel *key_ = nullptr;
     FittingText *name_ = nullptr;
-    QGridLayout *grid_ = nullptr;
+    ProfileCellGrid *grid_ = nullptr;
     QScrollArea *profileScroll_ = nullptr; // holds the grid; scrolls beyond kVisibleProfileRows rows
-    std::vector<ProfileCell *> cells_;
     QLabel *percent_ = nullptr;
     VolumeSlider *slider_ = nullptr;
     QLabel *bannerDetail_ = nullptr;

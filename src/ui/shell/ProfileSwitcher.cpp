@@ -4,6 +4,7 @@
 #include "ui/kit/CapPalette.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemPool.h"
 #include "ui/kit/LabelPillButton.h"
 #include "ui/kit/PanelHelper.h"
 #include "ui/kit/Shadow.h"
@@ -21,8 +22,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace tc {
 
@@ -34,6 +37,11 @@ constexpr qreal swatchGap = 7;
 
 QFont chipFont() {
     return Fonts::system(12, QFont::DemiBold);
+}
+
+// A chip's width for a name, in the chip font's metrics.
+qreal chipWidth(const QFontMetricsF &metrics, const QString &name) {
+    return chipPadding + swatchSize + swatchGap + std::ceil(metrics.horizontalAdvance(name)) + chipPadding;
 }
 
 // "white" gives "White".
@@ -50,30 +58,6 @@ const Profile *findProfile(const AppData &data, const Uuid &id) {
                                  [&](const Profile &profile) { return profile.id == id; });
     return it == data.profiles.end() ? nullptr : &*it;
 }
-
-// The track the chips sit on: a Theme.rail capsule, with the active chip's white capsule and its faint
-// shadow drawn under that chip.
-class ChipGroup : public QWidget {
-public:
-    ChipGroup(const std::vector<ProfileChip *> &chips, QWidget *parent) : QWidget(parent), chips_(chips) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(capsule(QRectF(rect())), Theme::rail);
-        for (const ProfileChip *chip : chips_) {
-            if (chip->isActive()) {
-                const QRectF face(chip->geometry());
-                paintShadow(painter, face, face.height() / 2, {Theme::withOpacity(Qt::black, 0.1), 1, QPointF(0, 1)});
-                painter.fillPath(capsule(face), Qt::white);
-            }
-        }
-    }
-
-private:
-    const std::vector<ProfileChip *> &chips_;
-};
 
 // The more menu's face: "ellipsis" on a white circle 34 across.
 class MoreButton : public QAbstractButton {
@@ -102,6 +86,249 @@ protected:
 
 } // namespace
 
+// ---- ChipStrip and ChipGroup --------------------------------------------------------------------------------
+
+// The chips in a row, 2 apart, each as wide as its name: a chip for each profile in view only, from a pool. It
+// sits in its group's clip and scrolls by moving in it.
+class ChipStrip : public ItemPool {
+public:
+    static constexpr int kSpacing = 2;
+
+    ChipStrip(AppModel &model, ProfileSwitcher &switcher, ChipGroup &group, QWidget *parent)
+        : ItemPool(parent), model_(model), switcher_(switcher), group_(group) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        connect(&model_, &AppModelSignals::profilesChanged, this, &ChipStrip::profilesChanged);
+    }
+
+    // Shows the document's profiles; the group must know its strip by then.
+    void start() { profilesChanged({}); }
+
+    // Where the strip's left edge is, in its clip; 0 unless the chips are wider than the clip.
+    int offset() const { return offset_; }
+    void setOffset(int offset);
+    // As wide as every chip and the gaps between them.
+    int naturalWidth() const { return lefts_.empty() ? 0 : lefts_.back() + widths_.back(); }
+    std::vector<ProfileChip *> chips() const {
+        std::vector<ProfileChip *> chips;
+        for (QWidget *widget : boundWidgets()) {
+            chips.push_back(static_cast<ProfileChip *>(widget));
+        }
+        return chips;
+    }
+    // The active profile's chip, when it is made.
+    const ProfileChip *activeChip() const;
+    // Scrolls the active profile's chip into view (the switcher shows which profile is active).
+    void revealActive();
+
+protected:
+    QRect itemRect(std::size_t index) const override {
+        return {lefts_[index], 0, widths_[index], static_cast<int>(ProfileChip::fixedHeight)};
+    }
+    QWidget *makeWidget() override;
+    void bindWidget(QWidget *widget, std::size_t index) override;
+    void scrollTo(const QRect &area) override;
+    // Before the header is laid out: as much as a wide window has room for.
+    QRect restingView() const override { return {0, 0, 1400, static_cast<int>(ProfileChip::fixedHeight)}; }
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    void profilesChanged(const std::vector<Uuid> &ids);
+    // Works out each chip's width and place from the names; true when a place changed.
+    bool measure();
+
+    AppModel &model_;
+    ProfileSwitcher &switcher_;
+    ChipGroup &group_;
+    std::vector<int> widths_; // by item
+    std::vector<int> lefts_;
+    struct Measured {
+        QString name;
+        int width = 0;
+    };
+    std::unordered_map<Uuid, Measured> measured_; // by profile
+
+    int offset_ = 0;
+};
+
+// The track the chips sit on: a Theme.rail capsule, with the active chip's white capsule and its faint
+// shadow drawn under that chip. As wide as its chips and 3 around them, or as the header has room for: then
+// the chips scroll sideways in it (by the wheel too).
+class ChipGroup : public QWidget {
+public:
+    static constexpr int kPadding = 3;
+    // The least it gives up to a narrow header.
+    static constexpr int kMinimumWidth = 160;
+
+    explicit ChipGroup(QWidget *parent) : QWidget(parent), clip_(new QWidget(this)) {
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    }
+    QWidget *clip() const { return clip_; }
+    void setStrip(ChipStrip *strip) { strip_ = strip; }
+
+    // The strip's natural width changed.
+    void stripResized() {
+        updateGeometry();
+        placeStrip();
+    }
+
+    QSize sizeHint() const override {
+        return {strip_->naturalWidth() + 2 * kPadding, static_cast<int>(ProfileChip::fixedHeight) + 2 * kPadding};
+    }
+    QSize minimumSizeHint() const override {
+        const QSize natural = sizeHint();
+        return {std::min(natural.width(), kMinimumWidth), natural.height()};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override {
+        clip_->setGeometry(kPadding, kPadding, std::max(0, width() - 2 * kPadding),
+                           static_cast<int>(ProfileChip::fixedHeight));
+        placeStrip();
+    }
+    void wheelEvent(QWheelEvent *event) override {
+        const QPoint delta = event->angleDelta();
+        const int step = delta.x() != 0 ? delta.x() : delta.y();
+        if (strip_->naturalWidth() <= clip_->width() || step == 0) {
+            event->ignore();
+            return;
+        }
+        strip_->setOffset(strip_->offset() - step / 2);
+        event->accept();
+    }
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(capsule(QRectF(rect())), Theme::rail);
+        if (const ProfileChip *chip = strip_->activeChip()) {
+            if (strip_->naturalWidth() > clip_->width()) {
+                painter.setClipRect(clip_->geometry()); // the chips scroll under the track's ends
+            }
+            const QRectF face(QRect(chip->mapTo(this, QPoint(0, 0)), chip->geometry().size()));
+            paintShadow(painter, face, face.height() / 2, {Theme::withOpacity(Qt::black, 0.1), 1, QPointF(0, 1)});
+            painter.fillPath(capsule(face), Qt::white);
+        }
+    }
+
+private:
+    void placeStrip() {
+        strip_->resize(strip_->naturalWidth(), static_cast<int>(ProfileChip::fixedHeight));
+        strip_->setOffset(strip_->offset()); // kept within what the strip can scroll
+        strip_->revealActive();
+    }
+
+    QWidget *clip_;
+    ChipStrip *strip_ = nullptr;
+};
+
+void ChipStrip::setOffset(int offset) {
+    const int room = parentWidget()->width();
+    offset_ = std::clamp(offset, 0, std::max(0, naturalWidth() - room));
+    move(-offset_, 0);
+}
+
+const ProfileChip *ChipStrip::activeChip() const {
+    for (ProfileChip *chip : chips()) {
+        if (chip->isActive() && chip->isVisible()) {
+            return chip;
+        }
+    }
+    return nullptr;
+}
+
+void ChipStrip::revealActive() {
+    const auto &ids = items();
+    const auto active = std::find(ids.begin(), ids.end(), model_.data().activeProfileID);
+    if (active != ids.end()) {
+        scrollTo(itemRect(static_cast<std::size_t>(active - ids.begin())));
+    }
+}
+
+QWidget *ChipStrip::makeWidget() {
+    auto *chip = new ProfileChip(Profile{}, false, this);
+    connect(chip, &QAbstractButton::clicked, this, [this, chip] { model_.setActiveProfile(chip->profileID()); });
+    connect(chip, &QWidget::customContextMenuRequested, this, [this, chip](const QPoint &pos) {
+        QMenu *menu = switcher_.makeProfileMenu(chip->profileID(), &switcher_);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(chip->mapToGlobal(pos));
+    });
+    return chip;
+}
+
+void ChipStrip::bindWidget(QWidget *widget, std::size_t index) {
+    if (const Profile *profile = findProfile(model_.data(), items()[index])) {
+        static_cast<ProfileChip *>(widget)->setProfile(*profile, profile->id == model_.data().activeProfileID);
+    }
+}
+
+void ChipStrip::scrollTo(const QRect &area) {
+    const int room = parentWidget()->width();
+    if (area.left() < offset_) {
+        setOffset(area.left());
+    } else if (area.right() >= offset_ + room) {
+        setOffset(area.right() + 1 - room);
+    }
+}
+
+void ChipStrip::moveEvent(QMoveEvent *event) {
+    ItemPool::moveEvent(event);
+    group_.update(); // the active chip's capsule moves with it
+}
+
+bool ChipStrip::measure() {
+    // Names are measured once: a change of one profile measures that profile's name only.
+    const QFontMetricsF metrics(chipFont());
+    const auto &profiles = model_.data().profiles;
+    std::unordered_map<Uuid, Measured> measured;
+    std::vector<int> widths;
+    widths.reserve(profiles.size());
+    for (const Profile &profile : profiles) {
+        const QString name = ShownText::bounded(QString::fromStdString(profile.name));
+        auto known = measured_.find(profile.id);
+        if (known == measured_.end() || known->second.name != name) {
+            const int width = QSizeF(chipWidth(metrics, name), ProfileChip::fixedHeight).toSize().width();
+            known = measured_.insert_or_assign(profile.id, Measured{name, width}).first;
+        }
+        widths.push_back(known->second.width);
+        measured.insert(*known);
+    }
+    measured_ = std::move(measured);
+    if (widths == widths_) {
+        return false;
+    }
+    widths_ = std::move(widths);
+    lefts_.assign(widths_.size(), 0);
+    for (std::size_t i = 1; i < widths_.size(); ++i) {
+        lefts_[i] = lefts_[i - 1] + widths_[i - 1] + kSpacing;
+    }
+    return true;
+}
+
+void ChipStrip::profilesChanged(const std::vector<Uuid> &ids) {
+    // A rename may widen a chip and move those after it; a list change moves any.
+    const bool moved = measure();
+    if (ids.empty()) {
+        std::vector<Uuid> next;
+        next.reserve(model_.data().profiles.size());
+        for (const Profile &profile : model_.data().profiles) {
+            next.push_back(profile.id);
+        }
+        setItems(std::move(next));
+        refreshAll();
+    } else {
+        refresh(ids);
+    }
+    if (moved) {
+        group_.stripResized();
+        placeItems();
+    }
+    if (ids.empty()) {
+        revealActive(); // another profile may have become active elsewhere (the tray panel, an app rule)
+    }
+    group_.update(); // the active chip's capsule
+}
+
+// ---- ProfileChip ---------------------------------------------------------------------------------------------
+
 ProfileChip::ProfileChip(const Profile &profile, bool active, QWidget *parent)
     : QAbstractButton(parent), id_(profile.id), color_(profile.color), active_(active) {
     setText(ShownText::bounded(QString::fromStdString(profile.name)));
@@ -114,11 +341,12 @@ ProfileChip::ProfileChip(const Profile &profile, bool active, QWidget *parent)
 }
 
 void ProfileChip::setProfile(const Profile &profile, bool active) {
-    const QString name = QString::fromStdString(profile.name);
-    if (name == text() && profile.color == color_ && active == active_) {
+    const QString name = ShownText::bounded(QString::fromStdString(profile.name));
+    if (profile.id == id_ && name == text() && profile.color == color_ && active == active_) {
         return;
     }
     const bool resized = name != text();
+    id_ = profile.id;
     setText(name);
     setAccessibleName(name);
     color_ = profile.color;
@@ -126,16 +354,11 @@ void ProfileChip::setProfile(const Profile &profile, bool active) {
     if (resized) {
         updateGeometry();
     }
-    update();
-    if (parentWidget()) {
-        parentWidget()->update(); // the group draws the active chip's capsule
-    }
+    update(); // the group draws the active chip's capsule: its strip repaints it after every change
 }
 
 QSizeF ProfileChip::size(const QString &name) {
-    const QFontMetricsF metrics(chipFont());
-    return {chipPadding + swatchSize + swatchGap + std::ceil(metrics.horizontalAdvance(name)) + chipPadding,
-            fixedHeight};
+    return {chipWidth(QFontMetricsF(chipFont()), name), fixedHeight};
 }
 
 QSize ProfileChip::sizeHint() const {
@@ -166,10 +389,10 @@ ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
 
-    group_ = new ChipGroup(chips_, this);
-    chipRow_ = new QHBoxLayout(group_);
-    chipRow_->setContentsMargins(3, 3, 3, 3);
-    chipRow_->setSpacing(2);
+    group_ = new ChipGroup(this);
+    strip_ = new ChipStrip(model_, *this, *group_, group_->clip());
+    group_->setStrip(strip_);
+    strip_->start();
     row->addWidget(group_, 0, Qt::AlignVCenter);
 
     more_ = new MoreButton(this);
@@ -188,9 +411,6 @@ ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)
         }
     });
     row->addWidget(share_, 0, Qt::AlignVCenter);
-
-    model_.observe(AppModel::profilesChange, this, [this] { sync(); });
-    rebuildChips();
 }
 
 ProfileSwitcher::~ProfileSwitcher() = default;
@@ -203,44 +423,12 @@ QAbstractButton *ProfileSwitcher::shareButton() const {
     return share_;
 }
 
-void ProfileSwitcher::sync() {
-    const auto &profiles = model_.data().profiles;
-    const bool sameList =
-        profiles.size() == chips_.size() &&
-        std::equal(profiles.begin(), profiles.end(), chips_.begin(),
-                   [](const Profile &profile, const ProfileChip *chip) { return profile.id == chip->profileID(); });
-    if (!sameList) {
-        rebuildChips();
-        return;
-    }
-    const Uuid &active = model_.data().activeProfileID;
-    for (std::size_t i = 0; i < chips_.size(); ++i) {
-        chips_[i]->setProfile(profiles[i], profiles[i].id == active);
-    }
+std::vector<ProfileChip *> ProfileSwitcher::chips() const {
+    return strip_->chips();
 }
 
-void ProfileSwitcher::rebuildChips() {
-    for (ProfileChip *chip : chips_) {
-        // Later, not now: the list may change from inside a chip's own menu or click.
-        chip->hide();
-        chipRow_->removeWidget(chip);
-        chip->deleteLater();
-    }
-    chips_.clear();
-    const AppData &document = model_.data();
-    for (const Profile &profile : document.profiles) {
-        auto *chip = new ProfileChip(profile, profile.id == document.activeProfileID, group_);
-        const Uuid id = profile.id;
-        connect(chip, &QAbstractButton::clicked, this, [this, id] { model_.setActiveProfile(id); });
-        connect(chip, &QWidget::customContextMenuRequested, this, [this, chip, id](const QPoint &pos) {
-            QMenu *menu = makeProfileMenu(id, this);
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            menu->popup(chip->mapToGlobal(pos));
-        });
-        chipRow_->addWidget(chip);
-        chips_.push_back(chip);
-    }
-    group_->update();
+QWidget *ProfileSwitcher::chipGroup() const {
+    return group_;
 }
 
 QMenu *ProfileSwitcher::makeMoreMenu(QWidget *parent) {

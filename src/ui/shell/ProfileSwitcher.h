@@ -11,13 +11,14 @@
 #include <vector>
 
 class QDialog;
-class QHBoxLayout;
 class QLineEdit;
 class QMenu;
 
 namespace tc {
 
 class AppModel;
+class ChipGroup;
+class ChipStrip;
 class LabelPillButton;
 
 // One profile in the switcher: a 9-point swatch of the profile's colour and its name, on a white capsule
@@ -28,7 +29,8 @@ public:
 
     ProfileChip(const Profile &profile, bool active, QWidget *parent = nullptr);
 
-    // Shows the profile's current name and colour, and whether it is active; repaints only on a change.
+    // Shows the profile (another one when the chip is reused), its current name and colour, and whether it is
+    // active; repaints only on a change.
     void setProfile(const Profile &profile, bool active);
 
     const Uuid &profileID() const { return id_; }
@@ -51,7 +53,9 @@ private:
 // (a click makes that profile active; its context menu renames, recolours or deletes it), the more menu ("New
 // profile", "Duplicate <active>", then the active profile's menu) and "Share pack". Every change goes
 // through the model's operations, which save and push themselves and make new names unique. The chips
-// follow the model's profile changes in place and are made anew only when the list of profiles changes.
+// follow the model's profile signals in place: a chip changes only when its profile does. When the chips are
+// wider than the header has room for, the group scrolls sideways (the wheel, or Tab to a chip), and only the
+// chips in view are made, from a pool (a document may hold hundreds of profiles).
 // Main thread only; the model must outlive it.
 class ProfileSwitcher : public QWidget {
 public:
@@ -74,19 +78,19 @@ public:
     QLineEdit *renameField() const { return field_; }
     const std::optional<Uuid> &renaming() const { return renaming_; }
 
-    const std::vector<ProfileChip *> &chips() const { return chips_; }
+    // The chips made now (those in view and one either side), in document order.
+    std::vector<ProfileChip *> chips() const;
+    // The track the chips scroll in.
+    QWidget *chipGroup() const;
     QAbstractButton *moreButton() const { return more_; }
     QAbstractButton *shareButton() const;
 
 private:
-    void sync();
-    void rebuildChips();
     void endRename();
 
     AppModel &model_;
-    QWidget *group_;
-    QHBoxLayout *chipRow_;
-    std::vector<ProfileChip *> chips_;
+    ChipGroup *group_;
+    ChipStrip *strip_;
     QAbstractButton *more_;
     LabelPillButton *share_;
     ShareAction shareAction_;

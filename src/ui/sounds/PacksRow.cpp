@@ -12,7 +12,6 @@
 #include "ui/sounds/SoundsScreenState.h"
 
 #include <QFile>
-#include <QHBoxLayout>
 #include <QPainter>
 #include <algorithm>
 #include <filesystem>
@@ -63,18 +62,76 @@ void ImportPackTile::paintEvent(QPaintEvent *) {
 // ---- PacksRow --------------------------------------------------------------------------------------------
 
 PacksRow::PacksRow(AppModel &model, SoundsScreenState &state, const SoundFilePanels &panels, QWidget *parent)
-    : QWidget(parent), model_(model), state_(state), panels_(panels), layout_(new QHBoxLayout(this)),
-      tile_(new ImportPackTile(this)) {
-    layout_->setContentsMargins(2, 6, 2, 6);
-    layout_->setSpacing(16);
-    layout_->addWidget(tile_, 0, Qt::AlignVCenter);
-    layout_->addStretch(1);
+    : ItemPool(parent), model_(model), state_(state), panels_(panels), tile_(new ImportPackTile(this)) {
     connect(tile_, &QAbstractButton::clicked, this, &PacksRow::importPack);
-    model_.observe(AppModel::profilesChange | AppModel::keysChange | AppModel::userSoundsChange, this,
-                   [this] { sync(); });
-    connect(&model_, &AppModel::soundsVersionChanged, this, &PacksRow::sync);
+    connect(&model_, &AppModelSignals::profilesChanged, this, &PacksRow::profilesChanged);
+    // The active pack's keys are the key editor's part; its card counts them and shows their categories.
+    connect(&model_, &AppModelSignals::keysChanged, this, [this] { refresh({model_.data().activeProfileID}); });
+    // The categories a card shows come from its keys' sounds.
+    model_.observe(AppModel::userSoundsChange, this, [this] { refreshAll(); });
+    connect(&model_, &AppModel::soundsVersionChanged, this, [this] { refreshAll(); });
     connect(&model_, &AppModel::importFinished, this, &PacksRow::importFinished);
-    sync();
+    profilesChanged({});
+}
+
+std::vector<ProfilePackCard *> PacksRow::cards() const {
+    std::vector<ProfilePackCard *> cards;
+    for (QWidget *widget : boundWidgets()) {
+        cards.push_back(static_cast<ProfilePackCard *>(widget));
+    }
+    return cards;
+}
+
+QSize PacksRow::sizeHint() const {
+    // The cards and the tile in a row, as a box layout with the margins and spacing above lays them.
+    const int count = static_cast<int>(items().size()) + 1;
+    return {2 * kMarginX + count * ProfilePackCard::kWidth + (count - 1) * kSpacing,
+            2 * kMarginY + ProfilePackCard::kHeight};
+}
+
+QSize PacksRow::minimumSizeHint() const {
+    return sizeHint();
+}
+
+QRect PacksRow::itemRect(std::size_t index) const {
+    const int x = kMarginX + static_cast<int>(index) * (ProfilePackCard::kWidth + kSpacing);
+    return {x, kMarginY, ProfilePackCard::kWidth, ProfilePackCard::kHeight};
+}
+
+QWidget *PacksRow::makeWidget() {
+    return new ProfilePackCard(model_, Uuid(), panels_, this);
+}
+
+void PacksRow::bindWidget(QWidget *widget, std::size_t index) {
+    static_cast<ProfilePackCard *>(widget)->setProfileID(items()[index]);
+}
+
+QWidget *PacksRow::focusTarget(QWidget *widget) const {
+    QAbstractButton *use = static_cast<ProfilePackCard *>(widget)->useButton();
+    return use->isVisibleTo(widget) ? use : nullptr;
+}
+
+QRect PacksRow::restingView() const {
+    // Before the band is laid out (it is as wide as all the cards then): as much as a wide window shows.
+    return {0, 0, 1400, sizeHint().height()};
+}
+
+void PacksRow::profilesChanged(const std::vector<Uuid> &ids) {
+    if (!ids.empty()) {
+        refresh(ids);
+        return;
+    }
+    // The list or the active profile (which may have moved): the cards of profiles that stay keep their
+    // widgets, and those in view show the document afresh.
+    std::vector<Uuid> next;
+    next.reserve(model_.data().profiles.size());
+    for (const Profile &profile : model_.data().profiles) {
+        next.push_back(profile.id);
+    }
+    updateGeometry();
+    setItems(std::move(next));
+    tile_->setGeometry(itemRect(items().size()));
+    refreshAll();
 }
 
 void PacksRow::importPack() {
@@ -103,41 +160,6 @@ void PacksRow::importFinished(const ImportResult &result) {
             // Whatever went wrong, the user hears one sentence about the file.
             state_.setErrorText(QString::fromUtf8(PackError::kMessage));
         }
-    }
-}
-
-void PacksRow::sync() {
-    const auto &profiles = model_.data().profiles;
-    std::vector<ProfilePackCard *> next;
-    next.reserve(profiles.size());
-    for (const Profile &profile : profiles) {
-        const auto found = std::find_if(cards_.begin(), cards_.end(),
-                                        [&](ProfilePackCard *card) { return card->profileID() == profile.id; });
-        if (found != cards_.end()) {
-            next.push_back(*found);
-            cards_.erase(found);
-        } else {
-            next.push_back(new ProfilePackCard(model_, profile.id, panels_, this));
-        }
-    }
-    for (ProfilePackCard *gone : cards_) {
-        // Later, not now: the card's own menu may be what removed its profile.
-        gone->hide();
-        layout_->removeWidget(gone);
-        gone->deleteLater();
-    }
-    cards_ = std::move(next);
-    for (std::size_t i = 0; i < cards_.size(); ++i) {
-        ProfilePackCard *card = cards_[i];
-        const int index = layout_->indexOf(card);
-        if (index != static_cast<int>(i)) {
-            if (index >= 0) {
-                layout_->removeWidget(card);
-            }
-            layout_->insertWidget(static_cast<int>(i), card, 0, Qt::AlignVCenter);
-        }
-        card->show();
-        card->refresh();
     }
 }
 

@@ -131,6 +131,11 @@ bool ProfilePackCard::isActive() const {
     return model_.data().activeProfileID == profileID_;
 }
 
+void ProfilePackCard::setProfileID(const Uuid &profileID) {
+    profileID_ = profileID;
+    refresh();
+}
+
 void ProfilePackCard::refresh() {
     use_->setVisible(!isActive());
     update();

@@ -46,8 +46,8 @@ private:
 // check on the active pack), the name, the number of keys with their own sound, and "Use pack" (or the green
 // "In use" on the active pack). Its context menu uses, duplicates, shares or deletes the profile.
 //
-// The card reads the profile from the model whenever it paints, so renames and edits show at once; the
-// row that owns it repaints it on every change of the document. Main thread only.
+// The card reads the profile from the model whenever it paints; the row that owns it refreshes it when its
+// profile changes. Main thread only.
 class ProfilePackCard : public QWidget {
     Q_OBJECT
 public:
@@ -57,6 +57,8 @@ public:
     ProfilePackCard(AppModel &model, const Uuid &profileID, const SoundFilePanels &panels, QWidget *parent = nullptr);
 
     const Uuid &profileID() const { return profileID_; }
+    // Shows another profile (a card is reused as its row scrolls).
+    void setProfileID(const Uuid &profileID);
     bool isActive() const;
     // The context menu: "Use", "Duplicate", "Share as .tapchime…", a separator, "Delete" (disabled while the
     // document has a single profile). The caller owns it.

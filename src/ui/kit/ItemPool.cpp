@@ -1,0 +1,299 @@
+#include "ui/kit/ItemPool.h"
+
+#include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <unordered_map>
+
+namespace tc {
+
+namespace {
+
+// Room kept around a control scrolled to by the keyboard, as QScrollArea keeps for a focused child.
+constexpr int kScrollMargin = 50;
+// Spare widgets kept at least, for the items the next scroll brings in.
+constexpr std::size_t kSparesKept = 4;
+
+} // namespace
+
+ItemPool::ItemPool(QWidget *parent) : QWidget(parent) {
+    // Whatever moves the focus to an item (Tab from outside the list, a click, a test) brings the item into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        const int index = itemHolding(now);
+        if (index >= 0) {
+            scrollTo(itemRect(static_cast<std::size_t>(index)));
+        }
+    });
+}
+
+void ItemPool::setItems(std::vector<Uuid> ids) {
+    // By id: each widget goes to the first place of its item in the new list (a hand-edited document may
+    // repeat an id).
+    std::unordered_map<Uuid, std::vector<QWidget *>> old;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (bound_[i] != nullptr) {
+            old[items_[i]].push_back(bound_[i]);
+        }
+    }
+    items_ = std::move(ids);
+    bound_.assign(items_.size(), nullptr);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const auto it = old.find(items_[i]);
+        if (it != old.end() && !it->second.empty()) {
+            bound_[i] = it->second.front();
+            it->second.erase(it->second.begin());
+        }
+    }
+    for (auto &[id, widgets] : old) {
+        for (QWidget *widget : widgets) {
+            // Hidden, not deleted: the widget's own click or menu may be what removed its item.
+            widget->hide();
+            spare_.push_back(widget);
+        }
+    }
+    placeItems();
+}
+
+void ItemPool::refresh(const std::vector<Uuid> &ids) {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (bound_[i] != nullptr && std::find(ids.begin(), ids.end(), items_[i]) != ids.end()) {
+            bindWidget(bound_[i], i);
+        }
+    }
+    orderFocusChain();
+}
+
+void ItemPool::refreshAll() {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (bound_[i] != nullptr) {
+            bindWidget(bound_[i], i);
+        }
+    }
+    orderFocusChain();
+}
+
+QWidget *ItemPool::widgetAt(std::size_t index) const {
+    return index < bound_.size() ? bound_[index] : nullptr;
+}
+
+QWidget *ItemPool::widgetFor(const Uuid &id) const {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i] == id) {
+            return bound_[i];
+        }
+    }
+    return nullptr;
+}
+
+std::vector<QWidget *> ItemPool::boundWidgets() const {
+    std::vector<QWidget *> widgets;
+    for (QWidget *widget : bound_) {
+        if (widget != nullptr) {
+            widgets.push_back(widget);
+        }
+    }
+    return widgets;
+}
+
+QWidget *ItemPool::showItem(std::size_t index) {
+    if (index >= items_.size()) {
+        return nullptr;
+    }
+    scrollTo(itemRect(index));
+    placeItems();
+    if (bound_[index] == nullptr) {
+        // Out of view still (the list is not shown): made all the same, as it was asked for.
+        bind(index);
+        orderFocusChain();
+    }
+    return bound_[index];
+}
+
+void ItemPool::placeItems() {
+    if (placing_) {
+        return;
+    }
+    placing_ = true;
+    // While hidden (not yet shown, or its window closed) the list lets no widget go and makes those of its
+    // resting view, so that it shows at once.
+    const bool shown = isVisible();
+    const QRect view = shown ? shownArea() : restingView();
+    if (!view.isEmpty() && !items_.empty()) {
+        // What shows, and an item's length either side, so a scroll step finds its widgets bound.
+        const QSize step = itemRect(0).size();
+        const QRect wanted = view.adjusted(-step.width(), -step.height(), step.width(), step.height());
+        for (std::size_t i = 0; i < items_.size() && shown; ++i) {
+            if (bound_[i] != nullptr && !itemRect(i).intersects(wanted) && !holdsFocus(bound_[i])) {
+                release(i);
+            }
+        }
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (bound_[i] == nullptr && itemRect(i).intersects(wanted)) {
+                bind(i);
+            }
+        }
+    }
+    std::size_t bound = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (bound_[i] != nullptr) {
+            ++bound;
+            if (bound_[i]->geometry() != itemRect(i)) {
+                bound_[i]->setGeometry(itemRect(i));
+            }
+        }
+    }
+    // Spares beyond a view's worth go (after a view that was larger for a moment, or a list that shrank).
+    while (spare_.size() > std::max<std::size_t>(kSparesKept, bound)) {
+        spare_.back()->deleteLater(); // later: it may be the widget whose click removed its item
+        spare_.pop_back();
+        --made_;
+    }
+    orderFocusChain();
+    placing_ = false;
+}
+
+void ItemPool::scrollTo(const QRect &area) {
+    // As QScrollArea::ensureWidgetVisible, for a place rather than a widget.
+    auto *scroll = parentWidget() != nullptr ? qobject_cast<QScrollArea *>(parentWidget()->parentWidget()) : nullptr;
+    if (scroll == nullptr || scroll->widget() != this) {
+        return;
+    }
+    const QSize viewport = scroll->viewport()->size();
+    const QRect shown(-pos(), viewport);
+    if (shown.contains(area)) {
+        return;
+    }
+    const QRect target = area.adjusted(-kScrollMargin, -kScrollMargin, kScrollMargin, kScrollMargin);
+    QScrollBar *horizontal = scroll->horizontalScrollBar();
+    if (target.width() > shown.width()) {
+        horizontal->setValue(target.center().x() - viewport.width() / 2);
+    } else if (target.right() > shown.right()) {
+        horizontal->setValue(target.right() - viewport.width());
+    } else if (target.left() < shown.left()) {
+        horizontal->setValue(target.left());
+    }
+    QScrollBar *vertical = scroll->verticalScrollBar();
+    if (target.height() > shown.height()) {
+        vertical->setValue(target.center().y() - viewport.height() / 2);
+    } else if (target.bottom() > shown.bottom()) {
+        vertical->setValue(target.bottom() - viewport.height());
+    } else if (target.top() < shown.top()) {
+        vertical->setValue(target.top());
+    }
+}
+
+bool ItemPool::focusNextPrevChild(bool next) {
+    const int from = itemHolding(QApplication::focusWidget());
+    if (from >= 0) {
+        // The next item with a control, made and scrolled into view if it was not.
+        const int count = static_cast<int>(items_.size());
+        for (int i = from + (next ? 1 : -1); i >= 0 && i < count; i += next ? 1 : -1) {
+            QWidget *target = focusTarget(showItem(static_cast<std::size_t>(i)));
+            if (target != nullptr && target->isEnabled() && target->isVisibleTo(window())) {
+                target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                return true;
+            }
+        }
+    }
+    // Past the first or last item: the focus chain holds the bound items' controls in order, so it goes on
+    // from them to the controls around the list.
+    return QWidget::focusNextPrevChild(next);
+}
+
+void ItemPool::moveEvent(QMoveEvent *event) {
+    QWidget::moveEvent(event); // a scroll area scrolls by moving its content
+    placeItems();
+}
+
+void ItemPool::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    placeItems();
+}
+
+void ItemPool::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    placeItems();
+}
+
+QRect ItemPool::shownArea() const {
+    QRect area(QPoint(0, 0), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    area.moveCenter(QPoint(0, 0));
+    for (const QWidget *ancestor = parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
+        area &= QRect(mapFrom(ancestor, QPoint(0, 0)), ancestor->size());
+        if (ancestor->isWindow()) {
+            break;
+        }
+    }
+    return area;
+}
+
+int ItemPool::itemHolding(const QWidget *widget) const {
+    if (widget == nullptr || !isAncestorOf(widget)) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < bound_.size(); ++i) {
+        if (bound_[i] != nullptr && (bound_[i] == widget || bound_[i]->isAncestorOf(widget))) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool ItemPool::holdsFocus(const QWidget *widget) const {
+    const QWidget *focused = QApplication::focusWidget();
+    return focused != nullptr && (focused == widget || widget->isAncestorOf(focused));
+}
+
+void ItemPool::release(std::size_t index) {
+    QWidget *widget = bound_[index];
+    bound_[index] = nullptr;
+    widget->hide();
+    spare_.push_back(widget);
+}
+
+void ItemPool::bind(std::size_t index) {
+    QWidget *widget = nullptr;
+    if (!spare_.empty()) {
+        widget = spare_.back();
+        spare_.pop_back();
+    } else {
+        widget = makeWidget();
+        ++made_;
+    }
+    bound_[index] = widget;
+    bindWidget(widget, index);
+    widget->setGeometry(itemRect(index));
+    widget->show();
+}
+
+void ItemPool::orderFocusChain() {
+    // Bound widgets come and go in any order; the chain follows the items', so Tab into the list lands on its
+    // first item in view and out of it leaves from its last. setTabOrder() wants both ends to take focus.
+    std::vector<QWidget *> targets;
+    for (QWidget *widget : bound_) {
+        if (widget != nullptr) {
+            if (QWidget *target = focusTarget(widget)) {
+                targets.push_back(target);
+            }
+        }
+    }
+    if (targets.empty()) {
+        return;
+    }
+    const Qt::FocusPolicy own = focusPolicy();
+    if (own == Qt::NoFocus) {
+        setFocusPolicy(Qt::TabFocus);
+    }
+    QWidget *previous = this;
+    for (QWidget *target : targets) {
+        if (previous->nextInFocusChain() != target) {
+            QWidget::setTabOrder(previous, target);
+        }
+        previous = target;
+    }
+    if (own == Qt::NoFocus) {
+        setFocusPolicy(own);
+    }
+}
+
+} // namespace tc

@@ -1,0 +1,93 @@
+#pragma once
+
+// Qt 6.4's moc cannot parse the standard library's concepts, which this header brings in; moc needs nothing
+// of it.
+#ifndef Q_MOC_RUN
+#include "model/Uuid.h"
+#endif
+
+#include <QRect>
+#include <QWidget>
+#include <vector>
+
+namespace tc {
+
+// A list too long to make a widget for every item (a document's profiles may number hundreds): a small pool
+// of widgets shows the items in view and one item either side of it, each widget bound to one item by the
+// item's id. As the list scrolls, widgets of items that leave the view are bound to those that come in. An
+// item that stays in the list keeps its widget, untouched until it is refreshed; the widget with the keyboard
+// focus keeps its item wherever it scrolls.
+//
+// The keyboard goes through the items in order, as if each had a widget: Tab, Backtab and the buttons' arrow
+// keys move from one item's control to the next item's (scrolling it into view), and from the first or last
+// on to the controls around the list. A subclass says where each item goes, makes a widget and binds it to an
+// item. Main thread only.
+class ItemPool : public QWidget {
+public:
+    explicit ItemPool(QWidget *parent = nullptr);
+
+    // The items, in order. Items that stay keep their widgets (rebind those whose content changed with
+    // refresh()); widgets of gone items go back to the pool; the items now in view get widgets.
+    void setItems(std::vector<Uuid> ids);
+    // Binds the widgets of the named items again (those that have one), for a change of their content.
+    void refresh(const std::vector<Uuid> &ids);
+    // Binds every widget again.
+    void refreshAll();
+
+    const std::vector<Uuid> &items() const { return items_; }
+    // The widget showing the item at `index` now, or null.
+    QWidget *widgetAt(std::size_t index) const;
+    // The widget showing the first item with `id` now, or null.
+    QWidget *widgetFor(const Uuid &id) const;
+    // The widgets bound to items now, in item order.
+    std::vector<QWidget *> boundWidgets() const;
+    // Scrolls the item into view and returns its widget (null for an index past the end).
+    QWidget *showItem(std::size_t index);
+    // How many widgets the pool holds, bound or spare (a few spares are kept for the next scroll).
+    std::size_t madeWidgets() const { return made_; }
+
+    // Binds widgets to the items in view, and moves the bound ones to their places; a subclass calls it when
+    // its items' places changed.
+    void placeItems();
+
+protected:
+    // Where the item at `index` goes, in this widget.
+    virtual QRect itemRect(std::size_t index) const = 0;
+    // A new widget for the pool, a child of this one.
+    virtual QWidget *makeWidget() = 0;
+    // Shows the item at `index` on `widget`.
+    virtual void bindWidget(QWidget *widget, std::size_t index) = 0;
+    // The control of a bound widget the keyboard stops at (the widget itself by default), or null for none.
+    virtual QWidget *focusTarget(QWidget *widget) const { return widget; }
+    // Scrolls so that `area` (in this widget) shows: by default through the QScrollArea this widget is the
+    // content of.
+    virtual void scrollTo(const QRect &area);
+    // The part of this widget taken as in view while it is not shown (a view made before it is laid out, or in a
+    // closed window), in this widget: by default what its ancestors' geometry shows of it.
+    virtual QRect restingView() const { return shownArea(); }
+
+    bool focusNextPrevChild(bool next) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+    // The part of this widget its ancestors show, in this widget.
+    QRect shownArea() const;
+
+private:
+    // The item whose widget holds `widget` (itself or a child of it), or -1.
+    int itemHolding(const QWidget *widget) const;
+    bool holdsFocus(const QWidget *widget) const;
+    void release(std::size_t index);
+    void bind(std::size_t index);
+    // Puts the bound widgets' controls in the focus chain in item order, right after this widget.
+    void orderFocusChain();
+
+    std::vector<Uuid> items_;
+    std::vector<QWidget *> bound_; // by item; null where the item has no widget
+    std::vector<QWidget *> spare_;
+    std::size_t made_ = 0;
+    bool placing_ = false;
+};
+
+} // namespace tc
