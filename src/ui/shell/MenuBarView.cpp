@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "model/KeyLayout.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/CountText.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
@@ -192,6 +193,8 @@ QWidget *MenuBarView::makeProfileCard() {
     profileScroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the profiles inside, and scrolls to each
     profileScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     profileScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The program's slim bar; the card's margins keep the list clear of its rounded corners.
+    CardScrollBar::fit(profileScroll_, 18, false, false);
     profileScroll_->setWidgetResizable(true);
     profileScroll_->viewport()->setAutoFillBackground(false);
     grid_ = new ProfileCellGrid(model_);
