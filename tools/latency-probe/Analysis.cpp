@@ -39,6 +39,23 @@ std::vector<Onset> findOnsets(const std::vector<float> &levels, const MonitorRec
     return onsets;
 }
 
+size_t countSounds(const std::vector<float> &levels, size_t begin, size_t end, float threshold, size_t quietFrames) {
+    end = std::min(end, levels.size());
+    size_t sounds = 0;
+    size_t quiet = quietFrames; // the capture before `begin` counts as quiet
+    for (size_t frame = begin; frame < end; ++frame) {
+        if (levels[frame] > threshold) {
+            if (quiet >= quietFrames) {
+                ++sounds;
+            }
+            quiet = 0;
+        } else {
+            ++quiet;
+        }
+    }
+    return sounds;
+}
+
 Summary summarize(std::vector<double> values) {
     Summary summary;
     std::sort(values.begin(), values.end());

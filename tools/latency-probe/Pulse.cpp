@@ -255,9 +255,13 @@ double MonitorRecorder::Mapping::localEstimate(double frame) const {
     if (points_.empty()) {
         return 0;
     }
-    const double window = earliest_ ? kRate : kRate / 4.0;
-    const auto begin = std::lower_bound(points_.begin(), points_.end(), std::make_pair(frame - window, -1e300));
-    const auto end = std::upper_bound(points_.begin(), points_.end(), std::make_pair(frame + window, 1e300));
+    // Counted frames are dated only by pieces that end at or after them: a piece that arrived before a frame
+    // played bounds its time only while no frame went missing in between (a cycle the graph dropped, or the
+    // capture's overflow), which would date every later frame too early.
+    const double before = earliest_ ? 0.0 : kRate / 4.0;
+    const double after = earliest_ ? kRate / 2.0 : kRate / 4.0;
+    const auto begin = std::lower_bound(points_.begin(), points_.end(), std::make_pair(frame - before, -1e300));
+    const auto end = std::upper_bound(points_.begin(), points_.end(), std::make_pair(frame + after, 1e300));
     std::vector<double> near;
     for (auto it = begin; it != end; ++it) {
         near.push_back(it->second);

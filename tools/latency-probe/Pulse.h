@@ -60,8 +60,10 @@ struct TimingSample {
 //
 // On PipeWire the record stream's reported latencies do not hold still (the mapping's spread is about 5 ms
 // and it drifts by tens of milliseconds over a run), so there the frames are counted instead: each piece of
-// the capture arrives no sooner than its last frame was played, so the earliest arrival within a second of a
-// frame, less the frames counted since, dates it (countedMapping). Its spread is the delivery's jitter.
+// the capture arrives no sooner than its last frame was played, so the earliest arrival of the pieces that end
+// within half a second after a frame, less the frames counted in between, dates it (countedMapping). Only
+// later pieces: frames the capture lost (a dropped cycle) make an earlier piece date the frames after the
+// loss too early. Its spread is the delivery's jitter.
 class MonitorRecorder {
 public:
     MonitorRecorder(const std::string &source, int fragmentFrames);
