@@ -146,6 +146,8 @@ void GraphWatch::onProfile(void *self, const spa_pod *pod) {
             continue;
         }
         int32_t xruns = -1;
+        NodeCounts *lateNode = nullptr; // the one node late in this cycle so far
+        int lateNodes = 0;
         int64_t duration = 0;
         const spa_pod_prop *property = nullptr;
         SPA_POD_OBJECT_FOREACH(reinterpret_cast<const spa_pod_object *>(object), property) {
@@ -182,6 +184,8 @@ void GraphWatch::onProfile(void *self, const spa_pod *pod) {
                 ++counts.cycles;
                 if (block.status != kFinished) {
                     ++counts.late;
+                    ++lateNodes;
+                    lateNode = &counts;
                 } else if (block.signal > 0 && block.awake >= block.signal && block.finish >= block.awake) {
                     counts.waitUs.push_back(static_cast<float>(block.awake - block.signal) / 1e3f);
                     counts.busyUs.push_back(static_cast<float>(block.finish - block.awake) / 1e3f);
@@ -203,6 +207,9 @@ void GraphWatch::onProfile(void *self, const spa_pod *pod) {
             default:
                 break;
             }
+        }
+        if (lateNodes == 1) {
+            ++lateNode->alone;
         }
     }
 }

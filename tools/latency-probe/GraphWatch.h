@@ -18,6 +18,8 @@ namespace tc::probe {
 //   cycles     the graph cycles the node took part in (as the driver or a follower);
 //   late       of these, the cycles the node had not finished when the profiler looked (a follower still
 //              triggered or awake when its driver's cycle was reported: it made that cycle late, an xrun);
+//   alone      of these, the cycles no other node was late in (a stall of the whole machine makes every
+//              node late at once; a node late alone was slow by itself);
 //   xruns      for a driver, how many xruns it counted itself over the same time (its own counter's rise);
 //   waitUs     for each finished cycle, from the node's signal to its waking up (the wait for a turn on a core),
 //   busyUs     and from its waking up to its finishing (its own work), in microseconds.
@@ -30,6 +32,7 @@ public:
     struct NodeCounts {
         uint64_t cycles = 0;
         uint64_t late = 0;
+        uint64_t alone = 0;
         uint64_t xruns = 0;
         bool driver = false;
         std::vector<float> waitUs, busyUs;

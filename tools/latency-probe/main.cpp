@@ -2,6 +2,7 @@
 // the headless rig. See kHelp for the method and its error; tools/latency-probe/run starts the rig and runs it.
 
 #include "Analysis.h"
+#include "GraphCapture.h"
 #include "GraphWatch.h"
 #include "Harness.h"
 #include "Keys.h"
@@ -56,19 +57,19 @@ method
   presses  --keys letter keys (default 320) pressed with XTest at gaps drawn evenly from 80 to 350 ms, and a
            pause of 3 to 8 s after every 40th (the keys after a pause are reported apart). The press time is
            CLOCK_MONOTONIC taken just before the request leaves for the X server.
-  capture  a record stream on tc_out.monitor (64-frame fragments) keeps the level of every frame. Every
-           50 ms the probe asks the server for the stream's timing report: the frame at
+  capture  on PulseAudio a record stream on tc_out.monitor (64-frame fragments) keeps the level of every
+           frame. Every 50 ms the probe asks the server for the stream's timing report: the frame at
            write_index + source latency - sink latency is being played at the moment the server answered
            (the answer's arrival minus the transport time). Each report so estimates the monotonic time of
            frame 0. The estimates are not constant: when the sink rewinds (a new stream starting, a stream
            that ran dry getting data again) the monitor has already passed on part of what it rendered, and
            the capture gains those frames twice. So each frame is mapped with the median of the reports
            within a quarter of a second of it; the null sink runs on the same monotonic clock, so between
-           such jumps there is no drift. On PipeWire, whose record stream reports latencies that wander by
-           milliseconds, the captured frames are counted instead: each piece of the capture arrives no sooner
-           than its last frame was played, so a frame is dated by the earliest arrival of the pieces that end
-           within half a second after it, less the frames counted in between (only later pieces: a cycle the
-           capture lost would make an earlier piece date the frames after it too early).
+           such jumps there is no drift. On PipeWire, whose PulseAudio service reports latencies that wander
+           by milliseconds and drops frames when its record stream is late, the probe records tc_out with a
+           stream of PipeWire's own (asking for 1024-frame cycles, so that it does not set the graph's
+           cycle): each cycle hands it the frames the sink played in that cycle with the cycle's start on
+           the monotonic clock, which dates them; a cycle the capture missed leaves a gap, nothing more.
   onset    the first frame after the press whose louder channel is above --threshold (default 0.01), minus
            the time the sound itself takes to pass that level (from the program's own buffers of the sound;
            about 0.06 ms for synth.blip). No such frame before the next press (at most 250 ms) is a missed key.
@@ -77,7 +78,8 @@ method
            as there are presses when none was missed.
 error
   The mapping's error is the spread (p5 to p95) of the reports around their local median, printed with each
-  run: on the rig 0.01 to 0.4 ms, set by the sink's render blocks. Add the frame grid (21 us), the program's
+  run: on the rig 0.01 to 0.4 ms, set by the sink's render blocks (0 on PipeWire, where each cycle dates its
+  frames; there the drift is the time of the frames the capture missed). Add the frame grid (21 us), the program's
   pitch variation (+-3 %, moving the sound's own offset by under 3 us) and the press time being taken a few
   microseconds before the X server has the request. The floor goes through the same mapping, so a program
   figure minus the floor is free of any constant error in it. As a cross-check, the residual below (measured
@@ -262,12 +264,13 @@ void reportGraph(const std::string &key, const RunResult &run, std::vector<Figur
     }
     const GraphWatch::Report &graph = *run.graph;
     std::printf("  PipeWire's graph over the presses: %llu driver cycles; per node (late: not finished when its\n"
-                "  driver's cycle was reported; xruns: counted by the driver itself)\n",
+                "  driver's cycle was reported; alone: late when no other node was; xruns: counted by the driver\n"
+                "  itself)\n",
                 static_cast<unsigned long long>(graph.cycles));
     std::printf("  and, over its finished cycles, the wait from its signal to waking up and its work, in us:\n");
-    std::printf("    %-24s %-8s %8s %6s %6s %8s %8s %8s %8s %8s %8s\n", "node", "role", "cycles", "late", "xruns",
-                "wait p50", "p99", "max", "work p50", "p99", "max");
-    uint64_t driverXruns = 0, programLate = 0, othersLate = 0;
+    std::printf("    %-24s %-8s %8s %6s %6s %6s %8s %8s %8s %8s %8s %8s\n", "node", "role", "cycles", "late", "alone",
+                "xruns", "wait p50", "p99", "max", "work p50", "p99", "max");
+    uint64_t driverXruns = 0, programLate = 0, programAlone = 0, othersLate = 0;
     for (const auto &[name, counts] : graph.nodes) {
         const auto spread = [](std::vector<float> values) {
             std::vector<double> sorted(values.begin(), values.end());
@@ -276,12 +279,16 @@ void reportGraph(const std::string &key, const RunResult &run, std::vector<Figur
         };
         const Summary wait = spread(counts.waitUs);
         const Summary busy = spread(counts.busyUs);
-        std::printf("    %-24.24s %-8s %8llu %6llu %6llu %8.0f %8.0f %8.0f %8.0f %8.0f %8.0f\n", name.c_str(),
+        std::printf("    %-24.24s %-8s %8llu %6llu %6llu %6llu %8.0f %8.0f %8.0f %8.0f %8.0f %8.0f\n", name.c_str(),
                     counts.driver ? "driver" : "follower", static_cast<unsigned long long>(counts.cycles),
-                    static_cast<unsigned long long>(counts.late), static_cast<unsigned long long>(counts.xruns),
-                    wait.median, wait.p99, wait.max, busy.median, busy.p99, busy.max);
+                    static_cast<unsigned long long>(counts.late), static_cast<unsigned long long>(counts.alone),
+                    static_cast<unsigned long long>(counts.xruns), wait.median, wait.p99, wait.max, busy.median,
+                    busy.p99, busy.max);
         driverXruns += counts.xruns;
         (name == kProgramNode ? programLate : othersLate) += counts.late;
+        if (name == kProgramNode) {
+            programAlone = counts.alone;
+        }
     }
     std::printf("  cycle lengths:");
     for (const auto &[frames, cycles] : graph.quanta) {
@@ -290,6 +297,8 @@ void reportGraph(const std::string &key, const RunResult &run, std::vector<Figur
     std::printf("\n");
     figures.push_back({key + ": xruns counted by the drivers", static_cast<double>(driverXruns), "xruns"});
     figures.push_back({key + ": late cycles of the program's stream", static_cast<double>(programLate), "cycles"});
+    figures.push_back({key + ": late cycles of the program's stream, no other node late",
+                       static_cast<double>(programAlone), "cycles"});
     figures.push_back({key + ": late cycles of the other nodes", static_cast<double>(othersLate), "cycles"});
 }
 
@@ -399,14 +408,37 @@ void report(const std::string &server, const std::string &mode, const Options &o
     figures.push_back({key + ": stream latency reported, median", summarize(parts.queued).median, "ms"});
 }
 
-// PipeWire's record stream reports latencies that do not hold still: its frames are counted instead.
-MonitorRecorder::Mapping mapCapture(MonitorRecorder &recorder) {
-    return serverLabel() == "PipeWire" ? recorder.countedMapping() : recorder.mapping();
-}
+// The capture of tc_out for one run: on PipeWire its own stream, whose every cycle dates its frames (its
+// PulseAudio service's record stream reports latencies that do not hold still), else PulseAudio's monitor.
+class Capture {
+public:
+    Capture(const Options &options, const std::vector<Press> &presses) {
+        if (serverLabel() == "PipeWire") {
+            // The whole run: start-up, settling, the presses and the time after them.
+            graph_ = std::make_unique<GraphCapture>("tc_out", 60 + options.settleSeconds + presses.back().atMs / 1000);
+        } else {
+            pulse_ = std::make_unique<MonitorRecorder>("tc_out.monitor", kFragmentFrames);
+        }
+    }
+    // Stops; the levels and their map to the monotonic clock.
+    void finish(RunResult &run) {
+        if (graph_) {
+            run.levels = graph_->finish();
+            run.mapping = graph_->mapping();
+        } else {
+            run.levels = pulse_->finish();
+            run.mapping = pulse_->mapping();
+        }
+    }
+
+private:
+    std::unique_ptr<GraphCapture> graph_;
+    std::unique_ptr<MonitorRecorder> pulse_;
+};
 
 RunResult runFloor(const Options &options, const std::vector<Press> &presses) {
     RunResult run;
-    MonitorRecorder recorder("tc_out.monitor", kFragmentFrames);
+    Capture capture(options, presses);
     ClickPlayer player(kFloorBufferFrames);
     harness::sleepMs(options.settleSeconds * 1000);
     std::ostringstream note;
@@ -414,8 +446,7 @@ RunResult runFloor(const Options &options, const std::vector<Press> &presses) {
     run.note = note.str();
     run.pressedAt = runSchedule(presses, harness::monotonicNs() + 100'000'000ull, [&](size_t) { player.click(); });
     harness::sleepMs(500);
-    run.levels = recorder.finish();
-    run.mapping = mapCapture(recorder);
+    capture.finish(run);
     return run;
 }
 
@@ -429,7 +460,7 @@ void runNone(const std::string &server, const Options &options, const std::vecto
              std::vector<Figure> &figures) {
     RunResult run;
     // The graph as a run with the program has it, but for the program's stream: the capture runs too.
-    MonitorRecorder recorder("tc_out.monitor", kFragmentFrames);
+    Capture capture(options, presses);
     harness::sleepMs(options.settleSeconds * 1000);
     std::unique_ptr<GraphWatch> graph;
     if (options.graph) {
@@ -447,7 +478,7 @@ void runNone(const std::string &server, const Options &options, const std::vecto
 
 RunResult runProgram(const Options &options, const std::vector<Press> &presses, bool lowLatency) {
     RunResult run;
-    MonitorRecorder recorder("tc_out.monitor", kFragmentFrames);
+    Capture capture(options, presses);
     harness::AppProcess::Options appOptions;
     appOptions.program = options.program;
     appOptions.document.soundID = options.sound;
@@ -483,8 +514,7 @@ RunResult runProgram(const Options &options, const std::vector<Press> &presses, 
         run.graph = graph->report();
     }
     app.stop();
-    run.levels = recorder.finish();
-    run.mapping = mapCapture(recorder);
+    capture.finish(run);
     run.trace = harness::readTrace(app.tracePath());
     return run;
 }
