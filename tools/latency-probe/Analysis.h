@@ -49,6 +49,8 @@ struct Breakdown {
     std::vector<double> predicted; // press → rendered + reported wait, ms
     std::vector<double> residual;  // measured onset − predicted, ms
     size_t unmatched = 0;
+    // By press (NaN where unknown): play() returned → first frame rendered, and the residual, ms.
+    std::vector<double> toRenderOf, residualOf;
 };
 Breakdown breakDown(const std::vector<harness::KeyRecord> &records, const std::vector<uint64_t> &pressedAt,
                     const std::vector<Onset> &onsets);

@@ -371,21 +371,21 @@ void report(const std::string &server, const std::string &mode, const Options &o
         figures.push_back({key + ": worst after a pause", summarize(afterPause).max, "ms"});
     }
 
+    const Breakdown parts = breakDown(run.trace.keys, run.pressedAt, onsets);
     if (options.list) {
-        std::printf("  press  at s     pause ms  heard  latency ms\n");
+        std::printf("  press  at s     pause ms  heard  latency ms  to render ms  residual ms\n");
         for (size_t i = 0; i < onsets.size(); ++i) {
-            std::printf("  %5zu %8.3f %9.0f  %5s  %9.2f\n", i,
+            std::printf("  %5zu %8.3f %9.0f  %5s  %9.2f  %12.2f  %11.2f\n", i,
                         static_cast<double>(run.pressedAt[i] - run.pressedAt[0]) / 1e9, presses[i].pauseBeforeMs,
                         onsets[i].heard          ? "yes"
                         : onsets[i].unmeasurable ? "overlap"
                                                  : "no",
-                        onsets[i].latencyMs);
+                        onsets[i].latencyMs, parts.toRenderOf[i], parts.residualOf[i]);
         }
     }
     if (mode == "floor") {
         return;
     }
-    const Breakdown parts = breakDown(run.trace.keys, run.pressedAt, onsets);
     std::printf("  breakdown from the program's trace (%zu presses matched, %zu not):\n", parts.delivery.size(),
                 parts.unmatched);
     printSummary("  delivery (press -> router)", summarize(parts.delivery));
