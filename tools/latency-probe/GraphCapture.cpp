@@ -5,6 +5,7 @@
 #include <spa/param/audio/format-utils.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -96,28 +97,45 @@ void GraphCapture::onProcess(void *self) {
         capture->thread_.store(tc::RealtimeScheduling::currentThreadId(), std::memory_order_release);
         pw_thread_loop_signal(capture->loop_, false);
     }
-    pw_buffer *buffer = pw_stream_dequeue_buffer(capture->stream_);
-    if (!buffer) {
-        return;
+    // Every buffer waiting, oldest first: after a cycle the capture was late for, two wait, the older from the
+    // cycle before.
+    std::array<pw_buffer *, 8> buffers{};
+    size_t count = 0;
+    while (count < buffers.size()) {
+        buffers[count] = pw_stream_dequeue_buffer(capture->stream_);
+        if (!buffers[count]) {
+            break;
+        }
+        ++count;
     }
-    const spa_data &data = buffer->buffer->datas[0];
     pw_time time{};
-    if (data.data && data.chunk && pw_stream_get_time_n(capture->stream_, &time, sizeof(time)) == 0) {
-        const auto *samples =
-            reinterpret_cast<const float *>(static_cast<const uint8_t *>(data.data) + data.chunk->offset);
-        const size_t frames = std::min<size_t>(data.chunk->size, data.maxsize) / (2 * sizeof(float));
-        std::vector<float> &levels = capture->levels_;
-        if (levels.size() + frames <= levels.capacity() && capture->pieces_.size() < capture->pieces_.capacity()) {
-            // The monitor hands on in each cycle what the sink played in the cycle before, which began a
-            // cycle's length (these frames) earlier.
-            capture->pieces_.emplace_back(levels.size(),
-                                          time.now - static_cast<int64_t>(frames) * 1'000'000'000 / kRate);
-            for (size_t i = 0; i < frames; ++i) {
-                levels.push_back(std::max(std::fabs(samples[2 * i]), std::fabs(samples[2 * i + 1])));
+    const bool timed = count > 0 && pw_stream_get_time_n(capture->stream_, &time, sizeof(time)) == 0;
+    // The monitor hands on in each cycle what the sink played in the cycle before, which began a cycle's length
+    // (the newest buffer's frames) earlier; each older buffer began its own length before the next.
+    std::array<int64_t, 8> startedAt{};
+    int64_t at = time.now;
+    for (size_t i = count; i-- > 0;) {
+        const spa_data &data = buffers[i]->buffer->datas[0];
+        const size_t frames = data.chunk ? std::min(data.chunk->size, data.maxsize) / (2 * sizeof(float)) : 0;
+        at -= static_cast<int64_t>(frames) * 1'000'000'000 / kRate;
+        startedAt[i] = at;
+    }
+    std::vector<float> &levels = capture->levels_;
+    for (size_t i = 0; i < count; ++i) {
+        const spa_data &data = buffers[i]->buffer->datas[0];
+        if (timed && data.data && data.chunk) {
+            const auto *samples =
+                reinterpret_cast<const float *>(static_cast<const uint8_t *>(data.data) + data.chunk->offset);
+            const size_t frames = std::min(data.chunk->size, data.maxsize) / (2 * sizeof(float));
+            if (levels.size() + frames <= levels.capacity() && capture->pieces_.size() < capture->pieces_.capacity()) {
+                capture->pieces_.emplace_back(levels.size(), startedAt[i]);
+                for (size_t frame = 0; frame < frames; ++frame) {
+                    levels.push_back(std::max(std::fabs(samples[2 * frame]), std::fabs(samples[2 * frame + 1])));
+                }
             }
         }
+        pw_stream_queue_buffer(capture->stream_, buffers[i]);
     }
-    pw_stream_queue_buffer(capture->stream_, buffer);
 }
 
 std::vector<float> GraphCapture::finish() {
