@@ -444,8 +444,10 @@ RunResult runFloor(const Options &options, const std::vector<Press> &presses) {
     std::ostringstream note;
     note << " (granted buffer " << player.grantedFrames() << " frames)";
     run.note = note.str();
+    run.loadBefore = loadAverage();
     run.pressedAt = runSchedule(presses, harness::monotonicNs() + 100'000'000ull, [&](size_t) { player.click(); });
     harness::sleepMs(500);
+    run.loadAfter = loadAverage();
     capture.finish(run);
     return run;
 }
