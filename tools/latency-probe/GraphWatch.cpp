@@ -79,12 +79,16 @@ GraphWatch::GraphWatch() {
     }
     pw_thread_loop_unlock(loop_);
     if (!error.empty()) {
-        this->~GraphWatch();
+        release();
         throw std::runtime_error(error);
     }
 }
 
 GraphWatch::~GraphWatch() {
+    release();
+}
+
+void GraphWatch::release() {
     if (!loop_) {
         return;
     }

@@ -53,6 +53,8 @@ public:
     Report report();
 
 private:
+    // Stops the loop and frees the connection; no callback runs once it returned.
+    void release();
     static void onGlobal(void *self, uint32_t id, uint32_t permissions, const char *type, uint32_t version,
                          const spa_dict *props);
     static void onDone(void *self, uint32_t id, int seq);

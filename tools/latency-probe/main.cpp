@@ -68,8 +68,9 @@ method
            such jumps there is no drift. On PipeWire, whose PulseAudio service reports latencies that wander
            by milliseconds and drops frames when its record stream is late, the probe records tc_out with a
            stream of PipeWire's own (asking for 1024-frame cycles, so that it does not set the graph's
-           cycle): each cycle hands it the frames the sink played in that cycle with the cycle's start on
-           the monotonic clock, which dates them; a cycle the capture missed leaves a gap, nothing more.
+           cycle): each cycle hands it the frames the sink played in the cycle before, dated by the start of
+           that cycle on the monotonic clock (as the program's stream sees its cycles); a cycle the capture
+           missed leaves a gap, nothing more. A driver that wakes late dates its cycle as if it had not.
   onset    the first frame after the press whose louder channel is above --threshold (default 0.01), minus
            the time the sound itself takes to pass that level (from the program's own buffers of the sound;
            about 0.06 ms for synth.blip). No such frame before the next press (at most 250 ms) is a missed key.
@@ -91,8 +92,10 @@ error
            synth.blip at 30 per second, 0.15) or most presses are reported overlapped.
 --graph    (PipeWire only, needs PIPEWIRE_REMOTE) reads PipeWire's profiler while the keys are pressed and
            prints, for every node of the graph, the cycles it took part in, the cycles it had not finished
-           when its driver's cycle was reported (late: it made the cycle an xrun) and, for a driver, the
-           xruns it counted; then the graph's cycle lengths.
+           when its driver's cycle was reported (late: it made the cycle an xrun; alone: no other node was
+           late in that cycle), for a driver the xruns it counted, and over the finished cycles the wait from
+           the node's signal to its waking up and its own work (p50, p99, max); then the graph's cycle
+           lengths. The same figures come from a run of the mode none, for comparison.
 --list prints every press with its latency.
 
 breakdown (from the program's own trace, TAPCHIME_LATENCY_TRACE, which the probe turns on)
