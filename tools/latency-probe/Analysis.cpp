@@ -39,6 +39,23 @@ std::vector<Onset> findOnsets(const std::vector<float> &levels, const MonitorRec
     return onsets;
 }
 
+size_t countSounds(const std::vector<float> &levels, size_t begin, size_t end, float threshold, size_t quietFrames) {
+    end = std::min(end, levels.size());
+    size_t sounds = 0;
+    size_t quiet = quietFrames; // the capture before `begin` counts as quiet
+    for (size_t frame = begin; frame < end; ++frame) {
+        if (levels[frame] > threshold) {
+            if (quiet >= quietFrames) {
+                ++sounds;
+            }
+            quiet = 0;
+        } else {
+            ++quiet;
+        }
+    }
+    return sounds;
+}
+
 Summary summarize(std::vector<double> values) {
     Summary summary;
     std::sort(values.begin(), values.end());
@@ -58,6 +75,8 @@ Summary summarize(std::vector<double> values) {
 Breakdown breakDown(const std::vector<harness::KeyRecord> &records, const std::vector<uint64_t> &pressedAt,
                     const std::vector<Onset> &onsets) {
     Breakdown result;
+    result.toRenderOf.assign(pressedAt.size(), std::nan(""));
+    result.residualOf.assign(pressedAt.size(), std::nan(""));
     size_t next = 0;
     for (size_t i = 0; i < pressedAt.size(); ++i) {
         const uint64_t pressed = pressedAt[i];
@@ -77,6 +96,7 @@ Breakdown breakDown(const std::vector<harness::KeyRecord> &records, const std::v
             continue;
         }
         result.toRender.push_back(ms(static_cast<double>(record.rendered) - static_cast<double>(record.returned)));
+        result.toRenderOf[i] = result.toRender.back();
         if (record.latencyUs < 0) {
             continue;
         }
@@ -86,6 +106,7 @@ Breakdown breakDown(const std::vector<harness::KeyRecord> &records, const std::v
         result.predicted.push_back(predicted);
         if (onsets[i].heard) {
             result.residual.push_back(onsets[i].latencyMs - predicted);
+            result.residualOf[i] = result.residual.back();
         }
     }
     return result;

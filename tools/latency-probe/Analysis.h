@@ -29,6 +29,10 @@ struct Onset {
 std::vector<Onset> findOnsets(const std::vector<float> &levels, const MonitorRecorder::Mapping &mapping,
                               const std::vector<uint64_t> &pressedAt, const OnsetOptions &options);
 
+// How many sounds start in frames [begin, end) of the capture: frames above `threshold` after at least
+// `quietFrames` frames at or below it. Needs no clock mapping.
+size_t countSounds(const std::vector<float> &levels, size_t begin, size_t end, float threshold, size_t quietFrames);
+
 // The distribution of a list of values.
 struct Summary {
     size_t count = 0;
@@ -45,6 +49,8 @@ struct Breakdown {
     std::vector<double> predicted; // press → rendered + reported wait, ms
     std::vector<double> residual;  // measured onset − predicted, ms
     size_t unmatched = 0;
+    // By press (NaN where unknown): play() returned → first frame rendered, and the residual, ms.
+    std::vector<double> toRenderOf, residualOf;
 };
 Breakdown breakDown(const std::vector<harness::KeyRecord> &records, const std::vector<uint64_t> &pressedAt,
                     const std::vector<Onset> &onsets);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <stdexcept>
 
 namespace tc::probe {
@@ -97,7 +98,6 @@ std::string serverName() {
 
 MonitorRecorder::MonitorRecorder(const std::string &source, int fragmentFrames) : loop_("latency-probe capture") {
     levels_.reserve(static_cast<size_t>(kRate) * 300);
-    arrivals_.reserve(static_cast<size_t>(kRate) * 300 / static_cast<size_t>(fragmentFrames));
     loop_.lock();
     const pa_sample_spec sampleSpec = floatStereo();
     stream_ = pa_stream_new(loop_.context(), "probe capture", &sampleSpec, nullptr);
@@ -143,7 +143,6 @@ void MonitorRecorder::onRead(pa_stream *stream, size_t, void *self) {
                 recorder->levels_.push_back(std::max(std::fabs(samples[2 * i]), std::fabs(samples[2 * i + 1])));
             }
         }
-        recorder->arrivals_.emplace_back(harness::monotonicNs(), recorder->levels_.size());
         pa_stream_drop(stream);
     }
 }
@@ -225,37 +224,15 @@ MonitorRecorder::Mapping MonitorRecorder::mapping() {
     return result;
 }
 
-MonitorRecorder::Mapping MonitorRecorder::countedMapping() {
-    Mapping result;
-    result.earliest_ = true;
-    {
-        std::lock_guard guard(mutex_);
-        for (const auto &[arrived, frames] : arrivals_) {
-            const double frame = static_cast<double>(frames);
-            result.points_.emplace_back(frame, static_cast<double>(arrived) - frame * 1e9 / kRate);
-        }
-    }
-    std::sort(result.points_.begin(), result.points_.end());
-    result.reports = result.points_.size();
-    std::vector<double> deviations;
-    double low = 0, high = 0;
-    for (size_t i = 0; i < result.points_.size(); ++i) {
-        const double local = result.localEstimate(result.points_[i].first);
-        deviations.push_back(result.points_[i].second - local);
-        low = i == 0 ? local : std::min(low, local);
-        high = i == 0 ? local : std::max(high, local);
-    }
-    std::sort(deviations.begin(), deviations.end());
-    result.spreadNs = harness::percentile(deviations, 95) - harness::percentile(deviations, 5);
-    result.driftNs = high - low;
-    return result;
-}
-
 double MonitorRecorder::Mapping::localEstimate(double frame) const {
     if (points_.empty()) {
         return 0;
     }
-    const double window = earliest_ ? kRate : kRate / 4.0;
+    if (stamped_) {
+        auto at = std::upper_bound(points_.begin(), points_.end(), std::make_pair(frame, 1e300));
+        return at == points_.begin() ? at->second : std::prev(at)->second;
+    }
+    const double window = kRate / 4.0;
     const auto begin = std::lower_bound(points_.begin(), points_.end(), std::make_pair(frame - window, -1e300));
     const auto end = std::upper_bound(points_.begin(), points_.end(), std::make_pair(frame + window, 1e300));
     std::vector<double> near;
@@ -271,7 +248,7 @@ double MonitorRecorder::Mapping::localEstimate(double frame) const {
         return nearest->second;
     }
     std::sort(near.begin(), near.end());
-    return earliest_ ? near.front() : harness::percentile(near, 50);
+    return harness::percentile(near, 50);
 }
 
 double MonitorRecorder::Mapping::timeOf(double frame) const {
@@ -279,6 +256,20 @@ double MonitorRecorder::Mapping::timeOf(double frame) const {
 }
 
 double MonitorRecorder::Mapping::frameAt(double ns) const {
+    if (stamped_ && !points_.empty()) {
+        // The last piece that began by `ns`; a time in a gap (a cycle the capture lost) maps to the next piece.
+        const auto timeOfPoint = [](const std::pair<double, double> &point) {
+            return point.second + point.first * 1e9 / kRate;
+        };
+        auto next = std::partition_point(points_.begin(), points_.end(),
+                                         [&](const auto &point) { return timeOfPoint(point) <= ns; });
+        if (next == points_.begin()) {
+            return points_.front().first - (timeOfPoint(points_.front()) - ns) * kRate / 1e9;
+        }
+        const auto &piece = *std::prev(next);
+        const double frame = piece.first + (ns - timeOfPoint(piece)) * kRate / 1e9;
+        return next == points_.end() ? frame : std::min(frame, next->first);
+    }
     // Two steps converge: the local estimate changes by far less than a frame over the first step's error.
     double frame = (ns - (points_.empty() ? 0 : points_.front().second)) * kRate / 1e9;
     for (int i = 0; i < 3; ++i) {

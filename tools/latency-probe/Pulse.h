@@ -59,9 +59,7 @@ struct TimingSample {
 // spread of the reports around their local median is the mapping's error.
 //
 // On PipeWire the record stream's reported latencies do not hold still (the mapping's spread is about 5 ms
-// and it drifts by tens of milliseconds over a run), so there the frames are counted instead: each piece of
-// the capture arrives no sooner than its last frame was played, so the earliest arrival within a second of a
-// frame, less the frames counted since, dates it (countedMapping). Its spread is the delivery's jitter.
+// and it drifts by tens of milliseconds over a run): there the probe records with GraphCapture instead.
 class MonitorRecorder {
 public:
     MonitorRecorder(const std::string &source, int fragmentFrames);
@@ -86,12 +84,12 @@ public:
 
     private:
         friend class MonitorRecorder;
+        friend class GraphCapture;
         double localEstimate(double frame) const;
         std::vector<std::pair<double, double>> points_; // (frame played, estimate of frame 0's time), by frame
-        bool earliest_ = false;                         // the earliest estimate nearby, not the median
+        bool stamped_ = false; // each point dates the frames up to the next exactly (its cycle's own time)
     };
     Mapping mapping();
-    Mapping countedMapping();
 
 private:
     static void onRead(pa_stream *stream, size_t bytes, void *self);
@@ -104,7 +102,6 @@ private:
     std::mutex mutex_;
     std::vector<float> levels_;
     std::vector<TimingSample> timing_;
-    std::vector<std::pair<uint64_t, size_t>> arrivals_; // (monotonic ns, frames captured by then)
     bool finished_ = false;
 };
 
