@@ -7,6 +7,7 @@
 #include "ui/apprules/RuleGridLayout.h"
 #include "ui/apprules/SmartMuteCard.h"
 #include "ui/apprules/SwitchLogCard.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/SectionTitle.h"
 
@@ -72,6 +73,7 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     scroll_->setAutoFillBackground(false);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
     scroll_->viewport()->setAutoFillBackground(false);
     gridHost_ = new QWidget;
     gridHost_->setAutoFillBackground(false);

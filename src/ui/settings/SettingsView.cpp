@@ -5,6 +5,7 @@
 #include "app/DocumentStore.h"
 #include "app/VersionText.h"
 #include "engine/Hotkey.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/DesktopOpen.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
@@ -130,6 +131,7 @@ SettingsView::SettingsView(AppModel &model, QWidget *parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CardScrollBar::fit(scroll, 0, false, false); // the program's slim bar, as in its cards
     scroll->setAttribute(Qt::WA_TranslucentBackground);
     scroll->viewport()->setAutoFillBackground(false);
     outer->addWidget(scroll);

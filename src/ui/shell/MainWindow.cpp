@@ -1,6 +1,7 @@
 #include "ui/shell/MainWindow.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -85,6 +86,7 @@ public:
         scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
         scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
         scroll_->setWidgetResizable(true);
         scroll_->setAttribute(Qt::WA_TranslucentBackground);
         scroll_->viewport()->setAutoFillBackground(false);

@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/CapPalette.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/LazyRows.h"
@@ -219,6 +220,7 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
     grid_ = new QWidget;
     grid_->setAttribute(Qt::WA_TranslucentBackground);
     // The cards are not in the layout: they sit over this room, as large as the grid of all the category's

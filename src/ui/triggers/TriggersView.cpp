@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Card.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/RoundedPanel.h"
@@ -93,6 +94,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     graphScroll_->setAttribute(Qt::WA_TranslucentBackground);
     graphScroll_->viewport()->setAutoFillBackground(false);
     graphScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CardScrollBar::fit(graphScroll_, 0, false, false); // the program's slim bar, as in its cards
     auto *graphHolder = new QWidget;
     graphHolder->setAttribute(Qt::WA_TranslucentBackground);
     auto *graphColumn = new QVBoxLayout(graphHolder);

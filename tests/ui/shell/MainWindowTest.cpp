@@ -8,6 +8,7 @@
 #include "ui/apprules/RuleCard.h"
 #include "ui/apprules/RuleGridLayout.h"
 #include "ui/editor/EditorView.h"
+#include "ui/kit/CardScrollBar.h"
 #include "ui/kit/StatusPill.h"
 #include "ui/kit/Theme.h"
 #include "ui/settings/SettingsView.h"
@@ -24,6 +25,7 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -186,6 +188,41 @@ TEST(MainWindow, RailItemsAreNamedAndTakeClicksOnTheirWholeSquare) {
     RailItem *apps = window.rail()->item(AppSection::apps);
     QTest::mouseClick(apps, Qt::LeftButton, {}, QPoint(RailItem::outset + 1, RailItem::outset + 1)); // a corner
     EXPECT_EQ(harness.model->section(), AppSection::apps);
+}
+
+// Every list and page that scrolls shows the program's slim bar (no arrows), in every section and in the picker:
+// none falls back to the style's default bar.
+TEST(MainWindow, EveryScrollBarIsTheProgramsSlimBar) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.make();
+    MainWindow window(model);
+    window.show();
+    const auto expectSlimBars = [](QWidget &top, const char *where) {
+        int checked = 0;
+        for (QAbstractScrollArea *area : top.findChildren<QAbstractScrollArea *>()) {
+            if (area->window() != top.window() || area->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff) {
+                continue; // a combo box's popup list, or an area that never shows a bar
+            }
+            ++checked;
+            EXPECT_TRUE(area->verticalScrollBar()->styleSheet().contains(
+                QStringLiteral("width: %1px").arg(CardScrollBar::kWidth)))
+                << where << ": " << area->metaObject()->className() << " " << area->objectName().toStdString();
+        }
+        EXPECT_GT(checked, 0) << where;
+    };
+    for (const auto &[section, title] :
+         {std::pair{AppSection::keyboard, "Keys"}, std::pair{AppSection::sounds, "Sounds"},
+          std::pair{AppSection::triggers, "Triggers"}, std::pair{AppSection::apps, "App rules"},
+          std::pair{AppSection::settings, "Settings"}}) {
+        model.setSection(section);
+        flushDeletes();
+        expectSlimBars(window, title);
+    }
+    model.setSoundPicker(SoundPickerTarget::keys({49}));
+    ASSERT_NE(window.soundPickerSheet(), nullptr);
+    expectSlimBars(*window.soundPickerSheet(), "the sound picker");
+    model.setSoundPicker(std::nullopt);
 }
 
 TEST(MainWindow, TheSoundPickerSheetFollowsTheModelAndClosingItResetsTheField) {
