@@ -272,6 +272,10 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     services.log = [](const std::string &) {};
     p.model = std::make_unique<AppModel>(std::move(services));
     p.model->start();
+    // The fresh document asks for the first-run sheet, which is pictured on its own. Over a main window it
+    // would show that window as a window of its own; taken into a picture afterwards, the window is hidden,
+    // drops its page and makes a new one, without the state a picture set on the first.
+    p.model->setShowOnboarding(false);
     settle();
 }
 

@@ -1,7 +1,7 @@
 // Renders every shared view offscreen and writes one PNG each into the folder named on the command line:
 //   QT_QPA_PLATFORM=offscreen tapchime_snapshot out/
-// Deterministic: the fonts are loaded from the font packages, motion is off (every animation is at its end)
-// and the pictures are drawn at twice the logical size.
+// Deterministic: the fonts are loaded from the font packages, motion is off (every animation is at its end),
+// each picture starts from empty font caches and the pictures are drawn at twice the logical size.
 
 #include "Snapshot.h"
 
@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
@@ -57,7 +59,26 @@ int hiddenOverflow(QWidget *view) {
     return overflow;
 }
 
+// Empties Qt's font caches. Its FreeType font engines keep state from one drawing to the next, and large text
+// (drawn from the glyphs' outlines, as every page title is at twice the size) comes out a few grey levels
+// apart depending on what was drawn before it: after this each picture draws as the first in a run does.
+// Qt clears its caches whenever the font database changes, so one font file is added again and taken away.
+void clearFontCaches() {
+    static const QString file = [] {
+        for (const QString &root : tc::Fonts::searchFolders()) {
+            const QString path = QDir(root).filePath(
+                QStringLiteral("truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf"));
+            if (QFile::exists(path)) {
+                return path;
+            }
+        }
+        return QString();
+    }();
+    QFontDatabase::removeApplicationFont(QFontDatabase::addApplicationFont(file));
+}
+
 bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
+    clearFontCaches();
     Host host(shot.backdrop);
     QWidget *view = shot.make();
     view->setParent(&host);
