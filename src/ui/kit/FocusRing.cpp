@@ -4,6 +4,8 @@
 #include "ui/kit/Theme.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWidget>
@@ -22,6 +24,45 @@ struct Options {
     bool returnClicks = true;
 };
 
+// Whether the user's last press was a key or a pointer button, for focus that did not come from Tab: the
+// first control of a window that opens, a sheet's default button, the control focus returns to when a sheet
+// closes. That focus shows its ring only for someone using the keyboard, as a browser's :focus-visible does.
+// Watches every event of the application; no keyboard use is assumed until a key is pressed.
+class InputModality final : public QObject {
+public:
+    static bool keyboard() { return keyboard_; }
+
+    static void watch() {
+        static bool watching = false;
+        if (!watching && QCoreApplication::instance() != nullptr) {
+            watching = true;
+            QCoreApplication::instance()->installEventFilter(new InputModality(QCoreApplication::instance()));
+        }
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+            keyboard_ = true;
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+            keyboard_ = false;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    static inline bool keyboard_ = false;
+};
+
 // Follows one control: paints the ring after the control's own paint event, repaints on focus changes, and
 // turns Return into a click. A child of the control, so it lives exactly as long as the control does.
 class RingFilter final : public QObject {
@@ -38,7 +79,12 @@ public:
         case QEvent::Paint:
             return paintOver(event);
         case QEvent::FocusIn:
+            focusIn(static_cast<QFocusEvent *>(event)->reason());
+            control_->update();
+            return false;
         case QEvent::FocusOut:
+            // A window that loses activation keeps its focus control, and the ring comes back with it.
+            keepsRing_ = static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason && visible_;
             control_->update();
             return false;
         case QEvent::KeyPress:
@@ -49,6 +95,26 @@ public:
     }
 
 private:
+    void focusIn(Qt::FocusReason reason) {
+        switch (reason) {
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+            visible_ = true;
+            break;
+        case Qt::MouseFocusReason:
+            visible_ = false;
+            break;
+        case Qt::ActiveWindowFocusReason:
+            visible_ = keepsRing_ || InputModality::keyboard();
+            break;
+        default:
+            visible_ = InputModality::keyboard();
+            break;
+        }
+        keepsRing_ = false;
+    }
+
     bool paintOver(QEvent *event) {
         if (painting_) {
             return false;
@@ -58,7 +124,7 @@ private:
         // goes on top.
         static_cast<QObject *>(control_)->event(event);
         painting_ = false;
-        if (control_->hasFocus()) {
+        if (control_->hasFocus() && visible_) {
             QPainter painter(control_);
             const qreal inset = options_.inset;
             FocusRing::paint(painter, QRectF(control_->rect()).adjusted(inset, inset, -inset, -inset), options_.radius);
@@ -94,6 +160,8 @@ private:
     QWidget *control_;
     Options options_;
     bool painting_ = false;
+    bool visible_ = false;   // whether this focus shows the ring
+    bool keepsRing_ = false; // the window lost activation while the ring showed
 };
 
 } // namespace
@@ -117,6 +185,7 @@ void install(QWidget *control, Options options) {
         return;
     }
     control->setFocusPolicy(Qt::TabFocus);
+    InputModality::watch();
     control->installEventFilter(new RingFilter(control, std::move(options)));
 }
 

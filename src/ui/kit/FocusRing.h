@@ -25,7 +25,9 @@ public:
 
     // Makes a painted control keyboard-operable: it takes focus with Tab (a click leaves focus where it was, so
     // the ring shows only for the keyboard), Return and Enter activate a button as Space does, and the ring is
-    // painted over the control's own drawing while it has focus. `radius` is the control's corner radius,
+    // painted over the control's own drawing while it has focus that the keyboard gave it (Tab, or focus set by
+    // the program while the user's last press was a key, as when a sheet opens on its default control and
+    // closes again; not the first control of a window opened with the mouse). `radius` is the control's corner radius,
     // `inset` the room between the widget's edge and the drawn control's. Call once, from the constructor.
     static void attach(QWidget *control, qreal radius = kCapsule, qreal inset = 0);
     // The same for a control that is no button (a row that takes a click): Space and Return run `activate`.

@@ -71,8 +71,9 @@ void CategoryFilterChip::paintEvent(QPaintEvent *) {
     qreal x = 14;
     if (category_) {
         const QRectF swatch(x, (frame.height() - 10) / 2, 10, 10);
-        paintPanel(painter, swatch, 3, CapPalette::forCategory(*category_).swatch,
-                   QPen(Theme::withOpacity(Qt::black, 0.15), 1));
+        // On the dark fill of a chosen chip a dark swatch ("My sounds") would vanish: it wears a light edge there.
+        const QColor edge = selected ? Theme::withOpacity(Qt::white, 0.6) : Theme::withOpacity(Qt::black, 0.15);
+        paintPanel(painter, swatch, 3, CapPalette::forCategory(*category_).swatch, QPen(edge, 1));
         x += 10 + 7;
     }
     painter.setFont(font());

@@ -98,11 +98,12 @@ protected:
     }
 };
 
-// While files hover over the page: a dashed Theme.ink outline 8 in from its edges and "Drop to add to My
-// sounds" on a white capsule in the middle. It lets every mouse event through.
+// While files hover over the page: a dashed Theme.ink outline 8 in from the edges of the part of the page in
+// view and "Drop to add to My sounds" on a white capsule in its middle. It lets every mouse event through.
 class DropHighlight final : public QWidget {
 public:
     explicit DropHighlight(QWidget *parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("tc-drop-highlight"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         hide();
     }
@@ -190,6 +191,7 @@ SoundsView::SoundsView(AppModel &model, SoundFilePanels panels, QWidget *parent)
     connect(search_, &QLineEdit::textChanged, state_, &SoundsScreenState::setSearch);
     connect(import_, &QAbstractButton::clicked, this, &SoundsView::chooseAndImport);
     connect(state_, &SoundsScreenState::dropTargetedChanged, this, [this] {
+        placeDropHighlight();
         dropHighlight_->setVisible(state_->dropTargeted());
         dropHighlight_->raise();
     });
@@ -341,7 +343,20 @@ void SoundsView::showRenameAlert() {
 }
 
 void SoundsView::resizeEvent(QResizeEvent *) {
-    dropHighlight_->setGeometry(rect());
+    placeDropHighlight();
+}
+
+// On a short screen the page scrolls as a whole: the highlight covers only what is in view, so its outline
+// and its label are where the files hover.
+void SoundsView::placeDropHighlight() {
+    QRect shown = rect();
+    for (QWidget *ancestor = parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
+        shown &= QRect(mapFrom(ancestor, QPoint(0, 0)), ancestor->size());
+        if (ancestor->isWindow()) {
+            break;
+        }
+    }
+    dropHighlight_->setGeometry(shown.isEmpty() ? rect() : shown);
 }
 
 void SoundsView::dragEnterEvent(QDragEnterEvent *event) {

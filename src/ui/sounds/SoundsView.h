@@ -65,6 +65,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void placeDropHighlight();
     void importProgress(int task, int done, int total);
     void importFinished(const ImportResult &result);
     // "Import", or what the running batch has done so far.

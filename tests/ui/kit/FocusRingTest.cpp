@@ -1,5 +1,6 @@
 // The one focus ring of the painted controls: a control shows it only while it has keyboard focus, Tab reaches
-// it and a click does not, and Space and Return act as a click.
+// it and a click does not, focus the program sets shows it only for keyboard users, and Space and Return act as
+// a click.
 
 #include "ui/kit/FocusRing.h"
 #include "ui/FocusWalk.h"
@@ -96,6 +97,37 @@ TEST(FocusRing, TabReachesAControlAClickDoesNotFocusItAndSpaceOrReturnClickIt) {
     second->setEnabled(false);
     QTest::keyClick(second, Qt::Key_Return);
     EXPECT_EQ(clicks.size(), 3);
+}
+
+// Focus the program sets (a window that opens, a sheet that closes) shows the ring only for someone who uses
+// the keyboard: after a click it stays plain, after a key press it shows, and Tab always shows it.
+TEST(FocusRing, FocusThatDidNotComeFromTabShowsTheRingOnlyAfterAKeyPress) {
+    shellApp();
+    QWidget window;
+    auto *row = new QHBoxLayout(&window);
+    auto *first = new PillButton("Keys", OutlinePillButtonStyle{30}, &window);
+    auto *second = new PillButton("Sounds", OutlinePillButtonStyle{30}, &window);
+    row->addWidget(first);
+    row->addWidget(second);
+    QTest::mouseClick(&window, Qt::LeftButton); // the user works with the mouse
+    ASSERT_TRUE(activate(&window));
+    ASSERT_TRUE(first->hasFocus()); // the window's first control takes focus as it opens
+    EXPECT_EQ(ringPixels(first->grab().toImage()), 0);
+
+    second->setFocus(Qt::OtherFocusReason); // as when a sheet closes after a click
+    EXPECT_EQ(ringPixels(second->grab().toImage()), 0);
+    second->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(ringPixels(second->grab().toImage()), 0);
+
+    QTest::keyClick(second, Qt::Key_Shift); // the user turns to the keyboard
+    first->setFocus(Qt::OtherFocusReason);
+    EXPECT_GT(ringPixels(first->grab().toImage()), 20);
+
+    QTest::mouseClick(&window, Qt::LeftButton);
+    second->setFocus(Qt::TabFocusReason); // Tab shows it whatever came before
+    EXPECT_GT(ringPixels(second->grab().toImage()), 20);
+    second->setFocus(Qt::BacktabFocusReason);
+    EXPECT_GT(ringPixels(second->grab().toImage()), 20);
 }
 
 // A window that counts the Return presses that reach it.

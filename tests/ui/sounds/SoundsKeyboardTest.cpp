@@ -4,6 +4,7 @@
 #include "app/Motion.h"
 #include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
+#include "ui/kit/CategoryTitle.h"
 #include "ui/sounds/SoundLibraryPanel.h"
 #include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsScreenState.h"
@@ -48,6 +49,29 @@ TEST(SoundsKeyboard, TabReachesImportThePacksTheChipsAndEveryRowsButtons) {
     EXPECT_EQ(view.state().filter(), chips[1]->category());
     flushDeletes();
     motion::setEnabled(true);
+}
+
+// Every chip's swatch stands out from the chip's own fill, chosen or not: the "My sounds" swatch is as dark as
+// a chosen chip.
+TEST(SoundsChips, EverySwatchShowsOnAChosenAndAnUnchosenChip) {
+    shellApp();
+    for (SoundCategory category : kAllSoundCategories) {
+        CategoryFilterChip chip(category, QStringLiteral("Chip"));
+        for (bool chosen : {false, true}) {
+            chip.setChecked(chosen);
+            const QImage image = chip.grab().toImage();
+            const int middle = image.height() / 2;
+            // The swatch sits 14 px in, 10 px square; the chip's own fill shows left of it.
+            const int fill = qGray(image.pixel(8, middle));
+            int contrast = 0;
+            for (int y = middle - 5; y <= middle + 5; ++y) {
+                for (int x = 13; x <= 25; ++x) {
+                    contrast = std::max(contrast, std::abs(qGray(image.pixel(x, y)) - fill));
+                }
+            }
+            EXPECT_GE(contrast, 20) << categoryTitle(category).toStdString() << (chosen ? " chosen" : "");
+        }
+    }
 }
 
 } // namespace

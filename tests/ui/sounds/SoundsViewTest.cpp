@@ -202,6 +202,33 @@ TEST_F(SoundsViewTest, PacksAreToldByTheirExtensionInAnyCase) {
     EXPECT_EQ(view_->errorAlert()->message(), QStringLiteral("This .tapchime file couldn't be read."));
 }
 
+TEST_F(SoundsViewTest, OnAScrolledPageTheDropHighlightCoversOnlyThePartInView) {
+    // A short screen: the page scrolls as a whole inside the window, and is scrolled to its end.
+    QScrollArea area;
+    area.resize(900, 420);
+    SoundsView *page = view_.release();
+    page->setMinimumSize(880, 1000);
+    area.setWidget(page);
+    area.show();
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+    ASSERT_GT(area.verticalScrollBar()->value(), 0);
+
+    auto *mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile("/in/a.wav")});
+    QDragEnterEvent enter(QPoint(100, 900), Qt::CopyAction, mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(page, &enter);
+    auto *highlight = page->findChild<QWidget *>(QStringLiteral("tc-drop-highlight"));
+    ASSERT_NE(highlight, nullptr);
+    ASSERT_TRUE(highlight->isVisible());
+    const QRect inView(page->mapFrom(area.viewport(), QPoint(0, 0)), area.viewport()->size());
+    EXPECT_EQ(highlight->geometry(), inView & page->rect());
+
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(page, &leave);
+    EXPECT_FALSE(highlight->isVisible());
+    delete mime;
+}
+
 TEST_F(SoundsViewTest, ALaterFailureReplacesTheMessageOfTheAlertThatIsUp) {
     view_->importFiles({"/in/bad-one.wav"});
     land();
