@@ -16,4 +16,13 @@ const Profile &AppData::activeProfile() const {
     return profiles.front();
 }
 
+std::vector<Uuid> AppData::profileIDs() const {
+    std::vector<Uuid> ids;
+    ids.reserve(profiles.size());
+    for (const auto &profile : profiles) {
+        ids.push_back(profile.id);
+    }
+    return ids;
+}
+
 } // namespace tc

@@ -25,6 +25,8 @@ struct AppData {
     // The profile named by activeProfileID, else the first profile. Throws std::logic_error when there
     // is no profile at all (the program never lets that happen).
     const Profile &activeProfile() const;
+    // The profiles' ids, in the document's order.
+    std::vector<Uuid> profileIDs() const;
 
     // Not used by the program; handy for comparing documents in tests and round trips.
     friend bool operator==(const AppData &, const AppData &) = default;

@@ -210,13 +210,8 @@ void ProfileCellGrid::profilesChanged(const std::vector<Uuid> &ids) {
     }
     // The list or the active profile: cells of profiles that stay keep their widgets; those in view are brought
     // up to date (a cell repaints only when what it shows changed).
-    std::vector<Uuid> next;
-    next.reserve(model_.data().profiles.size());
-    for (const Profile &profile : model_.data().profiles) {
-        next.push_back(profile.id);
-    }
     updateGeometry();
-    setItems(std::move(next));
+    setItems(model_.data().profileIDs());
     refreshAll();
 }
 

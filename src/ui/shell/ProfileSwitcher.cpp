@@ -307,12 +307,7 @@ void ChipStrip::profilesChanged(const std::vector<Uuid> &ids) {
     // A rename may widen a chip and move those after it; a list change moves any.
     const bool moved = measure();
     if (ids.empty()) {
-        std::vector<Uuid> next;
-        next.reserve(model_.data().profiles.size());
-        for (const Profile &profile : model_.data().profiles) {
-            next.push_back(profile.id);
-        }
-        setItems(std::move(next));
+        setItems(model_.data().profileIDs());
         refreshAll();
     } else {
         refresh(ids);

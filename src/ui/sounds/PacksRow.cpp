@@ -123,13 +123,8 @@ void PacksRow::profilesChanged(const std::vector<Uuid> &ids) {
     }
     // The list or the active profile (which may have moved): the cards of profiles that stay keep their
     // widgets, and those in view show the document afresh.
-    std::vector<Uuid> next;
-    next.reserve(model_.data().profiles.size());
-    for (const Profile &profile : model_.data().profiles) {
-        next.push_back(profile.id);
-    }
     updateGeometry();
-    setItems(std::move(next));
+    setItems(model_.data().profileIDs());
     tile_->setGeometry(itemRect(items().size()));
     refreshAll();
 }
