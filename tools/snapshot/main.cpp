@@ -116,6 +116,8 @@ bool render(const tc::snapshot::Snapshot &shot, const QDir &folder) {
             std::fprintf(stderr, "snapshot: %s: no control to focus\n", qPrintable(shot.name));
             return false;
         }
+        // As Tab gives it: focus the control took as its window opened shows no ring.
+        control->clearFocus();
         control->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
         if (!control->hasFocus()) {
