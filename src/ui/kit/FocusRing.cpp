@@ -4,6 +4,7 @@
 #include "ui/kit/Theme.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -24,44 +25,7 @@ struct Options {
     bool returnClicks = true;
 };
 
-// Whether the user's last press was a key or a pointer button, for focus that did not come from Tab: the
-// first control of a window that opens, a sheet's default button, the control focus returns to when a sheet
-// closes. That focus shows its ring only for someone using the keyboard, as a browser's :focus-visible does.
-// Watches every event of the application; no keyboard use is assumed until a key is pressed.
-class InputModality final : public QObject {
-public:
-    static bool keyboard() { return keyboard_; }
-
-    static void watch() {
-        static bool watching = false;
-        if (!watching && QCoreApplication::instance() != nullptr) {
-            watching = true;
-            QCoreApplication::instance()->installEventFilter(new InputModality(QCoreApplication::instance()));
-        }
-    }
-
-    bool eventFilter(QObject *, QEvent *event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::ShortcutOverride:
-            keyboard_ = true;
-            break;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::TouchBegin:
-        case QEvent::TabletPress:
-            keyboard_ = false;
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    using QObject::QObject;
-    static inline bool keyboard_ = false;
-};
+bool keyboardInUse();
 
 // Follows one control: paints the ring after the control's own paint event, repaints on focus changes, and
 // turns Return into a click. A child of the control, so it lives exactly as long as the control does.
@@ -94,6 +58,14 @@ public:
         }
     }
 
+    // Shows or hides the ring while the control keeps its focus.
+    void setShown(bool shown) {
+        if (shown != visible_) {
+            visible_ = shown;
+            control_->update();
+        }
+    }
+
 private:
     void focusIn(Qt::FocusReason reason) {
         switch (reason) {
@@ -106,10 +78,10 @@ private:
             visible_ = false;
             break;
         case Qt::ActiveWindowFocusReason:
-            visible_ = keepsRing_ || InputModality::keyboard();
+            visible_ = keepsRing_ || keyboardInUse();
             break;
         default:
-            visible_ = InputModality::keyboard();
+            visible_ = keyboardInUse();
             break;
         }
         keepsRing_ = false;
@@ -179,6 +151,65 @@ void FocusRing::paint(QPainter &painter, const QRectF &rect, qreal radius) {
 }
 
 namespace {
+
+// Whether the user's last press was a key or a pointer button, for focus that did not come from Tab: the
+// first control of a window that opens, a sheet's default button, the control focus returns to when a sheet
+// closes. That focus shows its ring only for someone using the keyboard, as a browser's :focus-visible does;
+// a click anywhere hides the ring of the control that keeps focus, and the next key press shows it again.
+// Watches every event of the application; no keyboard use is assumed until a key is pressed.
+class InputModality final : public QObject {
+public:
+    static bool keyboard() { return keyboard_; }
+
+    static void watch() {
+        static bool watching = false;
+        if (!watching && QCoreApplication::instance() != nullptr) {
+            watching = true;
+            QCoreApplication::instance()->installEventFilter(new InputModality(QCoreApplication::instance()));
+        }
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+            keyboard_ = true;
+            showFocusedRing(true);
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+            keyboard_ = false;
+            showFocusedRing(false);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    static void showFocusedRing(bool shown);
+    static inline bool keyboard_ = false;
+};
+
+bool keyboardInUse() {
+    return InputModality::keyboard();
+}
+
+void InputModality::showFocusedRing(bool shown) {
+    QWidget *focused = QApplication::focusWidget();
+    if (focused == nullptr) {
+        return;
+    }
+    // Only a ring filter bears this name.
+    QObject *ring = focused->findChild<QObject *>(QStringLiteral("tc-focus-ring"), Qt::FindDirectChildrenOnly);
+    if (ring != nullptr) {
+        static_cast<RingFilter *>(ring)->setShown(shown);
+    }
+}
 
 void install(QWidget *control, Options options) {
     if (FocusRing::isAttached(control)) {

@@ -100,7 +100,8 @@ TEST(FocusRing, TabReachesAControlAClickDoesNotFocusItAndSpaceOrReturnClickIt) {
 }
 
 // Focus the program sets (a window that opens, a sheet that closes) shows the ring only for someone who uses
-// the keyboard: after a click it stays plain, after a key press it shows, and Tab always shows it.
+// the keyboard: after a click it stays plain, after a key press it shows, and Tab always shows it. A click
+// hides the ring of the control that keeps focus.
 TEST(FocusRing, FocusThatDidNotComeFromTabShowsTheRingOnlyAfterAKeyPress) {
     shellApp();
     QWidget window;
@@ -127,6 +128,13 @@ TEST(FocusRing, FocusThatDidNotComeFromTabShowsTheRingOnlyAfterAKeyPress) {
     second->setFocus(Qt::TabFocusReason); // Tab shows it whatever came before
     EXPECT_GT(ringPixels(second->grab().toImage()), 20);
     second->setFocus(Qt::BacktabFocusReason);
+    EXPECT_GT(ringPixels(second->grab().toImage()), 20);
+
+    // A click elsewhere leaves focus where it is but hides the ring; the next key press shows it again.
+    QTest::mouseClick(&window, Qt::LeftButton);
+    ASSERT_TRUE(second->hasFocus());
+    EXPECT_EQ(ringPixels(second->grab().toImage()), 0);
+    QTest::keyClick(&window, Qt::Key_Shift);
     EXPECT_GT(ringPixels(second->grab().toImage()), 20);
 }
 
