@@ -1,5 +1,7 @@
 #include "app/RuntimeBuilder.h"
 
+#include "engine/TypedWord.h"
+
 #include "model/Levels.h"
 
 #include <QString>
@@ -44,23 +46,38 @@ void addPools(RuntimeConfig &config, std::span<const SoundItem> sounds) {
 
 } // namespace
 
-const std::string &TriggerWords::lowerCased(const Uuid &trigger, const std::string &word) {
+WordKey wordKey(const std::string &word) {
+    WordKey key{word};
+    if (isASCII(word)) {
+        asciiLowerCase(key.text);
+    } else {
+        key.text = unicodeLowerCased(word);
+    }
+    // The router keeps only the last characters of a word being typed: a longer word is found by those. (A
+    // character takes at least a byte, so a word of few bytes is short.)
+    if (key.text.size() > TypedWord::kMaxCharacters) {
+        std::string last = TypedWord::lastCharacters(key.text);
+        if (last.size() != key.text.size()) {
+            key.text = std::move(last);
+            key.isLong = true;
+        }
+    }
+    return key;
+}
+
+TriggerWords::Key TriggerWords::key(const Uuid &trigger, const std::string &word) {
     auto [entry, added] = words_.try_emplace(trigger);
     Entry &kept = entry->second;
     kept.used = true;
-    // Comparing with the word kept is one memcmp; lower-casing is a pass over every character.
+    // Comparing with the word kept is one memcmp; working out the key is a pass over every character.
     if (added || kept.word != word) {
-        std::string lowered = word;
-        if (isASCII(word)) {
-            asciiLowerCase(lowered);
-        } else {
-            lowered = unicodeLowerCased(word);
-        }
+        WordKey fresh = wordKey(word);
         kept.word = word;
-        kept.same = lowered == word;
-        kept.lowered = kept.same ? std::string() : std::move(lowered);
+        kept.same = fresh.text == word;
+        kept.isLong = fresh.isLong;
+        kept.key = kept.same ? std::string() : std::move(fresh.text);
     }
-    return kept.same ? kept.word : kept.lowered;
+    return {kept.same ? kept.word : kept.key, kept.isLong};
 }
 
 void TriggerWords::dropUnused() {
@@ -100,9 +117,11 @@ RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, std
             config.shortcutTriggers.push_back({shortcut->keyCode, shortcut->modifiers, trigger.soundID});
         } else if (const auto *word = trigger.kind.asWord()) {
             if (words) {
-                config.wordTriggers[words->lowerCased(trigger.id, word->word)] = trigger.soundID;
+                const TriggerWords::Key key = words->key(trigger.id, word->word);
+                (key.isLong ? config.longWordTriggers : config.wordTriggers)[key.text] = trigger.soundID;
             } else {
-                config.wordTriggers[unicodeLowerCased(word->word)] = trigger.soundID;
+                WordKey key = wordKey(word->word);
+                (key.isLong ? config.longWordTriggers : config.wordTriggers)[std::move(key.text)] = trigger.soundID;
             }
         }
     }

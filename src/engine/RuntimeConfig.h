@@ -37,6 +37,9 @@ struct RuntimeConfig {
     std::vector<ShortcutTrigger> shortcutTriggers;
     // Lower-cased word to sound id.
     std::unordered_map<std::string, std::string> wordTriggers;
+    // Words longer than the router keeps of what is typed (TypedWord::kMaxCharacters characters), by their
+    // last kMaxCharacters characters; looked up only when the word typed outgrew that.
+    std::unordered_map<std::string, std::string> longWordTriggers;
     // The sounds a random-within-category key draws from; the mechanical category is left out.
     std::map<SoundCategory, std::vector<std::string>> categoryPools;
     // Sound id to its category, for every sound in the pools.

@@ -182,7 +182,7 @@ void SoundRouter::handle(const KeyEvent &event) {
         }
     }
 
-    if (!config.wordTriggers.empty()) {
+    if (!config.wordTriggers.empty() || !config.longWordTriggers.empty()) {
         if (event.code == KeyCodes::kDelete) {
             word_.removeLast();
         } else if (!commandLike && word_.appendIfWordCharacter(event.characters)) {
@@ -191,7 +191,13 @@ void SoundRouter::handle(const KeyEvent &event) {
             // The word ends here. An empty word is never looked up: it would match a trigger saved with an
             // empty word on every second key that is not a letter.
             const std::string *soundID = nullptr;
-            if (!word_.empty()) {
+            if (word_.outgrown()) { // a word longer than the one kept: a long trigger word ending the same way
+                if (const auto found = config.longWordTriggers.find(word_.text());
+                    found != config.longWordTriggers.end()) {
+                    soundID = &found->second;
+                }
+            }
+            if (soundID == nullptr && !word_.empty()) {
                 if (const auto found = config.wordTriggers.find(word_.text()); found != config.wordTriggers.end()) {
                     soundID = &found->second;
                 }

@@ -79,6 +79,7 @@ bool TypedWord::appendIfWordCharacter(std::string_view characters) {
         text_.erase(0, lengths_[0]);
         std::copy(lengths_.begin() + 1, lengths_.begin() + static_cast<std::ptrdiff_t>(count_), lengths_.begin());
         --count_;
+        outgrown_ = true;
     }
     return true;
 }
@@ -116,6 +117,33 @@ std::string TypedWord::cleaned(std::string_view text) {
     return word;
 }
 
+std::string TypedWord::lastCharacters(std::string_view word) {
+    std::array<std::size_t, kMaxCharacters> starts{}; // where the last characters began, as a ring
+    std::size_t count = 0;
+    std::size_t offset = 0;
+    utf8proc_int32_t previous = 0;
+    utf8proc_int32_t graphemeState = 0;
+    for (utf8proc_ssize_t length = decode(word, 0, previous); length >= 1;) {
+        starts[count % kMaxCharacters] = offset;
+        ++count;
+        // The character runs on while no grapheme break follows.
+        offset += static_cast<std::size_t>(length);
+        utf8proc_int32_t next = 0;
+        length = decode(word, offset, next);
+        while (length >= 1 && !utf8proc_grapheme_break_stateful(previous, next, &graphemeState)) {
+            previous = next;
+            offset += static_cast<std::size_t>(length);
+            length = decode(word, offset, next);
+        }
+        previous = next;
+        graphemeState = 0;
+    }
+    if (count <= kMaxCharacters) {
+        return std::string(word);
+    }
+    return std::string(word.substr(starts[count % kMaxCharacters]));
+}
+
 void TypedWord::removeLast() {
     if (count_ == 0) {
         return;
@@ -127,6 +155,7 @@ void TypedWord::removeLast() {
 void TypedWord::clear() {
     text_.clear();
     count_ = 0;
+    outgrown_ = false;
 }
 
 } // namespace tc

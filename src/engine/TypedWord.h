@@ -29,6 +29,10 @@ public:
     // Malformed UTF-8 ends the word at the first bad byte.
     static std::string cleaned(std::string_view text);
 
+    // The last kMaxCharacters characters of `word`, the whole word when it has no more: what typing the word
+    // leaves in text(). (No allocation beyond the result; for building configurations, not for the key path.)
+    static std::string lastCharacters(std::string_view word);
+
     // Removes the last character when there is one.
     void removeLast();
 
@@ -36,12 +40,16 @@ public:
 
     bool empty() const { return count_ == 0; }
     std::size_t count() const { return count_; } // in characters
+    // Whether characters were dropped from the front since the last clear(): the word typed is longer than
+    // text() shows.
+    bool outgrown() const { return outgrown_; }
     const std::string &text() const { return text_; }
 
 private:
     std::string text_;                                      // UTF-8
     std::array<std::uint16_t, kMaxCharacters + 1> lengths_; // bytes of each character in text_, in order
     std::size_t count_ = 0;
+    bool outgrown_ = false;
 };
 
 } // namespace tc

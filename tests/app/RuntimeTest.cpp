@@ -71,10 +71,18 @@ TEST(RuntimeConfig, WordsFollowEveryEditOfTheTriggers) {
         model.commitEdit([&](AppData &data) { data.triggers[trigger].kind = Trigger::Kind::word(word); });
     };
     using Words = std::unordered_map<std::string, std::string>;
+    const auto uumlauts = [](int count, const std::string &letter) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += letter;
+        }
+        return text;
+    };
     struct Step {
         const char *name;
         std::function<void()> edit;
         Words words;
+        Words longWords = {}; // words longer than the router keeps of the typing, by their last 32 characters
     };
     const Step steps[] = {
         {"a word in capitals", [&] { add("ÄRGER", "a"); }, {{"ärger", "a"}}},
@@ -99,6 +107,15 @@ TEST(RuntimeConfig, WordsFollowEveryEditOfTheTriggers) {
         {"a word typed into the field",
          [&] { model.setTriggerWord(ids[2], "Ökonom"); },
          {{"école", "b"}, {"ökonom", "c"}}},
+        {"a word longer than the router keeps",
+         [&] { model.setTriggerWord(ids[2], "Supercalifragilisticexpialidocious"); },
+         {{"école", "b"}},
+         {{"percalifragilisticexpialidocious", "c"}}},
+        {"long in capitals outside ASCII, its end by whole characters",
+         [&] { model.setTriggerWord(ids[1], "X" + uumlauts(32, "Ü")); },
+         {},
+         {{"percalifragilisticexpialidocious", "c"}, {uumlauts(32, "ü"), "b"}}},
+        {"short again", [&] { model.setTriggerWord(ids[2], "Ökonom"); }, {{"ökonom", "c"}}, {{uumlauts(32, "ü"), "b"}}},
         {"every trigger deleted",
          [&] {
              model.deleteTrigger(ids[1]);
@@ -111,6 +128,8 @@ TEST(RuntimeConfig, WordsFollowEveryEditOfTheTriggers) {
         step.edit();
         EXPECT_EQ(harness.router.config()->wordTriggers, step.words);
         EXPECT_EQ(harness.router.config()->wordTriggers, buildRuntimeConfig(model.data(), {}, {}).wordTriggers);
+        EXPECT_EQ(harness.router.config()->longWordTriggers, step.longWords);
+        EXPECT_EQ(harness.router.config()->longWordTriggers, buildRuntimeConfig(model.data(), {}, {}).longWordTriggers);
     }
 }
 

@@ -432,6 +432,18 @@ TEST_F(SoundRouterTest, WordTriggersFireOnTheKeyThatEndsTheWord) {
         {"last 32 characters", {{long35.substr(3), "trig"}}, typed(long35 + " "), {kSpace, "trig"}},
         {"not the first three", {{long35, "trig"}}, typed(long35 + " "), {kSpace, "base"}},
     };
+    // Words longer than the router keeps come by their last 32 characters and match only a word typed longer.
+    const std::string last32 = long35.substr(3);
+    const struct {
+        const char *name;
+        std::vector<Key> keys;
+        Played last;
+    } longCases[] = {
+        {"a long word typed whole", typed(long35 + " "), {kSpace, "trig"}},
+        {"only its last 32 letters", typed(last32 + " "), {kSpace, "short"}},
+        {"longer still", typed("zz" + long35 + " "), {kSpace, "trig"}},
+        {"a long word after a short one", typed("ab " + long35 + "."), {kPeriod, "trig"}},
+    };
     library.addSound("y-trig", SoundCategory::memes);
     library.addSound("ya-trig", SoundCategory::memes);
     library.addSound("other", SoundCategory::memes);
@@ -448,6 +460,26 @@ TEST_F(SoundRouterTest, WordTriggersFireOnTheKeyThatEndsTheWord) {
         ASSERT_EQ(player.plays().size(), 1u) << c.name;
         EXPECT_EQ(takes()[0].substr(0, takes()[0].find('/')), c.last.second) << c.name;
     }
+    library.addSound("short", SoundCategory::memes);
+    for (const auto &c : longCases) {
+        RuntimeConfig config = playing();
+        config.longWordTriggers = {{last32, "trig"}};
+        config.wordTriggers = {{last32, "short"}};
+        router.setConfig(config);
+        type({{kPeriod, "."}});
+        type(std::vector(c.keys.begin(), c.keys.end() - 1));
+        forget();
+        down(c.keys.back());
+        EXPECT_EQ(played, std::vector<Played>{c.last}) << c.name;
+    }
+    // Long words alone collect the typing too.
+    RuntimeConfig onlyLong = playing();
+    onlyLong.longWordTriggers = {{last32, "trig"}};
+    router.setConfig(onlyLong);
+    type(typed("." + long35));
+    forget();
+    down({kSpace, " "});
+    EXPECT_EQ(played, std::vector<Played>{Played(kSpace, "trig")});
 }
 
 TEST_F(SoundRouterTest, LettersAreCollectedOnlyWhileWordTriggersExist) {

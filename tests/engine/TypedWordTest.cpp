@@ -68,6 +68,36 @@ TEST(TypedWord, KeepsTheLastThirtyTwoCharacters) {
     EXPECT_EQ(accented.text(), expected);
 }
 
+TEST(TypedWord, SaysWhenTheWordTypedOutgrewWhatItKeepsAndGivesAWordsLastCharacters) {
+    TypedWord word;
+    const std::string letters = "abcdefghijklmnopqrstuvwxyzabcdef"; // 32: kept whole
+    for (char c : letters) {
+        word.appendIfWordCharacter(std::string(1, c));
+    }
+    EXPECT_FALSE(word.outgrown());
+    EXPECT_EQ(TypedWord::lastCharacters(letters), letters);
+    word.appendIfWordCharacter("g");
+    EXPECT_TRUE(word.outgrown());
+    EXPECT_EQ(TypedWord::lastCharacters(letters + "g"), word.text()); // what typing it leaves
+    word.removeLast();
+    EXPECT_TRUE(word.outgrown()); // its front is still gone
+    word.clear();
+    EXPECT_FALSE(word.outgrown());
+
+    // By whole characters: an accent that combines with its letter counts once, as typing counts it.
+    const std::string combined = "e\xCC\x81"; // e + combining acute
+    std::string accented = "x";
+    for (int i = 0; i < 32; ++i) {
+        accented += combined;
+    }
+    std::string expected;
+    for (int i = 0; i < 32; ++i) {
+        expected += combined;
+    }
+    EXPECT_EQ(TypedWord::lastCharacters(accented), expected);
+    EXPECT_EQ(TypedWord::lastCharacters(""), "");
+}
+
 TEST(TypedWord, RemoveLastTakesAWholeGraphemeAndStopsWhenEmpty) {
     TypedWord word;
     word.appendIfWordCharacter("a");
