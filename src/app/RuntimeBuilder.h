@@ -56,7 +56,7 @@ private:
 // - the enabled triggers that apply to every application or to the frontmost one: shortcuts in list order,
 //   words by their keys (wordKey(); of two equal keys the later trigger wins);
 // - pools of every sound but the mechanical ones, by category, in the order of `builtins` then `userSounds`.
-// `words`, when given, keeps the lower-cased words for the next configuration.
+// `words`, when given, keeps the words' keys for the next configuration.
 RuntimeConfig buildRuntimeConfig(const AppData &data, const LiveState &live, std::span<const SoundItem> builtins,
                                  std::span<const SoundItem> userSounds, TriggerWords *words = nullptr);
 // The same with every sound in one list.

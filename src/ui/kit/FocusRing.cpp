@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -25,7 +24,9 @@ struct Options {
     bool returnClicks = true;
 };
 
-bool keyboardInUse();
+// Whether the user's last press was a key rather than a pointer button (see InputModality below). No keyboard
+// use is assumed until a key is pressed.
+bool lastPressWasKey = false;
 
 // Follows one control: paints the ring after the control's own paint event, repaints on focus changes, and
 // turns Return into a click. A child of the control, so it lives exactly as long as the control does.
@@ -78,10 +79,10 @@ private:
             visible_ = false;
             break;
         case Qt::ActiveWindowFocusReason:
-            visible_ = keepsRing_ || keyboardInUse();
+            visible_ = keepsRing_ || lastPressWasKey;
             break;
         default:
-            visible_ = keyboardInUse();
+            visible_ = lastPressWasKey;
             break;
         }
         keepsRing_ = false;
@@ -152,20 +153,17 @@ void FocusRing::paint(QPainter &painter, const QRectF &rect, qreal radius) {
 
 namespace {
 
-// Whether the user's last press was a key or a pointer button, for focus that did not come from Tab: the
-// first control of a window that opens, a sheet's default button, the control focus returns to when a sheet
-// closes. That focus shows its ring only for someone using the keyboard, as a browser's :focus-visible does;
-// a click anywhere hides the ring of the control that keeps focus, and the next key press shows it again.
-// Watches every event of the application; no keyboard use is assumed until a key is pressed.
+// Keeps lastPressWasKey, for focus that did not come from Tab: the first control of a window that opens, a
+// sheet's default button, the control focus returns to when a sheet closes. That focus shows its ring only for
+// someone using the keyboard, as a browser's :focus-visible does; a click anywhere hides the ring of the control
+// that keeps focus, and the next key press shows it again. Watches every event of the application.
 class InputModality final : public QObject {
 public:
-    static bool keyboard() { return keyboard_; }
-
     static void watch() {
         static bool watching = false;
-        if (!watching && QCoreApplication::instance() != nullptr) {
+        if (!watching && qApp != nullptr) {
             watching = true;
-            QCoreApplication::instance()->installEventFilter(new InputModality(QCoreApplication::instance()));
+            qApp->installEventFilter(new InputModality(qApp));
         }
     }
 
@@ -173,14 +171,14 @@ public:
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::ShortcutOverride:
-            keyboard_ = true;
+            lastPressWasKey = true;
             showFocusedRing(true);
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
         case QEvent::TouchBegin:
         case QEvent::TabletPress:
-            keyboard_ = false;
+            lastPressWasKey = false;
             showFocusedRing(false);
             break;
         default:
@@ -191,25 +189,18 @@ public:
 
 private:
     using QObject::QObject;
-    static void showFocusedRing(bool shown);
-    static inline bool keyboard_ = false;
+
+    static void showFocusedRing(bool shown) {
+        QWidget *focused = QApplication::focusWidget();
+        // Only a ring filter bears this name.
+        QObject *ring = focused
+                            ? focused->findChild<QObject *>(QStringLiteral("tc-focus-ring"), Qt::FindDirectChildrenOnly)
+                            : nullptr;
+        if (ring != nullptr) {
+            static_cast<RingFilter *>(ring)->setShown(shown);
+        }
+    }
 };
-
-bool keyboardInUse() {
-    return InputModality::keyboard();
-}
-
-void InputModality::showFocusedRing(bool shown) {
-    QWidget *focused = QApplication::focusWidget();
-    if (focused == nullptr) {
-        return;
-    }
-    // Only a ring filter bears this name.
-    QObject *ring = focused->findChild<QObject *>(QStringLiteral("tc-focus-ring"), Qt::FindDirectChildrenOnly);
-    if (ring != nullptr) {
-        static_cast<RingFilter *>(ring)->setShown(shown);
-    }
-}
 
 void install(QWidget *control, Options options) {
     if (FocusRing::isAttached(control)) {
