@@ -51,7 +51,9 @@ WordKey wordKey(const std::string &word) {
     if (isASCII(word)) {
         asciiLowerCase(key.text);
     } else {
-        key.text = unicodeLowerCased(word);
+        // Typing keeps each letter composed (NFC), whatever form the keyboard sends: so does the key, whatever
+        // form the word was saved in.
+        key.text = TypedWord::composed(unicodeLowerCased(word));
     }
     // The router keeps only the last characters of a word being typed: a longer word is found by those. (A
     // character takes at least a byte, so a word of few bytes is short.)

@@ -3,15 +3,20 @@
 #include <utf8proc.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <span>
 
 namespace tc {
 
 namespace {
 
 // Room for the whole word without reallocating: a key produces at most four UTF-16 units, which is at most
-// twelve bytes of UTF-8 however they are lower-cased; the margin keeps the one overlong character
+// sixteen bytes of UTF-8 however they are lower-cased, and composing can at most triple the code points
+// (a few letters have no composed form and come apart); the margin keeps the one overlong character
 // appended before the front is trimmed.
-constexpr std::size_t kReservedBytes = (TypedWord::kMaxCharacters + 1) * 16;
+constexpr std::size_t kReservedBytes = (TypedWord::kMaxCharacters + 1) * 48;
+
+constexpr utf8proc_option_t kComposed = static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE);
 
 bool isLetterOrNumber(utf8proc_int32_t codePoint) {
     switch (utf8proc_category(codePoint)) {
@@ -39,9 +44,32 @@ utf8proc_ssize_t decode(std::string_view text, std::size_t offset, utf8proc_int3
                             static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
 }
 
+// Rewrites text[from, end) in the composed form (NFC), with `scratch` for its code points; leaves it as it is
+// when it does not fit there. Allocates nothing while the result fits the string's capacity.
+void composeTail(std::string &text, std::size_t from, std::span<utf8proc_int32_t> scratch) {
+    const auto *bytes = reinterpret_cast<const utf8proc_uint8_t *>(text.data() + from);
+    const auto size = static_cast<utf8proc_ssize_t>(text.size() - from);
+    const auto capacity = static_cast<utf8proc_ssize_t>(scratch.size());
+    const utf8proc_ssize_t decomposed =
+        utf8proc_decompose_custom(bytes, size, scratch.data(), capacity, kComposed, nullptr, nullptr);
+    if (decomposed < 0 || decomposed > capacity) {
+        return;
+    }
+    const utf8proc_ssize_t count = utf8proc_normalize_utf32(scratch.data(), decomposed, kComposed);
+    if (count < 0) {
+        return;
+    }
+    text.resize(from);
+    for (utf8proc_ssize_t i = 0; i < count; ++i) {
+        utf8proc_uint8_t encoded[4];
+        const utf8proc_ssize_t written = utf8proc_encode_char(scratch[static_cast<std::size_t>(i)], encoded);
+        text.append(reinterpret_cast<const char *>(encoded), static_cast<std::size_t>(written));
+    }
+}
+
 } // namespace
 
-TypedWord::TypedWord() : lengths_{} {
+TypedWord::TypedWord() : lengths_{}, scratch_{} {
     text_.reserve(kReservedBytes);
 }
 
@@ -68,6 +96,9 @@ bool TypedWord::appendIfWordCharacter(std::string_view characters) {
         }
         codePoint = nextCodePoint;
     }
+    // "é" typed as one code point or as "e" and a combining accent is the same letter: the word keeps it
+    // composed, as trigger words are compared.
+    composeTail(text_, before, scratch_);
     const std::size_t added = text_.size() - before;
     if (added > UINT16_MAX) { // only a hostile caller gets here; keep the length table truthful
         text_.resize(before);
@@ -115,6 +146,18 @@ std::string TypedWord::cleaned(std::string_view text) {
         length = nextLength;
     }
     return word;
+}
+
+std::string TypedWord::composed(std::string_view text) {
+    utf8proc_uint8_t *result = nullptr;
+    const utf8proc_ssize_t length = utf8proc_map(reinterpret_cast<const utf8proc_uint8_t *>(text.data()),
+                                                 static_cast<utf8proc_ssize_t>(text.size()), &result, kComposed);
+    if (length < 0) {
+        return std::string(text);
+    }
+    std::string out(reinterpret_cast<const char *>(result), static_cast<std::size_t>(length));
+    std::free(result);
+    return out;
 }
 
 std::string TypedWord::lastCharacters(std::string_view word) {

@@ -4,6 +4,7 @@
 
 #include "app/PlaybackRules.h"
 #include "app/RuntimeBuilder.h"
+#include "engine/TypedWord.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,52 @@ TEST(RuntimeConfig, TriggersAreFilteredByStateAndApplicationAndLaterWordsWin) {
               (std::unordered_map<std::string, std::string>{{"yay", "second"}, {"here", "terminal only"}}));
     ASSERT_EQ(config.shortcutTriggers.size(), 1u);
     EXPECT_EQ(config.shortcutTriggers[0].soundID, "terminal shortcut");
+}
+
+// A word is the same word whatever Unicode form it was saved or is typed in: "é" as one code point or as "e"
+// and a combining accent. What typing builds is what the router looks up.
+TEST(RuntimeConfig, WordsMatchWhateverTheirUnicodeForm) {
+    const std::string precomposed = "caf\xC3\xA9"; // café, é as one code point
+    const std::string decomposed = "cafe\xCC\x81"; // café, e + combining acute
+    const std::string upperDecomposed = "CAFE\xCC\x81";
+    std::string longDecomposed; // 33 characters, the last one decomposed: found by its last 32
+    for (int i = 0; i < 32; ++i) {
+        longDecomposed += static_cast<char>('a' + i % 26);
+    }
+    longDecomposed += decomposed.substr(3);
+    const auto typedWord = [](const std::vector<std::string> &keys) {
+        TypedWord word;
+        for (const std::string &characters : keys) {
+            word.appendIfWordCharacter(characters);
+        }
+        return word;
+    };
+    const std::vector<std::string> cafePrecomposed = {"c", "a", "f", "\xC3\xA9"};
+    const std::vector<std::string> cafeDecomposed = {"c", "a", "f", "e\xCC\x81"};
+    std::vector<std::string> longTyped;
+    for (int i = 0; i < 32; ++i) {
+        longTyped.emplace_back(1, static_cast<char>('a' + i % 26));
+    }
+    longTyped.push_back("\xC3\xA9");
+    const struct {
+        const char *name;
+        std::string saved;
+        std::vector<std::string> keys;
+    } cases[] = {
+        {"saved decomposed, typed precomposed", decomposed, cafePrecomposed},
+        {"saved precomposed, typed decomposed", precomposed, cafeDecomposed},
+        {"saved decomposed in capitals", upperDecomposed, cafePrecomposed},
+        {"both decomposed", decomposed, cafeDecomposed},
+        {"a long word saved decomposed", longDecomposed, longTyped},
+    };
+    for (const auto &c : cases) {
+        auto data = AppModel::makeDefaultData();
+        data.triggers = {Trigger{Uuid::random(), Trigger::Kind::word(c.saved), "sound", {}, true}};
+        const auto config = buildRuntimeConfig(data, LiveState{}, {});
+        const TypedWord word = typedWord(c.keys);
+        const auto &table = word.outgrown() ? config.longWordTriggers : config.wordTriggers;
+        EXPECT_EQ(table.count(word.text()), 1u) << c.name;
+    }
 }
 
 // The model keeps the lower-cased words from one push to the next; each step's words must still be those of a

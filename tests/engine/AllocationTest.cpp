@@ -1,7 +1,9 @@
-// The audio thread never allocates or frees, and play() never allocates: this test binary counts every
+// The audio thread never allocates or frees, play() never allocates, and neither does the typed word the
+// keyboard thread keeps for word triggers: this test binary counts every
 // global allocation and free made on a thread while that thread's counting flag is set.
 
 #include "engine/AudioEngine.h"
+#include "engine/TypedWord.h"
 #include "support/AudioSignals.h"
 #include "support/FakeAudioDevices.h"
 #include "support/FakeAudioOutput.h"
@@ -184,4 +186,25 @@ TEST(AudioThreadAllocations, PlayAndRenderNeitherAllocateNorFreeAndBuffersAreRel
     engine.play(buffers[64], 0.5f, 1.0f, 0.0f);
     EXPECT_TRUE(firstBuffer.expired());
     EXPECT_TRUE(firstMonoBuffer.expired());
+}
+
+// Letters in every Unicode form are composed in the word's own storage: typing words longer than it keeps,
+// deleting and starting again allocate nothing.
+TEST(KeyThreadAllocations, TheTypedWordComposesLettersWithoutAllocating) {
+    const char *keys[] = {
+        "a",        "Q", "e\xCC\x81",   "\xC3\xA9", "E\xCC\x81", "\xE1\x84\x80\xE1\x85\xA1", "a\xCC\x81\xCC\xA3",
+        "\xCE\xA3", "7", "\xE0\xA5\x98"};
+    TypedWord word;
+    const Counted counted = count([&] {
+        for (int round = 0; round < 20; ++round) {
+            for (int i = 0; i < 40; ++i) {
+                word.appendIfWordCharacter(keys[(i + round) % std::size(keys)]);
+            }
+            word.removeLast();
+            word.removeLast();
+            word.clear();
+        }
+    });
+    EXPECT_EQ(counted.allocations, 0);
+    EXPECT_EQ(counted.frees, 0);
 }

@@ -21,11 +21,14 @@ TEST(TypedWord, AppendsOnlyLettersAndNumbersLowerCased) {
         {"\xC8\xBA", true, "\xE2\xB1\xA5"},     // Ⱥ → ⱥ, which is one byte longer
         {"\xE6\x97\xA5", true, "\xE6\x97\xA5"}, // 日, a letter without case
         {"7", true, "7"},
-        {"\xD9\xA3", true, "\xD9\xA3"},         // Arabic-Indic three (Nd)
-        {"\xE2\x85\xAB", true, "\xE2\x85\xBB"}, // Roman numeral twelve (Nl) lower-cased
-        {"\xC2\xBD", true, "\xC2\xBD"},         // ½ (No)
-        {"e\xCC\x81", true, "e\xCC\x81"},       // e + combining acute: one grapheme, kept whole
-        {"ab", true, "a"},                      // only the first character counts
+        {"\xD9\xA3", true, "\xD9\xA3"},                      // Arabic-Indic three (Nd)
+        {"\xE2\x85\xAB", true, "\xE2\x85\xBB"},              // Roman numeral twelve (Nl) lower-cased
+        {"\xC2\xBD", true, "\xC2\xBD"},                      // ½ (No)
+        {"e\xCC\x81", true, "\xC3\xA9"},                     // e + combining acute: one grapheme, kept composed as é
+        {"E\xCC\x81", true, "\xC3\xA9"},                     // E + combining acute → é
+        {"\xE1\x84\x80\xE1\x85\xA1", true, "\xEA\xB0\x80"},  // Hangul jamo ᄀ + ᅡ → 가
+        {"a\xCC\x81\xCC\xA3", true, "\xE1\xBA\xA1\xCC\x81"}, // a + acute + dot below: marks reordered, ạ + acute
+        {"ab", true, "a"},                                   // only the first character counts
         {"", false, ""},
         {" ", false, ""},
         {".", false, ""},
@@ -139,6 +142,22 @@ TEST(TypedWordCleaned, KeepsLettersAndNumbersLowerCasedAndDropsTheRest) {
     };
     for (const auto &[input, expected] : rows) {
         EXPECT_EQ(tc::TypedWord::cleaned(input), expected) << input;
+    }
+}
+
+// The composed form (NFC) that typing keeps, for the words the configuration is built from.
+TEST(TypedWordComposed, GivesTheComposedFormAndLeavesMalformedTextAsItIs) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"cafe\xCC\x81", "caf\xC3\xA9"},
+        {"caf\xC3\xA9", "caf\xC3\xA9"},
+        {"\xE1\x84\x80\xE1\x85\xA1", "\xEA\xB0\x80"},
+        {"\xEF\xAC\x81", "\xEF\xAC\x81"}, // the ligature ﬁ is no canonical pair: it stays
+        {"plain", "plain"},
+        {"", ""},
+        {"ok\xFF", "ok\xFF"},
+    };
+    for (const auto &[input, expected] : rows) {
+        EXPECT_EQ(tc::TypedWord::composed(input), expected) << input;
     }
 }
 
