@@ -1,7 +1,8 @@
 # Run by `cmake --install`: writes the desktop entry with the program's full installed path (the prefix is
 # known only now), installs it, and refreshes the desktop's file-type and application caches where the tools
 # are there and the files land in their final place (no DESTDIR staging).
-# Set by the install rules: TAPCHIME_SOURCE_DIR, TAPCHIME_STAGING_DIR, TAPCHIME_BINDIR, TAPCHIME_DATADIR.
+# Set by the install rules: TAPCHIME_SOURCE_DIR, TAPCHIME_BINDIR, TAPCHIME_DATADIR. The entry is written in a
+# temporary folder, never in the build tree: an install as another user (sudo) must leave the build tree alone.
 
 set(program "${CMAKE_INSTALL_PREFIX}/${TAPCHIME_BINDIR}/tapchime")
 # An Exec argument with a reserved character is quoted, with the characters that keep a meaning inside quotes
@@ -18,9 +19,16 @@ string(REPLACE "%" "%%" program "${program}")
 
 file(READ "${TAPCHIME_SOURCE_DIR}/resources/linux/tapchime.desktop.in" entry)
 string(REPLACE "@TAPCHIME_EXEC@" "${program}" entry "${entry}")
-file(WRITE "${TAPCHIME_STAGING_DIR}/tapchime.desktop" "${entry}")
+set(staging "$ENV{TMPDIR}")
+if(staging STREQUAL "")
+    set(staging "/tmp")
+endif()
+string(RANDOM LENGTH 12 suffix)
+set(staging "${staging}/tapchime-install-${suffix}")
+file(WRITE "${staging}/tapchime.desktop" "${entry}")
 file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/${TAPCHIME_DATADIR}/applications" TYPE FILE
-     FILES "${TAPCHIME_STAGING_DIR}/tapchime.desktop")
+     FILES "${staging}/tapchime.desktop")
+file(REMOVE_RECURSE "${staging}")
 
 if("$ENV{DESTDIR}" STREQUAL "")
     find_program(TAPCHIME_UPDATE_MIME update-mime-database)

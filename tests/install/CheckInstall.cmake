@@ -1,5 +1,6 @@
 # Installs the build into a fresh prefix (with a space in its path) and checks that every file is in its XDG
-# place and that the desktop entry is valid and starts the installed program.
+# place, that the desktop entry is valid, starts the installed program and declares the pack file type, and that
+# the install wrote nothing into the build tree (an install with sudo must leave it alone).
 #   cmake -DBUILD_DIR=<build> -DSOURCE_DIR=<source> -DPREFIX=<empty folder to install into> -P CheckInstall.cmake
 
 function(fail message)
@@ -13,10 +14,23 @@ function(expect_file path)
 endfunction()
 
 file(REMOVE_RECURSE "${PREFIX}")
+# Files the install changes in the build tree are newer than this mark. The tests' own folders (this prefix is
+# one) and CTest's are left out: other tests write there meanwhile. CMake's own list of what it installed,
+# install_manifest.txt, is the one file it always writes beside the build.
+get_filename_component(markDir "${PREFIX}" DIRECTORY)
+file(MAKE_DIRECTORY "${markDir}")
+file(TOUCH "${markDir}/before-install")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
     fail("cmake --install failed:\n${output}")
+endif()
+
+execute_process(COMMAND find "${BUILD_DIR}" ( -path "${BUILD_DIR}/tests" -o -path "${BUILD_DIR}/Testing" ) -prune -o -type f -newer
+                        "${markDir}/before-install" -not -name install_manifest.txt -print
+                OUTPUT_VARIABLE written RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR NOT written STREQUAL "")
+    fail("cmake --install wrote into the build tree:\n${written}")
 endif()
 
 # The program and every built-in sound, where the program looks for them (share/tapchime/sounds beside bin/).
@@ -64,7 +78,7 @@ if(NOT result EQUAL 0 OR NOT report STREQUAL "")
 endif()
 file(STRINGS "${entryPath}" lines)
 foreach(expected IN ITEMS "Name=Tapchime" "Exec=\"${PREFIX}/bin/tapchime\"" "Icon=tapchime" "Type=Application"
-                          "StartupWMClass=Tapchime")
+                          "StartupWMClass=Tapchime" "MimeType=application/x-tapchime;")
     list(FIND lines "${expected}" at)
     if(at EQUAL -1)
         fail("the entry has no line \"${expected}\":\n${lines}")
