@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -43,7 +44,7 @@ std::optional<QString> backupSavePanel(QWidget *parent) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("JSON (*.json)"));
     dialog.setDefaultSuffix(QStringLiteral("json"));
-    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    dialog.setDirectory(SettingsView::backupFolder());
     dialog.selectFile(QStringLiteral("Tapchime backup.json"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -69,6 +70,15 @@ SettingsRows::KeyCombo *hotkeyCombo(Hotkey hotkey) {
 }
 
 } // namespace
+
+QString SettingsView::backupFolder() {
+    // A folder that is not there would leave the panel in the program's working folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents;
+    }
+    return QDir::homePath();
+}
 
 QString SettingsView::headerDetail(const QString &shortVersion) {
     return QStringLiteral("Tapchime ") + (shortVersion.isEmpty() ? QStringLiteral("1.0") : shortVersion);
@@ -321,12 +331,26 @@ QWidget *SettingsView::buildAbout() {
     group->rows()->addWidget(updates);
     group->rows()->addWidget(rowDivider(nullptr));
 
-    const auto open = [this](const QUrl &url) { this->open(url); };
-    feedback_ =
-        new SettingsRows::LinkRow(QStringLiteral("Send feedback"), QUrl(QString::fromLatin1(kFeedbackAddress)), open);
+    // A link that nothing opens says so and gives its address, as "Reveal" gives its folder.
+    const auto openMail = [this](const QUrl &url) {
+        if (!open(url)) {
+            alert(QStringLiteral("Couldn't start an email"),
+                  QStringLiteral("No email application is set up on this computer. Write to %1.").arg(url.path()));
+        }
+    };
+    const auto openWeb = [this](const QUrl &url) {
+        if (!open(url)) {
+            alert(QStringLiteral("Couldn't open the website"),
+                  QStringLiteral("No web browser is set up on this computer. The address is %1")
+                      .arg(url.toDisplayString()));
+        }
+    };
+    feedback_ = new SettingsRows::LinkRow(QStringLiteral("Send feedback"), QUrl(QString::fromLatin1(kFeedbackAddress)),
+                                          openMail);
     group->rows()->addWidget(feedback_);
     group->rows()->addWidget(rowDivider(nullptr));
-    website_ = new SettingsRows::LinkRow(QStringLiteral("Website"), QUrl(QString::fromLatin1(kWebsiteAddress)), open);
+    website_ =
+        new SettingsRows::LinkRow(QStringLiteral("Website"), QUrl(QString::fromLatin1(kWebsiteAddress)), openWeb);
     group->rows()->addWidget(website_);
     return group;
 }

@@ -70,6 +70,9 @@ public:
     void setSavePanel(SavePanel panel) { savePanel_ = std::move(panel); }
     void setOpener(Opener opener) { opener_ = std::move(opener); }
 
+    // Where the backup's save panel opens: the Documents folder, or the home folder when there is none.
+    static QString backupFolder();
+
     // What "Check now" says on hover: why it is disabled, nothing while it works.
     static QString checkNowTip(bool canCheck);
 

@@ -3,6 +3,7 @@
 
 #include "ui/settings/SettingsView.h"
 
+#include "support/ScopedEnv.h"
 #include "support/Wait.h"
 #include "ui/ModelStates.h"
 #include "ui/kit/PillToggle.h"
@@ -224,9 +225,9 @@ TEST(SettingsView, RevealExportAndTheLinksUseTheirPlatformPieces) {
     EXPECT_TRUE(alert->informativeText().contains("missing"));
 }
 
-// A button that leads nowhere says so: "Reveal" without a file manager names the folder, and "Check now"
-// without an update feed says why it is disabled.
-TEST(SettingsView, RevealWithoutAFileManagerAndADisabledCheckSayWhy) {
+// A button that leads nowhere says so: "Reveal" without a file manager names the folder, the links without
+// an application for them give their address, and "Check now" without an update feed says why it is disabled.
+TEST(SettingsView, RevealAndTheLinksWithoutAnApplicationAndADisabledCheckSayWhy) {
     shellApp();
     Harness harness;
     QTemporaryDir data;
@@ -239,6 +240,26 @@ TEST(SettingsView, RevealWithoutAFileManagerAndADisabledCheckSayWhy) {
     const auto *alert = view.findChild<QMessageBox *>();
     ASSERT_NE(alert, nullptr);
     EXPECT_TRUE(alert->informativeText().contains(data.path() + "/Tapchime/Sounds"));
+
+    // The two links without an application for them: each says what happened and gives its address.
+    const struct {
+        QAbstractButton *link;
+        const char *title;
+        const char *address;
+    } links[] = {
+        {view.feedbackLink(), "Couldn't start an email", "feedback@tapchime.app"},
+        {view.websiteLink(), "Couldn't open the website", "https://tapchime.app"},
+    };
+    for (const auto &link : links) {
+        for (QMessageBox *box : view.findChildren<QMessageBox *>()) {
+            delete box;
+        }
+        link.link->click();
+        const auto *said = view.findChild<QMessageBox *>();
+        ASSERT_NE(said, nullptr) << link.title;
+        EXPECT_EQ(said->text(), QString::fromUtf8(link.title));
+        EXPECT_TRUE(said->informativeText().contains(QString::fromUtf8(link.address))) << link.title;
+    }
 
     model.setCanCheckForUpdates(false);
     EXPECT_FALSE(view.checkNowButton()->isEnabled());
@@ -309,6 +330,17 @@ TEST(SettingsView, TheHotkeyRowsShowOneNamedCapPerKey) {
     // Ctrl, Alt and K, 4 apart, with room for the caps' shadows either side.
     const SettingsRows::KeyCombo combo({"Ctrl", "Alt", "K"});
     EXPECT_GE(combo.sizeHint().width(), 48 + 40 + 30 + 2 * 4);
+}
+
+// The backup's save panel opens in the Documents folder, or in the home folder when there is none (not in the
+// program's working folder).
+TEST(SettingsView, TheBackupPanelOpensInDocumentsOrElseInTheHomeFolder) {
+    QTemporaryDir home;
+    ScopedEnv homeVariable("HOME", home.path().toStdString());
+    ScopedEnv config("XDG_CONFIG_HOME", (home.path() + "/.config").toStdString());
+    EXPECT_EQ(SettingsView::backupFolder(), home.path());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    EXPECT_EQ(SettingsView::backupFolder(), home.path() + "/Documents");
 }
 
 } // namespace
