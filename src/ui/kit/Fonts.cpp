@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cmath>
 
 namespace tc {
@@ -76,6 +78,14 @@ bool Fonts::load() {
 
 QFont Fonts::system(qreal pixelSize, QFont::Weight weight) {
     return make(textFamily, pixelSize, weight);
+}
+
+QFont Fonts::application(qreal pixelSize) {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen != nullptr && screen->logicalDotsPerInchY() > 0 ? screen->logicalDotsPerInchY() : 96.0;
+    QFont font = system(pixelSize);
+    font.setPointSizeF(pixels(pixelSize) * 72.0 / dpi);
+    return font;
 }
 
 QFont Fonts::mono(qreal pixelSize, QFont::Weight weight) {

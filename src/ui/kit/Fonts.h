@@ -25,6 +25,11 @@ public:
     static QStringList searchFolders();
 
     static QFont system(qreal pixelSize, QFont::Weight weight = QFont::Normal);
+    // The application's default font: system(pixelSize) given in points at the screen's resolution, so it is
+    // drawn the same size. Qt's SVG renderer starts from the default font and scales text by its point size; a
+    // font given in pixels has none (-1), so an icon with text (xterm's) drew nothing and Qt printed
+    // "QFont::setPixelSize: Pixel size <= 0".
+    static QFont application(qreal pixelSize);
     static QFont mono(qreal pixelSize, QFont::Weight weight = QFont::Normal);
     static QFont symbol(qreal pixelSize, QFont::Weight weight = QFont::Normal);
 };

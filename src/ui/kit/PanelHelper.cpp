@@ -8,10 +8,30 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QMimeDatabase>
+#include <QPixmap>
 #include <algorithm>
 
 namespace tc {
+
+namespace {
+
+bool drawsSomething(const QPixmap &pixmap) {
+    if (pixmap.isNull()) {
+        return false;
+    }
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        if (std::any_of(line, line + image.width(), [](QRgb pixel) { return qAlpha(pixel) > 0; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 QIcon PanelHelper::iconFromDesktopIcon(const QString &icon) {
     if (icon.isEmpty()) {
@@ -23,9 +43,10 @@ QIcon PanelHelper::iconFromDesktopIcon(const QString &icon) {
     } else {
         found = QIcon::fromTheme(icon);
     }
-    // A theme may list an icon whose file cannot be drawn (xterm's mini.xterm, an image in a format the
-    // program has no reader for): that counts as none, so the caller draws its lettered tile.
-    if (found.isNull() || found.pixmap(QSize(32, 32)).isNull()) {
+    // A theme may list an icon whose file cannot be drawn (an image in a format the program has no reader for),
+    // or one that draws nothing (an SVG whose only content is text in a font that is missing): that counts as
+    // none, so the caller draws its lettered tile rather than an empty square.
+    if (found.isNull() || !drawsSomething(found.pixmap(QSize(32, 32)))) {
         return {};
     }
     return found;

@@ -49,7 +49,7 @@ void Theme::applyAppearance(QApplication &application) {
     }
     palette.setColor(QPalette::Disabled, QPalette::Highlight, ink3);
     QApplication::setPalette(palette);
-    QApplication::setFont(Fonts::system(13));
+    QApplication::setFont(Fonts::application(13));
 }
 
 } // namespace tc

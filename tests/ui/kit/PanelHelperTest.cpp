@@ -12,6 +12,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QListWidget>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -93,6 +94,62 @@ TEST(PanelHelper, AnIconThatCannotBeDrawnIsNone) {
     EXPECT_TRUE(PanelHelper::iconFromDesktopIcon(QStringLiteral("mini.broken")).isNull());
     QIcon::setThemeName(theme);
     QIcon::setThemeSearchPaths(paths);
+}
+
+// A theme's SVG icon whose picture is text (xterm's mini.xterm: an "X" and a "T") draws, under the program's
+// own default font, without Qt's "Pixel size <= 0" warnings; an SVG that draws nothing counts as none, so the
+// lettered tile stands in rather than an empty square.
+TEST(PanelHelper, AnSvgIconOfTextDrawsAndOneThatDrawsNothingIsNone) {
+    tc::test::shellApp();
+    QTemporaryDir dir;
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write(dir.filePath(QStringLiteral("icons/lettered/index.theme")),
+          "[Icon Theme]\nName=lettered\nDirectories=scalable/apps\n\n"
+          "[scalable/apps]\nSize=48\nMinSize=8\nMaxSize=512\nType=Scalable\n");
+    write(dir.filePath(QStringLiteral("icons/lettered/scalable/apps/mini.lettered.svg")),
+          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48px\" height=\"48px\">"
+          "<text x=\"2\" y=\"46\" style=\"line-height:0%;font-family:'Inter'\" transform=\"scale(1.01,0.98)\">"
+          "<tspan x=\"2\" y=\"46\" style=\"font-size:59.79689407px;fill:#ff5e00\">X</tspan></text></svg>");
+    write(dir.filePath(QStringLiteral("icons/lettered/scalable/apps/blank.lettered.svg")),
+          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48px\" height=\"48px\"><g/></svg>");
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({dir.filePath(QStringLiteral("icons"))});
+    QIcon::setThemeName(QStringLiteral("lettered"));
+
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { warnings << text; });
+    const QIcon lettered = PanelHelper::iconFromDesktopIcon(QStringLiteral("mini.lettered"));
+    QImage drawn(46, 46, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    if (!lettered.isNull()) {
+        QPainter painter(&drawn);
+        lettered.paint(&painter, drawn.rect());
+    }
+    // (A theme's icon is looked up again when the theme changes: asked before the theme is put back.)
+    const bool letteredIsNull = lettered.isNull();
+    const bool blankIsNull = PanelHelper::iconFromDesktopIcon(QStringLiteral("blank.lettered")).isNull();
+    qInstallMessageHandler(previous);
+    QIcon::setThemeName(theme);
+    QIcon::setThemeSearchPaths(paths);
+
+    EXPECT_FALSE(letteredIsNull);
+    int inked = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            inked += qAlpha(drawn.pixel(x, y)) > 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(inked, 100); // the letter, not a speck
+    EXPECT_TRUE(warnings.filter(QStringLiteral("setPixelSize")).isEmpty()) << warnings.join('\n').toStdString();
+    EXPECT_TRUE(blankIsNull);
 }
 
 TEST(AppChooserDialog, GivesTheChosenApplicationsIdAndName) {
