@@ -253,6 +253,49 @@ TEST(RuleCard, TheActiveCardIsMarkedAndCanStillBeRemoved) {
     EXPECT_FALSE(s.harness.router.config()->muted); // Zoom plays the active profile now
 }
 
+// A triple click on a rule card's × removes one rule: each removal slides the next card's × under the pointer,
+// and the window system sends the third click as a plain press. A click after a pause removes the next.
+TEST(RuleCard, ATripleClickOnRemoveRemovesOneRule) {
+    Screen s;
+    s.harness.started();
+    s.model().commitEdit([](AppData &data) {
+        data.appRules.clear();
+        for (int i = 0; i < 5; ++i) {
+            data.appRules.push_back(AppRule{"app" + std::to_string(i), "App " + std::to_string(i), std::nullopt});
+        }
+    });
+    AppRulesView &view = s.make();
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QCoreApplication::processEvents();
+    QAbstractButton *remove = view.cardFor("app0")->removeButton();
+    const QPoint at = remove->mapTo(&view, remove->rect().center());
+    QWindow *window = view.windowHandle();
+    int time = QTest::lastMouseTimestamp + 1000;
+    const auto send = [&](QEvent::Type type, int after) {
+        time += after;
+        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        qt_handleMouseEvent(window, at, window->mapToGlobal(at), held, Qt::LeftButton, type, {}, time);
+        QCoreApplication::processEvents();
+        flushDeletes();
+    };
+    for (int click = 0; click < 3; ++click) {
+        send(QEvent::MouseButtonPress, 60);
+        send(QEvent::MouseButtonRelease, 40);
+    }
+    ASSERT_EQ(s.model().data().appRules.size(), 4u);
+    EXPECT_EQ(s.model().data().appRules[0].bundleID, "app1");
+    // The next card's × is under the pointer now (else this test would prove nothing).
+    ASSERT_NE(view.cardFor("app1"), nullptr);
+    QAbstractButton *next = view.cardFor("app1")->removeButton();
+    EXPECT_TRUE(next->rect().contains(next->mapFrom(&view, at)));
+
+    send(QEvent::MouseButtonPress, 1000);
+    send(QEvent::MouseButtonRelease, 40);
+    EXPECT_EQ(s.model().data().appRules.size(), 3u);
+    QTest::lastMouseTimestamp = time + 1000;
+}
+
 TEST(RuleCard, IconIsTheApplicationsElseATileWithTheNamesFirstCharacter) {
     const std::pair<QString, QString> letters[] = {
         {"obsidian", "o"},
