@@ -16,17 +16,22 @@ namespace {
 const QColor desktop(90, 96, 110);
 
 Snapshot mainWindow(const QString &name, AppSection section, SnapshotModel::Options options = {},
-                    const std::function<void(SnapshotModel &)> &prepare = {}) {
+                    const std::function<void(SnapshotModel &)> &prepare = {}, QSize size = QSize(1400, 880)) {
     return {name,
-            [section, options, prepare] {
+            [section, options, prepare, size] {
                 auto model = std::make_unique<SnapshotModel>(options);
                 model->model().setSection(section);
                 if (prepare) {
                     prepare(*model);
                 }
-                return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MainWindow(m.model()); });
+                return new ModelHost(std::move(model), [size](SnapshotModel &m) {
+                    auto *window = new MainWindow(m.model());
+                    // As on a screen of that size: the window's least size gives way to the screen's.
+                    window->setMinimumSize(MainWindow::minimumSizeFor(size));
+                    return window;
+                });
             },
-            QColor(Qt::white), QSize(1400, 880), 0};
+            QColor(Qt::white), size, 0};
 }
 
 Snapshot panel(const QString &name, SnapshotModel::Options options,
@@ -88,6 +93,20 @@ std::vector<Snapshot> windowSnapshots() {
     shots.push_back(mainWindow("main-apps-muted-in-zoom", AppSection::apps, inZoom()));
     shots.push_back(mainWindow("main-keys-many-profiles", AppSection::keyboard, {}, manyProfiles));
     shots.push_back(mainWindow("main-sounds-many-profiles", AppSection::sounds, {}, manyProfiles));
+
+    // Small screens: a window maximised on 1366x768 and on 1280x800 under a 32-pixel panel and a 28-pixel title bar.
+    const std::pair<const char *, QSize> smallScreens[] = {{"1366", QSize(1366, 708)}, {"1280", QSize(1280, 740)}};
+    const std::pair<const char *, AppSection> sections[] = {{"keys", AppSection::keyboard},
+                                                            {"sounds", AppSection::sounds},
+                                                            {"triggers", AppSection::triggers},
+                                                            {"apps", AppSection::apps},
+                                                            {"settings", AppSection::settings}};
+    for (const auto &[screen, size] : smallScreens) {
+        for (const auto &[name, section] : sections) {
+            shots.push_back(mainWindow(QStringLiteral("small-%1-%2").arg(QLatin1String(screen), QLatin1String(name)),
+                                       section, {}, {}, size));
+        }
+    }
 
     shots.push_back(panel("panel-playing", {}, [](SnapshotModel &m) { m.press(49, " "); }));
     shots.push_back(panel("panel-fresh", {}));

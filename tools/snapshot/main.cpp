@@ -1,5 +1,6 @@
 // Renders every shared view offscreen and writes one PNG each into the folder named on the command line:
-//   QT_QPA_PLATFORM=offscreen tapchime_snapshot out/
+//   QT_QPA_PLATFORM=offscreen tapchime_snapshot out/ [PREFIX]
+// (with a PREFIX, only the pictures whose names start with it).
 // Deterministic: the fonts are loaded from the font packages, motion is off (every animation is at its end),
 // each picture starts from empty font caches and the pictures are drawn at twice the logical size.
 
@@ -146,10 +147,11 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tapchime_snapshot <folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: tapchime_snapshot <folder> [name prefix]\n");
         return 2;
     }
+    const QString prefix = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!QDir().mkpath(folder.absolutePath())) {
         std::fprintf(stderr, "snapshot: cannot make %s\n", argv[1]);
@@ -168,6 +170,9 @@ int main(int argc, char *argv[]) {
           tc::snapshot::triggerSnapshots(), tc::snapshot::pickerSnapshots(), tc::snapshot::appRulesSnapshots(),
           tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots(), tc::snapshot::focusSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
+            if (!shot.name.startsWith(prefix)) {
+                continue;
+            }
             ok = render(shot, folder) && ok;
         }
     }

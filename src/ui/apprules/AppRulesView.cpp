@@ -9,6 +9,7 @@
 #include "ui/apprules/SwitchLogCard.h"
 #include "ui/kit/CardScrollBar.h"
 #include "ui/kit/ModelBindings.h"
+#include "ui/kit/PageWheel.h"
 #include "ui/kit/SectionTitle.h"
 
 #include <QHBoxLayout>
@@ -74,6 +75,7 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
+    PageWheel::scrollPageFirst(scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
     gridHost_ = new QWidget;
     gridHost_->setAutoFillBackground(false);

@@ -16,7 +16,6 @@
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -93,26 +92,6 @@ void slideOutUp(QWidget *widget) {
     });
 }
 
-// The right column's content: never squeezed below the height it wants, the column scrolls instead.
-class RightColumn final : public QWidget {
-public:
-    using QWidget::QWidget;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-};
-
-// A scroll area without a frame, a backdrop or scroll bars (the wheel and the keyboard still scroll it).
-QScrollArea *transparentScrollArea(QWidget *parent) {
-    auto *area = new QScrollArea(parent);
-    area->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
-    area->setFrameShape(QFrame::NoFrame);
-    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->setWidgetResizable(true);
-    area->viewport()->setAutoFillBackground(false);
-    area->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
-    return area;
-}
-
 // The keyboard's place in the left column: the column's whole width (the case at most 1000 points of it) and
 // exactly the height the case has at that width, so nothing else on the page changes the keyboard's size. The
 // case itself lies under the other rows, so its soft shadow may reach below the place without pushing them.
@@ -181,11 +160,12 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     column_->addStretch(1);
     row->addWidget(left_, 1);
 
-    scroll_ = transparentScrollArea(this);
-    scroll_->setFixedWidth(kColumnWidth);
-    auto *content = new RightColumn;
-    content->setAttribute(Qt::WA_TranslucentBackground);
-    content->setAutoFillBackground(false);
+    // The right column is part of the page: a page taller than the window scrolls it with the left column, by
+    // the page's one scroll bar, so the tray is never cut inside a column that scrolls on its own.
+    right_ = new QWidget(this);
+    right_->setAttribute(Qt::WA_TranslucentBackground);
+    right_->setFixedWidth(kColumnWidth);
+    auto *content = right_;
     auto *stack = new QVBoxLayout(content);
     stack->setContentsMargins(0, 0, 0, 8);
     stack->setSpacing(18);
@@ -194,9 +174,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     tray_ = new SoundTray(model_, content);
     stack->addWidget(tray_, 0, Qt::AlignHCenter);
     stack->addStretch(1);
-    scroll_->setWidget(content);
-    content->setAutoFillBackground(false); // setWidget() turned it on
-    row->addWidget(scroll_);
+    row->addWidget(right_);
 
     connect(&model_, &AppModel::toolChanged, this, &EditorView::syncTestField);
     model_.observe(AppModel::settingsChange, this, [this] { syncCoach(); });

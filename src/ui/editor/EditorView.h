@@ -5,7 +5,6 @@
 #include <optional>
 
 class QHBoxLayout;
-class QScrollArea;
 class QVBoxLayout;
 
 namespace tc {
@@ -21,7 +20,7 @@ class TitleBlock;
 
 // The Keys section: on the left the title block with the coach card beside it (until dismissed), the drawn
 // keyboard, the test field while the Test tool is chosen, and the tool bar; on the right a 340-wide column
-// that scrolls, with the inspector over the sound tray. The keyboard takes the left column's whole width (up
+// with the inspector over the sound tray. The keyboard takes the left column's whole width (up
 // to its largest size) and the height that width gives it, whatever else the page shows; a page taller than
 // the window scrolls as a whole. The page holds no state of its own: each piece follows the model.
 // Main thread.
@@ -49,7 +48,7 @@ public:
     EditToolbar *toolbar() const { return toolbar_; }
     Inspector *inspector() const { return inspector_; }
     SoundTray *soundTray() const { return tray_; }
-    QScrollArea *rightColumn() const { return scroll_; }
+    QWidget *rightColumn() const { return right_; }
     QWidget *leftColumn() const { return left_; }
 
 protected:
@@ -78,7 +77,7 @@ private:
     KeyboardCase *keyboard_;
     TestField *testField_ = nullptr;
     EditToolbar *toolbar_;
-    QScrollArea *scroll_;
+    QWidget *right_;
     Inspector *inspector_;
     SoundTray *tray_;
 };

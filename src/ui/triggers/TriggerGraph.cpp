@@ -142,7 +142,7 @@ QString TriggerGraph::countText(int count) {
 }
 
 TriggerGraph::TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent)
-    : QWidget(parent), model_(model), geometry_(geometry) {
+    : QWidget(parent), model_(model), geometry_(geometry), widestSoundX_(geometry.soundX) {
     setAttribute(Qt::WA_TranslucentBackground);
     connect(&model_, &AppModelSignals::triggersChanged, this, &TriggerGraph::triggersChanged);
     model_.observe(AppModel::userSoundsChange, this, [this] { rebuild(); });
@@ -235,6 +235,16 @@ void TriggerGraph::ensureTriggerNode(std::size_t index) {
         return;
     }
     makeTriggerNode(triggers[index], layout_.nodeTops[index]);
+}
+
+void TriggerGraph::fitWidth(int width) {
+    const qreal least = std::min(widestSoundX_, geometry_.leftWidth + kLeastLinkRoom);
+    const qreal soundX = std::clamp(width - geometry_.soundWidth, least, widestSoundX_);
+    if (soundX == geometry_.soundX) {
+        return;
+    }
+    geometry_.soundX = soundX;
+    rebuild();
 }
 
 QSize TriggerGraph::sizeHint() const {

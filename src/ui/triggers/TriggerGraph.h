@@ -63,6 +63,12 @@ public:
     TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent = nullptr);
 
     void setSelectedID(std::optional<Uuid> id);
+    // Fits the graph into `width` points where it can: the links between the columns give up room, down to
+    // kLeastLinkRoom, so a narrow window shows both columns whole rather than a sideways scroll bar; never wider
+    // apart than the geometry it was made with.
+    void fitWidth(int width);
+    static constexpr qreal kLeastLinkRoom = 56;
+    const Geometry &currentGeometry() const { return geometry_; }
     const Layout &currentLayout() const { return layout_; }
     // The node widgets (made now when they were not yet).
     QWidget *triggerNode(const Uuid &id) const;
@@ -106,6 +112,7 @@ private:
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
     Geometry geometry_;
+    qreal widestSoundX_; // the sound column's place in the geometry the graph was made with
     std::optional<Uuid> selectedID_;
     Layout layout_;
     // What the layout was made for, by place: so an edit can tell whether a trigger stays where it is.

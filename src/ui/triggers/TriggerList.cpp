@@ -5,6 +5,7 @@
 #include "ui/kit/CardScrollBar.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
+#include "ui/kit/PageWheel.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
@@ -91,6 +92,7 @@ TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     // scrolled into a corner are cut along it.
     CardScrollBar::fit(scroll_, kCorner, true, true);
     CardScrollBar::clipToCard(scroll_, this, kCorner);
+    PageWheel::scrollPageFirst(scroll_);
     content_ = new QWidget;
     content_->setAttribute(Qt::WA_TranslucentBackground);
     column_ = new QVBoxLayout(content_);

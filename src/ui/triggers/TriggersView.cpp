@@ -5,6 +5,7 @@
 #include "ui/kit/CardScrollBar.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
+#include "ui/kit/PageWheel.h"
 #include "ui/kit/RoundedPanel.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Shadow.h"
@@ -18,6 +19,7 @@
 #include "ui/triggers/TriggerList.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -33,6 +35,25 @@ namespace {
 QString countDetail(std::size_t count) {
     return QStringLiteral("%1 triggers").arg(count);
 }
+
+// Fits the graph to the width of its area whenever the area is resized (less the room on the right for the
+// nodes' shadows).
+class GraphWidth final : public QObject {
+public:
+    GraphWidth(TriggerGraph *graph, int margin, QObject *parent) : QObject(parent), graph_(graph), margin_(margin) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Resize) {
+            graph_->fitWidth(static_cast<QWidget *>(watched)->width() - margin_);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TriggerGraph *graph_;
+    int margin_;
+};
 
 } // namespace
 
@@ -95,11 +116,14 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     graphScroll_->viewport()->setAutoFillBackground(false);
     graphScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CardScrollBar::fit(graphScroll_, 0, false, false); // the program's slim bar, as in its cards
+    PageWheel::scrollPageFirst(graphScroll_);
     auto *graphHolder = new QWidget;
     graphHolder->setAttribute(Qt::WA_TranslucentBackground);
     auto *graphColumn = new QVBoxLayout(graphHolder);
     // Room for the nodes' shadows, and 4 points above and below the graph.
-    graphColumn->setContentsMargins(0, 4, 12, 16);
+    constexpr int kShadowRoom = 12;
+    graphColumn->setContentsMargins(0, 4, kShadowRoom, 16);
+    graphScroll_->viewport()->installEventFilter(new GraphWidth(graphView_, kShadowRoom, graphScroll_));
     graphColumn->addWidget(graphView_, 0, Qt::AlignLeft | Qt::AlignTop);
     graphColumn->addStretch(1);
     graphScroll_->setWidget(graphHolder);

@@ -160,6 +160,47 @@ TEST(TriggersView, ADoubleClickOnDeleteRemovesOneTrigger) {
     EXPECT_EQ(model.data().triggers.size(), before - 2);
 }
 
+// On a narrow window (1280x800 under a panel) the graph gives up the room between its columns rather than
+// scrolling sideways: both columns show whole. A wide one keeps the full room; a window too narrow even for
+// the least room scrolls as a last resort.
+TEST(TriggersView, TheGraphFitsTheWidthItHasByNarrowingTheLinks) {
+    StillApp still;
+    Harness harness;
+    AppModel &model = harness.started();
+    TriggersView view(model, {});
+    const TriggerGraph::Geometry full;
+    const struct {
+        int width;
+        qreal soundX;
+    } cases[] = {
+        {1400, full.soundX},
+        {1150, -1}, // between: fits the area
+        {700, full.leftWidth + TriggerGraph::kLeastLinkRoom},
+    };
+    view.show();
+    for (const auto &c : cases) {
+        view.resize(c.width, 700);
+        QCoreApplication::processEvents();
+        QScrollArea *area = view.graphScroll();
+        const qreal soundX = view.graph()->currentGeometry().soundX;
+        if (c.soundX >= 0) {
+            EXPECT_EQ(soundX, c.soundX) << c.width;
+        } else {
+            EXPECT_LT(soundX, full.soundX) << c.width;
+            EXPECT_GT(soundX, full.leftWidth + TriggerGraph::kLeastLinkRoom) << c.width;
+        }
+        if (soundX > full.leftWidth + TriggerGraph::kLeastLinkRoom) {
+            EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0) << c.width;
+            for (const std::string &sound : view.graph()->currentLayout().soundIDs) {
+                QWidget *node = view.graph()->soundNode(sound);
+                ASSERT_NE(node, nullptr);
+                EXPECT_LE(node->mapTo(area->viewport(), QPoint(node->width(), 0)).x(), area->viewport()->width())
+                    << c.width;
+            }
+        }
+    }
+}
+
 // A trigger added to a long list scrolls into view in the graph and in the list.
 TEST(TriggersView, ANewTriggerScrollsIntoView) {
     StillApp still;
