@@ -11,10 +11,12 @@
 #include "ui/sounds/SoundFilePanels.h"
 #include "ui/sounds/SoundsScreenState.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPainter>
 #include <algorithm>
 #include <filesystem>
+#include <unordered_set>
 
 namespace tc {
 
@@ -123,10 +125,23 @@ void PacksRow::profilesChanged(const std::vector<Uuid> &ids) {
     }
     // The list or the active profile (which may have moved): the cards of profiles that stay keep their
     // widgets, and those in view show the document afresh.
+    const std::unordered_set<Uuid> before(items().begin(), items().end());
     updateGeometry();
     setItems(model_.data().profileIDs());
     tile_->setGeometry(itemRect(items().size()));
     refreshAll();
+    // A pack that came in (duplicated, imported) is scrolled into view, once the band has taken the row's new
+    // width; the first list is no news.
+    if (before.empty()) {
+        return;
+    }
+    for (std::size_t index = items().size(); index-- > 0;) {
+        if (!before.contains(items()[index])) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            showItem(index);
+            break;
+        }
+    }
 }
 
 void PacksRow::importPack() {

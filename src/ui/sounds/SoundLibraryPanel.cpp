@@ -8,11 +8,13 @@
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/LazyRows.h"
+#include "ui/kit/PageWheel.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
 #include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsScreenState.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -120,6 +122,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     // The list runs down to the card's rounded bottom; its top meets the chip row, not a corner.
     CardScrollBar::fit(scroll_, kCorner, false, true);
+    PageWheel::scrollPageFirst(scroll_);
     content_ = new QWidget(scroll_);
     list_ = new QVBoxLayout(content_);
     list_->setContentsMargins(0, 0, 0, 0);
@@ -196,6 +199,31 @@ SoundLibraryRow *SoundLibraryPanel::rowFor(const std::string &id) {
     SoundLibraryRow *row = makeRow(found->second);
     chainRows();
     return row;
+}
+
+void SoundLibraryPanel::showSound(const std::string &id) {
+    if (!shownIndex_.contains(id)) {
+        return;
+    }
+    // The list's new length first, so the scroll bars reach the row.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const int pitch = SoundLibraryRow::kHeight + 1;
+    const int top = static_cast<int>(shownIndex_.at(id)) * pitch;
+    scroll_->ensureVisible(0, top + pitch / 2, 0, pitch / 2 + 8);
+    makeVisibleRows();
+    SoundLibraryRow *row = rowFor(id);
+    // The page scrolls as a whole on a short screen: the row's place in it shows too.
+    QWidget *inner = row;
+    for (QWidget *ancestor = scroll_->parentWidget(); ancestor != nullptr;
+         ancestor = ancestor->isWindow() ? nullptr : ancestor->parentWidget()) {
+        if (auto *page = qobject_cast<QScrollArea *>(ancestor);
+            page != nullptr && page->widget() != nullptr && page->widget()->isAncestorOf(inner)) {
+            const QPoint at = inner->mapTo(page->widget(), QPoint(0, 0));
+            const QRect place(at, inner->size());
+            page->ensureVisible(place.center().x(), place.center().y(), place.width() / 2, place.height() / 2 + 8);
+            inner = page;
+        }
+    }
 }
 
 std::vector<std::string> SoundLibraryPanel::shownIDs() const {

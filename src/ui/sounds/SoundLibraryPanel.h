@@ -63,6 +63,9 @@ public:
     SoundLibraryRow *rowFor(const std::string &id);
     // How many rows are made.
     std::size_t madeRows() const { return rows_.size(); }
+    // Scrolls the list, and the page around it, so that the row of a sound that passes the filter and the search
+    // shows (a sound just imported); nothing for another sound.
+    void showSound(const std::string &id);
     // The ids of the sounds that pass the filter and the search, top down.
     std::vector<std::string> shownIDs() const;
     const std::vector<CategoryFilterChip *> &chips() const { return chips_; }

@@ -251,17 +251,18 @@ void SoundsView::importFinished(const ImportResult &result) {
         return; // another view's import
     }
     std::vector<SoundsScreenState::Failure> failures;
-    bool soundCameIn = false;
+    std::optional<std::string> lastSound; // the last sound that came in
     for (const ImportOutcome &file : result.files) {
         if (file.error) {
             const QString path = QFile::decodeName(QByteArray::fromStdString(file.path.string()));
             failures.push_back({QFileInfo(path).fileName(), QString::fromStdString(*file.error)});
-        } else if (file.kind == ImportKind::sound) {
-            soundCameIn = true;
+        } else if (file.kind == ImportKind::sound && file.sound) {
+            lastSound = file.sound->id;
         }
     }
-    if (soundCameIn) {
+    if (lastSound) {
         state_->setFilter(SoundCategory::mine);
+        library_->showSound(*lastSound);
     }
     if (auto text = SoundsScreenState::importErrorText(failures)) {
         state_->setErrorText(std::move(text));

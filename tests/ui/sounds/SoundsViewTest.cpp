@@ -533,5 +533,56 @@ TEST_F(SoundsViewTest, PackCardsUseDuplicateShareAndDelete) {
     EXPECT_EQ(actionTexts(*last), (QStringList{"Use", "Duplicate", "Share as .tapchime\u2026", "-", "Delete"}));
 }
 
+// What comes in shows: a duplicated or imported pack scrolls the packs band to its card, an imported sound
+// scrolls the library to its row, on a page too narrow and short for everything.
+TEST_F(SoundsViewTest, ANewPackAndANewSoundAreScrolledIntoView) {
+    view_->resize(700, 700);
+    for (int i = 0; i < 40; ++i) {
+        addUserSound("take " + std::to_string(100 + i));
+    }
+    QCoreApplication::processEvents();
+    const auto shows = [](QWidget *widget, QWidget *viewport) {
+        const QRect at(widget->mapTo(viewport, QPoint(0, 0)), widget->size());
+        return viewport->rect().contains(at);
+    };
+    PacksRow *row = view_->packsRow();
+    auto *band = qobject_cast<QScrollArea *>(row->parentWidget()->parentWidget());
+    ASSERT_NE(band, nullptr);
+    const auto newest = [&] { return row->widgetFor(model_->data().profiles.back().id); };
+
+    // Duplicated, from the first card with the band at its start.
+    band->horizontalScrollBar()->setValue(0);
+    auto menu = row->cards().front()->makeContextMenu();
+    action(*menu, QStringLiteral("Duplicate"))->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_NE(newest(), nullptr);
+    EXPECT_GT(band->horizontalScrollBar()->value(), 0);
+    EXPECT_TRUE(shows(newest(), band->viewport()));
+
+    // Imported with the "Import a pack" tile.
+    band->horizontalScrollBar()->setValue(0);
+    script_.packChoice = QStringLiteral("/in/friend.tapchime");
+    row->importPack();
+    land();
+    QCoreApplication::processEvents();
+    ASSERT_NE(newest(), nullptr);
+    EXPECT_TRUE(shows(newest(), band->viewport()));
+
+    // A sound imported with the list at its top: its row shows, below the forty before it.
+    SoundLibraryPanel *library = view_->libraryPanel();
+    library->scrollArea()->verticalScrollBar()->setValue(0);
+    view_->importFiles({"/in/zz last.wav"});
+    land();
+    QCoreApplication::processEvents();
+    const std::string id = model_->data().userSounds.back().id;
+    const std::vector<std::string> shown = library->shownIDs();
+    ASSERT_EQ(shown.back(), id);
+    const int pitch = SoundLibraryRow::kHeight + 1;
+    ASSERT_GT(static_cast<int>(shown.size()) * pitch, library->scrollArea()->viewport()->height());
+    SoundLibraryRow *imported = library->rowFor(id);
+    ASSERT_NE(imported, nullptr);
+    EXPECT_TRUE(shows(imported, library->scrollArea()->viewport()));
+}
+
 } // namespace
 } // namespace tc::test
