@@ -30,6 +30,7 @@ namespace {
 constexpr int kColumnSpacing = 18;
 constexpr int kColumnGap = 24;
 constexpr int kCoachGap = 16 + 12; // the row's spacing and the least room between the title and the coach card
+constexpr int kRightColumnReach = 16;
 
 // The page's spring (response 0.35 s, damping 0.85) for rows that come and go.
 constexpr qreal kResponse = 0.35;
@@ -126,13 +127,16 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     auto *row = new QHBoxLayout(this);
     row_ = row;
     // The keyboard's shadow margin on the left stands in for the page's padding there.
-    row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding);
+    // The right column may reach kRightColumnReach into the page's bottom padding (its last line is plain text),
+    // so that at the window's default size the whole page shows without scrolling; the left column keeps the
+    // full padding.
+    row->setContentsMargins(std::max(0, kPadding - shadow.left()), kPadding, kPadding, kPadding - kRightColumnReach);
     row->setSpacing(0);
 
     left_ = new QWidget(this);
     column_ = new QVBoxLayout(left_);
     // 24 points between the columns; the keyboard's shadow reaches a little into that gap and is cut there.
-    column_->setContentsMargins(shadow.left(), 0, kColumnGap, 0);
+    column_->setContentsMargins(shadow.left(), 0, kColumnGap, kRightColumnReach);
     column_->setSpacing(kColumnSpacing);
     topRow_ = new QHBoxLayout;
     topRow_->setSpacing(16);

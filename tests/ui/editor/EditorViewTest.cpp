@@ -267,6 +267,29 @@ TEST(EditorView, OnSmallScreensTheKeyboardTakesTheColumnsWidthAndThePageScrolls)
     }
 }
 
+// At the window's default size the whole page shows, the right column's tray and its last line too: the page
+// does not scroll there.
+TEST(EditorView, AtTheDefaultSizeThePageFitsTheWindow) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    // The tallest right column: a key with its own sound selected (the inspector whole) and a full tray.
+    const std::vector<SoundItem> sounds = model.allSounds();
+    ASSERT_GE(sounds.size(), 5u);
+    for (std::uint16_t key = 0; key < 5; ++key) {
+        model.assign(sounds[key].id, {key});
+    }
+    model.setSelectedKeys({0});
+    KeysWindow keys(model, QSize(1400, 880));
+    EditorView *page = keys.page();
+    ASSERT_NE(page, nullptr);
+    QScrollArea *scroll = keys.pageScroll();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_LE(page->minimumSizeHint().height(), scroll->viewport()->height());
+    EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0);
+}
+
 // The keyboard keeps its place's size, so keys never move under the pointer from its size, whatever comes and
 // goes around it: the coach turning into tips, the test field, the page growing taller than the window.
 TEST(EditorView, TheKeyboardKeepsItsSizeWhateverComesAndGoesAroundIt) {
