@@ -97,8 +97,10 @@ bool TypedWord::appendIfWordCharacter(std::string_view characters) {
         codePoint = nextCodePoint;
     }
     // "é" typed as one code point or as "e" and a combining accent is the same letter: the word keeps it
-    // composed, as trigger words are compared.
-    composeTail(text_, before, scratch_);
+    // composed, as trigger words are compared. (One byte is one ASCII letter or digit, composed already.)
+    if (text_.size() - before > 1) {
+        composeTail(text_, before, scratch_);
+    }
     const std::size_t added = text_.size() - before;
     if (added > UINT16_MAX) { // only a hostile caller gets here; keep the length table truthful
         text_.resize(before);
