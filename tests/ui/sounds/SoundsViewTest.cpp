@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QUrl>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -227,6 +228,34 @@ TEST_F(SoundsViewTest, OnAScrolledPageTheDropHighlightCoversOnlyThePartInView) {
     QCoreApplication::sendEvent(page, &leave);
     EXPECT_FALSE(highlight->isVisible());
     delete mime;
+}
+
+// On a short screen the page scrolls as a whole: the wheel over the library moves the page first, until the
+// list shows whole, and only then the list.
+TEST_F(SoundsViewTest, OnAShortScreenTheWheelOverTheLibraryMovesThePageFirst) {
+    for (int i = 0; i < 30; ++i) {
+        addUserSound("take " + std::to_string(i));
+    }
+    QScrollArea area;
+    area.resize(900, 420);
+    SoundsView *page = view_.release();
+    page->setMinimumSize(880, 900);
+    area.setWidget(page);
+    area.show();
+    QCoreApplication::processEvents();
+    QScrollBar *pageBar = area.verticalScrollBar();
+    QScrollBar *listBar = page->libraryPanel()->scrollArea()->verticalScrollBar();
+    ASSERT_GT(pageBar->maximum(), 0);
+    ASSERT_GT(listBar->maximum(), 0);
+    pageBar->setValue(0);
+    listBar->setValue(0);
+    QWidget *list = page->libraryPanel()->scrollArea()->viewport();
+    const QPointF at(40, 20);
+    QWheelEvent wheel(at, list->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(list, &wheel);
+    EXPECT_GT(pageBar->value(), 0);
+    EXPECT_EQ(listBar->value(), 0);
 }
 
 TEST_F(SoundsViewTest, ALaterFailureReplacesTheMessageOfTheAlertThatIsUp) {
