@@ -201,31 +201,6 @@ SoundLibraryRow *SoundLibraryPanel::rowFor(const std::string &id) {
     return row;
 }
 
-void SoundLibraryPanel::showSound(const std::string &id) {
-    if (!shownIndex_.contains(id)) {
-        return;
-    }
-    // The list's new length first, so the scroll bars reach the row.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const int pitch = SoundLibraryRow::kHeight + 1;
-    const int top = static_cast<int>(shownIndex_.at(id)) * pitch;
-    scroll_->ensureVisible(0, top + pitch / 2, 0, pitch / 2 + 8);
-    makeVisibleRows();
-    SoundLibraryRow *row = rowFor(id);
-    // The page scrolls as a whole on a short screen: the row's place in it shows too.
-    QWidget *inner = row;
-    for (QWidget *ancestor = scroll_->parentWidget(); ancestor != nullptr;
-         ancestor = ancestor->isWindow() ? nullptr : ancestor->parentWidget()) {
-        if (auto *page = qobject_cast<QScrollArea *>(ancestor);
-            page != nullptr && page->widget() != nullptr && page->widget()->isAncestorOf(inner)) {
-            const QPoint at = inner->mapTo(page->widget(), QPoint(0, 0));
-            const QRect place(at, inner->size());
-            page->ensureVisible(place.center().x(), place.center().y(), place.width() / 2, place.height() / 2 + 8);
-            inner = page;
-        }
-    }
-}
-
 std::vector<std::string> SoundLibraryPanel::shownIDs() const {
     std::vector<std::string> ids;
     ids.reserve(shown_.size());
@@ -397,6 +372,26 @@ bool SoundLibraryPanel::eventFilter(QObject *watched, QEvent *event) {
         makeVisibleRows();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void SoundLibraryPanel::showSound(const std::string &id) {
+    // The list's new length first, so the scroll bars reach the row.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    SoundLibraryRow *row = rowFor(id);
+    if (row == nullptr) {
+        return;
+    }
+    scroll_->ensureWidgetVisible(row, 0, 8);
+    // The page scrolls as a whole on a short screen: the row's place in it shows too.
+    QWidget *inner = row;
+    for (QWidget *ancestor = scroll_->parentWidget(); ancestor != nullptr;
+         ancestor = ancestor->isWindow() ? nullptr : ancestor->parentWidget()) {
+        if (auto *page = qobject_cast<QScrollArea *>(ancestor);
+            page != nullptr && page->widget() != nullptr && page->widget()->isAncestorOf(inner)) {
+            page->ensureWidgetVisible(inner, 0, 8);
+            inner = page;
+        }
+    }
 }
 
 void SoundLibraryPanel::paintEvent(QPaintEvent *) {
