@@ -12,10 +12,12 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tc::test {
@@ -49,7 +51,7 @@ inline std::vector<QWidget *> tabWalk(QWidget *root) {
 }
 
 // The controls under `root` a user can click or type into now: shown, enabled buttons, sliders, combo boxes,
-// line edits, and every control that wears the focus ring.
+// line edits, and every control that wears the focus ring and takes focus now.
 inline std::vector<QWidget *> clickableControls(QWidget *root) {
     std::vector<QWidget *> controls;
     for (QWidget *widget : root->findChildren<QWidget *>()) {
@@ -57,9 +59,9 @@ inline std::vector<QWidget *> clickableControls(QWidget *root) {
             qobject_cast<QScrollBar *>(widget) != nullptr) {
             continue;
         }
-        if (FocusRing::isAttached(widget) || qobject_cast<QAbstractButton *>(widget) != nullptr ||
-            qobject_cast<QAbstractSlider *>(widget) != nullptr || qobject_cast<QComboBox *>(widget) != nullptr ||
-            qobject_cast<QLineEdit *>(widget) != nullptr) {
+        if ((FocusRing::isAttached(widget) && widget->focusPolicy() != Qt::NoFocus) ||
+            qobject_cast<QAbstractButton *>(widget) != nullptr || qobject_cast<QAbstractSlider *>(widget) != nullptr ||
+            qobject_cast<QComboBox *>(widget) != nullptr || qobject_cast<QLineEdit *>(widget) != nullptr) {
             controls.push_back(widget);
         }
     }
@@ -110,6 +112,7 @@ struct FocusGrabs {
     QImage focused;
 };
 inline FocusGrabs grabFocus(QWidget *control) {
+    QTest::keyClick(control->window(), Qt::Key_Shift); // the user is on the keyboard
     control->clearFocus();
     FocusGrabs grabs;
     grabs.unfocused = control->grab().toImage();
@@ -117,6 +120,108 @@ inline FocusGrabs grabFocus(QWidget *control) {
     grabs.focused = control->grab().toImage();
     control->clearFocus();
     return grabs;
+}
+
+// How the focus ring of an attached control shows in its window, Tab having given it focus: `shown` is the
+// share of the ring's pixels that show in the ring's colour (a child or a neighbour drawn over the ring, or a
+// scroll area that cuts it, lowers it), `standsOut` the share of those that differ clearly from what they cover
+// (by 80 at least in RGB: the ring's orange is 270 from white, 200 from a light grey border, 100 from a yellow
+// cap and 47 from the red one).
+struct RingSight {
+    double shown = 0;
+    double standsOut = 0;
+};
+
+inline double colorDistance(QColor a, QColor b) {
+    const double r = a.red() - b.red();
+    const double g = a.green() - b.green();
+    const double bl = a.blue() - b.blue();
+    return std::sqrt(r * r + g * g + bl * bl);
+}
+
+inline RingSight ringSight(QWidget *control) {
+    QWidget *window = control->window();
+    qreal radius = 0;
+    const QRectF ring = FocusRing::ringRect(control, &radius);
+    QImage mask(control->size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    {
+        QPainter painter(&mask);
+        FocusRing::paint(painter, ring, radius);
+    }
+    QTest::keyClick(window, Qt::Key_Shift); // the user is on the keyboard
+    control->clearFocus();
+    const QImage without = window->grab().toImage();
+    control->setFocus(Qt::TabFocusReason);
+    const QImage with = window->grab().toImage();
+    control->clearFocus();
+    const QPoint origin = control->mapTo(window, QPoint(0, 0));
+    const QColor color = FocusRing::color();
+    int pixels = 0;
+    int shown = 0;
+    int standsOut = 0;
+    for (int y = 0; y < mask.height(); ++y) {
+        for (int x = 0; x < mask.width(); ++x) {
+            if (qAlpha(mask.pixel(x, y)) < 255) {
+                continue;
+            }
+            ++pixels;
+            const QPoint at = origin + QPoint(x, y);
+            if (!with.rect().contains(at)) {
+                continue;
+            }
+            const QColor seen = with.pixelColor(at);
+            if (std::abs(seen.red() - color.red()) < 12 && std::abs(seen.green() - color.green()) < 12 &&
+                std::abs(seen.blue() - color.blue()) < 12) {
+                ++shown;
+                if (colorDistance(color, without.pixelColor(at)) >= 80) {
+                    ++standsOut;
+                }
+            }
+        }
+    }
+    if (pixels == 0) {
+        return {};
+    }
+    return {static_cast<double>(shown) / pixels, shown == 0 ? 0 : static_cast<double>(standsOut) / shown};
+}
+
+// Walks the Tab chain of `root`'s window as tabWalk() does, letting each control that takes focus come into
+// view, and lists the controls that wear no ring (text fields show their caret instead), whose ring does not
+// show whole there (`shown` under 0.95) or does not stand out
+// from what it covers (`standsOut` under 0.9), each with its figures; empty when every ring shows.
+inline QStringList hiddenRings(QWidget *root) {
+    QWidget *window = root->window();
+    if (QWidget *focused = QApplication::focusWidget()) {
+        focused->clearFocus();
+    }
+    QStringList hidden;
+    std::vector<QWidget *> visited;
+    QTest::keyClick(window, Qt::Key_Tab);
+    for (int i = 0; i < 1000; ++i) {
+        QWidget *focused = QApplication::focusWidget();
+        if (focused == nullptr || std::find(visited.begin(), visited.end(), focused) != visited.end()) {
+            break;
+        }
+        visited.push_back(focused);
+        QCoreApplication::processEvents(); // the control scrolls into view
+        if (!FocusRing::isAttached(focused) && qobject_cast<QLineEdit *>(focused) == nullptr) {
+            // A text field shows its caret; anything else wears the ring.
+            hidden << QStringLiteral("%1:%2 has no ring")
+                          .arg(QString::fromLatin1(focused->metaObject()->className()), focused->accessibleName());
+        } else if (FocusRing::isAttached(focused) && !FocusRing::ringRect(focused).isEmpty()) {
+            const RingSight sight = ringSight(focused);
+            if (sight.shown < 0.95 || sight.standsOut < 0.9) {
+                hidden << QStringLiteral("%1:%2 shown %3 stands out %4")
+                              .arg(QString::fromLatin1(focused->metaObject()->className()), focused->accessibleName())
+                              .arg(sight.shown, 0, 'f', 2)
+                              .arg(sight.standsOut, 0, 'f', 2);
+            }
+            focused->setFocus(Qt::TabFocusReason);
+        }
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    return hidden;
 }
 
 } // namespace tc::test

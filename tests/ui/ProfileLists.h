@@ -127,8 +127,8 @@ inline void checkFollowsInPlace(const ProfileList &list, AppModel &model) {
     EXPECT_LE(list.made().size(), list.atMost);
 }
 
-// Tab from the first profile's control reaches every other profile's in document order (a pack card in use has
-// none: Tab passes it), through widgets of a bounded number, and Backtab goes back one.
+// Tab from the first profile's control reaches every other profile's in document order (`activeHasControl`:
+// the profile in use has one too), through widgets of a bounded number, and Backtab goes back one.
 inline void checkTabReachesEveryProfile(const ProfileList &list, AppModel &model, bool activeHasControl) {
     model.setActiveProfile(model.data().profiles[5].id);
     const auto made = list.made();

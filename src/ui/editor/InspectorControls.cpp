@@ -6,6 +6,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Percent.h"
+#include "ui/kit/PercentSlider.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shapes.h"
@@ -31,13 +32,8 @@ namespace {
 constexpr int kSteps = 1000; // slider positions per unit of the fraction
 
 QSlider *fractionSlider(double low, double high, QWidget *parent) {
-    auto *slider = new QSlider(Qt::Horizontal, parent);
+    auto *slider = new PercentSlider(kSteps, parent);
     slider->setRange(static_cast<int>(std::lround(low * kSteps)), static_cast<int>(std::lround(high * kSteps)));
-    slider->setSingleStep(10);
-    slider->setPageStep(50);
-    QPalette palette = slider->palette();
-    palette.setColor(QPalette::Highlight, Theme::ink);
-    slider->setPalette(palette);
     return slider;
 }
 
@@ -266,19 +262,23 @@ QuickPicks::QuickPicks(AppModel &model, QWidget *parent) : QWidget(parent), mode
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(10);
     stack->addWidget(textLabel(QStringLiteral("Quick picks"), Fonts::system(13, QFont::DemiBold), Theme::ink, this));
+    // Each badge sits in a button 4 larger on every side: the focus ring goes round the badge, where it shows
+    // whatever the badge's colour.
+    constexpr int room = 4;
+    constexpr int badgeSize = 40;
     auto *row = new QHBoxLayout;
-    row->setSpacing(10);
+    row->setSpacing(10 - 2 * room);
     for (const std::string &id : ids()) {
         auto *button = new QPushButton(this);
         button->setFlat(true);
-        button->setFixedSize(40, 40);
+        button->setFixedSize(badgeSize + 2 * room, badgeSize + 2 * room);
         button->setCursor(Qt::PointingHandCursor);
-        FocusRing::attach(button, 10);
+        FocusRing::attach(button, 10 + room);
         button->setStyleSheet(QStringLiteral("QPushButton{border:none;background:transparent;}"));
-        auto *badge = new MiniCap(MiniCap::forCategory(SoundCategory::mechanical), 40, button);
+        auto *badge = new MiniCap(MiniCap::forCategory(SoundCategory::mechanical), badgeSize, button);
         badge->setObjectName(QStringLiteral("badge"));
         badge->setAttribute(Qt::WA_TransparentForMouseEvents);
-        badge->move(0, 1);
+        badge->move(room, room + 1);
         connect(button, &QPushButton::clicked, this, [this, id] {
             const KeySet codes = codes_;
             model_.assign(id, codes);

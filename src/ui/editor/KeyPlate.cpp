@@ -59,7 +59,8 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     Q_UNUSED(accessible);
     setAttribute(Qt::WA_TranslucentBackground);
     setAcceptDrops(true);
-    setFocusPolicy(Qt::StrongFocus);
+    // The plate draws the ring around its focus key, and only for focus the keyboard gave it.
+    FocusRing::attachDrawnByControl(this);
     click_.setSingleShot(true);
     connect(&click_, &QTimer::timeout, this, &KeyPlate::clicked);
     connect(&model_, &AppModel::pressedKeysChanged, this, &KeyPlate::syncPressed);
@@ -194,7 +195,7 @@ void KeyPlate::paintEvent(QPaintEvent *event) {
         painter.restore();
     }
     // The focus key wears the focus ring just outside its cap, clear of the selection ring on the cap.
-    if (focusKey_ && hasFocus()) {
+    if (focusKey_ && FocusRing::shows(this)) {
         const PlacedKey &key = layout_.keys()[*focusKey_];
         const qreal outset = FocusRing::kWidth + 2;
         FocusRing::paint(painter, keyRect(key).adjusted(-outset, -outset, outset, outset), unit * kCorner + outset);

@@ -1,5 +1,6 @@
 #include "ui/kit/FocusRing.h"
 
+#include "ui/kit/FocusInView.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
 
@@ -8,6 +9,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <utility>
@@ -22,18 +25,51 @@ struct Options {
     qreal inset = 0;
     std::function<void()> activate; // for controls that are no buttons
     bool returnClicks = true;
+    bool drawnByControl = false; // the control draws the ring itself, asking FocusRing::shows()
 };
 
-// Whether the user's last press was a key rather than a pointer button (see InputModality below). No keyboard
-// use is assumed until a key is pressed.
-bool lastPressWasKey = false;
+// What the user last pressed (see InputModality below): nothing yet, a key, or a pointer button.
+enum class Press { none, key, pointer };
+Press lastPress = Press::none;
+// How many pointer presses the application has seen, to tell whether one came between two moments.
+unsigned pointerPresses = 0;
 
-// Follows one control: paints the ring after the control's own paint event, repaints on focus changes, and
-// turns Return into a click. A child of the control, so it lives exactly as long as the control does.
+bool canTakeFocus(const QWidget *widget) {
+    return widget != nullptr && widget->isEnabled() && widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus);
+}
+
+// The ring of a control that is no window of its own, painted on a child laid over the control and its
+// children (a badge or a label on the control would otherwise hide it), raised whenever it shows.
+class RingOverlay final : public QWidget {
+public:
+    RingOverlay(QWidget *control, qreal radius, qreal inset) : QWidget(control), radius_(radius), inset_(inset) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        FocusRing::paint(painter, QRectF(rect()).adjusted(inset_, inset_, -inset_, -inset_), radius_);
+    }
+
+private:
+    qreal radius_;
+    qreal inset_;
+};
+
+// Follows one control: shows the ring while it has focus the keyboard gave it, turns Return into a click, and
+// keeps the focus from falling down the chain when the control is disabled. A child of the control, so it lives
+// exactly as long as the control does.
 class RingFilter final : public QObject {
 public:
     RingFilter(QWidget *control, Options options) : QObject(control), control_(control), options_(std::move(options)) {
         setObjectName(QStringLiteral("tc-focus-ring"));
+        if (!options_.drawnByControl) {
+            overlay_ = new RingOverlay(control, options_.radius, options_.inset);
+        }
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override {
@@ -41,16 +77,30 @@ public:
             return false;
         }
         switch (event->type()) {
-        case QEvent::Paint:
-            return paintOver(event);
         case QEvent::FocusIn:
             focusIn(static_cast<QFocusEvent *>(event)->reason());
-            control_->update();
+            windowFocus_ = true;
+            lostToDisable_ = false;
+            showRing();
             return false;
-        case QEvent::FocusOut:
-            // A window that loses activation keeps its focus control, and the ring comes back with it.
-            keepsRing_ = static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason && visible_;
-            control_->update();
+        case QEvent::FocusOut: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            // A window that loses activation keeps its focus control, and the ring comes back with it unless the
+            // user clicked meanwhile.
+            keepsRing_ = reason == Qt::ActiveWindowFocusReason && visible_;
+            pressesAtFocusOut_ = pointerPresses;
+            windowFocus_ = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+            lostToDisable_ = !control_->isEnabled();
+            showRing();
+            return false;
+        }
+        case QEvent::EnabledChange:
+            enabledChanged();
+            return false;
+        case QEvent::Resize:
+            if (overlay_ != nullptr && overlay_->isVisible()) {
+                overlay_->setGeometry(control_->rect());
+            }
             return false;
         case QEvent::KeyPress:
             return activate(static_cast<QKeyEvent *>(event));
@@ -63,15 +113,22 @@ public:
     void setShown(bool shown) {
         if (shown != visible_) {
             visible_ = shown;
-            control_->update();
+            showRing();
         }
     }
+
+    bool shows() const { return visible_ && control_->hasFocus(); }
+    const Options &options() const { return options_; }
+    void setHandOff(QWidget *next) { handOff_ = next; }
 
 private:
     void focusIn(Qt::FocusReason reason) {
         switch (reason) {
         case Qt::TabFocusReason:
         case Qt::BacktabFocusReason:
+            // Qt also moves focus down the chain, as Tab does, when a click hides the control that had it.
+            visible_ = lastPress != Press::pointer;
+            break;
         case Qt::ShortcutFocusReason:
             visible_ = true;
             break;
@@ -79,30 +136,60 @@ private:
             visible_ = false;
             break;
         case Qt::ActiveWindowFocusReason:
-            visible_ = keepsRing_ || lastPressWasKey;
+            visible_ = (keepsRing_ && pressesAtFocusOut_ == pointerPresses) || lastPress == Press::key;
             break;
         default:
-            visible_ = lastPressWasKey;
+            visible_ = lastPress == Press::key;
             break;
         }
         keepsRing_ = false;
     }
 
-    bool paintOver(QEvent *event) {
-        if (painting_) {
-            return false;
+    void showRing() {
+        if (overlay_ == nullptr) {
+            control_->update();
+            return;
         }
-        painting_ = true;
-        // The control paints itself first (QObject::event is public, and dispatches to its paintEvent); the ring
-        // goes on top.
-        static_cast<QObject *>(control_)->event(event);
-        painting_ = false;
-        if (control_->hasFocus() && visible_) {
-            QPainter painter(control_);
-            const qreal inset = options_.inset;
-            FocusRing::paint(painter, QRectF(control_->rect()).adjusted(inset, inset, -inset, -inset), options_.radius);
+        const bool shown = shows();
+        if (shown) {
+            overlay_->setGeometry(control_->rect());
+            overlay_->raise();
+            overlay_->update();
         }
-        return true;
+        overlay_->setVisible(shown);
+    }
+
+    // Qt moves the focus of a control that is disabled to the next control in the chain, which may be the one
+    // action the user did not mean ("Cancel" after "Choose file..."): the focus waits on the window instead,
+    // where a key does nothing by accident, and comes back when the control is enabled again.
+    void enabledChanged() {
+        QWidget *window = control_->window();
+        if (!control_->isEnabled()) {
+            // In a window that is not active Qt moves the focus without telling the control.
+            if (lostToDisable_ || (windowFocus_ && window->focusWidget() != control_)) {
+                lostToDisable_ = false;
+                windowFocus_ = false;
+                parkedOn_ = window;
+                window->setFocus(Qt::OtherFocusReason);
+            }
+            return;
+        }
+        if (parkedOn_ == nullptr) {
+            return;
+        }
+        // At the next turn of the event loop: whatever else the same piece of work enables (the hand-off) is
+        // enabled by then.
+        QTimer::singleShot(0, this, [this] {
+            QWidget *park = parkedOn_;
+            parkedOn_ = nullptr;
+            if (park == nullptr || park->focusWidget() != park) {
+                return; // the focus has gone elsewhere meanwhile
+            }
+            QWidget *next = canTakeFocus(handOff_) ? handOff_.data() : control_;
+            if (canTakeFocus(next)) {
+                next->setFocus(Qt::OtherFocusReason);
+            }
+        });
     }
 
     bool activate(QKeyEvent *event) {
@@ -132,10 +219,21 @@ private:
 
     QWidget *control_;
     Options options_;
-    bool painting_ = false;
-    bool visible_ = false;   // whether this focus shows the ring
-    bool keepsRing_ = false; // the window lost activation while the ring showed
+    RingOverlay *overlay_ = nullptr;
+    QPointer<QWidget> handOff_;
+    QPointer<QWidget> parkedOn_; // the window the focus waits on while the control is disabled
+    bool visible_ = false;       // whether this focus shows the ring
+    bool keepsRing_ = false;     // the window lost activation while the ring showed
+    unsigned pressesAtFocusOut_ = 0;
+    bool windowFocus_ = false;   // the control is its window's focus widget (the window may be inactive)
+    bool lostToDisable_ = false; // the focus went because the control was disabled
 };
+
+RingFilter *filterOf(const QWidget *control) {
+    // Only a ring filter bears this name.
+    return static_cast<RingFilter *>(
+        control->findChild<QObject *>(QStringLiteral("tc-focus-ring"), Qt::FindDirectChildrenOnly));
+}
 
 } // namespace
 
@@ -153,7 +251,7 @@ void FocusRing::paint(QPainter &painter, const QRectF &rect, qreal radius) {
 
 namespace {
 
-// Keeps lastPressWasKey, for focus that did not come from Tab: the first control of a window that opens, a
+// Keeps lastPress, for focus that did not come from Tab: the first control of a window that opens, a
 // sheet's default button, the control focus returns to when a sheet closes. That focus shows its ring only for
 // someone using the keyboard, as a browser's :focus-visible does; a click anywhere hides the ring of the control
 // that keeps focus, and the next key press shows it again. Watches every event of the application.
@@ -171,14 +269,15 @@ public:
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::ShortcutOverride:
-            lastPressWasKey = true;
+            lastPress = Press::key;
             showFocusedRing(true);
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
         case QEvent::TouchBegin:
         case QEvent::TabletPress:
-            lastPressWasKey = false;
+            lastPress = Press::pointer;
+            ++pointerPresses;
             showFocusedRing(false);
             break;
         default:
@@ -192,12 +291,8 @@ private:
 
     static void showFocusedRing(bool shown) {
         QWidget *focused = QApplication::focusWidget();
-        // Only a ring filter bears this name.
-        QObject *ring = focused
-                            ? focused->findChild<QObject *>(QStringLiteral("tc-focus-ring"), Qt::FindDirectChildrenOnly)
-                            : nullptr;
-        if (ring != nullptr) {
-            static_cast<RingFilter *>(ring)->setShown(shown);
+        if (RingFilter *ring = focused != nullptr ? filterOf(focused) : nullptr) {
+            ring->setShown(shown);
         }
     }
 };
@@ -206,8 +301,10 @@ void install(QWidget *control, Options options) {
     if (FocusRing::isAttached(control)) {
         return;
     }
-    control->setFocusPolicy(Qt::TabFocus);
+    // Tab and a click, as Qt's own controls take it (a control that also takes the wheel keeps that).
+    control->setFocusPolicy(static_cast<Qt::FocusPolicy>(control->focusPolicy() | Qt::StrongFocus));
     InputModality::watch();
+    FocusInView::watch();
     control->installEventFilter(new RingFilter(control, std::move(options)));
 }
 
@@ -234,8 +331,40 @@ void FocusRing::attachLeavingReturn(QWidget *control, qreal radius) {
     install(control, std::move(options));
 }
 
+void FocusRing::attachDrawnByControl(QWidget *control) {
+    Options options;
+    options.drawnByControl = true;
+    options.returnClicks = false;
+    install(control, std::move(options));
+}
+
 bool FocusRing::isAttached(const QWidget *control) {
-    return control->findChild<QObject *>(QStringLiteral("tc-focus-ring"), Qt::FindDirectChildrenOnly) != nullptr;
+    return filterOf(control) != nullptr;
+}
+
+bool FocusRing::shows(const QWidget *control) {
+    const RingFilter *ring = filterOf(control);
+    return ring != nullptr && ring->shows();
+}
+
+void FocusRing::setHandOff(QWidget *control, QWidget *next) {
+    if (RingFilter *ring = filterOf(control)) {
+        ring->setHandOff(next);
+    }
+}
+
+QRectF FocusRing::ringRect(const QWidget *control, qreal *radius) {
+    const RingFilter *ring = filterOf(control);
+    if (ring == nullptr || ring->options().drawnByControl) {
+        return {};
+    }
+    const qreal inset = ring->options().inset;
+    const QRectF rect = QRectF(control->rect()).adjusted(inset, inset, -inset, -inset);
+    if (radius != nullptr) {
+        const qreal corner = ring->options().radius;
+        *radius = corner < 0 ? std::min(rect.width(), rect.height()) / 2 : corner;
+    }
+    return rect;
 }
 
 } // namespace tc

@@ -23,18 +23,31 @@ public:
     // Paints the ring along `rect`, inside it, with corners of `radius` (kCapsule: a capsule).
     static void paint(QPainter &painter, const QRectF &rect, qreal radius);
 
-    // Makes a painted control keyboard-operable: it takes focus with Tab (a click leaves focus where it was, so
-    // the ring shows only for the keyboard), Return and Enter activate a button as Space does, and the ring is
-    // painted over the control's own drawing while it has focus that the keyboard gave it (Tab, or focus set by
-    // the program while the user's last press was a key, as when a sheet opens on its default control and
-    // closes again; not the first control of a window opened with the mouse). `radius` is the control's corner radius,
-    // `inset` the room between the widget's edge and the drawn control's. Call once, from the constructor.
+    // Makes a painted control keyboard-operable: it takes focus with Tab and with a click (as Qt's own controls
+    // do, so the next Space acts on what was clicked), Return and Enter activate a button as Space does, and the
+    // ring is painted over the control and its children while it has focus that the keyboard gave it (Tab, or
+    // focus set by the program while the user's last press was a key, as when a sheet opens on its default
+    // control and closes again; never focus a click gave, nor focus that moved on because a click hid or
+    // disabled the control that had it). A control disabled while it has focus parks the focus on its window
+    // and takes it back when it is enabled again (or hands it to its hand-off, below), so focus never falls to
+    // whatever comes next in the chain. `radius` is the ring's corner radius, `inset` the room between the
+    // widget's edge and the ring's. Call once, from the constructor.
     static void attach(QWidget *control, qreal radius = kCapsule, qreal inset = 0);
     // The same for a control that is no button (a row that takes a click): Space and Return run `activate`.
     static void attach(QWidget *control, qreal radius, std::function<void()> activate);
     // The same for a button whose Return belongs to its window (a sheet's default action): Space clicks it,
     // Return goes on to the window.
     static void attachLeavingReturn(QWidget *control, qreal radius);
+    // The same for a control that draws the ring itself, around the part the keyboard acts on: it asks shows().
+    static void attachDrawnByControl(QWidget *control);
+    // Whether the control has focus and that focus shows the ring (see attach()).
+    static bool shows(const QWidget *control);
+    // The control the user needs next when `control` is disabled while it has focus (the action its work leads
+    // to): when `control` is enabled again, focus goes to `next` if it can take it then.
+    static void setHandOff(QWidget *control, QWidget *next);
+    // Where the ring of an attached control goes, in its own coordinates, and its corner radius; empty for a
+    // control that draws its own.
+    static QRectF ringRect(const QWidget *control, qreal *radius = nullptr);
     // Whether attach() has been called for the control.
     static bool isAttached(const QWidget *control);
 };

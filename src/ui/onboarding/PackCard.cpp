@@ -23,6 +23,7 @@ constexpr qreal kBadge = 54;
 constexpr qreal kPadding = 18;
 constexpr qreal kSpacing = 10;
 constexpr qreal kCorner = 18;
+constexpr qreal kRingInset = 3; // the selection border (2) and a point of room
 
 // The key code a key-map entry stands for; nothing for an entry that is not a decimal key code.
 std::optional<unsigned> keyCode(const std::string &key) {
@@ -105,7 +106,8 @@ PackCard::PackCard(const Profile &profile, const SoundLookup &lookup, QWidget *p
     setText(name_);
     setAccessibleName(name_);
     setCursor(Qt::PointingHandCursor);
-    FocusRing::attach(this, kCorner);
+    // The ring runs just inside the selected card's border, which stays in sight.
+    FocusRing::attach(this, kCorner - kRingInset, kRingInset);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 

@@ -6,9 +6,11 @@
 #include "app/VersionText.h"
 #include "engine/Hotkey.h"
 #include "ui/kit/CardScrollBar.h"
+#include "ui/kit/ChoiceBox.h"
 #include "ui/kit/DesktopOpen.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ModelBindings.h"
+#include "ui/kit/PercentSlider.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/kit/RowLabels.h"
@@ -224,14 +226,11 @@ QWidget *SettingsView::buildYourData() {
 QWidget *SettingsView::buildSound() {
     auto *group = new SettingsRows::Group(QStringLiteral("Sound"));
 
-    volume_ = new QSlider(Qt::Horizontal);
+    volume_ = new PercentSlider(kVolumeSteps);
     volume_->setObjectName(QStringLiteral("volume"));
     volume_->setAccessibleName(QStringLiteral("Volume"));
     volume_->setRange(0, kVolumeSteps);
     volume_->setFixedWidth(140);
-    QPalette palette = volume_->palette();
-    palette.setColor(QPalette::Highlight, Theme::ink);
-    volume_->setPalette(palette);
     // Written continuously while dragged; the model saves (debounced) and pushes each value.
     connect(volume_, &QSlider::valueChanged, this, [this](int position) {
         const double volume = volumeForPosition(position);
@@ -242,7 +241,7 @@ QWidget *SettingsView::buildSound() {
     SettingsRows::addRow(*group, QStringLiteral("Volume"), QStringLiteral("Master level for every sound"), volume_,
                          false);
 
-    output_ = new QComboBox;
+    output_ = new ChoiceBox;
     output_->setObjectName(QStringLiteral("output"));
     output_->setAccessibleName(QStringLiteral("Output"));
     output_->setFixedWidth(180);
@@ -258,7 +257,7 @@ QWidget *SettingsView::buildSound() {
     SettingsRows::addRow(*group, QStringLiteral("Low-latency mode"), QStringLiteral("About 3 ms from key to sound"),
                          lowLatency_, false);
 
-    voices_ = new QComboBox;
+    voices_ = new ChoiceBox;
     voices_->setObjectName(QStringLiteral("voices"));
     voices_->setAccessibleName(QStringLiteral("Sounds at once"));
     voices_->setFixedWidth(120);

@@ -7,6 +7,7 @@
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
+#include "ui/kit/PercentSlider.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
@@ -219,8 +220,7 @@ void ProfileCellGrid::profilesChanged(const std::vector<Uuid> &ids) {
 
 VolumeSlider::VolumeSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {
     setRange(0, steps);
-    setSingleStep(10);
-    setPageStep(100);
+    PercentSlider::setPercentSteps(this, steps);
     setTracking(true);
     setCursor(Qt::PointingHandCursor);
     FocusRing::attach(this);

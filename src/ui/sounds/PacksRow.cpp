@@ -109,8 +109,9 @@ void PacksRow::bindWidget(QWidget *widget, std::size_t index) {
 }
 
 QWidget *PacksRow::focusTarget(QWidget *widget) const {
+    // The active pack's card itself, which opens its menu.
     QAbstractButton *use = static_cast<ProfilePackCard *>(widget)->useButton();
-    return use->isVisibleTo(widget) ? use : nullptr;
+    return use->isVisibleTo(widget) ? use : widget;
 }
 
 QRect PacksRow::restingView() const {

@@ -133,7 +133,13 @@ std::unique_ptr<QFileDialog> PickerImportPane::makeOpenPanel(QWidget *parent) {
 
 std::optional<std::filesystem::path> PickerImportPane::openPanel(QWidget *parent) {
     const auto dialog = makeOpenPanel(parent);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+    const int result = dialog->exec();
+    if (parent != nullptr) {
+        // Some window managers (jwm) activate the main window when the panel closes, not the sheet it came
+        // from, and the sheet's focus would be lost to it.
+        parent->window()->activateWindow();
+    }
+    if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     const QString file = dialog->selectedFiles().constFirst();

@@ -123,7 +123,8 @@ public:
 
     explicit RecordKey(QWidget *parent) : QAbstractButton(parent) {
         setCursor(Qt::PointingHandCursor);
-        FocusRing::attach(this, kCorner, KeyCap::outset);
+        // The ring goes round the cap, on the card, where it shows; on the red cap it would hardly show.
+        FocusRing::attach(this, kCorner + KeyCap::outset);
         setFixedSize(static_cast<int>(kWidth) + 2 * KeyCap::outset, static_cast<int>(kHeight) + 2 * KeyCap::outset);
         setRecording(false);
     }

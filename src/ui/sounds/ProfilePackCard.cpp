@@ -123,6 +123,9 @@ ProfilePackCard::ProfilePackCard(AppModel &model, const Uuid &profileID, const S
     setFixedSize(kWidth, kHeight);
     applyCardShadow(this, kCorner);
     use_->move((kWidth - use_->width()) / 2, static_cast<int>(kControlTop));
+    // The active pack has no "Use pack" to reach its menu from: the card itself takes the focus, and Space,
+    // Return or the menu key open its menu.
+    FocusRing::attach(this, kCorner, [this] { popupMenu(mapToGlobal(rect().center())); });
     connect(use_, &QAbstractButton::clicked, this, [this] { model_.setActiveProfile(profileID_); });
     refresh();
 }
@@ -137,7 +140,15 @@ void ProfilePackCard::setProfileID(const Uuid &profileID) {
 }
 
 void ProfilePackCard::refresh() {
-    use_->setVisible(!isActive());
+    const bool active = isActive();
+    setFocusPolicy(active ? Qt::StrongFocus : Qt::NoFocus);
+    if (active && use_->hasFocus()) {
+        setFocus(Qt::OtherFocusReason); // the pack just taken into use keeps the focus, on its card
+    }
+    use_->setVisible(!active);
+    const Profile profile = profileOr(model_, profileID_);
+    setAccessibleName(QString::fromStdString(profile.name));
+    setAccessibleDescription(active ? QStringLiteral("In use") : QString());
     update();
 }
 
@@ -161,11 +172,15 @@ std::unique_ptr<QMenu> ProfilePackCard::makeContextMenu() {
 }
 
 void ProfilePackCard::contextMenuEvent(QContextMenuEvent *event) {
+    popupMenu(event->globalPos());
+}
+
+void ProfilePackCard::popupMenu(QPoint globalPos) {
     auto menu = makeContextMenu();
     // The menu's actions may delete this card (its profile); the menu outlives the card only while it runs.
     QMenu *shown = menu.release();
     shown->setAttribute(Qt::WA_DeleteOnClose);
-    shown->popup(event->globalPos());
+    shown->popup(globalPos);
 }
 
 void ProfilePackCard::paintEvent(QPaintEvent *) {

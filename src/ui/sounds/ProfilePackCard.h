@@ -44,7 +44,8 @@ private:
 
 // One profile of the document as a pack card, 190 by 176: four category caps on a grey block (with an orange
 // check on the active pack), the name, the number of keys with their own sound, and "Use pack" (or the green
-// "In use" on the active pack). Its context menu uses, duplicates, shares or deletes the profile.
+// "In use" on the active pack). Its context menu uses, duplicates, shares or deletes the profile; the keyboard
+// reaches it from "Use pack", or on the active pack from the card itself.
 //
 // The card reads the profile from the model whenever it paints; the row that owns it refreshes it when its
 // profile changes. Main thread only.
@@ -65,8 +66,11 @@ public:
     std::unique_ptr<QMenu> makeContextMenu();
     QAbstractButton *useButton() const { return use_; }
 
-    // Brings the control in line with the document: "Use pack" on an inactive card only.
+    // Brings the control in line with the document: "Use pack" on an inactive card only; the active card
+    // takes the focus itself, for its menu.
     void refresh();
+    // Opens the context menu at `globalPos` (a right click, the menu key, Space or Return on the active card).
+    void popupMenu(QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

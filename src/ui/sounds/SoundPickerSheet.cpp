@@ -139,6 +139,9 @@ SoundPickerSheet::SoundPickerSheet(SoundPickerTarget target, AppModel &model, st
     }
     showTab();
     updateFooter();
+    // "Choose file…" is disabled while its file is read; then the focus goes to "Use this sound" if the file
+    // came in, and back to "Choose file…" if it did not.
+    FocusRing::setHandOff(import_->chooseButton(), use_);
     // Keyboard focus starts on the chosen sound's card, where the arrow keys browse and Return uses it.
     if (state_.tab() != SoundPickerTab::library || !library_->focusChosenCard()) {
         use_->setFocus(Qt::OtherFocusReason);
@@ -351,6 +354,10 @@ void SoundPickerSheet::importFinished(const ImportResult &result) {
         state_.setChosen(take.sound->id);
         state_.setCategory(SoundCategory::mine);
         state_.setErrorText(std::nullopt);
+        // The next step is to use the take: Return does, not a further take on the record key.
+        if (use_->isEnabled()) {
+            use_->setFocus(Qt::OtherFocusReason);
+        }
     } else if (take.error) {
         // The take stays unsaved: say why.
         takeError_ = QString::fromStdString(*take.error);

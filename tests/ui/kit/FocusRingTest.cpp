@@ -1,6 +1,7 @@
-// The one focus ring of the painted controls: a control shows it only while it has keyboard focus, Tab reaches
-// it and a click does not, focus the program sets shows it only for keyboard users, and Space and Return act as
-// a click.
+// The one focus ring of the painted controls: a control shows it only while it has keyboard focus, Tab and a
+// click focus it (a click without the ring), focus the program sets shows it only for keyboard users, Space and
+// Return act as a click, the ring shows over the control's children, and a control disabled while it has focus
+// hands the focus on to the next step, not down the chain.
 
 #include "ui/kit/FocusRing.h"
 #include "ui/FocusWalk.h"
@@ -62,7 +63,7 @@ TEST(FocusRing, EachPaintedControlShowsTheRingOnlyWhileItHasFocus) {
         row->addWidget(control);
         ASSERT_TRUE(activate(&window));
         EXPECT_TRUE(FocusRing::isAttached(control)) << c.name;
-        EXPECT_EQ(control->focusPolicy(), Qt::TabFocus) << c.name;
+        EXPECT_EQ(control->focusPolicy(), Qt::StrongFocus) << c.name;
         control->clearFocus(); // the window gave focus to its only control
         const QImage before = control->grab().toImage();
         const FocusGrabs grabs = grabFocus(control);
@@ -72,20 +73,30 @@ TEST(FocusRing, EachPaintedControlShowsTheRingOnlyWhileItHasFocus) {
     }
 }
 
-TEST(FocusRing, TabReachesAControlAClickDoesNotFocusItAndSpaceOrReturnClickIt) {
+TEST(FocusRing, TabOrAClickFocusesAControlAClickWithoutTheRingAndSpaceOrReturnClickIt) {
     shellApp();
     QWidget window;
     auto *row = new QHBoxLayout(&window);
     auto *first = new PillButton("One", OutlinePillButtonStyle{30}, &window);
     auto *second = new PillButton("Two", BlackPillButtonStyle{30}, &window);
+    bool on = false;
+    auto *toggle = new PillToggle({[&] { return on; }, [&](bool v) { on = v; }}, "Stereo", &window);
     row->addWidget(first);
     row->addWidget(second);
+    row->addWidget(toggle);
     ASSERT_TRUE(activate(&window));
-    EXPECT_EQ(tabWalk(&window), (std::vector<QWidget *>{first, second}));
+    EXPECT_EQ(tabWalk(&window), (std::vector<QWidget *>{first, second, toggle}));
 
-    first->clearFocus();
-    QTest::mouseClick(second, Qt::LeftButton, {}, second->rect().center());
-    EXPECT_FALSE(second->hasFocus());
+    // Tab to a button, click the switch, Space: the switch turns, not the button the keyboard had reached.
+    QSignalSpy firstClicks(first, &QAbstractButton::clicked);
+    first->setFocus(Qt::TabFocusReason);
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, toggle->rect().center());
+    ASSERT_TRUE(on);
+    EXPECT_TRUE(toggle->hasFocus());
+    EXPECT_EQ(ringPixels(toggle->grab().toImage()), 0);
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_FALSE(on);
+    EXPECT_EQ(firstClicks.size(), 0);
 
     QSignalSpy clicks(second, &QAbstractButton::clicked);
     second->setFocus(Qt::TabFocusReason);
@@ -125,9 +136,12 @@ TEST(FocusRing, FocusThatDidNotComeFromTabShowsTheRingOnlyAfterAKeyPress) {
     EXPECT_GT(ringPixels(first->grab().toImage()), 20);
 
     QTest::mouseClick(&window, Qt::LeftButton);
-    second->setFocus(Qt::TabFocusReason); // Tab shows it whatever came before
-    EXPECT_GT(ringPixels(second->grab().toImage()), 20);
-    second->setFocus(Qt::BacktabFocusReason);
+    second->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(second, Qt::Key_Tab); // Tab shows it whatever came before
+    ASSERT_TRUE(first->hasFocus());
+    EXPECT_GT(ringPixels(first->grab().toImage()), 20);
+    QTest::keyClick(first, Qt::Key_Backtab);
+    ASSERT_TRUE(second->hasFocus());
     EXPECT_GT(ringPixels(second->grab().toImage()), 20);
 
     // A click elsewhere leaves focus where it is but hides the ring; the next key press shows it again.
@@ -186,6 +200,111 @@ TEST(FocusRing, RowsActOnSpaceAndReturnAndSomeButtonsLeaveReturnToTheirWindow) {
     other->setFocus(Qt::TabFocusReason);
     QTest::keyClick(other, Qt::Key_Return);
     EXPECT_EQ(window.returns, 1);
+}
+
+// Focus that moves on because of a click shows no ring: Qt hands the focus of a control a click hides down the
+// chain as Tab would, and a window that comes back after a click elsewhere keeps its ring hidden.
+TEST(FocusRing, FocusThatMovesOnAfterAClickShowsNoRing) {
+    shellApp();
+    QWidget window;
+    auto *row = new QHBoxLayout(&window);
+    auto *first = new PillButton("Keys", OutlinePillButtonStyle{30}, &window);
+    auto *second = new PillButton("Sounds", OutlinePillButtonStyle{30}, &window);
+    row->addWidget(first);
+    row->addWidget(second);
+    ASSERT_TRUE(activate(&window));
+    QTest::keyClick(&window, Qt::Key_Shift);
+    first->setFocus(Qt::TabFocusReason);
+    ASSERT_GT(ringPixels(first->grab().toImage()), 20);
+    QTest::mouseClick(&window, Qt::LeftButton); // as on another section's rail item, which hides the page
+    first->hide();
+    ASSERT_TRUE(second->hasFocus());
+    EXPECT_EQ(ringPixels(second->grab().toImage()), 0);
+    first->show();
+
+    // Another window of the program (a chooser, a sheet) and back: the ring comes back only if no click came
+    // between.
+    QWidget other;
+    auto *otherButton = new PillButton("Choose", OutlinePillButtonStyle{30}, &other);
+    (void)otherButton;
+    for (const bool click : {false, true}) {
+        ASSERT_TRUE(activate(&window));
+        first->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(first, Qt::Key_Tab);
+        ASSERT_TRUE(second->hasFocus());
+        ASSERT_GT(ringPixels(second->grab().toImage()), 20);
+        ASSERT_TRUE(activate(&other));
+        if (click) {
+            QTest::mouseClick(&other, Qt::LeftButton);
+        }
+        ASSERT_TRUE(activate(&window));
+        ASSERT_TRUE(second->hasFocus());
+        EXPECT_EQ(ringPixels(second->grab().toImage()) > 20, !click) << click;
+        other.hide();
+    }
+}
+
+// A control disabled while it has focus (a button whose work is under way) leaves the focus waiting on its
+// window, not on the next control in the chain, and on being enabled again hands it to the control its work
+// leads to if that can take it, or takes it back; also when the window was not active meanwhile.
+TEST(FocusRing, AControlDisabledWhileFocusedHandsTheFocusToTheNextStepNotDownTheChain) {
+    shellApp();
+    for (const bool useEnabled : {true, false}) {
+        for (const bool inactive : {false, true}) {
+            ReturnCounter window;
+            auto *row = new QHBoxLayout(&window);
+            auto *choose = new PillButton("Choose file", OutlinePillButtonStyle{30}, &window);
+            auto *cancel = new PillButton("Cancel", OutlinePillButtonStyle{30}, &window);
+            auto *use = new PillButton("Use this sound", BlackPillButtonStyle{30}, &window);
+            row->addWidget(choose);
+            row->addWidget(cancel);
+            row->addWidget(use);
+            use->setEnabled(false);
+            FocusRing::setHandOff(choose, use);
+            QSignalSpy cancels(cancel, &QAbstractButton::clicked);
+            ASSERT_TRUE(activate(&window));
+            choose->setFocus(Qt::TabFocusReason);
+
+            QWidget other;
+            if (inactive) {
+                ASSERT_TRUE(activate(&other)); // as a file panel over the sheet
+            }
+            choose->setEnabled(false);
+            EXPECT_NE(window.focusWidget(), cancel) << useEnabled << inactive;
+            if (inactive) {
+                other.hide();
+                ASSERT_TRUE(activate(&window));
+            }
+            EXPECT_NE(QApplication::focusWidget(), cancel) << useEnabled << inactive;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_EQ(cancels.size(), 0);
+
+            use->setEnabled(useEnabled);
+            choose->setEnabled(true);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(QApplication::focusWidget(), useEnabled ? use : choose) << useEnabled << inactive;
+        }
+    }
+}
+
+// The ring is drawn over the control's children (a badge that fills the control would hide it otherwise).
+TEST(FocusRing, TheRingShowsWholeOverTheControlsChildren) {
+    shellApp();
+    QWidget window;
+    auto *row = new QHBoxLayout(&window);
+    auto *pick = new PillButton("Meow", OutlinePillButtonStyle{40}, &window);
+    row->addWidget(pick);
+    auto *badge = new QWidget(pick);
+    badge->setAutoFillBackground(true);
+    QPalette palette = badge->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    badge->setPalette(palette);
+    ASSERT_TRUE(activate(&window));
+    badge->setGeometry(pick->rect());
+    badge->show();
+    const RingSight sight = ringSight(pick);
+    EXPECT_GE(sight.shown, 0.95);
+    EXPECT_GE(sight.standsOut, 0.9);
 }
 
 } // namespace

@@ -26,9 +26,10 @@ ProfileList cardList(const PacksRow &row) {
             // "In use" instead of "Use pack".
             [](QWidget *widget) { return !static_cast<ProfilePackCard *>(widget)->useButton()->isVisibleTo(widget); },
             [](QWidget *) -> std::optional<QString> { return std::nullopt; }, // painted from the document
+            // "Use pack", or on the pack in use the card itself, which opens the pack's menu.
             [](QWidget *widget) -> QWidget * {
                 QAbstractButton *use = static_cast<ProfilePackCard *>(widget)->useButton();
-                return use->isVisibleTo(widget) ? use : nullptr;
+                return use->isVisibleTo(widget) ? use : widget;
             },
             // About six cards show in the page's band, and one either side is made ahead.
             10};
@@ -62,7 +63,7 @@ TEST(PacksRow, TabReachesEveryPackOfABigDocumentThenTheImportTile) {
     SoundsView view(model, panels);
     view.resize(1300, 800);
     ASSERT_TRUE(activate(&view));
-    checkTabReachesEveryProfile(cardList(*view.packsRow()), model, false);
+    checkTabReachesEveryProfile(cardList(*view.packsRow()), model, true);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), view.packsRow()->importTile());
