@@ -267,6 +267,14 @@ void MainWindow::openSection(AppSection section) {
 }
 
 void MainWindow::showPage() {
+    // Focus in the page that goes moves to the new section's rail item, where the user is, not down the chain
+    // to whatever control comes next (the first rail item, for the last control of the page).
+    QWidget *focused = focusWidget();
+    if (page_ && focused != nullptr && page_->isAncestorOf(focused)) {
+        if (RailItem *item = rail_->item(model_.section())) {
+            item->setFocus(Qt::OtherFocusReason);
+        }
+    }
     dropPage();
     page_ = makePage(model_.section(), model_, nullptr, services_);
     static_cast<PageCard *>(card_)->setPage(page_);

@@ -108,6 +108,29 @@ TEST_F(KeyboardPlate, TheFocusKeyIsDrawnApartFromTheSelection) {
     };
     EXPECT_TRUE(hasFocusColour(grabs.focused));
     EXPECT_FALSE(hasFocusColour(grabs.unfocused));
+
+    // A click on a key gives the plate focus with the selection ring only; the next arrow key shows the ring.
+    plate->clearFocus();
+    const QPoint w = plate->centreOf(QStringLiteral("W"));
+    QTest::mousePress(plate.get(), Qt::LeftButton, {}, w);
+    QTest::mouseRelease(plate.get(), Qt::LeftButton, {}, w);
+    ASSERT_TRUE(plate->hasFocus());
+    ASSERT_EQ(focusId(), "W");
+    EXPECT_FALSE(FocusRing::shows(plate.get()));
+    const auto ringPixels = [](const QImage &image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 200 && c.green() > 80 && c.green() < 140 && c.blue() < 80 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(ringPixels(plate->grab().toImage()), 0);
+    press(Qt::Key_Left);
+    EXPECT_TRUE(FocusRing::shows(plate.get()));
+    EXPECT_GT(ringPixels(plate->grab().toImage()), 40);
 }
 
 TEST_F(KeyboardPlate, ScreenReadersHearTheFocusKeyAsFocusMoves) {

@@ -43,6 +43,39 @@ TEST(MainWindowKeyboard, TheRailTakesFocusMovesWithTheArrowsAndOpensSectionsWith
     motion::setEnabled(true);
 }
 
+// Ctrl+, from a control of the page takes the focus to the Settings rail item, with the ring; a click on
+// another section's rail item then focuses that item without it, and no ring is left on the rail.
+TEST(MainWindowKeyboard, AnotherSectionTakesThePagesFocusToItsRailItemAndAClickLeavesNoRing) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    model.completeOnboarding();
+    model.setSection(AppSection::sounds);
+    MainWindow window(model);
+    window.resize(1400, 880);
+    ASSERT_TRUE(activate(&window));
+    Rail *rail = window.rail();
+    QTest::keyClick(&window, Qt::Key_Tab);
+    while (!window.page()->isAncestorOf(QApplication::focusWidget())) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_EQ(model.section(), AppSection::settings);
+    EXPECT_EQ(QApplication::focusWidget(), rail->item(AppSection::settings));
+    EXPECT_TRUE(FocusRing::shows(rail->item(AppSection::settings)));
+
+    RailItem *keys = rail->item(AppSection::keyboard);
+    QTest::mouseClick(keys, Qt::LeftButton, {}, keys->rect().center());
+    ASSERT_EQ(model.section(), AppSection::keyboard);
+    EXPECT_EQ(QApplication::focusWidget(), keys);
+    for (const AppSection section : allAppSections) {
+        EXPECT_FALSE(FocusRing::shows(rail->item(section))) << static_cast<int>(section);
+    }
+    flushDeletes();
+    motion::setEnabled(true);
+}
+
 TEST(MenuBarKeyboard, TabReachesEveryControlOfThePanelAndEachHasAName) {
     shellApp();
     motion::setEnabled(false);
