@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -125,18 +126,29 @@ inline FocusGrabs grabFocus(QWidget *control) {
 // How the focus ring of an attached control shows in its window, Tab having given it focus: `shown` is the
 // share of the ring's pixels that show in the ring's colour (a child or a neighbour drawn over the ring, or a
 // scroll area that cuts it, lowers it), `standsOut` the share of those that differ clearly from what they cover
-// (by 80 at least in RGB: the ring's orange is 270 from white, 200 from a light grey border, 100 from a yellow
-// cap and 47 from the red one).
+// (a CIE76 colour difference of 40 at least: the ring's orange is 93 from white, 85 from a light grey border,
+// 50 from a yellow cap, and 22 to 28 from the red record key).
 struct RingSight {
     double shown = 0;
     double standsOut = 0;
 };
 
-inline double colorDistance(QColor a, QColor b) {
-    const double r = a.red() - b.red();
-    const double g = a.green() - b.green();
-    const double bl = a.blue() - b.blue();
-    return std::sqrt(r * r + g * g + bl * bl);
+inline std::array<double, 3> lab(QColor color) {
+    const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const double r = linear(color.redF());
+    const double g = linear(color.greenF());
+    const double b = linear(color.blueF());
+    const double x = (0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047;
+    const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    const double z = (0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883;
+    const auto f = [](double t) { return t > 0.008856 ? std::cbrt(t) : 7.787 * t + 16.0 / 116; };
+    return {116 * f(y) - 16, 500 * (f(x) - f(y)), 200 * (f(y) - f(z))};
+}
+
+inline double colorDifference(QColor a, QColor b) {
+    const auto la = lab(a);
+    const auto lb = lab(b);
+    return std::hypot(la[0] - lb[0], la[1] - lb[1], la[2] - lb[2]);
 }
 
 inline RingSight ringSight(QWidget *control) {
@@ -174,7 +186,7 @@ inline RingSight ringSight(QWidget *control) {
             if (std::abs(seen.red() - color.red()) < 12 && std::abs(seen.green() - color.green()) < 12 &&
                 std::abs(seen.blue() - color.blue()) < 12) {
                 ++shown;
-                if (colorDistance(color, without.pixelColor(at)) >= 80) {
+                if (colorDifference(color, without.pixelColor(at)) >= 40) {
                     ++standsOut;
                 }
             }

@@ -92,11 +92,13 @@ void FocusInView::watch() {
 }
 
 void FocusInView::reveal(QWidget *widget) {
-    for (QWidget *ancestor = widget->parentWidget(); ancestor != nullptr && !ancestor->isWindow();
-         ancestor = ancestor->parentWidget()) {
+    for (QWidget *ancestor = widget->parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
         if (auto *area = qobject_cast<QScrollArea *>(ancestor);
             area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(widget)) {
             area->ensureWidgetVisible(widget, kMargin, kMargin);
+        }
+        if (ancestor->isWindow()) {
+            break;
         }
     }
 }

@@ -119,7 +119,6 @@ public:
 
     bool shows() const { return visible_ && control_->hasFocus(); }
     const Options &options() const { return options_; }
-    void setHandOff(QWidget *next) { handOff_ = next; }
 
 private:
     void focusIn(Qt::FocusReason reason) {
@@ -177,17 +176,16 @@ private:
         if (parkedOn_ == nullptr) {
             return;
         }
-        // At the next turn of the event loop: whatever else the same piece of work enables (the hand-off) is
-        // enabled by then.
+        // At the next turn of the event loop: the piece of work that enabled the control may move the focus on
+        // to its next step (a sheet's "Use this sound" once its file is in) meanwhile.
         QTimer::singleShot(0, this, [this] {
             QWidget *park = parkedOn_;
             parkedOn_ = nullptr;
             if (park == nullptr || park->focusWidget() != park) {
                 return; // the focus has gone elsewhere meanwhile
             }
-            QWidget *next = canTakeFocus(handOff_) ? handOff_.data() : control_;
-            if (canTakeFocus(next)) {
-                next->setFocus(Qt::OtherFocusReason);
+            if (canTakeFocus(control_)) {
+                control_->setFocus(Qt::OtherFocusReason);
             }
         });
     }
@@ -220,7 +218,6 @@ private:
     QWidget *control_;
     Options options_;
     RingOverlay *overlay_ = nullptr;
-    QPointer<QWidget> handOff_;
     QPointer<QWidget> parkedOn_; // the window the focus waits on while the control is disabled
     bool visible_ = false;       // whether this focus shows the ring
     bool keepsRing_ = false;     // the window lost activation while the ring showed
@@ -345,12 +342,6 @@ bool FocusRing::isAttached(const QWidget *control) {
 bool FocusRing::shows(const QWidget *control) {
     const RingFilter *ring = filterOf(control);
     return ring != nullptr && ring->shows();
-}
-
-void FocusRing::setHandOff(QWidget *control, QWidget *next) {
-    if (RingFilter *ring = filterOf(control)) {
-        ring->setHandOff(next);
-    }
 }
 
 QRectF FocusRing::ringRect(const QWidget *control, qreal *radius) {

@@ -29,9 +29,9 @@ public:
     // focus set by the program while the user's last press was a key, as when a sheet opens on its default
     // control and closes again; never focus a click gave, nor focus that moved on because a click hid or
     // disabled the control that had it). A control disabled while it has focus parks the focus on its window
-    // and takes it back when it is enabled again (or hands it to its hand-off, below), so focus never falls to
-    // whatever comes next in the chain. `radius` is the ring's corner radius, `inset` the room between the
-    // widget's edge and the ring's. Call once, from the constructor.
+    // and takes it back when it is enabled again, unless the program has moved it on to the next step meanwhile,
+    // so focus never falls to whatever comes next in the chain. `radius` is the ring's corner radius, `inset` the room
+    // between the widget's edge and the ring's. Call once, from the constructor.
     static void attach(QWidget *control, qreal radius = kCapsule, qreal inset = 0);
     // The same for a control that is no button (a row that takes a click): Space and Return run `activate`.
     static void attach(QWidget *control, qreal radius, std::function<void()> activate);
@@ -42,9 +42,6 @@ public:
     static void attachDrawnByControl(QWidget *control);
     // Whether the control has focus and that focus shows the ring (see attach()).
     static bool shows(const QWidget *control);
-    // The control the user needs next when `control` is disabled while it has focus (the action its work leads
-    // to): when `control` is enabled again, focus goes to `next` if it can take it then.
-    static void setHandOff(QWidget *control, QWidget *next);
     // Where the ring of an attached control goes, in its own coordinates, and its corner radius; empty for a
     // control that draws its own.
     static QRectF ringRect(const QWidget *control, qreal *radius = nullptr);

@@ -190,6 +190,7 @@ void PickerImportPane::importFinished(const ImportResult &result) {
         state_.setCategory(SoundCategory::mine);
         state_.setErrorText(std::nullopt);
         model_.preview(file.sound->id);
+        emit imported();
     } else if (file.error) {
         state_.setErrorText(QString::fromStdString(*file.error));
     }

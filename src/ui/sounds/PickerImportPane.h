@@ -57,6 +57,10 @@ public:
     // The error line (hidden while there is no error).
     QLabel *errorLabel() const { return error_; }
 
+signals:
+    // A file came in and is chosen.
+    void imported();
+
 private:
     void importFinished(const ImportResult &result);
 

@@ -139,9 +139,8 @@ SoundPickerSheet::SoundPickerSheet(SoundPickerTarget target, AppModel &model, st
     }
     showTab();
     updateFooter();
-    // "Choose file…" is disabled while its file is read; then the focus goes to "Use this sound" if the file
-    // came in, and back to "Choose file…" if it did not.
-    FocusRing::setHandOff(import_->chooseButton(), use_);
+    // A file imported is to be used next: Return uses it (the focus waited on the sheet while it was read).
+    connect(import_, &PickerImportPane::imported, this, &SoundPickerSheet::focusUse);
     // Keyboard focus starts on the chosen sound's card, where the arrow keys browse and Return uses it.
     if (state_.tab() != SoundPickerTab::library || !library_->focusChosenCard()) {
         use_->setFocus(Qt::OtherFocusReason);
@@ -355,15 +354,19 @@ void SoundPickerSheet::importFinished(const ImportResult &result) {
         state_.setCategory(SoundCategory::mine);
         state_.setErrorText(std::nullopt);
         // The next step is to use the take: Return does, not a further take on the record key.
-        if (use_->isEnabled()) {
-            use_->setFocus(Qt::OtherFocusReason);
-        }
+        focusUse();
     } else if (take.error) {
         // The take stays unsaved: say why.
         takeError_ = QString::fromStdString(*take.error);
         state_.setErrorText(takeError_);
     }
     record_->refresh(takeError_);
+}
+
+void SoundPickerSheet::focusUse() {
+    if (use_->isEnabled()) {
+        use_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void SoundPickerSheet::done(int result) {

@@ -92,6 +92,8 @@ private:
     void updateFooter();
     void recorderChanged();
     void importFinished(const ImportResult &result);
+    // Moves the focus to "Use this sound" (a take was recorded or a file imported), so Return uses it.
+    void focusUse();
 
     SoundPickerTarget target_;
     AppModel &model_;

@@ -1,5 +1,6 @@
 // Every control that takes focus shows the whole ring where Tab brings it, standing out from what it covers,
-// in each section of the window at the sizes it is used at.
+// in each section of the window at the sizes it is used at; and every slider of a percentage moves by 1 % per
+// arrow key and 10 % per Page key.
 
 #include "app/Motion.h"
 #include "ui/FocusWalk.h"
@@ -7,7 +8,9 @@
 #include "ui/editor/InspectorControls.h"
 #include "ui/shell/MainWindow.h"
 
+#include <QAbstractSlider>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -42,6 +45,61 @@ TEST(FocusSight, EveryRingOfEverySectionShowsWholeAndStandsOut) {
                     << static_cast<int>(section) << " at " << size.width() << "x" << size.height() << ":\n"
                     << hidden.join(QLatin1Char('\n')).toStdString();
             }
+        }
+    }
+    flushDeletes();
+    motion::setEnabled(true);
+}
+
+TEST(FocusSight, EverySliderMovesOnePercentPerArrowKeyAndTenPerPageKey) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    model.completeOnboarding();
+    model.assign("synth.meow", {0});
+    model.editAssignments({0}, [](KeyAssignment &a) {
+        a.volume = 0.5;
+        a.pitchVariation = 0.1;
+    });
+    model.setSetting(&AppSettings::masterVolume, 0.5);
+    model.setSelectedKeys({0});
+    const auto assignment = [&model] { return *model.data().activeProfile().assignment(0); };
+    const struct {
+        const char *name;
+        AppSection section;
+        std::function<double()> value;
+    } sliders[] = {
+        {"Volume", AppSection::keyboard, [&] { return assignment().volume; }},
+        {"Pitch variation", AppSection::keyboard, [&] { return assignment().pitchVariation; }},
+        {"Volume", AppSection::settings, [&] { return model.data().settings.masterVolume; }},
+    };
+    for (const auto &slider : sliders) {
+        model.setSection(slider.section);
+        MainWindow window(model);
+        window.resize(1400, 880);
+        ASSERT_TRUE(activate(&window));
+        for (QWidget *widget : window.findChildren<QWidget *>()) {
+            if (auto *controls = dynamic_cast<AssignedControls *>(widget)) {
+                controls->setAdvancedOpen(true); // the pitch slider
+            }
+        }
+        QAbstractSlider *found = nullptr;
+        for (auto *candidate : window.findChildren<QAbstractSlider *>()) {
+            if (candidate->accessibleName() == QLatin1String(slider.name)) {
+                found = candidate;
+            }
+        }
+        ASSERT_NE(found, nullptr) << slider.name;
+        found->setFocus(Qt::TabFocusReason);
+        const struct {
+            Qt::Key key;
+            double change;
+        } presses[] = {{Qt::Key_Right, 0.01}, {Qt::Key_Left, -0.01}, {Qt::Key_PageUp, 0.1}, {Qt::Key_PageDown, -0.1}};
+        for (const auto &press : presses) {
+            const double before = slider.value();
+            QTest::keyClick(found, press.key);
+            EXPECT_NEAR(slider.value() - before, press.change, 1e-9) << slider.name << " " << press.key;
         }
     }
     flushDeletes();

@@ -1,6 +1,7 @@
 // The picker's Import tab: importing a chosen or dropped file, its errors, and the drop zone's highlight.
 
 #include "SoundPickerFixture.h"
+#include "ui/FocusWalk.h"
 #include "ui/sounds/PickerImportPane.h"
 #include "ui/sounds/SoundFilePanels.h"
 
@@ -213,4 +214,36 @@ TEST(SoundPickerImport, AFileTakenWhileAnotherIsReadIsTheOneChosenAndBothComeIn)
     EXPECT_EQ(sheet.footerName(), "Second");
     ASSERT_EQ(f.harness.audio.plays.size(), 1u); // only the chosen one is played
     EXPECT_TRUE(pane.chooseButton()->isEnabled());
+}
+
+// "Choose file…" by keyboard: while the file is read the focus waits on the sheet (Return there throws nothing
+// away), then goes to "Use this sound", where Return uses the file; a file that fails gives it back to
+// "Choose file…".
+TEST(SoundPickerImport, AKeyboardImportHandsTheFocusToUseThisSoundNeverToCancel) {
+    for (const bool succeeds : {true, false}) {
+        PickerFixture f;
+        AppModel &model = f.start();
+        auto &sheet = f.open(SoundPickerTarget::keys({0}));
+        ASSERT_TRUE(activate(&sheet));
+        sheet.state().setTab(SoundPickerTab::importFile);
+        auto &pane = *sheet.importPane();
+        pane.setChooser([succeeds](QWidget *) {
+            return std::filesystem::path(succeeds ? "/sounds/Door knock.wav" : "/packs/bad pack.tapchime");
+        });
+        pane.chooseButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pane.chooseButton(), Qt::Key_Return);
+        ASSERT_TRUE(pane.importing());
+        EXPECT_NE(QApplication::focusWidget(), sheet.cancelButton());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(sheet.isVisible());
+        ASSERT_TRUE(f.harness.finishWork());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), succeeds ? sheet.useButton() : pane.chooseButton()) << succeeds;
+        if (succeeds) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_EQ(sheet.result(), QDialog::Accepted);
+            ASSERT_TRUE(model.data().activeProfile().assignment(0));
+            EXPECT_EQ(model.data().activeProfile().assignment(0)->soundID, model.data().userSounds.at(0).id);
+        }
+    }
 }

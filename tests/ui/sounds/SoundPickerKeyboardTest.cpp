@@ -87,5 +87,19 @@ TEST(SoundPickerKeyboard, TabReachesEveryControlAndEscCancels) {
     EXPECT_FALSE(model.data().activeProfile().assignment(kA));
 }
 
+// Every control of each tab shows the whole ring where Tab brings it, standing out from what it covers (the
+// red record key's among them).
+TEST(SoundPickerKeyboard, EveryRingOfEveryTabShowsWholeAndStandsOut) {
+    for (const SoundPickerTab tab : {SoundPickerTab::library, SoundPickerTab::record, SoundPickerTab::importFile}) {
+        PickerFixture f;
+        f.start();
+        SoundPickerSheet &sheet = f.open(SoundPickerTarget::keys({kA}));
+        sheet.state().setTab(tab);
+        ASSERT_TRUE(activate(&sheet));
+        const QStringList hidden = hiddenRings(&sheet);
+        EXPECT_TRUE(hidden.isEmpty()) << static_cast<int>(tab) << ":\n" << hidden.join(QLatin1Char('\n')).toStdString();
+    }
+}
+
 } // namespace
 } // namespace tc::test

@@ -3,6 +3,7 @@
 
 #include "SoundPickerFixture.h"
 #include "app/GatedCatalog.h"
+#include "ui/FocusWalk.h"
 #include "ui/sounds/PickerLibraryPane.h"
 #include "ui/sounds/PickerRecordPane.h"
 
@@ -292,4 +293,26 @@ TEST(SoundPickerRecord, TheSoundSettingsAreTheFirstKnownProgramInstalled) {
         EXPECT_EQ(PickerRecordPane::soundSettingsCommand([&](const QString &p) { return c.installed.contains(p); }),
                   c.command);
     }
+}
+
+// A take recorded with the keyboard: the focus moves from the record key to "Use this sound", so Return uses
+// the take rather than starting another.
+TEST(SoundPickerRecord, ARecordedTakeHandsTheFocusToUseThisSound) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    auto &sheet = f.open(SoundPickerTarget::keys({0}));
+    ASSERT_TRUE(activate(&sheet));
+    sheet.state().setTab(SoundPickerTab::record);
+    QAbstractButton *key = sheet.recordPane()->recordButton();
+    key->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(key, Qt::Key_Space);
+    ASSERT_EQ(f.microphone.takes.size(), 1u);
+    finishTake(f, true);
+    ASSERT_EQ(userSounds(model).size(), 1u);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.useButton());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(f.microphone.takes.size(), 1u);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    ASSERT_TRUE(model.data().activeProfile().assignment(0));
+    EXPECT_EQ(model.data().activeProfile().assignment(0)->soundID, userSounds(model)[0].id);
 }

@@ -5,11 +5,14 @@
 #include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
 #include "ui/kit/CategoryTitle.h"
+#include "ui/sounds/PacksRow.h"
+#include "ui/sounds/ProfilePackCard.h"
 #include "ui/sounds/SoundLibraryPanel.h"
 #include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsScreenState.h"
 #include "ui/sounds/SoundsView.h"
 
+#include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -47,6 +50,50 @@ TEST(SoundsKeyboard, TabReachesImportThePacksTheChipsAndEveryRowsButtons) {
     chips[1]->setFocus(Qt::TabFocusReason);
     QTest::keyClick(chips[1], Qt::Key_Space);
     EXPECT_EQ(view.state().filter(), chips[1]->category());
+    flushDeletes();
+    motion::setEnabled(true);
+}
+
+// The pack in use has no "Use pack": Tab reaches its card, whose Space or Return opens the pack's
+// menu with Duplicate, Share and Delete; "Use pack" on another card hands the focus to that card.
+TEST(SoundsKeyboard, TabReachesThePackInUseAndItsMenu) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    SoundFilePanels panels;
+    SoundsView view(model, panels);
+    view.resize(1300, 800);
+    ASSERT_TRUE(activate(&view));
+    const auto walk = tabWalk(&view);
+    ProfilePackCard *active = nullptr;
+    ProfilePackCard *other = nullptr;
+    for (ProfilePackCard *card : view.packsRow()->cards()) {
+        (card->isActive() ? active : other) = card;
+    }
+    ASSERT_NE(active, nullptr);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(std::find(walk.begin(), walk.end(), active), walk.end()) << describe(walk).toStdString();
+    EXPECT_FALSE(spokenName(active).isEmpty());
+
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+        active->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(active, key);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << key;
+        QStringList texts;
+        for (QAction *action : menu->actions()) {
+            texts << action->text();
+        }
+        EXPECT_TRUE(texts.contains(QStringLiteral("Duplicate"))) << texts.join(',').toStdString();
+        EXPECT_TRUE(texts.contains(QStringLiteral("Delete"))) << texts.join(',').toStdString();
+        menu->close();
+    }
+
+    other->useButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(other->useButton(), Qt::Key_Space);
+    ASSERT_TRUE(other->isActive());
+    EXPECT_EQ(QApplication::focusWidget(), other);
     flushDeletes();
     motion::setEnabled(true);
 }
