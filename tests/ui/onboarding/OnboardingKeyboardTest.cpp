@@ -70,5 +70,32 @@ TEST(OnboardingKeyboard, ThePackStepOpensOnStartTypingThePacksComeFirstAndSpaceP
     motion::setEnabled(true);
 }
 
+// The selected pack's border stays in sight under the focus ring, and every ring of the step shows whole.
+TEST(OnboardingKeyboard, TheSelectedPacksBorderShowsWithTheRing) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    OnboardingView sheet(model);
+    ASSERT_TRUE(activate(&sheet));
+    PackCard *selected = nullptr;
+    for (PackCard *card : sheet.packCards()) {
+        if (card->isSelected()) {
+            selected = card;
+        }
+    }
+    ASSERT_NE(selected, nullptr);
+    const FocusGrabs grabs = grabFocus(selected);
+    // The border: two points of ink along the card's left edge, halfway down, focused or not.
+    const QPoint edge(1, selected->height() / 2);
+    for (const QImage *image : {&grabs.unfocused, &grabs.focused}) {
+        const QColor c = image->pixelColor(edge * image->devicePixelRatio());
+        EXPECT_LT(c.lightness(), 80) << (image == &grabs.focused ? "focused" : "unfocused");
+    }
+    const QStringList hidden = hiddenRings(&sheet);
+    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(QLatin1Char('\n')).toStdString();
+    motion::setEnabled(true);
+}
+
 } // namespace
 } // namespace tc::test
