@@ -162,12 +162,14 @@ inline RingSight ringSight(QWidget *control) {
         FocusRing::paint(painter, ring, radius);
     }
     QTest::keyClick(window, Qt::Key_Shift); // the user is on the keyboard
-    control->clearFocus();
-    const QImage without = window->grab().toImage();
-    control->setFocus(Qt::TabFocusReason);
-    const QImage with = window->grab().toImage();
-    control->clearFocus();
+    // The control's place in the window, cut to the window: what is outside it is not seen.
     const QPoint origin = control->mapTo(window, QPoint(0, 0));
+    const QRect place = QRect(origin, control->size()) & window->rect();
+    control->clearFocus();
+    const QImage without = window->grab(place).toImage();
+    control->setFocus(Qt::TabFocusReason);
+    const QImage with = window->grab(place).toImage();
+    control->clearFocus();
     const QColor color = FocusRing::color();
     int pixels = 0;
     int shown = 0;
@@ -178,8 +180,8 @@ inline RingSight ringSight(QWidget *control) {
                 continue;
             }
             ++pixels;
-            const QPoint at = origin + QPoint(x, y);
-            if (!with.rect().contains(at)) {
+            const QPoint at = origin + QPoint(x, y) - place.topLeft();
+            if (!place.contains(origin + QPoint(x, y))) {
                 continue;
             }
             const QColor seen = with.pixelColor(at);

@@ -10,14 +10,14 @@ namespace tc {
 
 namespace {
 
-// Room above and below the style's handle for the ring.
-constexpr int kSliderHeight = 26;
+// A little room above and below the style's handle, so the ring runs clear of it.
+constexpr int kHeight = 21;
 
 } // namespace
 
 PercentSlider::PercentSlider(int positionsPerUnit, QWidget *parent) : QSlider(Qt::Horizontal, parent) {
     setPercentSteps(this, positionsPerUnit);
-    setMinimumHeight(kSliderHeight);
+    setMinimumHeight(kHeight);
     QPalette shades = palette();
     shades.setColor(QPalette::Highlight, Theme::ink);
     setPalette(shades);

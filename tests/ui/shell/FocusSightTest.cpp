@@ -23,7 +23,7 @@ TEST(FocusSight, EveryRingOfEverySectionShowsWholeAndStandsOut) {
     AppModel &model = harness.started();
     model.completeOnboarding();
     model.assign("synth.meow", {0});
-    for (const QSize size : {QSize(1400, 880), QSize(1366, 768)}) {
+    for (const QSize size : {QSize(1400, 880), QSize(1366, 768), QSize(1280, 800)}) {
         for (const AppSection section : allAppSections) {
             for (const KeySet &selected : {KeySet{1}, KeySet{0}}) {
                 // The key without a sound of its own shows the quick picks, the one with its sound the sliders.
