@@ -67,9 +67,6 @@ class RingFilter final : public QObject {
 public:
     RingFilter(QWidget *control, Options options) : QObject(control), control_(control), options_(std::move(options)) {
         setObjectName(QStringLiteral("tc-focus-ring"));
-        if (!options_.drawnByControl) {
-            overlay_ = new RingOverlay(control, options_.radius, options_.inset);
-        }
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override {
@@ -145,17 +142,23 @@ private:
     }
 
     void showRing() {
-        if (overlay_ == nullptr) {
+        if (options_.drawnByControl) {
             control_->update();
             return;
         }
         const bool shown = shows();
         if (shown) {
+            if (overlay_ == nullptr) {
+                // Made the first time the ring shows: most controls never get the focus.
+                overlay_ = new RingOverlay(control_, options_.radius, options_.inset);
+            }
             overlay_->setGeometry(control_->rect());
             overlay_->raise();
             overlay_->update();
         }
-        overlay_->setVisible(shown);
+        if (overlay_ != nullptr) {
+            overlay_->setVisible(shown);
+        }
     }
 
     // Qt moves the focus of a control that is disabled to the next control in the chain, which may be the one
