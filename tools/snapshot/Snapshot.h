@@ -54,5 +54,7 @@ std::vector<Snapshot> settingsSnapshots();
 std::vector<Snapshot> soundsSnapshots();
 // One control with keyboard focus on each screen.
 std::vector<Snapshot> focusSnapshots();
+// Every screen with names of 10,000 characters.
+std::vector<Snapshot> longNameSnapshots();
 
 } // namespace tc::snapshot

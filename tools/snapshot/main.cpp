@@ -168,7 +168,8 @@ int main(int argc, char *argv[]) {
     for (const auto &list :
          {tc::snapshot::shellSnapshots(), tc::snapshot::windowSnapshots(), tc::snapshot::editorSnapshots(),
           tc::snapshot::triggerSnapshots(), tc::snapshot::pickerSnapshots(), tc::snapshot::appRulesSnapshots(),
-          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots(), tc::snapshot::focusSnapshots()}) {
+          tc::snapshot::settingsSnapshots(), tc::snapshot::soundsSnapshots(), tc::snapshot::focusSnapshots(),
+          tc::snapshot::longNameSnapshots()}) {
         for (const tc::snapshot::Snapshot &shot : list) {
             if (!shot.name.startsWith(prefix)) {
                 continue;

@@ -4,6 +4,7 @@
 #include "ui/apprules/AppDirectory.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/MenuText.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -39,7 +40,8 @@ QMenu *AddAppCard::makeMenu(QWidget *parent) {
             continue;
         }
         const std::string name = app.name.toStdString();
-        menu->addAction(app.name, this, [this, id, name] { model_.addRule(id, name); });
+        connect(MenuText::add(*menu, app.name), &QAction::triggered, this,
+                [this, id, name] { model_.addRule(id, name); });
     }
     menu->addSeparator();
     menu->addAction(QStringLiteral("Choose an app…"), this, [this] { chooseApp(); });

@@ -7,6 +7,7 @@
 #include "ui/kit/FittingText.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/MenuText.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
@@ -88,6 +89,7 @@ public:
         setText(text);
         setAccessibleName(text);
         swatch_ = swatch;
+        syncToolTip();
         update();
     }
     QColor swatch() const { return swatch_; }
@@ -110,19 +112,38 @@ protected:
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(strokeBorderPath(swatch, 3, 1));
 
-        const qreal chevronWidth = 12;
-        const qreal textLeft = swatch.right() + 8;
-        const qreal textRight = width() - 16 - chevronWidth - 8;
-        const QFont font = Fonts::system(12, QFont::DemiBold);
+        const QRectF room = textRoom();
+        const QFont font = labelFont();
         painter.setFont(font);
         painter.setPen(Theme::ink);
-        const QString shown = ShownText::elided(QFontMetricsF(font), text(), std::max<qreal>(0, textRight - textLeft));
-        painter.drawText(QRectF(textLeft, 0, textRight - textLeft, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
-        Symbols::paint(painter, QRectF(width() - 16 - chevronWidth, 0, chevronWidth, height()),
+        const QString shown = ShownText::elided(QFontMetricsF(font), text(), room.width());
+        painter.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, shown);
+        Symbols::paint(painter, QRectF(width() - 16 - kChevronWidth, 0, kChevronWidth, height()),
                        "chevron.up.chevron.down", 9, QFont::Bold, Theme::ink3);
     }
 
+    void resizeEvent(QResizeEvent *event) override {
+        QAbstractButton::resizeEvent(event);
+        syncToolTip();
+    }
+
 private:
+    static constexpr qreal kChevronWidth = 12;
+
+    static QFont labelFont() { return Fonts::system(12, QFont::DemiBold); }
+
+    // Between the swatch and the chevron.
+    QRectF textRoom() const {
+        const qreal left = 16 + 10 + 8;
+        return {left, 0, std::max<qreal>(0, width() - 16 - kChevronWidth - 8 - left), static_cast<qreal>(height())};
+    }
+
+    // A profile name shown cut tells its whole name in the tooltip.
+    void syncToolTip() {
+        const bool cut = QFontMetricsF(labelFont()).horizontalAdvance(text()) > textRoom().width();
+        setToolTip(cut ? text() : QString());
+    }
+
     QColor swatch_ = Theme::ink;
 };
 
@@ -318,11 +339,12 @@ QMenu *RuleCard::makeMenu(QWidget *parent) {
     auto *menu = new QMenu(parent);
     for (const Profile &profile : model_.data().profiles) {
         const Uuid id = profile.id;
-        const QString title = ShownText::bounded(QString::fromStdString(profile.name));
+        QAction *action = MenuText::add(*menu, QString::fromStdString(profile.name));
         if (rule_.isFallback) {
-            menu->addAction(title, this, [this, id] { model_.setActiveProfile(id); });
+            connect(action, &QAction::triggered, this, [this, id] { model_.setActiveProfile(id); });
         } else {
-            menu->addAction(title, this, [this, id] { model_.setRule(rule_.bundleID, rule_.name, id); });
+            connect(action, &QAction::triggered, this,
+                    [this, id] { model_.setRule(rule_.bundleID, rule_.name, id); });
         }
     }
     if (!rule_.isFallback) {

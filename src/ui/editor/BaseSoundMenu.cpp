@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/MenuText.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 #include <cmath>
 
 namespace tc {
@@ -24,6 +26,7 @@ constexpr qreal kHeight = 26;
 constexpr qreal kSide = 10;
 constexpr qreal kSpacing = 6;
 constexpr qreal kChevron = 9;
+constexpr qreal kMaxNameWidth = 240; // a longer name is cut with "…" and shows whole in the tooltip
 
 const QString kLead = QStringLiteral("Base:");
 
@@ -44,9 +47,24 @@ BaseSoundMenu::BaseSoundMenu(AppModel &model, QWidget *parent) : QAbstractButton
     model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] {
         setAccessibleName(kLead + QLatin1Char(' ') + baseName(model_));
         updateGeometry();
+        syncToolTip();
         update();
     });
     setAccessibleName(kLead + QLatin1Char(' ') + baseName(model_));
+}
+
+qreal BaseSoundMenu::nameRoom() const {
+    return width() - (kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing + kSpacing + kChevron + kSide);
+}
+
+void BaseSoundMenu::syncToolTip() {
+    const QString name = baseName(model_);
+    setToolTip(QFontMetricsF(nameFont()).horizontalAdvance(name) > nameRoom() + 0.5 ? name : QString());
+}
+
+void BaseSoundMenu::resizeEvent(QResizeEvent *event) {
+    QAbstractButton::resizeEvent(event);
+    syncToolTip();
 }
 
 QString BaseSoundMenu::baseName(const AppModel &model) {
@@ -85,7 +103,7 @@ QMenu *BaseSoundMenu::makeMenu(QWidget *parent) {
     const auto list = items(model_);
     for (std::size_t i = 0; i < list.size(); ++i) {
         const Item &item = list[i];
-        QAction *action = menu->addAction(item.title);
+        QAction *action = MenuText::add(*menu, item.title);
         // One checkmark on the current item; a checkable action would draw a box on every item.
         if (item.checked) {
             action->setIcon(checkmarkIcon());
@@ -114,7 +132,8 @@ void BaseSoundMenu::popup() {
 
 QSize BaseSoundMenu::sizeHint() const {
     const qreal width = kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing +
-                        QFontMetricsF(nameFont()).horizontalAdvance(baseName(model_)) + kSpacing + kChevron + kSide;
+                        std::min(QFontMetricsF(nameFont()).horizontalAdvance(baseName(model_)), kMaxNameWidth) +
+                        kSpacing + kChevron + kSide;
     return {static_cast<int>(std::ceil(width)) + 1, static_cast<int>(kHeight)};
 }
 
@@ -129,10 +148,11 @@ void BaseSoundMenu::paintEvent(QPaintEvent *) {
     const qreal leadWidth = QFontMetricsF(leadFont()).horizontalAdvance(kLead);
     painter.drawText(QRectF(x, pill.top(), leadWidth + 1, kHeight), Qt::AlignLeft | Qt::AlignVCenter, kLead);
     x += leadWidth + kSpacing;
-    const QString name = baseName(model_);
+    const QFontMetricsF nameMetrics(nameFont());
+    const QString name = ShownText::elided(nameMetrics, baseName(model_), std::max<qreal>(nameRoom(), 0));
     painter.setFont(nameFont());
     painter.setPen(Theme::ink);
-    const qreal nameWidth = QFontMetricsF(nameFont()).horizontalAdvance(name);
+    const qreal nameWidth = nameMetrics.horizontalAdvance(name);
     painter.drawText(QRectF(x, pill.top(), nameWidth + 1, kHeight), Qt::AlignLeft | Qt::AlignVCenter, name);
     x += nameWidth + kSpacing;
     Symbols::paint(painter, QRectF(x - 2, pill.top(), kChevron + 4, kHeight), "chevron.down", kChevron, QFont::Bold,

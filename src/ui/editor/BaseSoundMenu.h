@@ -11,7 +11,8 @@ namespace tc {
 
 class AppModel;
 
-// The capsule beside the legend that shows the active profile's base sound ("Base: Cream") and opens a menu
+// The capsule beside the legend that shows the active profile's base sound ("Base: Cream", a long name cut with
+// "…" and shown whole in the tooltip) and opens a menu
 // to silence it or choose another mechanical sound. A chosen sound is stored through the model and
 // previewed; the silent item previews nothing. Main thread.
 class BaseSoundMenu : public QAbstractButton {
@@ -39,8 +40,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The width the name has: the button's, less "Base:", the chevron and the gaps.
+    qreal nameRoom() const;
+    // The whole name as the tooltip while it shows cut; none while it shows whole.
+    void syncToolTip();
     void choose(const std::string &soundID);
     void popup();
 

@@ -3,7 +3,7 @@
 #include "app/AppModel.h"
 #include "model/KeyLayout.h"
 #include "ui/editor/BaseSoundMenu.h"
-#include "ui/editor/FlowRow.h"
+#include "ui/kit/FlowRow.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"

@@ -79,7 +79,7 @@ FittingText::Fit FittingText::currentFit() const {
 
 QSize FittingText::sizeHint() const {
     const QFontMetricsF metrics(font_);
-    return QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(text_))),
+    return QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(ShownText::bounded(text_)))),
                  static_cast<int>(std::ceil(metrics.height())));
 }
 

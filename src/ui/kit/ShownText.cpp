@@ -21,4 +21,36 @@ QString elided(const QFontMetricsF &metrics, const QString &text, qreal width) {
     return metrics.elidedText(bounded(text), Qt::ElideRight, width);
 }
 
+QString wrappable(const QFontMetricsF &metrics, const QString &text, qreal width) {
+    QString result;
+    result.reserve(text.size());
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !text.at(end).isSpace()) {
+            ++end;
+        }
+        const QString word = text.mid(start, end - start);
+        if (metrics.horizontalAdvance(word) <= width) {
+            result += word;
+        } else {
+            for (qsizetype i = 0; i < word.size(); ++i) {
+                result += word.at(i);
+                const bool pairContinues = word.at(i).isHighSurrogate() && i + 1 < word.size();
+                if (!pairContinues && i + 1 < word.size()) {
+                    result += QChar(0x200B);
+                }
+            }
+        }
+        // The spaces (and line breaks) after the word, as written.
+        start = end;
+        while (end < text.size() && text.at(end).isSpace()) {
+            ++end;
+        }
+        result += text.mid(start, end - start);
+        start = end;
+    }
+    return result;
+}
+
 } // namespace tc::ShownText

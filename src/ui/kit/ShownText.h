@@ -18,4 +18,9 @@ QString bounded(const QString &text, qsizetype limit = kMaxCharacters);
 QString elided(const QFontMetrics &metrics, const QString &text, int width);
 QString elided(const QFontMetricsF &metrics, const QString &text, qreal width);
 
+// `text` made to wrap inside `width`: each word wider than that (a file name or path without spaces) gets a zero
+// width space between its characters (never inside a surrogate pair), so a word-wrapping label breaks it where
+// the line is full instead of running past its edge. Other words are left as they are.
+QString wrappable(const QFontMetricsF &metrics, const QString &text, qreal width);
+
 } // namespace tc::ShownText

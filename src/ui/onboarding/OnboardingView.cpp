@@ -7,6 +7,7 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/RowLabels.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SidewaysScrollArea.h"
 #include "ui/kit/SpringAnimator.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
@@ -174,6 +175,7 @@ void OnboardingView::syncStep(bool animated) {
     }
     showMeHow_ = later_ = startTyping_ = nullptr;
     cardRow_ = nullptr;
+    cardBand_ = nullptr;
     cards_.clear();
     cardsShown_.clear();
     content_ = step_ == Step::permission ? buildPermissionStep() : buildPackStep();
@@ -285,9 +287,19 @@ QWidget *OnboardingView::buildPackStep() {
     stack->addWidget(header(QStringLiteral("Pick a starter pack"),
                             QStringLiteral("Try typing anywhere after you pick. You can change every key later.")));
     addGap(stack);
-    cardRow_ = new QHBoxLayout;
+    // The cards share the row's width; when there are more than fit at their least width the row scrolls
+    // sideways, so every card keeps its badge, name and count whole.
+    cardBand_ = new SidewaysScrollArea;
+    cardBand_->setObjectName(QStringLiteral("packCards"));
+    auto *strip = new QWidget;
+    strip->setAttribute(Qt::WA_TranslucentBackground);
+    cardRow_ = new QHBoxLayout(strip);
+    cardRow_->setContentsMargins(0, 0, 0, 0);
     cardRow_->setSpacing(14);
-    stack->addLayout(cardRow_);
+    cardBand_->setWidget(strip);
+    strip->setAutoFillBackground(false); // setWidget() turned it on
+    cardBand_->setFixedHeight(PackCard::height());
+    stack->addWidget(cardBand_);
     fillPackCards();
     addGap(stack);
 

@@ -6,6 +6,7 @@
 
 class QAbstractButton;
 class QHBoxLayout;
+class QScrollArea;
 
 namespace tc {
 
@@ -16,8 +17,9 @@ class SpringAnimator;
 // The first-run sheet, 720 × 640 on the dotted backdrop: the hero above one of two steps.
 // - Keyboard access (while the model has no keyboard access): what is needed, the two steps with the first
 //   waiting, "Show me how" (the allow action) and "Later" (ends onboarding without access).
-// - Starter pack (once access is there): one card per profile of the document; a tap makes the profile
-//   active and previews its sound; "Start typing" ends onboarding.
+// - Starter pack (once access is there): one card per profile of the document, sharing the row's width (the
+//   row scrolls sideways when more cards than fit at their least width); a tap makes the profile active and
+//   previews its sound; "Start typing" ends onboarding.
 // The step is never stored: it follows the model's permissionGranted both ways, so the sheet moves on by
 // itself the moment the keyboard monitor starts (on an X11 session at once), sliding in on a spring.
 //
@@ -73,6 +75,7 @@ private:
     QAbstractButton *showMeHow_ = nullptr;
     QAbstractButton *later_ = nullptr;
     QAbstractButton *startTyping_ = nullptr;
+    QScrollArea *cardBand_ = nullptr; // scrolls the card row sideways when the cards do not fit
     QHBoxLayout *cardRow_ = nullptr;
     std::vector<PackCard *> cards_;
     QString cardsShown_; // what the cards were made from, to remake them only when a profile changed

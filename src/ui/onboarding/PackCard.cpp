@@ -24,6 +24,7 @@ constexpr qreal kPadding = 18;
 constexpr qreal kSpacing = 10;
 constexpr qreal kCorner = 18;
 constexpr qreal kRingInset = 3; // the selection border (2) and a point of room
+constexpr qreal kTextInset = 8; // between the card's sides and its lines
 
 // The key code a key-map entry stands for; nothing for an entry that is not a decimal key code.
 std::optional<unsigned> keyCode(const std::string &key) {
@@ -108,7 +109,8 @@ PackCard::PackCard(const Profile &profile, const SoundLookup &lookup, QWidget *p
     setCursor(Qt::PointingHandCursor);
     // The ring runs just inside the selected card's border, which stays in sight.
     FocusRing::attach(this, kCorner - kRingInset, kRingInset);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // Equal shares of the row (every card asks for its least width), never less than that.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void PackCard::setSelected(bool selected) {
@@ -118,14 +120,27 @@ void PackCard::setSelected(bool selected) {
     }
 }
 
+int PackCard::height() {
+    return qCeil(kPadding + MiniCap::metrics(kBadge).frame.height() + kSpacing + QFontMetricsF(nameFont()).height() +
+                 kSpacing + QFontMetricsF(countFont()).height() + kPadding);
+}
+
 QSize PackCard::sizeHint() const {
-    const qreal height = kPadding + MiniCap::metrics(kBadge).frame.height() + kSpacing +
-                         QFontMetricsF(nameFont()).height() + kSpacing + QFontMetricsF(countFont()).height() + kPadding;
-    return QSize(120, qCeil(height));
+    return minimumSizeHint();
 }
 
 QSize PackCard::minimumSizeHint() const {
-    return QSize(40, sizeHint().height());
+    const qreal content = std::max(MiniCap::metrics(kBadge).frame.width(),
+                                   QFontMetricsF(countFont()).horizontalAdvance(count_));
+    return QSize(qCeil(content + 2 * kTextInset), height());
+}
+
+void PackCard::resizeEvent(QResizeEvent *event) {
+    QAbstractButton::resizeEvent(event);
+    if (nameWidth_ < 0) {
+        nameWidth_ = QFontMetricsF(nameFont()).horizontalAdvance(ShownText::bounded(name_));
+    }
+    setToolTip(nameWidth_ > width() - 2 * kTextInset ? name_ : QString());
 }
 
 void PackCard::paintEvent(QPaintEvent *) {
@@ -143,7 +158,7 @@ void PackCard::paintEvent(QPaintEvent *) {
     const QFontMetricsF nameMetrics(nameFont());
     painter.setFont(nameFont());
     painter.setPen(Theme::ink);
-    const QRectF nameRect(area.left() + 8, y, area.width() - 16, nameMetrics.height());
+    const QRectF nameRect(area.left() + kTextInset, y, area.width() - 2 * kTextInset, nameMetrics.height());
     painter.drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop,
                      ShownText::elided(nameMetrics, name_, nameRect.width()));
     y += nameMetrics.height() + kSpacing;

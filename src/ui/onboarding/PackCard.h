@@ -39,16 +39,22 @@ public:
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
 
+    // Every card's height.
+    static int height();
+    // The least width shows the badge and the count whole; the name is cut with "…" below its own width and
+    // then shows whole in the card's tooltip.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     Uuid id_;
     QString name_;
     QString count_;
+    qreal nameWidth_ = -1; // the name's width in its font, measured once
     ProfileColor color_;
     std::string symbol_;
     bool selected_ = false;

@@ -6,6 +6,7 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ItemPool.h"
 #include "ui/kit/LabelPillButton.h"
+#include "ui/kit/MenuText.h"
 #include "ui/kit/PanelHelper.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
@@ -39,9 +40,17 @@ QFont chipFont() {
     return Fonts::system(12, QFont::DemiBold);
 }
 
+// The widest a chip's name grows; a longer one is cut with "…" and shows whole in the chip's tooltip.
+constexpr qreal maxNameWidth = 220;
+
 // A chip's width for a name, in the chip font's metrics.
 qreal chipWidth(const QFontMetricsF &metrics, const QString &name) {
-    return chipPadding + swatchSize + swatchGap + std::ceil(metrics.horizontalAdvance(name)) + chipPadding;
+    return chipPadding + swatchSize + swatchGap + std::min(std::ceil(metrics.horizontalAdvance(name)), maxNameWidth) +
+           chipPadding;
+}
+
+bool nameIsCut(const QString &name) {
+    return QFontMetricsF(chipFont()).horizontalAdvance(name) > maxNameWidth;
 }
 
 // "white" gives "White".
@@ -328,6 +337,7 @@ ProfileChip::ProfileChip(const Profile &profile, bool active, QWidget *parent)
     : QAbstractButton(parent), id_(profile.id), color_(profile.color), active_(active) {
     setText(ShownText::bounded(QString::fromStdString(profile.name)));
     setAccessibleName(text());
+    setToolTip(nameIsCut(text()) ? text() : QString());
     setFont(chipFont());
     setCursor(Qt::PointingHandCursor);
     FocusRing::attach(this);
@@ -344,6 +354,9 @@ void ProfileChip::setProfile(const Profile &profile, bool active) {
     id_ = profile.id;
     setText(name);
     setAccessibleName(name);
+    if (resized) {
+        setToolTip(nameIsCut(name) ? name : QString());
+    }
     color_ = profile.color;
     active_ = active;
     if (resized) {
@@ -374,8 +387,9 @@ void ProfileChip::paintEvent(QPaintEvent *) {
         // shows, and laying out a long name for none was most of the time the Keys section took to open.
         return;
     }
-    painter.drawText(QRectF(x, 0, width() - x, fixedHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     text());
+    const QRectF room(x, 0, width() - x - chipPadding, fixedHeight);
+    painter.drawText(room.adjusted(0, 0, chipPadding, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     ShownText::elided(painter.fontMetrics(), text(), static_cast<int>(std::ceil(room.width()))));
 }
 
 ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)
@@ -431,8 +445,8 @@ QMenu *ProfileSwitcher::makeMoreMenu(QWidget *parent) {
     menu->addAction(QStringLiteral("New profile"), this, [this] { model_.addProfile("New profile"); });
     const Profile &active = model_.data().activeProfile();
     const Uuid activeID = active.id;
-    menu->addAction(QStringLiteral("Duplicate ") + QString::fromStdString(active.name), this,
-                    [this, activeID] { model_.duplicateProfile(activeID); });
+    connect(MenuText::add(*menu, QString::fromStdString(active.name), {}, QStringLiteral("Duplicate ")),
+            &QAction::triggered, this, [this, activeID] { model_.duplicateProfile(activeID); });
     menu->addSeparator();
     QMenu *own = makeProfileMenu(activeID, menu);
     for (QAction *action : own->actions()) {

@@ -22,7 +22,7 @@ namespace {
 constexpr qreal kCorner = 14;
 constexpr qreal kRingWidth = 2;
 
-// A name that does not fit ends in an ellipsis instead of wrapping.
+// A name that does not fit ends in an ellipsis instead of wrapping, and then shows whole in the tooltip.
 class OneLineLabel : public QLabel {
 public:
     OneLineLabel(const QString &text, QWidget *parent) : QLabel(parent), full_(text) {
@@ -35,17 +35,22 @@ public:
     void setFullText(const QString &text) {
         if (full_ != text) {
             full_ = text;
-            setText(ShownText::elided(fontMetrics(), full_, width()));
+            fit();
         }
     }
 
 protected:
     void resizeEvent(QResizeEvent *event) override {
         QLabel::resizeEvent(event);
-        setText(ShownText::elided(fontMetrics(), full_, width()));
+        fit();
     }
 
 private:
+    void fit() {
+        setText(ShownText::elided(fontMetrics(), full_, width()));
+        setToolTip(text() != full_ ? full_ : QString());
+    }
+
     QString full_;
 };
 

@@ -11,15 +11,18 @@
 #include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/ToolTips.h"
 #include "ui/sounds/SoundFilePanels.h"
 #include "ui/sounds/SoundsScreenState.h"
 
 #include <QContextMenuEvent>
 #include <QEasingCurve>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
+#include <QToolTip>
 #include <QVariantAnimation>
 #include <cmath>
 
@@ -169,6 +172,22 @@ std::unique_ptr<QMenu> ProfilePackCard::makeContextMenu() {
     QAction *remove = menu->addAction(QStringLiteral("Delete"), this, [model, id] { model->deleteProfile(id); });
     remove->setEnabled(model_.data().profiles.size() >= 2);
     return menu;
+}
+
+bool ProfilePackCard::event(QEvent *event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QString name = QString::fromStdString(profileOr(model_, profileID_).name);
+    if (kName.contains(help->pos()) &&
+        QFontMetricsF(Fonts::system(15, QFont::Bold)).horizontalAdvance(ShownText::bounded(name)) > kName.width()) {
+        QToolTip::showText(help->globalPos(), ToolTips::shown(name, QToolTip::font()), this);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }
 
 void ProfilePackCard::contextMenuEvent(QContextMenuEvent *event) {

@@ -73,6 +73,7 @@ public:
     void popupMenu(QPoint globalPos);
 
 protected:
+    bool event(QEvent *event) override; // a name shown cut tells its whole name in the tooltip over it
     void paintEvent(QPaintEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 

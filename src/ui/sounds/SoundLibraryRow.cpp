@@ -10,6 +10,7 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/ToolTips.h"
 #include "ui/kit/Waveform.h"
 #include "ui/sounds/SoundsScreenState.h"
 
@@ -19,11 +20,21 @@
 #include <QFontMetricsF>
 #include <QMenu>
 #include <QMimeData>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPainter>
 
 namespace tc {
 
 namespace {
+
+QFont nameFont() {
+    return Fonts::system(13, QFont::DemiBold);
+}
+
+QFont keysFont() {
+    return Fonts::system(11, QFont::Medium);
+}
 
 constexpr qreal kPadding = 16;
 constexpr qreal kSpacing = 14;
@@ -166,6 +177,33 @@ void SoundLibraryRow::resizeEvent(QResizeEvent *) {
     place();
 }
 
+bool SoundLibraryRow::event(QEvent *event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    // A name or a list of keys shown cut tells its whole text where it shows.
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const Geometry g = geometry(width(), assign_->sizeHint().width());
+    const auto cut = [&help](const QRectF &cell, const QFont &font, const QString &value) {
+        return cell.contains(help->pos()) &&
+               QFontMetricsF(font).horizontalAdvance(ShownText::bounded(value)) > cell.width();
+    };
+    const QString name = QString::fromStdString(sound_.name);
+    QString tip;
+    if (cut(g.name, nameFont(), name)) {
+        tip = name;
+    } else if (cut(g.keys, keysFont(), keysText_)) {
+        tip = keysText_;
+    }
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), ToolTips::shown(tip, QToolTip::font()), this);
+    }
+    return true;
+}
+
 void SoundLibraryRow::place() {
     const Geometry g = geometry(width(), assign_->sizeHint().width());
     play_->setGeometry(g.play.toRect());
@@ -187,10 +225,10 @@ void SoundLibraryRow::paintEvent(QPaintEvent *) {
         const QString shown = ShownText::elided(QFontMetricsF(font), value, cell.width());
         painter.drawText(cell, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
     };
-    text(g.name, Fonts::system(13, QFont::DemiBold), Theme::ink, QString::fromStdString(sound_.name));
+    text(g.name, nameFont(), Theme::ink, QString::fromStdString(sound_.name));
     text(g.category, Fonts::system(12), Theme::ink2, categoryTitle(sound_.category));
     text(g.duration, Fonts::system(12, QFont::Medium), Theme::ink2, SoundsScreenState::durationText(sound_.duration));
-    text(g.keys, Fonts::system(11, QFont::Medium), Theme::ink3, keysText_);
+    text(g.keys, keysFont(), Theme::ink3, keysText_);
 
     // A sound that is not loaded has no peaks: a flat line of the shortest bars.
     painter.setPen(Qt::NoPen);

@@ -4,6 +4,7 @@
 #include "model/KeyLayout.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/FocusRing.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
@@ -207,7 +208,11 @@ QWidget *SoundPickerSheet::makeHeader() {
     QFont titleFont = Fonts::system(26, QFont::ExtraBold);
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
     titles->addWidget(textLabel(title(target_), titleFont, Theme::ink, header));
-    titles->addWidget(textLabel(targetDescription(target_, model_), Fonts::system(12), Theme::ink3, header));
+    // A long profile name is cut with "…" before the tabs, and then shows whole in the tooltip.
+    auto *description = new FittingText(targetDescription(target_, model_), Fonts::system(12), Theme::ink3, 1.0,
+                                        Qt::AlignLeft, header);
+    description->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    titles->addWidget(description);
     row->addLayout(titles);
     row->addStretch(1);
 
@@ -239,7 +244,8 @@ QWidget *SoundPickerSheet::makeFooter() {
     choiceRow->addWidget(capFrame);
     auto *texts = new QVBoxLayout;
     texts->setSpacing(2);
-    choiceName_ = textLabel(QString(), Fonts::system(13, QFont::Bold), Theme::ink, choice_);
+    choiceName_ = new FittingText(QString(), Fonts::system(13, QFont::Bold), Theme::ink, 1.0, Qt::AlignLeft, choice_);
+    choiceName_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     choiceDetail_ = textLabel(QString(), Fonts::system(12), Theme::ink3, choice_);
     texts->addStretch(1);
     texts->addWidget(choiceName_);
@@ -280,7 +286,7 @@ void SoundPickerSheet::updateFooter() {
     choice_->setVisible(sound.has_value());
     if (sound) {
         choiceCap_->setContent(MiniCap::forCategory(sound->category));
-        choiceName_->setText(ShownText::bounded(QString::fromStdString(sound->name)));
+        choiceName_->setText(QString::fromStdString(sound->name));
         choiceDetail_->setText(detailText(*sound));
     }
     message_->setVisible(!sound);

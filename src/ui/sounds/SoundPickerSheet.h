@@ -21,6 +21,7 @@ class QStackedLayout;
 namespace tc {
 
 class AppModel;
+class FittingText;
 class MiniCap;
 class PickerImportPane;
 class PickerLibraryPane;
@@ -111,7 +112,7 @@ private:
     PickerImportPane *import_ = nullptr;
     QWidget *choice_ = nullptr;
     MiniCap *choiceCap_ = nullptr;
-    QLabel *choiceName_ = nullptr;
+    FittingText *choiceName_ = nullptr;
     QLabel *choiceDetail_ = nullptr;
     QLabel *message_ = nullptr;
     QAbstractButton *cancel_ = nullptr;

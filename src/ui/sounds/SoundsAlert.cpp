@@ -2,9 +2,11 @@
 
 #include "ui/kit/Fonts.h"
 #include "ui/kit/PillButton.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,7 +86,7 @@ SoundsAlert *SoundsAlert::rename(const QString &name, QWidget *parent) {
 
 void SoundsAlert::setMessage(const QString &message) {
     if (message_) {
-        message_->setText(message);
+        messageText_ = message;
         // A wrapped text is given its width first and then the height its lines take at that width; sized the
         // other way round, a window cuts the last line.
         const QFontMetrics metrics(message_->font());
@@ -94,6 +96,8 @@ void SoundsAlert::setMessage(const QString &message) {
         }
         const QMargins margins = layout()->contentsMargins();
         const int width = std::clamp(widest, minimumWidth() - margins.left() - margins.right(), kMessageMaxWidth);
+        // A file name without spaces wider than the line breaks where the line is full.
+        message_->setText(ShownText::wrappable(QFontMetricsF(message_->font()), message, width - 2));
         message_->setFixedWidth(width);
         message_->setFixedHeight(message_->heightForWidth(width));
         adjustSize();
@@ -101,7 +105,7 @@ void SoundsAlert::setMessage(const QString &message) {
 }
 
 QString SoundsAlert::message() const {
-    return message_ ? message_->text() : QString();
+    return messageText_;
 }
 
 } // namespace tc

@@ -35,6 +35,7 @@ private:
 
     QString title_;
     QLabel *message_ = nullptr;
+    QString messageText_; // as given; the label may show it with break opportunities added
     QLineEdit *field_ = nullptr;
     QAbstractButton *default_ = nullptr;
     QAbstractButton *cancel_ = nullptr;

@@ -8,6 +8,7 @@
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
+#include "ui/kit/SidewaysScrollArea.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TipBanner.h"
 #include "ui/sounds/PacksRow.h"
@@ -23,10 +24,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <filesystem>
 
 namespace tc {
@@ -71,32 +70,6 @@ private:
     QLineEdit *edit_;
 };
 
-// The packs row's band: scrolls sideways without a scroll bar, and a plain wheel turn scrolls it too.
-class SidewaysScrollArea final : public QScrollArea {
-public:
-    explicit SidewaysScrollArea(QWidget *parent) : QScrollArea(parent) {
-        setFrameShape(QFrame::NoFrame);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setWidgetResizable(true);
-        setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-        viewport()->setAutoFillBackground(false);
-        setFocusPolicy(Qt::NoFocus); // Tab goes to the packs inside, and scrolls to each
-    }
-
-protected:
-    void wheelEvent(QWheelEvent *event) override {
-        const QPoint delta = event->angleDelta();
-        const int step = delta.x() != 0 ? delta.x() : delta.y();
-        QScrollBar *bar = horizontalScrollBar();
-        if (bar->maximum() == 0 || step == 0) {
-            event->ignore();
-            return;
-        }
-        bar->setValue(bar->value() - step / 2);
-        event->accept();
-    }
-};
 
 // While files hover over the page: a dashed Theme.ink outline 8 in from the edges of the part of the page in
 // view and "Drop to add to My sounds" on a white capsule in its middle. It lets every mouse event through.

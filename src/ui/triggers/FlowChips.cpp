@@ -1,7 +1,9 @@
 #include "ui/triggers/FlowChips.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FlowRow.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/MenuText.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/Symbols.h"
@@ -9,7 +11,7 @@
 #include "ui/triggers/FlatButton.h"
 
 #include <QFontMetricsF>
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QMenu>
 #include <QPainter>
 #include <cmath>
@@ -37,7 +39,7 @@ QString addTitle() {
 AppChip::AppChip(const QString &title, bool removable, QWidget *parent) : QWidget(parent), title_(title) {
     setAttribute(Qt::WA_TranslucentBackground);
     setToolTip(title);
-    // Long names are cut so that "+ App" stays in reach on the row, which never wraps.
+    // Long names are cut, so a chip takes at most a part of its row.
     const QFontMetricsF metrics(chipFont());
     shown_ = ShownText::elided(metrics, title, kMaxTitleWidth);
     const qreal text = std::ceil(metrics.horizontalAdvance(shown_));
@@ -69,10 +71,13 @@ void AppChip::paintEvent(QPaintEvent *) {
 }
 
 FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)
-    : QWidget(parent), model_(model), apps_(std::move(apps)), row_(new QHBoxLayout(this)), menu_(new QMenu(this)) {
+    : QWidget(parent), model_(model), apps_(std::move(apps)),
+      row_(new FlowRow(static_cast<int>(kChipSpacing), static_cast<int>(kChipSpacing), this)),
+      menu_(new QMenu(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
-    row_->setContentsMargins(0, 0, 0, 0);
-    row_->setSpacing(static_cast<int>(kChipSpacing));
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(row_);
     const qreal width = FlatButton::labelWidth({}, addTitle(), chipFont(), kChipMargin);
     auto *add = new FlatButton(
         QSize(static_cast<int>(width), static_cast<int>(kChipHeight)),
@@ -86,15 +91,14 @@ FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)
             painter.setOpacity(pressed ? 0.7 : 1);
             FlatButton::paintLabel(painter, rect, {}, addTitle(), chipFont(), Theme::ink2);
         },
-        this);
+        row_);
     add->setAccessibleName(addTitle());
     add_ = add;
     connect(add_, &QAbstractButton::clicked, this, [this] {
         QMenu *menu = buildMenu();
         menu->popup(add_->mapToGlobal(QPoint(0, add_->height() + 4)));
     });
-    row_->addWidget(add_);
-    row_->addStretch(1);
+    row_->add(add_);
     model_.observe(AppModel::triggersChange, this, [this] { rebuild(); });
     rebuild();
 }
@@ -116,34 +120,30 @@ void FlowChips::rebuild() {
     }
     built_ = true;
     shown_ = apps;
-    while (row_->count() > 2) {
-        QLayoutItem *item = row_->takeAt(0);
-        if (QWidget *widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater(); // a chip's own button may be the one being clicked
-        }
-        delete item;
+    // Every chip goes ("+ App" stays, so it keeps the focus); a chip's own button may be the one being clicked.
+    while (row_->items().size() > 1) {
+        row_->remove(row_->items().front());
     }
-    int index = 0;
+    std::size_t index = 0;
     if (apps.empty()) {
-        row_->insertWidget(index++, new AppChip(QStringLiteral("All apps"), false, this));
+        row_->insert(index++, new AppChip(QStringLiteral("All apps"), false));
     }
     for (const std::string &app : apps) {
-        auto *chip = new AppChip(apps_.chipName(QString::fromStdString(app)), true, this);
+        auto *chip = new AppChip(apps_.chipName(QString::fromStdString(app)), true);
         connect(chip->removeButton(), &QAbstractButton::clicked, this, [this, app] {
             if (id_) {
                 model_.removeTriggerApp(*id_, app);
             }
         });
-        row_->insertWidget(index++, chip);
+        row_->insert(index++, chip);
     }
     add_->setEnabled(trigger != nullptr);
 }
 
 QStringList FlowChips::chipTitles() const {
     QStringList titles;
-    for (int i = 0; i < row_->count(); ++i) {
-        if (auto *chip = dynamic_cast<AppChip *>(row_->itemAt(i)->widget())) {
+    for (QWidget *widget : row_->items()) {
+        if (auto *chip = dynamic_cast<AppChip *>(widget)) {
             titles << chip->title();
         }
     }
@@ -151,8 +151,8 @@ QStringList FlowChips::chipTitles() const {
 }
 
 QAbstractButton *FlowChips::removeButton(const QString &title) const {
-    for (int i = 0; i < row_->count(); ++i) {
-        if (auto *chip = dynamic_cast<AppChip *>(row_->itemAt(i)->widget()); chip && chip->title() == title) {
+    for (QWidget *widget : row_->items()) {
+        if (auto *chip = dynamic_cast<AppChip *>(widget); chip && chip->title() == title) {
             return chip->removeButton();
         }
     }
@@ -167,7 +167,7 @@ QMenu *FlowChips::buildMenu() {
     const Uuid id = *id_;
     const std::vector<RunningApp> running = apps_.running ? apps_.running() : std::vector<RunningApp>{};
     for (const RunningApp &app : running) {
-        QAction *action = menu_->addAction(app.icon, app.name);
+        QAction *action = MenuText::add(*menu_, app.name, app.icon);
         const std::string bundleID = app.bundleID.toStdString();
         connect(action, &QAction::triggered, this, [this, id, bundleID] { model_.addTriggerApp(id, bundleID); });
     }

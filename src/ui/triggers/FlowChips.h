@@ -6,17 +6,17 @@
 #include <QAbstractButton>
 #include <QWidget>
 
-class QHBoxLayout;
 class QMenu;
 
 namespace tc {
 
 class AppModel;
+class FlowRow;
 
 // The editor's "Where" row: the applications a trigger is limited to as dark chips with a remove button
 // ("All apps" while it plays everywhere), then "+ App", a menu of the applications running now, "Choose an
 // app…" and, once the trigger is limited, "Every app". Edits go straight into the document through the model.
-// The row follows every change of the document in place; it never wraps.
+// The row follows every change of the document in place; chips that do not fit on a line carry on in the next.
 //
 // Main thread only. The model must outlive it.
 class FlowChips : public QWidget {
@@ -42,7 +42,7 @@ private:
     std::optional<Uuid> id_;
     std::vector<std::string> shown_; // the list the chips were built for
     bool built_ = false;
-    QHBoxLayout *row_;
+    FlowRow *row_;
     QAbstractButton *add_;
     QMenu *menu_;
 };
@@ -54,6 +54,7 @@ public:
 
     const QString &title() const { return title_; }
     QAbstractButton *removeButton() const { return remove_; }
+    QSize sizeHint() const override { return minimumSize(); } // its fixed size
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -5,6 +5,7 @@
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/MenuText.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PillToggle.h"
@@ -363,6 +364,8 @@ void TriggerEditor::refresh() {
     auto *button = static_cast<FlatButton *>(soundButton_);
     button->setFixedHint(QSize(static_cast<int>(std::min<qreal>(nameWidth + 16, 200)), 40));
     button->setText(name);
+    // Cut to the button's 200 points, the name shows whole in the tooltip.
+    button->setToolTip(nameWidth + 16 > 200 ? name : QString());
     button->setPainter([name, nameFont](QPainter &painter, const QRectF &rect, bool pressed) {
         painter.setOpacity(pressed ? 0.7 : 1);
         painter.setFont(nameFont);
@@ -440,7 +443,7 @@ QMenu *TriggerEditor::buildSoundMenu() {
             if (!submenu) {
                 submenu = soundMenu_->addMenu(categoryTitle(category));
             }
-            QAction *action = submenu->addAction(QString::fromStdString(item.name));
+            QAction *action = MenuText::add(*submenu, QString::fromStdString(item.name));
             connect(action, &QAction::triggered, this, [this, id = item.id] { chooseSound(id); });
         }
     }

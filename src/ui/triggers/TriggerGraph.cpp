@@ -7,7 +7,7 @@
 #include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
-#include "ui/kit/ShownText.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerRow.h"
@@ -431,10 +431,10 @@ void TriggerGraph::ensureSoundNode(const std::string &soundID) {
     auto *texts = new QVBoxLayout;
     texts->setSpacing(3);
     texts->addStretch(1);
+    // Cut with "…" where the node is too narrow, and then shown whole in its tooltip.
     auto *name =
-        textLabel(sound ? ShownText::bounded(QString::fromStdString(sound->name)) : QStringLiteral("Missing sound"),
-                  Fonts::system(14, QFont::Bold), Theme::ink, node);
-    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        new FittingText(sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound"),
+                        Fonts::system(14, QFont::Bold), Theme::ink, 1.0, Qt::AlignLeft, node);
     texts->addWidget(name);
     texts->addWidget(textLabel(countText(count), Fonts::mono(10, QFont::Medium), Theme::ink3, node));
     texts->addStretch(1);

@@ -84,6 +84,18 @@ std::vector<QRectF> TriggerLabel::capRects(const Trigger::Shortcut &shortcut, Si
     return rects;
 }
 
+QString TriggerLabel::wordText(const Trigger::Word &word, Size size, qreal width) {
+    const QString whole = wordText(word);
+    const QFontMetricsF font(wordFont(size));
+    const qreal room = width - 2 * metrics(size).wordPadding;
+    if (width <= 0 || font.horizontalAdvance(whole) <= room) {
+        return whole;
+    }
+    const qreal quotes = font.horizontalAdvance(QStringLiteral("\u201C\u201D"));
+    const QString cut = ShownText::elided(font, QString::fromStdString(word.word), std::max<qreal>(room - quotes, 0));
+    return QStringLiteral("\u201C%1\u201D").arg(cut);
+}
+
 QSizeF TriggerLabel::labelSize(const Trigger::Kind &kind, Size size) {
     const Metrics m = metrics(size);
     if (const auto *shortcut = kind.asShortcut()) {
@@ -95,7 +107,7 @@ QSizeF TriggerLabel::labelSize(const Trigger::Kind &kind, Size size) {
     return {width, m.wordHeight > 0 ? m.wordHeight : std::ceil(font.height())};
 }
 
-void TriggerLabel::paint(QPainter &painter, QPointF origin, const Trigger::Kind &kind, Size size) {
+void TriggerLabel::paint(QPainter &painter, QPointF origin, const Trigger::Kind &kind, Size size, qreal width) {
     const Metrics m = metrics(size);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -107,13 +119,16 @@ void TriggerLabel::paint(QPainter &painter, QPointF origin, const Trigger::Kind 
                           KeyCap::text(texts[i], capFont(size)));
         }
     } else {
-        const QRectF rect(origin, labelSize(kind, size));
+        QRectF rect(origin, labelSize(kind, size));
+        if (width > 0 && rect.width() > width) {
+            rect.setWidth(width);
+        }
         if (m.wordPill) {
             painter.fillPath(capsule(rect), Theme::panel);
         }
         painter.setFont(wordFont(size));
         painter.setPen(Theme::ink);
-        painter.drawText(rect, Qt::AlignCenter, wordText(*kind.asWord()));
+        painter.drawText(rect, Qt::AlignCenter, wordText(*kind.asWord(), size, width > 0 ? rect.width() : 0));
     }
     painter.restore();
 }
@@ -121,7 +136,18 @@ void TriggerLabel::paint(QPainter &painter, QPointF origin, const Trigger::Kind 
 TriggerLabel::TriggerLabel(Trigger::Kind kind, Size size, QWidget *parent)
     : QWidget(parent), kind_(std::move(kind)), size_(size) {
     setAttribute(Qt::WA_TranslucentBackground);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A word narrows to the room it has (shortened with "…"); caps keep their size.
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+}
+
+void TriggerLabel::syncToolTip() {
+    const auto *word = kind_.asWord();
+    setToolTip(word && labelSize(kind_, size_).width() > width() ? QString::fromStdString(word->word) : QString());
+}
+
+void TriggerLabel::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    syncToolTip();
 }
 
 void TriggerLabel::setKind(Trigger::Kind kind) {
@@ -130,6 +156,7 @@ void TriggerLabel::setKind(Trigger::Kind kind) {
     }
     kind_ = std::move(kind);
     updateGeometry();
+    syncToolTip();
     update();
 }
 
@@ -149,14 +176,21 @@ QSize TriggerLabel::sizeHint() const {
 }
 
 QSize TriggerLabel::minimumSizeHint() const {
-    return sizeHint();
+    const QSize whole = sizeHint();
+    if (!kind_.isWord()) {
+        return whole;
+    }
+    // The quotes round the first letter and "…".
+    const QFontMetricsF font(wordFont(size_));
+    const qreal least = font.horizontalAdvance(QStringLiteral("\u201Cw\u2026\u201D")) + 2 * metrics(size_).wordPadding;
+    return QSize(std::min(whole.width(), static_cast<int>(std::ceil(least))), whole.height());
 }
 
 void TriggerLabel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const QSizeF size = labelSize(kind_, size_);
     // Centred vertically, leading-aligned.
-    paint(painter, QPointF(0, std::floor((height() - size.height()) / 2)), kind_, size_);
+    paint(painter, QPointF(0, std::floor((height() - size.height()) / 2)), kind_, size_, width());
 }
 
 } // namespace tc

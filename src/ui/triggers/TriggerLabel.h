@@ -12,7 +12,8 @@ namespace tc {
 
 // What sets a trigger off, drawn: a shortcut as a row of white key caps (the held modifiers' names, then the
 // key's name), a word in curly quotes. Small in graph nodes and list rows, big in the editor's capture area.
-// It shows a copy of the trigger's kind and reads no model.
+// It shows a copy of the trigger's kind and reads no model. Given less room than a word needs, the word is
+// shortened with "…" and shows whole in the tooltip.
 class TriggerLabel : public QWidget {
 public:
     enum class Size { small, big };
@@ -36,6 +37,9 @@ public:
     static qreal capWidth(const QString &text, Size size);
     // The word as drawn: “word”.
     static QString wordText(const Trigger::Word &word);
+    // The word as drawn in a label `width` wide (0: any width): “word”, or the word cut with "…" inside the
+    // quotes where it does not fit.
+    static QString wordText(const Trigger::Word &word, Size size, qreal width);
     // What a screen reader says for the label: "Shortcut Ctrl+Alt+K", "Word “lol”".
     static QString spokenText(const Trigger::Kind &kind);
 
@@ -44,8 +48,9 @@ public:
     // The whole label's size.
     static QSizeF labelSize(const Trigger::Kind &kind, Size size);
 
-    // Draws the label with its top-left corner at `origin`.
-    static void paint(QPainter &painter, QPointF origin, const Trigger::Kind &kind, Size size);
+    // Draws the label with its top-left corner at `origin`, at most `width` wide (0: its own width; a word is
+    // shortened to fit).
+    static void paint(QPainter &painter, QPointF origin, const Trigger::Kind &kind, Size size, qreal width = 0);
 
     TriggerLabel(Trigger::Kind kind, Size size, QWidget *parent = nullptr);
 
@@ -58,8 +63,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // A word shown shortened has its whole word (bounded) as the tooltip.
+    void syncToolTip();
+
     Trigger::Kind kind_;
     Size size_;
 };

@@ -7,6 +7,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PageWheel.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
@@ -65,10 +66,10 @@ private:
     QColor color_;
 };
 
-QLabel *elidingLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent) {
-    QLabel *label = textLabel(text, font, color, parent);
+// One line in the room the cell has, cut with "…" where it does not fit and then shown whole in its tooltip.
+QWidget *elidingLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent) {
+    auto *label = new FittingText(text, font, color, 1.0, Qt::AlignLeft, parent);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    label->setMinimumWidth(0);
     return label;
 }
 

@@ -3,6 +3,8 @@
 
 #include "ui/kit/ToolTips.h"
 
+#include "ui/kit/ShownText.h"
+
 #include "ui/ShellTestApp.h"
 
 #include <QFontMetricsF>
@@ -87,6 +89,29 @@ TEST(ToolTips, AWidgetsTooltipShowsAsItsLinesWithoutQtWrappingThem) {
             EXPECT_LE(tip->width(), ToolTips::kMaxLineWidth + 2 * metrics.averageCharWidth() + 20);
         }
         QToolTip::hideText();
+    }
+}
+
+// A name of any length, with or without spaces, shows as a few bounded lines: its first ShownText characters
+// and "…", a word wider than a line broken where the line is full.
+TEST(ToolTips, ANameOfAnyLengthShowsAsBoundedLines) {
+    shellApp();
+    const QFont font = QToolTip::font();
+    const QFontMetricsF metrics(font);
+    const QString spaced = QStringLiteral("Lorem ipsum dolor sit amet ").repeated(400);
+    const QString unbroken = QStringLiteral("LoremIpsumDolorSitAmet").repeated(460);
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(200); // surrogate pairs
+    for (const QString &text : {spaced, unbroken, emoji, QStringLiteral("path/") + unbroken.left(300)}) {
+        SCOPED_TRACE(text.left(40).toStdString());
+        const QStringList lines = shownLines(text, font);
+        for (const QString &line : lines) {
+            EXPECT_LE(metrics.horizontalAdvance(line), ToolTips::kMaxLineWidth) << line.toStdString();
+            EXPECT_FALSE(line.isEmpty());
+        }
+        const QString joined = lines.join(QString());
+        const QString expected = ShownText::bounded(text).remove(QLatin1Char(' '));
+        EXPECT_EQ(QString(joined).remove(QLatin1Char(' ')), expected);
+        EXPECT_LE(lines.size(), 40);
     }
 }
 

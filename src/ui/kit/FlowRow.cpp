@@ -1,4 +1,4 @@
-#include "ui/editor/FlowRow.h"
+#include "ui/kit/FlowRow.h"
 
 #include <QEvent>
 
@@ -14,9 +14,25 @@ FlowRow::FlowRow(int spacing, int lineSpacing, QWidget *parent)
 }
 
 void FlowRow::add(QWidget *widget) {
+    insert(items_.size(), widget);
+}
+
+void FlowRow::insert(std::size_t index, QWidget *widget) {
     widget->setParent(this);
-    items_.push_back(widget);
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(std::min(index, items_.size())), widget);
     widget->show();
+    relayout();
+    updateGeometry();
+}
+
+void FlowRow::remove(QWidget *widget) {
+    const auto at = std::find(items_.begin(), items_.end(), widget);
+    if (at == items_.end()) {
+        return;
+    }
+    items_.erase(at);
+    widget->hide();
+    widget->deleteLater();
     relayout();
     updateGeometry();
 }
@@ -39,7 +55,10 @@ std::vector<QRect> FlowRow::arrange(int width, int *height) const {
     int y = 0;
     int lineHeight = 0;
     for (QWidget *widget : items_) {
-        const QSize size = widget->sizeHint();
+        QSize size = widget->sizeHint();
+        if (width > 0) {
+            size.setWidth(std::min(size.width(), width)); // a child wider than the row is narrowed to it
+        }
         if (x > 0 && x + size.width() > width) {
             x = 0;
             y += lineHeight + lineSpacing_;

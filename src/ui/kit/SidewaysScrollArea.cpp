@@ -1,0 +1,30 @@
+#include "ui/kit/SidewaysScrollArea.h"
+
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace tc {
+
+SidewaysScrollArea::SidewaysScrollArea(QWidget *parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    viewport()->setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
+}
+
+void SidewaysScrollArea::wheelEvent(QWheelEvent *event) {
+    const QPoint delta = event->angleDelta();
+    const int step = delta.x() != 0 ? delta.x() : delta.y();
+    QScrollBar *bar = horizontalScrollBar();
+    if (bar->maximum() == 0 || step == 0) {
+        event->ignore();
+        return;
+    }
+    bar->setValue(bar->value() - step / 2);
+    event->accept();
+}
+
+} // namespace tc

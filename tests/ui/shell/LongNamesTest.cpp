@@ -1,0 +1,478 @@
+// Names of 10,000 characters on every screen (profiles, own sounds, a word, applications, app rules): no page
+// grows wider than the window and no part sticks out of the part it sits in, no menu is wider than the window,
+// the trigger editor's chips wrap instead of overlapping, and a name shown shortened tells its whole name
+// (bounded) in a tooltip.
+
+#include "ui/shell/MainWindow.h"
+
+#include "support/FakeSystemSources.h"
+#include "ui/ModelStates.h"
+#include "ui/apprules/AddAppCard.h"
+#include "ui/apprules/AppRulesView.h"
+#include "ui/apprules/RuleCard.h"
+#include "ui/editor/BaseSoundMenu.h"
+#include "ui/editor/EditorView.h"
+#include "ui/editor/KeyboardCase.h"
+#include "ui/editor/TitleBlock.h"
+#include "ui/kit/FittingText.h"
+#include "ui/kit/SidewaysScrollArea.h"
+#include "ui/kit/Fonts.h"
+#include "ui/kit/ShownText.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/onboarding/PackCard.h"
+#include "ui/shell/Header.h"
+#include "ui/shell/ProfileSwitcher.h"
+#include "ui/sounds/PickerSoundCard.h"
+#include "ui/sounds/ProfilePackCard.h"
+#include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundLibraryRow.h"
+#include "ui/sounds/SoundsAlert.h"
+#include "ui/sounds/SoundsView.h"
+#include "ui/triggers/FlowChips.h"
+#include "ui/triggers/TriggerEditor.h"
+#include "ui/triggers/TriggersView.h"
+
+#include <QAbstractScrollArea>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+#include <QTest>
+#include <QTextDocument>
+#include <QTextOption>
+#include <QToolTip>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace tc::test {
+namespace {
+
+constexpr int kLength = 10000;
+const QString kMarker = QStringLiteral("LoremIpsumDolorSitAmet");
+
+// `what` and its number, then letters without a space (as a pasted path or a run-together name) up to `length`.
+std::string longName(const std::string &what, int number, int length = kLength) {
+    std::string text = what + std::to_string(number) + "_";
+    while (static_cast<int>(text.size()) < length) {
+        text += kMarker.toStdString();
+    }
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+// Every profile, three own sounds (the active profile's base sound and two keys'), a word trigger limited to
+// three applications and two app rules, one of them with a profile, all named at length; `profiles` more
+// profiles after the document's own.
+void fillLong(AppModel &model, int profiles = 0) {
+    model.commitEdit([profiles](AppData &data) {
+        const Profile first = data.profiles.front();
+        for (int i = 0; i < profiles; ++i) {
+            Profile profile = first;
+            profile.id = Uuid::random();
+            data.profiles.push_back(std::move(profile));
+        }
+        int number = 0;
+        for (Profile &profile : data.profiles) {
+            profile.name = longName("Profile", ++number);
+        }
+        for (int i = 0; i < 3; ++i) {
+            data.userSounds.push_back({"user.long." + std::to_string(i), longName("Sound", i), SoundCategory::mine,
+                                       "long" + std::to_string(i) + ".wav", 0.4});
+        }
+        for (Profile &profile : data.profiles) {
+            if (profile.id == data.activeProfileID) {
+                profile.baseSoundID = "user.long.0";
+                profile.keys["0"] = KeyAssignment{"user.long.1"};
+                profile.keys["49"] = KeyAssignment{"user.long.2"};
+            }
+        }
+        Trigger trigger{Uuid::random(), Trigger::Kind::word(std::string(kLength, 'w')), "user.long.1", {}, true};
+        trigger.appBundleIDs = {longName("org.example.first", 1), longName("org.example.second", 2),
+                                longName("org.example.third", 3)};
+        data.triggers.insert(data.triggers.begin(), trigger);
+        data.appRules.insert(data.appRules.begin(),
+                             AppRule{longName("org.example.app", 1), longName("App", 1), data.profiles.back().id});
+        data.appRules.insert(data.appRules.begin(), AppRule{longName("org.example.app", 2), longName("App", 2), {}});
+    });
+}
+
+QString describe(const QWidget *widget) {
+    QString text = QString::fromLatin1(typeid(*widget).name());
+    if (!widget->objectName().isEmpty()) {
+        text += QLatin1Char('#') + widget->objectName();
+    }
+    return text;
+}
+
+// A scroll area whose content is meant to be wider than its view: it scrolls sideways.
+bool scrollsSideways(const QAbstractScrollArea *area) {
+    return dynamic_cast<const SidewaysScrollArea *>(area) != nullptr;
+}
+
+// A part meant to reach out of the part it sits in: the header's strip of profile chips, which scrolls sideways
+// in its group, and the keyboard case, which is drawn over its slot with its shadow reaching into the gap beside.
+bool reachesOutByDesign(const QWidget *widget) {
+    return dynamic_cast<const KeyboardCase *>(widget) != nullptr ||
+           QByteArray(typeid(*widget).name()).contains("ChipStrip");
+}
+
+// Rounding of a badge centred in a frame a point or two narrower than its drawing.
+constexpr int kTolerance = 2;
+
+// Every shown part under `root` that is wider than the part it sits in or lies partly outside it, side to side;
+// and every scroll area that does not scroll sideways whose content is wider than its view.
+QStringList outOfRoom(QWidget *root) {
+    QStringList found;
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        QWidget *parent = widget->parentWidget();
+        if (!widget->isVisibleTo(root) || widget->isWindow() || parent == nullptr) {
+            continue;
+        }
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(parent->parentWidget());
+            area != nullptr && area->viewport() == parent) {
+            if (!scrollsSideways(area) && widget->width() > parent->width() + kTolerance) {
+                found << describe(widget) + QStringLiteral(" is %1 wide in a view of %2")
+                                                .arg(widget->width())
+                                                .arg(parent->width());
+            }
+            continue;
+        }
+        const QRect place = widget->geometry();
+        if (reachesOutByDesign(widget)) {
+            continue;
+        }
+        if (place.left() < -kTolerance || place.right() > parent->width() - 1 + kTolerance) {
+            found << describe(widget) + QStringLiteral(" spans %1 to %2 in %3 of %4")
+                                            .arg(place.left())
+                                            .arg(place.right() + 1)
+                                            .arg(describe(parent))
+                                            .arg(parent->width());
+        }
+    }
+    return found;
+}
+
+// The menu as it would open is no wider than the window.
+void expectFits(QMenu *menu, int width, const char *what) {
+    ASSERT_NE(menu, nullptr) << what;
+    EXPECT_LE(menu->sizeHint().width(), width) << what;
+    for (QAction *action : menu->actions()) {
+        if (action->menu()) {
+            EXPECT_LE(action->menu()->sizeHint().width(), width) << what;
+        }
+    }
+    delete menu;
+}
+
+TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    fillLong(model, 5); // nine profiles
+    model.completeOnboarding();
+    for (const QSize size : {QSize(1400, 880), QSize(1366, 768)}) {
+        MainWindow window(model);
+        window.resize(size);
+        window.show();
+        const auto check = [&](const QString &what) {
+            SCOPED_TRACE(what.toStdString() + " at " + std::to_string(size.width()));
+            QCoreApplication::processEvents();
+            EXPECT_LE(window.width(), size.width());
+            const QStringList found = outOfRoom(&window);
+            EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+        };
+        for (AppSection section : allAppSections) {
+            model.setSection(section);
+            check(QStringLiteral("section %1").arg(static_cast<int>(section)));
+        }
+        model.setSection(AppSection::triggers);
+        QCoreApplication::processEvents();
+        auto *triggers = dynamic_cast<TriggersView *>(window.page());
+        ASSERT_NE(triggers, nullptr);
+        triggers->setSelectedID(model.data().triggers.front().id);
+        check(QStringLiteral("trigger graph"));
+        triggers->setShowsGraph(false);
+        check(QStringLiteral("trigger list"));
+
+        model.setSoundPicker(SoundPickerTarget::keys({0}));
+        QCoreApplication::processEvents();
+        ASSERT_NE(window.soundPickerSheet(), nullptr);
+        for (QWidget *sheet = window.soundPickerSheet(); sheet != nullptr; sheet = nullptr) {
+            const QStringList found = outOfRoom(sheet);
+            EXPECT_TRUE(found.isEmpty()) << "picker: " << found.join('\n').toStdString();
+        }
+        model.setSoundPicker(std::nullopt);
+        flushDeletes();
+    }
+}
+
+// The first-run sheet's pack cards keep their size with 9 and with 300 profiles: the row scrolls sideways,
+// and each card shows its "N custom keys" whole.
+TEST(LongNames, PackCardsKeepTheirSizeWithManyProfiles) {
+    for (const int extra : {5, 296}) {
+        SCOPED_TRACE(std::to_string(extra + 4) + " profiles");
+        shellApp();
+        Harness harness;
+        AppModel &model = harness.started();
+        fillLong(model, extra);
+        OnboardingView sheet(model);
+        sheet.show();
+        QCoreApplication::processEvents();
+        ASSERT_FALSE(sheet.packCards().empty());
+        const QStringList found = outOfRoom(&sheet);
+        EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+        PackCard *first = sheet.packCards().front();
+        const int countWidth =
+            QFontMetrics(Fonts::system(11)).horizontalAdvance(PackCard::countText(model.data().profiles[0]));
+        EXPECT_GE(first->width(), 90) << "a card has room for its badge and its count";
+        EXPECT_GE(first->width(), countWidth);
+        EXPECT_LE(sheet.width(), OnboardingView::kWidth);
+    }
+}
+
+TEST(LongNames, NoMenuIsWiderThanTheWindow) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    fillLong(model);
+    model.completeOnboarding();
+    FakeRunningAppsSource running;
+    running.apps = {AppIdentity{longName("org.example.running", 1), longName("Running", 1)}};
+    MainWindow window(model, PageServices{&running, nullptr});
+    window.resize(1400, 880);
+    window.show();
+    const int width = window.width();
+
+    ProfileSwitcher *switcher = window.header()->profileSwitcher();
+    expectFits(switcher->makeMoreMenu(nullptr), width, "the more menu");
+    expectFits(switcher->makeProfileMenu(model.data().activeProfileID, nullptr), width, "a profile's menu");
+
+    model.setSection(AppSection::keyboard);
+    QCoreApplication::processEvents();
+    auto *editor = dynamic_cast<EditorView *>(window.page());
+    ASSERT_NE(editor, nullptr);
+    expectFits(editor->titleBlock()->baseSoundMenu()->makeMenu(nullptr), width, "the base sound menu");
+
+    model.setSection(AppSection::apps);
+    QCoreApplication::processEvents();
+    auto *apps = dynamic_cast<AppRulesView *>(window.page());
+    ASSERT_NE(apps, nullptr);
+    for (RuleCard *card : apps->ruleCards()) {
+        expectFits(card->makeMenu(nullptr), width, "a rule card's profile menu");
+    }
+    expectFits(apps->fallbackCard()->makeMenu(nullptr), width, "the fallback card's menu");
+    expectFits(apps->addAppCard()->makeMenu(nullptr), width, "the add app menu");
+
+    model.setSection(AppSection::triggers);
+    QCoreApplication::processEvents();
+    auto *triggers = dynamic_cast<TriggersView *>(window.page());
+    ASSERT_NE(triggers, nullptr);
+    triggers->setSelectedID(model.data().triggers.front().id);
+    QCoreApplication::processEvents();
+    TriggerEditor *triggerEditor = triggers->editor();
+    QMenu *sounds = triggerEditor->buildSoundMenu();
+    EXPECT_LE(sounds->sizeHint().width(), width) << "the trigger's sound menu";
+    for (QAction *action : sounds->actions()) {
+        if (action->menu()) {
+            EXPECT_LE(action->menu()->sizeHint().width(), width) << "the trigger's sound menu";
+        }
+    }
+    EXPECT_LE(triggerEditor->chips()->buildMenu()->sizeHint().width(), width) << "the add app menu of a trigger";
+}
+
+// Three applications of 12, 30 and 10,000 characters: the chips and "+ App" lie side by side or on further
+// lines, never over each other, all inside the row; the editor's word hint lies below the word's box.
+TEST(LongNames, TriggerChipsWrapInsteadOfOverlapping) {
+    for (const int length : {12, 30, kLength}) {
+        SCOPED_TRACE(length);
+        shellApp();
+        Harness harness;
+        AppModel &model = harness.started();
+        fillLong(model);
+        model.commitEdit([length](AppData &data) {
+            data.triggers.front().appBundleIDs = {longName("a", 1, length), longName("b", 2, length),
+                                                  longName("c", 3, length)};
+        });
+        model.completeOnboarding();
+        model.setSection(AppSection::triggers);
+        MainWindow window(model);
+        window.resize(1400, 880);
+        window.show();
+        QCoreApplication::processEvents();
+        auto *triggers = dynamic_cast<TriggersView *>(window.page());
+        ASSERT_NE(triggers, nullptr);
+        triggers->setSelectedID(model.data().triggers.front().id);
+        QCoreApplication::processEvents();
+        FlowChips *chips = triggers->editor()->chips();
+        QWidget *add = chips->addButton();
+        QWidget *row = add->parentWidget();
+        std::vector<QWidget *> parts;
+        for (QWidget *child : row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisibleTo(row)) {
+                parts.push_back(child);
+            }
+        }
+        ASSERT_EQ(parts.size(), 4u); // three chips and "+ App"
+        EXPECT_TRUE(chips->rect().contains(row->geometry()));
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            EXPECT_TRUE(row->rect().contains(parts[i]->geometry())) << describe(parts[i]).toStdString();
+            for (std::size_t j = i + 1; j < parts.size(); ++j) {
+                EXPECT_FALSE(parts[i]->geometry().intersects(parts[j]->geometry()))
+                    << describe(parts[i]).toStdString() << " and " << describe(parts[j]).toStdString();
+            }
+        }
+        EXPECT_EQ(row->childAt(add->geometry().center()), add) << "+ App can be clicked";
+
+        // Word hint below the word's box.
+        model.setTriggerKind(model.data().triggers.front().id, Trigger::Kind::word("hello"));
+        QCoreApplication::processEvents();
+        QWidget *box = triggers->editor()->wordField()->parentWidget();
+        const auto hints = triggers->editor()->findChildren<QLabel *>();
+        for (QLabel *label : hints) {
+            if (label->isVisibleTo(triggers->editor()) && label->text() == triggers->editor()->hint() &&
+                label->parentWidget() == box->parentWidget()) {
+                EXPECT_GE(label->geometry().top(), box->geometry().bottom()) << "the hint lies below the box";
+            }
+        }
+    }
+}
+
+// Each name shown shortened offers its whole name, bounded, as the tooltip where it shows.
+TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    fillLong(model);
+    model.completeOnboarding();
+    MainWindow window(model);
+    window.resize(1400, 880);
+    window.show();
+    QCoreApplication::processEvents();
+
+    // The tooltip shown over `widget` (at `at`, else its middle) starts as the name does and is bounded.
+    const auto expectTip = [](QWidget *widget, const std::string &name, const QString &what,
+                              std::optional<QPoint> at = std::nullopt) {
+        ASSERT_NE(widget, nullptr) << what.toStdString();
+        QToolTip::hideText();
+        const QPoint point = at.value_or(widget->rect().center());
+        // As Qt does: the part under the pointer is asked first, then the parts it lies in.
+        QWidget *asked = widget->childAt(point) != nullptr ? widget->childAt(point) : widget;
+        QLabel *tip = nullptr;
+        for (; asked != nullptr && tip == nullptr; asked = asked == widget ? nullptr : asked->parentWidget()) {
+            const QPoint local = asked->mapFrom(widget, point);
+            QHelpEvent help(QEvent::ToolTip, local, asked->mapToGlobal(local));
+            QCoreApplication::sendEvent(asked, &help);
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == QLatin1String("qtooltip_label") && top->isVisible()) {
+                    tip = qobject_cast<QLabel *>(top);
+                }
+            }
+        }
+        ASSERT_NE(tip, nullptr) << what.toStdString() << " shows no tooltip";
+        QTextDocument document;
+        document.setHtml(tip->text());
+        const QString shown = document.toPlainText().remove(QLatin1Char('\n')).remove(QChar(0x2029));
+        EXPECT_TRUE(shown.startsWith(QString::fromStdString(name.substr(0, 60)))) << what.toStdString();
+        EXPECT_LE(shown.size(), ShownText::kMaxCharacters + 1) << what.toStdString();
+        EXPECT_LE(tip->sizeHint().width(), 600) << what.toStdString();
+        QToolTip::hideText();
+    };
+    const std::string profile = model.data().activeProfile().name;
+    const std::string sound0 = longName("Sound", 0);
+    const std::string sound1 = longName("Sound", 1);
+
+    model.setSection(AppSection::keyboard);
+    QCoreApplication::processEvents();
+    auto *editor = dynamic_cast<EditorView *>(window.page());
+    ASSERT_NE(editor, nullptr);
+    expectTip(editor->titleBlock()->findChild<FittingText *>(), profile, "the profile's name on Keys");
+    expectTip(editor->titleBlock()->baseSoundMenu(), sound0, "the base sound button");
+
+    model.setSection(AppSection::sounds);
+    QCoreApplication::processEvents();
+    auto *sounds = dynamic_cast<SoundsView *>(window.page());
+    ASSERT_NE(sounds, nullptr);
+    SoundLibraryRow *row = sounds->libraryPanel()->rowFor("user.long.1");
+    if (row == nullptr) {
+        sounds->libraryPanel()->scrollArea()->ensureVisible(0, 1 << 20);
+        QCoreApplication::processEvents();
+        row = sounds->libraryPanel()->rowFor("user.long.1");
+    }
+    ASSERT_NE(row, nullptr);
+    expectTip(row, sound1, "a Sounds list row's name", QPoint(row->width() / 4, row->height() / 2));
+    for (ProfilePackCard *card : sounds->findChildren<ProfilePackCard *>()) {
+        if (card->isVisible()) {
+            expectTip(card, model.data().profiles.front().name.substr(0, 8), "a pack card's name",
+                      QPoint(card->width() / 2, 104)); // on the name
+            break;
+        }
+    }
+
+    model.setSection(AppSection::triggers);
+    QCoreApplication::processEvents();
+    auto *triggers = dynamic_cast<TriggersView *>(window.page());
+    ASSERT_NE(triggers, nullptr);
+    triggers->setSelectedID(model.data().triggers.front().id);
+    QCoreApplication::processEvents();
+    FlowChips *chips = triggers->editor()->chips();
+    expectTip(chips->removeButton(chips->chipTitles().front())->parentWidget(), longName("org.example.first", 1),
+              "an application chip");
+    expectTip(triggers->editor()->soundButton(), sound1, "the trigger's sound");
+
+    model.setSection(AppSection::apps);
+    QCoreApplication::processEvents();
+    auto *apps = dynamic_cast<AppRulesView *>(window.page());
+    ASSERT_NE(apps, nullptr);
+    RuleCard *named = nullptr;
+    for (RuleCard *card : apps->ruleCards()) {
+        if (card->rule().bundleID == longName("org.example.app", 1)) {
+            named = card;
+        }
+    }
+    ASSERT_NE(named, nullptr);
+    expectTip(named->menuButton(), model.data().profiles.back().name, "a rule's profile button");
+
+    model.setSoundPicker(SoundPickerTarget::keys({0}));
+    QCoreApplication::processEvents();
+    QWidget *picker = window.soundPickerSheet();
+    ASSERT_NE(picker, nullptr);
+    for (PickerSoundCard *card : picker->findChildren<PickerSoundCard *>()) {
+        if (card->isVisibleTo(picker) && card->sound().id == "user.long.0") {
+            expectTip(card, sound0, "a picker card's name");
+        }
+    }
+    model.setSoundPicker(std::nullopt);
+    flushDeletes();
+}
+
+// The alert with a file name of 180 characters and no space wraps that name inside its edge.
+TEST(LongNames, TheImportAlertWrapsALongFileNameInsideItsEdge) {
+    shellApp();
+    const QString name = QString::fromStdString(longName("file", 1, 180)) + QStringLiteral(".wav");
+    std::unique_ptr<SoundsAlert> alert(SoundsAlert::importError(name + QStringLiteral(": This file is silent."), nullptr));
+    alert->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(alert->message(), name + QStringLiteral(": This file is silent."));
+    const QStringList found = outOfRoom(alert.get());
+    EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+    QLabel *message = nullptr;
+    for (QLabel *label : alert->findChildren<QLabel *>()) {
+        if (label->text().contains(QStringLiteral("silent"))) {
+            message = label;
+        }
+    }
+    ASSERT_NE(message, nullptr);
+    // Every line of the message fits the label's width.
+    QTextDocument document;
+    document.setDefaultFont(message->font());
+    document.setPlainText(message->text());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(option);
+    document.setTextWidth(message->width());
+    EXPECT_LE(document.idealWidth(), message->width() + 1);
+}
+
+} // namespace
+} // namespace tc::test
