@@ -34,8 +34,8 @@ std::string longName(const std::string &what, int number, int length = kLength) 
 
 // Long names everywhere: every profile, three own sounds (the base sound and two keys' sounds), a word trigger
 // limited to three applications and two app rules, one with a long-named profile.
-void longNames(AppModel &model, int profiles = 0) {
-    model.commitEdit([profiles](AppData &data) {
+void longNames(AppModel &model, int profiles = 0, int length = kLength) {
+    model.commitEdit([profiles, length](AppData &data) {
         const Profile first = data.profiles.front();
         for (int i = 0; i < profiles; ++i) {
             Profile profile = first;
@@ -45,10 +45,10 @@ void longNames(AppModel &model, int profiles = 0) {
         }
         int number = 0;
         for (Profile &profile : data.profiles) {
-            profile.name = longName("Profile", ++number);
+            profile.name = longName("Profile", ++number, length);
         }
         for (int i = 0; i < 3; ++i) {
-            data.userSounds.push_back({"user.long." + std::to_string(i), longName("Sound", i), SoundCategory::mine,
+            data.userSounds.push_back({"user.long." + std::to_string(i), longName("Sound", i, length), SoundCategory::mine,
                                        "long" + std::to_string(i) + ".wav", 0.4});
         }
         Profile &active = data.profiles[1]; // the active one
@@ -66,11 +66,11 @@ void longNames(AppModel &model, int profiles = 0) {
 }
 
 Snapshot window(const QString &name, AppSection section, QSize size,
-                const std::function<void(MainWindow &, AppModel &)> &show = {}) {
+                const std::function<void(MainWindow &, AppModel &)> &show = {}, int length = kLength) {
     return {name,
-            [section, show] {
+            [section, show, length] {
                 auto model = std::make_unique<SnapshotModel>(SnapshotModel::Options{});
-                longNames(model->model());
+                longNames(model->model(), 0, length);
                 model->model().completeOnboarding();
                 model->model().setSection(section);
                 return new ModelHost(std::move(model), [show](SnapshotModel &m) {
@@ -131,6 +131,11 @@ std::vector<Snapshot> longNameSnapshots() {
     std::vector<Snapshot> shots;
     shots.push_back(window("long-keys", AppSection::keyboard, large));
     shots.push_back(window("long-keys-1366x768", AppSection::keyboard, laptop));
+    for (const int length : {30, kLength}) {
+        shots.push_back(window(QStringLiteral("long-keys-coach-dismissed-%1").arg(length), AppSection::keyboard, large,
+                               [](MainWindow &, AppModel &m) { m.setSetting(&AppSettings::coachDismissed, true); },
+                               length));
+    }
     shots.push_back(window("long-sounds", AppSection::sounds, large));
     shots.push_back(window("long-triggers", AppSection::triggers, large, [](MainWindow &w, AppModel &m) {
         if (auto *page = dynamic_cast<TriggersView *>(w.page())) {

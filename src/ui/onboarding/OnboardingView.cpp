@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tc {
 
@@ -337,6 +338,14 @@ void OnboardingView::fillPackCards() {
                     });
             cardRow_->addWidget(card, 1);
             cards_.push_back(card);
+        }
+        // Equal shares: every card is at least as wide as the widest count needs.
+        int least = 0;
+        for (PackCard *card : cards_) {
+            least = std::max(least, card->minimumSizeHint().width());
+        }
+        for (PackCard *card : cards_) {
+            card->setMinimumWidth(least);
         }
         // Cards made again come before "Start typing" for Tab, as they are drawn.
         if (startTyping_ != nullptr && !cards_.empty()) {

@@ -387,9 +387,11 @@ void ProfileChip::paintEvent(QPaintEvent *) {
         // shows, and laying out a long name for none was most of the time the Keys section took to open.
         return;
     }
-    const QRectF room(x, 0, width() - x - chipPadding, fixedHeight);
-    painter.drawText(room.adjusted(0, 0, chipPadding, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     ShownText::elided(painter.fontMetrics(), text(), static_cast<int>(std::ceil(room.width()))));
+    // A name longer than its room is cut with "…"; a chip squeezed below even that shows the start of its name.
+    const int room = static_cast<int>(std::ceil(width() - x - chipPadding));
+    const QString cut = room > 0 ? ShownText::elided(painter.fontMetrics(), text(), room) : QString();
+    painter.drawText(QRectF(x, 0, width() - x, fixedHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     cut.isEmpty() ? text() : cut);
 }
 
 ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)
