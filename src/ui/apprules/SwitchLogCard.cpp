@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
@@ -42,9 +43,11 @@ QWidget *makeRow(const SwitchLogEntry &entry, QWidget *parent) {
 
     line->addWidget(new SymbolBadge("arrow.right", 14, 11, arrowGrey, Qt::transparent, row, QFont::Bold));
 
-    auto *profile =
-        textLabel(QString::fromStdString(entry.profileName), Fonts::system(13, QFont::DemiBold), Theme::ink, row);
+    // The profile takes what the row has left, cut with "…" (and then shown whole in its tooltip) where it ends.
+    auto *profile = new FittingText(QString::fromStdString(entry.profileName), Fonts::system(13, QFont::DemiBold),
+                                    Theme::ink, 1.0, Qt::AlignLeft, row);
     profile->setObjectName(QStringLiteral("profile"));
+    profile->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     line->addWidget(profile);
     line->addStretch(1);
     return row;

@@ -8,7 +8,7 @@
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
-#include "ui/kit/ShownText.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TrayCard.h"
@@ -80,10 +80,9 @@ public:
         frameLayout->setContentsMargins(0, 0, 0, 0);
         frameLayout->addWidget(badge, 0, Qt::AlignCenter);
         row->addWidget(frame);
-        auto *name = textLabel(ShownText::bounded(QString::fromStdString(item_.name)),
-                               Fonts::system(13, QFont::DemiBold), Theme::ink, this);
-        name->setTextFormat(Qt::PlainText);
-        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        // Cut with "…" where the row ends, and then shown whole in its tooltip.
+        auto *name = new FittingText(QString::fromStdString(item_.name), Fonts::system(13, QFont::DemiBold),
+                                     Theme::ink, 1.0, Qt::AlignLeft, this);
         row->addWidget(name, 1);
         uses_ = textLabel(uses, Fonts::mono(10, QFont::Medium), Theme::ink3, this);
         row->addWidget(uses_);

@@ -134,8 +134,13 @@ void ProfileCell::paintEvent(QPaintEvent *) {
     const qreal top = (cell.height() - total) / 2;
     painter.setFont(nameFont);
     painter.setPen(Theme::ink);
-    painter.drawText(QRectF(x, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     ShownText::elided(nameMetrics, name_, textWidth));
+    const QString shownName = ShownText::elided(nameMetrics, name_, textWidth);
+    painter.drawText(QRectF(x, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter, shownName);
+    // A name shown cut tells its whole name in the tooltip.
+    const QString tip = shownName != name_ ? name_ : QString();
+    if (toolTip() != tip) {
+        setToolTip(tip);
+    }
     painter.setFont(keysFont);
     painter.setPen(Theme::ink3);
     painter.drawText(QRectF(x, top + nameMetrics.height() + 1, textWidth, keysMetrics.height()),

@@ -21,6 +21,7 @@
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/PackCard.h"
 #include "ui/shell/Header.h"
+#include "ui/shell/MenuBarView.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/sounds/PickerSoundCard.h"
 #include "ui/sounds/ProfilePackCard.h"
@@ -174,6 +175,10 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
     AppModel &model = harness.started();
     fillLong(model, 5); // nine profiles
     model.completeOnboarding();
+    // The app with a rule comes to the front and leaves again: the switch log has an entry of long names.
+    harness.activate(longName("org.example.app", 1), longName("App", 1));
+    harness.activate("org.example.other", "Other");
+    ASSERT_FALSE(model.switchLog().empty());
     for (const QSize size : {QSize(1400, 880), QSize(1366, 768)}) {
         MainWindow window(model);
         window.resize(size);
@@ -208,6 +213,21 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
         model.setSoundPicker(std::nullopt);
         flushDeletes();
     }
+}
+
+// The tray panel keeps its width with long names.
+TEST(LongNames, TheTrayPanelStaysWithinItsWidth) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    fillLong(model, 5);
+    model.preview("user.long.1"); // the last sound played has a long name
+    MenuBarView panel(model, {});
+    panel.show();
+    QCoreApplication::processEvents();
+    EXPECT_LE(panel.width(), 420);
+    const QStringList found = outOfRoom(&panel);
+    EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
 }
 
 // The first-run sheet's pack cards keep their size with 9 and with 300 profiles: the row scrolls sideways,
