@@ -48,8 +48,8 @@ void longNames(AppModel &model, int profiles = 0, int length = kLength) {
             profile.name = longName("Profile", ++number, length);
         }
         for (int i = 0; i < 3; ++i) {
-            data.userSounds.push_back({"user.long." + std::to_string(i), longName("Sound", i, length), SoundCategory::mine,
-                                       "long" + std::to_string(i) + ".wav", 0.4});
+            data.userSounds.push_back({"user.long." + std::to_string(i), longName("Sound", i, length),
+                                       SoundCategory::mine, "long" + std::to_string(i) + ".wav", 0.4});
         }
         Profile &active = data.profiles[1]; // the active one
         active.baseSoundID = "user.long.0";
@@ -132,9 +132,9 @@ std::vector<Snapshot> longNameSnapshots() {
     shots.push_back(window("long-keys", AppSection::keyboard, large));
     shots.push_back(window("long-keys-1366x768", AppSection::keyboard, laptop));
     for (const int length : {30, kLength}) {
-        shots.push_back(window(QStringLiteral("long-keys-coach-dismissed-%1").arg(length), AppSection::keyboard, large,
-                               [](MainWindow &, AppModel &m) { m.setSetting(&AppSettings::coachDismissed, true); },
-                               length));
+        shots.push_back(window(
+            QStringLiteral("long-keys-coach-dismissed-%1").arg(length), AppSection::keyboard, large,
+            [](MainWindow &, AppModel &m) { m.setSetting(&AppSettings::coachDismissed, true); }, length));
     }
     shots.push_back(window("long-sounds", AppSection::sounds, large));
     shots.push_back(window("long-triggers", AppSection::triggers, large, [](MainWindow &w, AppModel &m) {
@@ -155,10 +155,10 @@ std::vector<Snapshot> longNameSnapshots() {
     shots.push_back(picker("long-picker-import", SoundPickerTab::importFile));
     shots.push_back({"long-alert-import",
                      [] {
-                         return SoundsAlert::importError(
-                             QString::fromStdString(longName("file", 1, 180)) + QStringLiteral(".wav: ") +
-                                 QStringLiteral("This file is silent."),
-                             nullptr);
+                         return SoundsAlert::importError(QString::fromStdString(longName("file", 1, 180)) +
+                                                             QStringLiteral(".wav: ") +
+                                                             QStringLiteral("This file is silent."),
+                                                         nullptr);
                      },
                      QColor(Qt::white), QSize(), 24});
     return shots;

@@ -343,8 +343,7 @@ QMenu *RuleCard::makeMenu(QWidget *parent) {
         if (rule_.isFallback) {
             connect(action, &QAction::triggered, this, [this, id] { model_.setActiveProfile(id); });
         } else {
-            connect(action, &QAction::triggered, this,
-                    [this, id] { model_.setRule(rule_.bundleID, rule_.name, id); });
+            connect(action, &QAction::triggered, this, [this, id] { model_.setRule(rule_.bundleID, rule_.name, id); });
         }
     }
     if (!rule_.isFallback) {

@@ -1,8 +1,8 @@
 #include "ui/apprules/SwitchLogCard.h"
 
 #include "app/AppModel.h"
-#include "ui/kit/Fonts.h"
 #include "ui/kit/FittingText.h"
+#include "ui/kit/Fonts.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"

@@ -54,7 +54,8 @@ BaseSoundMenu::BaseSoundMenu(AppModel &model, QWidget *parent) : QAbstractButton
 }
 
 qreal BaseSoundMenu::nameRoom() const {
-    return width() - (kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing + kSpacing + kChevron + kSide);
+    return width() -
+           (kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing + kSpacing + kChevron + kSide);
 }
 
 void BaseSoundMenu::syncToolTip() {

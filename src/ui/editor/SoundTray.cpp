@@ -3,12 +3,12 @@
 #include "app/AppModel.h"
 #include "model/KeyCodes.h"
 #include "model/KeyLayout.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
-#include "ui/kit/FittingText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TrayCard.h"
@@ -81,8 +81,8 @@ public:
         frameLayout->addWidget(badge, 0, Qt::AlignCenter);
         row->addWidget(frame);
         // Cut with "…" where the row ends, and then shown whole in its tooltip.
-        auto *name = new FittingText(QString::fromStdString(item_.name), Fonts::system(13, QFont::DemiBold),
-                                     Theme::ink, 1.0, Qt::AlignLeft, this);
+        auto *name = new FittingText(QString::fromStdString(item_.name), Fonts::system(13, QFont::DemiBold), Theme::ink,
+                                     1.0, Qt::AlignLeft, this);
         row->addWidget(name, 1);
         uses_ = textLabel(uses, Fonts::mono(10, QFont::Medium), Theme::ink3, this);
         row->addWidget(uses_);

@@ -6,9 +6,9 @@
 namespace tc {
 
 // A row of small widgets, left to right at their own sizes, that carries on in a further line when the width
-// runs out, so none of them is squeezed or cut (only one wider than the whole row is narrowed to it). Children are added with add(). The row places its
-// children again whenever they change (added, removed, a new size hint), not only when it is resized.
-// Main thread.
+// runs out, so none of them is squeezed or cut (only one wider than the whole row is narrowed to it). Children are
+// added with add(). The row places its children again whenever they change (added, removed, a new size hint), not only
+// when it is resized. Main thread.
 class FlowRow : public QWidget {
 public:
     FlowRow(int spacing, int lineSpacing, QWidget *parent = nullptr);

@@ -130,8 +130,8 @@ QSize PackCard::sizeHint() const {
 }
 
 QSize PackCard::minimumSizeHint() const {
-    const qreal content = std::max(MiniCap::metrics(kBadge).frame.width(),
-                                   QFontMetricsF(countFont()).horizontalAdvance(count_));
+    const qreal content =
+        std::max(MiniCap::metrics(kBadge).frame.width(), QFontMetricsF(countFont()).horizontalAdvance(count_));
     return QSize(qCeil(content + 2 * kTextInset), height());
 }
 

@@ -18,11 +18,11 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QHelpEvent>
-#include <QToolTip>
 #include <QPainter>
+#include <QToolTip>
 
 namespace tc {
 

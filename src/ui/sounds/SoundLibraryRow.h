@@ -20,7 +20,8 @@ class SoundsScreenState;
 // length and the active profile's keys that use it, then ▶ (preview) and "Assign" (to the keys selected in
 // the keyboard editor, disabled while none is). The row drags the sound's id as text; its context menu
 // previews it, makes it the paint brush's sound, and for the user's own sounds renames or deletes it.
-// Names are drawn as plain text, a name cut with "…" shows whole in the tooltip over it. Main thread only; the model and the state must outlive it.
+// Names are drawn as plain text, a name cut with "…" shows whole in the tooltip over it. Main thread only; the model
+// and the state must outlive it.
 class SoundLibraryRow : public QWidget {
     Q_OBJECT
 public:

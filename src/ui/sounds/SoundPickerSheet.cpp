@@ -3,8 +3,8 @@
 #include "app/AppModel.h"
 #include "model/KeyLayout.h"
 #include "ui/kit/DottedBackground.h"
-#include "ui/kit/FocusRing.h"
 #include "ui/kit/FittingText.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
@@ -209,8 +209,8 @@ QWidget *SoundPickerSheet::makeHeader() {
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
     titles->addWidget(textLabel(title(target_), titleFont, Theme::ink, header));
     // A long profile name is cut with "…" before the tabs, and then shows whole in the tooltip.
-    auto *description = new FittingText(targetDescription(target_, model_), Fonts::system(12), Theme::ink3, 1.0,
-                                        Qt::AlignLeft, header);
+    auto *description =
+        new FittingText(targetDescription(target_, model_), Fonts::system(12), Theme::ink3, 1.0, Qt::AlignLeft, header);
     description->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     titles->addWidget(description);
     row->addLayout(titles);

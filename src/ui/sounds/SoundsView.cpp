@@ -7,8 +7,8 @@
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Shapes.h"
-#include "ui/kit/Symbols.h"
 #include "ui/kit/SidewaysScrollArea.h"
+#include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 #include "ui/kit/TipBanner.h"
 #include "ui/sounds/PacksRow.h"
@@ -69,7 +69,6 @@ protected:
 private:
     QLineEdit *edit_;
 };
-
 
 // While files hover over the page: a dashed Theme.ink outline 8 in from the edges of the part of the page in
 // view and "Drop to add to My sounds" on a white capsule in its middle. It lets every mouse event through.

@@ -11,9 +11,9 @@
 #include "ui/triggers/FlatButton.h"
 
 #include <QFontMetricsF>
-#include <QVBoxLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <cmath>
 
 namespace tc {
@@ -72,8 +72,7 @@ void AppChip::paintEvent(QPaintEvent *) {
 
 FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)
     : QWidget(parent), model_(model), apps_(std::move(apps)),
-      row_(new FlowRow(static_cast<int>(kChipSpacing), static_cast<int>(kChipSpacing), this)),
-      menu_(new QMenu(this)) {
+      row_(new FlowRow(static_cast<int>(kChipSpacing), static_cast<int>(kChipSpacing), this)), menu_(new QMenu(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -1,13 +1,13 @@
 #include "ui/triggers/TriggerGraph.h"
 
 #include "app/AppModel.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/RoundedPanel.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
-#include "ui/kit/FittingText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerRow.h"
@@ -432,9 +432,8 @@ void TriggerGraph::ensureSoundNode(const std::string &soundID) {
     texts->setSpacing(3);
     texts->addStretch(1);
     // Cut with "…" where the node is too narrow, and then shown whole in its tooltip.
-    auto *name =
-        new FittingText(sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound"),
-                        Fonts::system(14, QFont::Bold), Theme::ink, 1.0, Qt::AlignLeft, node);
+    auto *name = new FittingText(sound ? QString::fromStdString(sound->name) : QStringLiteral("Missing sound"),
+                                 Fonts::system(14, QFont::Bold), Theme::ink, 1.0, Qt::AlignLeft, node);
     texts->addWidget(name);
     texts->addWidget(textLabel(countText(count), Fonts::mono(10, QFont::Medium), Theme::ink3, node));
     texts->addStretch(1);

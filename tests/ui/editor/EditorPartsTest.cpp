@@ -5,10 +5,10 @@
 #include "ui/editor/CaseHeader.h"
 #include "ui/editor/EditToolbar.h"
 #include "ui/editor/EditorView.h"
-#include "ui/kit/FlowRow.h"
 #include "ui/editor/KeyPlate.h"
 #include "ui/editor/KeyboardCase.h"
 #include "ui/editor/TestField.h"
+#include "ui/kit/FlowRow.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -15,9 +15,9 @@
 #include "ui/editor/KeyboardCase.h"
 #include "ui/editor/TitleBlock.h"
 #include "ui/kit/FittingText.h"
-#include "ui/kit/SidewaysScrollArea.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ShownText.h"
+#include "ui/kit/SidewaysScrollArea.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/PackCard.h"
 #include "ui/shell/Header.h"
@@ -136,9 +136,8 @@ QStringList outOfRoom(QWidget *root) {
         if (auto *area = qobject_cast<QAbstractScrollArea *>(parent->parentWidget());
             area != nullptr && area->viewport() == parent) {
             if (!scrollsSideways(area) && widget->width() > parent->width() + kTolerance) {
-                found << describe(widget) + QStringLiteral(" is %1 wide in a view of %2")
-                                                .arg(widget->width())
-                                                .arg(parent->width());
+                found << describe(widget) +
+                             QStringLiteral(" is %1 wide in a view of %2").arg(widget->width()).arg(parent->width());
             }
             continue;
         }
@@ -494,7 +493,6 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
                             }),
                      longName("org.example.first", 1), "the applications in the list");
 
-
     model.setSection(AppSection::apps);
     QCoreApplication::processEvents();
     auto *apps = dynamic_cast<AppRulesView *>(window.page());
@@ -532,7 +530,8 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
 TEST(LongNames, TheImportAlertWrapsALongFileNameInsideItsEdge) {
     shellApp();
     const QString name = QString::fromStdString(longName("file", 1, 180)) + QStringLiteral(".wav");
-    std::unique_ptr<SoundsAlert> alert(SoundsAlert::importError(name + QStringLiteral(": This file is silent."), nullptr));
+    std::unique_ptr<SoundsAlert> alert(
+        SoundsAlert::importError(name + QStringLiteral(": This file is silent."), nullptr));
     alert->show();
     QCoreApplication::processEvents();
     EXPECT_EQ(alert->message(), name + QStringLiteral(": This file is silent."));
