@@ -115,7 +115,7 @@ std::vector<SwitchLogCard::RowTexts> SwitchLogCard::rows() const {
     for (QWidget *row : rows_) {
         texts.push_back({row->findChild<QLabel *>(QStringLiteral("time"))->text(),
                          row->findChild<QLabel *>(QStringLiteral("app"))->toolTip(),
-                         row->findChild<QLabel *>(QStringLiteral("profile"))->text()});
+                         row->findChild<FittingText *>(QStringLiteral("profile"))->text()});
     }
     return texts;
 }
