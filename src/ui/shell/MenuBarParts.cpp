@@ -80,6 +80,16 @@ void OnOffPill::paintEvent(QPaintEvent *) {
 
 // --- ProfileCell --------------------------------------------------------------------------------------------
 
+namespace {
+
+constexpr qreal kCellCapSize = 26;
+
+QFont cellNameFont() {
+    return Fonts::system(13, QFont::DemiBold);
+}
+
+} // namespace
+
 ProfileCell::ProfileCell(const Profile &profile, bool active, QWidget *parent)
     : QAbstractButton(parent), id_(profile.id), name_(ShownText::bounded(QString::fromStdString(profile.name))),
       keys_(keyCount(profile)), color_(profile.color), active_(active) {
@@ -102,11 +112,26 @@ void ProfileCell::setProfile(const Profile &profile, bool active) {
     color_ = profile.color;
     active_ = active;
     setAccessibleName(name_);
+    syncToolTip();
     update();
 }
 
 QSize ProfileCell::sizeHint() const {
     return {150, fixedHeight};
+}
+
+qreal ProfileCell::nameRoom() const {
+    return std::max<qreal>(0, width() - (10 + kCellCapSize + 10) - 10);
+}
+
+void ProfileCell::syncToolTip() {
+    const bool cut = QFontMetricsF(cellNameFont()).horizontalAdvance(name_) > nameRoom();
+    setToolTip(cut ? name_ : QString());
+}
+
+void ProfileCell::resizeEvent(QResizeEvent *event) {
+    QAbstractButton::resizeEvent(event);
+    syncToolTip();
 }
 
 void ProfileCell::paintEvent(QPaintEvent *) {
@@ -119,14 +144,14 @@ void ProfileCell::paintEvent(QPaintEvent *) {
         paintPanel(painter, cell, 12, Theme::panel);
     }
 
-    constexpr qreal capSize = 26;
+    constexpr qreal capSize = kCellCapSize;
     const MiniCap::Metrics cap = MiniCap::metrics(capSize);
     MiniCap::paint(painter, QPointF(10, (cell.height() - cap.frame.height()) / 2), capSize,
                    {CapPalette::forProfileColor(color_), std::nullopt, std::nullopt});
 
     const qreal x = 10 + capSize + 10;
-    const qreal textWidth = std::max<qreal>(0, cell.width() - x - 10);
-    const QFont nameFont = Fonts::system(13, QFont::DemiBold);
+    const qreal textWidth = nameRoom();
+    const QFont nameFont = cellNameFont();
     const QFont keysFont = Fonts::mono(9, QFont::Medium);
     const QFontMetricsF nameMetrics(nameFont);
     const QFontMetricsF keysMetrics(keysFont);
@@ -134,13 +159,8 @@ void ProfileCell::paintEvent(QPaintEvent *) {
     const qreal top = (cell.height() - total) / 2;
     painter.setFont(nameFont);
     painter.setPen(Theme::ink);
-    const QString shownName = ShownText::elided(nameMetrics, name_, textWidth);
-    painter.drawText(QRectF(x, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter, shownName);
-    // A name shown cut tells its whole name in the tooltip.
-    const QString tip = shownName != name_ ? name_ : QString();
-    if (toolTip() != tip) {
-        setToolTip(tip);
-    }
+    painter.drawText(QRectF(x, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     ShownText::elided(nameMetrics, name_, textWidth));
     painter.setFont(keysFont);
     painter.setPen(Theme::ink3);
     painter.drawText(QRectF(x, top + nameMetrics.height() + 1, textWidth, keysMetrics.height()),

@@ -55,8 +55,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The width the name has: the cell's, less the badge and the margins.
+    qreal nameRoom() const;
+    // A name shown cut tells its whole name in the tooltip.
+    void syncToolTip();
+
     Uuid id_;
     QString name_;
     QString keys_;

@@ -21,6 +21,7 @@
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/PackCard.h"
 #include "ui/shell/Header.h"
+#include "ui/shell/MenuBarParts.h"
 #include "ui/shell/MenuBarView.h"
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/sounds/PickerSoundCard.h"
@@ -214,7 +215,7 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
     }
 }
 
-// The tray panel keeps its width with long names.
+// The tray panel keeps its width with long names, and a profile's cell tells its whole name in the tooltip.
 TEST(LongNames, TheTrayPanelStaysWithinItsWidth) {
     shellApp();
     Harness harness;
@@ -227,6 +228,20 @@ TEST(LongNames, TheTrayPanelStaysWithinItsWidth) {
     EXPECT_LE(panel.width(), 420);
     const QStringList found = outOfRoom(&panel);
     EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+    // A profile's cell shows its name cut, and whole in the tooltip.
+    flushDeletes();
+    ProfileCell *cell = nullptr;
+    for (QWidget *made : panel.findChildren<QWidget *>()) {
+        if (auto *shown = dynamic_cast<ProfileCell *>(made); shown != nullptr && shown->isVisible()) {
+            cell = shown;
+        }
+    }
+    ASSERT_NE(cell, nullptr);
+    const QString name = cell->name();
+    const QLabel *tip = shownToolTip(cell);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->text().contains(name.left(30)));
+    QToolTip::hideText();
 }
 
 // The first-run sheet's pack cards keep their size with 9 and with 300 profiles: the row scrolls sideways,
@@ -412,7 +427,13 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
     QCoreApplication::processEvents();
     auto *editor = dynamic_cast<EditorView *>(window.page());
     ASSERT_NE(editor, nullptr);
-    expectTip(editor->titleBlock()->findChild<FittingText *>(), profile, "the profile's name on Keys");
+    FittingText *title = nullptr;
+    for (QWidget *widget : editor->titleBlock()->findChildren<QWidget *>()) {
+        if (auto *text = dynamic_cast<FittingText *>(widget); text != nullptr && title == nullptr) {
+            title = text;
+        }
+    }
+    expectTip(title, profile, "the profile's name on Keys");
     expectTip(editor->titleBlock()->baseSoundMenu(), sound0, "the base sound button");
     ASSERT_NE(window.header()->profileSwitcher(), nullptr);
     for (ProfileChip *chip : window.header()->profileSwitcher()->chips()) {
