@@ -140,8 +140,7 @@ private:
 
     // A profile name shown cut tells its whole name in the tooltip.
     void syncToolTip() {
-        const bool cut = QFontMetricsF(labelFont()).horizontalAdvance(text()) > textRoom().width();
-        setToolTip(cut ? text() : QString());
+        setToolTip(ShownText::fits(QFontMetricsF(labelFont()), text(), textRoom().width()) ? QString() : text());
     }
 
     QColor swatch_ = Theme::ink;

@@ -60,7 +60,7 @@ qreal BaseSoundMenu::nameRoom() const {
 
 void BaseSoundMenu::syncToolTip() {
     const QString name = baseName(model_);
-    setToolTip(QFontMetricsF(nameFont()).horizontalAdvance(name) > nameRoom() + 0.5 ? name : QString());
+    setToolTip(ShownText::fits(QFontMetricsF(nameFont()), name, nameRoom() + 0.5) ? QString() : name);
 }
 
 void BaseSoundMenu::resizeEvent(QResizeEvent *event) {
@@ -132,9 +132,12 @@ void BaseSoundMenu::popup() {
 }
 
 QSize BaseSoundMenu::sizeHint() const {
-    const qreal width = kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing +
-                        std::min(QFontMetricsF(nameFont()).horizontalAdvance(baseName(model_)), kMaxNameWidth) +
-                        kSpacing + kChevron + kSide;
+    const QFontMetricsF nameMetrics(nameFont());
+    const QString name = baseName(model_);
+    const qreal nameWidth =
+        ShownText::fits(nameMetrics, name, kMaxNameWidth) ? nameMetrics.horizontalAdvance(name) : kMaxNameWidth;
+    const qreal width =
+        kSide + QFontMetricsF(leadFont()).horizontalAdvance(kLead) + kSpacing + nameWidth + kSpacing + kChevron + kSide;
     return {static_cast<int>(std::ceil(width)) + 1, static_cast<int>(kHeight)};
 }
 

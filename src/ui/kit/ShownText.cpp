@@ -21,6 +21,15 @@ QString elided(const QFontMetricsF &metrics, const QString &text, qreal width) {
     return metrics.elidedText(bounded(text), Qt::ElideRight, width);
 }
 
+bool fits(const QFontMetricsF &metrics, const QString &text, qreal width) {
+    for (qsizetype length = 32; length < text.size(); length *= 4) {
+        if (metrics.horizontalAdvance(text.left(length)) > width) {
+            return false;
+        }
+    }
+    return metrics.horizontalAdvance(text) <= width;
+}
+
 QString wrappable(const QFontMetricsF &metrics, const QString &text, qreal width) {
     QString result;
     result.reserve(text.size());

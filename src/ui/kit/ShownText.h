@@ -18,6 +18,10 @@ QString bounded(const QString &text, qsizetype limit = kMaxCharacters);
 QString elided(const QFontMetrics &metrics, const QString &text, int width);
 QString elided(const QFontMetricsF &metrics, const QString &text, qreal width);
 
+// Whether `text` fits in `width` on one line. A long text that does not is told by a prefix already too wide,
+// so the rest is never laid out.
+bool fits(const QFontMetricsF &metrics, const QString &text, qreal width);
+
 // `text` made to wrap inside `width`: each word wider than that (a file name or path without spaces) gets a zero
 // width space between its characters (never inside a surrogate pair), so a word-wrapping label breaks it where
 // the line is full instead of running past its edge. Other words are left as they are.

@@ -125,8 +125,7 @@ qreal ProfileCell::nameRoom() const {
 }
 
 void ProfileCell::syncToolTip() {
-    const bool cut = QFontMetricsF(cellNameFont()).horizontalAdvance(name_) > nameRoom();
-    setToolTip(cut ? name_ : QString());
+    setToolTip(ShownText::fits(QFontMetricsF(cellNameFont()), name_, nameRoom()) ? QString() : name_);
 }
 
 void ProfileCell::resizeEvent(QResizeEvent *event) {

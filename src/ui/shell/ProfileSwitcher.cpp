@@ -49,10 +49,6 @@ qreal chipWidth(const QFontMetricsF &metrics, const QString &name) {
            chipPadding;
 }
 
-bool nameIsCut(const QString &name) {
-    return QFontMetricsF(chipFont()).horizontalAdvance(name) > maxNameWidth;
-}
-
 // "white" gives "White".
 QString colorTitle(ProfileColor color) {
     QString name = QString::fromStdString(toString(color));
@@ -337,7 +333,6 @@ ProfileChip::ProfileChip(const Profile &profile, bool active, QWidget *parent)
     : QAbstractButton(parent), id_(profile.id), color_(profile.color), active_(active) {
     setText(ShownText::bounded(QString::fromStdString(profile.name)));
     setAccessibleName(text());
-    setToolTip(nameIsCut(text()) ? text() : QString());
     setFont(chipFont());
     setCursor(Qt::PointingHandCursor);
     FocusRing::attach(this);
@@ -354,15 +349,28 @@ void ProfileChip::setProfile(const Profile &profile, bool active) {
     id_ = profile.id;
     setText(name);
     setAccessibleName(name);
-    if (resized) {
-        setToolTip(nameIsCut(name) ? name : QString());
-    }
     color_ = profile.color;
     active_ = active;
     if (resized) {
+        fitName();
         updateGeometry();
     }
     update(); // the group draws the active chip's capsule: its strip repaints it after every change
+}
+
+void ProfileChip::resizeEvent(QResizeEvent *event) {
+    QAbstractButton::resizeEvent(event);
+    fitName();
+}
+
+void ProfileChip::fitName() {
+    // A name longer than its room is cut with "…"; a chip squeezed below even that shows the start of its name.
+    const QFontMetricsF metrics(chipFont());
+    const qreal room = width() - (chipPadding + swatchSize + swatchGap) - chipPadding;
+    const bool whole = ShownText::fits(metrics, text(), room);
+    const QString cut = whole || room <= 0 ? QString() : ShownText::elided(metrics, text(), room);
+    shown_ = cut.isEmpty() ? text() : cut;
+    setToolTip(whole ? QString() : text());
 }
 
 QSizeF ProfileChip::size(const QString &name) {
@@ -387,11 +395,8 @@ void ProfileChip::paintEvent(QPaintEvent *) {
         // shows, and laying out a long name for none was most of the time the Keys section took to open.
         return;
     }
-    // A name longer than its room is cut with "…"; a chip squeezed below even that shows the start of its name.
-    const int room = static_cast<int>(std::ceil(width() - x - chipPadding));
-    const QString cut = room > 0 ? ShownText::elided(painter.fontMetrics(), text(), room) : QString();
     painter.drawText(QRectF(x, 0, width() - x, fixedHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     cut.isEmpty() ? text() : cut);
+                     shown_);
 }
 
 ProfileSwitcher::ProfileSwitcher(AppModel &model, QWidget *parent)

@@ -42,11 +42,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The name as drawn at the chip's width (cut with "…" where it does not fit), and the tooltip that goes
+    // with it.
+    void fitName();
+
     Uuid id_;
     ProfileColor color_;
     bool active_;
+    QString shown_;
 };
 
 // The profile switcher at the right end of the header while the Keys section is shown: a chip per profile

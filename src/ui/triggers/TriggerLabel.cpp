@@ -88,7 +88,7 @@ QString TriggerLabel::wordText(const Trigger::Word &word, Size size, qreal width
     const QString whole = wordText(word);
     const QFontMetricsF font(wordFont(size));
     const qreal room = width - 2 * metrics(size).wordPadding;
-    if (width <= 0 || font.horizontalAdvance(whole) <= room) {
+    if (width <= 0 || ShownText::fits(font, whole, room)) {
         return whole;
     }
     const qreal quotes = font.horizontalAdvance(QStringLiteral("\u201C\u201D"));
@@ -142,7 +142,9 @@ TriggerLabel::TriggerLabel(Trigger::Kind kind, Size size, QWidget *parent)
 
 void TriggerLabel::syncToolTip() {
     const auto *word = kind_.asWord();
-    setToolTip(word && labelSize(kind_, size_).width() > width() ? QString::fromStdString(word->word) : QString());
+    const bool cut = word && !ShownText::fits(QFontMetricsF(wordFont(size_)), wordText(*word),
+                                              width() - 2 * metrics(size_).wordPadding);
+    setToolTip(cut ? QString::fromStdString(word->word) : QString());
 }
 
 void TriggerLabel::resizeEvent(QResizeEvent *event) {

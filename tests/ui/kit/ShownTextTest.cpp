@@ -7,6 +7,7 @@
 #include "support/QtTestApp.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -64,6 +65,40 @@ TEST(ShownText, FittingTextShowsABoundedPartOfALongName) {
     EXPECT_TRUE(fit.elided);
     EXPECT_LE(fit.text.size(), ShownText::kMaxCharacters + 1);
     EXPECT_TRUE(fit.text.endsWith(QChar(0x2026)));
+}
+
+// fits() answers as measuring the whole text would, for texts of every length around a width.
+TEST(ShownText, FitsAnswersAsTheWholeTextsWidthDoes) {
+    qtApp();
+    const QFontMetricsF metrics(QFont("Sans", 13));
+    for (const int length : {0, 1, 20, 31, 32, 33, 200, 10000}) {
+        const QString text = QStringLiteral("Lorem ipsum ").repeated(length / 12 + 1).left(length);
+        const qreal whole = metrics.horizontalAdvance(text);
+        for (const qreal width : {0.0, 50.0, whole - 1, whole, whole + 1, 5000.0}) {
+            SCOPED_TRACE(std::to_string(length) + " in " + std::to_string(width));
+            EXPECT_EQ(ShownText::fits(metrics, text, width), whole <= width);
+        }
+    }
+}
+
+// wrappable() lets a word wider than the line break anywhere (never inside a surrogate pair) and leaves every
+// other word, space and line break as written.
+TEST(ShownText, WrappableBreaksOnlyWordsWiderThanTheLine) {
+    qtApp();
+    const QFontMetricsF metrics(QFont("Sans", 13));
+    const QString zwsp(QChar(0x200B));
+    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString path = QStringLiteral("a").repeated(200);
+    for (const QString &text : {QStringLiteral("hush.wav: This file is silent."), QStringLiteral("one\ntwo  three")}) {
+        EXPECT_EQ(ShownText::wrappable(metrics, text, 100), text);
+    }
+    const QString broken = ShownText::wrappable(metrics, path + QStringLiteral(".wav: silent"), 100);
+    EXPECT_EQ(QString(broken).remove(zwsp), path + QStringLiteral(".wav: silent"));
+    EXPECT_EQ(broken.count(zwsp), path.size() + 5 - 1); // between the characters of the word "aa…a.wav:"
+    EXPECT_TRUE(broken.endsWith(QStringLiteral(": silent")));
+    const QString faces = ShownText::wrappable(metrics, face.repeated(100), 50);
+    EXPECT_EQ(QString(faces).remove(zwsp), face.repeated(100));
+    EXPECT_FALSE(faces.contains(QChar(0xD83D) + zwsp)); // no pair split
 }
 
 } // namespace
