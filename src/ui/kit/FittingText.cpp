@@ -39,8 +39,7 @@ FittingText::Fit FittingText::fit(const QString &text, const QFont &font, qreal 
     // measured.
     const QString shown = ShownText::bounded(text);
     for (qreal size = full; size >= smallest; size -= 1) {
-        const QFontMetricsF metrics(sized(font, size));
-        if (metrics.horizontalAdvance(shown) <= width) {
+        if (ShownText::fits(QFontMetricsF(sized(font, size)), shown, width)) {
             return {size, shown, shown != text};
         }
     }
@@ -55,17 +54,19 @@ void FittingText::setText(const QString &text) {
     }
     text_ = text;
     setAccessibleName(text);
-    syncToolTip();
+    refit();
     update();
 }
 
 void FittingText::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    syncToolTip();
+    refit();
 }
 
-void FittingText::syncToolTip() {
-    setToolTip(currentFit().elided ? text_ : QString());
+void FittingText::refit() {
+    fit_ = fit(text_, font_, width(), minimumScale_);
+    fitWidth_ = width();
+    setToolTip(fit_.elided ? text_ : QString());
 }
 
 void FittingText::setColor(const QColor &color) {
@@ -74,7 +75,7 @@ void FittingText::setColor(const QColor &color) {
 }
 
 FittingText::Fit FittingText::currentFit() const {
-    return fit(text_, font_, width(), minimumScale_);
+    return fitWidth_ == width() ? fit_ : fit(text_, font_, width(), minimumScale_);
 }
 
 QSize FittingText::sizeHint() const {

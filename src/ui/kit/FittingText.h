@@ -38,14 +38,17 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // The whole text as the tooltip while the line is cut; none while it shows whole.
-    void syncToolTip();
+    // Works the fit out for the current text and width (a long text is laid out once, not at every paint), and
+    // makes the whole text the tooltip while the line is cut, none while it shows whole.
+    void refit();
 
     QString text_;
     QFont font_;
     QColor color_;
     qreal minimumScale_;
     Qt::Alignment alignment_;
+    Fit fit_;
+    int fitWidth_ = -1; // the width fit_ was worked out for
 };
 
 } // namespace tc
