@@ -23,7 +23,9 @@ QString elided(const QFontMetricsF &metrics, const QString &text, qreal width) {
 
 bool fits(const QFontMetricsF &metrics, const QString &text, qreal width) {
     for (qsizetype length = 32; length < text.size(); length *= 4) {
-        if (metrics.horizontalAdvance(text.left(length)) > width) {
+        // Never half of a surrogate pair: a lone half would be measured as a glyph of its own.
+        const qsizetype end = text.at(length - 1).isHighSurrogate() ? length - 1 : length;
+        if (metrics.horizontalAdvance(text.left(end)) > width) {
             return false;
         }
     }
