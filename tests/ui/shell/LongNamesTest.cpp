@@ -179,7 +179,7 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
     harness.activate(longName("org.example.app", 1), longName("App", 1));
     harness.activate("org.example.other", "Other");
     ASSERT_FALSE(model.switchLog().empty());
-    for (const QSize size : {QSize(1400, 880), QSize(1366, 768)}) {
+    for (const QSize size : {QSize(1400, 880), QSize(1366, 768), QSize(1280, 740)}) {
         MainWindow window(model);
         window.resize(size);
         window.show();
