@@ -126,8 +126,15 @@ QWidget *ItemPool::showItem(std::size_t index) {
     return bound_[index];
 }
 
+void ItemPool::holdPlaces(bool hold) {
+    held_ = hold;
+    if (!hold) {
+        placeItems();
+    }
+}
+
 void ItemPool::placeItems() {
-    if (placing_) {
+    if (placing_ || held_) {
         return;
     }
     placing_ = true;

@@ -58,6 +58,9 @@ public:
     // Binds widgets to the items in view, and moves the bound ones to their places; a subclass calls it when
     // its items' places changed.
     void placeItems();
+    // While held, nothing is bound or let go (new items and a scroll to go with them are taken as one change);
+    // letting go places the items.
+    void holdPlaces(bool hold);
 
 protected:
     // Where the item at `index` goes, in this widget.
@@ -104,6 +107,7 @@ private:
     std::vector<QWidget *> spare_;
     std::size_t made_ = 0;
     bool placing_ = false;
+    bool held_ = false;
 };
 
 } // namespace tc

@@ -86,6 +86,8 @@ public:
     static constexpr int kRow = 54;
     static constexpr int kPitch = kRow + 1; // a row and its divider
     static constexpr int kBottom = static_cast<int>(kCorner / 2);
+    // The most of the list taken as in view while it is not shown.
+    static constexpr int kRestingHeight = 1600;
 
     TriggerRowPool(TriggerList &list, QWidget *parent) : ItemPool(parent), list_(list) {
         setAttribute(Qt::WA_TranslucentBackground);
@@ -153,8 +155,10 @@ protected:
     }
     QWidget *focusTarget(QWidget *widget) const override { return static_cast<ItemSlot *>(widget)->content(); }
     QRect restingView() const override {
-        // Not shown yet: the first screenful, as high as the list is.
-        return shownArea().united(QRect(0, 0, width(), std::max(list_.height(), kHeader + kBar + kPitch)));
+        // Not shown (behind the graph, or not yet laid out): a screenful from where the list is scrolled to, as
+        // high as the list is; a hidden scroll area's viewport does not say what it will show.
+        const int height = std::clamp(list_.height(), kHeader + kBar + kPitch, kRestingHeight);
+        return {0, -y(), width(), height};
     }
     void resizeEvent(QResizeEvent *event) override {
         ItemPool::resizeEvent(event);
