@@ -180,12 +180,14 @@ void ItemPool::scrollTo(const QRect &rect) {
     // As QScrollArea::ensureWidgetVisible, for a place rather than a widget, in the nearest scroll area whose
     // content holds this widget.
     QScrollArea *scroll = nullptr;
-    for (QWidget *ancestor = parentWidget(); ancestor != nullptr && !ancestor->isWindow();
-         ancestor = ancestor->parentWidget()) {
+    for (QWidget *ancestor = parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
         auto *candidate = qobject_cast<QScrollArea *>(ancestor);
         if (candidate != nullptr && candidate->widget() != nullptr &&
             (candidate->widget() == this || candidate->widget()->isAncestorOf(this))) {
             scroll = candidate;
+            break;
+        }
+        if (ancestor->isWindow()) {
             break;
         }
     }
@@ -289,13 +291,15 @@ void ItemPool::showEvent(QShowEvent *event) {
 }
 
 void ItemPool::followScrollAreas() {
-    for (QWidget *ancestor = parentWidget(); ancestor != nullptr && !ancestor->isWindow();
-         ancestor = ancestor->parentWidget()) {
+    for (QWidget *ancestor = parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
         if (auto *scroll = qobject_cast<QAbstractScrollArea *>(ancestor)) {
             // The scroll area moves its content on the same signal, connected before this one.
             for (QScrollBar *bar : {scroll->verticalScrollBar(), scroll->horizontalScrollBar()}) {
                 connect(bar, &QScrollBar::valueChanged, this, &ItemPool::placeItems, Qt::UniqueConnection);
             }
+        }
+        if (ancestor->isWindow()) {
+            break;
         }
     }
 }
@@ -330,7 +334,8 @@ int ItemPool::itemHolding(const QWidget *widget) const {
 }
 
 bool ItemPool::holdsFocus(const QWidget *widget) const {
-    const QWidget *focused = QApplication::focusWidget();
+    // The focus as its window keeps it, also while the window is not active (or not yet shown).
+    const QWidget *focused = window()->focusWidget();
     return focused != nullptr && (focused == widget || widget->isAncestorOf(focused));
 }
 
