@@ -378,9 +378,17 @@ void ItemPool::orderFocusChain() {
     if (own == Qt::NoFocus) {
         setFocusPolicy(Qt::TabFocus);
     }
+    // Only a control out of place is moved: each move walks the window's focus chain.
+    const auto nextStop = [](QWidget *from) {
+        QWidget *next = from->nextInFocusChain();
+        while (next != from && (next->focusPolicy() & Qt::TabFocus) != Qt::TabFocus) {
+            next = next->nextInFocusChain();
+        }
+        return next;
+    };
     QWidget *previous = this;
     for (QWidget *target : targets) {
-        if (previous->nextInFocusChain() != target) {
+        if (nextStop(previous) != target) {
             QWidget::setTabOrder(previous, target);
         }
         previous = target;
