@@ -55,6 +55,12 @@ public:
     const AppRule &ruleAt(std::size_t index) const { return view_.model_.data().appRules[rules_[index]]; }
     std::size_t count() const { return rules_.size(); }
 
+    // Three columns at their widest, as tall as the grid is now: the page gives the grid the room its rows need
+    // before the grid scrolls.
+    QSize sizeHint() const override {
+        return {static_cast<int>(3 * RuleGridLayout::maxColumn + 2 * RuleGridLayout::gap) + 2 * kMargin, height()};
+    }
+
 protected:
     QRect itemRect(std::size_t index) const override { return cells_[index]; }
     QWidget *makeWidget() override { return new RuleCard(view_.model_, view_.directory_, {}, this); }
@@ -84,7 +90,12 @@ private:
         cells_ = RuleGridLayout::cells(QRect(area.topLeft(), QSize(area.width(), 0)), heights);
         view_.fallback_->setGeometry(cells_[rules_.size()]);
         view_.addApp_->setGeometry(cells_[rules_.size() + 1]);
-        setFixedHeight(cells_.back().bottom() + 1 + kMargin);
+        // The last row is as tall as its tallest cell ("Add app" may be shorter, centred in it).
+        int bottom = 0;
+        for (const QRect &cell : cells_) {
+            bottom = std::max(bottom, cell.bottom() + 1);
+        }
+        setFixedHeight(bottom + kMargin);
     }
 
     AppRulesView &view_;
