@@ -61,5 +61,33 @@ TEST(AppRulesLazy, TabWalksEveryCardsControlsInGridOrderAsTheyAreMade) {
     motion::setEnabled(true);
 }
 
+// The grid is as tall as its rows: every card lies whole inside it, whichever row is the last and however many
+// columns fit ("Add app" is shorter than a rule card and sits centred in its row).
+TEST(AppRulesLazy, EveryCardLiesWholeInsideTheGrid) {
+    shellApp();
+    Harness harness;
+    AppModel &model = harness.started();
+    for (const int rules : {0, 1, 2, 3, 5, 8}) {
+        model.commitEdit([rules](AppData &data) {
+            data.appRules.clear();
+            for (int i = 0; i < rules; ++i) {
+                data.appRules.push_back(AppRule{"app" + std::to_string(i), "App", std::nullopt});
+            }
+        });
+        for (const int width : {1100, 1400}) {
+            SCOPED_TRACE(std::to_string(rules) + " rules, " + std::to_string(width) + " wide");
+            AppRulesView view(model, AppDirectory::desktop(nullptr, nullptr));
+            view.resize(width, 880);
+            view.show();
+            QCoreApplication::processEvents();
+            const QRect grid = view.scrollArea()->widget()->rect();
+            for (QWidget *cell : view.gridWidgets()) {
+                ASSERT_NE(cell, nullptr);
+                EXPECT_TRUE(grid.contains(cell->geometry())) << cell->geometry().bottom() << " > " << grid.bottom();
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace tc::test
