@@ -6,16 +6,22 @@
 // opened, the header's more menu opened, and a switch of the active profile with the Sounds page shown (medians of
 // three). It also reads the resident memory (VmRSS): with the document built and saved and no window, with the
 // window open, after every section was visited (and the peak while visiting; likewise while typing, the document
-// saved), and a second after the window was closed, when the window has handed its page's memory back. Prints one
-// line per figure (tab-separated: figure, value, unit).
+// saved), and a second after the window was closed, when the window has handed its page's memory back. Then it does
+// each user action of the sections (graph and list, adding, editing and deleting triggers and rules, every menu,
+// the picker's tabs, the onboarding sheet, duplicating and importing packs; see Actions.cpp) and prints the longest
+// hold of the main thread each caused and the time until the window was idle again (the worst of `--rounds`).
+// Prints one line per figure (tab-separated: figure, value, unit).
 //
-//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [--pixmap-cache MB] [length ...]   (default: 12 2000 10000)
+//   QT_QPA_PLATFORM=offscreen tapchime_bench_views [--pixmap-cache MB] [--actions] [--rounds N] [length ...]
+//   (default: 12 2000 10000; --actions: only the actions, after the window opened; rounds: 3)
 //
 // Memory is the whole process's: run one length at a time for each length's own figures. The own sounds are
 // entries of the document only; no audio is decoded for them.
 //
 // Not a test: the figures depend on the machine and its load.
 
+#include "Actions.h"
+#include "Holds.h"
 #include "SnapshotModel.h"
 
 #include "app/AppModel.h"
@@ -47,6 +53,7 @@
 
 using namespace tc;
 using namespace tc::snapshot;
+using tc::bench::runUntilIdle;
 
 namespace {
 
@@ -116,29 +123,6 @@ void fill(AppModel &model, int length) {
     });
     // The model began on the default document, which asked for the first-run sheet; a long-time user's does not.
     model.setShowOnboarding(false);
-}
-
-// Runs the event loop until it has been quiet for a while (five rounds in a row, 5 ms apart, each taking less
-// than 2 ms); returns the clock's reading when the last busy round ended, in nanoseconds.
-qint64 runUntilIdle(const QElapsedTimer &clock) {
-    qint64 lastBusy = clock.nsecsElapsed();
-    for (int quiet = 0; quiet < 5;) {
-        const qint64 before = clock.nsecsElapsed();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        // Outside a running event loop nothing given to deleteLater() goes unless asked for; the program's loop
-        // deletes it on every turn (a page left behind goes here).
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const qint64 after = clock.nsecsElapsed();
-        if (after - before > 2'000'000) {
-            lastBusy = after;
-            quiet = 0;
-        } else {
-            ++quiet;
-            QThread::msleep(5);
-        }
-    }
-    return lastBusy;
 }
 
 void figure(const std::string &what, double value, const char *unit) {
@@ -255,7 +239,7 @@ void measureProfileLists(MainWindow &window, AppModel &model, const std::string 
            "s");
 }
 
-void measure(int length) {
+void measure(int length, bool actionsOnly, int rounds) {
     const std::string suffix = " (names of " + std::to_string(length) + ")";
     SnapshotModel host({});
     AppModel &model = host.model();
@@ -275,6 +259,10 @@ void measure(int length) {
     window.show();
     figure("start to idle" + suffix, runUntilIdle(clock) / 1e9, "s");
     figure("resident memory, window open" + suffix, residentMB(), "MB");
+    if (actionsOnly) {
+        bench::measureActions(window, model, suffix, rounds);
+        return;
+    }
 
     // Each section is opened kRounds times, from another one; the median is reported, as the machine's load
     // varies.
@@ -349,6 +337,7 @@ void measure(int length) {
     // Closed as a user closes it, once the typing is saved; the window hands its page's memory back a second later.
     model.flushPendingSave();
     figure("resident memory, peak while typing and saving" + suffix, residentMB("VmHWM"), "MB");
+    bench::measureActions(window, model, suffix, rounds);
     window.close();
     runFor(1500);
     figure("resident memory 1 s after the window closed" + suffix, residentMB(), "MB");
@@ -357,10 +346,20 @@ void measure(int length) {
 } // namespace
 
 int main(int argc, char **argv) {
-    QApplication app(argc, argv);
+    bench::TimedApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // as in the tray: closing the window hides it
     std::vector<int> lengths;
+    bool actionsOnly = false;
+    int rounds = 3;
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--actions") {
+            actionsOnly = true;
+            continue;
+        }
+        if (std::string(argv[i]) == "--rounds" && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+            continue;
+        }
         if (std::string(argv[i]) == "--pixmap-cache" && i + 1 < argc) {
             QPixmapCache::setCacheLimit(std::atoi(argv[++i]) * 1024);
             continue;
@@ -372,7 +371,7 @@ int main(int argc, char **argv) {
         lengths = {12, 2000, 10000};
     }
     for (const int length : lengths) {
-        measure(length);
+        measure(length, actionsOnly, rounds);
     }
     return 0;
 }

@@ -8,46 +8,100 @@
 #include "ui/apprules/SmartMuteCard.h"
 #include "ui/apprules/SwitchLogCard.h"
 #include "ui/kit/CardScrollBar.h"
+#include "ui/kit/ItemPool.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/PageWheel.h"
 #include "ui/kit/SectionTitle.h"
 
 #include <QHBoxLayout>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace tc {
 
-namespace {
-
-// How far beyond what the scroll area shows cards are made ahead, in points.
-constexpr int kMadeAhead = 600;
-
-// Holds a rule card's place until the card is made: as tall as the "Everything else" card at any width.
-class RuleCardPlaceholder final : public QLayoutItem {
+// The grid in the scroll area: a card for each rule near what shows, from the kit's pool, then "Everything
+// else" and "Add app", which are always there. Each rule's place is worked out from the document.
+class RuleGrid final : public ItemPool {
 public:
-    explicit RuleCardPlaceholder(QWidget *model) : model_(model) {}
-    QSize sizeHint() const override { return model_->sizeHint(); }
-    QSize minimumSize() const override { return model_->minimumSizeHint(); }
-    QSize maximumSize() const override { return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); }
-    Qt::Orientations expandingDirections() const override { return {}; }
-    bool isEmpty() const override { return false; }
-    bool hasHeightForWidth() const override { return model_->hasHeightForWidth(); }
-    int heightForWidth(int width) const override { return model_->heightForWidth(width); }
-    void setGeometry(const QRect &rect) override { rect_ = rect; }
-    QRect geometry() const override { return rect_; }
+    // Room for the cards' shadows inside the scrolled area.
+    static constexpr int kMargin = 4;
+
+    explicit RuleGrid(AppRulesView &view) : ItemPool(nullptr), view_(view) {
+        setAutoFillBackground(false);
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+
+    // Takes the document's rules again: the first rule for each application, in document order.
+    void follow() {
+        const auto &rules = view_.model_.data().appRules;
+        std::unordered_set<std::string> seen;
+        std::vector<Uuid> ids;
+        rules_.clear();
+        for (std::size_t i = 0; i < rules.size(); ++i) {
+            // The first rule for an application is the one that counts; the model never makes a second.
+            if (seen.insert(rules[i].bundleID).second) {
+                rules_.push_back(i);
+                ids.push_back(idFor(rules[i].bundleID));
+            }
+        }
+        placeCells();
+        setItems(std::move(ids));
+    }
+
+    const AppRule &ruleAt(std::size_t index) const { return view_.model_.data().appRules[rules_[index]]; }
+    std::size_t count() const { return rules_.size(); }
+
+    // Three columns at their widest, as tall as the grid is now: the page gives the grid the room its rows need
+    // before the grid scrolls.
+    QSize sizeHint() const override {
+        return {static_cast<int>(3 * RuleGridLayout::maxColumn + 2 * RuleGridLayout::gap) + 2 * kMargin, height()};
+    }
+
+protected:
+    QRect itemRect(std::size_t index) const override { return cells_[index]; }
+    QWidget *makeWidget() override { return new RuleCard(view_.model_, view_.directory_, {}, this); }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        const AppRule &rule = ruleAt(index);
+        static_cast<RuleCard *>(widget)->setRule({rule.bundleID, rule.appName, rule.profileID, false});
+    }
+    void resizeEvent(QResizeEvent *event) override {
+        if (event->size().width() != event->oldSize().width()) {
+            placeCells();
+        }
+        ItemPool::resizeEvent(event);
+    }
 
 private:
-    QWidget *model_;
-    QRect rect_;
-};
+    // Where every cell goes at this width; the grid is as tall as they need.
+    void placeCells() {
+        const QRect area = rect().marginsRemoved(QMargins(kMargin, kMargin, kMargin, kMargin));
+        const int cellWidth = qRound(RuleGridLayout::columns(area.width()).width);
+        const auto heightOf = [cellWidth](const QWidget *widget) {
+            return widget->hasHeightForWidth() ? widget->heightForWidth(cellWidth) : widget->sizeHint().height();
+        };
+        // Every rule card is as tall as "Everything else", whose text is one line whatever the names.
+        std::vector<int> heights(rules_.size(), heightOf(view_.fallback_));
+        heights.push_back(heightOf(view_.fallback_));
+        heights.push_back(heightOf(view_.addApp_));
+        cells_ = RuleGridLayout::cells(QRect(area.topLeft(), QSize(area.width(), 0)), heights);
+        view_.fallback_->setGeometry(cells_[rules_.size()]);
+        view_.addApp_->setGeometry(cells_[rules_.size() + 1]);
+        // The last row is as tall as its tallest cell ("Add app" may be shorter, centred in it).
+        int bottom = 0;
+        for (const QRect &cell : cells_) {
+            bottom = std::max(bottom, cell.bottom() + 1);
+        }
+        setFixedHeight(bottom + kMargin);
+    }
 
-} // namespace
+    AppRulesView &view_;
+    std::vector<std::size_t> rules_; // by place: the rule's index in the document
+    std::vector<QRect> cells_;       // by place, then "Everything else" and "Add app"
+};
 
 AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *parent)
     : QWidget(parent), model_(model), directory_(std::move(directory)) {
@@ -77,22 +131,13 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
     PageWheel::scrollPageFirst(scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
-    gridHost_ = new QWidget;
-    gridHost_->setAutoFillBackground(false);
-    gridHost_->setAttribute(Qt::WA_TranslucentBackground);
-    grid_ = new RuleGridLayout(gridHost_);
-    // Room for the cards' shadows inside the scrolled area.
-    grid_->setContentsMargins(4, 4, 4, 4);
-    fallback_ = new RuleCard(model_, directory_, RuleCard::fallback(model_), gridHost_);
-    addApp_ = new AddAppCard(model_, directory_, gridHost_);
-    grid_->addWidget(fallback_);
-    grid_->addWidget(addApp_);
-    scroll_->setWidget(gridHost_);
+    grid_ = new RuleGrid(*this);
+    fallback_ = new RuleCard(model_, directory_, RuleCard::fallback(model_), grid_);
+    addApp_ = new AddAppCard(model_, directory_, grid_);
+    scroll_->setWidget(grid_);
     // Two rows of cards at least; on a short screen the page scrolls as a whole instead.
-    scroll_->setMinimumHeight(2 * fallback_->sizeHint().height() + RuleGridLayout::gap + 8);
+    scroll_->setMinimumHeight(2 * fallback_->sizeHint().height() + RuleGridLayout::gap + 2 * RuleGrid::kMargin);
     left->addWidget(scroll_, 1);
-    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { makeVisibleCards(); });
-    connect(scroll_->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { makeVisibleCards(); });
 
     switchLog_ = new SwitchLogCard(model_, this);
     left->addWidget(switchLog_);
@@ -120,130 +165,43 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
 AppRulesView::~AppRulesView() = default;
 
 void AppRulesView::syncCards() {
-    // Keyed by application: a place that stays is updated in place (its card, when made), and the grid is only
-    // laid out again when the rules or their order changed.
-    const auto &rules = model_.data().appRules;
-    std::unordered_map<std::string, Slot> old;
-    for (const Slot &slot : slots_) {
-        old.emplace(slot.bundleID, slot);
-    }
-    std::vector<Slot> next;
-    std::unordered_set<std::string> shown;
-    bool sameOrder = true;
-    for (const AppRule &rule : rules) {
-        // The first rule for an application is the one that counts; the model never makes a second.
-        if (!shown.insert(rule.bundleID).second) {
-            continue;
-        }
-        sameOrder = sameOrder && next.size() < slots_.size() && slots_[next.size()].bundleID == rule.bundleID;
-        if (const auto it = old.find(rule.bundleID); it != old.end()) {
-            Slot slot = it->second;
-            if (slot.card != nullptr) {
-                slot.card->setRule({rule.bundleID, rule.appName, rule.profileID, false});
-            }
-            next.push_back(slot);
-            old.erase(it);
-        } else {
-            next.push_back({rule.bundleID, nullptr});
-        }
-    }
-    sameOrder = sameOrder && next.size() == slots_.size();
-    for (auto &[bundleID, gone] : old) {
-        if (gone.card != nullptr) {
-            gone.card->hide();
-            // Later: the card's own button may be what removed it.
-            gone.card->deleteLater();
-        }
-    }
-    if (!sameOrder) {
-        // Every place before "Everything else" and "Add app" is laid again; cards are kept, placeholders made anew.
-        while (grid_->count() > 2) {
-            delete grid_->takeAt(0);
-        }
-        for (std::size_t i = 0; i < next.size(); ++i) {
-            if (next[i].card != nullptr) {
-                grid_->insertWidget(static_cast<int>(i), next[i].card);
-            } else {
-                grid_->insertItem(static_cast<int>(i), new RuleCardPlaceholder(fallback_));
-            }
-        }
-    }
-    slots_ = std::move(next);
+    // Cards stay with their applications; those made now read the document again (a rule's profile, a profile's
+    // name, the application in front).
+    grid_->follow();
+    grid_->refreshAll();
     fallback_->setRule(RuleCard::fallback(model_));
-    makeVisibleCards();
-}
-
-void AppRulesView::showEvent(QShowEvent *event) {
-    QWidget::showEvent(event);
-    // After the grid has its geometry.
-    QTimer::singleShot(0, this, [this] { makeVisibleCards(); });
-}
-
-void AppRulesView::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    QTimer::singleShot(0, this, [this] { makeVisibleCards(); });
-}
-
-void AppRulesView::makeVisibleCards() {
-    if (!isVisible()) {
-        return;
-    }
-    grid_->activate();
-    const int top = scroll_->verticalScrollBar()->value();
-    const QRect shown =
-        QRect(0, top, gridHost_->width(), scroll_->viewport()->height()).adjusted(0, -kMadeAhead, 0, kMadeAhead);
-    for (std::size_t i = 0; i < slots_.size(); ++i) {
-        if (slots_[i].card == nullptr) {
-            const QLayoutItem *item = grid_->itemAt(static_cast<int>(i));
-            if (item != nullptr && item->geometry().intersects(shown)) {
-                makeCard(i);
-            }
-        }
-    }
-}
-
-RuleCard *AppRulesView::makeCard(std::size_t index) {
-    Slot &slot = slots_[index];
-    if (slot.card == nullptr) {
-        slot.card = new RuleCard(model_, directory_, ruleFor(slot.bundleID), gridHost_);
-        grid_->replaceAt(static_cast<int>(index), slot.card);
-        slot.card->show();
-    }
-    return slot.card;
-}
-
-RuleCard::Rule AppRulesView::ruleFor(const std::string &bundleID) const {
-    const auto &rules = model_.data().appRules;
-    const auto it =
-        std::find_if(rules.begin(), rules.end(), [&](const AppRule &rule) { return rule.bundleID == bundleID; });
-    if (it == rules.end()) {
-        return {bundleID, {}, std::nullopt, false}; // not reached: the places follow the document's rules
-    }
-    return {it->bundleID, it->appName, it->profileID, false};
 }
 
 std::vector<RuleCard *> AppRulesView::ruleCards() const {
-    auto *self = const_cast<AppRulesView *>(this); // the cards are a cache of the places
     std::vector<RuleCard *> all;
-    for (std::size_t i = 0; i < slots_.size(); ++i) {
-        all.push_back(self->makeCard(i));
+    for (QWidget *widget : grid_->boundWidgets()) {
+        all.push_back(static_cast<RuleCard *>(widget));
     }
     all.push_back(fallback_);
     return all;
 }
 
-RuleCard *AppRulesView::cardFor(const std::string &bundleID) const {
-    for (std::size_t i = 0; i < slots_.size(); ++i) {
-        if (slots_[i].bundleID == bundleID) {
-            return const_cast<AppRulesView *>(this)->makeCard(i);
+RuleCard *AppRulesView::cardFor(const std::string &bundleID) {
+    for (std::size_t i = 0; i < grid_->count(); ++i) {
+        if (grid_->ruleAt(i).bundleID == bundleID) {
+            return static_cast<RuleCard *>(grid_->showItem(i));
         }
     }
     return nullptr;
 }
 
+std::vector<QWidget *> AppRulesView::gridWidgets() const {
+    std::vector<QWidget *> all;
+    for (std::size_t i = 0; i < grid_->count(); ++i) {
+        all.push_back(grid_->widgetAt(i));
+    }
+    all.push_back(fallback_);
+    all.push_back(addApp_);
+    return all;
+}
+
 std::size_t AppRulesView::madeCards() const {
-    return static_cast<std::size_t>(
-        std::count_if(slots_.begin(), slots_.end(), [](const Slot &slot) { return slot.card != nullptr; }));
+    return grid_->madeWidgets();
 }
 
 } // namespace tc

@@ -13,7 +13,7 @@ namespace tc {
 class AddAppCard;
 class AppModel;
 class RightNowCard;
-class RuleGridLayout;
+class RuleGrid;
 class SmartMuteCard;
 class SwitchLogCard;
 class TipBanner;
@@ -23,9 +23,9 @@ class TipBanner;
 // wide, what plays right now and the smart-mute settings.
 //
 // The cards follow the model: a new rule becomes a card before "Everything else", a removed rule's card
-// goes, and cards that stay are updated in place. Every change is a model operation. A card is made when it
-// comes near the visible part of the grid (or is asked for); until then a placeholder of a card's size holds
-// its place, so two thousand rules cost what a screenful costs.
+// goes, and cards that stay are updated in place. Every change is a model operation. Cards are made only for
+// the places near the visible part of the grid, from the kit's item pool, so two thousand rules cost what a
+// screenful costs.
 //
 // Main thread only. The model must outlive the view.
 class AppRulesView : public QWidget {
@@ -35,10 +35,13 @@ public:
     AppRulesView(AppModel &model, AppDirectory directory, QWidget *parent = nullptr);
     ~AppRulesView() override;
 
-    // The rule cards in grid order, "Everything else" last (every card is made now).
+    // The rule cards made now in grid order, "Everything else" last.
     std::vector<RuleCard *> ruleCards() const;
-    RuleCard *cardFor(const std::string &bundleID) const; // a rule card (not the fallback, made now), or null
-    // How many rule cards are made so far.
+    // The rule card of an application (not the fallback), scrolled into view and made now, or null.
+    RuleCard *cardFor(const std::string &bundleID);
+    // The grid's cells in order: each rule's card (null where none is made now), "Everything else", "Add app".
+    std::vector<QWidget *> gridWidgets() const;
+    // How many rule cards are made now (those near what shows, and a few spares).
     std::size_t madeCards() const;
     RuleCard *fallbackCard() const { return fallback_; }
     AddAppCard *addAppCard() const { return addApp_; }
@@ -47,35 +50,18 @@ public:
     SwitchLogCard *switchLogCard() const { return switchLog_; }
     TipBanner *tipBanner() const { return tip_; }
     QScrollArea *scrollArea() const { return scroll_; }
-    RuleGridLayout *grid() const { return grid_; }
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // One rule's place in the grid: the application, and its card, or null while a placeholder holds the place.
-    // Only a card keeps its rule (with the name, which may be long): the places stand for thousands of rules.
-    struct Slot {
-        std::string bundleID;
-        RuleCard *card = nullptr;
-    };
+    friend class RuleGrid;
 
     // Brings the grid's places in line with the document's rules.
     void syncCards();
-    // Makes the cards of the places near what the scroll area shows.
-    void makeVisibleCards();
-    RuleCard *makeCard(std::size_t index);
-    // The document's rule for an application, as a card shows it (the first rule for it, as the model keeps).
-    RuleCard::Rule ruleFor(const std::string &bundleID) const;
 
     AppModel &model_;
     AppDirectory directory_;
     TipBanner *tip_;
     QScrollArea *scroll_;
-    QWidget *gridHost_;
-    RuleGridLayout *grid_;
-    std::vector<Slot> slots_; // the rules' places, in document order
+    RuleGrid *grid_;
     RuleCard *fallback_;
     AddAppCard *addApp_;
     RightNowCard *rightNow_;

@@ -13,6 +13,8 @@ namespace {
 constexpr int kScrollMargin = 50;
 // Spare widgets kept at least, for the items the next scroll brings in.
 constexpr std::size_t kSparesKept = 4;
+// The most of a list taken as in view while it is not shown.
+constexpr QSize kRestingSize(2560, 1600);
 
 } // namespace
 
@@ -24,6 +26,21 @@ ItemPool::ItemPool(QWidget *parent) : QWidget(parent) {
             scrollTo(itemRect(static_cast<std::size_t>(index)));
         }
     });
+}
+
+Uuid ItemPool::idFor(std::string_view name) {
+    // Two 64-bit FNV-1a hashes of the name, from different starting points.
+    Uuid::Bytes bytes{};
+    std::uint64_t halves[2] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull};
+    for (std::uint64_t &hash : halves) {
+        for (const char c : name) {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+        }
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(halves[i / 8] >> (8 * (i % 8)));
+    }
+    return Uuid(bytes);
 }
 
 void ItemPool::setItems(std::vector<Uuid> ids) {
@@ -109,8 +126,15 @@ QWidget *ItemPool::showItem(std::size_t index) {
     return bound_[index];
 }
 
+void ItemPool::holdPlaces(bool hold) {
+    held_ = hold;
+    if (!hold) {
+        placeItems();
+    }
+}
+
 void ItemPool::placeItems() {
-    if (placing_) {
+    if (placing_ || held_) {
         return;
     }
     placing_ = true;
@@ -152,14 +176,28 @@ void ItemPool::placeItems() {
     placing_ = false;
 }
 
-void ItemPool::scrollTo(const QRect &area) {
-    // As QScrollArea::ensureWidgetVisible, for a place rather than a widget.
-    auto *scroll = parentWidget() != nullptr ? qobject_cast<QScrollArea *>(parentWidget()->parentWidget()) : nullptr;
-    if (scroll == nullptr || scroll->widget() != this) {
+void ItemPool::scrollTo(const QRect &rect) {
+    // As QScrollArea::ensureWidgetVisible, for a place rather than a widget, in the nearest scroll area whose
+    // content holds this widget.
+    QScrollArea *scroll = nullptr;
+    for (QWidget *ancestor = parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
+        auto *candidate = qobject_cast<QScrollArea *>(ancestor);
+        if (candidate != nullptr && candidate->widget() != nullptr &&
+            (candidate->widget() == this || candidate->widget()->isAncestorOf(this))) {
+            scroll = candidate;
+            break;
+        }
+        if (ancestor->isWindow()) {
+            break;
+        }
+    }
+    if (scroll == nullptr) {
         return;
     }
+    QWidget *content = scroll->widget();
+    const QRect area(content == this ? rect.topLeft() : mapTo(content, rect.topLeft()), rect.size());
     const QSize viewport = scroll->viewport()->size();
-    const QRect shown(-pos(), viewport);
+    const QRect shown(-content->pos(), viewport);
     if (shown.contains(area)) {
         return;
     }
@@ -183,13 +221,28 @@ void ItemPool::scrollTo(const QRect &area) {
 }
 
 bool ItemPool::focusNextPrevChild(bool next) {
-    const int from = itemHolding(QApplication::focusWidget());
+    QWidget *focused = QApplication::focusWidget();
+    const int from = itemHolding(focused);
     if (from >= 0) {
-        // The next item with a control, made and scrolled into view if it was not.
+        // The item's next control, else the first (last, going back) of the next item with one, made and
+        // scrolled into view if it was not.
+        const std::vector<QWidget *> own = controlsOf(bound_[static_cast<std::size_t>(from)], true);
+        // The innermost control holding the focus (a row that takes focus holds its own switch).
+        const auto at = std::find_if(own.rbegin(), own.rend(), [focused](QWidget *control) {
+            return control == focused || control->isAncestorOf(focused);
+        });
+        if (at != own.rend()) {
+            const auto place = (own.rend() - at - 1) + (next ? 1 : -1);
+            if (place >= 0 && place < static_cast<std::ptrdiff_t>(own.size())) {
+                own[static_cast<std::size_t>(place)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                return true;
+            }
+        }
         const int count = static_cast<int>(items_.size());
         for (int i = from + (next ? 1 : -1); i >= 0 && i < count; i += next ? 1 : -1) {
-            QWidget *target = focusTarget(showItem(static_cast<std::size_t>(i)));
-            if (target != nullptr && target->isEnabled() && target->isVisibleTo(window())) {
+            const std::vector<QWidget *> controls = controlsOf(showItem(static_cast<std::size_t>(i)), true);
+            if (!controls.empty()) {
+                QWidget *target = next ? controls.front() : controls.back();
                 target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
                 return true;
             }
@@ -198,6 +251,27 @@ bool ItemPool::focusNextPrevChild(bool next) {
     // Past the first or last item: the focus chain holds the bound items' controls in order, so it goes on
     // from them to the controls around the list.
     return QWidget::focusNextPrevChild(next);
+}
+
+std::vector<QWidget *> ItemPool::controlsOf(QWidget *widget, bool usable) const {
+    std::vector<QWidget *> controls;
+    QWidget *part = widget != nullptr ? focusTarget(widget) : nullptr;
+    if (part == nullptr) {
+        return controls;
+    }
+    const auto takes = [&](QWidget *candidate) {
+        return (candidate->focusPolicy() & Qt::TabFocus) == Qt::TabFocus &&
+               (!usable || (candidate->isEnabled() && candidate->isVisibleTo(window())));
+    };
+    if (takes(part)) {
+        controls.push_back(part);
+    }
+    for (QWidget *child : part->findChildren<QWidget *>()) {
+        if (takes(child)) {
+            controls.push_back(child);
+        }
+    }
+    return controls;
 }
 
 void ItemPool::moveEvent(QMoveEvent *event) {
@@ -212,7 +286,27 @@ void ItemPool::resizeEvent(QResizeEvent *event) {
 
 void ItemPool::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
+    followScrollAreas();
     placeItems();
+}
+
+void ItemPool::followScrollAreas() {
+    for (QWidget *ancestor = parentWidget(); ancestor != nullptr; ancestor = ancestor->parentWidget()) {
+        if (auto *scroll = qobject_cast<QAbstractScrollArea *>(ancestor)) {
+            // The scroll area moves its content on the same signal, connected before this one.
+            for (QScrollBar *bar : {scroll->verticalScrollBar(), scroll->horizontalScrollBar()}) {
+                connect(bar, &QScrollBar::valueChanged, this, &ItemPool::placeItems, Qt::UniqueConnection);
+            }
+        }
+        if (ancestor->isWindow()) {
+            break;
+        }
+    }
+}
+
+QRect ItemPool::restingView() const {
+    const QRect shown = shownArea();
+    return shown & QRect(shown.topLeft(), kRestingSize);
 }
 
 QRect ItemPool::shownArea() const {
@@ -240,7 +334,8 @@ int ItemPool::itemHolding(const QWidget *widget) const {
 }
 
 bool ItemPool::holdsFocus(const QWidget *widget) const {
-    const QWidget *focused = QApplication::focusWidget();
+    // The focus as its window keeps it, also while the window is not active (or not yet shown).
+    const QWidget *focused = window()->focusWidget();
     return focused != nullptr && (focused == widget || widget->isAncestorOf(focused));
 }
 
@@ -272,9 +367,8 @@ void ItemPool::orderFocusChain() {
     std::vector<QWidget *> targets;
     for (QWidget *widget : bound_) {
         if (widget != nullptr) {
-            if (QWidget *target = focusTarget(widget)) {
-                targets.push_back(target);
-            }
+            const std::vector<QWidget *> controls = controlsOf(widget, false);
+            targets.insert(targets.end(), controls.begin(), controls.end());
         }
     }
     if (targets.empty()) {
@@ -284,9 +378,17 @@ void ItemPool::orderFocusChain() {
     if (own == Qt::NoFocus) {
         setFocusPolicy(Qt::TabFocus);
     }
+    // Only a control out of place is moved: each move walks the window's focus chain.
+    const auto nextStop = [](QWidget *from) {
+        QWidget *next = from->nextInFocusChain();
+        while (next != from && (next->focusPolicy() & Qt::TabFocus) != Qt::TabFocus) {
+            next = next->nextInFocusChain();
+        }
+        return next;
+    };
     QWidget *previous = this;
     for (QWidget *target : targets) {
-        if (previous->nextInFocusChain() != target) {
+        if (nextStop(previous) != target) {
             QWidget::setTabOrder(previous, target);
         }
         previous = target;

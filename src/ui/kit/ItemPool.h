@@ -8,6 +8,7 @@
 
 #include <QRect>
 #include <QWidget>
+#include <string_view>
 #include <vector>
 
 namespace tc {
@@ -19,12 +20,20 @@ namespace tc {
 // focus keeps its item wherever it scrolls.
 //
 // The keyboard goes through the items in order, as if each had a widget: Tab, Backtab and the buttons' arrow
-// keys move from one item's control to the next item's (scrolling it into view), and from the first or last
-// on to the controls around the list. A subclass says where each item goes, makes a widget and binds it to an
-// item. Main thread only.
+// keys move through an item's controls, then on to the next item's (scrolling it into view), and from the first
+// or last on to the controls around the list. A subclass says where each item goes, makes a widget and binds it to an
+// item.
+//
+// The pool may be a scroll area's content or lie anywhere inside it (a column of a larger canvas): it follows
+// the scroll bars of every scroll area around it. This is the one way the program's long lists and grids make
+// only what shows. Main thread only.
 class ItemPool : public QWidget {
 public:
     explicit ItemPool(QWidget *parent = nullptr);
+
+    // An item id for an item known by a name (an application's id, a sound's id): the same name gives the same id.
+    // Two names that happened to give one id would only share a widget's binding, as a repeated id does.
+    static Uuid idFor(std::string_view name);
 
     // The items, in order. Items that stay keep their widgets (rebind those whose content changed with
     // refresh()); widgets of gone items go back to the pool; the items now in view get widgets.
@@ -49,6 +58,9 @@ public:
     // Binds widgets to the items in view, and moves the bound ones to their places; a subclass calls it when
     // its items' places changed.
     void placeItems();
+    // While held, nothing is bound or let go (new items and a scroll to go with them are taken as one change);
+    // letting go places the items.
+    void holdPlaces(bool hold);
 
 protected:
     // Where the item at `index` goes, in this widget.
@@ -57,14 +69,15 @@ protected:
     virtual QWidget *makeWidget() = 0;
     // Shows the item at `index` on `widget`.
     virtual void bindWidget(QWidget *widget, std::size_t index) = 0;
-    // The control of a bound widget the keyboard stops at (the widget itself by default), or null for none.
+    // The part of a bound widget the keyboard stops in (the widget itself by default), or null for none: it and
+    // each control in it that takes Tab, in the order they were made.
     virtual QWidget *focusTarget(QWidget *widget) const { return widget; }
-    // Scrolls so that `area` (in this widget) shows: by default through the QScrollArea this widget is the
-    // content of.
+    // Scrolls so that `area` (in this widget) shows: by default through the nearest QScrollArea around it.
     virtual void scrollTo(const QRect &area);
     // The part of this widget taken as in view while it is not shown (a view made before it is laid out, or in a
-    // closed window), in this widget: by default what its ancestors' geometry shows of it.
-    virtual QRect restingView() const { return shownArea(); }
+    // closed window), in this widget: by default what its ancestors' geometry shows of it, at most a large
+    // screen's worth (a view not yet put in its window shows whole).
+    virtual QRect restingView() const;
 
     bool focusNextPrevChild(bool next) override;
     void moveEvent(QMoveEvent *event) override;
@@ -75,6 +88,9 @@ protected:
     QRect shownArea() const;
 
 private:
+    // The controls of a bound widget the keyboard stops at, in order; only those that can take focus now when
+    // `usable`.
+    std::vector<QWidget *> controlsOf(QWidget *widget, bool usable) const;
     // The item whose widget holds `widget` (itself or a child of it), or -1.
     int itemHolding(const QWidget *widget) const;
     bool holdsFocus(const QWidget *widget) const;
@@ -82,12 +98,16 @@ private:
     void bind(std::size_t index);
     // Puts the bound widgets' controls in the focus chain in item order, right after this widget.
     void orderFocusChain();
+    // Follows the scroll bars of the scroll areas around this widget (a pool inside a scroll area's content is
+    // not moved itself when it scrolls).
+    void followScrollAreas();
 
     std::vector<Uuid> items_;
     std::vector<QWidget *> bound_; // by item; null where the item has no widget
     std::vector<QWidget *> spare_;
     std::size_t made_ = 0;
     bool placing_ = false;
+    bool held_ = false;
 };
 
 } // namespace tc

@@ -5,7 +5,7 @@
 #include "ui/kit/CardScrollBar.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
-#include "ui/kit/LazyRows.h"
+#include "ui/kit/ItemPool.h"
 #include "ui/kit/PillButton.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/Shadow.h"
@@ -19,11 +19,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace tc {
@@ -194,6 +196,44 @@ std::vector<QRect> PickerLibraryPane::cells(int width, int count) {
     return cells;
 }
 
+// The grid in the scroll area: a card for each sound near what shows, over the room the grid of every card
+// would take.
+class PickerCardPool final : public ItemPool {
+public:
+    explicit PickerCardPool(PickerLibraryPane &pane) : ItemPool(nullptr), pane_(pane) {}
+
+protected:
+    QRect itemRect(std::size_t index) const override {
+        return index < pane_.cells_.size() ? pane_.cells_[index] : QRect();
+    }
+    QWidget *makeWidget() override {
+        // The card's actions act on the sound it shows now.
+        auto shown = std::make_shared<PickerSoundCard *>(nullptr);
+        auto *card = new PickerSoundCard(
+            SoundItem{}, [this, shown] { pane_.choose((*shown)->sound().id); },
+            [this, shown] { pane_.model_.preview((*shown)->sound().id); }, this);
+        *shown = card;
+        card->installEventFilter(&pane_);
+        return card;
+    }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        auto *card = static_cast<PickerSoundCard *>(widget);
+        card->setSound(pane_.shown_[index]);
+        card->setRinged(pane_.state_.chosen() == pane_.shown_[index].id);
+    }
+    QRect restingView() const override {
+        // Not yet laid out: the four rows of cards the sheet shows at least.
+        return ItemPool::restingView().united(QRect(0, -y(), width(), 4 * kCardPitch));
+    }
+    void resizeEvent(QResizeEvent *event) override {
+        pane_.cells_ = PickerLibraryPane::cells(width(), static_cast<int>(pane_.shown_.size()));
+        ItemPool::resizeEvent(event);
+    }
+
+private:
+    PickerLibraryPane &pane_;
+};
+
 PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, QWidget *parent)
     : QWidget(parent), model_(model), state_(state) {
     auto *row = new QHBoxLayout(this);
@@ -221,7 +261,7 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
-    grid_ = new QWidget;
+    grid_ = new PickerCardPool(*this);
     grid_->setAttribute(Qt::WA_TranslucentBackground);
     // The cards are not in the layout: they sit over this room, as large as the grid of all the category's
     // cards would be.
@@ -234,9 +274,6 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     scroll_->setWidget(grid_);
     grid_->setAutoFillBackground(false); // setWidget() turned it on
     pages->addWidget(scroll_);
-    scroll_->viewport()->installEventFilter(this);
-    grid_->installEventFilter(this);
-    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, &PickerLibraryPane::makeVisibleCards);
 
     empty_ = new QWidget(stack);
     auto *emptyColumn = new QVBoxLayout(empty_);
@@ -270,10 +307,10 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
             entry.second->update();
         }
         // From the top, where the cards of the new category are made.
-        holdCards_ = true;
+        grid_->holdPlaces(true);
         scroll_->verticalScrollBar()->setValue(0);
-        holdCards_ = false;
         syncSounds();
+        grid_->holdPlaces(false);
     });
     connect(&state_, &SoundPickerState::chosenChanged, this, &PickerLibraryPane::updateRings);
     // New, removed or renamed user sounds, and the built-ins' durations once they are loaded.
@@ -296,14 +333,23 @@ std::vector<std::string> PickerLibraryPane::shownIDs() const {
     return ids;
 }
 
+std::vector<PickerSoundCard *> PickerLibraryPane::cards() const {
+    std::vector<PickerSoundCard *> made;
+    if (shown_.empty()) {
+        return made;
+    }
+    for (QWidget *widget : grid_->boundWidgets()) {
+        made.push_back(static_cast<PickerSoundCard *>(widget));
+    }
+    return made;
+}
+
 PickerSoundCard *PickerLibraryPane::cardFor(const std::string &id) {
     const auto found = shownIndex_.find(id);
     if (found == shownIndex_.end()) {
         return nullptr;
     }
-    PickerSoundCard *card = makeCard(found->second);
-    listCards();
-    return card;
+    return static_cast<PickerSoundCard *>(grid_->showItem(found->second));
 }
 
 void PickerLibraryPane::syncSounds() {
@@ -317,129 +363,25 @@ void PickerLibraryPane::syncSounds() {
     shownIndex_.clear();
     // One card per id: a sound listed twice shows once.
     std::erase_if(shown_, [&](const SoundItem &sound) { return !shownIndex_.emplace(sound.id, 0).second; });
+    std::vector<Uuid> keys;
+    keys.reserve(shown_.size());
     for (std::size_t i = 0; i < shown_.size(); ++i) {
         shownIndex_[shown_[i].id] = i;
+        keys.push_back(ItemPool::idFor(shown_[i].id));
     }
-    // The cards of sounds no longer shown go; those of sounds that changed are updated in place.
-    std::vector<PickerSoundCard *> gone;
-    for (auto it = made_.begin(); it != made_.end();) {
-        const auto found = shownIndex_.find(it->first);
-        if (found == shownIndex_.end()) {
-            gone.push_back(it->second);
-            it = made_.erase(it);
-            continue;
-        }
-        if (!(it->second->sound() == shown_[found->second])) {
-            it->second->setSound(shown_[found->second]);
-        }
-        ++it;
-    }
-    letGo(gone);
 
     auto *pages = static_cast<QStackedLayout *>(scroll_->parentWidget()->layout());
     pages->setCurrentWidget(shown_.empty() ? empty_ : scroll_);
     static_cast<GridRoom *>(room_)->setCount(static_cast<int>(shown_.size()));
     grid_->layout()->invalidate();
-    placeCards();
-    makeVisibleCards();
-    listCards();
-    updateRings();
-}
-
-void PickerLibraryPane::makeVisibleCards() {
-    if (holdCards_ || shown_.empty()) {
-        return;
-    }
-    const int count = static_cast<int>(shown_.size());
-    const int rows = (count + kGridColumns - 1) / kGridColumns;
-    const int least = 4 * kCardPitch;
-    const LazyRows::Span wanted =
-        LazyRows::near(*scroll_, kGridMargin, kCardPitch, rows, kRowsAhead * kCardPitch, least);
-    const LazyRows::Span kept =
-        LazyRows::near(*scroll_, kGridMargin, kCardPitch, rows, 2 * kRowsAhead * kCardPitch, least);
-    // The focus as its window keeps it, also while the window is not active (or not yet shown).
-    const QWidget *focused = window()->focusWidget();
-    std::vector<PickerSoundCard *> far;
-    for (auto it = made_.begin(); it != made_.end();) {
-        PickerSoundCard *card = it->second;
-        // A card far away is let go, unless it has the keyboard focus or is the chosen sound's, where the
-        // focus starts as the sheet opens.
-        const auto row = static_cast<int>(shownIndex_.at(it->first)) / kGridColumns;
-        if (kept.contains(row) || (focused != nullptr && (card == focused || card->isAncestorOf(focused))) ||
-            state_.chosen() == it->first) {
-            ++it;
-        } else {
-            far.push_back(card);
-            it = made_.erase(it);
-        }
-    }
-    bool changed = !far.empty();
-    letGo(far);
-    for (int i = wanted.first * kGridColumns; i < std::min(count, wanted.end * kGridColumns); ++i) {
-        if (!made_.contains(shown_[static_cast<std::size_t>(i)].id)) {
-            makeCard(static_cast<std::size_t>(i));
-            changed = true;
-        }
-    }
-    if (changed) {
-        listCards();
-    }
-}
-
-PickerSoundCard *PickerLibraryPane::makeCard(std::size_t index) {
-    const SoundItem &sound = shown_[index];
-    if (const auto found = made_.find(sound.id); found != made_.end()) {
-        return found->second;
-    }
-    const std::string id = sound.id;
-    auto *card = new PickerSoundCard(
-        sound, [this, id] { choose(id); }, [this, id] { model_.preview(id); }, grid_);
-    card->installEventFilter(this);
-    card->setRinged(state_.chosen() == id);
-    if (index < cells_.size()) {
-        card->setGeometry(cells_[index]);
-    }
-    card->show();
-    made_.emplace(id, card);
-    return card;
-}
-
-void PickerLibraryPane::letGo(const std::vector<PickerSoundCard *> &cards) {
-    // Hiding a card that has the focus moves the focus on, which may scroll the grid: no cards are made meanwhile.
-    const bool held = std::exchange(holdCards_, true);
-    for (PickerSoundCard *card : cards) {
-        std::erase(cards_, card);
-        card->hide();
-        card->deleteLater();
-    }
-    holdCards_ = held;
-}
-
-void PickerLibraryPane::placeCards() {
     cells_ = cells(grid_->width(), static_cast<int>(shown_.size()));
-    for (const auto &[id, card] : made_) {
-        const QRect &cell = cells_[shownIndex_.at(id)];
-        if (card->geometry() != cell) {
-            card->setGeometry(cell);
-        }
-    }
-}
-
-void PickerLibraryPane::listCards() {
-    cards_.clear();
-    std::vector<QWidget *> controls;
-    for (const auto &sound : shown_) {
-        if (const auto found = made_.find(sound.id); found != made_.end()) {
-            cards_.push_back(found->second);
-            controls.push_back(found->second);
-            controls.push_back(found->second->playButton());
-        }
-    }
-    LazyRows::chainAfter(rows_.at(kAllSoundCategories.back()), controls);
+    // The cards stay with their sounds; those whose sound changed show it as it is now.
+    grid_->setItems(std::move(keys));
+    grid_->refreshAll();
 }
 
 void PickerLibraryPane::updateRings() {
-    for (auto *card : cards_) {
+    for (auto *card : cards()) {
         card->setRinged(state_.chosen() == card->sound().id);
     }
 }
@@ -459,30 +401,20 @@ bool PickerLibraryPane::focusChosenCard() {
             index = found->second;
         }
     }
-    PickerSoundCard *target = makeCard(index);
-    listCards();
+    auto *target = static_cast<PickerSoundCard *>(grid_->showItem(index));
     target->setFocus(Qt::TabFocusReason);
     scroll_->ensureWidgetVisible(target);
     return true;
 }
 
 bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == grid_ || watched == scroll_->viewport()) {
-        if (event->type() == QEvent::Resize) {
-            if (watched == grid_) {
-                placeCards();
-            }
-            makeVisibleCards();
-        }
-        return false;
-    }
     auto *card = qobject_cast<PickerSoundCard *>(watched);
     const auto found = card != nullptr ? shownIndex_.find(card->sound().id) : shownIndex_.end();
     if (found == shownIndex_.end()) {
         return false;
     }
-    if (const auto made = made_.find(card->sound().id); made == made_.end() || made->second != card) {
-        return false; // a card let go
+    if (grid_->widgetAt(found->second) != card) {
+        return false; // a spare card
     }
     if (event->type() == QEvent::FocusIn) {
         // Focus given before the sheet was laid out (the chosen card as it opens) scrolls to the card once it
@@ -518,8 +450,7 @@ bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
     if (index < 0 || index >= static_cast<std::ptrdiff_t>(shown_.size())) {
         return true; // the grid's edge: focus stays on the card
     }
-    PickerSoundCard *target = makeCard(static_cast<std::size_t>(index));
-    listCards();
+    auto *target = static_cast<PickerSoundCard *>(grid_->showItem(static_cast<std::size_t>(index)));
     target->setFocus(Qt::TabFocusReason);
     scroll_->ensureWidgetVisible(target);
     choose(target->sound().id);

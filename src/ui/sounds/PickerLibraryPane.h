@@ -18,6 +18,7 @@ class QScrollArea;
 namespace tc {
 
 class AppModel;
+class PickerCardPool;
 class PickerSoundCard;
 
 // The sound picker's Library tab: a 160-point column with the six categories (swatch, title, count of
@@ -28,15 +29,13 @@ class PickerSoundCard;
 // the model again whenever the sounds or the category change, and moves the ring in place when the choice
 // changes.
 //
-// A card is a widget only while it is near what the grid shows: cards are made as they scroll into view (and
-// a few rows ahead) and let go once far away. Cards are kept per sound id: an edit of one sound changes its
-// card alone, and the cards that stay near the view through a change keep their widgets.
+// A card is a widget only while it is near what the grid shows, from the kit's item pool: cards of sounds that
+// scroll out of view are bound to those that come in. Cards are kept per sound id: an edit of one sound changes
+// its card alone, and the cards that stay near the view through a change keep their widgets.
 class PickerLibraryPane : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kGridColumns = 3;
-    // Rows of cards are made this many rows ahead of what shows, either way, and let go beyond twice as many.
-    static constexpr int kRowsAhead = 2;
 
     PickerLibraryPane(AppModel &model, SoundPickerState &state, QWidget *parent = nullptr);
 
@@ -51,11 +50,10 @@ public:
     QAbstractButton *categoryButton(SoundCategory category) const { return rows_.at(category); }
     int shownCount(SoundCategory category) const;
     // The cards made now (those in or near view), in grid order (empty while the empty state shows).
-    const std::vector<PickerSoundCard *> &cards() const { return cards_; }
+    std::vector<PickerSoundCard *> cards() const;
     // The ids of the category's sounds, in grid order.
     std::vector<std::string> shownIDs() const;
-    // The card of a sound of the category shown (made now when it was not yet; let go like any other once the
-    // grid scrolls far from it); else null.
+    // The card of a sound of the category shown, scrolled into view (made now when it was not yet); else null.
     PickerSoundCard *cardFor(const std::string &id);
     QScrollArea *scrollArea() const { return scroll_; }
     // The empty state's page and buttons (visible only for a category without sounds).
@@ -68,39 +66,30 @@ public:
 
 protected:
     // The arrow keys on a card move through the grid, and the selection follows as a click would; a card
-    // taking focus is scrolled into view. A new size of the grid or its viewport places the cards again.
+    // taking focus is scrolled into view.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class PickerCardPool;
+
     // Reads the catalogue again: the counts, the category's sounds, and the cards of those that changed.
     void syncSounds();
     void updateRings();
     void choose(const std::string &id);
-    // Makes the cards near what shows and lets go of those far away.
-    void makeVisibleCards();
-    PickerSoundCard *makeCard(std::size_t index);
-    // Hides the cards and deletes them later.
-    void letGo(const std::vector<PickerSoundCard *> &cards);
-    void placeCards();
-    // The made cards in grid order, and in the Tab order after the category column.
-    void listCards();
 
     AppModel &model_;
     SoundPickerState &state_;
     std::map<SoundCategory, QAbstractButton *> rows_;
     std::array<int, 6> counts_{};
     QScrollArea *scroll_;
-    QWidget *grid_;
+    PickerCardPool *grid_;
     QLayoutItem *room_; // as large as the grid of every card; owned by the grid's layout
     QWidget *empty_;
     QAbstractButton *emptyRecord_;
     QAbstractButton *emptyImport_;
     std::vector<SoundItem> shown_; // the category's sounds
     std::unordered_map<std::string, std::size_t> shownIndex_;
-    std::unordered_map<std::string, PickerSoundCard *> made_; // the cards made, by sound id
-    std::vector<PickerSoundCard *> cards_;
     std::vector<QRect> cells_; // where the cards go at the grid's width
-    bool holdCards_ = false;   // while the grid is changing, scrolling makes no cards
 };
 
 } // namespace tc

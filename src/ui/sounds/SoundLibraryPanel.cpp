@@ -7,7 +7,7 @@
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
-#include "ui/kit/LazyRows.h"
+#include "ui/kit/ItemPool.h"
 #include "ui/kit/PageWheel.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
@@ -86,6 +86,28 @@ void CategoryFilterChip::paintEvent(QPaintEvent *) {
 
 // ---- SoundLibraryPanel -----------------------------------------------------------------------------------
 
+// The list's content: a row for each sound near what shows, over the room the panel keeps for every row.
+class SoundRowPool final : public ItemPool {
+public:
+    static constexpr int kPitch = SoundLibraryRow::kHeight + 1;
+
+    explicit SoundRowPool(SoundLibraryPanel &panel) : ItemPool(nullptr), panel_(panel) {}
+
+protected:
+    QRect itemRect(std::size_t index) const override { return {0, static_cast<int>(index) * kPitch, width(), kPitch}; }
+    QWidget *makeWidget() override { return new SoundLibraryRow(panel_.model_, panel_.state_, SoundItem{}, this); }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        static_cast<SoundLibraryRow *>(widget)->setSound(panel_.shown_[index]);
+    }
+    QRect restingView() const override {
+        // Not yet laid out: the rows the list shows at least.
+        return ItemPool::restingView().united(QRect(0, -y(), width(), SoundLibraryPanel::kRowsAlwaysShown * kPitch));
+    }
+
+private:
+    SoundLibraryPanel &panel_;
+};
+
 SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, QWidget *parent)
     : QWidget(parent), model_(model), state_(state) {
     applyCardShadow(this, kCorner);
@@ -123,14 +145,14 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     // The list runs down to the card's rounded bottom; its top meets the chip row, not a corner.
     CardScrollBar::fit(scroll_, kCorner, false, true);
     PageWheel::scrollPageFirst(scroll_);
-    content_ = new QWidget(scroll_);
-    list_ = new QVBoxLayout(content_);
+    pool_ = new SoundRowPool(*this);
+    list_ = new QVBoxLayout(pool_);
     list_->setContentsMargins(0, 0, 0, 0);
     list_->setSpacing(0);
     // The rows are not in the layout: they sit over this room, one row high for each sound that passes.
     room_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
     list_->addItem(room_);
-    empty_ = plainLabel(Fonts::system(13), Theme::ink3, content_);
+    empty_ = plainLabel(Fonts::system(13), Theme::ink3, pool_);
     empty_->setWordWrap(true);
     empty_->setMargin(30);
     // Centred in the list's room, like every other empty state.
@@ -139,15 +161,12 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     // Shown only when no row is, it takes the list's room (the stretch under the rows keeps a sliver).
     list_->addWidget(empty_, 1000);
     list_->addStretch(1);
-    scroll_->setWidget(content_);
-    content_->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
+    scroll_->setWidget(pool_);
+    pool_->setAutoFillBackground(false); // setWidget() turned it on; the panel paints the white
     column->addWidget(scroll_, 1);
     // Never fewer than six rows in view: on a short screen the page scrolls as a whole instead.
     setMinimumHeight(column->contentsMargins().top() + chipRow->sizeHint().height() + 1 +
                      kRowsAlwaysShown * (SoundLibraryRow::kHeight + 1) + column->contentsMargins().bottom());
-    scroll_->viewport()->installEventFilter(this);
-    content_->installEventFilter(this);
-    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, &SoundLibraryPanel::makeVisibleRows);
 
     // A user sound edited in place changes its row alone; a list that changed is read again.
     connect(&model_, &AppModelSignals::userSoundsChanged, this, [this](const std::vector<std::string> &ids) {
@@ -170,10 +189,11 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     // A new search or filter shows its results from the top.
     for (auto signal : {&SoundsScreenState::filterChanged, &SoundsScreenState::searchChanged}) {
         connect(&state_, signal, this, [this] {
-            holdRows_ = true;
-            scroll_->verticalScrollBar()->setValue(0);
-            holdRows_ = false;
+            // The rows kept go to their new places at the top, not to where the old list was scrolled.
+            pool_->holdPlaces(true);
             applyFilter();
+            scroll_->verticalScrollBar()->setValue(0);
+            pool_->holdPlaces(false);
         });
     }
     syncCatalogue();
@@ -182,11 +202,8 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
 
 std::vector<SoundLibraryRow *> SoundLibraryPanel::visibleRows() const {
     std::vector<SoundLibraryRow *> made;
-    made.reserve(rows_.size());
-    for (const SoundItem &sound : shown_) {
-        if (const auto found = rows_.find(sound.id); found != rows_.end()) {
-            made.push_back(found->second);
-        }
+    for (QWidget *widget : pool_->boundWidgets()) {
+        made.push_back(static_cast<SoundLibraryRow *>(widget));
     }
     return made;
 }
@@ -196,9 +213,11 @@ SoundLibraryRow *SoundLibraryPanel::rowFor(const std::string &id) {
     if (found == shownIndex_.end()) {
         return nullptr;
     }
-    SoundLibraryRow *row = makeRow(found->second);
-    chainRows();
-    return row;
+    return static_cast<SoundLibraryRow *>(pool_->showItem(found->second));
+}
+
+std::size_t SoundLibraryPanel::madeRows() const {
+    return pool_->madeWidgets();
 }
 
 std::vector<std::string> SoundLibraryPanel::shownIDs() const {
@@ -215,16 +234,13 @@ void SoundLibraryPanel::syncCatalogue() {
     std::unordered_set<std::string> seen;
     std::erase_if(sounds, [&](const SoundItem &sound) { return !seen.insert(sound.id).second; }); // one row per id
     catalogue_ = std::move(sounds);
-    for (const SoundItem &sound : catalogue_) {
-        if (const auto found = rows_.find(sound.id); found != rows_.end() && !(found->second->sound() == sound)) {
-            found->second->setSound(sound);
-        }
-    }
-    applyFilter(); // lets go of the rows of sounds that are gone
+    applyFilter();
+    pool_->refreshAll();
 }
 
 void SoundLibraryPanel::syncUserSounds(const std::vector<std::string> &ids) {
     const std::unordered_set<std::string> changed(ids.begin(), ids.end());
+    std::vector<Uuid> rows;
     for (const SoundItem &sound : model_.data().userSounds) {
         if (!changed.contains(sound.id)) {
             continue;
@@ -235,11 +251,10 @@ void SoundLibraryPanel::syncUserSounds(const std::vector<std::string> &ids) {
             continue;
         }
         *entry = sound;
-        if (const auto found = rows_.find(sound.id); found != rows_.end()) {
-            found->second->setSound(sound);
-        }
+        rows.push_back(ItemPool::idFor(sound.id));
     }
     applyFilter(); // a new name may pass the search, or no longer
+    pool_->refresh(rows);
 }
 
 void SoundLibraryPanel::applyFilter() {
@@ -248,111 +263,23 @@ void SoundLibraryPanel::applyFilter() {
     }
     shown_ = SoundsScreenState::filtered(catalogue_, state_.filter(), state_.search());
     shownIndex_.clear();
+    std::vector<Uuid> keys;
+    keys.reserve(shown_.size());
     for (std::size_t i = 0; i < shown_.size(); ++i) {
         shownIndex_.emplace(shown_[i].id, i);
+        keys.push_back(ItemPool::idFor(shown_[i].id));
     }
-    std::vector<SoundLibraryRow *> gone;
-    for (auto it = rows_.begin(); it != rows_.end();) {
-        if (shownIndex_.contains(it->first)) {
-            ++it;
-        } else {
-            gone.push_back(it->second);
-            it = rows_.erase(it);
-        }
-    }
-    letGo(gone);
-    const int pitch = SoundLibraryRow::kHeight + 1;
-    room_->changeSize(0, static_cast<int>(shown_.size()) * pitch, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    room_->changeSize(0, static_cast<int>(shown_.size()) * SoundRowPool::kPitch, QSizePolicy::Minimum,
+                      QSizePolicy::Fixed);
     list_->invalidate();
     const bool hasUserSounds = !model_.data().userSounds.empty();
     empty_->setText(SoundsScreenState::emptyText(state_.filter(), state_.search(), hasUserSounds));
     empty_->setVisible(shown_.empty());
-    placeRows();
-    makeVisibleRows();
-}
-
-void SoundLibraryPanel::makeVisibleRows() {
-    if (holdRows_) {
-        return;
-    }
-    const int pitch = SoundLibraryRow::kHeight + 1;
-    const int count = static_cast<int>(shown_.size());
-    const int least = kRowsAlwaysShown * pitch;
-    const LazyRows::Span wanted = LazyRows::near(*scroll_, 0, pitch, count, kRowsAhead * pitch, least);
-    const LazyRows::Span kept = LazyRows::near(*scroll_, 0, pitch, count, 2 * kRowsAhead * pitch, least);
-    // The focus as its window keeps it, also while the window is not active (or not yet shown).
-    const QWidget *focused = window()->focusWidget();
-    std::vector<SoundLibraryRow *> far;
-    for (auto it = rows_.begin(); it != rows_.end();) {
-        SoundLibraryRow *row = it->second;
-        // A row far away is let go, unless it has the keyboard focus.
-        if (kept.contains(static_cast<int>(shownIndex_.at(it->first))) ||
-            (focused != nullptr && row->isAncestorOf(focused))) {
-            ++it;
-        } else {
-            far.push_back(row);
-            it = rows_.erase(it);
-        }
-    }
-    bool changed = !far.empty();
-    letGo(far);
-    for (int i = wanted.first; i < wanted.end; ++i) {
-        if (!rows_.contains(shown_[static_cast<std::size_t>(i)].id)) {
-            makeRow(static_cast<std::size_t>(i));
-            changed = true;
-        }
-    }
-    if (changed) {
-        chainRows();
-    }
-}
-
-SoundLibraryRow *SoundLibraryPanel::makeRow(std::size_t index) {
-    const SoundItem &sound = shown_[index];
-    if (const auto found = rows_.find(sound.id); found != rows_.end()) {
-        return found->second;
-    }
-    auto *row = new SoundLibraryRow(model_, state_, sound, content_);
-    const int pitch = SoundLibraryRow::kHeight + 1;
-    row->setGeometry(0, static_cast<int>(index) * pitch, content_->width(), pitch);
-    row->show();
-    rows_.emplace(sound.id, row);
-    return row;
-}
-
-void SoundLibraryPanel::letGo(const std::vector<SoundLibraryRow *> &rows) {
-    // Hiding a row that has the focus moves the focus on, which may scroll the list: no rows are made meanwhile.
-    const bool held = std::exchange(holdRows_, true);
-    for (SoundLibraryRow *row : rows) {
-        row->hide();
-        // Later, not now: the row's own menu may be what deleted its sound.
-        row->deleteLater();
-    }
-    holdRows_ = held;
-}
-
-void SoundLibraryPanel::placeRows() {
-    const int pitch = SoundLibraryRow::kHeight + 1;
-    for (const auto &[id, row] : rows_) {
-        const QRect place(0, static_cast<int>(shownIndex_.at(id)) * pitch, content_->width(), pitch);
-        if (row->QWidget::geometry() != place) {
-            row->setGeometry(place);
-        }
-    }
-}
-
-void SoundLibraryPanel::chainRows() {
-    std::vector<QWidget *> controls;
-    controls.reserve(2 * rows_.size());
-    for (SoundLibraryRow *row : visibleRows()) {
-        controls.push_back(row->playButton());
-        controls.push_back(row->assignButton());
-    }
-    LazyRows::chainAfter(chips_.back(), controls);
+    pool_->setItems(std::move(keys));
 }
 
 void SoundLibraryPanel::refreshRows() {
-    for (const auto &[id, row] : rows_) {
+    for (SoundLibraryRow *row : visibleRows()) {
         row->refresh();
     }
 }
@@ -362,16 +289,6 @@ void SoundLibraryPanel::syncSelection() {
     selection_->setText(QStringLiteral("Assign goes to ") + SoundsScreenState::selectionLabel(keys));
     selection_->setVisible(!keys.empty());
     refreshRows();
-}
-
-bool SoundLibraryPanel::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Resize) {
-        if (watched == content_) {
-            placeRows();
-        }
-        makeVisibleRows();
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void SoundLibraryPanel::showSound(const std::string &id) {

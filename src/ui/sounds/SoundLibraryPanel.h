@@ -18,6 +18,7 @@ namespace tc {
 
 class AppModel;
 class SoundLibraryRow;
+class SoundRowPool;
 class SoundsScreenState;
 
 // A category filter: the title (after a 10 by 10 swatch of the category's palette; "All" has none) in
@@ -42,27 +43,25 @@ private:
 // are selected in the keyboard editor), then the rows of the sounds that pass the filter and the search, or a
 // line saying why there are none.
 //
-// A row is a widget only while it is near what the list shows: rows are made as they scroll into view (and a
-// few ahead), and let go once they are far away, so five hundred sounds cost what a screenful costs. Rows are
-// kept per sound id and follow the model and the screen state in place: an edit of one sound changes that
+// A row is a widget only while it is near what the list shows, from the kit's item pool: rows of sounds that
+// scroll out of view are bound to those that come in, so five hundred sounds cost what a screenful costs. Rows
+// are kept per sound id and follow the model and the screen state in place: an edit of one sound changes that
 // sound's row alone, and a new filter or search moves the rows it keeps. Main thread only.
 class SoundLibraryPanel : public QWidget {
     Q_OBJECT
 public:
     // The rows the list shows at least, however short the screen (the page scrolls then).
     static constexpr int kRowsAlwaysShown = 6;
-    // Rows are made this many rows ahead of what shows, either way, and let go beyond twice as many.
-    static constexpr int kRowsAhead = 4;
 
     SoundLibraryPanel(AppModel &model, SoundsScreenState &state, QWidget *parent = nullptr);
 
     // The rows made now (those in or near view), top down.
     std::vector<SoundLibraryRow *> visibleRows() const;
-    // The row of a sound that passes the filter and the search (made now when it was not yet; let go like any
-    // other once the list scrolls far from it); else null.
+    // The row of a sound that passes the filter and the search, scrolled into view (made now when it was not
+    // yet); else null.
     SoundLibraryRow *rowFor(const std::string &id);
-    // How many rows are made.
-    std::size_t madeRows() const { return rows_.size(); }
+    // How many row widgets are made (those in or near view, and a few spares).
+    std::size_t madeRows() const;
     // Scrolls the list, and the page around it, so that the row of a sound that passes the filter and the search
     // shows (a sound just imported); nothing for another sound.
     void showSound(const std::string &id);
@@ -77,24 +76,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    // The list's viewport and content: a new size changes which rows are near and how wide they are.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class SoundRowPool;
+
     // Reads the catalogue again; rows whose sound changed are updated.
     void syncCatalogue();
     // Reads the user's sounds of `ids` again, each changed in place.
     void syncUserSounds(const std::vector<std::string> &ids);
-    // Works out the sounds that pass, lets go of the rows of those that no longer do and places the rest.
+    // Works out the sounds that pass; the rows stay with their sounds.
     void applyFilter();
-    // Makes the rows near what shows and lets go of those far away.
-    void makeVisibleRows();
-    SoundLibraryRow *makeRow(std::size_t index);
-    // Hides the rows and deletes them later.
-    void letGo(const std::vector<SoundLibraryRow *> &rows);
-    void placeRows();
-    // Rows made late go in the Tab order after the chips, in list order.
-    void chainRows();
     void refreshRows();
     void syncSelection();
 
@@ -103,15 +94,13 @@ private:
     std::vector<CategoryFilterChip *> chips_;
     QLabel *selection_;
     QScrollArea *scroll_;
-    QWidget *content_;
+    SoundRowPool *pool_;
     QVBoxLayout *list_;
     QSpacerItem *room_; // as tall as the rows that pass
     QLabel *empty_;
     std::vector<SoundItem> catalogue_; // every sound once, in catalogue order
     std::vector<SoundItem> shown_;     // those that pass the filter and the search
     std::unordered_map<std::string, std::size_t> shownIndex_;
-    std::unordered_map<std::string, SoundLibraryRow *> rows_; // the rows made, by sound id
-    bool holdRows_ = false;                                   // while the list is changing, scrolling makes no rows
 };
 
 } // namespace tc

@@ -3,6 +3,8 @@
 #include "app/AppModel.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemPool.h"
+#include "ui/kit/ItemSlot.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PlayButton.h"
 #include "ui/kit/RoundedPanel.h"
@@ -12,7 +14,6 @@
 #include "ui/kit/Theme.h"
 #include "ui/triggers/TriggerRow.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPaintEvent>
@@ -20,7 +21,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <unordered_set>
 
 namespace tc {
 
@@ -62,6 +62,57 @@ protected:
 };
 
 } // namespace
+
+// The trigger column: a node for each trigger near what shows, in document order.
+class TriggerNodePool final : public ItemPool {
+public:
+    explicit TriggerNodePool(TriggerGraph &graph) : ItemPool(&graph), graph_(graph) {}
+
+protected:
+    QRect itemRect(std::size_t index) const override {
+        const TriggerGraph::Geometry &g = graph_.geometry_;
+        return QRectF(0, graph_.layout_.nodeTops[index], g.leftWidth, g.nodeHeight).toRect();
+    }
+    QWidget *makeWidget() override { return new ItemSlot(this); }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        // The pool's items are the document's triggers in order, as laid out last.
+        const std::vector<Trigger> &triggers = graph_.model_.data().triggers;
+        const Trigger *trigger = index < triggers.size() && triggers[index].id == items()[index]
+                                     ? &triggers[index]
+                                     : graph_.model_.trigger(items()[index]);
+        if (trigger != nullptr) {
+            static_cast<ItemSlot *>(widget)->setContent(graph_.makeTriggerNode(*trigger, widget));
+        }
+    }
+    QWidget *focusTarget(QWidget *widget) const override { return static_cast<ItemSlot *>(widget)->content(); }
+
+private:
+    TriggerGraph &graph_;
+};
+
+// The sound column: a node for each sound near what shows, with its play button.
+class SoundNodePool final : public ItemPool {
+public:
+    explicit SoundNodePool(TriggerGraph &graph) : ItemPool(&graph), graph_(graph) {}
+
+protected:
+    QRect itemRect(std::size_t index) const override {
+        const TriggerGraph::Geometry &g = graph_.geometry_;
+        const qreal top = graph_.layout_.soundTops.at(graph_.layout_.soundIDs[index]);
+        return QRectF(0, top, g.soundWidth, g.soundHeight).toRect();
+    }
+    QWidget *makeWidget() override { return new ItemSlot(this); }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        auto *slot = static_cast<ItemSlot *>(widget);
+        slot->setContent(graph_.makeSoundNode(graph_.layout_.soundIDs[index], widget));
+    }
+    QWidget *focusTarget(QWidget *widget) const override {
+        return static_cast<ItemSlot *>(widget)->content()->findChild<PlayButton *>();
+    }
+
+private:
+    TriggerGraph &graph_;
+};
 
 TriggerGraph::Layout TriggerGraph::layout(const std::vector<Trigger> &triggers, const Geometry &g) {
     Layout out;
@@ -142,11 +193,12 @@ QString TriggerGraph::countText(int count) {
 }
 
 TriggerGraph::TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent)
-    : QWidget(parent), model_(model), geometry_(geometry), widestSoundX_(geometry.soundX) {
+    : QWidget(parent), model_(model), geometry_(geometry), widestSoundX_(geometry.soundX),
+      triggerPool_(new TriggerNodePool(*this)), soundPool_(new SoundNodePool(*this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     connect(&model_, &AppModelSignals::triggersChanged, this, &TriggerGraph::triggersChanged);
-    model_.observe(AppModel::userSoundsChange, this, [this] { rebuild(); });
-    rebuild();
+    model_.observe(AppModel::userSoundsChange, this, [this] { relayout({}); });
+    relayout({});
 }
 
 void TriggerGraph::setSelectedID(std::optional<Uuid> id) {
@@ -155,86 +207,41 @@ void TriggerGraph::setSelectedID(std::optional<Uuid> id) {
     }
     // Only the nodes that gain or lose the selection are made again.
     const std::optional<Uuid> before = std::exchange(selectedID_, id);
-    const std::vector<Trigger> &triggers = model_.data().triggers;
-    if (triggers.size() != layout_.nodeTops.size() || !repeatedNodes_.empty()) {
-        rebuild();
-        return;
-    }
-    const bool refocus = holdsFocus();
-    for (std::size_t i = 0; i < triggers.size(); ++i) {
-        if (triggers[i].id == before || triggers[i].id == id) {
-            replaceTriggerNode(triggers[i], layout_.nodeTops[i]);
-            update(paintedArea(triggers[i])); // the selected trigger's link is drawn in ink
+    std::vector<Uuid> changed;
+    for (const std::optional<Uuid> &one : {before, id}) {
+        if (one) {
+            changed.push_back(*one);
         }
     }
-    if (refocus) {
-        focusSelected();
-    }
-}
-
-QWidget *TriggerGraph::triggerNode(const Uuid &id) const {
-    // Nodes are made as they come into view; one asked for is made now (the widgets are a cache of the layout).
-    auto *self = const_cast<TriggerGraph *>(this);
-    for (std::size_t i = 0; i < laidOutIDs_.size() && !triggerNodes_.contains(id); ++i) {
-        if (laidOutIDs_[i] == id) {
-            self->ensureTriggerNode(i);
-        }
-    }
-    const auto it = triggerNodes_.find(id);
-    return it == triggerNodes_.end() ? nullptr : it->second;
-}
-
-QWidget *TriggerGraph::soundNode(const std::string &soundID) const {
-    const_cast<TriggerGraph *>(this)->ensureSoundNode(soundID);
-    const auto it = soundNodes_.find(soundID);
-    return it == soundNodes_.end() ? nullptr : it->second;
-}
-
-void TriggerGraph::showEvent(QShowEvent *event) {
-    QWidget::showEvent(event);
-    makeVisibleNodes();
-}
-
-void TriggerGraph::moveEvent(QMoveEvent *event) {
-    QWidget::moveEvent(event); // a scroll area scrolls by moving its content
-    makeVisibleNodes();
-}
-
-void TriggerGraph::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    makeVisibleNodes();
-}
-
-void TriggerGraph::makeVisibleNodes() {
-    if (!isVisible()) {
-        return;
-    }
-    // What shows now and a screenful either side, so scrolling finds its nodes made.
-    const QRect shown = visibleRegion().boundingRect();
-    if (shown.isEmpty()) {
-        return;
-    }
-    const qreal top = shown.top() - kMadeAhead;
-    const qreal bottom = shown.bottom() + kMadeAhead;
-    const Geometry &g = geometry_;
-    for (std::size_t i = 0; i < layout_.nodeTops.size(); ++i) {
-        if (layout_.nodeTops[i] + g.nodeHeight >= top && layout_.nodeTops[i] <= bottom) {
-            ensureTriggerNode(i);
-        }
-    }
-    for (const auto &[soundID, soundTop] : layout_.soundTops) {
-        if (soundTop + g.soundHeight >= top && soundTop <= bottom) {
-            ensureSoundNode(soundID);
+    triggerPool_->refresh(changed);
+    for (const Trigger &trigger : model_.data().triggers) {
+        if (trigger.id == before || trigger.id == id) {
+            update(paintedArea(trigger)); // the selected trigger's link is drawn in ink
         }
     }
 }
 
-void TriggerGraph::ensureTriggerNode(std::size_t index) {
-    const std::vector<Trigger> &triggers = model_.data().triggers;
-    if (index >= triggers.size() || index >= layout_.nodeTops.size() || triggerNodes_.contains(triggers[index].id)) {
-        return;
+QWidget *TriggerGraph::triggerNode(const Uuid &id) {
+    const auto it = std::find(laidOutIDs_.begin(), laidOutIDs_.end(), id);
+    if (it == laidOutIDs_.end()) {
+        return nullptr;
     }
-    makeTriggerNode(triggers[index], layout_.nodeTops[index]);
+    auto *slot = static_cast<ItemSlot *>(triggerPool_->showItem(static_cast<std::size_t>(it - laidOutIDs_.begin())));
+    return slot != nullptr ? slot->content() : nullptr;
+}
+
+QWidget *TriggerGraph::soundNode(const std::string &soundID) {
+    const auto &ids = layout_.soundIDs;
+    const auto it = std::find(ids.begin(), ids.end(), soundID);
+    if (it == ids.end()) {
+        return nullptr;
+    }
+    auto *slot = static_cast<ItemSlot *>(soundPool_->showItem(static_cast<std::size_t>(it - ids.begin())));
+    return slot != nullptr ? slot->content() : nullptr;
+}
+
+std::size_t TriggerGraph::madeTriggerNodes() const {
+    return triggerPool_->madeWidgets();
 }
 
 void TriggerGraph::fitWidth(int width) {
@@ -244,7 +251,7 @@ void TriggerGraph::fitWidth(int width) {
         return;
     }
     geometry_.soundX = soundX;
-    rebuild();
+    relayout({}, false); // the nodes stay as they are, the sound column moves
 }
 
 QSize TriggerGraph::sizeHint() const {
@@ -255,64 +262,52 @@ QSize TriggerGraph::minimumSizeHint() const {
     return sizeHint();
 }
 
-void TriggerGraph::rebuild() {
-    const bool refocus = holdsFocus();
-    for (auto &[id, node] : triggerNodes_) {
-        node->hide();
-        node->deleteLater(); // a node's own switch may be the one being clicked
-    }
-    for (QWidget *node : repeatedNodes_) {
-        node->hide();
-        node->deleteLater();
-    }
-    for (auto &[id, node] : soundNodes_) {
-        node->hide();
-        node->deleteLater();
-    }
-    triggerNodes_.clear();
-    repeatedNodes_.clear();
-    soundNodes_.clear();
-
+void TriggerGraph::relayout(const std::vector<Uuid> &changed, bool remake) {
     const std::vector<Trigger> &triggers = model_.data().triggers;
     layout_ = layout(triggers, geometry_);
     laidOutIDs_.clear();
     laidOutSounds_.clear();
     laidOutShortcuts_.clear();
     soundCounts_.clear();
-    std::unordered_set<Uuid> seen;
-    bool repeated = false;
     for (const Trigger &trigger : triggers) {
         laidOutIDs_.push_back(trigger.id);
         laidOutSounds_.push_back(trigger.soundID);
         laidOutShortcuts_.push_back(trigger.kind.isShortcut());
         ++soundCounts_[trigger.soundID];
-        repeated = !seen.insert(trigger.id).second || repeated;
     }
-    if (repeated) {
-        // A hand-edited document may repeat an id: such a graph is made whole, as the ids cannot say which node
-        // is which.
-        for (std::size_t i = 0; i < triggers.size(); ++i) {
-            makeTriggerNode(triggers[i], layout_.nodeTops[i]);
-        }
+    // The pools take their items before anything moves them: their places are read from the new layout.
+    triggerPool_->setItems(laidOutIDs_);
+    std::vector<Uuid> soundKeys;
+    for (const std::string &soundID : layout_.soundIDs) {
+        soundKeys.push_back(ItemPool::idFor(soundID));
     }
+    soundPool_->setItems(std::move(soundKeys));
     updateGeometry();
     setFixedSize(sizeHint());
-    makeVisibleNodes();
-    if (refocus) {
-        focusSelected();
+    const Geometry &g = geometry_;
+    triggerPool_->setGeometry(0, 0, static_cast<int>(g.leftWidth), height());
+    soundPool_->setGeometry(static_cast<int>(g.soundX), 0, static_cast<int>(g.soundWidth), height());
+    if (remake) {
+        // The counts under the sounds' names may have changed with any edit.
+        soundPool_->refreshAll();
+        if (changed.empty()) {
+            triggerPool_->refreshAll();
+        } else {
+            triggerPool_->refresh(changed);
+        }
     }
     update();
 }
 
 void TriggerGraph::triggersChanged(const std::vector<Uuid> &ids) {
     // Triggers edited in place keep their places while they keep their kind and sound: only their nodes are
-    // made again. Anything else moves nodes, and the graph is laid out afresh.
+    // made again. Anything else moves nodes, and the graph is laid out afresh (the nodes move with their
+    // triggers).
     const std::vector<Trigger> &triggers = model_.data().triggers;
-    if (ids.empty() || triggers.size() != laidOutIDs_.size() || !repeatedNodes_.empty()) {
-        rebuild();
+    if (ids.empty() || triggers.size() != laidOutIDs_.size()) {
+        relayout(ids);
         return;
     }
-    const bool refocus = holdsFocus();
     std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < triggers.size(); ++i) {
         const Trigger &trigger = triggers[i];
@@ -321,20 +316,17 @@ void TriggerGraph::triggersChanged(const std::vector<Uuid> &ids) {
         }
         if (laidOutIDs_[i] != trigger.id || laidOutSounds_[i] != trigger.soundID ||
             laidOutShortcuts_[i] != trigger.kind.isShortcut()) {
-            rebuild();
+            relayout(ids);
             return;
         }
         changed.push_back(i);
     }
+    triggerPool_->refresh(ids);
     for (const std::size_t i : changed) {
-        replaceTriggerNode(triggers[i], layout_.nodeTops[i]);
         // The link's pen and the node's shadow follow the switch. Only their area is painted again: the graph
         // is translucent, so a whole repaint would also paint the backdrop and every node beneath it, on each
         // keystroke in the editor.
         update(paintedArea(triggers[i]));
-    }
-    if (refocus && !holdsFocus()) {
-        focusSelected();
     }
 }
 
@@ -355,19 +347,7 @@ QRect TriggerGraph::paintedArea(const Trigger &trigger) const {
     return area.toAlignedRect();
 }
 
-void TriggerGraph::replaceTriggerNode(const Trigger &trigger, qreal top) {
-    const auto old = triggerNodes_.find(trigger.id);
-    if (old == triggerNodes_.end()) {
-        return; // not made yet: it is made as it is now when it comes into view
-    }
-    old->second->hide();
-    old->second->deleteLater();
-    triggerNodes_.erase(old);
-    makeTriggerNode(trigger, top);
-}
-
-void TriggerGraph::makeTriggerNode(const Trigger &trigger, qreal top) {
-    const Geometry &g = geometry_;
+QWidget *TriggerGraph::makeTriggerNode(const Trigger &trigger, QWidget *parent) {
     const Uuid id = trigger.id;
     auto *node = new TriggerNode(
         model_, trigger, selectedID_ == id,
@@ -376,9 +356,8 @@ void TriggerGraph::makeTriggerNode(const Trigger &trigger, qreal top) {
                 onSelect_(id);
             }
         },
-        this);
+        parent);
     node->setAttribute(Qt::WA_TranslucentBackground);
-    node->setGeometry(QRectF(0, top, g.leftWidth, g.nodeHeight).toRect());
     auto *row = new QHBoxLayout(node);
     row->setContentsMargins(12, 0, 12, 0);
     row->setSpacing(8);
@@ -386,40 +365,15 @@ void TriggerGraph::makeTriggerNode(const Trigger &trigger, qreal top) {
     row->addSpacing(4);
     row->addStretch(1);
     row->addWidget(node->onOffSwitch());
-    node->show();
-    if (!triggerNodes_.try_emplace(id, node).second) {
-        repeatedNodes_.push_back(node); // the first node keeps the id
-    }
+    return node;
 }
 
-bool TriggerGraph::holdsFocus() const {
-    QWidget *focused = QApplication::focusWidget();
-    return focused != nullptr && isAncestorOf(focused);
-}
-
-void TriggerGraph::focusSelected() {
-    // Keyboard focus on a trigger stays on the selected trigger when the nodes are made again (the selected
-    // node is made now when it is not in view yet).
-    if (!selectedID_) {
-        return;
-    }
-    if (QWidget *node = triggerNode(*selectedID_)) {
-        node->setFocus(Qt::TabFocusReason);
-    }
-}
-
-void TriggerGraph::ensureSoundNode(const std::string &soundID) {
-    const auto top = layout_.soundTops.find(soundID);
-    if (top == layout_.soundTops.end() || soundNodes_.contains(soundID)) {
-        return;
-    }
-    const Geometry &g = geometry_;
+QWidget *TriggerGraph::makeSoundNode(const std::string &soundID, QWidget *parent) {
     const auto counted = soundCounts_.find(soundID);
     const int count = counted == soundCounts_.end() ? 0 : counted->second;
     const std::optional<SoundItem> sound = model_.sound(soundID);
-    auto *node = new RoundedPanel(kSoundCorner, Qt::white, this);
+    auto *node = new RoundedPanel(kSoundCorner, Qt::white, parent);
     node->setAttribute(Qt::WA_TranslucentBackground);
-    node->setGeometry(QRectF(g.soundX, top->second, g.soundWidth, g.soundHeight).toRect());
     auto *row = new QHBoxLayout(node);
     row->setContentsMargins(12, 0, 12, 0);
     row->setSpacing(12);
@@ -440,8 +394,7 @@ void TriggerGraph::ensureSoundNode(const std::string &soundID) {
     row->addLayout(texts, 1);
     row->addWidget(new PlayButton(
         30, [this, soundID] { model_.preview(soundID); }, node));
-    node->show();
-    soundNodes_.emplace(soundID, node);
+    return node;
 }
 
 void TriggerGraph::paintEvent(QPaintEvent *event) {

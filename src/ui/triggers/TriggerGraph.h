@@ -17,11 +17,15 @@
 namespace tc {
 
 class AppModel;
+class SoundNodePool;
+class TriggerNodePool;
 
 // The Graph mode of the Triggers screen: every trigger as a node in a left column (shortcuts above words),
 // every sound some trigger plays as a node in a right column, and a curved link from each trigger to its
 // sound. A click on a trigger node selects it; each trigger node carries its switch, each sound node a play
-// button. Positions, sounds and counts are worked out from the document on every change.
+// button. Positions, sounds and counts are worked out from the document on every change. Nodes are made only
+// near what shows, each column from the kit's item pool, and stay with their trigger or sound across changes:
+// only those whose trigger changed are made again.
 //
 // Main thread only. The model must outlive it.
 class TriggerGraph : public QWidget {
@@ -70,11 +74,11 @@ public:
     static constexpr qreal kLeastLinkRoom = 56;
     const Geometry &currentGeometry() const { return geometry_; }
     const Layout &currentLayout() const { return layout_; }
-    // The node widgets (made now when they were not yet).
-    QWidget *triggerNode(const Uuid &id) const;
-    QWidget *soundNode(const std::string &soundID) const;
-    // How many trigger nodes are made so far.
-    std::size_t madeTriggerNodes() const { return triggerNodes_.size() + repeatedNodes_.size(); }
+    // The node widgets, scrolled into view (made now when they were not yet), or null for none.
+    QWidget *triggerNode(const Uuid &id);
+    QWidget *soundNode(const std::string &soundID);
+    // How many trigger node widgets are made now (those near what shows, and a few spares).
+    std::size_t madeTriggerNodes() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -84,30 +88,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // How far beyond what shows nodes are made ahead, in points.
-    static constexpr qreal kMadeAhead = 800;
+    friend class SoundNodePool;
+    friend class TriggerNodePool;
 
-    // Lays the graph out afresh; its nodes are made as they come into view.
-    void rebuild();
-    void makeVisibleNodes();
-    void ensureTriggerNode(std::size_t index);
-    void ensureSoundNode(const std::string &soundID);
+    // Lays the graph out afresh; nodes stay with their triggers and sounds, those of `changed` are made again
+    // (all when empty) unless nothing they show changed (`remake` false).
+    void relayout(const std::vector<Uuid> &changed, bool remake = true);
     // Follows the model: in place when only some triggers changed and none moved.
     void triggersChanged(const std::vector<Uuid> &ids);
-    void makeTriggerNode(const Trigger &trigger, qreal top);
-    void replaceTriggerNode(const Trigger &trigger, qreal top);
+    QWidget *makeTriggerNode(const Trigger &trigger, QWidget *parent);
+    QWidget *makeSoundNode(const std::string &soundID, QWidget *parent);
     // The part of the graph paintEvent draws for one trigger (its node's shadow and its link), to paint again
     // when only that trigger changed.
     QRect paintedArea(const Trigger &trigger) const;
-    // Whether the keyboard focus is on one of the graph's nodes (or a switch in one).
-    bool holdsFocus() const;
-    // Gives the selected trigger's node the keyboard focus.
-    void focusSelected();
 
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
@@ -120,10 +115,8 @@ private:
     std::vector<std::string> laidOutSounds_;
     std::vector<bool> laidOutShortcuts_;
     std::unordered_map<std::string, int> soundCounts_; // triggers per sound
-    // The nodes made so far (those that came into view or were asked for).
-    std::unordered_map<Uuid, QWidget *> triggerNodes_;
-    std::vector<QWidget *> repeatedNodes_; // nodes of triggers whose id came earlier
-    std::unordered_map<std::string, QWidget *> soundNodes_;
+    TriggerNodePool *triggerPool_;
+    SoundNodePool *soundPool_;
 };
 
 } // namespace tc

@@ -5,6 +5,8 @@
 #include "ui/kit/CardScrollBar.h"
 #include "ui/kit/FittingText.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemPool.h"
+#include "ui/kit/ItemSlot.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PageWheel.h"
 #include "ui/kit/Shapes.h"
@@ -14,16 +16,16 @@
 #include "ui/triggers/TriggerRow.h"
 
 #include <algorithm>
-#include <unordered_set>
 #include <utility>
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTimer>
+#include <QVBoxLayout>
 
 namespace tc {
 
@@ -75,6 +77,143 @@ QWidget *elidingLabel(const QString &text, const QFont &font, const QColor &colo
 
 } // namespace
 
+// The list's content: the header row, a titled bar over each group, and the rows from the kit's pool, one
+// divider under each. Rows are made for the triggers near what shows; the rest are places worked out from the
+// document's order.
+class TriggerRowPool final : public ItemPool {
+public:
+    static constexpr int kHeader = 40;
+    static constexpr int kBar = 34;
+    static constexpr int kRow = 54;
+    static constexpr int kPitch = kRow + 1; // a row and its divider
+    static constexpr int kBottom = static_cast<int>(kCorner / 2);
+    // The most of the list taken as in view while it is not shown.
+    static constexpr int kRestingHeight = 1600;
+
+    TriggerRowPool(TriggerList &list, QWidget *parent) : ItemPool(parent), list_(list) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        header_ = makeHeader();
+        for (const QString &title : {QStringLiteral("Shortcuts"), QStringLiteral("Words")}) {
+            auto *bar = new FilledBar(Theme::soft, this);
+            auto *barRow = new QHBoxLayout(bar);
+            barRow->setContentsMargins(kPadding, 0, kPadding, 0);
+            barRow->addWidget(textLabel(title, Fonts::system(12, QFont::Bold), Theme::ink, bar));
+            bars_.push_back(bar);
+        }
+    }
+
+    // Takes the document's triggers again: shortcuts first, then words, each in document order.
+    void follow() {
+        const std::vector<Trigger> &triggers = list_.model_.data().triggers;
+        order_.clear();
+        std::vector<Uuid> ids;
+        for (const bool shortcuts : {true, false}) {
+            for (std::size_t i = 0; i < triggers.size(); ++i) {
+                if (triggers[i].kind.isShortcut() == shortcuts) {
+                    order_.push_back(i);
+                    ids.push_back(triggers[i].id);
+                }
+            }
+            if (shortcuts) {
+                shortcuts_ = order_.size();
+            }
+        }
+        setFixedHeight(contentHeight());
+        placeBars();
+        setItems(std::move(ids));
+    }
+
+    const Trigger &triggerAt(std::size_t index) const { return list_.model_.data().triggers[order_[index]]; }
+    QString groupOf(std::size_t index) const {
+        return index < shortcuts_ ? QStringLiteral("Shortcuts") : QStringLiteral("Words");
+    }
+    QStringList groupTitles() const {
+        QStringList titles;
+        if (shortcuts_ > 0) {
+            titles << QStringLiteral("Shortcuts");
+        }
+        if (order_.size() > shortcuts_) {
+            titles << QStringLiteral("Words");
+        }
+        return titles;
+    }
+    // The row widget of the item at `index` now, or null.
+    QWidget *rowAt(std::size_t index) const {
+        auto *slot = static_cast<ItemSlot *>(widgetAt(index));
+        return slot != nullptr ? slot->content() : nullptr;
+    }
+
+protected:
+    QRect itemRect(std::size_t index) const override {
+        const int i = static_cast<int>(index);
+        const int shortcuts = static_cast<int>(shortcuts_);
+        const int top = index < shortcuts_ ? kHeader + kBar + i * kPitch : wordsTop() + kBar + (i - shortcuts) * kPitch;
+        return {0, top, width(), kRow};
+    }
+    QWidget *makeWidget() override { return new ItemSlot(this); }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        static_cast<ItemSlot *>(widget)->setContent(list_.makeRow(triggerAt(index), widget));
+    }
+    QWidget *focusTarget(QWidget *widget) const override { return static_cast<ItemSlot *>(widget)->content(); }
+    QRect restingView() const override {
+        // Not shown (behind the graph, or not yet laid out): a screenful from where the list is scrolled to, as
+        // high as the list is; a hidden scroll area's viewport does not say what it will show.
+        const int height = std::clamp(list_.height(), kHeader + kBar + kPitch, kRestingHeight);
+        return {0, -y(), width(), height};
+    }
+    void resizeEvent(QResizeEvent *event) override {
+        ItemPool::resizeEvent(event);
+        placeBars();
+    }
+    void paintEvent(QPaintEvent *event) override {
+        // The dividers under the rows that show.
+        QPainter painter(this);
+        for (std::size_t i = 0; i < order_.size(); ++i) {
+            const QRect divider(0, itemRect(i).bottom() + 1, width(), 1);
+            if (divider.intersects(event->rect())) {
+                painter.fillRect(divider, Theme::line);
+            }
+        }
+    }
+
+private:
+    QWidget *makeHeader() {
+        // The header row scrolls with the content.
+        auto *header = new QWidget(this);
+        auto *headerRow = new QHBoxLayout(header);
+        headerRow->setContentsMargins(kPadding, 0, kPadding, 0);
+        QFont headerFont = Fonts::mono(10, QFont::Medium);
+        headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);
+        auto *triggerHead = textLabel(QStringLiteral("TRIGGER"), headerFont, Theme::ink2, header);
+        triggerHead->setFixedWidth(kTriggerColumn);
+        headerRow->addWidget(triggerHead);
+        headerRow->addWidget(elidingLabel(QStringLiteral("PLAYS"), headerFont, Theme::ink2, header), 1);
+        headerRow->addWidget(elidingLabel(QStringLiteral("WHERE"), headerFont, Theme::ink2, header), 1);
+        auto *onHead = textLabel(QStringLiteral("ON"), headerFont, Theme::ink2, header);
+        onHead->setFixedWidth(kOnColumn);
+        headerRow->addWidget(onHead);
+        return header;
+    }
+    int wordsTop() const { return kHeader + (shortcuts_ > 0 ? kBar + static_cast<int>(shortcuts_) * kPitch : 0); }
+    int contentHeight() const {
+        const int words = static_cast<int>(order_.size() - shortcuts_);
+        return wordsTop() + (words > 0 ? kBar + words * kPitch : 0) + kBottom;
+    }
+    void placeBars() {
+        header_->setGeometry(0, 0, width(), kHeader);
+        bars_[0]->setGeometry(0, kHeader, width(), kBar);
+        bars_[0]->setVisible(shortcuts_ > 0);
+        bars_[1]->setGeometry(0, wordsTop(), width(), kBar);
+        bars_[1]->setVisible(order_.size() > shortcuts_);
+    }
+
+    TriggerList &list_;
+    QWidget *header_;
+    std::vector<QWidget *> bars_;
+    std::vector<std::size_t> order_; // by place: the trigger's index in the document
+    std::size_t shortcuts_ = 0;      // the places of the Shortcuts group come first
+};
+
 TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     : QWidget(parent), model_(model), apps_(std::move(apps)) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -94,17 +233,13 @@ TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     CardScrollBar::fit(scroll_, kCorner, true, true);
     CardScrollBar::clipToCard(scroll_, this, kCorner);
     PageWheel::scrollPageFirst(scroll_);
-    content_ = new QWidget;
-    content_->setAttribute(Qt::WA_TranslucentBackground);
-    column_ = new QVBoxLayout(content_);
-    column_->setContentsMargins(0, 0, 0, kCorner / 2);
-    column_->setSpacing(0);
-    scroll_->setWidget(content_);
-    content_->setAutoFillBackground(false); // the card shows through
+    pool_ = new TriggerRowPool(*this, nullptr);
+    scroll_->setWidget(pool_);
+    pool_->setAutoFillBackground(false); // the card shows through
     layout->addWidget(scroll_);
     connect(&model_, &AppModelSignals::triggersChanged, this, &TriggerList::triggersChanged);
-    model_.observe(AppModel::userSoundsChange, this, [this] { rebuild(); });
-    rebuild();
+    model_.observe(AppModel::userSoundsChange, this, [this] { pool_->refreshAll(); });
+    pool_->follow();
 }
 
 void TriggerList::setSelectedID(std::optional<Uuid> id) {
@@ -113,66 +248,42 @@ void TriggerList::setSelectedID(std::optional<Uuid> id) {
     }
     // Only the rows that gain or lose the selection are made again.
     const std::optional<Uuid> before = std::exchange(selectedID_, id);
-    const auto &triggers = model_.data().triggers;
-    if (stale_) {
-        return;
-    }
-    if (triggers.size() != rows_.size() || repeatedIDs_) {
-        rebuild();
-        return;
-    }
-    refocusSelected_ = holdsFocus();
-    for (const Trigger &trigger : triggers) {
-        if (trigger.id == before || trigger.id == id) {
-            replaceRow(trigger);
+    std::vector<Uuid> changed;
+    for (const std::optional<Uuid> &one : {before, id}) {
+        if (one) {
+            changed.push_back(*one);
         }
     }
-    refocusSelected_ = false;
-}
-
-bool TriggerList::holdsFocus() const {
-    // Keyboard focus on a row stays on the selected row when the rows are made again.
-    QWidget *focused = QApplication::focusWidget();
-    return focused != nullptr && content_->isAncestorOf(focused);
+    pool_->refresh(changed);
 }
 
 std::vector<TriggerList::RowInfo> TriggerList::rows() const {
-    const_cast<TriggerList *>(this)->buildIfStale();
-    return rows_;
+    std::vector<RowInfo> out;
+    for (std::size_t i = 0; i < pool_->items().size(); ++i) {
+        const Trigger &trigger = pool_->triggerAt(i);
+        out.push_back({trigger.id, pool_->groupOf(i), playsText(trigger), apps_.whereText(model_.data(), trigger),
+                       selectedID_ == trigger.id, trigger.enabled, pool_->rowAt(i)});
+    }
+    return out;
 }
 
-void TriggerList::showRow(const Uuid &id) {
-    for (const RowInfo &row : rows_) {
-        if (row.id == id && row.widget) {
-            scroll_->ensureWidgetVisible(row.widget, 0, 0);
-            return;
-        }
+QWidget *TriggerList::showRow(const Uuid &id) {
+    const auto &ids = pool_->items();
+    const auto it = std::find(ids.begin(), ids.end(), id);
+    if (it == ids.end()) {
+        return nullptr;
     }
+    const auto index = static_cast<std::size_t>(it - ids.begin());
+    pool_->showItem(index);
+    return pool_->rowAt(index);
 }
 
 QStringList TriggerList::groupTitles() const {
-    const_cast<TriggerList *>(this)->buildIfStale();
-    return groups_;
+    return pool_->groupTitles();
 }
 
-void TriggerList::showEvent(QShowEvent *event) {
-    buildIfStale();
-    QWidget::showEvent(event);
-}
-
-void TriggerList::buildIfStale() {
-    if (stale_) {
-        build();
-    }
-}
-
-void TriggerList::rebuild() {
-    // A hidden list (the screen shows the graph) is built when it is shown or asked for.
-    if (isVisible()) {
-        build();
-    } else {
-        stale_ = true;
-    }
+std::size_t TriggerList::madeRows() const {
+    return pool_->madeWidgets();
 }
 
 void TriggerList::paintEvent(QPaintEvent *) {
@@ -181,7 +292,12 @@ void TriggerList::paintEvent(QPaintEvent *) {
     paintPanel(painter, QRectF(rect()), kCorner, Qt::white);
 }
 
-TriggerList::RowInfo TriggerList::makeRow(const Trigger &trigger, const QString &group) {
+QString TriggerList::playsText(const Trigger &trigger) const {
+    const std::optional<SoundItem> sound = model_.sound(trigger.soundID);
+    return sound ? ShownText::bounded(QString::fromStdString(sound->name)) : QStringLiteral("Missing sound");
+}
+
+QWidget *TriggerList::makeRow(const Trigger &trigger, QWidget *parent) {
     const AppData &document = model_.data();
     const Uuid id = trigger.id;
     const bool isSelected = selectedID_ == id;
@@ -192,13 +308,7 @@ TriggerList::RowInfo TriggerList::makeRow(const Trigger &trigger, const QString 
                 onSelect_(id);
             }
         },
-        content_);
-    row->setFixedHeight(54);
-    if (refocusSelected_ && isSelected) {
-        refocusSelected_ = false;
-        // The new row shows once the event loop turns; focus follows it then.
-        QTimer::singleShot(0, row, [row] { row->setFocus(Qt::TabFocusReason); });
-    }
+        parent);
     auto *line = new QHBoxLayout(row);
     line->setContentsMargins(kPadding, 0, kPadding, 0);
 
@@ -221,13 +331,10 @@ TriggerList::RowInfo TriggerList::makeRow(const Trigger &trigger, const QString 
         badge->setFixedWidth(28);
         playsRow->addWidget(badge);
     }
-    const QString soundName =
-        sound ? ShownText::bounded(QString::fromStdString(sound->name)) : QStringLiteral("Missing sound");
-    playsRow->addWidget(elidingLabel(soundName, Fonts::system(13, QFont::DemiBold), Theme::ink, plays), 1);
+    playsRow->addWidget(elidingLabel(playsText(trigger), Fonts::system(13, QFont::DemiBold), Theme::ink, plays), 1);
     line->addWidget(plays, 1);
 
-    const QString where = apps_.whereText(document, trigger);
-    auto *whereLabel = elidingLabel(where, Fonts::system(12), Theme::ink2, row);
+    auto *whereLabel = elidingLabel(apps_.whereText(document, trigger), Fonts::system(12), Theme::ink2, row);
     whereLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->addWidget(whereLabel, 1);
 
@@ -237,125 +344,17 @@ TriggerList::RowInfo TriggerList::makeRow(const Trigger &trigger, const QString 
     switchRow->setContentsMargins(0, 0, 0, 0);
     switchRow->addWidget(row->onOffSwitch(), 0, Qt::AlignLeft);
     line->addWidget(switchCell);
-
-    return {id, group, soundName, where, isSelected, trigger.enabled, row};
-}
-
-void TriggerList::replaceRow(const Trigger &trigger) {
-    for (RowInfo &info : rows_) {
-        if (info.id != trigger.id) {
-            continue;
-        }
-        QWidget *old = info.widget;
-        info = makeRow(trigger, info.group);
-        delete column_->replaceWidget(old, info.widget);
-        old->hide();
-        old->deleteLater(); // its own switch may be the one being clicked
-        return;
-    }
+    return row;
 }
 
 void TriggerList::triggersChanged(const std::vector<Uuid> &ids) {
-    // Triggers edited in place keep their rows' places while they stay in their group: only their rows are made
-    // again. Anything else (a trigger added, removed, moved, or gone to the other group) builds the list afresh.
-    const AppData &document = model_.data();
-    if (stale_) {
-        return;
+    // Rows stay with their triggers wherever they move; the triggers that changed have theirs made again.
+    pool_->follow();
+    if (ids.empty()) {
+        pool_->refreshAll();
+    } else {
+        pool_->refresh(ids);
     }
-    if (ids.empty() || document.triggers.size() != rows_.size() || repeatedIDs_) {
-        rebuild();
-        return;
-    }
-    std::vector<const Trigger *> changed;
-    for (const Trigger &trigger : document.triggers) {
-        if (std::find(ids.begin(), ids.end(), trigger.id) == ids.end()) {
-            continue;
-        }
-        const auto row =
-            std::find_if(rows_.begin(), rows_.end(), [&](const RowInfo &info) { return info.id == trigger.id; });
-        const QString group = trigger.kind.isShortcut() ? QStringLiteral("Shortcuts") : QStringLiteral("Words");
-        if (row == rows_.end() || row->group != group) {
-            rebuild();
-            return;
-        }
-        changed.push_back(&trigger);
-    }
-    refocusSelected_ = holdsFocus();
-    for (const Trigger *trigger : changed) {
-        replaceRow(*trigger);
-    }
-    refocusSelected_ = false;
-}
-
-void TriggerList::build() {
-    stale_ = false;
-    refocusSelected_ = holdsFocus();
-    while (QLayoutItem *item = column_->takeAt(0)) {
-        if (QWidget *widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater(); // a row's own switch may be the one being clicked
-        }
-        delete item;
-    }
-    rows_.clear();
-    groups_.clear();
-
-    // The header row scrolls with the content.
-    auto *header = new QWidget(content_);
-    header->setFixedHeight(40);
-    auto *headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(kPadding, 0, kPadding, 0);
-    QFont headerFont = Fonts::mono(10, QFont::Medium);
-    headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);
-    auto *triggerHead = textLabel(QStringLiteral("TRIGGER"), headerFont, Theme::ink2, header);
-    triggerHead->setFixedWidth(kTriggerColumn);
-    headerRow->addWidget(triggerHead);
-    headerRow->addWidget(elidingLabel(QStringLiteral("PLAYS"), headerFont, Theme::ink2, header), 1);
-    headerRow->addWidget(elidingLabel(QStringLiteral("WHERE"), headerFont, Theme::ink2, header), 1);
-    auto *onHead = textLabel(QStringLiteral("ON"), headerFont, Theme::ink2, header);
-    onHead->setFixedWidth(kOnColumn);
-    headerRow->addWidget(onHead);
-    column_->addWidget(header);
-
-    const AppData &document = model_.data();
-    const auto group = [&](const QString &title, bool shortcuts) {
-        std::vector<const Trigger *> members;
-        for (const Trigger &trigger : document.triggers) {
-            if (trigger.kind.isShortcut() == shortcuts) {
-                members.push_back(&trigger);
-            }
-        }
-        if (members.empty()) {
-            return;
-        }
-        groups_ << title;
-        auto *bar = new FilledBar(Theme::soft, content_);
-        bar->setFixedHeight(34);
-        auto *barRow = new QHBoxLayout(bar);
-        barRow->setContentsMargins(kPadding, 0, kPadding, 0);
-        barRow->addWidget(textLabel(title, Fonts::system(12, QFont::Bold), Theme::ink, bar));
-        column_->addWidget(bar);
-
-        for (const Trigger *trigger : members) {
-            RowInfo info = makeRow(*trigger, title);
-            QWidget *row = info.widget;
-            column_->addWidget(row);
-            auto *divider = new FilledBar(Theme::line, content_);
-            divider->setFixedHeight(1);
-            column_->addWidget(divider);
-            rows_.push_back(std::move(info));
-        }
-    };
-    group(QStringLiteral("Shortcuts"), true);
-    group(QStringLiteral("Words"), false);
-    column_->addStretch(1);
-    // A hand-edited document may repeat an id; its rows cannot be told apart by id, so such a list is built whole.
-    std::unordered_set<Uuid> ids;
-    repeatedIDs_ = false;
-    for (const RowInfo &row : rows_) {
-        repeatedIDs_ = !ids.insert(row.id).second || repeatedIDs_;
-    }
-    refocusSelected_ = false;
 }
 
 } // namespace tc

@@ -9,16 +9,17 @@
 #include <optional>
 
 class QScrollArea;
-class QVBoxLayout;
 
 namespace tc {
 
 class AppModel;
+class TriggerRowPool;
 
 // The List mode of the Triggers screen: every trigger on a white card in two titled groups, Shortcuts then
 // Words (a group without triggers is left out), under the columns TRIGGER, PLAYS, WHERE and ON. A row shows the
 // trigger, its sound (or "Missing sound"), where it plays and its switch; a click on a row selects it. The list
-// scrolls by itself and follows every change of the document.
+// scrolls by itself and follows every change of the document in place: rows are kept by trigger, and only those
+// of the triggers that changed are made again. Rows are made only near what shows, from the kit's item pool.
 //
 // Main thread only. The model must outlive it.
 class TriggerList : public QWidget {
@@ -28,7 +29,7 @@ public:
     // The screen's selection (it may name a trigger that is gone: then no row is highlighted).
     void setSelectedID(std::optional<Uuid> id);
 
-    // One row as built now: for tests and pictures.
+    // One row as the document has it, with its widget where one is made now: for tests and pictures.
     struct RowInfo {
         Uuid id;
         QString group;
@@ -39,46 +40,34 @@ public:
         QWidget *widget = nullptr;
     };
     std::vector<RowInfo> rows() const;
-    // Scrolls the list so the trigger's row shows (nothing when it has none).
-    void showRow(const Uuid &id);
+    // Scrolls the list so the trigger's row shows (nothing when it has none) and returns the row.
+    QWidget *showRow(const Uuid &id);
     QStringList groupTitles() const;
+    // How many row widgets are made now (those near what shows, and a few spares).
+    std::size_t madeRows() const;
 
     // Called when a trigger is clicked.
     void setOnSelect(std::function<void(const Uuid &)> onSelect) { onSelect_ = std::move(onSelect); }
 
-    // The rows are built only while the list shows (or is asked for them); this builds them now when they do
-    // not show the document. The screen calls it before it shows the list, so the list is laid out with them.
-    void buildIfStale();
-
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
-    // Makes every row afresh now when the list shows, else when it is shown or asked for.
-    void rebuild();
-    void build();
-    // Follows the model: in place when only some triggers changed and none moved.
+    friend class TriggerRowPool;
+
+    // One trigger's row widget under `parent`.
+    QWidget *makeRow(const Trigger &trigger, QWidget *parent);
+    // What a row shows in its PLAYS column.
+    QString playsText(const Trigger &trigger) const;
+    // Follows the model: the rows in their groups' order, the changed ones made again.
     void triggersChanged(const std::vector<Uuid> &ids);
-    // One trigger's row in `group`, not yet in the column.
-    RowInfo makeRow(const Trigger &trigger, const QString &group);
-    // Makes the trigger's row again, in the same place.
-    void replaceRow(const Trigger &trigger);
-    // Whether the keyboard focus is on one of the rows (or a switch in one).
-    bool holdsFocus() const;
 
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
     TriggerApps apps_;
     std::optional<Uuid> selectedID_;
     QScrollArea *scroll_;
-    QWidget *content_;
-    QVBoxLayout *column_;
-    std::vector<RowInfo> rows_;
-    bool stale_ = true;            // the rows do not show the document
-    bool repeatedIDs_ = false;     // two rows share an id
-    bool refocusSelected_ = false; // the selected row takes the keyboard focus when it is made
-    QStringList groups_;
+    TriggerRowPool *pool_;
 };
 
 } // namespace tc

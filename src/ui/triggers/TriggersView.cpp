@@ -231,9 +231,6 @@ void TriggersView::refresh() {
     toggle_->setSelected(graph_ ? 0 : 1);
     empty_->setVisible(triggers.empty());
     stackHolder_->setVisible(!triggers.empty());
-    if (!graph_) {
-        listView_->buildIfStale(); // before it shows, so it is laid out with its rows
-    }
     content_->setCurrentWidget(graph_ ? static_cast<QWidget *>(graphScroll_) : listView_);
     graphView_->setSelectedID(selectedID_);
     listView_->setSelectedID(selectedID_);

@@ -3,7 +3,6 @@
 #include "support/QtTestApp.h"
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/KeyCap.h"
-#include "ui/kit/LazyRows.h"
 #include "ui/kit/MascotLogo.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillToggle.h"
@@ -288,30 +287,4 @@ TEST(Shapes, ContinuousCornersStayInsideTheRectangleAndEaseIntoTheEdges) {
     EXPECT_TRUE(pill.contains(QPointF(10, 10)));
     EXPECT_FALSE(pill.contains(QPointF(1, 1)));
     EXPECT_TRUE(tc::continuousRoundedRect(QRectF(0, 0, 0, 10), 4).isEmpty());
-}
-
-// The rows worth having as widgets: every row that reaches into the view widened by the margin, none beyond,
-// and nothing outside the list, wherever the view is.
-TEST(LazyRows, TheRowsNearTheViewAreThoseThatReachIntoItWithItsMargin) {
-    struct Case {
-        int viewTop, viewHeight, top, pitch, count, margin;
-        int first, end;
-    };
-    const Case cases[] = {
-        {0, 100, 0, 10, 50, 0, 0, 10},       // the first screenful
-        {0, 100, 0, 10, 5, 0, 0, 5},         // a list shorter than the view
-        {0, 100, 0, 10, 0, 30, 0, 0},        // an empty list
-        {0, 100, 0, 10, 50, 30, 0, 13},      // the margin reaches below only
-        {200, 100, 0, 10, 50, 30, 17, 33},   // and both ways
-        {205, 100, 0, 10, 50, 0, 20, 31},    // part rows at either edge count
-        {480, 100, 0, 10, 50, 30, 45, 50},   // the end of the list
-        {900, 100, 0, 10, 50, 0, 50, 50},    // past the end: nothing
-        {0, 100, 2, 72, 100, 144, 0, 4},     // a grid's rows, 2 down the content
-        {1000, 400, 2, 72, 100, 144, 11, 22} // rows [794, 866) to [1514, 1586) reach into [856, 1544)
-    };
-    for (const Case &c : cases) {
-        const tc::LazyRows::Span span = tc::LazyRows::near(c.viewTop, c.viewHeight, c.top, c.pitch, c.count, c.margin);
-        EXPECT_EQ(span.first, c.first) << c.viewTop << " " << c.viewHeight;
-        EXPECT_EQ(span.end, c.end) << c.viewTop << " " << c.viewHeight;
-    }
 }

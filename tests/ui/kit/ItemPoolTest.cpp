@@ -5,7 +5,9 @@
 #include "ui/FocusWalk.h"
 #include "ui/ShellTestApp.h"
 #include "ui/kit/FocusRing.h"
+#include "ui/kit/ItemSlot.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -234,6 +236,173 @@ TEST(ItemPool, TheFocusedWidgetKeepsItsItemWhileItScrollsAway) {
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->text(), QStringLiteral("1"));
     EXPECT_EQ(w.scroll->verticalScrollBar()->value(), 0);
+}
+
+// Items with two controls each, made afresh for each binding (in a slot), in a pool that is one column of a
+// taller canvas inside the scroll area rather than the scroll area's content itself.
+class PairList final : public ItemPool {
+public:
+    static constexpr int kRow = 30;
+
+    explicit PairList(QWidget *parent) : ItemPool(parent) {}
+
+    static QString nameOf(std::size_t index, char which) { return QString::number(index) + QLatin1Char(which); }
+
+protected:
+    QRect itemRect(std::size_t index) const override { return {0, static_cast<int>(index) * kRow, 200, kRow}; }
+    QWidget *makeWidget() override { return new ItemSlot(this); }
+    void bindWidget(QWidget *widget, std::size_t index) override {
+        auto *content = new QWidget;
+        auto *row = new QHBoxLayout(content);
+        row->setContentsMargins(0, 0, 0, 0);
+        for (const char which : {'a', 'b'}) {
+            auto *button = new QPushButton(nameOf(index, which), content);
+            FocusRing::attach(button);
+            row->addWidget(button);
+        }
+        static_cast<ItemSlot *>(widget)->setContent(content);
+    }
+    QWidget *focusTarget(QWidget *widget) const override { return static_cast<ItemSlot *>(widget)->content(); }
+};
+
+struct CanvasWindow {
+    QWidget window;
+    QPushButton *before;
+    QScrollArea *scroll;
+    QWidget *canvas;
+    PairList *list;
+    QPushButton *after;
+
+    explicit CanvasWindow(int count) {
+        auto *column = new QVBoxLayout(&window);
+        before = new QPushButton(QStringLiteral("Before"), &window);
+        scroll = new QScrollArea(&window);
+        scroll->setFocusPolicy(Qt::NoFocus);
+        scroll->setFixedHeight(150); // five rows
+        scroll->setFrameShape(QFrame::NoFrame);
+        canvas = new QWidget;
+        canvas->setFixedSize(400, count * PairList::kRow + 40);
+        list = new PairList(canvas);
+        list->setGeometry(100, 40, 200, count * PairList::kRow);
+        std::vector<Uuid> ids;
+        for (int i = 0; i < count; ++i) {
+            ids.push_back(ItemPool::idFor("item " + std::to_string(i)));
+        }
+        list->setItems(ids);
+        scroll->setWidget(canvas);
+        after = new QPushButton(QStringLiteral("After"), &window);
+        column->addWidget(before);
+        column->addWidget(scroll);
+        column->addWidget(after);
+        window.resize(460, 260);
+    }
+
+    // The first control of each item made now, in item order.
+    QStringList shown() const {
+        QStringList names;
+        for (QWidget *widget : list->boundWidgets()) {
+            names << static_cast<ItemSlot *>(widget)->content()->findChild<QPushButton *>()->text();
+        }
+        return names;
+    }
+};
+
+TEST(ItemPool, APoolInsideAScrolledCanvasMakesOnlyWhatShowsAndScrollsItsItemsIntoView) {
+    shellApp();
+    CanvasWindow w(200);
+    ASSERT_TRUE(activate(&w.window));
+    // The pool starts 40 down the canvas: rows 0 to 3 show and one more below.
+    EXPECT_EQ(w.shown(), (QStringList{"0a", "1a", "2a", "3a", "4a"}));
+    EXPECT_LE(w.list->madeWidgets(), 12u);
+    // The canvas scrolls, not the pool itself: the pool follows the scroll bar.
+    w.scroll->verticalScrollBar()->setValue(40 + 100 * PairList::kRow);
+    EXPECT_EQ(w.shown(), (QStringList{"99a", "100a", "101a", "102a", "103a", "104a", "105a"}));
+    // An item asked for is scrolled into view in the scroll area around the canvas.
+    QWidget *far = w.list->showItem(180);
+    ASSERT_NE(far, nullptr);
+    const QRect place(far->mapTo(w.scroll->viewport(), QPoint(0, 0)), far->size());
+    EXPECT_TRUE(w.scroll->viewport()->rect().contains(place));
+    EXPECT_LE(w.list->madeWidgets(), 12u);
+}
+
+TEST(ItemPool, TabGoesThroughEachItemsControlsThenTheNextItemsAndBack) {
+    shellApp();
+    CanvasWindow w(30);
+    ASSERT_TRUE(activate(&w.window));
+    w.before->setFocus(Qt::TabFocusReason);
+    QStringList forward;
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto *button = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        ASSERT_NE(button, nullptr);
+        ASSERT_NE(button, w.after) << "left the list after " << i << " controls";
+        forward << button->text();
+    }
+    QStringList expected;
+    for (std::size_t i = 0; i < 30; ++i) {
+        expected << PairList::nameOf(i, 'a') << PairList::nameOf(i, 'b');
+    }
+    EXPECT_EQ(forward, expected);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w.after);
+
+    QStringList backward;
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        auto *button = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        ASSERT_NE(button, nullptr);
+        ASSERT_NE(button, w.before) << "left the list after " << i << " controls";
+        backward << button->text();
+    }
+    std::reverse(expected.begin(), expected.end());
+    EXPECT_EQ(backward, expected);
+}
+
+// A slot's content made again under the keyboard keeps the focus in the slot.
+TEST(ItemPool, AnItemMadeAgainUnderTheFocusKeepsIt) {
+    shellApp();
+    CanvasWindow w(30);
+    ASSERT_TRUE(activate(&w.window));
+    auto *slot = static_cast<ItemSlot *>(w.list->widgetAt(2));
+    ASSERT_NE(slot, nullptr);
+    QWidget *old = slot->content();
+    old->findChild<QPushButton *>()->setFocus(Qt::TabFocusReason);
+    w.list->refresh({ItemPool::idFor("item 2")});
+    EXPECT_NE(slot->content(), old);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_TRUE(slot->content() == QApplication::focusWidget() ||
+                slot->content()->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(w.list->widgetAt(2), slot);
+}
+
+TEST(ItemPool, NewItemsAndTheScrollThatGoesWithThemAreOneChangeWhileHeld) {
+    shellApp();
+    Window w(300);
+    ASSERT_TRUE(activate(&w.window));
+    w.scroll->verticalScrollBar()->setValue(200 * NumberList::kRow);
+    std::map<int, QWidget *> before;
+    for (QWidget *widget : w.list->boundWidgets()) {
+        before[static_cast<QPushButton *>(widget)->text().toInt()] = widget;
+    }
+    ASSERT_TRUE(before.contains(201));
+    // The items from 201 on, shown from the top: their widgets move up with them.
+    std::vector<Uuid> ids;
+    for (int i = 201; i < 300; ++i) {
+        ids.push_back(NumberList::idOf(i));
+    }
+    w.list->holdPlaces(true);
+    w.list->setItems(ids);
+    w.scroll->verticalScrollBar()->setValue(0);
+    w.list->holdPlaces(false);
+    EXPECT_EQ(w.list->widgetAt(0), before[201]);
+    EXPECT_EQ(before[201]->y(), 0);
+}
+
+TEST(ItemPool, AnIdForANameIsTheSameForTheSameNameOnly) {
+    EXPECT_EQ(ItemPool::idFor("org.example.app"), ItemPool::idFor("org.example.app"));
+    EXPECT_NE(ItemPool::idFor("org.example.app"), ItemPool::idFor("org.example.app2"));
+    EXPECT_NE(ItemPool::idFor(""), ItemPool::idFor("a"));
+    EXPECT_NE(ItemPool::idFor("ab"), ItemPool::idFor("ba"));
 }
 
 } // namespace
