@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,6 +14,8 @@ namespace tc::test {
 class ChildProcess {
 public:
     explicit ChildProcess(const std::vector<std::string> &arguments);
+    // The same, with standard output and error appended to the file `output`.
+    ChildProcess(const std::vector<std::string> &arguments, const std::string &output);
     ~ChildProcess();
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
@@ -21,6 +24,8 @@ public:
     void stop();
     // Asks it to end (SIGTERM) and waits up to `grace` for it, so it can clean up; then stop().
     void terminate(std::chrono::milliseconds grace);
+    // Waits up to `timeout` for it to end by itself and reaps it: its wait status, or nothing when it still runs.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
 
 private:
     pid_t pid_ = -1;

@@ -78,10 +78,14 @@ RigX::RigX(Options options) {
 
 RigX::~RigX() {
     try {
-        runCommand(rigScript("x-stop") + " '" + dir_.path().string() + "'");
+        stop();
     } catch (...) {
     }
     unsetenv("DISPLAY");
+}
+
+void RigX::stop() {
+    runCommand(rigScript("x-stop") + " '" + dir_.path().string() + "'");
 }
 
 std::string soundServerName(SoundServer server) {

@@ -46,6 +46,8 @@ public:
 
     // ":N", also exported as DISPLAY.
     const std::string &display() const { return display_; }
+    // Stops the server early (for tests of a display that goes away); DISPLAY stays as it was.
+    void stop();
 
 private:
     TempDir dir_;

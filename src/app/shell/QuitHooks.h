@@ -29,8 +29,13 @@ private:
 
 // Makes every way the program ends write what is pending (the debounced save, the press count): Quit and the
 // panel's power button (QCoreApplication::quit, then aboutToQuit), the end of the desktop session
-// (commitDataRequest), and SIGTERM, SIGINT and SIGHUP, which quit the event loop cleanly. Call once, on the
-// main thread, after the application object exists; the model must live until the event loop has ended.
+// (commitDataRequest), and SIGTERM, SIGINT and SIGHUP, which quit the event loop cleanly.
+// The X server going away ends the program too, but not through the event loop: the toolkit calls exit() on the
+// main thread when its connection breaks, and Xlib would on the thread that noticed. So the main thread saves
+// first and ends the process itself with status 1 (see XConnectionLoss), before exit() could run the global
+// destructors while other threads still run; any other exit() while the event loop runs ends the same way.
+// Call once, on the main thread, after the application object exists (it has opened its display then); the model
+// must live until the event loop has ended.
 void installQuitHooks(AppModel &model);
 
 } // namespace tc

@@ -2,6 +2,7 @@
 
 #include "engine/linux/RealtimeScheduling.h"
 #include "engine/linux/ThreadName.h"
+#include "engine/linux/XConnectionLoss.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib-xcb.h>
@@ -79,6 +80,9 @@ bool XInput2KeyboardMonitor::start() {
         xkb_x11_setup_xkb_extension(XGetXCBConnection(d), XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr);
     display_ = std::move(display);
+    lost_ = false;
+    // When the server goes away, the call that notices returns here instead of ending the process.
+    XConnectionLoss::adopt(d, &lost_);
     reloadKeymap();
     XSync(d, False);
 
@@ -90,6 +94,14 @@ bool XInput2KeyboardMonitor::start() {
 void XInput2KeyboardMonitor::stop() {
     thread_.stop();
     stream_.setText(nullptr);
+    if (display_) {
+        XConnectionLoss::forget(display_.get());
+    }
+    if (lost_) {
+        // Xlib leaves a lost connection locked by the thread that saw the loss: closing it would wait for ever.
+        // It is let go instead (the program ends once its X server is gone).
+        [[maybe_unused]] _XDisplay *lost = display_.release();
+    }
     display_.reset();
     running_ = false;
 }
@@ -111,10 +123,13 @@ void XInput2KeyboardMonitor::run() {
     pollfd fds[] = {{thread_.wakeFd(), POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
     while (!thread_.stopRequested()) {
         // XPending reads whatever the socket holds; events may also already wait in Xlib's queue.
-        while (XPending(d) > 0 && !thread_.stopRequested()) {
+        while (!lost_ && XPending(d) > 0 && !thread_.stopRequested()) {
             XEvent event;
             XNextEvent(d, &event);
             handle(event);
+        }
+        if (lost_) {
+            return; // the server is gone; the main thread has been told and ends the program
         }
         if (poll(fds, 2, -1) < 0 && errno != EINTR) {
             return;

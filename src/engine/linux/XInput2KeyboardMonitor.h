@@ -5,6 +5,7 @@
 #include "engine/linux/KeyStream.h"
 #include "engine/linux/WakeableThread.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -20,7 +21,8 @@ namespace tc {
 // server's keymap through xkbcommon, reloaded when the server reports a new keymap or layout group.
 //
 // It uses a Display connection of its own: start() opens it on the owner's thread, after which only the
-// monitor's thread "Tapchime.kbd" touches it, reading events with poll() and calling the handler.
+// monitor's thread "Tapchime.kbd" touches it, reading events with poll() and calling the handler. When the X
+// server goes away the thread ends quietly (with XConnectionLoss installed; see there).
 class XInput2KeyboardMonitor final : public KeyboardMonitor {
 public:
     // displayName: an X display such as ":0"; empty means $DISPLAY.
@@ -52,8 +54,9 @@ private:
 
     std::unique_ptr<_XDisplay, DisplayCloser> display_;
     int xinputOpcode_ = -1;
-    bool xkbReady_ = false; // xkbcommon can read the server's keymap; without it events carry no text
-    int xkbEventBase_ = -1; // -1 without the XKB extension: the text then stays as first loaded
+    bool xkbReady_ = false;         // xkbcommon can read the server's keymap; without it events carry no text
+    int xkbEventBase_ = -1;         // -1 without the XKB extension: the text then stays as first loaded
+    std::atomic<bool> lost_{false}; // the X server went away (set by Xlib's exit handler on the monitor's thread)
     WakeableThread thread_;
 };
 
