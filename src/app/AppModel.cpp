@@ -8,6 +8,7 @@
 #include "app/PlaybackRules.h"
 #include "app/RuntimeBuilder.h"
 #include "app/SilenceDiagnosis.h"
+#include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
 #include "engine/RecordingBackend.h"
@@ -15,8 +16,11 @@
 #include "engine/SystemWatchers.h"
 #include "engine/WorkQueue.h"
 
+#include <QFile>
+
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <thread>
 
 namespace tc {
@@ -46,7 +50,10 @@ AppModel::AppModel(Services services, QObject *parent)
     services_.documents->setSaveOutcome([post = mainThreadPoster()](const std::optional<QString> &failure) {
         post([failure](AppModel &model) { model.saveFinished(failure); });
     });
-    data_ = services_.documents->load(services_.clock->now()).data;
+    auto loaded = services_.documents->load(services_.clock->now());
+    data_ = std::move(loaded.data);
+    settleInterruptedImports(loaded.source != DocumentStore::Source::fallback ||
+                             (loaded.keptBrokenFile.isEmpty() && !QFile::exists(services_.documents->documentPath())));
     restorePressCount();
     lastSilence_ = silence();
 }
@@ -168,6 +175,11 @@ void AppModel::prepareToQuit() {
 void AppModel::saveFinished(const std::optional<QString> &failure) {
     if (!failure) {
         saveFailing_ = false;
+        // With no save due and none queued, the file holds the document as it is now.
+        if (!landedImports_.empty() && !savePending_ &&
+            services_.documents->waitForWrites(std::chrono::milliseconds(0))) {
+            keepLandedImports();
+        }
         return;
     }
     // Every edit saves, so a full disk fails every save: the user hears of it once, until a save succeeds.
@@ -177,7 +189,28 @@ void AppModel::saveFinished(const std::optional<QString> &failure) {
     }
 }
 
-void AppModel::exportBackup(const QString &path) const {
+void AppModel::settleInterruptedImports(bool documentRead) {
+    std::set<std::string> listed;
+    for (const auto &item : data_.userSounds) {
+        if (item.fileName) {
+            listed.insert(*item.fileName);
+        }
+    }
+    const auto settled = services_.library->settleInterruptedImports(listed, documentRead);
+    if (settled.temporaries + settled.copies > 0) {
+        services_.log("Tapchime: removed what interrupted imports left in the sounds folder: " +
+                      std::to_string(settled.temporaries) + " partial and " + std::to_string(settled.copies) +
+                      " unlisted files");
+    }
+}
+
+void AppModel::keepLandedImports() {
+    services_.library->importsLanded(landedImports_);
+    landedImports_.clear();
+}
+
+void AppModel::exportBackup(const QString &path) {
+    keepLandedImports(); // the backup names them
     try {
         DocumentStore::exportBackup(data_, path);
     } catch (const BackupError &error) {

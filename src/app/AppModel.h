@@ -248,7 +248,7 @@ public:
     void prepareToQuit();
     // The document as pretty-printed JSON with sorted keys, written atomically into an existing folder.
     // Throws BackupError, after logging it.
-    void exportBackup(const QString &path) const;
+    void exportBackup(const QString &path);
 
     // --- Derived values ------------------------------------------------------------------------------------
 
@@ -450,6 +450,12 @@ private:
     void landPack(Profile profile, std::vector<SoundItem> sounds);
     // "Recording N" for the next recording.
     std::string nextRecordingName() const;
+    // At start: removes what imports stopped by a crash left in the sounds folder, and logs it. `documentRead`:
+    // the document came from the file, or there was none (nothing set aside may name a sound file).
+    void settleInterruptedImports(bool documentRead);
+    // The landed imports' files are listed where they can no longer be taken for leftovers (the document on
+    // disk, a backup): their imports are over.
+    void keepLandedImports();
 
     // Reports from the router, on the main thread.
     void keyActivity(std::uint16_t code, bool isDown);
@@ -551,6 +557,7 @@ private:
 
     std::unique_ptr<TimerFactory::Timer> saveTimer_; // the pending debounced save
     bool savePending_ = false;                       // a save is due (written by the timer or a flush)
+    std::vector<std::string> landedImports_;         // files of imports in the document but maybe not yet on disk
     std::optional<Silence> lastSilence_;             // the value silenceChanged() last reported
 };
 

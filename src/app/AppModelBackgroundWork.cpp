@@ -177,6 +177,7 @@ int AppModel::exportPackAsync(const std::filesystem::path &path) {
 }
 
 int AppModel::exportBackupAsync(const QString &path) {
+    keepLandedImports(); // the backup names them
     const int task = beginTask();
     runOnWorker([task, path, data = data_](const Deliver &deliver, const WorkQueue &) {
         std::optional<std::string> failure;

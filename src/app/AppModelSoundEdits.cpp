@@ -87,6 +87,9 @@ SoundItem AppModel::addRecording(const std::filesystem::path &path) {
 }
 
 void AppModel::landSound(const SoundItem &item) {
+    if (item.fileName) {
+        landedImports_.push_back(*item.fileName);
+    }
     commitEdit([&](AppData &data) { data.userSounds.push_back(item); }, userSoundsPart);
     ++soundsVersion_;
     emit soundsVersionChanged();
@@ -144,6 +147,11 @@ void AppModel::importPack(const std::filesystem::path &path) {
 
 void AppModel::landPack(Profile profile, std::vector<SoundItem> sounds) {
     profile.name = uniqueProfileName(profile.name);
+    for (const auto &item : sounds) {
+        if (item.fileName) {
+            landedImports_.push_back(*item.fileName);
+        }
+    }
     commitEdit(
         [&](AppData &data) {
             data.userSounds.insert(data.userSounds.end(), sounds.begin(), sounds.end());

@@ -49,4 +49,16 @@ void SoundLibraryCatalog::exportPack(const Profile &profile, const std::vector<S
     packs_->exportPack(profile, userSounds, path);
 }
 
+void SoundLibraryCatalog::importsLanded(const std::vector<std::string> &fileNames) {
+    if (auto *journal = library_.importJournal()) {
+        journal->finish(fileNames);
+    }
+}
+
+ImportJournal::Settled SoundLibraryCatalog::settleInterruptedImports(const std::set<std::string> &listed,
+                                                                     bool documentRead) {
+    auto *journal = library_.importJournal();
+    return journal != nullptr ? journal->settle(listed, documentRead) : ImportJournal::Settled{};
+}
+
 } // namespace tc

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ImportJournal.h"
 #include "engine/SoundLookup.h"
 #include "model/Profile.h"
 #include "model/SoundItem.h"
@@ -49,6 +50,17 @@ public:
     // Writes the profile with the user sounds it uses as a share pack. Throws on failure.
     virtual void exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
                             const std::filesystem::path &path) = 0;
+
+    // An import's file stays noted as under way until the document on disk lists its sound (see ImportJournal):
+    // the document on disk, or a backup, now lists these files.
+    virtual void importsLanded(const std::vector<std::string> & /*fileNames*/) {}
+    // At start, before any import: removes what imports stopped by a crash left in the sounds folder.
+    // `listed`: the files the document names; `documentRead`: whether nothing else may name them (see
+    // ImportJournal::settle).
+    virtual ImportJournal::Settled settleInterruptedImports(const std::set<std::string> & /*listed*/,
+                                                            bool /*documentRead*/) {
+        return {};
+    }
 };
 
 // The program's sound library and share-pack reader/writer behind SoundCatalog. The library must outlive it.
@@ -67,6 +79,8 @@ public:
     ImportedPack importPack(const std::filesystem::path &path, const std::set<std::string> &existingNames) override;
     void exportPack(const Profile &profile, const std::vector<SoundItem> &userSounds,
                     const std::filesystem::path &path) override;
+    void importsLanded(const std::vector<std::string> &fileNames) override;
+    ImportJournal::Settled settleInterruptedImports(const std::set<std::string> &listed, bool documentRead) override;
 
 private:
     SoundLibrary &library_;

@@ -199,11 +199,16 @@ PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
             // A new name nobody else uses: a plain write is enough.
             std::error_code ignored;
             std::filesystem::create_directories(library_.soundsFolder(), ignored);
-            std::ofstream out(file, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char *>(sound->data.data()),
-                      static_cast<std::streamsize>(sound->data.size()));
-            out.close();
-            if (!out) {
+            // Noted first: should the program die before the document lists the pack, the next start removes it.
+            bool written = library_.noteImport(fileName);
+            if (written) {
+                std::ofstream out(file, std::ios::binary | std::ios::trunc);
+                out.write(reinterpret_cast<const char *>(sound->data.data()),
+                          static_cast<std::streamsize>(sound->data.size()));
+                out.close();
+                written = static_cast<bool>(out);
+            }
+            if (!written) {
                 std::filesystem::remove(file, ignored);
                 removeInstalled(library_, result.sounds);
                 throw PackError(file.string() + ": cannot write the sound file");

@@ -315,7 +315,11 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
     }
 
     // Copy under a temporary name first, so the sounds folder never holds half a file under a sound's name.
+    // Noted first: should the program die before the document lists the sound, the next start removes the copy.
     std::filesystem::create_directories(soundsFolder_);
+    if (journal_ != nullptr) {
+        journal_->begin(fileName);
+    }
     const std::filesystem::path target = soundsFolder_ / fileName;
     const std::filesystem::path partial = soundsFolder_ / ("." + fileName + ".part");
     try {
@@ -324,6 +328,7 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
     } catch (const std::filesystem::filesystem_error &) {
         std::error_code ignored;
         std::filesystem::remove(partial, ignored);
+        finishImport(fileName);
         throw;
     }
 
@@ -332,9 +337,28 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
         // The start-up loading, on its own thread, took the room in the meantime.
         std::error_code ignored;
         std::filesystem::remove(target, ignored);
+        finishImport(fileName);
         throw AudioDecodeError(Kind::noRoom);
     }
     return item;
+}
+
+bool SoundLibrary::noteImport(const std::string &fileName) noexcept {
+    if (journal_ == nullptr) {
+        return true;
+    }
+    try {
+        journal_->begin(fileName);
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+void SoundLibrary::finishImport(const std::string &fileName) {
+    if (journal_ != nullptr) {
+        journal_->finish({fileName});
+    }
 }
 
 void SoundLibrary::deleteFile(const SoundItem &item) {
@@ -344,6 +368,7 @@ void SoundLibrary::deleteFile(const SoundItem &item) {
     if (const auto file = userFile(item)) {
         std::error_code ignored;
         std::filesystem::remove(*file, ignored);
+        finishImport(*item.fileName);
     }
     LoadedSoundPtr removed;
     {

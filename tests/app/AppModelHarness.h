@@ -48,8 +48,8 @@ struct Harness {
     Harness() : frontmost(std::make_shared<FakeFrontmostAppSource::State>()) {}
     ~Harness() { model.reset(); }
 
-    QString folder() const { return dir.path(); }
-    QString documentPath() const { return dir.path() + "/data.json"; }
+    QString folder() const { return folderOverride.isEmpty() ? dir.path() : folderOverride; }
+    QString documentPath() const { return folder() + "/data.json"; }
 
     void writeDocument(const QByteArray &text) const {
         QFile file(documentPath());
@@ -154,6 +154,7 @@ struct Harness {
     }
 
     QTemporaryDir dir;
+    QString folderOverride; // when set, the data folder in place of `dir` (a folder another process used)
     FakeTime time;
     FakeStatsStore stats;
     std::vector<Notice> notices; // every noticeRequested(), in order

@@ -167,6 +167,14 @@ public:
         exports.push_back({profile, userSounds});
     }
 
+    void importsLanded(const std::vector<std::string> &fileNames) override {
+        landed.insert(landed.end(), fileNames.begin(), fileNames.end());
+    }
+    ImportJournal::Settled settleInterruptedImports(const std::set<std::string> &listed, bool documentRead) override {
+        settles.emplace_back(listed, documentRead);
+        return settled;
+    }
+
     FakeSoundLookup lookup;
     std::optional<std::string> importFailure; // every importFile() throws this while set
     std::filesystem::path folder = "/nonexistent/Sounds";
@@ -175,6 +183,9 @@ public:
     std::vector<SoundItem> imports;
     std::vector<std::string> deletes;
     std::vector<std::pair<Profile, std::vector<SoundItem>>> exports;
+    std::vector<std::string> landed;                             // every importsLanded() file, in order
+    std::vector<std::pair<std::set<std::string>, bool>> settles; // every settleInterruptedImports()
+    ImportJournal::Settled settled;                              // what settleInterruptedImports() reports
 
 private:
     std::vector<SoundItem> builtins_;

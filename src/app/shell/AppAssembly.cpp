@@ -8,6 +8,7 @@
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
 #include "engine/AudioEngine.h"
+#include "engine/ImportJournal.h"
 #include "engine/LatencyTrace.h"
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
@@ -43,6 +44,8 @@ struct AppAssembly::Parts {
     // records a sound.
     std::shared_ptr<const FfmpegModule> ffmpeg =
         std::make_shared<FfmpegModule>(FfmpegModule::defaultPath(), std::chrono::seconds(2), systemLog);
+    // The imports under way, so that the next start removes what one a crash stopped wrote.
+    ImportJournal imports{SoundFolders::userSounds()};
     SoundLibrary library{std::make_shared<ModuleDecoder>(ffmpeg), SoundFolders::userSounds(),
                          SoundFolders::builtinSounds()};
     SoundLibraryCatalog catalog{library};
@@ -56,6 +59,7 @@ struct AppAssembly::Parts {
 
 AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     auto &p = *parts_;
+    p.library.setImportJournal(&p.imports); // before the model settles the last run's imports
     if (p.trace) {
         p.trace->mark("assembly");
         p.output->setLatencyTrace(p.trace.get()); // before the model starts the engine
