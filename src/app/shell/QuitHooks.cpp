@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,21 +46,27 @@ bool onMainThread() {
 
 // Saves what is pending and ends the process at once, without running any destructor: other threads still run
 // and own what those destructors would take apart. Main thread only.
-[[noreturn]] void saveAndEnd() {
+[[noreturn]] void saveAndEnd(const char *why) {
     AppModel *model = runningModel.load();
     if (!ending.exchange(true) && model != nullptr) {
-        systemLog("Tapchime: the connection to the X server was lost; the settings are saved and Tapchime ends");
+        systemLog(std::string("Tapchime: ") + why + "; the settings are saved and Tapchime ends");
         model->prepareToQuit();
     }
     std::fflush(nullptr);
     _exit(1);
 }
 
+constexpr const char *xServerGone = "the connection to the X server was lost";
+
+[[noreturn]] void saveAndEndForXServer() {
+    saveAndEnd(xServerGone);
+}
+
 // From any thread: the main thread saves and ends the process as soon as it looks at its events.
 void askMainThreadToEnd() {
     if (auto *app = QCoreApplication::instance()) {
         QMetaObject::invokeMethod(
-            app, [] { saveAndEnd(); }, Qt::QueuedConnection);
+            app, [] { saveAndEnd(xServerGone); }, Qt::QueuedConnection);
     }
 }
 
@@ -70,7 +77,7 @@ void watchMessages(QtMsgType type, const QMessageLogContext &context, const QStr
     }
     if (type == QtWarningMsg && runningModel != nullptr &&
         message.startsWith(QLatin1String("The X11 connection broke")) && onMainThread()) {
-        saveAndEnd();
+        saveAndEnd(xServerGone);
     }
 }
 
@@ -81,7 +88,7 @@ void endAtExit() {
         return; // the program ends the ordinary way
     }
     if (onMainThread()) {
-        saveAndEnd();
+        saveAndEnd("a library ended the program");
     }
     askMainThreadToEnd();
     sleep(XConnectionLoss::kForeignHoldSeconds);
@@ -136,7 +143,8 @@ void installQuitHooks(AppModel &model) {
 
     // The X server going away: every Xlib connection's loss, and the toolkit's own, end here.
     runningModel = &model;
-    XConnectionLoss::install(saveAndEnd, askMainThreadToEnd);
+    QObject::connect(&model, &QObject::destroyed, app, [] { runningModel = nullptr; });
+    XConnectionLoss::install(saveAndEndForXServer, askMainThreadToEnd);
     previousMessageHandler = qInstallMessageHandler(watchMessages);
     std::atexit(endAtExit);
 }
