@@ -3,6 +3,7 @@
 // nothing else.
 
 #include "engine/ImportJournal.h"
+#include "engine/PackIO.h"
 #include "engine/SoundLibrary.h"
 #include "model/Uuid.h"
 #include "support/FakeAudioDecoder.h"
@@ -165,6 +166,47 @@ TEST(ImportJournal, AnImportIsNotedBeforeItsCopyAndTheNoteGoesWithAFailureOrADel
     const auto before = filesIn(sounds);
     EXPECT_THROW(library.importFile(dir.path() / "in" / "Tick.wav", std::nullopt), fs::filesystem_error);
     EXPECT_EQ(filesIn(sounds), before);
+}
+
+TEST(ImportJournal, APackImportNotesEveryFileItWritesAndAFailedOneTakesItsNotesAlong) {
+    test::TempDir dir;
+    // A pack of three sounds, from a library of its own.
+    SoundLibrary source(std::make_shared<FakeAudioDecoder>(), dir.path() / "source", dir.path() / "resources");
+    std::vector<SoundItem> sounds;
+    Profile profile;
+    profile.id = Uuid::random();
+    profile.name = "Shared";
+    for (int i = 0; i < 3; ++i) {
+        const std::string id = "user." + Uuid::random().toString();
+        sounds.push_back({id, "Packed " + std::to_string(i), SoundCategory::mine, id + ".wav", 0.1});
+        writeText(source.soundsFolder() / *sounds.back().fileName, FakeAudioDecoder::tone(48000, 0.5f));
+        profile.keys[std::to_string(30 + i)] = KeyAssignment{.soundID = id};
+    }
+    const fs::path pack = dir.path() / "shared.tapchime";
+    PackIO(source).exportPack(profile, sounds, pack);
+
+    const fs::path into = dir.path() / "Sounds";
+    ImportJournal journal(into);
+    SoundLibrary library(std::make_shared<FakeAudioDecoder>(), into, dir.path() / "resources");
+    library.setImportJournal(&journal);
+    const auto imported = PackIO(library).importPack(pack, {});
+    std::vector<std::string> written;
+    for (const auto &item : imported.sounds) {
+        written.push_back(*item.fileName);
+    }
+    EXPECT_EQ(journal.pending(), written);
+
+    // Room for two of the three: the import fails and removes what it wrote, notes and all.
+    journal.finish(written);
+    for (const auto &item : imported.sounds) {
+        library.deleteFile(item);
+    }
+    SoundLibrary small(std::make_shared<FakeAudioDecoder>(), into, dir.path() / "resources",
+                       2 * 48000 * sizeof(float) + 1000);
+    small.setImportJournal(&journal);
+    EXPECT_ANY_THROW(PackIO(small).importPack(pack, {}));
+    EXPECT_TRUE(journal.pending().empty());
+    EXPECT_EQ(filesIn(into), std::set<std::string>{});
 }
 
 } // namespace
