@@ -44,11 +44,7 @@ int onIoError(Display *display) {
         }
         _exit(1); // `end` does not return; should it, the process still ends here and not in Xlib's exit()
     }
-    if (!notified.exchange(true)) {
-        if (const auto notify = notifyAction.load()) {
-            notify();
-        }
-    }
+    XConnectionLoss::report();
     if (lostFlagOf(display) != nullptr) {
         return 0; // the exit handler of adopt() marks it lost, and the call that failed returns
     }
@@ -68,6 +64,14 @@ void XConnectionLoss::install(Action end, Action notify) {
     endAction = end;
     notifyAction = notify;
     XSetIOErrorHandler(onIoError);
+}
+
+void XConnectionLoss::report() {
+    if (!notified.exchange(true)) {
+        if (const auto notify = notifyAction.load()) {
+            notify();
+        }
+    }
 }
 
 bool XConnectionLoss::installed() {

@@ -35,6 +35,9 @@ public:
     // the connection is closed.
     static void adopt(_XDisplay *display, std::atomic<bool> *lost);
     static void forget(_XDisplay *display);
+    // A thread of ours saw the server hang up on its connection before Xlib did: tells the main thread as the
+    // handler would (once), from any thread.
+    static void report();
 };
 
 } // namespace tc

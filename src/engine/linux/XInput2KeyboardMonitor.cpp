@@ -120,7 +120,7 @@ void XInput2KeyboardMonitor::run() {
     // Every key press starts here: on a busy machine the thread must not wait for a turn on a core.
     RealtimeScheduling::raiseCurrentThread(RealtimeScheduling::kKeyboardPriority);
     Display *d = display_.get();
-    pollfd fds[] = {{thread_.wakeFd(), POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
+    pollfd fds[] = {{thread_.wakeFd(), POLLIN, 0}, {ConnectionNumber(d), POLLIN | POLLRDHUP, 0}};
     while (!thread_.stopRequested()) {
         // XPending reads whatever the socket holds; events may also already wait in Xlib's queue.
         while (!lost_ && XPending(d) > 0 && !thread_.stopRequested()) {
@@ -135,6 +135,13 @@ void XInput2KeyboardMonitor::run() {
             return;
         }
         if ((fds[0].revents & POLLIN) && thread_.takeWake()) {
+            return;
+        }
+        if (fds[1].revents & (POLLHUP | POLLRDHUP | POLLERR)) {
+            // The server hung up: the thread ends before Xlib trips over the closed connection (whose recovery
+            // path the handler of XConnectionLoss covers when it does).
+            lost_ = true;
+            XConnectionLoss::report();
             return;
         }
     }
