@@ -13,21 +13,24 @@ namespace tc {
 // An output either calls render() for each stretch of its stream, which starts every new sound at the start
 // of that stretch, or keeps a queue longer than its latency and places each new sound close to what is
 // being played itself: it renders with renderPlaying(), and when hasNewSounds() it starts them with
-// renderNewSounds() on the frames already queued where they should begin.
+// renderNewSounds() on the frames already queued where they should begin. Those two give the plain sum of
+// the voices; such an output runs the master stage itself (OutputQueue), since it limits again whatever it
+// rewrites.
 class AudioRenderer {
 public:
     virtual ~AudioRenderer() = default;
     // Starts the sounds handed over since the last call, then writes `frames` frames, replacing what the
     // channels held.
     virtual void render(float *left, float *right, size_t frames) noexcept = 0;
-    // Like render(), but sounds handed over and not yet started keep waiting for renderNewSounds().
+    // Like render(), but sounds handed over and not yet started keep waiting for renderNewSounds(), and the
+    // frames are the sum of the voices before the master stage (not limited).
     virtual void renderPlaying(float *left, float *right, size_t frames) noexcept = 0;
     // Whether sounds were handed over that have not started yet.
     virtual bool hasNewSounds() const noexcept = 0;
     // Starts the sounds handed over since the last call and adds their first `frames` frames to the channels,
-    // which hold the frames already queued at the place where the sounds begin; then limits the sum like
-    // render() does. Sounds that were playing before are not advanced (their frames are in the channels
-    // already); the new ones continue after these frames in the next renderPlaying().
+    // which hold the sum (before the master stage) already queued at the place where the sounds begin. Sounds
+    // that were playing before are not advanced (their frames are in the channels already); the new ones
+    // continue after these frames in the next renderPlaying().
     virtual void renderNewSounds(float *left, float *right, size_t frames) noexcept = 0;
 };
 

@@ -22,6 +22,7 @@ void Mixer::reset() {
     }
     voices_.fill(Voice{});
     started_ = 0;
+    limiter_.setGain(1.0f);
     consumed_.store(posted_, std::memory_order_release);
 }
 
@@ -29,19 +30,18 @@ void Mixer::render(float *left, float *right, size_t frames) noexcept {
     applyCommands();
     clearStage(left, right, frames);
     mixVoicesStage(left, right, frames);
+    masterStage(left, right, frames);
     finishStage(left, right, frames);
 }
 
 void Mixer::renderPlaying(float *left, float *right, size_t frames) noexcept {
     clearStage(left, right, frames);
     mixVoicesStage(left, right, frames);
-    finishStage(left, right, frames);
 }
 
 void Mixer::renderNewSounds(float *left, float *right, size_t frames) noexcept {
     applyCommands();
     mixVoices(left, right, frames, started_);
-    finishStage(left, right, frames);
 }
 
 void Mixer::applyCommands() noexcept {

@@ -2,6 +2,7 @@
 
 #include "engine/AudioBuffer.h"
 #include "engine/AudioOutput.h"
+#include "engine/MasterLimiter.h"
 #include "engine/SpscQueue.h"
 
 #include <array>
@@ -28,6 +29,9 @@ struct StereoGains {
 // Pan law (balance, linear): left gain = volume × min(1, 1 − pan), right gain = volume × min(1, 1 + pan).
 // At pan 0 both channels play at full volume; at −1 only the left one, at +1 only the right one; in between
 // the far channel fades linearly while the near one stays at full volume.
+//
+// The master stage brings overlapping voices under full scale smoothly (MasterLimiter) and leaves a single
+// voice at its normal level untouched; the finish stage after it is the last guard.
 //
 // Threads: the control side (the audio engine, under its lock) posts commands with post(); the audio thread
 // applies them at the start of each render() and is the only one to touch the voices. render() allocates,
@@ -69,14 +73,14 @@ public:
     // (null: nowhere, the default). The trace must outlive the mixer's rendering.
     void setTrace(LatencyTrace *trace) { trace_ = trace; }
 
-    // Audio thread: applyCommands, clearStage, mixVoicesStage, finishStage.
+    // Audio thread: applyCommands, clearStage, mixVoicesStage, masterStage, finishStage.
     void render(float *left, float *right, size_t frames) noexcept override;
-    // Audio thread: clearStage, mixVoicesStage, finishStage; queued commands wait.
+    // Audio thread: clearStage, mixVoicesStage; queued commands wait. The sum before the master stage.
     void renderPlaying(float *left, float *right, size_t frames) noexcept override;
     // Audio thread: whether commands wait to be applied.
     bool hasNewSounds() const noexcept override { return commands_.size() != 0; }
     // Audio thread: applyCommands, then mixes only the voices those commands started into the channels (over
-    // what they hold) and advances only them; finishStage.
+    // what they hold) and advances only them. The sum before the master stage.
     void renderNewSounds(float *left, float *right, size_t frames) noexcept override;
 
     // The named stages of render(), callable offline.
@@ -87,6 +91,8 @@ public:
     // Adds every playing voice into the channels and advances it; a voice that reaches its buffer's end
     // stops.
     void mixVoicesStage(float *left, float *right, size_t frames) noexcept;
+    // Limits the sum with the mixer's own limiter, which render() carries from one period to the next.
+    void masterStage(float *left, float *right, size_t frames) noexcept { limiter_.process(left, right, frames); }
     // Clamps every sample to −1…1 and replaces NaN with 0.
     static void finishStage(float *left, float *right, size_t frames) noexcept;
 
@@ -114,6 +120,7 @@ private:
 
     std::array<Voice, kMaxVoices> voices_{}; // audio thread only
     uint64_t started_ = 0;                   // audio thread: voices started by the commands applied last
+    MasterLimiter limiter_;                  // audio thread: render()'s master stage
     SpscQueue<Command, kQueueCapacity> commands_;
     uint64_t posted_ = 0; // control side
     std::atomic<uint64_t> consumed_{0};

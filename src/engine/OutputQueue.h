@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AudioOutput.h"
+#include "engine/MasterLimiter.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,11 @@ namespace tc {
 // frames before the end of the queue, mixed into the frames already queued there, and hands those frames back
 // for the output to write again over the same place (a stream that lets queued data be replaced, such as a
 // PulseAudio stream with a negative seek).
+//
+// The queue runs the master stage itself: it keeps the sum of the voices before the limiter and the limiter's
+// gain after every frame, so that frames written again are limited afresh from the gain before the first of
+// them, as if the new sound had been there all along. What it hands out has passed the master and finish
+// stages.
 //
 // Audio thread only (the output's). Allocates only when made; interleaved stereo frames in and out.
 class OutputQueue {
@@ -38,14 +44,20 @@ public:
     size_t placeNewSounds(size_t back, float *out) noexcept;
 
 private:
+    size_t slot(uint64_t position) const { return static_cast<size_t>(position % kHistoryFrames); }
     void keep(uint64_t from, size_t frames) noexcept; // scratch → history, for frames from position `from`
-    void interleave(float *out, size_t frames) const noexcept;
+    // Limits the scratch frames that begin at position `from` (the limiter holds the gain before them), keeps
+    // the gain after each of them and writes them interleaved to `out`.
+    void finish(uint64_t from, size_t frames, float *out) noexcept;
 
     AudioRenderer &renderer_;
-    std::vector<float> historyLeft_; // by position % kHistoryFrames
+    std::vector<float> historyLeft_; // by position % kHistoryFrames: the sum before the master stage
     std::vector<float> historyRight_;
+    std::vector<float> historyGain_; // by position % (kHistoryFrames + 1): the limiter's gain after the frame
     std::vector<float> scratchLeft_;
     std::vector<float> scratchRight_;
+    std::vector<float> scratchGain_;
+    MasterLimiter limiter_; // its gain is the one after the last frame written
     uint64_t written_ = 0;
 };
 

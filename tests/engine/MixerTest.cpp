@@ -100,40 +100,54 @@ TEST(Mixer, SilentWithoutVoicesAndOverwritesTheOutput) {
 TEST(Mixer, HalfRateInterpolatesBetweenFrames) {
     auto ramp = std::make_shared<AudioBuffer>();
     for (int i = 0; i < 1000; ++i) {
-        ramp->left.push_back(static_cast<float>(i) / 1000.0f);
-        ramp->right.push_back(-static_cast<float>(i) / 1000.0f);
+        ramp->left.push_back(static_cast<float>(i) / 2000.0f); // under the limiter's threshold
+        ramp->right.push_back(-static_cast<float>(i) / 2000.0f);
     }
     Mixer mixer;
     ASSERT_NE(mixer.post(playCommand(0, ramp, 0.5f)), 0u);
     const Rendered out = render(mixer, 2000);
     for (size_t k : {0u, 1u, 2u, 3u, 501u, 1997u}) {
-        EXPECT_NEAR(out.left[k], static_cast<float>(k) / 2000.0f, 1e-6f) << "frame " << k;
-        EXPECT_NEAR(out.right[k], -static_cast<float>(k) / 2000.0f, 1e-6f) << "frame " << k;
+        EXPECT_NEAR(out.left[k], static_cast<float>(k) / 4000.0f, 1e-6f) << "frame " << k;
+        EXPECT_NEAR(out.right[k], -static_cast<float>(k) / 4000.0f, 1e-6f) << "frame " << k;
     }
     // The last frame fades out over the half step after it, then the voice is done.
-    EXPECT_NEAR(out.left[1998], 0.999f, 1e-6f);
-    EXPECT_NEAR(out.left[1999], 0.4995f, 1e-6f);
+    EXPECT_NEAR(out.left[1998], 0.4995f, 1e-6f);
+    EXPECT_NEAR(out.left[1999], 0.24975f, 1e-6f);
     EXPECT_FALSE(mixer.isVoicePlaying(0));
 }
 
-TEST(Mixer, VoicesContinueAcrossRenderCallsAndSumBeforeTheClamp) {
+TEST(Mixer, VoicesContinueAcrossRenderCallsAndTheirSumIsLimitedUnderFullScale) {
     auto loud = constantBuffer(300, 0.8f, -0.8f);
-    auto soft = constantBuffer(100, 0.1f, 0.1f);
+    auto soft = constantBuffer(250, 0.1f, 0.1f);
+    auto start = [&](Mixer &mixer) {
+        mixer.post(playCommand(0, loud));
+        mixer.post(playCommand(1, loud));
+        mixer.post(playCommand(2, soft));
+    };
+    // Rendered in uneven pieces: the result must not depend on the period size, the limiter's gain included.
     Mixer mixer;
-    mixer.post(playCommand(0, loud));
-    mixer.post(playCommand(1, loud));
-    mixer.post(playCommand(2, soft));
-    // Rendered in uneven pieces: the result must not depend on the period size.
+    start(mixer);
     Rendered all;
     for (size_t frames : {64u, 1u, 100u, 235u}) {
         const Rendered piece = render(mixer, frames);
         all.left.insert(all.left.end(), piece.left.begin(), piece.left.end());
         all.right.insert(all.right.end(), piece.right.begin(), piece.right.end());
     }
-    EXPECT_EQ(all.left[0], 1.0f);         // 1.7 clamped
-    EXPECT_FLOAT_EQ(all.right[0], -1.0f); // -1.5 clamped
-    EXPECT_FLOAT_EQ(all.right[99], -1.0f);
-    EXPECT_FLOAT_EQ(all.right[150], -1.0f); // -1.6 clamped
+    Mixer whole;
+    start(whole);
+    const Rendered once = render(whole, 400);
+    EXPECT_EQ(all.left, once.left);
+    EXPECT_EQ(all.right, once.right);
+
+    EXPECT_GT(all.left[0], 0.95f); // 1.7 at the onset: bent under full scale
+    EXPECT_LT(all.left[0], 1.0f);
+    EXPECT_GT(all.right[0], -1.0f); // -1.5
+    EXPECT_NEAR(all.left[240], MasterLimiter::kThreshold, 1e-3f) << "the gain has come down";
+    EXPECT_NEAR(all.right[240], -0.95f * 1.5f / 1.7f, 1e-3f) << "one gain for both channels";
+    // The soft voice has ended: the sum falls to 1.6 and the gain rises again only slowly.
+    EXPECT_LT(all.left[260], MasterLimiter::kThreshold);
+    EXPECT_GT(all.left[260], 0.85f);
+    EXPECT_GT(all.left[299], all.left[260]);
     EXPECT_EQ(soundEnd(all.left), 300u);
 }
 
@@ -228,13 +242,13 @@ TEST(Mixer, NewSoundsWaitThroughRenderPlayingAndStartOnlyInRenderNewSounds) {
     EXPECT_EQ(soundEnd(next.left), 992u) << "voice 1 ended after 1000 frames";
 }
 
-TEST(Mixer, RenderNewSoundsClampsTheSumAndAStopClearsWhatWasStarted) {
+TEST(Mixer, RenderNewSoundsAddsToTheQueuedSumAndAStopClearsWhatWasStarted) {
     struct Case {
         bool stopAfter;
         float queued;
         float expected;
     };
-    const Case cases[] = {{false, 0.0f, 0.5f}, {false, 0.75f, 1.0f}, {false, -0.25f, 0.25f}, {true, 0.3f, 0.3f}};
+    const Case cases[] = {{false, 0.0f, 0.5f}, {false, 0.75f, 1.25f}, {false, -0.25f, 0.25f}, {true, 0.3f, 0.3f}};
     for (const Case &c : cases) {
         Mixer mixer;
         auto sound = constantBuffer(100, 0.5f, 0.5f);
