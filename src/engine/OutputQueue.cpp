@@ -13,6 +13,7 @@ OutputQueue::OutputQueue(AudioRenderer &renderer)
 
 void OutputQueue::reset() noexcept {
     written_ = 0;
+    soundEnd_ = 0;
     std::fill(historyLeft_.begin(), historyLeft_.end(), 0.0f);
     std::fill(historyRight_.begin(), historyRight_.end(), 0.0f);
     std::fill(historyGain_.begin(), historyGain_.end(), 1.0f);
@@ -57,6 +58,9 @@ void OutputQueue::finish(uint64_t from, size_t frames, float *out) noexcept {
         historyGain_[(from + i) % (kHistoryFrames + 1)] = scratchGain_[i];
         out[2 * i] = scratchLeft_[i];
         out[2 * i + 1] = scratchRight_[i];
+        if (scratchLeft_[i] != 0.0f || scratchRight_[i] != 0.0f) {
+            soundEnd_ = std::max(soundEnd_, from + i + 1);
+        }
     }
 }
 

@@ -33,6 +33,8 @@ public:
     void reset() noexcept;
     // Frames appended since the last reset: the stream's write position.
     uint64_t written() const { return written_; }
+    // The position just after the last frame written that was not silent (0: none since the last reset).
+    uint64_t soundEnd() const { return soundEnd_; }
 
     // Renders the next `frames` frames (at most kHistoryFrames) of what is playing into `out` (interleaved,
     // 2 × frames floats) and keeps them. Sounds not started yet keep waiting.
@@ -59,6 +61,7 @@ private:
     std::vector<float> scratchGain_;
     MasterLimiter limiter_; // its gain is the one after the last frame written
     uint64_t written_ = 0;
+    uint64_t soundEnd_ = 0;
 };
 
 } // namespace tc

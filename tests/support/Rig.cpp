@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sched.h>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -146,6 +148,32 @@ void RigPulse::start() {
 
 std::string RigPulse::pactl(const std::string &arguments) const {
     return runCommand("PULSE_SERVER='" + server_ + "' pactl " + arguments);
+}
+
+bool RigPulse::raiseToRealtime() const {
+    const std::vector<std::string> pidFiles = kind_ == SoundServer::pipeWire
+                                                  ? std::vector<std::string>{"pipewire.pid", "pipewire-pulse.pid"}
+                                                  : std::vector<std::string>{"pulse.pid"};
+    sched_param param{};
+    param.sched_priority = 5;
+    for (const std::string &name : pidFiles) {
+        std::ifstream file(dir_.path() / name);
+        long pid = 0;
+        if (!(file >> pid) || pid <= 0) {
+            return false;
+        }
+        std::error_code error;
+        for (const auto &task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+            const auto tid = static_cast<pid_t>(std::stol(task.path().filename().string()));
+            if (sched_setscheduler(tid, SCHED_RR, &param) != 0) {
+                return false;
+            }
+        }
+        if (error) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void RigPulse::stop() {

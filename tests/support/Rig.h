@@ -93,6 +93,10 @@ public:
     void start();
     // Stops the server early (for tests of a vanished sound server).
     void stop();
+    // Gives every thread of the server the real-time priority a desktop's RealtimeKit gives its sound server
+    // (round-robin 5), so that a busy machine does not keep it waiting for a core; false where this process
+    // may not, and the server runs as started.
+    bool raiseToRealtime() const;
 
 private:
     SoundServer kind_;

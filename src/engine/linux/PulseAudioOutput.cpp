@@ -24,13 +24,17 @@ PulseAudioOutput::~PulseAudioOutput() {
     }
 }
 
+uint32_t PulseAudioOutput::sinkRequestFrames(int bufferFrames) {
+    return bufferFrames <= kLowLatencyFrames ? kShortestSinkRequestFrames : static_cast<uint32_t>(bufferFrames);
+}
+
 pa_buffer_attr PulseAudioOutput::bufferAttributes(int bufferFrames) {
     // With PA_STREAM_ADJUST_LATENCY the server gives its sink about half of what lies beyond two requests, and
     // keeps the rest in the stream's queue. The requests come every kRefillFrames consumed: the only wake-ups
-    // while nothing sounds.
+    // while sounds play.
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
-    attributes.tlength = (static_cast<uint32_t>(std::max(bufferFrames, 1)) + 2 * kRefillFrames) * kFrameBytes;
+    attributes.tlength = (sinkRequestFrames(bufferFrames) + 2 * kRefillFrames) * kFrameBytes;
     attributes.prebuf = static_cast<uint32_t>(-1);
     attributes.minreq = kRefillFrames * kFrameBytes;
     attributes.fragsize = static_cast<uint32_t>(-1);
@@ -107,6 +111,12 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
     pa_stream_set_write_callback(stream, &PulseAudioOutput::onWrite, this);
     pa_stream_set_moved_callback(stream, &PulseAudioOutput::onMoved, this);
     pa_stream_set_latency_update_callback(stream, &PulseAudioOutput::onTiming, this);
+    pa_stream_set_underflow_callback(
+        stream,
+        [](pa_stream *, void *self) {
+            static_cast<PulseAudioOutput *>(self)->underflows_.fetch_add(1, std::memory_order_relaxed);
+        },
+        this);
     readClock_.reset();
 
     const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
@@ -115,6 +125,9 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
         return false;
     }
     sinkIndex_ = pa_stream_get_device_index(stream);
+    corked_ = false;
+    soundedSinceOpen_ = false;
+    idle_.store(false, std::memory_order_release);
     pa_mainloop_api *api = loop_->api();
     if (wakeFd_ >= 0) {
         wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, &PulseAudioOutput::onWake, this);
@@ -158,6 +171,7 @@ void PulseAudioOutput::stop() {
     }
     release();
     running_.store(false, std::memory_order_release);
+    idle_.store(false, std::memory_order_release);
     sinkIndex_ = PA_INVALID_INDEX;
 }
 
@@ -266,8 +280,9 @@ void PulseAudioOutput::onWake(pa_mainloop_api *, pa_io_event *, int fd, pa_io_ev
     while (read(fd, &count, sizeof(count)) > 0) {
     }
     auto *output = static_cast<PulseAudioOutput *>(self);
-    if (output->stream_ && output->stream_->isReady()) {
+    if (output->stream_ && output->stream_->isReady() && output->renderer_->hasNewSounds()) {
         output->placeNewSounds();
+        output->uncork();
     }
 }
 
@@ -301,6 +316,47 @@ void PulseAudioOutput::refill(size_t bytes) {
         }
         frames -= size / kFrameBytes;
     }
+    corkWhenIdle();
+}
+
+void PulseAudioOutput::corkWhenIdle() {
+    // PipeWire's service keeps its own pace (the read clock learns from a stream that keeps running).
+    if (corked_ || strategy_ != PlacementStrategy::sinkLatency) {
+        return;
+    }
+    soundedSinceOpen_ = soundedSinceOpen_ || queue_->soundEnd() != 0;
+    const auto after = soundedSinceOpen_ ? kIdleAfter : kIdleAfterOpen;
+    const auto quietFrames = static_cast<uint64_t>(after.count()) * AudioBuffer::kSampleRate / 1000;
+    if (queue_->written() - queue_->soundEnd() < quietFrames) {
+        return;
+    }
+    corked_ = true;
+    idle_.store(true, std::memory_order_release);
+    pa_operation *operation = pa_stream_cork(
+        stream_->get(), 1,
+        [](pa_stream *, int, void *self) {
+            // Where the stream stopped: the frame it resumes with, which the next sound starts from.
+            auto *output = static_cast<PulseAudioOutput *>(self);
+            if (output->stream_ && output->corked_) {
+                output->requestTiming();
+            }
+        },
+        this);
+    if (operation) {
+        pa_operation_unref(operation);
+    }
+}
+
+void PulseAudioOutput::uncork() {
+    if (!corked_) {
+        return;
+    }
+    corked_ = false;
+    idle_.store(false, std::memory_order_release);
+    if (pa_operation *operation = pa_stream_cork(stream_->get(), 0, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    requestTiming();
 }
 
 void PulseAudioOutput::placeNewSounds() {

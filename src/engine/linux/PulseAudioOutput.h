@@ -21,17 +21,27 @@ class LatencyTrace;
 // float, on a sink chosen by name or the server's default sink. The stream stays open and plays silence while
 // nothing sounds, so the first key after a pause is not late.
 //
-// The stream asks the server (PA_STREAM_ADJUST_LATENCY) for the requested buffer of frames plus two refill
-// periods of 30 ms: the server gives its sink about half the requested buffer and asks for data once per
-// refill period, which is nearly all the stream wakes for while idle. A new sound does not wait behind the ~60 ms
-// queued: the engine wakes the audio thread (soundQueued()), which mixes the sound into the frames already
-// queued from just after what the server's sink may have taken (the frame being played, plus the sink's
-// latency and a safety margin, from the last timing report) and writes them again over the same place with a
-// negative seek. The server replaces data it still holds, so no sink rewind is needed, and a server that
-// cannot rewind (PipeWire) loses nothing. Where the server's part ends depends on the server: see
-// QueuePlacement.h (PulseAudio: the sink's configured latency; PipeWire: where the next block its graph takes
-// begins, since the configured latency it reports is wrong). Before the first timing report a sound starts
-// at the end of the queue.
+// The stream asks the server (PA_STREAM_ADJUST_LATENCY) for a buffer plus two refill periods of 30 ms: the
+// server gives its sink about half that buffer and asks for data once per refill period. The buffer is the
+// requested one in normal mode; in low-latency mode (a request of kLowLatencyFrames or less) it is
+// kShortestSinkRequestFrames, for which PulseAudio runs the sink at its shortest latency (0.5 ms): where a new
+// sound starts is set by that latency, and the 128 frames of the mode would leave 1.3 ms there. A new sound
+// does not wait behind the ~60 ms queued: the engine wakes the audio thread (soundQueued()), which mixes the
+// sound into the frames already queued from just after what the server's sink may have taken (the frame being
+// played, plus the sink's latency and a safety margin, from the last timing report) and writes them again over
+// the same place with a negative seek, from the kept copy of what it wrote (OutputQueue). The server replaces
+// data it still holds, so no sink rewind is needed, and a server that cannot rewind (PipeWire) loses nothing.
+// (Starting sounds sooner, inside what the sink has mixed already, would rely on the sink rewinding: PulseAudio's
+// null sink did not give such data back, and the sound lost its first milliseconds.) Where the server's part
+// ends depends on the server: see QueuePlacement.h (PulseAudio: the sink's configured latency; PipeWire: where
+// the next block its graph takes begins, since the configured latency it reports is wrong). Before the first
+// timing report a sound starts at the end of the queue.
+//
+// On PulseAudio the stream is corked after kIdleAfter without a sound (and kIdleAfterOpen after it opened, when
+// nothing sounded yet), so that the server stops asking for data and the audio thread sleeps. The frames queued
+// stay in the server; the next sound is mixed into them from the frame the stream resumes with, and the stream
+// is uncorked. On a desktop whose server suspends sinks that nothing plays on, the first sound after such a
+// pause waits for the device to wake.
 //
 // start() gives up on a server that does not answer within `timeout` (connecting and opening the stream
 // together), and so does latencyMicroseconds().
@@ -72,9 +82,17 @@ public:
         uint64_t atEnd = 0;
     };
     Placements placements() const;
+    // How often the server reported that the stream ran dry, since made. Any thread.
+    uint64_t underflows() const { return underflows_.load(std::memory_order_relaxed); }
+    // Whether the stream is corked for want of sound (false while stopped). Any thread.
+    bool isIdle() const { return idle_.load(std::memory_order_acquire); }
 
-    static constexpr uint32_t kRefillFrames = 1440;    // the server asks for data every 30 ms consumed
-    static constexpr pa_usec_t kSafetyMarginUs = 500;  // new sounds start this far after the sink's part
+    static constexpr uint32_t kRefillFrames = 1440;   // the server asks for data every 30 ms consumed
+    static constexpr pa_usec_t kSafetyMarginUs = 500; // new sounds start this far after the sink's part
+    static constexpr int kLowLatencyFrames = 128;
+    static constexpr uint32_t kShortestSinkRequestFrames = 48; // 1 ms: PulseAudio's sink latency floor is 0.5 ms
+    static constexpr std::chrono::milliseconds kIdleAfter{5000};
+    static constexpr std::chrono::milliseconds kIdleAfterOpen{1000};
     static constexpr unsigned kTimingEveryRefills = 4; // a timing report every 120 ms
     // serverQuantum: timing reports after varied intervals of 100 to 300 ms instead.
     static constexpr pa_usec_t kReportIntervalUs = 100'000;
@@ -100,6 +118,9 @@ private:
     // Loop thread: mixes waiting sounds into the queue, then appends `bytes`.
     void refill(size_t bytes);
     void placeNewSounds();
+    // Loop thread: corks the stream once nothing has sounded for long enough; uncorks it.
+    void corkWhenIdle();
+    void uncork();
     // Loop thread: writes interleaved frames; the first chunk at `seekBytes` from the write position.
     void writeFrames(const float *frames, size_t count, int64_t seekBytes);
     // Loop thread: the stream's frame being played now, extrapolated from the last timing report (while the
@@ -109,6 +130,8 @@ private:
     void lost();
     void report(Change change);
     static pa_buffer_attr bufferAttributes(int bufferFrames);
+    // The buffer the stream asks the server for beyond its two refills, for a requested buffer size.
+    static uint32_t sinkRequestFrames(int bufferFrames);
 
     const std::chrono::milliseconds timeout_;
     std::unique_ptr<PulseLoop> loop_; // then the context, then the stream, all while running
@@ -139,6 +162,10 @@ private:
     std::vector<float> interleaved_;     // loop thread: frames on their way to the stream
     std::atomic<uint64_t> intoQueue_{0};
     std::atomic<uint64_t> atEnd_{0};
+    bool corked_ = false;           // loop thread
+    bool soundedSinceOpen_ = false; // loop thread
+    std::atomic<bool> idle_{false};
+    std::atomic<uint64_t> underflows_{0};
 };
 
 } // namespace tc
