@@ -186,7 +186,18 @@ void steadyState(const Options &options, bool lowLatency, double readyMs, std::v
     const double tickPercent =
         100.0 * static_cast<double>(after.ticks - before.ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
     const double clockPercent = 100.0 * static_cast<double>(after.cpuNs - before.cpuNs) / 1e9 / seconds;
-    const double wakeups = static_cast<double>(after.switches - before.switches) / seconds;
+    // Summed per thread: the process total drops when a thread ends meanwhile, which would wrap the difference.
+    std::map<int, harness::ThreadFigures> start;
+    for (const auto &thread : before.perThread) {
+        start[thread.tid] = thread;
+    }
+    uint64_t switches = 0;
+    for (const auto &thread : after.perThread) {
+        const auto first = start.find(thread.tid);
+        const uint64_t earlier = first != start.end() ? first->second.switches : 0;
+        switches += thread.switches >= earlier ? thread.switches - earlier : 0;
+    }
+    const double wakeups = static_cast<double>(switches) / seconds;
     std::printf("steady state, %s:\n", mode.c_str());
     std::printf("  resident memory       %7.1f MiB (anonymous %.1f, files %.1f), %d threads\n",
                 static_cast<double>(before.rssKiB) / 1024.0, static_cast<double>(before.rssAnonKiB) / 1024.0,
@@ -195,10 +206,6 @@ void steadyState(const Options &options, bool lowLatency, double readyMs, std::v
                 "%.0f wake-ups/s\n",
                 seconds, clockPercent, tickPercent, wakeups);
     if (options.threads) {
-        std::map<int, harness::ThreadFigures> start;
-        for (const auto &thread : before.perThread) {
-            start[thread.tid] = thread;
-        }
         for (const auto &thread : after.perThread) {
             const auto &first = start[thread.tid];
             std::printf("    %-18s %7.3f %%  %7.1f wake-ups/s\n", thread.name.c_str(),

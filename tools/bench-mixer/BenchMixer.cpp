@@ -2,9 +2,12 @@
 // number of voices, every voice at its own rate so that each one interpolates. "core%" is the share of one
 // core the mixer needs to keep up in real time (1 means 1 %, that is 26.7 µs per period); "ns/voice" the
 // cost of one voice for one period. (Google Benchmark prints an "s" after inverted rates: ignore it.)
-// renderPeriod plays stereo sounds, renderPeriodMono mono ones (every built-in sound is mono).
+// renderPeriod plays stereo sounds, renderPeriodMono mono ones (every built-in sound is mono). masterStage is the
+// limiter alone on one period: /0 a sum it leaves as it is, /1 one it holds down (the gain below 1 throughout,
+// the soft knee bending part of it), its dearest case.
 
 #include "engine/AudioBuffer.h"
+#include "engine/MasterLimiter.h"
 #include "engine/Mixer.h"
 
 #include <benchmark/benchmark.h>
@@ -81,8 +84,31 @@ void renderPeriodMono(benchmark::State &state) {
     render(state, true);
 }
 
+void masterStage(benchmark::State &state) {
+    const float level = state.range(0) == 0 ? 0.5f : 3.0f;
+    std::vector<float> sumLeft(kPeriodFrames);
+    std::vector<float> sumRight(kPeriodFrames);
+    for (size_t i = 0; i < kPeriodFrames; ++i) {
+        sumLeft[i] = level * static_cast<float>(std::sin(0.07 * static_cast<double>(i)));
+        sumRight[i] = level * static_cast<float>(std::cos(0.05 * static_cast<double>(i)));
+    }
+    std::vector<float> left(kPeriodFrames);
+    std::vector<float> right(kPeriodFrames);
+    tc::MasterLimiter limiter;
+    for (auto _ : state) {
+        left = sumLeft;
+        right = sumRight;
+        limiter.process(left.data(), right.data(), kPeriodFrames);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::DoNotOptimize(right.data());
+    }
+    state.counters["core%"] = benchmark::Counter(kPeriodSeconds / 100.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                                             benchmark::Counter::kInvert);
+}
+
 } // namespace
 
+BENCHMARK(masterStage)->Arg(0)->Arg(1);
 BENCHMARK(renderPeriod)->Arg(1)->Arg(8)->Arg(32)->Arg(64);
 BENCHMARK(renderPeriodMono)->Arg(1)->Arg(8)->Arg(32)->Arg(64);
 
