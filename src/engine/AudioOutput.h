@@ -59,8 +59,10 @@ public:
 
     // Opens and starts a stream on the device with this UID (empty: the system default output) asking for
     // a buffer of `bufferFrames` frames, and starts pulling from `renderer`. An output that runs already
-    // is stopped first. The stream runs until stop(), feeding silence while nothing plays. Returns false
-    // with a description in `error` when the stream cannot be started; the output is then stopped.
+    // is stopped first. The stream stays open until stop(), feeding silence while nothing plays; an output
+    // may pause it after a while without sound (so that nothing wakes for it) and resume it when it hears of
+    // the next sound through soundQueued(). Returns false with a description in `error` when the stream
+    // cannot be started; the output is then stopped.
     virtual bool start(const std::string &deviceUID, int bufferFrames, AudioRenderer &renderer, std::string &error) = 0;
     // Stops the stream and releases it; does nothing when stopped. See the renderer guarantee above.
     virtual void stop() = 0;
