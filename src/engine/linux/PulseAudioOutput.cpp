@@ -24,17 +24,22 @@ PulseAudioOutput::~PulseAudioOutput() {
     }
 }
 
-uint32_t PulseAudioOutput::sinkRequestFrames(int bufferFrames) {
-    return bufferFrames <= kLowLatencyFrames ? kShortestSinkRequestFrames : static_cast<uint32_t>(bufferFrames);
+uint32_t PulseAudioOutput::sinkRequestFrames(int bufferFrames, PlacementStrategy strategy) {
+    // PipeWire's service gives its streams at least one quantum of its graph whatever they ask, and takes its
+    // data a quantum at a time: there the request stays as it is.
+    if (strategy == PlacementStrategy::sinkLatency && bufferFrames <= kLowLatencyFrames) {
+        return kShortestSinkRequestFrames;
+    }
+    return static_cast<uint32_t>(std::max(bufferFrames, 1));
 }
 
-pa_buffer_attr PulseAudioOutput::bufferAttributes(int bufferFrames) {
+pa_buffer_attr PulseAudioOutput::bufferAttributes(int bufferFrames, PlacementStrategy strategy) {
     // With PA_STREAM_ADJUST_LATENCY the server gives its sink about half of what lies beyond two requests, and
     // keeps the rest in the stream's queue. The requests come every kRefillFrames consumed: the only wake-ups
     // while sounds play.
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
-    attributes.tlength = (sinkRequestFrames(bufferFrames) + 2 * kRefillFrames) * kFrameBytes;
+    attributes.tlength = (sinkRequestFrames(bufferFrames, strategy) + 2 * kRefillFrames) * kFrameBytes;
     attributes.prebuf = static_cast<uint32_t>(-1);
     attributes.minreq = kRefillFrames * kFrameBytes;
     attributes.fragsize = static_cast<uint32_t>(-1);
@@ -119,7 +124,7 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
         this);
     readClock_.reset();
 
-    const pa_buffer_attr attributes = bufferAttributes(bufferFrames_);
+    const pa_buffer_attr attributes = bufferAttributes(bufferFrames_, strategy_);
     const char *device = deviceUID_.empty() ? nullptr : deviceUID_.c_str();
     if (!stream_->connectPlayback(device, attributes, PA_STREAM_ADJUST_LATENCY, deadline, error)) {
         return false;
@@ -185,7 +190,7 @@ void PulseAudioOutput::setBufferFrames(int bufferFrames) {
     }
     PulseLoop::Lock lock(*loop_);
     if (stream_ && stream_->isReady()) {
-        const pa_buffer_attr attributes = bufferAttributes(bufferFrames);
+        const pa_buffer_attr attributes = bufferAttributes(bufferFrames, strategy_);
         if (pa_operation *operation = pa_stream_set_buffer_attr(stream_->get(), &attributes, nullptr, nullptr)) {
             pa_operation_unref(operation); // the answer is not awaited; a refusal keeps the old buffer
         }

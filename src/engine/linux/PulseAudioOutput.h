@@ -23,9 +23,10 @@ class LatencyTrace;
 //
 // The stream asks the server (PA_STREAM_ADJUST_LATENCY) for a buffer plus two refill periods of 30 ms: the
 // server gives its sink about half that buffer and asks for data once per refill period. The buffer is the
-// requested one in normal mode; in low-latency mode (a request of kLowLatencyFrames or less) it is
-// kShortestSinkRequestFrames, for which PulseAudio runs the sink at its shortest latency (0.5 ms): where a new
-// sound starts is set by that latency, and the 128 frames of the mode would leave 1.3 ms there. A new sound
+// requested one in normal mode and on PipeWire's service; in low-latency mode (a request of kLowLatencyFrames or
+// less) on PulseAudio it is kShortestSinkRequestFrames, for which PulseAudio runs the sink at its shortest
+// latency (0.5 ms): where a new sound starts is set by that latency, and the 128 frames of the mode would leave
+// 1.3 ms there. A new sound
 // does not wait behind the ~60 ms queued: the engine wakes the audio thread (soundQueued()), which mixes the
 // sound into the frames already queued from just after what the server's sink may have taken (the frame being
 // played, plus the sink's latency and a safety margin, from the last timing report) and writes them again over
@@ -129,9 +130,9 @@ private:
     void onEvent(pa_subscription_event_type_t type, uint32_t index);
     void lost();
     void report(Change change);
-    static pa_buffer_attr bufferAttributes(int bufferFrames);
+    static pa_buffer_attr bufferAttributes(int bufferFrames, PlacementStrategy strategy);
     // The buffer the stream asks the server for beyond its two refills, for a requested buffer size.
-    static uint32_t sinkRequestFrames(int bufferFrames);
+    static uint32_t sinkRequestFrames(int bufferFrames, PlacementStrategy strategy);
 
     const std::chrono::milliseconds timeout_;
     std::unique_ptr<PulseLoop> loop_; // then the context, then the stream, all while running
