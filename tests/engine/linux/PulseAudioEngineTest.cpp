@@ -411,7 +411,9 @@ TEST_P(PulseAudioEngineTest, NewSoundsGoIntoAShortQueueAndAreHeardWhole) {
 //
 // The stream keeps about a millisecond between the frame being played and a new sound; a server that waits that
 // long for a core (the rig's, started without the real-time priority a desktop gives it, on a busy machine)
-// cuts the sound's beginning. So the server runs at that priority here where the test may give it.
+// cuts the sound's beginning. So the server runs at that priority here where the test may give it, and a
+// beginning may still come up to 2 ms late on a machine where many threads run at it: a hole, a
+// doubled write or a run dry are told by the count of sounds, the runs without a gap and the server's count.
 TEST_P(PulseAudioEngineTest, TwentyKeysASecondForTenSecondsAreHeardOnceEachAndWhole) {
     constexpr size_t kSoundFrames = 1200; // 25 ms at one level, then 25 ms of silence before the next
     constexpr int kSounds = 200;
@@ -461,7 +463,7 @@ TEST_P(PulseAudioEngineTest, TwentyKeysASecondForTenSecondsAreHeardOnceEachAndWh
         EXPECT_EQ(runs[i].last - runs[i].first + 1, runs[i].loud) << "sound " << i << ": no hole inside";
         // Without the priority, a server kept waiting may cut a beginning by a few milliseconds.
         EXPECT_NEAR(static_cast<double>(runs[i].loud), static_cast<double>(kSoundFrames),
-                    realtime ? 2.0 : 0.25 * static_cast<double>(kSoundFrames))
+                    realtime ? kRate / 500.0 : 0.25 * static_cast<double>(kSoundFrames))
             << "sound " << i << " heard whole";
     }
     EXPECT_EQ(output.underflows(), underflows) << "the stream never ran dry";
