@@ -33,6 +33,9 @@ bool isInQuietHours(const AppSettings &settings, int minuteOfDay);
 struct LiveState {
     bool permissionGranted = false;
     bool macOutputSilent = false;
+    // No sound server answers the audio engine: nothing is heard, whatever the output's volume. Counts as a
+    // silent output, told by its own cause.
+    bool outputUnreachable = false;
     std::string currentAppBundleID;
     std::string currentAppName;
     bool micInUse = false;

@@ -30,6 +30,11 @@ std::optional<Silence> diagnoseSilence(const AppData &data, const LiveState &liv
         return make(Kind::volume, "Volume is at 0", "Tapchime's own volume is all the way down.",
                     QStringLiteral("Set to 80%"));
     }
+    if (live.outputUnreachable) {
+        // The output's mute state is unknown then; the cause the user can act on is the server.
+        return make(Kind::macMuted, "Can't reach the sound server",
+                    "Tapchime plays again as soon as the sound server answers.", std::nullopt);
+    }
     if (live.macOutputSilent) {
         return make(Kind::macMuted, "Your computer is muted", "Turn up the computer's sound to hear your keys.",
                     std::nullopt);

@@ -60,6 +60,9 @@ TEST(Silence, TextsOfEachKind) {
     EXPECT_FALSE(diagnoseSilence(data, live));
     live.macOutputSilent = true;
     expect("Your computer is muted", "Turn up the computer's sound to hear your keys.", std::nullopt);
+    live.outputUnreachable = true;
+    expect("Can't reach the sound server", "Tapchime plays again as soon as the sound server answers.", std::nullopt);
+    live.outputUnreachable = false;
     live.macOutputSilent = false;
     live.currentAppBundleID = "org.gnome.Calls";
     live.currentAppName = "Calls";
@@ -163,7 +166,8 @@ TEST(Silence, AnOutputTheEngineCannotReachIsSilentUntilTheEngineReachesItAgain) 
     auto &model = harness.started();
     ASSERT_TRUE(model.silence()); // looked at during start-up
     EXPECT_EQ(model.silence()->kind, Silence::Kind::macMuted);
-    EXPECT_EQ(model.silence()->title, QString("Your computer is muted"));
+    EXPECT_EQ(model.silence()->title, QString("Can't reach the sound server"));
+    EXPECT_EQ(model.silence()->detail, QString("Tapchime plays again as soon as the sound server answers."));
     EXPECT_FALSE(model.silence()->fix);
 
     QSignalSpy silence(&model, &AppModel::silenceChanged);
@@ -179,12 +183,14 @@ TEST(Silence, AnOutputTheEngineCannotReachIsSilentUntilTheEngineReachesItAgain) 
     harness.audio.reachable = false; // the server went away again
     harness.time.advance(AppModel::kOutputSampling);
     EXPECT_EQ(model.silence()->kind, Silence::Kind::macMuted);
-    harness.output.muted = true; // muted as well: still the one silence
+    harness.output.muted = true; // muted as well: the server is still what the user hears of first
     harness.time.advance(AppModel::kOutputSampling);
+    EXPECT_EQ(model.silence()->title, QString("Can't reach the sound server"));
     harness.audio.reachable = true;
     harness.time.advance(AppModel::kOutputSampling);
     EXPECT_EQ(model.silence()->kind, Silence::Kind::macMuted);
-    EXPECT_EQ(silence.count(), 2);
+    EXPECT_EQ(model.silence()->title, QString("Your computer is muted")) << "the cause changed, the kind did not";
+    EXPECT_EQ(silence.count(), 3);
     EXPECT_FALSE(harness.router.config()->muted) << "the router is not told: it plays on once the output is back";
 }
 
