@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "app/BuildInfo.h"
 #include "app/DocumentStore.h"
+#include "app/FailureText.h"
 #include "app/VersionText.h"
 #include "engine/Hotkey.h"
 #include "ui/kit/CardScrollBar.h"
@@ -433,6 +434,7 @@ void SettingsView::exportBackup() {
     // Written on the model's worker; a failure is told in an alert when it comes back. Meanwhile the button is
     // disabled, so one click writes one backup.
     backupTask_ = model_.exportBackupAsync(*path);
+    backupFolder_ = QFileInfo(*path).absolutePath();
     export_->setEnabled(false);
 }
 
@@ -441,7 +443,7 @@ void SettingsView::exportFinished(int task, bool succeeded, const QString &failu
         backupTask_.reset();
         export_->setEnabled(true);
         if (!succeeded) {
-            alert(QStringLiteral("Couldn't export the backup"), failure);
+            alert(QStringLiteral("Couldn't export the backup"), backupFailureMessage(backupFolder_, failure));
         }
     }
 }

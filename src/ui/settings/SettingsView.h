@@ -128,6 +128,7 @@ private:
     QAbstractButton *reveal_ = nullptr;
     QAbstractButton *export_ = nullptr;
     std::optional<int> backupTask_; // the model's task of the backup being written
+    QString backupFolder_;          // the folder it is written into, named if it fails
     QAbstractButton *allow_ = nullptr;
     QWidget *allowed_ = nullptr;
     QAbstractButton *checkNow_ = nullptr;

@@ -222,6 +222,9 @@ TEST(SettingsView, RevealExportAndTheLinksUseTheirPlatformPieces) {
     const auto *alert = view.findChild<QMessageBox *>();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->text(), QStringLiteral("Couldn't export the backup"));
+    EXPECT_TRUE(alert->informativeText().startsWith("The backup couldn't be written to the folder " +
+                                                    QDir::toNativeSeparators(data.path() + "/missing") + ". "))
+        << alert->informativeText().toStdString();
     EXPECT_TRUE(alert->informativeText().contains("missing"));
 }
 

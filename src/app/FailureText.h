@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace tc {
+
+// What the user reads when a file could not be written: what failed and what to do, in the program's own
+// words, naming the folder; the raw description (a library's or the system's) follows, shortened.
+
+// The raw description made short enough to read: the standard library's "filesystem error: " prefix and the
+// bracketed paths it appends (a hidden temporary file's among them) are dropped, and a long text is cut at
+// kMaxDetailLength characters with an ellipsis. Empty when nothing is left.
+QString shortFailureDetail(const QString &raw);
+inline constexpr int kMaxDetailLength = 160;
+
+// The text of the alert for a failed save of the document into `folder`.
+QString saveFailureMessage(const QString &folder, const QString &raw);
+
+// The text of the alert for a backup that could not be written into `folder`.
+QString backupFailureMessage(const QString &folder, const QString &raw);
+
+} // namespace tc
