@@ -63,6 +63,9 @@ int main(int argc, char *argv[]) {
     // A save that fails is told over the window while it is shown (over its open sheet, if any).
     tc::bindSaveFailures(model,
                          [&window]() -> QWidget * { return window.isVisible() ? window.dialogParent() : nullptr; });
+    // A saved document that could not be read is told once at start, over the onboarding it leads to.
+    tc::bindBrokenDocumentNotice(
+        model, [&window]() -> QWidget * { return window.isVisible() ? window.dialogParent() : nullptr; });
     // While one of the program's windows has the keyboard focus, key sounds follow no app rule.
     tc::bindOwnWindowFocus(model);
     // Quit, the session's end and SIGTERM all write the pending save first.

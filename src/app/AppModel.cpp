@@ -54,6 +54,7 @@ AppModel::AppModel(Services services, QObject *parent)
     data_ = std::move(loaded.data);
     settleInterruptedImports(loaded.source != DocumentStore::Source::fallback ||
                              (loaded.keptBrokenFile.isEmpty() && !QFile::exists(services_.documents->documentPath())));
+    keptBrokenDocument_ = std::move(loaded.keptBrokenFile);
     restorePressCount();
     lastSilence_ = silence();
 }
@@ -241,6 +242,7 @@ LiveState AppModel::liveState() const {
     LiveState live;
     live.permissionGranted = permissionGranted_;
     live.macOutputSilent = macOutputSilent_;
+    live.outputUnreachable = outputUnreachable_;
     live.currentAppBundleID = currentAppBundleID_;
     live.currentAppName = currentAppName_;
     live.micInUse = micInUse_;

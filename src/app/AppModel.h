@@ -244,6 +244,8 @@ public:
     // Writes a pending save now and waits (bounded) until every save is on disk. The shell calls it on Quit,
     // the panel's power button, SIGTERM and the end of the session, through prepareToQuit().
     void flushPendingSave();
+    // Where load() kept a saved document it could not read; empty when there was none (see brokenDocumentKept).
+    const QString &keptBrokenDocument() const { return keptBrokenDocument_; }
     // Everything that must reach the disk before the process ends: the pending save and the press count.
     void prepareToQuit();
     // The document as pretty-printed JSON with sorted keys, written atomically into an existing folder.
@@ -522,6 +524,8 @@ private:
     bool shortcutRecording_ = false;
     bool saveFailing_ = false; // the last save failed; the user was told
     bool macOutputSilent_ = false;
+    QString keptBrokenDocument_;
+    bool outputUnreachable_ = false; // the reason macOutputSilent_ holds, when no sound server answers
     std::vector<SwitchLogEntry> switchLog_;
     bool soundsReady_ = false;
     std::int64_t soundsVersion_ = 0;

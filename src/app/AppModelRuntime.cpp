@@ -124,6 +124,10 @@ void AppModel::start() {
     if (!data_.settings.hasCompletedOnboarding) {
         setShowOnboarding(true);
     }
+    // The default document greets the user as if new; they hear why, once, over the onboarding.
+    if (!keptBrokenDocument_.isEmpty()) {
+        emit brokenDocumentKept(keptBrokenDocument_);
+    }
 }
 
 void AppModel::startMonitorIfPossible() {
@@ -154,11 +158,15 @@ void AppModel::pushRuntime() {
 }
 
 void AppModel::checkMacOutput() {
-    // An output the engine cannot reach (no sound server answers) is as silent as a muted one; both answers are
-    // cached, so this never waits.
-    const bool silent = services_.output->isSilent() || !services_.audio->isOutputReachable();
+    // An output the engine cannot reach (no sound server answers) is as silent as a muted one, but the user is
+    // told the real cause; both answers are cached, so this never waits.
+    const bool unreachable = !services_.audio->isOutputReachable();
+    const bool silent = services_.output->isSilent() || unreachable;
+    const bool causeChanged = assignField(outputUnreachable_, unreachable);
     if (assignField(macOutputSilent_, silent)) {
         emit macOutputSilentChanged();
+        refreshSilence();
+    } else if (causeChanged) {
         refreshSilence();
     }
 }

@@ -78,6 +78,9 @@ signals:
     // Saving the document failed (disk full, read-only folder, a document over the size bound), for the first
     // time since the last save that succeeded: the shell tells the user, with the reason.
     void saveFailed(const QString &reason);
+    // The saved document could not be read at start and was moved aside to `keptPath` (the default document is
+    // used now). Emitted once, by start(), after the onboarding decision: the shell tells the user.
+    void brokenDocumentKept(const QString &keptPath);
 
     // The long work on the model's worker (AppModel::importFilesAsync and the exports). A file of import
     // task `task` has landed in the document or failed: `done` of its `total` files are through.

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <sys/fsuid.h>
@@ -104,6 +105,30 @@ TEST(BrokenDocument, IsKeptUnchangedBesideTheDefaultDocumentAndNoSaveReplacesIt)
         EXPECT_TRUE(readFile(kept) == c.bytes);
         EXPECT_EQ(keptFiles(harness.folder()).size(), 1u);
     }
+}
+
+// The default document greets the user as new: the model tells the shell once, at start, where the copy went.
+TEST(BrokenDocument, TheModelTellsOnceAtStartWhereTheCopyWasKept) {
+    Harness harness;
+    harness.writeDocument("[1, 2");
+    auto &model = harness.make();
+    const QString kept = harness.folder() + "/" + DocumentStore::brokenFileName(harness.time.now());
+    EXPECT_EQ(model.keptBrokenDocument(), kept);
+    QSignalSpy told(&model, &AppModel::brokenDocumentKept);
+    QSignalSpy onboarding(&model, &AppModel::showOnboardingChanged);
+    model.start();
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_EQ(told[0][0].toString(), kept);
+    EXPECT_EQ(onboarding.count(), 1) << "the onboarding is shown first, the notice goes over it";
+    model.start();
+    EXPECT_EQ(told.count(), 1);
+
+    Harness missing; // no file at all: a first start, nothing to tell
+    auto &fresh = missing.make();
+    QSignalSpy none(&fresh, &AppModel::brokenDocumentKept);
+    fresh.start();
+    EXPECT_EQ(none.count(), 0);
+    EXPECT_TRUE(fresh.keptBrokenDocument().isEmpty());
 }
 
 TEST(BrokenDocument, ALaterBrokenStartKeepsItsFileBesideTheEarlierOnes) {

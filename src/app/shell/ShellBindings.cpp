@@ -2,11 +2,13 @@
 
 #include "app/AppModel.h"
 #include "app/DocumentStore.h"
+#include "app/FailureText.h"
 #include "app/shell/AppMenus.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QWidget>
@@ -42,10 +44,7 @@ QString saveFailureTitle() {
 }
 
 QString saveFailureText(const QString &reason) {
-    return QStringLiteral("Saving failed: %1.\n\nYour last changes are shown but not on disk, and they will be "
-                          "gone at the next start unless a later save works. Make room on the disk or check that "
-                          "%2 can be written.")
-        .arg(reason, QDir::toNativeSeparators(DocumentStore::defaultFolder()));
+    return saveFailureMessage(DocumentStore::defaultFolder(), reason);
 }
 
 void bindSaveFailures(AppModel &model, std::function<QWidget *()> parent) {
@@ -58,6 +57,30 @@ void bindSaveFailures(AppModel &model, std::function<QWidget *()> parent) {
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
     });
+}
+
+QString brokenDocumentTitle() {
+    return QStringLiteral("Tapchime couldn't read your saved settings");
+}
+
+QString brokenDocumentText(const QString &keptPath) {
+    const QFileInfo kept(keptPath);
+    return QStringLiteral("Your saved settings couldn't be read, so Tapchime starts with its defaults. A copy of the "
+                          "file was kept as \"%1\" in the folder %2; Tapchime never changes or removes it.")
+        .arg(kept.fileName(), QDir::toNativeSeparators(kept.absolutePath()));
+}
+
+void bindBrokenDocumentNotice(AppModel &model, std::function<QWidget *()> parent) {
+    QObject::connect(&model, &AppModel::brokenDocumentKept, &model,
+                     [parent = std::move(parent)](const QString &keptPath) {
+                         QWidget *over = parent ? parent() : nullptr;
+                         auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tapchime"),
+                                                     brokenDocumentTitle(), QMessageBox::Ok, over);
+                         box->setObjectName(QStringLiteral("brokenDocumentAlert"));
+                         box->setInformativeText(brokenDocumentText(keptPath));
+                         box->setAttribute(Qt::WA_DeleteOnClose);
+                         box->show();
+                     });
 }
 
 NoticeHUD::FixHandler noticeFix(AppModel &model, std::function<void()> showAppRules) {

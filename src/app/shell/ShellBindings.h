@@ -38,6 +38,13 @@ void bindSaveFailures(AppModel &model, std::function<QWidget *()> parent);
 QString saveFailureTitle();
 QString saveFailureText(const QString &reason);
 
+// A saved document that could not be read at start is told once, in an alert: the settings were not read, the
+// program starts with its defaults, and the copy kept aside is named with its folder. `parent` as above.
+void bindBrokenDocumentNotice(AppModel &model, std::function<QWidget *()> parent);
+// The alert's title and text for the copy kept at `keptPath`.
+QString brokenDocumentTitle();
+QString brokenDocumentText(const QString &keptPath);
+
 // The notice panel's remedy: fixes the silence the notice was shown for; when that remedy is the App rules
 // section (the model has switched to it), `showAppRules` brings the main window forward.
 NoticeHUD::FixHandler noticeFix(AppModel &model, std::function<void()> showAppRules);

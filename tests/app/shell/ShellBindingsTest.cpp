@@ -2,13 +2,16 @@
 
 #include "app/AppModelHarness.h"
 
+#include "app/FailureText.h"
 #include "app/shell/AppMenus.h"
 #include "app/shell/ShellBindings.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
+#include "model/Json.h"
 #include "support/QtTestApp.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
@@ -125,6 +128,72 @@ TEST(ShellBindings, AFailedSaveIsToldInAnAlertWithItsReason) {
     harness.time.runPosted();
     EXPECT_EQ(window.findChildren<QMessageBox *>().size(), 1); // still the same run of failures
     delete alerts[0];
+}
+
+// The texts of a failed save speak for the program and name the folder; the library's own text (with the hidden
+// temporary file it names) comes last, shortened.
+TEST(ShellBindings, ASaveFailureNamesTheFolderInTheProgramsWordsWithTheDetailShortened) {
+    const QString folder = DocumentStore::defaultFolder();
+    struct Case {
+        const char *name;
+        QString reason;
+        QString detail; // the last paragraph, in brackets; empty: none
+    };
+    const Case cases[] = {
+        {"the library's text",
+         "filesystem error: cannot create file: Operation not permitted [" + folder +
+             "/.data.json.6F9619FF-8B86-D011-B42D-00C04FC964FF.tmp]",
+         "cannot create file: Operation not permitted"},
+        {"two paths", "filesystem error: cannot rename: No space left on device [/a/.x.tmp] [/a/data.json]",
+         "cannot rename: No space left on device"},
+        {"our own words", "the document would take 70000000 bytes, more than the 67108864 a document may hold",
+         "the document would take 70000000 bytes, more than the 67108864 a document may hold"},
+        {"a very long text", QString(400, QChar('x')), QString(kMaxDetailLength - 1, QChar('x')) + QChar(0x2026)},
+        {"nothing", "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString text = saveFailureText(c.reason);
+        EXPECT_TRUE(text.startsWith("Your changes couldn't be written to the folder " + folder + ". "))
+            << text.toStdString();
+        EXPECT_FALSE(text.contains(".tmp")) << text.toStdString();
+        EXPECT_FALSE(text.contains("filesystem error")) << text.toStdString();
+        if (c.detail.isEmpty()) {
+            EXPECT_FALSE(text.contains("\n\n")) << text.toStdString();
+        } else {
+            EXPECT_TRUE(text.endsWith("\n\n(" + c.detail + ")")) << text.toStdString();
+        }
+    }
+}
+
+// A document that could not be read is told once, over the window, naming the copy and its folder.
+TEST(ShellBindings, ABrokenDocumentIsToldOnceNamingTheCopyKeptAndItsFolder) {
+    qtApp();
+    Harness harness;
+    harness.writeDocument("{ not a document");
+    AppModel &model = harness.make();
+    QWidget window;
+    bindBrokenDocumentNotice(model, [&window] { return &window; });
+    model.start();
+    const auto alerts = window.findChildren<QMessageBox *>();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts[0]->text(), QStringLiteral("Tapchime couldn't read your saved settings"));
+    const QString name = DocumentStore::brokenFileName(harness.time.now());
+    EXPECT_EQ(alerts[0]->informativeText(),
+              "Your saved settings couldn't be read, so Tapchime starts with its defaults. A copy of the file was "
+              "kept as \"" +
+                  name + "\" in the folder " + QDir::toNativeSeparators(QDir(harness.folder()).absolutePath()) +
+                  "; Tapchime never changes or removes it.");
+    delete alerts[0];
+
+    // A document that reads well says nothing.
+    Harness fine;
+    fine.writeDocument(QByteArray::fromStdString(encodeAppData(AppModel::makeDefaultData(), false)));
+    AppModel &other = fine.make();
+    QWidget second;
+    bindBrokenDocumentNotice(other, [&second] { return &second; });
+    other.start();
+    EXPECT_TRUE(second.findChildren<QMessageBox *>().isEmpty());
 }
 
 // Typing into one of the program's own windows is known to the model as soon as the window has the focus.
