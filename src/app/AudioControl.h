@@ -3,11 +3,13 @@
 #include "engine/SoundPlayer.h"
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
 namespace tc {
 
+class AudioDevices;
 class AudioEngine;
 
 // What the application model asks of the audio engine: previews, the audio settings and the start. Each
@@ -30,9 +32,17 @@ public:
 };
 
 // The program's audio engine behind AudioControl. The engine must outlive it.
+//
+// The engine plays on the system default output while a chosen device is missing, and forgets the choice then;
+// with `devices`, the chosen device is asked for again whenever the devices change, so one that comes back (a
+// headset plugged in again, a sink loaded again) is played on again, as the settings still name it. The
+// devices must outlive the control; their change handler only hands the request to the engine.
 class AudioEngineControl final : public AudioControl {
 public:
-    explicit AudioEngineControl(AudioEngine &engine) : engine_(engine) {}
+    explicit AudioEngineControl(AudioEngine &engine, AudioDevices *devices = nullptr);
+    ~AudioEngineControl() override;
+    AudioEngineControl(const AudioEngineControl &) = delete;
+    AudioEngineControl &operator=(const AudioEngineControl &) = delete;
 
     void play(const AudioBufferPtr &buffer, float volume, float rate, float pan) override;
     void setVoiceCount(std::int64_t count) override;
@@ -42,7 +52,13 @@ public:
     bool isOutputReachable() const override;
 
 private:
+    void devicesChanged();
+
     AudioEngine &engine_;
+    AudioDevices *devices_;
+    int changeToken_ = 0;
+    std::mutex chosenMutex_;            // the main thread sets the choice, the devices' thread reads it
+    std::optional<std::string> chosen_; // the device the owner asked for last; absent: the system default
 };
 
 } // namespace tc

@@ -38,7 +38,7 @@ struct AppAssembly::Parts {
     PulseAudioDevices devices;
     AudioEngine engine{*output, devices,
                        AudioEngine::Options{&fallback, {}, systemLog, std::chrono::milliseconds(1000)}};
-    AudioEngineControl audio{engine};
+    AudioEngineControl audio{engine, &devices}; // a chosen device that comes back is played on again
 
     // FFmpeg is in memory only while audio files are read or written: at start, and when the user imports or
     // records a sound.

@@ -13,8 +13,32 @@ thread_local bool inChangeHandler = false;
 } // namespace
 
 PulseAudioDevices::~PulseAudioDevices() {
+    {
+        std::lock_guard guard(watcherMutex_);
+        if (watcher_.joinable()) {
+            watcher_.join();
+        }
+    }
     std::lock_guard guard(query_);
     release();
+}
+
+void PulseAudioDevices::watchInBackground() {
+    std::lock_guard guard(watcherMutex_);
+    if (watcherBusy_.load()) {
+        return; // its connection will carry the subscription
+    }
+    if (watcher_.joinable()) {
+        watcher_.join(); // done already
+    }
+    watcherBusy_.store(true);
+    watcher_ = std::thread([this] {
+        {
+            std::lock_guard query(query_);
+            connection(); // keep a subscription open from now on
+        }
+        watcherBusy_.store(false);
+    });
 }
 
 void PulseAudioDevices::release() {
@@ -146,8 +170,7 @@ int PulseAudioDevices::addChangeHandler(ChangeHandler handler) {
         handlers_.emplace(token, std::move(handler));
     }
     if (!inChangeHandler) {
-        std::lock_guard guard(query_);
-        connection(); // keep a subscription open from now on
+        watchInBackground();
     }
     return token;
 }

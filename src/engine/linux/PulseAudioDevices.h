@@ -3,10 +3,12 @@
 #include "engine/AudioDevices.h"
 #include "engine/linux/PulseContext.h"
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace tc {
 
@@ -16,8 +18,9 @@ namespace tc {
 //
 // Threads: see AudioDevices. Queries share one connection, made on first use and made again after the
 // server went away; the change handlers run on its loop thread. While a handler is registered the
-// connection is kept open, so hot-plugged sinks and a new default are reported as they happen. A server that
-// does not answer within `timeout` gives the answers for no server.
+// connection is kept open, so hot-plugged sinks and a new default are reported as they happen; registering a
+// handler makes that connection on a thread of its own, so the caller (the main thread) never waits for the
+// server. A server that does not answer within `timeout` gives the answers for no server.
 class PulseAudioDevices final : public AudioDevices {
 public:
     explicit PulseAudioDevices(std::chrono::milliseconds timeout = PulseContext::kTimeout) : timeout_(timeout) {}
@@ -45,11 +48,17 @@ private:
     void release();
     std::vector<Sink> sinks();
     void notify();
+    // Connects on the watcher thread, unless it is connecting already.
+    void watchInBackground();
 
     const std::chrono::milliseconds timeout_;
     std::mutex query_; // one query at a time; guards loop_ and context_
     std::unique_ptr<PulseLoop> loop_;
     std::unique_ptr<PulseContext> context_;
+
+    std::mutex watcherMutex_; // guards watcher_
+    std::thread watcher_;
+    std::atomic<bool> watcherBusy_{false};
 
     std::mutex handlersMutex_; // held while handlers run
     std::map<int, ChangeHandler> handlers_;
