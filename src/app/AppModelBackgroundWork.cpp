@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <deque>
 #include <exception>
+#include <malloc.h>
 #include <mutex>
 #include <system_error>
 
@@ -105,6 +106,9 @@ int AppModel::importFilesAsync(std::vector<ImportRequest> files) {
                     auto imported = library->importPack(request.path, {});
                     profile = std::move(imported.profile);
                     sounds = std::move(imported.sounds);
+                    // A pack near its bound went through this thread's heap a sound at a time: hand the heap it
+                    // freed back to the system rather than keep a sound's worth of it resident.
+                    malloc_trim(0);
                     break;
                 }
                 }

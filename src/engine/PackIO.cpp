@@ -4,6 +4,7 @@
 #include "model/Json.h"
 #include "model/KeyLayout.h"
 #include "model/Names.h"
+#include "model/PackStream.h"
 #include "model/TapchimePack.h"
 #include "model/Uuid.h"
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <streambuf>
 #include <string_view>
 #include <system_error>
 
@@ -57,6 +59,89 @@ std::optional<std::string> readFile(const std::filesystem::path &path, std::uint
     }
     return bytes;
 }
+
+// A file read through a stream buffer that stops at `limit` bytes, even when the file grew since it was
+// measured; tooLarge() then says so. Read it twice with rewind(); changed() tells whether its size or time of
+// change differ from when it was opened.
+class BoundedFile final : public std::streambuf {
+public:
+    BoundedFile(std::filesystem::path path, std::uintmax_t limit) : path_(std::move(path)), limit_(limit) {}
+
+    bool open(std::string &problem) {
+        std::error_code error;
+        size_ = std::filesystem::file_size(path_, error);
+        if (!error) {
+            time_ = std::filesystem::last_write_time(path_, error);
+        }
+        if (error) {
+            problem = error.message();
+            return false;
+        }
+        if (size_ > limit_) {
+            problem = "larger than " + std::to_string(limit_) + " bytes";
+            return false;
+        }
+        in_.open(path_, std::ios::binary);
+        if (!in_) {
+            problem = "cannot open the file";
+            return false;
+        }
+        return true;
+    }
+    bool rewind(std::string &problem) {
+        in_.clear();
+        in_.seekg(0);
+        read_ = 0;
+        setg(nullptr, nullptr, nullptr);
+        if (!in_) {
+            problem = "cannot read the file again";
+            return false;
+        }
+        return true;
+    }
+    bool tooLarge(std::string &problem) const {
+        if (over_) {
+            problem = "larger than " + std::to_string(limit_) + " bytes";
+        }
+        return over_;
+    }
+    bool changed() const {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path_, error);
+        const auto time = std::filesystem::last_write_time(path_, error);
+        return error || size != size_ || time != time_;
+    }
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) {
+            return traits_type::to_int_type(*gptr());
+        }
+        if (read_ >= limit_) {
+            char beyond = 0;
+            over_ = over_ || in_.read(&beyond, 1).gcount() > 0;
+            return traits_type::eof();
+        }
+        const auto want = static_cast<std::streamsize>(std::min<std::uintmax_t>(buffer_.size(), limit_ - read_));
+        const std::streamsize got = in_.read(buffer_.data(), want).gcount();
+        if (got <= 0) {
+            return traits_type::eof();
+        }
+        read_ += static_cast<std::uintmax_t>(got);
+        setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::filesystem::path path_;
+    std::uintmax_t limit_;
+    std::ifstream in_;
+    std::array<char, 64 * 1024> buffer_{};
+    std::uintmax_t read_ = 0;
+    bool over_ = false;
+    std::uintmax_t size_ = 0;
+    std::filesystem::file_time_type time_;
+};
 
 // The extensions a packed sound's file may keep: the audio containers people share sounds in.
 constexpr std::array<std::string_view, 17> kAudioExtensions = {
@@ -148,18 +233,25 @@ void PackIO::exportPack(const Profile &profile, const std::vector<SoundItem> &us
 
 PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
                                     const std::set<std::string> &existingNames) const {
+    // The text is read twice and never held: the first pass keeps the pack without its audio, the second writes
+    // one sound at a time. So a pack at the size bound costs about one packed sound's text and audio at a time.
     std::string problem;
-    const std::optional<std::string> text = readFile(from, kMaxPackBytes, problem);
-    if (!text) {
+    BoundedFile file(from, kMaxPackBytes);
+    if (!file.open(problem)) {
         throw PackError(from.string() + ": " + problem);
     }
-    TapchimePack pack;
+    PackOutline outline;
     try {
-        pack = decodePack(*text);
+        std::istream in(&file);
+        outline = readPackOutline(in);
     } catch (const std::exception &error) {
         // DecodeError for a wrong shape; anything else from the JSON reader counts the same.
-        throw PackError(from.string() + ": " + error.what());
+        throw PackError(from.string() + ": " + (file.tooLarge(problem) ? problem : std::string(error.what())));
     }
+    if (file.tooLarge(problem)) {
+        throw PackError(from.string() + ": " + problem);
+    }
+    TapchimePack &pack = outline.pack;
 
     // The sounds to install: of those the profile uses, the last one packed under each id (a later one
     // under the same id would replace the earlier one's place in the profile). Nothing else is written.
@@ -170,18 +262,15 @@ PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
             lastOfID[pack.sounds[i].item.id] = i;
         }
     }
-    std::vector<const TapchimePack::PackSound *> wanted;
-    for (std::size_t i = 0; i < pack.sounds.size(); ++i) {
-        const auto it = lastOfID.find(pack.sounds[i].item.id);
-        if (it != lastOfID.end() && it->second == i) {
-            wanted.push_back(&pack.sounds[i]);
-        }
+    std::set<std::size_t> wanted;
+    for (const auto &[id, index] : lastOfID) {
+        wanted.insert(index);
     }
 
     // The profile and names join the document, whose size is bounded: so are they.
     std::size_t textBytes = dumpJson(toJson(pack.profile), false).size();
-    for (const auto *sound : wanted) {
-        textBytes += sound->item.name.size();
+    for (const std::size_t index : wanted) {
+        textBytes += pack.sounds[index].item.name.size();
     }
     if (textBytes > kMaxProfileBytes) {
         throw PackError(from.string() + ": the profile and its sound names are larger than " +
@@ -190,42 +279,81 @@ PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
 
     std::map<std::string, std::string> newIDs; // old sound id to new
     Imported result;
-    for (const auto *sound : wanted) {
-        const std::string id = "user." + Uuid::random().toString();
-        const std::string fileName = id + "." + safeExtension(sound->item.fileName);
-        const std::filesystem::path file = library_.soundsFolder() / fileName;
-        SoundItem item{id, sound->item.name, SoundCategory::mine, fileName, sound->item.duration};
-        {
-            // A new name nobody else uses: a plain write is enough.
+    // The sound being written: its new catalogue entry and file, open while its audio arrives.
+    std::optional<SoundItem> writing;
+    std::filesystem::path writingPath;
+    std::ofstream out;
+    const auto cannotWrite = [&] { return PackError(writingPath.string() + ": cannot write the sound file"); };
+    PackSoundSink sink;
+    sink.begin = [&](std::size_t index) {
+        const SoundItem &packed = pack.sounds[index].item;
+        if (!writing) {
+            const std::string id = "user." + Uuid::random().toString();
+            const std::string fileName = id + "." + safeExtension(packed.fileName);
+            writing = SoundItem{id, packed.name, SoundCategory::mine, fileName, packed.duration};
+            writingPath = library_.soundsFolder() / fileName;
             std::error_code ignored;
             std::filesystem::create_directories(library_.soundsFolder(), ignored);
             // Noted first: should the program die before the document lists the pack, the next start removes it.
-            bool written = library_.noteImport(fileName);
-            if (written) {
-                std::ofstream out(file, std::ios::binary | std::ios::trunc);
-                out.write(reinterpret_cast<const char *>(sound->data.data()),
-                          static_cast<std::streamsize>(sound->data.size()));
-                out.close();
-                written = static_cast<bool>(out);
-            }
-            if (!written) {
-                std::filesystem::remove(file, ignored);
-                removeInstalled(library_, result.sounds);
-                throw PackError(file.string() + ": cannot write the sound file");
+            if (!library_.noteImport(fileName)) {
+                throw cannotWrite();
             }
         }
+        // A new name nobody else uses: a plain write is enough. A later "data" of the same sound starts over.
+        out.close();
+        out.clear();
+        out.open(writingPath, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            throw cannotWrite();
+        }
+    };
+    sink.write = [&](const std::uint8_t *bytes, std::size_t size) {
+        out.write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(size));
+        if (!out) {
+            throw cannotWrite();
+        }
+    };
+    sink.end = [&](std::size_t index) {
+        out.close();
+        if (!out) {
+            throw cannotWrite();
+        }
+        SoundItem item = std::move(*writing);
+        writing.reset();
+        // In the sounds folder now, whatever happens next: the cleanup below knows it by the item.
+        result.sounds.push_back(item);
         try {
             library_.addUserSound(item);
         } catch (const AudioDecodeError &error) {
             if (error.kind() == AudioDecodeError::Kind::noRoom) {
-                result.sounds.push_back(item);
-                removeInstalled(library_, result.sounds);
                 throw PackError(from.string() + ": no room in the sound library for \"" + item.name + "\"");
             }
             // A sound whose audio cannot be decoded still arrives; it simply plays nothing.
         }
-        newIDs[sound->item.id] = id;
-        result.sounds.push_back(std::move(item));
+        newIDs[pack.sounds[index].item.id] = item.id;
+    };
+    try {
+        if (!file.rewind(problem)) {
+            throw PackError(from.string() + ": " + problem);
+        }
+        std::istream in(&file);
+        readPackSounds(
+            in, outline, [&](std::size_t index) { return wanted.count(index) != 0; }, sink);
+        // The same text both times: a pack changed in between is not half installed.
+        if (result.sounds.size() != wanted.size() || file.changed()) {
+            throw PackError(from.string() + ": the file changed while it was read");
+        }
+    } catch (const std::exception &error) {
+        if (writing) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(writingPath, ignored);
+        }
+        removeInstalled(library_, result.sounds);
+        if (const auto *packError = dynamic_cast<const PackError *>(&error)) {
+            throw *packError;
+        }
+        throw PackError(from.string() + ": " + error.what());
     }
 
     auto remap = [&](std::string &soundID) {

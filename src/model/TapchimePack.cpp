@@ -85,12 +85,13 @@ std::size_t decodedSize(std::string_view text) {
     return size >= padding ? size - padding : 0;
 }
 
-std::optional<std::vector<std::uint8_t>> decode(std::string_view text) {
+namespace {
+
+// Reads strict base64 (see decode) and hands each byte to `emit`; false for a text that is not.
+template <typename Emit> bool decodeInto(std::string_view text, Emit &&emit) {
     if (text.size() % 4 != 0) {
-        return std::nullopt;
+        return false;
     }
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(text.size() / 4 * 3);
     for (std::size_t i = 0; i < text.size(); i += 4) {
         const bool last = i + 4 == text.size();
         const int padding = last ? (text[i + 3] == '=') + (text[i + 2] == '=' && text[i + 3] == '=') : 0;
@@ -98,24 +99,39 @@ std::optional<std::vector<std::uint8_t>> decode(std::string_view text) {
         for (int k = 0; k < 4; ++k) {
             const int value = k < 4 - padding ? kValues[static_cast<unsigned char>(text[i + k])] : 0;
             if (value < 0) {
-                return std::nullopt; // also a "=" anywhere but the end
+                return false; // also a "=" anywhere but the end
             }
             group = (group << 6) | static_cast<std::uint32_t>(value);
         }
-        bytes.push_back(static_cast<std::uint8_t>(group >> 16));
+        emit(static_cast<std::uint8_t>(group >> 16));
         if (padding < 2) {
-            bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+            emit(static_cast<std::uint8_t>(group >> 8));
         }
         if (padding < 1) {
-            bytes.push_back(static_cast<std::uint8_t>(group));
+            emit(static_cast<std::uint8_t>(group));
         }
         // The bits the padding stands for must be zero, so every text has one reading.
         const std::uint32_t unused = padding == 2 ? 0xFFFFu : padding == 1 ? 0xFFu : 0u;
         if ((group & unused) != 0) {
-            return std::nullopt;
+            return false;
         }
     }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> decode(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() / 4 * 3);
+    if (!decodeInto(text, [&bytes](std::uint8_t byte) { bytes.push_back(byte); })) {
+        return std::nullopt;
+    }
     return bytes;
+}
+
+bool isValid(std::string_view text) {
+    return decodeInto(text, [](std::uint8_t) {});
 }
 
 } // namespace base64
@@ -172,6 +188,10 @@ TapchimePack decodePack(std::string_view text, std::size_t maxSoundBytes) {
     } catch (const json::exception &error) {
         throw DecodeError({}, std::string("not a valid JSON document: ") + error.what());
     }
+    return readPack(document, {}, maxSoundBytes);
+}
+
+TapchimePack decodePackTree(const nlohmann::json &document, std::size_t maxSoundBytes) {
     return readPack(document, {}, maxSoundBytes);
 }
 

@@ -46,6 +46,8 @@ std::string encodePack(const TapchimePack &pack);
 // Reads a pack from its file's text in any layout and member order; throws DecodeError, also when a
 // sound's data would decode to more than `maxSoundBytes`.
 TapchimePack decodePack(std::string_view text, std::size_t maxSoundBytes = TapchimePack::kMaxSoundBytes);
+// The same from the text's parsed JSON tree.
+TapchimePack decodePackTree(const nlohmann::json &document, std::size_t maxSoundBytes = TapchimePack::kMaxSoundBytes);
 
 // Standard base64 ("A–Z a–z 0–9 + /", "=" padding), no line breaks.
 namespace base64 {
@@ -53,6 +55,8 @@ std::string encode(const std::vector<std::uint8_t> &bytes);
 // Strict: the length is a multiple of four, padding only at the end, nothing outside the alphabet, no
 // stray bits in the last character. nullopt for anything else.
 std::optional<std::vector<std::uint8_t>> decode(std::string_view text);
+// Whether decode() would read `text`, without making its bytes.
+bool isValid(std::string_view text);
 // The number of bytes a well-formed text decodes to.
 std::size_t decodedSize(std::string_view text);
 } // namespace base64

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <malloc.h>
 #include <map>
 
 namespace tc {
@@ -453,6 +454,65 @@ TEST_F(PackIOTest, AFailedSoundWriteStopsTheImport) {
         EXPECT_STREQ(error.what(), PackError::kMessage);
     }
     EXPECT_EQ(test::readText(notAFolder), "a file");
+}
+
+// Heap bytes in use now, over every arena (glibc).
+std::size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Samples the heap each time the library reads a sound, then reads it as the fake decoder does.
+class HeapSamplingDecoder final : public AudioDecoder {
+public:
+    AudioBuffer read(const std::filesystem::path &path) const override {
+        samples.push_back(heapInUse());
+        return fake.read(path);
+    }
+    mutable std::vector<std::size_t> samples;
+    FakeAudioDecoder fake;
+};
+
+// A pack near its size bound must not cost several times its size: its sounds are written and loaded one at a
+// time, while neither the pack's text nor the other sounds' audio is held.
+TEST(PackImportMemory, EachSoundIsInstalledWithoutThePacksTextOrTheOtherSoundsHeld) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers keep their own heap";
+#else
+    constexpr std::size_t kSounds = 4;
+    constexpr std::size_t kSoundBytes = 6u * 1024u * 1024u;
+    test::TempDir dir;
+    nlohmann::json sounds = nlohmann::json::array();
+    std::map<std::string, std::string> keys;
+    for (std::size_t i = 0; i < kSounds; ++i) {
+        std::string audio(kSoundBytes, '\0');
+        for (std::size_t k = 0; k < audio.size(); ++k) {
+            audio[k] = static_cast<char>((k * 2654435761u + i) >> 13);
+        }
+        sounds.push_back(packedSound(userID(i), "s.wav", audio));
+        keys[std::to_string(i)] = userID(i);
+    }
+    const fs::path path = dir.path() / "big.tapchime";
+    test::writeText(path, packDocument("none", keys, sounds).dump());
+    sounds = nlohmann::json();
+    const auto packBytes = fs::file_size(path);
+
+    auto decoder = std::make_shared<HeapSamplingDecoder>();
+    SoundLibrary library(decoder, dir.path() / "Sounds", dir.path() / "resources");
+    PackIO io(library);
+    const std::size_t before = heapInUse();
+    const auto imported = io.importPack(path, {});
+    ASSERT_EQ(imported.sounds.size(), kSounds);
+    ASSERT_EQ(decoder->samples.size(), kSounds);
+    for (std::size_t i = 0; i < kSounds; ++i) {
+        EXPECT_EQ(fs::file_size(library.soundsFolder() / *imported.sounds[i].fileName), kSoundBytes);
+        const std::size_t held = decoder->samples[i] > before ? decoder->samples[i] - before : 0;
+        // One sound's text as the reader holds it (base64: 4/3 of its audio, in a buffer that grew by doubling)
+        // is all; the whole pack's text alone would be more than this.
+        EXPECT_LT(held, packBytes * 3 / 4) << "sound " << i << ": " << held / 1024 / 1024 << " MiB held while the "
+                                           << packBytes / 1024 / 1024 << " MiB pack was installed";
+    }
+#endif
 }
 
 } // namespace
