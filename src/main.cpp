@@ -47,9 +47,9 @@ int main(int argc, char *argv[]) {
     tc::AppAssembly assembly;
     auto &model = assembly.model();
 
-    // The installed applications, for the screens that list or pick applications.
-    tc::DesktopEntryApps installedApps;
-    tc::MainWindow window(model, {&assembly.runningApps(), &installedApps});
+    // The installed applications, for the screens that list or pick applications, read off the main thread.
+    const auto installedApps = tc::DesktopEntryApps::readInBackground();
+    tc::MainWindow window(model, {&assembly.runningApps(), installedApps.get()});
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
     tray.setContextMenu(menus.trayMenu());

@@ -76,6 +76,7 @@ AppModel::~AppModel() {
     // The worker finishes the file it is on; what it finished lands now, unheard (the views are gone), so
     // the save below keeps it. The files not started are left as they are.
     worker_.reset();
+    microphoneStarts_.reset(); // a take still opening its stream is dropped once that ends
     blockSignals(true);
     landFinishedWork();
     // The last edits are never lost, whichever way the program ends.

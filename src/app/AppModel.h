@@ -556,6 +556,8 @@ private:
     std::map<int, ImportResult> imports_;
     std::shared_ptr<Outbox> outbox_;
     std::unique_ptr<WorkQueue> worker_; // made by the first task; joined by the destructor
+    // Where the recorders' takes open the microphone (see makeRecorder); made by the first recorder.
+    std::unique_ptr<WorkQueue> microphoneStarts_;
 
     std::unique_ptr<TriggerWords> triggerWords_; // the lower-cased trigger words of the last push
 

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tc {
 
-Recorder::Recorder(Scheduler &scheduler, RecordingBackend &backend)
-    : scheduler_(scheduler), backend_(backend), self_(std::make_shared<Recorder *>(this)) {}
+Recorder::Recorder(Scheduler &scheduler, RecordingBackend &backend, StartRunner runStart)
+    : scheduler_(scheduler), backend_(backend), runStart_(std::move(runStart)),
+      self_(std::make_shared<Recorder *>(this)) {}
 
 Recorder::~Recorder() {
     // The take goes first: once it is destroyed no finish report of it can be posted.
@@ -84,13 +86,41 @@ void Recorder::begin() {
 
     std::weak_ptr<Recorder *> weak = self_;
     Scheduler *scheduler = &scheduler_;
-    const auto started = recorder->record(kMaxSeconds, [weak, scheduler, take](bool successfully) {
+    auto onFinish = [weak, scheduler, take](bool successfully) {
         scheduler->post([weak, take, successfully] {
             if (auto self = weak.lock()) {
                 (*self)->finish(take, successfully);
             }
         });
+    };
+    std::shared_ptr<RecordingTake> shared = std::move(recorder);
+    takeFile_ = file;
+    stopWhenStarted_ = false;
+    if (!runStart_) {
+        const auto started = shared->record(kMaxSeconds, std::move(onFinish));
+        state_ = State::of(State::Kind::recording);
+        land(take, std::move(shared), started);
+        return;
+    }
+    // The stream may take a while to open: meanwhile the take counts as recording, and its answer lands here.
+    levels_.clear();
+    elapsed_ = 0;
+    setState(State::of(State::Kind::recording));
+    runStart_([shared, onFinish = std::move(onFinish), weak, scheduler, take]() mutable {
+        const auto started = shared->record(kMaxSeconds, std::move(onFinish));
+        scheduler->post([weak, shared = std::move(shared), take, started]() mutable {
+            if (auto self = weak.lock()) {
+                (*self)->land(take, std::move(shared), started);
+            }
+        });
     });
+}
+
+void Recorder::land(uint64_t take, std::shared_ptr<RecordingTake> recorder, RecordingTake::StartResult started) {
+    // A take that reset() or a newer start() replaced, or that already ended, goes (and stops) here.
+    if (take != generation_ || state_.kind != State::Kind::recording) {
+        return;
+    }
     if (started == RecordingTake::StartResult::refused) {
         setState(State::of(State::Kind::denied));
         return;
@@ -99,18 +129,19 @@ void Recorder::begin() {
         setState(State::failed(kUnavailableMessage));
         return;
     }
-
     recorder_ = std::move(recorder);
-    takeFile_ = file;
     levels_.clear();
     elapsed_ = 0;
-    state_ = State::of(State::Kind::recording);
+    std::weak_ptr<Recorder *> weak = self_;
     meterTimer_ = scheduler_.repeat(kMeterInterval, [weak] {
         if (auto self = weak.lock()) {
             (*self)->tick();
         }
     });
     changed();
+    if (std::exchange(stopWhenStarted_, false)) {
+        stop();
+    }
 }
 
 void Recorder::tick() {
@@ -136,8 +167,13 @@ void Recorder::finish(uint64_t take, bool successfully) {
 }
 
 void Recorder::stop() {
-    if (recorder_ && state_.kind == State::Kind::recording) {
+    if (state_.kind != State::Kind::recording) {
+        return;
+    }
+    if (recorder_) {
         recorder_->stop();
+    } else {
+        stopWhenStarted_ = true; // still starting elsewhere
     }
 }
 

@@ -16,9 +16,10 @@ namespace tc {
 // key sound, with a level meter and the elapsed time while it records.
 //
 // Thread: made, used and destroyed on the scheduler thread (the main thread); onChange and every state
-// change happen there. The backend's permission answers and finish reports are moved there and count only
-// for the take they belong to: a take replaced by reset() or a newer start() changes nothing when it ends.
-// The backend and the scheduler must outlive the recorder.
+// change happen there. With a StartRunner a take's start runs elsewhere: the state is `recording` at once,
+// and a take that cannot start turns it to `failed` or `denied` when the answer arrives. The backend's permission
+// answers and finish reports are moved there and count only for the take they belong to: a take replaced by reset() or
+// a newer start() changes nothing when it ends. The backend and the scheduler must outlive the recorder.
 class Recorder final {
 public:
     static constexpr double kMaxSeconds = 3.0;
@@ -42,7 +43,11 @@ public:
     // Called after every change of state, elapsed or levels.
     std::function<void()> onChange;
 
-    Recorder(Scheduler &scheduler, RecordingBackend &backend);
+    // Runs a take's start, which may wait for the sound server while the stream opens (up to its timeout),
+    // somewhere other than the scheduler thread; absent: on the scheduler thread, within start().
+    using StartRunner = std::function<void(std::function<void()> start)>;
+
+    Recorder(Scheduler &scheduler, RecordingBackend &backend, StartRunner runStart = {});
     ~Recorder();
     Recorder(const Recorder &) = delete;
     Recorder &operator=(const Recorder &) = delete;
@@ -67,6 +72,8 @@ public:
 
 private:
     void begin();
+    // The started (or refused) take of number `take` arrives on the scheduler thread.
+    void land(uint64_t take, std::shared_ptr<RecordingTake> recorder, RecordingTake::StartResult started);
     void tick();
     void finish(uint64_t take, bool successfully);
     void stopMeter();
@@ -78,7 +85,9 @@ private:
     State state_;
     double elapsed_ = 0;
     std::vector<float> levels_;
-    std::unique_ptr<RecordingTake> recorder_;
+    StartRunner runStart_;
+    std::shared_ptr<RecordingTake> recorder_; // shared only with its start while that runs elsewhere
+    bool stopWhenStarted_ = false;            // stop() came while the take was starting
     std::filesystem::path takeFile_;
     std::unique_ptr<Scheduler::Timer> meterTimer_;
     // Counts takes (and permission requests); a late answer or finish for an older number is ignored.

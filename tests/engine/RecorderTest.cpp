@@ -237,3 +237,50 @@ TEST(Recorder, NullBackendSaysTheMicrophoneIsUnavailable) {
     recorder.start();
     EXPECT_EQ(recorder.state(), Recorder::State::failed(Recorder::kUnavailableMessage));
 }
+
+// With a start runner the window never waits for the stream to open: start() returns at once in `recording`,
+// and the take's answer lands later; a take that cannot start, a stop while starting and a reset while starting
+// each end as they would have.
+TEST(Recorder, ATakeStartedElsewhereLandsLaterAndEndsAsItWouldHave) {
+    struct Case {
+        const char *name;
+        RecordingTake::StartResult result;
+        std::function<void(Recorder &)> whileStarting;
+        Kind expected;
+        bool meterRuns;
+        int stops;
+    };
+    const Case cases[] = {
+        {"started", RecordingTake::StartResult::started, [](Recorder &) {}, Kind::recording, true, 0},
+        {"unavailable", RecordingTake::StartResult::unavailable, [](Recorder &) {}, Kind::failed, false, 0},
+        {"refused", RecordingTake::StartResult::refused, [](Recorder &) {}, Kind::denied, false, 0},
+        {"stopped while starting", RecordingTake::StartResult::started, [](Recorder &r) { r.stop(); }, Kind::finished,
+         false, 1},
+        {"reset while starting", RecordingTake::StartResult::started, [](Recorder &r) { r.reset(); }, Kind::idle, false,
+         0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeScheduler scheduler;
+        FakeRecordingBackend backend;
+        backend.startResult = c.result;
+        std::vector<std::function<void()>> starts;
+        Recorder recorder(scheduler, backend, [&](std::function<void()> start) { starts.push_back(std::move(start)); });
+        recorder.start();
+        EXPECT_EQ(recorder.state().kind, Kind::recording);
+        ASSERT_EQ(starts.size(), 1u);
+        ASSERT_EQ(backend.takes.size(), 1u);
+        EXPECT_FALSE(backend.takes[0]->started) << "the stream opens elsewhere";
+        c.whileStarting(recorder);
+
+        starts[0]();           // the stream opens
+        scheduler.runPosted(); // its answer lands
+        scheduler.runPosted(); // and what that made the take report
+        EXPECT_EQ(recorder.state().kind, c.expected);
+        EXPECT_EQ(scheduler.activeTimers(), c.meterRuns ? 1u : 0u);
+        EXPECT_EQ(backend.takes[0]->stops, c.stops);
+        if (c.expected == Kind::idle) {
+            EXPECT_TRUE(backend.takes[0]->destroyed) << "a replaced take stops when it lands";
+        }
+    }
+}

@@ -7,6 +7,7 @@
 #include "app/QtTime.h"
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
+#include "app/shell/BackgroundRunningApps.h"
 #include "engine/AudioEngine.h"
 #include "engine/ImportJournal.h"
 #include "engine/LatencyTrace.h"
@@ -51,7 +52,8 @@ struct AppAssembly::Parts {
     SoundLibraryCatalog catalog{library};
     SoundRouter router{library, engine};
     std::unique_ptr<OutputVolume> outputVolume = SystemSources::outputVolume();
-    std::unique_ptr<RunningAppsSource> runningApps = SystemSources::runningApps();
+    std::unique_ptr<BackgroundRunningApps> runningApps =
+        std::make_unique<BackgroundRunningApps>(SystemSources::runningApps());
     std::unique_ptr<RecordingBackend> recording = SystemSources::recordingBackend(ffmpeg);
 
     std::unique_ptr<AppModel> model;
@@ -83,6 +85,9 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
         p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());
     services.log = systemLog;
     p.model = std::make_unique<AppModel>(std::move(services));
+    // A new application shows up by coming to the front: the list of running ones is made afresh then.
+    QObject::connect(p.model.get(), &AppModel::currentAppBundleIDChanged, p.model.get(),
+                     [apps = p.runningApps.get()] { apps->refresh(); });
     if (p.trace) {
         QObject::connect(p.model.get(), &AppModel::soundsReadyChanged, p.model.get(),
                          [trace = p.trace.get()] { trace->mark("soundsReady"); });

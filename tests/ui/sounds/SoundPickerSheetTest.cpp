@@ -3,6 +3,7 @@
 
 #include "SoundPickerFixture.h"
 #include "model/KeyCodes.h"
+#include "support/Wait.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/sounds/PickerImportPane.h"
 #include "ui/sounds/PickerLibraryPane.h"
@@ -309,9 +310,13 @@ TEST(SoundPickerSheet, TheMainWindowShowsThePickerForTheModelsTargetAndUsingASou
     EXPECT_EQ(sheet->target(), SoundPickerTarget::brush());
     EXPECT_EQ(sheet->state().tab(), SoundPickerTab::record);
 
-    // The window's picker records through the model's microphone, here none at all.
+    // The window's picker records through the model's microphone, here none at all. The take opens its stream
+    // off the main thread; the answer lands there afterwards.
     QTest::mouseClick(sheet->recordPane()->recordButton(), Qt::LeftButton);
-    EXPECT_EQ(sheet->recordPane()->status(), "The microphone isn't available right now.");
+    EXPECT_TRUE(waitUntil([&] {
+        f.harness.time.runPosted();
+        return sheet->recordPane()->status() == "The microphone isn't available right now.";
+    })) << sheet->recordPane()->status().toStdString();
 
     sheet->state().setChosen("synth.coin");
     QTest::mouseClick(sheet->useButton(), Qt::LeftButton);
