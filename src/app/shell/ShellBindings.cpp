@@ -65,8 +65,8 @@ QString brokenDocumentTitle() {
 
 QString brokenDocumentText(const QString &keptPath) {
     const QFileInfo kept(keptPath);
-    return QStringLiteral("Your saved settings couldn't be read, so Tapchime starts with its defaults. A copy of the "
-                          "file was kept as \"%1\" in the folder %2; Tapchime never changes or removes it.")
+    return QStringLiteral("Tapchime starts with its defaults. A copy of the file was kept as \"%1\" in the folder "
+                          "%2; Tapchime never changes or removes it.")
         .arg(kept.fileName(), QDir::toNativeSeparators(kept.absolutePath()));
 }
 
