@@ -6,7 +6,7 @@
 #include "engine/AudioEngine.h"
 #include "engine/linux/NullAudioOutput.h"
 #include "engine/linux/PulseAudioDevices.h"
-#include "engine/linux/PulseAudioOutput.h"
+#include "engine/linux/SoundServerOutput.h"
 #include "support/FakeScheduler.h"
 #include "support/Rig.h"
 #include "support/Wait.h"
@@ -65,16 +65,20 @@ std::vector<std::string> streamSinks(const RigPulse &pulse) {
 
 // The settings keep naming a chosen sink while it is gone, and the picker shows it again once it is back: the
 // sound must then go there too, not stay on the default it fell back to.
-TEST(OutputDeviceListRig, AChosenSinkThatComesBackIsPlayedOnAgain) {
-    RigPulse pulse;
+class ChosenSinkRig : public ::testing::TestWithParam<SoundServer> {};
+
+TEST_P(ChosenSinkRig, AChosenSinkThatComesBackIsPlayedOnAgain) {
+    RigPulse pulse(GetParam());
     const auto loadSecond = [&] {
         std::string module = pulse.pactl("load-module module-null-sink sink_name=tc_alt rate=48000 "
                                          "format=float32le channels=2 sink_properties=device.description=Second");
         module.erase(module.find_last_not_of(" \n") + 1);
+        // PipeWire lists the sink a moment after it answered.
+        EXPECT_TRUE(waitUntil([&] { return pulse.pactl("list short sinks").find("tc_alt") != std::string::npos; }));
         return module;
     };
     std::string module = loadSecond();
-    PulseAudioOutput output;
+    SoundServerOutput output; // the program's: PipeWire's own stream where the server is PipeWire
     NullAudioOutput fallback;
     PulseAudioDevices devices;
     AudioEngine engine(
@@ -106,6 +110,8 @@ TEST(OutputDeviceListRig, AChosenSinkThatComesBackIsPlayedOnAgain) {
     engine.waitUntilSettled();
     EXPECT_TRUE(playsOn("tc_out"));
 }
+
+INSTANTIATE_TEST_SUITE_P(SoundServers, ChosenSinkRig, kSoundServers, SoundServerName());
 
 } // namespace
 } // namespace tc::test
