@@ -194,7 +194,8 @@ QString TriggerGraph::countText(int count) {
 
 TriggerGraph::TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent)
     : QWidget(parent), model_(model), geometry_(geometry), widestSoundX_(geometry.soundX),
-      triggerPool_(new TriggerNodePool(*this)), soundPool_(new SoundNodePool(*this)) {
+      triggerPool_(new TriggerNodePool(*this)), soundPool_(new SoundNodePool(*this)),
+      linkTiles_(new LinkTiles([this] { return currentLinks(); }, [this](const QRect &area) { update(area); }, this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     connect(&model_, &AppModelSignals::triggersChanged, this, &TriggerGraph::triggersChanged);
     model_.observe(AppModel::userSoundsChange, this, [this] { relayout({}); });
@@ -214,9 +215,23 @@ void TriggerGraph::setSelectedID(std::optional<Uuid> id) {
         }
     }
     triggerPool_->refresh(changed);
+    repaintTriggers(changed); // the selected trigger's link is drawn in ink
+}
+
+const std::vector<TriggerGraph::Link> &TriggerGraph::currentLinks() {
+    if (!links_) {
+        links_ = links(model_.data().triggers, layout_, geometry_, selectedID_);
+    }
+    return *links_;
+}
+
+void TriggerGraph::repaintTriggers(const std::vector<Uuid> &ids) {
+    links_.reset();
     for (const Trigger &trigger : model_.data().triggers) {
-        if (trigger.id == before || trigger.id == id) {
-            update(paintedArea(trigger)); // the selected trigger's link is drawn in ink
+        if (std::find(ids.begin(), ids.end(), trigger.id) != ids.end()) {
+            const QRect area = paintedArea(trigger);
+            linkTiles_->invalidate(area);
+            update(area);
         }
     }
 }
@@ -287,6 +302,9 @@ void TriggerGraph::relayout(const std::vector<Uuid> &changed, bool remake) {
     const Geometry &g = geometry_;
     triggerPool_->setGeometry(0, 0, static_cast<int>(g.leftWidth), height());
     soundPool_->setGeometry(static_cast<int>(g.soundX), 0, static_cast<int>(g.soundWidth), height());
+    // Every link may have moved: the pictures of the links stand in until they are painted again.
+    links_.reset();
+    linkTiles_->invalidate();
     if (remake) {
         // The counts under the sounds' names may have changed with any edit.
         soundPool_->refreshAll();
@@ -322,12 +340,14 @@ void TriggerGraph::triggersChanged(const std::vector<Uuid> &ids) {
         changed.push_back(i);
     }
     triggerPool_->refresh(ids);
+    // The link's pen and the node's shadow follow the switch. Only their area is painted again: the graph is
+    // translucent, so a whole repaint would also paint the backdrop and every node beneath it, on each keystroke in
+    // the editor.
+    std::vector<Uuid> moved;
     for (const std::size_t i : changed) {
-        // The link's pen and the node's shadow follow the switch. Only their area is painted again: the graph
-        // is translucent, so a whole repaint would also paint the backdrop and every node beneath it, on each
-        // keystroke in the editor.
-        update(paintedArea(triggers[i]));
+        moved.push_back(triggers[i].id);
     }
+    repaintTriggers(moved);
 }
 
 QRect TriggerGraph::paintedArea(const Trigger &trigger) const {
@@ -405,20 +425,7 @@ void TriggerGraph::paintEvent(QPaintEvent *event) {
 
     // Links, each with a white dot ringed in its colour at both ends.
     const QRectF exposed = QRectF(event->rect()).adjusted(-8, -8, 8, 8);
-    for (const Link &link : links(triggers, layout_, g, selectedID_)) {
-        if (!QRectF(link.start, link.end).normalized().adjusted(-4, -4, 4, 4).intersects(exposed)) {
-            continue;
-        }
-        painter.setPen(link.pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(link.path);
-        QPen ring(link.pen.color(), 1.5);
-        painter.setPen(ring);
-        painter.setBrush(Qt::white);
-        for (const QPointF &end : {link.start, link.end}) {
-            painter.drawEllipse(QRectF(end.x() - 4, end.y() - 4, 8, 8));
-        }
-    }
+    linkTiles_->paint(painter, event->rect(), width(), devicePixelRatioF());
 
     painter.setFont(columnFont());
     painter.setPen(Theme::ink2);

@@ -2,6 +2,7 @@
 
 #include "model/AppData.h"
 #include "model/Uuid.h"
+#include "ui/triggers/LinkTiles.h"
 
 #include <QColor>
 #include <QPainterPath>
@@ -53,12 +54,7 @@ public:
     static Layout layout(const std::vector<Trigger> &triggers, const Geometry &geometry);
 
     // One link's path and pen.
-    struct Link {
-        QPainterPath path;
-        QPointF start;
-        QPointF end;
-        QPen pen;
-    };
+    using Link = LinkTiles::Link;
     static std::vector<Link> links(const std::vector<Trigger> &triggers, const Layout &layout, const Geometry &geometry,
                                    const std::optional<Uuid> &selected);
     // "1 TRIGGER", "3 TRIGGERS".
@@ -79,6 +75,8 @@ public:
     QWidget *soundNode(const std::string &soundID);
     // How many trigger node widgets are made now (those near what shows, and a few spares).
     std::size_t madeTriggerNodes() const;
+    // Whether some of the links that show are still being painted (they then show as they were).
+    bool paintingLinks() const { return linkTiles_->busy(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -103,6 +101,10 @@ private:
     // The part of the graph paintEvent draws for one trigger (its node's shadow and its link), to paint again
     // when only that trigger changed.
     QRect paintedArea(const Trigger &trigger) const;
+    // The links as they are now, made again after each change.
+    const std::vector<Link> &currentLinks();
+    // The area of each trigger in `ids` (and of their links) is painted again.
+    void repaintTriggers(const std::vector<Uuid> &ids);
 
     AppModel &model_;
     std::function<void(const Uuid &)> onSelect_;
@@ -117,6 +119,8 @@ private:
     std::unordered_map<std::string, int> soundCounts_; // triggers per sound
     TriggerNodePool *triggerPool_;
     SoundNodePool *soundPool_;
+    std::optional<std::vector<Link>> links_;
+    LinkTiles *linkTiles_;
 };
 
 } // namespace tc
