@@ -14,7 +14,7 @@ namespace {
 // How far a link's drawing reaches past its path's corners: the end dots and the pen.
 constexpr qreal kLinkReach = 8;
 // Pictures kept beyond those of what shows, so that scrolling back and forth does not paint them again.
-constexpr std::size_t kKeptBands = 64;
+constexpr std::size_t kKeptBands = 24;
 
 // The workers: half the processors at most, so that the window keeps one to answer with whatever else runs.
 QThreadPool &painters() {
@@ -27,8 +27,8 @@ QThreadPool &painters() {
     return pool;
 }
 
-QRect bandRect(int index, int width) {
-    return QRect(0, index * LinkTiles::kBandHeight, width, LinkTiles::kBandHeight);
+QRect bandRect(int index, int left, int width) {
+    return QRect(left, index * LinkTiles::kBandHeight, width, LinkTiles::kBandHeight);
 }
 
 // A copy of `path` that shares nothing with it: a path caches what the painter makes of it inside its shared data,
@@ -235,9 +235,10 @@ QImage LinkTiles::picture(const std::vector<Link> &links, const QRect &band, qre
     return image;
 }
 
-void LinkTiles::paint(QPainter &painter, const QRect &area, int width, qreal pixelRatio) {
-    if (width != width_ || pixelRatio != pixelRatio_) {
+void LinkTiles::paint(QPainter &painter, const QRect &area, int left, int width, qreal pixelRatio) {
+    if (left != left_ || width != width_ || pixelRatio != pixelRatio_) {
         clear();
+        left_ = left;
         width_ = width;
         pixelRatio_ = pixelRatio;
     }
@@ -251,7 +252,7 @@ void LinkTiles::paint(QPainter &painter, const QRect &area, int width, qreal pix
         if (made) {
             band.ticket = nextTicket_++;
         }
-        const QRect rect = bandRect(index, width);
+        const QRect rect = bandRect(index, left, width);
         if (!band.fresh && !band.asked) {
             if (!haveAll) {
                 all = links_();
@@ -268,15 +269,15 @@ void LinkTiles::paint(QPainter &painter, const QRect &area, int width, qreal pix
                     link.path = detached(link.path); // a path is read by one thread at a time
                 }
                 painters().start(
-                    [mailbox = mailbox_, links = std::move(links), rect, pixelRatio, index, ticket, width]() mutable {
+                    [mailbox = mailbox_, links = std::move(links), rect, pixelRatio, index, ticket]() mutable {
                         QImage image = picture(links, rect, pixelRatio);
                         links.clear();
                         const std::lock_guard lock(mailbox->mutex);
                         if (mailbox->owner != nullptr) {
                             QMetaObject::invokeMethod(
                                 mailbox->owner,
-                                [owner = mailbox->owner, index, ticket, image = std::move(image), width, pixelRatio] {
-                                    owner->take(index, ticket, image, width, pixelRatio);
+                                [owner = mailbox->owner, index, ticket, image = std::move(image), rect, pixelRatio] {
+                                    owner->take(index, ticket, image, rect, pixelRatio);
                                 },
                                 Qt::QueuedConnection);
                         }
@@ -304,9 +305,9 @@ void LinkTiles::paint(QPainter &painter, const QRect &area, int width, qreal pix
     }
 }
 
-void LinkTiles::take(int index, std::uint64_t ticket, QImage image, int width, qreal pixelRatio) {
+void LinkTiles::take(int index, std::uint64_t ticket, QImage image, const QRect &rect, qreal pixelRatio) {
     const auto it = bands_.find(index);
-    if (it == bands_.end() || width != width_ || pixelRatio != pixelRatio_) {
+    if (it == bands_.end() || rect != bandRect(index, left_, width_) || pixelRatio != pixelRatio_) {
         return;
     }
     Band &band = it->second;
@@ -317,13 +318,13 @@ void LinkTiles::take(int index, std::uint64_t ticket, QImage image, int width, q
     // A picture painted before a later change is still closer to the links than the one shown.
     band.image = std::move(image);
     if (changed_) {
-        changed_(bandRect(index, width));
+        changed_(rect);
     }
 }
 
 void LinkTiles::invalidate(const QRect &area) {
     for (auto &[index, band] : bands_) {
-        if (area.isNull() || bandRect(index, width_).intersects(area)) {
+        if (area.isNull() || bandRect(index, left_, width_).intersects(area)) {
             band.ticket = nextTicket_++;
             band.fresh = false;
             band.asked = false;

@@ -15,8 +15,8 @@ class QPainter;
 
 namespace tc {
 
-// The trigger graph's links, painted in bands of the graph's full width and kept as pictures. A band with few links
-// is painted at once; one that many links cross (hundreds run through the middle of a big graph to the one sound
+// The trigger graph's links, painted in bands across the room between the columns and kept as pictures. A band with few
+// links is painted at once; one that many links cross (hundreds run through the middle of a big graph to the one sound
 // most triggers share, and each costs its dashes) is painted on a worker thread while the graph shows the band's
 // last picture, and shown when it is done. A band is painted afresh only when something in it changed.
 //
@@ -41,9 +41,10 @@ public:
               QObject *parent = nullptr);
     ~LinkTiles() override;
 
-    // Draws the links in `area` of a graph `width` points wide with `painter` (in the graph's points), from the
-    // bands' pictures, painting the missing ones or asking a worker for them.
-    void paint(QPainter &painter, const QRect &area, int width, qreal pixelRatio);
+    // Draws the links in `area` with `painter` (in the graph's points), from the pictures of the bands that reach
+    // `width` points from `left` across the graph (where the links run), painting the missing ones or asking a
+    // worker for them.
+    void paint(QPainter &painter, const QRect &area, int left, int width, qreal pixelRatio);
     // Everything under `area` (all of the graph when null) is painted afresh the next time it shows; until then its
     // last picture stands in.
     void invalidate(const QRect &area = QRect());
@@ -74,13 +75,14 @@ private:
     };
     struct Mailbox;
 
-    void take(int index, std::uint64_t ticket, QImage image, int width, qreal pixelRatio);
+    void take(int index, std::uint64_t ticket, QImage image, const QRect &rect, qreal pixelRatio);
 
     std::function<std::vector<Link>()> links_;
     std::function<void(const QRect &)> changed_;
     std::map<int, Band> bands_; // by index, from the top
     std::uint64_t nextTicket_ = 1;
     std::shared_ptr<Mailbox> mailbox_;
+    int left_ = 0;
     int width_ = 0;
     qreal pixelRatio_ = 1;
 };

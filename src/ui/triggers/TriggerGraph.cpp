@@ -425,7 +425,11 @@ void TriggerGraph::paintEvent(QPaintEvent *event) {
 
     // Links, each with a white dot ringed in its colour at both ends.
     const QRectF exposed = QRectF(event->rect()).adjusted(-8, -8, 8, 8);
-    linkTiles_->paint(painter, event->rect(), width(), devicePixelRatioF());
+    // The links and their end dots keep between the columns. (The bands start on a multiple of 8 points, a whole
+    // number of device pixels at any common scale.)
+    const int linksLeft = static_cast<int>(std::floor((g.leftWidth - 8) / 8)) * 8;
+    const int linksRight = static_cast<int>(std::ceil(g.soundX)) + 8;
+    linkTiles_->paint(painter, event->rect(), linksLeft, linksRight - linksLeft, devicePixelRatioF());
 
     painter.setFont(columnFont());
     painter.setPen(Theme::ink2);
