@@ -235,7 +235,14 @@ QImage LinkTiles::picture(const std::vector<Link> &links, const QRect &band, qre
     return image;
 }
 
-void LinkTiles::paint(QPainter &painter, const QRect &area, int left, int width, qreal pixelRatio) {
+void LinkTiles::paint(QPainter &painter, const QRect &area, int left, int width) {
+    // The pictures are made at the device's pixels per point (the screen's, or a picture's drawn larger).
+    const QTransform &device = painter.deviceTransform();
+    const qreal pixelRatio = device.m11();
+    if (device.type() > QTransform::TxScale || device.m22() != pixelRatio || pixelRatio <= 0) {
+        draw(painter, crossing(links_(), area), area); // turned or stretched: no picture fits
+        return;
+    }
     if (left != left_ || width != width_ || pixelRatio != pixelRatio_) {
         clear();
         left_ = left;

@@ -44,7 +44,7 @@ public:
     // Draws the links in `area` with `painter` (in the graph's points), from the pictures of the bands that reach
     // `width` points from `left` across the graph (where the links run), painting the missing ones or asking a
     // worker for them.
-    void paint(QPainter &painter, const QRect &area, int left, int width, qreal pixelRatio);
+    void paint(QPainter &painter, const QRect &area, int left, int width);
     // Everything under `area` (all of the graph when null) is painted afresh the next time it shows; until then its
     // last picture stands in.
     void invalidate(const QRect &area = QRect());

@@ -429,7 +429,7 @@ void TriggerGraph::paintEvent(QPaintEvent *event) {
     // number of device pixels at any common scale.)
     const int linksLeft = static_cast<int>(std::floor((g.leftWidth - 8) / 8)) * 8;
     const int linksRight = static_cast<int>(std::ceil(g.soundX)) + 8;
-    linkTiles_->paint(painter, event->rect(), linksLeft, linksRight - linksLeft, devicePixelRatioF());
+    linkTiles_->paint(painter, event->rect(), linksLeft, linksRight - linksLeft);
 
     painter.setFont(columnFont());
     painter.setPen(Theme::ink2);
