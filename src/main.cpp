@@ -83,6 +83,8 @@ int main(int argc, char *argv[]) {
     // Shown even without a tray: a tray that comes up later (the desktop's panel after a login start) takes
     // the icon then.
     tray.show();
+    // The keyboard is heard before the window shows: a hotkey pressed the moment it appears is not lost.
+    model.startListening();
     if (!tc::TrayIcon::isAvailable()) {
         // Without a tray the window is the only way in.
         window.show();

@@ -63,7 +63,7 @@ AppModel::~AppModel() {
     // The keyboard thread and the watchers' sources stop first, so nothing reports into a model half gone.
     services_.monitor.reset();
     services_.watchers.reset();
-    if (started_) {
+    if (listening_) {
         // The router outlives the model; its reports must not reach the queue that goes with it.
         services_.router->onKey = nullptr;
         services_.router->onPlayed = nullptr;

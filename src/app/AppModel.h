@@ -231,9 +231,14 @@ public:
 
     // --- Start-up and runtime -----------------------------------------------------------------------------
 
-    // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up.
-    // Runs once; later calls do nothing.
+    // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up
+    // (startListening()), then asks for the first-run sheet when it was never completed. Runs once; later calls
+    // do nothing.
     void start();
+    // The part of start() that hears the keyboard: once it returns, a key press reaches the router and a hotkey
+    // the model. The shell calls it before it shows a window, so a hotkey pressed the moment the window appears
+    // is not lost. Runs once; later calls (start()'s too) do nothing.
+    void startListening();
     // Starts the keyboard monitor when it is not running; while it cannot start, retries every 1.5 s.
     void startMonitorIfPossible();
     // The keyboard-access help in place of a settings pane: asks the shell to show it.
@@ -531,6 +536,7 @@ private:
     std::int64_t soundsVersion_ = 0;
 
     bool started_ = false;
+    bool listening_ = false;
     // The effective profile last recorded for the switch log: outer absent = nothing recorded yet, inner
     // absent = the application was silenced by an app rule.
     std::optional<std::optional<Uuid>> lastEffectiveProfileID_;

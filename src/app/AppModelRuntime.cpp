@@ -34,6 +34,21 @@ void AppModel::start() {
         return;
     }
     started_ = true;
+    startListening();
+    if (!data_.settings.hasCompletedOnboarding) {
+        setShowOnboarding(true);
+    }
+    // The default document greets the user as if new; they hear why, once, over the onboarding.
+    if (!keptBrokenDocument_.isEmpty()) {
+        emit brokenDocumentKept(keptBrokenDocument_);
+    }
+}
+
+void AppModel::startListening() {
+    if (listening_) {
+        return;
+    }
+    listening_ = true;
     const auto &settings = data_.settings;
 
     // The engine connects to the sound server on its own thread; until then key presses wait in its mixer.
@@ -120,14 +135,6 @@ void AppModel::start() {
     pushRuntime();
     checkMacOutput();
     outputTimer_ = services_.timers->repeat(kOutputSampling, [this] { checkMacOutput(); });
-
-    if (!data_.settings.hasCompletedOnboarding) {
-        setShowOnboarding(true);
-    }
-    // The default document greets the user as if new; they hear why, once, over the onboarding.
-    if (!keptBrokenDocument_.isEmpty()) {
-        emit brokenDocumentKept(keptBrokenDocument_);
-    }
 }
 
 void AppModel::startMonitorIfPossible() {

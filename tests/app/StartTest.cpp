@@ -3,6 +3,7 @@
 #include "AppModelHarness.h"
 
 #include "model/Json.h"
+#include "model/Modifiers.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -115,6 +116,25 @@ TEST(Start, ShowsOnboardingUntilItIsCompleted) {
     EXPECT_FALSE(model.showOnboarding()); // the constructor starts nothing
     model.start();
     EXPECT_TRUE(model.showOnboarding());
+}
+
+TEST(Start, ListeningFirstHearsAHotkeyAndStartThenOnlyAsksForTheOnboarding) {
+    Harness harness;
+    auto &model = harness.make();
+    model.startListening(); // before the window shows
+    EXPECT_EQ(harness.monitor->startCalls, 1);
+    EXPECT_FALSE(model.showOnboarding());
+    harness.press(40, Modifiers::kControl | Modifiers::kOption); // Ctrl+Alt+K
+    ASSERT_EQ(harness.notices.size(), 1u);
+    EXPECT_EQ(harness.notices[0].kind, Notice::Kind::soundsOff);
+
+    const auto timers = harness.time.timersMade();
+    model.start();
+    EXPECT_TRUE(model.showOnboarding());
+    EXPECT_EQ(harness.audio.calls.size(), 4u); // nothing brought up twice
+    EXPECT_EQ(harness.library.preloads, 1);
+    EXPECT_EQ(harness.monitor->startCalls, 1);
+    EXPECT_EQ(harness.time.timersMade(), timers);
 }
 
 TEST(Start, ReportsArrivingAfterTheModelIsGoneAreDropped) {
