@@ -232,8 +232,8 @@ public:
     // --- Start-up and runtime -----------------------------------------------------------------------------
 
     // Brings the engine, the preload, the router callbacks, the monitor, the watchers and the timers up
-    // (startListening()), then asks for the first-run sheet when it was never completed. Runs once; later calls
-    // do nothing.
+    // (startListening()), then asks for the first-run sheet when it was never completed and tells of a broken
+    // document set aside at load. Runs once; later calls do nothing.
     void start();
     // The part of start() that hears the keyboard: once it returns, a key press reaches the router and a hotkey
     // the model. The shell calls it before it shows a window, so a hotkey pressed the moment the window appears
