@@ -9,6 +9,8 @@
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
 
+#include "support/ProgramRig.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -26,10 +28,6 @@ using namespace tc::test;
 
 #ifdef TAPCHIME_PROGRAM
 namespace {
-
-int ignoreXErrors(Display *, XErrorEvent *) {
-    return 0;
-}
 
 bool isProgramWindow(Display *display, Window window) {
     XClassHint hint{};
@@ -114,13 +112,6 @@ void pressChord(Display *display, const std::vector<KeySym> &keys) {
     XFlush(display);
 }
 
-std::string fileText(const std::filesystem::path &path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 } // namespace
 #endif
 
@@ -134,29 +125,10 @@ TEST(FirstKey, AHotkeyPressedTheMomentTheWindowShowsIsHeard) {
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         RigX x;
-        TempDir home;
-        const auto runtime = home.path() / "run";
-        std::filesystem::create_directories(runtime);
-        chmod(runtime.c_str(), 0700);
-        ScopedEnv homeVar("HOME", home.path().string());
-        ScopedEnv config("XDG_CONFIG_HOME", (home.path() / "config").string());
-        ScopedEnv data("XDG_DATA_HOME", (home.path() / "data").string());
-        ScopedEnv runtimeVar("XDG_RUNTIME_DIR", runtime.string());
-        ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
-        ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home.path() / "no-bus").string());
+        ProgramHome home;
         const auto log = home.path() / "program.log";
 
-        struct Connection {
-            Display *display = nullptr;
-            XErrorHandler previous = XSetErrorHandler(ignoreXErrors);
-            ~Connection() {
-                if (display) {
-                    XCloseDisplay(display);
-                }
-                XSetErrorHandler(previous);
-            }
-        } connection;
-        connection.display = XOpenDisplay(x.display().c_str());
+        RigDisplay connection(x.display());
         ASSERT_NE(connection.display, nullptr);
         Display *display = connection.display;
         // Told of every top-level window mapped from now on, before the program starts.

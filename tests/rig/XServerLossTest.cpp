@@ -9,6 +9,8 @@
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
 
+#include "support/ProgramRig.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -25,10 +27,6 @@ using namespace tc::test;
 
 #ifdef TAPCHIME_PROGRAM
 namespace {
-
-int ignoreXErrors(Display *, XErrorEvent *) {
-    return 0;
-}
 
 // The program's shown top-level windows: all of them, or only the notice panel (a tool window).
 int shownProgramWindows(Display *display, bool noticesOnly) {
@@ -78,13 +76,6 @@ int shownProgramWindows(Display *display, bool noticesOnly) {
     return shown;
 }
 
-std::string fileText(const std::filesystem::path &path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 } // namespace
 #endif
 
@@ -97,32 +88,13 @@ TEST(XServerLoss, AnEditJustBeforeTheServerGoesIsSavedAndTheProgramEndsByItself)
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         RigX x;
-        TempDir home;
-        const auto runtime = home.path() / "run";
-        std::filesystem::create_directories(runtime);
-        chmod(runtime.c_str(), 0700);
-        ScopedEnv homeVar("HOME", home.path().string());
-        ScopedEnv config("XDG_CONFIG_HOME", (home.path() / "config").string());
-        ScopedEnv data("XDG_DATA_HOME", (home.path() / "data").string());
-        ScopedEnv runtimeVar("XDG_RUNTIME_DIR", runtime.string());
-        ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
-        ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home.path() / "no-bus").string());
+        ProgramHome home;
         const auto document = home.path() / "data" / "Tapchime" / "data.json";
         const auto log = home.path() / "program.log";
 
         std::optional<int> status;
         {
-            struct Connection {
-                Display *display = nullptr;
-                XErrorHandler previous = XSetErrorHandler(ignoreXErrors);
-                ~Connection() {
-                    if (display) {
-                        XCloseDisplay(display);
-                    }
-                    XSetErrorHandler(previous);
-                }
-            } connection;
-            connection.display = XOpenDisplay(x.display().c_str());
+            RigDisplay connection(x.display());
             ASSERT_NE(connection.display, nullptr);
             ChildProcess program({TAPCHIME_PROGRAM}, log.string());
             // Up: without a tray its main window opens.
@@ -139,8 +111,7 @@ TEST(XServerLoss, AnEditJustBeforeTheServerGoesIsSavedAndTheProgramEndsByItself)
             ASSERT_TRUE(
                 waitUntil([&] { return shownProgramWindows(connection.display, true) > 0; }, std::chrono::seconds(30)))
                 << fileText(log);
-            XCloseDisplay(connection.display);
-            connection.display = nullptr;
+            connection.close();
             x.stop();
             status = program.waitForExit(std::chrono::seconds(30));
             ASSERT_TRUE(status.has_value()) << "the program hangs after the X server went away\n" << fileText(log);
