@@ -78,17 +78,6 @@ private:
     jsonread::fail(sound.member("data"), problem);
 }
 
-constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-constexpr std::array<int, 256> kValues = [] {
-    std::array<int, 256> values{};
-    values.fill(-1);
-    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
-        values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<int>(i);
-    }
-    return values;
-}();
-
 // base64::decode for a text that arrives a character at a time: the same strict rules, the bytes handed on in
 // pieces as they are made (or not at all), and decodedSize() as base64::decodedSize gives it for the whole text.
 class Base64Stream {
@@ -136,7 +125,7 @@ private:
         const int padding = last ? (pending_[3] == '=') + (pending_[2] == '=' && pending_[3] == '=') : 0;
         std::uint32_t bits = 0;
         for (int k = 0; k < 4; ++k) {
-            const int value = k < 4 - padding ? kValues[pending_[k]] : 0;
+            const int value = k < 4 - padding ? base64::kValues[pending_[k]] : 0;
             if (value < 0) {
                 valid_ = false; // also a "=" anywhere but the end
                 return;

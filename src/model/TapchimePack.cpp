@@ -11,18 +11,6 @@ namespace {
 using nlohmann::json;
 namespace rd = jsonread;
 
-constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-// The value of each base64 character, -1 for anything else.
-constexpr std::array<int, 256> kValues = [] {
-    std::array<int, 256> values{};
-    values.fill(-1);
-    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
-        values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<int>(i);
-    }
-    return values;
-}();
-
 json toJson(const TapchimePack::PackSound &sound) {
     return json{{"item", toJson(sound.item)}, {"data", base64::encode(sound.data)}};
 }

@@ -4,6 +4,7 @@
 #include "model/Profile.h"
 #include "model/SoundItem.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -51,6 +52,17 @@ TapchimePack decodePackTree(const nlohmann::json &document, std::size_t maxSound
 
 // Standard base64 ("A–Z a–z 0–9 + /", "=" padding), no line breaks.
 namespace base64 {
+inline constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+// The value of each character of the alphabet, -1 for anything else.
+inline constexpr std::array<int, 256> kValues = [] {
+    std::array<int, 256> values{};
+    values.fill(-1);
+    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
+        values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<int>(i);
+    }
+    return values;
+}();
+
 std::string encode(const std::vector<std::uint8_t> &bytes);
 // Strict: the length is a multiple of four, padding only at the end, nothing outside the alphabet, no
 // stray bits in the last character. nullopt for anything else.
