@@ -9,17 +9,11 @@
 #include "engine/PackIO.h"
 #include "engine/SoundLibrary.h"
 #include "support/FakeAudioDecoder.h"
+#include "support/PipedChild.h"
 #include "support/Rig.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -30,8 +24,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char **environ;
 
 namespace tc::test {
 namespace {
@@ -48,75 +40,14 @@ void writeSound(const fs::path &path, std::size_t bytes, char fill) {
     out << head << std::string(bytes - head.size(), fill);
 }
 
-// The import child, with its standard output on a pipe.
-class ImportChild {
-public:
-    ImportChild(const fs::path &folder, const std::vector<fs::path> &files) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            throw std::runtime_error("no pipe");
-        }
-        readEnd_ = fds[0];
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        std::vector<std::string> arguments = {TAPCHIME_IMPORT_CHILD, folder.string()};
-        for (const auto &file : files) {
-            arguments.push_back(file.string());
-        }
-        std::vector<char *> argv;
-        for (auto &argument : arguments) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        const int error = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (error != 0) {
-            close(readEnd_);
-            throw std::runtime_error("cannot start the import child");
-        }
+// The import child: it says "started" once the import runs and "done" at its end.
+std::vector<std::string> importChild(const fs::path &folder, const std::vector<fs::path> &files) {
+    std::vector<std::string> arguments = {TAPCHIME_IMPORT_CHILD, folder.string()};
+    for (const auto &file : files) {
+        arguments.push_back(file.string());
     }
-    ~ImportChild() {
-        kill();
-        close(readEnd_);
-    }
-    ImportChild(const ImportChild &) = delete;
-    ImportChild &operator=(const ImportChild &) = delete;
-
-    // Reads its output until it has printed `line`; false when it ended or a minute passed first.
-    bool waitFor(const std::string &line) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        while (output_.find(line + "\n") == std::string::npos) {
-            pollfd poller{readEnd_, POLLIN, 0};
-            if (std::chrono::steady_clock::now() > deadline || poll(&poller, 1, 1000) < 0) {
-                return false;
-            }
-            char buffer[256];
-            const ssize_t got = poller.revents != 0 ? read(readEnd_, buffer, sizeof buffer) : 0;
-            if (poller.revents != 0 && got <= 0) {
-                return false;
-            }
-            output_.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-        }
-        return true;
-    }
-
-    void kill() {
-        if (pid_ <= 0) {
-            return;
-        }
-        ::kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int readEnd_ = -1;
-    std::string output_;
-};
+    return arguments;
+}
 
 // The files in the sounds folder, with their sizes.
 std::map<std::string, std::uintmax_t> soundFiles(const fs::path &sounds) {
@@ -166,10 +97,10 @@ TEST(ImportKill, AStartAfterAKillDuringImportsFindsOnlyTheSoundsItsDocumentLists
     std::chrono::microseconds importTime{};
     {
         TempDir data;
-        ImportChild child(data.path(), files);
-        ASSERT_TRUE(child.waitFor("started"));
+        PipedChild child(importChild(data.path(), files));
+        ASSERT_TRUE(child.waitForLine("started"));
         const auto begin = std::chrono::steady_clock::now();
-        ASSERT_TRUE(child.waitFor("done"));
+        ASSERT_TRUE(child.waitForLine("done"));
         importTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
     }
     std::uniform_int_distribution<std::int64_t> moment(0, importTime.count());
@@ -180,8 +111,8 @@ TEST(ImportKill, AStartAfterAKillDuringImportsFindsOnlyTheSoundsItsDocumentLists
         TempDir data;
         const fs::path sounds = data.path() / "Sounds";
         {
-            ImportChild child(data.path(), files);
-            ASSERT_TRUE(child.waitFor("started"));
+            PipedChild child(importChild(data.path(), files));
+            ASSERT_TRUE(child.waitForLine("started"));
             if (round % 2 == 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
             } else {

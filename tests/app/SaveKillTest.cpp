@@ -5,17 +5,11 @@
 #include "app/DocumentStore.h"
 #include "app/helpers/LargeDocument.h"
 #include "engine/AtomicFile.h"
+#include "support/PipedChild.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <iostream>
@@ -24,96 +18,13 @@
 #include <thread>
 #include <vector>
 
-extern char **environ;
-
 namespace tc::test {
 namespace {
 
-// The save child, with its standard output on a pipe the test reads generation numbers from.
-class SaveChild {
-public:
-    SaveChild(const QString &folder, std::int64_t firstGeneration) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            throw std::runtime_error("no pipe");
-        }
-        readEnd_ = fds[0];
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        const std::string program = TAPCHIME_SAVE_CHILD;
-        const std::string folderArgument = folder.toStdString();
-        const std::string generationArgument = std::to_string(firstGeneration);
-        char *argv[] = {const_cast<char *>(program.c_str()), const_cast<char *>(folderArgument.c_str()),
-                        const_cast<char *>(generationArgument.c_str()), nullptr};
-        const int error = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (error != 0) {
-            close(readEnd_);
-            throw std::runtime_error("cannot start " + program);
-        }
-    }
-    ~SaveChild() {
-        kill();
-        close(readEnd_);
-    }
-    SaveChild(const SaveChild &) = delete;
-    SaveChild &operator=(const SaveChild &) = delete;
-
-    // Reads generation numbers until `count` more have arrived (or the child ended); false on a time-out.
-    bool waitForGenerations(std::size_t count) {
-        while (finished_.size() < count) {
-            if (!readSome(std::chrono::seconds(60))) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // SIGKILL, then every number the child printed before it died.
-    void kill() {
-        if (pid_ <= 0) {
-            return;
-        }
-        ::kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        while (readSome(std::chrono::seconds(0))) {
-        }
-    }
-
-    const std::vector<std::int64_t> &finished() const { return finished_; }
-
-private:
-    // One read from the pipe; false at its end or when nothing came within `timeout`.
-    bool readSome(std::chrono::milliseconds timeout) {
-        pollfd poller{readEnd_, POLLIN, 0};
-        if (poll(&poller, 1, static_cast<int>(timeout.count())) <= 0) {
-            return false;
-        }
-        char buffer[256];
-        const ssize_t got = read(readEnd_, buffer, sizeof buffer);
-        if (got <= 0) {
-            return false;
-        }
-        for (ssize_t i = 0; i < got; ++i) {
-            if (buffer[i] == '\n') {
-                finished_.push_back(std::stoll(line_));
-                line_.clear();
-            } else {
-                line_ += buffer[i];
-            }
-        }
-        return true;
-    }
-
-    pid_t pid_ = -1;
-    int readEnd_ = -1;
-    std::string line_;
-    std::vector<std::int64_t> finished_;
-};
+// The save child: it prints each generation's number once that generation is on disk.
+std::vector<std::string> saveChild(const QString &folder, std::int64_t firstGeneration) {
+    return {TAPCHIME_SAVE_CHILD, folder.toStdString(), std::to_string(firstGeneration)};
+}
 
 bool hasTemporaries(const QString &folder) {
     const auto target = std::filesystem::path((folder + "/data.json").toStdString());
@@ -150,12 +61,12 @@ TEST(SaveKill, EveryStartAfterAKillFindsTheOldOrTheNewDocumentWholeAndNoTemporar
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         {
-            SaveChild child(folder, onDisk + 1);
+            PipedChild child(saveChild(folder, onDisk + 1));
             // A random number of finished saves, then a random moment within the next one.
-            ASSERT_TRUE(child.waitForGenerations(std::uniform_int_distribution<std::size_t>(0, 8)(random)));
+            ASSERT_TRUE(child.waitForLines(std::uniform_int_distribution<std::size_t>(0, 8)(random)));
             std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
             child.kill();
-            const std::int64_t lastFinished = child.finished().empty() ? onDisk : child.finished().back();
+            const std::int64_t lastFinished = child.lines().empty() ? onDisk : std::stoll(child.lines().back());
             killedMidWrite += hasTemporaries(folder) ? 1 : 0;
 
             DocumentStore store(folder);
