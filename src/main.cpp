@@ -2,16 +2,19 @@
 
 #include "app/AppModel.h"
 #include "app/BuildInfo.h"
+#include "app/DocumentStore.h"
 #include "app/shell/AppAssembly.h"
 #include "app/shell/AppMenus.h"
 #include "app/shell/DesktopEntryApps.h"
 #include "app/shell/KeyboardAccessHelp.h"
 #include "app/shell/NoticeHUD.h"
 #include "app/shell/QuitHooks.h"
+#include "app/shell/SecondLaunch.h"
 #include "app/shell/ShellBindings.h"
 #include "app/shell/SingleInstance.h"
 #include "app/shell/TrayIcon.h"
 #include "app/shell/Updater.h"
+#include "engine/linux/DataFolderLock.h"
 #include "ui/kit/Theme.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/MenuBarPopup.h"
@@ -22,6 +25,13 @@
 #include <QPalette>
 
 int main(int argc, char *argv[]) {
+    // One copy per data folder, for its whole life: the lock is taken before anything there is read, cleaned or
+    // written, and a launch that finds it held asks the copy holding it to show its window and ends.
+    tc::DataFolderLock dataFolder(tc::DocumentStore::defaultFolder().toStdString());
+    if (const auto status = tc::SecondLaunch::handOver(dataFolder, argc, argv, tc::Theme::applyAppearance)) {
+        return *status;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tapchime");
     QApplication::setOrganizationName("Tapchime");
@@ -29,7 +39,8 @@ int main(int argc, char *argv[]) {
     // The program lives in the tray: closing its last window leaves it running.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // A second launch hands over to the running copy and quits before anything else starts.
+    // Later launches find this copy on its socket; one of another data folder that answers there keeps the
+    // program to one copy per user, as before.
     tc::SingleInstance instance;
     if (!instance.claim()) {
         return 0;

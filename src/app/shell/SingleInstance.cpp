@@ -95,12 +95,12 @@ bool SingleInstance::claim() {
              "another copy");
         return true;
     }
-    switch (tellRunningCopy()) {
+    switch (askRunningCopy()) {
     case Answer::answered:
         return false;
     case Answer::silent:
         log_("Tapchime: the copy on " + name_.toStdString() + " did not answer within " +
-             std::to_string(kAnswerTimeoutMs) + " ms; starting in its place");
+             std::to_string(kAnswerTimeoutMs) + " ms and is not on this data folder; listening in its place");
         break;
     case Answer::stranger:
         log_("Tapchime: " + name_.toStdString() + " belongs to another user; starting without asking it");
@@ -121,13 +121,17 @@ bool SingleInstance::claim() {
     return true;
 }
 
-SingleInstance::Answer SingleInstance::tellRunningCopy() {
+SingleInstance::Answer SingleInstance::askRunningCopy(std::chrono::milliseconds wait) {
+    if (name_.isEmpty()) {
+        return Answer::nobody;
+    }
     if (!socketIsOurs(name_)) {
         return Answer::stranger;
     }
+    const QDeadlineTimer deadline(std::max<qint64>(wait.count(), 1));
     QLocalSocket socket;
     socket.connectToServer(name_);
-    if (!socket.waitForConnected(connectTimeoutMs)) {
+    if (!socket.waitForConnected(static_cast<int>(std::min<qint64>(deadline.remainingTime(), connectTimeoutMs)))) {
         return Answer::nobody;
     }
     if (!peerIsOurs(socket)) {
@@ -135,9 +139,8 @@ SingleInstance::Answer SingleInstance::tellRunningCopy() {
         return Answer::stranger;
     }
     socket.write(activateMessage);
-    socket.waitForBytesWritten(connectTimeoutMs);
-    // A copy that is alive answers at once; one that only holds its socket never does.
-    const QDeadlineTimer deadline(kAnswerTimeoutMs);
+    socket.waitForBytesWritten(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
+    // A copy that is alive answers at once; one that is stopped or busy answers late or never.
     while (!socket.canReadLine() && !deadline.hasExpired() && socket.state() == QLocalSocket::ConnectedState) {
         socket.waitForReadyRead(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
     }
