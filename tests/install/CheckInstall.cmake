@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix (with a space in its path) and checks that every file is in its XDG
-# place, that the desktop entry is valid, starts the installed program and declares the pack file type, and that
-# the install wrote nothing into the build tree (an install with sudo must leave it alone).
+# place, that the desktop entry is valid and starts the installed program, that the pack file type is known to the
+# system while the entry claims no file type (the program opens no file it is given: packs are imported from its
+# Sounds screen), and that the install wrote nothing into the build tree (an install with sudo must leave it alone).
 #   cmake -DBUILD_DIR=<build> -DSOURCE_DIR=<source> -DPREFIX=<empty folder to install into> -P CheckInstall.cmake
 
 function(fail message)
@@ -78,12 +79,17 @@ if(NOT result EQUAL 0 OR NOT report STREQUAL "")
 endif()
 file(STRINGS "${entryPath}" lines)
 foreach(expected IN ITEMS "Name=Tapchime" "Exec=\"${PREFIX}/bin/tapchime\"" "Icon=tapchime" "Type=Application"
-                          "StartupWMClass=Tapchime" "MimeType=application/x-tapchime;")
+                          "StartupWMClass=Tapchime")
     list(FIND lines "${expected}" at)
     if(at EQUAL -1)
         fail("the entry has no line \"${expected}\":\n${lines}")
     endif()
 endforeach()
+set(claims "${lines}")
+list(FILTER claims INCLUDE REGEX "^MimeType=")
+if(claims)
+    fail("the entry claims file types the program does not open: ${claims}")
+endif()
 list(FILTER lines INCLUDE REGEX "^Categories=.+;$")
 if(NOT lines)
     fail("the entry names no categories")
