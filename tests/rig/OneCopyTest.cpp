@@ -1,11 +1,13 @@
 // One copy per data folder, with the real program: a launch while the first copy is stopped (as in the middle of an
-// import) touches nothing in the data folder, tells the user the first is not answering and ends with a failure
-// status, and the first runs on when it resumes; after a kill -9 the next launch starts at once.
+// import) touches nothing in the data folder, tells the user the first is not answering (in a dialog, or on stderr
+// alone without a display) and ends with a failure status, and the first runs on when it resumes; after a kill -9
+// the next launch starts at once.
 
 #include "engine/linux/DataFolderLock.h"
 #include "support/ChildProcess.h"
 #include "support/PipedChild.h"
 #include "support/Rig.h"
+#include "support/ScopedEnv.h"
 #include "support/Wait.h"
 
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
@@ -144,11 +146,22 @@ TEST_F(OneCopy, ALaunchWhileTheFirstIsStoppedTouchesNothingAndEndsAndTheFirstRun
         waitUntil([&] { return !shownWindowsOf(display, second.process().pid()).empty(); }, std::chrono::seconds(30)));
     closeWindows(display, shownWindowsOf(display, second.process().pid()));
     const auto status = second.waitForExit(std::chrono::seconds(30));
+    // Without a display for the dialog, the line on stderr is all the user gets; the status is the same.
+    std::optional<int> blindStatus;
+    std::vector<std::string> blindLines;
+    {
+        ScopedEnv noDisplay("DISPLAY", nullptr);
+        PipedChild blind({TAPCHIME_PROGRAM}, PipedChild::Streams::outputAndErrors);
+        blindStatus = blind.waitForExit(std::chrono::seconds(30));
+        blindLines = blind.lines();
+    }
     EXPECT_EQ(folderState(data), before);
     EXPECT_TRUE(fs::exists(partial));
     ASSERT_TRUE(status.has_value()) << "the second launch runs beside the stopped copy";
     EXPECT_TRUE(exitedWith(status, false)) << *status;
     EXPECT_TRUE(saysNotAnswering(second.lines())) << testing::PrintToString(second.lines());
+    EXPECT_TRUE(exitedWith(blindStatus, false)) << testing::PrintToString(blindLines);
+    EXPECT_TRUE(saysNotAnswering(blindLines)) << testing::PrintToString(blindLines);
 
     // Resumed, the first copy runs on and answers the next launch, which ends at once.
     first->signal(SIGCONT);
