@@ -28,7 +28,7 @@ endif()
 # yet gives an interface library so that the targets that link it still build.
 # The folder may include headers only of its own folder and of the folders of the tapchime libraries it depends
 # on, directly or through them, and of the HEADERS_OF folders (interfaces it uses without linking their code):
-# the build checks every quoted include before the library compiles.
+# the build checks every include of ours before the library compiles.
 function(tapchime_library target folder)
     cmake_parse_arguments(ARG "RECURSE" "" "DEPS;HEADERS_OF" ${ARGN})
     if(ARG_RECURSE)
@@ -38,16 +38,7 @@ function(tapchime_library target folder)
         file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
         file(GLOB headers CONFIGURE_DEPENDS ${folder}/*.h)
     endif()
-    set(allowed ${folder} ${ARG_HEADERS_OF})
-    foreach(dep IN LISTS ARG_DEPS)
-        if(TARGET ${dep})
-            get_target_property(dep_allowed ${dep} TAPCHIME_INCLUDABLE)
-            if(dep_allowed)
-                list(APPEND allowed ${dep_allowed})
-            endif()
-        endif()
-    endforeach()
-    list(REMOVE_DUPLICATES allowed)
+    tapchime_allowed_includes(allowed ${folder} "${ARG_DEPS}" "${ARG_HEADERS_OF}")
     if(sources)
         # Headers are listed too, so that Qt's moc sees a new Q_OBJECT header as soon as it appears.
         add_library(${target} STATIC ${sources} ${headers})
@@ -60,9 +51,37 @@ function(tapchime_library target folder)
         target_link_libraries(${target} INTERFACE ${ARG_DEPS})
     endif()
     set_target_properties(${target} PROPERTIES TAPCHIME_INCLUDABLE "${allowed}")
-    # The structure test reads each folder's allowed includes from here.
+endfunction()
+
+# tapchime_module(<target> <folder> DEPS <targets...>)
+# Every .cpp in the folder becomes a module the program loads at run time; its includes are checked as a
+# library's are.
+function(tapchime_module target folder)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    file(GLOB headers CONFIGURE_DEPENDS ${folder}/*.h)
+    tapchime_allowed_includes(allowed ${folder} "${ARG_DEPS}" "")
+    add_library(${target} MODULE ${sources} ${headers})
+    target_link_libraries(${target} PRIVATE ${ARG_DEPS} tapchime_options)
+    tapchime_check_includes(${target} ${folder} "${allowed}" ${sources} ${headers})
+endfunction()
+
+# The folders whose headers `folder` may include: its own, those of the tapchime libraries in `deps` (directly
+# or through them) and `headers_of`. The structure test reads each folder's list from the build folder.
+function(tapchime_allowed_includes out folder deps headers_of)
+    set(allowed ${folder} ${headers_of})
+    foreach(dep IN LISTS deps)
+        if(TARGET ${dep})
+            get_target_property(dep_allowed ${dep} TAPCHIME_INCLUDABLE)
+            if(dep_allowed)
+                list(APPEND allowed ${dep_allowed})
+            endif()
+        endif()
+    endforeach()
+    list(REMOVE_DUPLICATES allowed)
     string(REPLACE "/" "_" name "${folder}")
     file(WRITE ${PROJECT_BINARY_DIR}/structure/${name}.txt "${allowed}")
+    set(${out} "${allowed}" PARENT_SCOPE)
 endfunction()
 
 # The include check of one library: a stamp made from its files by cmake/CheckIncludes.cmake, which the

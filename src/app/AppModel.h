@@ -75,10 +75,11 @@ class WorkQueue;
 // edit that changes nothing signals nothing. The document is loaded whole only before any view exists.
 // `silence` is derived; silenceChanged() fires whenever its value changes (also when quiet hours begin or end).
 //
-// Writers of the document: there is one way to change `data`, commitEdit(change). It applies the change,
-// signals the parts that differ (and silenceChanged() when the silence moved), schedules the debounced save and
-// then pushes a fresh runtime configuration to the router, always in that order: save, then push; the save and
-// the push happen also when nothing differed. Views and the model's own operations all go through it, so no
+// Writers of the document: `data` changes through commitEdit(change), or editTrigger for one trigger (it compares
+// that trigger alone, so typing a word copies no other). Each applies the change, signals what differs (and
+// silenceChanged() when the silence moved), schedules the debounced save and then pushes a fresh runtime
+// configuration to the router, always in that order: save, then push; the save and the push happen also when
+// nothing differed. Both end in finishEdit, and the model's own operations all go through one of them, so no
 // writer can forget the save or the push. Views call only the named operations below (they carry the
 // document's rules); commitEdit is for the model itself and for tests that set up a document.
 //
@@ -179,7 +180,7 @@ public:
         }
     }
 
-    // The one edit path of the document: calls change(data) in place, signals each part that differs and
+    // The edit path of the document: calls change(data) in place, signals each part that differs and
     // silenceChanged() when the silence moved, then scheduleSave(), then pushRuntime(). `parts` names the parts
     // the change may touch: only those are copied and compared.
     void commitEdit(const std::function<void(AppData &)> &change, unsigned parts = allParts);
@@ -431,7 +432,8 @@ private:
     // The active profile for key edits: the one named by activeProfileID, or null.
     Profile *activeProfileForEdit(AppData &data) const;
     std::string uniqueProfileName(const std::string &name) const;
-    // Changes the first trigger with the id through commitEdit; saves and pushes also when none has it.
+    // The edit path of one trigger: changes the first trigger with the id, signals it when it differs, then
+    // finishEdit() as commitEdit does; saves and pushes also when none has it.
     void editTrigger(const Uuid &id, const std::function<void(Trigger &)> &change);
 
     // The long work's landings on the main thread (AppModelBackgroundWork.cpp).

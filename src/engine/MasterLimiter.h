@@ -16,8 +16,8 @@ namespace tc {
 //
 // State: the gain, carried from one call to the next. An output that writes over frames it queued before keeps
 // the gain each frame left behind and starts again from the gain before the first frame it rewrites
-// (OutputQueue). Audio thread or offline; allocates, locks and logs nothing. NaN samples must be gone before
-// this stage (the mixer's finish stage makes sure of it).
+// (OutputQueue). Audio thread or offline; allocates, locks and logs nothing. A sample that is not a number or is
+// infinite counts as silence. The master stage (MasterStage.h) runs the limiter, then the finish stage.
 class MasterLimiter {
 public:
     static constexpr float kThreshold = 0.95f;

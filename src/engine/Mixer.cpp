@@ -1,6 +1,7 @@
 #include "engine/Mixer.h"
 
 #include "engine/LatencyTrace.h"
+#include "engine/MasterStage.h"
 
 #include <algorithm>
 
@@ -30,8 +31,7 @@ void Mixer::render(float *left, float *right, size_t frames) noexcept {
     applyCommands();
     clearStage(left, right, frames);
     mixVoicesStage(left, right, frames);
-    masterStage(left, right, frames);
-    finishStage(left, right, frames);
+    masterStage(limiter_, left, right, frames);
 }
 
 void Mixer::renderPlaying(float *left, float *right, size_t frames) noexcept {
@@ -144,19 +144,6 @@ template <bool Mono> double Mixer::addVoice(const Voice &voice, float *left, flo
         right[frame] += sourceRight[length - 1] * fade * gainRight;
     }
     return position;
-}
-
-void Mixer::finishStage(float *left, float *right, size_t frames) noexcept {
-    auto finish = [](float sample) {
-        if (sample != sample) { // NaN
-            return 0.0f;
-        }
-        return std::clamp(sample, -1.0f, 1.0f);
-    };
-    for (size_t i = 0; i < frames; ++i) {
-        left[i] = finish(left[i]);
-        right[i] = finish(right[i]);
-    }
 }
 
 StereoGains Mixer::panGains(float volume, float pan) {

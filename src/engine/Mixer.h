@@ -30,8 +30,8 @@ struct StereoGains {
 // At pan 0 both channels play at full volume; at −1 only the left one, at +1 only the right one; in between
 // the far channel fades linearly while the near one stays at full volume.
 //
-// The master stage brings overlapping voices under full scale smoothly (MasterLimiter) and leaves a single
-// voice at its normal level untouched; the finish stage after it is the last guard.
+// The master stage (MasterStage.h) brings overlapping voices under full scale smoothly (MasterLimiter) and
+// leaves a single voice at its normal level untouched; its finish stage is the last guard.
 //
 // Threads: the control side (the audio engine, under its lock) posts commands with post(); the audio thread
 // applies them at the start of each render() and is the only one to touch the voices. render() allocates,
@@ -73,7 +73,8 @@ public:
     // (null: nowhere, the default). The trace must outlive the mixer's rendering.
     void setTrace(LatencyTrace *trace) { trace_ = trace; }
 
-    // Audio thread: applyCommands, clearStage, mixVoicesStage, masterStage, finishStage.
+    // Audio thread: applyCommands, clearStage, mixVoicesStage, then masterStage (MasterStage.h) with the mixer's
+    // own limiter, which render() carries from one period to the next.
     void render(float *left, float *right, size_t frames) noexcept override;
     // Audio thread: clearStage, mixVoicesStage; queued commands wait. The sum before the master stage.
     void renderPlaying(float *left, float *right, size_t frames) noexcept override;
@@ -91,10 +92,6 @@ public:
     // Adds every playing voice into the channels and advances it; a voice that reaches its buffer's end
     // stops.
     void mixVoicesStage(float *left, float *right, size_t frames) noexcept;
-    // Limits the sum with the mixer's own limiter, which render() carries from one period to the next.
-    void masterStage(float *left, float *right, size_t frames) noexcept { limiter_.process(left, right, frames); }
-    // Clamps every sample to −1…1 and replaces NaN with 0.
-    static void finishStage(float *left, float *right, size_t frames) noexcept;
 
     // The pan law above, for volume 0–1 and pan −1–1.
     static StereoGains panGains(float volume, float pan);

@@ -1,6 +1,6 @@
 #include "engine/OutputQueue.h"
 
-#include "engine/Mixer.h"
+#include "engine/MasterStage.h"
 
 #include <algorithm>
 
@@ -52,8 +52,7 @@ void OutputQueue::keep(uint64_t from, size_t frames) noexcept {
 }
 
 void OutputQueue::finish(uint64_t from, size_t frames, float *out) noexcept {
-    limiter_.process(scratchLeft_.data(), scratchRight_.data(), frames, scratchGain_.data());
-    Mixer::finishStage(scratchLeft_.data(), scratchRight_.data(), frames);
+    masterStage(limiter_, scratchLeft_.data(), scratchRight_.data(), frames, scratchGain_.data());
     for (size_t i = 0; i < frames; ++i) {
         historyGain_[(from + i) % (kHistoryFrames + 1)] = scratchGain_[i];
         out[2 * i] = scratchLeft_[i];

@@ -6,6 +6,7 @@
 #include "support/AudioSignals.h"
 #include "support/FakeAudioDevices.h"
 #include "support/FakeAudioOutput.h"
+#include "support/Wait.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,18 +26,6 @@ namespace {
 constexpr uint64_t kStart = 5'000'000'000; // the fake uptime when a test begins, in ns
 constexpr uint64_t kMillisecond = 1'000'000;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-
-// Waits for a condition with a generous timeout; false when it never held.
-bool eventually(const std::function<bool()> &condition, std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 class AudioEngineTest : public ::testing::Test {
 protected:
@@ -312,7 +301,7 @@ TEST_F(AudioEngineTest, FailedStartLogsOnceRetriesOffTheKeyPathAndTheFallbackKee
         engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
     }
     EXPECT_EQ(soundEnd(renderLeft(200, &fallback)), 100u);
-    ASSERT_TRUE(eventually([&] { return output.starts().size() >= 4; }));
+    ASSERT_TRUE(waitUntil([&] { return output.starts().size() >= 4; }));
     const auto starts = output.starts();
     for (size_t i = 1; i < starts.size(); ++i) {
         EXPECT_NE(starts[i].thread, keyThread) << "start attempt " << i;
@@ -321,7 +310,7 @@ TEST_F(AudioEngineTest, FailedStartLogsOnceRetriesOffTheKeyPathAndTheFallbackKee
 
     // The server comes back: the output takes over from the fallback.
     output.failStarts("");
-    ASSERT_TRUE(eventually([&] { return engine->isOutputReachable(); }));
+    ASSERT_TRUE(waitUntil([&] { return engine->isOutputReachable(); }));
     EXPECT_TRUE(output.isRunning());
     EXPECT_FALSE(fallback.isRunning());
     engine->play(constantBuffer(100, 0.5f, 0.5f), 1.0f, 1.0f, 0.0f);
@@ -330,7 +319,7 @@ TEST_F(AudioEngineTest, FailedStartLogsOnceRetriesOffTheKeyPathAndTheFallbackKee
     // A new failure after a success is a new event and is logged again.
     output.failStarts("Connection terminated");
     output.report(AudioOutput::Change::streamLost);
-    ASSERT_TRUE(eventually([&] { return logs().size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return logs().size() == 2; }));
     EXPECT_EQ(logs().back(), "Tapchime: audio engine failed to start: Connection terminated");
     engine->waitUntilSettled();
     EXPECT_TRUE(fallback.isRunning());

@@ -58,22 +58,6 @@ Rendered render(Mixer &mixer, size_t frames) {
 
 } // namespace
 
-TEST(Mixer, FinishStageClampsToUnitRangeAndRemovesNaN) {
-    struct Case {
-        float in;
-        float out;
-    };
-    const Case cases[] = {{0.3f, 0.3f}, {-0.7f, -0.7f}, {1.0f, 1.0f}, {1.5f, 1.0f},  {-2.0f, -1.0f},
-                          {kNaN, 0.0f}, {-kNaN, 0.0f},  {kInf, 1.0f}, {-kInf, -1.0f}};
-    for (const Case &c : cases) {
-        float left = c.in;
-        float right = -c.in;
-        Mixer::finishStage(&left, &right, 1);
-        EXPECT_EQ(left, c.out) << "in " << c.in;
-        EXPECT_EQ(right, c.out == 0.0f ? 0.0f : -c.out) << "in " << -c.in;
-    }
-}
-
 TEST(Mixer, PanLawKeepsTheNearChannelFullAndFadesTheFarOne) {
     struct Case {
         float volume;

@@ -12,6 +12,7 @@
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/PageWheel.h"
 #include "ui/kit/SectionTitle.h"
+#include "ui/kit/TransparentScroll.h"
 
 #include <QHBoxLayout>
 #include <QResizeEvent>
@@ -123,14 +124,10 @@ AppRulesView::AppRulesView(AppModel &model, AppDirectory directory, QWidget *par
     left->addWidget(tip_);
 
     scroll_ = new QScrollArea(this);
-    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setAutoFillBackground(false);
-    scroll_->setWidgetResizable(true);
+    makeTransparentScroll(scroll_);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
     PageWheel::scrollPageFirst(scroll_);
-    scroll_->viewport()->setAutoFillBackground(false);
     grid_ = new RuleGrid(*this);
     fallback_ = new RuleCard(model_, directory_, RuleCard::fallback(model_), grid_);
     addApp_ = new AddAppCard(model_, directory_, grid_);

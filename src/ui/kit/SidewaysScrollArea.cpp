@@ -1,18 +1,16 @@
 #include "ui/kit/SidewaysScrollArea.h"
 
+#include "ui/kit/TransparentScroll.h"
+
 #include <QScrollBar>
 #include <QWheelEvent>
 
 namespace tc {
 
 SidewaysScrollArea::SidewaysScrollArea(QWidget *parent) : QScrollArea(parent) {
-    setFrameShape(QFrame::NoFrame);
+    makeTransparentScroll(this);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWidgetResizable(true);
-    setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-    viewport()->setAutoFillBackground(false);
-    setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
 }
 
 void SidewaysScrollArea::wheelEvent(QWheelEvent *event) {

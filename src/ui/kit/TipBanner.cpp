@@ -4,6 +4,7 @@
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
 
@@ -68,16 +69,6 @@ protected:
     }
 };
 
-QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidget *parent) {
-    auto *l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(font);
-    QPalette palette = l->palette();
-    palette.setColor(QPalette::WindowText, color);
-    l->setPalette(palette);
-    return l;
-}
-
 } // namespace
 
 TipBanner::TipBanner(const QString &id, const QString &symbol, const QString &title, const QString &text,
@@ -91,8 +82,8 @@ TipBanner::TipBanner(const QString &id, const QString &symbol, const QString &ti
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(2);
-    texts->addWidget(label(title, Fonts::system(13, QFont::Bold), Theme::ink, this));
-    QLabel *body = label(text, Fonts::system(12), Theme::ink2, this);
+    texts->addWidget(textLabel(title, Fonts::system(13, QFont::Bold), Theme::ink, this));
+    QLabel *body = textLabel(text, Fonts::system(12), Theme::ink2, this);
     body->setWordWrap(true);
     texts->addWidget(body);
     row->addLayout(texts, 1);

@@ -27,16 +27,6 @@ namespace {
 
 constexpr qreal kSlideDistance = 40; // where a new step starts, to the right of its place
 
-QLabel *text(const QString &value, const QFont &font, QColor color, QWidget *parent = nullptr) {
-    auto *label = new QLabel(value, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
 // The title (38-pixel heavy, tracking −1.4) over the subtitle (14-pixel Theme.ink2, at most 480 wide), both
 // centred, 10 apart.
 QWidget *header(const QString &title, const QString &subtitle) {
@@ -46,12 +36,12 @@ QWidget *header(const QString &title, const QString &subtitle) {
     stack->setSpacing(10);
     QFont titleFont = Fonts::system(38, QFont::Black);
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -1.4);
-    auto *titleLabel = text(title, titleFont, Theme::ink, box);
+    auto *titleLabel = textLabel(title, titleFont, Theme::ink, box);
     titleLabel->setObjectName(QStringLiteral("stepTitle"));
     titleLabel->setAlignment(Qt::AlignHCenter);
     titleLabel->setWordWrap(true);
     stack->addWidget(titleLabel);
-    auto *subtitleLabel = text(subtitle, Fonts::system(14), Theme::ink2, box);
+    auto *subtitleLabel = textLabel(subtitle, Fonts::system(14), Theme::ink2, box);
     subtitleLabel->setObjectName(QStringLiteral("stepSubtitle"));
     subtitleLabel->setAlignment(Qt::AlignHCenter);
     subtitleLabel->setWordWrap(true);
@@ -242,7 +232,7 @@ QWidget *OnboardingView::buildPermissionStep() {
     rowStack->addWidget(rowDivider(nullptr));
     rowStack->addWidget(stepRow(false, QStringLiteral("Pick a starter pack"),
                                 QStringLiteral("Meme mode, Animals or Arcade. Change it any time.")));
-    auto *cardTitle = text(QStringLiteral("Two quick steps"), Fonts::system(15, QFont::Bold), Theme::ink);
+    auto *cardTitle = textLabel(QStringLiteral("Two quick steps"), Fonts::system(15, QFont::Bold), Theme::ink);
     auto *card = new TrayCard(cardTitle, rows);
     card->headerLayout()->addStretch(1);
     card->setMinimumHeight(42 + 58 + 1 + 58 + 8);
@@ -254,7 +244,7 @@ QWidget *OnboardingView::buildPermissionStep() {
     privacy->addStretch(1);
     privacy->addWidget(new SymbolBadge("lock", 14, 12, Theme::ink2));
     privacy->addWidget(
-        text(QStringLiteral("Tapchime hears which key, never what you type."), Fonts::system(12), Theme::ink2));
+        textLabel(QStringLiteral("Tapchime hears which key, never what you type."), Fonts::system(12), Theme::ink2));
     privacy->addStretch(1);
     stack->addLayout(privacy);
     addGap(stack);
@@ -272,7 +262,7 @@ QWidget *OnboardingView::buildPermissionStep() {
     stack->addLayout(buttons);
     addGap(stack);
 
-    auto *note = text(QStringLiteral("Tapchime notices the moment you allow it."), Fonts::system(11), Theme::ink3);
+    auto *note = textLabel(QStringLiteral("Tapchime notices the moment you allow it."), Fonts::system(11), Theme::ink3);
     note->setAlignment(Qt::AlignHCenter);
     stack->addWidget(note);
     stack->addStretch(1);

@@ -17,6 +17,7 @@
 #include "ui/kit/RowLabels.h"
 #include "ui/kit/SectionTitle.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/settings/SettingsRows.h"
 
 #include <QComboBox>
@@ -138,15 +139,11 @@ SettingsView::SettingsView(AppModel &model, QWidget *parent)
     outer->setContentsMargins(0, 0, 0, 0);
 
     auto *scroll = new QScrollArea(this);
-    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
+    makeTransparentScroll(scroll);
     scroll->setObjectName(QStringLiteral("settingsScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CardScrollBar::fit(scroll, 0, false, false); // the program's slim bar, as in its cards
-    scroll->setAttribute(Qt::WA_TranslucentBackground);
-    scroll->viewport()->setAutoFillBackground(false);
     outer->addWidget(scroll);
 
     auto *page = transparentWidget();

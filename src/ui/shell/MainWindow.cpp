@@ -5,6 +5,7 @@
 #include "ui/kit/DottedBackground.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/shell/Header.h"
 #include "ui/shell/Pages.h"
 #include "ui/shell/Rail.h"
@@ -82,15 +83,10 @@ public:
           corners_(new CardCorners(this)) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         scroll_->setObjectName(QStringLiteral("pageScroll"));
-        scroll_->setFrameShape(QFrame::NoFrame);
-        scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
+        makeTransparentScroll(scroll_);
         scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards
-        scroll_->setWidgetResizable(true);
-        scroll_->setAttribute(Qt::WA_TranslucentBackground);
-        scroll_->viewport()->setAutoFillBackground(false);
-        scroll_->setStyleSheet(QStringLiteral("QScrollArea{background:transparent;}"));
     }
 
     void setPage(QWidget *page) {

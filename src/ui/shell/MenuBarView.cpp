@@ -15,6 +15,7 @@
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/shell/MenuBarParts.h"
 #include "ui/shell/SilenceCard.h"
 
@@ -189,14 +190,11 @@ QWidget *MenuBarView::makeProfileCard() {
         textLabel(QStringLiteral("PROFILE"), tracked(Fonts::mono(10, QFont::Medium), 0.8), Theme::ink3, card));
 
     profileScroll_ = new QScrollArea(card);
-    profileScroll_->setFrameShape(QFrame::NoFrame);
-    profileScroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the profiles inside, and scrolls to each
+    makeTransparentScroll(profileScroll_);
     profileScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     profileScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The program's slim bar; the card's margins keep the list clear of its rounded corners.
     CardScrollBar::fit(profileScroll_, 18, false, false);
-    profileScroll_->setWidgetResizable(true);
-    profileScroll_->viewport()->setAutoFillBackground(false);
     grid_ = new ProfileCellGrid(model_);
     profileScroll_->setWidget(grid_);
     grid_->setAutoFillBackground(false); // setWidget() turned it on

@@ -12,6 +12,7 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/sounds/PickerSoundCard.h"
 
 #include <QGridLayout>
@@ -131,22 +132,6 @@ private:
     const std::array<int, 6> &counts_;
 };
 
-// The scroll area's content shows the dotted backdrop behind it, and its bar is a slim rounded thumb without
-// arrows, as the desktop's overlay scroll bars look.
-void makeTransparent(QScrollArea *scroll) {
-    scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgba(17, 17, 17, 0.28); border-radius: 3px; min-height: 32px;"
-        " margin: 1px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    scroll->setAttribute(Qt::WA_TranslucentBackground);
-    scroll->viewport()->setAttribute(Qt::WA_TranslucentBackground);
-}
-
 } // namespace
 
 std::array<int, 6> PickerLibraryPane::counts(const std::vector<SoundItem> &sounds) {
@@ -255,9 +240,7 @@ PickerLibraryPane::PickerLibraryPane(AppModel &model, SoundPickerState &state, Q
     auto *pages = new QStackedLayout(stack);
 
     scroll_ = new QScrollArea(stack);
-    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
-    makeTransparent(scroll_);
-    scroll_->setWidgetResizable(true);
+    makeTransparentScroll(scroll_);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CardScrollBar::fit(scroll_, 0, false, false); // the program's slim bar, as in its cards

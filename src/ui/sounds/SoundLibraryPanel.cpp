@@ -10,7 +10,9 @@
 #include "ui/kit/ItemPool.h"
 #include "ui/kit/PageWheel.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundsScreenState.h"
 
@@ -34,16 +36,6 @@ namespace {
 
 constexpr qreal kCorner = 20;
 constexpr int kChipRowHeight = 32 + 2 * 12;
-
-QLabel *plainLabel(const QFont &font, const QColor &color, QWidget *parent) {
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
 
 } // namespace
 
@@ -130,18 +122,14 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
         });
     }
     chipRow->addStretch(1);
-    selection_ = plainLabel(Fonts::system(12), Theme::ink3, this);
+    selection_ = textLabel({}, Fonts::system(12), Theme::ink3, this);
     chipRow->addWidget(selection_);
     column->addLayout(chipRow);
     column->addSpacing(1); // the divider, painted
 
     scroll_ = new QScrollArea(this);
-    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setWidgetResizable(true);
+    makeTransparentScroll(scroll_);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->viewport()->setAutoFillBackground(false);
-    scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     // The list runs down to the card's rounded bottom; its top meets the chip row, not a corner.
     CardScrollBar::fit(scroll_, kCorner, false, true);
     PageWheel::scrollPageFirst(scroll_);
@@ -152,7 +140,7 @@ SoundLibraryPanel::SoundLibraryPanel(AppModel &model, SoundsScreenState &state, 
     // The rows are not in the layout: they sit over this room, one row high for each sound that passes.
     room_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
     list_->addItem(room_);
-    empty_ = plainLabel(Fonts::system(13), Theme::ink3, pool_);
+    empty_ = textLabel({}, Fonts::system(13), Theme::ink3, pool_);
     empty_->setWordWrap(true);
     empty_->setMargin(30);
     // Centred in the list's room, like every other empty state.

@@ -13,6 +13,7 @@
 #include "ui/kit/ShownText.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/triggers/TriggerRow.h"
 
 #include <algorithm>
@@ -221,13 +222,8 @@ TriggerList::TriggerList(AppModel &model, TriggerApps apps, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     scroll_ = new QScrollArea(this);
-    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setWidgetResizable(true);
+    makeTransparentScroll(scroll_);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->viewport()->setAutoFillBackground(false);
-    scroll_->setAttribute(Qt::WA_TranslucentBackground);
-    scroll_->viewport()->setAttribute(Qt::WA_TranslucentBackground);
     // The list fills the card from edge to edge: its bar keeps clear of the card's rounded corners, and rows
     // scrolled into a corner are cut along it.
     CardScrollBar::fit(scroll_, kCorner, true, true);

@@ -12,6 +12,7 @@
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 #include "ui/triggers/FlatButton.h"
 #include "ui/triggers/SegmentedSwitch.h"
 #include "ui/triggers/TriggerEditor.h"
@@ -110,10 +111,7 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
 
     graphView_ = new TriggerGraph(model_, TriggerGraph::Geometry{});
     graphScroll_ = new QScrollArea(this);
-    graphScroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, and scrolls to each
-    graphScroll_->setFrameShape(QFrame::NoFrame);
-    graphScroll_->setAttribute(Qt::WA_TranslucentBackground);
-    graphScroll_->viewport()->setAutoFillBackground(false);
+    makeTransparentScroll(graphScroll_);
     graphScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CardScrollBar::fit(graphScroll_, 0, false, false); // the program's slim bar, as in its cards
     PageWheel::scrollPageFirst(graphScroll_);
@@ -128,7 +126,6 @@ TriggersView::TriggersView(AppModel &model, TriggerApps apps, QWidget *parent) :
     graphColumn->addStretch(1);
     graphScroll_->setWidget(graphHolder);
     graphHolder->setAutoFillBackground(false); // the dotted backdrop shows through
-    graphScroll_->setWidgetResizable(true);
     content_->addWidget(graphScroll_);
 
     listView_ = new TriggerList(model_, apps, this);

@@ -12,11 +12,11 @@
 #include "support/MonitorCapture.h"
 #include "support/Rig.h"
 #include "support/ScopedEnv.h"
+#include "support/Wait.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -29,32 +29,25 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kRate = 48000;
-
-bool eventually(const std::function<bool()> &condition, std::chrono::milliseconds timeout = 15s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+// How long a test waits for the sound server (it answers slowly on a loaded machine).
+constexpr auto kServerWait = 15s;
 
 // Plays `tone` once the capture flows (an idle sink's monitor starts late) and records until it has come and
 // gone; returns the frames above a tenth of its amplitude (a sine tone of amplitude 0.5), or 0 when none came.
 size_t heardFrames(AudioEngine &engine, const AudioBufferPtr &tone, const std::string &sink) {
     MonitorCapture capture(sink + ".monitor");
-    if (!eventually([&] { return capture.frames() >= kRate / 10; })) {
+    if (!waitUntil([&] { return capture.frames() >= kRate / 10; }, kServerWait)) {
         return 0;
     }
     engine.play(tone, 1.0f, 1.0f, 0.0f);
     std::vector<float> heard;
-    eventually([&] {
-        heard = capture.recorded();
-        const SoundSpan span = findSound(heard, 0.05f);
-        return span.found && heard.size() / 2 > span.lastFrame + kRate / 4;
-    });
+    waitUntil(
+        [&] {
+            heard = capture.recorded();
+            const SoundSpan span = findSound(heard, 0.05f);
+            return span.found && heard.size() / 2 > span.lastFrame + kRate / 4;
+        },
+        kServerWait);
     size_t above = 0;
     for (size_t i = 0; i + 1 < heard.size(); i += 2) {
         above += std::max(std::fabs(heard[i]), std::fabs(heard[i + 1])) > 0.05f ? 1 : 0;
@@ -112,10 +105,12 @@ protected:
         std::string module = pulse.pactl("load-module module-null-sink sink_name=tc_alt rate=48000 "
                                          "format=float32le channels=2 sink_properties=device.description=Second");
         module.erase(module.find_last_not_of(" \n") + 1);
-        EXPECT_TRUE(eventually([&] {
-            return pulse.pactl("list short sinks").find("tc_alt") != std::string::npos &&
-                   pulse.pactl("list short sources").find("tc_alt.monitor") != std::string::npos;
-        }));
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return pulse.pactl("list short sinks").find("tc_alt") != std::string::npos &&
+                       pulse.pactl("list short sources").find("tc_alt.monitor") != std::string::npos;
+            },
+            kServerWait));
         return module;
     }
 
@@ -152,7 +147,7 @@ TEST_F(PipeWireOutputTest, SoundIsHeardWholeAndTheGraphRunsAtTheCycleOfTheLatenc
     // The cycle while a sound plays (and keeps the stream active); too faint to count as heard below.
     auto cycleWhilePlaying = [&](uint32_t expected) {
         engine->play(toneBuffer(1.0, 440.0, 0.01f), 1.0f, 1.0f, 0.0f);
-        eventually([&] { return stream.graphQuantum() == expected; }, 900ms);
+        waitUntil([&] { return stream.graphQuantum() == expected; }, 900ms);
         return stream.graphQuantum();
     };
     for (const Case c : {Case{true, 128}, Case{false, 512}}) {
@@ -181,14 +176,17 @@ TEST_F(PipeWireOutputTest, ChosenSinkPlaysAndItsRemovalHandsOverToTheDefault) {
     const std::string module = loadSecondSink();
     startUp("tc_alt");
     ASSERT_TRUE(output.isRunning());
-    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_alt"; })) << stream.currentSink().value_or("");
+    ASSERT_TRUE(waitUntil([&] { return stream.currentSink() == "tc_alt"; }, kServerWait))
+        << stream.currentSink().value_or("");
     EXPECT_GT(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_alt"), 0u) << "the chosen sink plays";
 
     pulse.pactl("unload-module " + module);
-    ASSERT_TRUE(eventually([&] { return !engine->outputDeviceUID().has_value(); })) << "the missing sink is forgotten";
+    ASSERT_TRUE(waitUntil([&] { return !engine->outputDeviceUID().has_value(); }, kServerWait))
+        << "the missing sink is forgotten";
     engine->waitUntilSettled();
     ASSERT_TRUE(output.isRunning());
-    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_out"; })) << stream.currentSink().value_or("");
+    ASSERT_TRUE(waitUntil([&] { return stream.currentSink() == "tc_out"; }, kServerWait))
+        << stream.currentSink().value_or("");
     EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_out")), expectedFrames(0.2),
                 kLengthTolerance * expectedFrames(0.2))
         << "the sound continues on the default sink";
@@ -198,20 +196,22 @@ TEST_F(PipeWireOutputTest, ChosenSinkPlaysAndItsRemovalHandsOverToTheDefault) {
 TEST_F(PipeWireOutputTest, SoundFollowsANewDefaultSinkAndAHotPluggedChosenSinkIsPlayedOn) {
     const std::string module = loadSecondSink();
     startUp();
-    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_out"; }));
+    ASSERT_TRUE(waitUntil([&] { return stream.currentSink() == "tc_out"; }, kServerWait));
     pulse.pactl("set-default-sink tc_alt");
-    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_alt"; })) << stream.currentSink().value_or("");
+    ASSERT_TRUE(waitUntil([&] { return stream.currentSink() == "tc_alt"; }, kServerWait))
+        << stream.currentSink().value_or("");
     EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_alt")), expectedFrames(0.2),
                 kLengthTolerance * expectedFrames(0.2));
 
     // Back to the first sink, then a sink plugged in later is chosen.
     pulse.pactl("set-default-sink tc_out");
-    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_out"; }));
+    ASSERT_TRUE(waitUntil([&] { return stream.currentSink() == "tc_out"; }, kServerWait));
     pulse.pactl("unload-module " + module);
     const std::string again = loadSecondSink();
     engine->setOutputDevice("tc_alt");
     engine->waitUntilSettled();
-    ASSERT_TRUE(eventually([&] { return stream.currentSink() == "tc_alt"; })) << stream.currentSink().value_or("");
+    ASSERT_TRUE(waitUntil([&] { return stream.currentSink() == "tc_alt"; }, kServerWait))
+        << stream.currentSink().value_or("");
     EXPECT_GT(heardFrames(*engine, toneBuffer(0.2, 440.0, 0.5f), "tc_alt"), 0u);
 }
 
@@ -219,7 +219,7 @@ TEST_F(PipeWireOutputTest, IdleStreamLetsTheGraphGoAndTheNextSoundWakesItWhole) 
     startUp();
     ASSERT_TRUE(output.isRunning());
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(eventually([&] { return !stream.isActive(); })) << "round " << round;
+        ASSERT_TRUE(waitUntil([&] { return !stream.isActive(); }, kServerWait)) << "round " << round;
         EXPECT_TRUE(output.isRunning());
         EXPECT_NEAR(static_cast<double>(heardFrames(*engine, toneBuffer(0.3, 440.0, 0.5f), "tc_out")),
                     expectedFrames(0.3), kLengthTolerance * expectedFrames(0.3))
@@ -228,10 +228,10 @@ TEST_F(PipeWireOutputTest, IdleStreamLetsTheGraphGoAndTheNextSoundWakesItWhole) 
     }
     // A sound longer than the idle time keeps the stream active until it has ended.
     MonitorCapture capture("tc_out.monitor");
-    ASSERT_TRUE(eventually([&] { return !stream.isActive(); }));
-    ASSERT_TRUE(eventually([&] { return capture.frames() >= kRate / 10; }));
+    ASSERT_TRUE(waitUntil([&] { return !stream.isActive(); }, kServerWait));
+    ASSERT_TRUE(waitUntil([&] { return capture.frames() >= kRate / 10; }, kServerWait));
     engine->play(toneBuffer(1.0, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
-    ASSERT_TRUE(eventually([&] { return stream.isActive(); }));
+    ASSERT_TRUE(waitUntil([&] { return stream.isActive(); }, kServerWait));
     std::this_thread::sleep_for(800ms);
     EXPECT_TRUE(stream.isActive()) << "went idle while the sound played";
     EXPECT_TRUE(logs().empty());
@@ -241,7 +241,7 @@ TEST_F(PipeWireOutputTest, ServerGoingAwayIsReportedAndTheNullOutputTakesOver) {
     startUp();
     ASSERT_TRUE(output.isRunning());
     pulse.stop();
-    ASSERT_TRUE(eventually([&] { return fallback.isRunning(); }));
+    ASSERT_TRUE(waitUntil([&] { return fallback.isRunning(); }, kServerWait));
     EXPECT_FALSE(output.isRunning());
     EXPECT_FALSE(engine->isOutputReachable());
     EXPECT_EQ(logs().size(), 1u);

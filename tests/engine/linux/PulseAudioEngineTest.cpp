@@ -11,13 +11,13 @@
 #include "support/AudioSignals.h"
 #include "support/MonitorCapture.h"
 #include "support/Rig.h"
+#include "support/Wait.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -31,26 +31,19 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kRate = 48000;
-
-bool eventually(const std::function<bool()> &condition, std::chrono::milliseconds timeout = 15s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+// How long a test waits for the sound server (it answers slowly on a loaded machine).
+constexpr auto kServerWait = 15s;
 
 // Records until a sound has come and gone (a fresh stream on an idle null sink takes a while to start).
 std::vector<float> hear(MonitorCapture &capture) {
     std::vector<float> heard;
-    eventually([&] {
-        heard = capture.recorded();
-        const SoundSpan span = findSound(heard, 0.05f);
-        return span.found && heard.size() / 2 > span.lastFrame + kRate / 4;
-    });
+    waitUntil(
+        [&] {
+            heard = capture.recorded();
+            const SoundSpan span = findSound(heard, 0.05f);
+            return span.found && heard.size() / 2 > span.lastFrame + kRate / 4;
+        },
+        kServerWait);
     return heard;
 }
 
@@ -118,10 +111,12 @@ protected:
         std::string module = pulse.pactl("load-module module-null-sink sink_name=tc_alt rate=48000 "
                                          "format=float32le channels=2 sink_properties=device.description=Second");
         module.erase(module.find_last_not_of(" \n") + 1);
-        EXPECT_TRUE(eventually([&] {
-            return pulse.pactl("list short sinks").find("tc_alt") != std::string::npos &&
-                   pulse.pactl("list short sources").find("tc_alt.monitor") != std::string::npos;
-        }));
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return pulse.pactl("list short sinks").find("tc_alt") != std::string::npos &&
+                       pulse.pactl("list short sources").find("tc_alt.monitor") != std::string::npos;
+            },
+            kServerWait));
         return module;
     }
 
@@ -204,13 +199,13 @@ TEST_P(PulseAudioEngineTest, LatencyModeAsksTheServerForItsBufferSize) {
     const bool pipeWire = GetParam() == SoundServer::pipeWire;
     make();
     startUp(std::nullopt, true);
-    ASSERT_TRUE(eventually([&] { return output.grantedBufferFrames().has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return output.grantedBufferFrames().has_value(); }, kServerWait));
     const uint32_t lowLatency = *output.grantedBufferFrames();
     EXPECT_GT(lowLatency, 0u);
     EXPECT_LE(lowLatency, pipeWire ? 512u : 128u);
     engine->setLowLatency(false);
     if (!pipeWire) {
-        EXPECT_TRUE(eventually([&] { return output.grantedBufferFrames().value_or(0) > lowLatency; }))
+        EXPECT_TRUE(waitUntil([&] { return output.grantedBufferFrames().value_or(0) > lowLatency; }, kServerWait))
             << "granted " << output.grantedBufferFrames().value_or(0) << " after " << lowLatency;
     }
     EXPECT_LE(output.grantedBufferFrames().value_or(0), 512u);
@@ -241,7 +236,7 @@ TEST_P(PulseAudioEngineTest, OutputDevicesListSinksOnlyAndFollowHotPlug) {
     EXPECT_FALSE(devices.deviceID("tc_alt").has_value());
 
     const std::string module = loadSecondSink();
-    EXPECT_TRUE(eventually([&] { return changes.load() > 0; }));
+    EXPECT_TRUE(waitUntil([&] { return changes.load() > 0; }, kServerWait));
     listed = devices.outputDevices();
     ASSERT_TRUE(lists(listed, "tc_alt"));
     EXPECT_EQ(std::find_if(listed.begin(), listed.end(), [](auto &d) { return d.uid == "tc_alt"; })->name, "Second");
@@ -252,7 +247,7 @@ TEST_P(PulseAudioEngineTest, OutputDevicesListSinksOnlyAndFollowHotPlug) {
 
     const int before = changes.load();
     pulse.pactl("unload-module " + module);
-    EXPECT_TRUE(eventually([&] { return changes.load() > before; }));
+    EXPECT_TRUE(waitUntil([&] { return changes.load() > before; }, kServerWait));
     EXPECT_FALSE(lists(devices.outputDevices(), "tc_alt"));
     EXPECT_FALSE(devices.deviceID("tc_alt").has_value());
     devices.removeChangeHandler(token);
@@ -272,7 +267,7 @@ TEST_P(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
     }
 
     pulse.pactl("unload-module " + module);
-    ASSERT_TRUE(eventually([&] { return !chosenUID().has_value(); })) << "the missing sink is forgotten";
+    ASSERT_TRUE(waitUntil([&] { return !chosenUID().has_value(); }, kServerWait)) << "the missing sink is forgotten";
     // The output is asked about its sink only once the control thread has reopened it.
     engine->waitUntilSettled();
     ASSERT_TRUE(output.isRunning());
@@ -281,7 +276,8 @@ TEST_P(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
     // As with any capture that starts now: play only once it flows, or the tone's head is gone before the test
     // listens.
     MonitorCapture out("tc_out.monitor");
-    ASSERT_TRUE(eventually([&] { return out.frames() >= kRate / 10; })) << "the default sink's monitor is silent";
+    ASSERT_TRUE(waitUntil([&] { return out.frames() >= kRate / 10; }, kServerWait))
+        << "the default sink's monitor is silent";
     engine->play(tone, 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(out);
     ASSERT_TRUE(findSound(heard, 0.05f).found) << "the sound continues on the default sink";
@@ -294,8 +290,9 @@ TEST_P(PulseAudioEngineTest, ServerGoingAwayHandsOverToTheNullOutputAndLogsOnce)
     startUp();
     ASSERT_TRUE(output.isRunning());
     pulse.stop();
-    ASSERT_TRUE(eventually([&] { return fallback.isRunning(); }));
-    ASSERT_TRUE(eventually([&] { return fallback.renderedFrames() > kRate / 2; })) << "the fallback keeps time";
+    ASSERT_TRUE(waitUntil([&] { return fallback.isRunning(); }, kServerWait));
+    ASSERT_TRUE(waitUntil([&] { return fallback.renderedFrames() > kRate / 2; }, kServerWait))
+        << "the fallback keeps time";
     engine->play(toneBuffer(0.1, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
     const auto lines = logs();
     ASSERT_EQ(lines.size(), 1u) << "retried every 50 ms, logged once";
@@ -332,7 +329,7 @@ TEST(PulseAudioWithoutServer, NullOutputTakesOverAndTheFailureIsLoggedOnce) {
         EXPECT_TRUE(engine.isRunning());
         EXPECT_FALSE(engine.isOutputReachable());
         engine.play(toneBuffer(0.1, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
-        EXPECT_TRUE(eventually([&] { return fallback.renderedFrames() > kRate / 2; }));
+        EXPECT_TRUE(waitUntil([&] { return fallback.renderedFrames() > kRate / 2; }, kServerWait));
         EXPECT_TRUE(devices.outputDevices().empty());
         EXPECT_FALSE(devices.defaultOutput().has_value());
     }
@@ -349,11 +346,12 @@ TEST_P(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
     ASSERT_TRUE(output.isRunning());
     EXPECT_EQ(output.currentSink(), "tc_out");
     pulse.pactl("set-default-sink tc_alt");
-    ASSERT_TRUE(eventually([&] { return output.currentSink() == "tc_alt"; }));
+    ASSERT_TRUE(waitUntil([&] { return output.currentSink() == "tc_alt"; }, kServerWait));
     // The new sink has been idle: its monitor delivers only once the sink runs. Play only when the capture
     // flows, or the tone's head is lost before the test listens.
     MonitorCapture alt("tc_alt.monitor");
-    ASSERT_TRUE(eventually([&] { return alt.frames() >= kRate / 10; })) << "the new sink's monitor is silent";
+    ASSERT_TRUE(waitUntil([&] { return alt.frames() >= kRate / 10; }, kServerWait))
+        << "the new sink's monitor is silent";
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(alt);
     ASSERT_TRUE(findSound(heard, 0.05f).found);
@@ -437,7 +435,8 @@ TEST_P(PulseAudioEngineTest, TwentyKeysASecondForTenSecondsAreHeardOnceEachAndWh
         // sounds so close that they overlap.
         std::this_thread::sleep_for(50ms);
     }
-    ASSERT_TRUE(eventually([&] { return capture.frames() > before + (kSounds * 50 + 300) * kRate / 1000; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return capture.frames() > before + (kSounds * 50 + 300) * kRate / 1000; }, kServerWait));
     const std::vector<float> all = capture.stop();
     const std::vector<float> heard(all.begin() + static_cast<long>(2 * before), all.end());
 
@@ -478,11 +477,11 @@ TEST_P(PulseAudioEngineTest, AnIdleStreamSleepsAndTheNextSoundWakesIt) {
     make();
     startUp();
     ASSERT_TRUE(output.isRunning());
-    ASSERT_TRUE(eventually([&] { return output.isIdle(); }, 5s)) << "a second after it opened, nothing sounded";
+    ASSERT_TRUE(waitUntil([&] { return output.isIdle(); }, 5s)) << "a second after it opened, nothing sounded";
     MonitorCapture capture("tc_out.monitor");
     const auto before = output.placements();
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
-    EXPECT_TRUE(eventually([&] { return !output.isIdle(); }, 2s));
+    EXPECT_TRUE(waitUntil([&] { return !output.isIdle(); }, 2s));
     const std::vector<float> heard = hear(capture);
     EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
     EXPECT_EQ(output.placements().intoQueue, before.intoQueue + 1) << "placed into the frames queued before";

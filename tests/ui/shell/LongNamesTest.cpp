@@ -157,8 +157,9 @@ QStringList outOfRoom(QWidget *root) {
     return found;
 }
 
-// The menu as it would open is no wider than the window.
-void expectFits(QMenu *menu, int width, const char *what) {
+// The menu as it would open, and each of its submenus, is no wider than the window. A menu made for the test
+// (`made`) is deleted; one its view keeps is left to it.
+void expectFits(QMenu *menu, int width, const char *what, bool made = true) {
     ASSERT_NE(menu, nullptr) << what;
     EXPECT_LE(menu->sizeHint().width(), width) << what;
     for (QAction *action : menu->actions()) {
@@ -166,13 +167,57 @@ void expectFits(QMenu *menu, int width, const char *what) {
             EXPECT_LE(action->menu()->sizeHint().width(), width) << what;
         }
     }
-    delete menu;
+    if (made) {
+        delete menu;
+    }
 }
 
-TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
-    shellApp();
+// The offscreen application, made before anything else a test holds.
+struct App {
+    App() { shellApp(); }
+};
+
+// A started program whose names a test makes long, and the main window it opens.
+class LongNames : public ::testing::Test {
+protected:
+    App app;
     Harness harness;
     AppModel &model = harness.started();
+    std::unique_ptr<MainWindow> window_;
+
+    // Opens a new main window at `size`, with the first run done.
+    MainWindow &openWindow(QSize size = QSize(1400, 880), PageServices services = {}) {
+        model.completeOnboarding();
+        window_.reset();
+        window_ = std::make_unique<MainWindow>(model, services);
+        window_->resize(size);
+        window_->show();
+        QCoreApplication::processEvents();
+        return *window_;
+    }
+    // The page of `section` in the open window, laid out; null when it is not a `Page`.
+    template <typename Page> Page *showSection(AppSection section) {
+        model.setSection(section);
+        QCoreApplication::processEvents();
+        return dynamic_cast<Page *>(window_->page());
+    }
+    // The Triggers page with the first trigger, the one with long names, in its editor.
+    TriggersView *showFirstTrigger() {
+        auto *triggers = showSection<TriggersView>(AppSection::triggers);
+        if (triggers != nullptr) {
+            triggers->setSelectedID(model.data().triggers.front().id);
+            QCoreApplication::processEvents();
+        }
+        return triggers;
+    }
+};
+
+// The same, with as many more profiles as the parameter says.
+class LongNamesOfProfiles : public LongNames, public ::testing::WithParamInterface<int> {};
+// The same, with the first trigger's three applications as long as the parameter says.
+class LongNamesOfApps : public LongNames, public ::testing::WithParamInterface<int> {};
+
+TEST_F(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
     fillLong(model, 5); // nine profiles
     model.completeOnboarding();
     // The app with a rule comes to the front and leaves again: the switch log has an entry of long names.
@@ -180,9 +225,7 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
     harness.activate("org.example.other", "Other");
     ASSERT_FALSE(model.switchLog().empty());
     for (const QSize size : {QSize(1400, 880), QSize(1366, 768), QSize(1280, 740)}) {
-        MainWindow window(model);
-        window.resize(size);
-        window.show();
+        MainWindow &window = openWindow(size);
         const auto check = [&](const QString &what) {
             SCOPED_TRACE(what.toStdString() + " at " + std::to_string(size.width()));
             QCoreApplication::processEvents();
@@ -194,11 +237,8 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
             model.setSection(section);
             check(QStringLiteral("section %1").arg(static_cast<int>(section)));
         }
-        model.setSection(AppSection::triggers);
-        QCoreApplication::processEvents();
-        auto *triggers = dynamic_cast<TriggersView *>(window.page());
+        TriggersView *triggers = showFirstTrigger();
         ASSERT_NE(triggers, nullptr);
-        triggers->setSelectedID(model.data().triggers.front().id);
         check(QStringLiteral("trigger graph"));
         triggers->setShowsGraph(false);
         check(QStringLiteral("trigger list"));
@@ -216,10 +256,7 @@ TEST(LongNames, EveryPageAndSheetStaysWithinTheWindow) {
 }
 
 // The tray panel keeps its width with long names, and a profile's cell tells its whole name in the tooltip.
-TEST(LongNames, TheTrayPanelStaysWithinItsWidth) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(LongNames, TheTrayPanelStaysWithinItsWidth) {
     fillLong(model, 5);
     model.preview("user.long.1"); // the last sound played has a long name
     MenuBarView panel(model, {});
@@ -244,56 +281,41 @@ TEST(LongNames, TheTrayPanelStaysWithinItsWidth) {
     QToolTip::hideText();
 }
 
-// The first-run sheet's pack cards keep their size with 9 and with 300 profiles: the row scrolls sideways,
-// and each card shows its "N custom keys" whole.
-TEST(LongNames, PackCardsKeepTheirSizeWithManyProfiles) {
-    for (const int extra : {5, 296}) {
-        SCOPED_TRACE(std::to_string(extra + 4) + " profiles");
-        shellApp();
-        Harness harness;
-        AppModel &model = harness.started();
-        fillLong(model, extra);
-        OnboardingView sheet(model);
-        sheet.show();
-        QCoreApplication::processEvents();
-        ASSERT_FALSE(sheet.packCards().empty());
-        const QStringList found = outOfRoom(&sheet);
-        EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
-        PackCard *first = sheet.packCards().front();
-        const int countWidth =
-            QFontMetrics(Fonts::system(11)).horizontalAdvance(PackCard::countText(model.data().profiles[0]));
-        EXPECT_GE(first->width(), 90) << "a card has room for its badge and its count";
-        EXPECT_GE(first->width(), countWidth);
-        EXPECT_LE(sheet.width(), OnboardingView::kWidth);
-    }
+// The first-run sheet's pack cards keep their size with 9 and with 300 profiles (4 more than the parameter): the
+// row scrolls sideways, and each card shows its "N custom keys" whole.
+TEST_P(LongNamesOfProfiles, PackCardsKeepTheirSizeWithManyProfiles) {
+    fillLong(model, GetParam());
+    OnboardingView sheet(model);
+    sheet.show();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(sheet.packCards().empty());
+    const QStringList found = outOfRoom(&sheet);
+    EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+    PackCard *first = sheet.packCards().front();
+    const int countWidth =
+        QFontMetrics(Fonts::system(11)).horizontalAdvance(PackCard::countText(model.data().profiles[0]));
+    EXPECT_GE(first->width(), 90) << "a card has room for its badge and its count";
+    EXPECT_GE(first->width(), countWidth);
+    EXPECT_LE(sheet.width(), OnboardingView::kWidth);
 }
+INSTANTIATE_TEST_SUITE_P(NineAndThreeHundred, LongNamesOfProfiles, ::testing::Values(5, 296));
 
-TEST(LongNames, NoMenuIsWiderThanTheWindow) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(LongNames, NoMenuIsWiderThanTheWindow) {
     fillLong(model);
-    model.completeOnboarding();
     FakeRunningAppsSource running;
     running.apps = {AppIdentity{longName("org.example.running", 1), longName("Running", 1)}};
-    MainWindow window(model, PageServices{&running, nullptr});
-    window.resize(1400, 880);
-    window.show();
+    MainWindow &window = openWindow(QSize(1400, 880), PageServices{&running, nullptr});
     const int width = window.width();
 
     ProfileSwitcher *switcher = window.header()->profileSwitcher();
     expectFits(switcher->makeMoreMenu(nullptr), width, "the more menu");
     expectFits(switcher->makeProfileMenu(model.data().activeProfileID, nullptr), width, "a profile's menu");
 
-    model.setSection(AppSection::keyboard);
-    QCoreApplication::processEvents();
-    auto *editor = dynamic_cast<EditorView *>(window.page());
+    auto *editor = showSection<EditorView>(AppSection::keyboard);
     ASSERT_NE(editor, nullptr);
     expectFits(editor->titleBlock()->baseSoundMenu()->makeMenu(nullptr), width, "the base sound menu");
 
-    model.setSection(AppSection::apps);
-    QCoreApplication::processEvents();
-    auto *apps = dynamic_cast<AppRulesView *>(window.page());
+    auto *apps = showSection<AppRulesView>(AppSection::apps);
     ASSERT_NE(apps, nullptr);
     for (RuleCard *card : apps->ruleCards()) {
         expectFits(card->makeMenu(nullptr), width, "a rule card's profile menu");
@@ -301,91 +323,63 @@ TEST(LongNames, NoMenuIsWiderThanTheWindow) {
     expectFits(apps->fallbackCard()->makeMenu(nullptr), width, "the fallback card's menu");
     expectFits(apps->addAppCard()->makeMenu(nullptr), width, "the add app menu");
 
-    model.setSection(AppSection::triggers);
-    QCoreApplication::processEvents();
-    auto *triggers = dynamic_cast<TriggersView *>(window.page());
+    TriggersView *triggers = showFirstTrigger();
     ASSERT_NE(triggers, nullptr);
-    triggers->setSelectedID(model.data().triggers.front().id);
-    QCoreApplication::processEvents();
-    TriggerEditor *triggerEditor = triggers->editor();
-    QMenu *sounds = triggerEditor->buildSoundMenu();
-    EXPECT_LE(sounds->sizeHint().width(), width) << "the trigger's sound menu";
-    for (QAction *action : sounds->actions()) {
-        if (action->menu()) {
-            EXPECT_LE(action->menu()->sizeHint().width(), width) << "the trigger's sound menu";
-        }
-    }
-    EXPECT_LE(triggerEditor->chips()->buildMenu()->sizeHint().width(), width) << "the add app menu of a trigger";
+    expectFits(triggers->editor()->buildSoundMenu(), width, "the trigger's sound menu", false);
+    expectFits(triggers->editor()->chips()->buildMenu(), width, "the add app menu of a trigger", false);
 }
 
 // Three applications of 12, 30 and 10,000 characters: the chips and "+ App" lie side by side or on further
 // lines, never over each other, all inside the row; the editor's word hint lies below the word's box.
-TEST(LongNames, TriggerChipsWrapInsteadOfOverlapping) {
-    for (const int length : {12, 30, kLength}) {
-        SCOPED_TRACE(length);
-        shellApp();
-        Harness harness;
-        AppModel &model = harness.started();
-        fillLong(model);
-        model.commitEdit([length](AppData &data) {
-            data.triggers.front().appBundleIDs = {longName("a", 1, length), longName("b", 2, length),
-                                                  longName("c", 3, length)};
-        });
-        model.completeOnboarding();
-        model.setSection(AppSection::triggers);
-        MainWindow window(model);
-        window.resize(1400, 880);
-        window.show();
-        QCoreApplication::processEvents();
-        auto *triggers = dynamic_cast<TriggersView *>(window.page());
-        ASSERT_NE(triggers, nullptr);
-        triggers->setSelectedID(model.data().triggers.front().id);
-        QCoreApplication::processEvents();
-        FlowChips *chips = triggers->editor()->chips();
-        QWidget *add = chips->addButton();
-        QWidget *row = add->parentWidget();
-        std::vector<QWidget *> parts;
-        for (QWidget *child : row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (child->isVisibleTo(row)) {
-                parts.push_back(child);
-            }
+TEST_P(LongNamesOfApps, TriggerChipsWrapInsteadOfOverlapping) {
+    const int length = GetParam();
+    fillLong(model);
+    model.commitEdit([length](AppData &data) {
+        data.triggers.front().appBundleIDs = {longName("a", 1, length), longName("b", 2, length),
+                                              longName("c", 3, length)};
+    });
+    model.setSection(AppSection::triggers);
+    openWindow();
+    TriggersView *triggers = showFirstTrigger();
+    ASSERT_NE(triggers, nullptr);
+    FlowChips *chips = triggers->editor()->chips();
+    QWidget *add = chips->addButton();
+    QWidget *row = add->parentWidget();
+    std::vector<QWidget *> parts;
+    for (QWidget *child : row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(row)) {
+            parts.push_back(child);
         }
-        ASSERT_EQ(parts.size(), 4u); // three chips and "+ App"
-        EXPECT_TRUE(chips->rect().contains(row->geometry()));
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            EXPECT_TRUE(row->rect().contains(parts[i]->geometry())) << describe(parts[i]).toStdString();
-            for (std::size_t j = i + 1; j < parts.size(); ++j) {
-                EXPECT_FALSE(parts[i]->geometry().intersects(parts[j]->geometry()))
-                    << describe(parts[i]).toStdString() << " and " << describe(parts[j]).toStdString();
-            }
+    }
+    ASSERT_EQ(parts.size(), 4u); // three chips and "+ App"
+    EXPECT_TRUE(chips->rect().contains(row->geometry()));
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_TRUE(row->rect().contains(parts[i]->geometry())) << describe(parts[i]).toStdString();
+        for (std::size_t j = i + 1; j < parts.size(); ++j) {
+            EXPECT_FALSE(parts[i]->geometry().intersects(parts[j]->geometry()))
+                << describe(parts[i]).toStdString() << " and " << describe(parts[j]).toStdString();
         }
-        EXPECT_EQ(row->childAt(add->geometry().center()), add) << "+ App can be clicked";
+    }
+    EXPECT_EQ(row->childAt(add->geometry().center()), add) << "+ App can be clicked";
 
-        // Word hint below the word's box.
-        model.setTriggerKind(model.data().triggers.front().id, Trigger::Kind::word("hello"));
-        QCoreApplication::processEvents();
-        QWidget *box = triggers->editor()->wordField()->parentWidget();
-        const auto hints = triggers->editor()->findChildren<QLabel *>();
-        for (QLabel *label : hints) {
-            if (label->isVisibleTo(triggers->editor()) && label->text() == triggers->editor()->hint() &&
-                label->parentWidget() == box->parentWidget()) {
-                EXPECT_GE(label->geometry().top(), box->geometry().bottom()) << "the hint lies below the box";
-            }
+    // Word hint below the word's box.
+    model.setTriggerKind(model.data().triggers.front().id, Trigger::Kind::word("hello"));
+    QCoreApplication::processEvents();
+    QWidget *box = triggers->editor()->wordField()->parentWidget();
+    const auto hints = triggers->editor()->findChildren<QLabel *>();
+    for (QLabel *label : hints) {
+        if (label->isVisibleTo(triggers->editor()) && label->text() == triggers->editor()->hint() &&
+            label->parentWidget() == box->parentWidget()) {
+            EXPECT_GE(label->geometry().top(), box->geometry().bottom()) << "the hint lies below the box";
         }
     }
 }
+INSTANTIATE_TEST_SUITE_P(OfTwelveThirtyAndTenThousandCharacters, LongNamesOfApps, ::testing::Values(12, 30, kLength));
 
 // Each name shown shortened offers its whole name, bounded, as the tooltip where it shows.
-TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
     fillLong(model);
-    model.completeOnboarding();
-    MainWindow window(model);
-    window.resize(1400, 880);
-    window.show();
-    QCoreApplication::processEvents();
+    MainWindow &window = openWindow();
 
     // The tooltip shown over `widget` (at `at`, else its middle) starts as the name does and is bounded.
     const auto expectTip = [](QWidget *widget, const std::string &name, const QString &what,
@@ -423,9 +417,7 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
     const std::string sound0 = longName("Sound", 0);
     const std::string sound1 = longName("Sound", 1);
 
-    model.setSection(AppSection::keyboard);
-    QCoreApplication::processEvents();
-    auto *editor = dynamic_cast<EditorView *>(window.page());
+    auto *editor = showSection<EditorView>(AppSection::keyboard);
     ASSERT_NE(editor, nullptr);
     FittingText *title = nullptr;
     for (QWidget *widget : editor->titleBlock()->findChildren<QWidget *>()) {
@@ -442,9 +434,7 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
         }
     }
 
-    model.setSection(AppSection::sounds);
-    QCoreApplication::processEvents();
-    auto *sounds = dynamic_cast<SoundsView *>(window.page());
+    auto *sounds = showSection<SoundsView>(AppSection::sounds);
     ASSERT_NE(sounds, nullptr);
     SoundLibraryRow *row = sounds->libraryPanel()->rowFor("user.long.1");
     if (row == nullptr) {
@@ -462,12 +452,8 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
         }
     }
 
-    model.setSection(AppSection::triggers);
-    QCoreApplication::processEvents();
-    auto *triggers = dynamic_cast<TriggersView *>(window.page());
+    TriggersView *triggers = showFirstTrigger();
     ASSERT_NE(triggers, nullptr);
-    triggers->setSelectedID(model.data().triggers.front().id);
-    QCoreApplication::processEvents();
     FlowChips *chips = triggers->editor()->chips();
     expectTip(chips->removeButton(chips->chipTitles().front())->parentWidget(), longName("org.example.first", 1),
               "an application chip");
@@ -514,9 +500,7 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
                             }),
                      longName("org.example.first", 1), "the applications in the list");
 
-    model.setSection(AppSection::apps);
-    QCoreApplication::processEvents();
-    auto *apps = dynamic_cast<AppRulesView *>(window.page());
+    auto *apps = showSection<AppRulesView>(AppSection::apps);
     ASSERT_NE(apps, nullptr);
     RuleCard *named = nullptr;
     for (RuleCard *card : apps->ruleCards()) {
@@ -548,8 +532,7 @@ TEST(LongNames, AShortenedNameShowsItsWholeNameAsATooltip) {
 }
 
 // The alert with a file name of 180 characters and no space wraps that name inside its edge.
-TEST(LongNames, TheImportAlertWrapsALongFileNameInsideItsEdge) {
-    shellApp();
+TEST_F(LongNames, TheImportAlertWrapsALongFileNameInsideItsEdge) {
     const QString name = QString::fromStdString(longName("file", 1, 180)) + QStringLiteral(".wav");
     std::unique_ptr<SoundsAlert> alert(
         SoundsAlert::importError(name + QStringLiteral(": This file is silent."), nullptr));

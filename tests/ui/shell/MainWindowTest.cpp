@@ -34,10 +34,29 @@
 namespace tc::test {
 namespace {
 
-TEST(MainWindow, OpensTitledTapchimeAtItsDefaultSizeAndKeepsItsMinimum) {
-    shellApp();
+// The offscreen application, made before anything else a test holds.
+struct App {
+    App() { shellApp(); }
+};
+
+// A program's model, made (not started) and its main window, hidden.
+class MainWindowTest : public ::testing::Test {
+protected:
+    App app;
     Harness harness;
-    tc::MainWindow window(harness.make());
+    AppModel &model = harness.make();
+    MainWindow window{model};
+};
+
+// A started program, as in normal use, whose windows and pages a test makes.
+class StartedProgram : public ::testing::Test {
+protected:
+    App app;
+    Harness harness;
+    AppModel &model = harness.started();
+};
+
+TEST_F(MainWindowTest, OpensTitledTapchimeAtItsDefaultSizeAndKeepsItsMinimum) {
     window.show();
     EXPECT_EQ(window.windowTitle(), "Tapchime");
     EXPECT_EQ(window.objectName(), "main");
@@ -46,11 +65,7 @@ TEST(MainWindow, OpensTitledTapchimeAtItsDefaultSizeAndKeepsItsMinimum) {
     EXPECT_EQ(window.size(), window.minimumSize()); // 1180 × 780 where the screen allows it
 }
 
-TEST(MainWindow, TheRailChangesTheSectionOnlyWhenItDiffers) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, TheRailChangesTheSectionOnlyWhenItDiffers) {
     QSignalSpy changes(&model, &AppModelSignals::sectionChanged);
 
     window.rail()->item(AppSection::keyboard)->click(); // already the section
@@ -68,11 +83,7 @@ TEST(MainWindow, TheRailChangesTheSectionOnlyWhenItDiffers) {
     }
 }
 
-TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
     window.show(); // an open window makes each section's page as the section changes
     const std::pair<AppSection, const char *> titles[] = {
         {AppSection::sounds, "Sounds"},     {AppSection::triggers, "Triggers"}, {AppSection::apps, "App rules"},
@@ -97,11 +108,7 @@ TEST(MainWindow, EachSectionGetsANewPageAndItsTitleAndTheSwitcherOnlyOnKeys) {
     }
 }
 
-TEST(MainWindow, AClosedWindowKeepsNoPageAndGetsTheCurrentSectionsPageWhenShownAgain) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, AClosedWindowKeepsNoPageAndGetsTheCurrentSectionsPageWhenShownAgain) {
     // Pages are found by their type (the editor has no meta-object of its own to search by).
     const auto pages = [&] {
         const auto children = window.findChildren<QWidget *>();
@@ -129,11 +136,7 @@ TEST(MainWindow, AClosedWindowKeepsNoPageAndGetsTheCurrentSectionsPageWhenShownA
     EXPECT_EQ(window.page(), kept) << "a minimised window keeps its page";
 }
 
-TEST(MainWindow, LeavingKeysDropsARenameInProgress) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, LeavingKeysDropsARenameInProgress) {
     ProfileSwitcher *switcher = window.header()->profileSwitcher();
     ASSERT_NE(switcher, nullptr);
     switcher->startRename(model.data().activeProfileID);
@@ -169,10 +172,7 @@ TEST(MainWindow, RailItemsAreDrawnByShapeAndSelection) {
     }
 }
 
-TEST(MainWindow, RailItemsAreNamedAndTakeClicksOnTheirWholeSquare) {
-    shellApp();
-    Harness harness;
-    MainWindow window(harness.make());
+TEST_F(MainWindowTest, RailItemsAreNamedAndTakeClicksOnTheirWholeSquare) {
     const std::pair<AppSection, const char *> labels[] = {{AppSection::keyboard, "Keys"},
                                                           {AppSection::sounds, "Sounds"},
                                                           {AppSection::triggers, "Triggers"},
@@ -187,16 +187,12 @@ TEST(MainWindow, RailItemsAreNamedAndTakeClicksOnTheirWholeSquare) {
     window.show();
     RailItem *apps = window.rail()->item(AppSection::apps);
     QTest::mouseClick(apps, Qt::LeftButton, {}, QPoint(RailItem::outset + 1, RailItem::outset + 1)); // a corner
-    EXPECT_EQ(harness.model->section(), AppSection::apps);
+    EXPECT_EQ(model.section(), AppSection::apps);
 }
 
 // Every list and page that scrolls shows the program's slim bar (no arrows), in every section and in the picker:
 // none falls back to the style's default bar.
-TEST(MainWindow, EveryScrollBarIsTheProgramsSlimBar) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, EveryScrollBarIsTheProgramsSlimBar) {
     window.show();
     const auto expectSlimBars = [](QWidget &top, const char *where) {
         int checked = 0;
@@ -225,11 +221,7 @@ TEST(MainWindow, EveryScrollBarIsTheProgramsSlimBar) {
     model.setSoundPicker(std::nullopt);
 }
 
-TEST(MainWindow, TheSoundPickerSheetFollowsTheModelAndClosingItResetsTheField) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, TheSoundPickerSheetFollowsTheModelAndClosingItResetsTheField) {
     EXPECT_EQ(window.soundPickerSheet(), nullptr);
 
     model.setSoundPicker(SoundPickerTarget::keys({49}));
@@ -252,11 +244,7 @@ TEST(MainWindow, TheSoundPickerSheetFollowsTheModelAndClosingItResetsTheField) {
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST(MainWindow, TheOnboardingSheetFollowsTheModelAndClosingItResetsTheField) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, TheOnboardingSheetFollowsTheModelAndClosingItResetsTheField) {
     model.setShowOnboarding(true);
     ASSERT_NE(window.onboardingSheet(), nullptr);
     window.onboardingSheet()->reject();
@@ -273,11 +261,7 @@ TEST(MainWindow, TheOnboardingSheetFollowsTheModelAndClosingItResetsTheField) {
 
 // The first run's onboarding is a sheet of the main window: the window shows with it, even when it was
 // hidden in the tray, and stays when the sheet closes.
-TEST(MainWindow, ASheetShowsTheWindowWithItAndTheWindowStaysWhenItCloses) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, ASheetShowsTheWindowWithItAndTheWindowStaysWhenItCloses) {
     ASSERT_FALSE(window.isVisible());
     model.setShowOnboarding(true);
     ASSERT_NE(window.onboardingSheet(), nullptr);
@@ -295,11 +279,7 @@ TEST(MainWindow, ASheetShowsTheWindowWithItAndTheWindowStaysWhenItCloses) {
 
 // A dialog asked for while a sheet is open (the keyboard-access help from onboarding's "Show me how") goes over
 // the sheet, where it takes clicks; over the window itself it would wait until the sheet closes.
-TEST(MainWindow, ADialogOpenedWhileASheetIsOpenTakesClicks) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, ADialogOpenedWhileASheetIsOpenTakesClicks) {
     EXPECT_EQ(window.dialogParent(), &window);
     model.setShowOnboarding(true);
     ASSERT_NE(window.onboardingSheet(), nullptr);
@@ -337,17 +317,9 @@ struct QtWarnings {
     QtMessageHandler previous = nullptr;
 };
 
-// A normal start prints no Qt warning: every section's page, the first-run sheet and the picker lay out
-// without a negative size or an impossible font.
-TEST(MainWindow, EverySectionAndSheetShowsWithoutAQtWarning) {
-    shellApp();
-    QtWarnings warnings;
-    QtWarnings::lines().clear();
-    Harness harness;
-    AppModel &model = harness.started();
-    MainWindow window(model);
-    window.resize(1400, 880);
-    window.show();
+// Shows every section's page in the open window, the Keys page with a key selected, the first-run sheet and
+// the picker.
+void showEverySectionAndSheet(AppModel &model) {
     for (AppSection section : allAppSections) {
         model.setSection(section);
         QCoreApplication::processEvents();
@@ -362,6 +334,17 @@ TEST(MainWindow, EverySectionAndSheetShowsWithoutAQtWarning) {
     QCoreApplication::processEvents();
     model.setSoundPicker(std::nullopt);
     flushDeletes();
+}
+
+// A normal start prints no Qt warning: every section's page, the first-run sheet and the picker lay out
+// without a negative size or an impossible font.
+TEST_F(StartedProgram, EverySectionAndSheetShowsWithoutAQtWarning) {
+    QtWarnings warnings;
+    QtWarnings::lines().clear();
+    MainWindow window(model);
+    window.resize(1400, 880);
+    window.show();
+    showEverySectionAndSheet(model);
     EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
 }
 
@@ -376,13 +359,10 @@ std::string longName(const char *what) {
 
 // No Qt warning at any size a window manager may give, down to far below the window's least size, nor with
 // names thousands of characters long: a size or a font derived from a widget's size never goes negative.
-TEST(MainWindow, EverySectionShowsWithoutAQtWarningAtAnySizeAndWithLongNames) {
-    shellApp();
+TEST_F(StartedProgram, EverySectionShowsWithoutAQtWarningAtAnySizeAndWithLongNames) {
     QtWarnings warnings;
     for (const bool longNames : {false, true}) {
-        Harness harness;
-        AppModel &model = harness.started();
-        if (longNames) {
+        if (longNames) { // the same program, its names now long
             model.commitEdit([](AppData &data) {
                 for (Profile &profile : data.profiles) {
                     profile.name = longName("Profile");
@@ -406,20 +386,7 @@ TEST(MainWindow, EverySectionShowsWithoutAQtWarningAtAnySizeAndWithLongNames) {
             MainWindow window(model);
             window.resize(size);
             window.show();
-            for (AppSection section : allAppSections) {
-                model.setSection(section);
-                QCoreApplication::processEvents();
-            }
-            model.setSection(AppSection::keyboard);
-            model.setSelectedKeys({KeyCodes::kSpace});
-            QCoreApplication::processEvents();
-            model.setShowOnboarding(true);
-            QCoreApplication::processEvents();
-            model.setShowOnboarding(false);
-            model.setSoundPicker(SoundPickerTarget::brush());
-            QCoreApplication::processEvents();
-            model.setSoundPicker(std::nullopt);
-            flushDeletes();
+            showEverySectionAndSheet(model);
             EXPECT_TRUE(QtWarnings::lines().isEmpty()) << QtWarnings::lines().join('\n').toStdString();
         }
     }
@@ -427,12 +394,9 @@ TEST(MainWindow, EverySectionShowsWithoutAQtWarningAtAnySizeAndWithLongNames) {
 
 // Each page alone, laid out in a room far too small for it (as for a moment before the window's first layout):
 // no negative size, no font of no size.
-TEST(MainWindow, EachPageInATinyRoomShowsWithoutAQtWarning) {
-    shellApp();
+TEST_F(StartedProgram, EachPageInATinyRoomShowsWithoutAQtWarning) {
     QtWarnings warnings;
     QtWarnings::lines().clear();
-    Harness harness;
-    AppModel &model = harness.started();
     model.setSelectedKeys({KeyCodes::kSpace});
     for (AppSection section : allAppSections) {
         for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(60, 40), QSize(240, 160)}) {
@@ -454,12 +418,9 @@ TEST(MainWindow, EachPageInATinyRoomShowsWithoutAQtWarning) {
 
 // On a 1366 × 768 laptop with a panel (the window's client area about 1358 × 712): the least size fits, a
 // page taller than the card scrolls as a whole, the Sounds list shows six rows and App rules two rows of cards.
-TEST(MainWindow, OnALaptopScreenPagesScrollAsAWholeAndKeepTheirRows) {
-    shellApp();
+TEST_F(StartedProgram, OnALaptopScreenPagesScrollAsAWholeAndKeepTheirRows) {
     motion::setEnabled(false);
     const QSize client(1358, 712);
-    Harness harness;
-    AppModel &model = harness.started();
     QWidget host;
     auto *window = new MainWindow(model);
     window->setParent(&host); // embedded, so its least size is the one given here
@@ -488,11 +449,7 @@ TEST(MainWindow, OnALaptopScreenPagesScrollAsAWholeAndKeepTheirRows) {
     motion::setEnabled(true);
 }
 
-TEST(MainWindow, ControlCommaOpensSettingsAsTheTrayPanelPromises) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.make();
-    MainWindow window(model);
+TEST_F(MainWindowTest, ControlCommaOpensSettingsAsTheTrayPanelPromises) {
     EXPECT_EQ(window.settingsAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
     EXPECT_EQ(window.settingsAction()->shortcutContext(), Qt::ApplicationShortcut);
 

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 namespace tc::test {
@@ -84,14 +85,43 @@ QAction *menuAction(QMenu *menu, const QString &text) {
     return nullptr;
 }
 
-TEST(TriggersView, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
+// A started program with the motion off and the applications a test sets; the views a test shows are kept
+// until it ends.
+class TriggersScreen : public ::testing::Test {
+protected:
     StillApp still;
     Harness harness;
     AppModel &model = harness.started();
+    FakeApps fake;
+
+    // `widget` at `size`, shown and laid out.
+    template <typename View> View &shown(std::unique_ptr<View> widget, QSize size) {
+        View &view = *widget;
+        view.resize(size);
+        view.show();
+        QCoreApplication::processEvents();
+        views_.push_back(std::move(widget));
+        return view;
+    }
+    TriggersView &shownView(QSize size) { return shown(std::make_unique<TriggersView>(model, TriggerApps{}), size); }
+    TriggerList &shownList(QSize size) { return shown(std::make_unique<TriggerList>(model, fake.apps()), size); }
+
+    // The document's triggers and then `count` words, "word0" on, that play the default sound.
+    void addWords(int count) {
+        model.commitEdit([count](AppData &data) {
+            for (int i = 0; i < count; ++i) {
+                data.triggers.push_back(makeTrigger(Trigger::Kind::word("word" + std::to_string(i))));
+            }
+        });
+    }
+
+private:
+    std::vector<std::unique_ptr<QWidget>> views_;
+};
+
+TEST_F(TriggersScreen, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
     model.commitEdit([](AppData &data) { data.triggers.clear(); });
-    TriggersView view(model, {});
-    view.resize(1200, 800);
-    view.show();
+    TriggersView &view = shownView({1200, 800});
     EXPECT_EQ(view.currentContent(), view.emptyState());
     EXPECT_EQ(view.currentID(), std::nullopt);
     EXPECT_TRUE(view.editor()->emptyCard()->isVisibleTo(&view));
@@ -142,13 +172,8 @@ TEST(TriggersView, CountsAddsSelectsAndFallsBackWhenTheSelectedTriggerGoes) {
 
 // Deleting shows the next trigger in the same editor, its Delete under the pointer: a double click on Delete
 // removes one trigger, not two; a later single click removes the next.
-TEST(TriggersView, ADoubleClickOnDeleteRemovesOneTrigger) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    TriggersView view(model, {});
-    view.resize(1200, 800);
-    view.show();
+TEST_F(TriggersScreen, ADoubleClickOnDeleteRemovesOneTrigger) {
+    TriggersView &view = shownView({1200, 800});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     const std::size_t before = model.data().triggers.size();
     ASSERT_GE(before, 3u);
@@ -164,11 +189,8 @@ TEST(TriggersView, ADoubleClickOnDeleteRemovesOneTrigger) {
 // On a narrow window (1280x800 under a panel) the graph gives up the room between its columns rather than
 // scrolling sideways: both columns show whole. A wide one keeps the full room; a window too narrow even for
 // the least room scrolls as a last resort.
-TEST(TriggersView, TheGraphFitsTheWidthItHasByNarrowingTheLinks) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    TriggersView view(model, {});
+TEST_F(TriggersScreen, TheGraphFitsTheWidthItHasByNarrowingTheLinks) {
+    TriggersView &view = shownView({1400, 700});
     const TriggerGraph::Geometry full;
     const struct {
         int width;
@@ -178,7 +200,6 @@ TEST(TriggersView, TheGraphFitsTheWidthItHasByNarrowingTheLinks) {
         {1150, -1}, // between: fits the area
         {700, full.leftWidth + TriggerGraph::kLeastLinkRoom},
     };
-    view.show();
     for (const auto &c : cases) {
         view.resize(c.width, 700);
         QCoreApplication::processEvents();
@@ -203,17 +224,11 @@ TEST(TriggersView, TheGraphFitsTheWidthItHasByNarrowingTheLinks) {
 }
 
 // A trigger added to a long list scrolls into view in the graph and in the list.
-TEST(TriggersView, ANewTriggerScrollsIntoView) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(TriggersScreen, ANewTriggerScrollsIntoView) {
     for (int i = 0; i < 20; ++i) {
         model.addTrigger(Trigger::Kind::word("w" + std::to_string(i)), "synth.tada");
     }
-    TriggersView view(model, {});
-    view.resize(1200, 600);
-    view.show();
-    QCoreApplication::processEvents();
+    TriggersView &view = shownView({1200, 600});
     const auto shows = [](QWidget *widget, QWidget *viewport) {
         const QRect at(widget->mapTo(viewport, QPoint(0, 0)), widget->size());
         return viewport->rect().contains(at);
@@ -239,10 +254,7 @@ TEST(TriggersView, ANewTriggerScrollsIntoView) {
     EXPECT_TRUE(shows(row, view.list()->findChild<QScrollArea *>()->viewport()));
 }
 
-TEST(TriggersView, TheTitleCountsWithTheOnePluralWord) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(TriggersScreen, TheTitleCountsWithTheOnePluralWord) {
     for (std::size_t count : {0u, 1u, 5u}) {
         model.commitEdit([count](AppData &data) {
             data.triggers.clear();
@@ -333,11 +345,7 @@ TEST(TriggerGraph, LinksAreSolidInkWhenSelectedAndDashedGreyOtherwise) {
     EXPECT_EQ(TriggerGraph::countText(0), QStringLiteral("0 TRIGGERS"));
 }
 
-TEST(TriggerList, GroupsRowsAndNamesSoundsAndApplications) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    FakeApps fake;
+TEST_F(TriggersScreen, TheListGroupsRowsAndNamesSoundsAndApplications) {
     model.commitEdit([](AppData &data) {
         data.triggers.clear();
         data.triggers.push_back(makeTrigger(Trigger::Kind::word("a"), "synth.boing"));
@@ -363,23 +371,12 @@ TEST(TriggerList, GroupsRowsAndNamesSoundsAndApplications) {
 
 // The list fills its rounded card: its scroll bar's thumb stays inside the card's rounded edge at the top and
 // at the bottom of the list, on the window sizes of a desktop and of a laptop.
-TEST(TriggerList, ItsScrollBarStaysInsideTheRoundedCard) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    FakeApps fake;
-    model.commitEdit([](AppData &data) {
-        for (int i = 0; i < 40; ++i) {
-            data.triggers.push_back(makeTrigger(Trigger::Kind::word("word" + std::to_string(i))));
-        }
-    });
+TEST_F(TriggersScreen, TheListsScrollBarStaysInsideTheRoundedCard) {
+    addWords(40);
     constexpr qreal kCardCorner = 20; // the list card's corner radius
     for (const QSize size : {QSize(900, 620), QSize(860, 500)}) {
         SCOPED_TRACE(size.height());
-        TriggerList list(model, fake.apps());
-        list.resize(size);
-        list.show();
-        QCoreApplication::processEvents();
+        TriggerList &list = shownList(size);
         QCoreApplication::processEvents();
         const auto *scroll = list.findChild<QScrollArea *>();
         ASSERT_NE(scroll, nullptr);
@@ -400,20 +397,9 @@ TEST(TriggerList, ItsScrollBarStaysInsideTheRoundedCard) {
 }
 
 // Rows scrolled under the card's rounded corners are cut along them: the corners stay round mid-scroll.
-TEST(TriggerList, RowsScrolledIntoACornerKeepItRound) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    FakeApps fake;
-    model.commitEdit([](AppData &data) {
-        for (int i = 0; i < 40; ++i) {
-            data.triggers.push_back(makeTrigger(Trigger::Kind::word("word" + std::to_string(i))));
-        }
-    });
-    TriggerList list(model, fake.apps());
-    list.resize(900, 500);
-    list.show();
-    QCoreApplication::processEvents();
+TEST_F(TriggersScreen, ListRowsScrolledIntoACornerKeepItRound) {
+    addWords(40);
+    TriggerList &list = shownList({900, 500});
     QCoreApplication::processEvents();
     auto *bar = list.findChild<QScrollArea *>()->verticalScrollBar();
     bar->setValue(bar->maximum() / 2 + 7); // rows run through both bottom corners and both top ones
@@ -428,11 +414,7 @@ TEST(TriggerList, RowsScrolledIntoACornerKeepItRound) {
 
 // Rows and nodes stay with their triggers, wherever an edit moves them: only the edited trigger's row and node
 // are made again (a trigger added, another sound, a word become a shortcut included).
-TEST(TriggerList, AnEditRemakesOnlyTheEditedTriggersRowAndNodeWhereverTheyMove) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    FakeApps fake;
+TEST_F(TriggersScreen, AnEditRemakesOnlyTheEditedTriggersRowAndNodeWhereverTheyMove) {
     TriggerList list(model, fake.apps());
     TriggerGraph graph(model, {});
     const auto widgets = [&] {
@@ -500,10 +482,7 @@ TEST(TriggerList, AnEditRemakesOnlyTheEditedTriggersRowAndNodeWhereverTheyMove) 
     }
 }
 
-TEST(TriggerGraph, AShownGraphMakesTheNodesInViewAndTheRestAsTheyScrollIn) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(TriggersScreen, AShownGraphMakesTheNodesInViewAndTheRestAsTheyScrollIn) {
     model.commitEdit([](AppData &data) {
         data.triggers.clear();
         for (int i = 0; i < 400; ++i) {
@@ -532,11 +511,7 @@ TEST(TriggerGraph, AShownGraphMakesTheNodesInViewAndTheRestAsTheyScrollIn) {
     EXPECT_NE(graph->soundNode("synth.boing"), nullptr);
 }
 
-TEST(TriggerList, SelectingRemakesOnlyTheRowsThatGainOrLoseTheSelection) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    FakeApps fake;
+TEST_F(TriggersScreen, SelectingInTheListRemakesOnlyTheRowsThatGainOrLoseTheSelection) {
     TriggerList list(model, fake.apps());
     const auto &triggers = model.data().triggers;
     list.setSelectedID(triggers[1].id);
@@ -549,11 +524,7 @@ TEST(TriggerList, SelectingRemakesOnlyTheRowsThatGainOrLoseTheSelection) {
     }
 }
 
-TEST(FlowChips, AddChooseRemoveAndEveryAppRoundTripThroughTheSavedDocument) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    FakeApps fake;
+TEST_F(TriggersScreen, AppChipsAddChooseRemoveAndEveryAppRoundTripThroughTheSavedDocument) {
     const Uuid id = model.data().triggers.front().id;
     FlowChips chips(model, fake.apps());
     chips.setTrigger(id);
@@ -615,12 +586,6 @@ TEST(PanelHelperRunning, ListsEachApplicationOnceWithoutThisProgram) {
     EXPECT_EQ(apps[1].name, QStringLiteral("Beta"));
 }
 
-} // namespace
-} // namespace tc::test
-
-namespace tc::test {
-namespace {
-
 TEST(TriggerLabel, CapsShowTheModifierNamesInOrderThenTheKeyWithWidthsByCharacters) {
     shellApp();
     using Size = TriggerLabel::Size;
@@ -647,19 +612,8 @@ TEST(TriggerLabel, CapsShowTheModifierNamesInOrderThenTheKeyWithWidthsByCharacte
     EXPECT_EQ(TriggerLabel::labelSize(Trigger::Kind::word("lol"), Size::small).height(), 30);
 }
 
-} // namespace
-} // namespace tc::test
-
-namespace tc::test {
-namespace {
-
-TEST(TriggersView, AClickOnAGraphNodeOrAListRowSelectsItsTrigger) {
-    StillApp still;
-    Harness harness;
-    AppModel &model = harness.started();
-    TriggersView view(model, {});
-    view.resize(1300, 900);
-    view.show();
+TEST_F(TriggersScreen, AClickOnAGraphNodeOrAListRowSelectsItsTrigger) {
+    TriggersView &view = shownView({1300, 900});
     const auto &triggers = model.data().triggers;
     ASSERT_EQ(view.selectedID(), triggers.front().id); // the first trigger on first appearance
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The entries of the FFmpeg module (tapchime-decoder.so), which holds the decoder, the AAC writer and with
+// The entries of the FFmpeg module (tapchime-ffmpeg.so), which holds the decoder, the AAC writer and with
 // them every library FFmpeg brings. The program loads the module only while it reads or writes audio files
 // (see FfmpegModule), so those libraries take no memory the rest of the time. Plain C functions, so that no
 // exception or type crosses the module's edge.
