@@ -46,4 +46,29 @@ QString backupFailureMessage(const QString &folder, const QString &raw) {
            detailParagraph(raw);
 }
 
+QString importFailureMessage(SoundsFolderError::Kind kind, ImportedThing thing, const QString &folder,
+                             const QString &raw) {
+    const bool pack = thing == ImportedThing::pack;
+    const QString what = pack ? QStringLiteral("this pack's sounds") : QStringLiteral("this sound");
+    const QString What = pack ? QStringLiteral("This pack's sounds") : QStringLiteral("This sound");
+    const QString again = pack ? QStringLiteral("the pack") : QStringLiteral("the sound");
+    const QString place = QDir::toNativeSeparators(folder);
+    switch (kind) {
+    case SoundsFolderError::Kind::noRoom:
+        return QStringLiteral("There isn't enough room on the disk for %1. Make room on the disk that holds the "
+                              "folder %2, then import %3 again.")
+            .arg(what, place, again);
+    case SoundsFolderError::Kind::notAFolder:
+        return QStringLiteral("%1 couldn't be saved: a file is where the folder %2 should be. Move that file away, "
+                              "then import %3 again.")
+            .arg(What, place, again);
+    case SoundsFolderError::Kind::notWritable:
+        break;
+    }
+    return QStringLiteral("%1 couldn't be written to the folder %2. Check that this folder can be written, then "
+                          "import %3 again.")
+               .arg(What, place, again) +
+           detailParagraph(raw);
+}
+
 } // namespace tc
