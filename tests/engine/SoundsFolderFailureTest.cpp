@@ -39,6 +39,8 @@ struct Case {
     std::uintmax_t available; // the room the disk reports
     Kind kind;
     std::function<fs::path(const fs::path &dir)> sounds = {}; // a sounds folder of its own, when the case needs one
+
+    friend void PrintTo(const Case &c, std::ostream *out) { *out << c.what; }
 };
 
 class SoundsFolderFailure : public ::testing::TestWithParam<Case> {
