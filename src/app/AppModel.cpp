@@ -213,8 +213,8 @@ void AppModel::keepLandedImports() {
     }
     // Ending the imports rewrites their record and flushes it to the disk: on the worker, never in the window's
     // thread. Should the program end first, the next start settles them against the document.
-    runOnWorker([fileNames = std::exchange(landedImports_, {}),
-                 library = services_.library](const Deliver &, const WorkQueue &) { library->importsLanded(fileNames); });
+    runOnWorker([fileNames = std::exchange(landedImports_, {}), library = services_.library](
+                    const Deliver &, const WorkQueue &) { library->importsLanded(fileNames); });
 }
 
 void AppModel::exportBackup(const QString &path) {

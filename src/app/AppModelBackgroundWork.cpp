@@ -118,8 +118,7 @@ int AppModel::importFilesAsync(std::vector<ImportRequest> files) {
             } catch (const SoundsFolderError &error) {
                 // The file was fine; the sounds folder could not take it.
                 const auto thing = request.kind == ImportKind::pack ? ImportedThing::pack : ImportedThing::sound;
-                outcome.error = importFailureMessage(error.kind(), thing,
-                                                     QFile::decodeName(error.folder().c_str()),
+                outcome.error = importFailureMessage(error.kind(), thing, QFile::decodeName(error.folder().c_str()),
                                                      QString::fromStdString(error.what()))
                                     .toStdString();
             } catch (const std::exception &error) {

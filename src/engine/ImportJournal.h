@@ -55,10 +55,10 @@ public:
     // The names noted now.
     std::vector<std::string> pending() const;
 
-    // At start, before any import (it does not wait for them): removes the partial copies of imports (".user.<UUID>.<extension>.part" and
-    // the like, whoever noted them), then, of the noted copies, those that `listed` (the file names the
-    // document lists) does not name; when the document could not be read (`documentRead` false: a broken
-    // document was set aside and may name them) the copies are kept. The record is emptied either way.
+    // At start, before any import (it does not wait for them): removes the partial copies of imports
+    // (".user.<UUID>.<extension>.part" and the like, whoever noted them), then, of the noted copies, those that
+    // `listed` (the file names the document lists) does not name; when the document could not be read (`documentRead`
+    // false: a broken document was set aside and may name them) the copies are kept. The record is emptied either way.
     Settled settle(const std::set<std::string> &listed, bool documentRead);
 
 private:

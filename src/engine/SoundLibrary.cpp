@@ -309,9 +309,8 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
     extension = extension.size() > 1 ? lowerCased(extension.substr(1)) : "m4a";
     const ImportFileName made = ImportFileName::make(extension);
     const std::string &fileName = made.fileName;
-    LoadedSoundPtr sound =
-        makeLoaded(SoundItem{made.id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0},
-                   std::move(buffer));
+    LoadedSoundPtr sound = makeLoaded(
+        SoundItem{made.id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0}, std::move(buffer));
     if (!hasRoomFor(userBytes(sound))) {
         throw AudioDecodeError(Kind::noRoom); // before anything is copied
     }

@@ -210,7 +210,9 @@ TEST(BackgroundWork, AnImportTheSoundsFolderCannotTakeSaysWhyAndWhatToDo) {
         {Kind::noRoom, ImportKind::recording, {"There isn't enough room on the disk for this sound."}},
         {Kind::noRoom, ImportKind::pack, {"There isn't enough room on the disk for this pack's sounds."}},
         {Kind::notAFolder, ImportKind::sound, {"a file is where the folder", "Move that file away"}},
-        {Kind::notWritable, ImportKind::sound, {"Check that this folder can be written", "(cannot create file: Operation not permitted)"}},
+        {Kind::notWritable,
+         ImportKind::sound,
+         {"Check that this folder can be written", "(cannot create file: Operation not permitted)"}},
         {Kind::notWritable, ImportKind::pack, {"This pack's sounds couldn't be written", "import the pack again"}},
     };
     for (const auto &c : cases) {

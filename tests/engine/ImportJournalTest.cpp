@@ -2,8 +2,8 @@
 // an import stopped by a crash wrote (its partial copy always, its complete copy when no document lists it) and
 // nothing else.
 
-#include "engine/ImportFileName.h"
 #include "engine/ImportJournal.h"
+#include "engine/ImportFileName.h"
 #include "engine/PackIO.h"
 #include "engine/SoundLibrary.h"
 #include "model/Uuid.h"

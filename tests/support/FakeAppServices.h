@@ -196,7 +196,7 @@ public:
     }
 
     FakeSoundLookup lookup;
-    std::optional<std::string> importFailure; // every importFile() throws this while set
+    std::optional<std::string> importFailure;       // every importFile() throws this while set
     std::optional<SoundsFolderError> folderFailure; // every importFile() and good importPack() throws this while set
     std::filesystem::path folder = "/nonexistent/Sounds";
     int preloads = 0;
