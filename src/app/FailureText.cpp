@@ -13,6 +13,12 @@ QString detailParagraph(const QString &raw) {
     return detail.isEmpty() ? QString() : QStringLiteral("\n\n(%1)").arg(detail);
 }
 
+// The same at the end of the text's one paragraph: an import's failure may be one line of a list of several.
+QString detailAfter(const QString &raw) {
+    const QString detail = shortFailureDetail(raw);
+    return detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
+}
+
 } // namespace
 
 QString shortFailureDetail(const QString &raw) {
@@ -68,7 +74,7 @@ QString importFailureMessage(SoundsFolderError::Kind kind, ImportedThing thing, 
     return QStringLiteral("%1 couldn't be written to the folder %2. Check that this folder can be written, then "
                           "import %3 again.")
                .arg(What, place, again) +
-           detailParagraph(raw);
+           detailAfter(raw);
 }
 
 } // namespace tc

@@ -26,7 +26,8 @@ QString backupFailureMessage(const QString &folder, const QString &raw);
 enum class ImportedThing { sound, pack };
 
 // The text shown for an import whose files couldn't be written into the sounds folder `folder`: a full disk, a file
-// where the folder should be, or a folder that can't be written (with the shortened raw description).
+// where the folder should be, or a folder that can't be written (with the shortened raw description at its end). One
+// paragraph, as it may be one line of a list of failures.
 QString importFailureMessage(SoundsFolderError::Kind kind, ImportedThing thing, const QString &folder,
                              const QString &raw);
 
