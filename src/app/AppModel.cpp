@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <set>
 #include <thread>
+#include <utility>
 
 namespace tc {
 
@@ -207,8 +208,13 @@ void AppModel::settleInterruptedImports(bool documentRead) {
 }
 
 void AppModel::keepLandedImports() {
-    services_.library->importsLanded(landedImports_);
-    landedImports_.clear();
+    if (landedImports_.empty()) {
+        return;
+    }
+    // Ending the imports rewrites their record and flushes it to the disk: on the worker, never in the window's
+    // thread. Should the program end first, the next start settles them against the document.
+    runOnWorker([fileNames = std::exchange(landedImports_, {}), library = services_.library](
+                    const Deliver &, const WorkQueue &) { library->importsLanded(fileNames); });
 }
 
 void AppModel::exportBackup(const QString &path) {

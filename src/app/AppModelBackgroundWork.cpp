@@ -5,9 +5,12 @@
 #include "app/AppModel.h"
 
 #include "app/DocumentStore.h"
+#include "app/FailureText.h"
 #include "app/SoundCatalog.h"
 #include "engine/PackIO.h"
 #include "engine/WorkQueue.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <deque>
@@ -112,8 +115,14 @@ int AppModel::importFilesAsync(std::vector<ImportRequest> files) {
                     break;
                 }
                 }
+            } catch (const SoundsFolderError &error) {
+                // The file was fine; the sounds folder could not take it.
+                const auto thing = request.kind == ImportKind::pack ? ImportedThing::pack : ImportedThing::sound;
+                outcome.error = importFailureMessage(error.kind(), thing, QFile::decodeName(error.folder().c_str()),
+                                                     QString::fromStdString(error.what()))
+                                    .toStdString();
             } catch (const std::exception &error) {
-                // Whatever went wrong with a pack, the user hears one sentence about the file.
+                // Whatever else went wrong with a pack, the user hears one sentence about the file.
                 outcome.error = request.kind == ImportKind::pack ? std::string(PackError::kMessage) : error.what();
             }
             if (request.kind == ImportKind::recording) {

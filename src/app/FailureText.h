@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/SoundFileWriter.h"
+
 #include <QString>
 
 namespace tc {
@@ -18,5 +20,15 @@ QString saveFailureMessage(const QString &folder, const QString &raw);
 
 // The text of the alert for a backup that could not be written into `folder`.
 QString backupFailureMessage(const QString &folder, const QString &raw);
+
+// What an import could not write into the sounds folder: one sound (an audio file, a recording) or a share
+// pack's sounds.
+enum class ImportedThing { sound, pack };
+
+// The text shown for an import whose files couldn't be written into the sounds folder `folder`: a full disk, a file
+// where the folder should be, or a folder that can't be written (with the shortened raw description at its end). One
+// paragraph, as it may be one line of a list of failures.
+QString importFailureMessage(SoundsFolderError::Kind kind, ImportedThing thing, const QString &folder,
+                             const QString &raw);
 
 } // namespace tc

@@ -50,9 +50,7 @@ void SoundLibraryCatalog::exportPack(const Profile &profile, const std::vector<S
 }
 
 void SoundLibraryCatalog::importsLanded(const std::vector<std::string> &fileNames) {
-    if (auto *journal = library_.importJournal()) {
-        journal->finish(fileNames);
-    }
+    library_.finishImports(fileNames);
 }
 
 ImportJournal::Settled SoundLibraryCatalog::settleInterruptedImports(const std::set<std::string> &listed,

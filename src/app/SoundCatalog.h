@@ -21,10 +21,10 @@ class SoundLibrary;
 // start-up, import and delete user sounds, read and write share packs, and look sounds up. The program
 // passes the real library (SoundLibraryCatalog); tests pass a fake.
 //
-// Thread: preloadBuiltins() and loadUserSound() run on a background thread; importFile(), importPack() and
-// exportPack() on the model's worker (the synchronous edits call them on the main thread); loaded() on any
-// thread; the rest on the main thread. Any of them may run at the same time as the others: implementations
-// guard their cache themselves.
+// Thread: preloadBuiltins() and loadUserSound() run on a background thread; importFile(), importPack(),
+// exportPack() and importsLanded() on the model's worker (the synchronous edits call the first three on the main
+// thread); loaded() on any thread; the rest on the main thread. Any of them may run at the same time as the
+// others: implementations guard their cache themselves.
 class SoundCatalog : public SoundLookup {
 public:
     // The built-in sounds in listing order (synthesized first, then the recordings), duration 0.
@@ -34,14 +34,16 @@ public:
     // Decodes a user sound's file and caches it; null when it has no file or does not decode.
     virtual LoadedSoundPtr loadUserSound(const SoundItem &item) = 0;
     // Imports an audio file as a new user sound (copied into the sounds folder, cached) named `name`, else
-    // after the file. Throws an exception whose what() is the message for the user; nothing is kept then.
+    // after the file. Throws SoundsFolderError when the sounds folder cannot take the file (the model words it),
+    // else an exception whose what() is the message for the user; nothing is kept then.
     virtual SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name) = 0;
     // Removes a user sound's file and its cache entry.
     virtual void deleteFile(const SoundItem &item) = 0;
     virtual std::filesystem::path soundsFolder() const = 0;
 
     // A share pack's profile (new id, name unique among `existingNames`) and its sounds, already installed
-    // as user sounds. Throws an exception whose what() is the one message shown for an unreadable pack.
+    // as user sounds. Throws SoundsFolderError when the pack was read and its sounds could not be written, else
+    // an exception for a pack that cannot be read (the user reads one fixed message for it).
     struct ImportedPack {
         Profile profile;
         std::vector<SoundItem> sounds;
@@ -52,7 +54,8 @@ public:
                             const std::filesystem::path &path) = 0;
 
     // An import's file stays noted as under way until the document on disk lists its sound (see ImportJournal):
-    // the document on disk, or a backup, now lists these files.
+    // the document on disk, or a backup, now lists these files. Writes to the disk: the model calls it on its
+    // worker.
     virtual void importsLanded(const std::vector<std::string> & /*fileNames*/) {}
     // At start, before any import: removes what imports stopped by a crash left in the sounds folder.
     // `listed`: the files the document names; `documentRead`: whether nothing else may name them (see

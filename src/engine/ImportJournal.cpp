@@ -1,63 +1,21 @@
 #include "engine/ImportJournal.h"
 
 #include "engine/AtomicFile.h"
-#include "model/Uuid.h"
+#include "engine/ImportFileName.h"
 
 #include <algorithm>
 #include <fstream>
-#include <string_view>
 
 namespace tc {
 
 namespace {
 
-constexpr std::string_view kPrefix = "user.";
-constexpr std::size_t kUuidLength = 36;
-constexpr std::size_t kMaxExtension = 16;
 constexpr std::size_t kMaxRecordBytes = 1024 * 1024; // far beyond any list of imports under way
-
-bool isExtension(std::string_view text) {
-    return !text.empty() && text.size() <= kMaxExtension && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    });
-}
 
 } // namespace
 
-ImportJournal::ImportJournal(std::filesystem::path soundsFolder)
-    : folder_(std::move(soundsFolder)), file_(folder_ / kFileName) {}
-
-bool ImportJournal::isImportFileName(const std::string &name) {
-    const std::string_view text(name);
-    if (!text.starts_with(kPrefix) || text.size() < kPrefix.size() + kUuidLength + 2) {
-        return false;
-    }
-    const std::string_view uuid = text.substr(kPrefix.size(), kUuidLength);
-    const std::string_view rest = text.substr(kPrefix.size() + kUuidLength);
-    return Uuid::parse(uuid).has_value() && rest.front() == '.' && isExtension(rest.substr(1));
-}
-
-bool ImportJournal::isImportTemporary(const std::string &name) {
-    const std::string_view text(name);
-    if (!text.starts_with(".")) {
-        return false;
-    }
-    const std::string_view inner = text.substr(1);
-    if (inner.ends_with(".part")) {
-        return isImportFileName(std::string(inner.substr(0, inner.size() - 5)));
-    }
-    if (!inner.ends_with(".tmp")) {
-        return false;
-    }
-    // "user.<UUID>.<extension>." + anything + ".tmp": the import file's name is what comes before the third dot
-    // after the UUID's start.
-    const std::size_t extensionDot = kPrefix.size() + kUuidLength;
-    if (inner.size() <= extensionDot + 1 || inner[extensionDot] != '.') {
-        return false;
-    }
-    const std::size_t end = inner.find('.', extensionDot + 1);
-    return end != std::string_view::npos && isImportFileName(std::string(inner.substr(0, end)));
-}
+ImportJournal::ImportJournal(std::filesystem::path soundsFolder, Writer writer)
+    : folder_(std::move(soundsFolder)), file_(folder_ / kFileName), writer_(std::move(writer)) {}
 
 std::vector<std::string> ImportJournal::read() const {
     std::vector<std::string> names;
@@ -68,16 +26,16 @@ std::vector<std::string> ImportJournal::read() const {
     std::ifstream in(file_);
     std::string line;
     while (std::getline(in, line)) {
-        if (isImportFileName(line)) {
+        if (ImportFileName::isImportFileName(line)) {
             names.push_back(line);
         }
     }
     return names;
 }
 
-void ImportJournal::write(const std::vector<std::string> &names) const {
+void ImportJournal::writeRecord(const std::filesystem::path &file, const std::vector<std::string> &names) {
     if (names.empty()) {
-        std::filesystem::remove(file_);
+        std::filesystem::remove(file);
         return;
     }
     std::string text;
@@ -85,20 +43,54 @@ void ImportJournal::write(const std::vector<std::string> &names) const {
         text += name;
         text += '\n';
     }
-    writeFileAtomically(file_, text);
+    writeFileAtomically(file, text);
+}
+
+void ImportJournal::writeOut(std::unique_lock<std::mutex> &guard) {
+    writing_ = true;
+    while (attempted_ != version_) {
+        const std::uint64_t version = version_;
+        const std::vector<std::string> names = names_;
+        guard.unlock();
+        std::exception_ptr failure;
+        try {
+            writer_(file_, names);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        guard.lock();
+        attempted_ = version;
+        if (failure) {
+            failure_ = failure;
+        } else {
+            onDisk_ = version;
+        }
+        written_.notify_all();
+    }
+    writing_ = false;
 }
 
 void ImportJournal::begin(const std::string &fileName) {
-    std::lock_guard guard(lock_);
-    std::vector<std::string> names = names_;
-    names.push_back(fileName);
     std::filesystem::create_directories(folder_);
-    write(names);
-    names_ = std::move(names);
+    std::unique_lock guard(lock_);
+    names_.push_back(fileName);
+    const std::uint64_t version = ++version_;
+    if (!writing_) {
+        writeOut(guard);
+    }
+    written_.wait(guard, [&] { return attempted_ >= version; });
+    if (onDisk_ >= version) {
+        return;
+    }
+    // The record on disk lacks the name (a failed write leaves it as it was): nor does the import write.
+    if (const auto it = std::find(names_.begin(), names_.end(), fileName); it != names_.end()) {
+        names_.erase(it);
+    }
+    std::rethrow_exception(failure_);
 }
 
 void ImportJournal::finish(const std::vector<std::string> &fileNames) {
-    std::lock_guard guard(lock_);
+    std::unique_lock guard(lock_);
     const auto before = names_.size();
     std::erase_if(names_, [&](const std::string &name) {
         return std::find(fileNames.begin(), fileNames.end(), name) != fileNames.end();
@@ -106,10 +98,11 @@ void ImportJournal::finish(const std::vector<std::string> &fileNames) {
     if (names_.size() == before) {
         return;
     }
-    try {
-        write(names_);
-    } catch (const std::filesystem::filesystem_error &) {
-        // The names stay on disk and are settled at the next start, against the document.
+    ++version_;
+    // A write under way writes this change too before it ends. A failed write leaves the names on disk, and they
+    // are settled at the next start, against the document.
+    if (!writing_) {
+        writeOut(guard);
     }
 }
 
@@ -119,7 +112,6 @@ std::vector<std::string> ImportJournal::pending() const {
 }
 
 ImportJournal::Settled ImportJournal::settle(const std::set<std::string> &listed, bool documentRead) {
-    std::lock_guard guard(lock_);
     Settled settled;
     std::error_code error;
     removeStaleTemporaries(file_);
@@ -128,7 +120,7 @@ ImportJournal::Settled ImportJournal::settle(const std::set<std::string> &listed
          entries.increment(error)) {
         // Not followed: a link with such a name is not a file an import made.
         if (!entries->is_symlink(error) && entries->is_regular_file(error) &&
-            isImportTemporary(entries->path().filename().string())) {
+            ImportFileName::isImportTemporary(entries->path().filename().string())) {
             temporaries.push_back(entries->path());
         }
     }
@@ -143,8 +135,9 @@ ImportJournal::Settled ImportJournal::settle(const std::set<std::string> &listed
             settled.copies += std::filesystem::remove(path, error) ? 1 : 0;
         }
     }
-    names_.clear();
     std::filesystem::remove(file_, error);
+    std::lock_guard guard(lock_);
+    names_.clear();
     return settled;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/PackIO.h"
 
 #include "engine/AtomicFile.h"
+#include "engine/ImportFileName.h"
 #include "model/Json.h"
 #include "model/KeyLayout.h"
 #include "model/Names.h"
@@ -158,11 +159,14 @@ std::string asciiLowerCased(std::string text) {
     return text;
 }
 
-// Removes the files and cache entries of the sounds an import installed before it failed.
+// Removes the files, cache entries and notes of the sounds an import installed before it failed.
 void removeInstalled(SoundLibrary &library, const std::vector<SoundItem> &installed) {
+    std::vector<std::string> fileNames;
     for (const SoundItem &item : installed) {
         library.deleteFile(item);
+        fileNames.push_back(item.fileName.value_or(std::string()));
     }
+    library.finishImports(fileNames);
 }
 
 } // namespace
@@ -282,42 +286,25 @@ PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
     // The sound being written: its new catalogue entry and file, open while its audio arrives.
     std::optional<SoundItem> writing;
     std::filesystem::path writingPath;
-    std::ofstream out;
-    const auto cannotWrite = [&] { return PackError(writingPath.string() + ": cannot write the sound file"); };
+    SoundFileWriter out = library_.soundFileWriter();
     PackSoundSink sink;
     sink.begin = [&](std::size_t index) {
         const SoundItem &packed = pack.sounds[index].item;
         if (!writing) {
-            const std::string id = "user." + Uuid::random().toString();
-            const std::string fileName = id + "." + safeExtension(packed.fileName);
-            writing = SoundItem{id, packed.name, SoundCategory::mine, fileName, packed.duration};
-            writingPath = library_.soundsFolder() / fileName;
-            std::error_code ignored;
-            std::filesystem::create_directories(library_.soundsFolder(), ignored);
+            const ImportFileName made = ImportFileName::make(safeExtension(packed.fileName));
             // Noted first: should the program die before the document lists the pack, the next start removes it.
-            if (!library_.noteImport(fileName)) {
-                throw cannotWrite();
-            }
+            library_.beginImport(made.fileName, 1);
+            writing = SoundItem{made.id, packed.name, SoundCategory::mine, made.fileName, packed.duration};
+            writingPath = library_.soundsFolder() / made.fileName;
         }
         // A new name nobody else uses: a plain write is enough. A later "data" of the same sound starts over.
-        out.close();
-        out.clear();
-        out.open(writingPath, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            throw cannotWrite();
-        }
+        out.open(writingPath);
     };
     sink.write = [&](const std::uint8_t *bytes, std::size_t size) {
-        out.write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(size));
-        if (!out) {
-            throw cannotWrite();
-        }
+        out.write(reinterpret_cast<const char *>(bytes), size);
     };
     sink.end = [&](std::size_t index) {
         out.close();
-        if (!out) {
-            throw cannotWrite();
-        }
         SoundItem item = std::move(*writing);
         writing.reset();
         // In the sounds folder now, whatever happens next: the cleanup below knows it by the item.
@@ -345,13 +332,22 @@ PackIO::Imported PackIO::importPack(const std::filesystem::path &from,
         }
     } catch (const std::exception &error) {
         if (writing) {
-            out.close();
+            try {
+                out.close();
+            } catch (const SoundsFolderError &) {
+                // going anyway
+            }
             std::error_code ignored;
             std::filesystem::remove(writingPath, ignored);
+            result.sounds.push_back(*writing); // its note goes with the others
         }
         removeInstalled(library_, result.sounds);
         if (const auto *packError = dynamic_cast<const PackError *>(&error)) {
             throw *packError;
+        }
+        // The pack was read, and its sounds could not be written: said as such, not as an unreadable pack.
+        if (const auto *folderError = dynamic_cast<const SoundsFolderError *>(&error)) {
+            throw *folderError;
         }
         throw PackError(from.string() + ": " + error.what());
     }

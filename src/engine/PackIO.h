@@ -57,9 +57,10 @@ public:
     // new user sounds (new ids, new files in the sounds folder, loaded into the library) and returns the
     // profile to append, named uniquely among `existingNames`. Other packed sounds are ignored, so a pack
     // installs at most one sound per key of the keyboard and one base sound. The document is not touched.
-    // Throws PackError for any failure: nothing is written when the file is unreadable, too large or not a
-    // valid pack; when a sound file cannot be written, or the library has no room for a sound's audio,
-    // the files and cache entries this import made are removed again.
+    // Throws SoundsFolderError when a sound file cannot be written into the sounds folder, and PackError for any
+    // other failure: nothing is written when the file is unreadable, too large or not a valid pack; when a sound
+    // file cannot be written, or the library has no room for a sound's audio, the files, cache entries and
+    // journal notes this import made are removed again.
     Imported importPack(const std::filesystem::path &from, const std::set<std::string> &existingNames) const;
 
     // The sounds a profile plays: its base sound and the sound of every key of the keyboard (KeyLayout)

@@ -1,8 +1,8 @@
 #include "engine/SoundLibrary.h"
 
+#include "engine/ImportFileName.h"
 #include "engine/RecordedSounds.h"
 #include "engine/SoundSynth.h"
-#include "model/Uuid.h"
 
 #include <utf8proc.h>
 
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -304,31 +305,54 @@ LoadedSoundPtr SoundLibrary::addUserSound(const SoundItem &item) {
 SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std::optional<std::string> &name) {
     AudioBuffer buffer = decode(path);
 
-    const std::string id = "user." + Uuid::random().toString();
     std::string extension = path.extension().string();
     extension = extension.size() > 1 ? lowerCased(extension.substr(1)) : "m4a";
-    const std::string fileName = id + "." + extension;
+    const ImportFileName made = ImportFileName::make(extension);
+    const std::string &fileName = made.fileName;
     LoadedSoundPtr sound = makeLoaded(
-        SoundItem{id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0}, std::move(buffer));
+        SoundItem{made.id, name ? *name : path.stem().string(), SoundCategory::mine, fileName, 0.0}, std::move(buffer));
     if (!hasRoomFor(userBytes(sound))) {
         throw AudioDecodeError(Kind::noRoom); // before anything is copied
     }
 
     // Copy under a temporary name first, so the sounds folder never holds half a file under a sound's name.
     // Noted first: should the program die before the document lists the sound, the next start removes the copy.
-    std::filesystem::create_directories(soundsFolder_);
-    if (journal_ != nullptr) {
-        journal_->begin(fileName);
+    std::error_code sizeError;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        checkReadable(path); // tells why, when it can
+        throw AudioDecodeError(Kind::unreadable);
     }
+    beginImport(fileName, sizeError ? 1 : bytes);
     const std::filesystem::path target = soundsFolder_ / fileName;
-    const std::filesystem::path partial = soundsFolder_ / ("." + fileName + ".part");
-    try {
-        std::filesystem::copy_file(path, partial, std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::rename(partial, target);
-    } catch (const std::filesystem::filesystem_error &) {
+    const std::filesystem::path partial = soundsFolder_ / ImportFileName::partialName(fileName);
+    const auto abandon = [&] {
         std::error_code ignored;
         std::filesystem::remove(partial, ignored);
-        finishImport(fileName);
+        finishImports({fileName});
+    };
+    try {
+        SoundFileWriter out = soundFileWriter();
+        out.open(partial);
+        std::vector<char> chunk(64 * 1024);
+        while (in) {
+            in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            out.write(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        }
+        if (in.bad()) {
+            throw AudioDecodeError(Kind::unreadable);
+        }
+        out.close();
+        std::error_code renamed;
+        std::filesystem::rename(partial, target, renamed);
+        if (renamed) {
+            throw soundsFolderError(renamed, soundsFolder_, 1, disk_,
+                                    "cannot rename the sound file: " + renamed.message() + " [" + partial.string() +
+                                        "]");
+        }
+    } catch (...) {
+        abandon();
         throw;
     }
 
@@ -337,27 +361,26 @@ SoundItem SoundLibrary::importFile(const std::filesystem::path &path, const std:
         // The start-up loading, on its own thread, took the room in the meantime.
         std::error_code ignored;
         std::filesystem::remove(target, ignored);
-        finishImport(fileName);
+        finishImports({fileName});
         throw AudioDecodeError(Kind::noRoom);
     }
     return item;
 }
 
-bool SoundLibrary::noteImport(const std::string &fileName) noexcept {
-    if (journal_ == nullptr) {
-        return true;
-    }
+void SoundLibrary::beginImport(const std::string &fileName, std::uintmax_t bytes) {
     try {
-        journal_->begin(fileName);
-        return true;
-    } catch (const std::exception &) {
-        return false;
+        std::filesystem::create_directories(soundsFolder_);
+        if (journal_ != nullptr) {
+            journal_->begin(fileName);
+        }
+    } catch (const std::filesystem::filesystem_error &error) {
+        throw soundsFolderError(error.code(), soundsFolder_, bytes, disk_, error.what());
     }
 }
 
-void SoundLibrary::finishImport(const std::string &fileName) {
+void SoundLibrary::finishImports(const std::vector<std::string> &fileNames) {
     if (journal_ != nullptr) {
-        journal_->finish({fileName});
+        journal_->finish(fileNames);
     }
 }
 
@@ -368,7 +391,6 @@ void SoundLibrary::deleteFile(const SoundItem &item) {
     if (const auto file = userFile(item)) {
         std::error_code ignored;
         std::filesystem::remove(*file, ignored);
-        finishImport(*item.fileName);
     }
     LoadedSoundPtr removed;
     {

@@ -4,6 +4,7 @@
 #include "engine/AudioDecoder.h"
 #include "engine/ImportJournal.h"
 #include "engine/LoadedSound.h"
+#include "engine/SoundFileWriter.h"
 #include "engine/SoundLookup.h"
 #include "model/SoundItem.h"
 
@@ -74,12 +75,13 @@ public:
     // nothing is copied), copies the file itself to the sounds folder as "user.<UUID>.<extension>", caches
     // it and returns its item (category mine; named `name`, else the file's name without extension).
     // A sound that would take the user sounds past their bound is refused with DecodeError `noRoom`.
-    // A copy failure is thrown as std::filesystem::filesystem_error. With an import journal the file is noted
-    // there before it is written; the note stays until the caller reports the sound landed (see ImportJournal).
+    // A failure to write into the sounds folder is thrown as SoundsFolderError. With an import journal the file is
+    // noted there before it is written; the note stays until the caller reports the sound landed (see
+    // ImportJournal).
     SoundItem importFile(const std::filesystem::path &path, const std::optional<std::string> &name);
 
-    // Removes a user sound's file and its cache entry (and any note of its import); an item without a file name
-    // is left alone.
+    // Removes a user sound's file and its cache entry; an item without a file name is left alone. A note of its
+    // import stays: the caller ends the import (finishImports) once nothing lists the sound any more.
     void deleteFile(const SoundItem &item);
 
     // Where importFile and the share-pack import note each file before they write it, so that the next start can
@@ -87,9 +89,18 @@ public:
     // before the first import; it must outlive the library.
     void setImportJournal(ImportJournal *journal) { journal_ = journal; }
     ImportJournal *importJournal() const { return journal_; }
-    // Notes an import's file in the journal, if there is one; false when the note could not be written (the
-    // file must not be written then).
-    bool noteImport(const std::string &fileName) noexcept;
+    // Before an import writes `fileName` (of about `bytes` bytes) into the sounds folder: makes the folder and
+    // notes the file in the journal, if there is one. Throws SoundsFolderError when either fails (the file must
+    // not be written then).
+    void beginImport(const std::string &fileName, std::uintmax_t bytes);
+    // The imports of these files are over (their files are gone, or listed where they are kept): their notes go.
+    void finishImports(const std::vector<std::string> &fileNames);
+
+    // The disk calls that imports' writes go through (SoundFileDisk::real() unless a test puts in others). Set
+    // it before the first import.
+    void setDisk(SoundFileDisk disk) { disk_ = std::move(disk); }
+    // A writer of new files into the sounds folder.
+    SoundFileWriter soundFileWriter() const { return SoundFileWriter(disk_, soundsFolder_); }
 
     // The decoded audio of the user sounds in the cache, in bytes of samples.
     std::size_t userSoundBytes() const;
@@ -136,8 +147,6 @@ private:
     bool isCached(const std::string &id) const;
     void preloadRecording(std::size_t row);
     void preloadRecipe(std::size_t row);
-    // The import of this file is over (the file is gone): its note goes.
-    void finishImport(const std::string &fileName);
     // The path of a user sound file, or nullopt for a name that is not a plain file name.
     std::optional<std::filesystem::path> userFile(const SoundItem &item) const;
 
@@ -147,6 +156,7 @@ private:
 
     std::size_t userSoundLimit_;
     ImportJournal *journal_ = nullptr;
+    SoundFileDisk disk_ = SoundFileDisk::real();
 
     mutable std::mutex lock_; // guards cache_ and userSoundBytes_
     std::unordered_map<std::string, LoadedSoundPtr> cache_;

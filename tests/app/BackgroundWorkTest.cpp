@@ -4,6 +4,7 @@
 #include "AppModelHarness.h"
 #include "GatedCatalog.h"
 
+#include "engine/PackIO.h"
 #include "model/Json.h"
 
 #include <QSignalSpy>
@@ -191,6 +192,49 @@ TEST(BackgroundWork, ABackupExportWritesTheDocumentOrLogsWhyNot) {
     EXPECT_EQ(decodeAppData(file.readAll().toStdString()), asked);
     ASSERT_EQ(harness.logLines.size(), 1u);
     EXPECT_EQ(harness.logLines[0], "Tapchime: backup export failed: " + finished.at(1).at(2).toString().toStdString());
+}
+
+// What kept an import out of the sounds folder is told in the program's words, naming the folder and what to do;
+// never a hidden temporary's name, and a valid pack is not called unreadable.
+TEST(BackgroundWork, AnImportTheSoundsFolderCannotTakeSaysWhyAndWhatToDo) {
+    using Kind = SoundsFolderError::Kind;
+    const std::string raw = "filesystem error: cannot create file: Operation not permitted "
+                            "[/home/u/.local/share/Tapchime/Sounds/..imports.6F9619FF-8B86-D011-B42D-00C04FC964FF.tmp]";
+    struct Case {
+        Kind kind;
+        ImportKind import;
+        std::vector<QString> says;
+    };
+    const std::vector<Case> cases = {
+        {Kind::noRoom, ImportKind::sound, {"There isn't enough room on the disk for this sound.", "import the sound"}},
+        {Kind::noRoom, ImportKind::recording, {"There isn't enough room on the disk for this sound."}},
+        {Kind::noRoom, ImportKind::pack, {"There isn't enough room on the disk for this pack's sounds."}},
+        {Kind::notAFolder, ImportKind::sound, {"a file is where the folder", "Move that file away"}},
+        {Kind::notWritable,
+         ImportKind::sound,
+         {"Check that this folder can be written", "(cannot create file: Operation not permitted)"}},
+        {Kind::notWritable, ImportKind::pack, {"This pack's sounds couldn't be written", "import the pack again"}},
+    };
+    for (const auto &c : cases) {
+        Harness harness;
+        auto &model = harness.make();
+        harness.library.folderFailure = SoundsFolderError(c.kind, "/home/u/.local/share/Tapchime/Sounds", raw);
+        QSignalSpy finished(&model, &AppModel::importFinished);
+        const auto path = c.import == ImportKind::recording ? writeFile(harness, "take.m4a") : "/in/Shared.x";
+        model.importFilesAsync({{path, c.import}});
+        ASSERT_TRUE(harness.finishWork());
+        const auto files = onlyResult(finished).files;
+        ASSERT_EQ(files.size(), 1u);
+        ASSERT_TRUE(files[0].error);
+        const QString text = QString::fromStdString(*files[0].error);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_TRUE(text.contains("/home/u/.local/share/Tapchime/Sounds"));
+        EXPECT_FALSE(text.contains(".tmp") || text.contains(".part") || text.contains("filesystem error"));
+        EXPECT_NE(*files[0].error, PackError::kMessage);
+        for (const auto &part : c.says) {
+            EXPECT_TRUE(text.contains(part)) << part.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -71,10 +71,11 @@ TEST(InterruptedImports, AnImportIsOverOnlyOnceTheDocumentOnDiskListsItsSound) {
     saveNow(harness);
     EXPECT_TRUE(harness.library.landed.empty());
 
-    // The next save reaches the disk.
+    // The next save reaches the disk. The record of imports is rewritten on the worker, not the main thread.
     harness.writes->failure.reset();
     model.setMaxVoices(8);
     saveNow(harness);
+    ASSERT_TRUE(harness.library.waitForLanded(2));
     EXPECT_EQ(harness.library.landed, (std::vector<std::string>{sound, "packed.m4a"}));
 
     // A backup lists them at once, even before the save.
@@ -82,7 +83,11 @@ TEST(InterruptedImports, AnImportIsOverOnlyOnceTheDocumentOnDiskListsItsSound) {
     ASSERT_TRUE(harness.finishWork());
     QTemporaryDir backups;
     model.exportBackup(backups.filePath("backup.json"));
+    ASSERT_TRUE(harness.library.waitForLanded(3));
     EXPECT_EQ(harness.library.landed.back(), *harness.library.imports.back().fileName);
+    for (const auto &thread : harness.library.landedOn) {
+        EXPECT_NE(thread, std::this_thread::get_id());
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // nothing else.
 
 #include "engine/ImportJournal.h"
+#include "engine/ImportFileName.h"
 #include "engine/PackIO.h"
 #include "engine/SoundLibrary.h"
 #include "model/Uuid.h"
@@ -11,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tc {
@@ -61,8 +65,8 @@ TEST(ImportJournal, TellsTheNamesImportsGiveTheirFilesAndTemporariesFromAnyOther
         {lower, true, false},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(ImportJournal::isImportFileName(c.name), c.file) << c.name;
-        EXPECT_EQ(ImportJournal::isImportTemporary(c.name), c.temporary) << c.name;
+        EXPECT_EQ(ImportFileName::isImportFileName(c.name), c.file) << c.name;
+        EXPECT_EQ(ImportFileName::isImportTemporary(c.name), c.temporary) << c.name;
     }
 }
 
@@ -154,9 +158,11 @@ TEST(ImportJournal, AnImportIsNotedBeforeItsCopyAndTheNoteGoesWithAFailureOrADel
     EXPECT_TRUE(journal.pending().empty());
     EXPECT_FALSE(fs::exists(sounds / ImportJournal::kFileName));
 
-    // A sound deleted before its import was over takes its note along.
+    // A sound deleted before its import was over keeps its note until nothing lists it (the caller says so).
     const SoundItem second = library.importFile(dir.path() / "in" / "Tick.wav", std::nullopt);
     library.deleteFile(second);
+    EXPECT_EQ(journal.pending(), std::vector<std::string>{*second.fileName});
+    library.finishImports({*second.fileName});
     EXPECT_TRUE(journal.pending().empty());
 
     // Without a note there is no copy: an import whose note cannot be written writes nothing.
@@ -164,7 +170,7 @@ TEST(ImportJournal, AnImportIsNotedBeforeItsCopyAndTheNoteGoesWithAFailureOrADel
     ImportJournal blocked(dir.path() / "blocked");
     library.setImportJournal(&blocked);
     const auto before = filesIn(sounds);
-    EXPECT_THROW(library.importFile(dir.path() / "in" / "Tick.wav", std::nullopt), fs::filesystem_error);
+    EXPECT_THROW(library.importFile(dir.path() / "in" / "Tick.wav", std::nullopt), SoundsFolderError);
     EXPECT_EQ(filesIn(sounds), before);
 }
 
@@ -207,6 +213,48 @@ TEST(ImportJournal, APackImportNotesEveryFileItWritesAndAFailedOneTakesItsNotesA
     EXPECT_ANY_THROW(PackIO(small).importPack(pack, {}));
     EXPECT_TRUE(journal.pending().empty());
     EXPECT_EQ(filesIn(into), std::set<std::string>{});
+}
+
+// The record is written outside the journal's lock: while one thread's write of it is held up, another thread
+// ends imports and reads the names without waiting, and the record ends up with the latest names.
+TEST(ImportJournal, NoCallWaitsForAnotherThreadsWriteOfTheRecord) {
+    test::TempDir dir;
+    const fs::path sounds = dir.path() / "Sounds";
+    std::mutex lock;
+    std::condition_variable changed;
+    bool held = false;
+    bool released = false;
+    int writes = 0;
+    ImportJournal journal(sounds, [&](const fs::path &file, const std::vector<std::string> &names) {
+        std::unique_lock guard(lock);
+        if (++writes == 2) { // the second write: the one begin(held) makes
+            held = true;
+            changed.notify_all();
+            changed.wait(guard, [&] { return released; });
+        }
+        guard.unlock();
+        ImportJournal::writeRecord(file, names);
+    });
+    const std::string done = importName();
+    const std::string writing = importName();
+    journal.begin(done);
+
+    std::thread importer([&] { journal.begin(writing); });
+    {
+        std::unique_lock guard(lock);
+        changed.wait(guard, [&] { return held; });
+    }
+    journal.finish({done}); // would wait for the held write if the lock were kept across it
+    EXPECT_EQ(journal.pending(), std::vector<std::string>{writing});
+    {
+        std::lock_guard guard(lock);
+        released = true;
+    }
+    changed.notify_all();
+    importer.join();
+
+    EXPECT_EQ(readText(sounds / ImportJournal::kFileName), writing + "\n");
+    EXPECT_EQ(writes, 3) << "the held writer wrote the finished import's change after its own";
 }
 
 } // namespace

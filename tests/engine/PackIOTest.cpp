@@ -450,8 +450,8 @@ TEST_F(PackIOTest, AFailedSoundWriteStopsTheImport) {
     try {
         io.importPack(packPath(), {});
         ADD_FAILURE() << "the import succeeded";
-    } catch (const PackError &error) {
-        EXPECT_STREQ(error.what(), PackError::kMessage);
+    } catch (const SoundsFolderError &error) {
+        EXPECT_EQ(error.kind(), SoundsFolderError::Kind::notAFolder); // read, not unreadable
     }
     EXPECT_EQ(test::readText(notAFolder), "a file");
 }

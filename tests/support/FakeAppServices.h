@@ -8,14 +8,18 @@
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
 #include "engine/LoadedSound.h"
+#include "engine/SoundFileWriter.h"
 #include "support/FakeSoundLookup.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tc::test {
@@ -124,6 +128,9 @@ public:
         if (importFailure) {
             throw std::runtime_error(*importFailure);
         }
+        if (folderFailure) {
+            throw *folderFailure;
+        }
         if (stem.starts_with("bad")) {
             throw std::runtime_error("This file isn't an audio format Tapchime can read.");
         }
@@ -147,6 +154,9 @@ public:
         if (path.stem().string().starts_with("bad")) {
             throw std::runtime_error("This .tapchime file couldn't be read.");
         }
+        if (folderFailure) {
+            throw *folderFailure;
+        }
         ImportedPack pack;
         pack.sounds.push_back({"user." + Uuid::random().toString(), "Packed", SoundCategory::mine, "packed.m4a", 1.0});
         lookup.addSound(pack.sounds[0].id, SoundCategory::mine);
@@ -168,7 +178,17 @@ public:
     }
 
     void importsLanded(const std::vector<std::string> &fileNames) override {
-        landed.insert(landed.end(), fileNames.begin(), fileNames.end());
+        {
+            std::lock_guard guard(mutex_);
+            landed.insert(landed.end(), fileNames.begin(), fileNames.end());
+            landedOn.push_back(std::this_thread::get_id());
+        }
+        landedChanged_.notify_all();
+    }
+    // Waits until importsLanded() has been told of `count` files in all; false after `timeout`.
+    bool waitForLanded(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        std::unique_lock guard(mutex_);
+        return landedChanged_.wait_for(guard, timeout, [&] { return landed.size() >= count; });
     }
     ImportJournal::Settled settleInterruptedImports(const std::set<std::string> &listed, bool documentRead) override {
         settles.emplace_back(listed, documentRead);
@@ -176,7 +196,8 @@ public:
     }
 
     FakeSoundLookup lookup;
-    std::optional<std::string> importFailure; // every importFile() throws this while set
+    std::optional<std::string> importFailure;       // every importFile() throws this while set
+    std::optional<SoundsFolderError> folderFailure; // every importFile() and good importPack() throws this while set
     std::filesystem::path folder = "/nonexistent/Sounds";
     int preloads = 0;
     std::vector<std::string> userLoads;
@@ -184,12 +205,14 @@ public:
     std::vector<std::string> deletes;
     std::vector<std::pair<Profile, std::vector<SoundItem>>> exports;
     std::vector<std::string> landed;                             // every importsLanded() file, in order
+    std::vector<std::thread::id> landedOn;                       // the thread of every importsLanded()
     std::vector<std::pair<std::set<std::string>, bool>> settles; // every settleInterruptedImports()
     ImportJournal::Settled settled;                              // what settleInterruptedImports() reports
 
 private:
     std::vector<SoundItem> builtins_;
     std::mutex mutex_;
+    std::condition_variable landedChanged_;
 };
 
 } // namespace tc::test

@@ -1,7 +1,6 @@
 #include "ui/sounds/PacksRow.h"
 
 #include "app/AppModel.h"
-#include "engine/PackIO.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shapes.h"
@@ -168,8 +167,9 @@ void PacksRow::importFinished(const ImportResult &result) {
     tile_->setText(QStringLiteral("Import a pack"));
     for (const ImportOutcome &file : result.files) {
         if (file.error) {
-            // Whatever went wrong, the user hears one sentence about the file.
-            state_.setErrorText(QString::fromUtf8(PackError::kMessage));
+            // The model's words: the one sentence for a pack that cannot be read, or what kept its sounds out of
+            // the sounds folder.
+            state_.setErrorText(QString::fromStdString(*file.error));
         }
     }
 }

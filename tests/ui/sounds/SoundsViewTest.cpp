@@ -272,6 +272,19 @@ TEST_F(SoundsViewTest, ALaterFailureReplacesTheMessageOfTheAlertThatIsUp) {
     EXPECT_EQ(alert->message(), QStringLiteral("This .tapchime file couldn't be read."));
 }
 
+// A pack that was read and whose sounds the disk had no room for says so, from the tile as from a drop.
+TEST_F(SoundsViewTest, APackTheDiskHasNoRoomForIsNotCalledUnreadable) {
+    harness_.library.folderFailure =
+        SoundsFolderError(SoundsFolderError::Kind::noRoom, "/home/u/Sounds", "No space left on device");
+    script_.packChoice = QStringLiteral("/in/friend.tapchime");
+    view_->packsRow()->importTile()->click();
+    land();
+    ASSERT_NE(view_->errorAlert(), nullptr);
+    EXPECT_TRUE(view_->errorAlert()->message().startsWith(
+        QStringLiteral("There isn't enough room on the disk for this pack's sounds.")))
+        << view_->errorAlert()->message().toStdString();
+}
+
 TEST_F(SoundsViewTest, DroppedFilesAreImportedInOrderWithTheHighlightWhileTheyHover) {
     auto *mime = new QMimeData;
     mime->setUrls({QUrl::fromLocalFile("/in/a.wav")});
