@@ -8,13 +8,20 @@
 
 #include "engine/Recorder.h"
 #include "engine/RecordingBackend.h"
+#include "ui/apprules/AppDirectory.h"
+#include "ui/apprules/RuleCard.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/sounds/SoundPickerSheet.h"
 #include "ui/sounds/SoundsAlert.h"
+#include "ui/sounds/SoundsScreenState.h"
 #include "ui/triggers/TriggersView.h"
 
 #include <QColor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
 
 namespace tc::snapshot {
 
@@ -123,6 +130,58 @@ Snapshot picker(const QString &name, SoundPickerTab tab) {
             QColor(Qt::white), QSize(SoundPickerSheet::kWidth, SoundPickerSheet::kHeight), 0};
 }
 
+// A rule card's profile menu with 300 long-named profiles as it opens on the screen, scrolled to its end by the
+// End key: a picture of the open menu, as a menu is drawn only in its own window.
+Snapshot longMenu(const QString &name) {
+    return {name,
+            [] {
+                auto model = std::make_unique<SnapshotModel>(SnapshotModel::Options{});
+                longNames(model->model(), 300 - 4);
+                return new ModelHost(std::move(model), [](SnapshotModel &m) {
+                    static AppDirectory directory;
+                    RuleCard card(m.model(), directory, {"chromium", "Chromium", {}, false});
+                    std::unique_ptr<QMenu> menu(card.makeMenu(nullptr));
+                    menu->popup(menu->screen()->availableGeometry().topLeft());
+                    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+                    QCoreApplication::sendEvent(menu.get(), &end);
+                    QCoreApplication::processEvents();
+                    auto *picture = new QLabel;
+                    picture->setPixmap(menu->grab());
+                    return picture;
+                });
+            },
+            QColor(Qt::white), QSize(), 24};
+}
+
+// The main window while an application named with 300 characters is in front and muted by its rule: the header's
+// status cut with "…" where its room ends.
+Snapshot longStatus(const QString &name, QSize size) {
+    return {name,
+            [] {
+                const std::string app = longName("App", 1, 300);
+                SnapshotModel::Options options;
+                options.frontmost = AppIdentity{"org.example.muted", app};
+                auto model = std::make_unique<SnapshotModel>(options);
+                longNames(model->model());
+                model->model().completeOnboarding();
+                model->model().setRule("org.example.muted", app, std::nullopt);
+                model->model().setSection(AppSection::sounds);
+                return new ModelHost(std::move(model), [](SnapshotModel &m) { return new MainWindow(m.model()); });
+            },
+            QColor(Qt::white), size, 0};
+}
+
+// "Couldn't import" for 17 files of 20 that failed, most of them alike.
+QWidget *manyFailures() {
+    std::vector<SoundsScreenState::Failure> failures;
+    for (int i = 0; i < 17; ++i) {
+        failures.push_back({QString::fromStdString(longName("file", i, i < 2 ? 180 : 12)) + QStringLiteral(".wav"),
+                            i == 3 ? QStringLiteral("This file is silent.")
+                                   : QStringLiteral("This file isn't an audio format Tapchime can read.")});
+    }
+    return SoundsAlert::importError(*SoundsScreenState::importErrorText(failures), nullptr);
+}
+
 } // namespace
 
 std::vector<Snapshot> longNameSnapshots() {
@@ -161,6 +220,9 @@ std::vector<Snapshot> longNameSnapshots() {
                                                          nullptr);
                      },
                      QColor(Qt::white), QSize(), 24});
+    shots.push_back({"long-alert-import-17-failures", manyFailures, QColor(Qt::white), QSize(), 24});
+    shots.push_back(longMenu("long-menu-rule-300-profiles"));
+    shots.push_back(longStatus("long-status-1280x800", QSize(1280, 800)));
     return shots;
 }
 

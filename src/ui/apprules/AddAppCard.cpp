@@ -4,6 +4,7 @@
 #include "ui/apprules/AppDirectory.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemMenu.h"
 #include "ui/kit/MenuText.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/Symbols.h"
@@ -30,7 +31,7 @@ AddAppCard::AddAppCard(AppModel &model, const AppDirectory &directory, QWidget *
 }
 
 QMenu *AddAppCard::makeMenu(QWidget *parent) {
-    auto *menu = new QMenu(parent);
+    auto *menu = new ItemMenu(parent);
     menu->addSection(QStringLiteral("Running apps"));
     const auto &rules = model_.data().appRules;
     const auto running = directory_.runningApps ? directory_.runningApps() : std::vector<RunningApp>{};

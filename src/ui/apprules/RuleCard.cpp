@@ -7,6 +7,7 @@
 #include "ui/kit/FittingText.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemMenu.h"
 #include "ui/kit/MenuText.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/Shapes.h"
@@ -335,7 +336,7 @@ void RuleCard::refresh() {
 }
 
 QMenu *RuleCard::makeMenu(QWidget *parent) {
-    auto *menu = new QMenu(parent);
+    auto *menu = new ItemMenu(parent);
     for (const Profile &profile : model_.data().profiles) {
         const Uuid id = profile.id;
         QAction *action = MenuText::add(*menu, QString::fromStdString(profile.name));

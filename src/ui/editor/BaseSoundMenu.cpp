@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemMenu.h"
 #include "ui/kit/MenuText.h"
 #include "ui/kit/ModelBindings.h"
 #include "ui/kit/Shapes.h"
@@ -100,7 +101,7 @@ QIcon checkmarkIcon() {
 } // namespace
 
 QMenu *BaseSoundMenu::makeMenu(QWidget *parent) {
-    auto *menu = new QMenu(parent);
+    auto *menu = new ItemMenu(parent);
     const auto list = items(model_);
     for (std::size_t i = 0; i < list.size(); ++i) {
         const Item &item = list[i];

@@ -6,10 +6,12 @@
 #include "ui/kit/Fonts.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
+#include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QResizeEvent>
 #include <cmath>
 
 namespace tc {
@@ -19,6 +21,8 @@ namespace {
 constexpr qreal padding = 12;
 constexpr qreal dotSize = 7;
 constexpr qreal spacing = 7;
+// The least room a label has: a cut one shows at least about this much of itself.
+constexpr char kLeastLabel[] = "Muted in Application\u2026";
 
 QFont labelFont() {
     return Fonts::system(12, QFont::DemiBold);
@@ -48,7 +52,8 @@ StatusPill::StatusPill(AppModel &model, QWidget *parent) : QAbstractButton(paren
     setFont(labelFont());
     setCursor(Qt::PointingHandCursor);
     FocusRing::attach(this);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // As wide as the label up to the room the header has; narrower, the label is cut.
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [this] { act(); });
     connect(&model_, &AppModelSignals::silenceChanged, this, [this] { refresh(); });
     refresh();
@@ -62,7 +67,8 @@ void StatusPill::refresh() {
     face_ = std::move(next);
     setText(face_.label);
     setAccessibleName(face_.label);
-    setToolTip(face_.toolTip);
+    cut_ = labelCut();
+    refreshToolTip();
     setEnabled(face_.action != Action::none);
     updateGeometry();
     update();
@@ -84,12 +90,43 @@ void StatusPill::act() {
 
 QSize StatusPill::sizeHint() const {
     const QFontMetricsF metrics(labelFont());
-    const qreal width = padding + dotSize + spacing + std::ceil(metrics.horizontalAdvance(face_.label)) + padding;
+    const qreal width =
+        padding + dotSize + spacing + std::ceil(metrics.horizontalAdvance(ShownText::bounded(face_.label))) + padding;
     return QSize(static_cast<int>(std::ceil(width)), static_cast<int>(fixedHeight));
 }
 
 QSize StatusPill::minimumSizeHint() const {
-    return sizeHint();
+    // "Playing" and the short silences always show whole; a longer label keeps a few words before its "…".
+    const QFontMetricsF metrics(labelFont());
+    const qreal least =
+        padding + dotSize + spacing + std::ceil(metrics.horizontalAdvance(QString::fromUtf8(kLeastLabel))) + padding;
+    return QSize(std::min(sizeHint().width(), static_cast<int>(std::ceil(least))), static_cast<int>(fixedHeight));
+}
+
+qreal StatusPill::labelRoom() const {
+    return width() - padding - dotSize - spacing - padding;
+}
+
+QString StatusPill::shownLabel() const {
+    return ShownText::elided(QFontMetricsF(labelFont()), face_.label, labelRoom());
+}
+
+bool StatusPill::labelCut() const {
+    return !ShownText::fits(QFontMetricsF(labelFont()), face_.label, labelRoom());
+}
+
+void StatusPill::refreshToolTip() {
+    // A cut label is told whole before what the pill explains.
+    setToolTip(cut_ ? ShownText::bounded(face_.label) + QStringLiteral("\n") + face_.toolTip : face_.toolTip);
+}
+
+void StatusPill::resizeEvent(QResizeEvent *event) {
+    QAbstractButton::resizeEvent(event);
+    const bool cut = labelCut();
+    if (cut != cut_) {
+        cut_ = cut;
+        refreshToolTip();
+    }
 }
 
 void StatusPill::paintEvent(QPaintEvent *) {
@@ -112,8 +149,8 @@ void StatusPill::paintEvent(QPaintEvent *) {
 
     painter.setFont(labelFont());
     painter.setPen(Theme::ink);
-    const QRectF label(dot.right() + spacing, 0, pill.width() - dot.right() - spacing - padding, pill.height());
-    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, face_.label);
+    const QRectF label(dot.right() + spacing, 0, labelRoom(), pill.height());
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownLabel());
 }
 
 } // namespace tc

@@ -10,6 +10,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
+#include <algorithm>
 
 namespace tc {
 
@@ -55,6 +57,24 @@ void Header::refresh() {
         delete switcher_;
         switcher_ = nullptr;
     }
+    fitPill();
+}
+
+void Header::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    fitPill();
+}
+
+void Header::fitPill() {
+    // The pill takes what the row's other parts leave; a long status is cut there rather than pressing on them.
+    int rest = row_->contentsMargins().left() + row_->contentsMargins().right();
+    for (int i = 0; i < row_->count(); ++i) {
+        QWidget *part = row_->itemAt(i)->widget();
+        if (part != nullptr && part != pill_ && !part->isHidden()) {
+            rest += part->sizeHint().width() + row_->spacing();
+        }
+    }
+    pill_->setMaximumWidth(std::max(pill_->minimumSizeHint().width(), width() - rest));
 }
 
 } // namespace tc

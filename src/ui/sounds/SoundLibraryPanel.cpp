@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -286,15 +287,26 @@ void SoundLibraryPanel::showSound(const std::string &id) {
     if (row == nullptr) {
         return;
     }
+    revealRow(row);
+    // A focused control the layout just moved is brought back into view at the next turn of the event loop, which
+    // on a short screen scrolls the page away from the row: the row is shown again after that.
+    QTimer::singleShot(0, this, [this, id] {
+        if (SoundLibraryRow *again = rowFor(id)) {
+            revealRow(again);
+        }
+    });
+}
+
+void SoundLibraryPanel::revealRow(SoundLibraryRow *row) {
     scroll_->ensureWidgetVisible(row, 0, 8);
-    // The page scrolls as a whole on a short screen: the row's place in it shows too.
-    QWidget *inner = row;
+    // The page scrolls as a whole on a short screen: the row shows whole in it too. (Showing the list in the page
+    // would show the list's top, with the row below it out of view.)
     for (QWidget *ancestor = scroll_->parentWidget(); ancestor != nullptr;
          ancestor = ancestor->isWindow() ? nullptr : ancestor->parentWidget()) {
         if (auto *page = qobject_cast<QScrollArea *>(ancestor);
-            page != nullptr && page->widget() != nullptr && page->widget()->isAncestorOf(inner)) {
-            page->ensureWidgetVisible(inner, 0, 8);
-            inner = page;
+            page != nullptr && page->widget() != nullptr && page->widget()->isAncestorOf(row)) {
+            const QRect place(row->mapTo(page->widget(), QPoint(0, 0)), row->size());
+            page->ensureVisible(place.center().x(), place.center().y(), 0, place.height() / 2 + 8);
         }
     }
 }

@@ -88,6 +88,8 @@ private:
     void applyFilter();
     void refreshRows();
     void syncSelection();
+    // Scrolls the list, and any page around it, to show `row` whole.
+    void revealRow(SoundLibraryRow *row);
 
     AppModel &model_;
     SoundsScreenState &state_;

@@ -252,11 +252,12 @@ QWidget *SoundPickerSheet::makeFooter() {
     texts->addWidget(choiceDetail_);
     texts->addStretch(1);
     choiceRow->addLayout(texts);
-    row->addWidget(choice_);
+    // The chosen sound's name, or the message in its place, takes the room up to the buttons, however long the
+    // name that was chosen before.
+    row->addWidget(choice_, 1);
 
     message_ = textLabel(QString(), Fonts::system(12), Theme::ink3, footer);
-    row->addWidget(message_);
-    row->addStretch(1);
+    row->addWidget(message_, 1);
 
     cancel_ = new PillButton(QStringLiteral("Cancel"), OutlinePillButtonStyle{42}, footer);
     connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);

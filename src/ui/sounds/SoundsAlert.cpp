@@ -4,12 +4,17 @@
 #include "ui/kit/PillButton.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransparentScroll.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -18,6 +23,8 @@ namespace tc {
 namespace {
 
 constexpr int kMessageMaxWidth = 460;
+// What the window's frame adds to the alert's height, at most, on the desktops the program runs on.
+constexpr int kFrameRoom = 48;
 
 } // namespace
 
@@ -29,21 +36,27 @@ SoundsAlert::SoundsAlert(const QString &title, QWidget *parent) : QDialog(parent
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(24, 22, 24, 18);
     column->setSpacing(12);
-    auto *heading = new QLabel(title, this);
-    heading->setTextFormat(Qt::PlainText);
-    heading->setFont(Fonts::system(14, QFont::Bold));
-    column->addWidget(heading);
+    heading_ = new QLabel(title, this);
+    heading_->setTextFormat(Qt::PlainText);
+    heading_->setFont(Fonts::system(14, QFont::Bold));
+    column->addWidget(heading_);
 }
 
 SoundsAlert *SoundsAlert::importError(const QString &message, QWidget *parent) {
     auto *alert = new SoundsAlert(QStringLiteral("Couldn't import"), parent);
     auto *column = static_cast<QVBoxLayout *>(alert->layout());
+    // The message scrolls where it would make the alert taller than its screen.
+    alert->messageArea_ = new QScrollArea(alert);
+    makeTransparentScroll(alert->messageArea_);
+    alert->messageArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     alert->message_ = new QLabel(alert);
     alert->message_->setTextFormat(Qt::PlainText);
     alert->message_->setWordWrap(true);
     alert->message_->setFont(Fonts::system(13));
     alert->message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    column->addWidget(alert->message_);
+    alert->messageArea_->setWidget(alert->message_);
+    alert->message_->setAutoFillBackground(false); // setWidget() turned it on
+    column->addWidget(alert->messageArea_);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto *ok = new PillButton(QStringLiteral("OK"), BlackPillButtonStyle{30}, alert);
@@ -99,9 +112,26 @@ void SoundsAlert::setMessage(const QString &message) {
         // A file name without spaces wider than the line breaks where the line is full.
         message_->setText(ShownText::wrappable(QFontMetricsF(message_->font()), message, width - 2));
         message_->setFixedWidth(width);
-        message_->setFixedHeight(message_->heightForWidth(width));
+        const int height = message_->heightForWidth(width);
+        message_->setFixedHeight(height);
+        const int room = roomForMessage();
+        const int bar = height > room ? messageArea_->verticalScrollBar()->sizeHint().width() : 0;
+        messageArea_->setFixedSize(width + bar, std::min(height, room));
         adjustSize();
     }
+}
+
+int SoundsAlert::roomForMessage() const {
+    const QWidget *over = parentWidget() != nullptr ? parentWidget() : this;
+    const QScreen *shown = over->screen() != nullptr ? over->screen() : QGuiApplication::primaryScreen();
+    if (shown == nullptr) {
+        return QWIDGETSIZE_MAX;
+    }
+    const auto *column = static_cast<const QVBoxLayout *>(layout());
+    const QMargins margins = column->contentsMargins();
+    const int rest = margins.top() + heading_->sizeHint().height() + 2 * column->spacing() +
+                     default_->sizeHint().height() + margins.bottom();
+    return std::max(message_->fontMetrics().height(), shown->availableGeometry().height() - kFrameRoom - rest);
 }
 
 QString SoundsAlert::message() const {

@@ -6,13 +6,15 @@
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 
 namespace tc {
 
 // The Sounds screen's two alerts as one small window-modal dialog: a bold title, then either a message or a
 // text field, then its buttons. Every text is plain (a file or sound name is shown as written). The screen
 // opens it with open(), never exec(), so nothing waits on it; accepted() is the default button, rejected()
-// the cancel button or a dismissal.
+// the cancel button or a dismissal. However long its message, it is no taller than its screen: the message
+// scrolls.
 class SoundsAlert : public QDialog {
     Q_OBJECT
 public:
@@ -33,7 +35,12 @@ public:
 private:
     SoundsAlert(const QString &title, QWidget *parent);
 
+    // The height the message may take: what the screen leaves beside the rest of the alert.
+    int roomForMessage() const;
+
     QString title_;
+    QLabel *heading_ = nullptr;
+    QScrollArea *messageArea_ = nullptr;
     QLabel *message_ = nullptr;
     QString messageText_; // as given; the label may show it with break opportunities added
     QLineEdit *field_ = nullptr;

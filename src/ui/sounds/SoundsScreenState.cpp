@@ -1,9 +1,11 @@
 #include "ui/sounds/SoundsScreenState.h"
 
 #include "model/KeyLayout.h"
+#include "ui/kit/ShownText.h"
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace tc {
 
@@ -134,9 +136,36 @@ std::optional<QString> SoundsScreenState::importErrorText(const std::vector<Fail
     if (failures.size() == 1) {
         return failures.front().reason;
     }
-    QStringList lines;
+    // Files that failed alike share a line, in the order their reasons first came.
+    std::vector<std::pair<QString, QStringList>> groups;
     for (const Failure &failure : failures) {
-        lines << failure.fileName + QStringLiteral(": ") + failure.reason;
+        const auto group = std::find_if(groups.begin(), groups.end(),
+                                        [&](const auto &entry) { return entry.first == failure.reason; });
+        if (group == groups.end()) {
+            groups.emplace_back(failure.reason, QStringList{failure.fileName});
+        } else {
+            group->second << failure.fileName;
+        }
+    }
+    QStringList lines;
+    qsizetype untold = 0;
+    for (const auto &[reason, names] : groups) {
+        if (std::cmp_greater_equal(lines.size(), kReasonsTold)) {
+            untold += names.size();
+            continue;
+        }
+        QStringList shown;
+        for (qsizetype i = 0; i < names.size() && std::cmp_less(i, kNamesPerReason); ++i) {
+            shown << ShownText::bounded(names[i], kNameCharacters);
+        }
+        QString files = shown.join(QStringLiteral(", "));
+        if (std::cmp_greater(names.size(), kNamesPerReason)) {
+            files += QStringLiteral(" and %1 more").arg(names.size() - static_cast<qsizetype>(kNamesPerReason));
+        }
+        lines << files + QStringLiteral(": ") + reason;
+    }
+    if (untold > 0) {
+        lines << (untold == 1 ? QStringLiteral("and 1 more file") : QStringLiteral("and %1 more files").arg(untold));
     }
     return lines.join(QLatin1Char('\n'));
 }

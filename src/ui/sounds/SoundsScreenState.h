@@ -74,8 +74,14 @@ public:
     // "12 custom keys": the plural word whatever the number.
     static QString customKeysText(std::size_t count);
 
-    // The message of one batch of imports: nothing when none failed; the one reason when one file failed;
-    // when several did, a line per file with its name and its reason, so none is lost.
+    // The message of one batch of imports: nothing when none failed; the one reason when one file failed.
+    // When several did, a line per reason, stated once for the files that failed alike: the first
+    // kNamesPerReason of their names (each cut at kNameCharacters), "and 12 more", the reason. Past
+    // kReasonsTold reasons a last line counts the other files, so the alert stays a few lines high however many
+    // files failed.
+    static constexpr std::size_t kNamesPerReason = 3;
+    static constexpr std::size_t kReasonsTold = 4;
+    static constexpr qsizetype kNameCharacters = 80;
     struct Failure {
         QString fileName;
         QString reason;

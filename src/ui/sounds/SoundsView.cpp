@@ -232,6 +232,8 @@ void SoundsView::importFinished(const ImportResult &result) {
             lastSound = file.sound->id;
         }
     }
+    // "Import" takes its own label again first: the row of a new sound is shown in the layout that follows.
+    refreshImportButton(0, 0);
     if (lastSound) {
         state_->setFilter(SoundCategory::mine);
         library_->showSound(*lastSound);
@@ -239,7 +241,6 @@ void SoundsView::importFinished(const ImportResult &result) {
     if (auto text = SoundsScreenState::importErrorText(failures)) {
         state_->setErrorText(std::move(text));
     }
-    refreshImportButton(0, 0);
 }
 
 void SoundsView::refreshImportButton(int done, int total) {

@@ -3,6 +3,7 @@
 #include "app/AppModel.h"
 #include "ui/kit/FlowRow.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemMenu.h"
 #include "ui/kit/MenuText.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
@@ -72,7 +73,8 @@ void AppChip::paintEvent(QPaintEvent *) {
 
 FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)
     : QWidget(parent), model_(model), apps_(std::move(apps)),
-      row_(new FlowRow(static_cast<int>(kChipSpacing), static_cast<int>(kChipSpacing), this)), menu_(new QMenu(this)) {
+      row_(new FlowRow(static_cast<int>(kChipSpacing), static_cast<int>(kChipSpacing), this)),
+      menu_(new ItemMenu(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -5,6 +5,7 @@
 #include "ui/kit/Card.h"
 #include "ui/kit/CategoryTitle.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/ItemMenu.h"
 #include "ui/kit/MenuText.h"
 #include "ui/kit/MiniCap.h"
 #include "ui/kit/PillButton.h"
@@ -115,7 +116,7 @@ QLabel *sectionTitle(const QString &text, QWidget *parent) {
 
 TriggerEditor::TriggerEditor(AppModel &model, TriggerApps apps, QWidget *parent)
     : QWidget(parent), model_(model), apps_(std::move(apps)), recorder_(new ShortcutRecorder(this)),
-      soundMenu_(new QMenu(this)) {
+      soundMenu_(new ItemMenu(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedWidth(width);
     stack_ = new QStackedLayout(this);
@@ -441,7 +442,7 @@ QMenu *TriggerEditor::buildSoundMenu() {
                 continue;
             }
             if (!submenu) {
-                submenu = soundMenu_->addMenu(categoryTitle(category));
+                submenu = ItemMenu::addSubmenu(*soundMenu_, categoryTitle(category));
             }
             QAction *action = MenuText::add(*submenu, QString::fromStdString(item.name));
             connect(action, &QAction::triggered, this, [this, id = item.id] { chooseSound(id); });

@@ -315,5 +315,39 @@ TEST_F(SoundLibraryLazyTest, TabWalksTheRowsInOrderAsTheyAreMade) {
     EXPECT_EQ(bar().value(), 0);
 }
 
+// A sound imported into the long list is scrolled to and shows whole: in the list, and on a short screen where
+// the page scrolls as a whole, in the page too.
+TEST_F(SoundLibraryLazyTest, ANewImportIsScrolledToAndShowsWhole) {
+    std::unique_ptr<QScrollArea> page;
+    for (const bool shortScreen : {false, true}) {
+        SCOPED_TRACE(shortScreen);
+        if (shortScreen) {
+            page = std::make_unique<QScrollArea>();
+            page->setWidgetResizable(true);
+            page->resize(1300, 520);
+            view_->setMinimumHeight(720);
+            page->setWidget(view_.release());
+            page->show();
+            settle();
+        }
+        SoundsView *view = page ? static_cast<SoundsView *>(page->widget()) : view_.get();
+        view->state().setFilter(std::nullopt);
+        settle();
+        view->importFiles({QStringLiteral("/in/New take %1.wav").arg(shortScreen)});
+        ASSERT_TRUE(harness_.finishWork());
+        settle();
+        SoundLibraryPanel &library = *view->libraryPanel();
+        SoundLibraryRow *row = library.rowFor(library.shownIDs().back());
+        ASSERT_NE(row, nullptr);
+        ASSERT_EQ(row->sound().name, QStringLiteral("New take %1").arg(shortScreen).toStdString());
+        const QWidget *list = library.scrollArea()->viewport();
+        EXPECT_TRUE(list->rect().contains(QRect(row->mapTo(list, QPoint()), row->size())));
+        if (page) {
+            const QWidget *shown = page->viewport();
+            EXPECT_TRUE(shown->rect().contains(QRect(row->mapTo(shown, QPoint()), row->size())));
+        }
+    }
+}
+
 } // namespace
 } // namespace tc::test

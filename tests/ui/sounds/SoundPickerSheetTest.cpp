@@ -4,6 +4,7 @@
 #include "SoundPickerFixture.h"
 #include "model/KeyCodes.h"
 #include "support/Wait.h"
+#include "ui/kit/FittingText.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/sounds/PickerImportPane.h"
 #include "ui/sounds/PickerLibraryPane.h"
@@ -324,4 +325,32 @@ TEST(SoundPickerSheet, TheMainWindowShowsThePickerForTheModelsTargetAndUsingASou
     EXPECT_FALSE(model.soundPicker());
     EXPECT_EQ(model.brushSoundID(), "synth.coin");
     flushDeletes();
+}
+
+// A chosen sound's name takes the footer's room up to "Cancel", whatever was chosen before it.
+TEST(SoundPickerSheet, TheFootersNameUsesTheRoomBeforeCancel) {
+    PickerFixture f;
+    AppModel &model = f.start();
+    const SoundItem shortName = model.importSound("/in/Short name.wav");
+    std::string longName = "Long";
+    while (longName.size() < 10000) {
+        longName += " lorem ipsum";
+    }
+    const SoundItem longItem = model.importSound("/in/" + longName.substr(0, 200) + ".wav");
+    model.renameSound(longItem.id, longName);
+    SoundPickerSheet &sheet = f.open(SoundPickerTarget::brush());
+    for (const SoundItem &sound : {shortName, longItem}) {
+        sheet.state().setChosen(sound.id);
+        relayout();
+    }
+    FittingText *name = nullptr;
+    for (FittingText *text : sheet.findChildren<FittingText *>()) {
+        if (text->isVisibleTo(&sheet) && text->text() == sheet.footerName()) {
+            name = text;
+        }
+    }
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(name->currentFit().elided);
+    const int end = name->mapTo(&sheet, QPoint(name->width(), 0)).x();
+    EXPECT_GE(end, sheet.cancelButton()->mapTo(&sheet, QPoint()).x() - 12 - 2);
 }

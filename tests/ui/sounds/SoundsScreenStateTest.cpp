@@ -6,8 +6,12 @@
 #include "ui/sounds/SoundFilePanels.h"
 #include "ui/sounds/SoundsAlert.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -132,6 +136,23 @@ TEST(SoundsScreenState, EveryFailedFileOfABatchIsReported) {
               QStringLiteral("a.wav: This file is silent.\nb.txt: Unreadable."));
 }
 
+TEST(SoundsScreenState, FilesThatFailedAlikeShareOneLineThatNamesAFew) {
+    using F = SoundsScreenState::Failure;
+    std::vector<F> failures{F{"a.wav", "Silent."}};
+    for (int i = 1; i <= 16; ++i) {
+        failures.push_back(F{QStringLiteral("n%1.txt").arg(i), "Unreadable."});
+    }
+    failures.push_back(F{QString(10000, QLatin1Char('z')) + ".wav", "Silent."});
+    for (const char *reason : {"Too long.", "Too big.", "Gone."}) {
+        failures.push_back(F{"x.wav", reason});
+    }
+    const QString cut = QString(SoundsScreenState::kNameCharacters, QLatin1Char('z')) + QChar(0x2026);
+    EXPECT_EQ(SoundsScreenState::importErrorText(failures),
+              "a.wav, " + cut +
+                  ": Silent.\nn1.txt, n2.txt, n3.txt and 13 more: Unreadable.\n"
+                  "x.wav: Too long.\nx.wav: Too big.\nand 1 more file");
+}
+
 TEST(SoundsScreenState, ImportSaysWhichFileOfTheBatchIsBeingRead) {
     struct Case {
         int done;
@@ -198,6 +219,27 @@ TEST(SoundsScreenState, TheImportAlertShowsEveryLineOfItsMessage) {
         EXPECT_LE(text->geometry().right(), alert->rect().right());
         EXPECT_LE(text->width(), 460);
     }
+}
+
+// A message taller than the screen scrolls inside the alert, whose "OK" stays on the screen.
+TEST(SoundsScreenState, TheImportAlertIsNoTallerThanItsScreen) {
+    test::shellApp();
+    QStringList lines;
+    for (int i = 0; i < 200; ++i) {
+        lines << QStringLiteral("take %1.wav: This file is silent.").arg(i);
+    }
+    std::unique_ptr<SoundsAlert> alert(SoundsAlert::importError(lines.join('\n'), nullptr));
+    alert->show();
+    QCoreApplication::processEvents();
+    const QRect screen = alert->screen()->availableGeometry();
+    EXPECT_LE(alert->height(), screen.height() - 40);
+    const QRect ok(alert->defaultButton()->mapTo(alert.get(), QPoint()), alert->defaultButton()->size());
+    EXPECT_TRUE(alert->rect().contains(ok));
+    auto *area = alert->findChild<QScrollArea *>();
+    ASSERT_NE(area, nullptr);
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    const QWidget *text = area->widget();
+    EXPECT_EQ(text->mapTo(area->viewport(), QPoint(0, text->height())).y(), area->viewport()->height());
 }
 
 TEST(SoundsScreenState, AlertsShowNamesAndMessagesAsWritten) {
