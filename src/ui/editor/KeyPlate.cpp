@@ -64,8 +64,8 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     FocusRing::attachDrawnByControl(this);
     connect(&model_, &AppModel::pressedKeysChanged, this, &KeyPlate::syncPressed);
     connect(&model_, &AppModel::selectedKeysChanged, this, &KeyPlate::syncSelected);
-    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { update(); });
-    connect(&model_, &AppModel::soundsVersionChanged, this, qOverload<>(&QWidget::update));
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { syncLooks(); });
+    connect(&model_, &AppModel::soundsVersionChanged, this, &KeyPlate::syncLooks);
     connect(&model_, &AppModel::toolChanged, this, [this] {
         // A click or a sweep begun with another tool ends here.
         pressedCode_.reset();
@@ -74,6 +74,7 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     });
     shownPressed_ = model_.pressedKeys();
     shownSelected_ = model_.selectedKeys();
+    syncLooks();
     setUnit(20);
 }
 
@@ -169,17 +170,31 @@ void KeyPlate::syncSelected() {
     }
 }
 
+void KeyPlate::syncLooks() {
+    const Profile &profile = model_.data().activeProfile();
+    for (const PlacedKey &key : layout_.keys()) {
+        if (!key.code) {
+            continue;
+        }
+        const auto category = ownCategory(model_, profile, *key.code);
+        const auto [shown, added] = shownCategory_.try_emplace(*key.code, category);
+        if (!added && shown->second != category) {
+            shown->second = category;
+            updateKeys(*key.code);
+        }
+    }
+}
+
 void KeyPlate::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF dirty = QRectF(event->rect());
-    const Profile &profile = model_.data().activeProfile();
     const qreal unit = layout_.unit();
     for (const PlacedKey &key : layout_.keys()) {
         if (!dirtyRect(key).intersects(dirty)) {
             continue;
         }
-        const auto category = key.code ? ownCategory(model_, profile, *key.code) : std::nullopt;
+        const auto category = key.code ? shownCategory_.at(*key.code) : std::nullopt;
         const CapPalette &palette = KeyFace::palette(key.def->kind, category);
         const KeyFace::Legend legend = KeyFace::legend(key, unit, category);
         const qreal press = key.code ? pressAmount(*key.code) : 0;

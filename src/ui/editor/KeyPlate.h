@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppTypes.h"
+#include "model/SoundItem.h"
 #include "ui/editor/KeyboardGeometry.h"
 
 #include <QWidget>
@@ -32,7 +33,8 @@ class SpringAnimator;
 // - by keyboard: the arrow keys move a focus key (ringed in the focus colour, apart from the selection), Space
 //   selects it (Shift+Space or Ctrl+Space adds it to the selection or takes it out), Return opens the sound
 //   picker for it as a double click does, Delete or Backspace resets it as the reset tool does.
-// Held keys change at typing speed, so only the keys whose state changed are repainted.
+// Held keys change at typing speed, and a slider dragged in the inspector edits the document at pointer speed,
+// so only the keys whose state or look changed are repainted.
 //
 // The widget is the plate with its padding of kPadding on every side. Main thread.
 class KeyPlate : public QWidget {
@@ -101,6 +103,8 @@ private:
 
     void syncPressed();
     void syncSelected();
+    // Repaints the keys whose own sound's category changed (the only part of the document a cap shows).
+    void syncLooks();
     void updateKeys(std::uint16_t code);
     QRectF dirtyRect(const PlacedKey &key) const;
     qreal pressAmount(std::uint16_t code) const;
@@ -114,7 +118,8 @@ private:
     std::optional<std::uint16_t> pressedCode_; // the key a click with the select or test tool began on
     KeySet shownPressed_;
     KeySet shownSelected_;
-    std::map<std::uint16_t, SpringAnimator *> press_; // made for a key when it is first pressed
+    std::map<std::uint16_t, std::optional<SoundCategory>> shownCategory_; // of each key with a code
+    std::map<std::uint16_t, SpringAnimator *> press_;                     // made for a key when it is first pressed
     std::optional<std::uint16_t> dropTarget_;
     SpringAnimator *dropScale_;
     std::optional<std::size_t> focusKey_;

@@ -354,6 +354,26 @@ TEST_F(PlateTest, AHeldKeyRepaintsOnlyItsOwnCap) {
     }
 }
 
+// A slider dragged in the inspector edits the key at pointer speed: the plate repaints only a cap whose look the
+// edit changed.
+TEST_F(PlateTest, AnEditRepaintsOnlyTheCapsItChanges) {
+    model().assign("synth.meow", {kE});
+    QCoreApplication::processEvents();
+    plate->painted.clear();
+    model().editAssignments({kE}, [](KeyAssignment &a) { a.volume = 0.4; });
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(plate->painted.empty());
+
+    model().assign("synth.coin", {kE}); // another category, another colour
+    QCoreApplication::processEvents();
+    const QRectF e = plate->keyRect(*plate->layout().keysWithCode(kE).front());
+    ASSERT_FALSE(plate->painted.empty());
+    for (const QRect &area : plate->painted) {
+        EXPECT_TRUE(area.intersects(e.toAlignedRect()));
+        EXPECT_LT(area.width(), plate->width() / 4);
+    }
+}
+
 TEST(KeyFace, PalettesFollowTheKindAndTheCategoryOfTheKeysOwnSound) {
     using Kind = KeyDef::Kind;
     struct Case {
