@@ -24,9 +24,9 @@ class TitleBlock;
 // keyboard, the test field while the Test tool is chosen, and the tool bar; on the right a 340-wide column
 // with the inspector over the sound tray. The keyboard takes the left column's whole width (up
 // to its largest size) and the height that width gives it, whatever else the page shows; a page taller than
-// the window scrolls as a whole. A row that grows above the tool bar (the test field, the coach's tips) never
-// pushes a tool bar in view out of the window: the page scrolls along with it. The page holds no state of its
-// own: each piece follows the model.
+// the window scrolls as a whole. Rows that grow above the tool bar (the test field, the coach's tips, the rows of
+// the page's own first layout) never push it out of the window: the page scrolls along with them, so the tools
+// stay in reach on a laptop's screen. The page holds no state of its own: each piece follows the model.
 // Main thread.
 class EditorView : public QWidget {
 public:

@@ -158,7 +158,7 @@ TEST(Inspector, AResetByTheKeyboardLeavesTheFocusInItsBar) {
 }
 
 // On a laptop's screen the page opens at its top; choosing Test brings the test field and the coach's larger
-// tips card, and the page scrolls along so the tool bar stays in the window.
+// tips card, and the page scrolls along so the tool bar stays in the window, as it is when the page opens on Test.
 TEST(EditorView, ChoosingTestKeepsTheToolBarInTheWindow) {
     shellApp();
     motion::setEnabled(false);
@@ -183,6 +183,12 @@ TEST(EditorView, ChoosingTestKeepsTheToolBarInTheWindow) {
         ASSERT_NE(page->testField(), nullptr);
         ASSERT_TRUE(page->coachCard()->showsTips());
         EXPECT_TRUE(inView());
+
+        // Opened again on the Test tool, the page shows its tool bar from the start.
+        KeysWindow again(model, client);
+        ASSERT_NE(again.page(), nullptr);
+        EXPECT_TRUE(again.pageScroll()->viewport()->rect().contains(
+            inside(again.page()->toolbar(), again.pageScroll()->viewport())));
     }
     motion::setEnabled(true);
 }
