@@ -56,7 +56,12 @@ struct PlateTest : ::testing::Test {
     std::size_t plays() const { return harness.audio.plays.size(); }
     void send(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons,
               Qt::KeyboardModifiers modifiers = {}) {
-        QMouseEvent event(type, QPointF(pos), plate->mapToGlobal(QPointF(pos)), button, buttons, modifiers);
+        sendAt(type, plate->mapToGlobal(QPointF(pos)), button, buttons, modifiers);
+    }
+    // An event at a point of the screen, in the plate's coordinates of the moment, as the window system sends it.
+    void sendAt(QEvent::Type type, QPointF screen, Qt::MouseButton button, Qt::MouseButtons buttons,
+                Qt::KeyboardModifiers modifiers = {}) {
+        QMouseEvent event(type, plate->mapFromGlobal(screen), screen, button, buttons, modifiers);
         QApplication::sendEvent(plate.get(), &event);
     }
     // Press at the first point, drag through the rest, release at the last.
@@ -88,6 +93,16 @@ struct PlateTest : ::testing::Test {
         QApplication::sendEvent(plate.get(), &drop);
         return drop.isAccepted();
     }
+    // The ids of the keys with a sound of their own, in layout order.
+    QStringList ownKeys() {
+        QStringList ids;
+        for (const PlacedKey &key : plate->layout().keys()) {
+            if (key.code && soundOf(*key.code) && !ids.contains(key.id)) {
+                ids << key.id;
+            }
+        }
+        return ids;
+    }
     std::optional<std::string> soundOf(std::uint16_t code) {
         const auto assignment = model().data().activeProfile().assignment(code);
         return assignment ? std::optional(assignment->soundID) : std::nullopt;
@@ -113,6 +128,29 @@ TEST_F(PlateTest, APaintSweepAssignsAndPreviewsEachKeyOnceInTheOrderReached) {
     EXPECT_EQ(soundOf(kQ), "synth.coin");
     EXPECT_EQ(plays(), 5u);
     EXPECT_EQ(model().data().settings.coachStep, 3);
+}
+
+// The window system reports a quick sweep by few, far-apart positions: every key between two of them is handled,
+// in one edit and one preview per step.
+TEST_F(PlateTest, ASweepHandlesEveryKeyBetweenFarApartPointerPositions) {
+    model().setTool(EditTool::paint);
+    drag({at("A"), at("H"), at("A")});
+    EXPECT_EQ(ownKeys(), (QStringList{"A", "S", "D", "F", "G", "H"}));
+    EXPECT_EQ(plays(), 2u); // the pressed key, then the five the first step crossed
+    model().setTool(EditTool::reset);
+    drag({at("S"), at("G")});
+    EXPECT_EQ(ownKeys(), (QStringList{"A", "H"}));
+}
+
+TEST_F(PlateTest, ASweepGoesByThePlateAsItLayWhenTheButtonWentDown) {
+    model().setTool(EditTool::paint);
+    const QPointF a = plate->mapToGlobal(QPointF(at("A")));
+    const QPointF d = plate->mapToGlobal(QPointF(at("D")));
+    sendAt(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+    plate->move(plate->x(), plate->y() + 40); // the row above now lies under the pointer
+    sendAt(QEvent::MouseMove, d, Qt::NoButton, Qt::LeftButton);
+    sendAt(QEvent::MouseButtonRelease, d, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(ownKeys(), (QStringList{"A", "S", "D"}));
 }
 
 TEST_F(PlateTest, OnePaintOrResetClickIsAppliedOnce) {
