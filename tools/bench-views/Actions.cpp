@@ -8,6 +8,8 @@
 #include "ui/apprules/RuleCard.h"
 #include "ui/editor/BaseSoundMenu.h"
 #include "ui/editor/EditorView.h"
+#include "ui/editor/Inspector.h"
+#include "ui/editor/InspectorControls.h"
 #include "ui/editor/TitleBlock.h"
 #include "ui/kit/PillToggle.h"
 #include "ui/shell/Header.h"
@@ -15,7 +17,10 @@
 #include "ui/shell/ProfileSwitcher.h"
 #include "ui/sounds/PickerTabBar.h"
 #include "ui/sounds/ProfilePackCard.h"
+#include "ui/sounds/SoundLibraryPanel.h"
+#include "ui/sounds/SoundLibraryRow.h"
 #include "ui/sounds/SoundPickerSheet.h"
+#include "ui/sounds/SoundsView.h"
 #include "ui/triggers/FlowChips.h"
 #include "ui/triggers/SegmentedSwitch.h"
 #include "ui/triggers/TriggerEditor.h"
@@ -25,6 +30,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QSlider>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -210,6 +216,58 @@ void keys(Runner &run) {
     }
 }
 
+// Opening Keys from another section, "Use as tray sound" on one of the user's sounds (it opens Keys with the
+// Paint tool and that sound as the brush), and the steps of a drag of the inspector's volume slider on a key
+// that plays one of the user's sounds.
+void keysFromSounds(Runner &run) {
+    AppModel &model = run.model_;
+    run.open(AppSection::sounds);
+    run.pair(
+        "Sounds to Keys", [&] { run.window_.openSection(AppSection::keyboard); }, "Keys to Sounds",
+        [&] { run.window_.openSection(AppSection::sounds); });
+    const std::string sound = model.data().userSounds[120].id;
+    run.pair(
+        "Sounds: use as tray sound",
+        [&] {
+            auto *view = dynamic_cast<SoundsView *>(run.window_.page());
+            SoundLibraryRow *row = view != nullptr ? view->libraryPanel()->rowFor(sound) : nullptr;
+            if (row == nullptr) {
+                return;
+            }
+            const auto menu = row->makeContextMenu();
+            for (QAction *action : menu->actions()) {
+                if (action->text() == QStringLiteral("Use as tray sound")) {
+                    action->trigger();
+                }
+            }
+        },
+        "",
+        [&] {
+            model.setTool(EditTool::select);
+            run.window_.openSection(AppSection::sounds);
+        });
+
+    run.open(AppSection::keyboard);
+    model.assign(model.data().userSounds[250].id, {0});
+    model.setSelectedKeys({0});
+    timeStep([] {});
+    auto *view = dynamic_cast<EditorView *>(run.window_.page());
+    QSlider *volume = view != nullptr && view->inspector()->controls() != nullptr
+                          ? view->inspector()->controls()->volumeSlider()
+                          : nullptr;
+    if (volume == nullptr) {
+        return;
+    }
+    // As a drag does: the slider held down, its value following the pointer.
+    volume->setSliderDown(true);
+    run.pair(
+        "Keys: a volume drag's step down", [&] { volume->setValue(volume->value() - 7); },
+        "Keys: a volume drag's step up", [&] { volume->setValue(volume->value() + 7); });
+    volume->setSliderDown(false);
+    model.setSelectedKeys({});
+    timeStep([] {});
+}
+
 void sounds(Runner &run, const std::filesystem::path &pack) {
     AppModel &model = run.model_;
     run.open(AppSection::sounds);
@@ -275,6 +333,7 @@ void measureActions(MainWindow &window, AppModel &model, const std::string &suff
     triggers(run);
     appRules(run);
     keys(run);
+    keysFromSounds(run);
     sounds(run, pack);
     picker(run);
     onboarding(run);

@@ -8,9 +8,10 @@
 // window open, after every section was visited (and the peak while visiting; likewise while typing, the document
 // saved), and a second after the window was closed, when the window has handed its page's memory back. Then it does
 // each user action of the sections (graph and list, adding, editing and deleting triggers and rules, every menu,
-// the picker's tabs, the onboarding sheet, duplicating and importing packs; see Actions.cpp) and prints the longest
-// hold of the main thread each caused and the time until the window was idle again (the worst of `--rounds`).
-// Prints one line per figure (tab-separated: figure, value, unit).
+// the picker's tabs, the onboarding sheet, duplicating and importing packs, opening Keys, "Use as tray sound", the
+// steps of a volume drag; see Actions.cpp) and prints the longest hold of the main thread each caused and the time
+// until the window was idle again (the worst of `--rounds`). Prints one line per figure (tab-separated: figure, value,
+// unit).
 //
 //   QT_QPA_PLATFORM=offscreen tapchime_bench_views [--pixmap-cache MB] [--actions] [--rounds N] [length ...]
 //   (default: 12 2000 10000; --actions: only the actions, after the window opened; rounds: 3)

@@ -4,6 +4,7 @@
 #include "engine/Hotkey.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/PointerHold.h"
 #include "ui/kit/Shadow.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/SymbolBadge.h"
@@ -222,7 +223,8 @@ CoachCard::CoachCard(AppModel &model, QStringList steps, QWidget *parent)
 
     setMinimumWidth(leastWidth());
     setGraphicsEffect(new ShadowEffect({{Theme::withOpacity(Theme::ink, 0.25), 20, QPointF(0, 14)}}, 18, this));
-    model_.observe(AppModel::settingsChange, this, [this] { sync(); });
+    // The card may change its height with the step: it waits for a button held on the keyboard below it.
+    model_.observe(AppModel::settingsChange, this, [this] { PointerHold::afterRelease(this, [this] { sync(); }); });
     sync();
 }
 

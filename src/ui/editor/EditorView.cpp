@@ -16,6 +16,7 @@
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QMoveEvent>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -29,7 +30,9 @@ namespace {
 
 constexpr int kColumnSpacing = 18;
 constexpr int kColumnGap = 24;
-constexpr int kCoachGap = 16 + 12; // the row's spacing and the least room between the title and the coach card
+constexpr int kTopRowSpacing = 16;
+constexpr int kLeastTitleGap = 12; // the least room between the title and the coach card, besides the spacing
+constexpr int kCoachGap = kTopRowSpacing + kLeastTitleGap;
 constexpr int kRightColumnReach = 16;
 
 // The page's spring (response 0.35 s, damping 0.85) for rows that come and go.
@@ -139,12 +142,13 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     column_->setContentsMargins(shadow.left(), 0, kColumnGap, kRightColumnReach);
     column_->setSpacing(kColumnSpacing);
     topRow_ = new QHBoxLayout;
-    topRow_->setSpacing(16);
+    topRow_->setSpacing(kTopRowSpacing);
     title_ = new TitleBlock(model_, left_);
-    // The coach card goes at the row's end, after the stretch; the title keeps the room the card leaves.
-    topRow_->addWidget(title_, 0, Qt::AlignTop);
-    topRow_->addSpacing(12); // the least room between the title and the coach card
-    topRow_->addStretch(1);
+    // The coach card goes at the row's end; the title takes all the room the card leaves, so a long name shows
+    // as much of itself as the row has.
+    topRow_->addWidget(title_, 1, Qt::AlignTop);
+    coachGap_ = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    topRow_->addSpacerItem(coachGap_);
     column_->addLayout(topRow_);
 
     // The case is a child of the column but not in its layout: it sits over its slot, under its siblings.
@@ -157,6 +161,7 @@ EditorView::EditorView(AppModel &model, QWidget *parent) : QWidget(parent), mode
     column_->addWidget(slot_);
 
     toolbar_ = new EditToolbar(model_, EditToolbar::standardTools(), left_);
+    toolbar_->installEventFilter(this);
     auto *toolRow = new QHBoxLayout;
     toolRow->addWidget(toolbar_);
     toolRow->addStretch(1);
@@ -198,8 +203,18 @@ void EditorView::followPageScrollBar() {
         pageBar_->removeEventFilter(this);
     }
     pageBar_ = nullptr;
+    disconnect(rangeWatch_);
     QWidget *viewport = parentWidget();
     auto *area = viewport ? qobject_cast<QAbstractScrollArea *>(viewport->parentWidget()) : nullptr;
+    area_ = area && area->viewport() == viewport ? area : nullptr;
+    if (area_) {
+        // The page grows after the rows in it: the tool bar reaches its place before the range lets it be shown.
+        rangeWatch_ = connect(area_->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
+            if (keepToolbar_) {
+                keepToolbarInView();
+            }
+        });
+    }
     if (area && area->viewport() == viewport && area->verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded) {
         // The area shows and hides the box that holds its bar, not the bar itself.
         QWidget *bar = area->verticalScrollBar();
@@ -234,7 +249,29 @@ bool EditorView::eventFilter(QObject *watched, QEvent *event) {
     if (watched == left_ && event->type() == QEvent::Resize) {
         placeCoach();
     }
+    if (watched == toolbar_ && event->type() == QEvent::Move && area_) {
+        const auto *move = static_cast<QMoveEvent *>(event);
+        const QRect was(left_->mapTo(area_->viewport(), move->oldPos()), toolbar_->size());
+        if (move->pos().y() > move->oldPos().y() && area_->viewport()->rect().contains(was)) {
+            keepToolbar_ = true;
+        }
+        if (keepToolbar_) {
+            keepToolbarInView();
+        }
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void EditorView::keepToolbarInView() {
+    QScrollBar *bar = area_->verticalScrollBar();
+    const auto excess = [this] {
+        return toolbar_->mapTo(area_->viewport(), QPoint(0, toolbar_->height())).y() - area_->viewport()->height();
+    };
+    if (excess() > 0) {
+        bar->setValue(bar->value() + excess());
+    }
+    // Once in view it needs nothing more; else the page has yet to grow to let it be.
+    keepToolbar_ = excess() > 0;
 }
 
 void EditorView::placeKeyboard() {
@@ -248,6 +285,7 @@ void EditorView::syncCoach() {
         return;
     }
     if (!wanted) {
+        setCoachGap(false);
         topRow_->removeWidget(coach_);
         column_->removeWidget(coach_);
         slideOutUp(coach_); // later: its own button may be what dismissed it
@@ -286,6 +324,7 @@ void EditorView::placeCoach() {
         return;
     }
     coachBeside_ = beside;
+    setCoachGap(beside);
     topRow_->removeWidget(coach_);
     column_->removeWidget(coach_);
     if (beside) {
@@ -293,6 +332,12 @@ void EditorView::placeCoach() {
     } else {
         column_->insertWidget(column_->indexOf(slot_), coach_, 0, Qt::AlignLeft);
     }
+}
+
+void EditorView::setCoachGap(bool beside) {
+    // The least room between the title and a coach card beside it; none without one, so the title has it all.
+    coachGap_->changeSize(beside ? kLeastTitleGap : 0, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    topRow_->invalidate();
 }
 
 void EditorView::syncTestField() {

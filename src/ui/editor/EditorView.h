@@ -4,7 +4,9 @@
 #include <QWidget>
 #include <optional>
 
+class QAbstractScrollArea;
 class QHBoxLayout;
+class QSpacerItem;
 class QVBoxLayout;
 
 namespace tc {
@@ -22,7 +24,9 @@ class TitleBlock;
 // keyboard, the test field while the Test tool is chosen, and the tool bar; on the right a 340-wide column
 // with the inspector over the sound tray. The keyboard takes the left column's whole width (up
 // to its largest size) and the height that width gives it, whatever else the page shows; a page taller than
-// the window scrolls as a whole. The page holds no state of its own: each piece follows the model.
+// the window scrolls as a whole. Rows that grow above the tool bar (the test field, the coach's tips, the rows of
+// the page's own first layout) never push it out of the window: the page scrolls along with them, so the tools
+// stay in reach on a laptop's screen. The page holds no state of its own: each piece follows the model.
 // Main thread.
 class EditorView : public QWidget {
 public:
@@ -60,16 +64,23 @@ private:
     void syncTestField();
     void placeKeyboard();
     void placeCoach();
+    void setCoachGap(bool beside);
     void followPageScrollBar();
     void reserveForPageScrollBar();
+    // Scrolls the page as far as its range allows to bring the tool bar's bottom edge back into the window.
+    void keepToolbarInView();
 
     AppModel &model_;
     QHBoxLayout *row_;
     // The scroll bar of the scroll area the page sits in, if any, and the box it shows and hides in.
     QPointer<QWidget> pageBar_;
+    QPointer<QAbstractScrollArea> area_;
+    QMetaObject::Connection rangeWatch_;
+    bool keepToolbar_ = false; // the tool bar was in view before it moved down: it stays there
     QWidget *left_;
     QVBoxLayout *column_;
     QHBoxLayout *topRow_;
+    QSpacerItem *coachGap_;
     TitleBlock *title_;
     CoachCard *coach_ = nullptr;
     std::optional<bool> coachBeside_;

@@ -254,7 +254,14 @@ Inspector::Inspector(AppModel &model, QWidget *parent) : QWidget(parent), model_
     actions->addWidget(record_);
     reset_ = new RoundButton("arrow.uturn.backward", 14, QFont::DemiBold, Theme::ink,
                              QStringLiteral("Reset to the base sound"), bar);
-    connect(reset_, &QAbstractButton::clicked, this, [this] { model_.resetKeys(model_.selectedKeys()); });
+    connect(reset_, &QAbstractButton::clicked, this, [this] {
+        // The reset takes the button away; focus the keyboard gave it stays in the bar, on its neighbour,
+        // instead of falling to whatever comes next on the page.
+        if (reset_->hasFocus()) {
+            record_->setFocus(Qt::OtherFocusReason);
+        }
+        model_.resetKeys(model_.selectedKeys());
+    });
     actions->addWidget(reset_);
     content->addWidget(bar);
     stack->addWidget(content_);

@@ -11,7 +11,6 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
@@ -29,8 +28,10 @@ namespace {
 
 constexpr qreal kDropScale = 1.08;
 constexpr qreal kCorner = 0.15; // of the unit
-// Room around a cap for its shadow, its selection ring and its drop.
-constexpr qreal kCapReach = 7;
+// How far the focus ring lies outside a cap: past the selection ring's reach, with a point between them.
+constexpr qreal kFocusOutset = 4 + 1 + FocusRing::kWidth;
+// Room around a cap for its shadow, its selection ring, its focus ring and its drop.
+constexpr qreal kCapReach = kFocusOutset + 1;
 
 std::optional<SoundCategory> ownCategory(const AppModel &model, const Profile &profile, std::uint16_t code) {
     const auto assignment = profile.assignment(code);
@@ -61,20 +62,19 @@ KeyPlate::KeyPlate(AppModel &model, QWidget *parent)
     setAcceptDrops(true);
     // The plate draws the ring around its focus key, and only for focus the keyboard gave it.
     FocusRing::attachDrawnByControl(this);
-    click_.setSingleShot(true);
-    connect(&click_, &QTimer::timeout, this, &KeyPlate::clicked);
     connect(&model_, &AppModel::pressedKeysChanged, this, &KeyPlate::syncPressed);
     connect(&model_, &AppModel::selectedKeysChanged, this, &KeyPlate::syncSelected);
-    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { update(); });
-    connect(&model_, &AppModel::soundsVersionChanged, this, qOverload<>(&QWidget::update));
+    model_.observe(AppModel::keysChange | AppModel::userSoundsChange, this, [this] { syncLooks(); });
+    connect(&model_, &AppModel::soundsVersionChanged, this, &KeyPlate::syncLooks);
     connect(&model_, &AppModel::toolChanged, this, [this] {
         // A click or a sweep begun with another tool ends here.
-        click_.stop();
+        pressedCode_.reset();
         sweeping_ = false;
         painted_.clear();
     });
     shownPressed_ = model_.pressedKeys();
     shownSelected_ = model_.selectedKeys();
+    syncLooks();
     setUnit(20);
 }
 
@@ -97,6 +97,10 @@ QSize KeyPlate::sizeHint() const {
 
 QRectF KeyPlate::keyRect(const PlacedKey &key) const {
     return key.rect.translated(kPadding, kPadding);
+}
+
+QRectF KeyPlate::focusRingRect(const PlacedKey &key) const {
+    return keyRect(key).adjusted(-kFocusOutset, -kFocusOutset, kFocusOutset, kFocusOutset);
 }
 
 QPoint KeyPlate::centreOf(const QString &id) const {
@@ -166,17 +170,31 @@ void KeyPlate::syncSelected() {
     }
 }
 
+void KeyPlate::syncLooks() {
+    const Profile &profile = model_.data().activeProfile();
+    for (const PlacedKey &key : layout_.keys()) {
+        if (!key.code) {
+            continue;
+        }
+        const auto category = ownCategory(model_, profile, *key.code);
+        const auto [shown, added] = shownCategory_.try_emplace(*key.code, category);
+        if (!added && shown->second != category) {
+            shown->second = category;
+            updateKeys(*key.code);
+        }
+    }
+}
+
 void KeyPlate::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF dirty = QRectF(event->rect());
-    const Profile &profile = model_.data().activeProfile();
     const qreal unit = layout_.unit();
     for (const PlacedKey &key : layout_.keys()) {
         if (!dirtyRect(key).intersects(dirty)) {
             continue;
         }
-        const auto category = key.code ? ownCategory(model_, profile, *key.code) : std::nullopt;
+        const auto category = key.code ? shownCategory_.at(*key.code) : std::nullopt;
         const CapPalette &palette = KeyFace::palette(key.def->kind, category);
         const KeyFace::Legend legend = KeyFace::legend(key, unit, category);
         const qreal press = key.code ? pressAmount(*key.code) : 0;
@@ -194,11 +212,9 @@ void KeyPlate::paintEvent(QPaintEvent *event) {
             [&legend](QPainter &p, const QRectF &face, const QColor &ink) { KeyFace::paint(p, face, ink, legend); });
         painter.restore();
     }
-    // The focus key wears the focus ring just outside its cap, clear of the selection ring on the cap.
+    // The focus key wears the focus ring outside its cap, clear of the selection ring around the cap.
     if (focusKey_ && FocusRing::shows(this)) {
-        const PlacedKey &key = layout_.keys()[*focusKey_];
-        const qreal outset = FocusRing::kWidth + 2;
-        FocusRing::paint(painter, keyRect(key).adjusted(-outset, -outset, outset, outset), unit * kCorner + outset);
+        FocusRing::paint(painter, focusRingRect(layout_.keys()[*focusKey_]), unit * kCorner + kFocusOutset);
     }
 }
 
@@ -297,21 +313,25 @@ void KeyPlate::keyPressEvent(QKeyEvent *event) {
 
 // --- Pointer -------------------------------------------------------------------------------------------------
 
-void KeyPlate::sweep(QPointF widgetPoint) {
-    const PlacedKey *key = keyAt(widgetPoint);
-    if (key == nullptr || !key->code) {
+void KeyPlate::sweepTo(QPointF point) {
+    const QPointF padding(kPadding, kPadding);
+    KeySet fresh;
+    for (const PlacedKey *key : layout_.keysAlong(sweepAt_ - padding, point - padding)) {
+        if (painted_.insert(*key->code).second) {
+            fresh.insert(*key->code);
+        }
+    }
+    sweepAt_ = point;
+    if (fresh.empty()) {
         return;
     }
-    const std::uint16_t code = *key->code;
-    if (!painted_.insert(code).second) {
-        return;
-    }
+    // The keys one pointer step crossed are one edit, with one preview.
     if (model_.tool() == EditTool::paint) {
         const std::string brush = model_.brushSoundID();
-        model_.assign(brush, {code});
+        model_.assign(brush, fresh);
         previewAction(model_, brush)();
     } else if (model_.tool() == EditTool::reset) {
-        model_.resetKeys({code});
+        model_.resetKeys(fresh);
     }
 }
 
@@ -326,10 +346,14 @@ void KeyPlate::mousePressEvent(QMouseEvent *event) {
     }
     const EditTool tool = model_.tool();
     if (tool == EditTool::paint || tool == EditTool::reset) {
-        // The sweep handles the pressed key at once; the key's own click adds nothing to it.
+        // The sweep handles the pressed key at once; the key's own click adds nothing to it. Its later points are
+        // taken against the plate's place at the press: should anything move the plate meanwhile, the keys
+        // painted are still those the pointer crossed on it as it was.
         sweeping_ = true;
         painted_.clear();
-        sweep(event->position());
+        sweepOrigin_ = event->globalPosition() - event->position();
+        sweepAt_ = event->position();
+        sweepTo(event->position());
         return;
     }
     const PlacedKey *key = keyAt(event->position());
@@ -338,7 +362,7 @@ void KeyPlate::mousePressEvent(QMouseEvent *event) {
 
 void KeyPlate::mouseMoveEvent(QMouseEvent *event) {
     if (sweeping_ && (event->buttons() & Qt::LeftButton)) {
-        sweep(event->position());
+        sweepTo(event->globalPosition() - sweepOrigin_);
     }
 }
 
@@ -348,14 +372,12 @@ void KeyPlate::mouseReleaseEvent(QMouseEvent *event) {
     }
     sweeping_ = false;
     painted_.clear();
-    // A click is a press and a release on the same key. It waits out the double-click interval, so a double
-    // click never also runs it.
+    // A click is a press and a release on the same key, and acts at once: the double click that may follow
+    // selects the same key alone, so its first click needs no undoing.
     const PlacedKey *key = keyAt(event->position());
     const auto pressed = std::exchange(pressedCode_, std::nullopt);
     if (key != nullptr && key->code && key->code == pressed) {
-        clickCode_ = *key->code;
-        clickModifiers_ = event->modifiers();
-        click_.start(QApplication::doubleClickInterval());
+        clicked(*key->code, event->modifiers());
     }
 }
 
@@ -363,7 +385,6 @@ void KeyPlate::mouseDoubleClickEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    click_.stop();
     pressedCode_.reset(); // the release that follows is no click
     const PlacedKey *key = keyAt(event->position());
     if (key == nullptr || !key->code) {
@@ -386,11 +407,10 @@ void KeyPlate::select(std::uint16_t code, Qt::KeyboardModifiers modifiers) {
     model_.advanceCoach(2);
 }
 
-void KeyPlate::clicked() {
-    const std::uint16_t code = clickCode_;
+void KeyPlate::clicked(std::uint16_t code, Qt::KeyboardModifiers modifiers) {
     switch (model_.tool()) {
     case EditTool::select:
-        select(code, clickModifiers_);
+        select(code, modifiers);
         break;
     case EditTool::test:
         previewKey(code);

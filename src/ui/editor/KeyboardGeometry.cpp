@@ -18,6 +18,29 @@ bool holds(const QRectF &rect, QPointF point) {
     return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top() && point.y() < rect.bottom();
 }
 
+// One end of the stretch of a segment's parameter t that lies in a cell, and whether the end itself is out.
+struct Bound {
+    qreal t;
+    bool open;
+};
+
+// Narrows [low, high] to the t where `start + t * delta` lies in [lo, hi) on one axis; false when nothing is left.
+bool clip(qreal start, qreal delta, qreal lo, qreal hi, Bound &low, Bound &high) {
+    if (delta == 0) {
+        return start >= lo && start < hi;
+    }
+    // Entering at the closed edge and leaving at the open one, whichever way the segment runs.
+    const Bound in = delta > 0 ? Bound{(lo - start) / delta, false} : Bound{(hi - start) / delta, true};
+    const Bound out = delta > 0 ? Bound{(hi - start) / delta, true} : Bound{(lo - start) / delta, false};
+    if (in.t > low.t || (in.t == low.t && in.open)) {
+        low = in;
+    }
+    if (out.t < high.t || (out.t == high.t && out.open)) {
+        high = out;
+    }
+    return low.t < high.t || (low.t == high.t && !low.open && !high.open);
+}
+
 } // namespace
 
 KeyboardGeometry::KeyboardGeometry(qreal unit) : unit_(unit), gap_(std::max<qreal>(unit * 0.07, 3)) {
@@ -56,6 +79,32 @@ const PlacedKey *KeyboardGeometry::key(QPointF point) const {
         }
     }
     return nullptr;
+}
+
+std::vector<const PlacedKey *> KeyboardGeometry::keysAlong(QPointF from, QPointF to) const {
+    const qreal half = gap_ / 2;
+    const QPointF delta = to - from;
+    std::vector<std::pair<qreal, const PlacedKey *>> crossed;
+    for (const PlacedKey &placed : keys_) {
+        if (!placed.code) {
+            continue;
+        }
+        const QRectF cell = placed.rect.adjusted(-half, -half, half, half);
+        Bound low{0, false};
+        Bound high{1, false};
+        if (clip(from.x(), delta.x(), cell.left(), cell.right(), low, high) &&
+            clip(from.y(), delta.y(), cell.top(), cell.bottom(), low, high)) {
+            crossed.emplace_back(low.t, &placed);
+        }
+    }
+    // Layout order breaks ties, as the point hit test does.
+    std::stable_sort(crossed.begin(), crossed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<const PlacedKey *> keys;
+    keys.reserve(crossed.size());
+    for (const auto &[t, placed] : crossed) {
+        keys.push_back(placed);
+    }
+    return keys;
 }
 
 std::vector<const PlacedKey *> KeyboardGeometry::keysWithCode(std::uint16_t code) const {

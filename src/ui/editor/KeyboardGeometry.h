@@ -43,6 +43,12 @@ public:
     // its right or below.
     const PlacedKey *key(QPointF point) const;
 
+    // The keys with a code that the straight segment from `from` to `to` passes over, by the hit test's cells
+    // and their edges, in the order the segment reaches them (a key the segment only touches at a corner it
+    // leaves is not crossed). Both ends count; a segment of no length gives the key under its point. The two
+    // arrow halves both come when the segment crosses both.
+    std::vector<const PlacedKey *> keysAlong(QPointF from, QPointF to) const;
+
     // Every placed key with that code (two for the stacked arrow key).
     std::vector<const PlacedKey *> keysWithCode(std::uint16_t code) const;
 

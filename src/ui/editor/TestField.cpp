@@ -45,6 +45,7 @@ TestField::TestField(QWidget *parent) : QWidget(parent) {
     clear->setFlat(true);
     clear->setFont(Fonts::system(12, QFont::DemiBold));
     clear->setCursor(Qt::PointingHandCursor);
+    clear->setFocusPolicy(Qt::TabFocus); // a click leaves the focus in the field
     FocusRing::attach(clear, 6);
     clear->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; border: none; background: transparent; }").arg(Theme::ink2.name()));
@@ -54,7 +55,12 @@ TestField::TestField(QWidget *parent) : QWidget(parent) {
 
     connect(field_, &QLineEdit::textChanged, this,
             [this](const QString &text) { clear_->setVisible(!text.isEmpty()); });
-    connect(clear_, &QAbstractButton::clicked, field_, &QLineEdit::clear);
+    // Clearing leaves the typing where it was: the focus goes back to the field before the button hides (a
+    // hidden button with the focus would hand it on to the next control).
+    connect(clear_, &QAbstractButton::clicked, this, [this] {
+        field_->setFocus(Qt::OtherFocusReason);
+        field_->clear();
+    });
     setFocusProxy(field_);
 }
 

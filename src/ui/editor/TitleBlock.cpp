@@ -6,6 +6,7 @@
 #include "ui/kit/FittingText.h"
 #include "ui/kit/FlowRow.h"
 #include "ui/kit/Fonts.h"
+#include "ui/kit/PointerHold.h"
 #include "ui/kit/Shapes.h"
 #include "ui/kit/ShownText.h"
 #include "ui/kit/Theme.h"
@@ -103,6 +104,11 @@ std::vector<TitleBlock::LegendEntry> TitleBlock::shownLegend() const {
 }
 
 void TitleBlock::sync() {
+    // A new legend line would move the keyboard under a pointer that is painting keys: it waits for the button.
+    PointerHold::afterRelease(this, [this] { refresh(); });
+}
+
+void TitleBlock::refresh() {
     const Profile &profile = model_.data().activeProfile();
     name_->setText(ShownText::bounded(QString::fromStdString(profile.name)));
     auto entries = legend(profile, [this](const std::string &id) { return model_.sound(id); });

@@ -43,6 +43,7 @@ public:
 
 private:
     void sync();
+    void refresh();
 
     AppModel &model_;
     FittingText *name_;

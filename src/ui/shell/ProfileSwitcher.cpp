@@ -45,8 +45,11 @@ constexpr qreal maxNameWidth = 220;
 
 // A chip's width for a name, in the chip font's metrics.
 qreal chipWidth(const QFontMetricsF &metrics, const QString &name) {
-    return chipPadding + swatchSize + swatchGap + std::min(std::ceil(metrics.horizontalAdvance(name)), maxNameWidth) +
-           chipPadding;
+    // A name too long for a chip is told by a short prefix: 300 long names are not laid out whole each time the
+    // switcher is made.
+    const qreal shown =
+        ShownText::fits(metrics, name, maxNameWidth) ? std::ceil(metrics.horizontalAdvance(name)) : maxNameWidth;
+    return chipPadding + swatchSize + swatchGap + std::min(shown, maxNameWidth) + chipPadding;
 }
 
 // "white" gives "White".

@@ -3,6 +3,7 @@
 
 #include "app/Motion.h"
 #include "model/KeyCodes.h"
+#include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
 #include "ui/editor/BaseSoundMenu.h"
 #include "ui/editor/Inspector.h"
@@ -414,6 +415,19 @@ TEST_F(ControlsFixture, TheActionsWorkOnTheWholeSelection) {
     EXPECT_EQ(inspector.chooseText(), "Choose a sound");
     model->setSelectedKeys({});
     EXPECT_TRUE(inspector.isEmptyState());
+}
+
+// Reset goes with the own sound it resets: focus the keyboard gave it stays in the bar, on its neighbour.
+TEST_F(ControlsFixture, AResetByTheKeyboardLeavesTheFocusInItsBar) {
+    model->assign("synth.meow", {0});
+    model->setSelectedKeys({0});
+    Inspector inspector(*model);
+    ASSERT_TRUE(activate(&inspector));
+    inspector.resetButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(inspector.resetButton(), Qt::Key_Space);
+    EXPECT_FALSE(hasAssignment(0));
+    EXPECT_EQ(QApplication::focusWidget(), inspector.recordButton());
+    EXPECT_TRUE(FocusRing::shows(inspector.recordButton()));
 }
 
 TEST_F(ControlsFixture, TheAdvancedGroupStaysOpenAcrossSelections) {

@@ -1,6 +1,7 @@
 // The keyboard editor's case and lights, tool bar, test field and page, on a real application model.
 
 #include "app/Motion.h"
+#include "ui/FocusWalk.h"
 #include "ui/ModelStates.h"
 #include "ui/editor/CaseHeader.h"
 #include "ui/editor/EditToolbar.h"
@@ -11,6 +12,7 @@
 #include "ui/kit/FlowRow.h"
 
 #include <QAbstractButton>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -177,6 +179,31 @@ TEST(TestField, ClearShowsOnlyWithTextAndEmptiesTheField) {
     field.clearButton()->click();
     EXPECT_EQ(field.field()->text(), "");
     EXPECT_TRUE(field.clearButton()->isHidden());
+}
+
+// Clear leaves the typing in the field, clicked (through the window, where a click may take focus) or pressed by
+// the keyboard; the field has a control after it, as the tool bar comes after it on the page.
+TEST(TestField, ClearLeavesTheTypingInTheField) {
+    shellApp();
+    QWidget window;
+    auto *row = new QHBoxLayout(&window);
+    auto *test = new TestField(&window);
+    row->addWidget(test);
+    row->addWidget(new QLineEdit(&window));
+    window.resize(600, 80);
+    ASSERT_TRUE(activate(&window));
+    QLineEdit *field = test->field();
+    QAbstractButton *clear = test->clearButton();
+    QTest::keyClicks(field, "abc");
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, clear->mapTo(&window, clear->rect().center()));
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    QTest::keyClicks(QApplication::focusWidget(), "d");
+    EXPECT_EQ(field->text(), "d");
+    QTest::keyClick(field, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), clear);
+    QTest::keyClick(clear, Qt::Key_Space);
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(QApplication::focusWidget(), field);
 }
 
 TEST(EditorView, TheTestToolBringsAFreshFocusedFieldAndOtherToolsRemoveIt) {

@@ -1,5 +1,5 @@
-// The Keys page as a whole: the coach card, the page's layout on the window's sizes and on small screens, and
-// the main window's least size.
+// The Keys page as a whole: the coach card, the page's layout on the window's sizes and on small screens, the
+// title's room for a long name, a sweep that changes the legend, and the main window's least size.
 
 #include "ui/editor/EditorView.h"
 #include "app/Motion.h"
@@ -13,6 +13,7 @@
 #include "ui/editor/SoundTray.h"
 #include "ui/editor/TestField.h"
 #include "ui/editor/TitleBlock.h"
+#include "ui/kit/FittingText.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/Rail.h"
@@ -20,6 +21,7 @@
 #include <QAbstractButton>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
@@ -395,6 +397,112 @@ TEST(EditorView, ALongProfileNameNeverWidensThePage) {
     const QWidget *column = page.leftColumn();
     EXPECT_LE(inside(page.titleBlock(), column).right(), column->width());
     EXPECT_LE(inside(page.leftColumn(), &page).right(), inside(page.rightColumn(), &page).left());
+}
+
+// A long name shows as much of itself as the title's row has: up to the least gap before a coach card beside it,
+// else up to the column's content edge.
+TEST(EditorView, ALongPackNameTakesTheTitlesWholeRoom) {
+    shellApp();
+    motion::setEnabled(false);
+    for (const SmallScreen screen : kScreens) {
+        for (const bool coach : {true, false}) {
+            SCOPED_TRACE(testing::Message() << screen.client.width() << (coach ? " with" : " without") << " coach");
+            Harness harness;
+            AppModel &model = harness.started();
+            std::string name;
+            while (name.size() < 10'000) {
+                name += "Lorem ipsum ";
+            }
+            model.renameProfile(model.data().activeProfileID, name);
+            if (!coach) {
+                model.dismissCoach();
+            }
+            KeysWindow keys(model, screen.client);
+            EditorView *page = keys.page();
+            ASSERT_NE(page, nullptr);
+            const QWidget *column = page->leftColumn();
+            const auto *line = page->titleBlock()->findChild<FittingText *>();
+            ASSERT_NE(line, nullptr);
+            const QRect title = inside(line, column);
+            int end = column->width() - column->layout()->contentsMargins().right();
+            if (page->coachCard() != nullptr && inside(page->coachCard(), column).top() < title.bottom()) {
+                end = inside(page->coachCard(), column).left() - 16 - 12;
+            }
+            EXPECT_EQ(title.right() + 1, end);
+            EXPECT_TRUE(line->currentFit().elided);
+        }
+    }
+}
+
+// On a laptop's screen the page opens at its top; choosing Test brings the test field and the coach's larger
+// tips card, and the page scrolls along so the tool bar stays in the window, as it is when the page opens on Test.
+TEST(EditorView, ChoosingTestKeepsTheToolBarInTheWindow) {
+    shellApp();
+    motion::setEnabled(false);
+    for (const SmallScreen screen : kScreens) {
+        SCOPED_TRACE(screen.client.width());
+        Harness harness;
+        AppModel &model = harness.started();
+        const auto toolsShow = [](const KeysWindow &keys) {
+            const QWidget *viewport = keys.pageScroll()->viewport();
+            return viewport->rect().contains(inside(keys.page()->toolbar(), viewport));
+        };
+        KeysWindow keys(model, screen.client);
+        ASSERT_NE(keys.page(), nullptr);
+        EXPECT_EQ(keys.pageScroll()->verticalScrollBar()->value(), 0);
+        ASSERT_TRUE(toolsShow(keys));
+        keys.page()->toolbar()->button(EditTool::test)->click();
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+        }
+        ASSERT_NE(keys.page()->testField(), nullptr);
+        ASSERT_TRUE(keys.page()->coachCard()->showsTips());
+        EXPECT_TRUE(toolsShow(keys));
+        KeysWindow again(model, screen.client);
+        EXPECT_TRUE(toolsShow(again));
+    }
+}
+
+// Driven through the window as the window system drives it: the first sweep of a colour adds its chip to the
+// legend, which waits for the button, and each sweep paints the keys its one far step crossed and no others.
+TEST(EditorView, ASweepThatAddsALegendChipPaintsOnlyTheKeysItCrossed) {
+    shellApp();
+    motion::setEnabled(false);
+    Harness harness;
+    AppModel &model = harness.started();
+    model.setActiveProfile(profileNamed(model, "Default").id);
+    model.dismissCoach(); // a long-time user's page: the title's row is as high as the title alone
+    model.setTool(EditTool::paint);
+    model.setBrushSoundID("synth.meow");
+    KeysWindow keys(model, QSize(1400, 880));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&keys.host));
+    EditorView *page = keys.page();
+    ASSERT_NE(page, nullptr);
+    KeyPlate *plate = page->keyboard()->plate();
+    const auto legend = [&] { return page->titleBlock()->shownLegend().size(); };
+    const auto painted = [&] { return model.data().activeProfile().keys.size(); };
+    const struct {
+        const char *from;
+        const char *to;
+        std::size_t keys;
+        std::size_t legend;
+    } sweeps[] = {{"A", "H", 6, 2}, {"Z", "M", 13, 2}};
+    for (const auto &sweep : sweeps) {
+        SCOPED_TRACE(sweep.from);
+        const QPoint from = plate->mapTo(&keys.host, plate->centreOf(QLatin1String(sweep.from)));
+        const QPoint to = plate->mapTo(&keys.host, plate->centreOf(QLatin1String(sweep.to)));
+        const QPoint placed = plate->mapTo(&keys.host, QPoint(0, 0));
+        const std::size_t chips = legend();
+        QTest::mousePress(keys.host.windowHandle(), Qt::LeftButton, {}, from);
+        QCoreApplication::processEvents(); // the page lays itself out as it would between two pointer reports
+        EXPECT_EQ(plate->mapTo(&keys.host, QPoint(0, 0)), placed) << "the keyboard moved under the held button";
+        EXPECT_EQ(legend(), chips);
+        QTest::mouseMove(keys.host.windowHandle(), to); // one report for the whole way
+        QTest::mouseRelease(keys.host.windowHandle(), Qt::LeftButton, {}, to);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(painted(), sweep.keys);
+        EXPECT_EQ(legend(), sweep.legend); // "Base" and "Animals", once the button is up
+    }
 }
 
 TEST(MainWindow, TheLeastSizeIsBoundByTheScreen) {

@@ -92,14 +92,18 @@ TEST_F(KeyboardPlate, TheFocusKeyIsDrawnApartFromTheSelection) {
     plate->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(focusId(), "Q");
 
-    // The focus key wears the focus colour around its cap; without focus the plate shows only the selection.
+    // The focus key wears the focus colour around its cap, outside the selection ring, which shows too; without
+    // focus the plate shows only the selection.
     const FocusGrabs grabs = grabFocus(plate.get());
     EXPECT_NE(grabs.focused, grabs.unfocused);
     const QRect q = plate->keyRect(plate->layout().keys()[*plate->focusKey()]).toAlignedRect();
+    const QColor selection = grabs.focused.pixelColor(QPoint(q.left() - 3, q.center().y()) *
+                                                      grabs.focused.devicePixelRatio()); // 2 to 4 points out
+    EXPECT_LT(selection.lightness(), 80) << selection.name().toStdString();
     const auto hasFocusColour = [&](const QImage &image) {
         const qreal ratio = image.devicePixelRatio();
         for (int x = q.left() - 4; x <= q.right() + 4; ++x) {
-            const QColor c = image.pixelColor(QPoint(x, q.top() - 3) * ratio);
+            const QColor c = image.pixelColor(QPoint(x, q.top() - 6) * ratio);
             if (c.red() > 200 && c.green() > 80 && c.green() < 140 && c.blue() < 80) {
                 return true;
             }

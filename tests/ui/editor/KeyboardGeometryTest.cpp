@@ -2,6 +2,7 @@
 
 #include "ui/editor/KeyboardGeometry.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -61,6 +62,36 @@ TEST(KeyboardGeometry, ReproducesTheWorkedSizes) {
     EXPECT_EQ(geometry.keys().back().id, "right");
     EXPECT_EQ(geometry.keys()[geometry.keys().size() - 3].id, "up");
     EXPECT_FALSE(placed(geometry, "touch").code);
+}
+
+// The keys a sweep paints between two pointer positions: those whose hit cells the segment passes through.
+TEST(KeyboardGeometry, ASegmentCrossesTheKeysUnderItInTheOrderReached) {
+    const KeyboardGeometry g(50);
+    const auto at = [&](const char *id) { return placed(g, QString::fromUtf8(id)).rect.center(); };
+    const qreal aTop = placed(g, "A").rect.top() - g.gap() / 2; // this line belongs to the A row, not the Q row
+    const QPointF w = placed(g, "W").rect.bottomRight() + QPointF(g.gap(), g.gap()) / 2; // where 4 cells meet
+    const struct {
+        QPointF from, to;
+        QStringList ids;
+    } cases[] = {
+        {at("A"), at("H"), {"A", "S", "D", "F", "G", "H"}},
+        {at("H"), at("A"), {"H", "G", "F", "D", "S", "A"}},
+        {at("Z"), at("M"), {"Z", "X", "C", "V", "B", "N", "M"}},
+        {at("W"), at("P"), {"W", "E", "R", "T", "Y", "U", "I", "O", "P"}},
+        {at("A"), at("A"), {"A"}},
+        {QPointF(at("A").x(), aTop), QPointF(at("D").x(), aTop), {"A", "S", "D"}},
+        {QPointF(-40, at("A").y()), at("A"), {"caps", "A"}},
+        {at("up"), at("down"), {"up", "down"}},
+        {at("touch"), at("touch"), {}},
+        {w - QPointF(10, 10), w + QPointF(10, 10), {"W", "S"}}, // through a corner: only the two it passes between
+    };
+    for (const auto &c : cases) {
+        QStringList ids;
+        for (const PlacedKey *key : g.keysAlong(c.from, c.to)) {
+            ids << key->id;
+        }
+        EXPECT_EQ(ids, c.ids) << c.ids.join(' ').toStdString();
+    }
 }
 
 TEST(KeyboardGeometry, TheHitTestSplitsEveryGapInHalves) {
