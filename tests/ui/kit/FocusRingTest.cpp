@@ -184,7 +184,7 @@ TEST(FocusRing, KeysUsedElsewhereNeverRingTheControlTheUserClicked) {
              menu.addAction(QStringLiteral("One"));
              menu.addAction(QStringLiteral("Two"));
              menu.popup(first->mapToGlobal(QPoint(0, first->height())));
-             QTest::qWaitForWindowExposed(&menu);
+             ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
              QTest::keyClick(&menu, Qt::Key_Down);
              QTest::keyClick(&menu, Qt::Key_Escape);
          },
