@@ -503,8 +503,8 @@ bool ItemPool::eventFilter(QObject *watched, QEvent *event) {
     auto *focused = static_cast<QWidget *>(watched);
     const int from = itemHolding(focused);
     const auto *key = static_cast<QKeyEvent *>(event);
-    const std::optional<RovingFocus::Move> move = from >= 0 ? RovingFocus::moveFor(key->key(), key->modifiers())
-                                                            : std::nullopt;
+    const std::optional<RovingFocus::Move> move =
+        from >= 0 ? RovingFocus::moveFor(key->key(), key->modifiers()) : std::nullopt;
     if (!move) {
         return QWidget::eventFilter(watched, event);
     }

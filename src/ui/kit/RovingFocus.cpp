@@ -36,8 +36,8 @@ namespace {
 // The item nearest to `goal` among those `beyond` says lie on the far side, nearer along `main` first, then
 // across; `from` when there is none.
 template <typename Beyond, typename Along, typename Across>
-std::size_t nearest(std::size_t from, std::size_t count, const std::function<QRect(std::size_t)> &rectOf,
-                    Beyond beyond, Along along, Across across) {
+std::size_t nearest(std::size_t from, std::size_t count, const std::function<QRect(std::size_t)> &rectOf, Beyond beyond,
+                    Along along, Across across) {
     std::size_t best = from;
     long bestAlong = std::numeric_limits<long>::max();
     long bestAcross = std::numeric_limits<long>::max();

@@ -18,8 +18,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <typeinfo>
 
@@ -60,8 +60,8 @@ AppModel &bigDocument(Harness &harness) {
 struct ListCase {
     const char *name;
     std::function<std::unique_ptr<QWidget>(AppModel &)> make;
-    const char *pool;  // the class of the view's item pool that holds the list
-    Qt::Key onward;    // the arrow that goes to a later item
+    const char *pool; // the class of the view's item pool that holds the list
+    Qt::Key onward;   // the arrow that goes to a later item
     QSize size;
 };
 
@@ -196,13 +196,24 @@ INSTANTIATE_TEST_SUITE_P(
                                    return std::make_unique<AppRulesView>(model,
                                                                          AppDirectory::desktop(nullptr, nullptr));
                                },
-                               "RuleGrid", Qt::Key_Down, {1100, 800}},
-                      ListCase{"TriggerList", [](AppModel &model) { return triggersView(model, false); }, "TriggerRowPool",
-                               Qt::Key_Down, {1100, 800}},
-                      ListCase{"TriggerGraphTriggers", [](AppModel &model) { return triggersView(model, true); }, "TriggerNodePool",
-                               Qt::Key_Down, {1100, 800}},
-                      ListCase{"TriggerGraphSounds", [](AppModel &model) { return triggersView(model, true); }, "SoundNodePool",
-                               Qt::Key_Down, {1100, 800}},
+                               "RuleGrid",
+                               Qt::Key_Down,
+                               {1100, 800}},
+                      ListCase{"TriggerList",
+                               [](AppModel &model) { return triggersView(model, false); },
+                               "TriggerRowPool",
+                               Qt::Key_Down,
+                               {1100, 800}},
+                      ListCase{"TriggerGraphTriggers",
+                               [](AppModel &model) { return triggersView(model, true); },
+                               "TriggerNodePool",
+                               Qt::Key_Down,
+                               {1100, 800}},
+                      ListCase{"TriggerGraphSounds",
+                               [](AppModel &model) { return triggersView(model, true); },
+                               "SoundNodePool",
+                               Qt::Key_Down,
+                               {1100, 800}},
                       ListCase{"PickerLibrary", pickerLibrary, "PickerCardPool", Qt::Key_Down, {700, 500}}),
     [](const ::testing::TestParamInfo<ListCase> &param) { return std::string(param.param.name); });
 
