@@ -68,6 +68,15 @@ void ItemPool::setRovingFocus() {
     }
 }
 
+void ItemPool::setCurrentItem(std::size_t index) {
+    if (index < items_.size()) {
+        currentID_ = items_[index];
+        currentIndex_ = index;
+        currentControl_ = 0;
+        placeItems();
+    }
+}
+
 void ItemPool::keyboardReached(std::size_t, QWidget *) {}
 
 Uuid ItemPool::idFor(std::string_view name) {

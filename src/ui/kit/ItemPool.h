@@ -66,6 +66,8 @@ public:
     // the controls of every item, made and scrolled into view as they are reached. The other controls keep their
     // click focus and their accessible names. Call once, before the items are set.
     void setRovingFocus();
+    // Makes the item at `index` the list's Tab stop (its first control), as the list's chosen item.
+    void setCurrentItem(std::size_t index);
     // While held, nothing is bound or let go (new items and a scroll to go with them are taken as one change);
     // letting go places the items.
     void holdPlaces(bool hold);

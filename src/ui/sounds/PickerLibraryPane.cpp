@@ -406,6 +406,8 @@ bool PickerLibraryPane::focusChosenCard() {
             index = found->second;
         }
     }
+    // The chosen card is where Tab comes back to the grid, also when the focus is lost before the sheet shows.
+    grid_->setCurrentItem(index);
     auto *target = static_cast<PickerSoundCard *>(grid_->showItem(index));
     target->setFocus(Qt::TabFocusReason);
     scroll_->ensureWidgetVisible(target);
