@@ -3,6 +3,7 @@
 // and what a screen reader would call each one.
 
 #include "ui/kit/FocusRing.h"
+#include "ui/kit/ItemPool.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -49,6 +50,36 @@ inline std::vector<QWidget *> tabWalk(QWidget *root) {
         QTest::keyClick(focused, Qt::Key_Tab);
     }
     return visited;
+}
+
+// Every widget the keyboard reaches from the window's start: the Tab stops, and inside each list that is one
+// Tab stop (the kit's item pools) the controls the Right arrow goes on to from the list's stop. Each once, in the
+// order reached.
+inline std::vector<QWidget *> keyboardWalk(QWidget *root) {
+    const std::vector<QWidget *> stops = tabWalk(root);
+    std::vector<QWidget *> reached = stops;
+    for (QWidget *stop : stops) {
+        bool inList = false;
+        for (QWidget *up = stop->parentWidget(); up != nullptr && !inList; up = up->parentWidget()) {
+            inList = dynamic_cast<ItemPool *>(up) != nullptr;
+        }
+        if (!inList) {
+            continue;
+        }
+        stop->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 5000; ++i) {
+            QWidget *from = QApplication::focusWidget();
+            QTest::keyClick(from, Qt::Key_Right);
+            QWidget *now = QApplication::focusWidget();
+            if (now == nullptr || now == from) {
+                break;
+            }
+            if (std::find(reached.begin(), reached.end(), now) == reached.end()) {
+                reached.push_back(now);
+            }
+        }
+    }
+    return reached;
 }
 
 // The controls under `root` a user can click or type into now: shown, enabled buttons, sliders, combo boxes,

@@ -129,7 +129,8 @@ inline void checkFollowsInPlace(const ProfileList &list, AppModel &model) {
 
 // Tab from the first profile's control reaches every other profile's in document order (`activeHasControl`:
 // the profile in use has one too), through widgets of a bounded number, and Backtab goes back one.
-inline void checkTabReachesEveryProfile(const ProfileList &list, AppModel &model, bool activeHasControl) {
+inline void checkTabReachesEveryProfile(const ProfileList &list, AppModel &model, bool activeHasControl,
+                                        Qt::Key onward = Qt::Key_Tab, Qt::Key backward = Qt::Key_Backtab) {
     model.setActiveProfile(model.data().profiles[5].id);
     const auto made = list.made();
     ASSERT_FALSE(made.empty());
@@ -157,12 +158,12 @@ inline void checkTabReachesEveryProfile(const ProfileList &list, AppModel &model
         ASSERT_TRUE(id.has_value()) << "left the list after " << reached.size() << " profiles";
         reached.push_back(*id);
         if (i + 1 < expected.size()) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), onward);
         }
     }
     EXPECT_EQ(reached, expected);
     EXPECT_LE(list.made().size(), list.atMost);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), backward);
     const auto back = focusedProfile();
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, expected[expected.size() - 2]);

@@ -32,6 +32,7 @@ public:
     static constexpr int kMargin = 4;
 
     explicit RuleGrid(AppRulesView &view) : ItemPool(nullptr), view_(view) {
+        setRovingFocus(); // thousands of rules are one Tab stop on the way to Smart mute
         setAutoFillBackground(false);
         setAttribute(Qt::WA_TranslucentBackground);
     }

@@ -18,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -28,6 +27,16 @@
 namespace tc {
 
 namespace {
+
+// A button that is all its children (a badge): it paints nothing itself, so no frame of the style's shows
+// around the kit's focus ring.
+class BareButton final : public QAbstractButton {
+public:
+    using QAbstractButton::QAbstractButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override {}
+};
 
 constexpr int kSteps = 1000; // slider positions per unit of the fraction
 
@@ -269,17 +278,15 @@ QuickPicks::QuickPicks(AppModel &model, QWidget *parent) : QWidget(parent), mode
     auto *row = new QHBoxLayout;
     row->setSpacing(10 - 2 * room);
     for (const std::string &id : ids()) {
-        auto *button = new QPushButton(this);
-        button->setFlat(true);
+        auto *button = new BareButton(this);
         button->setFixedSize(badgeSize + 2 * room, badgeSize + 2 * room);
         button->setCursor(Qt::PointingHandCursor);
         FocusRing::attach(button, 10 + room);
-        button->setStyleSheet(QStringLiteral("QPushButton{border:none;background:transparent;}"));
         auto *badge = new MiniCap(MiniCap::forCategory(SoundCategory::mechanical), badgeSize, button);
         badge->setObjectName(QStringLiteral("badge"));
         badge->setAttribute(Qt::WA_TransparentForMouseEvents);
         badge->move(room, room + 1);
-        connect(button, &QPushButton::clicked, this, [this, id] {
+        connect(button, &QAbstractButton::clicked, this, [this, id] {
             const KeySet codes = codes_;
             model_.assign(id, codes);
             previewAction(model_, id)();

@@ -34,6 +34,19 @@ Press lastPress = Press::none;
 // How many pointer presses the application has seen, to tell whether one came between two moments.
 unsigned pointerPresses = 0;
 
+// The ring of the control that last lost the focus, which focus the program moves on carries to the next (a
+// sheet that opens on its default control, a row made again under the keyboard), unless a click came between.
+struct CarriedRing {
+    QPointer<QWidget> window;
+    unsigned presses = 0;
+    bool shown = false;
+
+    bool reaches(const QWidget *control) const {
+        return shown && presses == pointerPresses && window == control->window();
+    }
+};
+CarriedRing carried;
+
 bool canTakeFocus(const QWidget *widget) {
     return widget != nullptr && widget->isEnabled() && widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus);
 }
@@ -82,9 +95,10 @@ public:
             return false;
         case QEvent::FocusOut: {
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-            // A window that loses activation keeps its focus control, and the ring comes back with it unless the
-            // user clicked meanwhile.
-            keepsRing_ = reason == Qt::ActiveWindowFocusReason && visible_;
+            // A window that loses activation (or opens a menu) keeps its focus control, and the ring comes back
+            // with it unless the user clicked meanwhile.
+            keepsRing_ = (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && visible_;
+            carried = {control_->window(), pointerPresses, visible_};
             pressesAtFocusOut_ = pointerPresses;
             windowFocus_ = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
             lostToDisable_ = !control_->isEnabled();
@@ -132,10 +146,14 @@ private:
             visible_ = false;
             break;
         case Qt::ActiveWindowFocusReason:
-            visible_ = (keepsRing_ && pressesAtFocusOut_ == pointerPresses) || lastPress == Press::key;
+        case Qt::PopupFocusReason:
+            // Keys used in the menu or the other window (a file dialog) were not for this control.
+            visible_ = keepsRing_ && pressesAtFocusOut_ == pointerPresses;
             break;
         default:
-            visible_ = lastPress == Press::key;
+            // Focus the program moves shows the ring only where the keyboard had it (a shortcut that opens a
+            // page puts no ring on the page's first control).
+            visible_ = carried.reaches(control_);
             break;
         }
         keepsRing_ = false;
@@ -265,12 +283,12 @@ public:
         }
     }
 
-    bool eventFilter(QObject *, QEvent *event) override {
+    bool eventFilter(QObject *watched, QEvent *event) override {
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::ShortcutOverride:
             lastPress = Press::key;
-            showFocusedRing(true);
+            keyPressed(watched, static_cast<QKeyEvent *>(event));
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -288,6 +306,20 @@ public:
 
 private:
     using QObject::QObject;
+
+    // A key typed in the focused control's window shows its ring, as the keyboard is in use there; a key used in a
+    // menu or a dialog is not (the menu keeps the focus of the window under it), nor a shortcut with Ctrl, Alt or
+    // Meta, which acts without moving the focus.
+    static void keyPressed(QObject *receiver, const QKeyEvent *event) {
+        const QWidget *focused = QApplication::focusWidget();
+        const auto *target = qobject_cast<const QWidget *>(receiver);
+        if (focused == nullptr || target == nullptr || target->window() != focused->window() ||
+            (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0 ||
+            QApplication::activePopupWidget() != nullptr) {
+            return;
+        }
+        showFocusedRing(true);
+    }
 
     static void showFocusedRing(bool shown) {
         QWidget *focused = QApplication::focusWidget();

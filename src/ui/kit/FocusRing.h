@@ -25,10 +25,12 @@ public:
 
     // Makes a painted control keyboard-operable: it takes focus with Tab and with a click (as Qt's own controls
     // do, so the next Space acts on what was clicked), Return and Enter activate a button as Space does, and the
-    // ring is painted over the control and its children while it has focus that the keyboard gave it (Tab, or
-    // focus set by the program while the user's last press was a key, as when a sheet opens on its default
-    // control and closes again; never focus a click gave, nor focus that moved on because a click hid or
-    // disabled the control that had it). A control disabled while it has focus parks the focus on its window
+    // ring is painted over the control and its children while it has focus that the keyboard gave it (Tab, an
+    // arrow key in a list, a shortcut to the control, or focus the program moves on from a control that showed
+    // the ring, as when a sheet opens on its default control and closes again; never focus a click gave, whatever
+    // keys were used before in a menu or another window, nor focus that moved on because a click hid or disabled
+    // the control that had it). A key typed in the control's window (no shortcut) shows the ring of the control
+    // that has focus. A control disabled while it has focus parks the focus on its window
     // and takes it back when it is enabled again, unless the program has moved it on to the next step meanwhile,
     // so focus never falls to whatever comes next in the chain. `radius` is the ring's corner radius, `inset` the room
     // between the widget's edge and the ring's. Call once, from the constructor.

@@ -1,8 +1,10 @@
 #include "ui/kit/ItemPool.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <algorithm>
 #include <unordered_map>
 
 namespace tc {
@@ -15,6 +17,28 @@ constexpr int kScrollMargin = 50;
 constexpr std::size_t kSparesKept = 4;
 // The most of a list taken as in view while it is not shown.
 constexpr QSize kRestingSize(2560, 1600);
+// Marks a control of a list that is one Tab stop whose Tab the list took away (it keeps its click).
+constexpr const char *kParked = "tc-roving-parked";
+
+// Whether the keyboard may stop at a control: it takes Tab, or would but for the list it is in.
+bool takesTab(const QWidget *control) {
+    const Qt::FocusPolicy policy = control->focusPolicy();
+    return (policy & Qt::TabFocus) == Qt::TabFocus ||
+           ((policy & Qt::ClickFocus) == Qt::ClickFocus && control->property(kParked).toBool());
+}
+
+void park(QWidget *control, bool parked) {
+    const int policy = control->focusPolicy();
+    if (parked && (policy & Qt::TabFocus) != 0) {
+        control->setProperty(kParked, true);
+        control->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy & ~Qt::TabFocus));
+    } else if (!parked && control->property(kParked).toBool()) {
+        control->setProperty(kParked, false);
+        if ((policy & Qt::ClickFocus) != 0) {
+            control->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy | Qt::TabFocus));
+        }
+    }
+}
 
 } // namespace
 
@@ -22,11 +46,38 @@ ItemPool::ItemPool(QWidget *parent) : QWidget(parent) {
     // Whatever moves the focus to an item (Tab from outside the list, a click, a test) brings the item into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         const int index = itemHolding(now);
-        if (index >= 0) {
-            scrollTo(itemRect(static_cast<std::size_t>(index)));
+        if (index < 0) {
+            return;
+        }
+        scrollTo(itemRect(static_cast<std::size_t>(index)));
+        if (roving_) {
+            // However the focus came (a click, the program), the list's Tab stop is where it is now.
+            currentID_ = items_[static_cast<std::size_t>(index)];
+            currentIndex_ = static_cast<std::size_t>(index);
+            currentControl_ = controlPlace(currentIndex_, now);
+            parkControls();
         }
     });
 }
+
+void ItemPool::setRovingFocus() {
+    if (!roving_) {
+        roving_ = true;
+        qApp->installEventFilter(this);
+        orderFocusChain();
+    }
+}
+
+void ItemPool::setCurrentItem(std::size_t index) {
+    if (index < items_.size()) {
+        currentID_ = items_[index];
+        currentIndex_ = index;
+        currentControl_ = 0;
+        placeItems();
+    }
+}
+
+void ItemPool::keyboardReached(std::size_t, QWidget *) {}
 
 Uuid ItemPool::idFor(std::string_view name) {
     // Two 64-bit FNV-1a hashes of the name, from different starting points.
@@ -146,13 +197,15 @@ void ItemPool::placeItems() {
         // What shows, and an item's length either side, so a scroll step finds its widgets bound.
         const QSize step = itemRect(0).size();
         const QRect wanted = view.adjusted(-step.width(), -step.height(), step.width(), step.height());
+        // The list's Tab stop keeps its widget out of view, for Tab to land on.
+        const std::size_t current = roving_ ? currentItem() : items_.size();
         for (std::size_t i = 0; i < items_.size() && shown; ++i) {
-            if (bound_[i] != nullptr && !itemRect(i).intersects(wanted) && !holdsFocus(bound_[i])) {
+            if (bound_[i] != nullptr && !itemRect(i).intersects(wanted) && !holdsFocus(bound_[i]) && i != current) {
                 release(i);
             }
         }
         for (std::size_t i = 0; i < items_.size(); ++i) {
-            if (bound_[i] == nullptr && itemRect(i).intersects(wanted)) {
+            if (bound_[i] == nullptr && (itemRect(i).intersects(wanted) || i == current)) {
                 bind(i);
             }
         }
@@ -223,7 +276,7 @@ void ItemPool::scrollTo(const QRect &rect) {
 bool ItemPool::focusNextPrevChild(bool next) {
     QWidget *focused = QApplication::focusWidget();
     const int from = itemHolding(focused);
-    if (from >= 0) {
+    if (from >= 0 && !roving_) {
         // The item's next control, else the first (last, going back) of the next item with one, made and
         // scrolled into view if it was not.
         const std::vector<QWidget *> own = controlsOf(bound_[static_cast<std::size_t>(from)], true);
@@ -260,8 +313,7 @@ std::vector<QWidget *> ItemPool::controlsOf(QWidget *widget, bool usable) const 
         return controls;
     }
     const auto takes = [&](QWidget *candidate) {
-        return (candidate->focusPolicy() & Qt::TabFocus) == Qt::TabFocus &&
-               (!usable || (candidate->isEnabled() && candidate->isVisibleTo(window())));
+        return takesTab(candidate) && (!usable || (candidate->isEnabled() && candidate->isVisibleTo(window())));
     };
     if (takes(part)) {
         controls.push_back(part);
@@ -381,7 +433,7 @@ void ItemPool::orderFocusChain() {
     // Only a control out of place is moved: each move walks the window's focus chain.
     const auto nextStop = [](QWidget *from) {
         QWidget *next = from->nextInFocusChain();
-        while (next != from && (next->focusPolicy() & Qt::TabFocus) != Qt::TabFocus) {
+        while (next != from && !takesTab(next)) {
             next = next->nextInFocusChain();
         }
         return next;
@@ -395,6 +447,114 @@ void ItemPool::orderFocusChain() {
     }
     if (own == Qt::NoFocus) {
         setFocusPolicy(own);
+    }
+    if (roving_) {
+        parkControls();
+    }
+}
+
+std::size_t ItemPool::currentItem() const {
+    if (items_.empty()) {
+        return std::size_t(-1);
+    }
+    if (currentID_) {
+        if (currentIndex_ < items_.size() && items_[currentIndex_] == *currentID_) {
+            return currentIndex_;
+        }
+        const auto found = std::find(items_.begin(), items_.end(), *currentID_);
+        if (found != items_.end()) {
+            return static_cast<std::size_t>(found - items_.begin());
+        }
+    }
+    // The item gone: the one now in its place.
+    return std::min(currentIndex_, items_.size() - 1);
+}
+
+std::size_t ItemPool::controlPlace(std::size_t index, const QWidget *focused) const {
+    const std::vector<QWidget *> own = controlsOf(bound_[index], true);
+    // The innermost control holding the focus (a row that takes focus holds its own switch).
+    const auto at = std::find_if(own.rbegin(), own.rend(), [focused](QWidget *control) {
+        return control == focused || control->isAncestorOf(focused);
+    });
+    return at != own.rend() ? static_cast<std::size_t>(own.rend() - at - 1) : 0;
+}
+
+void ItemPool::parkControls() {
+    const std::size_t current = currentItem();
+    QWidget *stop = nullptr;
+    if (current < bound_.size() && bound_[current] != nullptr) {
+        std::vector<QWidget *> own = controlsOf(bound_[current], true);
+        if (own.empty()) {
+            own = controlsOf(bound_[current], false); // not shown yet
+        }
+        if (!own.empty()) {
+            stop = own[std::min(currentControl_, own.size() - 1)];
+        }
+    }
+    for (QWidget *widget : bound_) {
+        if (widget != nullptr) {
+            for (QWidget *control : controlsOf(widget, false)) {
+                park(control, control != stop);
+            }
+        }
+    }
+    for (QWidget *widget : spare_) {
+        for (QWidget *control : controlsOf(widget, false)) {
+            park(control, true);
+        }
+    }
+}
+
+bool ItemPool::eventFilter(QObject *watched, QEvent *event) {
+    if (!roving_ || event->type() != QEvent::KeyPress || watched != QApplication::focusWidget()) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto *focused = static_cast<QWidget *>(watched);
+    const int from = itemHolding(focused);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const std::optional<RovingFocus::Move> move =
+        from >= 0 ? RovingFocus::moveFor(key->key(), key->modifiers()) : std::nullopt;
+    if (!move) {
+        return QWidget::eventFilter(watched, event);
+    }
+    // At the list's edge the focus stays: the key never falls to a button's own walk down the chain.
+    moveFocus(static_cast<std::size_t>(from), focused, *move);
+    return true;
+}
+
+void ItemPool::moveFocus(std::size_t from, QWidget *focused, RovingFocus::Move move) {
+    const auto reach = [this](std::size_t index, QWidget *control, bool forward) {
+        control->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        keyboardReached(index, control);
+    };
+    const std::size_t place = controlPlace(from, focused);
+    if (move == RovingFocus::Move::back || move == RovingFocus::Move::forward) {
+        // The item's next control, else the first (last, going back) of the next item with one.
+        const bool forward = move == RovingFocus::Move::forward;
+        const std::vector<QWidget *> own = controlsOf(bound_[from], true);
+        const std::size_t next = forward ? place + 1 : place - 1; // wraps past 0 to npos
+        if (next < own.size()) {
+            reach(from, own[next], forward);
+            return;
+        }
+        for (std::size_t i = from + (forward ? 1 : -1); i < items_.size(); i += forward ? 1 : -1) {
+            const std::vector<QWidget *> controls = controlsOf(showItem(i), true);
+            if (!controls.empty()) {
+                reach(i, forward ? controls.front() : controls.back(), forward);
+                return;
+            }
+        }
+        return;
+    }
+    const std::size_t to = RovingFocus::target(
+        move, from, items_.size(), [this](std::size_t i) { return itemRect(i); }, shownArea().size());
+    if (to == from) {
+        return;
+    }
+    // The same control of the item reached (the Play of each row), or its last when it has fewer.
+    const std::vector<QWidget *> controls = controlsOf(showItem(to), true);
+    if (!controls.empty()) {
+        reach(to, controls[std::min(place, controls.size() - 1)], to > from);
     }
 }
 

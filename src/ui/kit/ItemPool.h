@@ -5,9 +5,11 @@
 #ifndef Q_MOC_RUN
 #include "model/Uuid.h"
 #endif
+#include "ui/kit/RovingFocus.h"
 
 #include <QRect>
 #include <QWidget>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -21,8 +23,9 @@ namespace tc {
 //
 // The keyboard goes through the items in order, as if each had a widget: Tab, Backtab and the buttons' arrow
 // keys move through an item's controls, then on to the next item's (scrolling it into view), and from the first
-// or last on to the controls around the list. A subclass says where each item goes, makes a widget and binds it to an
-// item.
+// or last on to the controls around the list. A list of the user's items (as many as the user makes) is one Tab
+// stop instead, with the arrow keys inside it (setRovingFocus). A subclass says where each item goes, makes a
+// widget and binds it to an item.
 //
 // The pool may be a scroll area's content or lie anywhere inside it (a column of a larger canvas): it follows
 // the scroll bars of every scroll area around it. This is the one way the program's long lists and grids make
@@ -58,6 +61,13 @@ public:
     // Binds widgets to the items in view, and moves the bound ones to their places; a subclass calls it when
     // its items' places changed.
     void placeItems();
+    // Makes the whole list one Tab stop, as a toolkit's list or grid is: Tab lands on the control last focused in
+    // it (the first item's first control until then) and goes on past the list; the keys of RovingFocus move among
+    // the controls of every item, made and scrolled into view as they are reached. The other controls keep their
+    // click focus and their accessible names. Call once, before the items are set.
+    void setRovingFocus();
+    // Makes the item at `index` the list's Tab stop (its first control), as the list's chosen item.
+    void setCurrentItem(std::size_t index);
     // While held, nothing is bound or let go (new items and a scroll to go with them are taken as one change);
     // letting go places the items.
     void holdPlaces(bool hold);
@@ -72,6 +82,9 @@ protected:
     // The part of a bound widget the keyboard stops in (the widget itself by default), or null for none: it and
     // each control in it that takes Tab, in the order they were made.
     virtual QWidget *focusTarget(QWidget *widget) const { return widget; }
+    // An arrow key (or Home, End, a Page key) moved the focus to `control` of the item at `index`: a list whose
+    // selection follows the focus chooses the item here.
+    virtual void keyboardReached(std::size_t index, QWidget *control);
     // Scrolls so that `area` (in this widget) shows: by default through the nearest QScrollArea around it.
     virtual void scrollTo(const QRect &area);
     // The part of this widget taken as in view while it is not shown (a view made before it is laid out, or in a
@@ -80,6 +93,7 @@ protected:
     virtual QRect restingView() const;
 
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -98,6 +112,14 @@ private:
     void bind(std::size_t index);
     // Puts the bound widgets' controls in the focus chain in item order, right after this widget.
     void orderFocusChain();
+    // The item whose control holds the list's Tab stop (npos for an empty list).
+    std::size_t currentItem() const;
+    // The place of the control holding `focused` among the item's usable controls (0 when none does).
+    std::size_t controlPlace(std::size_t index, const QWidget *focused) const;
+    // The current item's control keeps Tab; every other control of the list takes a click only.
+    void parkControls();
+    // Moves the focus from `focused`, in the item at `from`, as the key asks.
+    void moveFocus(std::size_t from, QWidget *focused, RovingFocus::Move move);
     // Follows the scroll bars of the scroll areas around this widget (a pool inside a scroll area's content is
     // not moved itself when it scrolls).
     void followScrollAreas();
@@ -108,6 +130,11 @@ private:
     std::size_t made_ = 0;
     bool placing_ = false;
     bool held_ = false;
+    bool roving_ = false;
+    // The list's Tab stop: its item by id (by place when that item is gone) and its control by place.
+    std::optional<Uuid> currentID_;
+    std::size_t currentIndex_ = 0;
+    std::size_t currentControl_ = 0;
 };
 
 } // namespace tc

@@ -64,6 +64,7 @@ void ImportPackTile::paintEvent(QPaintEvent *) {
 
 PacksRow::PacksRow(AppModel &model, SoundsScreenState &state, const SoundFilePanels &panels, QWidget *parent)
     : ItemPool(parent), model_(model), state_(state), panels_(panels), tile_(new ImportPackTile(this)) {
+    setRovingFocus(); // hundreds of packs are one Tab stop on the way to the library
     connect(tile_, &QAbstractButton::clicked, this, &PacksRow::importPack);
     connect(&model_, &AppModelSignals::profilesChanged, this, &PacksRow::profilesChanged);
     // The active pack's keys are the key editor's part; its card counts them and shows their categories.

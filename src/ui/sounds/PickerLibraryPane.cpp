@@ -17,7 +17,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
@@ -185,9 +184,15 @@ std::vector<QRect> PickerLibraryPane::cells(int width, int count) {
 // would take.
 class PickerCardPool final : public ItemPool {
 public:
-    explicit PickerCardPool(PickerLibraryPane &pane) : ItemPool(nullptr), pane_(pane) {}
+    explicit PickerCardPool(PickerLibraryPane &pane) : ItemPool(nullptr), pane_(pane) { setRovingFocus(); }
 
 protected:
+    // The choice follows the keyboard through the grid, as a click would; a card's play button only previews.
+    void keyboardReached(std::size_t index, QWidget *control) override {
+        if (qobject_cast<PickerSoundCard *>(control) != nullptr && index < pane_.shown_.size()) {
+            pane_.choose(pane_.shown_[index].id);
+        }
+    }
     QRect itemRect(std::size_t index) const override {
         return index < pane_.cells_.size() ? pane_.cells_[index] : QRect();
     }
@@ -384,6 +389,8 @@ bool PickerLibraryPane::focusChosenCard() {
             index = found->second;
         }
     }
+    // The chosen card is where Tab comes back to the grid, also when the focus is lost before the sheet shows.
+    grid_->setCurrentItem(index);
     auto *target = static_cast<PickerSoundCard *>(grid_->showItem(index));
     target->setFocus(Qt::TabFocusReason);
     scroll_->ensureWidgetVisible(target);
@@ -403,41 +410,8 @@ bool PickerLibraryPane::eventFilter(QObject *watched, QEvent *event) {
         // Focus given before the sheet was laid out (the chosen card as it opens) scrolls to the card once it
         // arrives.
         scroll_->ensureWidgetVisible(card);
-        return false;
     }
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        return false;
-    }
-    int step = 0;
-    switch (key->key()) {
-    case Qt::Key_Left:
-        step = -1;
-        break;
-    case Qt::Key_Right:
-        step = 1;
-        break;
-    case Qt::Key_Up:
-        step = -kGridColumns;
-        break;
-    case Qt::Key_Down:
-        step = kGridColumns;
-        break;
-    default:
-        return false;
-    }
-    const auto index = static_cast<std::ptrdiff_t>(found->second) + step;
-    if (index < 0 || index >= static_cast<std::ptrdiff_t>(shown_.size())) {
-        return true; // the grid's edge: focus stays on the card
-    }
-    auto *target = static_cast<PickerSoundCard *>(grid_->showItem(static_cast<std::size_t>(index)));
-    target->setFocus(Qt::TabFocusReason);
-    scroll_->ensureWidgetVisible(target);
-    choose(target->sound().id);
-    return true;
+    return false;
 }
 
 } // namespace tc

@@ -65,8 +65,7 @@ public:
     bool focusChosenCard();
 
 protected:
-    // The arrow keys on a card move through the grid, and the selection follows as a click would; a card
-    // taking focus is scrolled into view.
+    // A card taking focus is scrolled into view.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -149,6 +149,9 @@ void ProfilePackCard::refresh() {
         setFocus(Qt::OtherFocusReason); // the pack just taken into use keeps the focus, on its card
     }
     use_->setVisible(!active);
+    if (!active && hasFocus()) {
+        use_->setFocus(Qt::OtherFocusReason); // the card leaves the Tab order: its focus (and ring) go to "Use pack"
+    }
     const Profile profile = profileOr(model_, profileID_);
     setAccessibleName(QString::fromStdString(profile.name));
     setAccessibleDescription(active ? QStringLiteral("In use") : QString());

@@ -84,7 +84,7 @@ class SoundRowPool final : public ItemPool {
 public:
     static constexpr int kPitch = SoundLibraryRow::kHeight + 1;
 
-    explicit SoundRowPool(SoundLibraryPanel &panel) : ItemPool(nullptr), panel_(panel) {}
+    explicit SoundRowPool(SoundLibraryPanel &panel) : ItemPool(nullptr), panel_(panel) { setRovingFocus(); }
 
 protected:
     QRect itemRect(std::size_t index) const override { return {0, static_cast<int>(index) * kPitch, width(), kPitch}; }

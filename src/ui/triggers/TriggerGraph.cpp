@@ -66,7 +66,7 @@ protected:
 // The trigger column: a node for each trigger near what shows, in document order.
 class TriggerNodePool final : public ItemPool {
 public:
-    explicit TriggerNodePool(TriggerGraph &graph) : ItemPool(&graph), graph_(graph) {}
+    explicit TriggerNodePool(TriggerGraph &graph) : ItemPool(&graph), graph_(graph) { setRovingFocus(); }
 
 protected:
     QRect itemRect(std::size_t index) const override {
@@ -93,7 +93,7 @@ private:
 // The sound column: a node for each sound near what shows, with its play button.
 class SoundNodePool final : public ItemPool {
 public:
-    explicit SoundNodePool(TriggerGraph &graph) : ItemPool(&graph), graph_(graph) {}
+    explicit SoundNodePool(TriggerGraph &graph) : ItemPool(&graph), graph_(graph) { setRovingFocus(); }
 
 protected:
     QRect itemRect(std::size_t index) const override {

@@ -92,6 +92,7 @@ public:
     static constexpr int kRestingHeight = 1600;
 
     TriggerRowPool(TriggerList &list, QWidget *parent) : ItemPool(parent), list_(list) {
+        setRovingFocus();
         setAttribute(Qt::WA_TranslucentBackground);
         header_ = makeHeader();
         for (const QString &title : {QStringLiteral("Shortcuts"), QStringLiteral("Words")}) {

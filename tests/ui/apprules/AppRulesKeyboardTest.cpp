@@ -22,7 +22,7 @@ TEST(AppRulesKeyboard, TabReachesEveryControlAndSpaceActsOnTheFocusedOne) {
     view.resize(1100, 900);
     ASSERT_TRUE(activate(&view));
 
-    const auto walk = tabWalk(&view);
+    const auto walk = keyboardWalk(&view);
     const auto controls = clickableControls(&view);
     EXPECT_GE(controls.size(), 6u);
     EXPECT_EQ(unreached(controls, walk), QStringList());

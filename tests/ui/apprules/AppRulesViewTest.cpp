@@ -136,9 +136,10 @@ TEST(AppRulesView, AManyRuleGridMakesTheCardsItShowsAndTheRestAsTheyComeIntoView
     EXPECT_EQ(last, view.cardFor("app399"));
     EXPECT_EQ(RuleCard::menuTitle(s.model(), view.cardFor("app399")->rule()), "Arcade");
     EXPECT_EQ(view.cardFor("app399")->rule().name, "Renamed 399");
-    // The cards scrolled out of view went back to the pool: the grid still holds about a screenful.
+    // The cards scrolled out of view went back to the pool (but the first, the grid's Tab stop): the grid still
+    // holds about a screenful.
     EXPECT_LT(view.madeCards(), rules / 4);
-    EXPECT_EQ(view.gridWidgets()[0], nullptr);
+    EXPECT_EQ(view.gridWidgets()[1], nullptr);
 }
 
 TEST(AppRulesView, TheGridHoldsTheRulesThenEverythingElseThenAddAppAndFollowsTheDocument) {

@@ -12,6 +12,8 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -164,6 +166,75 @@ protected:
         }
     }
 };
+
+// Keys used in a menu or another window, or a shortcut that acts, say nothing of where the user put the focus:
+// the control clicked before or after, or given the focus by the shortcut, shows no ring.
+struct ElsewhereKeys {
+    const char *name;
+    std::function<void(QWidget &window, QWidget *first, QWidget *second)> act;
+    bool clickSecondAfter; // the user clicks the second control afterwards
+};
+
+TEST(FocusRing, KeysUsedElsewhereNeverRingTheControlTheUserClicked) {
+    shellApp();
+    const ElsewhereKeys cases[] = {
+        {"a menu used with the keys",
+         [](QWidget &window, QWidget *first, QWidget *) {
+             QMenu menu(&window);
+             menu.addAction(QStringLiteral("One"));
+             menu.addAction(QStringLiteral("Two"));
+             menu.popup(first->mapToGlobal(QPoint(0, first->height())));
+             ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+             QTest::keyClick(&menu, Qt::Key_Down);
+             QTest::keyClick(&menu, Qt::Key_Escape);
+         },
+         true},
+        {"a dialog typed in",
+         [](QWidget &window, QWidget *, QWidget *) {
+             QWidget dialog;
+             auto *field = new PillButton("OK", OutlinePillButtonStyle{30}, &dialog);
+             ASSERT_TRUE(activate(&dialog));
+             QTest::keyClick(field, Qt::Key_Tab);
+             QTest::keyClick(field, Qt::Key_A);
+             dialog.close();
+             window.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+         },
+         true},
+        {"a shortcut that opens a page",
+         [](QWidget &window, QWidget *, QWidget *second) {
+             QShortcut shortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), &window);
+             QObject::connect(&shortcut, &QShortcut::activated, second,
+                              [second] { second->setFocus(Qt::OtherFocusReason); });
+             QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+             EXPECT_TRUE(second->hasFocus());
+         },
+         false},
+    };
+    for (const ElsewhereKeys &test : cases) {
+        SCOPED_TRACE(test.name);
+        QWidget window;
+        auto *row = new QHBoxLayout(&window);
+        auto *first = new PillButton("Keys", OutlinePillButtonStyle{30}, &window);
+        auto *second = new PillButton("Sounds", OutlinePillButtonStyle{30}, &window);
+        row->addWidget(first);
+        row->addWidget(second);
+        ASSERT_TRUE(activate(&window));
+        QTest::mouseClick(first, Qt::LeftButton);
+        ASSERT_TRUE(first->hasFocus());
+        test.act(window, first, second);
+        QCoreApplication::processEvents();
+        QWidget *focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        EXPECT_FALSE(FocusRing::shows(focused)) << focused->accessibleName().toStdString();
+        if (test.clickSecondAfter) {
+            QTest::mouseClick(second, Qt::LeftButton);
+            ASSERT_TRUE(second->hasFocus());
+            EXPECT_FALSE(FocusRing::shows(second));
+        }
+        EXPECT_EQ(ringPixels(window.grab().toImage()), 0);
+    }
+}
 
 TEST(FocusRing, RowsActOnSpaceAndReturnAndSomeButtonsLeaveReturnToTheirWindow) {
     shellApp();

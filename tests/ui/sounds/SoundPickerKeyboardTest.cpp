@@ -3,6 +3,7 @@
 
 #include "SoundPickerFixture.h"
 #include "ui/FocusWalk.h"
+#include "ui/kit/PlayButton.h"
 #include "ui/sounds/PickerLibraryPane.h"
 #include "ui/sounds/PickerSoundCard.h"
 #include "ui/sounds/PickerTabBar.h"
@@ -36,16 +37,20 @@ TEST(SoundPickerKeyboard, TheArrowsBrowseTheGridAndReturnUsesTheChosenSound) {
     EXPECT_EQ(focusedCard()->sound().id, start);
     const auto at = std::find(cards.begin(), cards.end(), focusedCard()) - cards.begin();
 
-    // Each step chooses the card it lands on and plays it; the grid's edges hold the focus.
+    // Each card a step lands on is chosen and played; Right goes by the card's play button, which chooses
+    // nothing; the grid's edges hold the focus.
     const std::size_t plays = f.harness.audio.plays.size();
     QTest::keyClick(focusedCard(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), cards[static_cast<std::size_t>(at)]->playButton());
+    EXPECT_EQ(sheet.state().chosen(), start);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     ASSERT_NE(focusedCard(), nullptr);
     EXPECT_EQ(focusedCard(), cards[static_cast<std::size_t>(at + 1)]);
     EXPECT_EQ(sheet.state().chosen(), focusedCard()->sound().id);
     EXPECT_TRUE(focusedCard()->isRinged());
     EXPECT_EQ(f.harness.audio.plays.size(), plays + 1);
     QTest::keyClick(focusedCard(), Qt::Key_Right);
-    QTest::keyClick(focusedCard(), Qt::Key_Left);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(focusedCard(), cards[static_cast<std::size_t>(at + 1)]);
     for (int i = 0; i < 20; ++i) {
         QTest::keyClick(focusedCard(), Qt::Key_Up);
@@ -70,12 +75,13 @@ TEST(SoundPickerKeyboard, TabReachesEveryControlAndEscCancels) {
     ASSERT_FALSE(sheet.libraryPane()->cards().empty());
     EXPECT_EQ(QApplication::focusWidget(), sheet.libraryPane()->cards().front());
 
-    const auto walk = tabWalk(&sheet);
+    const auto stops = tabWalk(&sheet);
+    ASSERT_FALSE(stops.empty());
+    EXPECT_EQ(stops.front(), sheet.tabBar()->findChildren<QAbstractButton *>().front()); // in reading order
+    EXPECT_EQ(stops.back(), sheet.cancelButton()) << describe(stops).toStdString();      // "Use" waits for a choice
+    const auto walk = keyboardWalk(&sheet);
     EXPECT_EQ(unreached(clickableControls(&sheet), walk), QStringList());
     EXPECT_EQ(nameless(walk), QStringList());
-    ASSERT_FALSE(walk.empty());
-    EXPECT_EQ(walk.front(), sheet.tabBar()->findChildren<QAbstractButton *>().front()); // in reading order
-    EXPECT_EQ(walk.back(), sheet.cancelButton()) << describe(walk).toStdString();       // "Use" waits for a choice
     EXPECT_FALSE(sheet.useButton()->isEnabled());
 
     const FocusGrabs grabs = grabFocus(sheet.closeButton());

@@ -30,7 +30,7 @@ TEST(SoundsKeyboard, TabReachesImportThePacksTheChipsAndEveryRowsButtons) {
     view.resize(1300, 800);
     ASSERT_TRUE(activate(&view));
 
-    const auto walk = tabWalk(&view);
+    const auto walk = keyboardWalk(&view);
     const auto controls = clickableControls(&view);
     EXPECT_EQ(unreached(controls, walk), QStringList());
     EXPECT_EQ(nameless(walk), QStringList());
@@ -65,7 +65,7 @@ TEST(SoundsKeyboard, TabReachesThePackInUseAndItsMenu) {
     SoundsView view(model, panels);
     view.resize(1300, 800);
     ASSERT_TRUE(activate(&view));
-    const auto walk = tabWalk(&view);
+    const auto walk = keyboardWalk(&view);
     ProfilePackCard *active = nullptr;
     ProfilePackCard *other = nullptr;
     for (ProfilePackCard *card : view.packsRow()->cards()) {

@@ -1,5 +1,5 @@
 // The trigger list and graph with hundreds of triggers: widgets only near what shows, wherever the view is
-// scrolled, and Tab through every trigger in order, on to the rows and nodes made as the focus scrolls.
+// scrolled, and the Right arrow through every trigger in order, on to the rows and nodes made as the focus scrolls.
 
 #include "app/Motion.h"
 #include "ui/FocusWalk.h"
@@ -52,7 +52,7 @@ struct Triggers {
     }
 };
 
-// Presses Tab `steps` times from the focused widget; for each stop, the trigger it belongs to and whether it is
+// Presses Right `steps` times from the focused widget; for each stop, the trigger it belongs to and whether it is
 // the trigger itself (else its switch).
 std::vector<std::pair<int, bool>> walk(int steps, const std::function<int(QWidget *)> &triggerOf,
                                        const std::function<bool(QWidget *)> &isTrigger) {
@@ -63,13 +63,13 @@ std::vector<std::pair<int, bool>> walk(int steps, const std::function<int(QWidge
             break;
         }
         stops.emplace_back(triggerOf(focused), isTrigger(focused));
-        QTest::keyClick(focused, Qt::Key_Tab);
+        QTest::keyClick(focused, Qt::Key_Right);
         QCoreApplication::processEvents();
     }
     return stops;
 }
 
-TEST(TriggerListLazy, RowsAreMadeNearTheViewAndTabWalksEveryRowInOrder) {
+TEST(TriggerListLazy, RowsAreMadeNearTheViewAndTheRightArrowWalksEveryRowInOrder) {
     Triggers t;
     TriggerList list(*t.model, {});
     list.resize(900, 500);
@@ -114,7 +114,7 @@ TEST(TriggerListLazy, RowsAreMadeNearTheViewAndTabWalksEveryRowInOrder) {
     EXPECT_LE(list.madeRows(), made + 4);
 }
 
-TEST(TriggerGraphLazy, TabWalksEveryNodeInOrderAsTheyAreMade) {
+TEST(TriggerGraphLazy, TheRightArrowWalksEveryNodeInOrderAsTheyAreMade) {
     Triggers t;
     QScrollArea scroll;
     auto *graph = new TriggerGraph(*t.model, {});
@@ -142,7 +142,7 @@ TEST(TriggerGraphLazy, TabWalksEveryNodeInOrderAsTheyAreMade) {
         ASSERT_NE(focused, nullptr);
         words << wordAt(focused);
         onNode.push_back(FocusRing::isAttached(focused) && focused->accessibleName().startsWith("Word"));
-        QTest::keyClick(focused, Qt::Key_Tab);
+        QTest::keyClick(focused, Qt::Key_Right);
         QCoreApplication::processEvents();
     }
     EXPECT_GT(scroll.verticalScrollBar()->value(), 0); // the focus scrolled the graph

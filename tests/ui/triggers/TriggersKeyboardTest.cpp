@@ -22,7 +22,7 @@ TEST(TriggersKeyboard, TabReachesEveryControlAndSpaceSelectsATrigger) {
     view.resize(1200, 800);
     ASSERT_TRUE(activate(&view));
 
-    const auto walk = tabWalk(&view);
+    const auto walk = keyboardWalk(&view);
     const auto controls = clickableControls(&view);
     EXPECT_GE(controls.size(), 5u);
     EXPECT_EQ(unreached(controls, walk), QStringList());
@@ -58,7 +58,7 @@ TEST(TriggersKeyboard, TabReachesEveryControlAndSpaceSelectsATrigger) {
     ASSERT_FALSE(view.showsGraph());
     QCoreApplication::processEvents();
     QWidget *firstRow = nullptr;
-    for (QWidget *widget : tabWalk(&view)) {
+    for (QWidget *widget : keyboardWalk(&view)) {
         if (qobject_cast<QAbstractButton *>(widget) == nullptr && widget->accessibleName().startsWith("Shortcut ")) {
             firstRow = widget;
             break;
