@@ -15,9 +15,11 @@
 //            the process CPU clock (ns) and /proc/PID/stat (10 ms ticks), and the wake-ups (context switches)
 //            of every thread and of the main thread: first with the window shown, 10 s after 40 letter keys
 //            were typed (XTest), then with the window closed (the program stays in the tray), 10 s after it
-//            closed; with low-latency mode on and off, each against the goal of 0.1 % of a core. --threads
-//            lists each thread's share and wake-ups; --memory-map the largest resident parts of the memory
-//            map (from /proc/PID/smaps, by file or kind).
+//            closed; with low-latency mode on and off, each against the goal of 0.1 % of a core. The window is
+//            shown at start on a display without a tray, as tools/perf-report's; on one with a tray the program
+//            starts in the tray, and "shown" measures it with its tray icon alone. --threads lists each
+//            thread's share and wake-ups; --memory-map the largest resident parts of the memory map (from
+//            /proc/PID/smaps, by file or kind).
 
 #include "Harness.h"
 #include "Keys.h"
