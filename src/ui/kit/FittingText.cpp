@@ -32,20 +32,49 @@ FittingText::FittingText(const QString &text, const QFont &font, const QColor &c
     setAccessibleName(text);
 }
 
-FittingText::Fit FittingText::fit(const QString &text, const QFont &font, qreal width, qreal minimumScale) {
-    const qreal full = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF();
-    const qreal smallest = std::max(1.0, std::ceil(full * minimumScale));
-    // Whole pixel sizes, largest first: the first one whose text fits wins. Only the part a line can show is
-    // measured.
-    const QString shown = ShownText::bounded(text);
-    for (qreal size = full; size >= smallest; size -= 1) {
-        if (ShownText::fits(QFontMetricsF(sized(font, size)), shown, width)) {
-            return {size, shown, shown != text};
+std::optional<int> FittingText::fittingSize(int full, int smallest, qreal width,
+                                            const std::function<qreal(int pixelSize)> &widthAt) {
+    smallest = std::min(smallest, full);
+    auto fits = [&](int size) { return widthAt(size) <= width; };
+    const qreal fullWidth = widthAt(full);
+    if (fullWidth <= width) {
+        return full;
+    }
+    int size =
+        std::clamp(static_cast<int>(std::floor(full * width / fullWidth)), smallest, std::max(smallest, full - 1));
+    if (fits(size)) {
+        // Hinting makes widths only nearly proportional: a size or two above the estimate may still fit.
+        while (size + 1 < full && fits(size + 1)) {
+            ++size;
+        }
+        return size;
+    }
+    while (size > smallest) {
+        if (fits(--size)) {
+            return size;
         }
     }
-    const QFontMetricsF metrics(sized(font, smallest));
-    const QString cut = ShownText::elided(metrics, text, std::max<qreal>(width, 0));
-    return {smallest, cut, cut != text};
+    return std::nullopt;
+}
+
+FittingText::Fit FittingText::fit(const QString &text, const QFont &font, qreal width, qreal minimumScale) {
+    const int full = static_cast<int>(font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF());
+    const int smallest = std::max(1, static_cast<int>(std::ceil(full * minimumScale)));
+    // Only the part a line can show is measured, and a long text that fits neither at full size nor at the
+    // smallest is told by a prefix (ShownText::fits), so it is never laid out whole.
+    const QString shown = ShownText::bounded(text);
+    if (ShownText::fits(QFontMetricsF(sized(font, full)), shown, width)) {
+        return {static_cast<qreal>(full), shown, shown != text};
+    }
+    const QFontMetricsF smallestMetrics(sized(font, smallest));
+    if (ShownText::fits(smallestMetrics, shown, width)) {
+        const std::optional<int> size = fittingSize(full, smallest, width, [&](int pixelSize) {
+            return QFontMetricsF(sized(font, pixelSize)).horizontalAdvance(shown);
+        });
+        return {static_cast<qreal>(size.value_or(smallest)), shown, shown != text};
+    }
+    const QString cut = ShownText::elided(smallestMetrics, text, std::max<qreal>(width, 0));
+    return {static_cast<qreal>(smallest), cut, cut != text};
 }
 
 void FittingText::setText(const QString &text) {

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 namespace tc {
 
@@ -23,6 +25,14 @@ public:
         bool elided = false;
     };
     static Fit fit(const QString &text, const QFont &font, qreal width, qreal minimumScale);
+
+    // The largest whole pixel size from `full` down to `smallest` at which a text `widthAt(size)` wide fits
+    // `width`, or nothing when even `smallest` is too wide. Each size measured makes a font engine that Qt keeps
+    // in its font cache, and a cache grown past its budget keeps a trimming timer waking the program; so the size
+    // is estimated from the width at full size (a text's width grows nearly in proportion to its size) and
+    // checked against its neighbours: a few sizes are measured, never each one in turn.
+    static std::optional<int> fittingSize(int full, int smallest, qreal width,
+                                          const std::function<qreal(int pixelSize)> &widthAt);
 
     void setText(const QString &text);
     void setColor(const QColor &color);

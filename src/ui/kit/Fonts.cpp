@@ -93,6 +93,10 @@ QFont Fonts::mono(qreal pixelSize, QFont::Weight weight) {
 }
 
 QFont Fonts::symbol(qreal pixelSize, QFont::Weight weight) {
+    // The icon font has one face: any weight below bold draws it as it is and any from bold up draws it
+    // emboldened alike, yet Qt makes and caches a font engine for each weight asked for. Two weights draw
+    // every symbol, so the symbols of one size share two engines at most.
+    weight = weight >= QFont::Bold ? QFont::Bold : QFont::Normal;
     QFont font = make(symbolFamily, pixelSize, weight);
     font.setStyleStrategy(QFont::NoFontMerging);
     return font;

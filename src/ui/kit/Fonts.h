@@ -31,6 +31,7 @@ public:
     // "QFont::setPixelSize: Pixel size <= 0".
     static QFont application(qreal pixelSize);
     static QFont mono(qreal pixelSize, QFont::Weight weight = QFont::Normal);
+    // The icon font's one face at `pixelSize`, plain below bold and emboldened from bold up.
     static QFont symbol(qreal pixelSize, QFont::Weight weight = QFont::Normal);
 };
 
