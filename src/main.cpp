@@ -59,7 +59,7 @@ int main(int argc, char *argv[]) {
     auto &model = assembly.model();
 
     // The installed applications, for the screens that list or pick applications, read off the main thread.
-    const auto installedApps = tc::DesktopEntryApps::readInBackground();
+    const auto installedApps = tc::DesktopEntryApps::readInBackground(assembly.background());
     tc::MainWindow window(model, {&assembly.runningApps(), installedApps.get()});
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);

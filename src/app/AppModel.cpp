@@ -1,5 +1,6 @@
 #include "app/AppModel.h"
 
+#include "app/BackgroundService.h"
 #include "app/DefaultDocument.h"
 #include "app/DocumentParts.h"
 #include "app/DocumentStore.h"
@@ -11,17 +12,16 @@
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
 #include "engine/KeyboardMonitor.h"
+#include "engine/Landings.h"
 #include "engine/RecordingBackend.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
-#include "engine/WorkQueue.h"
 
 #include <QFile>
 
 #include <chrono>
 #include <cstdio>
 #include <set>
-#include <thread>
 #include <utility>
 
 namespace tc {
@@ -34,12 +34,8 @@ constexpr std::chrono::seconds kQuitWriteTimeout{5};
 } // namespace
 
 AppModel::AppModel(Services services, QObject *parent)
-    : AppModelSignals(parent), services_(std::move(services)), self_(std::make_shared<AppModel *>(this)),
-      triggerWords_(std::make_unique<TriggerWords>()) {
-    if (!services_.runInBackground) {
-        // Joined when the model goes, so the preload never outlives the library it fills.
-        services_.runInBackground = [this](std::function<void()> task) { background_.emplace_back(std::move(task)); };
-    }
+    : AppModelSignals(parent), services_(std::move(services)), reports_(services_.background->landings()),
+      work_(services_.background->landings()), triggerWords_(std::make_unique<TriggerWords>()) {
     if (!services_.recording) {
         noMicrophone_ = std::make_unique<NullRecordingBackend>();
         services_.recording = noMicrophone_.get();
@@ -71,13 +67,11 @@ AppModel::~AppModel() {
         services_.router->onHotkey = nullptr;
     }
     deviceList_.reset();
-    for (auto &thread : background_) {
-        thread.join();
-    }
-    // The worker finishes the file it is on; what it finished lands now, unheard (the views are gone), so
-    // the save below keeps it. The files not started are left as they are.
-    worker_.reset();
-    microphoneStarts_.reset(); // a take still opening its stream is dropped once that ends
+    // The model's lane finishes the file it is on (and the preload, which fills the library); what it finished
+    // lands now, unheard (the views are gone), so the save below keeps it. The files not started are left as
+    // they are.
+    services_.background->stop(BackgroundService::Lane::model);
+    services_.background->stop(BackgroundService::Lane::microphone); // a take still opening its stream is dropped
     blockSignals(true);
     landFinishedWork();
     // The last edits are never lost, whichever way the program ends.

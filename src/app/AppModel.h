@@ -43,14 +43,15 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
 namespace tc {
 
 class AudioControl;
+class BackgroundService;
 class KeyReports;
+class Landings;
 class OutputDeviceList;
 class DocumentStore;
 class KeyboardMonitor;
@@ -86,7 +87,8 @@ class WorkQueue;
 // Notices: the on/off hotkey and typing while inaudible ask for a notice with noticeRequested(); the shell
 // shows it on the notice panel. Nothing is shown while nobody listens.
 //
-// Thread: the main thread only. Collaborators report from their threads through TimerFactory::post, except
+// Thread: the main thread only. Long work runs on the background service's lanes and lands through Landings;
+// collaborators report from their threads the same way, except
 // the keyboard thread's key activity, which goes through a lock-free queue (KeyReports) and a wake-up, so that
 // no key press takes a lock or allocates on its way to the counters. The services must outlive the model. There is one
 // model for the life of the process.
@@ -110,8 +112,10 @@ public:
         AudioDevices *devices = nullptr;
         std::unique_ptr<KeyboardMonitor> monitor;
         std::unique_ptr<SystemWatchers> watchers;
-        // Runs the start-up preload off the main thread (default: a thread of the model's own).
-        std::function<void(std::function<void()>)> runInBackground;
+        // The lanes off the main thread: the model's own (the start-up preload, imports, exports), the
+        // microphone's and the device queries'; its main thread must be `timers`. Screens reach it through
+        // background().
+        BackgroundService *background = nullptr;
         // One line to the system log (default: standard error; the program passes the system log). Called on
         // the main thread and, for a failed save, on the document writer's thread.
         std::function<void(const std::string &)> log;
@@ -389,6 +393,8 @@ public:
     bool launchAtLogin() const;
     // The folder of the user's sound files, created with its parents when missing (a failure is ignored).
     std::filesystem::path soundsFolder() const;
+    // The program's lanes off the main thread, for the screens' own slow work (drawing, opening links).
+    BackgroundService &background() const { return *services_.background; }
 
     // The output devices last read from the system, in its order (empty until the first refresh, and without
     // a device service). refreshOutputDevices() asks for a fresh list and returns at once: the query runs off
@@ -437,11 +443,10 @@ private:
     void editTrigger(const Uuid &id, const std::function<void(Trigger &)> &change);
 
     // The long work's landings on the main thread (AppModelBackgroundWork.cpp).
-    struct Outbox;
     // Hands a landing from the worker to the main thread; callable on the worker only.
     using Deliver = std::function<void(std::function<void(AppModel &)>)>;
-    // Runs `work` on the worker; it hands what must happen on the main thread to its Deliver, and may end
-    // early once the queue is stopping (the model is going).
+    // Runs `work` on the model's lane; it hands what must happen on the main thread to its Deliver, and may
+    // end early once the queue is stopping (the model is going).
     void runOnWorker(std::function<void(const Deliver &, const WorkQueue &)> work);
     // Runs the landings the worker has delivered, in order.
     void landFinishedWork();
@@ -488,9 +493,9 @@ private:
     void setTapRunning(bool running);
     // Starts a new day's count when the stored day is not today.
     void rollOverPressDay();
-    // A function, callable from any thread, that runs a task on the model on the main thread unless the
-    // model is gone by then.
-    std::function<void(std::function<void(AppModel &)>)> mainThreadPoster() const;
+    // A function, callable from any thread, that runs a task on the model on the main thread, in order with the
+    // other reports, unless the model is gone by then.
+    std::function<void(std::function<void(AppModel &)>)> mainThreadPoster();
 
     LiveState liveState() const;
     void restorePressCount();
@@ -547,9 +552,8 @@ private:
     std::unique_ptr<TimerFactory::Timer> permissionTimer_;
     std::unique_ptr<TimerFactory::Timer> outputTimer_;
     std::unique_ptr<TimerFactory::Timer> capsLockTimer_;
-    // Held by tasks posted from other threads; gone with the model, so late tasks do nothing.
-    std::shared_ptr<AppModel *> self_;
-    std::vector<std::thread> background_; // the preload, joined by the destructor
+    // The reports of collaborators' threads (keyboard, save writer) on their way: dropped when the model goes.
+    std::unique_ptr<Landings> reports_;
     std::vector<AudioDevice> outputDevices_;
     std::unique_ptr<OutputDeviceList> deviceList_; // made by the first refresh
     bool canCheckForUpdates_ = false;
@@ -558,14 +562,12 @@ private:
     std::unique_ptr<KeyReports> keyReports_;                 // made by start()
     std::unique_ptr<TimerFactory::Wakeup> keyReportsWakeup_; // brings the main thread to them
 
-    // The long work: the tasks not landed yet, the imports' outcomes so far, the worker's deliveries.
+    // The long work: the tasks not landed yet, the imports' outcomes so far, the lane's deliveries (landed by
+    // the destructor, so that the last save keeps them).
     int lastTask_ = 0;
     int tasksRunning_ = 0;
     std::map<int, ImportResult> imports_;
-    std::shared_ptr<Outbox> outbox_;
-    std::unique_ptr<WorkQueue> worker_; // made by the first task; joined by the destructor
-    // Where the recorders' takes open the microphone (see makeRecorder); made by the first recorder.
-    std::unique_ptr<WorkQueue> microphoneStarts_;
+    std::unique_ptr<Landings> work_;
 
     std::unique_ptr<TriggerWords> triggerWords_; // the lower-cased trigger words of the last push
 

@@ -4,19 +4,19 @@
 
 #include "app/AppModel.h"
 
+#include "app/BackgroundService.h"
 #include "app/DocumentStore.h"
 #include "app/FailureText.h"
 #include "app/SoundCatalog.h"
+#include "engine/Landings.h"
 #include "engine/PackIO.h"
 #include "engine/WorkQueue.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <deque>
 #include <exception>
 #include <malloc.h>
-#include <mutex>
 #include <system_error>
 
 namespace tc {
@@ -27,13 +27,6 @@ namespace {
 constexpr const char *kRecordingName = "Recording";
 
 } // namespace
-
-// What the worker has finished and the main thread has not landed yet. Shared with the worker's tasks, so
-// a delivery never reaches into a model that is gone.
-struct AppModel::Outbox {
-    std::mutex lock;
-    std::deque<std::function<void(AppModel &)>> landings;
-};
 
 int AppModel::beginTask() {
     if (++tasksRunning_ == 1) {
@@ -49,37 +42,18 @@ void AppModel::endTask() {
 }
 
 void AppModel::runOnWorker(std::function<void(const Deliver &, const WorkQueue &)> work) {
-    if (!worker_) {
-        outbox_ = std::make_shared<Outbox>();
-        worker_ = std::make_unique<WorkQueue>();
-    }
-    Deliver deliver = [outbox = outbox_, post = mainThreadPoster()](std::function<void(AppModel &)> landing) {
-        {
-            std::lock_guard guard(outbox->lock);
-            outbox->landings.push_back(std::move(landing));
-        }
-        post([](AppModel &model) { model.landFinishedWork(); });
+    // The landings reach the model only while it lives: it owns them.
+    Deliver deliver = [to = work_->deliverer(), model = this](std::function<void(AppModel &)> landing) {
+        to([model, landing = std::move(landing)] { landing(*model); });
     };
-    worker_->post(
-        [work = std::move(work), deliver = std::move(deliver), queue = worker_.get()] { work(deliver, *queue); });
+    auto &lanes = *services_.background;
+    lanes.post(BackgroundService::Lane::model, [work = std::move(work), deliver = std::move(deliver), &lanes] {
+        work(deliver, lanes.queue(BackgroundService::Lane::model));
+    });
 }
 
 void AppModel::landFinishedWork() {
-    if (!outbox_) {
-        return;
-    }
-    for (;;) {
-        std::function<void(AppModel &)> landing;
-        {
-            std::lock_guard guard(outbox_->lock);
-            if (outbox_->landings.empty()) {
-                return;
-            }
-            landing = std::move(outbox_->landings.front());
-            outbox_->landings.pop_front();
-        }
-        landing(*this);
-    }
+    work_->landNow();
 }
 
 // ---- imports -------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "app/SilenceDiagnosis.h"
 #include "app/SoundCatalog.h"
 #include "engine/KeyboardMonitor.h"
+#include "engine/Landings.h"
 #include "engine/OutputVolume.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
@@ -18,14 +19,10 @@
 
 namespace tc {
 
-std::function<void(std::function<void(AppModel &)>)> AppModel::mainThreadPoster() const {
-    // Holds the model weakly: a report still on its way when the model is gone is dropped.
-    return [weak = std::weak_ptr<AppModel *>(self_), timers = services_.timers](std::function<void(AppModel &)> task) {
-        timers->post([weak, task = std::move(task)] {
-            if (auto self = weak.lock()) {
-                task(**self);
-            }
-        });
+std::function<void(std::function<void(AppModel &)>)> AppModel::mainThreadPoster() {
+    // The model owns the landings: a report still on its way when the model is gone is dropped.
+    return [to = reports_->deliverer(), model = this](std::function<void(AppModel &)> task) {
+        to([model, task = std::move(task)] { task(*model); });
     };
 }
 
@@ -58,12 +55,10 @@ void AppModel::startListening() {
     audio.setVoiceCount(settings.maxVoices); // whatever a hand-edited document holds: the engine's range applies
     audio.start();
 
-    // Preload off the main thread; the library guards its cache. The user sounds are those of now.
-    {
-        auto *library = services_.library;
-        std::weak_ptr<AppModel *> weak = self_;
-        auto *timers = services_.timers;
-        services_.runInBackground([library, timers, weak, userSounds = data_.userSounds] {
+    // Preload on the model's lane, before any import; the library guards its cache. The user sounds are those
+    // of now.
+    runOnWorker(
+        [library = services_.library, userSounds = data_.userSounds](const Deliver &deliver, const WorkQueue &) {
             library->preloadBuiltins();
             for (const auto &item : userSounds) {
                 library->loadUserSound(item); // a sound that fails to load is left out
@@ -71,19 +66,15 @@ void AppModel::startListening() {
             // Decoding on several threads leaves their freed scratch memory in per-thread heaps; hand it back to
             // the system now that the one burst of start-up work is over (several megabytes of resident memory).
             malloc_trim(0);
-            timers->post([weak] {
-                if (auto self = weak.lock()) {
-                    auto &model = **self;
-                    if (!model.soundsReady_) {
-                        model.soundsReady_ = true;
-                        emit model.soundsReadyChanged();
-                    }
-                    ++model.soundsVersion_;
-                    emit model.soundsVersionChanged();
+            deliver([](AppModel &model) {
+                if (!model.soundsReady_) {
+                    model.soundsReady_ = true;
+                    emit model.soundsReadyChanged();
                 }
+                ++model.soundsVersion_;
+                emit model.soundsVersionChanged();
             });
         });
-    }
 
     // The router reports on the keyboard thread. Key activity and plays go into the lock-free queue and wake the
     // main thread; the rare rest (hotkeys, a play of a sound id too long for the queue) is posted, and takes

@@ -54,7 +54,7 @@ void AppModel::refreshOutputDevices() {
     }
     if (!deviceList_) {
         // The list's own tasks are dropped once it is gone, and it goes with the model.
-        deviceList_ = std::make_unique<OutputDeviceList>(*services_.devices, *services_.timers,
+        deviceList_ = std::make_unique<OutputDeviceList>(*services_.devices, *services_.background,
                                                          [this](std::vector<AudioDevice> devices) {
                                                              if (assignField(outputDevices_, std::move(devices))) {
                                                                  emit outputDevicesChanged();

@@ -3,10 +3,10 @@
 #include "app/AppModel.h"
 
 #include "app/AudioControl.h"
+#include "app/BackgroundService.h"
 #include "app/SoundCatalog.h"
 #include "engine/LoadedSound.h"
 #include "engine/Recorder.h"
-#include "engine/WorkQueue.h"
 #include "model/Levels.h"
 #include "model/Names.h"
 
@@ -103,14 +103,12 @@ std::string AppModel::nextRecordingName() const {
 }
 
 std::unique_ptr<Recorder> AppModel::makeRecorder() {
-    // Opening the microphone's stream may wait for the sound server: it runs on a queue of its own, so neither
-    // the window nor a take waits behind an import on the model's worker.
-    if (!microphoneStarts_) {
-        microphoneStarts_ = std::make_unique<WorkQueue>();
-    }
-    return std::make_unique<Recorder>(
-        *services_.timers, *services_.recording,
-        [queue = microphoneStarts_.get()](std::function<void()> start) { queue->post(std::move(start)); });
+    // Opening the microphone's stream may wait for the sound server: it runs on a lane of its own, so neither
+    // the window nor a take waits behind an import on the model's lane.
+    return std::make_unique<Recorder>(*services_.timers, *services_.recording,
+                                      [lanes = services_.background](std::function<void()> start) {
+                                          lanes->post(BackgroundService::Lane::microphone, std::move(start));
+                                      });
 }
 
 void AppModel::renameSound(const std::string &id, const std::string &name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -15,17 +16,22 @@ struct InstalledApp {
 
 // The desktop's installed applications, as the screens see them: the one source of application names and
 // icons for choosers, chips and rule cards. The composition root fills it from the desktop entries; tests
-// hand in fixed lists. Main thread only.
-class DesktopApps {
+// hand in fixed lists. Main thread only; changed() tells the screens open on it that the list is new.
+class DesktopApps : public QObject {
+    Q_OBJECT
 public:
-    virtual ~DesktopApps() = default;
+    ~DesktopApps() override = default;
 
-    // Reads the installed applications again when their folders changed since the last read.
+    // Reads the installed applications again when their folders changed since the last read; changed() follows
+    // when the list differs (at once, or when a read in the background lands).
     virtual void refreshIfChanged() = 0;
     // The applications for choosers: no entry hidden from menus, sorted by name (case-insensitive), then id.
     virtual std::vector<InstalledApp> installed() const = 0;
     // The installed application with this id, hidden ones included; nothing when none has it.
     virtual std::optional<InstalledApp> find(const QString &bundleID) const = 0;
+
+signals:
+    void changed();
 };
 
 } // namespace tc

@@ -1,52 +1,46 @@
 #include "app/OutputDeviceList.h"
 
+#include "app/BackgroundService.h"
+#include "engine/Landings.h"
+
+#include <mutex>
+
 namespace tc {
 
-OutputDeviceList::OutputDeviceList(AudioDevices &devices, Scheduler &mainThread, ListHandler onList)
-    : devices_(devices), mainThread_(mainThread), onList_(std::make_shared<ListHandler>(std::move(onList))) {
-    worker_ = std::thread([this] { run(); });
-    // Change handlers run on the backend's thread and must not query from there: they only wake the worker.
+// Whether a query is posted and has not begun: a request meanwhile is answered by it.
+struct OutputDeviceList::Waiting {
+    std::mutex mutex;
+    bool queued = false;
+};
+
+OutputDeviceList::OutputDeviceList(AudioDevices &devices, BackgroundService &lanes, ListHandler onList)
+    : devices_(devices), lanes_(lanes), onList_(std::move(onList)), waiting_(std::make_shared<Waiting>()),
+      landings_(lanes.landings()) {
+    // Change handlers run on the backend's thread and must not query from there: they only post a query.
     changeToken_ = devices_.addChangeHandler([this] { refresh(); });
 }
 
 OutputDeviceList::~OutputDeviceList() {
     devices_.removeChangeHandler(changeToken_);
-    {
-        std::lock_guard guard(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_one();
-    worker_.join();
-    onList_.reset();
 }
 
 void OutputDeviceList::refresh() {
     {
-        std::lock_guard guard(mutex_);
-        pending_ = true;
-    }
-    wake_.notify_one();
-}
-
-void OutputDeviceList::run() {
-    std::weak_ptr<ListHandler> handler = onList_;
-    std::unique_lock lock(mutex_);
-    while (true) {
-        wake_.wait(lock, [this] { return pending_ || stopping_; });
-        if (stopping_) {
+        std::lock_guard guard(waiting_->mutex);
+        if (waiting_->queued) {
             return;
         }
-        pending_ = false;
-        // No lock across the query: it may wait for the sound server.
-        lock.unlock();
-        auto list = devices_.outputDevices();
-        mainThread_.post([handler, list = std::move(list)]() mutable {
-            if (auto onList = handler.lock()) {
-                (*onList)(std::move(list));
-            }
-        });
-        lock.lock();
+        waiting_->queued = true;
     }
+    lanes_.post(BackgroundService::Lane::devices,
+                [waiting = waiting_, devices = &devices_, deliver = landings_->deliverer(), self = this] {
+                    {
+                        std::lock_guard guard(waiting->mutex);
+                        waiting->queued = false;
+                    }
+                    // No lock across the query: it may wait for the sound server.
+                    deliver([self, list = devices->outputDevices()]() mutable { self->onList_(std::move(list)); });
+                });
 }
 
 } // namespace tc

@@ -9,11 +9,10 @@
 namespace tc {
 
 Recorder::Recorder(Scheduler &scheduler, RecordingBackend &backend, StartRunner runStart)
-    : scheduler_(scheduler), backend_(backend), runStart_(std::move(runStart)),
-      self_(std::make_shared<Recorder *>(this)) {}
+    : scheduler_(scheduler), backend_(backend), runStart_(std::move(runStart)), landings_(scheduler) {}
 
 Recorder::~Recorder() {
-    // The take goes first: once it is destroyed no finish report of it can be posted.
+    // The take goes first: once it is destroyed no finish report of it can be delivered.
     recorder_.reset();
     meterTimer_.reset();
 }
@@ -43,19 +42,16 @@ void Recorder::start() {
     case RecordingBackend::Authorization::notDetermined: {
         const uint64_t request = ++generation_;
         setState(State::of(State::Kind::needsPermission));
-        std::weak_ptr<Recorder *> weak = self_;
-        Scheduler *scheduler = &scheduler_;
-        backend_.requestAccess([weak, scheduler, request](bool granted) {
-            scheduler->post([weak, request, granted] {
-                auto self = weak.lock();
+        backend_.requestAccess([deliver = landings_.deliverer(), self = this, request](bool granted) {
+            deliver([self, request, granted] {
                 // An answer for a request that reset() or a later start() replaced changes nothing.
-                if (!self || (*self)->generation_ != request || (*self)->state_.kind != State::Kind::needsPermission) {
+                if (self->generation_ != request || self->state_.kind != State::Kind::needsPermission) {
                     return;
                 }
                 if (granted) {
-                    (*self)->begin();
+                    self->begin();
                 } else {
-                    (*self)->setState(State::of(State::Kind::denied));
+                    self->setState(State::of(State::Kind::denied));
                 }
             });
         });
@@ -84,14 +80,10 @@ void Recorder::begin() {
         return;
     }
 
-    std::weak_ptr<Recorder *> weak = self_;
-    Scheduler *scheduler = &scheduler_;
-    auto onFinish = [weak, scheduler, take](bool successfully) {
-        scheduler->post([weak, take, successfully] {
-            if (auto self = weak.lock()) {
-                (*self)->finish(take, successfully);
-            }
-        });
+    // What arrives from other threads lands through the recorder's landings: dropped once it is gone.
+    const Landings::Deliver deliver = landings_.deliverer();
+    auto onFinish = [deliver, self = this, take](bool successfully) {
+        deliver([self, take, successfully] { self->finish(take, successfully); });
     };
     std::shared_ptr<RecordingTake> shared = std::move(recorder);
     takeFile_ = file;
@@ -106,12 +98,10 @@ void Recorder::begin() {
     levels_.clear();
     elapsed_ = 0;
     setState(State::of(State::Kind::recording));
-    runStart_([shared, onFinish = std::move(onFinish), weak, scheduler, take]() mutable {
+    runStart_([shared, onFinish = std::move(onFinish), deliver, self = this, take]() mutable {
         const auto started = shared->record(kMaxSeconds, std::move(onFinish));
-        scheduler->post([weak, shared = std::move(shared), take, started]() mutable {
-            if (auto self = weak.lock()) {
-                (*self)->land(take, std::move(shared), started);
-            }
+        deliver([self, shared = std::move(shared), take, started]() mutable {
+            self->land(take, std::move(shared), started);
         });
     });
 }
@@ -132,12 +122,8 @@ void Recorder::land(uint64_t take, std::shared_ptr<RecordingTake> recorder, Reco
     recorder_ = std::move(recorder);
     levels_.clear();
     elapsed_ = 0;
-    std::weak_ptr<Recorder *> weak = self_;
-    meterTimer_ = scheduler_.repeat(kMeterInterval, [weak] {
-        if (auto self = weak.lock()) {
-            (*self)->tick();
-        }
-    });
+    // The timer goes with the recorder.
+    meterTimer_ = scheduler_.repeat(kMeterInterval, [this] { tick(); });
     changed();
     if (std::exchange(stopWhenStarted_, false)) {
         stop();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Landings.h"
 #include "engine/RecordingBackend.h"
 #include "engine/Scheduler.h"
 
@@ -18,8 +19,9 @@ namespace tc {
 // Thread: made, used and destroyed on the scheduler thread (the main thread); onChange and every state
 // change happen there. With a StartRunner a take's start runs elsewhere: the state is `recording` at once,
 // and a take that cannot start turns it to `failed` or `denied` when the answer arrives. The backend's permission
-// answers and finish reports are moved there and count only for the take they belong to: a take replaced by reset() or
-// a newer start() changes nothing when it ends. The backend and the scheduler must outlive the recorder.
+// answers and finish reports land there (Landings: dropped once the recorder is gone) and count only for the take
+// they belong to: a take replaced by reset() or a newer start() changes nothing when it ends. The backend and the
+// scheduler must outlive the recorder.
 class Recorder final {
 public:
     static constexpr double kMaxSeconds = 3.0;
@@ -92,7 +94,7 @@ private:
     std::unique_ptr<Scheduler::Timer> meterTimer_;
     // Counts takes (and permission requests); a late answer or finish for an older number is ignored.
     uint64_t generation_ = 0;
-    std::shared_ptr<Recorder *> self_;
+    Landings landings_;
 };
 
 } // namespace tc

@@ -1,8 +1,16 @@
 #include "engine/WorkQueue.h"
 
+#include <algorithm>
+
 namespace tc {
 
+WorkQueue::WorkQueue(unsigned threads) : threadCount_(std::max(1u, threads)) {}
+
 WorkQueue::~WorkQueue() {
+    stop();
+}
+
+void WorkQueue::stop() {
     std::deque<std::function<void()>> dropped;
     {
         std::lock_guard guard(lock_);
@@ -10,8 +18,10 @@ WorkQueue::~WorkQueue() {
         dropped.swap(tasks_);
     }
     wake_.notify_all();
-    if (thread_.joinable()) {
-        thread_.join();
+    for (auto &thread : threads_) {
+        if (thread.joinable()) {
+            thread.join();
+        }
     }
     // `dropped` goes here, outside the lock: a task's captures may take their time to go.
 }
@@ -23,8 +33,10 @@ void WorkQueue::post(std::function<void()> task) {
             return;
         }
         tasks_.push_back(std::move(task));
-        if (!thread_.joinable()) {
-            thread_ = std::thread([this] { run(); });
+        if (threads_.empty()) {
+            for (unsigned i = 0; i < threadCount_; ++i) {
+                threads_.emplace_back([this] { run(); });
+            }
         }
     }
     wake_.notify_one();
@@ -32,7 +44,7 @@ void WorkQueue::post(std::function<void()> task) {
 
 bool WorkQueue::idle() const {
     std::lock_guard guard(lock_);
-    return tasks_.empty() && !running_;
+    return tasks_.empty() && running_ == 0;
 }
 
 bool WorkQueue::stopping() const {
@@ -49,12 +61,12 @@ void WorkQueue::run() {
         }
         std::function<void()> task = std::move(tasks_.front());
         tasks_.pop_front();
-        running_ = true;
+        ++running_;
         guard.unlock();
         task();
         task = nullptr; // its captures go before the queue says it is idle
         guard.lock();
-        running_ = false;
+        --running_;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "support/FakeKeyboardMonitor.h"
 #include "support/FakeSystemSources.h"
 #include "support/FakeTime.h"
+#include "support/InlineLanes.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -109,7 +110,7 @@ struct Harness {
         services.watchers = std::make_unique<SystemWatchers>(time, std::move(front),
                                                              std::make_unique<FakeMicrophoneActivitySource>(mic),
                                                              std::make_unique<FakeSecureInputSource>(secure));
-        services.runInBackground = [](std::function<void()> task) { task(); };
+        services.background = &lanes;
         services.log = [this](const std::string &line) { logLines.push_back(line); };
         model = std::make_unique<AppModel>(std::move(services));
         QObject::connect(model.get(), &AppModel::noticeRequested, model.get(),
@@ -117,11 +118,11 @@ struct Harness {
         return *model;
     }
 
-    // Makes and starts the model, with the clock moved past the start-up's posted work.
+    // Makes and starts the model, with the start-up's preload landed and the clock moved past its posted work.
     AppModel &started() {
         make();
         model->start();
-        time.runPosted();
+        finishWork();
         return *model;
     }
 
@@ -131,13 +132,15 @@ struct Harness {
         time.runPosted();
     }
 
-    // Lets the model's worker finish every task and lands the results on this (the main) thread, as the
-    // event loop would; false when the work did not end within `timeout` (a hang, not a slow machine).
+    // Lets the model's lane finish every task (the preload too) and lands the results on this (the main)
+    // thread, as the event loop would; false when the work did not end within `timeout` (a hang, not a slow
+    // machine).
     bool finishWork(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
+            const bool laneIdle = lanes.queue(BackgroundService::Lane::model).idle();
             time.runPosted();
-            if (!model->isWorking()) {
+            if (laneIdle && !model->isWorking()) {
                 return true;
             }
             if (std::chrono::steady_clock::now() > deadline) {
@@ -173,6 +176,9 @@ struct Harness {
     // Makes the frontmost-application source in place of the fake (a rig test's real one); set before make().
     std::function<std::unique_ptr<FrontmostAppSource>()> makeFrontmost;
     std::vector<std::string> logLines;
+    // The model's lanes: its own, the microphone's, the devices' and the drawing lane are real threads; the desktop
+    // lane (openers, application lists) runs in place. After what their tasks use, so it joins them first.
+    InlineLanes lanes{time, {BackgroundService::Lane::desktop}};
 
     std::unique_ptr<DocumentStore> documents;
     FakeKeyboardMonitor *monitor = nullptr; // owned by the model

@@ -2,6 +2,7 @@
 // the list is open; and the chosen device, played on again when it comes back.
 
 #include "app/AudioControl.h"
+#include "app/BackgroundService.h"
 #include "app/OutputDeviceList.h"
 #include "engine/AudioEngine.h"
 #include "engine/linux/NullAudioOutput.h"
@@ -28,8 +29,9 @@ TEST(OutputDeviceListRig, ListsTheServersSinksAndFollowsHotPlug) {
     RigPulse pulse;
     PulseAudioDevices devices;
     FakeScheduler mainThread;
+    BackgroundService lanes(mainThread);
     std::vector<AudioDevice> latest;
-    OutputDeviceList list(devices, mainThread, [&](std::vector<AudioDevice> fresh) { latest = std::move(fresh); });
+    OutputDeviceList list(devices, lanes, [&](std::vector<AudioDevice> fresh) { latest = std::move(fresh); });
     const auto becomes = [&](const std::function<bool()> &done) {
         return waitUntil([&] {
             mainThread.runPosted();

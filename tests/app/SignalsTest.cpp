@@ -97,7 +97,7 @@ TEST(Signals, LiveFieldsSignalOncePerChange) {
     QSignalSpy played(&model, &AppModel::lastPlayedSoundIDChanged);
     QSignalSpy output(&model, &AppModel::macOutputSilentChanged);
     model.start();
-    harness.time.runPosted();
+    ASSERT_TRUE(harness.finishWork()); // the preload too
     EXPECT_EQ(permission.count(), 1);
     EXPECT_EQ(tap.count(), 1);
 

@@ -45,7 +45,7 @@ TEST(Start, PreloadsBuiltinsAndTheUserSoundsOfStartThenRaisesTheVersion) {
     QSignalSpy version(&model, &AppModel::soundsVersionChanged);
     model.start();
     EXPECT_FALSE(model.soundsReady()); // the end of the preload arrives on the main thread later
-    harness.time.runPosted();
+    ASSERT_TRUE(harness.finishWork()); // the model's lane preloads; its end lands
     EXPECT_TRUE(model.soundsReady());
     EXPECT_EQ(model.soundsVersion(), 1);
     EXPECT_EQ(ready.count(), 1);
@@ -132,6 +132,7 @@ TEST(Start, ListeningFirstHearsAHotkeyAndStartThenOnlyAsksForTheOnboarding) {
     model.start();
     EXPECT_TRUE(model.showOnboarding());
     EXPECT_EQ(harness.audio.calls.size(), 4u); // nothing brought up twice
+    ASSERT_TRUE(harness.finishWork());
     EXPECT_EQ(harness.library.preloads, 1);
     EXPECT_EQ(harness.monitor->startCalls, 1);
     EXPECT_EQ(harness.time.timersMade(), timers);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -116,6 +117,34 @@ TEST(WorkQueue, PostsFromSeveralThreadsAllRun) {
         }
     }
     EXPECT_EQ(ran.load(), 200);
+}
+
+// A lane of several threads (the drawing lane) runs its tasks side by side: the first waits for the second to begin.
+TEST(WorkQueue, SeveralThreadsRunTasksSideBySideAndStopTakesNoMore) {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool secondBegan = false;
+    bool firstSawIt = false;
+    WorkQueue queue(2);
+    queue.post([&] {
+        std::unique_lock guard(lock);
+        firstSawIt = changed.wait_for(guard, std::chrono::seconds(20), [&] { return secondBegan; });
+    });
+    queue.post([&] {
+        std::lock_guard guard(lock);
+        secondBegan = true;
+        changed.notify_all();
+    });
+    while (!queue.idle()) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(firstSawIt);
+
+    queue.stop();
+    bool ran = false;
+    queue.post([&] { ran = true; });
+    EXPECT_TRUE(queue.idle());
+    EXPECT_FALSE(ran);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "SnapshotModel.h"
 
 #include "app/AudioControl.h"
+#include "app/BackgroundService.h"
 #include "app/DocumentStore.h"
 #include "app/LoginItem.h"
 #include "app/QtTime.h"
@@ -14,6 +15,7 @@
 #include "engine/SoundLibrary.h"
 #include "engine/SoundRouter.h"
 #include "engine/SystemWatchers.h"
+#include "engine/WorkQueue.h"
 #include "model/Uuid.h"
 
 #include <QCoreApplication>
@@ -245,6 +247,7 @@ struct SnapshotModel::Parts {
     std::unique_ptr<SoundRouter> router;
     ScriptedKeyboard *keyboard = nullptr;
     FixedFrontmost *frontmost = nullptr;
+    BackgroundService background{timers};
     std::unique_ptr<AppModel> model;
 };
 
@@ -277,7 +280,7 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     services.watchers = std::make_unique<SystemWatchers>(p.timers, std::move(frontmost),
                                                          std::make_unique<FixedMicrophone>(options.micInUse),
                                                          std::make_unique<FixedSecureInput>(options.secureInput));
-    services.runInBackground = [](std::function<void()> task) { task(); };
+    services.background = &p.background;
     services.log = [](const std::string &) {};
     p.model = std::make_unique<AppModel>(std::move(services));
     p.model->start();
@@ -285,6 +288,10 @@ SnapshotModel::SnapshotModel(Options options) : parts_(std::make_unique<Parts>()
     // would show that window as a window of its own; taken into a picture afterwards, the window is hidden,
     // drops its page and makes a new one, without the state a picture set on the first.
     p.model->setShowOnboarding(false);
+    // The preload lands before any picture is taken.
+    while (!p.background.queue(BackgroundService::Lane::model).idle()) {
+        QThread::msleep(1);
+    }
     settle();
 }
 

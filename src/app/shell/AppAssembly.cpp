@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "app/AudioControl.h"
+#include "app/BackgroundService.h"
 #include "app/DocumentStore.h"
 #include "app/LoginItem.h"
 #include "app/QtTime.h"
@@ -52,9 +53,12 @@ struct AppAssembly::Parts {
     SoundLibraryCatalog catalog{library};
     SoundRouter router{library, engine};
     std::unique_ptr<OutputVolume> outputVolume = SystemSources::outputVolume();
-    std::unique_ptr<BackgroundRunningApps> runningApps =
-        std::make_unique<BackgroundRunningApps>(SystemSources::runningApps());
     std::unique_ptr<RecordingBackend> recording = SystemSources::recordingBackend(ffmpeg);
+    // The one way off the main thread. After everything its lanes' tasks use (the library, the devices, the
+    // microphone), so it joins them before those go; before everything that posts to it.
+    BackgroundService background{timers};
+    std::unique_ptr<BackgroundRunningApps> runningApps =
+        std::make_unique<BackgroundRunningApps>(SystemSources::runningApps(), background);
 
     std::unique_ptr<AppModel> model;
 };
@@ -80,6 +84,7 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
     services.output = p.outputVolume.get();
     services.recording = p.recording.get();
     services.devices = &p.devices;
+    services.background = &p.background;
     services.monitor = SystemSources::keyboardMonitor();
     services.watchers = std::make_unique<SystemWatchers>(
         p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());
@@ -106,6 +111,10 @@ TimerFactory &AppAssembly::timers() {
 
 RunningAppsSource &AppAssembly::runningApps() {
     return *parts_->runningApps;
+}
+
+BackgroundService &AppAssembly::background() {
+    return parts_->background;
 }
 
 } // namespace tc

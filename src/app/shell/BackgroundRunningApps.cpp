@@ -1,49 +1,54 @@
 #include "app/shell/BackgroundRunningApps.h"
 
-#include "engine/WorkQueue.h"
+#include "app/BackgroundService.h"
+#include "engine/Landings.h"
+
+#include <mutex>
 
 namespace tc {
 
-BackgroundRunningApps::BackgroundRunningApps(std::unique_ptr<RunningAppsSource> source)
-    : source_(std::move(source)), lister_(std::make_unique<WorkQueue>()) {
+// The source and whether a list is asked for and not begun; shared with the lane's tasks, so a list being
+// made when this goes ends on its own.
+struct BackgroundRunningApps::Lister {
+    explicit Lister(std::unique_ptr<RunningAppsSource> from) : source(std::move(from)) {}
+    std::unique_ptr<RunningAppsSource> source; // asked on the lane only
+    std::mutex mutex;                          // guards waiting
+    bool waiting = false;
+};
+
+BackgroundRunningApps::BackgroundRunningApps(std::unique_ptr<RunningAppsSource> source, BackgroundService &lanes)
+    : lanes_(lanes), lister_(std::make_shared<Lister>(std::move(source))), landings_(lanes.landings()) {
     refresh();
 }
 
-BackgroundRunningApps::~BackgroundRunningApps() {
-    lister_.reset(); // a list being made is finished first
-}
+BackgroundRunningApps::~BackgroundRunningApps() = default;
 
 std::vector<AppIdentity> BackgroundRunningApps::list() {
-    std::vector<AppIdentity> latest;
-    {
-        std::lock_guard guard(mutex_);
-        latest = latest_;
-    }
     refresh();
-    return latest;
+    return latest_;
 }
 
 void BackgroundRunningApps::refresh() {
     {
-        std::lock_guard guard(mutex_);
-        if (waiting_) {
+        std::lock_guard guard(lister_->mutex);
+        if (lister_->waiting) {
             return;
         }
-        waiting_ = true;
+        lister_->waiting = true;
     }
-    lister_->post([this] {
+    lanes_.post(BackgroundService::Lane::desktop, [lister = lister_, deliver = landings_->deliverer(), self = this] {
         {
-            std::lock_guard guard(mutex_);
-            waiting_ = false;
+            std::lock_guard guard(lister->mutex);
+            lister->waiting = false;
         }
-        auto fresh = source_->list(); // no lock held: it talks to the display server
-        std::lock_guard guard(mutex_);
-        latest_ = std::move(fresh);
+        // No lock held: it talks to the display server.
+        deliver([self, fresh = lister->source->list()]() mutable {
+            if (fresh != self->latest_) {
+                self->latest_ = std::move(fresh);
+                emit self->changed();
+            }
+        });
     });
-}
-
-bool BackgroundRunningApps::listsDone() const {
-    return lister_->idle();
 }
 
 } // namespace tc

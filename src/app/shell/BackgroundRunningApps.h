@@ -2,38 +2,43 @@
 
 #include "engine/RunningAppsSource.h"
 
+#include <QObject>
+
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace tc {
 
-class WorkQueue;
+class BackgroundService;
+class Landings;
 
-// The running applications for the screens, listed on a thread of its own, so the window never opens a
-// connection to the display server to list them. list() answers at once with the last list made and asks for a
-// fresh one; a fresh list is also made when this is made and on refresh(), which the shell calls whenever the
-// frontmost application changes (a new application shows up that way). Requests that arrive while a list is
-// waiting to be made add nothing.
+// The running applications for the screens, listed on the background service's desktop lane, so the window
+// never opens a connection to the display server to list them. list() answers at once with the last list made
+// and asks for a fresh one; a fresh list is also made when this is made and on refresh(), which the shell calls
+// whenever the frontmost application changes (a new application shows up that way). Requests that arrive
+// while a list is waiting to be made add nothing. A fresh list lands on the main thread, and changed() follows
+// when it differs from the one before, so a screen open on it can show it.
 //
-// Thread: list() and refresh() on the main thread; `source` is asked on the lister's thread only.
-class BackgroundRunningApps final : public RunningAppsSource {
+// Thread: made, list(), refresh() and destroyed on the main thread; `source` is asked on the desktop lane only.
+class BackgroundRunningApps final : public QObject, public RunningAppsSource {
+    Q_OBJECT
 public:
-    explicit BackgroundRunningApps(std::unique_ptr<RunningAppsSource> source);
+    BackgroundRunningApps(std::unique_ptr<RunningAppsSource> source, BackgroundService &lanes);
     ~BackgroundRunningApps() override;
 
     std::vector<AppIdentity> list() override;
     void refresh();
 
-    // Whether no list is being made or waiting (for tests).
-    bool listsDone() const;
+signals:
+    void changed();
 
 private:
-    std::unique_ptr<RunningAppsSource> source_;
-    mutable std::mutex mutex_; // guards latest_ and waiting_
+    struct Lister;
+
+    BackgroundService &lanes_;
+    std::shared_ptr<Lister> lister_; // the source, with the lane's tasks
     std::vector<AppIdentity> latest_;
-    bool waiting_ = false;              // a list is asked for and not begun
-    std::unique_ptr<WorkQueue> lister_; // last: it ends before the rest goes
+    std::unique_ptr<Landings> landings_;
 };
 
 } // namespace tc

@@ -1,6 +1,7 @@
 #include "app/shell/DesktopEntryApps.h"
 
-#include "engine/WorkQueue.h"
+#include "app/BackgroundService.h"
+#include "engine/Landings.h"
 
 namespace tc {
 
@@ -12,58 +13,58 @@ InstalledApp app(const DesktopEntry &entry) {
 
 } // namespace
 
+// The entries as the desktop lane last read them; shared with the lane's tasks, so a read that runs when the
+// object goes ends on its own.
+struct DesktopEntryApps::Reader {
+    std::optional<DesktopEntries> entries;
+};
+
 DesktopEntryApps::DesktopEntryApps(DesktopEntries entries) : entries_(std::move(entries)) {
-    publish(*entries_);
+    shown_ = std::make_shared<const DesktopEntries>(*entries_);
 }
 
-DesktopEntryApps::DesktopEntryApps() : reader_(std::make_unique<WorkQueue>()) {
-    reader_->post([this] {
-        entries_.emplace(); // reads the folders
-        publish(*entries_);
-    });
+DesktopEntryApps::DesktopEntryApps(BackgroundService &lanes)
+    : lanes_(&lanes), reader_(std::make_shared<Reader>()), landings_(lanes.landings()) {
+    read(true);
 }
 
-std::unique_ptr<DesktopEntryApps> DesktopEntryApps::readInBackground() {
-    return std::unique_ptr<DesktopEntryApps>(new DesktopEntryApps());
+std::unique_ptr<DesktopEntryApps> DesktopEntryApps::readInBackground(BackgroundService &lanes) {
+    return std::unique_ptr<DesktopEntryApps>(new DesktopEntryApps(lanes));
 }
 
-DesktopEntryApps::~DesktopEntryApps() {
-    reader_.reset(); // a read that runs ends first
-}
+DesktopEntryApps::~DesktopEntryApps() = default;
 
 void DesktopEntryApps::refreshIfChanged() {
-    if (!reader_) {
+    if (!lanes_) {
         if (entries_->refreshIfChanged()) {
-            publish(*entries_);
+            show(std::make_shared<const DesktopEntries>(*entries_));
         }
         return;
     }
-    reader_->post([this] {
-        if (entries_ && entries_->refreshIfChanged()) {
-            publish(*entries_);
-        }
-    });
+    read(false);
 }
 
-void DesktopEntryApps::publish(const DesktopEntries &entries) {
-    auto copy = std::make_shared<const DesktopEntries>(entries);
-    std::lock_guard guard(mutex_);
-    shown_ = std::move(copy);
+void DesktopEntryApps::read(bool first) {
+    lanes_->post(
+        BackgroundService::Lane::desktop, [reader = reader_, first, deliver = landings_->deliverer(), self = this] {
+            if (first) {
+                reader->entries.emplace(); // reads the folders
+            } else if (!reader->entries || !reader->entries->refreshIfChanged()) {
+                return;
+            }
+            deliver([self, copy = std::make_shared<const DesktopEntries>(*reader->entries)] { self->show(copy); });
+        });
 }
 
-std::shared_ptr<const DesktopEntries> DesktopEntryApps::shown() const {
-    std::lock_guard guard(mutex_);
-    return shown_;
-}
-
-bool DesktopEntryApps::readsDone() const {
-    return !reader_ || reader_->idle();
+void DesktopEntryApps::show(std::shared_ptr<const DesktopEntries> entries) {
+    shown_ = std::move(entries);
+    emit changed();
 }
 
 std::vector<InstalledApp> DesktopEntryApps::installed() const {
     std::vector<InstalledApp> apps;
-    if (const auto entries = shown()) {
-        for (const DesktopEntry &entry : entries->installed()) {
+    if (shown_) {
+        for (const DesktopEntry &entry : shown_->installed()) {
             apps.push_back(app(entry));
         }
     }
@@ -71,8 +72,7 @@ std::vector<InstalledApp> DesktopEntryApps::installed() const {
 }
 
 std::optional<InstalledApp> DesktopEntryApps::find(const QString &bundleID) const {
-    const auto entries = shown();
-    const DesktopEntry *entry = entries ? entries->find(bundleID.toStdString()) : nullptr;
+    const DesktopEntry *entry = shown_ ? shown_->find(bundleID.toStdString()) : nullptr;
     return entry ? std::optional(app(*entry)) : std::nullopt;
 }
 

@@ -12,12 +12,14 @@ class QPushButton;
 namespace tc {
 
 // The application chooser: the installed applications (desktop entries) with their icons, in the order
-// given; one can be chosen with "Choose" or a double click.
+// given; one can be chosen with "Choose" or a double click. A fresh list (setInstalled) replaces the shown one
+// in place, keeping the selected application selected.
 class AppChooserDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AppChooserDialog(std::vector<InstalledApp> installed, QWidget *parent = nullptr);
 
+    void setInstalled(std::vector<InstalledApp> installed);
     // The selected application, once accepted; nothing otherwise.
     std::optional<ChosenApp> chosen() const;
     QListWidget *list() const { return list_; }

@@ -20,7 +20,9 @@ std::optional<QString> folderHandler();
 // xdg-open falls back to ($BROWSER, or a known browser on PATH). Where the desktop cannot be asked, Qt decides.
 bool canOpen(const QUrl &url);
 
-// Opens a URL with the desktop's own application; false when nothing will show it (see canOpen).
+// Opens a URL with the desktop's own application (xdg-open, where there is one); false when nothing will show it
+// (see canOpen) or xdg-open fails. Asks the desktop and waits for xdg-open (up to a few seconds): call it off the
+// main thread.
 bool openUrl(const QUrl &url);
 
 } // namespace tc::DesktopOpen

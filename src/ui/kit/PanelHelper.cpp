@@ -73,7 +73,13 @@ std::vector<RunningApp> PanelHelper::runningApps(RunningAppsSource &source, cons
 }
 
 std::optional<ChosenApp> PanelHelper::chooseApp(const DesktopApps &apps, QWidget *parent) {
-    return chooseApp(apps.installed(), parent);
+    AppChooserDialog dialog(apps.installed(), parent);
+    // The list read when the chooser was asked for lands while it is open: it shows then.
+    QObject::connect(&apps, &DesktopApps::changed, &dialog, [&] { dialog.setInstalled(apps.installed()); });
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.chosen();
 }
 
 std::vector<RunningApp> PanelHelper::runningApps(const std::vector<RunningApp> &running, const QString &selfID) {

@@ -1,11 +1,13 @@
 #include "ui/settings/SettingsView.h"
 
 #include "app/AppModel.h"
+#include "app/BackgroundService.h"
 #include "app/BuildInfo.h"
 #include "app/DocumentStore.h"
 #include "app/FailureText.h"
 #include "app/VersionText.h"
 #include "engine/Hotkey.h"
+#include "engine/Landings.h"
 #include "ui/kit/CardScrollBar.h"
 #include "ui/kit/ChoiceBox.h"
 #include "ui/kit/DesktopOpen.h"
@@ -133,7 +135,7 @@ int SettingsView::positionForVolume(double volume) {
 
 SettingsView::SettingsView(AppModel &model, QWidget *parent)
     : QWidget(parent), model_(model), savePanel_(backupSavePanel),
-      opener_([](const QUrl &url) { return DesktopOpen::openUrl(url); }) {
+      opener_([](const QUrl &url) { return DesktopOpen::openUrl(url); }), landings_(model.background().landings()) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -330,17 +332,12 @@ QWidget *SettingsView::buildAbout() {
 
     // A link that nothing opens says so and gives its address, as "Reveal" gives its folder.
     const auto openMail = [this](const QUrl &url) {
-        if (!open(url)) {
-            alert(QStringLiteral("Couldn't start an email"),
-                  QStringLiteral("No email application is set up on this computer. Write to %1.").arg(url.path()));
-        }
+        open(url, QStringLiteral("Couldn't start an email"),
+             QStringLiteral("No email application is set up on this computer. Write to %1.").arg(url.path()));
     };
     const auto openWeb = [this](const QUrl &url) {
-        if (!open(url)) {
-            alert(QStringLiteral("Couldn't open the website"),
-                  QStringLiteral("No web browser is set up on this computer. The address is %1")
-                      .arg(url.toDisplayString()));
-        }
+        open(url, QStringLiteral("Couldn't open the website"),
+             QStringLiteral("No web browser is set up on this computer. The address is %1").arg(url.toDisplayString()));
     };
     feedback_ = new SettingsRows::LinkRow(QStringLiteral("Send feedback"), QUrl(QString::fromLatin1(kFeedbackAddress)),
                                           openMail);
@@ -415,12 +412,10 @@ void SettingsView::refreshCheckNow() {
 
 void SettingsView::revealSoundsFolder() {
     const QString folder = QString::fromStdString(model_.soundsFolder().string());
-    if (!open(QUrl::fromLocalFile(folder))) {
-        // No file manager answers: the user still learns where the files are.
-        alert(QStringLiteral("Couldn't open the sounds folder"),
-              QStringLiteral("No file manager could show it. Your recordings and imported files are in\n%1")
-                  .arg(QDir::toNativeSeparators(folder)));
-    }
+    // No file manager answers: the user still learns where the files are.
+    open(QUrl::fromLocalFile(folder), QStringLiteral("Couldn't open the sounds folder"),
+         QStringLiteral("No file manager could show it. Your recordings and imported files are in\n%1")
+             .arg(QDir::toNativeSeparators(folder)));
 }
 
 void SettingsView::exportBackup() {
@@ -445,14 +440,28 @@ void SettingsView::exportFinished(int task, bool succeeded, const QString &failu
     }
 }
 
-bool SettingsView::open(const QUrl &url) {
-    return opener_ && opener_(url);
+SettingsView::~SettingsView() = default;
+
+void SettingsView::open(const QUrl &url, const QString &failureTitle, const QString &failureText) {
+    if (!opener_) {
+        return;
+    }
+    // Asking the desktop and waiting for xdg-open takes from a tenth of a second to seconds: on the desktop lane,
+    // and what failed is told when the answer lands (not once the page is gone).
+    model_.background().post(BackgroundService::Lane::desktop, [opener = opener_, url, deliver = landings_->deliverer(),
+                                                                self = this, failureTitle, failureText] {
+        if (!opener(url)) {
+            deliver([self, failureTitle, failureText] { self->alert(failureTitle, failureText); });
+        }
+    });
 }
 
 void SettingsView::alert(const QString &title, const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("settingsAlert"));
     box->setInformativeText(text);
+    // The address or folder it names can be copied.
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ class QSlider;
 namespace tc {
 
 class AppModel;
+class Landings;
 class PillToggle;
 
 // The Settings section of the main window: on one scrolling page the title "Settings" with the version, and
@@ -38,7 +40,8 @@ class SettingsView : public QWidget {
 public:
     // Asks for the backup's file name; nothing when the user cancels.
     using SavePanel = std::function<std::optional<QString>(QWidget *parent)>;
-    // Shows a folder in the file manager, or opens a web or mail address; false when nothing could open it.
+    // Shows a folder in the file manager, or opens a web or mail address; false when nothing could open it. Runs
+    // on the background service's desktop lane.
     using Opener = std::function<bool(const QUrl &)>;
 
     static constexpr std::array<int, 5> kVoiceCounts = {6, 8, 12, 16, 24};
@@ -46,6 +49,7 @@ public:
     static constexpr const char *kWebsiteAddress = "https://tapchime.app";
 
     explicit SettingsView(AppModel &model, QWidget *parent = nullptr);
+    ~SettingsView() override;
 
     // The header's detail: "Tapchime " and the short version, "1.0" when there is none.
     static QString headerDetail(const QString &shortVersion);
@@ -109,7 +113,8 @@ private:
     void revealSoundsFolder();
     void exportBackup();
     void exportFinished(int task, bool succeeded, const QString &failure);
-    bool open(const QUrl &url);
+    // Opens `url` off the main thread; when nothing opens it, the alert of `failureTitle` and `failureText`.
+    void open(const QUrl &url, const QString &failureTitle, const QString &failureText);
     // An alert over the page, closed by OK; it does not block the rest of the program.
     void alert(const QString &title, const QString &text);
     void refreshCheckNow();
@@ -117,7 +122,8 @@ private:
     AppModel &model_;
     SavePanel savePanel_;
     Opener opener_;
-    bool launchAtLoginState_ = false; // as the system reported it last
+    std::unique_ptr<Landings> landings_; // the openers' answers
+    bool launchAtLoginState_ = false;    // as the system reported it last
 
     PillToggle *launchAtLogin_ = nullptr;
     PillToggle *stereo_ = nullptr;

@@ -1,11 +1,11 @@
 #include "ui/triggers/LinkTiles.h"
 
+#include "app/BackgroundService.h"
+#include "engine/Landings.h"
+
 #include <QPainter>
-#include <QThread>
-#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace tc {
 
@@ -15,17 +15,6 @@ namespace {
 constexpr qreal kLinkReach = 8;
 // Pictures kept beyond those of what shows, so that scrolling back and forth does not paint them again.
 constexpr std::size_t kKeptBands = 24;
-
-// The workers: half the processors at most, so that the window keeps one to answer with whatever else runs.
-QThreadPool &painters() {
-    static QThreadPool pool;
-    static const bool sized = [] {
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() / 2));
-        return true;
-    }();
-    (void)sized;
-    return pool;
-}
 
 QRect bandRect(int index, int left, int width) {
     return QRect(left, index * LinkTiles::kBandHeight, width, LinkTiles::kBandHeight);
@@ -90,23 +79,12 @@ bool clipped(const QPointF &a, const QPointF &b, const QRectF &box, qreal &from,
 
 } // namespace
 
-// Where a worker hands in a band's picture: the tiles while they live. The worker posts under the lock, so the tiles
-// cannot go away in between; a posted picture goes with them.
-struct LinkTiles::Mailbox {
-    std::mutex mutex;
-    LinkTiles *owner = nullptr;
-};
+LinkTiles::LinkTiles(BackgroundService &lanes, std::function<std::vector<Link>()> links,
+                     std::function<void(const QRect &)> changed, QObject *parent)
+    : QObject(parent), lanes_(lanes), links_(std::move(links)), changed_(std::move(changed)),
+      landings_(lanes.landings()) {}
 
-LinkTiles::LinkTiles(std::function<std::vector<Link>()> links, std::function<void(const QRect &)> changed,
-                     QObject *parent)
-    : QObject(parent), links_(std::move(links)), changed_(std::move(changed)), mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->owner = this;
-}
-
-LinkTiles::~LinkTiles() {
-    const std::lock_guard lock(mailbox_->mutex);
-    mailbox_->owner = nullptr;
-}
+LinkTiles::~LinkTiles() = default;
 
 std::vector<LinkTiles::Link> LinkTiles::crossing(const std::vector<Link> &links, const QRectF &area) {
     std::vector<Link> out;
@@ -275,20 +253,16 @@ void LinkTiles::paint(QPainter &painter, const QRect &area, int left, int width)
                 for (Link &link : links) {
                     link.path = detached(link.path); // a path is read by one thread at a time
                 }
-                painters().start(
-                    [mailbox = mailbox_, links = std::move(links), rect, pixelRatio, index, ticket]() mutable {
-                        QImage image = picture(links, rect, pixelRatio);
-                        links.clear();
-                        const std::lock_guard lock(mailbox->mutex);
-                        if (mailbox->owner != nullptr) {
-                            QMetaObject::invokeMethod(
-                                mailbox->owner,
-                                [owner = mailbox->owner, index, ticket, image = std::move(image), rect, pixelRatio] {
-                                    owner->take(index, ticket, image, rect, pixelRatio);
-                                },
-                                Qt::QueuedConnection);
-                        }
-                    });
+                // The picture lands only while the tiles live.
+                lanes_.post(BackgroundService::Lane::drawing,
+                            [deliver = landings_->deliverer(), self = this, links = std::move(links), rect, pixelRatio,
+                             index, ticket]() mutable {
+                                QImage image = picture(links, rect, pixelRatio);
+                                links.clear();
+                                deliver([self, index, ticket, image = std::move(image), rect, pixelRatio] {
+                                    self->take(index, ticket, image, rect, pixelRatio);
+                                });
+                            });
             }
         }
         if (!band.image.isNull()) {

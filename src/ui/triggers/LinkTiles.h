@@ -15,12 +15,16 @@ class QPainter;
 
 namespace tc {
 
+class BackgroundService;
+class Landings;
+
 // The trigger graph's links, painted in bands across the room between the columns and kept as pictures. A band with few
 // links is painted at once; one that many links cross (hundreds run through the middle of a big graph to the one sound
-// most triggers share, and each costs its dashes) is painted on a worker thread while the graph shows the band's
-// last picture, and shown when it is done. A band is painted afresh only when something in it changed.
+// most triggers share, and each costs its dashes) is painted on the background service's drawing lane while the
+// graph shows the band's last picture, and shown when it lands. A band is painted afresh only when something in it
+// changed.
 //
-// Main thread only, apart from its own workers, which see copies of the links and nothing else.
+// Main thread only, apart from the drawing lane's tasks, which see copies of the links and nothing else.
 class LinkTiles : public QObject {
 public:
     // One link: its path, pen and the two ends, where a white dot ringed in its colour sits.
@@ -37,8 +41,8 @@ public:
 
     // `links` gives the graph's links (called when a band is painted, after a change); `changed` is told the part
     // of the graph to paint again when a band's picture is ready.
-    LinkTiles(std::function<std::vector<Link>()> links, std::function<void(const QRect &)> changed,
-              QObject *parent = nullptr);
+    LinkTiles(BackgroundService &lanes, std::function<std::vector<Link>()> links,
+              std::function<void(const QRect &)> changed, QObject *parent = nullptr);
     ~LinkTiles() override;
 
     // Draws the links in `area` with `painter` (in the graph's points), from the pictures of the bands that reach
@@ -73,15 +77,14 @@ private:
         bool fresh = false;       // the image shows the links as they are
         bool asked = false;       // a worker paints it for the current ticket
     };
-    struct Mailbox;
-
     void take(int index, std::uint64_t ticket, QImage image, const QRect &rect, qreal pixelRatio);
 
+    BackgroundService &lanes_;
     std::function<std::vector<Link>()> links_;
     std::function<void(const QRect &)> changed_;
     std::map<int, Band> bands_; // by index, from the top
     std::uint64_t nextTicket_ = 1;
-    std::shared_ptr<Mailbox> mailbox_;
+    std::unique_ptr<Landings> landings_; // the pictures painted on the lane come back here
     int left_ = 0;
     int width_ = 0;
     qreal pixelRatio_ = 1;

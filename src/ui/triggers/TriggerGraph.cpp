@@ -195,7 +195,8 @@ QString TriggerGraph::countText(int count) {
 TriggerGraph::TriggerGraph(AppModel &model, Geometry geometry, QWidget *parent)
     : QWidget(parent), model_(model), geometry_(geometry), widestSoundX_(geometry.soundX),
       triggerPool_(new TriggerNodePool(*this)), soundPool_(new SoundNodePool(*this)),
-      linkTiles_(new LinkTiles([this] { return currentLinks(); }, [this](const QRect &area) { update(area); }, this)) {
+      linkTiles_(new LinkTiles(
+          model.background(), [this] { return currentLinks(); }, [this](const QRect &area) { update(area); }, this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     connect(&model_, &AppModelSignals::triggersChanged, this, &TriggerGraph::triggersChanged);
     model_.observe(AppModel::userSoundsChange, this, [this] { relayout({}); });

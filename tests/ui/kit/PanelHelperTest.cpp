@@ -6,6 +6,7 @@
 #include "ui/ShellTestApp.h"
 #include "ui/kit/AppChooserDialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using tc::PanelHelper;
@@ -206,4 +208,51 @@ TEST(PanelHelper, InstalledApplicationsAndIconsComeThroughTheDesktopsApplication
     EXPECT_FALSE(running[0].icon.isNull());
     EXPECT_EQ(running[1].bundleID, QStringLiteral("XTerm"));
     EXPECT_TRUE(running[1].icon.isNull()); // no desktop entry: the screens draw a placeholder
+}
+
+namespace {
+
+// Installed applications the test changes, telling the change as a landed read does.
+class ChangingApps final : public tc::DesktopApps {
+public:
+    std::vector<tc::InstalledApp> apps;
+    void refreshIfChanged() override {}
+    std::vector<tc::InstalledApp> installed() const override { return apps; }
+    std::optional<tc::InstalledApp> find(const QString &) const override { return std::nullopt; }
+    void land(std::vector<tc::InstalledApp> fresh) {
+        apps = std::move(fresh);
+        emit changed();
+    }
+};
+
+} // namespace
+
+// The chooser opens on the list read before; the fresh list asked for as it opened lands while it is open and
+// shows, keeping the selection, so an application just installed can be chosen at once.
+TEST(AppChooserDialog, AFreshListThatLandsWhileItIsOpenShows) {
+    tc::test::shellApp();
+    ChangingApps apps;
+    apps.apps = {{QStringLiteral("alpha"), QStringLiteral("Alpha"), QString()}};
+    int shownAtFirst = -1;
+    int shownAfter = -1;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<tc::AppChooserDialog *>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        QListWidget *list = dialog->list();
+        shownAtFirst = list->count();
+        list->item(0)->setSelected(true);
+        apps.land({{QStringLiteral("alpha"), QStringLiteral("Alpha"), QString()},
+                   {QStringLiteral("org.example.New"), QStringLiteral("New"), QString()}});
+        shownAfter = list->count();
+        EXPECT_TRUE(list->item(0)->isSelected());
+        list->item(list->count() - 1)->setSelected(true);
+        dialog->accept(); // whatever it shows: the test goes on
+    });
+    const auto chosen = PanelHelper::chooseApp(apps);
+    EXPECT_EQ(shownAtFirst, 1);
+    EXPECT_EQ(shownAfter, 2);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->bundleID, QStringLiteral("org.example.New"));
 }

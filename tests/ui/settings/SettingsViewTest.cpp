@@ -240,6 +240,7 @@ TEST(SettingsView, RevealAndTheLinksWithoutAnApplicationAndADisabledCheckSayWhy)
     view.setOpener([](const QUrl &) { return false; });
 
     view.revealButton()->click();
+    harness.time.runPosted(); // the opener's answer lands
     const auto *alert = view.findChild<QMessageBox *>();
     ASSERT_NE(alert, nullptr);
     EXPECT_TRUE(alert->informativeText().contains(data.path() + "/Tapchime/Sounds"));
@@ -258,6 +259,7 @@ TEST(SettingsView, RevealAndTheLinksWithoutAnApplicationAndADisabledCheckSayWhy)
             delete box;
         }
         link.link->click();
+        harness.time.runPosted();
         const auto *said = view.findChild<QMessageBox *>();
         ASSERT_NE(said, nullptr) << link.title;
         EXPECT_EQ(said->text(), QString::fromUtf8(link.title));

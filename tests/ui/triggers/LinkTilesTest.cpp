@@ -148,15 +148,20 @@ TEST(LinkTiles, AnAreaTakesTheLinksNearItInTheirOrder) {
 }
 
 // What the graph shows between its columns (clear of the nodes and their shadows) in `area`, once the links there are
-// painted: a band's picture asked for by the first painting is shown by the second.
-QImage middle(TriggerGraph &graph, const QRect &area) {
+// painted: a band's picture asked for by the first painting lands through `time` and is shown by the second.
+QImage middle(TriggerGraph &graph, const QRect &area, FakeTime &time) {
     const TriggerGraph::Geometry g;
     const QRect strip(static_cast<int>(g.leftWidth) + 44, area.top(), static_cast<int>(g.soundX - g.leftWidth) - 88,
                       area.height());
     QImage image(strip.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     graph.render(&image, QPoint(), QRegion(strip), QWidget::DrawChildren);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !graph.paintingLinks(); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            time.runPosted();
+            return !graph.paintingLinks();
+        },
+        20000));
     image.fill(Qt::transparent);
     graph.render(&image, QPoint(), QRegion(strip), QWidget::DrawChildren);
     return image;
@@ -206,7 +211,7 @@ TEST(TriggerGraph, ShowsEveryLinkAsItIsOnceTheLinksThatManyCrossAreDone) {
 
     QCoreApplication::processEvents();
     EXPECT_TRUE(graph->paintingLinks()); // on workers: the window does not wait for them
-    EXPECT_LE(largestDifference(middle(*graph, view), middleOf(links(), view)), 1);
+    EXPECT_LE(largestDifference(middle(*graph, view, harness.time), middleOf(links(), view)), 1);
 
     // Edits: the links in view follow, switched off or moved by a trigger added at the top.
     const struct {
@@ -228,7 +233,7 @@ TEST(TriggerGraph, ShowsEveryLinkAsItIsOnceTheLinksThatManyCrossAreDone) {
         const QImage before = middleOf(links(), view);
         edit.edit();
         ASSERT_NE(middleOf(links(), view), before);
-        EXPECT_LE(largestDifference(middle(*graph, view), middleOf(links(), view)), 1);
+        EXPECT_LE(largestDifference(middle(*graph, view, harness.time), middleOf(links(), view)), 1);
     }
     motion::setEnabled(true);
 }
