@@ -88,9 +88,9 @@ class WorkQueue;
 // shows it on the notice panel. Nothing is shown while nobody listens.
 //
 // Thread: the main thread only. Long work runs on the background service's lanes and lands through Landings;
-// collaborators report from their threads the same way, except
-// the keyboard thread's key activity, which goes through a lock-free queue (KeyReports) and a wake-up, so that
-// no key press takes a lock or allocates on its way to the counters. The services must outlive the model. There is one
+// collaborators report from their threads the same way, except the keyboard thread's key activity, which goes
+// through a lock-free queue (KeyReports) and a wake-up, so that no key press takes a lock or allocates on its way
+// to the counters. The services must outlive the model. There is one
 // model for the life of the process.
 class AppModel final : public AppModelSignals {
 public:
