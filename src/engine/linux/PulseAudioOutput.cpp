@@ -131,6 +131,7 @@ bool PulseAudioOutput::openStream(PulseContext::Deadline deadline, std::string &
     }
     sinkIndex_ = pa_stream_get_device_index(stream);
     corked_ = false;
+    uncorkedAtUs_ = 0;
     soundedSinceOpen_ = false;
     idle_.store(false, std::memory_order_release);
     pa_mainloop_api *api = loop_->api();
@@ -358,6 +359,9 @@ void PulseAudioOutput::uncork() {
     }
     corked_ = false;
     idle_.store(false, std::memory_order_release);
+    struct timeval now {};
+    pa_gettimeofday(&now);
+    uncorkedAtUs_ = static_cast<int64_t>(pa_timeval_load(&now));
     if (pa_operation *operation = pa_stream_cork(stream_->get(), 0, nullptr, nullptr)) {
         pa_operation_unref(operation);
     }
@@ -416,14 +420,12 @@ std::optional<uint64_t> PulseAudioOutput::serverPlayFrame() const {
     if (!timing || timing->read_index_corrupt || timing->read_index < 0) {
         return std::nullopt;
     }
-    const auto read = static_cast<uint64_t>(timing->read_index) / kFrameBytes;
-    if (!timing->playing) {
-        return read; // nothing of the stream plays yet: it starts where the sink will first read
-    }
-    // When the server answered, its sink played sink_usec before what it had read; it has gone on since.
-    const uint64_t ahead = timing->sink_usec * AudioBuffer::kSampleRate / 1'000'000;
-    const uint64_t since = pa_timeval_age(&timing->timestamp) * AudioBuffer::kSampleRate / 1'000'000;
-    return (read > ahead ? read - ahead : 0) + since;
+    const ReportedPlay report{static_cast<uint64_t>(timing->read_index) / kFrameBytes,
+                              timing->sink_usec * AudioBuffer::kSampleRate / 1'000'000, timing->playing != 0,
+                              static_cast<int64_t>(pa_timeval_load(&timing->timestamp))};
+    struct timeval now {};
+    pa_gettimeofday(&now);
+    return framePlayedAt(report, static_cast<int64_t>(pa_timeval_load(&now)), corked_, uncorkedAtUs_);
 }
 
 void PulseAudioOutput::writeFrames(const float *frames, size_t count, int64_t seekBytes) {

@@ -124,8 +124,8 @@ private:
     void uncork();
     // Loop thread: writes interleaved frames; the first chunk at `seekBytes` from the write position.
     void writeFrames(const float *frames, size_t count, int64_t seekBytes);
-    // Loop thread: the stream's frame being played now, extrapolated from the last timing report (while the
-    // stream does not play yet: the frame it will start with); absent before the first report.
+    // Loop thread: the stream's frame being played now, or a later one, from the last timing report (see
+    // framePlayedAt); absent before the first report.
     std::optional<uint64_t> serverPlayFrame() const;
     void onEvent(pa_subscription_event_type_t type, uint32_t index);
     void lost();
@@ -164,6 +164,7 @@ private:
     std::atomic<uint64_t> intoQueue_{0};
     std::atomic<uint64_t> atEnd_{0};
     bool corked_ = false;           // loop thread
+    int64_t uncorkedAtUs_ = 0;      // loop thread: when the stream was last uncorked (wall clock)
     bool soundedSinceOpen_ = false; // loop thread
     std::atomic<bool> idle_{false};
     std::atomic<uint64_t> underflows_{0};

@@ -26,6 +26,17 @@ void ServerReadClock::reset() noexcept {
     known_ = false;
 }
 
+uint64_t framePlayedAt(const ReportedPlay &report, int64_t nowUs, bool held, int64_t resumedUs) noexcept {
+    const auto framesSince = [nowUs](int64_t fromUs) {
+        return static_cast<uint64_t>(std::max<int64_t>(0, nowUs - fromUs) * AudioBuffer::kSampleRate / 1'000'000);
+    };
+    if (report.playing) {
+        const uint64_t ahead = std::min(report.sinkFrames, report.readFrame);
+        return report.readFrame - ahead + framesSince(report.timeUs);
+    }
+    return held ? report.readFrame : report.readFrame + framesSince(std::max(report.timeUs, resumedUs));
+}
+
 void ServerReadClock::addReport(int64_t timeUs, uint64_t readFrame) noexcept {
     const double offset = static_cast<double>(timeUs) * kRate / 1e6 - static_cast<double>(readFrame);
     if (count_ > 0) {

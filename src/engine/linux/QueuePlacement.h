@@ -37,6 +37,23 @@ enum class PlacementStrategy { sinkLatency, serverQuantum };
 // server that says it runs on PipeWire gets serverQuantum; every other one is taken at its word.
 PlacementStrategy placementStrategyFor(std::string_view serverName, std::string_view serverVersion);
 
+// What a timing report said of where the stream plays: the frame the server had read, the frames of it in its
+// sink then, whether the stream played, and when it said so (microseconds).
+struct ReportedPlay {
+    uint64_t readFrame = 0;
+    uint64_t sinkFrames = 0;
+    bool playing = false;
+    int64_t timeUs = 0;
+};
+
+// The stream's frame being played at `nowUs` (a moment after the report), or a later one, never an earlier one:
+// a sound placed from there on is not where the sink has taken data already. A playing stream has gone on since
+// the report. One that did not play then starts where the sink first reads: it stays there while `held` (corked by
+// the output, which places the sounds before it lets the stream go), and otherwise may have started at any moment
+// since the report or since `resumedUs`, whichever is later: a fresh stream once the server holds enough of it, a
+// moved one once its new sink runs (PipeWire stops a stream while it moves it, and reports it so).
+uint64_t framePlayedAt(const ReportedPlay &report, int64_t nowUs, bool held, int64_t resumedUs) noexcept;
+
 // When PipeWire's graph takes the stream's data, learned from the server's timing reports: each says how far
 // the server has read (always a whole number of quanta) and when it said so.
 // - Every step between two reports is a whole number of quanta, so the greatest common divisor of the recent

@@ -81,9 +81,14 @@ void FittingText::setText(const QString &text) {
     if (text == text_) {
         return;
     }
+    const QSize before = sizeHint();
     text_ = text;
     setAccessibleName(text);
     refit();
+    // A layout that sizes the line by its text (a Preferred policy) keeps the old room until it is told.
+    if (sizeHint() != before) {
+        updateGeometry();
+    }
     update();
 }
 

@@ -23,6 +23,7 @@
 #include "ui/triggers/ShortcutRecorder.h"
 #include "ui/triggers/TriggerLabel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -108,6 +109,23 @@ protected:
     }
 };
 
+// Keeps the plate under the panel wherever the panel is laid out.
+class PlateBeneath final : public QObject {
+public:
+    PlateBeneath(QWidget *plate, QWidget *panel) : QObject(panel), plate_(plate) { panel->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+            plate_->setGeometry(static_cast<QWidget *>(watched)->geometry());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget *plate_;
+};
+
 QLabel *sectionTitle(const QString &text, QWidget *parent) {
     return textLabel(text, Fonts::system(13, QFont::DemiBold), Theme::ink, parent);
 }
@@ -140,6 +158,14 @@ TriggerEditor::TriggerEditor(AppModel &model, TriggerApps apps, QWidget *parent)
     panelColumn->setContentsMargins(0, 0, 0, 0);
     panel_ = makePanel();
     panelColumn->addWidget(panel_);
+    // The card's shadow lies on a plate beneath the panel, not on the panel itself: a widget with a graphics effect
+    // is painted whole again for any change inside it, so each frame of the on/off switch's slide redrew the whole
+    // editor. Over the plate a change paints only its own place. (The plate itself is bare: the panel's edges are
+    // drawn once, as before.)
+    auto *plate = new QWidget(panelHolder);
+    applyCardShadow(plate, kPanelCorner);
+    plate->lower();
+    new PlateBeneath(plate, panel_);
     panelColumn->addStretch(1);
     stack_->addWidget(panelHolder);
 
@@ -160,7 +186,6 @@ TriggerEditor::~TriggerEditor() {
 QWidget *TriggerEditor::makePanel() {
     auto *panel = new PanelBody;
     panel->setAttribute(Qt::WA_TranslucentBackground);
-    applyCardShadow(panel, kPanelCorner);
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -352,10 +352,16 @@ TEST_P(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
     MonitorCapture alt("tc_alt.monitor");
     ASSERT_TRUE(waitUntil([&] { return alt.frames() >= kRate / 10; }, kServerWait))
         << "the new sink's monitor is silent";
+    const auto underflowsBefore = output.underflows();
+    const auto placedBefore = output.placements();
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
     const std::vector<float> heard = hear(alt);
-    ASSERT_TRUE(findSound(heard, 0.05f).found);
-    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
+    const SoundSpan span = findSound(heard, 0.05f);
+    ASSERT_TRUE(span.found);
+    EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate)
+        << "span " << span.length() << " frames; underflows " << output.underflows() - underflowsBefore
+        << "; into queue " << output.placements().intoQueue - placedBefore.intoQueue << "; buffer "
+        << output.grantedBufferFrames().value_or(0);
 }
 
 // The stream keeps a short queue written ahead, also while a fresh stream waits for a sink that idled far ahead,

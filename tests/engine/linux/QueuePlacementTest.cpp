@@ -171,3 +171,34 @@ TEST(QueuePlacement, AStreamThatStalledOrAChangedQuantumIsFollowedSafely) {
     }
     EXPECT_EQ(changed.quantumFrames(), 1024u);
 }
+
+// Where the stream plays, from the last timing report: never before where it may have got to. A stream the server
+// reported stopped (a fresh one, or one PipeWire stopped to move it to another sink) may have started again on
+// its own since; only one the output corked itself stays where it stopped.
+TEST(FramePlayedAt, NeverLiesBeforeWhereTheStreamMayHaveGotTo) {
+    constexpr int64_t kReportUs = 5'000'000;
+    struct Case {
+        const char *what;
+        ReportedPlay report;
+        int64_t nowUs;
+        bool held;
+        int64_t resumedUs;
+        uint64_t expected;
+    };
+    const Case cases[] = {
+        {"playing, 10 ms on", {9600, 480, true, kReportUs}, kReportUs + 10'000, false, 0, 9600 - 480 + 480},
+        {"playing, the sink holding more than was read", {100, 480, true, kReportUs}, kReportUs, false, 0, 0},
+        {"corked here a second ago", {9600, 0, false, kReportUs}, kReportUs + 1'000'000, true, 0, 9600},
+        {"stopped by the server 75 ms ago", {6144, 0, false, kReportUs}, kReportUs + 75'000, false, 0, 6144 + 3600},
+        {"uncorked 20 ms ago after two seconds corked",
+         {9600, 0, false, kReportUs},
+         kReportUs + 2'000'000,
+         false,
+         kReportUs + 1'980'000,
+         9600 + 960},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(framePlayedAt(c.report, c.nowUs, c.held, c.resumedUs), c.expected);
+    }
+}

@@ -6,8 +6,10 @@
 
 #include "support/QtTestApp.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <gtest/gtest.h>
 
 namespace tc::test {
@@ -65,6 +67,27 @@ TEST(ShownText, FittingTextShowsABoundedPartOfALongName) {
     EXPECT_TRUE(fit.elided);
     EXPECT_LE(fit.text.size(), ShownText::kMaxCharacters + 1);
     EXPECT_TRUE(fit.text.endsWith(QChar(0x2026)));
+}
+
+// A layout that sizes the line by its text gives it the room of each new text, not of the first one shown.
+TEST(ShownText, FittingTextTellsItsLayoutOfANewText) {
+    qtApp();
+    QWidget window;
+    auto *row = new QHBoxLayout(&window);
+    auto *line = new FittingText(QStringLiteral("Click"), QFont("Sans", 13), Qt::black, 1.0, Qt::AlignLeft, &window);
+    line->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    row->addWidget(line);
+    row->addStretch(1);
+    window.resize(800, 60);
+    window.show();
+    for (const QString &text : {QStringLiteral("Typewriter carriage return"), QStringLiteral("Tick")}) {
+        SCOPED_TRACE(text.toStdString());
+        line->setText(text);
+        QCoreApplication::sendPostedEvents();
+        row->activate();
+        EXPECT_EQ(line->width(), line->sizeHint().width());
+        EXPECT_FALSE(line->currentFit().elided);
+    }
 }
 
 // fits() answers as measuring the whole text would, for texts of every length around a width.

@@ -11,6 +11,7 @@
 #include "ui/triggers/TriggerLabel.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -324,6 +325,37 @@ TEST(TriggerEditor, TheSwitchShowsAChosenTriggerAtOnceAndSlidesForAClick) {
     EXPECT_EQ(toggle->knobPosition(), 1.0);
     toggle->finishAnimation();
     EXPECT_EQ(toggle->knobPosition(), 0.0);
+}
+
+// Counts the paint events a widget receives.
+struct PaintCount : QObject {
+    explicit PaintCount(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
+// Each frame of the switch's slide paints the switch and what lies under it, not the rest of the editor card.
+TEST(TriggerEditor, TheSwitchsSlidePaintsOnlyTheSwitch) {
+    EditorFixture f;
+    f.show(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.window));
+    motion::setEnabled(true);
+    PillToggle *toggle = f.editor->onOffSwitch();
+    PaintCount kind(f.editor->kindSwitch());
+    PaintCount knob(toggle);
+    toggle->click();
+    QCoreApplication::processEvents(); // the change itself is painted
+    kind.count = 0;
+    knob.count = 0;
+    for (int turn = 0; turn < 400 && toggle->knobPosition() != 0.0; ++turn) { // slides, past the end and back
+        QTest::qWait(5);
+    }
+    EXPECT_EQ(toggle->knobPosition(), 0.0);
+    EXPECT_GT(knob.count, 0) << "the knob slid";
+    EXPECT_EQ(kind.count, 0);
 }
 
 } // namespace
