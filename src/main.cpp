@@ -5,7 +5,6 @@
 #include "app/DocumentStore.h"
 #include "app/shell/AppAssembly.h"
 #include "app/shell/AppMenus.h"
-#include "app/shell/DesktopEntryApps.h"
 #include "app/shell/KeyboardAccessHelp.h"
 #include "app/shell/NoticeHUD.h"
 #include "app/shell/QuitHooks.h"
@@ -58,9 +57,7 @@ int main(int argc, char *argv[]) {
     tc::AppAssembly assembly;
     auto &model = assembly.model();
 
-    // The installed applications, for the screens that list or pick applications, read off the main thread.
-    const auto installedApps = tc::DesktopEntryApps::readInBackground(assembly.background());
-    tc::MainWindow window(model, {&assembly.runningApps(), installedApps.get()});
+    tc::MainWindow window(model, {&assembly.apps()});
     tc::AppMenus menus(window.menuBar(), updater);
     tc::TrayIcon tray(trayInk);
     tray.setContextMenu(menus.trayMenu());

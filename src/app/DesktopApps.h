@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/FrontmostAppSource.h"
+
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -14,9 +16,10 @@ struct InstalledApp {
     QString icon;     // the entry's Icon: a theme icon name or an absolute path; may be empty
 };
 
-// The desktop's installed applications, as the screens see them: the one source of application names and
-// icons for choosers, chips and rule cards. The composition root fills it from the desktop entries; tests
-// hand in fixed lists. Main thread only; changed() tells the screens open on it that the list is new.
+// The desktop's applications, as the screens see them: the installed ones (the one source of application names
+// and icons for choosers, chips and rule cards) and the ones with windows open now, both named from the one
+// catalogue. The composition root fills it from the desktop entries and the window list; tests hand in fixed
+// lists. Main thread only; changed() tells the screens open on it that a list is new.
 class DesktopApps : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +32,9 @@ public:
     virtual std::vector<InstalledApp> installed() const = 0;
     // The installed application with this id, hidden ones included; nothing when none has it.
     virtual std::optional<InstalledApp> find(const QString &bundleID) const = 0;
+    // The applications with windows open as last listed, in the system's order (none where the session cannot
+    // be asked); asks for a fresh list, and changed() follows when the one that lands differs.
+    virtual std::vector<AppIdentity> running() { return {}; }
 
 signals:
     void changed();

@@ -73,10 +73,10 @@ public:
     bool isSilent() const override { return silentFor(muted, loudest); }
 };
 
-// Lists what the test put in `apps`, counting the calls.
+// Lists what the test put in `apps`, counting the calls (the namer is not asked).
 class FakeRunningAppsSource final : public RunningAppsSource {
 public:
-    std::vector<AppIdentity> list() override {
+    std::vector<AppIdentity> list(const Namer &) override {
         ++calls;
         return apps;
     }

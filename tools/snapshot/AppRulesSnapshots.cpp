@@ -23,6 +23,14 @@ namespace tc::snapshot {
 
 namespace {
 
+// The applications with windows open.
+class Running final : public RunningAppsSource {
+public:
+    std::vector<AppIdentity> list(const Namer &) override {
+        return {{"chromium", "Chromium"}, {"org.gnome.Calculator", "Calculator"}, {"obsidian", "obsidian"}};
+    }
+};
+
 // A few installed applications, two of them with icons from the system's icon folders and two without.
 struct Desktop {
     QTemporaryDir folder;
@@ -35,9 +43,11 @@ struct Desktop {
               "/usr/share/icons/Adwaita/48x48/legacy/accessories-text-editor.png");
         write("org.gnome.Calculator", "Calculator", "/usr/share/icons/Adwaita/48x48/legacy/accessories-calculator.png");
         write("obsidian", "obsidian", "");
-        entries = std::make_unique<DesktopEntryApps>(DesktopEntries(
-            std::vector<std::filesystem::path>{(folder.path() + QStringLiteral("/applications")).toStdString()},
-            std::vector<std::string>{}));
+        entries = std::make_unique<DesktopEntryApps>(
+            DesktopEntries(
+                std::vector<std::filesystem::path>{(folder.path() + QStringLiteral("/applications")).toStdString()},
+                std::vector<std::string>{}),
+            std::make_unique<Running>());
     }
 
     void write(const char *id, const char *name, const char *icon) {
@@ -52,20 +62,8 @@ Desktop &desktop() {
     return instance;
 }
 
-class Running final : public RunningAppsSource {
-public:
-    std::vector<AppIdentity> list() override {
-        return {{"chromium", "Chromium"}, {"org.gnome.Calculator", "Calculator"}, {"obsidian", "obsidian"}};
-    }
-};
-
-Running &running() {
-    static Running instance;
-    return instance;
-}
-
 PageServices services() {
-    return {&running(), desktop().entries.get()};
+    return {desktop().entries.get()};
 }
 
 const Profile &profileNamed(AppModel &model, const std::string &name) {
@@ -217,7 +215,7 @@ std::vector<Snapshot> appRulesSnapshots() {
         smartMute, 340));
 
     // The two menus as they open: a rule card's and the add-app card's.
-    static AppDirectory directory = AppDirectory::desktop(&running(), desktop().entries.get());
+    static AppDirectory directory = AppDirectory::desktop(desktop().entries.get());
     const auto menuOf = [](const std::function<QMenu *(AppModel &)> &make) {
         return [make](AppModel &model) {
             QMenu *menu = make(model);

@@ -59,7 +59,7 @@ Snapshot window(const QString &name, QSize size, const std::function<void(AppMod
                 prepare(model->model());
                 model->model().setSection(AppSection::triggers);
                 return new ModelHost(std::move(model), [show](SnapshotModel &m) {
-                    auto *w = new MainWindow(m.model(), PageServices{nullptr, &installed()});
+                    auto *w = new MainWindow(m.model(), PageServices{&installed()});
                     if (show) {
                         show(*triggersPage(w), m.model());
                     }

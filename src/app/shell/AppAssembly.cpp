@@ -8,7 +8,7 @@
 #include "app/QtTime.h"
 #include "app/SoundCatalog.h"
 #include "app/StatsStore.h"
-#include "app/shell/BackgroundRunningApps.h"
+#include "app/shell/DesktopEntryApps.h"
 #include "engine/AudioEngine.h"
 #include "engine/ImportJournal.h"
 #include "engine/LatencyTrace.h"
@@ -57,8 +57,9 @@ struct AppAssembly::Parts {
     // The one way off the main thread. After everything its lanes' tasks use (the library, the devices, the
     // microphone), so it joins them before those go; before everything that posts to it.
     BackgroundService background{timers};
-    std::unique_ptr<BackgroundRunningApps> runningApps =
-        std::make_unique<BackgroundRunningApps>(SystemSources::runningApps(), background);
+    // The installed applications and the running ones, for the screens that list or pick applications.
+    std::unique_ptr<DesktopEntryApps> apps =
+        DesktopEntryApps::readInBackground(background, SystemSources::runningApps());
 
     std::unique_ptr<AppModel> model;
 };
@@ -90,9 +91,6 @@ AppAssembly::AppAssembly() : parts_(std::make_unique<Parts>()) {
         p.timers, SystemSources::frontmostApp(), SystemSources::microphoneActivity(), SystemSources::secureInput());
     services.log = systemLog;
     p.model = std::make_unique<AppModel>(std::move(services));
-    // A new application shows up by coming to the front: the list of running ones is made afresh then.
-    QObject::connect(p.model.get(), &AppModel::currentAppBundleIDChanged, p.model.get(),
-                     [apps = p.runningApps.get()] { apps->refresh(); });
     if (p.trace) {
         QObject::connect(p.model.get(), &AppModel::soundsReadyChanged, p.model.get(),
                          [trace = p.trace.get()] { trace->mark("soundsReady"); });
@@ -109,8 +107,8 @@ TimerFactory &AppAssembly::timers() {
     return parts_->timers;
 }
 
-RunningAppsSource &AppAssembly::runningApps() {
-    return *parts_->runningApps;
+DesktopApps &AppAssembly::apps() {
+    return *parts_->apps;
 }
 
 BackgroundService &AppAssembly::background() {

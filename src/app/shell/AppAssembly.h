@@ -6,14 +6,15 @@ namespace tc {
 
 class AppModel;
 class BackgroundService;
-class RunningAppsSource;
+class DesktopApps;
 class TimerFactory;
 
 // Builds the program's one application model on the real collaborators: the document in
 // $XDG_DATA_HOME/Tapchime, the press count in the Qt settings, the XDG autostart entry, the audio engine on
 // PulseAudio (a null output when no server answers), the sound library with the FFmpeg decoder, the sound
 // router, and the platform backends SystemSources picks for the session (the keyboard monitor, the watchers'
-// sources, the output-volume watcher, the running-applications list and the microphone), all on Qt timers, and
+// sources, the output-volume watcher, the window list and the microphone), the one applications service
+// (DesktopEntryApps: installed and running applications), all on Qt timers, and
 // the one background service (BackgroundService) every piece of work off the main thread goes through. When
 // $TAPCHIME_LATENCY_TRACE names a file, the key path's timing and the moments "assembly" and "soundsReady" are
 // traced there (see LatencyTrace).
@@ -29,8 +30,8 @@ public:
 
     AppModel &model();
     TimerFactory &timers();
-    // The applications with windows open, for the screens' application lists (see PanelHelper::runningApps).
-    RunningAppsSource &runningApps();
+    // The desktop's applications, installed and running, for the screens (the one applications service).
+    DesktopApps &apps();
     // The lanes off the main thread, for what main() makes besides the model.
     BackgroundService &background();
 

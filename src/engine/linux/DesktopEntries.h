@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/FrontmostAppSource.h"
+#include "engine/RunningAppsSource.h"
 
 #include <filesystem>
 #include <map>
@@ -25,14 +26,6 @@ struct DesktopEntry {
 // group, Type other than Application, Hidden=true, no Name). `languages` are the locale's names in order of
 // preference ("de_AT", "de"), used to pick Name[...].
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, const std::vector<std::string> &languages);
-
-// What an X11 window says about the application that owns it.
-struct WindowHints {
-    std::string gtkApplicationId; // _GTK_APPLICATION_ID
-    std::string kdeDesktopFile;   // _KDE_NET_WM_DESKTOP_FILE (an id, or a path to the file)
-    std::string wmInstance;       // WM_CLASS instance part
-    std::string wmClass;          // WM_CLASS class part
-};
 
 // The installed applications, and the one way windows are named as applications: every place that shows,
 // picks or compares applications uses this resolver.

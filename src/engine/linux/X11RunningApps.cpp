@@ -25,39 +25,68 @@ bool contains(const std::vector<uint32_t> &values, xcb_atom_t atom) {
 
 } // namespace
 
+// The connection and the atoms it interned, kept between lists.
+struct X11RunningApps::Server {
+    xcb::Connection connection;
+    xcb_window_t root = XCB_WINDOW_NONE;
+    xcb_atom_t clientList = XCB_ATOM_NONE, windowType = XCB_ATOM_NONE, typeNormal = XCB_ATOM_NONE,
+               typeDialog = XCB_ATOM_NONE, state = XCB_ATOM_NONE, skipTaskbar = XCB_ATOM_NONE, wmPid = XCB_ATOM_NONE,
+               gtkApplicationId = XCB_ATOM_NONE, kdeDesktopFile = XCB_ATOM_NONE;
+
+    static std::unique_ptr<Server> open(const char *name) {
+        int screenNumber = 0;
+        auto server = std::make_unique<Server>();
+        server->connection.reset(xcb_connect(name, &screenNumber));
+        if (!server->connection || xcb_connection_has_error(server->connection.get())) {
+            return nullptr;
+        }
+        xcb_connection_t *c = server->connection.get();
+        auto screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+        for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
+            xcb_screen_next(&screens);
+        }
+        if (screens.rem <= 0 || !screens.data) {
+            return nullptr;
+        }
+        server->root = screens.data->root;
+        server->clientList = internAtom(c, "_NET_CLIENT_LIST");
+        server->windowType = internAtom(c, "_NET_WM_WINDOW_TYPE");
+        server->typeNormal = internAtom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
+        server->typeDialog = internAtom(c, "_NET_WM_WINDOW_TYPE_DIALOG");
+        server->state = internAtom(c, "_NET_WM_STATE");
+        server->skipTaskbar = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+        server->wmPid = internAtom(c, "_NET_WM_PID");
+        server->gtkApplicationId = internAtom(c, "_GTK_APPLICATION_ID");
+        server->kdeDesktopFile = internAtom(c, "_KDE_NET_WM_DESKTOP_FILE");
+        return server;
+    }
+};
+
 X11RunningApps::X11RunningApps(std::string display) : display_(std::move(display)) {}
 
-X11RunningApps::X11RunningApps(std::string display, DesktopEntries entries)
-    : display_(std::move(display)), entries_(std::move(entries)) {}
+X11RunningApps::~X11RunningApps() = default;
 
-std::vector<AppIdentity> X11RunningApps::list() {
-    const char *name = display_.empty() ? std::getenv("DISPLAY") : display_.c_str();
-    if (!name || !*name) {
-        return {};
+std::vector<AppIdentity> X11RunningApps::list(const Namer &name) {
+    if (server_ && xcb_connection_has_error(server_->connection.get())) {
+        server_.reset(); // the server went away or dropped us: the next list opens a new connection
     }
-    int screenNumber = 0;
-    xcb::Connection connection(xcb_connect(name, &screenNumber));
-    if (!connection || xcb_connection_has_error(connection.get())) {
-        return {};
+    if (!server_) {
+        const char *displayName = display_.empty() ? std::getenv("DISPLAY") : display_.c_str();
+        if (!displayName || !*displayName) {
+            return {};
+        }
+        server_ = Server::open(displayName);
+        if (!server_) {
+            return {};
+        }
+        ++opened_;
     }
-    xcb_connection_t *c = connection.get();
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (screens.rem <= 0 || !screens.data) {
-        return {};
-    }
-    const xcb_window_t root = screens.data->root;
-    const xcb_atom_t clientList = internAtom(c, "_NET_CLIENT_LIST");
-    const xcb_atom_t windowType = internAtom(c, "_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t typeNormal = internAtom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
-    const xcb_atom_t typeDialog = internAtom(c, "_NET_WM_WINDOW_TYPE_DIALOG");
-    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
-    const xcb_atom_t skipTaskbar = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-    const xcb_atom_t wmPid = internAtom(c, "_NET_WM_PID");
-    const xcb_atom_t gtkApplicationId = internAtom(c, "_GTK_APPLICATION_ID");
-    const xcb_atom_t kdeDesktopFile = internAtom(c, "_KDE_NET_WM_DESKTOP_FILE");
+    const Server &s = *server_;
+    xcb_connection_t *c = s.connection.get();
+    const xcb_window_t root = s.root;
+    const xcb_atom_t clientList = s.clientList, windowType = s.windowType, typeNormal = s.typeNormal,
+                     typeDialog = s.typeDialog, state = s.state, skipTaskbar = s.skipTaskbar, wmPid = s.wmPid,
+                     gtkApplicationId = s.gtkApplicationId, kdeDesktopFile = s.kdeDesktopFile;
     if (clientList == XCB_ATOM_NONE) {
         return {};
     }
@@ -77,12 +106,6 @@ std::vector<AppIdentity> X11RunningApps::list() {
                            reader.ask(window, XCB_ATOM_WM_CLASS)});
     }
 
-    if (entries_) {
-        entries_->refreshIfChanged(); // a few stat() calls; picks up applications installed since
-    } else {
-        entries_.emplace();
-    }
-    const DesktopEntries &entries = *entries_;
     std::vector<AppIdentity> apps;
     for (Pending &p : pending) {
         const std::vector<uint32_t> types = reader.words(p.type);
@@ -106,7 +129,7 @@ std::vector<AppIdentity> X11RunningApps::list() {
         if (!pid.empty() && static_cast<pid_t>(pid.front()) == getpid()) {
             continue;
         }
-        const std::optional<AppIdentity> app = entries.resolve(hints);
+        const std::optional<AppIdentity> app = name ? name(hints) : std::nullopt;
         if (!app || app->bundleId.empty()) {
             continue;
         }

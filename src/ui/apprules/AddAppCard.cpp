@@ -1,6 +1,7 @@
 #include "ui/apprules/AddAppCard.h"
 
 #include "app/AppModel.h"
+#include "app/DesktopApps.h"
 #include "ui/apprules/AppDirectory.h"
 #include "ui/kit/FocusRing.h"
 #include "ui/kit/Fonts.h"
@@ -32,7 +33,19 @@ AddAppCard::AddAppCard(AppModel &model, const AppDirectory &directory, QWidget *
 
 QMenu *AddAppCard::makeMenu(QWidget *parent) {
     auto *menu = new ItemMenu(parent);
-    menu->addSection(QStringLiteral("Running apps"));
+    fill(*menu);
+    // A fresh list of running applications that lands while the menu is open shows in it.
+    if (directory_.source) {
+        connect(directory_.source, &DesktopApps::changed, menu, [this, menu] {
+            menu->clear();
+            fill(*menu);
+        });
+    }
+    return menu;
+}
+
+void AddAppCard::fill(QMenu &menu) {
+    menu.addSection(QStringLiteral("Running apps"));
     const auto &rules = model_.data().appRules;
     const auto running = directory_.runningApps ? directory_.runningApps() : std::vector<RunningApp>{};
     for (const RunningApp &app : running) {
@@ -41,12 +54,11 @@ QMenu *AddAppCard::makeMenu(QWidget *parent) {
             continue;
         }
         const std::string name = app.name.toStdString();
-        connect(MenuText::add(*menu, app.name), &QAction::triggered, this,
+        connect(MenuText::add(menu, app.name), &QAction::triggered, this,
                 [this, id, name] { model_.addRule(id, name); });
     }
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Choose an app…"), this, [this] { chooseApp(); });
-    return menu;
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Choose an app…"), this, [this] { chooseApp(); });
 }
 
 void AddAppCard::chooseApp() {

@@ -34,6 +34,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The running applications without a rule, then "Choose an app…".
+    void fill(QMenu &menu);
+
     AppModel &model_;
     const AppDirectory &directory_;
 };

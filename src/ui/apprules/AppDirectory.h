@@ -13,7 +13,6 @@ class QWidget;
 namespace tc {
 
 class DesktopApps;
-class RunningAppsSource;
 
 // What the App rules screen asks of the desktop, all through its installed applications: the
 // applications with windows open (this program left out, sorted by name ignoring case), the modal chooser
@@ -23,11 +22,12 @@ struct AppDirectory {
     std::function<std::vector<RunningApp>()> runningApps;
     std::function<std::optional<ChosenApp>(QWidget *parent)> chooseApp;
     std::function<QIcon(const QString &bundleID)> icon;
+    // Where these come from, whose changed() says a fresh list landed (an open menu shows it); may be null.
+    DesktopApps *source = nullptr;
 
-    // The desktop's: the session's running-applications list and the installed applications (read again when
-    // their folders changed). Either may be null: no running applications, then no installed ones and no
-    // icons. Both must outlive every copy of the directory.
-    static AppDirectory desktop(RunningAppsSource *running, DesktopApps *installed);
+    // The desktop's applications, running and installed (read again when their folders changed). Null: no
+    // applications and no icons. `apps` must outlive every copy of the directory.
+    static AppDirectory desktop(DesktopApps *apps);
 };
 
 } // namespace tc

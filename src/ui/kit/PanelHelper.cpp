@@ -1,7 +1,6 @@
 #include "ui/kit/PanelHelper.h"
 
 #include "app/AppModel.h"
-#include "engine/RunningAppsSource.h"
 #include "engine/SystemWatchers.h"
 #include "ui/kit/AppChooserDialog.h"
 
@@ -63,9 +62,9 @@ QIcon PanelHelper::icon(const QString &bundleID, const DesktopApps &apps) {
     return app ? iconFromDesktopIcon(app->icon) : QIcon();
 }
 
-std::vector<RunningApp> PanelHelper::runningApps(RunningAppsSource &source, const DesktopApps &apps) {
+std::vector<RunningApp> PanelHelper::runningApps(DesktopApps &apps) {
     std::vector<RunningApp> running;
-    for (const AppIdentity &app : source.list()) {
+    for (const AppIdentity &app : apps.running()) {
         const QString id = QString::fromStdString(app.bundleId);
         running.push_back({id, QString::fromStdString(app.name), icon(id, apps)});
     }

@@ -13,7 +13,6 @@ class QWidget;
 namespace tc {
 
 class AppModel;
-class RunningAppsSource;
 
 // An application as the screens list it: its desktop-entry id (the program's "bundle id"), its name and
 // its icon.
@@ -38,9 +37,9 @@ class PanelHelper {
 public:
     // The icon of the application with this id, or a null icon when no installed entry has it.
     static QIcon icon(const QString &bundleID, const DesktopApps &apps);
-    // The applications with windows open as `source` lists them (the composition root picks it), this program
+    // The applications with windows open as `apps` last listed them (asking for a fresh list), this program
     // left out, with their icons, sorted by name ignoring case. Empty where the session cannot be asked.
-    static std::vector<RunningApp> runningApps(RunningAppsSource &source, const DesktopApps &apps);
+    static std::vector<RunningApp> runningApps(DesktopApps &apps);
     // The chooser over the installed applications.
     static std::optional<ChosenApp> chooseApp(const DesktopApps &apps, QWidget *parent = nullptr);
 

@@ -15,18 +15,16 @@ namespace tc {
 
 namespace {
 
-// The trigger screen's view of applications: running ones from the window list, the chooser and the names of
-// the installed desktop entries.
+// The trigger screen's view of the desktop's applications: the running ones, the chooser and the installed
+// names.
 TriggerApps triggerApps(const PageServices &services) {
     TriggerApps apps;
-    RunningAppsSource *source = services.runningApps;
-    DesktopApps *installed = services.installedApps;
+    DesktopApps *installed = services.apps;
     if (!installed) {
         return apps;
     }
-    if (source) {
-        apps.running = [source, installed] { return PanelHelper::runningApps(*source, *installed); };
-    }
+    apps.source = installed;
+    apps.running = [installed] { return PanelHelper::runningApps(*installed); };
     apps.choose = [installed](QWidget *parent) {
         installed->refreshIfChanged();
         return PanelHelper::chooseApp(*installed, parent);
@@ -49,7 +47,7 @@ QWidget *makePage(AppSection section, AppModel &model, QWidget *parent, const Pa
     case AppSection::triggers:
         return new TriggersView(model, triggerApps(services), parent);
     case AppSection::apps:
-        return new AppRulesView(model, AppDirectory::desktop(services.runningApps, services.installedApps), parent);
+        return new AppRulesView(model, AppDirectory::desktop(services.apps), parent);
     case AppSection::settings:
         break;
     }

@@ -1,6 +1,7 @@
 #include "ui/triggers/FlowChips.h"
 
 #include "app/AppModel.h"
+#include "app/DesktopApps.h"
 #include "ui/kit/FlowRow.h"
 #include "ui/kit/Fonts.h"
 #include "ui/kit/ItemMenu.h"
@@ -100,6 +101,14 @@ FlowChips::FlowChips(AppModel &model, TriggerApps apps, QWidget *parent)
         menu->popup(add_->mapToGlobal(QPoint(0, add_->height() + 4)));
     });
     row_->add(add_);
+    // A fresh list of running applications that lands while the menu is open shows in it.
+    if (apps_.source) {
+        connect(apps_.source, &DesktopApps::changed, this, [this] {
+            if (menu_->isVisible()) {
+                buildMenu();
+            }
+        });
+    }
     model_.observe(AppModel::triggersChange, this, [this] { rebuild(); });
     rebuild();
 }

@@ -15,6 +15,7 @@ class QWidget;
 namespace tc {
 
 class AppModel;
+class DesktopApps;
 class PillToggle;
 
 // What the trigger views share: the kinds the add buttons and the editor's kind switch start from, the on/off
@@ -36,8 +37,8 @@ PillToggle *onOffSwitch(AppModel &model, const Uuid &id, QWidget *parent = nullp
 
 } // namespace TriggerEdits
 
-// Where the trigger screen learns about applications. The composition root fills it from the running-window
-// list and the desktop entries; tests fill it with fixed answers. Every member may be empty (then: no running
+// Where the trigger screen learns about applications: a view on the desktop's applications (DesktopApps), the
+// same the App rules screen sees; tests fill it with fixed answers. Every member may be empty (then: no running
 // applications, no chooser, no installed names).
 struct TriggerApps {
     // The applications with windows open now, this program left out, sorted by name, one entry each.
@@ -46,6 +47,8 @@ struct TriggerApps {
     std::function<std::optional<ChosenApp>(QWidget *parent)> choose;
     // The name of an installed application's desktop entry, or nothing when none has the id.
     std::function<std::optional<QString>(const QString &bundleID)> installedName;
+    // Where these come from, whose changed() says a fresh list landed (an open menu shows it); may be null.
+    DesktopApps *source = nullptr;
 
     // What a chip shows for an application: its desktop entry's name, else the id itself.
     QString chipName(const QString &bundleID) const;

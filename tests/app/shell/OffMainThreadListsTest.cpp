@@ -1,8 +1,8 @@
-// The application lists the screens read are made on the background service's desktop lane: the running
-// applications and the installed ones; the main thread only takes what landed last, and hears when it changed.
+// The one applications service: the lists the screens read (the installed applications and the running ones,
+// named from one catalogue) are made on the background service's desktop lane; the main thread only takes what
+// landed last, and hears when it changed.
 
 #include "app/BackgroundService.h"
-#include "app/shell/BackgroundRunningApps.h"
 #include "app/shell/DesktopEntryApps.h"
 #include "engine/WorkQueue.h"
 #include "support/FakeScheduler.h"
@@ -11,8 +11,16 @@
 #include "support/ScopedEnv.h"
 #include "support/Wait.h"
 
+// GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include "engine/linux/X11RunningApps.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <condition_variable>
 #include <fstream>
@@ -22,19 +30,25 @@
 namespace tc::test {
 namespace {
 
-// A running-applications source that waits until the test lets it answer, and notes where it was asked.
+// A window list that waits until the test lets it answer, and notes where it was asked. Its windows are named
+// by the namer it is handed, as the display server's are.
 class HeldSource final : public RunningAppsSource {
 public:
-    std::vector<AppIdentity> list() override {
+    std::vector<AppIdentity> list(const Namer &name) override {
         std::unique_lock lock(mutex_);
         asked_.push_back(std::this_thread::get_id());
         released_.wait(lock, [this] { return releases_ > 0; });
         --releases_;
-        return apps_;
+        std::vector<AppIdentity> apps;
+        for (const std::string &wmClass : windows_) {
+            apps.push_back(name(WindowHints{{}, {}, wmClass, wmClass}).value_or(AppIdentity{}));
+        }
+        return apps;
     }
-    void answer(std::vector<AppIdentity> apps) {
+    // The windows' WM_CLASS.
+    void answer(std::vector<std::string> windows) {
         std::lock_guard lock(mutex_);
-        apps_ = std::move(apps);
+        windows_ = std::move(windows);
         ++releases_;
         released_.notify_all();
     }
@@ -47,7 +61,7 @@ private:
     std::mutex mutex_;
     std::condition_variable released_;
     int releases_ = 0;
-    std::vector<AppIdentity> apps_;
+    std::vector<std::string> windows_;
     std::vector<std::thread::id> asked_;
 };
 
@@ -63,51 +77,60 @@ struct Lanes {
     BackgroundService lanes{mainThread};
 };
 
-TEST(BackgroundRunningApps, ListsAtOnceWhileTheSourceIsAskedOnTheLaneAndTellsAFreshList) {
-    qtApp();
+// An applications folder of the test's own as the desktop's only one, with the program's lanes.
+class DesktopLists : public ::testing::Test {
+protected:
+    DesktopLists() { std::filesystem::create_directories(applications); }
+
+    void install(const std::string &id, const std::string &name) {
+        std::ofstream(applications / (id + ".desktop"))
+            << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << id << "\n";
+    }
+
+    TempDir home;
+    const std::filesystem::path applications = home.path() / "applications";
+    ScopedEnv data{"XDG_DATA_HOME", home.path().string().c_str()};
+    ScopedEnv dirs{"XDG_DATA_DIRS", (home.path() / "none").string().c_str()};
+    ScopedEnv flatpak{"HOME", (home.path() / "nobody").string().c_str()};
     Lanes t;
+};
+
+TEST_F(DesktopLists, RunningListsAreMadeOnTheLaneNamedFromTheOneCatalogueAndTold) {
+    qtApp();
+    install("org.example.Editor", "Editor");
     auto owned = std::make_unique<HeldSource>();
     HeldSource &source = *owned;
-    BackgroundRunningApps apps(std::move(owned), t.lanes);
-    QSignalSpy changed(&apps, &BackgroundRunningApps::changed);
+    const auto apps = DesktopEntryApps::readInBackground(t.lanes, std::move(owned));
+    QSignalSpy changed(apps.get(), &DesktopApps::changed);
     ASSERT_TRUE(waitUntil([&] { return source.asked().size() == 1; })); // the first list, made at once
 
-    // The source has not answered: every list() returns at once, and asks for no second list meanwhile.
+    // The source has not answered: every running() returns at once, and asks for no second list meanwhile.
     for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(apps.list().empty());
+        EXPECT_TRUE(apps->running().empty());
     }
-    source.answer({{"org.gnome.Terminal", "Terminal"}});
+    source.answer({"XTerm"});
     ASSERT_TRUE(waitUntil([&] { return source.asked().size() == 2; })) << "one more list, for the calls meanwhile";
-    source.answer({{"org.gnome.Terminal", "Terminal"}, {"firefox", "Firefox"}});
+    source.answer({"XTerm", "org.example.Editor"});
     ASSERT_TRUE(t.settle());
-    // Each fresh list landed and was told, so a screen open on it shows it without being asked again.
-    EXPECT_EQ(changed.count(), 2);
-    const auto listed = apps.list(); // the last list made; asks for a fresh one
+    // The installed list and each fresh running list landed and were told, so a screen open on them shows them
+    // without being asked again.
+    EXPECT_EQ(changed.count(), 3);
+    const auto listed = apps->running(); // the last list made; asks for a fresh one
     ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[1].bundleId, "firefox");
+    EXPECT_EQ(listed[1], (AppIdentity{"org.example.Editor", "Editor"})) << "named by the installed entry";
     for (const auto &thread : source.asked()) {
         EXPECT_NE(thread, std::this_thread::get_id());
     }
-    source.answer(listed); // the same list again: nothing to tell
+    source.answer({"XTerm", "org.example.Editor"}); // the same list again: nothing to tell
     ASSERT_TRUE(t.settle());
-    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed.count(), 3);
+    // Nothing but a request makes a list.
+    EXPECT_EQ(source.asked().size(), 3u);
 }
 
-TEST(DesktopEntryApps, TheDesktopsEntriesAreReadOnTheLaneAndTheNewListIsTold) {
+TEST_F(DesktopLists, TheDesktopsEntriesAreReadOnTheLaneAndTheNewListIsTold) {
     qtApp();
-    TempDir home;
-    const auto applications = home.path() / "applications";
-    std::filesystem::create_directories(applications);
-    const auto write = [&](const std::string &id, const std::string &name) {
-        std::ofstream(applications / (id + ".desktop"))
-            << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << id << "\n";
-    };
-    write("org.example.Editor", "Editor");
-    ScopedEnv data("XDG_DATA_HOME", home.path().string().c_str());
-    ScopedEnv dirs("XDG_DATA_DIRS", (home.path() / "none").string().c_str());
-    ScopedEnv flatpak("HOME", (home.path() / "nobody").string().c_str());
-
-    Lanes t;
+    install("org.example.Editor", "Editor");
     const auto apps = DesktopEntryApps::readInBackground(t.lanes);
     QSignalSpy changed(apps.get(), &DesktopApps::changed);
     ASSERT_TRUE(t.settle());
@@ -120,12 +143,56 @@ TEST(DesktopEntryApps, TheDesktopsEntriesAreReadOnTheLaneAndTheNewListIsTold) {
     // so an open chooser shows it.
     std::filesystem::last_write_time(applications, std::filesystem::file_time_type::clock::now() -
                                                        std::chrono::hours(1)); // the folder's stamp moves below
-    write("org.example.Viewer", "Viewer");
+    install("org.example.Viewer", "Viewer");
     apps->refreshIfChanged();
     ASSERT_TRUE(t.settle());
     EXPECT_EQ(changed.count(), 2);
     ASSERT_EQ(apps->installed().size(), 2u);
     EXPECT_TRUE(apps->find(QStringLiteral("org.example.Viewer")).has_value());
+}
+
+// The rig's X server with a window manager, started before the desktop's folders are the test's, so that the
+// window manager never reads them.
+struct RigDisplay {
+    RigX x{RigX::Options{.windowManager = true}};
+};
+class DesktopListsOnX : public RigDisplay, public DesktopLists {};
+
+// The installed list and the windows of the session are named from one read of the folders (the entry's file is
+// opened once, as inotify sees it).
+TEST_F(DesktopListsOnX, OneReadOfTheFoldersServesTheInstalledAndTheRunningList) {
+    qtApp();
+    install("org.example.Editor", "Editor");
+    const int probe = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(probe, 0);
+    ASSERT_GE(inotify_add_watch(probe, applications.c_str(), IN_OPEN), 0);
+    Display *client = XOpenDisplay(x.display().c_str());
+    ASSERT_NE(client, nullptr);
+    const Window window = XCreateSimpleWindow(client, DefaultRootWindow(client), 0, 0, 100, 100, 0, 0, 0);
+    XClassHint hint{const_cast<char *>("editor"), const_cast<char *>("org.example.Editor")};
+    XSetClassHint(client, window, &hint);
+    XMapWindow(client, window);
+    XSync(client, False);
+
+    const auto apps = DesktopEntryApps::readInBackground(t.lanes, std::make_unique<X11RunningApps>(x.display()));
+    // The window manager lists the window once it manages it: asked again until then.
+    ASSERT_TRUE(waitUntil([&] {
+        t.settle();
+        return apps->running() == std::vector<AppIdentity>{{"org.example.Editor", "Editor"}};
+    }));
+    EXPECT_EQ(apps->installed().size(), 1u);
+    int opens = 0;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = read(probe, buffer, sizeof buffer)) > 0;) {
+        for (char *at = buffer; at < buffer + n;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(at);
+            opens += event->len > 0 && std::string(event->name) == "org.example.Editor.desktop";
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    EXPECT_EQ(opens, 1);
+    close(probe);
+    XCloseDisplay(client);
 }
 
 } // namespace

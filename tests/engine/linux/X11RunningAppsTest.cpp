@@ -5,6 +5,7 @@
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
 
+#include "engine/linux/DesktopEntries.h"
 #include "engine/linux/X11RunningApps.h"
 
 #include <X11/Xatom.h>
@@ -63,7 +64,9 @@ TEST(X11RunningApps, ListsEachApplicationWithWindowsOnceByDesktopEntry) {
     fs::create_directories(applications);
     std::ofstream(applications / "org.example.Tool.desktop")
         << "[Desktop Entry]\nType=Application\nName=Example Tool\nExec=tool\n";
-    X11RunningApps running(x.display(), DesktopEntries({applications}, {}));
+    const DesktopEntries entries({applications}, {});
+    const RunningAppsSource::Namer name = [&](const WindowHints &hints) { return entries.resolve(hints); };
+    X11RunningApps running(x.display());
 
     Display *client = XOpenDisplay(x.display().c_str());
     ASSERT_NE(client, nullptr);
@@ -79,7 +82,7 @@ TEST(X11RunningApps, ListsEachApplicationWithWindowsOnceByDesktopEntry) {
     std::vector<AppIdentity> apps;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        apps = running.list();
+        apps = running.list(name);
         if (!apps.empty() && apps.back().bundleId == "XTerm") {
             break;
         }
@@ -88,11 +91,12 @@ TEST(X11RunningApps, ListsEachApplicationWithWindowsOnceByDesktopEntry) {
     EXPECT_EQ(ids(apps), (std::vector<std::string>{"org.example.Tool", "XTerm"}));
     ASSERT_FALSE(apps.empty());
     EXPECT_EQ(apps.front().name, "Example Tool");
+    // Every list went over the one connection opened for the first.
+    EXPECT_EQ(running.connectionsOpened(), 1);
     XCloseDisplay(client);
 }
 
 TEST(X11RunningApps, WithoutAnXServerTheListIsEmpty) {
-    TempDir data;
-    X11RunningApps running(":9999", DesktopEntries({data.path()}, {}));
-    EXPECT_TRUE(running.list().empty());
+    X11RunningApps running(":9999");
+    EXPECT_TRUE(running.list([](const WindowHints &) { return AppIdentity{"any", "Any"}; }).empty());
 }

@@ -18,7 +18,7 @@ TEST(AppRulesKeyboard, TabReachesEveryControlAndSpaceActsOnTheFocusedOne) {
     motion::setEnabled(false);
     Harness harness;
     AppModel &model = harness.started();
-    AppRulesView view(model, AppDirectory::desktop(nullptr, nullptr));
+    AppRulesView view(model, AppDirectory::desktop(nullptr));
     view.resize(1100, 900);
     ASSERT_TRUE(activate(&view));
 

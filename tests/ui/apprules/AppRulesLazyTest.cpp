@@ -27,7 +27,7 @@ TEST(AppRulesLazy, TheRightArrowWalksEveryCardsControlsInGridOrderAsTheyAreMade)
             data.appRules.push_back(AppRule{"app" + std::to_string(i), "App " + std::to_string(i), std::nullopt});
         }
     });
-    AppRulesView view(model, AppDirectory::desktop(nullptr, nullptr));
+    AppRulesView view(model, AppDirectory::desktop(nullptr));
     view.resize(1100, 800);
     ASSERT_TRUE(activate(&view));
     QCoreApplication::processEvents();
@@ -76,7 +76,7 @@ TEST(AppRulesLazy, EveryCardLiesWholeInsideTheGrid) {
         });
         for (const int width : {1100, 1400}) {
             SCOPED_TRACE(std::to_string(rules) + " rules, " + std::to_string(width) + " wide");
-            AppRulesView view(model, AppDirectory::desktop(nullptr, nullptr));
+            AppRulesView view(model, AppDirectory::desktop(nullptr));
             view.resize(width, 880);
             view.show();
             QCoreApplication::processEvents();

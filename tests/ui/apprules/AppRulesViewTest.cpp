@@ -376,16 +376,17 @@ TEST(AddAppCard, ChoosingAnAppAddsAMutedRuleAndLeavesAnExistingRuleAsItIs) {
 TEST(AppDirectory, TheDesktopsListsAndIconsComeThroughTheOneResolver) {
     shellApp();
     // Without a session or installed applications the screen still works, with empty lists.
-    const AppDirectory none = AppDirectory::desktop(nullptr, nullptr);
+    const AppDirectory none = AppDirectory::desktop(nullptr);
     EXPECT_TRUE(none.runningApps().empty());
     EXPECT_TRUE(none.icon(QStringLiteral("firefox")).isNull());
 
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("applications"));
-    DesktopEntryApps entries(DesktopEntries({dir.filePath(QStringLiteral("applications")).toStdString()}, {}));
-    FakeRunningAppsSource source;
-    source.apps = {{"zed", "zed"}, {"tapchime", "Tapchime"}, {"org.example.Tool", "Tool"}};
-    const AppDirectory desktop = AppDirectory::desktop(&source, &entries);
+    auto source = std::make_unique<FakeRunningAppsSource>();
+    source->apps = {{"zed", "zed"}, {"tapchime", "Tapchime"}, {"org.example.Tool", "Tool"}};
+    DesktopEntryApps entries(DesktopEntries({dir.filePath(QStringLiteral("applications")).toStdString()}, {}),
+                             std::move(source));
+    const AppDirectory desktop = AppDirectory::desktop(&entries);
     const auto running = desktop.runningApps();
     ASSERT_EQ(running.size(), 2u); // the program itself left out, sorted by name ignoring case
     EXPECT_EQ(running[0].name, "Tool");

@@ -187,8 +187,10 @@ TEST(PanelHelper, InstalledApplicationsAndIconsComeThroughTheDesktopsApplication
           "[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\nIcon=" + png.toUtf8() + "\n");
     write(QStringLiteral("hidden.desktop"), "[Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true\n");
     write(QStringLiteral("alpha.desktop"), "[Desktop Entry]\nType=Application\nName=Alpha\nExec=alpha\n");
-    const tc::DesktopEntryApps entries(
-        tc::DesktopEntries({dir.filePath(QStringLiteral("applications")).toStdString()}, {}));
+    auto owned = std::make_unique<tc::test::FakeRunningAppsSource>();
+    tc::test::FakeRunningAppsSource &source = *owned;
+    tc::DesktopEntryApps entries(tc::DesktopEntries({dir.filePath(QStringLiteral("applications")).toStdString()}, {}),
+                                 std::move(owned));
 
     const std::vector<tc::InstalledApp> installed = entries.installed();
     ASSERT_EQ(installed.size(), 2u);
@@ -198,10 +200,9 @@ TEST(PanelHelper, InstalledApplicationsAndIconsComeThroughTheDesktopsApplication
     EXPECT_FALSE(PanelHelper::icon(QStringLiteral("org.example.Tool"), entries).isNull());
     EXPECT_TRUE(PanelHelper::icon(QStringLiteral("gone"), entries).isNull());
 
-    // The running applications come from the source the caller hands in, with the entries' icons.
-    tc::test::FakeRunningAppsSource source;
+    // The running applications come from the same applications, with the entries' icons.
     source.apps = {{"org.example.Tool", "Tool"}, {"tapchime", "Tapchime"}, {"XTerm", "XTerm"}};
-    const std::vector<RunningApp> running = PanelHelper::runningApps(source, entries);
+    const std::vector<RunningApp> running = PanelHelper::runningApps(entries);
     EXPECT_EQ(source.calls, 1);
     ASSERT_EQ(running.size(), 2u);
     EXPECT_EQ(running[0].bundleID, QStringLiteral("org.example.Tool"));

@@ -193,8 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ListCase{"SoundLibrary", soundsView, "SoundRowPool", Qt::Key_Down, {1300, 800}},
                       ListCase{"RuleGrid",
                                [](AppModel &model) {
-                                   return std::make_unique<AppRulesView>(model,
-                                                                         AppDirectory::desktop(nullptr, nullptr));
+                                   return std::make_unique<AppRulesView>(model, AppDirectory::desktop(nullptr));
                                },
                                "RuleGrid",
                                Qt::Key_Down,

@@ -4,6 +4,7 @@
 
 #include "ui/shell/MainWindow.h"
 
+#include "app/shell/DesktopEntryApps.h"
 #include "support/FakeSystemSources.h"
 #include "ui/ModelStates.h"
 #include "ui/apprules/AddAppCard.h"
@@ -91,7 +92,8 @@ TEST(LongMenus, AMenuOfManyItemsStaysOnItsScreenAndReachesItsLastItem) {
             running.apps.push_back(
                 AppIdentity{"org.example.running" + std::to_string(i), named("Running ", i, length)});
         }
-        MainWindow window(model, PageServices{&running, nullptr});
+        DesktopEntryApps desktop(DesktopEntries({}, {}), std::make_unique<FakeRunningAppsSource>(running));
+        MainWindow window(model, PageServices{&desktop});
         window.show();
 
         model.setSection(AppSection::apps);

@@ -5,6 +5,7 @@
 
 #include "ui/shell/MainWindow.h"
 
+#include "app/shell/DesktopEntryApps.h"
 #include "support/FakeSystemSources.h"
 #include "ui/ModelStates.h"
 #include "ui/apprules/AddAppCard.h"
@@ -304,7 +305,8 @@ TEST_F(LongNames, NoMenuIsWiderThanTheWindow) {
     fillLong(model);
     FakeRunningAppsSource running;
     running.apps = {AppIdentity{longName("org.example.running", 1), longName("Running", 1)}};
-    MainWindow &window = openWindow(QSize(1400, 880), PageServices{&running, nullptr});
+    DesktopEntryApps desktop(DesktopEntries({}, {}), std::make_unique<FakeRunningAppsSource>(running));
+    MainWindow &window = openWindow(QSize(1400, 880), PageServices{&desktop});
     const int width = window.width();
 
     ProfileSwitcher *switcher = window.header()->profileSwitcher();
