@@ -1,5 +1,7 @@
 #include "support/MonitorCapture.h"
 
+#include "support/Wait.h"
+
 #include <algorithm>
 #include <cmath>
 #include <pulse/error.h>
@@ -91,6 +93,18 @@ float channelPeak(const std::vector<float> &interleaved, int channel) {
         peak = std::max(peak, std::fabs(interleaved[i]));
     }
     return peak;
+}
+
+std::vector<float> hearSound(const MonitorCapture &capture) {
+    std::vector<float> heard;
+    waitUntil(
+        [&] {
+            heard = capture.recorded();
+            const SoundSpan span = findSound(heard, 0.05f);
+            return span.found && heard.size() / 2 > span.lastFrame + MonitorCapture::kRate / 4;
+        },
+        kServerWait);
+    return heard;
 }
 
 } // namespace tc::test

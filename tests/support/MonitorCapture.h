@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -50,6 +51,13 @@ struct SoundSpan {
 
 // The first and last frame of an interleaved stereo recording whose louder channel exceeds `threshold`.
 SoundSpan findSound(const std::vector<float> &interleaved, float threshold = 0.01f);
+
+// How long a test waits for the sound server (it answers slowly on a loaded machine).
+inline constexpr std::chrono::seconds kServerWait{15};
+
+// Records on until a sound has come and gone (a fresh stream on an idle null sink takes a while to start), at
+// most kServerWait; returns everything recorded so far, interleaved left/right.
+std::vector<float> hearSound(const MonitorCapture &capture);
 
 // Peak level of one channel (0 left, 1 right) of an interleaved stereo recording.
 float channelPeak(const std::vector<float> &interleaved, int channel);

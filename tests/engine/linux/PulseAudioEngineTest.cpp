@@ -31,22 +31,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kRate = 48000;
-// How long a test waits for the sound server (it answers slowly on a loaded machine).
-constexpr auto kServerWait = 15s;
-
-// Records until a sound has come and gone (a fresh stream on an idle null sink takes a while to start).
-std::vector<float> hear(MonitorCapture &capture) {
-    std::vector<float> heard;
-    waitUntil(
-        [&] {
-            heard = capture.recorded();
-            const SoundSpan span = findSound(heard, 0.05f);
-            return span.found && heard.size() / 2 > span.lastFrame + kRate / 4;
-        },
-        kServerWait);
-    return heard;
-}
-
 // The tolerance of a heard length: on a heavily loaded machine (sanitizer builds, tests in parallel) a 2.7 ms
 // stream runs dry now and then and a few milliseconds go missing; a wrong rate, a cut or a doubled sound is
 // far outside it. Under ThreadSanitizer the output thread runs several times slower, and on PipeWire, whose
@@ -149,7 +133,7 @@ TEST_P(PulseAudioEngineTest, PlayedBufferIsHeardOnTheSinkMonitorWithItsLengthAnd
     for (const Case &c : cases) {
         MonitorCapture capture("tc_out.monitor");
         engine->play(tone, 1.0f, c.rate, c.pan);
-        const std::vector<float> heard = hear(capture);
+        const std::vector<float> heard = hearSound(capture);
         const SoundSpan span = findSound(heard, 0.05f);
         ASSERT_TRUE(span.found) << "nothing heard at rate " << c.rate;
         EXPECT_NEAR(heardToneFrames(heard, 0.5f), c.seconds * kRate, kLengthTolerance * c.seconds * kRate)
@@ -183,7 +167,7 @@ TEST_P(PulseAudioEngineTest, BuiltInRecordingIsHeardWholeAtItsOwnLevel) {
     startUp();
     MonitorCapture capture("tc_out.monitor");
     engine->play(take, 1.0f, 1.0f, 0.0f);
-    const std::vector<float> heard = hear(capture);
+    const std::vector<float> heard = hearSound(capture);
     const SoundSpan span = findSound(heard, 0.05f);
     ASSERT_TRUE(span.found) << "nothing heard";
     EXPECT_NEAR(static_cast<double>(span.length()), static_cast<double>(expected.length()),
@@ -263,7 +247,7 @@ TEST_P(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
     {
         MonitorCapture alt("tc_alt.monitor");
         engine->play(tone, 1.0f, 1.0f, 0.0f);
-        EXPECT_TRUE(findSound(hear(alt), 0.05f).found) << "the chosen sink plays";
+        EXPECT_TRUE(findSound(hearSound(alt), 0.05f).found) << "the chosen sink plays";
     }
 
     pulse.pactl("unload-module " + module);
@@ -279,7 +263,7 @@ TEST_P(PulseAudioEngineTest, RemovedChosenSinkIsForgottenAndSoundContinuesOnTheD
     ASSERT_TRUE(waitUntil([&] { return out.frames() >= kRate / 10; }, kServerWait))
         << "the default sink's monitor is silent";
     engine->play(tone, 1.0f, 1.0f, 0.0f);
-    const std::vector<float> heard = hear(out);
+    const std::vector<float> heard = hearSound(out);
     ASSERT_TRUE(findSound(heard, 0.05f).found) << "the sound continues on the default sink";
     EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
     EXPECT_TRUE(logs().empty());
@@ -355,7 +339,7 @@ TEST_P(PulseAudioEngineTest, SoundFollowsANewDefaultSink) {
     const auto underflowsBefore = output.underflows();
     const auto placedBefore = output.placements();
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
-    const std::vector<float> heard = hear(alt);
+    const std::vector<float> heard = hearSound(alt);
     const SoundSpan span = findSound(heard, 0.05f);
     ASSERT_TRUE(span.found);
     EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate)
@@ -401,7 +385,7 @@ TEST_P(PulseAudioEngineTest, NewSoundsGoIntoAShortQueueAndAreHeardWhole) {
     MonitorCapture capture("tc_out.monitor");
     const auto before = output.placements();
     engine->play(toneBuffer(0.3, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
-    const std::vector<float> heard = hear(capture);
+    const std::vector<float> heard = hearSound(capture);
     ASSERT_TRUE(findSound(heard, 0.05f).found);
     EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.3 * kRate, kLengthTolerance * 0.3 * kRate);
     const auto after = output.placements();
@@ -432,7 +416,7 @@ TEST_P(PulseAudioEngineTest, TwentyKeysASecondForTenSecondsAreHeardOnceEachAndWh
     MonitorCapture capture("tc_out.monitor");
     // A first sound, heard, shows that the stream runs (a fresh stream on an idle null sink takes a while).
     engine->play(sound, 1.0f, 1.0f, 0.0f);
-    ASSERT_TRUE(findSound(hear(capture), 0.15f).found);
+    ASSERT_TRUE(findSound(hearSound(capture), 0.15f).found);
     const size_t before = capture.frames();
     const uint64_t underflows = output.underflows();
     for (int i = 0; i < kSounds; ++i) {
@@ -488,7 +472,7 @@ TEST_P(PulseAudioEngineTest, AnIdleStreamSleepsAndTheNextSoundWakesIt) {
     const auto before = output.placements();
     engine->play(toneBuffer(0.2, 440.0, 0.5f), 1.0f, 1.0f, 0.0f);
     EXPECT_TRUE(waitUntil([&] { return !output.isIdle(); }, 2s));
-    const std::vector<float> heard = hear(capture);
+    const std::vector<float> heard = hearSound(capture);
     EXPECT_NEAR(heardToneFrames(heard, 0.5f), 0.2 * kRate, kLengthTolerance * 0.2 * kRate);
     EXPECT_EQ(output.placements().intoQueue, before.intoQueue + 1) << "placed into the frames queued before";
     EXPECT_TRUE(output.isRunning());

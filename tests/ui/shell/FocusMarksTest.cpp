@@ -19,11 +19,21 @@
 namespace tc::test {
 namespace {
 
-TEST(FocusMarks, SettingsOpenedByItsShortcutAfterAClickShowsNoRing) {
-    shellApp();
-    motion::setEnabled(false);
+// A started program with motion off, whose windows a test makes.
+class FocusMarks : public ::testing::Test {
+protected:
+    FocusMarks() { motion::setEnabled(false); }
+    ~FocusMarks() override {
+        flushDeletes();
+        motion::setEnabled(true);
+    }
+
+    QApplication &app = shellApp();
     Harness harness;
     AppModel &model = harness.started();
+};
+
+TEST_F(FocusMarks, SettingsOpenedByItsShortcutAfterAClickShowsNoRing) {
     model.completeOnboarding();
     model.setSection(AppSection::sounds);
     MainWindow window(model);
@@ -37,14 +47,9 @@ TEST(FocusMarks, SettingsOpenedByItsShortcutAfterAClickShowsNoRing) {
     QWidget *focused = QApplication::focusWidget();
     ASSERT_NE(focused, nullptr);
     EXPECT_FALSE(FocusRing::shows(focused)) << describe({focused}).toStdString();
-    flushDeletes();
-    motion::setEnabled(true);
 }
 
-TEST(FocusMarks, AQuickPicksRingHasNoFrameRoundIt) {
-    shellApp();
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(FocusMarks, AQuickPicksRingHasNoFrameRoundIt) {
     QWidget window;
     window.setStyleSheet(QStringLiteral("background: white;"));
     auto *picks = new QuickPicks(model, &window);
@@ -67,11 +72,7 @@ TEST(FocusMarks, AQuickPicksRingHasNoFrameRoundIt) {
     }
 }
 
-TEST(FocusMarks, APackCardThatStopsBeingInUseHandsItsFocusToUsePack) {
-    shellApp();
-    motion::setEnabled(false);
-    Harness harness;
-    AppModel &model = harness.started();
+TEST_F(FocusMarks, APackCardThatStopsBeingInUseHandsItsFocusToUsePack) {
     SoundsView view(model, SoundFilePanels{});
     view.resize(1300, 800);
     ASSERT_TRUE(activate(&view));
@@ -90,8 +91,6 @@ TEST(FocusMarks, APackCardThatStopsBeingInUseHandsItsFocusToUsePack) {
     EXPECT_EQ(QApplication::focusWidget(), card->useButton());
     EXPECT_FALSE(FocusRing::shows(card));
     EXPECT_TRUE(FocusRing::shows(card->useButton()));
-    flushDeletes();
-    motion::setEnabled(true);
 }
 
 } // namespace
